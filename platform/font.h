@@ -23,6 +23,9 @@ struct BitmapFont {
 // Reads a bitmap-font resource file (FNT faces in an NE container). Returns true on success;
 // on a malformed or truncated file returns false and says why in *error.
 bool font_load(const std::string& path, BitmapFont* font, std::string* error);
+// The same for a file's bytes already in memory; `label` names them in the message.
+bool font_load_bytes(const std::vector<uint8_t>& bytes, const std::string& label,
+                     BitmapFont* font, std::string* error);
 // Finds a face by name ("qx10x20"), or nullptr.
 const FontFace* font_find_face(const BitmapFont& font, const std::string& name);
 

@@ -1,0 +1,16 @@
+#include "ui/message_box.h"
+
+#include "shell/event_queue.h"
+
+MessageBoxState g_message_box;
+
+// Stand-in: draws no box; keeps the text for tests and, with TEXTBOX_WAIT_KEY, takes the next pending code instead of waiting.
+int16_t show_text_box(const char* text, uint32_t flags) {
+  g_message_box.last_text = text != nullptr ? text : "";
+  g_message_box.last_flags = flags;
+  ++g_message_box.shown_count;
+  if ((flags & TEXTBOX_WAIT_KEY) == 0) return 0;
+  return poll_input_code(0);
+}
+
+void reset_message_box() { g_message_box = MessageBoxState{}; }
