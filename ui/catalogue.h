@@ -46,7 +46,8 @@ struct MessageCatalogue {
   FileRecord file;                    // the open catalogue, FILE_BUFFER_CATALOGUE bytes
   std::vector<int16_t> numbers;       // message numbers in file order, at most 999, never 0
   std::vector<int64_t> offsets;       // file offset of each message's first text line
-  bool line_continues = false;        // the last piece read was cut at the buffer size
+  bool message_open = false;          // read_message_line may read on: set by find_message,
+                                      // cleared at the message's end
 };
 extern MessageCatalogue g_catalogue;
 

@@ -1,0 +1,57 @@
+// Display modes and cell metrics: the size of the program's screen and the character cells that
+// every row and column argument of the drawing calls counts in.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/font.h"
+
+// The text roles, each with a preset of cell metrics.
+enum FaceRole : uint8_t {
+  FACE_ROLE_NORMAL,
+  FACE_ROLE_MENU,   // the text windows' medium font
+  FACE_ROLE_SMALL,
+  FACE_ROLE_TINY,   // the text windows' smallest font
+  FACE_ROLE_MICRO,  // only in the larger bands; a copy of tiny elsewhere
+  FACE_ROLE_COUNT,
+};
+
+constexpr int FACE_TABLE_SIZE = 12;
+
+struct CellMetrics {
+  int16_t face_index = -1;  // into the face table; negative: the face is missing
+  int16_t cell_height = 0;  // pixels
+  int16_t cell_width = 0;   // pixels
+  int16_t last_row = 0;     // highest row index that fits the screen
+  int16_t last_column = 0;  // highest column index that fits the screen
+};
+
+// Stand-in: the screen is the framebuffer and the band comes from its size alone; no fixed choices, fallback faces, monitors or form placement yet.
+struct DisplayState {
+  BitmapFont font;                                    // the faces of Q5_FONT.FON
+  std::array<std::string, FACE_TABLE_SIZE> face_names;  // face table; 0-3 set per band
+  CellMetrics current;                                // the cells every drawing call counts in
+  std::array<CellMetrics, FACE_ROLE_COUNT> presets;   // per role, for the current band
+  int16_t screen_width = 0;   // right-most pixel of the program's screen
+  int16_t screen_height = 0;  // bottom-most pixel
+  uint8_t band = 0;           // applied display band, 0-5
+  bool form_drag_running = false;  // the user drags the form by its title band
+};
+extern DisplayState g_display;
+
+// The interface font
+// Reads Q5_FONT.FON; false with the reason in *error.
+bool load_interface_font(const std::string& path, std::string* error);
+// The face of a face-table index, or null when it is missing.
+const FontFace* interface_face(int face_index);
+
+// Display modes
+// Takes the framebuffer's size as the screen, chooses the band and fills the presets; the
+// normal preset becomes current.
+void apply_display_mode(int choice);
+
+// Test hooks
+// Everything back to the start except the loaded font, which tests share.
+void reset_display();
