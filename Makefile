@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps configure build run test test-sanitize clean
 
 all: build
 
@@ -21,5 +21,11 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure --parallel $(JOBS)
 
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer (CI runs it too).
+test-sanitize: deps
+	@cmake -S . -B $(BUILD_DIR)-sanitize -DCMAKE_BUILD_TYPE=Debug -DBRENVIK_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD_DIR)-sanitize --parallel $(JOBS)
+	@cd $(BUILD_DIR)-sanitize && ctest --output-on-failure --parallel $(JOBS)
+
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) $(BUILD_DIR)-sanitize
