@@ -8,3 +8,19 @@
 inline uint8_t editor_pointer_shape = 0;
 // Non-zero: spline runs are drawn as curves sampled with the job tolerance.
 inline uint8_t spline_curve_view = 1;
+
+// The Drawing and Utilities page handlers test this at their next event: when it is set they
+// clear it and draw their whole page again. The page loop counts it up before the Utilities page.
+inline uint8_t page_redraw_flag = 0;
+// Menu-face column of the side panel's left edge: the menu face's last column - 26.
+inline int16_t side_panel_column = 0;
+
+// Stand-in: the start values the editor's loop will apply; nothing reads them yet.
+struct EditorStartState {
+  uint8_t option_flags[3] = {};  // three editor options, 1 at every start
+  float transform_step = 0.0f;   // step of the transform commands, 5.0 at start
+  uint8_t grid_indicator = 0;    // the grid indicator: the job's grid byte
+  uint8_t editor_setting = 0;    // 11 at start
+  uint8_t crosshair_marks[2] = {};  // 101 each while the pointer is the crosshair
+};
+inline EditorStartState g_editor_start;

@@ -7,29 +7,9 @@
 #include "cam/cam_defaults.h"
 #include "job/job_settings.h"
 #include "ui/line_list.h"
+#include "ui/record_bytes.h"
 
 namespace {
-
-int16_t get_i16_le(const uint8_t* p) {
-  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-}
-
-void put_i16_le(uint8_t* p, int16_t v) {
-  const auto u = static_cast<uint16_t>(v);
-  p[0] = static_cast<uint8_t>(u);
-  p[1] = static_cast<uint8_t>(u >> 8);
-}
-
-int32_t get_i32_le(const uint8_t* p) {
-  const uint32_t u = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-                     (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-  return static_cast<int32_t>(u);
-}
-
-void put_i32_le(uint8_t* p, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
 
 uint32_t float_bits(float f) {
   uint32_t bits;
@@ -235,7 +215,7 @@ int new_geometry_block(const char* text, const LinkRecord* records, int32_t link
   if (cam_kind == GEOMETRY_KIND_TEXT) {
     line->kind = ITEM_TEXT;
     set_text_frame(block_nodes(placed), link_count);
-    set_block_cam_op(placed, g_job_settings.new_text_cut_type);
+    set_block_cam_op(placed, g_job_settings.text_cut_type);
   } else if (cam_kind == GEOMETRY_KIND_MACHINABLE) {
     apply_cam_defaults(placed, g_job_settings.new_item_cut_type);
   }

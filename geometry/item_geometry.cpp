@@ -274,14 +274,14 @@ void centre_drawing(int flags) {
   const PointF hi = g_view.items_max;
   PointF move = {0.0f, 0.0f};
   if ((flags & CENTRE_IN_X) != 0)
-    move.x = static_cast<float>((g_job_settings.material_width - (hi.x - lo.x)) * 0.5 +
-                                g_job_settings.material_origin_x - lo.x);
+    move.x = static_cast<float>((g_job_settings.material_box[2] - (hi.x - lo.x)) * 0.5 +
+                                g_job_settings.material_box[0] - lo.x);
   if ((flags & CENTRE_IN_Y) != 0)
-    move.y = static_cast<float>((g_job_settings.material_height - (hi.y - lo.y)) * 0.5 +
-                                g_job_settings.material_origin_y - lo.y);
+    move.y = static_cast<float>((g_job_settings.material_box[3] - (hi.y - lo.y)) * 0.5 +
+                                g_job_settings.material_box[1] - lo.y);
   for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next) {
     if (item->state == 0 || item->kind == 0 || item_block(item) == nullptr) continue;
-    const bool shown = layer_visibility[item_layer(item)] != 0;
+    const bool shown = g_layers.visibility[item_layer(item)] != 0;
     if (!shown && (flags & CENTRE_HIDDEN_LAYERS) == 0) continue;
     translate_item(item, &move);
     if (item->kind == ITEM_TEXT_LIKE || item->kind == ITEM_TEXT) text_layout_from_frame(item);
@@ -292,7 +292,5 @@ void centre_drawing(int flags) {
   vec_add_assign(&g_view.items_max, &move);
   vec_add_assign(&g_view.extents_min, &move);
   vec_add_assign(&g_view.extents_max, &move);
-  g_job_settings.job_changed |= 1;
-  g_job_settings.change_counter = 0;
-  g_job_settings.nc_run_state = 0;
+  mark_job_changed();
 }

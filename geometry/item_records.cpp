@@ -5,58 +5,30 @@
 
 #include "geometry/drawing_item.h"
 #include "ui/line_list.h"
+#include "ui/record_bytes.h"
 
 namespace {
 
-void put_u16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void put_u32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint16_t get_u16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-
-uint32_t get_u32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void put_f32(uint8_t* p, float f) {
-  uint32_t bits;
-  std::memcpy(&bits, &f, sizeof bits);
-  put_u32(p, bits);
-}
-
-float get_f32(const uint8_t* p) {
-  const uint32_t bits = get_u32(p);
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-
 void put_point(uint8_t* p, const PointF& point) {
-  put_f32(p, point.x);
-  put_f32(p + 4, point.y);
+  put_f32_le(p, point.x);
+  put_f32_le(p + 4, point.y);
 }
 
-PointF get_point(const uint8_t* p) { return PointF{get_f32(p), get_f32(p + 4)}; }
+PointF get_point(const uint8_t* p) { return PointF{get_f32_le(p), get_f32_le(p + 4)}; }
 
 // Link part (+16..+35): centre, code, sweep, start angle.
 void put_link_part(uint8_t* out, const LinkRecord* r) {
   put_point(out + 16, r->centre);
-  put_f32(out + 24, r->code);
-  put_f32(out + 28, r->sweep);
-  put_f32(out + 32, r->start_angle);
+  put_f32_le(out + 24, r->code);
+  put_f32_le(out + 28, r->sweep);
+  put_f32_le(out + 32, r->start_angle);
 }
 
 void get_link_part(const uint8_t* in, LinkRecord* r) {
   r->centre = get_point(in + 16);
-  r->code = get_f32(in + 24);
-  r->sweep = get_f32(in + 28);
-  r->start_angle = get_f32(in + 32);
+  r->code = get_f32_le(in + 24);
+  r->sweep = get_f32_le(in + 28);
+  r->start_angle = get_f32_le(in + 32);
 }
 
 }  // namespace
@@ -64,16 +36,16 @@ void get_link_part(const uint8_t* in, LinkRecord* r) {
 void write_link_node_part(const LinkRecord* r, uint8_t out[LINK_NODE_PART_SIZE]) {
   out[0] = r->node_flags;
   out[1] = r->link_flags;
-  put_u16(out + 2, static_cast<uint16_t>(r->node_number));
-  put_f32(out + 4, r->z);
+  put_u16_le(out + 2, static_cast<uint16_t>(r->node_number));
+  put_f32_le(out + 4, r->z);
   put_point(out + 8, r->point);
 }
 
 void read_link_node_part(const uint8_t in[LINK_NODE_PART_SIZE], LinkRecord* r) {
   r->node_flags = in[0];
   r->link_flags = in[1];
-  r->node_number = static_cast<int16_t>(get_u16(in + 2));
-  r->z = get_f32(in + 4);
+  r->node_number = static_cast<int16_t>(get_u16_le(in + 2));
+  r->z = get_f32_le(in + 4);
   r->point = get_point(in + 8);
 }
 
@@ -100,7 +72,7 @@ void read_link_record(const uint8_t in[LINK_RECORD_SIZE], LinkRecord* r) {
 }
 
 void write_geometry_header(const GeometryBlock* block, uint8_t out[GEOMETRY_HEADER_SIZE]) {
-  put_u32(out, static_cast<uint32_t>(block->link_count));
+  put_u32_le(out, static_cast<uint32_t>(block->link_count));
   out[4] = block->cam_kind;
   out[5] = block->layer;
   out[6] = 0;
@@ -108,7 +80,7 @@ void write_geometry_header(const GeometryBlock* block, uint8_t out[GEOMETRY_HEAD
 }
 
 void read_geometry_header(const uint8_t in[GEOMETRY_HEADER_SIZE], GeometryBlock* block) {
-  block->link_count = static_cast<int32_t>(get_u32(in));
+  block->link_count = static_cast<int32_t>(get_u32_le(in));
   block->cam_kind = in[4];
   block->layer = in[5];
   block->reserved[0] = 0;
@@ -166,14 +138,14 @@ int read_geometry_block(const uint8_t* in, size_t size, std::vector<uint8_t>* ou
 }
 
 void write_item_header(const DrawingItem* item, uint8_t out[ITEM_HEADER_SIZE]) {
-  put_u16(out, static_cast<uint16_t>(item->id));
+  put_u16_le(out, static_cast<uint16_t>(item->id));
   out[2] = item->kind;
   out[3] = item->state;
   std::memcpy(out + 4, item->attributes, ITEM_ATTRIBUTE_BYTES);
 }
 
 void read_item_header(const uint8_t in[ITEM_HEADER_SIZE], DrawingItem* item) {
-  item->id = static_cast<int16_t>(get_u16(in));
+  item->id = static_cast<int16_t>(get_u16_le(in));
   item->kind = in[2];
   item->state = in[3];
   std::memcpy(item->attributes, in + 4, ITEM_ATTRIBUTE_BYTES);

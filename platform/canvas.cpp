@@ -187,18 +187,8 @@ static int64_t draw_thin_segment(Canvas* canvas, const CanvasClip& clip, int64_t
 static void draw_covered_polyline(Canvas* canvas, const CanvasClip& clip,
                                   std::span<const CanvasPoint> points) {
   const int64_t reach = canvas_pen_width(canvas->pen);  // beyond any cap
-  int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
-  for (const CanvasPoint& point : points) {
-    left = std::min<int64_t>(left, point.x);
-    top = std::min<int64_t>(top, point.y);
-    right = std::max<int64_t>(right, point.x);
-    bottom = std::max<int64_t>(bottom, point.y);
-  }
   CanvasCoverage coverage;
-  if (!canvas_coverage_begin(clip, left - reach, top - reach, right + reach + 1, bottom + reach + 1,
-                             &coverage)) {
-    return;
-  }
+  if (!canvas_coverage_begin_around(clip, points, reach, &coverage)) return;
   int64_t position = canvas->pen.phase;
   for (size_t i = 0; i + 1 < points.size(); ++i) {
     position = canvas_cover_segment(&coverage, canvas->pen, position, points[i], points[i + 1]);

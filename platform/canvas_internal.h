@@ -154,6 +154,10 @@ struct CanvasCoverage {
 // Starts a coverage over [left, right) x [top, bottom) within clip; false when that is empty.
 bool canvas_coverage_begin(const CanvasClip& clip, int64_t left, int64_t top, int64_t right,
                            int64_t bottom, CanvasCoverage* coverage);
+// Starts a coverage over the box of the points grown by `reach` pixels on every side, within
+// clip; false when that is empty.
+bool canvas_coverage_begin_around(const CanvasClip& clip, std::span<const CanvasPoint> points,
+                                  int64_t reach, CanvasCoverage* coverage);
 // Marks [x0, x1] (inclusive) of row y, cut to the area.
 void canvas_coverage_span(CanvasCoverage* coverage, int64_t y, int64_t x0, int64_t x1, uint8_t mark);
 void canvas_coverage_paint(Canvas* canvas, const CanvasCoverage& coverage);

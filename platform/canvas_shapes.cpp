@@ -28,6 +28,20 @@ bool canvas_coverage_begin(const CanvasClip& clip, int64_t left, int64_t top, in
   return true;
 }
 
+bool canvas_coverage_begin_around(const CanvasClip& clip, std::span<const CanvasPoint> points,
+                                  int64_t reach, CanvasCoverage* coverage) {
+  int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
+  for (const CanvasPoint& point : points) {
+    left = std::min<int64_t>(left, point.x);
+    top = std::min<int64_t>(top, point.y);
+    right = std::max<int64_t>(right, point.x);
+    bottom = std::max<int64_t>(bottom, point.y);
+  }
+  // The box is exclusive on the right and below: one pixel more there.
+  return canvas_coverage_begin(clip, left - reach, top - reach, right + reach + 1,
+                               bottom + reach + 1, coverage);
+}
+
 void canvas_coverage_span(CanvasCoverage* coverage, int64_t y, int64_t x0, int64_t x1, uint8_t mark) {
   const CanvasClip& area = coverage->area;
   if (y < area.top || y >= area.bottom) return;
@@ -349,18 +363,8 @@ void canvas_draw_polygon(Canvas* canvas, std::span<const CanvasPoint> points) {
   CanvasClip clip;
   if (points.size() < 2 || !canvas_clip_of(*canvas, &clip)) return;
   const int pen = canvas_pen_width(canvas->pen);
-  int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
-  for (const CanvasPoint& point : points) {
-    left = std::min<int64_t>(left, point.x);
-    top = std::min<int64_t>(top, point.y);
-    right = std::max<int64_t>(right, point.x);
-    bottom = std::max<int64_t>(bottom, point.y);
-  }
   CanvasCoverage coverage;
-  if (!canvas_coverage_begin(clip, left - pen, top - pen, right + pen + 1, bottom + pen + 1,
-                             &coverage)) {
-    return;
-  }
+  if (!canvas_coverage_begin_around(clip, points, pen, &coverage)) return;
   if (canvas->brush.kind != CANVAS_BRUSH_HOLLOW && points.size() >= 3) {
     std::vector<double> crossings;
     for (int64_t y = coverage.area.top; y < coverage.area.bottom; ++y) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/surface.h"
 #include "platform/window.h"
@@ -56,6 +57,8 @@ int headless_present_count();
 bool headless_cursor_visible();
 bool headless_window_minimised();
 std::string headless_window_title();
+// The texts of the system message boxes shown since the reset, oldest first.
+const std::vector<std::string>& headless_message_boxes();
 // Writes a surface as an 8-bit RGB PNG file; false with the reason in *error on failure.
 bool headless_write_png(const Surface& surface, const std::string& path, std::string* error);
 

@@ -8,6 +8,8 @@ void pump_set_event_handler(PumpEventHandler handler) { g_pump.event_handler = h
 
 void pump_set_timer_handler(PumpTimerHandler handler) { g_pump.timer_handler = handler; }
 
+void pump_set_idle_handler(PumpIdleHandler handler) { g_pump.idle_handler = handler; }
+
 void pump_start_timer() {
   g_pump.timer_running = true;
   g_pump.timer_base_ms = clock_now_ms();
@@ -62,6 +64,7 @@ int pump_messages() {
 int pump_wait(int timeout_ms) {
   const int handled = pump_messages();
   if (handled > 0) return handled;
+  if (g_pump.idle_handler != nullptr && g_pump.idle_handler()) return pump_messages() + 1;
   present_now();
   int wait_ms = timeout_ms;
   if (g_pump.timer_running && !g_pump.in_timer_handler) {

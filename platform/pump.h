@@ -11,6 +11,11 @@
 
 typedef void (*PumpEventHandler)(const WindowEvent& event);
 typedef void (*PumpTimerHandler)();
+// The application's idle handler: pump_wait calls it when nothing was pending, before it sleeps,
+// as a window framework goes idle. It may run for as long as it likes and pump again inside
+// (the program's whole run can be one idle call). True when the wait must not sleep: the handler
+// made work that has to be seen at once, or the application ended.
+typedef bool (*PumpIdleHandler)();
 
 constexpr uint32_t PUMP_TIMER_INTERVAL_MS = 55;
 // After a long stretch without pumping, at most this many late ticks fire at once (a second's
@@ -27,6 +32,7 @@ constexpr int PUMP_MAX_EVENTS_PER_CALL = 256;
 struct Pump {
   PumpEventHandler event_handler = nullptr;  // null: events are taken and dropped
   PumpTimerHandler timer_handler = nullptr;  // null: ticks pass unseen
+  PumpIdleHandler idle_handler = nullptr;    // null: a wait with nothing pending just sleeps
   bool timer_running = false;
   uint32_t timer_interval_ms = PUMP_TIMER_INTERVAL_MS;  // > 0
   uint32_t timer_base_ms = 0;  // clock time of the last whole interval counted
@@ -38,6 +44,7 @@ extern Pump g_pump;
 // Handlers
 void pump_set_event_handler(PumpEventHandler handler);
 void pump_set_timer_handler(PumpTimerHandler handler);
+void pump_set_idle_handler(PumpIdleHandler handler);
 
 // Timer
 // Starts counting intervals from now; a running timer starts over.
@@ -50,8 +57,9 @@ void pump_set_timer_interval(uint32_t interval_ms);
 // Hands all pending events to the event handler, then fires the ticks that are due.
 // Returns the number of events and ticks handled. Never blocks.
 int pump_messages();
-// Like pump_messages, but when nothing was pending: shows the framebuffer and sleeps until an
-// event arrives, the next tick is due or timeout_ms passed (negative: no limit), then pumps.
+// Like pump_messages, but when nothing was pending: calls the idle handler, and unless it made
+// work, shows the framebuffer and sleeps until an event arrives, the next tick is due or
+// timeout_ms passed (negative: no limit), then pumps.
 // Headless: the sleep advances the virtual clock instead, so the next tick always comes.
 int pump_wait(int timeout_ms);
 

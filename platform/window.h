@@ -153,6 +153,11 @@ void cursor_set_visible(bool visible);
 void cursor_warp(int x, int y);
 void cursor_get_position(int* x, int* y);
 
+// System message box: a plain box of the system with a cp1252 text and an OK button, for the
+// few messages that come before the program can draw its own (its data files are missing).
+// Returns when the user closed it, or at once when no box can be shown.
+void window_message_box(const std::string& text);
+
 // Clipboard: cp1252 text with CR LF line ends inside the program.
 // False when the clipboard holds no text or cannot be read.
 bool clipboard_get_text(std::string* text);

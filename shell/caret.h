@@ -9,6 +9,8 @@
 
 // Stand-in: no caret is kept or drawn yet, so there is nothing to hide.
 inline void hide_caret() {}
+// Stand-in: no caret save-under is kept yet, so there is nothing to free.
+inline void reset_caret() {}
 
 // A shade of a colour value: lighter for amount > 0, darker below. Greys move evenly; a colour
 // moves its weaker channels less, so that it keeps its hue.

@@ -1,8 +1,14 @@
 #include "shell/display_mode.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 
 #include "platform/window.h"
+#include "shell/boxes.h"
+#include "shell/main_form.h"
+#include "shell/preferences.h"
+#include "ui/text_window.h"
 
 namespace {
 
@@ -99,6 +105,68 @@ void apply_display_mode(int /*choice*/) {
   g_display.band = static_cast<uint8_t>(band);
   g_display.current = g_display.presets[FACE_ROLE_NORMAL];
 }
+
+void set_display_mode(int choice) {
+  store_window_state();
+  TextLine* active = g_windows.active_node;
+  g_interface.display_choice = static_cast<uint8_t>(choice);
+  apply_display_mode(choice);
+  layout_page_tab_strip();
+  activate_window(active);
+  g_form.redraw_level = 109;
+}
+
+void layout_page_tab_strip() {
+  const int ch = g_display.presets[FACE_ROLE_NORMAL].cell_height;
+  layout_tabs(page_tab_table(), 14, 0, 0, g_display.screen_width, 2 * ch - ch / 4);
+}
+
+namespace {
+
+// Columns of n normal cells in cells of another face, rounded up.
+int normal_columns_in(int n, const CellMetrics& face) {
+  const int normal = g_display.presets[FACE_ROLE_NORMAL].cell_width;
+  return face.cell_width > 0 ? (n * normal + face.cell_width - 1) / face.cell_width : n;
+}
+
+}  // namespace
+
+int editing_window_size() {
+  constexpr int EDITOR_FACE_MENU = 16;
+  constexpr int EDITOR_FACE_SMALL = 32;
+  // The editor leaves 20 normal columns at the right for the NC page's buttons.
+  constexpr int BUTTON_COLUMNS = 20;
+  int face = 0;
+  FaceRole role = FACE_ROLE_NORMAL;
+  if (g_interface.editor_face == EDITOR_FACE_MENU) {
+    face = 1;
+    role = FACE_ROLE_MENU;
+  } else if (g_interface.editor_face == EDITOR_FACE_SMALL) {
+    face = 2;
+    role = FACE_ROLE_SMALL;
+  }
+  const CellMetrics& cells = g_display.presets[role];
+  g_display.editor_rows = static_cast<int16_t>(cells.last_row - 2);
+  g_display.editor_columns =
+      static_cast<int16_t>(cells.last_column - normal_columns_in(BUTTON_COLUMNS, cells));
+  return face;
+}
+
+void centre_window_columns(TextLine* node) {
+  TextWindow* window = node != nullptr ? window_of(node) : nullptr;
+  if (window == nullptr) return;
+  const int width = window->right_column - window->left_column + 1;
+  window->left_column =
+      static_cast<int16_t>((g_display.presets[FACE_ROLE_NORMAL].last_column - width) / 2);
+  window->right_column = static_cast<int16_t>(window->left_column + width - 1);
+  window->columns = static_cast<int16_t>(width);
+  if (window->first_line != nullptr) {
+    window->first_line->attributes[14] = 0;
+    window->first_line->attributes[15] = 0;
+  }
+}
+
+void seed_random() { std::srand(static_cast<unsigned>(std::time(nullptr))); }
 
 void reset_display() {
   BitmapFont font = std::move(g_display.font);

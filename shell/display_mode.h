@@ -8,6 +8,8 @@
 
 #include "platform/font.h"
 
+struct TextLine;
+
 // The text roles, each with a preset of cell metrics.
 enum FaceRole : uint8_t {
   FACE_ROLE_NORMAL,
@@ -37,6 +39,9 @@ struct DisplayState {
   int16_t screen_width = 0;   // right-most pixel of the program's screen
   int16_t screen_height = 0;  // bottom-most pixel
   uint8_t band = 0;           // applied display band, 0-5
+  bool fell_back = false;     // band 1 took the smaller fallback faces (never, in the stand-in)
+  int16_t editor_rows = 0;    // last row and last column of editing-buffer windows, in cells
+  int16_t editor_columns = 0; // of the editor face (editing_window_size)
   bool form_drag_running = false;  // the user drags the form by its title band
 };
 extern DisplayState g_display;
@@ -51,6 +56,20 @@ const FontFace* interface_face(int face_index);
 // Takes the framebuffer's size as the screen, chooses the band and fills the presets; the
 // normal preset becomes current.
 void apply_display_mode(int choice);
+
+// Sets the choice and applies it, lays out what depends on the cells again and asks for a redraw.
+// Stand-in: lays out the page tabs only; the long-lived windows keep their places.
+void set_display_mode(int choice);
+// Lays out the page tab strip below the caption for the current cells.
+// Stand-in: the tabs only; the drawing area's bottom limit is not kept yet.
+void layout_page_tab_strip();
+// Sets the editor rows and columns of editing-buffer windows from the editor face of the
+// interface settings; returns the face: 0 normal, 1 menu, 2 small.
+int editing_window_size();
+// Centres a window's columns on the screen (normal cells); null is ignored.
+void centre_window_columns(TextLine* window);
+// Seeds the random generator with the time of day.
+void seed_random();
 
 // Test hooks
 // Everything back to the start except the loaded font, which tests share.

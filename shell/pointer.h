@@ -11,7 +11,7 @@
 constexpr uint8_t POINTER_RELATIVE_OFF = 0;
 constexpr uint8_t POINTER_RELATIVE_DRAG = 'h';
 
-// Stand-in: no picture is drawn and nothing is hovered; only the state the form's handlers share.
+// Stand-in: the picture drawn is a plain arrow and nothing is hovered.
 struct PointerState {
   int drawn_x = 0;  // client pixels of the hot spot where the pointer was last drawn
   int drawn_y = 0;
@@ -38,9 +38,9 @@ struct PointerState {
 extern PointerState g_pointer;
 
 // Drawing
-// Marks the pointer drawn at its wanted position (when it may be drawn at all).
+// Draws the pointer at its wanted position (when it may be drawn at all).
 void show_pointer();
-// Marks the pointer not drawn.
+// Takes the pointer off the screen, putting back what was under it.
 void hide_pointer();
 
 // Hover

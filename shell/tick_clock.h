@@ -3,3 +3,8 @@
 
 // Advances the clock; returns the number of whole ticks added.
 int update_ticks();
+
+// Stand-in: keeps no tick counter yet, so there is nothing to reset.
+inline void reset_tick_counter() {}
+// Stand-in: measures nothing; the delay unit stays at its smallest.
+inline void calibrate_delay() {}

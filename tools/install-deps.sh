@@ -1,26 +1,40 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, and only those that are missing.
-# Quiet and instant when everything is there.
+# Installs what the build and the tests need, and only what is missing: Debian packages, then
+# the outside G-code reader the NC output tests read programs back with (an npm package, locked
+# in tools/gcode-check/package-lock.json). Quiet and instant when everything is there.
 set -euo pipefail
 
 PACKAGES=(
-  cmake make g++ pkg-config
+  cmake make g++ pkg-config clang libclang-rt-dev
   googletest libgtest-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev
   xfonts-terminus xfonts-base hershey-fonts-data fonts-liberation2 fonts-dejavu-core
   libpolyclipping-dev
 )
+# Node.js runs the G-code reader; a machine that already has node keeps its own.
+command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || PACKAGES+=(nodejs npm)
 
-missing=()
-for package in "${PACKAGES[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$package")
-done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+install_missing_packages() {
+  local missing=() package status sudo=""
+  for package in "${PACKAGES[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$package")
+  done
+  [[ ${#missing[@]} -eq 0 ]] && return 0
+  echo "Installing missing packages: ${missing[*]}"
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
 
-echo "Installing missing packages: ${missing[*]}"
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_gcode_check() {
+  local folder
+  folder="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/gcode-check"
+  [[ -d "$folder/node_modules/gcode-toolpath" ]] && return 0
+  echo "Installing the G-code reader of the tests in $folder"
+  (cd "$folder" && npm ci --no-audit --no-fund --loglevel=error)
+}
+
+install_missing_packages
+install_gcode_check

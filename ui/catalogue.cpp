@@ -142,8 +142,8 @@ int read_message_line(int append) {
 }
 
 int get_message(int number) {
-  if (number > 0 && number < MSG_FIRST_APPENDED_SHOWN) clear_message_text();
-  bool choice = number <= MSG_FIRST_CHOICE;
+  if (number > 0 && number < CATALOGUE_FIRST_APPENDED) clear_message_text();
+  bool choice = number <= CATALOGUE_FIRST_CHOICE;
   if (choice) {
     scratch_at(SCRATCH_HOT_KEY_LINE)[0] = 0;
     scratch_at(SCRATCH_HOT_LETTERS)[0] = 0;
@@ -163,7 +163,7 @@ int get_message(int number) {
   } else {
     std::snprintf(message_text(), SCRATCH_MESSAGE_CAPACITY, CATALOGUE_MISSING_FORMAT, number);
   }
-  if (number >= MSG_FIRST_SHOWN) return show_text_box(message_text(), TEXTBOX_PRESS_A_KEY);
+  if (number >= CATALOGUE_FIRST_SHOWN) return show_text_box(message_text(), TEXTBOX_PRESS_A_KEY);
   return 1;
 }
 

@@ -35,9 +35,9 @@ constexpr const char CATALOGUE_METRIC_FILE_NAME[] = "KR_MENUm.KR5";
 
 constexpr int CATALOGUE_MAX_MESSAGES = 999;
 // Number ranges
-constexpr int MSG_FIRST_SHOWN = 10000;         // from here on get_message shows the text
-constexpr int MSG_FIRST_APPENDED_SHOWN = 20000;
-constexpr int MSG_FIRST_CHOICE = -20001;       // this and below: choice prompts
+constexpr int CATALOGUE_FIRST_SHOWN = 10000;     // from here on get_message shows the text
+constexpr int CATALOGUE_FIRST_APPENDED = 20000;  // from here on it appends to the caller's text
+constexpr int CATALOGUE_FIRST_CHOICE = -20001;   // this and below: choice prompts
 // The text of a missing message (printf format with the number).
 constexpr const char CATALOGUE_MISSING_FORMAT[] = "Msg #%d?\n\n";
 

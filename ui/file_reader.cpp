@@ -83,6 +83,7 @@ size_t refill(FileRecord* record) {
   size_t got = room > 0 ? std::fread(data + left, 1, room, record->stream) : 0;
   record->bytes_read = static_cast<uint32_t>(got);
   record->data_end = left + got;
+  record->bytes_left = static_cast<uint32_t>(left + got);
   data[record->data_end] = 0;
   return got;
 }
@@ -107,24 +108,22 @@ int32_t take_lone_cr_line(FileRecord* record, size_t start, size_t cr) {
   return take_line(record, 0, file_bytes + 1, cr + 2, file_bytes);
 }
 
-// The next line among the bytes left, or -1 when the buffer must be refilled first.
+// The next line among the bytes left, or -1 when the buffer must be refilled first. A line ends
+// at its first line end, whatever follows in the buffer, so that a file reads the same at
+// every buffer size.
 int32_t find_line(FileRecord* record) {
   const char* data = record->buffer.data();
   size_t start = next_index(record);
+  size_t end = record->data_end;
+  for (size_t i = start; i < end; ++i) {
+    if (data[i] == '\n') return take_line(record, start, i - start + 1, i + 1, i - start + 1);
+    if (data[i] != '\r') continue;
+    // A CR as the last byte may be the first half of a CR LF split by the refill.
+    if (i + 1 == end) break;
+    if (data[i + 1] == '\n') return take_line(record, start, i - start + 2, i + 2, i - start + 2);
+    return take_lone_cr_line(record, start, i);
+  }
   size_t left = record->bytes_left;
-  const void* lf = std::memchr(data + start, '\n', left);
-  if (lf != nullptr) {
-    size_t length = static_cast<size_t>(static_cast<const char*>(lf) - (data + start)) + 1;
-    return take_line(record, start, length, start + length, length);
-  }
-  // A CR as the last byte may be the first half of a CR LF split by the refill.
-  if (left > 1) {
-    const void* cr = std::memchr(data + start, '\r', left - 1);
-    if (cr != nullptr) {
-      return take_lone_cr_line(record, start,
-                               static_cast<size_t>(static_cast<const char*>(cr) - data));
-    }
-  }
   if (left >= record->buffer_size) return take_line(record, start, left, start + left, left);
   return -1;
 }

@@ -2,8 +2,8 @@
 // opened in the editor, record files, the directory cache, imported text) is read through one
 // FileRecord that hands out the next line, or the next n bytes, in place in its buffer.
 //
-// Lines come back with their line end: CR LF and LF as they stand, a lone CR as CR LF (one byte
-// longer than in the file), and a last line without a line end gets CR LF in the line modes that
+// A line ends at its first line end and comes back with it: CR LF and LF as they stand, a lone
+// CR as CR LF (one byte longer than in the file), and a last line without a line end gets CR LF in the line modes that
 // ask for it. A line longer than the buffer comes back in pieces of exactly the buffer size,
 // none of which ends in a line feed; the piece that holds the line end ends the line. No byte
 // is lost or read twice, and file_line_ends_line tells a whole line from a piece.

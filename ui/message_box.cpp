@@ -13,4 +13,13 @@ int16_t show_text_box(const char* text, uint32_t flags) {
   return poll_input_code(0);
 }
 
+int16_t message_box(int /*row*/, int /*column*/, int /*width*/, const char* text,
+                    uint32_t mode, void* /*value*/, int /*arg*/, const char* /*letters*/,
+                    int /*option*/, const char* /*title*/) {
+  g_message_box.last_text = text != nullptr ? text : "";
+  g_message_box.last_flags = mode;
+  ++g_message_box.shown_count;
+  return KEY_ESC;
+}
+
 void reset_message_box() { g_message_box = MessageBoxState{}; }

@@ -27,6 +27,12 @@ constexpr uint32_t TEXTBOX_PRESS_A_KEY = TEXTBOX_WAIT_KEY | TEXTBOX_SCREEN_CENTR
 // else 0. The caller's text is left unchanged.
 int16_t show_text_box(const char* text, uint32_t flags);
 
+// The general boxed prompt: a text at (row, column) width columns wide, then by mode a choice bar,
+// an entry, a click to wait for, a pop-up, or the save steps of the window given as value.
+// Stand-in: draws and asks nothing; keeps the text for tests and answers as Esc (27), so nothing is saved.
+int16_t message_box(int row, int column, int width, const char* text, uint32_t mode, void* value,
+                    int arg, const char* letters, int option, const char* title);
+
 // Test hooks
 struct MessageBoxState {
   std::string last_text;     // the text of the last box shown

@@ -1,5 +1,7 @@
 #include "ui/palette.h"
 
+#include "ui/screen_attributes.h"
+
 namespace {
 
 constexpr int FIXED_FIRST = 161;
@@ -51,6 +53,12 @@ void build_palette() {
     g_palette.palette[i] = g_palette.colour_table[i];
   int n = static_cast<int>(sizeof FIXED_COLOURS / sizeof FIXED_COLOURS[0]);
   for (int i = 0; i < n; i++) g_palette.palette[FIXED_FIRST + i] = FIXED_COLOURS[i];
+}
+
+void read_write_palette_file(int16_t mode) {
+  if (mode > 0) return;
+  set_colour_base(mode);
+  build_palette();
 }
 
 void reset_palette() {

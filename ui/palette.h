@@ -31,6 +31,11 @@ const ColourTable& default_colour_table();
 // Copies the sixteen schemes into palette entries 0-159 and sets the fixed entries 161-171.
 void build_palette();
 
+// The palette file
+// Stand-in: reads and writes no palette file; a read (mode 0 or below) keeps the colour table in
+// memory and derives the colour slots and the palette from it.
+void read_write_palette_file(int16_t mode);
+
 // Test hooks
 // Colour table back to the defaults, palette all 0.
 void reset_palette();

@@ -143,9 +143,10 @@ int split_line_at_width(const char* text, int width, int* columns) {
     }
   }
   if (t[pos] == ' ' && t[pos + 1] != ' ') ++pos;
-  while (t[pos] != 0 && t[pos] < 32 && t[pos] != '\t' && t[pos] != '\n') {
+  // Codes that draw nothing go with the line; a glyph escape draws and starts the next one.
+  while (t[pos] != 0 && t[pos] < 32 && t[pos] != '\t' && t[pos] != '\n' && t[pos] != 0x08) {
     unsigned char c = t[pos++];
-    if (c <= 8 && t[pos] != 0) ++pos;
+    if (is_pair_code(c) && t[pos] != 0) ++pos;
   }
   if (columns != nullptr) *columns = count;
   return pos;

@@ -30,6 +30,7 @@ struct HeadlessState {
   bool clipboard_has_text = false;
   std::string clipboard;             // cp1252 bytes exactly as set
   int present_count = 0;             // presents that found a changed framebuffer
+  std::vector<std::string> message_boxes;  // texts of the system message boxes, oldest first
 };
 
 HeadlessState g_headless;
@@ -153,6 +154,9 @@ void cursor_get_position(int* x, int* y) {
   *y = g_headless.cursor_y;
 }
 
+// No one is there to close a box: it is noted and closes at once.
+void window_message_box(const std::string& text) { g_headless.message_boxes.push_back(text); }
+
 bool clipboard_get_text(std::string* text) {
   if (!g_headless.clipboard_has_text) return false;
   *text = g_headless.clipboard;
@@ -249,6 +253,8 @@ void headless_set_clock_auto_step(uint32_t step_ms) { g_headless.clock_auto_step
 void headless_set_idle_limit(uint64_t limit_ms) { g_headless.idle_limit_ms = limit_ms; }
 
 int headless_pending_events() { return static_cast<int>(g_headless.fifo.events.size()); }
+
+const std::vector<std::string>& headless_message_boxes() { return g_headless.message_boxes; }
 
 int headless_present_count() { return g_headless.present_count; }
 

@@ -277,8 +277,14 @@ void cursor_warp(int x, int y) {
 }
 
 // SDL reports the pointer only while it is over the window; the desktop position minus the
-// window's position also tells where it is when it has left.
+// window's position also tells where it is when it has left. Over the window the position of
+// the motion events is taken: some X servers (a virtual one without raw input events) leave
+// SDL's desktop position at the last warp.
 void cursor_get_position(int* x, int* y) {
+  if (g_sdl.window != nullptr && SDL_GetMouseFocus() == g_sdl.window) {
+    SDL_GetMouseState(x, y);
+    return;
+  }
   int global_x = 0;
   int global_y = 0;
   int window_x = 0;
@@ -287,6 +293,13 @@ void cursor_get_position(int* x, int* y) {
   if (g_sdl.window) SDL_GetWindowPosition(g_sdl.window, &window_x, &window_y);
   *x = global_x - window_x;
   *y = global_y - window_y;
+}
+
+// No caption and a warning icon, as the program's few system messages want. SDL can show the
+// box before the display is started; without any display it fails and the caller's own copy of
+// the text on standard error is all there is.
+void window_message_box(const std::string& text) {
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "", cp1252_to_utf8(text).c_str(), g_sdl.window);
 }
 
 bool clipboard_get_text(std::string* text) {

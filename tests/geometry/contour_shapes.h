@@ -1,11 +1,15 @@
-// Building contours of lines and arcs for the contour tests, and an independent flattening
-// of them (counter-clockwise angles from +X, atan2) to check the kernel against.
+// Building segments and contours of lines and arcs for the contour tests, a fixture that
+// catches the kernel's messages, and an independent flattening of contours (counter-clockwise
+// angles from +X, atan2) to check the kernel against.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "geometry/contour_kernel.h"
@@ -24,6 +28,41 @@ struct Corner {
 inline Corner line_corner(double x, double y) { return Corner{x, y}; }
 inline Corner arc_corner(double x, double y, double cx, double cy, int32_t direction) {
   return Corner{x, y, true, cx, cy, direction};
+}
+
+// Messages the kernel showed through its host hook during the running test.
+inline std::vector<std::string> g_shown;
+
+// Tests that start and end with a fresh kernel state and catch the kernel's messages in
+// g_shown.
+class KernelMessagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_contour_kernel_state();
+    g_shown.clear();
+    g_contour_kernel.show_message = [](const char* text) { g_shown.emplace_back(text); };
+  }
+  void TearDown() override { reset_contour_kernel_state(); }
+};
+
+// A line or arc segment between nodes already in a node array.
+inline ContourLink line_link(int32_t start, int32_t end) {
+  ContourLink l;
+  l.kind = SEGMENT_LINE;
+  l.start_node = start;
+  l.end_node = end;
+  return l;
+}
+inline ContourLink arc_link(int32_t start, int32_t end, int32_t centre, double radius,
+                            int32_t direction) {
+  ContourLink l;
+  l.kind = SEGMENT_ARC;
+  l.start_node = start;
+  l.end_node = end;
+  l.centre_node = centre;
+  l.radius = radius;
+  l.direction = direction;
+  return l;
 }
 
 // Link and node arrays holding any number of contours.

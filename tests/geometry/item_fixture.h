@@ -27,7 +27,7 @@ class ItemTest : public ::testing::Test {
     g_job_settings = JobSettings{};
     g_view = ViewState{};
     redraw_request = 0;
-    layer_visibility.fill(1);
+    g_layers.visibility.fill(1);
   }
   void TearDown() override { free_current_list(); }
 

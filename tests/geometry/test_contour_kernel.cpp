@@ -9,32 +9,15 @@
 #include "tests/geometry/contour_shapes.h"
 
 using contour_test::arc_corner;
+using contour_test::arc_link;
 using contour_test::Corner;
 using contour_test::line_corner;
+using contour_test::line_link;
 using contour_test::Shape;
 
 namespace {
 
 constexpr double PI = CONTOUR_PI;
-
-ContourLink make_line(int32_t start, int32_t end) {
-  ContourLink l;
-  l.kind = SEGMENT_LINE;
-  l.start_node = start;
-  l.end_node = end;
-  return l;
-}
-
-ContourLink make_arc(int32_t start, int32_t end, int32_t centre, double radius, int32_t direction) {
-  ContourLink l;
-  l.kind = SEGMENT_ARC;
-  l.start_node = start;
-  l.end_node = end;
-  l.centre_node = centre;
-  l.radius = radius;
-  l.direction = direction;
-  return l;
-}
 
 class ContourKernel : public ::testing::Test {
  protected:
@@ -78,7 +61,7 @@ TEST_F(ContourKernel, BearingConventionAgainstDrawingAngles) {
   s.add_node(0, 1);
   s.add_node(1, 0);
   s.add_node(0, 0);
-  s.links.push_back(make_arc(0, 1, 2, 1.0, CONTOUR_CLOCKWISE));
+  s.links.push_back(arc_link(0, 1, 2, 1.0, CONTOUR_CLOCKWISE));
   double x, y;
   point_at_contour_parameter(s.links.data(), s.nodes.data(), &x, &y, 0.25);
   EXPECT_NEAR(x, std::sin(PI / 8), 1e-12);
@@ -157,15 +140,15 @@ TEST_F(ContourKernel, JointAngles) {
     double angle;
     const char* what;
   } cases[] = {
-      {make_line(0, 1), make_line(1, 2), PI, "straight on"},
-      {make_line(0, 1), make_line(1, 3), PI / 2, "left turn"},
-      {make_line(0, 1), make_line(1, 4), 3 * PI / 2, "right turn"},
-      {make_line(0, 1), make_line(1, 0), 0.0, "straight back"},
-      {make_line(0, 1), make_line(1, 1), PI, "degenerate next segment"},
+      {line_link(0, 1), line_link(1, 2), PI, "straight on"},
+      {line_link(0, 1), line_link(1, 3), PI / 2, "left turn"},
+      {line_link(0, 1), line_link(1, 4), 3 * PI / 2, "right turn"},
+      {line_link(0, 1), line_link(1, 0), 0.0, "straight back"},
+      {line_link(0, 1), line_link(1, 1), PI, "degenerate next segment"},
       // A counter-clockwise arc about (1,1) leaves (1,0) heading +x: straight on.
-      {make_line(0, 1), make_arc(1, 3, 5, 1.0, CONTOUR_COUNTER_CLOCKWISE), PI, "tangent arc"},
+      {line_link(0, 1), arc_link(1, 3, 5, 1.0, CONTOUR_COUNTER_CLOCKWISE), PI, "tangent arc"},
       // The clockwise arc about (1,1) leaves (1,0) heading -x: straight back.
-      {make_line(0, 1), make_arc(1, 3, 5, 1.0, CONTOUR_CLOCKWISE), 0.0, "arc doubling back"},
+      {line_link(0, 1), arc_link(1, 3, 5, 1.0, CONTOUR_CLOCKWISE), 0.0, "arc doubling back"},
   };
   for (const Case& c : cases) {
     const ContourLink pair[2] = {c.in, c.out};
@@ -245,13 +228,13 @@ TEST_F(ContourKernel, SegmentLengths) {
     double length;
     const char* what;
   } cases[] = {
-      {make_line(0, 1), 5.0, "3-4-5 line"},
-      {make_line(0, 3), 1e-6, "line below 1e-10 counts as 1e-6"},
-      {make_arc(2, 2, 0, 2.0, CONTOUR_CLOCKWISE), 0.0, "clockwise arc, coinciding ends"},
-      {make_arc(2, 2, 0, 2.0, CONTOUR_COUNTER_CLOCKWISE), 4 * PI,
+      {line_link(0, 1), 5.0, "3-4-5 line"},
+      {line_link(0, 3), 1e-6, "line below 1e-10 counts as 1e-6"},
+      {arc_link(2, 2, 0, 2.0, CONTOUR_CLOCKWISE), 0.0, "clockwise arc, coinciding ends"},
+      {arc_link(2, 2, 0, 2.0, CONTOUR_COUNTER_CLOCKWISE), 4 * PI,
        "counter-clockwise, coinciding ends"},
-      {make_arc(2, 4, 0, 2.0, CONTOUR_CLOCKWISE), PI, "clockwise quarter of radius 2"},
-      {make_arc(2, 4, 0, 2.0, CONTOUR_COUNTER_CLOCKWISE), 3 * PI,
+      {arc_link(2, 4, 0, 2.0, CONTOUR_CLOCKWISE), PI, "clockwise quarter of radius 2"},
+      {arc_link(2, 4, 0, 2.0, CONTOUR_COUNTER_CLOCKWISE), 3 * PI,
        "counter-clockwise three quarters"},
   };
   for (const Case& c : cases) {
@@ -272,20 +255,20 @@ TEST_F(ContourKernel, MergeableSegments) {
     int32_t mergeable;
     const char* what;
   } cases[] = {
-      {make_line(0, 1), make_line(1, 2), 1, "collinear"},
-      {make_line(0, 2), make_line(2, 0), 1, "antiparallel"},
-      {make_line(0, 1), make_line(1, 3), 0, "corner"},
-      {make_line(0, 1), make_line(1, 5), 1, "bend of 1e-6"},
-      {make_line(0, 0), make_line(0, 1), 1, "no length"},
-      {make_arc(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), make_arc(3, 4, 6, 1.0, CONTOUR_CLOCKWISE), 1,
+      {line_link(0, 1), line_link(1, 2), 1, "collinear"},
+      {line_link(0, 2), line_link(2, 0), 1, "antiparallel"},
+      {line_link(0, 1), line_link(1, 3), 0, "corner"},
+      {line_link(0, 1), line_link(1, 5), 1, "bend of 1e-6"},
+      {line_link(0, 0), line_link(0, 1), 1, "no length"},
+      {arc_link(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), arc_link(3, 4, 6, 1.0, CONTOUR_CLOCKWISE), 1,
        "one circle"},
-      {make_arc(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), make_arc(3, 4, 6, 1.0, CONTOUR_COUNTER_CLOCKWISE),
+      {arc_link(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), arc_link(3, 4, 6, 1.0, CONTOUR_COUNTER_CLOCKWISE),
        0, "opposite directions"},
-      {make_arc(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), make_arc(3, 4, 7, 1.0, CONTOUR_CLOCKWISE), 0,
+      {arc_link(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), arc_link(3, 4, 7, 1.0, CONTOUR_CLOCKWISE), 0,
        "centres 1e-4 apart"},
-      {make_arc(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), make_arc(3, 4, 6, 1.0001, CONTOUR_CLOCKWISE), 0,
+      {arc_link(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), arc_link(3, 4, 6, 1.0001, CONTOUR_CLOCKWISE), 0,
        "radii 1e-4 apart"},
-      {make_arc(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), make_line(3, 4), 0, "arc and line"},
+      {arc_link(1, 3, 6, 1.0, CONTOUR_CLOCKWISE), line_link(3, 4), 0, "arc and line"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(segments_mergeable(c.a, c.b, s.nodes.data()), c.mergeable) << c.what;
@@ -301,11 +284,11 @@ TEST_F(ContourKernel, BoundingCircles) {
     double radius, cx, cy;
     const char* what;
   } cases[] = {
-      {make_line(0, 1), std::sqrt(0.5), 0.5, 0.5, "line: midpoint"},
-      {make_arc(0, 1, 2, 1.0, CONTOUR_CLOCKWISE), std::sqrt(0.5), 0.5, 0.5, "quarter arc: chord"},
-      {make_arc(0, 1, 2, 1.0, CONTOUR_COUNTER_CLOCKWISE), 1.0, 0, 0, "three quarters: circle"},
-      {make_arc(0, 3, 2, 1.0, CONTOUR_CLOCKWISE), 1.0, 0, 0, "half circle: chord of length 2"},
-      {make_line(2, 4), 0.0, 7, 7, "line below 1e-6: no circle, centre kept"},
+      {line_link(0, 1), std::sqrt(0.5), 0.5, 0.5, "line: midpoint"},
+      {arc_link(0, 1, 2, 1.0, CONTOUR_CLOCKWISE), std::sqrt(0.5), 0.5, 0.5, "quarter arc: chord"},
+      {arc_link(0, 1, 2, 1.0, CONTOUR_COUNTER_CLOCKWISE), 1.0, 0, 0, "three quarters: circle"},
+      {arc_link(0, 3, 2, 1.0, CONTOUR_CLOCKWISE), 1.0, 0, 0, "half circle: chord of length 2"},
+      {line_link(2, 4), 0.0, 7, 7, "line below 1e-6: no circle, centre kept"},
   };
   for (const Case& c : cases) {
     ContourLink l = c.segment;
@@ -321,8 +304,8 @@ TEST_F(ContourKernel, DistanceToSegment) {
   Shape s;
   for (const ContourNode& n : std::vector<ContourNode>{{0, 0}, {4, 0}, {0, 1}, {1, 0}, {0, 0}})
     s.add_node(n.x, n.y);
-  ContourLink line = make_line(0, 1);
-  ContourLink arc = make_arc(2, 3, 4, 1.0, CONTOUR_CLOCKWISE);  // quarter from (0,1) to (1,0)
+  ContourLink line = line_link(0, 1);
+  ContourLink arc = arc_link(2, 3, 4, 1.0, CONTOUR_CLOCKWISE);  // quarter from (0,1) to (1,0)
   segment_bounding_circle(&line, s.nodes.data());
   segment_bounding_circle(&arc, s.nodes.data());
   struct Case {
@@ -496,7 +479,7 @@ TEST_F(ContourKernel, PointAtContourParameter) {
 }
 
 TEST_F(ContourKernel, CopiesBySegmentKind) {
-  ContourLink arc = make_arc(1, 2, 3, 4.0, CONTOUR_CLOCKWISE);
+  ContourLink arc = arc_link(1, 2, 3, 4.0, CONTOUR_CLOCKWISE);
   arc.bound_radius = 5;
   arc.bound_x = 6;
   arc.bound_y = 7;
@@ -513,7 +496,7 @@ TEST_F(ContourKernel, CopiesBySegmentKind) {
   EXPECT_EQ(to.bound_radius, 5.0);
   EXPECT_EQ(to.bound_y, 7.0);
 
-  ContourLink line = make_line(8, 9);
+  ContourLink line = line_link(8, 9);
   ContourLink over = arc;
   copy_segment(&over, line, 1);
   EXPECT_EQ(over.kind, SEGMENT_LINE);
@@ -546,14 +529,14 @@ TEST_F(ContourKernel, SegmentEndPointsLeaveTheCentreOfALine) {
   s.add_node(3, 4);
   s.add_node(5, 6);
   double sx, ex, cx = -1, sy, ey, cy = -1;
-  segment_end_points(make_line(0, 1), s.nodes.data(), &sx, &ex, &cx, &sy, &ey, &cy);
+  segment_end_points(line_link(0, 1), s.nodes.data(), &sx, &ex, &cx, &sy, &ey, &cy);
   EXPECT_EQ(sx, 1);
   EXPECT_EQ(sy, 2);
   EXPECT_EQ(ex, 3);
   EXPECT_EQ(ey, 4);
   EXPECT_EQ(cx, -1);
   EXPECT_EQ(cy, -1);
-  segment_end_points(make_arc(0, 1, 2, 1, 0), s.nodes.data(), &sx, &ex, &cx, &sy, &ey, &cy);
+  segment_end_points(arc_link(0, 1, 2, 1, 0), s.nodes.data(), &sx, &ex, &cx, &sy, &ey, &cy);
   EXPECT_EQ(cx, 5);
   EXPECT_EQ(cy, 6);
 }
@@ -583,13 +566,13 @@ TEST_F(ContourKernel, SweptOutlines) {
     double area;
     const char* what;
   } cases[] = {
-      {make_line(0, 1), r, 2, 3, PI * r * r, "point-like: the tool's circle"},
-      {make_line(0, 2), r, 4, 6, 4 * 2 * r + PI * r * r, "line: a stadium"},
-      {make_arc(3, 4, 5, 2.0, CONTOUR_CLOCKWISE), 0.5, 4, 7,
+      {line_link(0, 1), r, 2, 3, PI * r * r, "point-like: the tool's circle"},
+      {line_link(0, 2), r, 4, 6, 4 * 2 * r + PI * r * r, "line: a stadium"},
+      {arc_link(3, 4, 5, 2.0, CONTOUR_CLOCKWISE), 0.5, 4, 7,
        (PI / 4) * (2.5 * 2.5 - 1.5 * 1.5) + PI * 0.25, "arc: ring piece with round ends"},
-      {make_arc(4, 3, 5, 2.0, CONTOUR_COUNTER_CLOCKWISE), 0.5, 4, 7,
+      {arc_link(4, 3, 5, 2.0, CONTOUR_COUNTER_CLOCKWISE), 0.5, 4, 7,
        (PI / 4) * (2.5 * 2.5 - 1.5 * 1.5) + PI * 0.25, "counter-clockwise arc: the same"},
-      {make_arc(3, 4, 5, 2.0, CONTOUR_CLOCKWISE), 2.0, 3, 6, -1, "arc of the tool's radius"},
+      {arc_link(3, 4, 5, 2.0, CONTOUR_CLOCKWISE), 2.0, 3, 6, -1, "arc of the tool's radius"},
   };
   for (const Case& c : cases) {
     std::vector<ContourLink> links(2 + SWEPT_OUTLINE_MAX_LINKS);
@@ -626,7 +609,7 @@ TEST_F(ContourKernel, SweptOutlineOfArcFilledByTheTool) {
   std::vector<ContourLink> links(SWEPT_OUTLINE_MAX_LINKS);
   std::vector<ContourNode> nodes(SWEPT_OUTLINE_MAX_NODES);
   int32_t link_count = 0, node_count = 0;
-  segment_swept_outline(make_arc(0, 1, 2, 2.0, CONTOUR_CLOCKWISE), s.nodes.data(), links.data(), 0,
+  segment_swept_outline(arc_link(0, 1, 2, 2.0, CONTOUR_CLOCKWISE), s.nodes.data(), links.data(), 0,
                         nodes.data(), 0, &link_count, &node_count, 2.0);
   ASSERT_EQ(link_count, 3);
   // Node 5 is where circles of radius 2 about (0,2) and (2,0) meet nearer the centre: (0,0).

@@ -12,6 +12,7 @@
 
 using contour_test::arc_corner;
 using contour_test::Corner;
+using contour_test::g_shown;
 using contour_test::line_corner;
 using contour_test::Shape;
 
@@ -19,17 +20,8 @@ namespace {
 
 constexpr double PI = CONTOUR_PI;
 
-std::vector<std::string> g_shown;  // messages shown through the host hook
-
-class ContourNetworkTest : public ::testing::Test {
+class ContourNetworkTest : public contour_test::KernelMessagesTest {
  protected:
-  void SetUp() override {
-    reset_contour_kernel_state();
-    g_shown.clear();
-    g_contour_kernel.show_message = [](const char* text) { g_shown.emplace_back(text); };
-  }
-  void TearDown() override { reset_contour_kernel_state(); }
-
   int32_t build(const Shape& s, int32_t wanted_direction, int32_t clean = 1) {
     return build_contour_network(s.links.data(), s.nodes.data(), s.firsts.data(), s.lasts.data(),
                                  static_cast<int32_t>(s.firsts.size()), &net, wanted_direction,

@@ -32,7 +32,7 @@ TEST_F(DrawingItemTest, NewBlockIsAnOpenPolylineAtTheEndOfTheList) {
 }
 
 TEST_F(DrawingItemTest, NewTextItemHasItsFrame) {
-  g_job_settings.new_text_cut_type = 3;
+  g_job_settings.text_cut_type = 3;
   ASSERT_EQ(new_geometry_block("Hello", nullptr, 4, 0, GEOMETRY_KIND_TEXT), 0);
   DrawingItem* item = g_lists.current.last;
   EXPECT_EQ(item_type(item), ITEM_TEXT);
@@ -343,10 +343,10 @@ TEST_F(DrawingItemTest, ExtentsIncludeArcsAndTheSampledSplineCurve) {
 // ---- centring ----
 
 TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
-  g_job_settings.material_width = 100;
-  g_job_settings.material_height = 50;
-  g_job_settings.nc_run_state = 0x40;
-  g_job_settings.change_counter = 5;
+  g_job_settings.material_box[2] = 100;
+  g_job_settings.material_box[3] = 50;
+  g_job_settings.nc_state = 0x40;
+  g_job_settings.text_items_ready = 5;
   DrawingItem* shown = make_item({{10, 10}, {30, 20}});
   DrawingItem* hidden = make_item({{10, 10}, {30, 20}});
   item_block(hidden)->layer = 7;
@@ -356,7 +356,7 @@ TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
   g_view.items_max = PointF{30, 20};
   g_view.extents_min = PointF{0, 0};
   g_view.extents_max = PointF{100, 50};
-  layer_visibility[7] = 0;
+  g_layers.visibility[7] = 0;
 
   centre_drawing(CENTRE_IN_X | CENTRE_IN_Y);
   // dx = (100 - 20) / 2 - 10 = 30, dy = (50 - 10) / 2 - 10 = 10.
@@ -369,8 +369,8 @@ TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
   EXPECT_EQ(g_view.items_max.y, 30.0f);
   EXPECT_EQ(g_view.extents_min.x, 30.0f);
   EXPECT_EQ(g_job_settings.job_changed & 1, 1);
-  EXPECT_EQ(g_job_settings.nc_run_state, 0);
-  EXPECT_EQ(g_job_settings.change_counter, 0);
+  EXPECT_EQ(g_job_settings.nc_state, 0);
+  EXPECT_EQ(g_job_settings.text_items_ready, 0);
 
   centre_drawing(CENTRE_IN_X | CENTRE_IN_Y);
   EXPECT_EQ(item_nodes(shown)[0].point.x, 40.0f) << "a centred drawing stays where it is";
@@ -382,8 +382,8 @@ TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
 }
 
 TEST_F(DrawingItemTest, CentringOnOneAxisLeavesTheOther) {
-  g_job_settings.material_width = 100;
-  g_job_settings.material_height = 50;
+  g_job_settings.material_box[2] = 100;
+  g_job_settings.material_box[3] = 50;
   DrawingItem* item = make_item({{10, 10}, {30, 20}});
   g_view.items_min = PointF{10, 10};
   g_view.items_max = PointF{30, 20};

@@ -1,27 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstring>
 #include <vector>
 
 #include "item_fixture.h"
+#include "tests/support/test_bytes.h"
 
 namespace {
-
-// Builds expected bytes from the stored layout, independently of the writers.
-struct Bytes {
-  std::vector<uint8_t> data;
-  void u8(uint8_t v) { data.push_back(v); }
-  void le16(uint16_t v) {
-    u8(static_cast<uint8_t>(v));
-    u8(static_cast<uint8_t>(v >> 8));
-  }
-  void le32(uint32_t v) {
-    for (int i = 0; i < 4; ++i) u8(static_cast<uint8_t>(v >> (8 * i)));
-  }
-  void f32(float f) { le32(std::bit_cast<uint32_t>(f)); }
-  void zeros(size_t n) { data.insert(data.end(), n, 0); }
-};
 
 struct RecordSpec {
   uint8_t node_flags, link_flags;

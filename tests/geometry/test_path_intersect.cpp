@@ -7,29 +7,14 @@
 
 #include "geometry/contour_kernel.h"
 #include "geometry/path_intersect.h"
+#include "tests/geometry/contour_shapes.h"
+
+using contour_test::arc_link;
+using contour_test::line_link;
 
 namespace {
 
 constexpr double PI = CONTOUR_PI;
-
-ContourLink line(int32_t start, int32_t end) {
-  ContourLink l;
-  l.kind = SEGMENT_LINE;
-  l.start_node = start;
-  l.end_node = end;
-  return l;
-}
-
-ContourLink arc(int32_t start, int32_t end, int32_t centre, double radius, int32_t direction) {
-  ContourLink l;
-  l.kind = SEGMENT_ARC;
-  l.start_node = start;
-  l.end_node = end;
-  l.centre_node = centre;
-  l.radius = radius;
-  l.direction = direction;
-  return l;
-}
 
 struct Expected {
   double x, y, on_a, on_b;
@@ -61,61 +46,81 @@ std::vector<Case> cases() {
   return {
       {"lines crossing",
        {{0, 0}, {2, 2}, {0, 2}, {2, 0}},
-       line(0, 1),
-       line(2, 3),
+       line_link(0, 1),
+       line_link(2, 3),
        1,
        {{1, 1, 0.5, 0.5}}},
       {"lines crossing off centre",
        {{0, 0}, {4, 0}, {1, -1}, {1, 3}},
-       line(0, 1),
-       line(2, 3),
+       line_link(0, 1),
+       line_link(2, 3),
        1,
        {{1, 0, 0.25, 0.25}}},
-      {"lines touching end to end", {{0, 0}, {1, 1}, {2, 0}}, line(0, 1), line(1, 2), 0, {}},
-      {"line ending on another", {{0, 0}, {2, 0}, {1, 0}, {1, 1}}, line(0, 1), line(2, 3), 0, {}},
-      {"parallel lines", {{0, 0}, {2, 0}, {0, 1}, {2, 1}}, line(0, 1), line(2, 3), 0, {}},
+      {"lines touching end to end",
+       {{0, 0}, {1, 1}, {2, 0}},
+       line_link(0, 1),
+       line_link(1, 2),
+       0,
+       {}},
+      {"line ending on another",
+       {{0, 0}, {2, 0}, {1, 0}, {1, 1}},
+       line_link(0, 1),
+       line_link(2, 3),
+       0,
+       {}},
+      {"parallel lines", {{0, 0}, {2, 0}, {0, 1}, {2, 1}}, line_link(0, 1), line_link(2, 3), 0, {}},
       {"overlapping collinear lines",
        {{0, 0}, {2, 0}, {1, 0}, {3, 0}},
-       line(0, 1),
-       line(2, 3),
+       line_link(0, 1),
+       line_link(2, 3),
        0,
        {}},
       {"lines that would cross if longer",
        {{0, 0}, {1, 0}, {2, -1}, {2, 1}},
-       line(0, 1),
-       line(2, 3),
+       line_link(0, 1),
+       line_link(2, 3),
        0,
        {}},
       {"line through an arc twice",
        dome,
-       line(3, 4),
-       arc(0, 1, 2, 1, CONTOUR_CLOCKWISE),
+       line_link(3, 4),
+       arc_link(0, 1, 2, 1, CONTOUR_CLOCKWISE),
        2,
        {{-s75, 0.5, (2 - s75) / 4, 1.0 / 6}, {s75, 0.5, (2 + s75) / 4, 5.0 / 6}}},
       {"arc crossed by a line twice",
        dome,
-       arc(0, 1, 2, 1, CONTOUR_CLOCKWISE),
-       line(3, 4),
+       arc_link(0, 1, 2, 1, CONTOUR_CLOCKWISE),
+       line_link(3, 4),
        2,
        {{-s75, 0.5, 1.0 / 6, (2 - s75) / 4}, {s75, 0.5, 5.0 / 6, (2 + s75) / 4}}},
       {"line through a quarter arc once",
        dome,
-       line(3, 4),
-       arc(7, 1, 2, 1, CONTOUR_CLOCKWISE),
+       line_link(3, 4),
+       arc_link(7, 1, 2, 1, CONTOUR_CLOCKWISE),
        1,
        {{s75, 0.5, (2 + s75) / 4, 2.0 / 3}}},
       {"counter-clockwise arc: fractions run the other way",
        dome,
-       line(3, 4),
-       arc(1, 0, 2, 1, CONTOUR_COUNTER_CLOCKWISE),
+       line_link(3, 4),
+       arc_link(1, 0, 2, 1, CONTOUR_COUNTER_CLOCKWISE),
        2,
        {{-s75, 0.5, (2 - s75) / 4, 5.0 / 6}, {s75, 0.5, (2 + s75) / 4, 1.0 / 6}}},
-      {"line tangent to an arc", dome, line(5, 6), arc(0, 1, 2, 1, CONTOUR_CLOCKWISE), 0, {}},
-      {"line missing the arc's sweep", dome, line(3, 4), arc(1, 0, 2, 1, CONTOUR_CLOCKWISE), 0, {}},
+      {"line tangent to an arc",
+       dome,
+       line_link(5, 6),
+       arc_link(0, 1, 2, 1, CONTOUR_CLOCKWISE),
+       0,
+       {}},
+      {"line missing the arc's sweep",
+       dome,
+       line_link(3, 4),
+       arc_link(1, 0, 2, 1, CONTOUR_CLOCKWISE),
+       0,
+       {}},
       {"arcs crossing twice",
        near_full,
-       arc(0, 1, 2, 1, CONTOUR_CLOCKWISE),
-       arc(3, 4, 5, 1, CONTOUR_CLOCKWISE),
+       arc_link(0, 1, 2, 1, CONTOUR_CLOCKWISE),
+       arc_link(3, 4, 5, 1, CONTOUR_CLOCKWISE),
        2,
        {{0.5, s75, (PI / 6 - 0.1) / wide, (11 * PI / 6 - 0.1) / wide},
         {0.5, -s75, (5 * PI / 6 - 0.1) / wide, (7 * PI / 6 - 0.1) / wide}}},
@@ -126,8 +131,8 @@ std::vector<Case> cases() {
         on_circle(2, 0, 1, 0.1),
         on_circle(2, 0, 1, 0.05),
         {2, 0}},
-       arc(0, 1, 2, 1, CONTOUR_CLOCKWISE),
-       arc(3, 4, 5, 1, CONTOUR_CLOCKWISE),
+       arc_link(0, 1, 2, 1, CONTOUR_CLOCKWISE),
+       arc_link(3, 4, 5, 1, CONTOUR_CLOCKWISE),
        0,
        {}},
       {"concentric arcs",
@@ -136,8 +141,8 @@ std::vector<Case> cases() {
         {0, 0},
         on_circle(0, 0, 2, 0.1),
         on_circle(0, 0, 2, 0.05)},
-       arc(0, 1, 2, 1, CONTOUR_CLOCKWISE),
-       arc(3, 4, 2, 2, CONTOUR_CLOCKWISE),
+       arc_link(0, 1, 2, 1, CONTOUR_CLOCKWISE),
+       arc_link(3, 4, 2, 2, CONTOUR_CLOCKWISE),
        0,
        {}},
       {"circle inside another",
@@ -147,14 +152,14 @@ std::vector<Case> cases() {
         on_circle(0.5, 0, 1, 0.1),
         on_circle(0.5, 0, 1, 0.05),
         {0.5, 0}},
-       arc(0, 1, 2, 3, CONTOUR_CLOCKWISE),
-       arc(3, 4, 5, 1, CONTOUR_CLOCKWISE),
+       arc_link(0, 1, 2, 3, CONTOUR_CLOCKWISE),
+       arc_link(3, 4, 5, 1, CONTOUR_CLOCKWISE),
        0,
        {}},
       {"crossing lines without bounding circles",
        {{0, 0}, {2, 2}, {0, 2}, {2, 0}},
-       line(0, 1),
-       line(2, 3),
+       line_link(0, 1),
+       line_link(2, 3),
        0,
        {},
        false},
@@ -181,7 +186,7 @@ TEST(PathIntersect, CrossingsOfLinesAndArcs) {
 
 TEST(PathIntersect, WritesOnlyTheCrossingsItReports) {
   const std::vector<ContourNode> nodes = {{0, 0}, {2, 2}, {0, 2}, {2, 0}};
-  ContourLink a = line(0, 1), b = line(2, 3);
+  ContourLink a = line_link(0, 1), b = line_link(2, 3);
   segment_bounding_circle(&a, nodes.data());
   segment_bounding_circle(&b, nodes.data());
   PathCrossings got;
@@ -207,7 +212,7 @@ TEST(PathIntersect, ArcsThatFollowEachOtherDoNotCrossAtTheirNode) {
       on_circle(c2.x, c2.y, r2, b_start + 1.0),  // 3: b's end, one radian on
       c2,                                        // 4: b's centre
       {1, 0}};                                   // 5: a second node at a's end point
-  ContourLink a = arc(0, 1, 2, 1, CONTOUR_CLOCKWISE);
+  ContourLink a = arc_link(0, 1, 2, 1, CONTOUR_CLOCKWISE);
   struct Variant {
     int32_t b_start_node;
     bool swap;
@@ -219,7 +224,7 @@ TEST(PathIntersect, ArcsThatFollowEachOtherDoNotCrossAtTheirNode) {
       {1, true, 1, "same arcs, asked the other way round"},
   };
   for (const Variant& v : variants) {
-    ContourLink b = arc(v.b_start_node, 3, 4, r2, CONTOUR_CLOCKWISE);
+    ContourLink b = arc_link(v.b_start_node, 3, 4, r2, CONTOUR_CLOCKWISE);
     segment_bounding_circle(&a, nodes.data());
     segment_bounding_circle(&b, nodes.data());
     PathCrossings got;

@@ -4,37 +4,22 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void write_file(const std::string& path, const std::string& contents) {
-  std::ofstream(path, std::ios::binary) << contents;
-}
-
 class Files : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_files();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = (fs::temp_directory_path() /
-               ("brenvik_files_" + std::string(info->name()) + "_" +
-                std::to_string(std::random_device()())))
-                  .string();
-    fs::create_directories(folder_);
+    folder_ = make_test_folder("brenvik_files").string();
   }
   void TearDown() override {
     reset_files();
@@ -127,10 +112,10 @@ TEST_F(Files, PathJoinAddsOneSlash) {
 // ---- finding and listing ----
 
 TEST_F(Files, DataFileIsFoundWhateverTheCaseOfItsName) {
-  write_file(at("KR_TOOLm.KR4"), "tools");
+  write_file_bytes(at("KR_TOOLm.KR4"), "tools");
   fs::create_directory(at("kr_menus.kr5"));  // a folder of the name is no data file
-  write_file(at("Exact.txt"), "exact");
-  write_file(at("exact.txt"), "lower");
+  write_file_bytes(at("Exact.txt"), "exact");
+  write_file_bytes(at("exact.txt"), "lower");
   EXPECT_EQ(find_file_ignoring_case(folder_, "KR_TOOLM.KR4"), at("KR_TOOLm.KR4"));
   EXPECT_EQ(find_file_ignoring_case(folder_, "kr_toolm.kr4"), at("KR_TOOLm.KR4"));
   EXPECT_EQ(find_file_ignoring_case(folder_, "exact.txt"), at("exact.txt")) << "exact name first";
@@ -161,9 +146,9 @@ TEST_F(Files, WildcardsMatchLikeTheFileDialogsOfTheDesign) {
 }
 
 TEST_F(Files, ListingGivesMatchingEntriesSortedWithSizes) {
-  write_file(at("b.Q2F"), "12345");
-  write_file(at("a.q2_"), "");
-  write_file(at("c.txt"), "x");
+  write_file_bytes(at("b.Q2F"), "12345");
+  write_file_bytes(at("a.q2_"), "");
+  write_file_bytes(at("c.txt"), "x");
   fs::create_directory(at("sub.Q2D"));
   std::vector<FolderEntry> entries;
   ASSERT_TRUE(list_folder(folder_, "*.Q2?", &entries));
@@ -178,14 +163,14 @@ TEST_F(Files, ListingGivesMatchingEntriesSortedWithSizes) {
 }
 
 TEST_F(Files, SingleFileOperations) {
-  write_file(at("f"), "abc");
+  write_file_bytes(at("f"), "abc");
   EXPECT_TRUE(file_exists(at("f")));
   EXPECT_FALSE(file_exists(folder_)) << "a folder is not a file";
   EXPECT_EQ(file_size(at("f")), 3);
   EXPECT_EQ(file_size(at("none")), -1);
-  write_file(at("g"), "old");
+  write_file_bytes(at("g"), "old");
   EXPECT_TRUE(file_rename(at("f"), at("g")));
-  EXPECT_EQ(read_file(at("g")), "abc");
+  EXPECT_EQ(read_file_bytes(at("g")), "abc");
   EXPECT_FALSE(file_rename(at("f"), at("h")));
   EXPECT_TRUE(file_delete(at("g")));
   EXPECT_FALSE(file_delete(at("g")));
@@ -199,30 +184,30 @@ bool write_new_contents(SaveFile* file) {
 }
 
 TEST_F(Files, SaveReplacesTheFileAndKeepsTheOldOneAsBackup) {
-  write_file(at("job.job"), "old contents");
-  write_file(at("job.BAK"), "older backup");
+  write_file_bytes(at("job.job"), "old contents");
+  write_file_bytes(at("job.BAK"), "older backup");
   std::string error;
   EXPECT_EQ(save_file_safely(at("job.job"), "", write_new_contents, &error), SAVE_OK) << error;
-  EXPECT_EQ(read_file(at("job.job")), "new contents here");
-  EXPECT_EQ(read_file(at("job.BAK")), "old contents");
+  EXPECT_EQ(read_file_bytes(at("job.job")), "new contents here");
+  EXPECT_EQ(read_file_bytes(at("job.BAK")), "old contents");
   EXPECT_EQ(names(), (std::vector<std::string>{"job.BAK", "job.job"})) << "no TMP left";
 }
 
 TEST_F(Files, SaveOfANewFileMakesNoBackup) {
   std::string error;
   EXPECT_EQ(save_file_safely(at("notes"), "", write_new_contents, &error), SAVE_OK) << error;
-  EXPECT_EQ(read_file(at("notes")), "new contents here");
+  EXPECT_EQ(read_file_bytes(at("notes")), "new contents here");
   EXPECT_EQ(names(), (std::vector<std::string>{"notes"}));
 }
 
 TEST_F(Files, FailedWriteLeavesTheOldFileAndSaysSo) {
   for (int n = 1; n <= 3; ++n) {
-    write_file(at("job.job"), "old contents");
+    write_file_bytes(at("job.job"), "old contents");
     fail_nth_save_write(n);
     std::string error;
     EXPECT_EQ(save_file_safely(at("job.job"), "", write_new_contents, &error), SAVE_WRITE_FAILED)
         << "write " << n;
-    EXPECT_EQ(read_file(at("job.job")), "old contents") << "write " << n;
+    EXPECT_EQ(read_file_bytes(at("job.job")), "old contents") << "write " << n;
     EXPECT_EQ(names(), (std::vector<std::string>{"job.job"})) << "write " << n;
     EXPECT_NE(error.find("job.TMP"), std::string::npos) << error;
     EXPECT_NE(error.find("No space"), std::string::npos) << error;
@@ -233,17 +218,17 @@ TEST_F(Files, FailedWriteLeavesTheOldFileAndSaysSo) {
 }
 
 TEST_F(Files, WriterThatGivesUpLeavesTheOldFile) {
-  write_file(at("a.txt"), "old");
+  write_file_bytes(at("a.txt"), "old");
   std::string error;
   const auto give_up = [](SaveFile* file) { return save_write_text(file, "half") && false; };
   EXPECT_EQ(save_file_safely(at("a.txt"), at("SAVEFILE.TMP"), give_up, &error), SAVE_WRITE_FAILED);
-  EXPECT_EQ(read_file(at("a.txt")), "old");
+  EXPECT_EQ(read_file_bytes(at("a.txt")), "old");
   EXPECT_EQ(names(), (std::vector<std::string>{"a.txt"}));
   EXPECT_FALSE(error.empty());
 }
 
 TEST_F(Files, SaveThroughAGivenTempFile) {
-  write_file(at("a.txt"), "old");
+  write_file_bytes(at("a.txt"), "old");
   std::string error;
   EXPECT_EQ(save_file_safely(at("a.txt"), at("SAVEFILE.TMP"), write_new_contents, &error),
             SAVE_OK);
@@ -251,24 +236,24 @@ TEST_F(Files, SaveThroughAGivenTempFile) {
 }
 
 TEST_F(Files, SavingAFileNamedLikeItsTempFileDoesNotWriteOverIt) {
-  write_file(at("X.TMP"), "old");
+  write_file_bytes(at("X.TMP"), "old");
   fail_nth_save_write(2);
   std::string error;
   EXPECT_EQ(save_file_safely(at("X.TMP"), "", write_new_contents, &error), SAVE_WRITE_FAILED);
-  EXPECT_EQ(read_file(at("X.TMP")), "old");
+  EXPECT_EQ(read_file_bytes(at("X.TMP")), "old");
   fail_nth_save_write(0);
   EXPECT_EQ(save_file_safely(at("X.TMP"), "", write_new_contents, &error), SAVE_OK);
-  EXPECT_EQ(read_file(at("X.TMP")), "new contents here");
-  EXPECT_EQ(read_file(at("X.BAK")), "old");
+  EXPECT_EQ(read_file_bytes(at("X.TMP")), "new contents here");
+  EXPECT_EQ(read_file_bytes(at("X.BAK")), "old");
 }
 
 TEST_F(Files, SaveThatCannotMakeTheBackupLeavesTheOldFile) {
-  write_file(at("job.job"), "old contents");
+  write_file_bytes(at("job.job"), "old contents");
   fs::create_directory(at("job.BAK"));
-  write_file(at("job.BAK/inside"), "x");  // a folder in the backup's place cannot be replaced
+  write_file_bytes(at("job.BAK/inside"), "x");  // a folder in the backup's place cannot be replaced
   std::string error;
   EXPECT_EQ(save_file_safely(at("job.job"), "", write_new_contents, &error), SAVE_CANNOT_REPLACE);
-  EXPECT_EQ(read_file(at("job.job")), "old contents");
+  EXPECT_EQ(read_file_bytes(at("job.job")), "old contents");
   EXPECT_FALSE(file_exists(at("job.TMP")));
   EXPECT_FALSE(error.empty());
 }

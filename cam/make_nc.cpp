@@ -1,0 +1,467 @@
+#include "cam/make_nc.h"
+
+#include <cstring>
+
+#include "cam/cam_host.h"
+#include "cam/item_walkers.h"
+#include "cam/machining_block.h"
+#include "cam/machining_order.h"
+#include "editor/view_state.h"
+#include "geometry/contour_kernel.h"
+#include "geometry/drawing_item.h"
+#include "geometry/layers.h"
+#include "job/job_settings.h"
+#include "nc/code_section_expand.h"
+#include "nc/nc_tidy.h"
+#include "nc/path_code.h"
+#include "nc/post_gm.h"
+#include "nc/post_processor.h"
+#include "nc/proof_file.h"
+#include "nc/work_surface.h"
+#include "platform/files.h"
+#include "text/pen_move.h"
+#include "ui/line_list.h"
+#include "ui/message_ids.h"
+
+MakeNcState g_make_nc;
+
+namespace {
+
+// Where a tool-path item keeps its letter ('r' roughing, 'f' finishing), machining group and
+// order: bytes of the line's attributes.
+constexpr size_t TOOL_PATH_LETTER_ATTR = 2;
+constexpr size_t TOOL_PATH_GROUP_ATTR = 12;
+constexpr size_t TOOL_PATH_ORDER_ATTR = 14;
+// Surface flag bits of the work-surface checks.
+constexpr int32_t SURFACE_NEEDS_ANGLE = 0x832;
+constexpr int32_t SURFACE_WITHOUT_RADIUS = 0x4001;
+constexpr int32_t SURFACE_NEEDS_LENGTH_4 = 0x23C0;
+constexpr int32_t SURFACE_ROTARY = 0x3C00;
+
+constexpr char TEXT_NOT_FLAT[] =
+    "This job's work surface is not flat. NC output for curved and rotary work surfaces is not "
+    "available yet: choose the flat work surface on the Job setup page.";
+constexpr char TEXT_NO_POST_PROCESSOR[] = "No post processor is set for this job.";
+constexpr char TEXT_OUTPUT_NOT_AVAILABLE[] =
+    "NC output in this post processor's language is not available yet; choose a post processor "
+    "that writes G & M codes.";
+constexpr char TEXT_CANCELLED[] =
+    "NC program cancelled: it was not finished and has not been kept as a program.";
+constexpr char TEXT_OUT_OF_MEMORY[] =
+    "Out of memory: the NC program could not be finished and has not been kept as a program.";
+
+int16_t attribute_i16(const TextLine* line, size_t at) {
+  return static_cast<int16_t>(line->attributes[at] | (line->attributes[at + 1] << 8));
+}
+
+bool layer_visible(const GeometryBlock* block) { return g_layers.visibility[block->layer] != 0; }
+
+bool selected(const TextLine* item) { return (item_flags(item) & ITEM_FLAG_SELECTED) != 0; }
+
+const PostProcessorDef* job_post_processor() {
+  JobSettings& job = g_job_settings;
+  if (job.post_processor == nullptr) job.post_processor = find_post_processor(job.post_processor_number);
+  return post_processor_def(job.post_processor);
+}
+
+std::string item_label(const TextLine* item) {
+  std::string label = "item " + std::to_string(item_id(item));
+  if (!item->text.empty() && static_cast<unsigned char>(item->text[0]) >= 32)
+    label += " \"" + item->text + "\"";
+  return label;
+}
+
+void leave_out(const TextLine* item, const char* why) {
+  g_make_nc.left_out.push_back(item_label(item) + ": " + why);
+}
+
+void fail(const std::string& text) {
+  g_make_nc.failure = text;
+  host_show_message(text.c_str());
+}
+
+// ---- checks ----
+
+// The work-surface checks; each failure names what the surface lacks.
+bool surface_ready() {
+  JobSettings& job = g_job_settings;
+  const int32_t flags = job.surface_flag;
+  int message = 0;
+  if ((flags & SURFACE_NEEDS_ANGLE) != 0 && job.surface_angle == 0.0f)
+    message = flags == 2 ? MSG_SURFACE_NEEDS_SLOPE : MSG_SURFACE_NEEDS_ANGLE;
+  else if ((flags & SURFACE_WITHOUT_RADIUS) == 0 && job.surface_radius == 0.0f)
+    message = MSG_SURFACE_NEEDS_RADIUS;
+  else if ((flags & SURFACE_NEEDS_LENGTH_4) != 0 && job.surface_length_4 == 0.0f)
+    message = MSG_SURFACE_NEEDS_SECOND_RADIUS;
+  else if (!g_make_nc.proof_run && (flags & SURFACE_ROTARY) != 0 &&
+           job_post_processor()->coordinate_mode != PP_COORDS_ABSOLUTE)
+    message = MSG_SURFACE_NEEDS_ABSOLUTE;
+  if (message != 0) {
+    host_show_catalogue_message(message);
+    job.nc_state = NC_STATE_BACK_TO_SETUP;
+    g_make_nc.failure = "The job's work surface is not set up completely.";
+    return false;
+  }
+  // Stand-in: curved and rotary work surfaces are refused until their mapping lands.
+  if (!job_surface_is(SURFACE_FLAT)) {
+    job.nc_state = NC_STATE_BACK_TO_SETUP;
+    fail(TEXT_NOT_FLAT);
+    return false;
+  }
+  return true;
+}
+
+// Items whose cut has no tool: the user may give them the defaults of their operation, or stop.
+bool tools_ready(LineList drawing) {
+  for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
+    GeometryBlock* block = item_block(item);
+    if (!selected(item) || item_type(item) == ITEM_POINT || block == nullptr) continue;
+    CamParams params;
+    if (!get_block_cam(block, &params) || !layer_visible(block)) continue;
+    if (params.operation == CAM_OP_DRAWING_AID || params.operation == CAM_OP_ISLAND) continue;
+    if (params.finishing.cut_width > 0.0f || params.roughing.cut_width > 0.0f) continue;
+    if (host_ask_catalogue_choice(MSG_CHOICE_MISSING_TOOL) == 0) {
+      apply_cam_defaults(block, params.operation);
+      continue;
+    }
+    // The Drawing page shows the item's first point.
+    g_make_nc.problem_item_id = item_id(item);
+    g_make_nc.result_flags = MAKE_NC_FAILED;
+    g_contour_kernel.EngineStatus = MAKE_NC_FAILED;
+    g_contour_kernel.ProblemPoint = EngineProblemPoint{item_nodes(item)->point.x,
+                                                       item_nodes(item)->point.y};
+    g_make_nc.failure = item_label(item) + " has no tool for its cut.";
+    return false;
+  }
+  return true;
+}
+
+// ---- set-up ----
+
+// The link boxes are worked out afresh: an item read from a file carries none.
+void recompute_extents(LineList drawing) {
+  PointF low{1.0e30f, 1.0e30f}, high{-1.0e30f, -1.0e30f};
+  for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
+    if (!selected(item) || item_block(item) == nullptr) continue;
+    item_bounding_boxes(item);
+    grow_box_by_item(item, &low, &high);
+  }
+  if (high.x < low.x) return;
+  g_view.extents_min = low;
+  g_view.extents_max = high;
+}
+
+void free_nc_program_list() {
+  free_list(g_lists.slots[LIST_SLOT_NC_PROGRAM].first);
+  g_lists.slots[LIST_SLOT_NC_PROGRAM] = LineList{};
+}
+
+// ---- the tool-path phases ----
+
+bool pocket_operation(const TextLine* item, uint8_t op) {
+  if (item_is_text(item)) return op == CAM_OP_ISLAND;
+  return op == CAM_OP_SPIRAL_POCKET || op == CAM_OP_CONTOUR_ISLANDS || op == CAM_OP_ISLAND;
+}
+
+bool contour_operation(const TextLine* item, uint8_t op) {
+  if (item_is_text(item))
+    return op == CAM_OP_CONTOUR_INSIDE || op == CAM_OP_CONTOUR_OUTSIDE || op == CAM_OP_SPIRAL_POCKET;
+  return op == CAM_OP_CONTOUR_INSIDE || op == CAM_OP_CONTOUR_OUTSIDE || op == CAM_OP_BLADE;
+}
+
+// Stand-in: the pocket and contour phases report their items as not machined; the tool-path
+// engine's runs come with the engine.
+void run_tool_path_phases(LineList drawing) {
+  if (g_lists.slots[LIST_SLOT_TOOL_PATHS].first != nullptr) return;
+  for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
+    const GeometryBlock* block = item_block(item);
+    const uint8_t type = item_type(item);
+    if (!selected(item) || type == ITEM_POINT || type == ITEM_RESERVED_22 || block == nullptr ||
+        block->cam_kind == GEOMETRY_KIND_DRAWING_AID || !layer_visible(block))
+      continue;
+    const uint8_t op = block_cam_op(block);
+    if (pocket_operation(item, op) || contour_operation(item, op))
+      leave_out(item, "pocket and contour tool paths are not made yet; not machined");
+  }
+}
+
+// ---- the direct phase ----
+
+// Copies the items the direct phase encodes into the current (working) list.
+bool collect_direct_items(LineList drawing) {
+  for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
+    const GeometryBlock* block = item_block(item);
+    if (!selected(item) || item_type(item) == ITEM_RESERVED_22 || block == nullptr ||
+        block->cam_kind == GEOMETRY_KIND_DRAWING_AID || !layer_visible(block))
+      continue;
+    const uint8_t op = block_cam_op(block);
+    const bool point = item_type(item) == ITEM_POINT;
+    const bool wanted = g_make_nc.proof_run ? op >= 1 : (point ? op > 0 : op == CAM_OP_CENTERLINE);
+    if (!wanted) continue;
+    if (copy_item_with_extra_links(item, 0) != 0) return false;
+    if (g_make_nc.proof_run && !point && op > CAM_OP_CENTERLINE) {
+      GeometryBlock* copy = item_block(g_lists.current.last);
+      CamParams params;
+      get_block_cam(copy, &params);
+      params.machining_group = MACHINING_GROUP_OUTLINE_COPY;
+      put_block_cam(copy, params);
+    }
+  }
+  return true;
+}
+
+int16_t direct_group(const TextLine* item) { return block_machining_group(item_block(item)); }
+int16_t direct_order(const TextLine* item) { return block_machining_order(item_block(item)); }
+
+// The tool-path item goes first when its group is smaller, or the groups are equal and its
+// order is not larger.
+bool tool_path_first(const TextLine* path, const TextLine* direct) {
+  if (path == nullptr) return false;
+  const int direct_g = direct == nullptr ? MACHINING_GROUP_EXHAUSTED : direct_group(direct);
+  const int path_g = attribute_i16(path, TOOL_PATH_GROUP_ATTR);
+  if (path_g != direct_g) return path_g < direct_g;
+  return direct == nullptr || attribute_i16(path, TOOL_PATH_ORDER_ATTR) <= direct_order(direct);
+}
+
+// Encodes one item; false when the run must stop.
+bool encode_item(TextLine* item, bool tool_path) {
+  WalkResult result;
+  if (tool_path) {
+    const char letter = item->attributes[TOOL_PATH_LETTER_ATTR] == 'f' ? PATH_OP_TOOL_FINISHING
+                                                                        : PATH_OP_TOOL_ROUGHING;
+    result = encode_tool_path_item(item, letter);
+  } else {
+    result = encode_direct_item(item);
+  }
+  if (result == WALK_OUT_OF_MEMORY || path_failed()) return false;
+  if (result == WALK_SKIPPED_TEXT) leave_out(item, "text items are not engraved yet; skipped");
+  if (result == WALK_ENCODED) {
+    ++g_make_nc.items_encoded;
+    g_encoder_inputs.finished_line_option = g_job_settings.output_yes_no;
+  }
+  return true;
+}
+
+bool escape_wanted(int items_done) {
+  if (items_done % MAKE_NC_ESCAPE_POLL_ITEMS != 0) return false;
+  host_pump_messages();
+  return host_escape_pressed();
+}
+
+// Merges the sorted direct items (the current list) with the tool-path items and encodes them.
+// False when the run was cancelled or ran out of memory.
+bool encode_in_order() {
+  TextLine* direct = g_lists.current.first;
+  TextLine* path = g_lists.slots[LIST_SLOT_TOOL_PATHS].first;
+  const bool paths_wanted = g_make_nc.output_kind < 2 || (g_job_settings.output_options & 1) != 0;
+  if (!paths_wanted) path = nullptr;
+  if (direct == nullptr && path == nullptr) return true;
+  g_walker.contour_started = 0;
+  g_walker.current_tool = 0;
+  host_show_progress(MAKE_NC_CENTERLINE_TEXT);
+  int done = 0;
+  while (direct != nullptr || path != nullptr) {
+    if (escape_wanted(done)) {
+      g_make_nc.cancelled = true;
+      fail(TEXT_CANCELLED);
+      return false;
+    }
+    const bool take_path = tool_path_first(path, direct);
+    TextLine* item = take_path ? path : direct;
+    if (take_path) path = path->next;
+    else direct = direct->next;
+    if (!encode_item(item, take_path)) {
+      g_make_nc.cancelled = true;
+      fail(TEXT_OUT_OF_MEMORY);
+      return false;
+    }
+    ++done;
+  }
+  return true;
+}
+
+bool run_direct_phase(LineList drawing) {
+  if (push_list() < 0) return false;
+  clear_current_list();
+  bool ok = collect_direct_items(drawing);
+  if (ok) {
+    const uint8_t keep_ids = g_lists.keep_ids;
+    g_lists.keep_ids = 1;
+    sort_list(compare_direct_items);
+    g_lists.keep_ids = keep_ids;
+    ok = encode_in_order();
+  } else {
+    g_make_nc.cancelled = true;
+    fail(TEXT_OUT_OF_MEMORY);
+  }
+  if (ok && !g_make_nc.proof_run) {
+    g_pen_move.code = 'q';
+    path_encode_move();
+    if (path_failed()) {
+      g_make_nc.cancelled = true;
+      fail(TEXT_OUT_OF_MEMORY);
+      ok = false;
+    }
+  }
+  free_current_list();
+  pop_list();
+  return ok;
+}
+
+// ---- output ----
+
+void tidy_nc_program(const PostProcessorDef& def) {
+  TextLine* first = g_lists.slots[LIST_SLOT_NC_PROGRAM].first;
+  if (def.compact) strip_nc_zeros(first, 1);
+  else if (def.word_spaces) space_nc_words(first, 0);
+  else remove_nc_spaces(first, 0);
+}
+
+int write_output(const PostProcessorDef& def) {
+  const int result = post_process();
+  if (result == POST_FAILED) {
+    fail(g_post_run.failure);
+    return 0;
+  }
+  if (g_make_nc.proof_run) {
+    g_job_settings.nc_state = NC_STATE_PROOF_READY;
+    return result;
+  }
+  tidy_nc_program(def);
+  g_job_settings.nc_state = NC_STATE_PROGRAM_READY;
+  return result;
+}
+
+void report_left_out() {
+  if (g_make_nc.left_out.empty()) return;
+  std::string text = "These items were not machined:\n";
+  for (const std::string& line : g_make_nc.left_out) text += line + "\n";
+  host_show_message(text.c_str());
+}
+
+// The run after the checks, between opening the progress box and freeing the path code.
+int run_checked(const PostProcessorDef& def) {
+  if (!output_setup()) {
+    fail(TEXT_OUT_OF_MEMORY);
+    return 0;
+  }
+  const LineList drawing = g_lists.current;  // renumbering sorted it
+  if (!g_make_nc.proof_run) free_nc_program_list();
+  run_tool_path_phases(drawing);
+  if (!run_direct_phase(drawing)) return 0;
+  report_left_out();
+  if (g_make_nc.items_encoded == 0) {
+    g_make_nc.failure = "Nothing was machined.";
+    if (g_make_nc.left_out.empty()) host_show_catalogue_message(MSG_NOTHING_TO_MACHINE);
+    return 0;
+  }
+  return write_output(def);
+}
+
+}  // namespace
+
+// ---- small operations ------------------------------------------------------------------------------
+
+void clear_tool_path() {
+  TextLine* first = g_lists.slots[LIST_SLOT_TOOL_PATHS].first;
+  if (first != nullptr) {
+    free_list(first);
+    ++redraw_request;
+    g_job_settings.nc_state &= static_cast<uint8_t>(~(NC_STATE_PROGRAM_READY | NC_STATE_PAGE_LOOP));
+  }
+  g_lists.slots[LIST_SLOT_TOOL_PATHS] = LineList{};
+  proof_delete_file();
+}
+
+bool any_item_machined() {
+  for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next) {
+    if (!selected(item) || item_type(item) == 0) continue;
+    const GeometryBlock* block = item_block(item);
+    if (block == nullptr) continue;
+    if (item_is_text(item)) {
+      if (!item->text.empty() && item->text[0] == '\n') {
+        set_item_flags(item, 0);
+        continue;
+      }
+      if (block_cam_op(block) != CAM_OP_DRAWING_AID) return true;
+    } else if (block->cam_kind != GEOMETRY_KIND_DRAWING_AID) {
+      return true;
+    }
+  }
+  return false;
+}
+
+int compare_tool_path_items(const TextLine* a, const TextLine* b) {
+  const int ga = attribute_i16(a, TOOL_PATH_GROUP_ATTR), gb = attribute_i16(b, TOOL_PATH_GROUP_ATTR);
+  if (ga != gb) return ga < gb ? -1 : 1;
+  const uint8_t la = a->attributes[TOOL_PATH_LETTER_ATTR], lb = b->attributes[TOOL_PATH_LETTER_ATTR];
+  if (la != lb) return la == 'r' ? -1 : (lb == 'r' ? 1 : 0);
+  const int oa = attribute_i16(a, TOOL_PATH_ORDER_ATTR), ob = attribute_i16(b, TOOL_PATH_ORDER_ATTR);
+  if (oa != ob) return oa < ob ? -1 : 1;
+  const LinkRecord* na = item_nodes(a);
+  const LinkRecord* nb = item_nodes(b);
+  if (na == nullptr || nb == nullptr || na->point.x == nb->point.x) return 0;
+  return na->point.x < nb->point.x ? -1 : 1;
+}
+
+std::string nc_program_title(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.find('.');
+  if (dot != std::string::npos) name.erase(dot);
+  return name.empty() ? "NO_NAME" : name;
+}
+
+bool output_setup() {
+  JobSettings& job = g_job_settings;
+  job.nc_state = 0;
+  if (job.tolerance == 0.0f) job.tolerance = job.units == JOB_UNITS_INCH ? 0.004f : 0.1f;
+  if (path_alloc() != 0) return false;
+  const PostProcessorDef* def = job_post_processor();
+  start_walk_run();
+  MoveEncoderInputs& in = g_encoder_inputs;
+  in.output_kind = g_make_nc.output_kind;
+  in.post_processor = job.post_processor;
+  in.tool_change_pending = 0;
+  in.finished_line_option = 0;
+  build_coord_formats(*def);
+  g_post_run.next_line_number = def->line_numbers ? 1 : -1;
+  renumber_machining_order();
+  return true;
+}
+
+int make_nc_program() {
+  reset_make_nc();
+  JobSettings& job = g_job_settings;
+  if (g_view.scale == 0.0f) g_view.scale = 1.0f;
+  job.nc_run_byte = 0;
+  g_make_nc.proof_run = g_proof.run_level != 0;
+  const PostProcessorDef* def = job_post_processor();
+  if (def == nullptr) {
+    fail(TEXT_NO_POST_PROCESSOR);
+    return 0;
+  }
+  g_make_nc.output_kind = g_make_nc.proof_run ? PP_OUTPUT_GM_CODES : def->output_kind;
+  // Stand-in: only G & M codes are written; Velkor commands and the DXF export come later.
+  if (g_make_nc.output_kind != PP_OUTPUT_GM_CODES) {
+    fail(TEXT_OUTPUT_NOT_AVAILABLE);
+    return 0;
+  }
+  const std::string temp_paths = path_join(temp_folder(), MAKE_NC_TEMP_PATHS);
+  if (file_exists(temp_paths)) file_delete(temp_paths);
+  if (!any_item_machined()) {
+    g_make_nc.failure = "Nothing is set for machining.";
+    host_show_catalogue_message(MSG_NOTHING_TO_MACHINE);
+    return 0;
+  }
+  const LineList drawing = g_lists.current;
+  if (!surface_ready() || !tools_ready(drawing)) return 0;
+  host_open_progress(MAKE_NC_PROGRESS_TEXT);
+  if (def->coordinate_mode != PP_COORDS_ABSOLUTE) recompute_extents(drawing);
+  const int result = run_checked(*def);
+  path_free();
+  host_close_progress();
+  return result;
+}
+
+void reset_make_nc() { g_make_nc = MakeNcState{}; }

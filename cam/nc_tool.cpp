@@ -1,0 +1,105 @@
+// brenvik-nc JOB.job OUT.nc: makes the NC program of a saved job with the job's own post
+// processor, as the NC program page does, and writes it. Items that were not machined are
+// printed; the exit status is non-zero when no complete program could be made.
+#include <cstdio>
+#include <string>
+
+#include "cam/cam_host.h"
+#include "cam/make_nc.h"
+#include "job/job_file.h"
+#include "job/job_settings.h"
+#include "nc/code_section_expand.h"
+#include "nc/post_processor.h"
+#include "platform/files.h"
+#include "ui/catalogue.h"
+#include "ui/line_list.h"
+
+namespace {
+
+// Messages carry the screen's colour codes; a terminal shows the plain text.
+std::string plain_text(const char* text) {
+  std::string plain;
+  for (const char* c = text; *c != '\0'; ++c)
+    if (static_cast<unsigned char>(*c) >= 32 || *c == '\n') plain += *c;
+  return plain;
+}
+
+void print_message(const char* text) { std::fprintf(stderr, "%s\n", plain_text(text).c_str()); }
+
+std::string catalogue_text(int number) {
+  std::string text;
+  if (find_message(number) == 0) return "message " + std::to_string(number);
+  clear_message_text();
+  while (read_message_line(1) > 0) {
+  }
+  return message_text();
+}
+
+void print_catalogue_message(int number) { print_message(catalogue_text(number).c_str()); }
+
+// Nobody is there to answer: every question is answered with Esc.
+int refuse_choice(int number) {
+  const std::string text = catalogue_text(number);
+  const size_t first_line_end = text.find('\n');
+  print_message(first_line_end == std::string::npos ? text.c_str()
+                                                    : text.substr(first_line_end + 1).c_str());
+  return -1;
+}
+
+void install_terminal_host() {
+  reset_cam_host();
+  g_cam_host.show_message = print_message;
+  g_cam_host.show_catalogue_message = print_catalogue_message;
+  g_cam_host.ask_catalogue_choice = refuse_choice;
+}
+
+bool write_program(const std::string& path) {
+  std::string error;
+  const SaveResult saved = save_file_safely(
+      path, "",
+      [](SaveFile* file) {
+        for (const TextLine* line = g_lists.slots[LIST_SLOT_NC_PROGRAM].first; line != nullptr;
+             line = line->next)
+          if (!save_write_text(file, line->text)) return false;
+        return true;
+      },
+      &error);
+  if (saved == SAVE_OK) return true;
+  std::fprintf(stderr, "brenvik-nc: %s was not written: %s\n", path.c_str(), error.c_str());
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: brenvik-nc JOB.job OUT.nc\n");
+    return 2;
+  }
+  const std::string job_path = argv[1];
+  const std::string out_path = argv[2];
+  install_terminal_host();
+  if (read_job_file(job_path, nullptr) != 0) {
+    std::fprintf(stderr, "brenvik-nc: %s is not a job file that can be read (error %d at byte %zu)\n",
+                 job_path.c_str(), g_job_file.last_read_error, g_job_file.last_read_offset);
+    return 1;
+  }
+  const bool metric = g_job_settings.units == JOB_UNITS_MILLIMETRE;
+  g_catalogue.file_name = metric ? CATALOGUE_METRIC_FILE_NAME : CATALOGUE_FILE_NAME;
+  open_catalogue();
+  read_post_processors(program_folder(), metric);
+  g_job_settings.post_processor = find_post_processor(g_job_settings.post_processor_number);
+  g_job_file.full_path = job_path;
+  g_code_section.title = nc_program_title(job_path);
+  const int result = make_nc_program();
+  for (const std::string& line : g_make_nc.left_out)
+    std::printf("not machined: %s\n", line.c_str());
+  if (result != 1) {
+    std::fprintf(stderr, "brenvik-nc: no NC program made: %s\n",
+                 g_make_nc.failure.empty() ? "the run failed" : g_make_nc.failure.c_str());
+    return 1;
+  }
+  if (!write_program(out_path)) return 1;
+  std::printf("%d items machined into %s\n", g_make_nc.items_encoded, out_path.c_str());
+  return 0;
+}

@@ -1,0 +1,12 @@
+// The pass writer: turns the ring path of one outer outline into PathRecords at every depth
+// pass, the roughing part first and then the finishing part, each framed by the codes that
+// tell the reader which tool and which kind of cut follow.
+#pragma once
+
+#include <cstdint>
+
+#include "cam/toolpath_engine.h"
+
+// Appends the passes of the current ring path to the records at the engine's record count
+// and ends the stream with the end code. Always 1.
+int32_t write_passes(PathRecordBuffer* records, ContourSettings settings);

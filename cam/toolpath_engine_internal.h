@@ -1,0 +1,18 @@
+// What the engine's routines share beyond the public header: how they talk to the user and
+// the stand-ins of the ring linking and the pass writer's depth passes. Not for callers
+// outside cam/.
+#pragma once
+
+#include <cstdint>
+
+// ---- talking to the user (through the host of the make-NC run) ----
+// Shows a progress line ("Creating path %d" with the 55-ms ticks since the NC run began) at
+// most every few ticks; pumps window messages when it shows.
+void engine_progress(const char* format);
+// Pumps window messages and tells whether Esc is waiting in the input queue; Esc sets the
+// engine's abort flag.
+bool engine_escape_pressed();
+// The framework's message box (OK and Cancel; the answer is not used).
+void engine_message_box(const char* text);
+// A message box that waits for a key, centred on the screen.
+void engine_text_box(const char* text);

@@ -1,0 +1,21 @@
+// The commands bound to the three mouse buttons on the Drawing page: a current table and the two
+// stored tables of the node editor and of the drawing, indexed by the button bits (1 left,
+// 2 right, 4 middle); the preferences file stores the two tables.
+#pragma once
+
+#include <cstdint>
+
+constexpr int BUTTON_BINDING_COUNT = 8;
+constexpr int16_t BUTTON_UNBOUND = 32767;
+constexpr int16_t COMMAND_LINE_TOOL = 750;        // the drawing table's left button
+constexpr int16_t COMMAND_DRAWING_RIGHT = 766;    // set on the drawing table at every start
+constexpr int16_t COMMAND_NODE_EDITOR_RIGHT = 851;  // set on the node-editor table at every start
+
+// Stand-in: the three tables and their factory values; no binding stack, legend or dispatch yet.
+struct ButtonBindings {
+  int16_t node_editor[BUTTON_BINDING_COUNT] = {0,   802,   851,   32767,
+                                               806, 32767, 32767, 32767};
+  int16_t drawing[BUTTON_BINDING_COUNT] = {0, 750, 766, 32767, 759, 32767, 32767, 32767};
+  int16_t* current = drawing;  // the table in force: drawing or node_editor
+};
+inline ButtonBindings g_button_bindings;

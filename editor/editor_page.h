@@ -1,0 +1,24 @@
+// The Drawing page as the page loop runs it: its key filter and the start-up and shutdown work
+// the page loop and start-up ask of the drawing editor.
+#pragma once
+
+#include "editor/editor_state.h"
+#include "shell/display_mode.h"
+#include "shell/placeholder_page.h"
+#include "shell/startup.h"
+
+// Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit; no drawing editor yet.
+inline EventCode editor_page_entry() { return run_placeholder_page(PAGE_DRAWING); }
+
+// Stand-in: no paint boxes yet, so only the side panel's column is placed.
+inline void layout_paint_boxes() {
+  const CellMetrics& menu = g_display.presets[FACE_ROLE_MENU];
+  const CellMetrics& small = g_display.presets[FACE_ROLE_SMALL];
+  // Where the small face fills the screen as the menu face does, the panel needs more columns.
+  side_panel_column = static_cast<int16_t>(menu.last_column -
+                                           (menu.last_column == small.last_column ? 32 : 26));
+}
+// Stand-in: draws nothing yet, so there are no buffers to allocate.
+inline void alloc_draw_buffers() {}
+// Stand-in: keeps no undo store yet, so there is nothing to free.
+inline void undo_clear() {}

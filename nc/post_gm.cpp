@@ -1,0 +1,550 @@
+#include "nc/post_gm.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "editor/view_state.h"
+#include "geometry/geometry2d.h"
+#include "job/job_settings.h"
+#include "nc/double_arc_record.h"
+#include "nc/path_code.h"
+#include "nc/post_proof.h"
+#include "nc/proof_file.h"
+#include "nc/work_surface.h"
+#include "text/pen_move.h"
+#include "ui/line_list.h"
+
+PostWordFormats g_post_formats;
+PostRunState g_post_run;
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+// A Z at or above this is no height at all: no Z is known yet.
+constexpr double NO_Z_LIMIT = 20000.0;
+// Arcs whose chord is too short are still cut as arcs when their sweep lies in this range.
+constexpr double WIDE_SWEEP_MIN = 0.7853982;
+constexpr double WIDE_SWEEP_MAX = 6.276902;
+// Lines that carry no line number.
+constexpr char UNNUMBERED_STARTS[] = "%{}:.O&";
+
+enum Marker { MARK_NONE, MARK_POSITIONED, MARK_FEED_DUE, MARK_AFTER_HOP };
+enum FeedMode { FEED_PER_MINUTE, FEED_PER_REV_PENDING, FEED_PER_REV_WRITTEN };
+
+// The state of one flat walk. Positions the control has are kept in whole output units (the
+// last decimal of the coordinate format), so that increments add up exactly to what was
+// written and a word is left out exactly when its printed value would not change.
+struct Walk {
+  const PostProcessorDef* def = nullptr;
+  uint8_t mode = PP_COORDS_ABSOLUTE;
+  bool absolute = true;
+  double scale = 10000.0;      // output units per job unit
+  int64_t x = 0, y = 0;        // X, Y the control stands on
+  int64_t z = 0;               // Z the control stands on
+  bool z_known = false;
+  double px = 0.0, py = 0.0;   // the current point in job units (short-hop distances)
+  bool canned = false;         // a canned cycle is in force: the next non-drill opcode cancels it
+  FeedMode feed_mode = FEED_PER_MINUTE;
+  bool plunge_differs = false;
+  bool absolute_next = false;  // the next Z move or positioning is written absolute
+  Marker marker = MARK_NONE;
+  double feed = 0.0, plunge_feed = 0.0;
+  bool failed = false;
+};
+
+bool starts_unnumbered(const char* text) {
+  return text[0] != '\0' && std::strchr(UNNUMBERED_STARTS, text[0]) != nullptr;
+}
+
+// Cuts the trailing zeros of the number at the end of text (and a bare point); a minus zero
+// loses its sign.
+void trim_number_zeros(std::string* text, size_t number_start) {
+  std::string& t = *text;
+  const size_t dot = t.find('.', number_start);
+  if (dot != std::string::npos) {
+    while (t.size() > dot + 1 && t.back() == '0') t.pop_back();
+    if (t.size() == dot + 1) t.pop_back();
+  }
+  if (t.compare(number_start, std::string::npos, "-0") == 0) t.erase(number_start, 1);
+}
+
+std::string coord_format(char letter) {
+  char format[16];
+  std::snprintf(format, sizeof format, "%c%%.%df", letter, g_post_formats.coord_decimals);
+  return format;
+}
+
+void put_word(Walk* w, std::string* line, char letter, int64_t units) {
+  format_word(line, coord_format(letter).c_str(), static_cast<double>(units) / w->scale);
+}
+
+int64_t to_units(const Walk& w, double v) { return std::llround(v * w.scale); }
+double from_units(const Walk& w, int64_t u) { return static_cast<double>(u) / w.scale; }
+
+void emit(Walk* w, const std::string& line) {
+  if (!append_nc_line(line.c_str())) {
+    w->failed = true;
+    g_post_run.failure = "The NC program could not take another line (out of memory).";
+  }
+}
+
+std::string motion_word(char digit) {
+  char word[16];
+  std::snprintf(word, sizeof word, g_post_formats.motion_format.c_str(), digit);
+  return word;
+}
+
+// The Z word of a plunge, retract or Z move.
+void put_z_move_word(Walk* w, std::string* line, int64_t target) {
+  const bool absolute = w->mode != PP_COORDS_INCREMENTAL_XYZ || w->absolute_next || !w->z_known;
+  put_word(w, line, g_post_formats.z_letter, absolute ? target : target - w->z);
+  w->z = target;
+  w->z_known = true;
+}
+
+// X and Y of a straight move: the words whose value changes (or both when asked).
+void put_xy_words(Walk* w, std::string* line, int64_t tx, int64_t ty, bool both) {
+  if (w->absolute) {
+    if (both || tx != w->x) put_word(w, line, 'X', tx);
+    if (both || ty != w->y) put_word(w, line, 'Y', ty);
+  } else {
+    if (both || tx != w->x) put_word(w, line, 'X', tx - w->x);
+    if (both || ty != w->y) put_word(w, line, 'Y', ty - w->y);
+  }
+  w->x = tx;
+  w->y = ty;
+}
+
+void put_due_feed(Walk* w, std::string* line) {
+  if (w->marker != MARK_FEED_DUE) return;
+  append_feed_word(line, w->feed);
+  w->marker = MARK_NONE;
+}
+
+void set_current_point(Walk* w, double x, double y) {
+  w->px = x;
+  w->py = y;
+}
+
+// ---- opcodes ----
+
+void write_text_line(Walk* w, const char* text) {
+  std::string line = text;
+  if (line.empty() || line.back() != '\n') line += '\n';
+  emit(w, line);
+}
+
+void write_comment(Walk* w, const char* text) {
+  const std::string& format = g_post_formats.comment_format;
+  if (format.empty()) return;
+  std::string upper;
+  for (const char* c = text; *c != '\0'; ++c) {
+    char u = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+    // A comment must not end early or start another one: parentheses inside a parenthesised
+    // comment become brackets, and line ends become spaces.
+    if (w->def->comment_style == PP_COMMENTS_PARENTHESES && (u == '(' || u == ')'))
+      u = u == '(' ? '[' : ']';
+    if (u == '\n' || u == '\r') u = ' ';
+    upper += u;
+  }
+  std::vector<char> buffer(format.size() + upper.size() + 1);
+  std::snprintf(buffer.data(), buffer.size(), format.c_str(), upper.c_str());
+  emit(w, buffer.data());
+}
+
+void take_speeds(Walk* w, const PathOp& op) {
+  w->feed = op.values[0];
+  w->plunge_feed = op.values[1];
+  w->plunge_differs = w->plunge_feed != w->feed;
+  if (op.param != 0) {
+    if (w->feed_mode == FEED_PER_MINUTE) w->feed_mode = FEED_PER_REV_PENDING;
+    g_post_formats.feed_decimals = g_job_settings.units == JOB_UNITS_INCH ? 5 : 4;
+    return;
+  }
+  if (w->feed_mode == FEED_PER_REV_WRITTEN) emit(w, "G94\n");
+  w->feed_mode = FEED_PER_MINUTE;
+  g_post_formats.feed_decimals = g_post_formats.definition_feed_decimals;
+}
+
+void write_positioning(Walk* w, double x, double y) {
+  w->marker = MARK_POSITIONED;
+  const int64_t tx = to_units(*w, x), ty = to_units(*w, y);
+  set_current_point(w, x, y);
+  if (!w->absolute && !w->absolute_next && tx == w->x && ty == w->y) return;
+  std::string line = g_post_formats.rapid_word;
+  if (w->absolute || w->absolute_next) {
+    w->absolute_next = false;
+    put_word(w, &line, 'X', tx);
+    put_word(w, &line, 'Y', ty);
+    w->x = tx;
+    w->y = ty;
+  } else {
+    put_xy_words(w, &line, tx, ty, false);
+  }
+  emit(w, line + "\n");
+}
+
+void write_start(Walk* w, const PathOp& op) {
+  write_positioning(w, op.values[1], op.values[2]);
+  if (op.values[3] >= NO_Z_LIMIT) w->z_known = false;
+}
+
+void write_absolute_position(Walk* w, const PathOp& op) {
+  if (w->absolute) return;
+  w->absolute_next = true;
+  w->x = to_units(*w, op.values[0]);
+  w->y = to_units(*w, op.values[1]);
+  write_positioning(w, op.values[0], op.values[1]);
+}
+
+void write_rapid_z(Walk* w, float z) {
+  w->absolute_next = true;
+  std::string line = g_post_formats.rapid_word;
+  put_z_move_word(w, &line, to_units(*w, z));
+  emit(w, line + "\n");
+}
+
+void write_descend(Walk* w, float z) {
+  if (w->mode == PP_COORDS_INCREMENTAL_XYZ) {
+    // Nothing is written, but later increments are measured from the height the tool was sent
+    // to by the program start.
+    if (!w->z_known) {
+      w->z = to_units(*w, z);
+      w->z_known = true;
+    }
+    return;
+  }
+  write_rapid_z(w, z);
+}
+
+void write_plunge(Walk* w, float z) {
+  if (w->feed_mode == FEED_PER_REV_PENDING) {
+    emit(w, "G95\n");
+    w->feed_mode = FEED_PER_REV_WRITTEN;
+  }
+  std::string line = g_post_formats.feed_word;
+  put_z_move_word(w, &line, to_units(*w, z));
+  w->absolute_next = false;
+  if (w->marker == MARK_POSITIONED || w->plunge_differs) {
+    append_feed_word(&line, w->plunge_feed);
+    w->marker = MARK_FEED_DUE;
+  }
+  emit(w, line + "\n");
+}
+
+// A retract to a move that lies within the job's hop distance is written as a feed move with
+// the hop feed, and so is the rapid after it: the tool need not leave the work at rapid speed.
+void write_retract(Walk* w, const PathReader& reader, float z) {
+  const char next = path_peek_op(reader);
+  bool hop = false;
+  const double limit = g_job_settings.short_move_limit;
+  if (next >= '0' && next <= '7' && limit > 0.0 && path_operand_count(next) >= 2) {
+    PathReader ahead = reader;
+    PathOp move;
+    if (path_read_op(&ahead, &move) == PATH_READ_OP)
+      hop = std::hypot(move.values[0] - w->px, move.values[1] - w->py) < limit;
+  }
+  std::string line = hop ? g_post_formats.feed_word : g_post_formats.rapid_word;
+  put_z_move_word(w, &line, to_units(*w, z));
+  w->absolute_next = false;
+  if (hop) {
+    append_feed_word(&line, g_job_settings.short_move_feed);
+    w->marker = MARK_AFTER_HOP;
+  }
+  emit(w, line + "\n");
+}
+
+void write_rapid(Walk* w, const PathOp& op) {
+  const int64_t tx = to_units(*w, op.values[0]), ty = to_units(*w, op.values[1]);
+  set_current_point(w, op.values[0], op.values[1]);
+  if (tx == w->x && ty == w->y) return;
+  std::string line;
+  if (w->marker == MARK_AFTER_HOP) {
+    line = g_post_formats.feed_word;
+    w->marker = MARK_POSITIONED;
+  } else {
+    line = g_post_formats.rapid_word;
+  }
+  put_xy_words(w, &line, tx, ty, false);
+  emit(w, line + "\n");
+}
+
+void write_feed_move(Walk* w, double x, double y, double z) {
+  const int64_t tx = to_units(*w, x), ty = to_units(*w, y), tz = to_units(*w, z);
+  set_current_point(w, x, y);
+  const bool z_changes = !w->z_known || tz != w->z;
+  if (tx == w->x && ty == w->y && !z_changes) return;
+  std::string line = g_post_formats.feed_word;
+  put_xy_words(w, &line, tx, ty, false);
+  if (z_changes) {
+    const bool absolute = w->mode == PP_COORDS_ABSOLUTE || !w->z_known;
+    put_word(w, &line, g_post_formats.z_letter, absolute ? tz : tz - w->z);
+    w->z = tz;
+    w->z_known = true;
+  }
+  put_due_feed(w, &line);
+  emit(w, line + "\n");
+}
+
+// The arc's end point, I and J: the centre is moved so that it lies as far from the written
+// start as from the written end, so that a control finds both radii equal.
+void write_arc(Walk* w, char digit, const PathOp& op) {
+  const int64_t ex = to_units(*w, op.values[0]), ey = to_units(*w, op.values[1]);
+  DoubleArcRecord arc;
+  arc.point = PointD{from_units(*w, w->x), from_units(*w, w->y)};
+  arc.next_point = PointD{from_units(*w, ex), from_units(*w, ey)};
+  arc.centre = PointD{arc.point.x + op.values[2], arc.point.y + op.values[3]};
+  arc.radius = std::hypot(op.values[2], op.values[3]);
+  const PointD old_centre = arc.centre;
+  if (arc.radius > 0.0 && fit_arc_centre_d(&arc, &old_centre, FIT_CENTRE_NEAR_POINT) == 0)
+    arc.centre = old_centre;
+  const double i = arc.centre.x - arc.point.x, j = arc.centre.y - arc.point.y;
+  const double radius = std::hypot(i, j);
+  const double chord = std::hypot(arc.next_point.x - arc.point.x, arc.next_point.y - arc.point.y);
+  float start = 0.0f, end = 0.0f;
+  arc_from_centre_offset(static_cast<float>(arc.next_point.x - arc.point.x),
+                         static_cast<float>(arc.next_point.y - arc.point.y), static_cast<float>(i),
+                         static_cast<float>(j), &start, &end);
+  double sweep = digit == '3' ? end - start : start - end;
+  if (sweep <= 0.0) sweep += 2.0 * PI;
+  const bool wide = sweep > WIDE_SWEEP_MIN && sweep < WIDE_SWEEP_MAX;
+  if (radius < g_post_formats.small_arc_radius ||
+      (chord < g_post_formats.min_arc_chord && !wide)) {
+    write_feed_move(w, arc.next_point.x, arc.next_point.y, from_units(*w, w->z));
+    return;
+  }
+  std::string line = motion_word(digit);
+  const int64_t ci = to_units(*w, arc.centre.x), cj = to_units(*w, arc.centre.y);
+  put_xy_words(w, &line, ex, ey, true);
+  if (w->def->arc_centre_mode == PP_ARC_CENTRES_ABSOLUTE) {
+    put_word(w, &line, 'I', ci);
+    put_word(w, &line, 'J', cj);
+  } else {
+    put_word(w, &line, 'I', to_units(*w, i));
+    put_word(w, &line, 'J', to_units(*w, j));
+  }
+  set_current_point(w, arc.next_point.x, arc.next_point.y);
+  put_due_feed(w, &line);
+  emit(w, line + "\n");
+}
+
+void write_circle(Walk* w, const PathOp& op) {
+  const double i = op.values[2], j = op.values[3];
+  if (std::hypot(i, j) < g_post_formats.small_arc_radius) return;
+  const char digit = op.param == '2' ? '2' : '3';
+  std::string line = motion_word(digit);
+  const int64_t sx = w->x, sy = w->y;
+  put_xy_words(w, &line, to_units(*w, op.values[0]), to_units(*w, op.values[1]), true);
+  if (w->def->arc_centre_mode == PP_ARC_CENTRES_ABSOLUTE) {
+    put_word(w, &line, 'I', sx + to_units(*w, i));
+    put_word(w, &line, 'J', sy + to_units(*w, j));
+  } else {
+    put_word(w, &line, 'I', to_units(*w, i));
+    put_word(w, &line, 'J', to_units(*w, j));
+  }
+  set_current_point(w, op.values[0], op.values[1]);
+  put_due_feed(w, &line);
+  emit(w, line + "\n");
+}
+
+// One canned drilling cycle: "G8" and the cycle digit, the hole, the peck step of a peck drill,
+// the retract plane and the cycle's feed. The tool ends on the retract plane.
+void write_drill_cycle(Walk* w, const PathOp& op) {
+  const float* v = op.values;  // X, Y, cut Z, retract Z, peck, feed, surface Z
+  std::string line = "G8";
+  line += static_cast<char>(op.param);
+  const int64_t tx = to_units(*w, v[0]), ty = to_units(*w, v[1]), tz = to_units(*w, v[2]);
+  const int64_t base_z = w->z_known ? w->z : to_units(*w, v[3]);
+  put_xy_words(w, &line, tx, ty, true);
+  put_word(w, &line, g_post_formats.z_letter, w->absolute ? tz : tz - base_z);
+  if (op.param == '3') put_word(w, &line, 'Q', to_units(*w, v[4]));
+  put_word(w, &line, 'R', w->absolute ? to_units(*w, v[3]) : 0);
+  append_feed_word(&line, v[5]);
+  emit(w, line + "\n");
+  w->canned = true;
+  w->z = to_units(*w, v[3]);
+  w->z_known = true;
+  set_current_point(w, v[0], v[1]);
+  // The cycle's feed stays in force on the control: the next feed move says its own again.
+  if (v[5] != w->feed) w->marker = MARK_FEED_DUE;
+}
+
+// One opcode of the flat walk; false when the walk does not handle it.
+bool walk_op(Walk* w, const PathReader& reader, const PathOp& op) {
+  const float* v = op.values;
+  switch (op.code) {
+    case '#': write_text_line(w, op.text); return true;
+    case '*': write_comment(w, op.text); return true;
+    case 'S': take_speeds(w, op); return true;
+    case 'A': write_start(w, op); return true;
+    case 'a': write_absolute_position(w, op); return true;
+    case 'd': write_descend(w, v[0]); return true;
+    case 'e': write_rapid_z(w, v[0]); return true;
+    case 'Z': write_plunge(w, v[0]); return true;
+    case 'p': write_plunge(w, v[2]); return true;
+    case 'z': write_retract(w, reader, v[0]); return true;
+    case '0': write_rapid(w, op); return true;
+    case '1':
+    case 'V': write_feed_move(w, v[0], v[1], v[2]); return true;
+    case '2':
+    case '3': write_arc(w, op.code, op); return true;
+    case 'c': write_circle(w, op); return true;
+    case 'u': write_drill_cycle(w, op); return true;
+    case 'o': case '$': case 't': case 'f': case 'r': return true;
+    case 'W': g_post_formats.z_letter = 'W'; return true;
+    case 'w': g_post_formats.z_letter = 'Z'; return true;
+    default: return false;
+  }
+}
+
+void start_walk(Walk* w) {
+  w->def = g_post_formats.def;
+  w->mode = w->def->coordinate_mode == PP_COORDS_MARKED_ABSOLUTE ? PP_COORDS_ABSOLUTE
+                                                                 : w->def->coordinate_mode;
+  w->absolute = w->mode == PP_COORDS_ABSOLUTE;
+  w->scale = std::pow(10.0, g_post_formats.coord_decimals);
+  if (!w->absolute) {
+    // Increments start from the upper-left corner of the drawing's extents.
+    w->x = to_units(*w, g_view.extents_min.x);
+    w->y = to_units(*w, g_view.extents_max.y);
+    set_current_point(w, g_view.extents_min.x, g_view.extents_max.y);
+  }
+}
+
+std::string describe_stop(PathReadResult result, const PathReader& reader, char code) {
+  char text[200];
+  if (result == PATH_READ_OP)
+    std::snprintf(text, sizeof text,
+                  "The post processor does not handle path code '%c' (byte %d); the NC program "
+                  "is incomplete.",
+                  code, reader.op_at);
+  else if (result == PATH_READ_UNKNOWN)
+    std::snprintf(text, sizeof text,
+                  "The post processor met byte %d (code %d) that is no path code; the NC program "
+                  "is incomplete.",
+                  reader.op_at, static_cast<int>(g_path_code.ops[reader.op_at]));
+  else
+    std::snprintf(text, sizeof text,
+                  "The path code ends inside an opcode (byte %d); the NC program is incomplete.",
+                  reader.op_at);
+  return text;
+}
+
+int walk_flat() {
+  Walk w;
+  start_walk(&w);
+  PathReader reader;
+  PathOp op;
+  PathReadResult result;
+  while ((result = path_read_op(&reader, &op)) == PATH_READ_OP) {
+    if (op.code != 'u' && w.canned) {
+      emit(&w, "G80\n");
+      w.canned = false;
+    }
+    if (!walk_op(&w, reader, op)) {
+      reader.op_at = op.at;
+      g_post_run.failure = describe_stop(PATH_READ_OP, reader, op.code);
+      return POST_FAILED;
+    }
+    if (w.failed) return POST_FAILED;
+  }
+  if (result != PATH_READ_END) {
+    g_post_run.failure = describe_stop(result, reader, 0);
+    return POST_FAILED;
+  }
+  if (w.canned) emit(&w, "G80\n");
+  return w.failed ? POST_FAILED : POST_DONE;
+}
+
+}  // namespace
+
+void format_word(std::string* line, const char* format, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  std::string word = text;
+  size_t number_start = word.size();
+  while (number_start > 0 &&
+         (std::isdigit(static_cast<unsigned char>(word[number_start - 1])) ||
+          word[number_start - 1] == '.' || word[number_start - 1] == '-'))
+    --number_start;
+  trim_number_zeros(&word, number_start);
+  *line += word;
+}
+
+void append_feed_word(std::string* line, double feed) {
+  if (g_post_formats.feed_decimals == 0) {
+    char text[32];
+    std::snprintf(text, sizeof text, "F%lld", static_cast<long long>(feed * 10.0));
+    *line += text;
+    return;
+  }
+  char format[16];
+  std::snprintf(format, sizeof format, " F%%.%df", g_post_formats.feed_decimals);
+  format_word(line, format, feed);
+}
+
+bool append_nc_line(const char* text) {
+  std::string numbered;
+  const char* line_text = text;
+  if (g_post_run.next_line_number >= 0 && !starts_unnumbered(text)) {
+    numbered = "N";
+    numbered += std::to_string(g_post_run.next_line_number);
+    numbered += ' ';
+    numbered += text;
+    line_text = numbered.c_str();
+  }
+  const LineList saved = g_lists.current;
+  g_lists.current = g_lists.slots[LIST_SLOT_NC_PROGRAM];
+  TextLine* line = append_line(line_text);
+  g_lists.slots[LIST_SLOT_NC_PROGRAM] = g_lists.current;
+  g_lists.current = saved;
+  if (line == nullptr) return false;
+  line->kind = NC_LINE_KIND;
+  if (line_text != text) ++g_post_run.next_line_number;
+  ++g_post_run.lines_written;
+  return true;
+}
+
+void build_coord_formats(const PostProcessorDef& def) {
+  PostWordFormats& f = g_post_formats;
+  const bool inch = g_job_settings.units == JOB_UNITS_INCH;
+  f.def = &def;
+  f.coord_decimals = inch ? 4 : 3;
+  f.definition_feed_decimals = def.feed_decimals > 2 ? 2 : def.feed_decimals;
+  f.feed_decimals = f.definition_feed_decimals;
+  f.z_letter = 'Z';
+  const bool one_digit = def.one_digit_g != 0;
+  f.motion_format = one_digit ? "G%c" : "G0%c";
+  f.rapid_word = one_digit ? "G0" : "G00";
+  f.feed_word = one_digit ? "G1" : "G01";
+  static const char* const COMMENT_FORMATS[] = {"* %s\n", "(%s)\n", "' %s\n", "; %s\n", ""};
+  f.comment_format = def.comment_style < 5 ? COMMENT_FORMATS[def.comment_style] : "";
+  f.min_arc_chord = inch ? 0.001 : 0.0254;
+  f.small_arc_radius = inch ? 0.0004 : 0.01016;
+  g_pen_move.arcs_as_lines = def.output_kind == PP_OUTPUT_VELKOR ? 1 : 0;
+}
+
+int post_process() {
+  g_post_run.failure.clear();
+  g_post_run.lines_written = 0;
+  if (g_post_formats.def == nullptr) {
+    g_post_run.failure = "No post processor was set up for this run.";
+    return POST_FAILED;
+  }
+  if (!job_surface_is(SURFACE_FLAT)) {
+    g_post_run.failure =
+        "NC output for a curved or rotary work surface is not available yet; the job's work "
+        "surface must be flat.";
+    return POST_FAILED;
+  }
+  if (g_proof.run_level != 0) return post_proof_walk();
+  return walk_flat();
+}
+
+void reset_post_gm() {
+  g_post_formats = PostWordFormats{};
+  g_post_run = PostRunState{};
+}

@@ -1,0 +1,245 @@
+// The page loop: one page at a time by the page byte until a page sets the quit bit; and the
+// caption and memory-status texts the pages show.
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "cam/make_nc.h"
+#include "commands/text_list_view.h"
+#include "editor/editor_page.h"
+#include "editor/editor_state.h"
+#include "job/job_settings.h"
+#include "job/job_setup_page.h"
+#include "nc/nc_page.h"
+#include "platform/window.h"
+#include "print/utilities_page.h"
+#include "shell/boxes.h"
+#include "shell/display_mode.h"
+#include "shell/event_queue.h"
+#include "shell/job_preferences.h"
+#include "shell/pointer.h"
+#include "shell/scratch_buffer.h"
+#include "shell/startup.h"
+#include "text/text_list_page.h"
+#include "ui/catalogue.h"
+#include "ui/dialog_form.h"
+#include "ui/edit_buffers.h"
+#include "ui/file_reader.h"
+#include "ui/list_window.h"
+#include "ui/message_box.h"
+#include "ui/message_ids.h"
+#include "ui/popups.h"
+#include "ui/run_window.h"
+#include "ui/text_helpers.h"
+#include "ui/text_window.h"
+
+namespace {
+
+// The start-up notices are for screens that could show more than this.
+constexpr int NOTICE_MIN_SCREEN_WIDTH = 700;
+constexpr int NOTICE_TALL_SCREEN_HEIGHT = 760;
+constexpr int FEW_COLOURS_DEPTH = 8;
+
+// The NC-run state byte and the make-NC result bits the loop acts on.
+constexpr uint8_t NC_STATE_NO_GENERATION = NC_STATE_PROGRAM_READY | NC_STATE_PAGE_LOOP;
+constexpr uint8_t MAKE_NC_LEAVE = MAKE_NC_BACK_TO_DRAWING | MAKE_NC_FAILED;
+constexpr uint8_t NC_OUTPUT_ENGRAVER = 1;
+
+uint8_t& page_byte() { return g_preferences.current_page; }
+
+// The page the loop starts on: a fixed start page when one is chosen (choices 2-6 give pages 0,
+// 1, 2, 4, 5), else the page open at the last exit; never the 3-D view. A byte that names no
+// page (a damaged or foreign preferences file) starts on the Drawing page rather than ending the
+// program before it showed anything.
+void choose_start_page() {
+  const int choice = g_preferences.start_page_choice;
+  if (choice != 0) {
+    int page = choice - 2;
+    if (page >= PAGE_3D_VIEW) ++page;
+    page_byte() = static_cast<uint8_t>(page);
+  }
+  page_byte() &= 7;
+  if (page_byte() == PAGE_3D_VIEW || page_byte() > PAGE_LAST) page_byte() = PAGE_DRAWING;
+}
+
+void show_startup_notice() {
+  const Surface* screen = window_surface();
+  if (screen->width < NOTICE_MIN_SCREEN_WIDTH) return;
+  if (g_display.fell_back) {
+    get_message(screen->height > NOTICE_TALL_SCREEN_HEIGHT ? MSG_SMALL_WINDOW_NOTICE
+                                                           : MSG_SMALL_FACES_NOTICE);
+  } else if (g_startup.colour_depth <= FEW_COLOURS_DEPTH) {
+    get_message(MSG_FEW_COLOURS_NOTICE);
+  }
+}
+
+// Runs a page's window: its key filter and line drawer are the page's, and run_window is not to
+// draw the window's frame (the page draws its own screen).
+void run_page(TextLine* node, WindowKeyFilter key_filter, WindowLineDrawer line_drawer) {
+  TextWindow* window = window_of(node);
+  if (window == nullptr) return;
+  window->key_filter = key_filter;
+  window->line_drawer = line_drawer;
+  g_run.last_framed_window = node;
+  g_windows.full_redraw_count = 0;
+  run_window(node);
+}
+
+void run_3d_view() {
+  run_page(g_startup.drawing_window, job_proof_page, no_line_hook);
+  const uint8_t state = g_job_settings.nc_state;
+  if (state != NC_STATE_PROOF_READY)
+    page_byte() = state == NC_STATE_BACK_TO_SETUP ? PAGE_JOB_SETUP : PAGE_DRAWING;
+}
+
+// The NC program page: makes the NC program unless it is ready, then runs the first editing
+// buffer, which holds it. False when the loop is to go on with another page at once.
+bool make_nc_program_if_due() {
+  if (g_nc_page.last_nc_output_kind == NC_OUTPUT_ENGRAVER) g_job_settings.nc_state = 0;
+  if ((g_job_settings.nc_state & NC_STATE_NO_GENERATION) != 0) return true;
+  if ((g_job_settings.nc_state & NC_STATE_PROOF_READY) == 0) clear_tool_path();
+  make_nc_program();
+  if ((g_make_nc.result_flags & MAKE_NC_LEAVE) != 0) {
+    page_byte() = PAGE_DRAWING;
+    return false;
+  }
+  if (g_job_settings.nc_state == NC_STATE_BACK_TO_SETUP) {
+    page_byte() = PAGE_JOB_SETUP;
+    return false;
+  }
+  return true;
+}
+
+void run_nc_program_page() {
+  if (!make_nc_program_if_due()) return;
+  TextLine* buffer = g_buffers.buffer_list;
+  if (buffer == nullptr) {
+    page_byte() = PAGE_DRAWING;  // no buffer could be made: nothing to show the program in
+    return;
+  }
+  g_buffers.buffer_to_activate = buffer;
+  push_active_window();
+  run_page(buffer, nc_page_hook, window_of(buffer)->line_drawer);
+  pop_active_window();
+  g_buffers.buffer_to_activate = nullptr;
+  g_job_settings.text_items_ready = 0;
+  if (g_job_settings.nc_state == NC_STATE_BACK_TO_SETUP) page_byte() = PAGE_JOB_SETUP;
+}
+
+void run_utilities_page() {
+  ++page_redraw_flag;
+  show_memory_status();
+  run_page(g_startup.drawing_window, utilities_page_loop, no_line_hook);
+  close_top_popup();
+}
+
+// Megabytes (millions of bytes) of /proc/meminfo's fields; false when it cannot be read.
+struct MemoryStatus {
+  long long total_mb = 0;
+  long long available_mb = 0;
+  long long virtual_available_mb = 0;  // memory and swap still free
+};
+
+bool read_memory_status(MemoryStatus* status) {
+  std::ifstream file("/proc/meminfo");
+  if (!file) return false;
+  long long total_kb = -1, available_kb = -1, swap_free_kb = 0;
+  std::string line;
+  while (std::getline(file, line)) {
+    std::istringstream fields(line);
+    std::string name;
+    long long kb = 0;
+    if (!(fields >> name >> kb)) continue;
+    if (name == "MemTotal:") total_kb = kb;
+    if (name == "MemAvailable:") available_kb = kb;
+    if (name == "SwapFree:") swap_free_kb = kb;
+  }
+  if (total_kb <= 0 || available_kb < 0) return false;
+  status->total_mb = total_kb * 1024 / 1000000;
+  status->available_mb = available_kb * 1024 / 1000000;
+  status->virtual_available_mb = (available_kb + swap_free_kb) * 1024 / 1000000;
+  return true;
+}
+
+constexpr uint32_t MEMORY_STATUS_BOX = 0x80140;
+constexpr uint32_t ABOUT_BOX = 0x60200;
+constexpr char ABOUT_TEXT[] =
+    "\x1d!!Brenvik, CAD/CAM for engraving and light milling.\n"
+    "\x1d!!Made by the Brenvik developers.\n"
+    "\x1d!!Questions and reports go to the project's issue list.";
+
+}  // namespace
+
+int page_loop() {
+  flush_input();
+  choose_start_page();
+  set_window_title();
+  show_startup_notice();
+  for (;;) {
+    forget_list_position();
+    g_pointer.button_bits = 0;
+    if (page_byte() <= PAGE_LAST) g_tab_strip.active = page_byte();
+    switch (page_byte()) {
+      case PAGE_JOB_SETUP:
+        job_setup_page();
+        break;
+      case PAGE_ENGRAVING_LIST:
+        enter_text_list_view();
+        run_page(g_startup.drawing_window, text_list_key, text_list_line);
+        leave_text_list_view();
+        break;
+      case PAGE_DRAWING:
+        run_page(g_startup.drawing_window, editor_page_entry, no_line_hook);
+        break;
+      case PAGE_3D_VIEW:
+        run_3d_view();
+        break;
+      case PAGE_NC_PROGRAM:
+        run_nc_program_page();
+        break;
+      case PAGE_UTILITIES:
+        run_utilities_page();
+        break;
+      default:
+        return 0;
+    }
+  }
+}
+
+void set_window_title() {
+  const TextWindow* window = window_of(g_startup.drawing_window);
+  const std::string path =
+      window != nullptr && window->file != nullptr ? window->file->full_path : "";
+  char* title = scratch_at(SCRATCH_TITLE);
+  const size_t room = SCRATCH_SECOND_MESSAGE - SCRATCH_TITLE;
+  if (path.empty()) {
+    std::snprintf(title, room, WINDOW_TITLE_FORMAT, WINDOW_TITLE_NO_JOB);
+  } else {
+    std::snprintf(title, room, WINDOW_TITLE_FORMAT,
+                  abbreviate_path(path.c_str(), WINDOW_TITLE_PATH_WIDTH).c_str());
+  }
+  draw_caption(title, 1);
+}
+
+int show_memory_status() {
+  MemoryStatus status;
+  read_memory_status(&status);
+  const long long free_percent =
+      status.total_mb > 0 ? status.available_mb * 100 / status.total_mb : 0;
+  char text[200];
+  std::snprintf(text, sizeof text, MEMORY_STATUS_FORMAT, static_cast<int>(status.available_mb),
+                static_cast<int>(status.total_mb), static_cast<int>(free_percent), ',',
+                static_cast<int>(status.virtual_available_mb));
+  set_message_text(text);
+  append_message_text(MEMORY_STATUS_VERSION);
+  const int result = show_text_box(message_text(), MEMORY_STATUS_BOX);
+  g_popups.one_shot = 0;
+  return result;
+}
+
+void about_box() {
+  show_memory_status();
+  show_text_box(ABOUT_TEXT, ABOUT_BOX);
+  close_top_popup();
+}

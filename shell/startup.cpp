@@ -1,0 +1,588 @@
+// The application's idle handler, start-up and the entry. The page loop and shutdown are in
+// page_loop.cpp and shutdown.cpp.
+#include "shell/startup.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cam/cam_defaults.h"
+#include "cam/machining_block.h"
+#include "cam/tools.h"
+#include "commands/command_state.h"
+#include "editor/button_bindings.h"
+#include "editor/editor_page.h"
+#include "editor/editor_state.h"
+#include "geometry/bezier.h"
+#include "job/job_file.h"
+#include "job/job_settings.h"
+#include "nc/nc_page.h"
+#include "nc/post_processor.h"
+#include "platform/cp1252.h"
+#include "platform/files.h"
+#include "platform/pump.h"
+#include "platform/window.h"
+#include "print/utilities_page.h"
+#include "shell/boxes.h"
+#include "shell/display_mode.h"
+#include "shell/event_queue.h"
+#include "shell/job_preferences.h"
+#include "shell/main_form.h"
+#include "shell/picture_file.h"
+#include "shell/pointer.h"
+#include "shell/pointer_motion.h"
+#include "shell/preferences.h"
+#include "shell/scratch_buffer.h"
+#include "shell/text_output.h"
+#include "shell/tick_clock.h"
+#include "text/stroke_fonts.h"
+#include "text/text_items.h"
+#include "text/text_list_page.h"
+#include "ui/catalogue.h"
+#include "ui/catalogue_menu.h"
+#include "ui/edit_buffers.h"
+#include "ui/file_list.h"
+#include "ui/file_reader.h"
+#include "ui/find_replace.h"
+#include "ui/list_window.h"
+#include "ui/load_lists.h"
+#include "ui/message_ids.h"
+#include "ui/palette.h"
+#include "ui/preferences_file.h"
+#include "ui/record_bytes.h"
+#include "ui/text_helpers.h"
+#include "ui/text_window.h"
+
+namespace {
+
+// The set-cursor counter after the program ended: far from the counts the timer acts on.
+constexpr int SET_CURSOR_COUNT_ENDED = -50000;
+// The drive number of the program folder (C:), which POSIX paths do not name.
+constexpr uint8_t PROGRAM_DRIVE = 2;
+// Drives below this are floppies, never the current drive after start-up.
+constexpr uint8_t FIRST_FIXED_DRIVE = 2;
+
+// ---- Small helpers ----------------------------------------------------------------------------
+
+std::string folder_with_slash(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  if (!folder.empty() && folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+// The system's own message box, for the messages that come before the program's screen (or
+// instead of it): also on standard error, where a user without a display still sees it.
+void show_system_message(const std::string& text) {
+  std::fprintf(stderr, "brenvik: %s\n", cp1252_to_utf8(text).c_str());
+  suspend_input();
+  window_message_box(text);
+  resume_input();
+}
+
+// A format with its "%s" filled in by a and then b; as long as the texts need (a path can be
+// long).
+std::string format_text(const char* format, const std::string& a, const std::string& b) {
+  std::string text = format;
+  const std::string* fills[2] = {&a, &b};
+  size_t at = 0;
+  for (const std::string* fill : fills) {
+    at = text.find("%s", at);
+    if (at == std::string::npos) break;
+    text.replace(at, 2, *fill);
+    at += fill->size();
+  }
+  return text;
+}
+
+// ---- app_idle -------------------------------------------------------------------------------
+
+// The metric file set differs in one letter of three names.
+void switch_to_metric_set() {
+  DataFileNames& names = g_startup.names;
+  names.catalogue[METRIC_LETTER_INDEX] = METRIC_LETTER;
+  names.tools[METRIC_LETTER_INDEX] = METRIC_LETTER;
+  names.post_processors[METRIC_LETTER_INDEX] = METRIC_LETTER;
+  ++g_startup.metric_set_switches;
+}
+
+// The catalogue's presence marks a correct program folder: the inch set's, else the metric set's.
+bool find_catalogue() {
+  const std::string folder = program_folder();
+  bool found = file_exists(path_join(folder, g_startup.names.catalogue));
+  if (!found) {
+    switch_to_metric_set();
+    found = file_exists(path_join(folder, g_startup.names.catalogue));
+  }
+  g_catalogue.file_name = g_startup.names.catalogue;
+  return found;
+}
+
+// The program's pointer gives way to the system cursor for good.
+void give_back_system_cursor() {
+  cursor_warp(g_pointer.drawn_x, g_pointer.drawn_y);
+  cursor_set_visible(true);
+  g_pointer.set_cursor_count = SET_CURSOR_COUNT_ENDED;
+}
+
+void end_application() {
+  g_startup.idle_state = 0;
+  g_events.quit_requested = true;
+  g_startup.terminated = true;
+}
+
+void run_program() {
+  g_startup.idle_state = -1;
+  set_screen_canvas(window_surface());
+  if (!find_catalogue()) {
+    show_system_message(STARTUP_FILES_MISSING_TEXT);
+    end_application();
+    return;
+  }
+  if (ui_startup(SCRATCH_SIZE) != 0) {
+    free_after_failed_startup();
+    end_application();
+    return;
+  }
+  if (init_editor_windows() != 0 || app_startup() != 0) {
+    ui_shutdown();
+    free_after_failed_startup();
+  } else {
+    install_main_window_proc();
+    g_startup.in_page_loop = true;
+    flush_input();
+    page_loop();
+    g_startup.in_page_loop = false;
+    restore_window_proc();
+    ui_shutdown();
+    app_shutdown();
+  }
+  give_back_system_cursor();
+  end_application();
+}
+
+// The program's first wait for input: from now on the form's handlers take their events and the
+// timer runs.
+void start_timer() {
+  g_startup.idle_state = 0;
+  calibrate_delay();
+  pump_set_timer_interval(PUMP_TIMER_INTERVAL_MS);
+  pump_start_timer();
+  g_pointer.set_cursor_count = 0;
+}
+
+// ---- ui_startup -------------------------------------------------------------------------------
+
+void set_folders() {
+  g_startup.program_folder = folder_with_slash(program_folder());
+  g_startup.dir_cache_folder = g_startup.program_folder;
+  g_startup.data_folder = g_startup.program_folder;
+  g_startup.temp_folder = folder_with_slash(temp_folder());
+  g_startup.font_folder = g_startup.program_folder;
+}
+
+// The interface font: the one file the screen cannot do without. A file that is there but
+// cannot be read is reported with the reason, not as missing.
+bool install_interface_font() {
+  const std::string path = g_startup.font_folder + INTERFACE_FONT_FILE_NAME;
+  std::string error;
+  const bool present = file_exists(path);
+  if (present && load_interface_font(path, &error)) {
+    g_startup.font_count = static_cast<int>(g_display.font.faces.size());
+    return true;
+  }
+  g_startup.font_count = 0;
+  show_system_message(present ? error : format_text(STARTUP_FILE_MISSING_FORMAT, path, ""));
+  return false;
+}
+
+// The root window: the bottom of the window stack, never run.
+void create_root_window() {
+  g_startup.root_window = create_window(nullptr, 1, 1, 20, 120, 17, nc_page_key, draw_window_line,
+                                        false, 406, "", 250, "", 0, nullptr, nullptr);
+  activate_window(g_startup.root_window);
+}
+
+// The system cursor and the program's pointer start at the centre of the form.
+void centre_pointer() {
+  const int x = g_display.screen_width / 2;
+  const int y = g_display.screen_height / 2;
+  cursor_warp(x, y);
+  g_pointer.cursor_x = g_pointer.drawn_x = g_pointer.wanted_x = g_pointer.reference_x = x;
+  g_pointer.cursor_y = g_pointer.drawn_y = g_pointer.wanted_y = g_pointer.reference_y = y;
+}
+
+void load_catalogue_arrays() {
+  message_lines_to_array(MSG_MONTH_NAMES, &g_startup.month_names, MONTH_NAME_COUNT);
+  message_lines_to_array(MSG_SHADING_STYLE_NAMES, &g_startup.shading_style_names,
+                         SHADING_STYLE_NAME_COUNT);
+  message_lines_to_array(MSG_WORD_LIST, &g_startup.word_list, WORD_LIST_COUNT);
+  messages_to_array(STARTUP_TEXT_COUNT, MSG_STARTUP_TEXTS_FIRST, &g_startup.startup_texts);
+}
+
+// ---- app_startup ------------------------------------------------------------------------------
+
+struct StartupMenuPlan {
+  StartupMenu menu;
+  int message;
+  int placement;
+  int place_row;     // place_window arguments; 0 0: not placed
+  int place_column;
+  uint32_t window_flags;   // non-zero: the menu window's flags word becomes this
+  uint32_t option_bits;    // added to the menu option word after this menu
+};
+
+// The menus in the order they are built.
+constexpr StartupMenuPlan STARTUP_MENUS[] = {
+    {STARTUP_MENU_ENGRAVING_LIST, MSG_MENU_ENGRAVING_LIST, MENU_PLACEMENT_PAGE, -9, 5, 0, 0},
+    {STARTUP_MENU_SCREEN_SIZE, MSG_MENU_SCREEN_SIZE, MENU_PLACEMENT_PAGE, 9, 16, 130, 0},
+    {STARTUP_MENU_JOB_SETUP, MSG_MENU_JOB_SETUP, MENU_PLACEMENT_PAGE, -9, 5, 0, 0},
+    {STARTUP_MENU_JOB_SETUP_FILE, MSG_MENU_JOB_SETUP_FILE, MENU_PLACEMENT_PAGE, -9, 5, 0, 0x20},
+    {STARTUP_MENU_DRAWING_MAIN, MSG_MENU_DRAWING_MAIN, MENU_PLACEMENT_PAGE, -9, 5, 0, 0},
+    {STARTUP_MENU_MARKS, MSG_MENU_MARKS, MENU_PLACEMENT_BAR, 0, 0, 0, 0},
+    {STARTUP_MENU_FILE, MSG_MENU_FILE, MENU_PLACEMENT_BAR, 0, 0, 0, 0},
+    {STARTUP_MENU_EDIT, MSG_MENU_EDIT, MENU_PLACEMENT_BAR, 0, 0, 0, 0},
+    {STARTUP_MENU_DRAW, MSG_MENU_DRAW, MENU_PLACEMENT_BAR, 0, 0, 0, 0},
+    {STARTUP_MENU_IMAGE, MSG_MENU_IMAGE, MENU_PLACEMENT_BAR, 0, 0, 0, 0},
+};
+
+constexpr uint32_t MENU_OPTIONS_BUILDING = 0x2410012;
+constexpr uint32_t MENU_OPTIONS_SHADED = 0x20;  // with shading style 3
+constexpr uint32_t MENU_OPTIONS_AFTER_START = 0x410013;
+constexpr uint8_t SHADING_STYLE_REMOVE = 3;
+
+int build_menus() {
+  g_menus.option_word = MENU_OPTIONS_BUILDING;
+  if (g_interface.shading_style == SHADING_STYLE_REMOVE) g_menus.option_word |= MENU_OPTIONS_SHADED;
+  for (const StartupMenuPlan& plan : STARTUP_MENUS) {
+    TextLine* node = menu_from_catalogue(nullptr, plan.placement, plan.message);
+    if (node == nullptr) {
+      char text[64];
+      std::snprintf(text, sizeof text, STARTUP_MENU_FAILED_FORMAT, plan.message);
+      show_system_message(text);
+      return -1;
+    }
+    g_startup.menus[plan.menu] = node;
+    TextWindow* window = window_of(node);
+    if (plan.place_row != 0 || plan.place_column != 0) {
+      place_window(window, plan.place_row, plan.place_column);
+    }
+    if (plan.window_flags != 0) window->flags = plan.window_flags;
+    g_menus.option_word |= plan.option_bits;
+  }
+  return 0;
+}
+
+constexpr int SIDE_PANEL_LINES = 24;
+
+void create_side_panel() {
+  clear_current_list();
+  for (int i = 0; i < SIDE_PANEL_LINES; ++i) append_line("\n");
+  const int last = g_display.presets[FACE_ROLE_MENU].last_column;
+  g_startup.side_panel_window =
+      create_window(nullptr, 5, last - 26, 32, last, 0x8000010, text_list_key, draw_window_line,
+                    false, 256, "?", 125, "", 0x2002000, nullptr, nullptr);
+}
+
+// The option word of editing buffers by the editor's face.
+constexpr uint16_t BUFFER_OPTIONS_BY_FACE[] = {662, 918, 2710};
+constexpr uint32_t FIRST_BUFFER_NC_DOCUMENT = 0x400000;
+
+void create_editing_buffer() {
+  g_buffers.window_options = BUFFER_OPTIONS_BY_FACE[editing_window_size()];
+  create_first_edit_buffer();
+  TextWindow* first = window_of(g_buffers.buffer_list);
+  if (first != nullptr) first->flags |= FIRST_BUFFER_NC_DOCUMENT;
+}
+
+constexpr char TOOL_LIST_LEGEND[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ.0123456789";
+constexpr char TOOL_LIST_TITLE[] = "You can customize this tool list";
+constexpr char MOVE_LINES_HELP[] =
+    "\nMove the arrow up or down to re-arrange the items in this list.";
+
+void create_tool_list() {
+  clear_current_list();
+  g_startup.tool_list_window =
+      create_window(nullptr, 11, 32, 24, 56, 0x4013, tool_list_key, draw_check_list_line, true,
+                    316, TOOL_LIST_LEGEND, 125, TOOL_LIST_TITLE, 0x22004024, nullptr, nullptr);
+  TextWindow* window = window_of(g_startup.tool_list_window);
+  if (window == nullptr) return;
+  window->help_texts[0] = MOVE_LINES_HELP;
+  window->help_texts[1] = TOOL_LIST_HELP;
+  // The loader keeps the list in slot 8 and makes the one default tool when the file is missing
+  // or bad (the file's damage is reported); a default list counts as changed.
+  const int loaded = load_tool_list(g_startup.program_folder, metric_file_set());
+  const LineList& tools = g_lists.slots[LIST_SLOT_TOOLS];
+  window->first_line = window->current_line = tools.first;
+  window->last_line = tools.last;
+  if (loaded == 1) window->flags |= WINDOW_CHANGED;
+}
+
+// The text-item defaults' layout: width factor, justification, spacing and heights.
+constexpr size_t LAYOUT_HEIGHT = 4;
+constexpr size_t LAYOUT_SPACING = 8;
+constexpr size_t LAYOUT_H_JUSTIFY = 20;
+constexpr size_t LAYOUT_V_JUSTIFY = 21;
+constexpr size_t LAYOUT_WIDTH_FACTOR = 72;
+constexpr size_t LAYOUT_ENTERED_HEIGHT = 144;
+
+void fill_first_run_cam_defaults() {
+  const bool metric = metric_file_set();
+  constexpr int ORDER[] = {CAM_SLOT_TEXT_CENTERLINE,    CAM_SLOT_DRAWING_CENTERLINE,
+                           CAM_SLOT_TEXT_CONTOUR,       CAM_SLOT_DRAWING_CONTOUR,
+                           CAM_SLOT_TEXT_POCKET,        CAM_SLOT_DRAWING_POCKET};
+  for (int slot : ORDER) init_cam_defaults(slot, metric);
+  uint8_t* layout = cam_default_slot(CAM_SLOT_TEXT_CENTERLINE) + TEXT_LAYOUT_OFFSET;
+  const bool inch = g_preferences.default_job.units == JOB_UNITS_INCH;
+  const float height = inch ? 0.3f : 5.0f;
+  put_f32_le(layout + LAYOUT_WIDTH_FACTOR, 1.0f);
+  layout[LAYOUT_H_JUSTIFY] = 1;
+  layout[LAYOUT_V_JUSTIFY] = 1;
+  put_f32_le(layout + LAYOUT_SPACING, 0.15f);
+  put_f32_le(layout + LAYOUT_ENTERED_HEIGHT, height);
+  put_f32_le(layout + LAYOUT_HEIGHT, height);
+  for (int slot : {CAM_SLOT_TEXT_CONTOUR, CAM_SLOT_TEXT_POCKET})
+    std::memcpy(cam_default_slot(slot) + TEXT_LAYOUT_OFFSET, layout, TEXT_LAYOUT_SIZE);
+}
+
+constexpr const char* DRAWING_WINDOW_HELP[3] = {
+    "To create some text to engrave,\njust start typing!",
+    "Use the \vUP\x13 or \vDOWN\x13 arrow keys or the LEFT mouse button to rearrange the items.\n"
+    "Hold down a \vSHIFT\x13 key to move \vall\x13 the checked items at once.",
+    "The items that are \vchecked\x13 (ie, \b<\b=) are \x93" "active\x94 and will produce NC "
+    "code.\nThe items with empty check boxes (ie, \b?\b@) will be ignored."};
+
+void create_drawing_window() {
+  clear_current_list();
+  const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
+  g_startup.drawing_window = create_window(
+      nullptr, 5, 5, normal.last_row - 3, cols_from_medium_font(side_panel_column - 6), 0x184010,
+      text_list_key, text_list_line, true, 512, "", 125, "", 0x8004092, nullptr, nullptr);
+  TextWindow* window = window_of(g_startup.drawing_window);
+  if (window == nullptr) return;
+  for (int i = 0; i < 3; ++i) window->help_texts[i] = DRAWING_WINDOW_HELP[i];
+  if (window->file != nullptr) {
+    window->file->name.clear();
+    window->file->folder = !g_preferences.job_folder.empty() ? g_preferences.job_folder
+                                                             : g_preferences.job_dialog_folder;
+  }
+}
+
+constexpr char STROKE_FONT_PATTERN[] = "*.Q2?";
+constexpr char STROKE_FONT_COMPILED[] = "Q2_";
+constexpr char STROKE_FONT_SOURCE[] = "Q2F";
+constexpr uint16_t FILE_SORT_BY_DATE = 4;
+
+// The stroke fonts of the program folder into list slot 7: a compiled font is loaded as it is,
+// a source is compiled first; of a source and a compiled font of one name, the one listed first
+// is taken. Returns the number of fonts.
+int load_stroke_fonts() {
+  const uint16_t sort_flags = g_file_list.sort_flags;
+  g_file_list.sort_flags = FILE_SORT_BY_DATE;
+  list_files(g_startup.program_folder + STROKE_FONT_PATTERN, LIST_FILES_PATTERN);
+  g_file_list.sort_flags = sort_flags;
+  g_lists.slots[LIST_SLOT_FONTS] = LineList{};
+  int count = 0;
+  for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next) {
+    const std::string extension = file_entry_extension(line);
+    const std::string name = file_entry_name(line);
+    if (same_text_ignoring_case(extension, STROKE_FONT_COMPILED)) {
+      count += load_stroke_font(0, line, nullptr);
+      drop_font_twin(name.c_str(), line->next, STROKE_FONT_SOURCE);
+    } else if (same_text_ignoring_case(extension, STROKE_FONT_SOURCE)) {
+      compile_stroke_font(line);
+      count += load_stroke_font(0, line, nullptr);
+      drop_font_twin(name.c_str(), line->next, STROKE_FONT_COMPILED);
+    }
+  }
+  free_current_list();
+  load_list_slot(LIST_SLOT_FONTS);
+  if (g_lists.current.first == nullptr) {
+    append_line(NO_STROKE_FONTS_TEXT);
+    count = 1;
+  } else {
+    g_lists.sorting = 1;
+    sort_list(compare_font_names);
+    g_lists.sorting = 0;
+  }
+  save_list_slot(LIST_SLOT_FONTS);
+  return count;
+}
+
+constexpr int FONT_WINDOW_MOST_ROWS = 19;
+
+void create_font_list(int font_count) {
+  load_list_slot(LIST_SLOT_FONTS);
+  const int last = g_display.presets[FACE_ROLE_NORMAL].last_column;
+  g_startup.font_list_window = create_window(
+      nullptr, 6, last - 26, std::min(font_count, FONT_WINDOW_MOST_ROWS) + 5, last - 5, 0x80011,
+      list_search_key_filter, draw_window_line, false, 20, LIST_WINDOW_LEGEND, 125,
+      "Choose a Font", 0x20000000, nullptr, nullptr);
+  clear_current_list();
+}
+
+// The job defaults, and the one blank text item a new job starts with.
+void start_job() {
+  read_job_settings(nullptr, 0);
+  activate_window(g_startup.drawing_window);
+  new_text_item();
+  g_lists.cursor_line = g_lists.current.first;
+  store_window_state();
+}
+
+constexpr float TRANSFORM_STEP_START = 5.0f;
+constexpr uint8_t EDITOR_SETTING_START = 11;
+
+void set_editor_start_values() {
+  for (uint8_t& flag : g_editor_start.option_flags) flag = 1;
+  g_editor_start.transform_step = TRANSFORM_STEP_START;
+  g_editor_start.editor_setting = EDITOR_SETTING_START;
+  JobSettings& job = g_job_settings;
+  g_editor_start.grid_indicator = job.grid_shown;
+  const bool inch = job.units == JOB_UNITS_INCH;
+  if (job.grid_step <= 0.0f) job.grid_step = inch ? 0.001f : 0.1f;
+  for (int i = 0; i < 3; ++i) g_preferences.option_bytes[i] = 1;
+  // A step this small was never meant: it would make the output's moves vanish.
+  if (inch && g_preferences.step < 0.001f) g_preferences.step = 0.05f;
+  if (!inch && g_preferences.step < 0.02f) g_preferences.step = 1.0f;
+}
+
+void set_button_bindings() {
+  ButtonBindings& bindings = g_button_bindings;
+  bindings.current = bindings.drawing;
+  bindings.drawing[WINDOW_BUTTON_LEFT] = COMMAND_LINE_TOOL;
+  bindings.node_editor[WINDOW_BUTTON_RIGHT] = COMMAND_NODE_EDITOR_RIGHT;
+  bindings.drawing[WINDOW_BUTTON_RIGHT] = COMMAND_DRAWING_RIGHT;
+}
+
+constexpr char LOAD_LIST_HELP_ONE_JOB[] =
+    "This version doesn't open more than one job at a time,\nso don't bother to check the files.";
+constexpr char LOAD_LIST_HELP_EDIT[] =
+    "Press any editing key (ie, \fBACKSPACE\x13 or \fF6\x13 thru \fF10\x13) to edit the file "
+    "name.\n\vENTER\x13: open this job       \vDELETE\x13: remove job from this list";
+
+void finish_start() {
+  symbol_menu();
+  utilities_layout();
+  if (TextWindow* load_list = window_of(g_load_lists.load_list_window)) {
+    load_list->help_texts[0] = LOAD_LIST_HELP_ONE_JOB;
+    load_list->help_texts[1] = LOAD_LIST_HELP_EDIT;
+  }
+  init_join_gap();
+  flush_input();
+}
+
+}  // namespace
+
+// ---- The entry --------------------------------------------------------------------------------
+
+int run_application(int width, int height, bool (*idle_handler)()) {
+  std::string error;
+  if (!window_open(width, height, APPLICATION_TITLE, &error)) {
+    std::fprintf(stderr, "brenvik: %s\n", error.c_str());
+    return 1;
+  }
+  create_main_form();
+  pump_set_idle_handler(idle_handler);
+  while (!g_startup.terminated) pump_wait(-1);
+  pump_set_idle_handler(nullptr);
+  destroy_main_form();
+  window_close();
+  return 0;
+}
+
+// ---- The idle handler -------------------------------------------------------------------------
+
+bool app_idle() {
+  if (g_startup.idle_state > 0) {
+    run_program();
+    return true;
+  }
+  if (g_startup.idle_state < 0) {
+    start_timer();
+    return false;
+  }
+  if (g_form.resize_pending != RESIZE_NONE) {
+    push_input_code(EVENT_REDRAW);
+    g_form.redraw_level = 1;
+  }
+  return false;
+}
+
+// ---- Start-up -----------------------------------------------------------------------------------
+
+int ui_startup(int /*scratch_size*/) {
+  reset_scratch_buffer();
+  set_folders();
+  if (!install_interface_font()) return -1;
+  if (open_catalogue() <= 0) {
+    show_system_message(
+        format_text(STARTUP_FILE_MISSING_FORMAT, g_startup.program_folder, g_catalogue.file_name));
+    return -1;
+  }
+  seed_random();
+  g_startup.delete_line_prompt = "\x1d!!Are you sure you want to delete this?\n\x1d!!\v%s";
+  g_startup.delete_what_prompt =
+      "\x1d!!Delete what?\n\nThe \vM\x13" "arked lines or the line the \vC\x13ursor bar is on?";
+  g_startup.delete_marked_prompt = "Are you sure you want to delete all the marked lines?";
+  g_startup.colour_depth = 32;  // the framebuffer's pixels
+  read_write_preferences(1);
+  clear_current_list();
+  apply_display_mode(g_interface.display_choice);
+  create_root_window();
+  centre_pointer();
+  load_catalogue_arrays();
+  read_write_palette_file(0);
+  if (g_interface.current_drive < FIRST_FIXED_DRIVE) g_interface.current_drive = PROGRAM_DRIVE;
+  centre_window_columns(g_load_lists.file_filter_window);
+  return 0;
+}
+
+int app_startup() {
+  update_ticks();
+  reset_tick_counter();
+  side_panel_column = static_cast<int16_t>(g_display.presets[FACE_ROLE_MENU].last_column - 26);
+  g_command_start.command_flag = 1;
+  g_command_start.typed_coordinate_characters = TYPED_COORDINATE_CHARACTERS;
+
+  layout_page_tab_strip();
+  alloc_draw_buffers();
+  init_factorials();
+  glide_pointer(POINTER_GLIDE_SET_DELAY, g_interface.glide_delay);
+
+  if (build_menus() != 0) return -1;
+
+  g_menus.option_word = MENU_OPTIONS_AFTER_START;
+  push_list();
+  create_side_panel();
+  create_editing_buffer();
+  open_picture_file((g_startup.program_folder + g_startup.names.picture).c_str());
+  read_post_processors(g_startup.program_folder, metric_file_set());
+  layout_paint_boxes();
+  poll_input_code(0);
+  create_tool_list();
+  if (g_preferences.first_run) fill_first_run_cam_defaults();
+  create_drawing_window();
+  create_font_list(load_stroke_fonts());
+  pop_list();
+  start_job();
+
+  set_editor_start_values();
+  set_button_bindings();
+  finish_start();
+  return 0;
+}
+
+void drop_font_twin(const char* name, TextLine* node, const char* extension) {
+  for (TextLine* line = node; line != nullptr; line = line->next) {
+    if (same_text_ignoring_case(file_entry_name(line), name) &&
+        same_text_ignoring_case(file_entry_extension(line), extension)) {
+      delete_line(line);
+      return;
+    }
+  }
+}
+
+int frame_picture_hook(int /*style*/, int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/) { return 0; }
+
+void reset_startup() { g_startup = Startup(); }

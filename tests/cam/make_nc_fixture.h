@@ -1,0 +1,157 @@
+// Jobs for the make-NC tests: items built node by node with their machining blocks, and a clean
+// run state.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "cam/cam_host.h"
+#include "cam/item_walkers.h"
+#include "cam/machining_block.h"
+#include "cam/machining_order.h"
+#include "cam/make_nc.h"
+#include "editor/point_arrays.h"
+#include "editor/view_state.h"
+#include "geometry/drawing_item.h"
+#include "geometry/layers.h"
+#include "geometry/spline_run.h"
+#include "job/job_settings.h"
+#include "nc/code_section_expand.h"
+#include "nc/path_code.h"
+#include "nc/post_gm.h"
+#include "nc/post_processor.h"
+#include "nc/proof_file.h"
+#include "text/pen_move.h"
+#include "ui/line_list.h"
+
+// One node of a test item and the link that leaves it.
+struct MakeNcNode {
+  float x, y;
+  float code = LINK_FLEXIBLE_LINE;  // > 0: an arc of this radius about centre
+  uint8_t link_flags = 0;
+  PointF centre = {0.0f, 0.0f};
+};
+
+inline CamParams centerline_cut(float depth, float step_down, int16_t tool, int16_t group) {
+  CamParams p;
+  p.operation = CAM_OP_CENTERLINE;
+  p.machining_group = group;
+  p.rapid_height = 0.1f;
+  p.finishing.cut_depth = depth;
+  p.finishing.step_down = step_down;
+  p.finishing.feed = 20.0f;
+  p.finishing.rpm = 12000;
+  p.finishing.plunge_percent = 50;
+  p.finishing.tool_number = tool;
+  p.finishing.cut_width = 0.03f;
+  return p;
+}
+
+class MakeNcFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_list_store();
+    reset_path_code();
+    reset_post_gm();
+    reset_make_nc();
+    reset_cam_host();
+    reset_item_walkers();
+    reset_proof_file();
+    reset_spline_samples();
+    g_job_settings = JobSettings{};
+    g_view = ViewState{};
+    g_pen_move = PenMove{};
+    g_path_encoder = PathEncoderState{};
+    g_layers.visibility.fill(1);
+    g_code_section = CodeSectionState{};
+  }
+  void TearDown() override {
+    free_current_list();
+    free_list(g_lists.slots[LIST_SLOT_NC_PROGRAM].first);
+    g_lists.slots[LIST_SLOT_NC_PROGRAM] = LineList{};
+    free_post_processor_list(&definitions_);
+    reset_path_code();
+  }
+
+  DrawingItem* make_item(uint8_t type, const std::vector<MakeNcNode>& nodes,
+                         const CamParams& params) {
+    const int n = static_cast<int>(nodes.size()) - 1;
+    EXPECT_EQ(new_geometry_block("", nullptr, n, 0, GEOMETRY_KIND_MACHINABLE), 0);
+    DrawingItem* item = g_lists.current.last;
+    item->kind = type;
+    item->state = ITEM_FLAG_SELECTED;
+    set_item_id(item, ++last_id_);
+    LinkRecord* r = item_nodes(item);
+    for (int k = 0; k <= n; ++k) {
+      r[k].point = PointF{nodes[k].x, nodes[k].y};
+      r[k].node_number = static_cast<int16_t>(k + 1);
+      if (k == n) break;
+      r[k].code = nodes[k].code;
+      r[k].link_flags = nodes[k].link_flags;
+      r[k].centre = nodes[k].centre;
+      if (k > 0) {
+        const bool in_run = code_is_curve(nodes[k].code) && nodes[k - 1].code == nodes[k].code;
+        r[k].node_flags = in_run ? NODE_TANGENT : NODE_LOOSE;
+      }
+      if (code_is_arc(r[k].code)) arc_angles_from_points(&r[k]);
+    }
+    put_block_cam(item_block(item), params);
+    item_bounding_boxes(item);
+    return item;
+  }
+
+  // A rectangle from (x0, y0) to (x1, y1) with quarter-circle fillets of radius f, cut
+  // counter-clockwise.
+  DrawingItem* make_filleted_rectangle(float x0, float y0, float x1, float y1, float f,
+                                       const CamParams& params) {
+    const float arc = f;
+    return make_item(ITEM_POLYLINE,
+                     {{x0 + f, y0},
+                      {x1 - f, y0, arc, 0, {x1 - f, y0 + f}},
+                      {x1, y0 + f},
+                      {x1, y1 - f, arc, 0, {x1 - f, y1 - f}},
+                      {x1 - f, y1},
+                      {x0 + f, y1, arc, 0, {x0 + f, y1 - f}},
+                      {x0, y1 - f},
+                      {x0, y0 + f, arc, 0, {x0 + f, y0 + f}},
+                      {x0 + f, y0}},
+                     params);
+  }
+
+  DrawingItem* make_circle(float cx, float cy, float r, const CamParams& params) {
+    DrawingItem* item = make_item(ITEM_CIRCLE, {{cx, cy, r, 0, {cx, cy}}, {cx + r, cy}}, params);
+    item_nodes(item)[0].sweep = SWEEP_RADIUS_CIRCLE;
+    return item;
+  }
+
+  DrawingItem* make_spline(const std::vector<PointF>& points, const CamParams& params) {
+    std::vector<MakeNcNode> nodes;
+    for (const PointF& p : points) nodes.push_back({p.x, p.y, LINK_SPLINE});
+    return make_item(ITEM_POLYLINE, nodes, params);
+  }
+
+  // A drill point at (x, y) with an array of columns x rows spaced (dx, dy).
+  DrawingItem* make_drill_pattern(float x, float y, uint8_t columns, uint8_t rows, float dx,
+                                  float dy, const CamParams& params) {
+    DrawingItem* item = make_item(ITEM_POINT, {{x, y, LINK_POINT, 0, {dx, dy}}, {x, y}}, params);
+    set_point_array(item_closing_record(item), columns, rows,
+                    columns == 0 ? POINT_ARRAY_NONE : POINT_ARRAY_ROWS);
+    return item;
+  }
+
+  // Installs a definition as the job's post processor.
+  PostProcessorDef* use_definition(int16_t number = 1) {
+    const LineList drawing = g_lists.current;
+    g_lists.current = definitions_;
+    TextLine* entry = default_post_processor("Test", number);
+    definitions_ = g_lists.current;
+    g_lists.current = drawing;
+    g_job_settings.post_processor = entry;
+    g_job_settings.post_processor_number = number;
+    return post_processor_def(entry);
+  }
+
+  LineList definitions_;
+  int32_t last_id_ = 0;
+};

@@ -1,0 +1,173 @@
+// The tool list: loading it from its record file, the default tool, saving it, and the
+// factory tool lists of both file sets.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <string>
+
+#include "cam/tools.h"
+#include "job/job_settings.h"
+#include "platform/files.h"
+#include "ui/line_list.h"
+#include "ui/message_box.h"
+#include "ui/record_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void write_bytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class ToolList : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_list_store();
+    reset_files();
+    reset_message_box();
+    g_job_settings = JobSettings{};
+    folder_ = (fs::temp_directory_path() /
+               ("brenvik_tools_" + std::to_string(std::random_device()())))
+                  .string();
+    fs::create_directories(folder_);
+  }
+  void TearDown() override {
+    free_list(tools().first);
+    reset_list_store();
+    fs::remove_all(folder_);
+  }
+  static LineList& tools() { return g_lists.slots[LIST_SLOT_TOOLS]; }
+  std::string at(const std::string& name) const { return folder_ + "/" + name; }
+
+  // Puts two tools into list slot 8.
+  static void make_two_tools() {
+    ToolRecord vbit = new_tool_record();
+    vbit.tool_number = 3;
+    vbit.tip_diameter = 0.005f;
+    ToolRecord mill;
+    mill.shape = TOOL_SHAPE_FLAT;
+    mill.size = 0.125f;
+    mill.tool_number = 8;
+    mill.feed = 30;
+    mill.units = TOOL_UNITS_INCH;
+    g_lists.current = LineList{};
+    append_line("V-bit", tool_record_extra(vbit))->id = 3;
+    append_line("1/8 end mill", tool_record_extra(mill))->id = 8;
+    tools() = g_lists.current;
+    clear_current_list();
+  }
+
+  std::string folder_;
+};
+
+void expect_default_tool(const LineList& list) {
+  ASSERT_NE(list.first, nullptr);
+  EXPECT_EQ(list.first, list.last);
+  EXPECT_EQ(list.first->text, DEFAULT_TOOL_NAME);
+  EXPECT_EQ(list.first->id, 1);
+  ToolRecord tool;
+  ASSERT_TRUE(line_tool_record(list.first, &tool));
+  EXPECT_EQ(tool.tool_number, 1);
+  EXPECT_EQ(tool.shape, TOOL_SHAPE_TAPERED);
+  EXPECT_EQ(tool.rpm, 5000);
+}
+
+TEST_F(ToolList, NoFileGivesTheDefaultTool) {
+  EXPECT_EQ(load_tool_list(folder_, false), 1);
+  expect_default_tool(tools());
+  EXPECT_EQ(g_message_box.shown_count, 0);
+  ToolRecord first = first_tool_record();
+  EXPECT_EQ(first.tool_number, 1);
+}
+
+TEST_F(ToolList, SavedListLoadsBackAndTheMetricNameIgnoresCase) {
+  make_two_tools();
+  const std::string saved_path = at("KR_TOOLM.KR4");  // the capital spelling of the name
+  ASSERT_EQ(save_tool_list(saved_path), 0);
+  const std::string saved = read_bytes(saved_path);
+  free_list(tools().first);
+  tools() = LineList{};
+
+  EXPECT_EQ(load_tool_list(folder_, true), 0);
+  ASSERT_NE(tools().first, nullptr);
+  EXPECT_EQ(tools().first->text, "V-bit");
+  EXPECT_EQ(tools().last->text, "1/8 end mill");
+  EXPECT_EQ(tools().last->id, 8);
+  ToolRecord mill;
+  ASSERT_TRUE(line_tool_record(tools().last, &mill));
+  EXPECT_EQ(mill.size, 0.125f);
+  EXPECT_EQ(mill.feed, 30.0f);
+  EXPECT_EQ(first_tool_record().tool_number, 3);
+  // Saved again it is the same file.
+  ASSERT_EQ(save_tool_list(at("again.KR4")), 0);
+  EXPECT_EQ(read_bytes(at("again.KR4")), saved);
+}
+
+TEST_F(ToolList, DamagedFileIsReportedAndGivesTheDefaultTool) {
+  make_two_tools();
+  ASSERT_EQ(save_tool_list(at("good.KR4")), 0);
+  const std::string good = read_bytes(at("good.KR4"));
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"wrong tag", "SI041697\r\r\n" + good.substr(11)},
+      {"cut inside the last record", good.substr(0, good.size() - 5)},
+      {"cut inside an id", good.substr(0, 11 + 7 + 2)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write_bytes(at(TOOL_FILE_NAME), c.bytes);
+    reset_message_box();
+    EXPECT_EQ(load_tool_list(folder_, false), 1);
+    expect_default_tool(tools());
+    EXPECT_EQ(g_message_box.shown_count, 1);
+    EXPECT_EQ(g_message_box.last_text, TOOL_FILE_BAD_MESSAGE);
+  }
+}
+
+// The factory lists: written by the program's own writer, they read back and write again to
+// the same bytes, and hold sensible tools in the units of their file set.
+TEST_F(ToolList, FactoryListsReadBackByteForByte) {
+  struct Case {
+    bool metric;
+    uint8_t units;
+  } cases[] = {{false, TOOL_UNITS_INCH}, {true, TOOL_UNITS_MM}};
+  for (const Case& c : cases) {
+    const std::string path = std::string(BRENVIK_PROGRAM_DIR) + "/" + tool_file_name(c.metric);
+    SCOPED_TRACE(path);
+    ASSERT_EQ(load_tool_list(BRENVIK_PROGRAM_DIR, c.metric), 0);
+    EXPECT_EQ(g_message_box.shown_count, 0);
+    ASSERT_EQ(save_tool_list(at("copy.KR4")), 0);
+    EXPECT_EQ(read_bytes(at("copy.KR4")), read_bytes(path));
+
+    std::set<int> numbers;
+    std::set<uint8_t> shapes;
+    for (const TextLine* line = tools().first; line != nullptr; line = line->next) {
+      ToolRecord tool;
+      ASSERT_TRUE(line_tool_record(line, &tool)) << line->text;
+      EXPECT_LE(line->text.size(), static_cast<size_t>(TOOL_NAME_MAX)) << line->text;
+      EXPECT_EQ(line->id, tool.tool_number) << line->text;
+      EXPECT_TRUE(numbers.insert(tool.tool_number).second) << "tool number used twice";
+      EXPECT_EQ(tool.units, c.units) << line->text;
+      EXPECT_GT(tool.size, 0.0f) << line->text;
+      EXPECT_GT(tool.feed, 0.0f) << line->text;
+      EXPECT_LE(tool.stepover_percent, 100) << line->text;
+      EXPECT_GE(tool.ramp_angle, 10) << line->text;
+      EXPECT_LE(tool.ramp_angle, 90) << line->text;
+      shapes.insert(tool.shape);
+    }
+    EXPECT_EQ(shapes.size(), 3u) << "V-bits, flat and ball end mills";
+  }
+}
+
+}  // namespace

@@ -1,0 +1,282 @@
+// The headless runner: its scripts, and the runner itself driving the built program through the
+// page loop, checked by the dumps and pictures it writes and by its exit code.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+#include "shell/headless_script.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---- Scripts ------------------------------------------------------------------------------------
+
+struct CommandCase {
+  const char* line;
+  ScriptCommandKind kind;
+  int key, mods, x, y, button, amount;
+  const char* text;
+  const char* face;
+};
+
+constexpr CommandCase COMMAND_CASES[] = {
+    {"key Enter", SCRIPT_KEY, VK_RETURN, 0, 0, 0, 1, 0, "", ""},
+    {"key ctrl+shift+F4", SCRIPT_KEY, VK_F1 + 3, WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT, 0, 0, 1, 0,
+     "", ""},
+    {"key Alt+x", SCRIPT_KEY, 'X', WINDOW_MOD_ALT, 0, 0, 1, 0, "", ""},
+    {"key Num+", SCRIPT_KEY, VK_ADD, 0, 0, 0, 1, 0, "", ""},
+    {"key Ctrl+Num+", SCRIPT_KEY, VK_ADD, WINDOW_MOD_CTRL, 0, 0, 1, 0, "", ""},
+    {"key Num7", SCRIPT_KEY, VK_NUMPAD0 + 7, 0, 0, 0, 1, 0, "", ""},
+    {"key F12", SCRIPT_KEY, VK_F1 + 11, 0, 0, 0, 1, 0, "", ""},
+    {"key Shift+Tab", SCRIPT_KEY, VK_TAB, WINDOW_MOD_SHIFT, 0, 0, 1, 0, "", ""},
+    {"  type  two  blanks", SCRIPT_TYPE, 0, 0, 0, 0, 1, 0, " two  blanks", ""},
+    {"type Grüße", SCRIPT_TYPE, 0, 0, 0, 0, 1, 0, "Gr\xFC\xDF" "e", ""},
+    {"type \xE2\x86\x92", SCRIPT_TYPE, 0, 0, 0, 0, 1, 0, "?", ""},  // no cp1252 arrow
+    {"move 10 -5", SCRIPT_MOVE, 0, 0, 10, -5, 1, 0, "", ""},
+    {"click 1 2", SCRIPT_CLICK, 0, 0, 1, 2, WINDOW_BUTTON_LEFT, 0, "", ""},
+    {"click 1 2 right", SCRIPT_CLICK, 0, 0, 1, 2, WINDOW_BUTTON_RIGHT, 0, "", ""},
+    {"press 3 4 Middle", SCRIPT_PRESS, 0, 0, 3, 4, WINDOW_BUTTON_MIDDLE, 0, "", ""},
+    {"release 3 4", SCRIPT_RELEASE, 0, 0, 3, 4, WINDOW_BUTTON_LEFT, 0, "", ""},
+    {"wheel 5 6 -2", SCRIPT_WHEEL, 0, 0, 5, 6, 1, -2, "", ""},
+    {"wait 550", SCRIPT_WAIT, 0, 0, 0, 0, 1, 550, "", ""},
+    {"resize 800 600", SCRIPT_RESIZE, 0, 0, 800, 600, 1, 0, "", ""},
+    {"close", SCRIPT_CLOSE, 0, 0, 0, 0, 1, 0, "", ""},
+    {"focus out", SCRIPT_FOCUS, 0, 0, 0, 0, 1, 0, "", ""},
+    {"png start", SCRIPT_PNG, 0, 0, 0, 0, 1, 0, "start", ""},
+    {"dump page-1 qx8x16", SCRIPT_DUMP, 0, 0, 0, 0, 1, 0, "page-1", "qx8x16"},
+    {"snap a_b.c", SCRIPT_SNAP, 0, 0, 0, 0, 1, 0, "a_b.c", ""},
+    {"expect 3 2 Job setup", SCRIPT_EXPECT, 0, 0, 2, 3, 1, 0, "Job setup", ""},
+};
+
+TEST(HeadlessScript, ReadsEveryCommand) {
+  for (const CommandCase& c : COMMAND_CASES) {
+    SCOPED_TRACE(c.line);
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    ASSERT_TRUE(parse_script(c.line, &commands, &error)) << error;
+    ASSERT_EQ(commands.size(), 1u);
+    const ScriptCommand& command = commands[0];
+    EXPECT_EQ(command.kind, c.kind);
+    EXPECT_EQ(command.key, c.key);
+    EXPECT_EQ(command.mods, c.mods);
+    EXPECT_EQ(command.x, c.x);
+    EXPECT_EQ(command.y, c.y);
+    EXPECT_EQ(command.button, c.button);
+    EXPECT_EQ(command.amount, c.amount);
+    EXPECT_EQ(command.text, c.text);
+    EXPECT_EQ(command.face, c.face);
+  }
+}
+
+TEST(HeadlessScript, SkipsCommentsAndBlankLinesAndCountsLines) {
+  std::vector<ScriptCommand> commands;
+  std::string error;
+  ASSERT_TRUE(parse_script("# a comment\r\n\r\n   \n  # indented\nwait 1\r\nclose\n", &commands,
+                           &error));
+  ASSERT_EQ(commands.size(), 2u);
+  EXPECT_EQ(commands[0].line, 5);
+  EXPECT_EQ(commands[1].line, 6);
+}
+
+// A bad line is refused with its number, before anything runs.
+struct BadLineCase {
+  const char* script;
+  const char* error_start;
+};
+
+constexpr BadLineCase BAD_LINE_CASES[] = {
+    {"wait 1\nfly 2 3\n", "line 2: unknown command"},
+    {"key Hyper+A", "line 1: key needs"},
+    {"key Ctrl+", "line 1: key needs"},
+    {"key", "line 1: key needs"},
+    {"type", "line 1: type needs"},
+    {"move 1", "line 1: move needs"},
+    {"move 1 2 left", "line 1: move needs"},
+    {"click 1 x", "line 1: click needs"},
+    {"click 1 2 thumb", "line 1: click needs"},
+    {"wheel 1 2", "line 1: wheel needs"},
+    {"wait -5", "line 1: wait needs"},
+    {"wait 99999999999", "line 1: wait needs"},
+    {"resize 0 600", "line 1: resize needs"},
+    {"focus maybe", "line 1: focus needs"},
+    {"png ../escape", "line 1: png needs"},
+    {"png a b", "line 1: png needs"},
+    {"dump", "line 1: dump needs"},
+    {"expect 3 two text", "line 1: expect needs"},
+    {"expect 3 2", "line 1: expect needs"},
+};
+
+TEST(HeadlessScript, RefusesBadLinesWithTheirNumber) {
+  for (const BadLineCase& c : BAD_LINE_CASES) {
+    SCOPED_TRACE(c.script);
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    EXPECT_FALSE(parse_script(c.script, &commands, &error));
+    EXPECT_EQ(error.rfind(c.error_start, 0), 0u) << error;
+  }
+}
+
+struct CharacterCase {
+  int key;
+  int mods;
+  char character;
+};
+
+constexpr CharacterCase CHARACTER_CASES[] = {
+    {'A', 0, 'a'},          {'A', WINDOW_MOD_SHIFT, 'A'}, {'A', WINDOW_MOD_CTRL, 0},
+    {'7', 0, '7'},          {'7', WINDOW_MOD_SHIFT, 0},   {VK_SPACE, 0, ' '},
+    {VK_OEM_COMMA, 0, ','}, {VK_NUMPAD0 + 3, 0, '3'},     {VK_RETURN, 0, 0},
+    {VK_F1, 0, 0},          {VK_OEM_2, WINDOW_MOD_ALT, 0},
+};
+
+TEST(HeadlessScript, KeysTypeTheirCharacterOnlyWithoutCtrlOrAlt) {
+  for (const CharacterCase& c : CHARACTER_CASES) {
+    SCOPED_TRACE(std::to_string(c.key) + " mods " + std::to_string(c.mods));
+    EXPECT_EQ(key_character(c.key, c.mods), c.character);
+  }
+}
+
+// ---- The runner ---------------------------------------------------------------------------------
+
+class HeadlessRunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    out_ = fs::temp_directory_path() /
+           ("brenvik-runner-" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(out_);
+    fs::create_directories(out_);
+  }
+  void TearDown() override { fs::remove_all(out_); }
+
+  // Runs the runner on a script; returns its exit code (-1 when it did not exit normally).
+  int run(const std::string& script, const std::string& options = "") {
+    const fs::path script_path = out_ / "script.txt";
+    std::ofstream(script_path, std::ios::binary) << script;
+    const std::string command = std::string("\"") + BRENVIK_PROGRAM_DIR + "/brenvik-headless\" " +
+                                options + " --out \"" + out_.string() + "\" \"" +
+                                script_path.string() + "\" 2>\"" + (out_ / "stderr.txt").string() +
+                                "\"";
+    const int status = std::system(command.c_str());
+    // A wait status: the exit code in the second byte when the process ended by itself.
+    if (status == -1 || (status & 0x7F) != 0) return -1;
+    return (status >> 8) & 0xFF;
+  }
+
+  std::string read(const std::string& name) {
+    std::ifstream file(out_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  // Line `row` of a dump.
+  std::string dump_line(const std::string& name, int row) {
+    std::istringstream lines(read(name));
+    std::string line;
+    for (int r = 0; r <= row && std::getline(lines, line); ++r) {
+    }
+    return line;
+  }
+
+  fs::path out_;
+};
+
+// The tabs of a 1024 x 768 screen (menu cells of 10 x 20 pixels): their text runs from x = 140
+// on, two cells apart, on a base line at y = 42.
+constexpr char PAGE_SWITCHING_SCRIPT[] = R"(# every page by its tab, then quit from the 3-D view
+snap drawing
+click 180 30
+dump job-setup
+click 300 30
+dump engraving-list
+click 650 30
+dump nc-program
+click 760 30
+expect 3 2 Utilities
+dump utilities
+click 760 30
+dump utilities-again
+click 540 30
+dump 3-d-view
+close
+)";
+
+TEST_F(HeadlessRunnerTest, DrivesThePageLoopThroughThePageTabsAndQuits) {
+  ASSERT_EQ(run(PAGE_SWITCHING_SCRIPT), 0) << read("stderr.txt");
+  const struct {
+    const char* dump;
+    const char* page;
+  } pages[] = {
+      {"drawing.txt", "Drawing"},          {"job-setup.txt", "Job setup"},
+      {"engraving-list.txt", "Engraving list"}, {"nc-program.txt", "NC program"},
+      {"utilities.txt", "Utilities"},      {"utilities-again.txt", "Utilities"},
+      {"3-d-view.txt", "3-D view"},
+  };
+  for (const auto& p : pages) {
+    SCOPED_TRACE(p.dump);
+    // The frame's line crosses cell 0 (a cell of no glyph); the name stands from cell 2 on.
+    const std::string row = dump_line(p.dump, 3);
+    EXPECT_EQ(row.rfind(std::string("\xE2\x96\x92 ") + p.page + " ", 0), 0u) << row;
+  }
+  EXPECT_NE(dump_line("drawing.txt", 4).find("Brenvik 2000    New job...no name yet..."),
+            std::string::npos);
+  // The picture is the whole 1024 x 768 screen: PNG's header holds the size big-endian.
+  const std::string png = read("drawing.png");
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  auto be32 = [&](size_t at) {
+    return (static_cast<uint8_t>(png[at]) << 24) | (static_cast<uint8_t>(png[at + 1]) << 16) |
+           (static_cast<uint8_t>(png[at + 2]) << 8) | static_cast<uint8_t>(png[at + 3]);
+  };
+  EXPECT_EQ(be32(16), 1024);
+  EXPECT_EQ(be32(20), 768);
+}
+
+TEST_F(HeadlessRunnerTest, AResizedWindowIsDrawnAgainAtItsNewSize) {
+  ASSERT_EQ(run("resize 800 600\nsnap small\nclose\n"), 0) << read("stderr.txt");
+  EXPECT_NE(dump_line("small.txt", 3).find(" Drawing "), std::string::npos);
+  const std::string png = read("small.png");
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(static_cast<uint8_t>(png[18]) * 256 + static_cast<uint8_t>(png[19]), 800);
+  EXPECT_EQ(static_cast<uint8_t>(png[22]) * 256 + static_cast<uint8_t>(png[23]), 600);
+}
+
+TEST_F(HeadlessRunnerTest, AScriptThatEndsWithoutQuittingClosesTheProgram) {
+  EXPECT_EQ(run("wait 200\n"), 0) << read("stderr.txt");
+}
+
+TEST_F(HeadlessRunnerTest, AFailedExpectIsReportedWithItsLine) {
+  EXPECT_EQ(run("wait 1\nexpect 3 2 Job setup\nclose\n"), 4);
+  const std::string error = read("stderr.txt");
+  EXPECT_NE(error.find("line 2"), std::string::npos) << error;
+  EXPECT_NE(error.find("found \"Drawing  \""), std::string::npos) << error;
+}
+
+TEST_F(HeadlessRunnerTest, AProgramThatEndsBeforeTheScriptIsReported) {
+  EXPECT_EQ(run("close\nwait 100\nsnap late\n"), 2);
+  EXPECT_NE(read("stderr.txt").find("before line 2"), std::string::npos);
+  EXPECT_FALSE(fs::exists(out_ / "late.txt"));
+}
+
+TEST_F(HeadlessRunnerTest, AProgramFolderWithoutItsFilesEndsAtOnce) {
+  fs::create_directories(out_ / "empty");
+  EXPECT_EQ(run("snap never\n", "--folder \"" + (out_ / "empty").string() + "\""), 2);
+  EXPECT_NE(read("stderr.txt").find("Something is wrong."), std::string::npos);
+}
+
+TEST_F(HeadlessRunnerTest, ABadScriptRunsNothing) {
+  EXPECT_EQ(run("snap first\nwiggle\n"), 1);
+  EXPECT_NE(read("stderr.txt").find("line 2: unknown command"), std::string::npos);
+  EXPECT_FALSE(fs::exists(out_ / "first.txt"));
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+// A headless screen for text-window tests: the interface font, a 640 x 480 framebuffer in the
+// band's faces, colour scheme 0, the main form taking injected events into the event queue, and
+// nothing active. Windows are made over small lists of lines.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "platform/headless.h"
+#include "platform/pump.h"
+#include "platform/window.h"
+#include "shell/display_mode.h"
+#include "shell/event_queue.h"
+#include "shell/main_form.h"
+#include "shell/pointer.h"
+#include "shell/preferences.h"
+#include "shell/startup.h"
+#include "shell/text_output.h"
+#include "tests/support/cell_reader.h"
+#include "ui/buffer_windows.h"
+#include "ui/edit_buffers.h"
+#include "ui/key_pushback.h"
+#include "ui/line_list.h"
+#include "ui/palette.h"
+#include "ui/run_window.h"
+#include "ui/screen_attributes.h"
+#include "ui/text_window.h"
+
+class WindowTest : public ::testing::Test {
+ protected:
+  static constexpr int SCREEN_WIDTH = 640;
+  static constexpr int SCREEN_HEIGHT = 480;
+
+  static void SetUpTestSuite() {
+    std::string error;
+    ASSERT_TRUE(load_interface_font(BRENVIK_PROGRAM_DIR "/Q5_FONT.FON", &error)) << error;
+  }
+
+  void SetUp() override {
+    reset_headless();
+    std::string error;
+    ASSERT_TRUE(window_open(SCREEN_WIDTH, SCREEN_HEIGHT, "test", &error)) << error;
+    reset_pump();
+    reset_event_queue();
+    reset_main_form();
+    reset_pointer();
+    reset_display();
+    apply_display_mode(DISPLAY_CHOICE_OWN_SIZE);
+    reset_palette();
+    build_palette();
+    reset_screen_attributes();
+    set_colour_base(0);
+    reset_text_output();
+    set_screen_canvas(window_surface());
+    reset_window_layer();
+    reset_list_store();
+    reset_run_loop();
+    reset_key_pushback();
+    g_buffer_windows = BufferWindows();
+    g_buffers = BufferRing();
+    g_startup = Startup();
+    g_startup.idle_state = 0;  // the program waits for input
+    g_interface = InterfaceSettings();
+    g_interface.extra_scroll = 0;
+    create_main_form();
+  }
+
+  void TearDown() override {
+    // Shown windows only: destroying one next to a hidden one would open a new buffer.
+    for (TextLine* node : windows_) node->kind &= static_cast<uint8_t>(~LINE_KIND_HIDDEN);
+    for (TextLine* node : windows_) destroy_window(node);
+    destroy_main_form();
+    reset_pump();
+    reset_event_queue();
+    reset_window_layer();
+    reset_list_store();
+  }
+
+  // A window over a new list of the given lines, in the window list of `list_node`. The fixture
+  // destroys it at the end unless the test does (through destroy).
+  TextLine* make_window(std::initializer_list<const char*> lines, int top, int left,
+                               int bottom, int right, uint32_t flags = 0,
+                               WindowKeyFilter filter = nullptr, TextLine* list_node = nullptr,
+                               uint16_t options = 0, uint32_t list_options = 0) {
+    push_list();
+    clear_current_list();
+    for (const char* text : lines) append_line(text);
+    TextLine* node = create_window(list_node, top, left, bottom, right, flags, filter,
+                                   draw_window_line, false, options, nullptr, 250, "",
+                                   list_options, nullptr, nullptr);
+    pop_list();
+    if (node != nullptr) windows_.push_back(node);
+    return node;
+  }
+
+  TextLine* destroy(TextLine* node) {
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), node), windows_.end());
+    return destroy_window(node);
+  }
+
+  static TextLine* line_at(TextLine* node, int n) {
+    TextLine* line = window_of(node)->first_line;
+    for (int i = 0; i < n && line != nullptr; ++i) line = line->next;
+    return line;
+  }
+
+  const Surface& screen() const { return *window_surface(); }
+  const FontFace& face() const { return *interface_face(g_display.current.face_index); }
+  std::string row_text(int row, int column, int count) const {
+    return cell_row_text(screen(), face(), row, column, count);
+  }
+  static uint32_t slot_pixel(int slot) { return palette_pixel(g_attributes.scheme[slot]); }
+
+  std::vector<TextLine*> windows_;
+};

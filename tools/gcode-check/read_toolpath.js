@@ -1,0 +1,97 @@
+#!/usr/bin/env node
+// Reads a G-code program with an outside G-code interpreter (gcode-toolpath) and prints what a
+// control would do as JSON: every straight move and arc with its start, end and centre, every
+// drilling cycle, and the lines whose axis words no motion mode carries (a control rejects
+// them). The NC output tests hold Brenvik's programs against this reading.
+//
+// usage: node read_toolpath.js [--text] [--start X,Y,Z] PROGRAM.nc
+//   --start: where the machine stands before the program (for programs in relative distance
+//     mode, whose moves count from there); 0,0,0 when not given.
+//   --text: one record a line instead of JSON, for readers without a JSON parser:
+//     move MOTION X1 Y1 Z1 X2 Y2 Z2 [CX CY CZ]
+//     drill CYCLE X Y Z R Q F          (Q and F are "-" when not given)
+//     orphan LINE TEXT
+'use strict';
+
+const fs = require('fs');
+const Toolpath = require('gcode-toolpath');
+
+const args = process.argv.slice(2);
+let asText = false;
+let start = { x: 0, y: 0, z: 0 };
+while (args.length > 1 && args[0].startsWith('--')) {
+  const option = args.shift();
+  if (option === '--text') asText = true;
+  else if (option === '--start') {
+    const [x, y, z] = args.shift().split(',').map(Number);
+    start = { x, y, z };
+  }
+}
+const file = args[0];
+if (!file) {
+  process.stderr.write('usage: node read_toolpath.js [--text] [--start X,Y,Z] PROGRAM.nc\n');
+  process.exit(2);
+}
+
+const result = { moves: [], drills: [], orphan_axis_lines: [], line_count: 0 };
+const point = (v) => ({ x: v.x, y: v.y, z: v.z });
+
+const toolpath = new Toolpath({
+  position: start,
+  addLine: (modal, v1, v2) => {
+    result.moves.push({ motion: modal.motion, tool: modal.tool, v1: point(v1), v2: point(v2) });
+  },
+  addArcCurve: (modal, v1, v2, v0) => {
+    result.moves.push({ motion: modal.motion, tool: modal.tool, v1: point(v1), v2: point(v2),
+                        v0: point(v0) });
+  },
+});
+
+// Canned drilling cycles: the interpreter hands them over as commands with their words; the
+// hole lies at X, Y (absolute or relative as the distance mode says) and the tool ends on the
+// retract plane. Positions are translated the way the interpreter translates its moves.
+const axis = (value, from) => {
+  if (value === undefined) return from;
+  const modal = toolpath.getModal();
+  const v = modal.units === 'G20' ? Number(value) * 25.4 : Number(value);
+  return modal.distance === 'G91' ? from + v : v;
+};
+const drillCycle = (cycle) => (params) => {
+  const at = toolpath.getPosition();
+  const x = axis(params.X, at.x);
+  const y = axis(params.Y, at.y);
+  const z = axis(params.Z, at.z);
+  const r = axis(params.R, at.z);
+  result.drills.push({ cycle, x, y, z, r, q: params.Q === undefined ? null : Number(params.Q),
+                       f: params.F === undefined ? null : Number(params.F) });
+  toolpath.setPosition(x, y, r);
+};
+toolpath.handlers.G81 = drillCycle('G81');
+toolpath.handlers.G83 = drillCycle('G83');
+
+const AXES = new Set(['X', 'Y', 'Z', 'I', 'J', 'K']);
+const COMMANDS = new Set(['G', 'M', 'T']);
+const text = fs.readFileSync(file, 'utf8');
+toolpath.loadFromStringSync(text, (data, index) => {
+  result.line_count = index + 1;
+  const words = data.words || [];
+  const hasAxis = words.some((w) => AXES.has(w[0]));
+  const hasCommand = words.some((w) => COMMANDS.has(w[0]));
+  if (hasAxis && !hasCommand && toolpath.motionMode === '') {
+    result.orphan_axis_lines.push({ line: index + 1, text: data.line });
+  }
+});
+
+if (!asText) {
+  process.stdout.write(JSON.stringify(result) + '\n');
+} else {
+  const out = [];
+  const xyz = (v) => `${v.x} ${v.y} ${v.z}`;
+  for (const m of result.moves)
+    out.push(`move ${m.motion} ${xyz(m.v1)} ${xyz(m.v2)}` + (m.v0 ? ` ${xyz(m.v0)}` : ''));
+  const opt = (v) => (v === null ? '-' : String(v));
+  for (const d of result.drills)
+    out.push(`drill ${d.cycle} ${d.x} ${d.y} ${d.z} ${d.r} ${opt(d.q)} ${opt(d.f)}`);
+  for (const o of result.orphan_axis_lines) out.push(`orphan ${o.line} ${o.text}`);
+  process.stdout.write(out.join('\n') + (out.length ? '\n' : ''));
+}

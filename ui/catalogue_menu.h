@@ -1,0 +1,57 @@
+// Catalogue pop-up menus: a menu is a catalogue message whose first line is its title and whose
+// further lines are its items; menu_from_catalogue turns it into a text window of item lines.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+
+#include "shell/text_output.h"
+#include "ui/catalogue.h"
+#include "ui/list_window.h"
+#include "ui/text_window.h"
+
+// Window options of a menu by its placement.
+constexpr int MENU_PLACEMENT_PAGE = -1;   // a page's main menu
+constexpr int MENU_PLACEMENT_BAR = -3;    // a menu of a page's menu bar
+
+// Stand-in: the option word and the number of a menu that could not be built; no chosen ids, exit depth or shown picture yet.
+struct MenuState {
+  uint32_t option_word = 0;    // window flags of the menus built next
+  int16_t failed_message = 0;  // the message of the last menu that could not be built
+};
+inline MenuState g_menus;
+
+// The menu window of catalogue message `message` under parent (null: a new window list); null,
+// with the number kept in g_menus.failed_message, when the catalogue lacks it.
+// Stand-in: one plain line per item text, no ids, pictures or submenus, and no menu key filter.
+inline TextLine* menu_from_catalogue(TextLine* parent, int placement, int message) {
+  if (find_message(message) == 0) {
+    g_menus.failed_message = static_cast<int16_t>(message);
+    return nullptr;
+  }
+  read_message_line(0);
+  const std::string title = message_text();
+  uint16_t options = 70;
+  if (placement == MENU_PLACEMENT_PAGE) options = 60;
+  if (placement == MENU_PLACEMENT_BAR) options = 130;
+  if (push_list() < 0) return nullptr;
+  clear_current_list();
+  int count = 0;
+  int width = 0;
+  while (read_message_line(0) > 0) {
+    const std::string item = message_text();
+    if (append_line(item.c_str()) == nullptr) break;
+    ++count;
+    width = std::max(width, static_cast<int>(item.size()));
+  }
+  TextLine* node = create_window(parent, 1, 1, count, width + 1, g_menus.option_word, nullptr,
+                                 draw_window_line, false, options, LIST_WINDOW_LEGEND, 250,
+                                 title.c_str(), 0, nullptr, nullptr);
+  if (node == nullptr) free_current_list();
+  pop_list();
+  if (node == nullptr) return nullptr;
+  node->id = static_cast<int16_t>(placement);
+  node->state = placement >= 0 ? 4 : (placement == MENU_PLACEMENT_PAGE ? 2 : 0);
+  return node;
+}

@@ -1,0 +1,21 @@
+// List windows: what the run loop needs of them, the pointer against the list window's rows.
+#pragma once
+
+#include "shell/text_output.h"
+
+struct TextLine;
+
+// The legend of list windows: the hot letters they answer to.
+// Stand-in: the letters and digits; the list windows' own legend comes with them.
+constexpr char LIST_WINDOW_LEGEND[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
+// 1 when the pointer lies between half a cell above the top row and half a cell below the bottom
+// row, and from one cell left of the left column to the right column + 1.
+int pointer_in_window();
+// With the flag set, puts the pointer on the cursor row when it is not there.
+void pointer_to_cursor_row(int flag);
+
+// Stand-in: keeps no list position yet, so there is nothing to forget.
+inline void forget_list_position() {}
+// Stand-in: draws the line as a window line; no check boxes or end marks yet.
+inline void draw_check_list_line(int row, TextLine* line) { draw_window_line(row, line); }

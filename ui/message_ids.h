@@ -1,0 +1,74 @@
+// The numbers of the message catalogue that the code asks for. Code never writes a catalogue
+// number as a bare literal: it names it here, and the catalogue check test holds every name
+// against the built catalogue files (both the inch and the metric one).
+//
+// Adding a message: write its text under "~N" in data/messages.txt (and in
+// data/messages_metric.txt when millimetre users must read something else), then name N here
+// as a constexpr int whose name starts with MSG_ (only catalogue numbers do, and only here).
+// The check test reads the rest of the name:
+//   MSG_MENU_...    a menu: title line, then item lines "[!][>PICTURE] ID [SUBMENU] TEXT"; its
+//                   submenus are checked too (no loops, at most a submenu of a submenu)
+//   MSG_FORM_...    a dialog form: N holds the form, N + 1 its field help; both must exist
+//   MSG_CHOICE_...  a choice prompt (-20001 and below) whose first line holds the choice words,
+//                   each with the highlight code before its hot letter
+//   MSG_..._FIRST and MSG_..._LAST  a run of consecutive numbers that must all exist
+//   MSG_...         any other message
+// Counts and indices into the catalogue arrays loaded at start-up carry no MSG_ prefix.
+#pragma once
+
+#include <cstdint>
+
+// ---- Texts loaded at start-up into the catalogue arrays ---------------------------------------
+
+// Messages 3000-3024, one text each (the short texts of the program).
+constexpr int MSG_STARTUP_TEXTS_FIRST = 3000;
+constexpr int MSG_STARTUP_TEXTS_LAST = 3024;
+constexpr int STARTUP_TEXT_COUNT = MSG_STARTUP_TEXTS_LAST - MSG_STARTUP_TEXTS_FIRST + 1;
+constexpr int MSG_PRESS_ESC_TO_CANCEL = 3000;   // "Press ESC to cancel" of the status line
+constexpr int MSG_TOOL_LIST_CHANGED = 3024;     // the save question for a changed tool list
+
+// The four shading styles ("Leave 'em" ...), one line each, by the style byte.
+constexpr int MSG_SHADING_STYLE_NAMES = 3100;
+constexpr int SHADING_STYLE_NAME_COUNT = 4;
+// Month names, one line each: line n is month n (line 0 is empty).
+constexpr int MSG_MONTH_NAMES = 3101;
+constexpr int MONTH_NAME_COUNT = 13;
+// The word list, one word or short phrase a line.
+constexpr int MSG_WORD_LIST = 3200;
+constexpr int WORD_LIST_COUNT = 23;
+constexpr int WORD_LIST_BACKUP_MADE = 21;       // shown once a saved file's old copy is the backup
+
+// ---- Start-up notices (press-a-key boxes) ----------------------------------------------------
+
+constexpr int MSG_SMALL_FACES_NOTICE = 15040;      // the display mode fell back to smaller faces
+constexpr int MSG_FEW_COLOURS_NOTICE = 15042;      // the screen shows 256 colours or fewer
+constexpr int MSG_SMALL_WINDOW_NOTICE = 15045;     // smaller faces, though the screen is tall
+
+// ---- Menus built at start-up ------------------------------------------------------------------
+
+constexpr int MSG_MENU_SCREEN_SIZE = 13;        // display modes and form position
+constexpr int MSG_MENU_ENGRAVING_LIST = 20;     // the Engraving list page menu
+constexpr int MSG_MENU_FILE = 23;               // the File menu of the pages
+constexpr int MSG_MENU_DRAW = 24;               // the Drawing page's Draw menu
+constexpr int MSG_MENU_DRAWING_MAIN = 30;       // the Drawing page's main menu
+constexpr int MSG_MENU_EDIT = 34;               // the Drawing page's Edit menu
+constexpr int MSG_MENU_IMAGE = 47;              // the Drawing page's Image menu
+constexpr int MSG_MENU_JOB_SETUP = 780;         // the Job setup page menu
+constexpr int MSG_MENU_JOB_SETUP_FILE = 782;    // the Job setup page's File menu
+constexpr int MSG_MENU_MARKS = 930;             // the Drawing page's Marks menu
+
+// ---- Job files ----------------------------------------------------------------------------------
+
+constexpr int MSG_JOB_NOT_REPLACED = 16010;      // the renames of a save failed
+constexpr int MSG_JOB_NOT_WRITTEN = 20070;       // after "path [reason] ": the write failed
+constexpr int MSG_JOB_TEMP_NOT_CREATED = 20071;  // after "path and temp [reason] "
+
+// ---- NC runs: checks of the make-NC driver ----------------------------------------------------
+
+constexpr int MSG_CHOICE_MISSING_TOOL = -23050;        // an item's cut has no tool: defaults or stop
+constexpr int MSG_SURFACE_NEEDS_RADIUS = 10760;        // the work surface has no radius
+constexpr int MSG_SURFACE_NEEDS_SLOPE = 10761;         // the sloping surface has no slope angle
+constexpr int MSG_SURFACE_NEEDS_ANGLE = 10762;         // the surface has no angle
+constexpr int MSG_SURFACE_NEEDS_ABSOLUTE = 10763;      // a 4th-axis surface with incremental output
+constexpr int MSG_SURFACE_NEEDS_SECOND_RADIUS = 10764; // the surface has no second radius
+constexpr int MSG_NOTHING_TO_MACHINE = 15005;          // no item is set for machining
