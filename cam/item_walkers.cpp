@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "cam/outline_collector.h"
+#include "cam/outline_collect.h"
 #include "editor/ellipse_moves.h"
 #include "editor/point_arrays.h"
 #include "geometry/bezier.h"

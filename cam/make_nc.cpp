@@ -6,6 +6,7 @@
 #include "cam/item_walkers.h"
 #include "cam/machining_block.h"
 #include "cam/machining_order.h"
+#include "cam/toolpath_engine.h"
 #include "editor/view_state.h"
 #include "geometry/contour_kernel.h"
 #include "geometry/drawing_item.h"
@@ -447,7 +448,7 @@ int make_nc_program() {
     fail(TEXT_OUTPUT_NOT_AVAILABLE);
     return 0;
   }
-  const std::string temp_paths = path_join(temp_folder(), MAKE_NC_TEMP_PATHS);
+  const std::string temp_paths = path_spill_file_path();
   if (file_exists(temp_paths)) file_delete(temp_paths);
   if (!any_item_machined()) {
     g_make_nc.failure = "Nothing is set for machining.";

@@ -27,7 +27,6 @@ constexpr int16_t MACHINING_GROUP_EXHAUSTED = 32534;     // an exhausted list wh
 constexpr char MAKE_NC_PROGRESS_TEXT[] =
     "Press \vESC\x13 to cancel (it may take a while to cancel)\n\n\n";
 constexpr char MAKE_NC_CENTERLINE_TEXT[] = "Centerline cutting...";
-constexpr char MAKE_NC_TEMP_PATHS[] = "FPATHS.TMP";
 // Items encoded between two looks at the Esc key.
 constexpr int MAKE_NC_ESCAPE_POLL_ITEMS = 16;
 
@@ -64,9 +63,6 @@ int compare_tool_path_items(const TextLine* a, const TextLine* b);
 // The NC program's title for the N# placeholder (the caller puts it into g_code_section before
 // the run): the file name of the path up to its first '.', or "NO_NAME".
 std::string nc_program_title(const std::string& path);
-
-// Stand-in: keeps no pocketing tables yet, so there is nothing to free.
-inline void pocket_free() {}
 
 // ---- Test hooks ---------------------------------------------------------------------------------
 void reset_make_nc();

@@ -63,8 +63,10 @@ void build_regions(const TracedLoops& loops, std::vector<OffsetRegion>* regions)
     }
   }
   std::vector<LoopBox> reach(regions->size());
+  std::vector<double> length(regions->size());
   for (size_t r = 0; r < regions->size(); ++r) {
     reach[r] = loop_reach_box(links, nodes, (*regions)[r].start, (*regions)[r].end);
+    length[r] = contour_length(links, nodes, (*regions)[r].start, (*regions)[r].end);
   }
   int32_t chosen = -1;
   for (size_t k = 0; k < n; ++k) {
@@ -85,9 +87,8 @@ void build_regions(const TracedLoops& loops, std::vector<OffsetRegion>* regions)
                                       CONTOUR_COUNTER_CLOCKWISE) == 0) {
         continue;
       }
-      const double length = contour_length(links, nodes, b.start, b.end);
-      if (length < shortest) {
-        shortest = length;
+      if (length[r] < shortest) {
+        shortest = length[r];
         best = static_cast<int32_t>(r);
       }
     }

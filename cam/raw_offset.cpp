@@ -128,8 +128,8 @@ void add_joining_arc(RawOffset* raw, int32_t start, int32_t end, const ContourNo
 // Closes the joint between region links d and e (e follows d in its loop).
 void join_offsets(const ContourLink* links, const ContourNode* nodes, int32_t d, int32_t e,
                   int32_t kind, double w, RawOffset* raw) {
-  const int32_t rd = raw->raw_index[d];
-  const int32_t re = raw->raw_index[e];
+  const int32_t rd = raw->raw_index[d - raw->first];
+  const int32_t re = raw->raw_index[e - raw->first];
   const ContourNode p = nodes[links[d].end_node];
   const double aw = std::fabs(w);
   if (kind == JOINT_GAP) {
@@ -178,9 +178,12 @@ void offset_loop(const ContourLink* links, const ContourNode* nodes, int32_t fir
                  double w, RawOffset* raw) {
   if (last < first) return;
   const int32_t n = last - first + 1;
-  raw->raw_index.assign(static_cast<size_t>(last) + 1, -1);
-  raw->joint.assign(static_cast<size_t>(last) + 1, JOINT_CROSSING);
-  for (int32_t k = first; k <= last; ++k) raw->raw_index[k] = offset_link(links, nodes, k, w, raw);
+  raw->first = first;
+  raw->raw_index.assign(static_cast<size_t>(n), -1);
+  raw->joint.assign(static_cast<size_t>(n), JOINT_CROSSING);
+  for (int32_t k = first; k <= last; ++k) {
+    raw->raw_index[k - first] = offset_link(links, nodes, k, w, raw);
+  }
   for (int32_t k = first; k <= last; ++k) {
     const int32_t next = k == last ? first : k + 1;
     int32_t kind = joint_kind(links, nodes, k, next);
@@ -189,11 +192,11 @@ void offset_loop(const ContourLink* links, const ContourNode* nodes, int32_t fir
     } else if (w < 0.0) {
       kind = JOINT_GAP - kind;
     }
-    raw->joint[k] = kind;
+    raw->joint[k - first] = kind;
   }
   if (n == 1) return;  // a single link cannot be closed by joints
   for (int32_t k = first; k <= last; ++k) {
-    join_offsets(links, nodes, k, k == last ? first : k + 1, raw->joint[k], w, raw);
+    join_offsets(links, nodes, k, k == last ? first : k + 1, raw->joint[k - first], w, raw);
   }
 }
 

@@ -27,7 +27,8 @@ struct RawOffset {
   std::vector<ContourLink> links;
   std::vector<ContourNode> nodes;
   std::vector<int32_t> source;  // per raw link: the region link it offsets, -1 a joining arc
-  // Scratch of one loop, per region link.
+  // Scratch of one loop, per region link (from the loop's first link).
+  int32_t first = 0;               // the loop's first region link
   std::vector<int32_t> raw_index;  // its raw link, -1 when it vanished
   std::vector<int32_t> joint;      // kind of the joint at its end
 };

@@ -51,15 +51,15 @@ int32_t ray_crossings(const ContourLink& l, const ContourNode* nodes, double x, 
   const double dy = y - c.y;
   if (!(std::fabs(dy) < l.radius)) return 0;
   const double dx = std::sqrt(l.radius * l.radius - dy * dy);
-  const double start = bearing_angle(s.x - c.x, s.y - c.y);
-  const double end = bearing_angle(e.x - c.x, e.y - c.y);
+  // The chord cuts the circle into two arcs: a counter-clockwise arc is the part on the
+  // chord's right, a clockwise arc the part on its left.
+  const double chord_x = e.x - s.x, chord_y = e.y - s.y;
+  const double want = l.direction == CONTOUR_CLOCKWISE ? 1.0 : -1.0;
   int32_t n = 0;
   for (const double px : {c.x - dx, c.x + dx}) {
     if (!beyond(px)) continue;
-    const double b = bearing_angle(px - c.x, dy);
-    double t, unused;
-    arc_parameters_of_angles(b, b, start, end, l.direction, &t, &unused);
-    if (t > 0.0 && t < 1.0) ++n;
+    const double side = chord_x * (y - s.y) - chord_y * (px - s.x);
+    if (side * want > 0.0) ++n;
   }
   return n;
 }

@@ -1,6 +1,7 @@
 // Roughing coverage and the corner check.
 #include "cam/roughing.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -49,8 +50,76 @@ int32_t ring_one_link_count(const std::vector<RingEntry>& rings) {
   return t;
 }
 
+// The box of an outline's bounding circles (it holds every point of the outline).
+void outline_box(const CoverageOutlines& cov, int32_t first, int32_t last, double b[4]) {
+  b[0] = b[1] = 1e300;
+  b[2] = b[3] = -1e300;
+  for (int32_t k = first; k <= last; ++k) {
+    const ContourLink& l = cov.links[k];
+    const ContourNode& s = cov.nodes[l.start_node];
+    b[0] = std::min({b[0], s.x, l.bound_x - l.bound_radius});
+    b[1] = std::min({b[1], s.y, l.bound_y - l.bound_radius});
+    b[2] = std::max({b[2], s.x, l.bound_x + l.bound_radius});
+    b[3] = std::max({b[3], s.y, l.bound_y + l.bound_radius});
+  }
+}
+
+int32_t grid_cell(double v, double low, double cell, int32_t count) {
+  const double k = std::floor((v - low) / cell);
+  if (!(k > 0.0)) return 0;
+  return k >= count - 1 ? count - 1 : static_cast<int32_t>(k);
+}
+
+// Files every coverage outline in the grid cells its box covers.
+void build_coverage_grid(CoverageOutlines* cov) {
+  const int32_t n = cov->outline_count;
+  cov->box.assign(static_cast<size_t>(n) * 4, 0.0);
+  double low_x = 1e300, low_y = 1e300, high_x = -1e300, high_y = -1e300;
+  for (int32_t k = 0; k < n; ++k) {
+    double* b = &cov->box[static_cast<size_t>(k) * 4];
+    outline_box(*cov, cov->first[k], cov->last[k], b);
+    low_x = std::min(low_x, b[0]);
+    low_y = std::min(low_y, b[1]);
+    high_x = std::max(high_x, b[2]);
+    high_y = std::max(high_y, b[3]);
+  }
+  if (n == 0) low_x = low_y = high_x = high_y = 0.0;
+  const double w = high_x - low_x, h = high_y - low_y;
+  double cell = std::sqrt(std::max(w * h, 1e-30) / std::max(n, 1));
+  cell = std::max({cell, std::max(w, h) / (4.0 * n + 4.0), 1e-12});
+  cov->grid_x = low_x;
+  cov->grid_y = low_y;
+  cov->grid_cell = cell;
+  cov->grid_columns = std::max(1, static_cast<int32_t>(std::min(w / cell + 1.0, 4.0 * n + 8.0)));
+  cov->grid_rows = std::max(1, static_cast<int32_t>(std::min(h / cell + 1.0, 4.0 * n + 8.0)));
+  const size_t cells = static_cast<size_t>(cov->grid_columns) * cov->grid_rows;
+  cov->cell_begin.assign(cells + 1, 0);
+  auto each_cell = [&](int32_t k, auto&& f) {
+    const double* b = &cov->box[static_cast<size_t>(k) * 4];
+    const int32_t c0 = grid_cell(b[0], low_x, cell, cov->grid_columns);
+    const int32_t c1 = grid_cell(b[2], low_x, cell, cov->grid_columns);
+    const int32_t r0 = grid_cell(b[1], low_y, cell, cov->grid_rows);
+    const int32_t r1 = grid_cell(b[3], low_y, cell, cov->grid_rows);
+    for (int32_t r = r0; r <= r1; ++r) {
+      for (int32_t c = c0; c <= c1; ++c) f(static_cast<size_t>(r) * cov->grid_columns + c);
+    }
+  };
+  for (int32_t k = 0; k < n; ++k) each_cell(k, [&](size_t c) { ++cov->cell_begin[c + 1]; });
+  for (size_t c = 1; c <= cells; ++c) cov->cell_begin[c] += cov->cell_begin[c - 1];
+  cov->cell_items.assign(static_cast<size_t>(cov->cell_begin[cells]), 0);
+  std::vector<int32_t> fill(cov->cell_begin.begin(), cov->cell_begin.end() - 1);
+  for (int32_t k = 0; k < n; ++k) each_cell(k, [&](size_t c) { cov->cell_items[fill[c]++] = k; });
+}
+
+// False at once when a node of the tested outline lies outside the outline's box (its nodes
+// lie on it, so they are inside any outline that holds it).
 bool outline_contains(const CoverageOutlines& cov, int32_t outline, int32_t scratch_first,
                       int32_t scratch_last) {
+  const double* b = &cov.box[static_cast<size_t>(outline) * 4];
+  for (int32_t k = scratch_first; k <= scratch_last; ++k) {
+    const ContourNode& p = cov.nodes[cov.links[k].start_node];
+    if (p.x < b[0] || p.y < b[1] || p.x > b[2] || p.y > b[3]) return false;
+  }
   return contour_inside(cov.links.data(), cov.nodes.data(), scratch_first, scratch_last,
                         cov.first[outline], cov.last[outline], CONTOUR_COUNTER_CLOCKWISE) == 1;
 }
@@ -69,7 +138,13 @@ int32_t find_covering_outline(const ContourLink& segment, const ContourNode* nod
   const int32_t last = cov->link_count + added_links - 1;
   const int32_t hint = cov->search_index < cov->outline_count ? cov->search_index : 0;
   if (outline_contains(*cov, hint, first, last)) return hint;
-  for (int32_t k = 0; k < cov->outline_count; ++k) {
+  // Only outlines filed in the cell of the tested outline's first point can hold it.
+  const ContourNode& p = cov->nodes[cov->links[first].start_node];
+  const int32_t column = grid_cell(p.x, cov->grid_x, cov->grid_cell, cov->grid_columns);
+  const int32_t row = grid_cell(p.y, cov->grid_y, cov->grid_cell, cov->grid_rows);
+  const size_t cell = static_cast<size_t>(row) * cov->grid_columns + column;
+  for (int32_t e = cov->cell_begin[cell]; e < cov->cell_begin[cell + 1]; ++e) {
+    const int32_t k = cov->cell_items[e];
     if (k != hint && outline_contains(*cov, k, first, last)) return k;
   }
   return -1;
@@ -122,6 +197,7 @@ int32_t build_roughing_outlines(const ContourSettings& settings) {
     const double radius = settings.rough_width * 0.5;
     add_ring_outlines(g.boundary_rings, radius, &cov);
     add_ring_outlines(g.island_rings, radius, &cov);
+    build_coverage_grid(&cov);
   } catch (const std::bad_alloc&) {
     free_roughing_outlines();
     return 0;

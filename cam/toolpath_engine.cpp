@@ -58,7 +58,7 @@ void free_engine_arrays() {
   g.ring_nodes = {};
   g.boundary_rings = {};
   g.island_rings = {};
-  g.ring_path = {};
+  g.ring_path.clear();
   g.ring_path_count = 0;
   g.coverage = CoverageOutlines{};
 }
@@ -381,7 +381,10 @@ int32_t run_machining_group(const ContourLink* links, const ContourNode* nodes,
   if (contour_count <= 0) return 0;
   const int32_t status_before = g_contour_kernel.EngineStatus;
   try {
-    g.ring_path.assign(PATH_BUFFER_ALLOCATED, RingPathRecord{});
+    // The ring path grows as the linking needs; its room is kept from run to run, since the
+    // contour phase runs the engine once per letter.
+    g.ring_path.clear();
+    g.ring_path.reserve(PATH_BUFFER_ALLOCATED);
     if (records->size() < static_cast<size_t>(PATH_BUFFER_ALLOCATED)) {
       records->resize(PATH_BUFFER_ALLOCATED);
     }
@@ -396,6 +399,9 @@ int32_t run_machining_group(const ContourLink* links, const ContourNode* nodes,
                                 &max_node);
   g_contour_kernel.contour_run_mode = settings[0].profile_mode;
   if (settings[0].profile_mode == CONTOUR_RUN_OPEN_PATH) l *= 2;
+  // The kernel's own faults ("Too many links in curve") reach the user like the engine's.
+  void (*kernel_message)(const char*) = g_contour_kernel.show_message;
+  if (kernel_message == nullptr) g_contour_kernel.show_message = host_show_message;
   bool made = false;
   if (!alloc_engine_arrays(l)) {
     engine_message_box("Out of memory");
@@ -410,6 +416,7 @@ int32_t run_machining_group(const ContourLink* links, const ContourNode* nodes,
   }
   free_engine_arrays();
   g_contour_kernel.contour_run_mode = 0;
+  g_contour_kernel.show_message = kernel_message;
   if (g.spill_flag) {
     if (!spill_path_records(records->data(), g.record_count) || !spill_path_records(nullptr, 0)) {
       if (!g.abort) engine_text_box(SPILL_FAILED);

@@ -166,6 +166,13 @@ struct CoverageOutlines {
   int32_t link_count = 0;          // links and nodes in use
   int32_t node_count = 0;
   int32_t search_index = 0;        // outline that matched last: searches start there
+  // A grid over the outlines' boxes: a search asks only the outlines whose box holds the
+  // outline under test.
+  std::vector<double> box;         // per outline: low x, low y, high x, high y
+  double grid_x = 0.0, grid_y = 0.0, grid_cell = 1.0;
+  int32_t grid_columns = 0, grid_rows = 0;
+  std::vector<int32_t> cell_begin;  // per cell: first entry of cell_items (one more at the end)
+  std::vector<int32_t> cell_items;  // outline numbers, ascending within a cell
 };
 
 // Everything the engine keeps between its routines. Arrays are sized per run and grow on

@@ -1,6 +1,5 @@
-// What the engine's routines share beyond the public header: how they talk to the user and
-// the stand-ins of the ring linking and the pass writer's depth passes. Not for callers
-// outside cam/.
+// How the engine's routines talk to the user: through the host of the make-NC run, paced so
+// that long runs stay responsive and cancellable. Not for callers outside cam/.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 // Shutdown: the preferences are written, the catalogue closed, the temporary file deleted, a
 // changed tool list offered for saving, and every list, window and buffer freed.
 #include "cam/make_nc.h"
+#include "cam/outline_collect.h"
 #include "editor/editor_page.h"
 #include "nc/nc_page.h"
 #include "nc/post_processor.h"
