@@ -31,18 +31,6 @@ struct StepScratch {
   std::vector<OffsetCrossing> check_points;
 };
 
-RegionView region_of_loops(const TracedLoops& loops, const OffsetRegion& r) {
-  RegionView v;
-  v.links = loops.links.data();
-  v.nodes = loops.nodes.data();
-  v.start = r.start;
-  v.end = r.end;
-  v.island_start = r.island_start.data();
-  v.island_end = r.island_end.data();
-  v.island_count = static_cast<int32_t>(r.island_start.size());
-  return v;
-}
-
 // Sorts the traced loops into regions: every counter-clockwise loop is a boundary; every
 // clockwise loop joins the shortest boundary around it.
 void build_regions(const TracedLoops& loops, std::vector<OffsetRegion>* regions) {
@@ -155,7 +143,7 @@ double checked_step(const RegionView& input, double factor, double width, StepSc
     return std::max(NEXT_CONTOUR_LOWEST_STEP, factor - CHECK_EDGE_LOWER);
   }
   for (const OffsetRegion& r : s->regions) {
-    const RegionView view = region_of_loops(s->loops, r);
+    const RegionView view = region_view(s->loops.links, s->loops.nodes, r);
     if (leaves_material(view, -width * 0.5, width, CHECK_BACK_REACH, s)) {
       return std::max(NEXT_CONTOUR_LOWEST_STEP, factor - CHECK_BACK_LOWER);
     }
@@ -222,6 +210,19 @@ int32_t step(const RegionView& region, double factor, double width, int32_t chec
 }
 
 }  // namespace
+
+RegionView region_view(const std::vector<ContourLink>& links,
+                       const std::vector<ContourNode>& nodes, const OffsetRegion& r) {
+  RegionView v;
+  v.links = links.data();
+  v.nodes = nodes.data();
+  v.start = r.start;
+  v.end = r.end;
+  v.island_start = r.island_start.data();
+  v.island_end = r.island_end.data();
+  v.island_count = static_cast<int32_t>(r.island_start.size());
+  return v;
+}
 
 int32_t NextContour(const RegionView& region, double factor, double width, int32_t check,
                     int32_t finishing, int32_t ring, const ContourSettings& settings,

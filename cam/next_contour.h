@@ -26,6 +26,11 @@ constexpr double NEXT_CONTOUR_UNCHECKED_STEP = 0.5;
 // The coverage test never lowers a step below this.
 constexpr double NEXT_CONTOUR_LOWEST_STEP = 0.48;
 
+// The region as a view on the link and node arrays its loop indices refer to (valid while the
+// arrays and the region are not changed).
+RegionView region_view(const std::vector<ContourLink>& links,
+                       const std::vector<ContourNode>& nodes, const OffsetRegion& r);
+
 // Offsets the region by factor x width (a negative factor outward). check 1 switches on the
 // test for material left between rings; finishing 1 marks a step of the finishing pass; ring
 // is the ring number the new loops get. Returns ENGINE_DONE (region_count may be 0),

@@ -42,6 +42,19 @@ void note_ends(int32_t n, const PathCrossings& found, bool* near_start, bool* ne
   }
 }
 
+// Stores a touch, midway, where an end of link i (at fraction on_a, point p) lies within
+// ARC_TOUCH_DISTANCE of an end of link j (at on_b, point q).
+void store_arc_touch(const ContourNode& p, double on_a, const ContourNode& q, double on_b,
+                     int32_t i, int32_t j, std::vector<OffsetCrossing>* out) {
+  if (std::hypot(p.x - q.x, p.y - q.y) >= ARC_TOUCH_DISTANCE) return;
+  PathCrossings t;
+  t.on_a[0] = on_a;
+  t.on_b[0] = on_b;
+  t.x[0] = (p.x + q.x) * 0.5;
+  t.y[0] = (p.y + q.y) * 0.5;
+  store_crossings(1, i, j, t, out);
+}
+
 // All crossings of the raw links i < j.
 void cross_pair(const RawOffset& raw, int32_t i, int32_t j, std::vector<OffsetCrossing>* out) {
   const ContourLink& a = raw.links[i];
@@ -61,22 +74,8 @@ void cross_pair(const RawOffset& raw, int32_t i, int32_t j, std::vector<OffsetCr
   const ContourNode& ae = nodes[a.end_node];
   const ContourNode& bs = nodes[b.start_node];
   const ContourNode& be = nodes[b.end_node];
-  if (!near_start && std::hypot(as.x - be.x, as.y - be.y) < ARC_TOUCH_DISTANCE) {
-    PathCrossings t;
-    t.on_a[0] = 0.0;
-    t.on_b[0] = 1.0;
-    t.x[0] = (as.x + be.x) * 0.5;
-    t.y[0] = (as.y + be.y) * 0.5;
-    store_crossings(1, i, j, t, out);
-  }
-  if (!near_end && std::hypot(ae.x - bs.x, ae.y - bs.y) < ARC_TOUCH_DISTANCE) {
-    PathCrossings t;
-    t.on_a[0] = 1.0;
-    t.on_b[0] = 0.0;
-    t.x[0] = (ae.x + bs.x) * 0.5;
-    t.y[0] = (ae.y + bs.y) * 0.5;
-    store_crossings(1, i, j, t, out);
-  }
+  if (!near_start) store_arc_touch(as, 0.0, be, 1.0, i, j, out);
+  if (!near_end) store_arc_touch(ae, 1.0, bs, 0.0, i, j, out);
 }
 
 // The box a raw link can reach, with room for the touch tests.

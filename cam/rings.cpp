@@ -46,19 +46,6 @@ struct PassState {
   int32_t check = 0;
 };
 
-RegionView view_of(const std::vector<ContourLink>& links, const std::vector<ContourNode>& nodes,
-                   const OffsetRegion& r) {
-  RegionView v;
-  v.links = links.data();
-  v.nodes = nodes.data();
-  v.start = r.start;
-  v.end = r.end;
-  v.island_start = r.island_start.data();
-  v.island_end = r.island_end.data();
-  v.island_count = static_cast<int32_t>(r.island_start.size());
-  return v;
-}
-
 void add_ring_entries(const OffsetRegion& r, int32_t ring, double spacing) {
   ToolpathEngineState& g = g_toolpath_engine;
   g.boundary_rings.push_back({r.start, r.end, ring, spacing});
@@ -94,7 +81,7 @@ int32_t offset_further(const OffsetRegion& region, int32_t ring, const PassTool&
     }
   }
   if (shape.side == -1 && tool.finishing) factor = -factor;
-  const RegionView view = view_of(g.ring_links, g.ring_nodes, region);
+  const RegionView view = region_view(g.ring_links, g.ring_nodes, region);
   NextContourOutput out{&g.ring_links, &g.ring_nodes, &p->regions};
   const int32_t r = NextContour(view, factor, tool.width, check, tool.finishing, ring + 1, s, &out);
   if (r != ENGINE_DONE) return r;

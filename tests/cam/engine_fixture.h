@@ -13,6 +13,7 @@
 #include "geometry/contour_kernel.h"
 #include "geometry/path_intersect.h"
 #include "tests/geometry/contour_shapes.h"
+#include "ui/line_list.h"
 
 namespace engine_test {
 
@@ -187,6 +188,13 @@ inline ContourSettings two_tool_settings(int32_t rough_rings, double rough_width
   s.entry_mode = 2;
   s.group_order = (1 << 16) + 1;
   return s;
+}
+
+// Frees the tool-path items the engine appended to their list slot.
+inline void free_tool_path_items() {
+  load_list_slot(LIST_SLOT_TOOL_PATHS);
+  free_current_list();
+  save_list_slot(LIST_SLOT_TOOL_PATHS);
 }
 
 class EngineTest : public ::testing::Test {

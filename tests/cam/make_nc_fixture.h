@@ -22,16 +22,10 @@
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
 #include "nc/proof_file.h"
+#include "tests/cam/cam_item_builder.h"
 #include "text/pen_move.h"
 #include "ui/line_list.h"
 
-// One node of a test item and the link that leaves it.
-struct MakeNcNode {
-  float x, y;
-  float code = LINK_FLEXIBLE_LINE;  // > 0: an arc of this radius about centre
-  uint8_t link_flags = 0;
-  PointF centre = {0.0f, 0.0f};
-};
 
 inline CamParams centerline_cut(float depth, float step_down, int16_t tool, int16_t group) {
   CamParams p;
@@ -74,30 +68,10 @@ class MakeNcFixture : public ::testing::Test {
     reset_path_code();
   }
 
-  DrawingItem* make_item(uint8_t type, const std::vector<MakeNcNode>& nodes,
+  DrawingItem* make_item(uint8_t type, const std::vector<CamNode>& nodes,
                          const CamParams& params) {
-    const int n = static_cast<int>(nodes.size()) - 1;
-    EXPECT_EQ(new_geometry_block("", nullptr, n, 0, GEOMETRY_KIND_MACHINABLE), 0);
-    DrawingItem* item = g_lists.current.last;
-    item->kind = type;
-    item->state = ITEM_FLAG_SELECTED;
+    DrawingItem* item = add_cam_item(type, nodes, params, GEOMETRY_KIND_MACHINABLE);
     set_item_id(item, ++last_id_);
-    LinkRecord* r = item_nodes(item);
-    for (int k = 0; k <= n; ++k) {
-      r[k].point = PointF{nodes[k].x, nodes[k].y};
-      r[k].node_number = static_cast<int16_t>(k + 1);
-      if (k == n) break;
-      r[k].code = nodes[k].code;
-      r[k].link_flags = nodes[k].link_flags;
-      r[k].centre = nodes[k].centre;
-      if (k > 0) {
-        const bool in_run = code_is_curve(nodes[k].code) && nodes[k - 1].code == nodes[k].code;
-        r[k].node_flags = in_run ? NODE_TANGENT : NODE_LOOSE;
-      }
-      if (code_is_arc(r[k].code)) arc_angles_from_points(&r[k]);
-    }
-    put_block_cam(item_block(item), params);
-    item_bounding_boxes(item);
     return item;
   }
 
@@ -108,25 +82,25 @@ class MakeNcFixture : public ::testing::Test {
     const float arc = f;
     return make_item(ITEM_POLYLINE,
                      {{x0 + f, y0},
-                      {x1 - f, y0, arc, 0, {x1 - f, y0 + f}},
+                      {x1 - f, y0, arc, 0, 0, {x1 - f, y0 + f}},
                       {x1, y0 + f},
-                      {x1, y1 - f, arc, 0, {x1 - f, y1 - f}},
+                      {x1, y1 - f, arc, 0, 0, {x1 - f, y1 - f}},
                       {x1 - f, y1},
-                      {x0 + f, y1, arc, 0, {x0 + f, y1 - f}},
+                      {x0 + f, y1, arc, 0, 0, {x0 + f, y1 - f}},
                       {x0, y1 - f},
-                      {x0, y0 + f, arc, 0, {x0 + f, y0 + f}},
+                      {x0, y0 + f, arc, 0, 0, {x0 + f, y0 + f}},
                       {x0 + f, y0}},
                      params);
   }
 
   DrawingItem* make_circle(float cx, float cy, float r, const CamParams& params) {
-    DrawingItem* item = make_item(ITEM_CIRCLE, {{cx, cy, r, 0, {cx, cy}}, {cx + r, cy}}, params);
+    DrawingItem* item = make_item(ITEM_CIRCLE, {{cx, cy, r, 0, 0, {cx, cy}}, {cx + r, cy}}, params);
     item_nodes(item)[0].sweep = SWEEP_RADIUS_CIRCLE;
     return item;
   }
 
   DrawingItem* make_spline(const std::vector<PointF>& points, const CamParams& params) {
-    std::vector<MakeNcNode> nodes;
+    std::vector<CamNode> nodes;
     for (const PointF& p : points) nodes.push_back({p.x, p.y, LINK_SPLINE});
     return make_item(ITEM_POLYLINE, nodes, params);
   }
@@ -134,7 +108,7 @@ class MakeNcFixture : public ::testing::Test {
   // A drill point at (x, y) with an array of columns x rows spaced (dx, dy).
   DrawingItem* make_drill_pattern(float x, float y, uint8_t columns, uint8_t rows, float dx,
                                   float dy, const CamParams& params) {
-    DrawingItem* item = make_item(ITEM_POINT, {{x, y, LINK_POINT, 0, {dx, dy}}, {x, y}}, params);
+    DrawingItem* item = make_item(ITEM_POINT, {{x, y, LINK_POINT, 0, 0, {dx, dy}}, {x, y}}, params);
     set_point_array(item_closing_record(item), columns, rows,
                     columns == 0 ? POINT_ARRAY_NONE : POINT_ARRAY_ROWS);
     return item;

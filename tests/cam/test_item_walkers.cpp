@@ -18,6 +18,7 @@
 #include "job/job_settings.h"
 #include "nc/path_code.h"
 #include "nc/post_processor.h"
+#include "tests/cam/cam_item_builder.h"
 #include "tests/nc/path_code_reader.h"
 #include "ui/line_list.h"
 
@@ -26,15 +27,6 @@ namespace {
 constexpr float PI_F = 3.14159265f;
 constexpr float RAPID_HEIGHT = 0.05f;
 constexpr float DEPTH = 0.1f;
-
-// One node of a test item and the link that leaves it.
-struct NodeSpec {
-  float x, y;
-  float code = LINK_FLEXIBLE_LINE;  // > 0: an arc of this radius about centre
-  float z = 0.0f;
-  uint8_t link_flags = 0;
-  PointF centre = {0.0f, 0.0f};
-};
 
 CamParams centerline_params(float depth = DEPTH, int16_t tool = 1) {
   CamParams p;
@@ -92,32 +84,20 @@ class WalkerTest : public ::testing::Test {
     reset_item_walkers();
   }
 
-  DrawingItem* make_item(uint8_t type, const std::vector<NodeSpec>& nodes,
+  DrawingItem* make_item(uint8_t type, const std::vector<CamNode>& nodes,
                          const CamParams& params = centerline_params(),
                          uint8_t cam_kind = GEOMETRY_KIND_MACHINABLE) {
-    const int n = static_cast<int>(nodes.size()) - 1;
-    EXPECT_EQ(new_geometry_block("", nullptr, n, 0, cam_kind), 0);
-    DrawingItem* item = g_lists.current.last;
-    item->kind = type;
-    item->state = ITEM_FLAG_SELECTED;
-    LinkRecord* r = item_nodes(item);
-    for (int k = 0; k <= n; ++k) {
-      r[k].point = PointF{nodes[k].x, nodes[k].y};
-      r[k].z = nodes[k].z;
-      if (k == n) break;
-      r[k].code = nodes[k].code;
-      r[k].link_flags = nodes[k].link_flags;
-      r[k].centre = nodes[k].centre;
-      // Nodes inside a curve run are tangent; others are loose.
-      if (k > 0) {
-        const bool in_run = code_is_curve(nodes[k].code) && nodes[k - 1].code == nodes[k].code;
-        r[k].node_flags = in_run ? NODE_TANGENT : NODE_LOOSE;
-      }
-      if (code_is_arc(r[k].code)) arc_angles_from_points(&r[k]);
-    }
-    if (cam_kind != GEOMETRY_KIND_DRAWING_AID) put_block_cam(item_block(item), params);
-    item_bounding_boxes(item);
-    return item;
+    return add_cam_item(type, nodes, params, cam_kind);
+  }
+
+  // A fresh drawing, path buffer and walk run with the pen at the origin, for each case of
+  // a table.
+  void restart_run() {
+    reset_path_code();
+    free_current_list();
+    ASSERT_EQ(path_alloc(), 0);
+    start_walk_run();
+    g_pen_move = PenMove{};
   }
 
   // Walks a drawing item into the encoder with its own machining block.
@@ -170,7 +150,7 @@ TEST_F(WalkerTest, EachKindOfItemIsWalkedIntoItsMoves) {
     std::vector<PointF> points;    // end point of each of those moves
     PointF start;
   };
-  const NodeSpec ccw_below{0, 0, 1.0f, 0, 0, {1, 0}};  // semicircle to (2, 0) under the centre
+  const CamNode ccw_below{0, 0, 1.0f, 0, 0, {1, 0}};  // semicircle to (2, 0) under the centre
   const Case cases[] = {
       {"polyline of lines",
        [](WalkerTest* t) { return t->make_item(ITEM_POLYLINE, {{0, 0}, {2, 0}, {2, 1}}); },
@@ -185,7 +165,7 @@ TEST_F(WalkerTest, EachKindOfItemIsWalkedIntoItsMoves) {
        "1111", {{3, 0}, {3, 2}, {0, 2}, {0, 0}}, {0, 0}},
       {"regular polygon",
        [](WalkerTest* t) {
-         std::vector<NodeSpec> nodes;
+         std::vector<CamNode> nodes;
          for (int k = 0; k <= 6; ++k)
            nodes.push_back({std::cos(k * PI_F / 3), std::sin(k * PI_F / 3)});
          return t->make_item(ITEM_POLYGON, nodes);
@@ -307,7 +287,7 @@ TEST_F(WalkerTest, SplineAndBezierRunsEndOnTheirLastNode) {
     ASSERT_EQ(path_alloc(), 0);
     start_walk_run();
     g_pen_move = PenMove{};
-    std::vector<NodeSpec> nodes;
+    std::vector<CamNode> nodes;
     for (int k = 0; k < c.nodes; ++k)
       nodes.push_back({static_cast<float>(k), (k % 2) ? 1.0f : 0.0f, c.code});
     walk(make_item(ITEM_POLYLINE, nodes));
@@ -332,7 +312,7 @@ TEST_F(WalkerTest, SplineAndBezierRunsEndOnTheirLastNode) {
 TEST_F(WalkerTest, SpecialLinksOfAPolyline) {
   struct Case {
     const char* name;
-    std::vector<NodeSpec> nodes;
+    std::vector<CamNode> nodes;
     const char* codes;  // recorded moves
   };
   const Case cases[] = {
@@ -470,11 +450,7 @@ TEST_F(WalkerTest, TheNextItemElsewhereIsReachedByLiftResumeRapidAndPlunge) {
       {"a higher rapid before raises the lift", 0.0f, 0.5f, "AdZ1z0dZ1", 0.5f},
   };
   for (const Case& c : cases) {
-    reset_path_code();
-    free_current_list();
-    ASSERT_EQ(path_alloc(), 0);
-    start_walk_run();
-    g_pen_move = PenMove{};
+    ASSERT_NO_FATAL_FAILURE(restart_run());
     g_job_settings.z_shift = c.z_shift;
     CamParams first = centerline_params();
     first.rapid_height = c.first_rapid_height;
@@ -550,14 +526,10 @@ TEST_F(WalkerTest, ACenterlineItemIsCutInEqualDepthPasses) {
       {"closed: each pass plunges where the last ended", true, "StAdZ1111Z1111Z1111Z1111"},
   };
   for (const Case& c : cases) {
-    reset_path_code();
-    free_current_list();
-    ASSERT_EQ(path_alloc(), 0);
-    start_walk_run();
-    g_pen_move = PenMove{};
+    ASSERT_NO_FATAL_FAILURE(restart_run());
     CamParams p = centerline_params(0.1f);
     p.finishing.step_down = 0.03f;
-    std::vector<NodeSpec> nodes = {{0, 0}, {1, 0}};
+    std::vector<CamNode> nodes = {{0, 0}, {1, 0}};
     if (c.closed) nodes = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
     ASSERT_EQ(encode_direct_item(make_item(ITEM_POLYLINE, nodes, p)), WALK_ENCODED);
     const std::vector<DecodedOp> ops = decode_path();
@@ -643,11 +615,7 @@ TEST_F(WalkerTest, AThreeDLineOfAToolPathItemPlungesToItsStartOnlyFromAbove) {
       {"pen already at the start", true, "V"},
   };
   for (const Case& c : cases) {
-    reset_path_code();
-    free_current_list();
-    ASSERT_EQ(path_alloc(), 0);
-    start_walk_run();
-    g_pen_move = PenMove{};
+    ASSERT_NO_FATAL_FAILURE(restart_run());
     if (c.pen_at_start) {
       g_walker.walk_state = WALK_ITEM_DONE;
       g_pen_move.z = -0.2f;

@@ -7,28 +7,20 @@
 #include <vector>
 
 #include "tests/cam/make_nc_fixture.h"
+#include "tests/nc/nc_program_lines.h"
 #include "ui/message_ids.h"
 
 namespace {
 
-std::vector<std::string> nc_lines() {
-  std::vector<std::string> out;
-  for (const TextLine* l = g_lists.slots[LIST_SLOT_NC_PROGRAM].first; l != nullptr; l = l->next) {
-    std::string t = l->text;
-    if (!t.empty() && t.back() == '\n') t.pop_back();
-    out.push_back(t);
-  }
-  return out;
-}
 
 int lines_with(const std::string& text) {
   int n = 0;
-  for (const std::string& l : nc_lines()) n += l.find(text) != std::string::npos ? 1 : 0;
+  for (const std::string& l : nc_program_lines()) n += l.find(text) != std::string::npos ? 1 : 0;
   return n;
 }
 
 int lines_equal(const std::string& text) {
-  const std::vector<std::string> l = nc_lines();
+  const std::vector<std::string> l = nc_program_lines();
   return static_cast<int>(std::count(l.begin(), l.end(), text));
 }
 
@@ -47,7 +39,7 @@ TEST_F(MakeNcTest, CenterlineDepthPassesReachTheDepthInEqualSteps) {
   for (const char* depth : {"Z-0.025", "Z-0.05", "Z-0.075", "Z-0.1"})
     EXPECT_EQ(lines_with(std::string("G01") + depth), 1) << depth;
   EXPECT_EQ(g_job_settings.nc_state, NC_STATE_PROGRAM_READY);
-  EXPECT_EQ(nc_lines().back(), "%");
+  EXPECT_EQ(nc_program_lines().back(), "%");
 }
 
 TEST_F(MakeNcTest, GroupsAreCutInAscendingOrderWhateverTheListOrder) {
@@ -55,7 +47,7 @@ TEST_F(MakeNcTest, GroupsAreCutInAscendingOrderWhateverTheListOrder) {
   make_item(ITEM_POLYLINE, {{5, 0}, {6, 0}}, centerline_cut(0.01f, 0, 1, 20));
   make_item(ITEM_POLYLINE, {{1, 0}, {2, 0}}, centerline_cut(0.01f, 0, 1, 10));
   ASSERT_EQ(make_nc_program(), 1) << g_make_nc.failure;
-  const std::vector<std::string> l = nc_lines();
+  const std::vector<std::string> l = nc_program_lines();
   const auto at = [&](const std::string& text) {
     return std::find_if(l.begin(), l.end(),
                         [&](const std::string& s) { return s.find(text) != std::string::npos; }) -
@@ -76,7 +68,7 @@ TEST_F(MakeNcTest, ToolChangesOnlyWhenTheToolNumberChanges) {
   EXPECT_EQ(lines_with("M06T4"), 1);
   EXPECT_EQ(lines_with("G81"), 3);
   // The two cycles in a row share one cancel; the lift to the next item cancels the third.
-  const std::vector<std::string> l = nc_lines();
+  const std::vector<std::string> l = nc_program_lines();
   const auto first = std::find_if(l.begin(), l.end(),
                                   [](const std::string& s) { return s.rfind("G81", 0) == 0; });
   ASSERT_NE(first, l.end());

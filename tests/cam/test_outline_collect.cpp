@@ -31,9 +31,7 @@ class Collect : public EngineTest {
     pocket_alloc();
   }
   void TearDown() override {
-    load_list_slot(LIST_SLOT_TOOL_PATHS);
-    free_current_list();
-    save_list_slot(LIST_SLOT_TOOL_PATHS);
+    free_tool_path_items();
     reset_outline_collect();
     EngineTest::TearDown();
   }

@@ -34,9 +34,7 @@ class GroupRun : public EngineTest {
     g_job_settings = JobSettings{};
   }
   void TearDown() override {
-    load_list_slot(LIST_SLOT_TOOL_PATHS);
-    free_current_list();
-    save_list_slot(LIST_SLOT_TOOL_PATHS);
+    free_tool_path_items();
     reset_outline_collect();
     EngineTest::TearDown();
   }
@@ -220,9 +218,7 @@ TEST_F(GroupRun, TinyArcsBecomeLinesInTheJobsUnit) {
     } else {
       EXPECT_EQ(r->code, LINK_RIGID_LINE);
     }
-    load_list_slot(LIST_SLOT_TOOL_PATHS);
-    free_current_list();
-    save_list_slot(LIST_SLOT_TOOL_PATHS);
+    free_tool_path_items();
   }
 }
 

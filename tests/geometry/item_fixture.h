@@ -10,6 +10,7 @@
 #include "geometry/layers.h"
 #include "geometry/spline_run.h"
 #include "job/job_settings.h"
+#include "tests/geometry/new_test_item.h"
 #include "ui/line_list.h"
 
 // One node of a test item and the link that leaves it.
@@ -35,10 +36,7 @@ class ItemTest : public ::testing::Test {
   DrawingItem* make_item(const std::vector<NodeSpec>& nodes, uint8_t type = ITEM_POLYLINE,
                          uint8_t cam_kind = GEOMETRY_KIND_DRAWING_AID) {
     const int n = static_cast<int>(nodes.size()) - 1;
-    EXPECT_EQ(new_geometry_block("", nullptr, n, 0, cam_kind), 0);
-    DrawingItem* item = g_lists.current.last;
-    item->kind = type;
-    item->state = ITEM_FLAG_SELECTED;
+    DrawingItem* item = new_test_item(type, n, cam_kind);
     LinkRecord* r = item_nodes(item);
     for (int i = 0; i <= n; ++i) {
       r[i].point = PointF{nodes[i].x, nodes[i].y};

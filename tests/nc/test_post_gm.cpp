@@ -14,6 +14,7 @@
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
 #include "nc/proof_file.h"
+#include "tests/nc/nc_program_lines.h"
 #include "text/pen_move.h"
 #include "ui/line_list.h"
 
@@ -58,22 +59,13 @@ class PostGmTest : public ::testing::Test {
     g_post_run.next_line_number = def_.line_numbers ? 1 : -1;
     return post_process();
   }
-  std::vector<std::string> lines() const {
-    std::vector<std::string> out;
-    for (const TextLine* l = g_lists.slots[LIST_SLOT_NC_PROGRAM].first; l != nullptr; l = l->next) {
-      std::string t = l->text;
-      if (!t.empty() && t.back() == '\n') t.pop_back();
-      out.push_back(t);
-    }
-    return out;
-  }
   std::string last_line() const {
-    const std::vector<std::string> all = lines();
+    const std::vector<std::string> all = nc_program_lines();
     return all.empty() ? std::string() : all.back();
   }
   int count(const std::string& text) const {
     int n = 0;
-    for (const std::string& l : lines()) n += l.find(text) != std::string::npos ? 1 : 0;
+    for (const std::string& l : nc_program_lines()) n += l.find(text) != std::string::npos ? 1 : 0;
     return n;
   }
 
@@ -86,7 +78,7 @@ TEST_F(PostGmTest, AbsoluteFeedMoveWritesOnlyTheWordThatChanges) {
   op('1', {1, 0, -0.1f});
   op('1', {2, 0, -0.1f});
   ASSERT_EQ(run(), POST_DONE);
-  const std::vector<std::string> l = lines();
+  const std::vector<std::string> l = nc_program_lines();
   ASSERT_GE(l.size(), 2u);
   EXPECT_EQ(l[l.size() - 2], "G01X1 F10");  // the feed after the plunge's own
   EXPECT_EQ(l.back(), "G01X2");
@@ -99,7 +91,7 @@ TEST_F(PostGmTest, LineNumbersSkipLinesThatStartWithPercentOrO) {
   path_put_text_op('#', "G90\n");
   start_at(0, 0);
   ASSERT_EQ(run(), POST_DONE);
-  const std::vector<std::string> l = lines();
+  const std::vector<std::string> l = nc_program_lines();
   ASSERT_GE(l.size(), 4u);
   EXPECT_EQ(l[0], "%");
   EXPECT_EQ(l[1], "O1234");
@@ -121,7 +113,7 @@ TEST_F(PostGmTest, ModeOneWritesIncrementalZInFeedMovesAndAbsoluteZInPlunges) {
   start_at(0, 0, -0.1f);
   op('1', {0, 0, -0.3f});
   ASSERT_EQ(run(), POST_DONE);
-  const std::vector<std::string> l = lines();
+  const std::vector<std::string> l = nc_program_lines();
   ASSERT_GE(l.size(), 2u);
   EXPECT_EQ(l[l.size() - 2], "G01Z-0.1 F10");
   EXPECT_EQ(l.back(), "G01Z-0.2 F10");
@@ -151,7 +143,7 @@ TEST_F(PostGmTest, FeedAfterAPlungeWithAnotherFeedIsWrittenOnce) {
   op('1', {1, 0, -0.1f});
   op('1', {2, 0, -0.1f});
   ASSERT_EQ(run(), POST_DONE);
-  const std::vector<std::string> l = lines();
+  const std::vector<std::string> l = nc_program_lines();
   ASSERT_EQ(l.size(), 5u);
   EXPECT_EQ(l[2], "G01Z-0.1 F5");
   EXPECT_EQ(l[3], "G01X1 F10");
@@ -201,7 +193,7 @@ TEST_F(PostGmTest, TwoDrillPointsGiveTwoCyclesAndOneCancel) {
   ASSERT_EQ(run(), POST_DONE);
   EXPECT_EQ(count("G81"), 2);
   EXPECT_EQ(count("G80"), 1);
-  const std::vector<std::string> l = lines();
+  const std::vector<std::string> l = nc_program_lines();
   ASSERT_GE(l.size(), 4u);
   EXPECT_EQ(l[l.size() - 4], "G81X1Y1Z-0.2R0.1 F5");
   EXPECT_EQ(l[l.size() - 2], "G80");
@@ -210,7 +202,7 @@ TEST_F(PostGmTest, TwoDrillPointsGiveTwoCyclesAndOneCancel) {
 TEST_F(PostGmTest, PeckDrillWritesItsPeckStepAsQ) {
   op_byte('u', '3', {1, 2, -0.5f, 0.1f, 0.05f, 4, 0});
   ASSERT_EQ(run(), POST_DONE);
-  EXPECT_EQ(lines().front(), "G83X1Y2Z-0.5Q0.05R0.1 F4");
+  EXPECT_EQ(nc_program_lines().front(), "G83X1Y2Z-0.5Q0.05R0.1 F4");
   EXPECT_EQ(last_line(), "G80");
 }
 
@@ -231,7 +223,7 @@ TEST_F(PostGmTest, OneDigitWordsAndCommentStyle) {
   start_at(0, 0);
   op('2', {2, 0, 1, 0});
   ASSERT_EQ(run(), POST_DONE);
-  const std::vector<std::string> l = lines();
+  const std::vector<std::string> l = nc_program_lines();
   EXPECT_EQ(l.front(), "(PLATE [A])");
   EXPECT_EQ(l[1], "G0X0Y0");
   EXPECT_EQ(l.back(), "G2X2Y0I1J0 F0");
@@ -244,7 +236,7 @@ TEST_F(PostGmTest, IncrementalModeStartsFromTheUpperLeftOfTheExtents) {
   start_at(0, 0);
   op('1', {1, 1, -0.1f});
   ASSERT_EQ(run(), POST_DONE);
-  const std::vector<std::string> l = lines();
+  const std::vector<std::string> l = nc_program_lines();
   ASSERT_GE(l.size(), 3u);
   EXPECT_EQ(l[0], "G00X1Y-2");
   EXPECT_EQ(l[1], "G01Z-0.2 F0");  // no descent written: Z counts from the rapid height
@@ -258,7 +250,7 @@ TEST_F(PostGmTest, ProofRunWritesRecordsInsteadOfLines) {
   op('1', {1, 0, -0.1f});
   op_byte('u', '1', {2, 2, -0.2f, 0.1f, 0, 5, 0});
   EXPECT_EQ(run(), POST_PROOF_DONE);
-  EXPECT_TRUE(lines().empty());
+  EXPECT_TRUE(nc_program_lines().empty());
   std::vector<ProofRecord> records;
   ASSERT_TRUE(read_proof_file(proof_file_path(), &records));
   ASSERT_GE(records.size(), 7u);
