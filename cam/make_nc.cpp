@@ -170,8 +170,8 @@ bool contour_operation(const TextLine* item, uint8_t op) {
   return op == CAM_OP_CONTOUR_INSIDE || op == CAM_OP_CONTOUR_OUTSIDE || op == CAM_OP_BLADE;
 }
 
-// Stand-in: the pocket and contour phases report their items as not machined; the tool-path
-// engine's runs come with the engine.
+// Stand-in: the pocket and contour phases report their items as not machined.
+// The tool-path engine's runs come with the engine.
 void run_tool_path_phases(LineList drawing) {
   if (g_lists.slots[LIST_SLOT_TOOL_PATHS].first != nullptr) return;
   for (TextLine* item = drawing.first; item != nullptr; item = item->next) {

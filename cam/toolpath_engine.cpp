@@ -186,8 +186,8 @@ void report_missing_cuts(int32_t status_before, int32_t group_order) {
   engine_text_box(text.c_str());
 }
 
-// Steps 5 and 6 of a run on the sized arrays: cleaning, nesting and the outlines. True when
-// any outline produced a path.
+// The run once its arrays are sized: cleaning, nesting, then each outer boundary with its
+// islands. True when any outline produced a path.
 bool machine_group(const ContourLink* links, const ContourNode* nodes, int32_t* contour_start,
                    int32_t* contour_end, int32_t count, ContourSettings* settings,
                    PathRecordBuffer* records) {

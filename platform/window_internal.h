@@ -13,7 +13,7 @@ struct WindowEventFifo {
 };
 
 // Appends an event. An Alt key-up after keypad digits typed with Alt held appends the
-// character of their value behind it, as the keyboard of the design does.
+// character of their value behind it, so that Alt and keypad digits type any cp1252 character.
 void window_fifo_push(WindowEventFifo* fifo, const WindowEvent& event);
 bool window_fifo_pop(WindowEventFifo* fifo, WindowEvent* event);
 void window_fifo_clear(WindowEventFifo* fifo);

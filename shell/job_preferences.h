@@ -33,8 +33,8 @@ inline Preferences g_preferences;
 // The factory preferences of a first start (or of a preferences file that cannot be read): the
 // units and tolerances of the file set in use (metric when the catalogue is the metric one), the
 // Drawing page, the option bytes, the default job and the button tables; marks the first run.
-// Stand-in: the fields the stand-in records hold; no file filters, NC-line options, folders or
-// load list yet.
+// Stand-in: sets only the fields the stand-in records hold.
+// No file filters, NC-line options, folders or load list yet.
 inline void first_run_defaults() {
   const bool metric = metric_file_set();
   g_preferences = Preferences{};

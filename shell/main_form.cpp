@@ -1,5 +1,5 @@
 // The main form's handlers and the window procedure. The platform reports the cursor in client
-// pixels, so the client area's origin is (0, 0) wherever the design speaks of screen positions.
+// pixels, so every screen position the program keeps counts from the client area's top-left corner.
 #include "shell/main_form.h"
 
 #include "platform/pump.h"

@@ -1,6 +1,5 @@
 #include "shell/pointer.h"
 
-#include "platform/canvas.h"
 #include "shell/text_output.h"
 
 PointerState g_pointer;
@@ -13,11 +12,9 @@ constexpr CanvasPoint POINTER_ARROW[] = {{0, 0}, {0, 15}, {4, 11}, {7, 17},
 constexpr int POINTER_ARROW_WIDTH = 12;
 constexpr int POINTER_ARROW_HEIGHT = 18;
 
-CanvasSaveUnder g_pointer_under;  // the screen under the drawn arrow
-
 void draw_arrow(Canvas* screen, int x, int y) {
   canvas_save_under(*screen, {x, y, x + POINTER_ARROW_WIDTH, y + POINTER_ARROW_HEIGHT},
-                    &g_pointer_under);
+                    &g_pointer.under);
   const CanvasPen pen = screen->pen;
   const CanvasBrush brush = screen->brush;
   const CanvasMix mix = screen->mix;
@@ -50,10 +47,10 @@ void show_pointer() {
 }
 
 void hide_pointer() {
-  if (g_pointer.drawn && g_text.screen.target != nullptr && !g_pointer_under.pixels.pixels.empty()) {
-    canvas_restore_under(&g_text.screen, g_pointer_under);
+  if (g_pointer.drawn && g_text.screen.target != nullptr && !g_pointer.under.pixels.pixels.empty()) {
+    canvas_restore_under(&g_text.screen, g_pointer.under);
   }
-  g_pointer_under = CanvasSaveUnder{};
+  g_pointer.under = CanvasSaveUnder{};
   g_pointer.drawn = false;
 }
 
@@ -61,5 +58,4 @@ void clear_hover() {}
 
 void reset_pointer() {
   g_pointer = PointerState();
-  g_pointer_under = CanvasSaveUnder{};
 }

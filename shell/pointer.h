@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/canvas.h"
 #include "shell/event_queue.h"
 
 // Relative mode: the system cursor is kept inside a box around the pointer; 'h' is its drag form,
@@ -34,6 +35,7 @@ struct PointerState {
   int move_count = 0;           // moves seen by the form
   int scroll_accumulator = 0;   // vertical pixels moved since the last scroll code
   EventCode pending_scroll_code = 0;  // scroll code that the list windows take next, or 0
+  CanvasSaveUnder under;        // the screen under the drawn arrow; empty while none is drawn
 };
 extern PointerState g_pointer;
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-// Stand-in: only the record and the sink type the curve walkers and the move encoder use; the glyph
-// decoder, its transforms and the screen plotter come with the text subsystem.
+// Stand-in: only the record and the sink type the curve walkers and the move encoder use.
+// The glyph decoder, its transforms and the screen plotter come with the text subsystem.
 struct PenMove {
   float x = 0.0f;  // pen position, world units; each sink adds the displacement to it
   float y = 0.0f;

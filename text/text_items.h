@@ -4,7 +4,9 @@
 #include "geometry/drawing_item.h"
 #include "ui/line_list.h"
 
-// Stand-in: appends a text item (type 28, kind 2, four frame links) with an empty layout; the text defaults of the job's text cut type are not applied yet. Returns the item, or null when memory runs out.
+// Appends a text item (type 28, kind 2, four frame links) with an empty layout. Returns the
+// item, or null when memory runs out.
+// Stand-in: the text defaults of the job's text cut type are not applied yet.
 inline DrawingItem* new_text_item() {
   if (new_geometry_block("", nullptr, 4, 0, GEOMETRY_KIND_TEXT) != 0) return nullptr;
   return g_lists.current.last;

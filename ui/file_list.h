@@ -60,8 +60,8 @@ inline LineExtra make_file_entry(const std::string& file_name, int64_t size) {
 // Clears the current list and fills it with the files of folder (ending with '/'), or with
 // mode LIST_FILES_PATTERN those matching the pattern folder holds; returns their number. A list
 // without files holds one empty line and gives 0.
-// Stand-in: ordinary files only, sorted by name whatever the sort flags; no climbing to a parent
-// folder, no times or dates.
+// Stand-in: ordinary files only, sorted by name whatever the sort flags.
+// It does not climb to a parent folder and lists no times or dates yet.
 inline int list_files(const std::string& folder, int mode) {
   clear_current_list();
   std::string where = folder;

@@ -32,8 +32,8 @@ const ColourTable& default_colour_table();
 void build_palette();
 
 // The palette file
-// Stand-in: reads and writes no palette file; a read (mode 0 or below) keeps the colour table in
-// memory and derives the colour slots and the palette from it.
+// Stand-in: reads and writes no palette file.
+// A read (mode 0 or below) keeps the colour table in memory and derives the slots and palette.
 void read_write_palette_file(int16_t mode);
 
 // Test hooks

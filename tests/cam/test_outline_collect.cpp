@@ -165,6 +165,11 @@ TEST_F(Collect, LargerFinishingToolIsNotedOnce) {
   walk_polyline(SQUARE);
   ASSERT_EQ(g_cam_host_log.messages.size(), 1u);
   EXPECT_EQ(g_cam_host_log.messages[0], COLLECT_LARGER_TOOL_NOTE);
+  // A new job shows the note again.
+  reset_larger_tool_note();
+  walk_polyline(SQUARE);
+  ASSERT_EQ(g_cam_host_log.messages.size(), 2u);
+  EXPECT_EQ(g_cam_host_log.messages[1], COLLECT_LARGER_TOOL_NOTE);
 }
 
 TEST_F(Collect, BladeOutlinesAreOpenOrClosedByTheirGap) {

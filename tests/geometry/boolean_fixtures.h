@@ -79,10 +79,6 @@ inline double region_area(const ContourNetwork& net) {
   return std::fabs(sum);
 }
 
-inline double shape_area(const Shape& s, int32_t contour) {
-  return std::fabs(loop_area(s.links, s.nodes, s.firsts[contour], s.lasts[contour]));
-}
-
 inline int32_t count_arcs(const ContourNetwork& net) {
   int32_t arcs = 0;
   for (const ContourLink& l : net.links) arcs += l.kind == SEGMENT_ARC ? 1 : 0;

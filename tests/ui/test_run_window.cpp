@@ -256,9 +256,20 @@ TEST_F(RunWindowTest, DisplayTogglesFlipTheirFlag) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
     g_script = FilterScript();
-    g_script.steps = {[&] { return c.code; }, [&] { return c.code; }, [&] { return c.code; }};
-    TextLine* node = make_scripted({"a b"});
+    TextLine* node = nullptr;
+    std::vector<bool> shown;  // the flag as each later filter call finds it
+    const auto toggle = [&] {
+      if (g_script.calls > 1) shown.push_back((window_of(node)->flags & c.flag) != 0);
+      return c.code;
+    };
+    g_script.steps = {toggle, toggle, toggle, [&] {
+                        shown.push_back((window_of(node)->flags & c.flag) != 0);
+                        return KEY_ESC;
+                      }};
+    node = make_scripted({"a b"});
+    ASSERT_EQ(window_of(node)->flags & c.flag, 0u);
     run_window(node);
+    EXPECT_EQ(shown, (std::vector<bool>{true, false, true}));
     EXPECT_EQ(window_of(node)->flags & c.flag, c.flag);  // three times: on
   }
 }
