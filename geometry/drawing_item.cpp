@@ -9,6 +9,8 @@
 #include "ui/line_list.h"
 #include "ui/record_bytes.h"
 
+ItemHost g_item_host;
+
 namespace {
 
 uint32_t float_bits(float f) {

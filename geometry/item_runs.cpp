@@ -2,7 +2,6 @@
 #include "commands/symmetric_polyline.h"
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
-#include "shell/picture_menu.h"
 #include "ui/line_list.h"
 
 namespace {
@@ -66,8 +65,10 @@ bool refuses_conversion(const DrawingItem* item) {
 // Asks how an open item becomes symmetric and grows it accordingly: the open flag for the
 // converter, or -1 when the user cancelled.
 int choose_open_symmetry(DrawingItem* item) {
-  const int cell = picture_grid_menu(SYMMETRY_MENU_PICTURE, 1, 3, 0, 0, 0,
-                                     SYMMETRY_MENU_HEADER_PIXELS, 0);
+  const int cell = g_item_host.choose_picture_cell == nullptr
+                       ? -1
+                       : g_item_host.choose_picture_cell(SYMMETRY_MENU_PICTURE, 1, 3,
+                                                         SYMMETRY_MENU_HEADER_PIXELS);
   if (cell < 0) return -1;
   const int32_t n = item_link_count(item);
   if (cell == 1) grow_node_array(item, n);

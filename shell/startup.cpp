@@ -15,6 +15,8 @@
 #include "editor/editor_page.h"
 #include "editor/editor_state.h"
 #include "geometry/bezier.h"
+#include "geometry/contour_offset.h"
+#include "geometry/drawing_item.h"
 #include "job/job_file.h"
 #include "job/job_settings.h"
 #include "nc/nc_page.h"
@@ -30,6 +32,7 @@
 #include "shell/job_preferences.h"
 #include "shell/main_form.h"
 #include "shell/picture_file.h"
+#include "shell/picture_menu.h"
 #include "shell/pointer.h"
 #include "shell/pointer_motion.h"
 #include "shell/preferences.h"
@@ -433,6 +436,16 @@ void start_job() {
 constexpr float TRANSFORM_STEP_START = 5.0f;
 constexpr uint8_t EDITOR_SETTING_START = 11;
 
+// The geometry reaches the menus and the machining data only through these hooks.
+int choose_item_picture_cell(int picture, int rows, int columns, int header_pixels) {
+  return picture_grid_menu(picture, rows, columns, 0, 0, 0, header_pixels, 0);
+}
+
+void connect_geometry_hooks() {
+  g_item_host.choose_picture_cell = choose_item_picture_cell;
+  g_offset_host.copy_item_cam = copy_item_cam;
+}
+
 void set_editor_start_values() {
   for (uint8_t& flag : g_editor_start.option_flags) flag = 1;
   g_editor_start.transform_step = TRANSFORM_STEP_START;
@@ -548,6 +561,7 @@ int app_startup() {
   layout_page_tab_strip();
   alloc_draw_buffers();
   init_factorials();
+  connect_geometry_hooks();
   glide_pointer(POINTER_GLIDE_SET_DELAY, g_interface.glide_delay);
 
   if (build_menus() != 0) return -1;

@@ -3,16 +3,19 @@
 // would drive it, and read back from the screen's cells, the message boxes and the files left.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
-#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "cam/machining_block.h"
 #include "cam/tools.h"
 #include "editor/editor_state.h"
+#include "geometry/contour_offset.h"
+#include "geometry/drawing_item.h"
 #include "job/job_settings.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
@@ -171,7 +174,13 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   int text_items = 0;
   bool timer_running = false;
   int idle_state = -2;
+  g_offset_host = OffsetHost{};
+  g_item_host = ItemHost{};
+  bool geometry_hooked = false;
   g_driver.at_page_loop = [&] {
+    // Offsets keep their machining data and conversions can ask the user.
+    geometry_hooked = g_offset_host.copy_item_cam == &copy_item_cam &&
+                      g_item_host.choose_picture_cell != nullptr;
     // The program's first wait made the second idle call: the form takes input, the timer runs.
     timer_running = g_pump.timer_running && g_pump.timer_interval_ms == 55;
     idle_state = g_startup.idle_state;
@@ -194,6 +203,7 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
 
   EXPECT_TRUE(g_driver.reached_page_loop);
   EXPECT_TRUE(timer_running);
+  EXPECT_TRUE(geometry_hooked);
   EXPECT_EQ(idle_state, 0);
   EXPECT_EQ(page_name, "Drawing");
   EXPECT_EQ(caption, "Brenvik 2000    New job...no name yet...");
