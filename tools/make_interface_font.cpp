@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp1252.h"
+
 namespace {
 
 // ---------------------------------------------------------------------------------------------
@@ -66,13 +68,6 @@ bool fail(const std::string& message) {
 // ---------------------------------------------------------------------------------------------
 // Character map
 
-// cp1252 bytes 0x80-0x9F; 0 = no character there.
-const uint16_t CP1252_HIGH[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
 // Codes the program draws lines with take the source font's box-drawing glyphs, so that they
 // meet from cell to cell: the folder tree's connectors at codes cp1252 leaves empty, and the
 // em dash, which the tree and the headings also use as a horizontal rule.
@@ -91,10 +86,10 @@ const uint32_t PLACEHOLDER = 0xFFFD;  // any code with nothing else to show
 // The code point a face shows at a code, once the drawn glyphs are in place.
 uint32_t code_point_of(int code) {
   if (line_drawing(code)) return line_drawing(code);
-  if (code >= 0x80 && code <= 0x9F)
-    return CP1252_HIGH[code - 0x80] ? CP1252_HIGH[code - 0x80] : PLACEHOLDER;
-  if (code == 0x7F) return PLACEHOLDER;
-  return static_cast<uint32_t>(code);
+  const uint32_t code_point = cp1252_to_code_point(static_cast<uint8_t>(code));
+  // The bytes cp1252 leaves undefined come back as C1 controls, which no font draws.
+  if (code == 0x7F || (code_point >= 0x80 && code_point <= 0x9F)) return PLACEHOLDER;
+  return code_point;
 }
 
 // ---------------------------------------------------------------------------------------------
