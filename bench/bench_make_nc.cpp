@@ -9,16 +9,16 @@
 #include <fstream>
 #include <string>
 
-#include "cam/cam_host.h"
 #include "cam/machining_block.h"
 #include "cam/make_nc.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
 #include "job/job_file.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
-#include "ui/line_list.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 
 #include "geometry/contour_offset.h"
 #include "geometry/drawing_item.h"
+#include "store/line_list.h"
 #include "tests/geometry/clipper_flatten.h"
-#include "ui/line_list.h"
 
 namespace {
 

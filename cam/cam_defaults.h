@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "geometry/drawing_item.h"
-#include "job/job_settings.h"
+#include "records/job_settings.h"
 
 // The six slots, in their order inside the preferences record.
 enum CamDefaultSlot {

@@ -5,15 +5,15 @@
 #include <vector>
 
 #include "cam/outline_collect.h"
-#include "editor/ellipse_moves.h"
-#include "editor/point_arrays.h"
 #include "geometry/bezier.h"
+#include "geometry/ellipse_moves.h"
+#include "geometry/point_arrays.h"
 #include "geometry/spline.h"
 #include "geometry/spline_run.h"
-#include "job/job_settings.h"
 #include "nc/path_code.h"
 #include "nc/post_processor.h"
 #include "nc/work_surface.h"
+#include "records/job_settings.h"
 
 ItemWalkerState g_walker;
 

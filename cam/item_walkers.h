@@ -15,7 +15,7 @@
 
 #include "cam/machining_block.h"
 #include "geometry/drawing_item.h"
-#include "text/pen_move.h"
+#include "records/pen_move.h"
 
 // The 3-D line of a tool-path item (its nodes carry Z relative to the surface).
 constexpr float TOOL_PATH_3D_LINE_CODE = -2.0f;

@@ -2,7 +2,7 @@
 
 #include "cam/machining_block.h"
 #include "geometry/drawing_item.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

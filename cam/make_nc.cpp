@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "cam/cam_host.h"
 #include "cam/item_walkers.h"
 #include "cam/machining_block.h"
 #include "cam/machining_order.h"
@@ -11,7 +10,7 @@
 #include "geometry/contour_kernel.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
 #include "nc/nc_tidy.h"
 #include "nc/path_code.h"
@@ -20,9 +19,10 @@
 #include "nc/proof_file.h"
 #include "nc/work_surface.h"
 #include "platform/files.h"
-#include "text/pen_move.h"
-#include "ui/line_list.h"
-#include "ui/message_ids.h"
+#include "records/job_settings.h"
+#include "records/pen_move.h"
+#include "store/line_list.h"
+#include "store/message_ids.h"
 
 MakeNcState g_make_nc;
 

@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <string>
 
-#include "cam/cam_host.h"
 #include "cam/make_nc.h"
 #include "job/job_file.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
-#include "ui/catalogue.h"
-#include "ui/line_list.h"
+#include "records/job_settings.h"
+#include "store/catalogue.h"
+#include "store/line_list.h"
 
 namespace {
 

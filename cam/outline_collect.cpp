@@ -5,12 +5,12 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "cam/cam_host.h"
 #include "cam/tool_diameter_check.h"
 #include "geometry/drawing_item.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "platform/files.h"
-#include "text/pen_move.h"
+#include "records/job_settings.h"
+#include "records/pen_move.h"
 
 OutlineCollectState g_outline_collect;
 

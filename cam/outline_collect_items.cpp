@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <new>
 
-#include "cam/cam_host.h"
 #include "cam/outline_collect.h"
 #include "geometry/drawing_item.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "platform/files.h"
-#include "ui/line_list.h"
-#include "ui/record_bytes.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
+#include "store/record_bytes.h"
 
 const char* const COLLECT_READ_BACK_FAILED = "Too many pocketing lines, not enough memory...";
 

@@ -2,7 +2,7 @@
 #include "cam/tools.h"
 
 #include "platform/files.h"
-#include "ui/record_file.h"
+#include "store/record_file.h"
 
 namespace {
 

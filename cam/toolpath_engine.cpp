@@ -6,14 +6,14 @@
 #include <new>
 
 #include "cam/blade_profile.h"
-#include "cam/cam_host.h"
 #include "cam/pass_writer.h"
 #include "cam/region_index.h"
 #include "cam/rings.h"
 #include "cam/toolpath_engine_internal.h"
+#include "nc/cam_host.h"
 #include "platform/files.h"
 #include "platform/window.h"
-#include "ui/record_bytes.h"
+#include "store/record_bytes.h"
 
 ToolpathEngineState g_toolpath_engine;
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "job/job_settings.h"
-#include "ui/record_bytes.h"
+#include "records/job_settings.h"
+#include "store/record_bytes.h"
 
 // ---- Stored layout --------------------------------------------------------------------------
 

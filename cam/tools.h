@@ -9,8 +9,7 @@
 #include <string>
 
 #include "cam/machining_block.h"
-#include "shell/event_queue.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 constexpr size_t TOOL_RECORD_SIZE = 32;
 constexpr char TOOL_FILE_NAME[] = "KR_TOOLS.KR4";
@@ -68,8 +67,3 @@ int save_tool_list(const std::string& path);
 // The first tool of list slot 8, or the default tool when the list is empty.
 ToolRecord first_tool_record();
 
-// The tool list window's key handler and the help line shown with the list.
-// Stand-in: no tool list page yet; hands the next event code to the run loop as it is.
-inline EventCode tool_list_key() { return wait_input_code(); }
-// Stand-in: no help line until the tool list page brings its own.
-constexpr char TOOL_LIST_HELP[] = "";

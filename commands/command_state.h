@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "shell/job_preferences.h"
+#include "records/preferences.h"
 
 // The characters the typed-coordinate fields take.
 constexpr char TYPED_COORDINATE_CHARACTERS[] = "*+,-.0123456789<=>";

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "editor/editor_state.h"
-#include "shell/display_mode.h"
-#include "shell/placeholder_page.h"
+#include "screen/display_mode.h"
 #include "shell/startup.h"
+#include "ui/placeholder_page.h"
 
 // Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit; no drawing editor yet.
 inline EventCode editor_page_entry() { return run_placeholder_page(PAGE_DRAWING); }

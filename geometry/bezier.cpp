@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "editor/view_state.h"
-#include "job/job_settings.h"
 #include "platform/canvas.h"
-#include "ui/line_list.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 
 BezierState g_bezier;
 

@@ -7,7 +7,7 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 #include "platform/canvas.h"
-#include "text/pen_move.h"
+#include "records/pen_move.h"
 
 // Most control points one curve takes; a longer run goes on as a new curve from its 30th point.
 constexpr int BEZIER_MAX_POINTS = 30;

@@ -12,7 +12,7 @@
 #include "geometry/contour_offset_internal.h"
 #include "geometry/geometry2d.h"
 #include "geometry/node_surgery.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 OffsetRun g_offset_run;
 OffsetHost g_offset_host = {nullptr, nullptr};

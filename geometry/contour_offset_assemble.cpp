@@ -8,7 +8,7 @@
 
 #include "geometry/contour_offset_internal.h"
 #include "geometry/geometry2d.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <new>
 
 #include "cam/cam_defaults.h"
-#include "job/job_settings.h"
-#include "ui/line_list.h"
-#include "ui/record_bytes.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
+#include "store/record_bytes.h"
 
 ItemHost g_item_host;
 

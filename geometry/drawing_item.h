@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "geometry/float2d.h"
+#include "records/cam_params.h"
 
 struct TextLine;
 // A drawing item is a line of the drawing list; its extra block is its GeometryBlock.
@@ -89,7 +90,6 @@ constexpr size_t LINK_RECORD_SIZE = 52;        // a full record
 constexpr size_t LINK_NODE_PART_SIZE = 16;     // flags, number, Z and point: the closing record
 constexpr size_t LINK_JOB_PART_SIZE = 36;      // what the job file keeps of a record
 constexpr size_t GEOMETRY_HEADER_SIZE = 8;     // count, kind, layer, two reserved bytes
-constexpr size_t CAM_PARAMS_SIZE = 188;        // at block offset +8, kinds 1 and 2
 constexpr size_t TEXT_LAYOUT_SIZE = 192;       // at block offset +196, kind 2
 constexpr size_t CAM_PARAMS_OFFSET = 8;
 constexpr size_t TEXT_LAYOUT_OFFSET = 196;

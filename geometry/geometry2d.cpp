@@ -4,11 +4,11 @@
 
 #include <cmath>
 
+#include "editor/editor_state.h"
 #include "geometry/construct.h"
 #include "geometry/contour_kernel.h"
+#include "geometry/double_arc_record.h"
 #include "geometry/geometry2d_internal.h"
-#include "editor/editor_state.h"
-#include "nc/double_arc_record.h"
 
 Geometry2dState g_geometry2d = {{}, CIRCLE_INTERSECTION_LIMIT_DEFAULT};
 

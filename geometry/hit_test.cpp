@@ -8,7 +8,7 @@
 #include "geometry/node_surgery.h"
 #include "geometry/spline.h"
 #include "geometry/spline_run.h"
-#include "job/job_settings.h"
+#include "records/job_settings.h"
 
 // Sampling tolerance of a spline run drawn as straight segments through its nodes.
 static constexpr double SPLINE_STRAIGHT_VIEW_TOLERANCE = 10.0;

@@ -8,9 +8,9 @@
 #include "geometry/layers.h"
 #include "geometry/node_surgery.h"
 #include "geometry/spline_run.h"
-#include "job/job_settings.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 #include "text/text_layout.h"
-#include "ui/line_list.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <new>
 
 #include "geometry/drawing_item.h"
-#include "ui/line_list.h"
-#include "ui/record_bytes.h"
+#include "store/line_list.h"
+#include "store/record_bytes.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "commands/symmetric_polyline.h"
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "geometry/drawing_item.h"
 #include "geometry/spline_run.h"
-#include "job/job_settings.h"
-#include "ui/line_list.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 constexpr int LAYER_COUNT = 256;
 constexpr int LAYER_USER_COUNT = 244;

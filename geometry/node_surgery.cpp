@@ -10,7 +10,7 @@
 #include "commands/node_commands.h"
 #include "editor/edit_session.h"
 #include "geometry/geometry2d.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 // ---- record helpers ----
 

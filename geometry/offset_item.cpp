@@ -8,7 +8,7 @@
 #include "editor/edit_session.h"
 #include "editor/hover_state.h"
 #include "geometry/geometry2d.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

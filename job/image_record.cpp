@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/record_bytes.h"
+#include "store/record_bytes.h"
 
 ImageRecord g_image_record;
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/record_bytes.h"
+#include "store/record_bytes.h"
 
 struct ByteWriter {
   std::vector<uint8_t>* out;  // the record being built; fields are appended at its end

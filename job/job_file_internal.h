@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "geometry/drawing_item.h"
-#include "job/job_settings.h"
+#include "records/job_settings.h"
 
 // ---- the reader's cursor ----
 enum JobFormat {

@@ -8,7 +8,7 @@
 #include "job/job_bytes.h"
 #include "job/job_file.h"
 #include "job/job_file_internal.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

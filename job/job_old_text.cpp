@@ -7,11 +7,11 @@
 #include "geometry/float2d.h"
 #include "job/job_file.h"
 #include "job/job_file_internal.h"
+#include "store/line_list.h"
+#include "store/record_bytes.h"
 #include "text/stroke_fonts.h"
 #include "text/text_items.h"
 #include "text/text_layout.h"
-#include "ui/line_list.h"
-#include "ui/record_bytes.h"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include "job/image_record.h"
 #include "job/job_file.h"
 #include "job/job_file_internal.h"
-#include "job/job_settings.h"
+#include "job/job_host.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
-#include "shell/job_preferences.h"
-#include "ui/line_list.h"
-#include "ui/message_box.h"
-#include "ui/record_bytes.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "store/line_list.h"
+#include "store/record_bytes.h"
 
 namespace {
 
@@ -147,7 +147,7 @@ void report_read_failure(const JobReader& r, const std::string& path,
                          const char* failure_format) {
   if (r.error == JOB_READ_CANNOT_OPEN || r.error == JOB_READ_EMPTY_FILE) return;
   if (r.error == JOB_READ_NO_MEMORY) {
-    show_text_box(JOB_NO_MEMORY_TEXT, TEXTBOX_PRESS_A_KEY);
+    job_show_text_box(JOB_NO_MEMORY_TEXT, TEXTBOX_PRESS_A_KEY);
     return;
   }
   if (failure_format == nullptr) return;
@@ -155,7 +155,7 @@ void report_read_failure(const JobReader& r, const std::string& path,
   if (n < 0) return;
   std::vector<char> text(static_cast<size_t>(n) + 1);
   std::snprintf(text.data(), text.size(), failure_format, path.c_str());
-  show_text_box(text.data(), TEXTBOX_PRESS_A_KEY);
+  job_show_text_box(text.data(), TEXTBOX_PRESS_A_KEY);
 }
 
 // The whole file in memory; a JobReadError when it cannot be had, else JOB_READ_OK.
@@ -269,7 +269,7 @@ void read_job_settings(const char* path, int flags) {
       const int n = std::snprintf(nullptr, 0, JOB_NOT_VALID_FORMAT, path);
       std::vector<char> text(static_cast<size_t>(n > 0 ? n : 0) + 1);
       std::snprintf(text.data(), text.size(), JOB_NOT_VALID_FORMAT, path);
-      show_text_box(text.data(), TEXTBOX_PRESS_A_KEY);
+      job_show_text_box(text.data(), TEXTBOX_PRESS_A_KEY);
     }
   }
   if (!taken) {

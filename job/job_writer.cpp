@@ -10,13 +10,13 @@
 #include "job/job_bytes.h"
 #include "job/job_file.h"
 #include "job/job_file_internal.h"
-#include "job/job_settings.h"
+#include "job/job_host.h"
 #include "platform/files.h"
-#include "shell/job_preferences.h"
-#include "ui/catalogue.h"
-#include "ui/line_list.h"
-#include "ui/message_box.h"
-#include "ui/message_ids.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "store/catalogue.h"
+#include "store/line_list.h"
+#include "store/message_ids.h"
 
 JobFile g_job_file;
 
@@ -151,7 +151,7 @@ int save_job_via_temp() {
   g_job_file.last_save_bytes = bytes;
   const std::string done =
       path + "\n" + with_thousands(bytes) + " bytes\n" + JOB_SAVE_FINISHED_TEXT;
-  show_text_box(done.c_str(), TEXTBOX_TIMED | 18);
+  job_show_text_box(done.c_str(), TEXTBOX_TIMED | 18);
   return 0;
 }
 

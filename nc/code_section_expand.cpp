@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "cam/machining_block.h"
-#include "job/job_settings.h"
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
 #include "nc/velkor_commands.h"
-#include "text/pen_move.h"
+#include "records/job_settings.h"
+#include "records/pen_move.h"
 
 CodeSectionState g_code_section;
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "nc/path_code.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 // The title the N# placeholder and the title escape write (at most 15 characters are used):
 // the NC program's name, set by the make-NC driver.

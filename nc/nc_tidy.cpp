@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <new>
 
 #include "editor/view_state.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
 #include "nc/post_processor.h"
 #include "nc/velkor_commands.h"
 #include "nc/work_surface.h"
-#include "ui/message_box.h"
+#include "records/job_settings.h"
 
 PathCode g_path_code;
 PathEncoderState g_path_encoder;
@@ -50,7 +50,7 @@ bool is_one_of(char c, const char* set) { return c != 0 && std::strchr(set, c) !
 bool note_failure() {
   if (!g_path_code.failed) {
     g_path_code.failed = true;
-    show_text_box(PATH_OUT_OF_MEMORY_MESSAGE, TEXTBOX_PRESS_A_KEY);
+    host_show_message(PATH_OUT_OF_MEMORY_MESSAGE);
   }
   return false;
 }

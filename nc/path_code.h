@@ -19,7 +19,7 @@
 
 #include "cam/machining_block.h"
 #include "geometry/float2d.h"
-#include "text/pen_move.h"
+#include "records/pen_move.h"
 
 struct TextLine;
 

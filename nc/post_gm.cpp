@@ -7,15 +7,15 @@
 #include <vector>
 
 #include "editor/view_state.h"
+#include "geometry/double_arc_record.h"
 #include "geometry/geometry2d.h"
-#include "job/job_settings.h"
-#include "nc/double_arc_record.h"
 #include "nc/path_code.h"
 #include "nc/post_proof.h"
 #include "nc/proof_file.h"
 #include "nc/work_surface.h"
-#include "text/pen_move.h"
-#include "ui/line_list.h"
+#include "records/job_settings.h"
+#include "records/pen_move.h"
+#include "store/line_list.h"
 
 PostWordFormats g_post_formats;
 PostRunState g_post_run;

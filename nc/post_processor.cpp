@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "ui/record_bytes.h"
+#include "store/record_bytes.h"
 
 const char* const PP_OUTPUT_KIND_NAMES[2] = {"G & M Codes", "Velkor"};
 const char* const PP_COORDINATE_MODE_NAMES[3] = {"Incremental X,Y,Z", "Incremental X & Y",

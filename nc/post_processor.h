@@ -19,7 +19,7 @@
 #include <string>
 
 #include "platform/files.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 // ---- Files ----------------------------------------------------------------------------------
 constexpr char PP_FILE_NAME[] = "KR_MILLt.KR4";

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "nc/post_processor.h"
-#include "ui/record_bytes.h"
+#include "store/record_bytes.h"
 
 namespace {
 

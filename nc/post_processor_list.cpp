@@ -2,8 +2,8 @@
 // changed, with the user told when a save fails.
 #include <string>
 
+#include "nc/cam_host.h"
 #include "nc/post_processor.h"
-#include "ui/message_box.h"
 
 PostProcessorState g_post_processors;
 
@@ -11,14 +11,14 @@ int save_post_processor_file(const std::string& path, const TextLine* first) {
   std::string why;
   if (!post_processors_writable(first, &why)) {
     why += "\nThe NC formats were not saved.";
-    show_text_box(why.c_str(), TEXTBOX_PRESS_A_KEY);
+    host_show_message(why.c_str());
     return 27;
   }
   const SaveResult result = save_file_safely(
       path, "", [&](SaveFile* file) { return write_post_processor_file(file, first); }, &why);
   if (result == SAVE_OK) return 0;
   const std::string text = "The NC formats were not saved to " + path + ":\n" + why;
-  show_text_box(text.c_str(), TEXTBOX_PRESS_A_KEY);
+  host_show_message(text.c_str());
   return 27;
 }
 

@@ -5,10 +5,10 @@
 #include <cstdlib>
 
 #include "geometry/float2d.h"
-#include "job/job_settings.h"
 #include "nc/path_code.h"
 #include "nc/post_gm.h"
 #include "nc/proof_file.h"
+#include "records/job_settings.h"
 
 namespace {
 

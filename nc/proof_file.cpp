@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "editor/view_state.h"
-#include "job/job_settings.h"
 #include "nc/work_surface.h"
 #include "platform/files.h"
-#include "ui/record_bytes.h"
+#include "records/job_settings.h"
+#include "store/record_bytes.h"
 
 ProofFileState g_proof;
 

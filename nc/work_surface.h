@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "job/job_settings.h"
+#include "records/job_settings.h"
 
 // Surface codes (JobSettings::surface_code; surface_flag holds the bit 1 << (code - 1)).
 constexpr int SURFACE_FLAT = 1;

@@ -12,10 +12,10 @@
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/window.h"
-#include "shell/display_mode.h"
-#include "shell/event_queue.h"
+#include "screen/display_mode.h"
+#include "screen/event_queue.h"
+#include "screen/pointer.h"
 #include "shell/headless_script.h"
-#include "shell/pointer.h"
 #include "shell/startup.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "platform/cp1252.h"
+#include "platform/headless/cell_reader.h"
 #include "platform/window.h"
-#include "tests/support/cell_reader.h"
 
 const char* const HEADLESS_SCRIPT_HELP = R"(Usage: brenvik-headless [options] SCRIPT
 

@@ -18,43 +18,47 @@
 #include "geometry/contour_offset.h"
 #include "geometry/drawing_item.h"
 #include "job/job_file.h"
-#include "job/job_settings.h"
-#include "nc/nc_page.h"
+#include "job/job_host.h"
 #include "nc/post_processor.h"
+#include "pages/nc_page.h"
+#include "pages/text_list_page.h"
+#include "pages/tool_list_page.h"
+#include "pages/utilities_page.h"
 #include "platform/cp1252.h"
 #include "platform/files.h"
 #include "platform/pump.h"
 #include "platform/window.h"
-#include "print/utilities_page.h"
-#include "shell/boxes.h"
-#include "shell/display_mode.h"
-#include "shell/event_queue.h"
-#include "shell/job_preferences.h"
-#include "shell/main_form.h"
-#include "shell/picture_file.h"
-#include "shell/picture_menu.h"
-#include "shell/pointer.h"
-#include "shell/pointer_motion.h"
-#include "shell/preferences.h"
-#include "shell/scratch_buffer.h"
-#include "shell/text_output.h"
-#include "shell/tick_clock.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "screen/boxes.h"
+#include "screen/display_mode.h"
+#include "screen/event_queue.h"
+#include "screen/interface_settings.h"
+#include "screen/main_form.h"
+#include "screen/palette.h"
+#include "screen/picture_file.h"
+#include "screen/picture_menu.h"
+#include "screen/pointer.h"
+#include "screen/text_output.h"
+#include "screen/tick_clock.h"
+#include "shell/preferences_file.h"
+#include "store/catalogue.h"
+#include "store/file_reader.h"
+#include "store/message_ids.h"
+#include "store/record_bytes.h"
+#include "store/scratch_buffer.h"
+#include "store/store_host.h"
+#include "store/text_helpers.h"
 #include "text/stroke_fonts.h"
 #include "text/text_items.h"
-#include "text/text_list_page.h"
-#include "ui/catalogue.h"
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/file_list.h"
-#include "ui/file_reader.h"
 #include "ui/find_replace.h"
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
-#include "ui/message_ids.h"
-#include "ui/palette.h"
-#include "ui/preferences_file.h"
-#include "ui/record_bytes.h"
-#include "ui/text_helpers.h"
+#include "ui/message_box.h"
+#include "ui/pointer_motion.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -436,14 +440,16 @@ void start_job() {
 constexpr float TRANSFORM_STEP_START = 5.0f;
 constexpr uint8_t EDITOR_SETTING_START = 11;
 
-// The geometry reaches the menus and the machining data only through these hooks.
+// The engines reach the user, the menus and the machining data only through their hosts.
 int choose_item_picture_cell(int picture, int rows, int columns, int header_pixels) {
   return picture_grid_menu(picture, rows, columns, 0, 0, 0, header_pixels, 0);
 }
 
-void connect_geometry_hooks() {
+void connect_engine_hosts() {
+  g_store_host.show_text_box = show_text_box;
   g_item_host.choose_picture_cell = choose_item_picture_cell;
   g_offset_host.copy_item_cam = copy_item_cam;
+  g_job_host.show_text_box = show_text_box;
 }
 
 void set_editor_start_values() {
@@ -561,7 +567,7 @@ int app_startup() {
   layout_page_tab_strip();
   alloc_draw_buffers();
   init_factorials();
-  connect_geometry_hooks();
+  connect_engine_hosts();
   glide_pointer(POINTER_GLIDE_SET_DELAY, g_interface.glide_delay);
 
   if (build_menus() != 0) return -1;

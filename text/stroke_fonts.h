@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 // Stand-in: no stroke font is ever loaded, so no font is found.
 inline TextLine* find_font(int16_t /*font_number*/) { return nullptr; }

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "geometry/drawing_item.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 // Appends a text item (type 28, kind 2, four frame links) with an empty layout. Returns the
 // item, or null when memory runs out.

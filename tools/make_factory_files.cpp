@@ -14,7 +14,7 @@
 #include "cam/tools.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
-#include "ui/record_file.h"
+#include "store/record_file.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/text_output.h"
-#include "ui/catalogue.h"
+#include "screen/text_output.h"
+#include "store/catalogue.h"
 #include "ui/list_window.h"
 #include "ui/text_window.h"
 

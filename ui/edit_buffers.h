@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "nc/nc_page.h"
-#include "shell/text_output.h"
+#include "pages/nc_page.h"
+#include "screen/text_output.h"
 #include "ui/text_window.h"
 
 // open_in_buffer open flags

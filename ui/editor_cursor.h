@@ -3,7 +3,7 @@
 // commands that delete, copy, cut and append the block.
 #pragma once
 
-#include "shell/event_queue.h"
+#include "screen/event_queue.h"
 
 // Text-style hooks
 void cursor_to_line_start();

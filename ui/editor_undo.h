@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "shell/event_queue.h"
+#include "screen/event_queue.h"
 
 struct TextWindow;
 

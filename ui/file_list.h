@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/files.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 // FileEntry, the extra block of a file-list line (little-endian, no gaps)
 constexpr size_t FILE_ENTRY_NAME_SIZE = 260;   // the name, cut before a 1-3 letter extension

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "shell/event_queue.h"
+#include "screen/event_queue.h"
 
 struct KeyPushBack {
   std::vector<EventCode> codes;  // pushed codes, oldest first; never holds 0; grows as needed so

@@ -1,6 +1,6 @@
 #include "ui/line_numbers.h"
 
-#include "ui/line_list.h"
+#include "store/line_list.h"
 #include "ui/text_window.h"
 
 // Stand-in: numbers every line 1, 2, ... (hidden lines too) and never stops early.

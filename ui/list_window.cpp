@@ -1,7 +1,7 @@
 #include "ui/list_window.h"
 
-#include "shell/display_mode.h"
-#include "shell/pointer.h"
+#include "screen/display_mode.h"
+#include "screen/pointer.h"
 #include "ui/text_window.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // List windows: what the run loop needs of them, the pointer against the list window's rows.
 #pragma once
 
-#include "shell/text_output.h"
+#include "screen/text_output.h"
 
 struct TextLine;
 

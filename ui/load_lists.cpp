@@ -1,7 +1,7 @@
 #include "ui/load_lists.h"
 
-#include "ui/line_list.h"
-#include "ui/text_helpers.h"
+#include "store/line_list.h"
+#include "store/text_helpers.h"
 
 // Stand-in: compares whole texts ignoring case instead of asking the current compare hook.
 TextLine* find_line_by_text(const char* text, TextLine* line) {

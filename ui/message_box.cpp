@@ -1,6 +1,6 @@
 #include "ui/message_box.h"
 
-#include "shell/event_queue.h"
+#include "screen/event_queue.h"
 
 MessageBoxState g_message_box;
 

@@ -2,22 +2,22 @@
 // tail.
 #include "ui/run_window.h"
 
-#include "nc/nc_page.h"
-#include "shell/display_mode.h"
-#include "shell/main_form.h"
-#include "shell/pointer.h"
-#include "shell/pointer_motion.h"
-#include "shell/window_frames.h"
+#include "pages/nc_page.h"
+#include "screen/display_mode.h"
+#include "screen/main_form.h"
+#include "screen/pointer.h"
 #include "ui/dialog_form.h"
 #include "ui/editor_cursor.h"
 #include "ui/editor_undo.h"
 #include "ui/key_pushback.h"
 #include "ui/line_numbers.h"
 #include "ui/list_window.h"
+#include "ui/pointer_motion.h"
 #include "ui/run_window_commands.h"
 #include "ui/run_window_keys.h"
 #include "ui/text_moves.h"
 #include "ui/text_window.h"
+#include "ui/window_frames.h"
 
 RunLoopState g_run;
 FindDriver g_find;

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "shell/event_queue.h"
-#include "ui/line_list.h"
+#include "screen/event_queue.h"
+#include "store/line_list.h"
 
 // ---- Command codes ------------------------------------------------------------------------------
 

@@ -6,23 +6,23 @@
 #include <cstring>
 #include <memory>
 
-#include "nc/nc_page.h"
+#include "pages/nc_page.h"
 #include "platform/canvas.h"
-#include "shell/display_mode.h"
-#include "shell/pointer.h"
-#include "shell/pointer_motion.h"
-#include "shell/preferences.h"
-#include "shell/text_output.h"
-#include "shell/window_frames.h"
+#include "screen/display_mode.h"
+#include "screen/interface_settings.h"
+#include "screen/pointer.h"
+#include "screen/screen_attributes.h"
+#include "screen/text_output.h"
+#include "store/file_reader.h"
 #include "ui/buffer_windows.h"
 #include "ui/dialog_form.h"
 #include "ui/edit_buffers.h"
 #include "ui/editor_cursor.h"
 #include "ui/editor_undo.h"
-#include "ui/file_reader.h"
+#include "ui/pointer_motion.h"
 #include "ui/run_window.h"
-#include "ui/screen_attributes.h"
 #include "ui/text_window_internal.h"
+#include "ui/window_frames.h"
 
 WindowLayer g_windows;
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/event_queue.h"
-#include "ui/line_list.h"
+#include "screen/event_queue.h"
+#include "store/line_list.h"
 
 struct FileRecord;
 struct CanvasSaveUnder;

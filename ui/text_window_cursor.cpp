@@ -1,11 +1,11 @@
 // Cursor operations shared by list and editor windows, and window lists kept as histories.
 #include <algorithm>
 
-#include "shell/display_mode.h"
-#include "shell/pointer_motion.h"
-#include "ui/line_fold.h"
+#include "screen/display_mode.h"
+#include "store/line_fold.h"
+#include "store/text_helpers.h"
 #include "ui/load_lists.h"
-#include "ui/text_helpers.h"
+#include "ui/pointer_motion.h"
 #include "ui/text_window.h"
 #include "ui/text_window_internal.h"
 

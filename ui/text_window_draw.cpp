@@ -1,11 +1,11 @@
 // Drawing a text window's lines, and the status and help lines.
 #include <algorithm>
 
-#include "shell/display_mode.h"
-#include "shell/main_form.h"
-#include "shell/text_output.h"
-#include "ui/line_fold.h"
-#include "ui/screen_attributes.h"
+#include "screen/display_mode.h"
+#include "screen/main_form.h"
+#include "screen/screen_attributes.h"
+#include "screen/text_output.h"
+#include "store/line_fold.h"
 #include "ui/text_window.h"
 #include "ui/text_window_internal.h"
 

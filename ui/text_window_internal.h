@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "shell/display_mode.h"
+#include "screen/display_mode.h"
 #include "ui/text_window.h"
 
 // The cell metrics of a font mode: a missing medium face gives the normal metrics, a missing small

@@ -7,13 +7,13 @@
 #include <cmath>
 #include <vector>
 
-#include "cam/cam_host.h"
 #include "cam/raw_offset.h"
 #include "cam/toolpath_engine.h"
 #include "geometry/contour_kernel.h"
 #include "geometry/path_intersect.h"
+#include "nc/cam_host.h"
+#include "store/line_list.h"
 #include "tests/geometry/contour_shapes.h"
-#include "ui/line_list.h"
 
 namespace engine_test {
 

@@ -6,25 +6,25 @@
 
 #include <vector>
 
-#include "cam/cam_host.h"
 #include "cam/item_walkers.h"
 #include "cam/machining_block.h"
 #include "cam/machining_order.h"
 #include "cam/make_nc.h"
-#include "editor/point_arrays.h"
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
+#include "geometry/point_arrays.h"
 #include "geometry/spline_run.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
 #include "nc/path_code.h"
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
 #include "nc/proof_file.h"
+#include "records/job_settings.h"
+#include "records/pen_move.h"
+#include "store/line_list.h"
 #include "tests/cam/cam_item_builder.h"
-#include "text/pen_move.h"
-#include "ui/line_list.h"
 
 
 inline CamParams centerline_cut(float depth, float step_down, int16_t tool, int16_t group) {

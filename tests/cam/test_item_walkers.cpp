@@ -11,16 +11,16 @@
 
 #include "cam/item_walkers.h"
 #include "cam/machining_block.h"
-#include "editor/point_arrays.h"
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
+#include "geometry/point_arrays.h"
 #include "geometry/spline_run.h"
-#include "job/job_settings.h"
 #include "nc/path_code.h"
 #include "nc/post_processor.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 #include "tests/cam/cam_item_builder.h"
 #include "tests/nc/path_code_reader.h"
-#include "ui/line_list.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "cam/machining_block.h"
 #include "cam/tools.h"
 #include "geometry/drawing_item.h"
-#include "job/job_settings.h"
-#include "ui/line_list.h"
-#include "ui/message_box.h"
+#include "nc/cam_host.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ class MachiningBlock : public ::testing::Test {
     reset_list_store();
     reset_cam_defaults();
     reset_cam_settings();
-    reset_message_box();
+    reset_cam_host();
     g_job_settings = JobSettings{};
   }
   void TearDown() override {
@@ -331,15 +331,15 @@ TEST_F(MachiningBlock, DepthAndWidthOfTaperedToolsAndBalls) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    reset_message_box();
+    reset_cam_host();
     EXPECT_NEAR(depth_from_cut_width(c.width, c.shape, c.size, c.tip), c.depth, 1e-6);
-    EXPECT_EQ(g_message_box.shown_count, c.message ? 1 : 0);
+    EXPECT_EQ(g_cam_host_log.message_count(), c.message ? 1 : 0);
     // Where a depth was found, the width at that depth is the width asked for.
     if (c.depth > 0) {
       EXPECT_NEAR(cut_width_from_depth(c.depth, c.shape, c.size, c.tip), c.width, 1e-6);
     }
   }
-  EXPECT_NE(g_message_box.last_text.find("too small"), std::string::npos);
+  EXPECT_NE(g_cam_host_log.last_message().find("too small"), std::string::npos);
   // A ball deeper than its radius cuts its full diameter.
   EXPECT_EQ(cut_width_from_depth(0.5f, TOOL_SHAPE_BALL, 0.1f, 0.0f), 0.2f);
   EXPECT_EQ(cut_width_from_depth(0.5f, TOOL_SHAPE_TAPERED, 0.0f, 0.0f), 0.0f);
@@ -520,12 +520,12 @@ TEST_F(MachiningBlock, StoredDefaultsServeTheNextNewItem) {
 
 TEST_F(MachiningBlock, ToolShapeCheckNamesWhatIsMissing) {
   EXPECT_EQ(check_tool_shape(TOOL_SHAPE_FLAT, 0.1f, 1), 450);
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_cam_host_log.message_count(), 0);
   EXPECT_EQ(check_tool_shape(TOOL_SHAPE_TAPERED, 0.0f, 0), 0);
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_cam_host_log.message_count(), 0);
   for (int shape = 0; shape < 3; ++shape) {
     EXPECT_EQ(check_tool_shape(shape, 0.0f, 1), 0);
-    EXPECT_EQ(g_message_box.last_text, CAM_MESSAGE_NO_SIZE[shape]);
+    EXPECT_EQ(g_cam_host_log.last_message(), CAM_MESSAGE_NO_SIZE[shape]);
   }
 }
 

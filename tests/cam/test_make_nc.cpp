@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "store/message_ids.h"
 #include "tests/cam/make_nc_fixture.h"
 #include "tests/nc/nc_program_lines.h"
-#include "ui/message_ids.h"
 
 namespace {
 

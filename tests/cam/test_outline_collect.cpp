@@ -7,10 +7,10 @@
 #include <filesystem>
 
 #include "cam/outline_collect.h"
-#include "job/job_settings.h"
+#include "records/job_settings.h"
+#include "records/pen_move.h"
+#include "store/line_list.h"
 #include "tests/cam/engine_fixture.h"
-#include "text/pen_move.h"
-#include "ui/line_list.h"
 
 namespace {
 

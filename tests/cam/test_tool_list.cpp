@@ -9,11 +9,11 @@
 #include <string>
 
 #include "cam/tools.h"
-#include "job/job_settings.h"
 #include "platform/files.h"
-#include "ui/line_list.h"
-#include "ui/message_box.h"
-#include "ui/record_file.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
+#include "store/record_file.h"
+#include "store/store_host.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ class ToolList : public ::testing::Test {
   void SetUp() override {
     reset_list_store();
     reset_files();
-    reset_message_box();
+    reset_store_host();
     g_job_settings = JobSettings{};
     folder_ = (fs::temp_directory_path() /
                ("brenvik_tools_" + std::to_string(std::random_device()())))
@@ -84,7 +84,7 @@ void expect_default_tool(const LineList& list) {
 TEST_F(ToolList, NoFileGivesTheDefaultTool) {
   EXPECT_EQ(load_tool_list(folder_, false), 1);
   expect_default_tool(tools());
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_host_messages.shown_count, 0);
   ToolRecord first = first_tool_record();
   EXPECT_EQ(first.tool_number, 1);
 }
@@ -127,11 +127,11 @@ TEST_F(ToolList, DamagedFileIsReportedAndGivesTheDefaultTool) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     write_bytes(at(TOOL_FILE_NAME), c.bytes);
-    reset_message_box();
+    reset_store_host();
     EXPECT_EQ(load_tool_list(folder_, false), 1);
     expect_default_tool(tools());
-    EXPECT_EQ(g_message_box.shown_count, 1);
-    EXPECT_EQ(g_message_box.last_text, TOOL_FILE_BAD_MESSAGE);
+    EXPECT_EQ(g_host_messages.shown_count, 1);
+    EXPECT_EQ(g_host_messages.last_text, TOOL_FILE_BAD_MESSAGE);
   }
 }
 
@@ -146,7 +146,7 @@ TEST_F(ToolList, FactoryListsReadBackByteForByte) {
     const std::string path = std::string(BRENVIK_PROGRAM_DIR) + "/" + tool_file_name(c.metric);
     SCOPED_TRACE(path);
     ASSERT_EQ(load_tool_list(BRENVIK_PROGRAM_DIR, c.metric), 0);
-    EXPECT_EQ(g_message_box.shown_count, 0);
+    EXPECT_EQ(g_host_messages.shown_count, 0);
     ASSERT_EQ(save_tool_list(at("copy.KR4")), 0);
     EXPECT_EQ(read_bytes(at("copy.KR4")), read_bytes(path));
 

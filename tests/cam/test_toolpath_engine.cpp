@@ -11,10 +11,10 @@
 #include "cam/outline_collect.h"
 #include "cam/rings.h"
 #include "geometry/drawing_item.h"
-#include "job/job_settings.h"
 #include "platform/files.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 #include "tests/cam/engine_fixture.h"
-#include "ui/line_list.h"
 
 namespace {
 

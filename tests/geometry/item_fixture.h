@@ -9,9 +9,9 @@
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
 #include "geometry/spline_run.h"
-#include "job/job_settings.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 #include "tests/geometry/new_test_item.h"
-#include "ui/line_list.h"
 
 // One node of a test item and the link that leaves it.
 struct NodeSpec {

@@ -8,7 +8,7 @@
 
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace link_test {
 

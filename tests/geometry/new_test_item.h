@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "geometry/drawing_item.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 inline DrawingItem* new_test_item(uint8_t type, int links, uint8_t cam_kind) {
   EXPECT_EQ(new_geometry_block("", nullptr, links, 0, cam_kind), 0);

@@ -13,8 +13,8 @@
 #include "geometry/contour_offset.h"
 #include "geometry/drawing_item.h"
 #include "geometry/geometry2d.h"
-#include "job/job_settings.h"
-#include "ui/line_list.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 
 namespace offset_test {
 

@@ -7,10 +7,10 @@
 #include "editor/view_state.h"
 #include "geometry/bezier.h"
 #include "geometry/drawing_item.h"
-#include "job/job_settings.h"
 #include "platform/canvas.h"
 #include "platform/surface.h"
-#include "ui/line_list.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "editor/editor_state.h"
+#include "geometry/double_arc_record.h"
 #include "geometry/geometry2d.h"
 #include "link_fixtures.h"
-#include "nc/double_arc_record.h"
 
 using link_test::add_item;
 using link_test::arc_from;

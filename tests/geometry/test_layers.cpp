@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "geometry/layers.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

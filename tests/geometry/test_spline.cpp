@@ -6,7 +6,7 @@
 #include "geometry/drawing_item.h"
 #include "geometry/spline.h"
 #include "geometry/spline_run.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 namespace {
 

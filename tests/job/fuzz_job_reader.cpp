@@ -5,7 +5,7 @@
 
 #include "geometry/layers.h"
 #include "job/job_file.h"
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool ready = [] {

@@ -18,15 +18,15 @@
 #include "geometry/layers.h"
 #include "job/image_record.h"
 #include "job/job_file.h"
-#include "job/job_settings.h"
+#include "job/job_host.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
-#include "shell/job_preferences.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "store/catalogue.h"
+#include "store/line_list.h"
 #include "tests/support/test_bytes.h"
 #include "tests/support/test_folder.h"
-#include "ui/catalogue.h"
-#include "ui/line_list.h"
-#include "ui/message_box.h"
 
 // The stored settings block of an inch job with the factory values, plus the fields a test
 // names.
@@ -300,7 +300,8 @@ class JobTest : public ::testing::Test {
     g_image_record = ImageRecord{};
     parked_items = nullptr;
     g_preferences = Preferences{};
-    reset_message_box();
+    reset_store_host();
+    reset_job_host();
     reset_files();
     folder_ = make_test_folder("brenvik_job");
     set_program_folder_for_tests(folder_.string());

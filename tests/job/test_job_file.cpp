@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "job_fixture.h"
+#include "store/record_bytes.h"
 #include "text/text_items.h"
-#include "ui/record_bytes.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST_F(JobTest, SampleJobMatchesTheStoredLayout) {
 TEST_F(JobTest, ReadingTheSampleGivesTheJobBack) {
   const std::vector<uint8_t> bytes = sample_job_bytes();
   ASSERT_EQ(read_job_bytes(bytes.data(), bytes.size(), "sample.job", kFailure), 0);
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_host_messages.shown_count, 0);
   ASSERT_EQ(count_items(), 4);
   const DrawingItem* polyline = nth_item(0);
   EXPECT_EQ(polyline->kind, ITEM_POLYLINE);
@@ -209,7 +209,7 @@ TEST_F(JobTest, ClosingRecordCutAtTheEndDropsTheLastItem) {
   bytes.resize(bytes.size() - 5);
   ASSERT_EQ(read_job_bytes(bytes.data(), bytes.size(), "x", kFailure), 0);
   EXPECT_EQ(count_items(), 3);
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_host_messages.shown_count, 0);
 }
 
 // ---- corrupt files ----
@@ -296,7 +296,7 @@ TEST_F(JobTest, CorruptFilesAreRefusedAndTheJobStays) {
     set_line_text("Current", layer_line(5));
     g_job_settings.tolerance = 0.0123f;
     g_job_settings.item_id_counter = 77;
-    reset_message_box();
+    reset_store_host();
 
     std::vector<uint8_t> bytes = sample_job_bytes();
     c.apply(&bytes);
@@ -310,10 +310,10 @@ TEST_F(JobTest, CorruptFilesAreRefusedAndTheJobStays) {
     EXPECT_EQ(g_job_settings.tolerance, 0.0123f);
     EXPECT_EQ(g_job_settings.item_id_counter, 77);
     if (c.shown) {
-      EXPECT_EQ(g_message_box.shown_count, 1);
-      EXPECT_EQ(g_message_box.last_text, "Cannot read /jobs/bad.job");
+      EXPECT_EQ(g_host_messages.shown_count, 1);
+      EXPECT_EQ(g_host_messages.last_text, "Cannot read /jobs/bad.job");
     } else {
-      EXPECT_EQ(g_message_box.shown_count, 0);
+      EXPECT_EQ(g_host_messages.shown_count, 0);
     }
   }
 }
@@ -321,13 +321,13 @@ TEST_F(JobTest, CorruptFilesAreRefusedAndTheJobStays) {
 TEST_F(JobTest, MissingFileIsSilentAndNullFormatShowsNothing) {
   EXPECT_EQ(read_job_file(path("missing.job"), kFailure), -1);
   EXPECT_EQ(g_job_file.last_read_error, JOB_READ_CANNOT_OPEN);
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_host_messages.shown_count, 0);
   write_file(path("bad.job"), {'n', 'o', 't', ' ', 'a', ' ', 'j', 'o', 'b', '!', '!', '!'});
   EXPECT_EQ(read_job_file(path("bad.job"), nullptr), -1);
   EXPECT_EQ(g_job_file.last_read_error, JOB_READ_UNKNOWN_TAG);
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_host_messages.shown_count, 0);
   EXPECT_EQ(read_job_file(path("bad.job"), kFailure), -1);
-  EXPECT_EQ(g_message_box.last_text, "Cannot read " + path("bad.job"));
+  EXPECT_EQ(g_host_messages.last_text, "Cannot read " + path("bad.job"));
 }
 
 // ---- the older layouts ----
@@ -562,15 +562,15 @@ TEST_F(JobTest, SettingsImportTakesTheFirst441Bytes) {
 
   read_job_settings(path("settings.job").c_str(), JOB_SETTINGS_TAKE_LAYERS);
   EXPECT_EQ(layer_line(0)->text, "Cut");
-  EXPECT_EQ(g_message_box.shown_count, 0);
+  EXPECT_EQ(g_host_messages.shown_count, 0);
 }
 
 TEST_F(JobTest, SettingsFromAnInvalidFileAreReportedAndDefaulted) {
   write_file(path("old.eng"), std::vector<uint8_t>(700, 'S'));
   g_preferences.default_job.comment_mode = 2;
   read_job_settings(path("old.eng").c_str(), JOB_SETTINGS_TAKE_FILE | JOB_SETTINGS_TAKE_LAYERS);
-  EXPECT_EQ(g_message_box.shown_count, 1);
-  EXPECT_EQ(g_message_box.last_text, "\v" + path("old.eng") + "\x13 is not a valid job file.");
+  EXPECT_EQ(g_host_messages.shown_count, 1);
+  EXPECT_EQ(g_host_messages.last_text, "\v" + path("old.eng") + "\x13 is not a valid job file.");
   EXPECT_EQ(g_job_settings.comment_mode, 2);
   EXPECT_EQ(g_job_settings.settings_fresh, 1);
 }
@@ -591,10 +591,10 @@ TEST_F(JobTest, SaveReplacesTheFileAndKeepsTheOldOneAsBackup) {
   EXPECT_EQ(read_file(path("part.BAK")), (std::vector<uint8_t>{'O', 'L', 'D'}));
   EXPECT_FALSE(std::filesystem::exists(path("part.TMP")));
   EXPECT_EQ(g_job_settings.job_changed, 0);
-  EXPECT_NE(g_message_box.last_text.find(" Finished! "), std::string::npos);
-  EXPECT_NE(g_message_box.last_text.find(std::to_string(sample_job_bytes().size() / 1000) + ","),
+  EXPECT_NE(g_host_messages.last_text.find(" Finished! "), std::string::npos);
+  EXPECT_NE(g_host_messages.last_text.find(std::to_string(sample_job_bytes().size() / 1000) + ","),
             std::string::npos)
-      << "the byte count with thousands separators: " << g_message_box.last_text;
+      << "the byte count with thousands separators: " << g_host_messages.last_text;
 }
 
 TEST_F(JobTest, FailedWriteLeavesTheOldFileAndSaysSo) {
@@ -608,7 +608,7 @@ TEST_F(JobTest, FailedWriteLeavesTheOldFileAndSaysSo) {
     SCOPED_TRACE(n);
     write_file(path("part.job"), old);
     write_file(path("part.BAK"), old_backup);
-    reset_message_box();
+    reset_store_host();
     g_job_settings.job_changed = 1;
     fail_nth_save_write(n);
     EXPECT_EQ(save_job_via_temp(), 27);
@@ -616,8 +616,8 @@ TEST_F(JobTest, FailedWriteLeavesTheOldFileAndSaysSo) {
     EXPECT_EQ(read_file(path("part.BAK")), old_backup) << "no backup shuffle after a failure";
     EXPECT_FALSE(std::filesystem::exists(path("part.TMP")));
     EXPECT_EQ(g_job_settings.job_changed, 1);
-    EXPECT_EQ(g_message_box.shown_count, 1);
-    EXPECT_NE(g_message_box.last_text.find(path("part.job")), std::string::npos);
+    EXPECT_EQ(g_host_messages.shown_count, 1);
+    EXPECT_NE(g_host_messages.last_text.find(path("part.job")), std::string::npos);
   }
   fail_nth_save_write(9);  // past the last write: the save goes through
   EXPECT_EQ(save_job_via_temp(), 0);
@@ -630,7 +630,7 @@ TEST_F(JobTest, FailedWriteLeavesTheOldFileAndSaysSo) {
 TEST_F(JobTest, SaveWithoutANameFails) {
   open_built_catalogue();
   EXPECT_EQ(save_job_via_temp(), 27);
-  EXPECT_EQ(g_message_box.shown_count, 1);
+  EXPECT_EQ(g_host_messages.shown_count, 1);
 }
 
 // ---- autosave ----

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/line_list.h"
+#include "store/line_list.h"
 
 inline std::vector<std::string> nc_program_lines() {
   std::vector<std::string> out;

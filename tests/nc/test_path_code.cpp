@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "editor/view_state.h"
-#include "job/job_settings.h"
+#include "nc/cam_host.h"
 #include "nc/path_code.h"
 #include "nc/post_processor.h"
 #include "nc/velkor_commands.h"
+#include "records/job_settings.h"
+#include "store/line_list.h"
 #include "tests/nc/path_code_reader.h"
-#include "ui/line_list.h"
-#include "ui/message_box.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class PathCodeTest : public ::testing::Test {
   void SetUp() override {
     reset_path_code();
     reset_list_store();
-    reset_message_box();
+    reset_cam_host();
     g_job_settings = JobSettings{};
     g_view = ViewState{};
     g_pen_move = PenMove{};
@@ -115,8 +115,8 @@ TEST_F(PathCodeTest, AGrowthThatFailsIsToldOnceAndLeavesNoHalfOpcode) {
   for (int n = 0; n < 100; ++n) path_put_text_op(PATH_OP_LINE, line.c_str());
   move('1', 1.0f);
   EXPECT_TRUE(path_failed());
-  EXPECT_EQ(g_message_box.shown_count, 1);
-  EXPECT_EQ(g_message_box.last_text, PATH_OUT_OF_MEMORY_MESSAGE);
+  EXPECT_EQ(g_cam_host_log.message_count(), 1);
+  EXPECT_EQ(g_cam_host_log.last_message(), PATH_OUT_OF_MEMORY_MESSAGE);
   PathReadResult result;
   const std::vector<DecodedOp> ops = decode_path(&result);
   EXPECT_EQ(result, PATH_READ_END);  // every opcode that is there is whole
@@ -130,7 +130,7 @@ TEST_F(PathCodeTest, AnAllocationThatFailsIsToldAndLeavesNoBuffer) {
   EXPECT_EQ(path_alloc(), -1);
   EXPECT_EQ(g_path_code.op_capacity, 0);
   EXPECT_TRUE(path_failed());
-  EXPECT_EQ(g_message_box.last_text, PATH_OUT_OF_MEMORY_MESSAGE);
+  EXPECT_EQ(g_cam_host_log.last_message(), PATH_OUT_OF_MEMORY_MESSAGE);
 }
 
 // ---- reading ----------------------------------------------------------------------------------

@@ -8,15 +8,15 @@
 #include <vector>
 
 #include "editor/view_state.h"
-#include "job/job_settings.h"
 #include "nc/code_section_expand.h"
 #include "nc/path_code.h"
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
 #include "nc/proof_file.h"
+#include "records/job_settings.h"
+#include "records/pen_move.h"
+#include "store/line_list.h"
 #include "tests/nc/nc_program_lines.h"
-#include "text/pen_move.h"
-#include "ui/line_list.h"
 
 namespace {
 

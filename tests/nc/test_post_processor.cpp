@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
+#include "store/line_list.h"
 #include "tests/support/test_folder.h"
-#include "ui/line_list.h"
-#include "ui/message_box.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ class PostProcessorFile : public ::testing::Test {
   void SetUp() override {
     reset_list_store();
     reset_files();
-    reset_message_box();
+    reset_cam_host();
     folder_ = make_test_folder("brenvik_nc_formats").string();
   }
   void TearDown() override {
@@ -253,12 +253,12 @@ TEST_F(PostProcessorFile, WriterRefusesWhatCouldNotBeReadBack) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     free_post_processor_list(&list_);
-    reset_message_box();
+    reset_cam_host();
     write_file_bytes(at("out.KR4"), "the user's file");
     add_entry(c.entry_name.c_str(), 1, {c.start});
     EXPECT_EQ(save_post_processor_file(at("out.KR4"), list_.first), 27);
     EXPECT_EQ(read_file_bytes(at("out.KR4")), "the user's file");
-    EXPECT_EQ(g_message_box.shown_count, 1);
+    EXPECT_EQ(g_cam_host_log.message_count(), 1);
   }
   // A line of exactly 80 characters is written.
   free_post_processor_list(&list_);

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "editor/view_state.h"
-#include "job/job_settings.h"
 #include "nc/proof_file.h"
+#include "records/job_settings.h"
 #include "tests/support/test_folder.h"
 
 namespace {

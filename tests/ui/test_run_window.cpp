@@ -2,11 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "nc/nc_page.h"
-#include "shell/window_frames.h"
+#include "pages/nc_page.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
+#include "ui/window_frames.h"
 
 namespace {
 

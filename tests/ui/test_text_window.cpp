@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
+#include "store/file_reader.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/dialog_form.h"
-#include "ui/file_reader.h"
 #include "ui/text_window.h"
 
 namespace {

@@ -1,0 +1,12 @@
+// The Job setup page (page 0): it runs itself, not through a window's run loop, and returns when
+// the page byte has changed.
+#pragma once
+
+#include "records/preferences.h"
+#include "shell/startup.h"
+#include "ui/placeholder_page.h"
+
+// Stand-in: shows the page frame and the page tabs until a tab click or a quit; no job setup yet.
+inline void job_setup_page() {
+  while (g_preferences.current_page == PAGE_JOB_SETUP) run_placeholder_page(PAGE_JOB_SETUP);
+}

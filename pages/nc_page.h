@@ -1,0 +1,39 @@
+// The NC program page: what the text windows need of it.
+#pragma once
+
+#include <cstdint>
+
+#include "records/job_settings.h"
+#include "screen/event_queue.h"
+#include "shell/startup.h"
+#include "ui/placeholder_page.h"
+
+struct NcPage {
+  uint8_t release_wait = 0;  // > 0: the run loop that ends next waits for the buttons' release
+  uint8_t last_nc_output_kind = 0;  // output kind of the last NC run; 1 = engraver commands
+};
+inline NcPage g_nc_page;
+
+// Stand-in: ends the page at once (Esc); no NC page yet.
+inline EventCode nc_page_key() { return KEY_ESC; }
+
+// The NC program page's key filter on the first editing buffer: names the NC document after the
+// job and runs the page.
+// Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit; no NC page yet.
+inline EventCode nc_page_hook() { return run_placeholder_page(PAGE_NC_PROGRAM); }
+
+// The 3-D view page's key filter. Before it leaves it sets the NC-run state byte: 0x40 keeps the
+// page byte, 0x10 sends the page loop to Job setup, anything else to the Drawing page.
+// Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit, keeping the page byte; no proof view yet.
+inline EventCode job_proof_page() {
+  const EventCode code = run_placeholder_page(PAGE_3D_VIEW);
+  g_job_settings.nc_state = NC_STATE_PROOF_READY;
+  return code;
+}
+
+// Creates the text editor's windows and loads its texts and the serial protocol names; 0, or a
+// failure that it has shown.
+// Stand-in: creates and loads nothing and reports success.
+inline int init_editor_windows() { return 0; }
+// Stand-in: holds no protocol names yet, so there is nothing to free.
+inline void free_protocol_names() {}

@@ -1,0 +1,112 @@
+#include "ui/placeholder_page.h"
+
+#include <algorithm>
+#include <string>
+
+#include "editor/editor_state.h"
+#include "platform/canvas.h"
+#include "records/preferences.h"
+#include "screen/boxes.h"
+#include "screen/display_mode.h"
+#include "screen/interface_settings.h"
+#include "screen/main_form.h"
+#include "screen/pointer.h"
+#include "screen/screen_attributes.h"
+#include "screen/text_output.h"
+#include "shell/startup.h"
+#include "ui/run_window.h"
+#include "ui/text_window.h"
+
+namespace {
+
+// Rows of the page (normal cells): its name and the caption text below the tab strip.
+constexpr int PAGE_NAME_ROW = 3;
+constexpr int PAGE_CAPTION_ROW = 4;
+constexpr int PAGE_TEXT_COLUMN = 2;
+constexpr int PALETTE_FRAME = 5;
+
+void draw_page_frame() {
+  Canvas* canvas = &g_text.screen;
+  if (canvas->target == nullptr) return;
+  const CellMetrics& cells = g_display.presets[FACE_ROLE_NORMAL];
+  const CanvasPen pen = canvas->pen;
+  const CanvasBrush brush = canvas->brush;
+  canvas->pen = CanvasPen{};
+  canvas->pen.colour = palette_pixel(PALETTE_FRAME);
+  canvas->brush.kind = CANVAS_BRUSH_HOLLOW;
+  const int top = PAGE_NAME_ROW * cells.cell_height - cells.cell_height / 2;
+  canvas_draw_rect(canvas, {cells.cell_width / 2, top, canvas->target->width - cells.cell_width / 2,
+                            canvas->target->height - cells.cell_height / 2});
+  canvas->pen = pen;
+  canvas->brush = brush;
+}
+
+void draw_placeholder(int page) {
+  use_normal_font();
+  clear_screen();
+  draw_page_frame();
+  const std::vector<PageTab>& tabs = page_tab_table();
+  const std::string name =
+      page >= 0 && page < static_cast<int>(tabs.size()) ? tabs[page].text : "";
+  draw_text(PAGE_NAME_ROW, PAGE_TEXT_COLUMN, ("\v" + name + "\x13").c_str());
+  draw_text(PAGE_CAPTION_ROW, PAGE_TEXT_COLUMN, g_tab_strip.caption.c_str());
+  g_tab_strip.active = page;
+  draw_page_tabs(1);
+  g_form.redraw_level = 0;
+  g_windows.full_redraw_count = 0;
+}
+
+// The pointer follows the mouse's motion, kept on the screen.
+void follow_mouse() {
+  int dx = 0;
+  int dy = 0;
+  if (mouse_delta(&dx, &dy) == 0) return;
+  hide_pointer();
+  g_pointer.wanted_x = std::clamp(g_pointer.wanted_x + dx, 0, static_cast<int>(g_display.screen_width));
+  g_pointer.wanted_y =
+      std::clamp(g_pointer.wanted_y + dy, 0, static_cast<int>(g_display.screen_height));
+  show_pointer();
+}
+
+}  // namespace
+
+EventCode run_placeholder_page(int page) {
+  bool entered = true;
+  for (;;) {
+    if (g_form.resize_pending != RESIZE_NONE) {
+      set_display_mode(g_interface.display_choice);
+      g_form.resize_pending = RESIZE_NONE;
+      entered = true;
+    }
+    if (entered || g_form.redraw_level != 0 || page_redraw_flag != 0) {
+      page_redraw_flag = 0;
+      draw_placeholder(page);
+      show_pointer();
+      entered = false;
+    }
+    if (g_events.quit_requested) {
+      g_events.quit_requested = false;
+      g_preferences.current_page |= PAGE_QUIT;
+      return KEY_ESC;
+    }
+    switch (wait_input_code()) {
+      case EVENT_POINTER_MOVE:
+        follow_mouse();
+        break;
+      case EVENT_LEFT_DOWN: {
+        const int tab = hit_test_page_tab(g_pointer.wanted_x, g_pointer.wanted_y);
+        if (tab >= 0 && tab != page) {
+          g_preferences.current_page = static_cast<uint8_t>(tab);
+          g_tab_strip.active = tab;
+          return KEY_ESC;
+        }
+        break;
+      }
+      case EVENT_REDRAW:
+        entered = true;
+        break;
+      default:
+        break;
+    }
+  }
+}

@@ -1,0 +1,29 @@
+// Moving the program's own pointer for the text windows: gliding it to a point, waiting for the
+// buttons' release, and putting the editor's caret under it.
+#pragma once
+
+#include "screen/pointer.h"
+#include "ui/editor_cursor.h"
+#include "ui/text_window.h"
+
+// x = -30000 only sets the glide step delay.
+constexpr int POINTER_GLIDE_SET_DELAY = -30000;
+
+// Stand-in: jumps to the point instead of gliding; keeps no step delay.
+inline void glide_pointer(int x, int y) {
+  if (x == POINTER_GLIDE_SET_DELAY) return;
+  g_pointer.wanted_x = x;
+  g_pointer.wanted_y = y;
+}
+
+// Stand-in: forgets the buttons at once instead of waiting for their release.
+inline void wait_buttons_released() { g_pointer.button_bits = 0; }
+
+// Hides the pointer and keeps it hidden while the active window is drawn.
+inline void hide_pointer_for_window() {
+  hide_pointer();
+  if (g_windows.active != nullptr) g_windows.active->flags |= WINDOW_ALWAYS;
+}
+
+// Stand-in: the caret goes to the line start whatever the pointer's column.
+inline void caret_to_pointer_x() { cursor_to_line_start(); }
