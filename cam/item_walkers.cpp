@@ -28,7 +28,7 @@ constexpr float WHOLE_CIRCLE_SWEEP = 6.2830853071795865f;
 constexpr float PLUNGE_SLACK = 0.000001f;
 constexpr float NO_HEIGHT = -1.0e30f;
 
-void send(PenMoveSink sink, char code) {
+void send(PenMoveSink sink, PenMoveCode code) {
   g_pen_move.code = code;
   sink();
 }
@@ -53,7 +53,7 @@ bool far_from_pen(float dx, float dy) {
 // The lift between items: up to the higher of this item's and the last item's rapid Z (plus
 // the job's Z shift), resume, the positioning rapid by DX, DY, then the item's own heights
 // and, when the lift went higher than they ask, the descent to them.
-void lift_to_item(PenMoveSink sink, char rapid_code) {
+void lift_to_item(PenMoveSink sink, PenMoveCode rapid_code) {
   PenMove& m = g_pen_move;
   ItemWalkerState& w = g_walker;
   bool raised = false;
@@ -68,28 +68,28 @@ void lift_to_item(PenMoveSink sink, char rapid_code) {
   }
   const float dx = m.dx;
   const float dy = m.dy;
-  send(sink, 'z');
-  if (w.walk_state != WALK_SECOND_PASS) send(sink, 'R');
+  send(sink, PEN_RETRACT);
+  if (w.walk_state != WALK_SECOND_PASS) send(sink, PEN_RESUME);
   m.dx = dx;
   m.dy = dy;
   send(sink, rapid_code);
   set_item_depths();
-  if (raised) send(sink, 'd');
+  if (raised) send(sink, PEN_DESCEND);
 }
 
-// Puts the pen on the item's start: 'A' at the start of a run, 'R' after a tool change, else
-// the lift when the start lies elsewhere. DX, DY hold start - pen.
-void reach_item_start(PenMoveSink sink, const PointF& start, char rapid_code) {
+// Puts the pen on the item's start: PEN_START at the start of a run, PEN_RESUME after a tool
+// change, else the lift when the start lies elsewhere. DX, DY hold start - pen.
+void reach_item_start(PenMoveSink sink, const PointF& start, PenMoveCode rapid_code) {
   PenMove& m = g_pen_move;
   ItemWalkerState& w = g_walker;
   if (w.walk_state == WALK_NOTHING_YET) {
     m.x = start.x;
     m.y = start.y;
-    send(sink, 'A');
+    send(sink, PEN_START);
   } else if (g_encoder_inputs.tool_change_pending) {
     m.x = start.x;
     m.y = start.y;
-    if (w.walk_state != WALK_SECOND_PASS) send(sink, 'R');
+    if (w.walk_state != WALK_SECOND_PASS) send(sink, PEN_RESUME);
   } else if (far_from_pen(m.dx, m.dy)) {
     lift_to_item(sink, rapid_code);
   } else {
@@ -125,7 +125,7 @@ void walk_whole_circle(LinkRecord* r, const PointF& start, PenMoveSink sink) {
   m.i = r->centre.x - start.x;
   m.j = r->centre.y - start.y;
   g_encoder_inputs.circle_mode = 1;
-  send(sink, (r->link_flags & LINK_CLOCKWISE) != 0 ? '2' : '3');
+  send(sink, (r->link_flags & LINK_CLOCKWISE) != 0 ? PEN_ARC_CW : PEN_ARC_CCW);
   g_encoder_inputs.circle_mode = 0;
 }
 
@@ -136,20 +136,21 @@ void walk_ellipse(LinkRecord* r, PenMoveSink sink) {
   const PointF c = r->centre;
   const double a = point_distance(&c, &r[0].point);
   const double b = point_distance(&c, &r[1].point);
-  ellipse_to_pen_moves(c.x, c.y, a, b, point_angle(&c, &r[1].point), sink);
+  ellipse_to_pen_moves(c.x, c.y, a, b, point_angle(&c, &r[1].point), g_encoder_inputs.tolerance,
+                       sink);
 }
 
 void walk_arc_link(LinkRecord* l, PenMoveSink sink) {
   PenMove& m = g_pen_move;
   if (l->sweep < FLAT_ARC_SWEEP && l->code > FLAT_ARC_RADIUS) {
-    send(sink, '1');
+    send(sink, PEN_LINE);
     return;
   }
   m.i = l->centre.x - m.x;
   m.j = l->centre.y - m.y;
   const bool whole = l->sweep > WHOLE_CIRCLE_SWEEP && !link_has_length(l);
   if (whole) g_encoder_inputs.circle_mode = 1;
-  send(sink, (l->link_flags & LINK_CLOCKWISE) != 0 ? '2' : '3');
+  send(sink, (l->link_flags & LINK_CLOCKWISE) != 0 ? PEN_ARC_CW : PEN_ARC_CCW);
   if (whole) g_encoder_inputs.circle_mode = 0;
 }
 
@@ -161,25 +162,25 @@ void walk_links(LinkRecord* r, LinkRecord* closing, PenMoveSink sink) {
     if (l->code == LINK_GAP || (l->link_flags & LINK_JUMP) != 0) {
       if (!has_length) continue;
       if (is_collector(sink)) {
-        send(sink, '1');
+        send(sink, PEN_LINE);
       } else {
-        send(sink, 'z');
-        send(sink, '0');
-        send(sink, 'Z');
+        send(sink, PEN_RETRACT);
+        send(sink, PEN_UP);
+        send(sink, PEN_PLUNGE);
       }
     } else if (code_is_arc(l->code)) {
       walk_arc_link(l, sink);
     } else if (l->code == TOOL_PATH_3D_LINE_CODE || (code_is_line(l->code) && item_is_3d(l))) {
       m.dz = l[1].z - l->z;
       g_walker.highest_node_z = std::max({g_walker.highest_node_z, l->z, l[1].z});
-      send(sink, 'L');
+      send(sink, PEN_LINE_3D);
     } else if (l->code == LINK_SPLINE) {
       l = walk_spline(l, sink);
     } else if (l->code == LINK_BEZIER) {
-      m.code = '1';
-      l = bezier_run_segments(l, sink);
+      m.code = PEN_LINE;
+      l = bezier_run_segments(l, g_encoder_inputs.tolerance, sink);
     } else if (has_length) {
-      send(sink, '1');
+      send(sink, PEN_LINE);
     }
   }
 }
@@ -192,7 +193,7 @@ void send_run_nodes(const LinkRecord* first, const LinkRecord* end_node, bool wi
   for (const LinkRecord* n = first; n < end_node; ++n) {
     aim_at(n[1].point);
     m.dz = n[1].z - n->z;
-    send(sink, with_z && m.dz != 0.0f ? 'L' : '1');
+    send(sink, with_z && m.dz != 0.0f ? PEN_LINE_3D : PEN_LINE);
   }
 }
 
@@ -215,7 +216,7 @@ void encode_tool_speeds(const CamToolBlock& tool) {
 }
 
 void encode_marker_move() {
-  g_pen_move.code = 'm';
+  g_pen_move.code = PEN_RESET;
   path_encode_move();
 }
 
@@ -276,19 +277,19 @@ void curve_to_moves(DrawingItem* item, PenMoveSink sink) {
   if (!drill && item_is_3d(first)) in.current_cam_params.surface_z += first->z;
   g_walker.highest_node_z = NO_HEIGHT;
   if (is_collector(sink)) {
-    send(sink, 'b');
+    send(sink, PEN_BEGIN_ITEM);
     m.x = start.x;
     m.y = start.y;
-    send(sink, 'A');
+    send(sink, PEN_START);
   } else {
     m.dx = start.x - m.x;
     m.dy = start.y - m.y;
     set_item_depths();
-    reach_item_start(sink, start, '4');
+    reach_item_start(sink, start, PEN_RAPID_ALWAYS);
   }
   if (!drill && std::fabs(m.z - m.cut_z) > WALK_SAME_PLACE) {
     m.z = m.cut_z;
-    send(sink, 'Z');
+    send(sink, PEN_PLUNGE);
   }
   if (!is_collector(sink)) g_walker.walk_state = WALK_NOTHING_YET;
   if (drill) {
@@ -299,7 +300,7 @@ void curve_to_moves(DrawingItem* item, PenMoveSink sink) {
   if (code_is_arc(r->code) && r->sweep < 0.0f) walk_whole_circle(r, start, sink);
   else if (r->code == LINK_ELLIPSE) walk_ellipse(r, sink);
   else walk_links(r, closing, sink);
-  send(sink, 'f');
+  send(sink, PEN_FINISH_ITEM);
   store_item_heights(sink);
 }
 
@@ -316,11 +317,11 @@ LinkRecord* walk_spline(LinkRecord* link, PenMoveSink sink) {
     PenMove& m = g_pen_move;
     aim_at(end_node->point);
     m.dz = end_node->z - link->z;
-    send(sink, has_z && m.dz != 0.0f ? 'L' : '1');
+    send(sink, has_z && m.dz != 0.0f ? PEN_LINE_3D : PEN_LINE);
     return last;
   }
   std::vector<double> ox(SPLINE_MAX_POINTS), oy(SPLINE_MAX_POINTS), oz(SPLINE_MAX_POINTS);
-  const double tolerance = g_job_settings.tolerance;
+  const double tolerance = g_encoder_inputs.tolerance;
   const int n = has_z ? spline_through_points_3d(s.x, s.y, s.z, count, s.start_angle, s.end_angle,
                                                  s.end_mode, s.end_flag, tolerance, ox.data(),
                                                  oy.data(), oz.data())
@@ -335,7 +336,7 @@ LinkRecord* walk_spline(LinkRecord* link, PenMoveSink sink) {
   for (int k = 1; k < n; ++k) {
     aim_at(PointF{static_cast<float>(ox[k]), static_cast<float>(oy[k])});
     m.dz = has_z ? static_cast<float>(oz[k] - oz[k - 1]) : 0.0f;
-    send(sink, has_z ? 'L' : '1');
+    send(sink, has_z ? PEN_LINE_3D : PEN_LINE);
   }
   return last;
 }
@@ -344,7 +345,7 @@ void emit_point_move(const PointF& point) {
   PenMove& m = g_pen_move;
   m.dx = point.x - m.x;
   m.dy = point.y - m.y;
-  m.code = 'u';
+  m.code = PEN_DRILL;
   path_encode_move();
 }
 
@@ -372,11 +373,11 @@ void item_to_moves(DrawingItem* item) {
   // unless the first link is a 3-D line that finds its own way down.
   const bool resumed = g_walker.walk_state != WALK_NOTHING_YET &&
                        (in.tool_change_pending || far_from_pen(m.dx, m.dy));
-  reach_item_start(sink, first->point, '0');
+  reach_item_start(sink, first->point, PEN_UP);
   surface = in.item_surface_z;
   if (resumed && first->code != TOOL_PATH_3D_LINE_CODE) {
     m.cut_z = first_cut_z;
-    send(sink, 'Z');
+    send(sink, PEN_PLUNGE);
   }
   m.cut_z = first_cut_z;
   for (LinkRecord* l = first; l < closing; ++l) {
@@ -389,37 +390,37 @@ void item_to_moves(DrawingItem* item) {
     if (rapid) {
       if (m.z != m.rapid_z) {
         m.rapid_z = surface + in.current_cam_params.rapid_height;
-        send(sink, 'z');
+        send(sink, PEN_RETRACT);
       }
       // The next cut starts at the depth of the rapid's end, however the pen got up here.
       m.cut_z = surface + l[1].z;
-      send(sink, '0');
+      send(sink, PEN_UP);
     } else if (arc) {
-      if (m.z != m.cut_z) send(sink, 'Z');
+      if (m.z != m.cut_z) send(sink, PEN_PLUNGE);
       m.i = l->centre.x - m.x;
       m.j = l->centre.y - m.y;
-      send(sink, (l->link_flags & LINK_CLOCKWISE) != 0 ? '2' : '3');
+      send(sink, (l->link_flags & LINK_CLOCKWISE) != 0 ? PEN_ARC_CW : PEN_ARC_CCW);
     } else if (l->code == TOOL_PATH_3D_LINE_CODE) {
       m.cut_z = surface + l[1].z;
       m.dz = m.cut_z - m.z;
       if (m.dz == 0.0f) {
-        if (has_length) send(sink, '1');
+        if (has_length) send(sink, PEN_LINE);
       } else if (!has_length) {
-        send(sink, 'Z');
+        send(sink, PEN_PLUNGE);
       } else {
         const float own = surface + l->z;
         if (m.z > own + PLUNGE_SLACK) {
           const float target = m.cut_z;
           m.cut_z = own;
-          send(sink, 'Z');
+          send(sink, PEN_PLUNGE);
           m.cut_z = target;
           m.dz = m.cut_z - m.z;
         }
-        send(sink, 'V');
+        send(sink, PEN_FEED_3D);
       }
     } else if (has_length) {
-      if (m.z != m.cut_z) send(sink, 'Z');
-      send(sink, '1');
+      if (m.z != m.cut_z) send(sink, PEN_PLUNGE);
+      send(sink, PEN_LINE);
     }
   }
   store_item_heights(sink);
@@ -442,7 +443,7 @@ void encode_speed_move(int32_t rpm, float feed, uint8_t feed_unit, int16_t plung
   m.feed = feed;
   m.per_revolution = feed_unit;
   m.plunge_feed = static_cast<float>(plunge_percent) * feed * 0.01f;
-  m.code = 'S';
+  m.code = PEN_SPEEDS;
   path_encode_move();
 }
 

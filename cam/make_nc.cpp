@@ -6,12 +6,12 @@
 #include "cam/machining_block.h"
 #include "cam/machining_order.h"
 #include "cam/toolpath_engine.h"
-#include "editor/view_state.h"
 #include "geometry/contour_kernel.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
 #include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
+#include "nc/nc_extents.h"
 #include "nc/nc_tidy.h"
 #include "nc/path_code.h"
 #include "nc/post_gm.h"
@@ -148,8 +148,15 @@ void recompute_extents(LineList drawing) {
     grow_box_by_item(item, &low, &high);
   }
   if (high.x < low.x) return;
-  g_view.extents_min = low;
-  g_view.extents_max = high;
+  g_nc_extents.min = low;
+  g_nc_extents.max = high;
+}
+
+// The chord tolerance the run works with: the job's, or the unit's default when the job has
+// none. The job's own setting stays as it is.
+float run_tolerance(const JobSettings& job) {
+  if (job.tolerance != 0.0f) return job.tolerance;
+  return job.units == JOB_UNITS_INCH ? 0.004f : 0.1f;
 }
 
 void free_nc_program_list() {
@@ -296,7 +303,7 @@ bool run_direct_phase(LineList drawing) {
     fail(TEXT_OUT_OF_MEMORY);
   }
   if (ok && !g_make_nc.proof_run) {
-    g_pen_move.code = 'q';
+    g_pen_move.code = PEN_END;
     path_encode_move();
     if (path_failed()) {
       g_make_nc.cancelled = true;
@@ -367,7 +374,7 @@ void clear_tool_path() {
   TextLine* first = g_lists.slots[LIST_SLOT_TOOL_PATHS].first;
   if (first != nullptr) {
     free_list(first);
-    ++redraw_request;
+    host_request_redraw();
     g_job_settings.nc_state &= static_cast<uint8_t>(~(NC_STATE_PROGRAM_READY | NC_STATE_PAGE_LOOP));
   }
   g_lists.slots[LIST_SLOT_TOOL_PATHS] = LineList{};
@@ -416,7 +423,6 @@ std::string nc_program_title(const std::string& path) {
 bool output_setup() {
   JobSettings& job = g_job_settings;
   job.nc_state = 0;
-  if (job.tolerance == 0.0f) job.tolerance = job.units == JOB_UNITS_INCH ? 0.004f : 0.1f;
   if (path_alloc() != 0) return false;
   const PostProcessorDef* def = job_post_processor();
   start_walk_run();
@@ -425,6 +431,7 @@ bool output_setup() {
   in.post_processor = job.post_processor;
   in.tool_change_pending = 0;
   in.finished_line_option = 0;
+  in.tolerance = run_tolerance(job);
   build_coord_formats(*def);
   g_post_run.next_line_number = def->line_numbers ? 1 : -1;
   renumber_machining_order();
@@ -434,7 +441,7 @@ bool output_setup() {
 int make_nc_program() {
   reset_make_nc();
   JobSettings& job = g_job_settings;
-  if (g_view.scale == 0.0f) g_view.scale = 1.0f;
+  host_prepare_view();
   job.nc_run_byte = 0;
   g_make_nc.proof_run = g_proof.run_level != 0;
   const PostProcessorDef* def = job_post_processor();

@@ -8,6 +8,7 @@
 #include "cam/tool_diameter_check.h"
 #include "geometry/drawing_item.h"
 #include "nc/cam_host.h"
+#include "nc/path_code.h"
 #include "platform/files.h"
 #include "records/job_settings.h"
 #include "records/pen_move.h"
@@ -123,7 +124,7 @@ bool close_links(bool blade, ContourSettings* s) {
   const ContourNode first = c.nodes[c.open_first_node];
   const ContourNode end = c.nodes[l.end_node];
   const double gap = std::fabs(first.x - end.x) + std::fabs(first.y - end.y);
-  bool closing_line = gap > COLLECT_CLOSE_TOLERANCES * g_job_settings.tolerance;
+  bool closing_line = gap > COLLECT_CLOSE_TOLERANCES * g_encoder_inputs.tolerance;
   if (blade) {
     s->profile_mode = 2;
     c.params.roughing.cut_width = 0.0001f;
@@ -322,27 +323,27 @@ void collect_pocket_outline() {
   OutlineCollectState& c = g_outline_collect;
   PenMove& m = g_pen_move;
   const char code = m.code;
-  if (code == 'A') {
+  if (code == PEN_START) {
     // The walker has put the pen on the item's start.
     m.dx = 0.0f;
     m.dy = 0.0f;
     pocket_add_segment(SEGMENT_START, m.x, m.y, 0.0, 0.0, 0);
   }
-  if (code < 'R') {
+  if (code < PEN_RESUME) {
     const float sx = m.x, sy = m.y;
     m.x += m.dx;
     m.y += m.dy;
-    if (code == '0') {
+    if (code == PEN_UP) {
       if (c.open_link_count > 0) close_group_contour();
       pocket_add_segment(SEGMENT_START, m.x, m.y, 0.0, 0.0, 0);
-    } else if (code == '1') {
+    } else if (code == PEN_LINE) {
       pocket_add_segment(SEGMENT_LINE, m.x, m.y, 0.0, 0.0, 0);
-    } else if (code == '2' || code == '3') {
+    } else if (code == PEN_ARC_CW || code == PEN_ARC_CCW) {
       const double cx = double{sx} + m.i, cy = double{sy} + m.j;
       if (m.dx == 0.0f && m.dy == 0.0f) {
         add_circle_contour(cx, cy, std::hypot(double{m.i}, double{m.j}));
       } else {
-        pocket_add_segment(SEGMENT_ARC, m.x, m.y, cx, cy, code == '2' ? 1 : 0);
+        pocket_add_segment(SEGMENT_ARC, m.x, m.y, cx, cy, code == PEN_ARC_CW ? 1 : 0);
       }
     }
     m.dx = 0.0f;
@@ -350,22 +351,22 @@ void collect_pocket_outline() {
     return;
   }
   switch (code) {
-    case 'f':
+    case PEN_FINISH_ITEM:
       if (!c.item_closed) {
         close_group_contour();
         c.item_closed = true;
       }
       end_outline_item();
       break;
-    case 'b':
+    case PEN_BEGIN_ITEM:
       if (c.text_char_counter != 0) ++c.text_char_index;
       begin_outline();
       c.item_closed = false;
       break;
-    case 'z':
+    case PEN_RETRACT:
       if (!c.item_closed) c.item_closed = close_open_contour() == 1;
       break;
-    case 'Z':
+    case PEN_PLUNGE:
       c.item_closed = false;
       break;
     default:

@@ -2,11 +2,10 @@
 #pragma once
 
 #include "geometry/drawing_item.h"
+#include "records/parked_items.h"
 
-// Stand-in: only the chain of parked items (its first item; null while nothing is parked); the page never parks anything yet.
-inline DrawingItem* parked_items = nullptr;
-
-// Before the Engraving list page runs: parks the non-text items and numbers the text items.
+// Before the Engraving list page runs: parks the non-text items (in g_parked_items) and
+// numbers the text items.
 // Stand-in: parks and numbers nothing.
 inline void enter_text_list_view() {}
 // After the page: puts the parked items back behind the text items.

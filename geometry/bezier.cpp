@@ -175,16 +175,16 @@ LinkRecord* draw_bezier_run(Canvas* canvas, LinkRecord* first_link) {
   return resume;
 }
 
-LinkRecord* bezier_run_segments(LinkRecord* first_link, PenMoveSink sink) {
+LinkRecord* bezier_run_segments(LinkRecord* first_link, double tolerance, PenMoveSink sink) {
   PointF points[BEZIER_MAX_POINTS];
   LinkRecord* resume = first_link;
   const int n = gather_bezier_run(first_link, points, &resume);
-  g_pen_move.code = '1';
+  g_pen_move.code = PEN_LINE;
   if (n <= 2) {
     sink();
     return resume;
   }
-  const int count = bezier_sample_count(points, n, g_job_settings.tolerance);
+  const int count = bezier_sample_count(points, n, tolerance);
   sample_curve(points, n, count);
   for (int k = 0; k + 1 < count; ++k) {
     g_pen_move.dx = g_bezier.samples[k + 1].x - g_bezier.samples[k].x;

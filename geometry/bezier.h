@@ -40,10 +40,11 @@ int gather_bezier_run(LinkRecord* first, PointF* out_points, LinkRecord** out_re
 // Draws the run as one polyline on the canvas with its pen, in the view of g_view. Returns the
 // link the caller's walk steps on from (see gather_bezier_run).
 LinkRecord* draw_bezier_run(Canvas* canvas, LinkRecord* first_link);
-// Hands the run to the sink as straight moves (code '1') in drawing units, from the first
+// Hands the run to the sink as straight moves (PEN_LINE) in drawing units, from the first
 // control point to the last; a run of two points is one call with the move as the caller set
-// it. Returns the link the caller's walk steps on from.
-LinkRecord* bezier_run_segments(LinkRecord* first_link, PenMoveSink sink);
+// it. The chords keep within the tolerance (drawing units) the caller works with. Returns the
+// link the caller's walk steps on from.
+LinkRecord* bezier_run_segments(LinkRecord* first_link, double tolerance, PenMoveSink sink);
 
 // Replaces every Bezier run of the item, in place, by flexible lines through its curve sampled
 // within the job tolerance. Record pointers into the item are stale afterwards. 0, or -1 when

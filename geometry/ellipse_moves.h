@@ -50,14 +50,14 @@ inline std::vector<PointD> arc_points(double start, double end, double rx, doubl
 }
 
 // Sends the ellipse about (cx, cy) with the semi-axis b along the direction rotation and a
-// across it: the first move '0' to its first point, then '1' lines, each as the displacement
-// from the pen.
+// across it: the first move PEN_UP to its first point, then PEN_LINE lines, each as the
+// displacement from the pen, within the caller's tolerance (above 0).
 inline void ellipse_to_pen_moves(double cx, double cy, double a, double b, double rotation,
-                                 PenMoveSink sink) {
+                                 double tolerance, PenMoveSink sink) {
   const double min_step = g_encoder_inputs.output_min_step;
   if (a < min_step && b < min_step) return;
   const double mean = (a + b) / 2.0;
-  const double k = (mean - g_job_settings.tolerance) / mean;
+  const double k = (mean - tolerance) / mean;
   const double step = k <= 0.0 ? 0.8 : std::min(2.0 * std::acos(k), 0.8);
   const int n = std::clamp(static_cast<int>(ANGLE_TWO_PI / step) + 1, 4, ARC_POINTS_MAX);
   const std::vector<PointD> circle = arc_points(0.0, 0.0, 1.0, 1.0, 0, ANGLE_TWO_PI / n);
@@ -70,7 +70,7 @@ inline void ellipse_to_pen_moves(double cx, double cy, double a, double b, doubl
     const double y = u.y * a;
     m.dx = static_cast<float>(cx + x * c - y * s - m.x);
     m.dy = static_cast<float>(cy + x * s + y * c - m.y);
-    m.code = first ? '0' : '1';
+    m.code = first ? PEN_UP : PEN_LINE;
     first = false;
     sink();
   }

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "commands/text_list_view.h"
 #include "geometry/layers.h"
 #include "job/image_record.h"
 #include "job/job_bytes.h"
@@ -13,6 +12,7 @@
 #include "job/job_host.h"
 #include "platform/files.h"
 #include "records/job_settings.h"
+#include "records/parked_items.h"
 #include "records/preferences.h"
 #include "store/catalogue.h"
 #include "store/line_list.h"
@@ -104,7 +104,7 @@ int64_t write_job_file(SaveFile* file) {
   int64_t total = 0;
   if (!write_head(file, &total)) return -1;
   if (!write_items(file, g_lists.current.first, &total)) return -1;
-  if (!write_items(file, parked_items, &total)) return -1;
+  if (!write_items(file, g_parked_items.first, &total)) return -1;
   return total;
 }
 

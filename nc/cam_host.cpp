@@ -43,6 +43,16 @@ int host_ask_catalogue_choice(int number) {
   return g_cam_host_log.choice_answer;
 }
 
+void host_request_redraw() {
+  if (g_cam_host.request_redraw != nullptr) g_cam_host.request_redraw();
+  else ++g_cam_host_log.redraw_requests;
+}
+
+void host_prepare_view() {
+  if (g_cam_host.prepare_view != nullptr) g_cam_host.prepare_view();
+  else ++g_cam_host_log.view_preparations;
+}
+
 void reset_cam_host() {
   g_cam_host = CamHost{};
   g_cam_host_log = CamHostLog{};

@@ -23,6 +23,10 @@ struct CamHost {
   void (*show_catalogue_message)(int number) = nullptr;
   // A catalogue choice prompt: the index of the choice taken, or -1 for Esc.
   int (*ask_catalogue_choice)(int number) = nullptr;
+  // The drawing changed under the run (its tool paths were cleared): redraw it on the next pass.
+  void (*request_redraw)() = nullptr;
+  // An NC run starts: the program's view gets a scale it can show the result with.
+  void (*prepare_view)() = nullptr;
 };
 extern CamHost g_cam_host;
 
@@ -33,6 +37,8 @@ struct CamHostLog {
   int choice_answer = -1;              // what every catalogue question is answered (-1 Esc)
   int escape_after_polls = -1;         // Esc arrives at this poll (0 the first); -1 never
   int polls = 0;                       // escape polls so far
+  int redraw_requests = 0;             // redraws asked for
+  int view_preparations = 0;           // views prepared for a run
 
   int message_count() const { return static_cast<int>(messages.size()); }
   std::string last_message() const { return messages.empty() ? std::string() : messages.back(); }
@@ -48,6 +54,8 @@ bool host_escape_pressed();
 void host_show_message(const char* text);
 void host_show_catalogue_message(int number);
 int host_ask_catalogue_choice(int number);
+void host_request_redraw();
+void host_prepare_view();
 
 // ---- Test hooks ---------------------------------------------------------------------------------
 // The headless default host and an empty log.

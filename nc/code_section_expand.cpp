@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cam/machining_block.h"
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
 #include "nc/velkor_commands.h"
+#include "records/cam_params.h"
 #include "records/job_settings.h"
 #include "records/pen_move.h"
 

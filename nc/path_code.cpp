@@ -7,9 +7,9 @@
 #include <stdexcept>
 #include <new>
 
-#include "editor/view_state.h"
 #include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
+#include "nc/nc_extents.h"
 #include "nc/post_processor.h"
 #include "nc/velkor_commands.h"
 #include "nc/work_surface.h"
@@ -40,6 +40,21 @@ constexpr double MIN_CHORD_STEP = 0.00001;
 constexpr float SMALL_ARC_INCH = 0.0004f;
 constexpr float SMALL_ARC_MM = 0.01016f;
 constexpr float TINY_ARC_RADIUS = 0.0001f;
+
+// Sets of pen-move codes, each ended by a NUL.
+// Every code the encoder takes; the others are for other sinks and pass it by.
+constexpr char ENCODED_CODES[] = {PEN_COMMENT, PEN_LINE_3D, PEN_FEED_3D, PEN_UP, PEN_LINE,
+                                  PEN_ARC_CW, PEN_ARC_CCW, PEN_RAPID_ALWAYS, PEN_DRILL,
+                                  PEN_PLUNGE, PEN_RETRACT, PEN_DESCEND, PEN_START, PEN_RESUME,
+                                  PEN_SPEEDS, PEN_PAUSE, PEN_RESET, PEN_END, 0};
+// Moves that carry the pen by their displacement.
+constexpr char MOVING_CODES[] = {PEN_UP, PEN_LINE, PEN_ARC_CW, PEN_ARC_CCW, PEN_RAPID_ALWAYS,
+                                 PEN_DRILL, PEN_FEED_3D, PEN_LINE_3D, 0};
+// Feed moves that take up the small increments held back from the move before.
+constexpr char CARRYING_CODES[] = {PEN_LINE, PEN_FEED_3D, PEN_LINE_3D, 0};
+// Moves after which the pen is at the cut depth.
+constexpr char AT_DEPTH_CODES[] = {PEN_LINE, PEN_ARC_CW, PEN_ARC_CCW, PEN_DRILL, PEN_FEED_3D,
+                                   PEN_PLUNGE, 0};
 
 bool is_one_of(char c, const char* set) { return c != 0 && std::strchr(set, c) != nullptr; }
 
@@ -256,7 +271,7 @@ void encode_straight(char code, PointF start, float start_z) {
   PenMove& m = g_pen_move;
   hold_back_small_increments(start);
   char opcode = code;
-  if (code == '4') {
+  if (code == PEN_RAPID_ALWAYS) {
     opcode = PATH_OP_RAPID;
   } else if (m.dx == 0.0f && m.dy == 0.0f && m.dz == 0.0f) {
     m.x = start.x;
@@ -320,10 +335,10 @@ bool encode_arc(char code, PointF start, float start_z) {
   float end_angle = 0.0f;
   const float r = arc_from_centre_offset(m.dx, m.dy, m.i, m.j, &start_angle, &end_angle);
   if (r < TINY_ARC_RADIUS) {
-    encode_straight('4', start, start_z);
+    encode_straight(PEN_RAPID_ALWAYS, start, start_z);
     return true;
   }
-  const double tolerance = g_job_settings.tolerance;
+  const double tolerance = g_encoder_inputs.tolerance;
   const double c = (r - tolerance) / r;
   const float small_arc = g_job_settings.units == JOB_UNITS_INCH ? SMALL_ARC_INCH : SMALL_ARC_MM;
   double step;
@@ -333,7 +348,7 @@ bool encode_arc(char code, PointF start, float start_z) {
     step = COARSE_CHORD_STEP;
   } else {
     if (g_encoder_inputs.circle_mode) put_circle_point();
-    else encode_straight('4', start, start_z);
+    else encode_straight(PEN_RAPID_ALWAYS, start, start_z);
     return true;
   }
   step = std::max(step, MIN_CHORD_STEP);
@@ -419,8 +434,8 @@ void put_velkor_speeds() {
 void put_velkor_program_start() {
   PathEncoderState& e = g_path_encoder;
   const MoveEncoderInputs& in = g_encoder_inputs;
-  const std::string box = velkor_extents(g_view.extents_min.x, g_view.extents_min.y, 0.0,
-                                         g_view.extents_max.x, g_view.extents_max.y, 0.0);
+  const std::string box = velkor_extents(g_nc_extents.min.x, g_nc_extents.min.y, 0.0,
+                                         g_nc_extents.max.x, g_nc_extents.max.y, 0.0);
   path_put_text_op(PATH_OP_LINE, box.c_str());
   put_velkor_speeds();
   const float up = in.current_cam_params.rapid_height;
@@ -453,7 +468,7 @@ void encode_resume() {
     }
     const TextLine* first = section_lines(PP_SECTION_FINISHED_LINE);
     if (in.finished_line_option && first != nullptr) first = first->next;
-    if (expand_code_section(first) > 0) e.last_op = 'R';
+    if (expand_code_section(first) > 0) e.last_op = PEN_RESUME;
     return;
   }
   in.tool_change_pending = 0;
@@ -497,9 +512,9 @@ void encode_program_end() {
 // not move the tool.
 float pen_z_after(char code) {
   const PenMove& m = g_pen_move;
-  if (is_one_of(code, "123uVZ")) return m.cut_z;
-  if (code == 'L') return m.z + m.dz;
-  if (code == '*' || code == 'S') return m.z;
+  if (is_one_of(code, AT_DEPTH_CODES)) return m.cut_z;
+  if (code == PEN_LINE_3D) return m.z + m.dz;
+  if (code == PEN_COMMENT || code == PEN_SPEEDS) return m.z;
   return m.rapid_z;
 }
 
@@ -575,15 +590,28 @@ void path_put_contour_end() { path_put_op(PATH_OP_CONTOUR_END, nullptr, 0); }
 
 int path_operand_count(char opcode) {
   switch (opcode) {
-    case '#': case '*': case 't': case 'f': case 'r': case '$': case 'W': case 'w':
+    case PATH_OP_LINE:
+    case PATH_OP_COMMENT:
+    case PATH_OP_TOOL:
+    case PATH_OP_TOOL_FINISHING:
+    case PATH_OP_TOOL_ROUGHING:
+    case PATH_OP_CONTOUR_END:
+    case PATH_OP_SECOND_HEAD:
+    case PATH_OP_FIRST_HEAD:
       return 0;
-    case 'd': case 'Z': case 'z': case 'e':
+    case PATH_OP_DESCEND: case PATH_OP_PLUNGE: case PATH_OP_RETRACT: case PATH_OP_RAPID_Z:
       return 1;
-    case 'S': case '0': case '1': case 'V': case 'p': case 'o': case 'a':
+    case PATH_OP_SPEEDS:
+    case PATH_OP_RAPID:
+    case PATH_OP_FEED:
+    case PATH_OP_FEED_3D:
+    case PATH_OP_CIRCLE_POINT:
+    case PATH_OP_CONTOUR_START:
+    case PATH_OP_POSITION:
       return 3;
-    case 'A': case '2': case '3': case 'c':
+    case PATH_OP_START: case PATH_OP_ARC_CW: case PATH_OP_ARC_CCW: case PATH_OP_CIRCLE:
       return 4;
-    case 'u':
+    case PATH_OP_DRILL:
       return 7;
     default:
       return -1;
@@ -653,7 +681,7 @@ int surface_step_length(float dx, float dy, PointF* step) {
   } else if (job_surface_is(SURFACE_CYLINDER_4TH_AXIS) || job_surface_is(SURFACE_DIE_CUT_BLADES)) {
     length = radius * 3.14159265358979323846 / 2.0;
   } else {
-    const double t = job.tolerance;
+    const double t = g_encoder_inputs.tolerance;
     const double gap = radius * radius - (radius - t) * (radius - t);
     length = gap > 0.0 ? 2.0 * std::sqrt(gap) : 1.0;
   }
@@ -663,11 +691,11 @@ int surface_step_length(float dx, float dy, PointF* step) {
 void path_encode_move() {
   PenMove& m = g_pen_move;
   const char code = m.code;
-  if (!is_one_of(code, "*LV01234uZzdARSsmq")) return;
+  if (!is_one_of(code, ENCODED_CODES)) return;
   PathEncoderState& e = g_path_encoder;
   PointF start{m.x, m.y};
-  if (is_one_of(code, "01234uVL")) {
-    if (is_one_of(code, "1VL")) {
+  if (is_one_of(code, MOVING_CODES)) {
+    if (is_one_of(code, CARRYING_CODES)) {
       m.dx += e.carry_dx;
       m.dy += e.carry_dy;
     }
@@ -675,7 +703,7 @@ void path_encode_move() {
     m.x += m.dx;
     m.y += m.dy;
   }
-  if (code != '2' && code != '3') {
+  if (code != PEN_ARC_CW && code != PEN_ARC_CCW) {
     e.carry_dx = 0.0f;
     e.carry_dy = 0.0f;
   }
@@ -684,53 +712,53 @@ void path_encode_move() {
   m.z = pen_z_after(code);
   if (output_is_dxf() && !dxf_keeps(code)) return;
   switch (code) {
-    case '*':
+    case PEN_COMMENT:
       encode_comment();
       clear_increments(true);
       break;
-    case 'L':
-    case 'V':
+    case PEN_LINE_3D:
+    case PEN_FEED_3D:
       encode_3d_stroke(code, start, start_z);
-      if (code == 'L') clear_increments(true);
+      if (code == PEN_LINE_3D) clear_increments(true);
       break;
-    case '0':
-    case '1':
-    case '4':
+    case PEN_UP:
+    case PEN_LINE:
+    case PEN_RAPID_ALWAYS:
       encode_straight(code, start, start_z);
       clear_increments(true);
       break;
-    case '2':
-    case '3':
+    case PEN_ARC_CW:
+    case PEN_ARC_CCW:
       if (encode_arc(code, start, start_z)) clear_increments(true);
       break;
-    case 'u':
+    case PEN_DRILL:
       encode_drill();
       clear_increments(false);
       break;
-    case 'Z':
+    case PEN_PLUNGE:
       encode_plunge();
       break;
-    case 'z':
-    case 'd':
+    case PEN_RETRACT:
+    case PEN_DESCEND:
       encode_lift(code);
       break;
-    case 'A':
+    case PEN_START:
       encode_program_start();
       break;
-    case 'R':
+    case PEN_RESUME:
       encode_resume();
       break;
-    case 'S':
+    case PEN_SPEEDS:
       encode_speeds();
       clear_increments(true);
       break;
-    case 's':
+    case PEN_PAUSE:
       encode_pause();
       break;
-    case 'm':
+    case PEN_RESET:
       expand_section(PP_SECTION_RESET);
       break;
-    case 'q':
+    case PEN_END:
       encode_program_end();
       break;
     default:

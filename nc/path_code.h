@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "cam/machining_block.h"
 #include "geometry/float2d.h"
+#include "records/cam_params.h"
 #include "records/pen_move.h"
 
 struct TextLine;
@@ -165,6 +165,7 @@ struct MoveEncoderInputs {
   uint8_t tool_change_pending = 0;           // the next 'R' writes the tool-change section
   uint8_t finished_line_option = 0;          // the job's output_yes_no, copied after item 1
   float output_min_step = 0.0001f;           // smallest coordinate step of the output
+  float tolerance = 0.002f;                  // chord tolerance of the run, job units, never 0
 };
 extern MoveEncoderInputs g_encoder_inputs;
 

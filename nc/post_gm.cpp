@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "editor/view_state.h"
 #include "geometry/double_arc_record.h"
 #include "geometry/geometry2d.h"
+#include "nc/nc_extents.h"
 #include "nc/path_code.h"
 #include "nc/post_proof.h"
 #include "nc/proof_file.h"
@@ -376,26 +376,30 @@ void write_drill_cycle(Walk* w, const PathOp& op) {
 bool walk_op(Walk* w, const PathReader& reader, const PathOp& op) {
   const float* v = op.values;
   switch (op.code) {
-    case '#': write_text_line(w, op.text); return true;
-    case '*': write_comment(w, op.text); return true;
-    case 'S': take_speeds(w, op); return true;
-    case 'A': write_start(w, op); return true;
-    case 'a': write_absolute_position(w, op); return true;
-    case 'd': write_descend(w, v[0]); return true;
-    case 'e': write_rapid_z(w, v[0]); return true;
-    case 'Z': write_plunge(w, v[0]); return true;
-    case 'p': write_plunge(w, v[2]); return true;
-    case 'z': write_retract(w, reader, v[0]); return true;
-    case '0': write_rapid(w, op); return true;
-    case '1':
-    case 'V': write_feed_move(w, v[0], v[1], v[2]); return true;
-    case '2':
-    case '3': write_arc(w, op.code, op); return true;
-    case 'c': write_circle(w, op); return true;
-    case 'u': write_drill_cycle(w, op); return true;
-    case 'o': case '$': case 't': case 'f': case 'r': return true;
-    case 'W': g_post_formats.z_letter = 'W'; return true;
-    case 'w': g_post_formats.z_letter = 'Z'; return true;
+    case PATH_OP_LINE: write_text_line(w, op.text); return true;
+    case PATH_OP_COMMENT: write_comment(w, op.text); return true;
+    case PATH_OP_SPEEDS: take_speeds(w, op); return true;
+    case PATH_OP_START: write_start(w, op); return true;
+    case PATH_OP_POSITION: write_absolute_position(w, op); return true;
+    case PATH_OP_DESCEND: write_descend(w, v[0]); return true;
+    case PATH_OP_RAPID_Z: write_rapid_z(w, v[0]); return true;
+    case PATH_OP_PLUNGE: write_plunge(w, v[0]); return true;
+    case PATH_OP_CIRCLE_POINT: write_plunge(w, v[2]); return true;
+    case PATH_OP_RETRACT: write_retract(w, reader, v[0]); return true;
+    case PATH_OP_RAPID: write_rapid(w, op); return true;
+    case PATH_OP_FEED:
+    case PATH_OP_FEED_3D: write_feed_move(w, v[0], v[1], v[2]); return true;
+    case PATH_OP_ARC_CW:
+    case PATH_OP_ARC_CCW: write_arc(w, op.code, op); return true;
+    case PATH_OP_CIRCLE: write_circle(w, op); return true;
+    case PATH_OP_DRILL: write_drill_cycle(w, op); return true;
+    case PATH_OP_CONTOUR_START:
+    case PATH_OP_CONTOUR_END:
+    case PATH_OP_TOOL:
+    case PATH_OP_TOOL_FINISHING:
+    case PATH_OP_TOOL_ROUGHING: return true;
+    case PATH_OP_SECOND_HEAD: g_post_formats.z_letter = 'W'; return true;
+    case PATH_OP_FIRST_HEAD: g_post_formats.z_letter = 'Z'; return true;
     default: return false;
   }
 }
@@ -408,9 +412,9 @@ void start_walk(Walk* w) {
   w->scale = std::pow(10.0, g_post_formats.coord_decimals);
   if (!w->absolute) {
     // Increments start from the upper-left corner of the drawing's extents.
-    w->x = to_units(*w, g_view.extents_min.x);
-    w->y = to_units(*w, g_view.extents_max.y);
-    set_current_point(w, g_view.extents_min.x, g_view.extents_max.y);
+    w->x = to_units(*w, g_nc_extents.min.x);
+    w->y = to_units(*w, g_nc_extents.max.y);
+    set_current_point(w, g_nc_extents.min.x, g_nc_extents.max.y);
   }
 }
 
@@ -440,7 +444,7 @@ int walk_flat() {
   PathOp op;
   PathReadResult result;
   while ((result = path_read_op(&reader, &op)) == PATH_READ_OP) {
-    if (op.code != 'u' && w.canned) {
+    if (op.code != PATH_OP_DRILL && w.canned) {
       emit(&w, "G80\n");
       w.canned = false;
     }

@@ -63,7 +63,8 @@ void arc(ProofWalk* w, char opcode, const float* v) {
   const double step = r > t && c > 0.0 ? std::min(2.0 * std::acos(c), MAX_CHORD_STEP)
                                        : MAX_CHORD_STEP;
   PointF chords[ARC_CHORD_STEPS_MAX];
-  const int k = r > 0.0f ? arc_to_chord_steps(chords, start, end, r, opcode == '2', step) : 0;
+  const bool clockwise = opcode == PATH_OP_ARC_CW;
+  const int k = r > 0.0f ? arc_to_chord_steps(chords, start, end, r, clockwise, step) : 0;
   if (k < 1) {
     straight(w, w->in_contour ? '1' - 5 : '9', v[0], v[1], w->z);
     return;
@@ -93,36 +94,45 @@ void drill(ProofWalk* w, const float* v) {
 bool proof_op(ProofWalk* w, const PathOp& op) {
   const float* v = op.values;
   switch (op.code) {
-    case '#': case '*': case 'S': case 'W': case 'w': return true;
-    case 'A':
+    case PATH_OP_LINE:
+    case PATH_OP_COMMENT:
+    case PATH_OP_SPEEDS:
+    case PATH_OP_SECOND_HEAD:
+    case PATH_OP_FIRST_HEAD: return true;
+    case PATH_OP_START:
       w->x = v[1];
       w->y = v[2];
       w->z_known = v[3] < NO_Z_LIMIT;
       if (w->z_known) w->z = v[3];
       w->pending_kind = 'A';
       return true;
-    case 'a':
+    case PATH_OP_POSITION:
       w->x = v[0];
       w->y = v[1];
       if (w->in_contour) proof_write_move('5', v[0], v[1], w->contour_z);
       return true;
-    case 'd': case 'e': case 'z': z_move(w, op.code, v[0]); return true;
-    case 'Z': z_move(w, 'Z', v[0]); return true;
-    case 'p': z_move(w, 'Z', v[2]); return true;
-    case '0': case '1': case 'V': straight(w, op.code, v[0], v[1], op.code == '0' ? w->z : v[2]);
+    case PATH_OP_DESCEND:
+    case PATH_OP_RAPID_Z:
+    case PATH_OP_RETRACT: z_move(w, op.code, v[0]); return true;
+    case PATH_OP_PLUNGE: z_move(w, 'Z', v[0]); return true;
+    case PATH_OP_CIRCLE_POINT: z_move(w, 'Z', v[2]); return true;
+    case PATH_OP_RAPID:
+    case PATH_OP_FEED:
+    case PATH_OP_FEED_3D:
+      straight(w, op.code, v[0], v[1], op.code == PATH_OP_RAPID ? w->z : v[2]);
       return true;
-    case '2': case '3': arc(w, op.code, v); return true;
-    case 'c': arc(w, static_cast<char>(op.param), v); return true;
-    case 'u': drill(w, v); return true;
-    case 'o':
+    case PATH_OP_ARC_CW: case PATH_OP_ARC_CCW: arc(w, op.code, v); return true;
+    case PATH_OP_CIRCLE: arc(w, static_cast<char>(op.param), v); return true;
+    case PATH_OP_DRILL: drill(w, v); return true;
+    case PATH_OP_CONTOUR_START:
       w->in_contour = true;
       w->contour_z = w->z;
       w->x = v[0];
       w->y = v[1];
       proof_write_move('5', v[0], v[1], w->contour_z);
       return true;
-    case '$': w->in_contour = false; return true;
-    case 't': case 'f': case 'r':
+    case PATH_OP_CONTOUR_END: w->in_contour = false; return true;
+    case PATH_OP_TOOL: case PATH_OP_TOOL_FINISHING: case PATH_OP_TOOL_ROUGHING:
       proof_write_tool(op.code == 't' ? PROOF_TOOL : op.code, std::atoi(op.text));
       w->pending_kind = 'A';
       return true;

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "editor/view_state.h"
+#include "nc/nc_extents.h"
 #include "nc/work_surface.h"
 #include "platform/files.h"
 #include "records/job_settings.h"
@@ -64,8 +64,8 @@ SurfaceFrame surface_frame() {
 }
 
 double half_extent(bool along_y) {
-  const float lo = along_y ? g_view.extents_min.y : g_view.extents_min.x;
-  const float hi = along_y ? g_view.extents_max.y : g_view.extents_max.x;
+  const float lo = along_y ? g_nc_extents.min.y : g_nc_extents.min.x;
+  const float hi = along_y ? g_nc_extents.max.y : g_nc_extents.max.x;
   return hi > lo ? (hi - lo) / 2.0 : 0.0;
 }
 
@@ -292,22 +292,22 @@ void proof_write_move(char kind, float x, float y, float z) {
 }
 
 void proof_reset_extents() {
-  g_view.extents_min = PointF{PROOF_NO_MIN, PROOF_NO_MIN};
-  g_view.extents_max = PointF{PROOF_NO_MAX, PROOF_NO_MAX};
+  g_nc_extents.min = PointF{PROOF_NO_MIN, PROOF_NO_MIN};
+  g_nc_extents.max = PointF{PROOF_NO_MAX, PROOF_NO_MAX};
   g_proof.z_min = PROOF_NO_MIN;
   g_proof.z_max = PROOF_NO_MAX;
 }
 
 void proof_grow_extents(float x, float y, float z) {
-  g_view.extents_min.x = std::min(g_view.extents_min.x, x);
-  g_view.extents_min.y = std::min(g_view.extents_min.y, y);
-  g_view.extents_max.x = std::max(g_view.extents_max.x, x);
-  g_view.extents_max.y = std::max(g_view.extents_max.y, y);
+  g_nc_extents.min.x = std::min(g_nc_extents.min.x, x);
+  g_nc_extents.min.y = std::min(g_nc_extents.min.y, y);
+  g_nc_extents.max.x = std::max(g_nc_extents.max.x, x);
+  g_nc_extents.max.y = std::max(g_nc_extents.max.y, y);
   g_proof.z_min = std::min(g_proof.z_min, z);
   g_proof.z_max = std::max(g_proof.z_max, z);
 }
 
-bool proof_anything_moved() { return g_view.extents_max.x != PROOF_NO_MAX; }
+bool proof_anything_moved() { return g_nc_extents.max.x != PROOF_NO_MAX; }
 
 void proof_write_workpiece() {
   const JobSettings& job = g_job_settings;
@@ -325,8 +325,8 @@ void proof_write_workpiece() {
 
 void proof_write_axes() {
   if (g_proof.file != nullptr) g_proof.axes_offset = std::ftell(g_proof.file);
-  const float half_w = (g_view.extents_max.x - g_view.extents_min.x) / 2.0f;
-  const float half_h = (g_view.extents_max.y - g_view.extents_min.y) / 2.0f;
+  const float half_w = (g_nc_extents.max.x - g_nc_extents.min.x) / 2.0f;
+  const float half_h = (g_nc_extents.max.y - g_nc_extents.min.y) / 2.0f;
   const float l = std::max(half_w, half_h);
   const float h = l / 8.0f;
   const char A = PROOF_POSITION;

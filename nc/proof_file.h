@@ -69,7 +69,7 @@ void read_proof_record_bytes(const uint8_t in[PROOF_RECORD_SIZE], ProofRecord* r
 struct ProofFileState {
   FILE* file = nullptr;         // open only inside a producer's run; null while closed
   int64_t axes_offset = -1;     // file offset of the first axis-indicator record
-  float z_min = PROOF_NO_MIN;   // Z range of the moves (X and Y extents live in g_view)
+  float z_min = PROOF_NO_MIN;   // Z range of the moves (X and Y extents live in g_nc_extents)
   float z_max = PROOF_NO_MAX;
   uint8_t run_level = 0;        // non-zero while the 3-D view of the job is made and shown
   bool write_failed = false;    // a record could not be written: the file is incomplete

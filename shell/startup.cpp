@@ -14,11 +14,13 @@
 #include "editor/button_bindings.h"
 #include "editor/editor_page.h"
 #include "editor/editor_state.h"
+#include "editor/view_state.h"
 #include "geometry/bezier.h"
 #include "geometry/contour_offset.h"
 #include "geometry/drawing_item.h"
 #include "job/job_file.h"
 #include "job/job_host.h"
+#include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
 #include "pages/text_list_page.h"
@@ -450,6 +452,10 @@ void connect_engine_hosts() {
   g_item_host.choose_picture_cell = choose_item_picture_cell;
   g_offset_host.copy_item_cam = copy_item_cam;
   g_job_host.show_text_box = show_text_box;
+  g_cam_host.request_redraw = [] { ++redraw_request; };
+  g_cam_host.prepare_view = [] {
+    if (g_view.scale == 0.0f) g_view.scale = 1.0f;
+  };
 }
 
 void set_editor_start_values() {

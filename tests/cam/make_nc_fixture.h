@@ -10,13 +10,13 @@
 #include "cam/machining_block.h"
 #include "cam/machining_order.h"
 #include "cam/make_nc.h"
-#include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
 #include "geometry/point_arrays.h"
 #include "geometry/spline_run.h"
 #include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
+#include "nc/nc_extents.h"
 #include "nc/path_code.h"
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
@@ -54,7 +54,7 @@ class MakeNcFixture : public ::testing::Test {
     reset_proof_file();
     reset_spline_samples();
     g_job_settings = JobSettings{};
-    g_view = ViewState{};
+    reset_nc_extents();
     g_pen_move = PenMove{};
     g_path_encoder = PathEncoderState{};
     g_layers.visibility.fill(1);

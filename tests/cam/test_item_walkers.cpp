@@ -11,10 +11,10 @@
 
 #include "cam/item_walkers.h"
 #include "cam/machining_block.h"
-#include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/point_arrays.h"
 #include "geometry/spline_run.h"
+#include "nc/nc_extents.h"
 #include "nc/path_code.h"
 #include "nc/post_processor.h"
 #include "records/job_settings.h"
@@ -71,7 +71,7 @@ class WalkerTest : public ::testing::Test {
     reset_path_code();
     reset_spline_samples();
     g_job_settings = JobSettings{};
-    g_view = ViewState{};
+    reset_nc_extents();
     g_pen_move = PenMove{};
     g_recorded.clear();
     ASSERT_EQ(path_alloc(), 0);

@@ -173,6 +173,36 @@ TEST_F(MakeNcTest, ProofRunWritesTheProofFileAndNoProgram) {
   proof_delete_file();
 }
 
+// A job without a tolerance is machined with the unit's default; the job keeps its own setting.
+TEST_F(MakeNcTest, TheRunWorksWithItsOwnToleranceAndLeavesTheJobsAlone) {
+  use_definition();
+  make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_cut(0.01f, 0, 1, 10));
+  g_job_settings.tolerance = 0.0f;
+  ASSERT_EQ(make_nc_program(), 1) << g_make_nc.failure;
+  EXPECT_EQ(g_job_settings.tolerance, 0.0f);
+  EXPECT_EQ(g_encoder_inputs.tolerance, 0.004f);
+  g_job_settings.tolerance = 0.01f;
+  ASSERT_EQ(make_nc_program(), 1) << g_make_nc.failure;
+  EXPECT_EQ(g_encoder_inputs.tolerance, 0.01f);
+}
+
+// The run reaches the program's view and redraw only through the host.
+TEST_F(MakeNcTest, ViewAndRedrawGoThroughTheHost) {
+  use_definition();
+  make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_cut(0.01f, 0, 1, 10));
+  ASSERT_EQ(make_nc_program(), 1) << g_make_nc.failure;
+  EXPECT_EQ(g_cam_host_log.view_preparations, 1);
+  clear_tool_path();  // no tool paths: nothing to redraw
+  EXPECT_EQ(g_cam_host_log.redraw_requests, 0);
+  g_lists.slots[LIST_SLOT_TOOL_PATHS] = g_lists.current;
+  g_lists.current = LineList{};
+  g_job_settings.nc_state = NC_STATE_PROGRAM_READY;
+  clear_tool_path();
+  EXPECT_EQ(g_cam_host_log.redraw_requests, 1);
+  EXPECT_EQ(g_lists.slots[LIST_SLOT_TOOL_PATHS].first, nullptr);
+  EXPECT_EQ(g_job_settings.nc_state & NC_STATE_PROGRAM_READY, 0);
+}
+
 TEST_F(MakeNcTest, RenumberingGivesUnassignedItemsGroupTenAndNumbersEachGroup) {
   CamParams none = centerline_cut(0.01f, 0, 1, 0);
   CamParams island = none;

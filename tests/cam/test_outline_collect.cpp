@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "cam/outline_collect.h"
+#include "nc/path_code.h"
 #include "records/job_settings.h"
 #include "records/pen_move.h"
 #include "store/line_list.h"
@@ -23,7 +24,7 @@ class Collect : public EngineTest {
     reset_outline_collect();
     reset_list_store();
     g_job_settings = JobSettings{};
-    g_job_settings.tolerance = 0.002f;
+    g_encoder_inputs.tolerance = 0.002f;
     g_pen_move = PenMove{};
     const std::string dir = ::testing::TempDir() + "brenvik_collect";
     std::filesystem::create_directories(dir);

@@ -128,10 +128,10 @@ TEST_F(BezierTest, TwoPointRunIsOneStraightMove) {
   LinkRecord* r = item_nodes(item);
   g_pen_move.dx = 3;
   g_pen_move.dy = 4;
-  g_pen_move.code = '0';
-  EXPECT_EQ(bezier_run_segments(r, record_move), r);
+  g_pen_move.code = PEN_UP;
+  EXPECT_EQ(bezier_run_segments(r, g_job_settings.tolerance, record_move), r);
   ASSERT_EQ(g_moves.size(), 1u);
-  EXPECT_EQ(g_moves[0].code, '1');
+  EXPECT_EQ(g_moves[0].code, PEN_LINE);
   EXPECT_EQ(g_moves[0].dx, 3.0f);  // as the caller prepared it
   EXPECT_EQ(g_moves[0].dy, 4.0f);
 }
@@ -141,12 +141,12 @@ TEST_F(BezierTest, SmallCurveGivesFourChordsPerControlPointLessOne) {
   DrawingItem* item = add_run({{0, 0}, {0.01f, 0.02f}, {0.02f, 0}}, {0.03f, 0});
   LinkRecord* r = item_nodes(item);
   // The walk goes on at the link before the curve's end node.
-  EXPECT_EQ(bezier_run_segments(r, record_move), r + 1);
+  EXPECT_EQ(bezier_run_segments(r, g_job_settings.tolerance, record_move), r + 1);
   ASSERT_EQ(g_moves.size(), 11u);
   double x = 0;
   double y = 0;
   for (const PenMove& m : g_moves) {
-    EXPECT_EQ(m.code, '1');
+    EXPECT_EQ(m.code, PEN_LINE);
     x += m.dx;
     y += m.dy;
   }
@@ -158,7 +158,7 @@ TEST_F(BezierTest, ChordsKeepWithinTheJobTolerance) {
   g_job_settings.tolerance = 0.002f;
   const std::vector<PointF> control = {{0, 0}, {300, 900}, {700, -400}, {1000, 200}};
   DrawingItem* item = add_run(control, {1100, 200});
-  bezier_run_segments(item_nodes(item), record_move);
+  bezier_run_segments(item_nodes(item), g_job_settings.tolerance, record_move);
   ASSERT_GT(g_moves.size(), 16u);  // far more than four per control point
   PointF at = control[0];
   const double steps = static_cast<double>(g_moves.size());
@@ -191,7 +191,7 @@ TEST_F(BezierTest, LongRunGoesOnAsANewCurveWithoutAGap) {
   LinkRecord* walk = r;
   int curves = 0;
   while (walk->code == LINK_BEZIER) {
-    walk = bezier_run_segments(walk, record_move) + 1;
+    walk = bezier_run_segments(walk, g_job_settings.tolerance, record_move) + 1;
     ++curves;
   }
   EXPECT_EQ(curves, 2);

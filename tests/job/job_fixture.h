@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "cam/machining_block.h"
-#include "commands/text_list_view.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
 #include "job/image_record.h"
@@ -22,6 +21,7 @@
 #include "nc/post_processor.h"
 #include "platform/files.h"
 #include "records/job_settings.h"
+#include "records/parked_items.h"
 #include "records/preferences.h"
 #include "store/catalogue.h"
 #include "store/line_list.h"
@@ -298,7 +298,7 @@ class JobTest : public ::testing::Test {
     clear_layer_table();
     reset_layers();
     g_image_record = ImageRecord{};
-    parked_items = nullptr;
+    reset_parked_items();
     g_preferences = Preferences{};
     reset_store_host();
     reset_job_host();
@@ -308,8 +308,8 @@ class JobTest : public ::testing::Test {
   }
   void TearDown() override {
     free_current_list();
-    free_list(parked_items);
-    parked_items = nullptr;
+    free_list(g_parked_items.first);
+    reset_parked_items();
     free_post_processor_list(&g_post_processors.list);
     clear_layer_table();
     close_catalogue();

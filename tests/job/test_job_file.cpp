@@ -84,9 +84,9 @@ TEST_F(JobTest, WhatIsNotStoredAndWhereParkedItemsGo) {
   // Park the circle.
   DrawingItem* circle = nth_item(1);
   move_line_to_list(circle, nullptr);
-  parked_items = circle;
+  g_parked_items.first = circle;
   const std::vector<uint8_t> written = written_job();
-  parked_items = nullptr;
+  reset_parked_items();
   ASSERT_EQ(read_job_bytes(written.data(), written.size(), "x", kFailure), 0);
   ASSERT_EQ(count_items(), 4);
   EXPECT_EQ(nth_item(0)->kind, ITEM_POLYLINE);

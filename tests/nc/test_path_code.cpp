@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/view_state.h"
 #include "nc/cam_host.h"
+#include "nc/nc_extents.h"
 #include "nc/path_code.h"
 #include "nc/post_processor.h"
 #include "nc/velkor_commands.h"
@@ -28,7 +28,7 @@ class PathCodeTest : public ::testing::Test {
     reset_list_store();
     reset_cam_host();
     g_job_settings = JobSettings{};
-    g_view = ViewState{};
+    reset_nc_extents();
     g_pen_move = PenMove{};
     g_pen_move.cut_z = CUT_Z;
     g_pen_move.rapid_z = RAPID_Z;
@@ -73,7 +73,7 @@ void set_surface(int code) {
 TEST_F(PathCodeTest, AllocGivesTheInitialRoomOnceAndFreeGivesItBack) {
   EXPECT_EQ(g_path_code.op_capacity, PATH_INITIAL_OPS);
   EXPECT_EQ(g_path_code.value_capacity, PATH_INITIAL_VALUES);
-  move('1', 1.0f);
+  move(PEN_LINE, 1.0f);
   EXPECT_EQ(path_alloc(), 0);  // already allocated: the codes stay
   EXPECT_EQ(path_codes(), "1");
   path_free();
@@ -113,7 +113,7 @@ TEST_F(PathCodeTest, AGrowthThatFailsIsToldOnceAndLeavesNoHalfOpcode) {
   path_fail_next_growth(true);
   const std::string line(100, 'X');
   for (int n = 0; n < 100; ++n) path_put_text_op(PATH_OP_LINE, line.c_str());
-  move('1', 1.0f);
+  move(PEN_LINE, 1.0f);
   EXPECT_TRUE(path_failed());
   EXPECT_EQ(g_cam_host_log.message_count(), 1);
   EXPECT_EQ(g_cam_host_log.last_message(), PATH_OUT_OF_MEMORY_MESSAGE);
@@ -185,7 +185,7 @@ TEST_F(PathCodeTest, AnUnknownOrCutOpcodeStopsTheWalkLoudly) {
   for (const Case& c : cases) {
     reset_path_code();
     ASSERT_EQ(path_alloc(), 0);
-    move('1', 1.0f);
+    move(PEN_LINE, 1.0f);
     const int32_t bad_at = g_path_code.op_count;
     c.damage();
     PathReader reader;
@@ -217,14 +217,19 @@ TEST_F(PathCodeTest, ARetractFollowedByAPlungeCancelsOnlyItself) {
     char last_op;
   };
   const Case cases[] = {
-      {"retract then plunge leaves neither", {{'1', 1}, {'z'}, {'Z'}}, "1", '1'},
+      {"retract then plunge leaves neither",
+       {{PEN_LINE, 1}, {PEN_RETRACT}, {PEN_PLUNGE}}, "1", '1'},
       {"a rapid to the same place keeps the retract cancellable",
-       {{'1', 1}, {'z'}, {'0'}, {'Z'}}, "1", '1'},
-      {"a later plunge takes nothing else", {{'1', 1}, {'z'}, {'Z'}, {'Z'}}, "1Z", 'Z'},
-      {"of two retracts only the last goes", {{'1', 1}, {'z'}, {'z'}, {'Z'}}, "1z", 'z'},
-      {"a rapid with length keeps both", {{'1', 1}, {'z'}, {'0', 1}, {'Z'}}, "1z0Z", 'Z'},
+       {{PEN_LINE, 1}, {PEN_RETRACT}, {PEN_UP}, {PEN_PLUNGE}}, "1", '1'},
+      {"a later plunge takes nothing else",
+       {{PEN_LINE, 1}, {PEN_RETRACT}, {PEN_PLUNGE}, {PEN_PLUNGE}}, "1Z", 'Z'},
+      {"of two retracts only the last goes",
+       {{PEN_LINE, 1}, {PEN_RETRACT}, {PEN_RETRACT}, {PEN_PLUNGE}}, "1z", 'z'},
+      {"a rapid with length keeps both",
+       {{PEN_LINE, 1}, {PEN_RETRACT}, {PEN_UP, 1}, {PEN_PLUNGE}}, "1z0Z", 'Z'},
       // The speeds leave last_op at the retract, but the retract is no longer at the end.
-      {"speeds between keep both", {{'1', 1}, {'z'}, {'S'}, {'Z'}}, "1zSZ", 'Z'},
+      {"speeds between keep both",
+       {{PEN_LINE, 1}, {PEN_RETRACT}, {PEN_SPEEDS}, {PEN_PLUNGE}}, "1zSZ", 'Z'},
   };
   for (const Case& c : cases) {
     reset_path_code();
@@ -246,9 +251,10 @@ TEST_F(PathCodeTest, ZeroMovesWriteNothingExceptTheKeptRapid) {
     char last_op;
   };
   const Case cases[] = {
-      {"a feed of no length", {{'1'}}, "", '1'},
-      {"a rapid of no length after a retract keeps the retract", {{'z'}, {'0'}}, "z", 'z'},
-      {"a kept rapid of no length is written as a rapid", {{'4'}}, "0", '0'},
+      {"a feed of no length", {{PEN_LINE}}, "", '1'},
+      {"a rapid of no length after a retract keeps the retract",
+       {{PEN_RETRACT}, {PEN_UP}}, "z", 'z'},
+      {"a kept rapid of no length is written as a rapid", {{PEN_RAPID_ALWAYS}}, "0", '0'},
   };
   for (const Case& c : cases) {
     reset_path_code();
@@ -267,12 +273,14 @@ TEST_F(PathCodeTest, SubResolutionIncrementsAreCarriedIntoTheNextFeed) {
   };
   const float tiny = 0.0000005f;
   const Case cases[] = {
-      {"a tiny X is held back and reappears", {{'1', tiny, 1}, {'1', 1, 0}}, {0.0f, 1.0f + tiny}},
+      {"a tiny X is held back and reappears",
+       {{PEN_LINE, tiny, 1}, {PEN_LINE, 1, 0}}, {0.0f, 1.0f + tiny}},
       {"a move of nothing but a tiny step writes nothing",
-       {{'1', tiny, 0}, {'1', 1, 0}}, {1.0f + tiny}},
-      {"a rapid drops what was held back", {{'1', tiny, 1}, {'0', 1, 0}, {'1', 1, 0}},
+       {{PEN_LINE, tiny, 0}, {PEN_LINE, 1, 0}}, {1.0f + tiny}},
+      {"a rapid drops what was held back", {{PEN_LINE, tiny, 1}, {PEN_UP, 1, 0}, {PEN_LINE, 1, 0}},
        {0.0f, 1.0f, 2.0f}},
-      {"a 3-D stroke holds back too", {{'L', tiny, 1}, {'1', 1, 0}}, {0.0f, 1.0f + tiny}},
+      {"a 3-D stroke holds back too",
+       {{PEN_LINE_3D, tiny, 1}, {PEN_LINE, 1, 0}}, {0.0f, 1.0f + tiny}},
   };
   for (const Case& c : cases) {
     reset_path_code();
@@ -312,7 +320,7 @@ void send_arc(const ArcCase& c) {
   g_encoder_inputs.circle_mode = c.circle_mode;
   const float dx = c.sweep_deg >= 360.0f ? 0.0f : static_cast<float>(c.radius - c.radius * std::cos(a));
   const float dy = c.sweep_deg >= 360.0f ? 0.0f : static_cast<float>(-c.radius * std::sin(a));
-  move('3', dx, dy);
+  move(PEN_ARC_CCW, dx, dy);
   g_encoder_inputs.circle_mode = 0;
 }
 
@@ -343,7 +351,7 @@ TEST_F(PathCodeTest, ArcsBecomeChordsAtTheStepAngleOfTheTolerance) {
   for (const ArcCase& c : cases) {
     reset_path_code();
     ASSERT_EQ(path_alloc(), 0);
-    g_job_settings.tolerance = c.tolerance;
+    g_encoder_inputs.tolerance = c.tolerance;
     g_job_settings.units = c.units;
     send_arc(c);
     const std::vector<DecodedOp> ops = decode_path();
@@ -362,10 +370,10 @@ TEST_F(PathCodeTest, AnArcKeptAsAnArcCarriesItsEndAndCentreOffset) {
   g_pen_move.y = 1.0f;
   g_pen_move.i = 1.0f;
   g_pen_move.j = 0.0f;
-  move('2', 2.0f, 0.0f);
+  move(PEN_ARC_CW, 2.0f, 0.0f);
   g_encoder_inputs.circle_mode = 1;
   g_pen_move.i = -1.0f;
-  move('3', 0.0f, 0.0f);
+  move(PEN_ARC_CCW, 0.0f, 0.0f);
   const std::vector<DecodedOp> ops = decode_path();
   ASSERT_EQ(op_codes(ops), "2c");
   EXPECT_EQ(ops[0].values, (std::vector<float>{3.0f, 1.0f, 1.0f, 0.0f}));
@@ -377,10 +385,10 @@ TEST_F(PathCodeTest, AnArcKeptAsAnArcCarriesItsEndAndCentreOffset) {
 
 TEST_F(PathCodeTest, MovesTakeTheHeightOfTheirKind) {
   g_pen_move.z = RAPID_Z;
-  move('Z');
-  move('1', 1.0f);
-  move('z');
-  move('0', 1.0f);
+  move(PEN_PLUNGE);
+  move(PEN_LINE, 1.0f);
+  move(PEN_RETRACT);
+  move(PEN_UP, 1.0f);
   const std::vector<DecodedOp> ops = decode_path();
   ASSERT_EQ(op_codes(ops), "Z1z0");
   EXPECT_FLOAT_EQ(ops[0].values[0], CUT_Z);
@@ -404,7 +412,7 @@ TEST_F(PathCodeTest, DrillPointsCarryTheCycleOfTheirOperation) {
     g_encoder_inputs.current_cam_params.peck_distance = 0.05f;
     g_encoder_inputs.current_tool_block.feed = 12.0f;
     g_encoder_inputs.item_surface_z = -0.02f;
-    move('u', 0.5f, 0.25f);
+    move(PEN_DRILL, 0.5f, 0.25f);
     const std::vector<DecodedOp> ops = decode_path();
     ASSERT_EQ(op_codes(ops), "u") << int(c.operation);
     EXPECT_EQ(ops[0].param, c.cycle) << int(c.operation);
@@ -420,7 +428,7 @@ TEST_F(PathCodeTest, ProgramStartExpandsTheStartSectionThenPositionsAboveThePen)
   g_pen_move.x = 2.0f;
   g_pen_move.y = 3.0f;
   g_pen_move.dx = 9.0f;
-  move('A', 9.0f, 9.0f);
+  move(PEN_START, 9.0f, 9.0f);
   const std::vector<DecodedOp> ops = decode_path();
   ASSERT_EQ(op_codes(ops), "#######Ad");
   EXPECT_EQ(ops[0].text, "%\n");
@@ -454,7 +462,7 @@ TEST_F(PathCodeTest, ResumeWritesTheToolChangeOrTheFinishedWithLineSection) {
     g_encoder_inputs.tool_change_pending = c.tool_change_pending;
     g_encoder_inputs.finished_line_option = c.finished_line_option;
     g_encoder_inputs.post_processor = definition;
-    move('R');
+    move(PEN_RESUME);
     EXPECT_EQ(path_codes(), c.codes) << c.name;
     EXPECT_EQ(g_path_encoder.last_op, c.last_op) << c.name;
     EXPECT_EQ(g_encoder_inputs.tool_change_pending, 0) << c.name;
@@ -464,7 +472,7 @@ TEST_F(PathCodeTest, ResumeWritesTheToolChangeOrTheFinishedWithLineSection) {
 TEST_F(PathCodeTest, ProgramEndRetractsThenExpandsTheEndingSection) {
   use_definition();
   g_path_encoder.velkor_last_up_z = 0.05f;
-  move('q');
+  move(PEN_END);
   const std::vector<DecodedOp> ops = decode_path();
   ASSERT_EQ(op_codes(ops), "z##");
   EXPECT_FLOAT_EQ(ops[0].values[0], RAPID_Z);
@@ -477,7 +485,7 @@ TEST_F(PathCodeTest, SpeedsCarryThePerRevolutionByte) {
   g_pen_move.plunge_feed = 12.0f;
   g_pen_move.rpm = 18000;
   g_pen_move.per_revolution = 1;
-  move('S');
+  move(PEN_SPEEDS);
   const std::vector<DecodedOp> ops = decode_path();
   ASSERT_EQ(op_codes(ops), "S");
   EXPECT_EQ(ops[0].param, 1);
@@ -506,7 +514,7 @@ TEST_F(PathCodeTest, CommentsNeedAPrintableTextAStyleAndAnNcOutput) {
     ASSERT_EQ(path_alloc(), 0);
     use_definition(c.kind, c.style);
     g_encoder_inputs.current_comment = c.text;
-    move('*');
+    move(PEN_COMMENT);
     const std::vector<DecodedOp> ops = decode_path();
     EXPECT_EQ(op_codes(ops), c.codes) << c.name;
     if (!ops.empty()) {
@@ -519,20 +527,20 @@ TEST_F(PathCodeTest, ADxfRunKeepsMovesAndZMovesAndDropsTheRest) {
   use_definition(PP_OUTPUT_DXF);
   g_encoder_inputs.current_comment = "LETTER";
   g_pen_move.z = RAPID_Z;
-  move('S');
-  move('*');
-  move('Z');
-  move('1', 1.0f);
+  move(PEN_SPEEDS);
+  move(PEN_COMMENT);
+  move(PEN_PLUNGE);
+  move(PEN_LINE, 1.0f);
   g_pen_move.i = 0.0f;
   g_pen_move.j = 1.0f;
   g_pen_move.arcs_as_lines = 1;
-  move('2', 1.0f, 1.0f);  // a DXF keeps arcs as arcs
+  move(PEN_ARC_CW, 1.0f, 1.0f);  // a DXF keeps arcs as arcs
   g_pen_move.dz = -0.1f;
-  move('L', 1.0f);        // and its writer draws 3-D strokes as lines
-  move('s');
-  move('m');
-  move('u', 1.0f);
-  move('z');
+  move(PEN_LINE_3D, 1.0f);        // and its writer draws 3-D strokes as lines
+  move(PEN_PAUSE);
+  move(PEN_RESET);
+  move(PEN_DRILL, 1.0f);
+  move(PEN_RETRACT);
   EXPECT_EQ(path_codes(), "Z12Vuz");
 }
 
@@ -632,10 +640,10 @@ TEST(VelkorCommands, UnitsAreThousandthsRoundedAwayFromZero) {
 
 TEST_F(PathCodeTest, VelkorPenHeightsAreWrittenOnlyWhenTheyChange) {
   use_definition(PP_OUTPUT_VELKOR);
-  move('z');
-  move('d');  // the same height: no second pen-up command
-  move('Z');
-  move('Z');  // the same depth: no second pen-down command
+  move(PEN_RETRACT);
+  move(PEN_DESCEND);  // the same height: no second pen-up command
+  move(PEN_PLUNGE);
+  move(PEN_PLUNGE);  // the same depth: no second pen-down command
   const std::vector<DecodedOp> ops = decode_path();
   ASSERT_EQ(op_codes(ops), "#zd#ZZ");
   EXPECT_EQ(ops[0].text, "ZU50;\n");
@@ -649,13 +657,13 @@ TEST_F(PathCodeTest, VelkorProgramStartWritesExtentsSpeedsAndHeights) {
     free_list(section.first);
     section = LineList{};
   }
-  g_view.extents_min = PointF{0.0f, 0.0f};
-  g_view.extents_max = PointF{4.0f, 2.0f};
+  g_nc_extents.min = PointF{0.0f, 0.0f};
+  g_nc_extents.max = PointF{4.0f, 2.0f};
   g_pen_move.feed = 30.0f;
   g_pen_move.plunge_feed = 15.0f;
   g_encoder_inputs.current_cam_params.rapid_height = 0.05f;
   g_encoder_inputs.current_tool_block.cut_depth = 0.01f;
-  move('A');
+  move(PEN_START);
   const std::vector<DecodedOp> ops = decode_path();
   ASSERT_EQ(op_codes(ops), "#####Ad");
   EXPECT_EQ(ops[0].text, "EX0,0,0,4000,2000,0;\n");

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "editor/view_state.h"
 #include "nc/code_section_expand.h"
+#include "nc/nc_extents.h"
 #include "nc/path_code.h"
 #include "nc/post_gm.h"
 #include "nc/post_processor.h"
@@ -30,7 +30,7 @@ class PostGmTest : public ::testing::Test {
     reset_post_gm();
     reset_proof_file();
     g_job_settings = JobSettings{};
-    g_view = ViewState{};
+    reset_nc_extents();
     g_pen_move = PenMove{};
     def_ = PostProcessorDef{};
     ASSERT_EQ(path_alloc(), 0);
@@ -231,8 +231,8 @@ TEST_F(PostGmTest, OneDigitWordsAndCommentStyle) {
 
 TEST_F(PostGmTest, IncrementalModeStartsFromTheUpperLeftOfTheExtents) {
   def_.coordinate_mode = PP_COORDS_INCREMENTAL_XYZ;
-  g_view.extents_min = PointF{-1, -1};
-  g_view.extents_max = PointF{3, 2};
+  g_nc_extents.min = PointF{-1, -1};
+  g_nc_extents.max = PointF{3, 2};
   start_at(0, 0);
   op('1', {1, 1, -0.1f});
   ASSERT_EQ(run(), POST_DONE);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "editor/view_state.h"
+#include "nc/nc_extents.h"
 #include "nc/proof_file.h"
 #include "records/job_settings.h"
 #include "tests/support/test_folder.h"
@@ -64,7 +64,7 @@ class ProofFileTest : public ::testing::Test {
     folder_ = make_test_folder("brenvik_proof");
     setenv("TMP", folder_.c_str(), 1);
     g_job_settings = JobSettings{};
-    g_view = ViewState{};
+    reset_nc_extents();
     reset_proof_file();
   }
   void TearDown() override {
