@@ -452,6 +452,7 @@ void connect_engine_hosts() {
   g_item_host.choose_picture_cell = choose_item_picture_cell;
   g_offset_host.copy_item_cam = copy_item_cam;
   g_job_host.show_text_box = show_text_box;
+  g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
   g_cam_host.request_redraw = [] { ++redraw_request; };
   g_cam_host.prepare_view = [] {
     if (g_view.scale == 0.0f) g_view.scale = 1.0f;
