@@ -7,7 +7,6 @@
 #include "platform/window.h"
 #include "screen/boxes.h"
 #include "screen/interface_settings.h"
-#include "screen/main_form.h"
 
 namespace {
 
