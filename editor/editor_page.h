@@ -3,8 +3,8 @@
 #pragma once
 
 #include "editor/editor_state.h"
+#include "screen/boxes.h"
 #include "screen/display_mode.h"
-#include "shell/startup.h"
 #include "ui/placeholder_page.h"
 
 // Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit; no drawing editor yet.

@@ -9,9 +9,6 @@ inline uint8_t editor_pointer_shape = 0;
 // Non-zero: spline runs are drawn as curves sampled with the job tolerance.
 inline uint8_t spline_curve_view = 1;
 
-// The Drawing and Utilities page handlers test this at their next event: when it is set they
-// clear it and draw their whole page again. The page loop counts it up before the Utilities page.
-inline uint8_t page_redraw_flag = 0;
 // Menu-face column of the side panel's left edge: the menu face's last column - 26.
 inline int16_t side_panel_column = 0;
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "records/preferences.h"
-#include "shell/startup.h"
+#include "screen/boxes.h"
 #include "ui/placeholder_page.h"
 
 // Stand-in: shows the page frame and the page tabs until a tab click or a quit; no job setup yet.

@@ -4,12 +4,11 @@
 #include <cstdint>
 
 #include "records/job_settings.h"
+#include "screen/boxes.h"
 #include "screen/event_queue.h"
-#include "shell/startup.h"
 #include "ui/placeholder_page.h"
 
 struct NcPage {
-  uint8_t release_wait = 0;  // > 0: the run loop that ends next waits for the buttons' release
   uint8_t last_nc_output_kind = 0;  // output kind of the last NC run; 1 = engraver commands
 };
 inline NcPage g_nc_page;

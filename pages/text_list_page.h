@@ -2,7 +2,7 @@
 // drawing window.
 #pragma once
 
-#include "shell/startup.h"
+#include "screen/boxes.h"
 #include "ui/placeholder_page.h"
 
 struct TextLine;

@@ -1,7 +1,7 @@
 // The Utilities page (page 5): its key filter and the layout of its buttons.
 #pragma once
 
-#include "shell/startup.h"
+#include "screen/boxes.h"
 #include "ui/placeholder_page.h"
 
 // Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit; no utility buttons yet.

@@ -10,6 +10,18 @@
 inline void draw_box(int /*style*/, int /*row*/, int /*column*/, int /*height*/, int /*width*/,
                      int /*kind*/) {}
 
+// ---- The page byte ------------------------------------------------------------------------------
+
+// The pages in tab order; the page byte of the preferences holds one, or the quit bit.
+constexpr uint8_t PAGE_JOB_SETUP = 0;
+constexpr uint8_t PAGE_ENGRAVING_LIST = 1;
+constexpr uint8_t PAGE_DRAWING = 2;
+constexpr uint8_t PAGE_3D_VIEW = 3;
+constexpr uint8_t PAGE_NC_PROGRAM = 4;
+constexpr uint8_t PAGE_UTILITIES = 5;
+constexpr uint8_t PAGE_LAST = PAGE_UTILITIES;
+constexpr uint8_t PAGE_QUIT = 0x10;  // set by a page's quit command: the page loop ends
+
 // ---- Page tabs ----------------------------------------------------------------------------------
 
 constexpr int PAGE_TAB_TEXT_SIZE = 20;  // text bytes with the closing zero

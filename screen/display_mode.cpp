@@ -7,8 +7,6 @@
 #include "platform/window.h"
 #include "screen/boxes.h"
 #include "screen/interface_settings.h"
-#include "screen/main_form.h"
-#include "ui/text_window.h"
 
 namespace {
 
@@ -106,16 +104,6 @@ void apply_display_mode(int /*choice*/) {
   g_display.current = g_display.presets[FACE_ROLE_NORMAL];
 }
 
-void set_display_mode(int choice) {
-  store_window_state();
-  TextLine* active = g_windows.active_node;
-  g_interface.display_choice = static_cast<uint8_t>(choice);
-  apply_display_mode(choice);
-  layout_page_tab_strip();
-  activate_window(active);
-  g_form.redraw_level = 109;
-}
-
 void layout_page_tab_strip() {
   const int ch = g_display.presets[FACE_ROLE_NORMAL].cell_height;
   layout_tabs(page_tab_table(), 14, 0, 0, g_display.screen_width, 2 * ch - ch / 4);
@@ -150,20 +138,6 @@ int editing_window_size() {
   g_display.editor_columns =
       static_cast<int16_t>(cells.last_column - normal_columns_in(BUTTON_COLUMNS, cells));
   return face;
-}
-
-void centre_window_columns(TextLine* node) {
-  TextWindow* window = node != nullptr ? window_of(node) : nullptr;
-  if (window == nullptr) return;
-  const int width = window->right_column - window->left_column + 1;
-  window->left_column =
-      static_cast<int16_t>((g_display.presets[FACE_ROLE_NORMAL].last_column - width) / 2);
-  window->right_column = static_cast<int16_t>(window->left_column + width - 1);
-  window->columns = static_cast<int16_t>(width);
-  if (window->first_line != nullptr) {
-    window->first_line->attributes[14] = 0;
-    window->first_line->attributes[15] = 0;
-  }
 }
 
 void seed_random() { std::srand(static_cast<unsigned>(std::time(nullptr))); }

@@ -8,8 +8,6 @@
 
 #include "platform/font.h"
 
-struct TextLine;
-
 // The text roles, each with a preset of cell metrics.
 enum FaceRole : uint8_t {
   FACE_ROLE_NORMAL,
@@ -57,17 +55,12 @@ const FontFace* interface_face(int face_index);
 // normal preset becomes current.
 void apply_display_mode(int choice);
 
-// Sets the choice and applies it, lays out what depends on the cells again and asks for a redraw.
-// Stand-in: lays out the page tabs only; the long-lived windows keep their places.
-void set_display_mode(int choice);
 // Lays out the page tab strip below the caption for the current cells.
 // Stand-in: the tabs only; the drawing area's bottom limit is not kept yet.
 void layout_page_tab_strip();
 // Sets the editor rows and columns of editing-buffer windows from the editor face of the
 // interface settings; returns the face: 0 normal, 1 menu, 2 small.
 int editing_window_size();
-// Centres a window's columns on the screen (normal cells); null is ignored.
-void centre_window_columns(TextLine* window);
 // Seeds the random generator with the time of day.
 void seed_random();
 

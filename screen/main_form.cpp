@@ -10,8 +10,6 @@
 #include "screen/interface_settings.h"
 #include "screen/pointer.h"
 #include "screen/timer.h"
-#include "shell/startup.h"
-#include "ui/text_window.h"
 
 MainForm g_form;
 
@@ -297,7 +295,7 @@ void form_paint() {
 void paint_box_paint() { g_form.redraw_level = REDRAW_LEVEL_PAINT_BOX; }
 
 void form_resize(int width, int height) {
-  if (g_startup.idle_state != 0 || (g_form.resize_pending & RESIZE_BY_PROGRAM)) return;
+  if (g_form.idle_state != 0 || (g_form.resize_pending & RESIZE_BY_PROGRAM)) return;
   g_form.resize_pending = RESIZE_BY_USER;
   if (width < FORM_MIN_CLIENT_WIDTH || height < FORM_MIN_CLIENT_HEIGHT) {
     if (width < FORM_MIN_CLIENT_WIDTH) width = FORM_MIN_CLIENT_WIDTH;
@@ -314,7 +312,7 @@ void form_resize(int width, int height) {
 }
 
 bool form_can_resize() {
-  return !(g_startup.idle_state == 0 && !(g_form.resize_pending & RESIZE_BY_PROGRAM) &&
+  return !(g_form.idle_state == 0 && !(g_form.resize_pending & RESIZE_BY_PROGRAM) &&
            g_form.caption_hidden_count != 0);
 }
 
@@ -381,7 +379,7 @@ void on_mouse_up(int button) {
 
 void on_mouse_move() {
   ++g_pointer.move_count;
-  if (g_startup.idle_state != 0) return;
+  if (g_form.idle_state != 0) return;
   read_cursor();
   if (g_display.form_drag_running || g_form.input_suspended || !g_form.active ||
       g_pointer.delta_busy)
@@ -505,10 +503,10 @@ int mouse_delta(int* dx, int* dy) {
   g_pointer.scroll_accumulator += *dy;
   if (g_pointer.scroll_accumulator > row) {
     g_pointer.scroll_accumulator = 0;
-    g_pointer.pending_scroll_code = g_windows.scroll_down_key;
+    g_pointer.pending_scroll_code = g_pointer.scroll_down_key;
   } else if (g_pointer.scroll_accumulator < -row) {
     g_pointer.scroll_accumulator = 0;
-    g_pointer.pending_scroll_code = g_windows.scroll_up_key;
+    g_pointer.pending_scroll_code = g_pointer.scroll_up_key;
   }
   return 1;
 }

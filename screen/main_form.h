@@ -31,6 +31,9 @@ constexpr uint8_t PRINTING_PAINTED = 2;  // printing, and a paint arrived meanwh
 constexpr int SYS_COMMAND_KEYMENU = 0xF100;
 
 struct MainForm {
+  int8_t idle_state = 1;          // start-up's: > 0 at load, -1 inside the first idle call, 0 once
+                                  // the program waits for input; while it is not 0 the modifier,
+                                  // resize and move handlers ignore their events
   bool input_suspended = false;   // a dialog of the system is up: keys, clicks and moves are ignored
   bool destroying = false;        // the form is being destroyed
   bool repaint_wanted = false;    // a paint came while the pointer was released or input suspended

@@ -35,6 +35,8 @@ struct PointerState {
   int move_count = 0;           // moves seen by the form
   int scroll_accumulator = 0;   // vertical pixels moved since the last scroll code
   EventCode pending_scroll_code = 0;  // scroll code that the list windows take next, or 0
+  EventCode scroll_up_key = KEY_UP;     // the active window's scroll codes, which the wheel and
+  EventCode scroll_down_key = KEY_DOWN; // vertical motion make; the interface chooses them
   CanvasSaveUnder under;        // the screen under the drawn arrow; empty while none is drawn
 };
 extern PointerState g_pointer;

@@ -13,8 +13,6 @@
 #include "screen/screen_attributes.h"
 #include "screen/text_output_internal.h"
 #include "store/text_wrap.h"
-#include "ui/text_window.h"
-#include "ui/window_frames.h"
 
 TextOutput g_text;
 
@@ -96,11 +94,11 @@ void put_cell(TextPass* pass, uint8_t glyph, uint8_t colour) {
 // Walks one line of the text into runs; returns where the walk ended (at the line feed, the
 // zero, or the first byte of a pair that the text cuts off).
 const char* walk_line(TextPass* pass, const char* text, const TextColours& colours) {
-  const TextWindow& window = *g_windows.active;
-  const bool show_spaces = window.flags & WINDOW_SHOW_SPACES;
-  const bool show_codes = show_spaces && (window.flags & WINDOW_SHOW_CONTROL_CODES);
+  const uint32_t flags = *g_text.area.flags;
+  const bool show_spaces = flags & TEXT_AREA_SHOW_SPACES;
+  const bool show_codes = show_spaces && (flags & TEXT_AREA_SHOW_CONTROL_CODES);
   // A framed window without list options keeps its spaces blank even when spaces are shown.
-  const bool plain_spaces = (window.flags & WINDOW_FRAME_STYLE_MASK) && window.list_options == 0;
+  const bool plain_spaces = (flags & TEXT_AREA_FRAME_STYLE_MASK) && *g_text.area.list_options == 0;
   const uint8_t escape_colour = g_attributes.scheme[COLOUR_SLOT_HIGHLIGHT];
   uint8_t current = colours.text;
   const char* p = text;
@@ -268,7 +266,7 @@ uint32_t palette_pixel(int index) {
 
 void draw_text(int row, int column, const char* text) {
   while (text) {  // a null text draws nothing
-    if (!g_windows.active || row > g_display.current.last_row) return;
+    if (!g_text.area.flags || row > g_display.current.last_row) return;
     text = draw_text_line(row, column, text);
     // The next line lies one cell lower, in cells or in pixels.
     row = row >= 0 ? row + 1 : row - g_display.current.cell_height;
@@ -371,6 +369,8 @@ void clear_screen() {
 
 void reset_text_output() {
   Canvas screen = g_text.screen;
+  const TextArea area = g_text.area;
   g_text = TextOutput();
   g_text.screen = screen;
+  g_text.area = area;
 }

@@ -52,6 +52,19 @@ struct LineColours {
   const TextLine* last_line = nullptr;  // the line drawn last, or null
 };
 
+// Window flag bits that text output reads; the interface's window flags are the same bits.
+constexpr uint32_t TEXT_AREA_FRAME_STYLE_MASK = 0x07;    // a framed window
+constexpr uint32_t TEXT_AREA_SHOW_SPACES = 0x40;         // spaces (and codes) shown
+constexpr uint32_t TEXT_AREA_SHOW_CONTROL_CODES = 0x20000;  // colour codes shown as glyphs
+
+// The active text window as text output sees it: the interface points it at the active window's
+// flag word and list options when it activates a window, and clears it when none is active.
+// Without a window nothing is drawn.
+struct TextArea {
+  const uint32_t* flags = nullptr;         // TEXT_AREA_* bits among others; null: no window
+  const uint32_t* list_options = nullptr;  // non-zero: a list window
+};
+
 struct TextOutput {
   Canvas screen;                  // the screen canvas: the form's framebuffer
   uint8_t opaque_text = 1;        // non-zero: text has an opaque background in the background slot
@@ -65,6 +78,7 @@ struct TextOutput {
   char text_run[TEXT_RUN_SIZE];   // characters of the colour run being collected
   int run_length = 0;             // 0..TEXT_RUN_SIZE - 1 characters in text_run
   LineColours line_colours;
+  TextArea area;                  // the active window's, kept by the interface
 };
 extern TextOutput g_text;
 
@@ -106,7 +120,11 @@ void fill_row_span(int row, int column, int count, int colour_index);
 void blank_row_span(int row, int column, int count);
 // Fills the whole screen with palette colour 1.
 void clear_screen();
+// Forgets the closed areas waiting for repair.
+// Stand-in: keeps no closed area yet, so there is nothing to reset.
+inline void reset_dirty_rect() {}
 
 // Test hooks
-// Field state, run buffer and line colours back to the start; the canvas stays aimed.
+// Field state, run buffer and line colours back to the start; the canvas stays aimed and the
+// active window's area stays.
 void reset_text_output();

@@ -14,6 +14,7 @@
 #include "platform/window.h"
 #include "screen/display_mode.h"
 #include "screen/event_queue.h"
+#include "screen/main_form.h"
 #include "screen/pointer.h"
 #include "shell/headless_script.h"
 #include "shell/startup.h"
@@ -225,7 +226,7 @@ bool feed_script() {
 // the next command meets the screen redrawn; a program that keeps ignoring such codes is fed
 // all the same after a few idle calls.
 bool runner_idle() {
-  if (g_startup.idle_state > 0) return app_idle();
+  if (g_form.idle_state > 0) return app_idle();
   const bool ended = app_idle();
   if (pending_input_count() > 0 && g_runner.idle_posts_skipped < IDLE_POSTS_SKIPPED_MOST) {
     ++g_runner.idle_posts_skipped;

@@ -29,6 +29,7 @@
 #include "ui/dialog_form.h"
 #include "ui/edit_buffers.h"
 #include "ui/list_window.h"
+#include "ui/placeholder_page.h"
 #include "ui/message_box.h"
 #include "ui/popups.h"
 #include "ui/run_window.h"
@@ -128,7 +129,7 @@ void run_nc_program_page() {
 }
 
 void run_utilities_page() {
-  ++page_redraw_flag;
+  ++g_page_requests.redraw;
   show_memory_status();
   run_page(g_startup.drawing_window, utilities_page_loop, no_line_hook);
   close_top_popup();

@@ -135,13 +135,13 @@ void give_back_system_cursor() {
 }
 
 void end_application() {
-  g_startup.idle_state = 0;
+  g_form.idle_state = 0;
   g_events.quit_requested = true;
   g_startup.terminated = true;
 }
 
 void run_program() {
-  g_startup.idle_state = -1;
+  g_form.idle_state = -1;
   set_screen_canvas(window_surface());
   if (!find_catalogue()) {
     show_system_message(STARTUP_FILES_MISSING_TEXT);
@@ -173,7 +173,7 @@ void run_program() {
 // The program's first wait for input: from now on the form's handlers take their events and the
 // timer runs.
 void start_timer() {
-  g_startup.idle_state = 0;
+  g_form.idle_state = 0;
   calibrate_delay();
   pump_set_timer_interval(PUMP_TIMER_INTERVAL_MS);
   pump_start_timer();
@@ -207,8 +207,11 @@ bool install_interface_font() {
 
 // The root window: the bottom of the window stack, never run.
 void create_root_window() {
-  g_startup.root_window = create_window(nullptr, 1, 1, 20, 120, 17, nc_page_key, draw_window_line,
-                                        false, 406, "", 250, "", 0, nullptr, nullptr);
+  g_startup.root_window = create_window(nullptr, {
+      .top_row = 1, .left_column = 1, .bottom_row = 20, .right_column = 120, .flags = 17,
+      .key_filter = nc_page_key, .line_drawer = draw_window_line, .options = 406, .legend = "",
+      .wrap_width = 250, .title = "",
+  });
   activate_window(g_startup.root_window);
 }
 
@@ -289,8 +292,11 @@ void create_side_panel() {
   for (int i = 0; i < SIDE_PANEL_LINES; ++i) append_line("\n");
   const int last = g_display.presets[FACE_ROLE_MENU].last_column;
   g_startup.side_panel_window =
-      create_window(nullptr, 5, last - 26, 32, last, 0x8000010, text_list_key, draw_window_line,
-                    false, 256, "?", 125, "", 0x2002000, nullptr, nullptr);
+      create_window(nullptr, {
+          .top_row = 5, .left_column = last - 26, .bottom_row = 32, .right_column = last,
+          .flags = 0x8000010, .key_filter = text_list_key, .line_drawer = draw_window_line,
+          .options = 256, .legend = "?", .wrap_width = 125, .title = "", .list_options = 0x2002000,
+      });
 }
 
 // The option word of editing buffers by the editor's face.
@@ -312,8 +318,12 @@ constexpr char MOVE_LINES_HELP[] =
 void create_tool_list() {
   clear_current_list();
   g_startup.tool_list_window =
-      create_window(nullptr, 11, 32, 24, 56, 0x4013, tool_list_key, draw_check_list_line, true,
-                    316, TOOL_LIST_LEGEND, 125, TOOL_LIST_TITLE, 0x22004024, nullptr, nullptr);
+      create_window(nullptr, {
+          .top_row = 11, .left_column = 32, .bottom_row = 24, .right_column = 56, .flags = 0x4013,
+          .key_filter = tool_list_key, .line_drawer = draw_check_list_line, .with_file = true,
+          .options = 316, .legend = TOOL_LIST_LEGEND, .wrap_width = 125, .title = TOOL_LIST_TITLE,
+          .list_options = 0x22004024,
+      });
   TextWindow* window = window_of(g_startup.tool_list_window);
   if (window == nullptr) return;
   window->help_texts[0] = MOVE_LINES_HELP;
@@ -364,9 +374,12 @@ constexpr const char* DRAWING_WINDOW_HELP[3] = {
 void create_drawing_window() {
   clear_current_list();
   const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
-  g_startup.drawing_window = create_window(
-      nullptr, 5, 5, normal.last_row - 3, cols_from_medium_font(side_panel_column - 6), 0x184010,
-      text_list_key, text_list_line, true, 512, "", 125, "", 0x8004092, nullptr, nullptr);
+  g_startup.drawing_window = create_window(nullptr, {
+      .top_row = 5, .left_column = 5, .bottom_row = normal.last_row - 3,
+      .right_column = cols_from_medium_font(side_panel_column - 6), .flags = 0x184010,
+      .key_filter = text_list_key, .line_drawer = text_list_line, .with_file = true, .options = 512,
+      .legend = "", .wrap_width = 125, .title = "", .list_options = 0x8004092,
+  });
   TextWindow* window = window_of(g_startup.drawing_window);
   if (window == nullptr) return;
   for (int i = 0; i < 3; ++i) window->help_texts[i] = DRAWING_WINDOW_HELP[i];
@@ -423,10 +436,13 @@ constexpr int FONT_WINDOW_MOST_ROWS = 19;
 void create_font_list(int font_count) {
   load_list_slot(LIST_SLOT_FONTS);
   const int last = g_display.presets[FACE_ROLE_NORMAL].last_column;
-  g_startup.font_list_window = create_window(
-      nullptr, 6, last - 26, std::min(font_count, FONT_WINDOW_MOST_ROWS) + 5, last - 5, 0x80011,
-      list_search_key_filter, draw_window_line, false, 20, LIST_WINDOW_LEGEND, 125,
-      "Choose a Font", 0x20000000, nullptr, nullptr);
+  g_startup.font_list_window = create_window(nullptr, {
+      .top_row = 6, .left_column = last - 26,
+      .bottom_row = std::min(font_count, FONT_WINDOW_MOST_ROWS) + 5, .right_column = last - 5,
+      .flags = 0x80011, .key_filter = list_search_key_filter, .line_drawer = draw_window_line,
+      .options = 20, .legend = LIST_WINDOW_LEGEND, .wrap_width = 125, .title = "Choose a Font",
+      .list_options = 0x20000000,
+  });
   clear_current_list();
 }
 
@@ -520,11 +536,11 @@ int run_application(int width, int height, bool (*idle_handler)()) {
 // ---- The idle handler -------------------------------------------------------------------------
 
 bool app_idle() {
-  if (g_startup.idle_state > 0) {
+  if (g_form.idle_state > 0) {
     run_program();
     return true;
   }
-  if (g_startup.idle_state < 0) {
+  if (g_form.idle_state < 0) {
     start_timer();
     return false;
   }
@@ -564,12 +580,16 @@ int ui_startup(int /*scratch_size*/) {
   return 0;
 }
 
+// The interface reaches the pages only through the entry points they give it here.
+void connect_page_entry_points() { g_buffer_entries.first_buffer_key = nc_page_key; }
+
 int app_startup() {
   update_ticks();
   reset_tick_counter();
   side_panel_column = static_cast<int16_t>(g_display.presets[FACE_ROLE_MENU].last_column - 26);
   g_command_start.command_flag = 1;
   g_command_start.typed_coordinate_characters = TYPED_COORDINATE_CHARACTERS;
+  connect_page_entry_points();
 
   layout_page_tab_strip();
   alloc_draw_buffers();

@@ -4,27 +4,15 @@
 // time until the user quits, then saves the preferences and frees everything. Window messages
 // are pumped from inside the program's own waits for input, so the message loop runs nested in
 // the program, and the nested idle calls start the timer and turn a resize into a redraw.
-//
-// The state record is defined here (not in the .cpp) because the form's handlers, built before
-// the rest of the program, read the idle state.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "screen/boxes.h"
+
 struct TextLine;
-
-// ---- The page byte ------------------------------------------------------------------------------
-
-constexpr uint8_t PAGE_JOB_SETUP = 0;
-constexpr uint8_t PAGE_ENGRAVING_LIST = 1;
-constexpr uint8_t PAGE_DRAWING = 2;
-constexpr uint8_t PAGE_3D_VIEW = 3;
-constexpr uint8_t PAGE_NC_PROGRAM = 4;
-constexpr uint8_t PAGE_UTILITIES = 5;
-constexpr uint8_t PAGE_LAST = PAGE_UTILITIES;
-constexpr uint8_t PAGE_QUIT = 0x10;  // set by a page's quit command: the page loop ends
 
 // ---- Names --------------------------------------------------------------------------------------
 
@@ -85,9 +73,6 @@ enum StartupMenu {
 // ---- State --------------------------------------------------------------------------------------
 
 struct Startup {
-  int8_t idle_state = 1;    // > 0 at load, -1 inside the first idle call, 0 once the program waits
-                            // for input; while it is not 0 the modifier, resize and move handlers
-                            // ignore their events
   bool terminated = false;  // the application has ended: its message loop stops
   bool in_page_loop = false;  // the page loop runs (the window procedure is replaced)
 

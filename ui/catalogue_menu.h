@@ -45,9 +45,11 @@ inline TextLine* menu_from_catalogue(TextLine* parent, int placement, int messag
     ++count;
     width = std::max(width, static_cast<int>(item.size()));
   }
-  TextLine* node = create_window(parent, 1, 1, count, width + 1, g_menus.option_word, nullptr,
-                                 draw_window_line, false, options, LIST_WINDOW_LEGEND, 250,
-                                 title.c_str(), 0, nullptr, nullptr);
+  TextLine* node = create_window(parent, {
+      .top_row = 1, .left_column = 1, .bottom_row = count, .right_column = width + 1,
+      .flags = g_menus.option_word, .line_drawer = draw_window_line, .options = options,
+      .legend = LIST_WINDOW_LEGEND, .wrap_width = 250, .title = title.c_str(),
+  });
   if (node == nullptr) free_current_list();
   pop_list();
   if (node == nullptr) return nullptr;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <string>
 
-#include "pages/nc_page.h"
 #include "screen/text_output.h"
 #include "ui/text_window.h"
 
@@ -30,6 +29,13 @@ inline BufferRing g_buffers;
 int open_in_buffer(const char* path, WindowKeyFilter key_filter, WindowLineDrawer line_drawer,
                    uint32_t window_flags, uint8_t open_flags);
 
+// The pages' entry points the editing buffers need; start-up fills them.
+struct BufferEntryPoints {
+  // The key filter of the first buffer: the NC program page's. Null: the run loop ends at once.
+  WindowKeyFilter first_buffer_key = nullptr;
+};
+inline BufferEntryPoints g_buffer_entries;
+
 // Window flags of the first buffer.
 constexpr uint32_t FIRST_BUFFER_FLAGS = 0x40213;
 
@@ -37,7 +43,8 @@ constexpr uint32_t FIRST_BUFFER_FLAGS = 0x40213;
 // Stand-in: the buffer open_in_buffer makes, keyed to the NC page; no two-buffer state is cleared.
 inline void create_first_edit_buffer() {
   if (g_buffers.buffer_list != nullptr) return;
-  if (open_in_buffer(nullptr, nc_page_key, draw_window_line, FIRST_BUFFER_FLAGS, 0) != 0) return;
+  if (open_in_buffer(nullptr, g_buffer_entries.first_buffer_key, draw_window_line,
+                     FIRST_BUFFER_FLAGS, 0) != 0) return;
   g_buffers.placeholder_buffer = g_buffers.buffer_list;
   g_buffers.arrangement = 0;
 }

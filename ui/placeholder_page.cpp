@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <string>
 
-#include "editor/editor_state.h"
 #include "platform/canvas.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
@@ -13,7 +12,6 @@
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
-#include "shell/startup.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
 
@@ -78,8 +76,8 @@ EventCode run_placeholder_page(int page) {
       g_form.resize_pending = RESIZE_NONE;
       entered = true;
     }
-    if (entered || g_form.redraw_level != 0 || page_redraw_flag != 0) {
-      page_redraw_flag = 0;
+    if (entered || g_form.redraw_level != 0 || g_page_requests.redraw != 0) {
+      g_page_requests.redraw = 0;
       draw_placeholder(page);
       show_pointer();
       entered = false;

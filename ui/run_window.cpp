@@ -2,7 +2,6 @@
 // tail.
 #include "ui/run_window.h"
 
-#include "pages/nc_page.h"
 #include "screen/display_mode.h"
 #include "screen/main_form.h"
 #include "screen/pointer.h"
@@ -73,8 +72,8 @@ TextLine* end_run(EventCode code) {
   hide_pointer();
   g_run.marking = 0;
   store_window_state();
-  if (g_nc_page.release_wait != 0) {
-    g_nc_page.release_wait = 0;
+  if (g_run.release_wait != 0) {
+    g_run.release_wait = 0;
     wait_buttons_released();
   }
   return code == WINDOW_ACCEPT ? g_lists.cursor_line : nullptr;

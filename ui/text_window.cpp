@@ -6,7 +6,6 @@
 #include <cstring>
 #include <memory>
 
-#include "pages/nc_page.h"
 #include "platform/canvas.h"
 #include "screen/display_mode.h"
 #include "screen/interface_settings.h"
@@ -25,6 +24,11 @@
 #include "ui/window_frames.h"
 
 WindowLayer g_windows;
+
+// Text output reads these bits of the active window's flags by its own names.
+static_assert(WINDOW_FRAME_STYLE_MASK == TEXT_AREA_FRAME_STYLE_MASK);
+static_assert(WINDOW_SHOW_SPACES == TEXT_AREA_SHOW_SPACES);
+static_assert(WINDOW_SHOW_CONTROL_CODES == TEXT_AREA_SHOW_CONTROL_CODES);
 
 namespace {
 
@@ -138,6 +142,7 @@ void leave_active_window(TextWindow* w) {
   close_window_background();
   g_windows.active_node = nullptr;
   g_windows.active = nullptr;
+  g_text.area = TextArea();
 }
 
 TextLine* choose_successor(TextLine* node) {
@@ -204,14 +209,10 @@ TextWindow* window_of(TextLine* node) { return line_extra_as<TextWindow>(node); 
 
 // ---- Creating, activating, storing, destroying --------------------------------------------------
 
-TextLine* create_window(TextLine* list_node, int top_row, int left_column, int bottom_row,
-                        int right_column, uint32_t flags, WindowKeyFilter key_filter,
-                        WindowLineDrawer line_drawer, bool with_file, uint16_t options,
-                        const char* legend, int wrap_width, const char* title,
-                        uint32_t list_options, void* data1, void* data2) {
+TextLine* create_window(TextLine* list_node, const WindowSpec& spec) {
   TextWindow record;
   std::unique_ptr<FileRecord> file;
-  if (with_file) {
+  if (spec.with_file) {
     try {
       file.reset(new_window_file());
     } catch (const std::bad_alloc&) {
@@ -219,11 +220,15 @@ TextLine* create_window(TextLine* list_node, int top_row, int left_column, int b
     }
   }
   record.file = file.get();
-  record.key_filter = key_filter;
-  record.line_drawer = line_drawer;
+  record.key_filter = spec.key_filter;
+  record.line_drawer = spec.line_drawer;
   record.first_line = record.current_line = fix_list_first();
   record.last_line = fix_list_last();
 
+  int top_row = spec.top_row;
+  int left_column = spec.left_column;
+  int bottom_row = spec.bottom_row;
+  int right_column = spec.right_column;
   if (top_row < 0) top_row = 0;
   if (left_column < 0) left_column = 0;
   if (top_row > bottom_row) {
@@ -235,15 +240,15 @@ TextLine* create_window(TextLine* list_node, int top_row, int left_column, int b
     right_column = FALLBACK_RIGHT_COLUMN;
   }
   set_rectangle(&record, top_row, left_column, bottom_row, right_column);
-  record.font_mode = font_mode_for(flags, options);
-  record.wrap_width = static_cast<int16_t>(wrap_width);
-  record.flags = flags | WINDOW_ALWAYS;
-  record.options = options;
-  record.legend = legend;
-  record.data1 = data1;
-  record.data2 = data2;
-  copy_title(&record, title);
-  record.list_options = list_options;
+  record.font_mode = font_mode_for(spec.flags, spec.options);
+  record.wrap_width = static_cast<int16_t>(spec.wrap_width);
+  record.flags = spec.flags | WINDOW_ALWAYS;
+  record.options = spec.options;
+  record.legend = spec.legend;
+  record.data1 = spec.data1;
+  record.data2 = spec.data2;
+  copy_title(&record, spec.title);
+  record.list_options = spec.list_options;
   record.goal_column = -1;
 
   TextLine* node = append_window_node(list_node, record);
@@ -255,6 +260,10 @@ TextLine* create_window(TextLine* list_node, int top_row, int left_column, int b
   return node;
 }
 
+TextArea text_area_of(const TextWindow* window) {
+  return window != nullptr ? TextArea{&window->flags, &window->list_options} : TextArea();
+}
+
 void activate_window(TextLine* node) {
   TextWindow* w = window_of(node);
   if (w == nullptr) return;
@@ -263,6 +272,7 @@ void activate_window(TextLine* node) {
   node->state |= LINE_STATE_ACTIVATED;
   g_windows.active_node = node;
   g_windows.active = w;
+  g_text.area = text_area_of(w);
 
   g_windows.key_filter = w->key_filter;
   g_windows.line_drawer = w->line_drawer;
@@ -362,7 +372,7 @@ TextLine* destroy_window(TextLine* node) {
   activate_window(successor);
   TextLine* shown = next_window(0, true);
   if (shown != nullptr) return shown;
-  open_in_buffer("", nc_page_key, draw_window_line, 0, 0);
+  open_in_buffer("", g_buffer_entries.first_buffer_key, draw_window_line, 0, 0);
   return g_windows.active_node;
 }
 
@@ -412,24 +422,24 @@ void set_scroll_keys() {
   if (w == nullptr) return;
   int step;
   if (w->flags & WINDOW_PAGE_SCROLL) {
-    g_windows.scroll_up_key = KEY_PGUP;
-    g_windows.scroll_down_key = KEY_PGDN;
+    g_pointer.scroll_up_key = KEY_PGUP;
+    g_pointer.scroll_down_key = KEY_PGDN;
     step = 2;
   } else if (w->flags & WINDOW_TEXT_LIST) {
-    g_windows.scroll_up_key = KEY_CTRL_UP;
-    g_windows.scroll_down_key = KEY_CTRL_DOWN;
+    g_pointer.scroll_up_key = KEY_CTRL_UP;
+    g_pointer.scroll_down_key = KEY_CTRL_DOWN;
     step = 1;
   } else {
-    g_windows.scroll_up_key = KEY_UP;
-    g_windows.scroll_down_key = KEY_DOWN;
+    g_pointer.scroll_up_key = KEY_UP;
+    g_pointer.scroll_down_key = KEY_DOWN;
     step = w->rows <= SHORT_WINDOW_ROWS ? 1 : 0;
   }
   step += g_interface.extra_scroll;
   g_windows.scroll_step = static_cast<int16_t>(step == 0 ? 1 : step);
   EventCode& remembered = g_pointer.pending_scroll_code;
   if (remembered != 0)
-    remembered = (remembered & SCROLL_KEY_UP_BIT) ? g_windows.scroll_up_key
-                                                  : g_windows.scroll_down_key;
+    remembered = (remembered & SCROLL_KEY_UP_BIT) ? g_pointer.scroll_up_key
+                                                  : g_pointer.scroll_down_key;
 }
 
 int rows_to_medium_font(int n) {
@@ -506,6 +516,37 @@ void place_window(TextWindow* window, int row, int column) {
   if (window == g_windows.active) compute_window_pixels();
 }
 
+// ---- Display modes ------------------------------------------------------------------------------
+
+void set_display_mode(int choice) {
+  store_window_state();
+  TextLine* active = g_windows.active_node;
+  g_interface.display_choice = static_cast<uint8_t>(choice);
+  apply_display_mode(choice);
+  layout_page_tab_strip();
+  activate_window(active);
+  g_form.redraw_level = 109;
+}
+
+void centre_window_columns(TextLine* node) {
+  TextWindow* window = node != nullptr ? window_of(node) : nullptr;
+  if (window == nullptr) return;
+  const int width = window->right_column - window->left_column + 1;
+  window->left_column =
+      static_cast<int16_t>((g_display.presets[FACE_ROLE_NORMAL].last_column - width) / 2);
+  window->right_column = static_cast<int16_t>(window->left_column + width - 1);
+  window->columns = static_cast<int16_t>(width);
+  if (window->first_line != nullptr) {
+    window->first_line->attributes[14] = 0;
+    window->first_line->attributes[15] = 0;
+  }
+}
+
 // ---- Test hooks --------------------------------------------------------------------------------
 
-void reset_window_layer() { g_windows = WindowLayer(); }
+void reset_window_layer() {
+  g_windows = WindowLayer();
+  g_text.area = TextArea();
+  g_pointer.scroll_up_key = KEY_UP;
+  g_pointer.scroll_down_key = KEY_DOWN;
+}

@@ -15,6 +15,7 @@
 struct FileRecord;
 struct CanvasSaveUnder;
 struct TextUndoStep;
+struct TextArea;
 
 // The callbacks a window brings. A key filter reads events itself and returns the next code for
 // run_window (0: nothing to do). A line drawer paints one line at a screen row.
@@ -197,8 +198,7 @@ struct WindowLayer {
   uint16_t help_options = 0;        // options word of the active window, for the help line
   uint8_t initial_area = 0;         // list windows: area chosen at activation (0 or 1)
 
-  EventCode scroll_up_key = KEY_UP;     // the active window's scroll codes
-  EventCode scroll_down_key = KEY_DOWN;
+  // The active window's scroll codes are the pointer's (g_pointer.scroll_up_key, ...).
   int16_t scroll_step = 1;              // lines per scroll key, >= 1
   EventCode remembered_scroll_key = 0;  // the scroll key last used; keeps its direction
 
@@ -214,16 +214,33 @@ extern WindowLayer g_windows;
 
 // ---- Creating, activating, storing, destroying --------------------------------------------------
 
+// What a new window is made with; a field left out is zero or null.
+struct WindowSpec {
+  int top_row = 0;                // the rectangle in cells, borders included
+  int left_column = 0;
+  int bottom_row = 0;
+  int right_column = 0;
+  uint32_t flags = 0;             // WINDOW_* bits; WINDOW_ALWAYS is added
+  WindowKeyFilter key_filter = nullptr;
+  WindowLineDrawer line_drawer = nullptr;
+  bool with_file = false;         // the window gets a file record (not open yet)
+  uint16_t options = 0;           // colour base and WINDOW_OPTION_* bits
+  const char* legend = nullptr;   // hot letters the window answers to
+  int wrap_width = 0;             // word-wrap width in columns
+  const char* title = nullptr;    // cut to WINDOW_TITLE_SIZE - 1 bytes
+  uint32_t list_options = 0;      // LIST_OPTION_* and the list windows' bits
+  void* data1 = nullptr;          // for the page or dialog that makes it
+  void* data2 = nullptr;
+};
+
 // A new window over the current list (which becomes its lines), appended to the window list
 // that holds `list_node` (a new list when null). The window is neither activated nor drawn.
 // Null when memory runs out. A rectangle given upside down becomes rows 1-20 or columns 1-50.
-TextLine* create_window(TextLine* list_node, int top_row, int left_column, int bottom_row,
-                        int right_column, uint32_t flags, WindowKeyFilter key_filter,
-                        WindowLineDrawer line_drawer, bool with_file, uint16_t options,
-                        const char* legend, int wrap_width, const char* title,
-                        uint32_t list_options, void* data1, void* data2);
+TextLine* create_window(TextLine* list_node, const WindowSpec& spec);
 // Makes the window active (null does nothing).
 void activate_window(TextLine* node);
+// What text output reads of a window (its flags and list options), for the active one.
+TextArea text_area_of(const TextWindow* window);
 // Writes the current-window globals back into the active record.
 void store_window_state();
 // Stores the active window and pushes it; pop activates the window pushed last (without storing
@@ -261,6 +278,16 @@ int fit_window_rows(TextWindow* window, int centre_row, int most, int least);
 void set_window_bounds(TextLine* node, int bottom_row, int left_column, int right_column);
 // Row < 0: top row -row - 1 at the column; else centred on (row, column). Kept on the screen.
 void place_window(TextWindow* window, int row, int column);
+
+// Centres a window's columns on the screen (normal cells); null is ignored.
+void centre_window_columns(TextLine* window);
+
+// ---- Display modes ------------------------------------------------------------------------------
+
+// Sets the choice and applies it, lays out what depends on the cells again, activates the active
+// window again in the new cells and asks for a redraw.
+// Stand-in: lays out the page tabs only; the long-lived windows keep their places.
+void set_display_mode(int choice);
 
 // ---- Redraw ------------------------------------------------------------------------------------
 

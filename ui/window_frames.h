@@ -3,14 +3,12 @@
 
 #include "screen/main_form.h"
 #include "screen/pointer.h"
+#include "screen/text_output.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
 
 // draw_window_frame options: the frame only, the lines are not drawn.
 constexpr int FRAME_ONLY = 0x02;
-
-// Stand-in: keeps no closed area yet, so there is nothing to reset.
-inline void reset_dirty_rect() {}
 
 // Stand-in: draws no border, title, picture or shadow; only the lines (all of them) unless FRAME_ONLY.
 inline void draw_window_frame(int options) {

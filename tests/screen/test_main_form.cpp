@@ -11,7 +11,6 @@
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
 #include "screen/pointer.h"
-#include "shell/startup.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -30,8 +29,7 @@ class MainFormTest : public ::testing::Test {
     reset_window_layer();
     g_display.current.cell_width = 8;
     g_display.current.cell_height = 16;
-    g_startup = Startup();
-    g_startup.idle_state = 0;  // the program waits for input
+    g_form.idle_state = 0;  // the program waits for input
     g_interface = InterfaceSettings();
     create_main_form();
     g_form.caption_hidden_count = 0;  // the pages show the caption
@@ -113,7 +111,7 @@ TEST_F(MainFormTest, ResizeIsRefusedOrIgnoredInItsStates) {
     SCOPED_TRACE(c.name);
     SetUp();
     g_form.caption_hidden_count = c.caption_hidden;
-    g_startup.idle_state = c.idle_state;
+    g_form.idle_state = c.idle_state;
     g_form.resize_pending = c.resize_pending;
     headless_inject_resize(900, 700);
     pump();
@@ -221,8 +219,8 @@ TEST_F(MainFormTest, CloseBoxAndAltF4AskToQuitAndKeepTheWindow) {
 // Vertical motion scrolls a list by rows, so the accumulator is measured against the cell
 // height (16 here), not the cell width (8).
 TEST_F(MainFormTest, MouseDeltaScrollsOncePerCellHeightOfVerticalMotion) {
-  g_windows.scroll_up_key = 329;
-  g_windows.scroll_down_key = 337;
+  g_pointer.scroll_up_key = 329;
+  g_pointer.scroll_down_key = 337;
   activate_and_capture(200, 200);
   int dx, dy;
   mouse_delta(&dx, &dy);  // the two fresh starts of a capture

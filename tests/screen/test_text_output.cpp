@@ -56,6 +56,7 @@ class TextOutputTest : public ::testing::Test {
     reset_text_wrap();
     window_ = TextWindow();
     g_windows.active = &window_;
+    g_text.area = text_area_of(&window_);
   }
 
   const Surface& screen() { return *window_surface(); }
@@ -131,9 +132,11 @@ TEST_F(TextOutputTest, InBandCodesDrawTheirCellsAndColours) {
 
 TEST_F(TextOutputTest, NothingIsDrawnWithoutAWindowOrBelowTheLastRow) {
   g_windows.active = nullptr;
+  g_text.area = text_area_of(nullptr);
   draw_text(0, 0, "x");
   window_.flags = 0x80000000;
   g_windows.active = &window_;
+  g_text.area = text_area_of(&window_);
   draw_text(g_display.current.last_row + 1, 0, "x");
   for (uint32_t p : screen().pixels) ASSERT_EQ(p, UNTOUCHED);
 }

@@ -38,6 +38,7 @@
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/message_box.h"
+#include "ui/placeholder_page.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
 
@@ -70,7 +71,7 @@ struct Driver {
 Driver g_driver;
 
 bool driver_idle() {
-  if (g_startup.idle_state > 0) return app_idle();
+  if (g_form.idle_state > 0) return app_idle();
   app_idle();
   if (!g_startup.in_page_loop) return false;
   ++g_driver.waits_in_page_loop;
@@ -120,7 +121,7 @@ void reset_program_state() {
   g_interface = InterfaceSettings();
   g_buffers = BufferRing();
   g_menus = MenuState();
-  page_redraw_flag = 0;
+  g_page_requests = PageRequests();
   g_driver = Driver();
 }
 
@@ -183,7 +184,7 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
                       g_item_host.choose_picture_cell != nullptr;
     // The program's first wait made the second idle call: the form takes input, the timer runs.
     timer_running = g_pump.timer_running && g_pump.timer_interval_ms == 55;
-    idle_state = g_startup.idle_state;
+    idle_state = g_form.idle_state;
     page_name = page_name_on_screen(7);
     caption = g_tab_strip.caption;
     windows_made = g_startup.root_window && g_startup.side_panel_window &&
@@ -221,7 +222,7 @@ TEST_F(StartupTest, ShutdownFreesTheWindowsAndGivesTheCursorBack) {
   lay_out_all();
   EXPECT_EQ(run_program(), 0);
   EXPECT_TRUE(g_startup.terminated);
-  EXPECT_EQ(g_startup.idle_state, 0);
+  EXPECT_EQ(g_form.idle_state, 0);
   EXPECT_EQ(g_startup.root_window, nullptr);
   EXPECT_EQ(g_startup.drawing_window, nullptr);
   EXPECT_EQ(g_startup.tool_list_window, nullptr);
@@ -375,7 +376,7 @@ TEST_F(StartupTest, ThePageLoopStartsOnTheChosenPageAndEveryPageQuits) {
     ASSERT_EQ(app_startup(), 0);
     g_preferences.start_page_choice = c.choice;
     g_preferences.current_page = c.stored_page;
-    g_startup.idle_state = 0;
+    g_form.idle_state = 0;
     g_startup.in_page_loop = true;
     pump_set_idle_handler(driver_idle);
     install_main_window_proc();

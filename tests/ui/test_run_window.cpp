@@ -2,7 +2,6 @@
 #include <string>
 #include <vector>
 
-#include "pages/nc_page.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
@@ -42,7 +41,6 @@ class RunWindowTest : public WindowTest {
     WindowTest::SetUp();
     g_script = FilterScript();
     g_queue_filter_calls = 0;
-    g_nc_page = NcPage();
   }
 
   TextLine* make_scripted(std::initializer_list<const char*> lines, uint32_t flags = 0) {
@@ -108,7 +106,7 @@ TEST_F(RunWindowTest, WindowWithoutKeyFilterEndsAsCancelled) {
 }
 
 TEST_F(RunWindowTest, EndingClearsMarkingAndWaitsForTheButtonsWhenAsked) {
-  g_nc_page.release_wait = 1;
+  g_run.release_wait = 1;
   g_pointer.button_bits = WINDOW_BUTTON_LEFT;
   g_script.steps = {[] {
                       g_run.marking = 1;
@@ -117,7 +115,7 @@ TEST_F(RunWindowTest, EndingClearsMarkingAndWaitsForTheButtonsWhenAsked) {
                     [] { return KEY_ESC; }};
   run_window(make_scripted({"one"}));
   EXPECT_EQ(g_run.marking, 0);
-  EXPECT_EQ(g_nc_page.release_wait, 0);
+  EXPECT_EQ(g_run.release_wait, 0);
   EXPECT_EQ(g_pointer.button_bits, 0);
 }
 

@@ -23,8 +23,10 @@ TEST_F(TextWindowTest, CreateTakesTheCurrentListWithoutActivating) {
   clear_current_list();
   TextLine* a = append_line("a");
   TextLine* b = append_line("b");
-  TextLine* node = create_window(nullptr, 2, 3, 10, 40, 0x11, nullptr, draw_window_line, false,
-                                 0, "XY", 125, "Title", 0, nullptr, nullptr);
+  TextLine* node = create_window(nullptr, {
+      .top_row = 2, .left_column = 3, .bottom_row = 10, .right_column = 40, .flags = 0x11,
+      .line_drawer = draw_window_line, .legend = "XY", .wrap_width = 125, .title = "Title",
+  });
   ASSERT_NE(node, nullptr);
   windows_.push_back(node);
   TextWindow* w = window_of(node);
@@ -101,8 +103,9 @@ TEST_F(TextWindowTest, FontModeComesFromTheFlagsAndOptions) {
 TEST_F(TextWindowTest, LongTitleIsCutToTheRecord) {
   const std::string title(400, 'T');
   clear_current_list();
-  TextLine* node = create_window(nullptr, 1, 1, 5, 20, 0, nullptr, nullptr, false, 0, nullptr,
-                                 0, title.c_str(), 0, nullptr, nullptr);
+  TextLine* node = create_window(nullptr, {
+      .top_row = 1, .left_column = 1, .bottom_row = 5, .right_column = 20, .title = title.c_str(),
+  });
   windows_.push_back(node);
   EXPECT_EQ(std::strlen(window_of(node)->title), static_cast<size_t>(WINDOW_TITLE_SIZE - 1));
 }
@@ -111,8 +114,10 @@ TEST_F(TextWindowTest, WindowWithFileStartsWithAClosedEditorRecord) {
   g_buffers.current_folder = "/jobs/";
   g_buffers.current_extension = ".NC";
   clear_current_list();
-  TextLine* node = create_window(nullptr, 1, 1, 5, 20, 0, nullptr, nullptr, true, 0, nullptr, 0,
-                                 "", 0, nullptr, nullptr);
+  TextLine* node = create_window(nullptr, {
+      .top_row = 1, .left_column = 1, .bottom_row = 5, .right_column = 20, .with_file = true,
+      .title = "",
+  });
   windows_.push_back(node);
   const FileRecord* file = window_of(node)->file;
   ASSERT_NE(file, nullptr);
@@ -392,8 +397,8 @@ TEST_F(TextWindowTest, ScrollKeysFollowTheWindowKind) {
                                     << " extra " << c.extra);
     g_interface.extra_scroll = static_cast<uint8_t>(c.extra);
     activate_window(make_window({"x"}, 1, 1, c.rows, 20, c.flags));
-    EXPECT_EQ(g_windows.scroll_up_key, c.up);
-    EXPECT_EQ(g_windows.scroll_down_key, c.down);
+    EXPECT_EQ(g_pointer.scroll_up_key, c.up);
+    EXPECT_EQ(g_pointer.scroll_down_key, c.down);
     EXPECT_EQ(g_windows.scroll_step, c.step);
   }
 }
@@ -462,8 +467,9 @@ TEST_F(TextWindowTest, FitWindowRowsSizesToTheLines) {
     push_list();
     clear_current_list();
     for (const std::string& t : texts) append_line(t.c_str());
-    TextLine* node = create_window(nullptr, 2, 1, 4, 20, 0, nullptr, nullptr, false, 0, nullptr,
-                                   0, "", 0, nullptr, nullptr);
+    TextLine* node = create_window(nullptr, {
+        .top_row = 2, .left_column = 1, .bottom_row = 4, .right_column = 20, .title = "",
+    });
     pop_list();
     windows_.push_back(node);
     TextWindow* w = window_of(node);
@@ -617,8 +623,9 @@ TEST_F(TextWindowTest, PlaceCursorRowShowsLinesAboveAndKeepsTheWindowFilled) {
     push_list();
     clear_current_list();
     for (int i = 0; i < 30; ++i) append_line("line");
-    TextLine* node = create_window(nullptr, 1, 1, 10, 20, 0, nullptr, nullptr, false, 0,
-                                   nullptr, 0, "", 0, nullptr, nullptr);
+    TextLine* node = create_window(nullptr, {
+        .top_row = 1, .left_column = 1, .bottom_row = 10, .right_column = 20, .title = "",
+    });
     pop_list();
     windows_.push_back(node);
     window_of(node)->current_line = line_at(node, c.cursor_line);
@@ -635,8 +642,9 @@ TEST_F(TextWindowTest, FindAndShowLineCentresTheMatch) {
   push_list();
   clear_current_list();
   for (int i = 0; i < 30; ++i) append_line(("item" + std::to_string(i)).c_str());
-  TextLine* node = create_window(nullptr, 1, 1, 10, 20, 0, nullptr, nullptr, false, 0, nullptr,
-                                 0, "", 0, nullptr, nullptr);
+  TextLine* node = create_window(nullptr, {
+      .top_row = 1, .left_column = 1, .bottom_row = 10, .right_column = 20, .title = "",
+  });
   pop_list();
   windows_.push_back(node);
   TextWindow* w = window_of(node);

@@ -22,7 +22,6 @@
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
-#include "shell/startup.h"
 #include "store/line_list.h"
 #include "ui/buffer_windows.h"
 #include "ui/edit_buffers.h"
@@ -62,8 +61,7 @@ class WindowTest : public ::testing::Test {
     reset_key_pushback();
     g_buffer_windows = BufferWindows();
     g_buffers = BufferRing();
-    g_startup = Startup();
-    g_startup.idle_state = 0;  // the program waits for input
+    g_form.idle_state = 0;  // the program waits for input
     g_interface = InterfaceSettings();
     g_interface.extra_scroll = 0;
     create_main_form();
@@ -89,9 +87,11 @@ class WindowTest : public ::testing::Test {
     push_list();
     clear_current_list();
     for (const char* text : lines) append_line(text);
-    TextLine* node = create_window(list_node, top, left, bottom, right, flags, filter,
-                                   draw_window_line, false, options, nullptr, 250, "",
-                                   list_options, nullptr, nullptr);
+    TextLine* node = create_window(list_node, {
+        .top_row = top, .left_column = left, .bottom_row = bottom, .right_column = right,
+        .flags = flags, .key_filter = filter, .line_drawer = draw_window_line, .options = options,
+        .wrap_width = 250, .title = "", .list_options = list_options,
+    });
     pop_list();
     if (node != nullptr) windows_.push_back(node);
     return node;
