@@ -2,8 +2,8 @@
 // by whether the item is text. They are kept in their stored layout, byte for byte as the
 // preferences file holds them, so the preferences reader and writer copy them as they stand.
 //
-// This header is self-contained on purpose: the geometry model gives every new machinable
-// item its defaults, and the geometry library must not depend on the machining library.
+// The geometry model gives every new machinable or text item its defaults through its host
+// (apply_new_item_defaults, connected at start-up).
 #pragma once
 
 #include <cstddef>
@@ -78,4 +78,14 @@ inline void apply_cam_defaults(GeometryBlock* block, int cut_type) {
   std::memcpy(cam, cam_default_params(slot), CAM_PARAMS_SIZE);
   cam[0] = static_cast<uint8_t>(cut_type == 7 ? 1 : cut_type);
   cam[1] = g_job_settings.climb_milling;
+}
+
+// The defaults of a new item, as the geometry host applies them: a text item takes the job's
+// text cut type as its operation, a machinable item the defaults of the job's new-item cut type.
+inline void apply_new_item_defaults(GeometryBlock* block) {
+  if (block->cam_kind == GEOMETRY_KIND_TEXT) {
+    set_block_cam_op(block, g_job_settings.text_cut_type);
+  } else if (block->cam_kind == GEOMETRY_KIND_MACHINABLE) {
+    apply_cam_defaults(block, g_job_settings.new_item_cut_type);
+  }
 }

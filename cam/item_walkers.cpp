@@ -137,7 +137,7 @@ void walk_ellipse(LinkRecord* r, PenMoveSink sink) {
   const double a = point_distance(&c, &r[0].point);
   const double b = point_distance(&c, &r[1].point);
   ellipse_to_pen_moves(c.x, c.y, a, b, point_angle(&c, &r[1].point), g_encoder_inputs.tolerance,
-                       sink);
+                       g_encoder_inputs.output_min_step, sink);
 }
 
 void walk_arc_link(LinkRecord* l, PenMoveSink sink) {

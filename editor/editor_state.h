@@ -3,11 +3,9 @@
 
 #include <cstdint>
 
-// Stand-in: only the values the geometry model reads and sets; the editor loop that applies them comes with the drawing editor.
+// Stand-in: only the values the geometry model sets through its host; the editor loop that applies them comes with the drawing editor.
 // Pointer shape number the editor applies on its next pass (11: no circle could be made).
 inline uint8_t editor_pointer_shape = 0;
-// Non-zero: spline runs are drawn as curves sampled with the job tolerance.
-inline uint8_t spline_curve_view = 1;
 
 // Menu-face column of the side panel's left edge: the menu face's last column - 26.
 inline int16_t side_panel_column = 0;

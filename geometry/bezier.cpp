@@ -9,9 +9,8 @@
 #include <new>
 #include <vector>
 
-#include "editor/view_state.h"
 #include "platform/canvas.h"
-#include "records/job_settings.h"
+#include "geometry/geometry_settings.h"
 #include "store/line_list.h"
 
 BezierState g_bezier;
@@ -139,19 +138,19 @@ static int to_pixel(double v) {
   return static_cast<int>(std::lround(v));
 }
 
-static CanvasPoint to_screen(const PointF& p) {
-  const double x = (static_cast<double>(p.x) - g_view.view_left) * g_view.scale;
-  const double y = (static_cast<double>(g_view.view_top) - p.y) * g_view.scale;
+static CanvasPoint to_screen(const PointF& p, const ViewMapping& view) {
+  const double x = (static_cast<double>(p.x) - view.view_left) * view.scale;
+  const double y = (static_cast<double>(view.view_top) - p.y) * view.scale;
   return CanvasPoint{to_pixel(x), to_pixel(y)};
 }
 
-LinkRecord* draw_bezier_run(Canvas* canvas, LinkRecord* first_link) {
+LinkRecord* draw_bezier_run(Canvas* canvas, LinkRecord* first_link, const ViewMapping& view) {
   PointF points[BEZIER_MAX_POINTS];
   LinkRecord* resume = first_link;
   const int n = gather_bezier_run(first_link, points, &resume);
   CanvasPoint* screen = g_bezier.screen;
   if (n <= 2) {
-    for (int i = 0; i < n; ++i) screen[i] = to_screen(points[i]);
+    for (int i = 0; i < n; ++i) screen[i] = to_screen(points[i], view);
     canvas_draw_polyline(canvas, std::span<const CanvasPoint>(screen, n));
     return resume;
   }
@@ -160,11 +159,11 @@ LinkRecord* draw_bezier_run(Canvas* canvas, LinkRecord* first_link) {
   PointF pixels[BEZIER_MAX_POINTS];
   for (int i = 0; i < n; ++i) {
     pixels[i] = PointF{
-        static_cast<float>((static_cast<double>(points[i].x) - g_view.view_left) * g_view.scale),
-        static_cast<float>((static_cast<double>(g_view.view_top) - points[i].y) * g_view.scale)};
+        static_cast<float>((static_cast<double>(points[i].x) - view.view_left) * view.scale),
+        static_cast<float>((static_cast<double>(view.view_top) - points[i].y) * view.scale)};
   }
   const double tolerance =
-      std::max(static_cast<double>(g_job_settings.tolerance) * std::fabs(g_view.scale),
+      std::max(static_cast<double>(g_geometry_settings.tolerance) * std::fabs(view.scale),
                BEZIER_MIN_PIXEL_TOLERANCE);
   const int count = bezier_sample_count(pixels, n, tolerance);
   sample_curve(pixels, n, count);
@@ -226,7 +225,7 @@ int flatten_bezier_runs(DrawingItem* item) {
       const int count = gather_bezier_run(r + i, points, &resume);
       out.push_back(straight_from(r[i]));
       if (count > 2) {
-        const int samples = bezier_sample_count(points, count, g_job_settings.tolerance);
+        const int samples = bezier_sample_count(points, count, g_geometry_settings.tolerance);
         sample_curve(points, count, samples);
         for (int k = 1; k + 1 < samples; ++k) {
           LinkRecord node = straight_from(r[i]);

@@ -37,9 +37,16 @@ int bezier_sample_count(const PointF* points, int n, double tolerance);
 // link, or, when the run was cut, the link before its 30th point so that the rest of the run
 // starts a curve of its own there.
 int gather_bezier_run(LinkRecord* first, PointF* out_points, LinkRecord** out_resume);
-// Draws the run as one polyline on the canvas with its pen, in the view of g_view. Returns the
+// How drawing units map to canvas pixels: screen x = (x - view_left) * scale, screen y =
+// (view_top - y) * scale. The editor passes its view's values.
+struct ViewMapping {
+  float scale = 1.0f;      // pixels per drawing unit, one scale for x and y
+  float view_left = 0.0f;  // world x of the view's left edge
+  float view_top = 0.0f;   // world y of the view's top edge
+};
+// Draws the run as one polyline on the canvas with its pen, in the view's mapping. Returns the
 // link the caller's walk steps on from (see gather_bezier_run).
-LinkRecord* draw_bezier_run(Canvas* canvas, LinkRecord* first_link);
+LinkRecord* draw_bezier_run(Canvas* canvas, LinkRecord* first_link, const ViewMapping& view);
 // Hands the run to the sink as straight moves (PEN_LINE) in drawing units, from the first
 // control point to the last; a run of two points is one call with the move as the caller set
 // it. The chords keep within the tolerance (drawing units) the caller works with. Returns the

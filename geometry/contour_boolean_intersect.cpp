@@ -117,31 +117,14 @@ int32_t meet_lines(const ContourLink& a, const ContourLink& b, const ContourNode
   return count;
 }
 
+bool inside_line_band(double t) { return inside_band(t, LINE_BAND); }
+
+// Fractions within the line band; the point is taken on the circle, where the arc's own
+// fraction puts it.
 int32_t meet_line_arc(const ContourLink& line, const ContourLink& arc, const ContourNode* nodes,
                       bool line_first, PathCrossings* out) {
-  const ContourNode& p0 = nodes[line.start_node];
-  const ContourNode& p1 = nodes[line.end_node];
-  const ContourNode& c = nodes[arc.centre_node];
-  double on_line[2];
-  if (!line_circle_parameters(p0, p1, c, arc.radius, on_line)) return 0;
-  const double dx = p1.x - p0.x, dy = p1.y - p0.y;
-  const double fx = p0.x - c.x, fy = p0.y - c.y;
-  int32_t count = 0;
-  for (const double t : on_line) {
-    if (!inside_band(t, LINE_BAND)) continue;
-    // The point is taken on the circle, where the arc's own fraction puts it.
-    const double bearing = bearing_angle(fx + t * dx, fy + t * dy);
-    const double on_arc = arc_fraction(bearing, arc, nodes);
-    if (!inside_band(on_arc, LINE_BAND)) continue;
-    double x, y;
-    point_at_bearing(c.x, c.y, arc.radius, bearing, &x, &y);
-    if (line_first) {
-      store_crossing(out, &count, t, on_arc, x, y);
-    } else {
-      store_crossing(out, &count, on_arc, t, x, y);
-    }
-  }
-  return count;
+  static constexpr LineArcRule RULE = {inside_line_band, arc_fraction, true};
+  return line_arc_crossings(line, arc, nodes, line_first, RULE, out);
 }
 
 // Two arcs of one circle meet where an end of one lies on the other.

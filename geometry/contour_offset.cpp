@@ -6,8 +6,8 @@
 #include <cmath>
 #include <new>
 
-#include "commands/symmetric_polyline.h"
-#include "editor/edit_session.h"
+#include "geometry/item_edit_state.h"
+#include "geometry/symmetric_nodes.h"
 #include "geometry/bezier.h"
 #include "geometry/contour_offset_internal.h"
 #include "geometry/geometry2d.h"
@@ -15,7 +15,6 @@
 #include "store/line_list.h"
 
 OffsetRun g_offset_run;
-OffsetHost g_offset_host = {nullptr, nullptr};
 
 void reset_offset_run() {
   g_offset_run = OffsetRun{};
@@ -168,11 +167,11 @@ int offset_presimplify(float /*tol*/) {
 
 // Every link after the first that is shorter than 3 tol goes into its neighbour.
 static void thin_short_links(DrawingItem* copy, float tol) {
-  const EditSession saved = g_edit_session;
-  g_edit_session.edited_item = copy;
-  g_edit_session.current_link_index = 0;
+  const ItemEditState saved = g_item_edit;
+  g_item_edit.edited_item = copy;
+  g_item_edit.current_link_index = 0;
   thin_run_nodes(copy, 3.0 * tol, 0.0, 1);
-  g_edit_session = saved;
+  g_item_edit = saved;
   item_bounding_boxes(copy);
 }
 

@@ -43,18 +43,6 @@ int offset_contour(DrawingItem* item, float distance, int flags);
 // end of the current list, else a negative result.
 int offset_item(DrawingItem* item, float distance, int flags);
 
-// ---- host services ----
-// What the offset needs of the machining subsystem, which the geometry library must not call
-// directly; the program installs them at start-up. Either may be null.
-struct OffsetHost {
-  // Copies the source's machining data to a result item; the result is ignored.
-  int (*copy_item_cam)(const DrawingItem* source, DrawingItem* target);
-  // Offsets a text item through the tool-path engine, whose results take the given CAM kind
-  // and layer; the number of items appended to the current list, or -1.
-  int (*offset_text)(DrawingItem* item, float distance, uint8_t cam_kind, uint8_t layer);
-};
-extern OffsetHost g_offset_host;
-
 // ---- run state ----
 
 // One piece of the offset: a single link with the record of its next point.

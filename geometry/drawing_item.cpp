@@ -4,12 +4,9 @@
 #include <cstring>
 #include <new>
 
-#include "cam/cam_defaults.h"
-#include "records/job_settings.h"
+#include "geometry/geometry_host.h"
 #include "store/line_list.h"
 #include "store/record_bytes.h"
-
-ItemHost g_item_host;
 
 namespace {
 
@@ -217,9 +214,10 @@ int new_geometry_block(const char* text, const LinkRecord* records, int32_t link
   if (cam_kind == GEOMETRY_KIND_TEXT) {
     line->kind = ITEM_TEXT;
     set_text_frame(block_nodes(placed), link_count);
-    set_block_cam_op(placed, g_job_settings.text_cut_type);
-  } else if (cam_kind == GEOMETRY_KIND_MACHINABLE) {
-    apply_cam_defaults(placed, g_job_settings.new_item_cut_type);
+  }
+  if (cam_kind == GEOMETRY_KIND_TEXT || cam_kind == GEOMETRY_KIND_MACHINABLE) {
+    if (g_geometry_host.apply_new_item_defaults != nullptr)
+      g_geometry_host.apply_new_item_defaults(placed);
   }
   return 0;
 }

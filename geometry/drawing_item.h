@@ -213,14 +213,7 @@ constexpr int CENTRE_HIDDEN_LAYERS = 0x10;
 void centre_drawing(int flags);
 
 // ---- kind conversions ----
-// What the conversions ask of the user interface, set at start-up (geometry draws no menus).
-struct ItemHost {
-  // Shows picture `picture` of the picture file as a grid of rows x columns cells under a
-  // header of `header_pixels` and returns the cell picked, or -1 when the user cancels.
-  int (*choose_picture_cell)(int picture, int rows, int columns, int header_pixels);
-};
-extern ItemHost g_item_host;  // a null hook answers "cancelled"
-
+// The conversions ask the user through the geometry host (geometry/geometry_host.h).
 int make_plain_polyline(DrawingItem* item);
 int convert_to_symmetric_polyline(DrawingItem* item);
 int convert_to_perpendicular_symmetric(DrawingItem* item);

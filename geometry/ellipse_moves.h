@@ -1,5 +1,5 @@
 // Ellipses as pen moves for the NC output: the ellipse is flattened into chords that keep the
-// job tolerance and handed to a pen-move sink, one positioning move and then lines.
+// given tolerance and handed to a pen-move sink, one positioning move and then lines.
 #pragma once
 
 #include <algorithm>
@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "geometry/float2d.h"
-#include "nc/path_code.h"
-#include "records/job_settings.h"
 #include "records/pen_move.h"
 
 // Most points an arc or ellipse is flattened into.
@@ -51,10 +49,10 @@ inline std::vector<PointD> arc_points(double start, double end, double rx, doubl
 
 // Sends the ellipse about (cx, cy) with the semi-axis b along the direction rotation and a
 // across it: the first move PEN_UP to its first point, then PEN_LINE lines, each as the
-// displacement from the pen, within the caller's tolerance (above 0).
+// displacement from the pen, within the caller's tolerance (above 0). An ellipse whose
+// semi-axes are both below the encoder's minimum step sends nothing.
 inline void ellipse_to_pen_moves(double cx, double cy, double a, double b, double rotation,
-                                 double tolerance, PenMoveSink sink) {
-  const double min_step = g_encoder_inputs.output_min_step;
+                                 double tolerance, double min_step, PenMoveSink sink) {
   if (a < min_step && b < min_step) return;
   const double mean = (a + b) / 2.0;
   const double k = (mean - tolerance) / mean;

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "editor/editor_state.h"
+#include "geometry/geometry_host.h"
 #include "geometry/construct.h"
 #include "geometry/contour_kernel.h"
 #include "geometry/double_arc_record.h"
@@ -254,7 +254,7 @@ static constexpr uint8_t POINTER_SHAPE_NO_CIRCLE = 11;
 
 static int fail_circle(LinkRecord* out) {
   out->code = 0.0f;
-  editor_pointer_shape = POINTER_SHAPE_NO_CIRCLE;
+  host_set_pointer_shape(POINTER_SHAPE_NO_CIRCLE);
   return CIRCLE3_FAILED;
 }
 

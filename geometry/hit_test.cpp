@@ -2,13 +2,12 @@
 // and a spline run. Tolerances are in world units.
 #include <cmath>
 
-#include "editor/editor_state.h"
 #include "geometry/geometry2d.h"
 #include "geometry/geometry2d_internal.h"
 #include "geometry/node_surgery.h"
 #include "geometry/spline.h"
 #include "geometry/spline_run.h"
-#include "records/job_settings.h"
+#include "geometry/geometry_settings.h"
 
 // Sampling tolerance of a spline run drawn as straight segments through its nodes.
 static constexpr double SPLINE_STRAIGHT_VIEW_TOLERANCE = 10.0;
@@ -120,8 +119,9 @@ LinkRecord* hit_test_spline_run(int* out_index, int* out_kind, const PointF* p,
     }
   }
   if (index < 0 && count > 1) {
+    const GeometrySettings& settings = g_geometry_settings;
     const double sampling =
-        spline_curve_view != 0 ? g_job_settings.tolerance : SPLINE_STRAIGHT_VIEW_TOLERANCE;
+        settings.spline_curve_view != 0 ? settings.tolerance : SPLINE_STRAIGHT_VIEW_TOLERANCE;
     const int segment = nearest_spline_segment(run.x, run.y, count, run.start_angle,
                                                run.end_angle, run.end_mode, run.end_flag,
                                                tolerance / 2.0, sampling, p->x, p->y);

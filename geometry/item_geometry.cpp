@@ -2,15 +2,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/geometry2d.h"
+#include "geometry/geometry_host.h"
+#include "geometry/geometry_settings.h"
 #include "geometry/layers.h"
 #include "geometry/node_surgery.h"
 #include "geometry/spline_run.h"
-#include "records/job_settings.h"
 #include "store/line_list.h"
-#include "text/text_layout.h"
 
 namespace {
 
@@ -75,15 +74,15 @@ void grow_box_by_point(double x, double y, PointF* min, PointF* max) {
 // Widens the box by the sampled curve of the spline run at r; returns the record the walk
 // goes on with.
 LinkRecord* grow_box_by_spline_run(LinkRecord* r, PointF* min, PointF* max) {
-  static double samples_x[SPLINE_MAX_POINTS];
-  static double samples_y[SPLINE_MAX_POINTS];
+  double* samples_x = g_spline_samples.curve_x;
+  double* samples_y = g_spline_samples.curve_y;
   int count = 0;
   LinkRecord* last_link = gather_spline_run(r, &count, 0, nullptr);
   if (count >= 3) {
     const SplineSamples& s = g_spline_samples;
     const int sampled = spline_through_points(s.x, s.y, count, s.start_angle, s.end_angle,
                                               s.end_mode, s.end_flag,
-                                              g_job_settings.tolerance, samples_x, samples_y);
+                                              g_geometry_settings.tolerance, samples_x, samples_y);
     for (int i = 0; i < sampled; ++i) grow_box_by_point(samples_x[i], samples_y[i], min, max);
     // The run's last link adds its own box on the next step.
     if (sampled > 0) return last_link;
@@ -270,27 +269,25 @@ void working_items_extents(PointF* out_min, PointF* out_max) {
 // ---- centring ----
 
 void centre_drawing(int flags) {
-  const PointF lo = g_view.items_min;
-  const PointF hi = g_view.items_max;
+  PointF lo = {0.0f, 0.0f};
+  PointF hi = {0.0f, 0.0f};
+  if (g_geometry_host.shown_items_extents != nullptr) g_geometry_host.shown_items_extents(&lo, &hi);
+  const float* box = g_geometry_settings.material_box;
   PointF move = {0.0f, 0.0f};
   if ((flags & CENTRE_IN_X) != 0)
-    move.x = static_cast<float>((g_job_settings.material_box[2] - (hi.x - lo.x)) * 0.5 +
-                                g_job_settings.material_box[0] - lo.x);
+    move.x = static_cast<float>((box[2] - (hi.x - lo.x)) * 0.5 + box[0] - lo.x);
   if ((flags & CENTRE_IN_Y) != 0)
-    move.y = static_cast<float>((g_job_settings.material_box[3] - (hi.y - lo.y)) * 0.5 +
-                                g_job_settings.material_box[1] - lo.y);
+    move.y = static_cast<float>((box[3] - (hi.y - lo.y)) * 0.5 + box[1] - lo.y);
   for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next) {
     if (item->state == 0 || item->kind == 0 || item_block(item) == nullptr) continue;
     const bool shown = g_layers.visibility[item_layer(item)] != 0;
     if (!shown && (flags & CENTRE_HIDDEN_LAYERS) == 0) continue;
     translate_item(item, &move);
-    if (item->kind == ITEM_TEXT_LIKE || item->kind == ITEM_TEXT) text_layout_from_frame(item);
+    const bool text = item->kind == ITEM_TEXT_LIKE || item->kind == ITEM_TEXT;
+    if (text && g_geometry_host.layout_text != nullptr) g_geometry_host.layout_text(item);
   }
   // The stored extents travel with the items, so they still hold them and a second call
   // finds the drawing already centred.
-  vec_add_assign(&g_view.items_min, &move);
-  vec_add_assign(&g_view.items_max, &move);
-  vec_add_assign(&g_view.extents_min, &move);
-  vec_add_assign(&g_view.extents_max, &move);
+  if (g_geometry_host.move_view_extents != nullptr) g_geometry_host.move_view_extents(move);
   mark_job_changed();
 }

@@ -1,6 +1,6 @@
 // Runs of links that share a code, recoding them, and conversions between item kinds.
-#include "commands/symmetric_polyline.h"
-#include "editor/view_state.h"
+#include "geometry/geometry_host.h"
+#include "geometry/symmetric_nodes.h"
 #include "geometry/drawing_item.h"
 #include "store/line_list.h"
 
@@ -65,10 +65,8 @@ bool refuses_conversion(const DrawingItem* item) {
 // Asks how an open item becomes symmetric and grows it accordingly: the open flag for the
 // converter, or -1 when the user cancelled.
 int choose_open_symmetry(DrawingItem* item) {
-  const int cell = g_item_host.choose_picture_cell == nullptr
-                       ? -1
-                       : g_item_host.choose_picture_cell(SYMMETRY_MENU_PICTURE, 1, 3,
-                                                         SYMMETRY_MENU_HEADER_PIXELS);
+  const int cell =
+      host_choose_picture_cell(SYMMETRY_MENU_PICTURE, 1, 3, SYMMETRY_MENU_HEADER_PIXELS);
   if (cell < 0) return -1;
   const int32_t n = item_link_count(item);
   if (cell == 1) grow_node_array(item, n);
@@ -210,12 +208,12 @@ int convert_to_symmetric_polyline(DrawingItem* item) {
     if (open_flag < 0) {
       set_item_type(item, old_type);
       delete_line(backup);
-      ++redraw_request;
+      host_request_redraw();
       return 0;
     }
   }
   int result;
-  if (make_symmetric_polyline(item, open_flag) <= 0) {
+  if (host_make_symmetric_polyline(item, open_flag) <= 0) {
     item->extra.swap(backup->extra);  // the item is as it was
     set_item_type(item, old_type);
     result = -1;
@@ -223,7 +221,7 @@ int convert_to_symmetric_polyline(DrawingItem* item) {
     result = symmetry_enforce(item);
   }
   delete_line(backup);
-  ++redraw_request;
+  host_request_redraw();
   return result;
 }
 
@@ -231,7 +229,7 @@ int convert_to_perpendicular_symmetric(DrawingItem* item) {
   if (refuses_conversion(item) || (item_nodes(item)[0].node_flags & NODE_PERPENDICULAR) != 0)
     return 0;
   set_item_type(item, ITEM_POLYLINE);
-  make_perpendicular_symmetric(item);
+  host_make_perpendicular_symmetric(item);
   return enforce_perpendicular_symmetry(item);
 }
 

@@ -8,7 +8,7 @@
 
 #include "geometry/drawing_item.h"
 #include "geometry/spline_run.h"
-#include "records/job_settings.h"
+#include "geometry/geometry_settings.h"
 #include "store/line_list.h"
 
 namespace {
@@ -116,9 +116,9 @@ bool move_tail(DrawingItem* item, int32_t from, int32_t to) {
 // Replaces the spline run starting at record i by flexible lines through its sampled
 // curve; returns the index of the record holding the run's last point.
 int32_t flatten_spline_run(DrawingItem* item, int32_t i) {
-  static double xs[SPLINE_MAX_POINTS];
-  static double ys[SPLINE_MAX_POINTS];
-  static double zs[SPLINE_MAX_POINTS];
+  double* xs = g_spline_samples.curve_x;
+  double* ys = g_spline_samples.curve_y;
+  double* zs = g_spline_samples.curve_z;
   LinkRecord* nodes = item_nodes(item);
   int count = 0;
   char has_z = 0;
@@ -130,7 +130,7 @@ int32_t flatten_spline_run(DrawingItem* item, int32_t i) {
     return i;
   }
   const SplineSamples& s = g_spline_samples;
-  const double tolerance = g_job_settings.tolerance;
+  const double tolerance = g_geometry_settings.tolerance;
   const int m = has_z ? spline_through_points_3d(s.x, s.y, s.z, count, s.start_angle,
                                                  s.end_angle, s.end_mode, s.end_flag,
                                                  tolerance, xs, ys, zs)

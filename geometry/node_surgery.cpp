@@ -7,8 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "commands/node_commands.h"
-#include "editor/edit_session.h"
+#include "geometry/geometry_host.h"
+#include "geometry/item_edit_state.h"
+#include "geometry/symmetric_nodes.h"
 #include "geometry/geometry2d.h"
 #include "store/line_list.h"
 
@@ -128,11 +129,11 @@ void delete_marked_items() {
 
 // Lets the node editor refit around the link now at `index` after node `node_index` went.
 static void propagate_after_delete(DrawingItem* item, int index, int node_index) {
-  g_edit_session.edited_item = item;
-  g_edit_session.current_link_index = index;
-  node_command_check(NODE_COMMAND_REFIT_AFTER_DELETE, node_index > 0 ? node_index - 1 : 0, 0);
+  g_item_edit.edited_item = item;
+  g_item_edit.current_link_index = index;
+  host_node_command_check(NODE_COMMAND_REFIT_AFTER_DELETE, node_index > 0 ? node_index - 1 : 0, 0);
   if (index < item_link_count(item)) rederive_arc(&item_nodes(item)[index]);
-  propagate_node_move();
+  host_propagate_node_move();
 }
 
 // Prepares a marked node for removal: its links become independent of it.
@@ -324,7 +325,7 @@ int rotate_to_start_node(DrawingItem* item, LinkRecord* record) {
 
 void thin_run_nodes(DrawingItem* item, double lower, double upper, int whole) {
   LinkRecord* nodes = item_nodes(item);
-  int p = g_edit_session.current_link_index;
+  int p = g_item_edit.current_link_index;
   if (p < 0 || p >= item_link_count(item)) return;
   const float code = nodes[p].code;
   bool keep_toggle = false;

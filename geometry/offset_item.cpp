@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "editor/edit_session.h"
-#include "editor/hover_state.h"
+#include "geometry/geometry_host.h"
+#include "geometry/item_edit_state.h"
 #include "geometry/geometry2d.h"
 #include "store/line_list.h"
 
@@ -46,7 +46,7 @@ int offset_single_link(DrawingItem* item, float distance, int flags) {
   buffer[1].node_flags = NODE_CLOSING;
   if (type != ITEM_CIRCLE) arc_angles_from_points(buffer);
   link_bounding_box(buffer);
-  EditSession& session = g_edit_session;
+  ItemEditState& session = g_item_edit;
   buffer[0].node_number = ++session.node_counter;
   buffer[1].node_number = ++session.node_counter;
   if (new_geometry_block(item->text.c_str(), buffer, 1, session.new_item_layer,
@@ -59,9 +59,9 @@ int offset_single_link(DrawingItem* item, float distance, int flags) {
 }
 
 int offset_text_item(DrawingItem* item, float distance) {
-  if (g_offset_host.offset_text == nullptr) return OFFSET_ITEM_NOTHING;
-  const int made = g_offset_host.offset_text(item, distance, item_block(item)->cam_kind,
-                                             g_edit_session.new_item_layer);
+  if (g_geometry_host.offset_text == nullptr) return OFFSET_ITEM_NOTHING;
+  const int made = g_geometry_host.offset_text(item, distance, item_block(item)->cam_kind,
+                                               g_item_edit.new_item_layer);
   return made > 0 ? OFFSET_ITEM_DONE : OFFSET_ITEM_NOTHING;
 }
 
@@ -76,12 +76,12 @@ int contour_flags(const DrawingItem* item, float distance, int flags) {
 int offset_through_contour(DrawingItem* item, float distance, int flags) {
   const int count = offset_contour(item, distance, contour_flags(item, distance, flags));
   if (count <= 0) return OFFSET_ITEM_NOTHING;
-  const EditSession& session = g_edit_session;
+  const ItemEditState& session = g_item_edit;
   if (session.assign_new_items == 0) return OFFSET_ITEM_DONE;
   TextLine* result = g_lists.current.last;
   for (int i = 0; i < count && result != nullptr; ++i, result = result->prev) {
     item_block(result)->layer = session.new_item_layer;
-    if (g_offset_host.copy_item_cam != nullptr) g_offset_host.copy_item_cam(item, result);
+    if (g_geometry_host.copy_item_cam != nullptr) g_geometry_host.copy_item_cam(item, result);
   }
   return OFFSET_ITEM_DONE;
 }
@@ -89,8 +89,7 @@ int offset_through_contour(DrawingItem* item, float distance, int flags) {
 }  // namespace
 
 int offset_item(DrawingItem* item, float distance, int flags) {
-  g_hover.item = nullptr;
-  g_hover.pick_kind = 0;
+  if (g_geometry_host.clear_hover != nullptr) g_geometry_host.clear_hover();
   if (item == nullptr || item_block(item) == nullptr) return OFFSET_ITEM_NOTHING;
   if (flags == 0) flags = OFFSET_SHARP;
   if (item_is_text(item)) return offset_text_item(item, distance);

@@ -33,32 +33,20 @@ int32_t cross_lines(const ContourLink& a, const ContourLink& b, const ContourNod
   return count;
 }
 
-// A line and an arc; `line_first` tells which of the caller's segments is the line, so the
-// fractions land on the right side of the result.
-int32_t cross_line_arc(const ContourLink& line, const ContourLink& arc, const ContourNode* nodes,
-                       bool line_first, PathCrossings* out) {
-  const ContourNode& p0 = nodes[line.start_node];
-  const ContourNode& p1 = nodes[line.end_node];
-  const ContourNode& c = nodes[arc.centre_node];
-  double on_line[2];
-  if (!line_circle_parameters(p0, p1, c, arc.radius, on_line)) return 0;
+// Fraction of `bearing` along the arc, as the arc's own parameters give it.
+double plain_arc_fraction(double bearing, const ContourLink& arc, const ContourNode* nodes) {
   double start, end;
   arc_end_bearings(arc, nodes, &start, &end);
-  const double dx = p1.x - p0.x, dy = p1.y - p0.y;
-  int32_t count = 0;
-  for (const double t : on_line) {
-    const double x = p0.x + t * dx, y = p0.y + t * dy;
-    const double bearing = bearing_angle(x - c.x, y - c.y);
-    double on_arc, unused;
-    arc_parameters_of_angles(bearing, bearing, start, end, arc.direction, &on_arc, &unused);
-    if (!accepted(t) || !accepted(on_arc)) continue;
-    if (line_first) {
-      store_crossing(out, &count, t, on_arc, x, y);
-    } else {
-      store_crossing(out, &count, on_arc, t, x, y);
-    }
-  }
-  return count;
+  double on_arc, unused;
+  arc_parameters_of_angles(bearing, bearing, start, end, arc.direction, &on_arc, &unused);
+  return on_arc;
+}
+
+// A line and an arc, crossing strictly inside both; the point is taken on the line.
+int32_t cross_line_arc(const ContourLink& line, const ContourLink& arc, const ContourNode* nodes,
+                       bool line_first, PathCrossings* out) {
+  static constexpr LineArcRule RULE = {accepted, plain_arc_fraction, false};
+  return line_arc_crossings(line, arc, nodes, line_first, RULE, out);
 }
 
 int32_t cross_arcs(const ContourLink& a, const ContourLink& b, const ContourNode* nodes,
@@ -103,6 +91,34 @@ int32_t cross_segment_pair(const ContourLink& a, const ContourLink& b, const Con
   if (a_arc && b_line) return routes.line_arc(b, a, nodes, false, out);
   if (a_arc && b_arc) return routes.arcs(a, b, nodes, out);
   return 0;
+}
+
+int32_t line_arc_crossings(const ContourLink& line, const ContourLink& arc, const ContourNode* nodes,
+                           bool line_first, const LineArcRule& rule, PathCrossings* out) {
+  const ContourNode& p0 = nodes[line.start_node];
+  const ContourNode& p1 = nodes[line.end_node];
+  const ContourNode& c = nodes[arc.centre_node];
+  double on_line[2];
+  if (!line_circle_parameters(p0, p1, c, arc.radius, on_line)) return 0;
+  const double dx = p1.x - p0.x, dy = p1.y - p0.y;
+  const double fx = p0.x - c.x, fy = p0.y - c.y;
+  int32_t count = 0;
+  for (const double t : on_line) {
+    if (!rule.accept(t)) continue;
+    double x = p0.x + t * dx, y = p0.y + t * dy;
+    // On the circle the bearing is measured from the centre's side of the line's start.
+    const double bearing = rule.point_on_circle ? bearing_angle(fx + t * dx, fy + t * dy)
+                                                : bearing_angle(x - c.x, y - c.y);
+    const double on_arc = rule.arc_fraction(bearing, arc, nodes);
+    if (!rule.accept(on_arc)) continue;
+    if (rule.point_on_circle) point_at_bearing(c.x, c.y, arc.radius, bearing, &x, &y);
+    if (line_first) {
+      store_crossing(out, &count, t, on_arc, x, y);
+    } else {
+      store_crossing(out, &count, on_arc, t, x, y);
+    }
+  }
+  return count;
 }
 
 bool line_circle_parameters(const ContourNode& p0, const ContourNode& p1, const ContourNode& centre,

@@ -37,6 +37,20 @@ struct SegmentCrossingRoutes {
 int32_t cross_segment_pair(const ContourLink& a, const ContourLink& b, const ContourNode* nodes,
                            const SegmentCrossingRoutes& routes, PathCrossings* out);
 
+// How one intersection reads a line-arc crossing: the fractions it accepts (on the line and on
+// the arc alike), how a bearing from the centre becomes a fraction of the arc, and where the
+// crossing point is taken: on the circle at the bearing (the boolean engine) or on the line.
+struct LineArcRule {
+  bool (*accept)(double fraction);
+  double (*arc_fraction)(double bearing, const ContourLink& arc, const ContourNode* nodes);
+  bool point_on_circle;
+};
+
+// Where the line meets the arc under the rule, in line order; `line_first` tells whether the
+// line is the caller's segment a, so the fractions land on the right side of the result.
+int32_t line_arc_crossings(const ContourLink& line, const ContourLink& arc, const ContourNode* nodes,
+                           bool line_first, const LineArcRule& rule, PathCrossings* out);
+
 // Parameters along the line p0 -> p1 (0 at p0, 1 at p1) of the two points where the infinite
 // line meets the circle, the smaller first. False when it misses or only touches the circle,
 // or when the line has no length.

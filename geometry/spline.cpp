@@ -2,31 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+
+SplineScratch g_spline_scratch;
+
+void reset_spline_scratch() { std::memset(&g_spline_scratch, 0, sizeof g_spline_scratch); }
 
 namespace {
 
-// Room for a closed run padded at both ends.
-constexpr int SPLINE_WORK_POINTS = SPLINE_MAX_POINTS + 2 * SPLINE_CLOSED_PAD;
-// Steps taken along one segment before it is closed off anyway.
-constexpr int SPLINE_MAX_OFFSETS = 1000;
 // Coarsening rounds before the run is given up as a curve and drawn through its points.
 // Doubling the deviation 64 times coarsens far beyond any drawing; a run that still does not
 // fit cannot be fitted by coarsening at all.
 constexpr int SPLINE_MAX_COARSENINGS = 64;
 constexpr int SPLINE_NEWTON_STEPS = 52;
-
-// One run prepared for sampling: points, chord-length knots and second derivatives.
-struct SplineWork {
-  double x[SPLINE_WORK_POINTS];
-  double y[SPLINE_WORK_POINTS];
-  double z[SPLINE_WORK_POINTS];
-  double t[SPLINE_WORK_POINTS];
-  double sx[SPLINE_WORK_POINTS];
-  double sy[SPLINE_WORK_POINTS];
-  double sz[SPLINE_WORK_POINTS];
-  int n;
-  bool has_z;
-};
 
 // Where a sampling pass writes.
 struct SplineOut {
@@ -116,7 +104,7 @@ int segment_offsets(const SplineWork* w, int i, double h, double target, double*
 
 // One sampling pass at deviation target; -1 when the output would overflow.
 int sample_pass(const SplineWork* w, double target, SplineOut out) {
-  static double offsets[SPLINE_MAX_OFFSETS + 1];
+  double* offsets = g_spline_scratch.offsets;
   int written = 0;
   for (int i = 0; i + 1 < w->n; ++i) {
     const double h = w->t[i + 1] - w->t[i];
@@ -171,7 +159,7 @@ int evaluate(const double* x, const double* y, const double* z, int n, double st
     if (out.z) out.z[1] = z[1];
     return 2;
   }
-  static SplineWork work;
+  SplineWork& work = g_spline_scratch.work;
   work.has_z = z != nullptr;
   work.n = 0;
   for (int i = 0; i < n; ++i) {
@@ -240,7 +228,7 @@ void spline_second_derivatives(const double* t, const double* v, int n, double s
     if (n == 1) out_m[0] = 0.0;
     return;
   }
-  static double u[SPLINE_WORK_POINTS];
+  double* u = g_spline_scratch.u;
   if (end_mode == SPLINE_END_TANGENT) {
     out_m[0] = -0.5;
     u[0] = 3.0 / (t[1] - t[0]) * ((v[1] - v[0]) / (t[1] - t[0]) - start_slope);
@@ -337,8 +325,8 @@ static double segment_distance(double ax, double ay, double bx, double by, doubl
 int nearest_spline_segment(const double* x, const double* y, int n, double start_angle,
                            double end_angle, int end_mode, int end_flag, double hit_distance,
                            double tolerance, double px, double py) {
-  static double out_x[SPLINE_MAX_POINTS];
-  static double out_y[SPLINE_MAX_POINTS];
+  double* out_x = g_spline_scratch.out_x;
+  double* out_y = g_spline_scratch.out_y;
   const int count = spline_through_points(x, y, n, start_angle, end_angle, end_mode, end_flag,
                                           tolerance, out_x, out_y);
   if (count <= 0) return -1;

@@ -14,6 +14,37 @@ constexpr int SPLINE_MAX_POINTS = 1000;
 // Points a closed run gains at each end while it is evaluated periodically.
 constexpr int SPLINE_CLOSED_PAD = 4;
 
+// Room for a closed run padded at both ends.
+constexpr int SPLINE_WORK_POINTS = SPLINE_MAX_POINTS + 2 * SPLINE_CLOSED_PAD;
+// Steps taken along one segment before it is closed off anyway.
+constexpr int SPLINE_MAX_OFFSETS = 1000;
+
+// One run prepared for sampling: points, chord-length knots and second derivatives.
+struct SplineWork {
+  double x[SPLINE_WORK_POINTS];
+  double y[SPLINE_WORK_POINTS];
+  double z[SPLINE_WORK_POINTS];
+  double t[SPLINE_WORK_POINTS];
+  double sx[SPLINE_WORK_POINTS];
+  double sy[SPLINE_WORK_POINTS];
+  double sz[SPLINE_WORK_POINTS];
+  int n;
+  bool has_z;
+};
+
+// The evaluator's working buffers: the run being sampled, one segment's parameter steps, the
+// solver's row values and the samples of the nearest-segment search. Nothing in them outlives
+// one call.
+struct SplineScratch {
+  SplineWork work;
+  double offsets[SPLINE_MAX_OFFSETS + 1];
+  double u[SPLINE_WORK_POINTS];
+  double out_x[SPLINE_MAX_POINTS];
+  double out_y[SPLINE_MAX_POINTS];
+};
+extern SplineScratch g_spline_scratch;
+void reset_spline_scratch();
+
 // End modes (the start condition) and the end flag.
 constexpr int SPLINE_END_CLOSED = 0;   // closed run: its last point repeats the first
 constexpr int SPLINE_END_TANGENT = 1;  // the tangent at that end is given by an angle

@@ -1,13 +1,14 @@
 #include "geometry/spline_run.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "geometry/geometry2d.h"
 
 SplineSamples g_spline_samples = {};
 
 void reset_spline_samples() {
-  g_spline_samples = SplineSamples{};
+  std::memset(&g_spline_samples, 0, sizeof g_spline_samples);
   g_spline_samples.end_mode = SPLINE_END_NATURAL;
   g_spline_samples.end_flag = SPLINE_END_NATURAL;
   g_spline_samples.scale_x = 1.0;

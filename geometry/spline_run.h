@@ -24,6 +24,10 @@ struct SplineSamples {
   double view_top;              // world y of the view's top edge
   double scale_x;               // pixels per drawing unit
   double scale_y;
+  // The curve the item model samples from the run (extents, flattening), world units.
+  double curve_x[SPLINE_MAX_POINTS];
+  double curve_y[SPLINE_MAX_POINTS];
+  double curve_z[SPLINE_MAX_POINTS];
 };
 extern SplineSamples g_spline_samples;
 
@@ -39,5 +43,5 @@ void set_spline_screen_map(double view_left, double view_top, double scale_x, do
 // last node), so the caller continues with the last node.
 LinkRecord* gather_spline_run(LinkRecord* first, int* out_count, int pixels, char* out_has_z);
 
-// Test hook: clears the buffers and the mapping (unit scale, origin at 0, 0).
+// Clears the buffers and the mapping (unit scale, origin at 0, 0).
 void reset_spline_samples();

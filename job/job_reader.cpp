@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/geometry_settings.h"
 #include "geometry/layers.h"
 #include "job/background_image.h"
 #include "job/image_record.h"
@@ -132,11 +133,13 @@ void install_job(ParsedJob* job, JobFormat format) {
     // The oldest layouts hold no settings: the job takes the defaults.
     read_job_settings(nullptr, 0);
     settle_settings(&g_job_settings);
+    geometry_settings_from_job(g_job_settings);
     return;
   }
   settle_settings(&job->settings);
   job->settings.post_processor = resolve_post_processor(job->settings.post_processor_number);
   g_job_settings = job->settings;
+  geometry_settings_from_job(g_job_settings);
   apply_layer_records(job->layers);
   g_job_file.note = job->note;
   free_background_image();
@@ -283,4 +286,5 @@ void read_job_settings(const char* path, int flags) {
   clear_job_state_bytes(&g_job_settings);
   g_job_settings.settings_fresh = 1;
   std::memset(g_job_settings.run_time_area, 0, JOB_RUN_TIME_AREA_SIZE);
+  geometry_settings_from_job(g_job_settings);
 }

@@ -11,13 +11,18 @@
 #include "cam/machining_block.h"
 #include "cam/tools.h"
 #include "commands/command_state.h"
+#include "commands/node_commands.h"
+#include "commands/symmetric_polyline.h"
 #include "editor/button_bindings.h"
 #include "editor/editor_page.h"
 #include "editor/editor_state.h"
+#include "editor/hover_state.h"
 #include "editor/view_state.h"
 #include "geometry/bezier.h"
 #include "geometry/contour_offset.h"
 #include "geometry/drawing_item.h"
+#include "geometry/geometry_host.h"
+#include "geometry/geometry_settings.h"
 #include "job/job_file.h"
 #include "job/job_host.h"
 #include "nc/cam_host.h"
@@ -53,6 +58,7 @@
 #include "store/text_helpers.h"
 #include "text/stroke_fonts.h"
 #include "text/text_items.h"
+#include "text/text_layout.h"
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/file_list.h"
@@ -465,8 +471,32 @@ int choose_item_picture_cell(int picture, int rows, int columns, int header_pixe
 
 void connect_engine_hosts() {
   g_store_host.show_text_box = show_text_box;
-  g_item_host.choose_picture_cell = choose_item_picture_cell;
-  g_offset_host.copy_item_cam = copy_item_cam;
+  GeometryHost& geometry = g_geometry_host;
+  geometry.choose_picture_cell = choose_item_picture_cell;
+  geometry.copy_item_cam = copy_item_cam;
+  geometry.apply_new_item_defaults = apply_new_item_defaults;
+  geometry.layout_text = text_layout_from_frame;
+  geometry.set_pointer_shape = [](uint8_t shape) { editor_pointer_shape = shape; };
+  geometry.request_redraw = [] { ++redraw_request; };
+  geometry.shown_items_extents = [](PointF* out_min, PointF* out_max) {
+    *out_min = g_view.items_min;
+    *out_max = g_view.items_max;
+  };
+  geometry.move_view_extents = [](const PointF& move) {
+    vec_add_assign(&g_view.items_min, &move);
+    vec_add_assign(&g_view.items_max, &move);
+    vec_add_assign(&g_view.extents_min, &move);
+    vec_add_assign(&g_view.extents_max, &move);
+  };
+  geometry.clear_hover = [] {
+    g_hover.item = nullptr;
+    g_hover.pick_kind = 0;
+  };
+  geometry.node_command_check = node_command_check;
+  geometry.propagate_node_move = propagate_node_move;
+  geometry.make_symmetric_polyline = make_symmetric_polyline;
+  geometry.make_perpendicular_symmetric = make_perpendicular_symmetric;
+  geometry_settings_from_job(g_job_settings);
   g_job_host.show_text_box = show_text_box;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
   g_cam_host.request_redraw = [] { ++redraw_request; };

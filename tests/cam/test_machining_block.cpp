@@ -9,6 +9,7 @@
 #include "cam/machining_block.h"
 #include "cam/tools.h"
 #include "geometry/drawing_item.h"
+#include "geometry/geometry_host.h"
 #include "nc/cam_host.h"
 #include "records/job_settings.h"
 #include "store/line_list.h"
@@ -63,6 +64,9 @@ class MachiningBlock : public ::testing::Test {
     reset_cam_settings();
     reset_cam_host();
     g_job_settings = JobSettings{};
+    // New items take their machining defaults as the program gives them.
+    reset_geometry_host();
+    g_geometry_host.apply_new_item_defaults = apply_new_item_defaults;
   }
   void TearDown() override {
     free_current_list();
@@ -486,6 +490,15 @@ TEST_F(MachiningBlock, KindMatchesByFamilyAndOperation) {
     set_block_cam_op(item_block(c.item), c.op);
     EXPECT_EQ(cam_kind_matches(c.item, c.for_drawing, c.cut_kind), c.expected);
   }
+}
+
+TEST_F(MachiningBlock, NewItemsTakeTheJobsCutTypes) {
+  g_job_settings.text_cut_type = 3;
+  g_job_settings.new_item_cut_type = 2;
+  ASSERT_EQ(new_geometry_block("Hello", nullptr, 4, 0, GEOMETRY_KIND_TEXT), 0);
+  EXPECT_EQ(block_cam_op(item_block(g_lists.current.last)), 3);
+  ASSERT_EQ(new_geometry_block("", nullptr, 2, 0, GEOMETRY_KIND_MACHINABLE), 0);
+  EXPECT_EQ(block_cam_op(item_block(g_lists.current.last)), 2);
 }
 
 TEST_F(MachiningBlock, StoredDefaultsServeTheNextNewItem) {

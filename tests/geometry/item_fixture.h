@@ -5,12 +5,13 @@
 
 #include <vector>
 
-#include "editor/view_state.h"
 #include "geometry/drawing_item.h"
+#include "geometry/geometry_settings.h"
 #include "geometry/layers.h"
 #include "geometry/spline_run.h"
 #include "records/job_settings.h"
 #include "store/line_list.h"
+#include "tests/geometry/geometry_host_log.h"
 #include "tests/geometry/new_test_item.h"
 
 // One node of a test item and the link that leaves it.
@@ -26,8 +27,8 @@ class ItemTest : public ::testing::Test {
     reset_list_store();
     reset_spline_samples();
     g_job_settings = JobSettings{};
-    g_view = ViewState{};
-    redraw_request = 0;
+    reset_geometry_settings();
+    install_logging_geometry_host();
     g_layers.visibility.fill(1);
   }
   void TearDown() override { free_current_list(); }

@@ -7,12 +7,12 @@
 #include <cmath>
 #include <vector>
 
-#include "editor/edit_session.h"
-#include "editor/hover_state.h"
-#include "editor/view_state.h"
 #include "geometry/contour_offset.h"
 #include "geometry/drawing_item.h"
 #include "geometry/geometry2d.h"
+#include "geometry/geometry_host.h"
+#include "geometry/geometry_settings.h"
+#include "geometry/item_edit_state.h"
 #include "records/job_settings.h"
 #include "store/line_list.h"
 
@@ -122,10 +122,9 @@ class OffsetTest : public ::testing::Test {
     reset_offset_run();
     reset_geometry2d();
     g_job_settings = JobSettings{};
-    g_edit_session = EditSession{};
-    g_view = ViewState{};
-    g_offset_host = OffsetHost{nullptr, nullptr};
-    g_hover = HoverState{};
+    reset_geometry_settings();
+    reset_item_edit();
+    reset_geometry_host();
   }
   void TearDown() override { free_current_list(); }
 };

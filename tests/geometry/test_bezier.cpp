@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "editor/view_state.h"
+#include "geometry/geometry_settings.h"
 #include "geometry/bezier.h"
 #include "geometry/drawing_item.h"
 #include "platform/canvas.h"
@@ -45,8 +45,7 @@ class BezierTest : public ::testing::Test {
   void SetUp() override {
     reset_list_store();
     reset_bezier_state();
-    g_job_settings = JobSettings{};
-    g_view = ViewState{};
+    reset_geometry_settings();
     g_pen_move = PenMove{};
     g_moves.clear();
   }
@@ -129,7 +128,7 @@ TEST_F(BezierTest, TwoPointRunIsOneStraightMove) {
   g_pen_move.dx = 3;
   g_pen_move.dy = 4;
   g_pen_move.code = PEN_UP;
-  EXPECT_EQ(bezier_run_segments(r, g_job_settings.tolerance, record_move), r);
+  EXPECT_EQ(bezier_run_segments(r, g_geometry_settings.tolerance, record_move), r);
   ASSERT_EQ(g_moves.size(), 1u);
   EXPECT_EQ(g_moves[0].code, PEN_LINE);
   EXPECT_EQ(g_moves[0].dx, 3.0f);  // as the caller prepared it
@@ -141,7 +140,7 @@ TEST_F(BezierTest, SmallCurveGivesFourChordsPerControlPointLessOne) {
   DrawingItem* item = add_run({{0, 0}, {0.01f, 0.02f}, {0.02f, 0}}, {0.03f, 0});
   LinkRecord* r = item_nodes(item);
   // The walk goes on at the link before the curve's end node.
-  EXPECT_EQ(bezier_run_segments(r, g_job_settings.tolerance, record_move), r + 1);
+  EXPECT_EQ(bezier_run_segments(r, g_geometry_settings.tolerance, record_move), r + 1);
   ASSERT_EQ(g_moves.size(), 11u);
   double x = 0;
   double y = 0;
@@ -155,10 +154,10 @@ TEST_F(BezierTest, SmallCurveGivesFourChordsPerControlPointLessOne) {
 }
 
 TEST_F(BezierTest, ChordsKeepWithinTheJobTolerance) {
-  g_job_settings.tolerance = 0.002f;
+  g_geometry_settings.tolerance = 0.002f;
   const std::vector<PointF> control = {{0, 0}, {300, 900}, {700, -400}, {1000, 200}};
   DrawingItem* item = add_run(control, {1100, 200});
-  bezier_run_segments(item_nodes(item), g_job_settings.tolerance, record_move);
+  bezier_run_segments(item_nodes(item), g_geometry_settings.tolerance, record_move);
   ASSERT_GT(g_moves.size(), 16u);  // far more than four per control point
   PointF at = control[0];
   const double steps = static_cast<double>(g_moves.size());
@@ -191,7 +190,7 @@ TEST_F(BezierTest, LongRunGoesOnAsANewCurveWithoutAGap) {
   LinkRecord* walk = r;
   int curves = 0;
   while (walk->code == LINK_BEZIER) {
-    walk = bezier_run_segments(walk, g_job_settings.tolerance, record_move) + 1;
+    walk = bezier_run_segments(walk, g_geometry_settings.tolerance, record_move) + 1;
     ++curves;
   }
   EXPECT_EQ(curves, 2);
@@ -215,9 +214,9 @@ class BezierDrawTest : public BezierTest {
     surface_resize(&surface, 200, 200);
     canvas_init(&canvas, &surface);
     canvas.pen.colour = 0xFF0000;
-    g_view.scale = 10.0f;
-    g_view.view_left = 0.0f;
-    g_view.view_top = 20.0f;
+    view.scale = 10.0f;
+    view.view_left = 0.0f;
+    view.view_top = 20.0f;
   }
   // A pen pixel within one pixel of (x, y).
   bool drawn_near(int x, int y) const {
@@ -228,13 +227,14 @@ class BezierDrawTest : public BezierTest {
   }
   Surface surface;
   Canvas canvas;
+  ViewMapping view;
 };
 
 TEST_F(BezierDrawTest, CurveIsDrawnThroughItsPointsInTheView) {
   const std::vector<PointF> control = {{1, 2}, {8, 18}, {15, 2}};
   DrawingItem* item = add_run(control, {19, 2});
   LinkRecord* r = item_nodes(item);
-  EXPECT_EQ(draw_bezier_run(&canvas, r), r + 1);
+  EXPECT_EQ(draw_bezier_run(&canvas, r, view), r + 1);
   for (int k = 0; k < 20; ++k) {
     const PointD p = de_casteljau(control, k / 20.0);
     const int x = static_cast<int>(std::lround(p.x * 10));
@@ -247,7 +247,7 @@ TEST_F(BezierDrawTest, CurveIsDrawnThroughItsPointsInTheView) {
 
 TEST_F(BezierDrawTest, TwoPointRunIsAStraightLine) {
   DrawingItem* item = add_run({{2, 18}, {12, 18}}, {19, 2});
-  draw_bezier_run(&canvas, item_nodes(item));
+  draw_bezier_run(&canvas, item_nodes(item), view);
   for (int x = 20; x < 120; x += 10) EXPECT_TRUE(drawn_near(x, 20)) << x;
 }
 
@@ -256,13 +256,13 @@ TEST_F(BezierDrawTest, PointsFarOutsideTheViewAreClipped) {
   LinkRecord* r = item_nodes(item);
   // Coordinates far beyond any pixel range must neither crash nor hang the sampler, and the
   // walk still steps on past the run.
-  EXPECT_EQ(draw_bezier_run(&canvas, r), r + 1);
+  EXPECT_EQ(draw_bezier_run(&canvas, r, view), r + 1);
 }
 
 // ---- flattening a run in place ----
 
 TEST_F(BezierTest, FlattenedRunKeepsItsEndsAndStaysNearTheCurve) {
-  g_job_settings.tolerance = 0.01f;
+  g_geometry_settings.tolerance = 0.01f;
   const std::vector<PointF> control = {{0, 0}, {10, 30}, {20, 0}};
   DrawingItem* item = add_run(control, {30, 0});
   ASSERT_EQ(flatten_bezier_runs(item), 0);

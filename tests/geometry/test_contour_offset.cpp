@@ -537,8 +537,8 @@ TEST_F(OffsetTest, SingleLinksThatVanishOrCannotBeOffsetMakeNothing) {
 }
 
 TEST_F(OffsetTest, SingleLinkResultNumbersItsNodesAndStaysClosed) {
-  g_edit_session.node_counter = 100;
-  g_edit_session.new_item_layer = 9;
+  g_item_edit.node_counter = 100;
+  g_item_edit.new_item_layer = 9;
   // A closed one-link polyline: a whole circle through (5, 0).
   DrawingItem* item = add_contour({{5, 0}, {5, 0}}, false);
   item_nodes(item)[0].node_flags = NODE_FIRST | NODE_LOOSE;
@@ -548,7 +548,7 @@ TEST_F(OffsetTest, SingleLinkResultNumbersItsNodesAndStaysClosed) {
   const LinkRecord* r = item_nodes(made);
   EXPECT_EQ(r[0].node_number, 101);
   EXPECT_EQ(r[1].node_number, 102);
-  EXPECT_EQ(g_edit_session.node_counter, 102);
+  EXPECT_EQ(g_item_edit.node_counter, 102);
   EXPECT_EQ(r[1].node_flags, NODE_CLOSING);
   EXPECT_TRUE(item_is_closed(made));
   EXPECT_EQ(r[1].point.x, r[0].point.x);
@@ -616,9 +616,10 @@ TEST_F(OffsetTest, AssignFlagGivesResultsTheLayerAndTheMachiningData) {
     SCOPED_TRACE(assign ? "assign" : "no assign");
     free_current_list();
     g_host_log = HostLog{};
-    g_offset_host = OffsetHost{record_copy, record_text};
-    g_edit_session.assign_new_items = assign;
-    g_edit_session.new_item_layer = 12;
+    g_geometry_host.copy_item_cam = record_copy;
+    g_geometry_host.offset_text = record_text;
+    g_item_edit.assign_new_items = assign;
+    g_item_edit.new_item_layer = 12;
     DrawingItem* square = add_square(0, 0, 10);
     ASSERT_EQ(offset_item(square, 1, OFFSET_ROUND), OFFSET_ITEM_DONE);
     EXPECT_EQ(item_layer(g_lists.current.last), assign ? 12 : 0);
@@ -634,8 +635,9 @@ TEST_F(OffsetTest, TextGoesThroughTheHostsToolPathOffset) {
   set_item_type(text, ITEM_TEXT);
   // Without the service nothing can be made.
   EXPECT_EQ(offset_item(text, 1, 0), OFFSET_ITEM_NOTHING);
-  g_offset_host = OffsetHost{record_copy, record_text};
-  g_edit_session.new_item_layer = 5;
+  g_geometry_host.copy_item_cam = record_copy;
+  g_geometry_host.offset_text = record_text;
+  g_item_edit.new_item_layer = 5;
   g_host_log = HostLog{};
   g_host_log.text_result = 0;
   EXPECT_EQ(offset_item(text, 1, 0), OFFSET_ITEM_NOTHING);
@@ -646,13 +648,21 @@ TEST_F(OffsetTest, TextGoesThroughTheHostsToolPathOffset) {
   EXPECT_EQ(g_host_log.text_layer, 5);
 }
 
+// The editor's hover as the host's hook clears it.
+struct HoverRecord {
+  DrawingItem* item = nullptr;
+  int16_t pick_kind = 0;
+};
+HoverRecord g_hover_record;
+
 TEST_F(OffsetTest, ItemOffsetForgetsTheHoveredItem) {
+  g_geometry_host.clear_hover = [] { g_hover_record = HoverRecord{}; };
   DrawingItem* square = add_square(0, 0, 10);
-  g_hover.item = square;
-  g_hover.pick_kind = 3;
+  g_hover_record.item = square;
+  g_hover_record.pick_kind = 3;
   offset_item(square, 1, 0);
-  EXPECT_EQ(g_hover.item, nullptr);
-  EXPECT_EQ(g_hover.pick_kind, 0);
+  EXPECT_EQ(g_hover_record.item, nullptr);
+  EXPECT_EQ(g_hover_record.pick_kind, 0);
 }
 
 // ---- random shapes against the oracle ----

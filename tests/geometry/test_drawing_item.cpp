@@ -31,8 +31,16 @@ TEST_F(DrawingItemTest, NewBlockIsAnOpenPolylineAtTheEndOfTheList) {
   EXPECT_EQ(count_current_lines(), 2);
 }
 
+// The host's defaults hook sees each new text or machinable block once, after its frame.
+int g_defaults_calls = 0;
+void set_op_from_kind(GeometryBlock* block) {
+  ++g_defaults_calls;
+  set_block_cam_op(block, block->cam_kind == GEOMETRY_KIND_TEXT ? 3 : 2);
+}
+
 TEST_F(DrawingItemTest, NewTextItemHasItsFrame) {
-  g_job_settings.text_cut_type = 3;
+  g_defaults_calls = 0;
+  g_geometry_host.apply_new_item_defaults = set_op_from_kind;
   ASSERT_EQ(new_geometry_block("Hello", nullptr, 4, 0, GEOMETRY_KIND_TEXT), 0);
   DrawingItem* item = g_lists.current.last;
   EXPECT_EQ(item_type(item), ITEM_TEXT);
@@ -42,6 +50,7 @@ TEST_F(DrawingItemTest, NewTextItemHasItsFrame) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(r[i].code, codes[i]) << "link " << i;
   for (int i = 0; i < 5; ++i) EXPECT_EQ(r[i].node_flags, flags[i]) << "node " << i;
   EXPECT_EQ(block_cam_op(item_block(item)), 3);
+  EXPECT_EQ(g_defaults_calls, 1);
   EXPECT_NE(block_text_layout(item_block(item)), nullptr);
   // The records follow the machining block and the text layout.
   EXPECT_EQ(reinterpret_cast<uint8_t*>(item_nodes(item)) -
@@ -49,10 +58,16 @@ TEST_F(DrawingItemTest, NewTextItemHasItsFrame) {
             388);
 }
 
-TEST_F(DrawingItemTest, NewMachinableItemTakesTheJobsDefaultCut) {
-  g_job_settings.new_item_cut_type = 2;
+TEST_F(DrawingItemTest, NewMachinableItemTakesTheHostsDefaults) {
+  g_defaults_calls = 0;
+  g_geometry_host.apply_new_item_defaults = set_op_from_kind;
   ASSERT_EQ(new_geometry_block("", nullptr, 2, 0, GEOMETRY_KIND_MACHINABLE), 0);
   EXPECT_EQ(block_cam_op(item_block(g_lists.current.last)), 2);
+  ASSERT_EQ(new_geometry_block("", nullptr, 2, 0, GEOMETRY_KIND_DRAWING_AID), 0);
+  EXPECT_EQ(g_defaults_calls, 1) << "a drawing aid takes no machining defaults";
+  g_geometry_host.apply_new_item_defaults = nullptr;
+  ASSERT_EQ(new_geometry_block("", nullptr, 2, 0, GEOMETRY_KIND_MACHINABLE), 0);
+  EXPECT_EQ(block_cam_op(item_block(g_lists.current.last)), 0) << "no host, no defaults";
   EXPECT_EQ(records_offset(GEOMETRY_KIND_MACHINABLE), 196u);
 }
 
@@ -343,8 +358,8 @@ TEST_F(DrawingItemTest, ExtentsIncludeArcsAndTheSampledSplineCurve) {
 // ---- centring ----
 
 TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
-  g_job_settings.material_box[2] = 100;
-  g_job_settings.material_box[3] = 50;
+  g_geometry_settings.material_box[2] = 100;
+  g_geometry_settings.material_box[3] = 50;
   g_job_settings.nc_state = 0x40;
   g_job_settings.text_items_ready = 5;
   DrawingItem* shown = make_item({{10, 10}, {30, 20}});
@@ -352,10 +367,10 @@ TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
   item_block(hidden)->layer = 7;
   DrawingItem* inactive = make_item({{10, 10}, {30, 20}});
   inactive->state = 0;
-  g_view.items_min = PointF{10, 10};
-  g_view.items_max = PointF{30, 20};
-  g_view.extents_min = PointF{0, 0};
-  g_view.extents_max = PointF{100, 50};
+  g_host_log.items_min = PointF{10, 10};
+  g_host_log.items_max = PointF{30, 20};
+  g_host_log.extents_min = PointF{0, 0};
+  g_host_log.extents_max = PointF{100, 50};
   g_layers.visibility[7] = 0;
 
   centre_drawing(CENTRE_IN_X | CENTRE_IN_Y);
@@ -365,9 +380,9 @@ TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
   EXPECT_EQ(item_nodes(shown)[0].box_max.x, 60.0f);
   EXPECT_EQ(item_nodes(hidden)[0].point.x, 10.0f);
   EXPECT_EQ(item_nodes(inactive)[0].point.x, 10.0f);
-  EXPECT_EQ(g_view.items_min.x, 40.0f);
-  EXPECT_EQ(g_view.items_max.y, 30.0f);
-  EXPECT_EQ(g_view.extents_min.x, 30.0f);
+  EXPECT_EQ(g_host_log.items_min.x, 40.0f);
+  EXPECT_EQ(g_host_log.items_max.y, 30.0f);
+  EXPECT_EQ(g_host_log.extents_min.x, 30.0f);
   EXPECT_EQ(g_job_settings.job_changed & 1, 1);
   EXPECT_EQ(g_job_settings.nc_state, 0);
   EXPECT_EQ(g_job_settings.text_items_ready, 0);
@@ -375,18 +390,18 @@ TEST_F(DrawingItemTest, CentringMovesShownItemsAndTheStoredExtents) {
   centre_drawing(CENTRE_IN_X | CENTRE_IN_Y);
   EXPECT_EQ(item_nodes(shown)[0].point.x, 40.0f) << "a centred drawing stays where it is";
 
-  g_view.items_min = PointF{10, 10};
-  g_view.items_max = PointF{30, 20};
+  g_host_log.items_min = PointF{10, 10};
+  g_host_log.items_max = PointF{30, 20};
   centre_drawing(CENTRE_IN_X | CENTRE_HIDDEN_LAYERS);
   EXPECT_EQ(item_nodes(hidden)[0].point.x, 40.0f) << "hidden layers included on request";
 }
 
 TEST_F(DrawingItemTest, CentringOnOneAxisLeavesTheOther) {
-  g_job_settings.material_box[2] = 100;
-  g_job_settings.material_box[3] = 50;
+  g_geometry_settings.material_box[2] = 100;
+  g_geometry_settings.material_box[3] = 50;
   DrawingItem* item = make_item({{10, 10}, {30, 20}});
-  g_view.items_min = PointF{10, 10};
-  g_view.items_max = PointF{30, 20};
+  g_host_log.items_min = PointF{10, 10};
+  g_host_log.items_max = PointF{30, 20};
   centre_drawing(CENTRE_IN_Y);
   EXPECT_EQ(item_nodes(item)[0].point.x, 10.0f);
   EXPECT_EQ(item_nodes(item)[0].point.y, 20.0f);

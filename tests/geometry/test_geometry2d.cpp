@@ -3,10 +3,10 @@
 #include <cmath>
 #include <vector>
 
-#include "editor/editor_state.h"
 #include "geometry/double_arc_record.h"
 #include "geometry/geometry2d.h"
 #include "link_fixtures.h"
+#include "tests/geometry/geometry_host_log.h"
 
 using link_test::add_item;
 using link_test::arc_from;
@@ -28,7 +28,7 @@ class Geometry2dTest : public ::testing::Test {
     reset_float2d_state();
     free_current_list();
     reset_list_store();
-    editor_pointer_shape = 0;
+    install_logging_geometry_host();
   }
   void TearDown() override { free_current_list(); }
   const IntersectionResult& hit() const { return g_geometry2d.intersection; }
@@ -123,7 +123,7 @@ TEST_F(Geometry2dTest, CircleThroughThreePoints) {
     EXPECT_NEAR(out.r[0].code, c.radius, 1e-5);
     EXPECT_EQ((out.r[0].link_flags & LINK_CLOCKWISE) != 0, c.clockwise);
   }
-  EXPECT_EQ(editor_pointer_shape, 0);
+  EXPECT_EQ(g_host_log.pointer_shape, 0);
 }
 
 TEST_F(Geometry2dTest, CircleThroughThreePointsFailsOnLineOrHugeRadius) {
@@ -134,10 +134,10 @@ TEST_F(Geometry2dTest, CircleThroughThreePointsFailsOnLineOrHugeRadius) {
   for (const auto& pts : lines) {
     Link out = make_line(0, 0, 0, 0);
     out.r[0].code = 5.0f;
-    editor_pointer_shape = 0;
+    g_host_log.pointer_shape = 0;
     EXPECT_EQ(circle_through3_points(&pts[0], &pts[1], &pts[2], out.get()), CIRCLE3_FAILED);
     EXPECT_EQ(out.r[0].code, 0.0f);
-    EXPECT_EQ(editor_pointer_shape, 11);
+    EXPECT_EQ(g_host_log.pointer_shape, 11);
   }
 }
 

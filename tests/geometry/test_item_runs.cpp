@@ -254,7 +254,7 @@ TEST_F(RunTest, SymmetricConversionRefusesAndRestoresWithoutLeavingTheBackup) {
   EXPECT_EQ(convert_to_symmetric_polyline(open), 0);
   EXPECT_EQ(item_link_count(open), 3);
   EXPECT_EQ(count_current_lines(), lines);
-  EXPECT_EQ(redraw_request, 1);
+  EXPECT_EQ(g_host_log.redraw_requests, 1);
 
   DrawingItem* closed = make_item({{0, 0, -1, NODE_FIRST | NODE_LOOSE}, {10, 0, -1}, {10, 10, -1},
                                    {0, 10, -1}, {0, 0}},
@@ -268,7 +268,7 @@ TEST_F(RunTest, SymmetricConversionRefusesAndRestoresWithoutLeavingTheBackup) {
   EXPECT_EQ(before, after);
   EXPECT_EQ(item_type(closed), ITEM_RECTANGLE);
   EXPECT_EQ(count_current_lines(), lines + 1);
-  EXPECT_EQ(redraw_request, 2);
+  EXPECT_EQ(g_host_log.redraw_requests, 2);
 
   item_nodes(closed)[0].node_flags |= NODE_DUAL;
   EXPECT_EQ(convert_to_symmetric_polyline(closed), 0) << "already symmetric";

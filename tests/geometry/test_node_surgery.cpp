@@ -3,9 +3,10 @@
 #include <cmath>
 #include <vector>
 
-#include "editor/edit_session.h"
-#include "editor/editor_state.h"
 #include "geometry/geometry2d.h"
+#include "geometry/geometry_host.h"
+#include "geometry/geometry_settings.h"
+#include "geometry/item_edit_state.h"
 #include "geometry/node_surgery.h"
 #include "link_fixtures.h"
 
@@ -31,8 +32,9 @@ class NodeSurgeryTest : public ::testing::Test {
     reset_float2d_state();
     free_current_list();
     reset_list_store();
-    g_edit_session = EditSession{};
-    spline_curve_view = 1;
+    reset_item_edit();
+    reset_geometry_settings();
+    reset_geometry_host();
   }
   void TearDown() override { free_current_list(); }
 };
@@ -380,7 +382,7 @@ DrawingItem* thinning_fixture() {
 
 TEST_F(NodeSurgeryTest, ThinRunKeepsEveryOtherNodeBetweenTheBounds) {
   DrawingItem* item = thinning_fixture();
-  g_edit_session.current_link_index = 0;
+  g_item_edit.current_link_index = 0;
   thin_run_nodes(item, 0.1, 0.5, 0);
   EXPECT_EQ(xs_of(item), (std::vector<float>{0, 1.35f, 1.95f, 2.95f, 4}));
 }
@@ -406,7 +408,7 @@ TEST_F(NodeSurgeryTest, ThinRunStopsAtMarksJumpsAndCodeChanges) {
     free_current_list();
     DrawingItem* item = thinning_fixture();
     c.prepare(item_nodes(item));
-    g_edit_session.current_link_index = 0;
+    g_item_edit.current_link_index = 0;
     thin_run_nodes(item, 0.1, 0.5, c.whole);
     EXPECT_EQ(xs_of(item), c.xs) << c.name;
   }
@@ -414,7 +416,7 @@ TEST_F(NodeSurgeryTest, ThinRunStopsAtMarksJumpsAndCodeChanges) {
 
 TEST_F(NodeSurgeryTest, ThinRunStartsAtTheCurrentLink) {
   DrawingItem* item = add_item(along_x({0, 0.01f, 0.02f, 1, 1.01f, 1.02f, 2}), false);
-  g_edit_session.current_link_index = 3;
+  g_item_edit.current_link_index = 3;
   thin_run_nodes(item, 0.1, 0.5, 0);
   // Only the node after the current link is too close; the short links before it stay.
   EXPECT_EQ(xs_of(item), (std::vector<float>{0, 0.01f, 0.02f, 1, 1.02f, 2}));
@@ -586,7 +588,7 @@ TEST_F(NodeSurgeryTest, HitTestSplineRun) {
       {"nodes before the first index are passed over", {1, 0.05f}, 1, 1, 0, PICK_ON_LINK_NEAR_START},
       {"miss", {10, 10}, 0, 3, -1, PICK_NOTHING},
   };
-  spline_curve_view = 0;  // straight segments through the nodes
+  g_geometry_settings.spline_curve_view = 0;  // straight segments through the nodes
   for (const Case& c : cases) {
     free_current_list();
     DrawingItem* item = spline_fixture();

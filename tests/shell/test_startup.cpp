@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "cam/cam_defaults.h"
 #include "cam/machining_block.h"
 #include "cam/tools.h"
 #include "editor/editor_state.h"
 #include "geometry/contour_offset.h"
 #include "geometry/drawing_item.h"
+#include "geometry/geometry_host.h"
+#include "geometry/geometry_settings.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
 #include "platform/headless.h"
@@ -175,13 +178,24 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   int text_items = 0;
   bool timer_running = false;
   int idle_state = -2;
-  g_offset_host = OffsetHost{};
-  g_item_host = ItemHost{};
+  reset_geometry_host();
+  reset_geometry_settings();
   bool geometry_hooked = false;
   g_driver.at_page_loop = [&] {
     // Offsets keep their machining data and conversions can ask the user.
-    geometry_hooked = g_offset_host.copy_item_cam == &copy_item_cam &&
-                      g_item_host.choose_picture_cell != nullptr;
+    // New items take their machining defaults, and geometry works in the job's tolerance.
+    const GeometryHost& host = g_geometry_host;
+    geometry_hooked = host.copy_item_cam == &copy_item_cam &&
+                      host.choose_picture_cell != nullptr &&
+                      host.apply_new_item_defaults == &apply_new_item_defaults &&
+                      host.layout_text != nullptr && host.set_pointer_shape != nullptr &&
+                      host.request_redraw != nullptr && host.shown_items_extents != nullptr &&
+                      host.move_view_extents != nullptr && host.clear_hover != nullptr &&
+                      host.node_command_check != nullptr && host.propagate_node_move != nullptr &&
+                      host.make_symmetric_polyline != nullptr &&
+                      host.make_perpendicular_symmetric != nullptr &&
+                      g_geometry_settings.tolerance == g_job_settings.tolerance &&
+                      g_geometry_settings.units == g_job_settings.units;
     // The program's first wait made the second idle call: the form takes input, the timer runs.
     timer_running = g_pump.timer_running && g_pump.timer_interval_ms == 55;
     idle_state = g_form.idle_state;
