@@ -9,8 +9,8 @@
 #include <new>
 #include <vector>
 
-#include "platform/canvas.h"
 #include "geometry/geometry_settings.h"
+#include "platform/canvas.h"
 #include "store/line_list.h"
 
 BezierState g_bezier;

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <new>
 
-#include "geometry/item_edit_state.h"
-#include "geometry/symmetric_nodes.h"
 #include "geometry/bezier.h"
 #include "geometry/contour_offset_internal.h"
 #include "geometry/geometry2d.h"
+#include "geometry/item_edit_state.h"
 #include "geometry/node_surgery.h"
+#include "geometry/symmetric_nodes.h"
 #include "store/line_list.h"
 
 OffsetRun g_offset_run;

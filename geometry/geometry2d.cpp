@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "geometry/geometry_host.h"
 #include "geometry/construct.h"
 #include "geometry/contour_kernel.h"
 #include "geometry/double_arc_record.h"
 #include "geometry/geometry2d_internal.h"
+#include "geometry/geometry_host.h"
 
 Geometry2dState g_geometry2d = {{}, CIRCLE_INTERSECTION_LIMIT_DEFAULT};
 

@@ -4,10 +4,10 @@
 
 #include "geometry/geometry2d.h"
 #include "geometry/geometry2d_internal.h"
+#include "geometry/geometry_settings.h"
 #include "geometry/node_surgery.h"
 #include "geometry/spline.h"
 #include "geometry/spline_run.h"
-#include "geometry/geometry_settings.h"
 
 // Sampling tolerance of a spline run drawn as straight segments through its nodes.
 static constexpr double SPLINE_STRAIGHT_VIEW_TOLERANCE = 10.0;

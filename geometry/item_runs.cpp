@@ -1,7 +1,7 @@
 // Runs of links that share a code, recoding them, and conversions between item kinds.
+#include "geometry/drawing_item.h"
 #include "geometry/geometry_host.h"
 #include "geometry/symmetric_nodes.h"
-#include "geometry/drawing_item.h"
 #include "store/line_list.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <new>
 
 #include "geometry/drawing_item.h"
-#include "geometry/spline_run.h"
 #include "geometry/geometry_settings.h"
+#include "geometry/spline_run.h"
 #include "store/line_list.h"
 
 namespace {

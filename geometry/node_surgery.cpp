@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "geometry/geometry2d.h"
 #include "geometry/geometry_host.h"
 #include "geometry/item_edit_state.h"
 #include "geometry/symmetric_nodes.h"
-#include "geometry/geometry2d.h"
 #include "store/line_list.h"
 
 // ---- record helpers ----

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
+#include "geometry/geometry2d.h"
 #include "geometry/geometry_host.h"
 #include "geometry/item_edit_state.h"
-#include "geometry/geometry2d.h"
 #include "store/line_list.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <random>
 #include <vector>
 
-#include "geometry/geometry_settings.h"
 #include "geometry/bezier.h"
 #include "geometry/drawing_item.h"
+#include "geometry/geometry_settings.h"
 #include "platform/canvas.h"
 #include "platform/surface.h"
 #include "records/job_settings.h"
