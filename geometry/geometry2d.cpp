@@ -254,7 +254,7 @@ static constexpr uint8_t POINTER_SHAPE_NO_CIRCLE = 11;
 
 static int fail_circle(LinkRecord* out) {
   out->code = 0.0f;
-  host_set_pointer_shape(POINTER_SHAPE_NO_CIRCLE);
+  geometry_host_set_pointer_shape(POINTER_SHAPE_NO_CIRCLE);
   return CIRCLE3_FAILED;
 }
 

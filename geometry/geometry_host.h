@@ -50,10 +50,11 @@ inline GeometryHost g_geometry_host;
 inline void reset_geometry_host() { g_geometry_host = GeometryHost{}; }
 
 // The calls geometry makes through the host, each with its null-hook answer.
-int host_choose_picture_cell(int picture, int rows, int columns, int header_pixels);
-void host_set_pointer_shape(uint8_t shape);
-void host_request_redraw();
-int host_node_command_check(int16_t command, int node_index, int flag);
-void host_propagate_node_move();
-int host_make_symmetric_polyline(DrawingItem* item, int open_flag);
-int host_make_perpendicular_symmetric(DrawingItem* item);
+int geometry_host_choose_picture_cell(int picture, int rows, int columns,
+                                      int header_pixels);
+void geometry_host_set_pointer_shape(uint8_t shape);
+void geometry_host_request_redraw();
+int geometry_host_node_command_check(int16_t command, int node_index, int flag);
+void geometry_host_propagate_node_move();
+int geometry_host_make_symmetric_polyline(DrawingItem* item, int open_flag);
+int geometry_host_make_perpendicular_symmetric(DrawingItem* item);

@@ -66,7 +66,7 @@ bool refuses_conversion(const DrawingItem* item) {
 // converter, or -1 when the user cancelled.
 int choose_open_symmetry(DrawingItem* item) {
   const int cell =
-      host_choose_picture_cell(SYMMETRY_MENU_PICTURE, 1, 3, SYMMETRY_MENU_HEADER_PIXELS);
+      geometry_host_choose_picture_cell(SYMMETRY_MENU_PICTURE, 1, 3, SYMMETRY_MENU_HEADER_PIXELS);
   if (cell < 0) return -1;
   const int32_t n = item_link_count(item);
   if (cell == 1) grow_node_array(item, n);
@@ -208,12 +208,12 @@ int convert_to_symmetric_polyline(DrawingItem* item) {
     if (open_flag < 0) {
       set_item_type(item, old_type);
       delete_line(backup);
-      host_request_redraw();
+      geometry_host_request_redraw();
       return 0;
     }
   }
   int result;
-  if (host_make_symmetric_polyline(item, open_flag) <= 0) {
+  if (geometry_host_make_symmetric_polyline(item, open_flag) <= 0) {
     item->extra.swap(backup->extra);  // the item is as it was
     set_item_type(item, old_type);
     result = -1;
@@ -221,7 +221,7 @@ int convert_to_symmetric_polyline(DrawingItem* item) {
     result = symmetry_enforce(item);
   }
   delete_line(backup);
-  host_request_redraw();
+  geometry_host_request_redraw();
   return result;
 }
 
@@ -229,7 +229,7 @@ int convert_to_perpendicular_symmetric(DrawingItem* item) {
   if (refuses_conversion(item) || (item_nodes(item)[0].node_flags & NODE_PERPENDICULAR) != 0)
     return 0;
   set_item_type(item, ITEM_POLYLINE);
-  host_make_perpendicular_symmetric(item);
+  geometry_host_make_perpendicular_symmetric(item);
   return enforce_perpendicular_symmetry(item);
 }
 

@@ -131,9 +131,10 @@ void delete_marked_items() {
 static void propagate_after_delete(DrawingItem* item, int index, int node_index) {
   g_item_edit.edited_item = item;
   g_item_edit.current_link_index = index;
-  host_node_command_check(NODE_COMMAND_REFIT_AFTER_DELETE, node_index > 0 ? node_index - 1 : 0, 0);
+  geometry_host_node_command_check(NODE_COMMAND_REFIT_AFTER_DELETE,
+                                   node_index > 0 ? node_index - 1 : 0, 0);
   if (index < item_link_count(item)) rederive_arc(&item_nodes(item)[index]);
-  host_propagate_node_move();
+  geometry_host_propagate_node_move();
 }
 
 // Prepares a marked node for removal: its links become independent of it.
