@@ -15,7 +15,7 @@ inline void layout_paint_boxes() {
   const CellMetrics& menu = g_display.presets[FACE_ROLE_MENU];
   const CellMetrics& small = g_display.presets[FACE_ROLE_SMALL];
   // Where the small face fills the screen as the menu face does, the panel needs more columns.
-  side_panel_column = static_cast<int16_t>(menu.last_column -
+  g_editor.side_panel_column = static_cast<int16_t>(menu.last_column -
                                            (menu.last_column == small.last_column ? 32 : 26));
 }
 // Stand-in: draws nothing yet, so there are no buffers to allocate.

@@ -3,12 +3,14 @@
 
 #include <cstdint>
 
-// Stand-in: only the values the geometry model sets through its host; the editor loop that applies them comes with the drawing editor.
-// Pointer shape number the editor applies on its next pass (11: no circle could be made).
-inline uint8_t editor_pointer_shape = 0;
-
-// Menu-face column of the side panel's left edge: the menu face's last column - 26.
-inline int16_t side_panel_column = 0;
+// Stand-in: only the values start-up and the engines' hosts set; the editor loop that applies them comes with the drawing editor.
+struct EditorState {
+  uint8_t pointer_shape = 0;      // shape the editor applies on its next pass (11: no circle
+                                  // could be made)
+  int16_t side_panel_column = 0;  // menu-face column of the side panel's left edge: the menu
+                                  // face's last column - 26
+};
+inline EditorState g_editor;
 
 // Stand-in: the start values the editor's loop will apply; nothing reads them yet.
 struct EditorStartState {
@@ -19,3 +21,9 @@ struct EditorStartState {
   uint8_t crosshair_marks[2] = {};  // 101 each while the pointer is the crosshair
 };
 inline EditorStartState g_editor_start;
+
+// Test hooks
+inline void reset_editor_state() {
+  g_editor = EditorState{};
+  g_editor_start = EditorStartState{};
+}

@@ -14,7 +14,9 @@ struct ViewState {
   float scale = 1.0f;      // pixels per drawing unit, one scale for x and y
   float view_left = 0.0f;  // world x of the view's left edge: screen x = (x - left) * scale
   float view_top = 0.0f;   // world y of the view's top edge: screen y = (top - y) * scale
+  uint8_t redraw_request = 0;  // counted up to make the editor redraw the drawing on its next pass
 };
 inline ViewState g_view;
-// Counted up to make the editor redraw the drawing on its next pass.
-inline uint8_t redraw_request = 0;
+
+// Test hooks
+inline void reset_view_state() { g_view = ViewState{}; }

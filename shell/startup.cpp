@@ -382,7 +382,7 @@ void create_drawing_window() {
   const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
   g_startup.drawing_window = create_window(nullptr, {
       .top_row = 5, .left_column = 5, .bottom_row = normal.last_row - 3,
-      .right_column = cols_from_medium_font(side_panel_column - 6), .flags = 0x184010,
+      .right_column = cols_from_medium_font(g_editor.side_panel_column - 6), .flags = 0x184010,
       .key_filter = text_list_key, .line_drawer = text_list_line, .with_file = true, .options = 512,
       .legend = "", .wrap_width = 125, .title = "", .list_options = 0x8004092,
   });
@@ -476,8 +476,8 @@ void connect_engine_hosts() {
   geometry.copy_item_cam = copy_item_cam;
   geometry.apply_new_item_defaults = apply_new_item_defaults;
   geometry.layout_text = text_layout_from_frame;
-  geometry.set_pointer_shape = [](uint8_t shape) { editor_pointer_shape = shape; };
-  geometry.request_redraw = [] { ++redraw_request; };
+  geometry.set_pointer_shape = [](uint8_t shape) { g_editor.pointer_shape = shape; };
+  geometry.request_redraw = [] { ++g_view.redraw_request; };
   geometry.shown_items_extents = [](PointF* out_min, PointF* out_max) {
     *out_min = g_view.items_min;
     *out_max = g_view.items_max;
@@ -499,7 +499,7 @@ void connect_engine_hosts() {
   geometry_settings_from_job(g_job_settings);
   g_job_host.show_text_box = show_text_box;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
-  g_cam_host.request_redraw = [] { ++redraw_request; };
+  g_cam_host.request_redraw = [] { ++g_view.redraw_request; };
   g_cam_host.prepare_view = [] {
     if (g_view.scale == 0.0f) g_view.scale = 1.0f;
   };
@@ -616,7 +616,8 @@ void connect_page_entry_points() { g_buffer_entries.first_buffer_key = nc_page_k
 int app_startup() {
   update_ticks();
   reset_tick_counter();
-  side_panel_column = static_cast<int16_t>(g_display.presets[FACE_ROLE_MENU].last_column - 26);
+  g_editor.side_panel_column =
+      static_cast<int16_t>(g_display.presets[FACE_ROLE_MENU].last_column - 26);
   g_command_start.command_flag = 1;
   g_command_start.typed_coordinate_characters = TYPED_COORDINATE_CHARACTERS;
   connect_page_entry_points();

@@ -1,5 +1,5 @@
 // The layering check: a folder that includes one above it, or two folders that include each
-// other, fail it.
+// other, fail it; the program's own tree passes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -47,6 +47,11 @@ TEST(CheckLayering, RefusesUpwardIncludesAndCyclesOfFolders) {
     for (const std::string& line : c.expected_lines)
       EXPECT_NE(run.output.find(line), std::string::npos) << c.fixture << ":\n" << run.output;
   }
+}
+
+TEST(CheckLayering, TheProgramsFoldersIncludeNoLayerAboveThem) {
+  const CheckRun run = run_check(BRENVIK_SOURCE_DIR);
+  EXPECT_EQ(run.exit_code, 0) << run.output;
 }
 
 }  // namespace
