@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "records/import_options.h"
 #include "records/job_settings.h"
 
 // Stand-in: named fields only, with their factory values; no stored layout yet.
@@ -22,6 +23,7 @@ struct Preferences {
   std::string job_folder;         // +786 the job folder; used before +526 when not empty
   JobSettings default_job;        // +1568 copied into the job for a new job
   uint8_t autosave_minutes = 0;   // minutes between autosaves; 0 = off
+  ImportOptions import_options;   // the drawing import's form values, kept between runs
   bool first_run = false;         // not stored: the factory defaults were just made, so the
                                   // machining defaults are still to be filled
 };

@@ -10,7 +10,7 @@ PACKAGES=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev
   xfonts-terminus xfonts-base hershey-fonts-data fonts-liberation2 fonts-dejavu-core
   libpolyclipping-dev
-  python3
+  python3 python3-ezdxf
 )
 # Node.js runs the G-code reader; a machine that already has node keeps its own.
 command -v node >/dev/null 2>&1 && command -v npm >/dev/null 2>&1 || PACKAGES+=(nodejs npm)
