@@ -164,7 +164,7 @@ int read_nc_file(ImportRun* run, const std::string& path) {
     else if (total > IMPORT_MAX_TEXT_BYTES) result = reject_import_file(run, path, nullptr, "the file is too large to import");
     else if (read_nc_line(run, &state, line) != 0) result = reject_import_file(run, path, nullptr, "the temporary item file cannot be written");
     if (c == EOF) break;
-    if (line_number % 256 == 0 && job_escape_pressed()) result = 1;
+    if (line_number % 256 == 1 && job_escape_pressed()) result = 1;
   }
   std::fclose(file);
   return result;
