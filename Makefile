@@ -27,19 +27,27 @@ test-sanitize: deps
 	@cmake --build $(BUILD_DIR)-sanitize --parallel $(JOBS)
 	@cd $(BUILD_DIR)-sanitize && ctest --output-on-failure --parallel $(JOBS)
 
-# A short run of each fuzz target (clang's libFuzzer) from its checked-in corpus; new inputs it
-# finds stay in the build folder, and a crash fails the run and leaves its input beside them.
+# A short run of each fuzz target (clang's libFuzzer) from its checked-in corpus, FUZZ_SECONDS
+# shared among them; new inputs each finds stay in the build folder, and a crash fails the run
+# and leaves its input beside them.
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = tests/job/fuzz_job_reader:tests/job/corpus \
+  $(foreach t,dxf exploder hpgl nc temp_items layer_table,tests/import/fuzz_import_$(t):tests/import/corpus/$(t))
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DBRENVIK_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
-	@cmake --build $(BUILD_DIR)-fuzz --target fuzz_job_reader --parallel $(JOBS)
-	@mkdir -p $(BUILD_DIR)-fuzz/job-corpus
-	@$(BUILD_DIR)-fuzz/tests/job/fuzz_job_reader -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
-	  -timeout=10 -print_final_stats=1 -artifact_prefix=$(BUILD_DIR)-fuzz/ \
-	  $(BUILD_DIR)-fuzz/job-corpus tests/job/corpus >$(BUILD_DIR)-fuzz/fuzz.log 2>&1 \
-	  || (tail -n 40 $(BUILD_DIR)-fuzz/fuzz.log; exit 1)
-	@grep -E '^(Done|stat::number_of_executed_units)' $(BUILD_DIR)-fuzz/fuzz.log || true
+	@cmake --build $(BUILD_DIR)-fuzz --parallel $(JOBS) --target \
+	  $(foreach t,$(FUZZ_TARGETS),$(notdir $(firstword $(subst :, ,$(t)))))
+	@share=$$(( $(FUZZ_SECONDS) / $(words $(FUZZ_TARGETS)) )); [ $$share -ge 1 ] || share=1; \
+	for entry in $(FUZZ_TARGETS); do \
+	  target=$${entry%%:*}; corpus=$${entry#*:}; name=$$(basename $$target); \
+	  mkdir -p $(BUILD_DIR)-fuzz/$$name-corpus; \
+	  $(BUILD_DIR)-fuzz/$$target -max_total_time=$$share -max_len=8192 -timeout=10 \
+	    -print_final_stats=1 -artifact_prefix=$(BUILD_DIR)-fuzz/$$name- \
+	    $(BUILD_DIR)-fuzz/$$name-corpus $$corpus >$(BUILD_DIR)-fuzz/$$name.log 2>&1 \
+	    || { tail -n 40 $(BUILD_DIR)-fuzz/$$name.log; exit 1; }; \
+	  echo "$$name: $$(grep -E '^stat::number_of_executed_units' $(BUILD_DIR)-fuzz/$$name.log)"; \
+	done
 
 clean:
 	@rm -rf $(BUILD_DIR) $(BUILD_DIR)-sanitize $(BUILD_DIR)-fuzz
