@@ -26,21 +26,18 @@ void write_bytes(TempItemWriter* writer, const uint8_t* bytes, size_t count) {
 // unless it is held.
 int write_record(TempItemWriter* writer, const LinkRecord* links, int32_t n, uint8_t item_type) {
   if (writer->file == nullptr || writer->failed) return -1;
-  uint8_t header[TEMP_RECORD_HEADER_SIZE] = {};
-  put_i32_le(header, n);
-  header[5] = writer->layer > LAYER_LAST_USER ? 0 : writer->layer;
-  write_bytes(writer, header, sizeof header);
-  uint8_t record[LINK_RECORD_SIZE];
-  for (int32_t i = 0; i < n; ++i) {
-    write_link_record(&links[i], record);
-    write_bytes(writer, record, LINK_RECORD_SIZE);
-  }
-  write_link_node_part(&links[n], record);
-  write_bytes(writer, record, LINK_NODE_PART_SIZE);
-  uint8_t trailer[TEMP_RECORD_TRAILER_SIZE];
-  trailer[0] = item_type;
-  put_i32_le(trailer + 1, writer->item_number);
-  write_bytes(writer, trailer, sizeof trailer);
+  std::vector<uint8_t>& b = writer->buffer;
+  b.assign(TEMP_RECORD_HEADER_SIZE + LINK_RECORD_SIZE * static_cast<size_t>(n) + LINK_NODE_PART_SIZE +
+               TEMP_RECORD_TRAILER_SIZE, 0);
+  put_i32_le(b.data(), n);
+  b[5] = writer->layer > LAYER_LAST_USER ? 0 : writer->layer;
+  uint8_t* at = b.data() + TEMP_RECORD_HEADER_SIZE;
+  for (int32_t i = 0; i < n; ++i, at += LINK_RECORD_SIZE) write_link_record(&links[i], at);
+  write_link_node_part(&links[n], at);
+  at += LINK_NODE_PART_SIZE;
+  at[0] = item_type;
+  put_i32_le(at + 1, writer->item_number);
+  write_bytes(writer, b.data(), b.size());
   if (!writer->held) ++writer->item_number;
   ++writer->records;
   return writer->failed ? -1 : 0;
@@ -120,7 +117,6 @@ int flush_pending(TempReader* reader) {
   renumber_nodes(item, 1);
   if (kind == GEOMETRY_KIND_MACHINABLE)
     apply_cam_defaults(item_block(item), p.type == ITEM_POINT ? 1 : reader->cut_type);
-  item_bounding_boxes(item);
   return TEMP_READ_OK;
 }
 

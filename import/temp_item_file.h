@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "geometry/drawing_item.h"
 
@@ -34,6 +35,7 @@ struct TempItemWriter {
   bool held = false;           // hold_item_number: the next records share one item number
   bool failed = false;         // a write failed; the import is refused
   int64_t records = 0;
+  std::vector<uint8_t> buffer; // the record being written
 };
 
 // Opens ERASE.ME for writing; false when it cannot be created.

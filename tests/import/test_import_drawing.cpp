@@ -106,6 +106,21 @@ TEST_F(TempItemFile, DamagedFilesAreRefusedAndFreeWhatWasRead) {
   EXPECT_EQ(read_temp_item_file((folder_ / "none").string(), 0), TEMP_READ_CANNOT_OPEN);
 }
 
+TEST_F(TempItemFile, ADrawingOfMoreItemsThanIdsIsRefused) {
+  TempItemWriter w;
+  ASSERT_TRUE(open_temp_item_writer(&w, path()));
+  for (int i = 0; i <= IMPORT_MAX_ITEMS; ++i) {
+    LinkRecord links[2] = {};
+    links[0].code = LINK_RIGID_LINE;
+    links[1].point = {1, static_cast<float>(i)};
+    ASSERT_EQ(write_temp_item(&w, links, ITEM_POLYLINE), 0);
+  }
+  ASSERT_TRUE(close_temp_item_writer(&w));
+  EXPECT_EQ(read_temp_item_file(path(), 0), TEMP_READ_TOO_LARGE);
+  EXPECT_EQ(g_lists.current.first, nullptr);
+  EXPECT_NE(messages().find("more than 30000 items"), std::string::npos) << messages();
+}
+
 // ---- DXF edge cases ----
 
 class DxfCases : public ImportFixture {};
