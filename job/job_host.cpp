@@ -10,6 +10,7 @@ int16_t job_show_text_box(const char* text, uint32_t flags) {
 
 void job_show_message(const char* text) {
   if (g_job_host.show_message != nullptr) g_job_host.show_message(text);
+  else if (g_job_host.show_text_box != nullptr) g_job_host.show_text_box(text, TEXTBOX_PRESS_A_KEY);
   else g_job_host_log.messages.emplace_back(text);
 }
 

@@ -13,7 +13,8 @@
 
 struct JobHost {
   ShowTextBoxFn show_text_box = nullptr;
-  // A press-a-key box with a literal text (colour codes allowed).
+  // A press-a-key box with a literal text (colour codes allowed); without it the text box
+  // above shows the message.
   void (*show_message)(const char* text) = nullptr;
   // True when Esc is waiting in the event queue (it is taken out).
   bool (*escape_pressed)() = nullptr;
