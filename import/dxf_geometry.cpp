@@ -11,6 +11,8 @@ constexpr double TWO_PI = 2.0 * PI;
 constexpr double ARBITRARY_AXIS_LIMIT = 1.0 / 64.0;
 constexpr int MAX_ARC_STEPS = 4096;
 constexpr int MAX_SPLINE_DEPTH = 14;
+// No spline gives more points than this, however wild its control points.
+constexpr size_t MAX_SPLINE_POINTS = 200000;
 
 Vec3 cross(const Vec3& a, const Vec3& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -182,6 +184,10 @@ BulgePath map_bulge_path(const BulgePath& path, const Affine2& map, double tol) 
     const BulgeVertex& p = path.vertices[i];
     const BulgeVertex& q = path.vertices[(i + 1) % n];
     flatten_bulge(p.x, p.y, q.x, q.y, p.bulge, tol / grow, &xs, &ys);
+    if (xs.size() > MAX_FLATTENED_POINTS) {
+      out.too_large = true;
+      return out;
+    }
   }
   if (path.closed) {  // the flattened points already come back to the start
     xs.pop_back();
@@ -292,7 +298,7 @@ struct SplineFlattener {
     for (int k = 0; k < 3; ++k) spline_point(curve, t0 + (t1 - t0) * (k + 1) / 4.0, &work, &qx[k], &qy[k]);
     double worst = 0;
     for (int k = 0; k < 3; ++k) worst = std::max(worst, distance_to_chord(qx[k], qy[k], x0, y0, x1, y1));
-    if (worst > tol && depth < MAX_SPLINE_DEPTH) {
+    if (worst > tol && depth < MAX_SPLINE_DEPTH && xs->size() < MAX_SPLINE_POINTS) {
       const double tm = (t0 + t1) / 2;
       subdivide(t0, x0, y0, tm, qx[1], qy[1], depth + 1);
       subdivide(tm, qx[1], qy[1], t1, x1, y1, depth + 1);

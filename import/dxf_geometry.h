@@ -3,6 +3,7 @@
 // world's XY plane, polylines with bulges, and splines flattened into lines.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 struct Vec3 {
@@ -39,8 +40,11 @@ struct BulgeVertex {
 };
 struct BulgePath {
   std::vector<BulgeVertex> vertices;
-  bool closed = false;  // a segment from the last vertex back to the first
+  bool closed = false;     // a segment from the last vertex back to the first
+  bool too_large = false;  // flattening it would give more points than an item may hold
 };
+// Flattened paths are given up beyond this many points.
+constexpr size_t MAX_FLATTENED_POINTS = 9000000;
 
 // Points of the arc with the bulge from p0 to p1 (p1 included, p0 not), within tol of the arc.
 void flatten_bulge(double x0, double y0, double x1, double y1, double bulge, double tol,

@@ -227,6 +227,10 @@ int read_solid(DxfReader* r, const DxfEntity& e) {
 }
 
 int write_bulge_path(DxfReader* r, const BulgePath& path) {
+  if (path.too_large) {
+    r->run->writer.too_many = true;
+    return -1;
+  }
   const size_t n = path.vertices.size();
   if (n < 2) return 0;
   r->chain.start(path.vertices[0].x, path.vertices[0].y);
@@ -327,7 +331,7 @@ int read_dxf_file(ImportRun* run, const std::string& path) {
     DxfEntity entity;
     while (next_dxf_entity(&walker, &entity)) {
       if (read_entity(&reader, entity) != 0)
-        return reject_import_file(run, path, nullptr, "the temporary item file cannot be written");
+        return reject_import_file(run, path, nullptr, write_failure_reason(run));
     }
   }
   if (!walker.pairs.error.empty()) {

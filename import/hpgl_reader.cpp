@@ -20,6 +20,8 @@ namespace {
 constexpr int MAX_LIST_POINTS = 197;
 constexpr int ESC = 27;
 constexpr int MAX_PE_DIGITS = 10;
+// Numbers beyond this read as 0 (they would not fit the items' floats).
+constexpr double HPGL_VALUE_LIMIT = 1e10;
 
 int peek(const HpglReader* r) { return r->pos < r->size ? r->data[r->pos] : -1; }
 int take(HpglReader* r) { return r->pos < r->size ? r->data[r->pos++] : -1; }
@@ -48,7 +50,7 @@ bool read_number(HpglReader* r, double* out) {
   text[n] = '\0';
   char* end = nullptr;
   const double v = std::strtod(text, &end);
-  *out = end == text || !std::isfinite(v) ? 0.0 : v;
+  *out = end == text || !std::isfinite(v) || std::fabs(v) > HPGL_VALUE_LIMIT ? 0.0 : v;
   return true;
 }
 
@@ -266,11 +268,11 @@ int read_hpgl_file(ImportRun* run, const std::string& path) {
       at_x = fx;
       at_y = fy;
       if (static_cast<int>(list.xs.size()) >= MAX_LIST_POINTS && flush_list(run, &list) != 0)
-        return reject_import_file(run, path, nullptr, "the temporary item file cannot be written");
+        return reject_import_file(run, path, nullptr, write_failure_reason(run));
       continue;
     }
     if (drawing && flush_list(run, &list) != 0)
-      return reject_import_file(run, path, nullptr, "the temporary item file cannot be written");
+      return reject_import_file(run, path, nullptr, write_failure_reason(run));
     drawing = false;
     if (action == HPGL_END) return 0;
     if (action == HPGL_PEN_UP) {

@@ -135,6 +135,11 @@ int reject_import_file(const ImportRun* run, const std::string& path, const char
   return 1;
 }
 
+const char* write_failure_reason(const ImportRun* run) {
+  return run->writer.too_many ? "the drawing holds more than 30000 items or 9,000,000 links"
+                              : "the temporary item file cannot be written";
+}
+
 void show_skipped_note(const ImportRun* run) {
   if (run->skipped.empty()) return;
   std::string text = "NOTE: Left out of \v" + run->path + "\x13:";
@@ -161,7 +166,7 @@ int import_geometry(const std::string& path, int flags) {
   }
   int result = read_drawing_file(&run, path, run.flags);
   if (!close_temp_item_writer(&run.writer) && result == 0)
-    result = reject_import_file(&run, path, nullptr, "the temporary item file cannot be written");
+    result = reject_import_file(&run, path, nullptr, write_failure_reason(&run));
   if (result != 0) {
     file_delete(temp_path);
     return IMPORT_FAILED;

@@ -46,5 +46,7 @@ int read_hpgl_file(ImportRun* run, const std::string& path);
 // The reason a file is refused, shown through the job host. 1.
 int reject_import_file(const ImportRun* run, const std::string& path, const char* where,
                        const std::string& why);
+// Why a write of the temporary item file failed: too many items, or the file itself.
+const char* write_failure_reason(const ImportRun* run);
 // The kinds left out by the DXF reader, shown in one note (nothing when none).
 void show_skipped_note(const ImportRun* run);

@@ -18,6 +18,8 @@ namespace {
 
 constexpr double ARC_END_TOLERANCE = 0.01;
 constexpr size_t NC_MAX_LINE = 65536;
+// Coordinates beyond this are no coordinates (they would not fit the items' floats).
+constexpr double NC_VALUE_LIMIT = 1e10;
 
 // The value of the address letter (the first occurrence not followed by '#'); false without.
 bool word_value(const std::string& line, char letter, double* value) {
@@ -27,7 +29,7 @@ bool word_value(const std::string& line, char letter, double* value) {
     const char* start = line.c_str() + i + 1;
     char* end = nullptr;
     const double v = std::strtod(start, &end);
-    if (end == start || !std::isfinite(v)) continue;
+    if (end == start || !std::isfinite(v) || std::fabs(v) > NC_VALUE_LIMIT) continue;
     *value = v;
     return true;
   }
@@ -40,7 +42,7 @@ void take_g_words(std::string* line, NcReaderState* s) {
     if ((*line)[i] != 'G') continue;
     (*line)[i] = ' ';
     if (i + 1 >= line->size() || !std::isdigit(static_cast<unsigned char>((*line)[i + 1]))) continue;
-    const int number = std::atoi(line->c_str() + i + 1);
+    const long number = std::strtol(line->c_str() + i + 1, nullptr, 10);
     for (size_t k = i + 1; k < line->size() && (*line)[k] >= 0x21 && (*line)[k] <= 0x40; ++k)
       (*line)[k] = ' ';
     if (number >= 0 && number <= 3) s->motion = static_cast<char>('0' + number);
@@ -162,7 +164,7 @@ int read_nc_file(ImportRun* run, const std::string& path) {
     if (c == '\0') result = reject_import_file(run, path, where.c_str(), "the file is binary, not an NC program");
     else if (line.size() > NC_MAX_LINE) result = reject_import_file(run, path, where.c_str(), "the line is too long");
     else if (total > IMPORT_MAX_TEXT_BYTES) result = reject_import_file(run, path, nullptr, "the file is too large to import");
-    else if (read_nc_line(run, &state, line) != 0) result = reject_import_file(run, path, nullptr, "the temporary item file cannot be written");
+    else if (read_nc_line(run, &state, line) != 0) result = reject_import_file(run, path, nullptr, write_failure_reason(run));
     if (c == EOF) break;
     if (line_number % 256 == 1 && job_escape_pressed()) result = 1;
   }

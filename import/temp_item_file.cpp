@@ -26,6 +26,12 @@ void write_bytes(TempItemWriter* writer, const uint8_t* bytes, size_t count) {
 // unless it is held.
 int write_record(TempItemWriter* writer, const LinkRecord* links, int32_t n, uint8_t item_type) {
   if (writer->file == nullptr || writer->failed) return -1;
+  writer->links += n;
+  if (writer->item_number > IMPORT_MAX_ITEMS + 1 || writer->links > TEMP_ITEM_MAX_LINKS) {
+    writer->too_many = true;
+    writer->failed = true;
+    return -1;
+  }
   std::vector<uint8_t>& b = writer->buffer;
   b.assign(TEMP_RECORD_HEADER_SIZE + LINK_RECORD_SIZE * static_cast<size_t>(n) + LINK_NODE_PART_SIZE +
                TEMP_RECORD_TRAILER_SIZE, 0);

@@ -34,7 +34,10 @@ struct TempItemWriter {
   int32_t item_number = 1;     // item number of the next record
   bool held = false;           // hold_item_number: the next records share one item number
   bool failed = false;         // a write failed; the import is refused
+  bool too_many = false;       // more items than IMPORT_MAX_ITEMS, or links than
+                               // TEMP_ITEM_MAX_LINKS, were begun
   int64_t records = 0;
+  int64_t links = 0;           // links written so far
   std::vector<uint8_t> buffer; // the record being written
 };
 

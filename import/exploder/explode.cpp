@@ -71,6 +71,10 @@ Affine2 plane_map(const Affine3& map, const DxfEntity& e, double elevation) {
 }
 
 bool put_lwpolyline(Exploder* x, const std::string& layer, const BulgePath& path) {
+  if (path.too_large) {
+    x->error = "a polyline would need more points than a drawing may hold";
+    return false;
+  }
   if (!begin_entity(x, "LWPOLYLINE", layer)) return false;
   put(x, 90, std::to_string(path.vertices.size()));
   put(x, 70, path.closed ? "1" : "0");

@@ -11,7 +11,7 @@
 constexpr int EXPLODE_MAX_DEPTH = 16;
 constexpr double EXPLODE_TOLERANCE = 0.001;
 // An expansion writing more entities than this is refused.
-constexpr long EXPLODE_MAX_ENTITIES = 5000000;
+constexpr long EXPLODE_MAX_ENTITIES = 1000000;
 
 // False with *error set (a block that inserts itself, nesting deeper than 16 levels, a damaged
 // pair, an expansion too large).
