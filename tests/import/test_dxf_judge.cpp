@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -109,9 +110,10 @@ std::vector<CutMove> read_cuts(const std::string& program, const std::string& lo
   return cuts;
 }
 
+// Points along a cut, close enough that its chords stay within a micrometre of its arc.
 std::vector<JudgePoint> cut_samples(const CutMove& m) {
   std::vector<JudgePoint> out;
-  const int n = 16;
+  const int n = m.arc ? 512 : 16;
   if (!m.arc) {
     for (int k = 0; k <= n; ++k) out.push_back({m.x1 + (m.x2 - m.x1) * k / n, m.y1 + (m.y2 - m.y1) * k / n});
     return out;
@@ -149,6 +151,72 @@ TEST_F(DxfJudge, CutsOfTheImportedJobLieOnTheDrawing) {
         if (distance_to_shapes(p.x, p.y, shapes) > g_job_settings.tolerance + 0.003 && off++ < 5)
           ADD_FAILURE() << name << ": a cut at " << p.x << "," << p.y << " is off the drawing";
   }
+}
+
+// Runs brenvik-import and brenvik-nc on the drawing and reads the program back; the cuts.
+std::vector<CutMove> cuts_of_drawing(const std::filesystem::path& folder, const std::string& drawing) {
+  const std::string job = (folder / "road.job").string(), nc = (folder / "road.nc").string();
+  const std::string log = (folder / "road.log").string();
+  const std::string import = "'" BRENVIK_PROGRAM_DIR "/brenvik-import' --cut-type 1 '" + drawing + "' '" + job +
+                             "' > '" + log + "' 2>&1";
+  EXPECT_EQ(std::system(import.c_str()), 0) << read_file_bytes(log);
+  const std::string make = "'" BRENVIK_PROGRAM_DIR "/brenvik-nc' '" + job + "' '" + nc + "' > '" + log + "' 2>&1";
+  EXPECT_EQ(std::system(make.c_str()), 0) << read_file_bytes(log);
+  return read_cuts(nc, (folder / "road.read").string());
+}
+
+JudgeShape arc_shape(double cx, double cy, double r, double from, double to) {
+  JudgeShape s;
+  for (int k = 0; k <= 64; ++k) {
+    const double a = from + (to - from) * k / 64;
+    s.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+  }
+  return s;
+}
+
+// The cuts lie on the shapes, and every point of the shapes is cut.
+void expect_cuts_on(const std::vector<CutMove>& cuts, const std::vector<JudgeShape>& shapes, double tolerance) {
+  ASSERT_FALSE(cuts.empty());
+  std::vector<JudgeShape> cut_shapes;
+  int off = 0;
+  for (const CutMove& m : cuts) {
+    cut_shapes.push_back(cut_samples(m));
+    for (const JudgePoint& p : cut_shapes.back())
+      if (distance_to_shapes(p.x, p.y, shapes) > tolerance && off++ < 5)
+        ADD_FAILURE() << "a cut at " << p.x << "," << p.y << " is off the drawing";
+  }
+  for (const JudgeShape& s : shapes)
+    for (const JudgePoint& p : s)
+      if (distance_to_shapes(p.x, p.y, cut_shapes) > tolerance && off++ < 10)
+        ADD_FAILURE() << "the drawing at " << p.x << "," << p.y << " is not cut";
+}
+
+TEST_F(DxfJudge, GCodeArcsInAbsoluteAndIncrementalModeComeThroughTheRoad) {
+  const std::string program = write_file("plate.ngc",
+      "%\n(plate: absolute, then incremental)\n\nG90 G0 X0 Y0\nG1 X10 Y0 (X99)\n\n"
+      "G2 X20 Y0 I5 J0\nG91 G3 X10 Y0 I5 J0\nG90\nG1 X30 Y10\nM30\n");
+  const std::vector<JudgeShape> shapes = {{{0, 0}, {10, 0}},
+                                          arc_shape(15, 0, 5, M_PI, 0),
+                                          arc_shape(25, 0, 5, M_PI, 2 * M_PI),
+                                          {{30, 0}, {30, 10}}};
+  const std::vector<CutMove> cuts = cuts_of_drawing(folder_, program);
+  expect_cuts_on(cuts, shapes, 0.003);
+  int arcs = 0;
+  for (const CutMove& m : cuts) arcs += m.arc;
+  EXPECT_GE(arcs, 2);
+}
+
+TEST_F(DxfJudge, APlotWithPolylineEncodingDecimalsAndFarPositionsComesThroughTheRoad) {
+  auto pe = [](long v) {
+    unsigned long u = v < 0 ? static_cast<unsigned long>(-v) * 2 + 1 : static_cast<unsigned long>(v) * 2;
+    std::string s;
+    for (; u >= 64; u /= 64) s += static_cast<char>(63 + u % 64);
+    return s + static_cast<char>(191 + u);
+  };
+  const std::string plot = write_file("plate.plt", "IN;SP1;PU0,0;PD1000.5,0;PU;PE<=" + pe(40000) + pe(0) +
+                                                       pe(0) + pe(2000) + pe(-1000) + pe(0) + ";");
+  const std::vector<JudgeShape> shapes = {{{0, 0}, {25.0125, 0}}, {{1000, 0}, {1000, 50}, {975, 50}}};
+  expect_cuts_on(cuts_of_drawing(folder_, plot), shapes, 0.003);
 }
 
 }  // namespace
