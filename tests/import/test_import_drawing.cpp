@@ -121,6 +121,12 @@ TEST_F(TempItemFile, ADrawingOfMoreItemsThanIdsIsRefused) {
   EXPECT_NE(messages().find("more than 30000 items"), std::string::npos) << messages();
 }
 
+TEST_F(TempItemFile, AnItemFileThatCannotBeCreatedIsReported) {
+  g_import.work_folder = (folder_ / "no such folder").string();
+  EXPECT_EQ(import_geometry(write_file("a.nc", "G1 X1\n"), IMPORT_NC), IMPORT_NO_TEMP_FILE);
+  EXPECT_NE(messages().find("cannot be created"), std::string::npos) << messages();
+}
+
 // ---- DXF edge cases ----
 
 class DxfCases : public ImportFixture {};
