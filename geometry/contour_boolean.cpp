@@ -305,6 +305,7 @@ int32_t run_combination(const ContourLink* links, const ContourNode* nodes, int3
   st.mode = mode == BOOLEAN_UNION_OUTER_FIRST ? BOOLEAN_UNION : mode;
   if (!set_up_work_arrays(links, nodes, first_a, last_a, first_b, last_b, network_flag))
     return FAILED;
+  if (!snap_boolean_contours()) return FAILED;
 
   find_crossings();
   if (st.crossings.empty()) {
@@ -314,10 +315,15 @@ int32_t run_combination(const ContourLink* links, const ContourNode* nodes, int3
   st.keep[0] = st.mode == BOOLEAN_B_MINUS_A || st.mode == BOOLEAN_INTERSECTION ? 0 : 1;
   st.keep[1] = st.mode == BOOLEAN_A_MINUS_B || st.mode == BOOLEAN_INTERSECTION ? 0 : 1;
   make_seeds();
-  if (st.seeds.empty()) return emit_coinciding(out);
-  mark_unwanted_seeds();
-  const int32_t loops = walk_all_seeds(out);
-  if (loops < 0) return FAILED;
+  int32_t loops;
+  if (st.seeds.empty()) {
+    loops = emit_coinciding(out);
+  } else {
+    mark_unwanted_seeds();
+    loops = walk_all_seeds(out);
+  }
+  // A result that cannot be right is a failure, never a result.
+  if (loops < 0 || !boolean_result_holds(*out)) return FAILED;
   if (mode == BOOLEAN_UNION_OUTER_FIRST && loops > 1) put_outer_loop_first(out);
   return loops;
 }

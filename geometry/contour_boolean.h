@@ -40,6 +40,15 @@ constexpr int32_t BOOLEAN_INPUT_IS_NETWORK = 961;
 // built, an inside test that stayed undecided, a walk that did not close, no memory).
 constexpr int32_t ENGINE_STATUS_BOOLEAN_FAILED = 0x100;
 
+// The engine's tolerance: corners and edges of A and B closer than this are made to coincide
+// before the contours are combined, so that a copy nudged by less than it combines with its
+// original as the same contour. It is relative to the smaller contour's size (the larger
+// side of the box round it), with a floor for small contours far from the origin. Every
+// result boundary lies within the tolerance of the true one.
+constexpr double BOOLEAN_TOLERANCE_RELATIVE = 4e-6;
+constexpr double BOOLEAN_TOLERANCE_ABSOLUTE = 2e-6;  // job units
+double boolean_tolerance(double extent_a, double extent_b);
+
 // The two contours, as the walk and the seeds name them.
 constexpr int32_t BOOLEAN_CONTOUR_A = 1;
 constexpr int32_t BOOLEAN_CONTOUR_B = 2;
@@ -82,6 +91,8 @@ struct ContourBooleanState {
   int32_t first[2] = {0, 0};           // link range of A ([0]) and B ([1]) in the work links
   int32_t last[2] = {-1, -1};
   int32_t keep[2] = {1, 1};  // 1 the contour is walked forwards (clockwise), 0 back
+  double tolerance = 0.0;    // boolean_tolerance of the two contours
+  double extent = 0.0;       // the larger contour's size
   ContourNetwork network;    // the clean copies the engine made, when it made them
   std::vector<BooleanCrossing> crossings;
   std::vector<BooleanSeed> seeds;

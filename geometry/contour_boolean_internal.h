@@ -38,3 +38,14 @@ bool walk_boolean_loop(int32_t seed);
 
 // Marks every seed that lies on the loop just walked.
 void mark_seeds_on_loop();
+
+// Makes corners and edges of A and B that lie within the tolerance of each other coincide,
+// in copies that become the work arrays; sets the tolerance. False when a contour is left
+// enclosing nothing.
+bool snap_boolean_contours();
+
+// True when the result loops in `out` bound the region the mode asks for: beside the middle of
+// every stretch of A and B between crossings, at points clear of both contours, the loops wind
+// once round the points that belong to the result and not at all round the others. A loop that
+// runs round twice, a missing or surplus loop or a stretch on the wrong side fails.
+bool boolean_result_holds(const ContourNetwork& out);

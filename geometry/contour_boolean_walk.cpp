@@ -24,6 +24,7 @@ constexpr double TANGENT_COSINE = 0.999;
 constexpr double TANGENT_SINE = 5e-6;
 constexpr double SAME_CIRCLE = 0.0001;  // x the current arc's radius
 constexpr double LOOK_AHEAD = 0.01;     // x the shorter outgoing segment, past a tangent crossing
+constexpr double EMPTY_PIECE = 1e-9;    // x the contours' size: a piece this short is empty
 
 bool walked_forwards(int32_t contour) { return g_contour_boolean.keep[boolean_slot(contour)] == 1; }
 
@@ -352,6 +353,23 @@ void trace_stretch(ContourNetwork* out, int32_t contour, double s, double e) {
   }
 }
 
+// A stretch that starts or ends a hair from a node leaves a piece of next to no length there.
+// It adds nothing to the loop, and an arc that short could be read as a whole turn, so it is
+// dropped (the loop's nodes are chained after). One piece always stays.
+void drop_empty_pieces(ContourNetwork* out, size_t first_link) {
+  const double shortest = EMPTY_PIECE * std::max(g_contour_boolean.extent, 1.0);
+  size_t kept = first_link;
+  for (size_t k = first_link; k < out->links.size(); ++k) {
+    const ContourNode& end = out->nodes[out->links[k].end_node];
+    const size_t before = k == first_link ? out->links.size() - 1 : k - 1;
+    const ContourNode& start = out->nodes[out->links[before].end_node];
+    if (std::hypot(end.x - start.x, end.y - start.y) < shortest) continue;
+    out->links[kept++] = out->links[k];
+  }
+  if (kept == first_link) kept = first_link + 1;
+  out->links.resize(kept);
+}
+
 }  // namespace
 
 void trace_boolean_loops(ContourNetwork* out) {
@@ -364,6 +382,7 @@ void trace_boolean_loops(ContourNetwork* out) {
     const double s = from.contour == contour ? from.position : from.other_position;
     trace_stretch(out, contour, s, loop[m].position);
   }
+  drop_empty_pieces(out, first_link);
   const size_t last_link = out->links.size() - 1;
   for (size_t k = first_link + 1; k <= last_link; ++k)
     out->links[k].start_node = out->links[k - 1].end_node;

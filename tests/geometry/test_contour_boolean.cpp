@@ -397,6 +397,62 @@ TEST_F(ContourBooleanTest, ContoursThatDoNotCross) {
   }
 }
 
+// ---- nearly coincident contours ----
+
+std::vector<Corner> regular_polygon(int n, double radius, double dx, double dy) {
+  std::vector<Corner> corners;
+  for (int k = 0; k < n; ++k)
+    corners.push_back(line_corner(dx + radius * std::cos(2 * PI * k / n),
+                                  dy + radius * std::sin(2 * PI * k / n)));
+  return corners;
+}
+
+// A contour and its copy moved by a hair: the union and the intersection are one loop with
+// the area of either (within the engine's tolerance), the differences at most a sliver, and
+// all four are decided rather than failed. These once gave both contours for the union and
+// the intersection, a whole contour for each difference, or a loop that ran round twice.
+TEST_F(ContourBooleanTest, CopiesMovedByAHairCombineAsOne) {
+  struct NudgeCase {
+    const char* name;
+    int corners;  // 4: a square of side `size`; else a regular polygon of radius `size`
+    double size;
+    double shift;  // along x
+  };
+  const NudgeCase cases[] = {
+      {"square 1 by 1e-6", 4, 1, 1e-6},        {"square 10 by 1e-6", 4, 10, 1e-6},
+      {"square 10 by 1e-5", 4, 10, 1e-5},      {"square 100 by 1e-6", 4, 100, 1e-6},
+      {"square 100 by 1e-4", 4, 100, 1e-4},    {"pentagon 10 by 1e-6", 5, 10, 1e-6},
+      {"octagon 10 by 3e-7", 8, 10, 3e-7},     {"square 1 far out by 1e-6", 4, 1, 1e-6},
+  };
+  for (const NudgeCase& c : cases) {
+    const bool far_out = std::string(c.name).find("far") != std::string::npos;
+    const double at = far_out ? 2047.0 : 0.0;
+    const std::vector<Corner> a = c.corners == 4 ? rectangle(at, at, at + c.size, at + c.size)
+                                                 : regular_polygon(c.corners, c.size, at, at);
+    const std::vector<Corner> b = c.corners == 4
+                                      ? rectangle(at + c.shift, at, at + c.size + c.shift,
+                                                  at + c.size)
+                                      : regular_polygon(c.corners, c.size, at + c.shift, at);
+    const Shape s = two(a, b);
+    const double area = std::fabs(contour_test::polygon_area(contour_test::flatten(s, 0, 1.0)));
+    const double perimeter = contour_test::polygon_length(contour_test::flatten(s, 0, 1.0));
+    const double extent = c.corners == 4 ? c.size : 2 * c.size;
+    const double tolerance = 2 * perimeter * boolean_tolerance(extent, extent);
+    // Union, A - B, B - A, intersection.
+    const double areas[4] = {area, 0.0, 0.0, area};
+    for (int32_t mode = 0; mode < 4; ++mode) {
+      SCOPED_TRACE(std::string(c.name) + ", mode " + std::to_string(mode));
+      reset_contour_kernel_state();
+      const int32_t loops = combine(s, mode, &out);
+      EXPECT_FALSE(failed());
+      EXPECT_EQ(loops, mode == BOOLEAN_UNION || mode == BOOLEAN_INTERSECTION ? 1 : loops);
+      EXPECT_GE(loops, 0);
+      expect_closed_loops(out);
+      EXPECT_NEAR(region_area(out), areas[mode], tolerance);
+    }
+  }
+}
+
 // ---- failures ----
 
 TEST_F(ContourBooleanTest, FailuresSetTheStatusBit) {
