@@ -175,12 +175,18 @@ static void thin_short_links(DrawingItem* copy, float tol) {
   item_bounding_boxes(copy);
 }
 
+// 1e-5 of the item's size, at least 0.0001, and at least two units in the last place of its
+// largest coordinate: far from the origin single-precision points are no better than that,
+// and ends that should meet may miss each other by as much.
 static float base_tolerance(DrawingItem* copy) {
   PointF lo;
   PointF hi;
   item_extents(copy, &lo, &hi);
   const double size = std::fmax(static_cast<double>(hi.x) - lo.x, static_cast<double>(hi.y) - lo.y);
-  return static_cast<float>(std::fmax(size * 0.00001, 0.0001));
+  const double largest = std::fmax(std::fmax(std::fabs(lo.x), std::fabs(lo.y)),
+                                   std::fmax(std::fabs(hi.x), std::fabs(hi.y)));
+  const double precision = largest > 0.0 ? 2.0 * std::ldexp(1.0, std::ilogb(largest) - 23) : 0.0;
+  return static_cast<float>(std::fmax(std::fmax(size * 0.00001, 0.0001), precision));
 }
 
 // ---- raw pieces ----
@@ -339,6 +345,13 @@ static void set_up_run(DrawingItem* copy, float distance, int flags) {
   run.abs_distance = std::fabs(d);
 }
 
+// True when the run offsets a closed item outwards: positive distances lie on the right of
+// the travel, which is the outside of a counter-clockwise item.
+static bool offset_goes_outward() {
+  const OffsetRun& run = g_offset_run;
+  return run.closed && run.abs_distance > 0.0 && (run.distance > 0.0) == (run.orientation == 0);
+}
+
 // Runs the stages on the working copy; the count of output items or a failure (<= 0).
 static int run_stages() {
   OffsetRun& run = g_offset_run;
@@ -393,6 +406,9 @@ int offset_contour(DrawingItem* item, float distance, int flags) {
     result = OFFSET_ITEM_FAILED;  // the run's arrays could not grow: nothing is made
   }
   if (result <= 0) {
+    // A closed item always has an outward offset: making none is a failure, not a vanished
+    // result.
+    if (result == 0 && offset_goes_outward()) result = OFFSET_ITEM_FAILED;
     abandon_run(copy);
     return result;
   }

@@ -32,8 +32,8 @@ constexpr int OFFSET_ITEM_FAILED = -2;   // a link kind with no offset, or no me
 
 // ---- offsetting items ----
 // The offset items of the item at the signed distance, appended to the current list; returns
-// their number, 0 when nothing was made, or offset_link's negative code (-2) for a link kind
-// that has no offset. Circles, ellipses and single links go through offset_item. The item
+// their number, 0 when nothing was made, or OFFSET_ITEM_FAILED for a link kind that has no
+// offset and for a closed item whose outward offset came to nothing (which never vanishes). Circles, ellipses and single links go through offset_item. The item
 // itself is not changed. Output items carry the source's item ID in their source-id bytes.
 int offset_contour(DrawingItem* item, float distance, int flags);
 // The offset command's offset of a whole item (flags 0 count as OFFSET_SHARP; OFFSET_ROUND for

@@ -496,9 +496,27 @@ void build_piece_table() {
   mark_open_ends();
 }
 
+// Single-precision points are good to half a unit in the last place of their largest
+// coordinate, and a piece's end is computed from several of them: the distance between a
+// piece and the source is known to a few such units at best. Far from the origin that is more
+// than the base tolerance, which the size of the item alone sets.
+double coordinate_precision(DrawingItem* copy, double distance) {
+  constexpr double UNITS_IN_LAST_PLACE = 4.0;
+  PointF lo, hi;
+  item_extents(copy, &lo, &hi);
+  const double largest = std::max({std::fabs(lo.x), std::fabs(lo.y), std::fabs(hi.x),
+                                   std::fabs(hi.y)}) + distance;
+  if (!(largest > 0.0)) return 0.0;
+  return UNITS_IN_LAST_PLACE * std::ldexp(1.0, std::ilogb(largest) - 23);
+}
+
 void drop_close_pieces() {
   const OffsetRun& run = g_offset_run;
-  const double r = run.abs_distance - 0.95 * run.tol;
+  // A piece nearer the source than the distance less this came from a link it should not
+  // have: the limit allows for the base tolerance and for the points' own precision.
+  const double slack = std::max(static_cast<double>(run.tol),
+                                coordinate_precision(run.copy, run.abs_distance));
+  const double r = run.abs_distance - 0.95 * slack;
   SourceLinks source;
   index_source_links(&source);
   for (int32_t i = 1; i <= entry_count(); ++i) {

@@ -75,7 +75,8 @@ int contour_flags(const DrawingItem* item, float distance, int flags) {
 
 int offset_through_contour(DrawingItem* item, float distance, int flags) {
   const int count = offset_contour(item, distance, contour_flags(item, distance, flags));
-  if (count <= 0) return OFFSET_ITEM_NOTHING;
+  if (count < 0) return OFFSET_ITEM_FAILED;
+  if (count == 0) return OFFSET_ITEM_NOTHING;
   const ItemEditState& session = g_item_edit;
   if (session.assign_new_items == 0) return OFFSET_ITEM_DONE;
   TextLine* result = g_lists.current.last;

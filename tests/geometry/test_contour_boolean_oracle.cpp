@@ -475,7 +475,8 @@ TEST_F(ContourBooleanOracleTest, ThousandsOfCrossings) {
 // rounded nodes' circles.
 void round_to_float(Shape* s) {
   for (ContourNode& n : s->nodes)
-    n = {static_cast<double>(static_cast<float>(n.x)), static_cast<double>(static_cast<float>(n.y))};
+    n = {static_cast<double>(static_cast<float>(n.x)),
+         static_cast<double>(static_cast<float>(n.y))};
   for (ContourLink& l : s->links) {
     if (l.kind == SEGMENT_LINE) continue;
     const ContourNode& c = s->nodes[l.centre_node];

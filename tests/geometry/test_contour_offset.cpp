@@ -352,11 +352,13 @@ TEST_F(OffsetTest, OpenItemWhoseEndsAlmostMeetStaysOpen) {
   EXPECT_FALSE(item_is_closed(g_lists.current.last));
 }
 
-TEST_F(OffsetTest, ClosedItemWhoseOffsetCannotCloseMakesNothing) {
-  // Flagged closed, but its last node stops half a unit short of its first.
+TEST_F(OffsetTest, ClosedItemWhoseOffsetCannotCloseMakesNothingAndSaysSo) {
+  // Flagged closed, but its last node stops half a unit short of its first. Outwards a closed
+  // item always has an offset, so making none is reported as a failure; inwards it may vanish.
   DrawingItem* item = add_contour({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0.5}}, false);
   item_nodes(item)[0].node_flags = NODE_FIRST | NODE_LOOSE;
-  EXPECT_EQ(offset_contour(item, 1, OFFSET_SIDE_FROM_FLAG | OFFSET_OUTSIDE), 0);
+  EXPECT_EQ(offset_contour(item, 1, OFFSET_SIDE_FROM_FLAG | OFFSET_OUTSIDE), OFFSET_ITEM_FAILED);
+  EXPECT_EQ(offset_item(item, 1, OFFSET_SIDE_FROM_FLAG | OFFSET_OUTSIDE), OFFSET_ITEM_FAILED);
   EXPECT_EQ(count_current_lines(), 1);
   EXPECT_EQ(g_lists.current.last, item);
 }
@@ -720,6 +722,79 @@ TEST_F(OffsetTest, RandomArcContoursAgreeWithTheOracleAndKeepTheirArcs) {
         expect_agrees_with_oracle(item, radii, distance, outside);
         if (!radii.empty() && outside) {
           EXPECT_GT(count_arcs(g_lists.current.last), 0);
+        }
+      }
+    }
+  }
+}
+
+// ---- small shapes far from the origin ----
+
+// The oracle's offset of the item by delta (positive outward): its loops.
+ClipperLib::Paths oracle_offset(const DrawingItem* item, double delta, double sagitta) {
+  ClipperLib::ClipperOffset offsetter(2.0, sagitta * CLIPPER_SCALE);
+  offsetter.AddPath(flatten_for_clipper(item, sagitta), ClipperLib::jtRound,
+                    ClipperLib::etClosedPolygon);
+  ClipperLib::Paths solution;
+  offsetter.Execute(solution, delta * CLIPPER_SCALE);
+  return solution;
+}
+
+// Shapes of about `size` with their lower left corner at (x, y): a square, a circle drawn as
+// two arcs, a slot, and outlines like the letters L and D.
+std::vector<std::vector<Vertex>> small_shapes(double x, double y, double size) {
+  const double s = size;
+  return {
+      {{x, y}, {x + s, y}, {x + s, y + s}, {x, y + s}},
+      {{x, y + s / 2, s / 2}, {x + s, y + s / 2, s / 2}},
+      {{x + s / 4, y}, {x + 3 * s / 4, y, s / 4}, {x + 3 * s / 4, y + s / 2},
+       {x + s / 4, y + s / 2, s / 4}},
+      {{x, y}, {x + s, y}, {x + s, y + s / 4}, {x + s / 3, y + s / 4}, {x + s / 3, y + s},
+       {x, y + s}},
+      {{x, y}, {x + s / 2, y, s / 2}, {x + s / 2, y + s}, {x, y + s}},
+  };
+}
+
+// Small shapes anywhere on a sheet up to 10,000 units from the origin, at millimetre and at
+// inch sizes, offset both ways: the same loops as the oracle's offset, areas within the
+// flattening and the single precision of the coordinates. A small square far out once made
+// nothing at all: its points were good to less than the limit that keeps pieces off the
+// source.
+TEST_F(OffsetTest, SmallShapesFarFromTheOriginAgreeWithTheOracle) {
+  struct Scale {
+    const char* unit;
+    double size;
+    double distance;
+  };
+  const Scale scales[] = {{"mm", 10.0, 1.0}, {"inch", 0.4, 0.04}};
+  const double places[] = {0.0, 1500.0, 2047.0, 2049.0, 4100.0, 8191.0, 10000.0};
+  for (const Scale& scale : scales) {
+    for (const double at : places) {
+      const std::vector<std::vector<Vertex>> shapes = small_shapes(at, at, scale.size);
+      for (size_t k = 0; k < shapes.size(); ++k) {
+        for (const bool outside : {true, false}) {
+          SCOPED_TRACE(std::string(scale.unit) + " shape " + std::to_string(k) + " at " +
+                       std::to_string(at) + (outside ? " outward" : " inward"));
+          free_current_list();
+          DrawingItem* item = add_contour(shapes[k], true);
+          const double sagitta = 1e-4 * scale.size;
+          const ClipperLib::Paths expected =
+              oracle_offset(item, outside ? scale.distance : -scale.distance, sagitta);
+          double expected_area = 0.0;
+          for (const ClipperLib::Path& p : expected) expected_area += ClipperLib::Area(p);
+          expected_area /= CLIPPER_SCALE * CLIPPER_SCALE;
+          DrawingItem* last = g_lists.current.last;
+          const OffsetOutcome ours = offset_to_side(item, static_cast<float>(scale.distance),
+                                                    outside);
+          EXPECT_EQ(ours.items, static_cast<int>(expected.size()));
+          EXPECT_EQ(static_cast<int>(items_after(last).size()), static_cast<int>(expected.size()));
+          EXPECT_TRUE(ours.all_closed);
+          // Single-precision points this far out are good to about 1e-3; the boundary moves
+          // by that much at most.
+          const double precision = 4.0 * std::ldexp(1.0, std::ilogb(at + 1.0) - 23);
+          const double perimeter = 8.0 * scale.size;
+          EXPECT_NEAR(std::fabs(ours.area), std::fabs(expected_area),
+                      perimeter * (sagitta + precision) + 1e-9);
         }
       }
     }
