@@ -139,7 +139,8 @@ EventCode mouse_button_code(int button, bool down);
 EventCode translate_key_down(int virtual_key);
 // Updates the modifier state for Shift, Ctrl and Alt going down or up and posts 446-449.
 // mode 0: Alt released by the system key path; 1: Alt pressed by it; 100: a key press;
-// any other: a key release (the state becomes shift | ctrl * 4 | alt * 8).
+// any other: a key release (the state becomes shift | ctrl * 4 | alt * 8). Nothing happens
+// while the form's idle state is not 0 (start-up is not over).
 void modifier_key_menus(int mode, int virtual_key, int shift, int alt, int ctrl);
 // Closes the key menus; unless mode is 2 also clears the Ctrl and Alt bits.
 void close_key_menus(int mode);

@@ -151,6 +151,7 @@ EventCode translate_key_down(int virtual_key) {
 }
 
 void modifier_key_menus(int mode, int virtual_key, int shift, int alt, int ctrl) {
+  if (g_form.idle_state != 0) return;  // start-up is not over: the program waits for no key
   uint8_t before = g_events.modifiers;
   if (mode == 0) {
     g_events.modifiers = static_cast<uint8_t>(before & ~MODIFIER_ALT);

@@ -6,6 +6,7 @@
 #include "platform/pump.h"
 #include "platform/window.h"
 #include "screen/event_queue.h"
+#include "screen/main_form.h"
 
 namespace {
 
@@ -19,10 +20,12 @@ class EventQueueTest : public ::testing::Test {
     reset_headless();
     reset_pump();
     reset_event_queue();
+    g_form.idle_state = 0;  // the program waits for input
   }
   void TearDown() override {
     reset_pump();
     reset_event_queue();
+    g_form.idle_state = 1;
   }
 };
 
@@ -185,6 +188,22 @@ TEST_F(EventQueueTest, ModifierPressAndReleasePostTheirCodesOnce) {
   modifier_key_menus(0, VK_MENU, 0, 1, 0);
   EXPECT_EQ(g_events.modifiers, 0);
   EXPECT_EQ(drain(), (std::vector<int>{446, 447, 448, 449}));
+}
+
+TEST_F(EventQueueTest, ModifierKeysAreIgnoredUntilTheProgramWaitsForInput) {
+  // At load (1) and inside the first idle call (-1) a modifier changes nothing and posts
+  // nothing; once the program waits (0) the same press counts.
+  for (const int8_t idle_state : {int8_t{1}, int8_t{-1}}) {
+    g_form.idle_state = idle_state;
+    modifier_key_menus(100, VK_CONTROL, 0, 0, 1);
+    modifier_key_menus(1, VK_MENU, 0, 1, 0);
+    EXPECT_EQ(g_events.modifiers, 0) << int{idle_state};
+    EXPECT_EQ(pending_input_count(), 0) << int{idle_state};
+  }
+  g_form.idle_state = 0;
+  modifier_key_menus(100, VK_CONTROL, 0, 0, 1);
+  EXPECT_EQ(g_events.modifiers, CTRL);
+  EXPECT_EQ(drain(), (std::vector<int>{446}));
 }
 
 TEST_F(EventQueueTest, CloseKeyMenusClearsCtrlAndAltUnlessAskedToKeepThem) {
