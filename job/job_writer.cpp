@@ -92,8 +92,10 @@ void report_save_failure(SaveResult result, const std::string& path, const std::
   } else if (result == SAVE_WRITE_FAILED) {
     set_message_text((path + " [" + why + "] ").c_str());
     get_message(MSG_JOB_NOT_WRITTEN);
+  } else if (result == SAVE_CANNOT_RENAME) {
+    // The new file is written but could not take the job's name; the old one has it back.
+    get_message(MSG_JOB_NOT_RENAMED);
   } else {
-    // Either rename failed; the old file is back under its name in both cases.
     get_message(MSG_JOB_NOT_REPLACED);
   }
 }

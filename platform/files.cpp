@@ -225,7 +225,7 @@ SaveResult save_file_safely(const std::string& path, const std::string& temp_pat
   if (!file_rename(temp, path)) {
     const std::string why = reason("rename", temp);
     if (had_old) file_rename(backup, path);
-    return give_up(SAVE_CANNOT_REPLACE, temp, why, error);
+    return give_up(SAVE_CANNOT_RENAME, temp, why, error);
   }
   return SAVE_OK;
 }

@@ -47,7 +47,8 @@ enum SaveResult {
   SAVE_OK = 1,
   SAVE_CANNOT_CREATE = -1,   // the temporary file could not be created
   SAVE_WRITE_FAILED = -2,    // a write, the flush or the close failed, or the writer gave up
-  SAVE_CANNOT_REPLACE = -3,  // the old file could not become the backup or the new file its name
+  SAVE_CANNOT_REPLACE = -3,  // the old file could not become the backup
+  SAVE_CANNOT_RENAME = -4,   // the new file could not take the name (the old file has it back)
 };
 
 // The file being written by a save; writes go through save_write so that a failure anywhere

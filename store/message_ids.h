@@ -59,7 +59,8 @@ constexpr int MSG_MENU_MARKS = 930;             // the Drawing page's Marks menu
 
 // ---- Job files ----------------------------------------------------------------------------------
 
-constexpr int MSG_JOB_NOT_REPLACED = 16010;      // the renames of a save failed
+constexpr int MSG_JOB_NOT_REPLACED = 16010;      // the old job file could not become the backup
+constexpr int MSG_JOB_NOT_RENAMED = 16011;       // the new job file could not take the name
 constexpr int MSG_JOB_NOT_WRITTEN = 20070;       // after "path [reason] ": the write failed
 constexpr int MSG_JOB_TEMP_NOT_CREATED = 20071;  // after "path and temp [reason] "
 

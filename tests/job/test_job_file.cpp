@@ -627,6 +627,40 @@ TEST_F(JobTest, FailedWriteLeavesTheOldFileAndSaysSo) {
   EXPECT_EQ(read_file(path("part.BAK")), old);
 }
 
+// The two renames of a save fail with messages of their own.
+TEST_F(JobTest, FailedRenamesSayWhichOneFailed) {
+  open_built_catalogue();
+  build_sample_job();
+  struct Case {
+    const char* name;
+    const char* in_the_way;  // a folder, not empty, that a rename cannot replace
+    const char* shown;       // part of the message shown
+  };
+  const Case cases[] = {
+      {"the old file cannot become the backup", "part.BAK", "could not be replaced"},
+      {"the new file cannot take the name", "part.job", "could not be given the job's name"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::filesystem::remove_all(path("part.job"));
+    std::filesystem::remove_all(path("part.BAK"));
+    if (std::string(c.in_the_way) != "part.job") write_file(path("part.job"), {'O', 'L', 'D'});
+    std::filesystem::create_directory(path(c.in_the_way));
+    write_file(path(std::string(c.in_the_way) + "/inside"), {'x'});
+    reset_store_host();
+    g_job_file.full_path = path("part.job");
+    g_job_settings.job_changed = 1;
+    EXPECT_EQ(save_job_via_temp(), 27);
+    EXPECT_EQ(g_job_settings.job_changed, 1) << "the job is not saved";
+    EXPECT_FALSE(std::filesystem::exists(path("part.TMP")));
+    EXPECT_NE(g_host_messages.last_text.find(c.shown), std::string::npos)
+        << g_host_messages.last_text;
+    if (std::string(c.in_the_way) != "part.job") {
+      EXPECT_EQ(read_file(path("part.job")), (std::vector<uint8_t>{'O', 'L', 'D'}));
+    }
+  }
+}
+
 TEST_F(JobTest, SaveWithoutANameFails) {
   open_built_catalogue();
   EXPECT_EQ(save_job_via_temp(), 27);

@@ -258,6 +258,18 @@ TEST_F(Files, SaveThatCannotMakeTheBackupLeavesTheOldFile) {
   EXPECT_FALSE(error.empty());
 }
 
+TEST_F(Files, SaveWhoseNewFileCannotTakeTheNameSaysSo) {
+  // A folder with something in it stands where the file should go: the new file is written
+  // but cannot take the name, and is removed again.
+  fs::create_directory(at("job.job"));
+  write_file_bytes(at("job.job/inside"), "x");
+  std::string error;
+  EXPECT_EQ(save_file_safely(at("job.job"), "", write_new_contents, &error), SAVE_CANNOT_RENAME);
+  EXPECT_EQ(read_file_bytes(at("job.job/inside")), "x");
+  EXPECT_FALSE(file_exists(at("job.TMP")));
+  EXPECT_NE(error.find("job.TMP"), std::string::npos) << error;
+}
+
 TEST_F(Files, SaveIntoAMissingFolderCannotCreate) {
   std::string error;
   EXPECT_EQ(save_file_safely(at("missing/job.job"), "", write_new_contents, &error),
