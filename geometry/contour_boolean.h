@@ -5,6 +5,11 @@
 // boundary does. Each closed result loop comes out as a contour of lines and arcs; arcs keep
 // the centre and radius of the segment they come from.
 //
+// Contours that run within the engine's tolerance of each other are made to coincide there
+// first, so a copy nudged by a hair combines with its original as one contour; and every
+// result is checked before it is returned: loops that cannot be right (a stretch on the wrong
+// side, a loop missing or left over, a loop that runs round twice) make the call fail.
+//
 // Results are counts of loops. 0 means "no loop", and also "failed": a failure always sets
 // ENGINE_STATUS_BOOLEAN_FAILED in g_contour_kernel.EngineStatus (with the more telling bit
 // of the network or the inside test where there is one), which the caller reports. Negative
@@ -31,13 +36,14 @@ constexpr int32_t BOOLEAN_A_INSIDE_B = -2;  // no crossing, A lies inside B
 constexpr int32_t BOOLEAN_B_INSIDE_A = -1;  // no crossing, B lies inside A
 
 // The network flag that says the inputs already are clean clockwise contours with their
-// bounding circles set: the engine then works on the caller's arrays in place, reads them
+// bounding circles set: the engine then takes them as they are, without cleaning, reads them
 // only, and leaves them to the caller. Any other value is the clean flag handed to
 // build_contour_network (the fuse command passes 1).
 constexpr int32_t BOOLEAN_INPUT_IS_NETWORK = 961;
 
 // Status bit set by every failing combination (bad arguments, a network that could not be
-// built, an inside test that stayed undecided, a walk that did not close, no memory).
+// built, an inside test that stayed undecided, a walk that did not close, loops that failed
+// the check, no memory).
 constexpr int32_t ENGINE_STATUS_BOOLEAN_FAILED = 0x100;
 
 // The engine's tolerance: corners and edges of A and B closer than this are made to coincide

@@ -1,11 +1,11 @@
 // Checking a combination's loops before they are handed out. Between two crossings each
-// contour lies wholly on one side of the other, so points beside the middle of every such
-// stretch, on both sides, tell whether the loops bound the region the mode asks for: a point
-// clear of both contours belongs to the result exactly when the mode says so from its sides
-// of A and B, and the loops must wind once round it then and not at all otherwise. A wrong
-// result (a stretch on the wrong side, a loop missing or left over, a loop that runs round
-// twice) shows at one of these points; what the checks cannot see is thinner than the margin
-// kept from both contours, which is within the engine's tolerance anyway.
+// contour lies wholly on one side of the other, so points on both sides of every such
+// stretch tell whether the loops bound the region the mode asks for: a point clear of both
+// contours belongs to the result exactly when the mode says so from its sides of A and B,
+// and the loops must wind once round it then and not at all otherwise. A wrong result (a
+// stretch on the wrong side, a loop missing or left over, a loop that runs round twice) shows
+// at one of these points; what the checks cannot see is thinner than the margin kept from
+// both contours, which is within the engine's tolerance anyway.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -23,6 +23,8 @@ constexpr double MARGIN_TOLERANCES = 3.0;
 // larger contour's size.
 constexpr double MARGIN_RELATIVE = 4e-6;
 constexpr double FAR_SAMPLE = 0.1;  // x the stretch's chord: the second, deeper pair of points
+constexpr double AT_NODE = 1e-6;       // a place this near a whole position is at a node
+constexpr double AT_NODE_STEP = 0.05;  // x the stretch: how far on from a node to look instead
 
 // How many times the links first..last wind round (x, y), counter-clockwise counting up:
 // chords by the crossing rule, and each arc adds the piece of disc between its chord and
@@ -102,16 +104,20 @@ std::vector<double> crossing_places(int32_t contour) {
   return places;
 }
 
-// Checks the points beside the middle of the stretch from `from` to `to` (forward way).
-bool stretch_holds(const ContourNetwork& out, int32_t contour, double from, double to,
-                   double margin) {
-  const double middle = wrap_boolean_position(0.5 * (from + to), contour);
+// Checks the points beside the place at `share` of the way along the stretch from `from` to
+// `to` (forward way), on both sides: near it, and further off on a long stretch.
+bool place_holds(const ContourNetwork& out, int32_t contour, double from, double to,
+                 double share, double margin) {
+  double at = from + share * (to - from);
+  // At a node the way across is unclear: a little further on it is not.
+  if (std::fabs(at - std::round(at)) < AT_NODE) at += AT_NODE_STEP * (to - from);
+  at = wrap_boolean_position(at, contour);
   double x, y, fx, fy, tx, ty, dx, dy;
-  boolean_point_at(middle, &x, &y);
+  boolean_point_at(at, &x, &y);
   boolean_point_at(wrap_boolean_position(from, contour), &fx, &fy);
   boolean_point_at(wrap_boolean_position(to, contour), &tx, &ty);
-  const int32_t segment = wrap_boolean_index(static_cast<int32_t>(std::floor(middle)), contour);
-  boolean_travel_direction(contour, segment, middle, &dx, &dy);
+  const int32_t segment = wrap_boolean_index(static_cast<int32_t>(std::floor(at)), contour);
+  boolean_travel_direction(contour, segment, at, &dx, &dy);
   const double length = std::hypot(dx, dy);
   if (!(length > 0.0)) return true;
   const double nx = -dy / length, ny = dx / length;
@@ -122,6 +128,15 @@ bool stretch_holds(const ContourNetwork& out, int32_t contour, double from, doub
     for (const double sign : {1.0, -1.0}) {
       if (!point_holds(out, x + sign * h * nx, y + sign * h * ny, margin)) return false;
     }
+  }
+  return true;
+}
+
+// Two places on each stretch: one alone may lie where the other contour runs close by.
+bool stretch_holds(const ContourNetwork& out, int32_t contour, double from, double to,
+                   double margin) {
+  for (const double share : {0.3, 0.7}) {
+    if (!place_holds(out, contour, from, to, share, margin)) return false;
   }
   return true;
 }

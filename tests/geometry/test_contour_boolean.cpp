@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geometry/contour_boolean.h"
+#include "geometry/contour_boolean_internal.h"
 #include "geometry/contour_kernel.h"
 #include "geometry/contour_network.h"
 #include "tests/geometry/boolean_fixtures.h"
@@ -407,9 +408,9 @@ std::vector<Corner> regular_polygon(int n, double radius, double dx, double dy) 
   return corners;
 }
 
-// A contour and its copy moved by a hair: the union and the intersection are one loop with
-// the area of either (within the engine's tolerance), the differences at most a sliver, and
-// all four are decided rather than failed. These once gave both contours for the union and
+// A contour and its copy moved by a hair: the union and the intersection are one loop, the
+// differences at most a sliver, every area right within the engine's tolerance, and all four
+// are decided rather than failed. These once gave both contours for the union and
 // the intersection, a whole contour for each difference, or a loop that ran round twice.
 TEST_F(ContourBooleanTest, CopiesMovedByAHairCombineAsOne) {
   struct NudgeCase {
@@ -423,6 +424,9 @@ TEST_F(ContourBooleanTest, CopiesMovedByAHairCombineAsOne) {
       {"square 10 by 1e-5", 4, 10, 1e-5},      {"square 100 by 1e-6", 4, 100, 1e-6},
       {"square 100 by 1e-4", 4, 100, 1e-4},    {"pentagon 10 by 1e-6", 5, 10, 1e-6},
       {"octagon 10 by 3e-7", 8, 10, 3e-7},     {"square 1 far out by 1e-6", 4, 1, 1e-6},
+      // Beyond the tolerance the copies are told apart, and the slivers come out.
+      {"square 1 by 1e-5", 4, 1, 1e-5},        {"square 1 by 1e-4", 4, 1, 1e-4},
+      {"square 10 by 1e-3", 4, 10, 1e-3},
   };
   for (const NudgeCase& c : cases) {
     const bool far_out = std::string(c.name).find("far") != std::string::npos;
@@ -438,8 +442,9 @@ TEST_F(ContourBooleanTest, CopiesMovedByAHairCombineAsOne) {
     const double perimeter = contour_test::polygon_length(contour_test::flatten(s, 0, 1.0));
     const double extent = c.corners == 4 ? c.size : 2 * c.size;
     const double tolerance = 2 * perimeter * boolean_tolerance(extent, extent);
-    // Union, A - B, B - A, intersection.
-    const double areas[4] = {area, 0.0, 0.0, area};
+    // Union, A - B, B - A, intersection: the polygons' slivers are well within the tolerance.
+    const double sliver = c.corners == 4 ? c.size * c.shift : 0.0;
+    const double areas[4] = {area + sliver, sliver, sliver, area - sliver};
     for (int32_t mode = 0; mode < 4; ++mode) {
       SCOPED_TRACE(std::string(c.name) + ", mode " + std::to_string(mode));
       reset_contour_kernel_state();
@@ -450,6 +455,57 @@ TEST_F(ContourBooleanTest, CopiesMovedByAHairCombineAsOne) {
       expect_closed_loops(out);
       EXPECT_NEAR(region_area(out), areas[mode], tolerance);
     }
+  }
+}
+
+// The check every result passes before it is returned: the right loops pass; both contours
+// returned for the union, the wrong region, and a loop that runs round twice do not.
+TEST_F(ContourBooleanTest, ResultCheckRefusesWrongLoops) {
+  const Shape s = two(rectangle(0, 0, 1, 1), rectangle(0.5, 0.5, 1.5, 1.5));
+  ContourNetwork net;
+  ASSERT_EQ(build_contour_network(s.links.data(), s.nodes.data(), s.firsts.data(), s.lasts.data(),
+                                  2, &net, CONTOUR_CLOCKWISE, 1),
+            1);
+  ContourNetwork both;  // the two squares as loops, as the union once came out
+  ASSERT_EQ(build_contour_network(s.links.data(), s.nodes.data(), s.firsts.data(), s.lasts.data(),
+                                  2, &both, CONTOUR_CLOCKWISE, 1),
+            1);
+  ContourNetwork right[4];
+  for (int32_t mode = 0; mode < 4; ++mode) ASSERT_EQ(combine(s, mode, &right[mode]), 1);
+  ContourNetwork twice = right[BOOLEAN_UNION];  // the union's loop, round twice
+  const int32_t links = static_cast<int32_t>(twice.links.size());
+  for (int32_t k = 0; k < links; ++k) twice.links.push_back(twice.links[k]);
+  twice.lasts[0] = 2 * links - 1;
+
+  // The state of a union of the two squares, as the engine has it when it checks.
+  ContourBooleanState& st = g_contour_boolean;
+  st.links = net.links.data();
+  st.nodes = net.nodes.data();
+  for (int c = 0; c < 2; ++c) {
+    st.first[c] = net.firsts[c];
+    st.last[c] = net.lasts[c];
+  }
+  st.tolerance = boolean_tolerance(1.0, 1.0);
+  st.extent = 1.0;
+  for (int32_t i = st.first[0]; i <= st.last[0]; ++i) {
+    for (int32_t j = st.first[1]; j <= st.last[1]; ++j) {
+      PathCrossings found;
+      const int32_t count = intersect_segments(net.links[i], net.links[j], st.nodes, &found);
+      for (int32_t k = 0; k < count; ++k)
+        st.crossings.push_back({i, j, found.on_a[k], found.on_b[k], i + found.on_a[k],
+                                j + found.on_b[k]});
+    }
+  }
+  ASSERT_FALSE(st.crossings.empty());
+  for (int32_t mode = 0; mode < 4; ++mode) {
+    SCOPED_TRACE("mode " + std::to_string(mode));
+    st.mode = mode;
+    st.keep[0] = mode == BOOLEAN_B_MINUS_A || mode == BOOLEAN_INTERSECTION ? 0 : 1;
+    st.keep[1] = mode == BOOLEAN_A_MINUS_B || mode == BOOLEAN_INTERSECTION ? 0 : 1;
+    for (int32_t other = 0; other < 4; ++other)
+      EXPECT_EQ(boolean_result_holds(right[other]), other == mode) << "loops of mode " << other;
+    EXPECT_FALSE(boolean_result_holds(both));
+    EXPECT_FALSE(boolean_result_holds(twice));
   }
 }
 
