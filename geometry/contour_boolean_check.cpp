@@ -47,11 +47,12 @@ int32_t winding_round(const ContourLink* links, const ContourNode* nodes, int32_
     const ContourNode& c = nodes[l.centre_node];
     const double cx = x - c.x, cy = y - c.y;
     if (!(cx * cx + cy * cy < l.radius * l.radius)) continue;
-    double mx, my;
-    segment_midpoint(l, nodes, &mx, &my);
-    const double bulge = (e.x - s.x) * (my - s.y) - (mx - s.x) * (e.y - s.y);
-    if ((bulge > 0.0 && side > 0.0) || (bulge < 0.0 && side < 0.0))
-      winding += l.direction == CONTOUR_COUNTER_CLOCKWISE ? 1 : -1;
+    // A counter-clockwise arc bulges to the right of its chord, a clockwise one to the left.
+    if (l.direction == CONTOUR_COUNTER_CLOCKWISE) {
+      if (side < 0.0) ++winding;
+    } else if (side > 0.0) {
+      --winding;
+    }
   }
   return winding;
 }
