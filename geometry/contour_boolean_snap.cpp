@@ -22,6 +22,7 @@ struct RingCorner {
   int32_t kind;
   double cx, cy, radius;
   int32_t direction;
+  bool shared_circle;  // the arc took the circle of an arc of the other contour
 };
 using Ring = std::vector<RingCorner>;
 
@@ -97,6 +98,7 @@ void snap_circles(const Ring& fixed, Ring* moved, double tolerance) {
       m.cx = f.cx;
       m.cy = f.cy;
       m.radius = f.radius;
+      m.shared_circle = true;
       break;
     }
   }
@@ -177,18 +179,36 @@ bool encloses(const Ring& ring) {
   return ring.size() == 2 && ring[0].kind == SEGMENT_ARC && ring[1].kind == SEGMENT_ARC;
 }
 
-// An arc whose end moved keeps its radius and way round; its centre moves so that both ends
-// lie on its circle again (the one nearer its old centre).
-void refit_moved_arcs(Ring* ring) {
+bool on_circle(const RingCorner& arc, const RingCorner& p) {
   constexpr double ON_CIRCLE = 1e-9;  // x the radius
-  for (size_t k = 0; k < ring->size(); ++k) {
+  return std::fabs(std::hypot(p.x - arc.cx, p.y - arc.cy) - arc.radius) <= ON_CIRCLE * arc.radius;
+}
+
+// An end of an arc that took the other contour's circle moves onto that circle, unless it is
+// a corner of the other contour too; the arcs then share their circle exactly.
+void put_end_on_circle(const RingCorner& arc, const Ring& other, RingCorner* end) {
+  if (on_circle(arc, *end) || is_corner_of(other, end->x, end->y)) return;
+  const double d = std::hypot(end->x - arc.cx, end->y - arc.cy);
+  if (!(d > 0.0)) return;
+  end->x = arc.cx + (end->x - arc.cx) * arc.radius / d;
+  end->y = arc.cy + (end->y - arc.cy) * arc.radius / d;
+}
+
+// An arc whose end moved keeps its radius and way round; its centre moves so that both ends
+// lie on its circle again (the one nearer its old centre). The ends of arcs that took the
+// other contour's circle are first moved onto it, so that those keep it exactly.
+void refit_moved_arcs(Ring* ring, const Ring& other) {
+  const size_t n = ring->size();
+  for (size_t k = 0; k < n; ++k) {
+    const RingCorner& a = (*ring)[k];
+    if (a.kind != SEGMENT_ARC || !a.shared_circle) continue;
+    put_end_on_circle(a, other, &(*ring)[k]);
+    put_end_on_circle(a, other, &(*ring)[(k + 1) % n]);
+  }
+  for (size_t k = 0; k < n; ++k) {
     RingCorner& a = (*ring)[k];
-    if (a.kind != SEGMENT_ARC) continue;
-    const RingCorner& b = next_corner(*ring, k);
-    const double band = ON_CIRCLE * a.radius;
-    if (std::fabs(std::hypot(a.x - a.cx, a.y - a.cy) - a.radius) <= band &&
-        std::fabs(std::hypot(b.x - a.cx, b.y - a.cy) - a.radius) <= band)
-      continue;
+    const RingCorner& b = (*ring)[(k + 1) % n];
+    if (a.kind != SEGMENT_ARC || (on_circle(a, a) && on_circle(a, b))) continue;
     a.radius = std::max(a.radius, 0.5 * std::hypot(b.x - a.x, b.y - a.y));
     arc_centre_from_chord(a.x, a.y, b.x, b.y, a.cx, a.cy, a.radius, &a.cx, &a.cy);
   }
@@ -228,10 +248,10 @@ double boolean_tolerance(double extent_a, double extent_b) {
 
 bool snap_boolean_contours() {
   ContourBooleanState& st = g_contour_boolean;
-  st.tolerance = boolean_tolerance(ring_extent(st.links, st.first[0], st.last[0]),
-                                   ring_extent(st.links, st.first[1], st.last[1]));
-  st.extent = std::max(ring_extent(st.links, st.first[0], st.last[0]),
-                       ring_extent(st.links, st.first[1], st.last[1]));
+  const double extent_a = ring_extent(st.links, st.first[0], st.last[0]);
+  const double extent_b = ring_extent(st.links, st.first[1], st.last[1]);
+  st.tolerance = boolean_tolerance(extent_a, extent_b);
+  st.extent = std::max(extent_a, extent_b);
   Ring a = read_ring(st.links, st.nodes, st.first[0], st.last[0]);
   Ring b = read_ring(st.links, st.nodes, st.first[1], st.last[1]);
   snap_circles(a, &b, st.tolerance);
@@ -240,8 +260,8 @@ bool snap_boolean_contours() {
   snap_corners_to_segments(&b, &a, st.tolerance);
   drop_empty_segments(&a);
   drop_empty_segments(&b);
-  refit_moved_arcs(&a);
-  refit_moved_arcs(&b);
+  refit_moved_arcs(&b, a);
+  refit_moved_arcs(&a, b);
   if (!encloses(a) || !encloses(b)) return false;
   // The snapped copies become the work arrays; the caller's arrays are only read.
   ContourNetwork snapped;
