@@ -145,8 +145,11 @@ void size_node_list(RingLinkRun* run) {
   run->cursor = 0;
 }
 
-// Walks from a start until the island phase says the path is complete or stopped.
-int32_t link_pieces(RingLinkRun* run) {
+void report_not_linked() { g_contour_kernel.EngineStatus |= ENGINE_STATUS_NOT_LINKED; }
+
+}  // namespace
+
+int32_t join_ring_pieces(RingLinkRun* run) {
   for (;;) {
     const RingStart start = find_piece_start(run);
     if (start.kind == StartKind::BOUNDARY) {
@@ -169,10 +172,6 @@ int32_t link_pieces(RingLinkRun* run) {
     if (phase == IslandPhase::COMPLETE) return 1;
   }
 }
-
-void report_not_linked() { g_contour_kernel.EngineStatus |= ENGINE_STATUS_NOT_LINKED; }
-
-}  // namespace
 
 const RingState& ring_state(const RingLinkRun& run, RingTable table, int32_t ring) {
   return table == RingTable::BOUNDARY ? run.boundary[ring] : run.island[ring];
@@ -278,7 +277,7 @@ void walk_island_ring(RingLinkRun* run, int32_t ring, double from, int32_t direc
 int32_t link_rings(RingLinkRun* run) {
   find_all_bridges(run);
   compact_bridges(run);
-  if (link_pieces(run) != 1) {
+  if (join_ring_pieces(run) != 1) {
     if (run->too_many) report_not_linked();
     return 0;
   }

@@ -235,6 +235,9 @@ int32_t split_long_segment(const RingLinkRun& run, int32_t ring_number,
                            ContourNode* point1, ContourNode* point2);
 
 // ---- the run ----
+// Starts, walks and island phases until every ring is in the path (bridges found and listed
+// before). 1 complete, 0 cancelled or stopped.
+int32_t join_ring_pieces(RingLinkRun* run);
 // The run on a prepared record (links, nodes, entries, settings set): tables, bridges, walk,
 // island phase, records. 1 written, 0 cancelled, stopped or refused.
 int32_t link_rings(RingLinkRun* run);

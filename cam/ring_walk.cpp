@@ -287,6 +287,14 @@ int32_t next_bridge_on_ring(const RingLinkRun& run, int32_t ring, double a, doub
 Climb climb_to_parent_ring(RingLinkRun* run, int32_t ring, double b) {
   const RingState cur = run->boundary[ring];
   if (cur.ring == 1) return {};
+  // Back to the ring the bridge came from, where it left it: depth first.
+  if (cur.parent >= 0 && run->boundary[cur.parent].state == RING_ENTERED) {
+    Climb back;
+    back.kind = ClimbKind::PARENT;
+    back.ring = cur.parent;
+    back.param = cur.depart_param;
+    return back;
+  }
   double x = 0.0, y = 0.0;
   point_on_ring(*run, RingTable::BOUNDARY, ring, b, &x, &y);
   const int32_t number = cur.ring - 1;
@@ -296,6 +304,8 @@ Climb climb_to_parent_ring(RingLinkRun* run, int32_t ring, double b) {
     const double band = 2.0 * cur.spacing;
     for (const int32_t g : run->boundary_by_number[number]) {
       const RingState& parent = run->boundary[g];
+      // A finished ring is cut already: climbing onto it would cut its lap again.
+      if (parent.state == RING_FINISHED) continue;
       const double limit = 1.000001 * cur.spacing + (parent.ring > 1 ? parent.spacing : 0.0);
       for (const int32_t t : near_links(run, RingTable::BOUNDARY, g, x, y, 1.1 * band)) {
         double d = 0.0;
