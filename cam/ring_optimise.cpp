@@ -365,7 +365,7 @@ void add_lead_outs(RingLinkRun* run, int32_t first, const Tool& tool) {
 
 int32_t link_between_params(const RingLinkRun& run, int32_t ring, double p, double q,
                             RingTable table) {
-  if (std::fabs(p - q) < ON_VERTEX) return NO_LINK;
+  if (!std::isfinite(p) || !std::isfinite(q) || std::fabs(p - q) < ON_VERTEX) return NO_LINK;
   const RingState& r = ring_state(run, table, ring);
   const double length = ring_length(r);
   const bool increasing = run.settings.cut_direction == 1;
