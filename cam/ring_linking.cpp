@@ -215,9 +215,14 @@ void point_on_ring(const RingLinkRun& run, RingTable table, int32_t ring, double
     return;
   }
   const RingState& r = ring_state(run, table, ring);
-  const double low = r.start_link + 1e-7;
-  const double high = r.end_link + 1 - 1e-7;
-  param = std::min(std::max(param, low), high);
+  // Within 1e-7 of the seam the point is the seam's vertex itself, so that the records on both
+  // sides of it meet exactly (the links there are not asked for a point beyond their ends).
+  if (param <= r.start_link + 1e-7 || param >= r.end_link + 1 - 1e-7) {
+    const ContourNode& p = run.nodes[run.links[r.start_link].start_node];
+    *x = p.x;
+    *y = p.y;
+    return;
+  }
   point_at_contour_parameter(run.links, run.nodes, x, y, param);
 }
 
