@@ -305,6 +305,7 @@ int32_t PathGen(const ContourLink* links, const ContourNode* nodes, const RingEn
     run.contour = finishing ? 0 : contour;
     load_ring_tables(&run, island_rings, boundary_rings, island_count, boundary_count);
     if (run.boundary.empty() && run.island.empty()) return 0;
+    g_toolpath_engine.linked_rings += static_cast<int32_t>(run.boundary.size() + run.island.size());
     return link_rings(&run);
   } catch (const std::bad_alloc&) {
     engine_text_box(MEMORY_FAILURE);

@@ -214,6 +214,7 @@ struct ToolpathEngineState {
   // Vertices of the roughing run's first rings: where the finishing run may start.
   std::vector<ContourNode> wall_points;
   int32_t wall_point_next = 0;    // the next slot written; also the count looked at
+  int32_t linked_rings = 0;       // rings the linking took into ring paths since the reset
   CoverageOutlines coverage;
 };
 extern ToolpathEngineState g_toolpath_engine;
