@@ -368,4 +368,35 @@ TEST_F(RingLinking, EscapeEndsTheRunWithNothingWritten) {
   EXPECT_EQ(g_contour_kernel.EngineStatus & ENGINE_STATUS_NOT_LINKED, 0);
 }
 
+// Linking that runs away stops at the node limit with its message, and the outline is
+// reported as not joined (the group then warns that cuts are missing), rather than dropped
+// quietly.
+TEST_F(RingLinking, NodeLimitStopsTheRunAndReportsTheOutline) {
+  RingSet set;
+  set.add_boundary(rectangle(0, 0, 10, 10), 1, 1.0);
+  set.add_boundary(rectangle(1, 1, 9, 9), 2, 1.0);
+  set.add_island(clockwise(rectangle(40, 0, 44, 4)), 7, 1.0);
+  RingLinkRun run = set.run(linking_settings(1.0, 0.4, 1), 1);
+  run.node_limit = 4;
+  EXPECT_EQ(link_rings(&run), 0);
+  EXPECT_TRUE(run.too_many);
+  ASSERT_EQ(g_cam_host_log.messages.size(), 1u);
+  EXPECT_EQ(g_cam_host_log.messages[0], "Too many path segments to deal with");
+  EXPECT_NE(g_contour_kernel.EngineStatus & ENGINE_STATUS_NOT_LINKED, 0);
+  EXPECT_FALSE(g_toolpath_engine.abort);
+}
+
+TEST_F(RingLinking, JoiningShowsItsProgressThroughTheHost) {
+  RingSet set;
+  set.add_boundary(rectangle(0, 0, 10, 10), 1, 1.0);
+  set.add_boundary(rectangle(1, 1, 9, 9), 2, 1.0);
+  set.shape.set_bounds();
+  ASSERT_EQ(PathGen(set.shape.links.data(), set.shape.nodes.data(), nullptr, set.boundary.data(),
+                    0, 2, linking_settings(1.0, 0.4, 1), 0, 0),
+            1);
+  ASSERT_FALSE(g_cam_host_log.progress.empty());
+  EXPECT_EQ(g_cam_host_log.progress[0].rfind("Joining paths ", 0), 0u);
+  EXPECT_GT(g_cam_host_log.polls, 0);  // Esc was asked for
+}
+
 }  // namespace
