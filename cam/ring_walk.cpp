@@ -34,13 +34,14 @@ double wall_distance_of_ring(RingLinkRun* run, int32_t ring) {
 }
 
 // The first foot of (x, y) on an untouched boundary ring (with ring number `number`, or any
-// when negative) within 1.01 x band; the ring and parameter are written.
+// when negative) within 1.01 x band; the ring and parameter are written. With from_wall the
+// band is measured from the wall: each ring's own distance from the wall is taken off it.
 bool foot_on_boundary(RingLinkRun* run, int32_t number, double x, double y, double band,
-                      int32_t* ring, double* param) {
+                      bool from_wall, int32_t* ring, double* param) {
   for (int32_t r = 0; r < static_cast<int32_t>(run->boundary.size()); ++r) {
     const RingState& s = run->boundary[r];
     if (s.state != RING_UNTOUCHED || (number >= 0 && s.ring != number)) continue;
-    const double b = number >= 0 ? band - wall_distance_of_ring(run, r) : band;
+    const double b = from_wall ? band - wall_distance_of_ring(run, r) : band;
     if (!(b > 0.0)) continue;
     for (const int32_t p : near_links(run, RingTable::BOUNDARY, r, x, y, 1.1 * 1.01 * b)) {
       double t = 0.0;
@@ -118,7 +119,7 @@ RingStart find_finish_start(RingLinkRun* run) {
       const ContourNode p = g.wall_points[i];
       int32_t ring = -1;
       double param = 0.0;
-      if (foot_on_boundary(run, n, p.x, p.y, reach, &ring, &param)) {
+      if (foot_on_boundary(run, n, p.x, p.y, reach, true, &ring, &param)) {
         return boundary_lead_in(run, ring, p.x, p.y, param);
       }
       // Island rings lie by their own islands; the same band from the roughing ring.
@@ -156,7 +157,7 @@ RingStart find_profile_lead_in(RingLinkRun* run) {
   auto onto_boundary = [&](const ContourNode& p) -> RingStart {
     int32_t ring = -1;
     double param = 0.0;
-    if (!foot_on_boundary(run, -1, p.x, p.y, h, &ring, &param)) return {};
+    if (!foot_on_boundary(run, -1, p.x, p.y, h, false, &ring, &param)) return {};
     return boundary_lead_in(run, ring, p.x, p.y, param);
   };
   auto onto_island = [&](const ContourNode& p) -> RingStart {
