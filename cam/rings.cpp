@@ -164,6 +164,10 @@ int32_t make_pass_rings(int32_t start, int32_t end, const int32_t* island_start,
   outline.island_start = island_start;
   outline.island_end = island_end;
   outline.island_count = island_count;
+  g.wall_start = start;
+  g.wall_end = end;
+  g.wall_island_start.assign(island_start, island_start + island_count);
+  g.wall_island_end.assign(island_end, island_end + island_count);
   NextContourOutput out{&g.ring_links, &g.ring_nodes, &p.regions};
   const int32_t r = NextContour(outline, factor, tool.width, 0, tool.finishing, 1, s, &out);
   if (r != ENGINE_DONE) return r;

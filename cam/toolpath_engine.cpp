@@ -182,6 +182,9 @@ void report_missing_cuts(int32_t status_before, int32_t group_order) {
   if (fresh & ENGINE_STATUS_BAD_STEPOVER) {
     text += "\nAn outline has a stepover that is not between 0 and 100 percent.";
   }
+  if (fresh & ENGINE_STATUS_NOT_LINKED) {
+    text += "\nThe rings of an outline could not be joined into one tool path.";
+  }
   text += "\nCheck the tool path: those outlines are not cut.";
   engine_text_box(text.c_str());
 }
@@ -240,6 +243,18 @@ void engine_progress(const char* format) {
   host_pump_messages();
   char line[64];
   std::snprintf(line, sizeof line, format, static_cast<int>((now - g.run_start_ms) / MS_PER_TICK));
+  host_show_progress(line);
+}
+
+void engine_progress_count(const char* format, int32_t count) {
+  ToolpathEngineState& g = g_toolpath_engine;
+  const uint32_t now = clock_now_ms();
+  if (g.progress_shown && now - g.last_progress_ms < PROGRESS_EVERY_MS) return;
+  g.progress_shown = true;
+  g.last_progress_ms = now;
+  host_pump_messages();
+  char line[64];
+  std::snprintf(line, sizeof line, format, static_cast<int>(count));
   host_show_progress(line);
 }
 

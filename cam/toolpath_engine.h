@@ -35,10 +35,11 @@ constexpr int32_t ENGINE_CANCELLED = 27;
 constexpr int32_t ENGINE_STATUS_BAD_WIDTH = 0x08;     // a tool width not above 1e-8: skipped
 constexpr int32_t ENGINE_STATUS_BAD_STEPOVER = 0x10;  // a stepover outside (1e-8, 1): skipped
 constexpr int32_t ENGINE_STATUS_ROUNDING = 0x40;      // an outline failed after every retry
+constexpr int32_t ENGINE_STATUS_NOT_LINKED = 0x200;   // the rings of an outline were not joined
 // The bits that mean outlines of a group were left uncut without a message of their own.
-constexpr int32_t ENGINE_STATUS_MISSING_CUTS = ENGINE_STATUS_INSIDE_UNDECIDED |
-                                               ENGINE_STATUS_NOT_CHAINED |
-                                               ENGINE_STATUS_BAD_WIDTH | ENGINE_STATUS_BAD_STEPOVER;
+constexpr int32_t ENGINE_STATUS_MISSING_CUTS =
+    ENGINE_STATUS_INSIDE_UNDECIDED | ENGINE_STATUS_NOT_CHAINED | ENGINE_STATUS_BAD_WIDTH |
+    ENGINE_STATUS_BAD_STEPOVER | ENGINE_STATUS_NOT_LINKED;
 
 // ---- limits ----
 constexpr int32_t ENGINE_MAX_OUTLINES = 200;  // outlines of one machining group (user-visible)
@@ -200,9 +201,20 @@ struct ToolpathEngineState {
   std::vector<ContourNode> ring_nodes;
   std::vector<RingEntry> boundary_rings;
   std::vector<RingEntry> island_rings;
-  // The ring path of the current outer outline and its record count.
+  // The ring path of the current outer outline and its record count (the end code lies
+  // behind the counted records).
   std::vector<RingPathRecord> ring_path;
   int32_t ring_path_count = 0;
+  int32_t ring_path_end = 0;      // slot of the roughing run's end code: the finishing run's start
+  // The walls of the outline being worked, in the working links: the linking measures how far
+  // its points lie from them.
+  int32_t wall_start = 0;
+  int32_t wall_end = -1;
+  std::vector<int32_t> wall_island_start, wall_island_end;
+  // Vertices of the roughing run's first rings: where the finishing run may start.
+  std::vector<ContourNode> wall_points;
+  int32_t wall_point_next = 0;    // the next slot written; also the count looked at
+  int32_t linked_rings = 0;       // rings the linking took into ring paths since the reset
   CoverageOutlines coverage;
 };
 extern ToolpathEngineState g_toolpath_engine;

@@ -8,6 +8,8 @@
 // Shows a progress line ("Creating path %d" with the 55-ms ticks since the NC run began) at
 // most every few ticks; pumps window messages when it shows.
 void engine_progress(const char* format);
+// The same with a count of the caller's in place of the ticks ("Joining paths %d").
+void engine_progress_count(const char* format, int32_t count);
 // Pumps window messages and tells whether Esc is waiting in the input queue; Esc sets the
 // engine's abort flag.
 bool engine_escape_pressed();

@@ -37,12 +37,22 @@ class Rings : public EngineTest {
     }
     return x;
   }
-  static int count_ring_path(int32_t code) {
+  static int count_ring_path(int32_t code, int32_t from = 0) {
     int n = 0;
-    for (int32_t i = 0; i < g_toolpath_engine.ring_path_count; ++i) {
+    for (int32_t i = from; i < g_toolpath_engine.ring_path_count; ++i) {
       if (g_toolpath_engine.ring_path[i].code == code) ++n;
     }
     return n;
+  }
+  // Where the tool goes down: entries and moves (a lead-in from a free point is a move).
+  static int count_starts(int32_t from = 0) {
+    return count_ring_path(RING_ENTRY, from) + count_ring_path(RING_MOVE, from);
+  }
+  static int32_t roughing_end() {
+    for (int32_t i = 0; i < g_toolpath_engine.ring_path_count; ++i) {
+      if (g_toolpath_engine.ring_path[i].code == RING_END_ROUGHING) return i;
+    }
+    return -1;
   }
   std::vector<int32_t> starts, ends;
 };
@@ -155,9 +165,15 @@ TEST_F(Rings, ContourInsideWithBothToolsFinishesFromTheWall) {
   ASSERT_LE(static_cast<int32_t>(rings.size()), expected.finish_rings);
   EXPECT_NEAR(ring_left(rings[0]), 0.25, 1e-12);
   EXPECT_NEAR(ring_left(rings[1]), 0.45, 1e-12);
-  // The path: the roughing part with its one ring, then the finishing part.
+  // The path: the roughing part with its one ring, then the finishing part, whose rings are
+  // joined into one piece that leads in from the roughing ring.
   EXPECT_EQ(count_ring_path(RING_END_ROUGHING), 1);
-  EXPECT_EQ(count_ring_path(RING_ENTRY), 1 + static_cast<int>(rings.size()));
+  const int32_t end = roughing_end();
+  ASSERT_GT(end, 0);
+  EXPECT_EQ(count_ring_path(RING_ENTRY) - count_ring_path(RING_ENTRY, end), 1);
+  EXPECT_EQ(count_starts(end), 1);
+  EXPECT_EQ(g_toolpath_engine.ring_path[end + 1].code, RING_TOOL);
+  EXPECT_EQ(g_toolpath_engine.ring_path[end + 2].code, RING_MOVE);
 }
 
 TEST_F(Rings, ContourOutsideRunsOutsideAgainstTheCutDirection) {
@@ -194,8 +210,10 @@ TEST_F(Rings, ContourPassesWithoutRoughingToolEachMakeARing) {
     settings.finish_rings = 3 * side;  // three contour passes
     settings.finish_first_stepover = 0.45;
     ASSERT_EQ(attempt(s, settings), ENGINE_DONE) << side;
-    // Three rings on the wanted side, stepped out from the wall, all linked.
-    EXPECT_EQ(count_ring_path(RING_ENTRY), 3) << side;
+    // Three rings on the wanted side, stepped out from the wall. Inside, each ring lies within
+    // the one before and they join into one piece; outside, each encloses the one before, so
+    // no step joins them and each is a piece of its own.
+    EXPECT_EQ(count_starts(), side == 1 ? 1 : 3) << side;
     const std::vector<RingEntry>& rings = g_toolpath_engine.boundary_rings;
     ASSERT_GE(rings.size(), 3u) << side;
     EXPECT_NEAR(ring_left(rings[0]), side * 0.5, 1e-12) << side;

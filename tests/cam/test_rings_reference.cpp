@@ -3,6 +3,8 @@
 // its offset distance from the walls, encloses the area the clipper's offset encloses, and
 // crosses neither the boundary nor an island. Letter-like outlines with tangent arcs and
 // near-coincident edges are ringed to the end with closed rings that do not cross themselves.
+// The linked ring path of such pockets, swept by the tool, clears what a flat tool can reach
+// and stays in the pocket; the linking's spatial index answers as an exhaustive search does.
 #include <gtest/gtest.h>
 
 #include <polyclipping/clipper.hpp>
@@ -11,6 +13,7 @@
 #include <map>
 #include <random>
 
+#include "cam/ring_linking_internal.h"
 #include "cam/rings.h"
 #include "tests/cam/engine_fixture.h"
 
@@ -374,6 +377,212 @@ TEST_F(EngineTest, LetterOutlinesAreRingedToTheEndWithCleanRings) {
     };
     for (const RingEntry& e : g.boundary_rings) check(e);
     for (const RingEntry& e : g.island_rings) check(e);
+  }
+}
+
+}  // namespace
+
+// ---- The ring path of whole pockets, judged by the clipper ----
+namespace {
+
+// The ring path as polylines the tool centre follows (arcs flattened), each starting where the
+// tool goes down.
+ClipperLib::Paths ring_path_polylines(int32_t* pieces) {
+  const ToolpathEngineState& g = g_toolpath_engine;
+  ClipperLib::Paths out;
+  std::vector<ContourNode> line;
+  ContourNode at{0, 0};
+  *pieces = 0;
+  auto flush = [&]() {
+    if (!line.empty()) out.push_back(to_clip_path(line));
+    line.clear();
+  };
+  for (int32_t i = 0; i < g.ring_path_count; ++i) {
+    const RingPathRecord& r = g.ring_path[i];
+    if (r.code == RING_ENTRY || r.code == RING_MOVE) {
+      flush();
+      ++*pieces;
+      line.push_back({r.x, r.y});
+    } else if (r.code == RING_LINE) {
+      line.push_back({r.x, r.y});
+    } else if (r.code == RING_ARC_CW || r.code == RING_ARC_CCW) {
+      const double radius = std::hypot(at.x - r.cx, at.y - r.cy);
+      // Records join end to start: an arc starts where the record before it ended, on its
+      // circle as nearly as the offset rings' own nodes lie on theirs.
+      EXPECT_NEAR(radius, std::hypot(r.x - r.cx, r.y - r.cy), 1e-6) << "record " << i;
+      const double a0 = std::atan2(at.y - r.cy, at.x - r.cx);
+      double sweep = std::atan2(r.y - r.cy, r.x - r.cx) - a0;
+      if (r.code == RING_ARC_CCW && sweep < 0.0) sweep += 2.0 * CONTOUR_PI;
+      if (r.code == RING_ARC_CW && sweep > 0.0) sweep -= 2.0 * CONTOUR_PI;
+      const int n = std::max(1, static_cast<int>(std::ceil(std::fabs(sweep) / chord_step(radius))));
+      for (int k = 1; k <= n; ++k) {
+        const double a = a0 + sweep * k / n;
+        line.push_back({r.cx + radius * std::cos(a), r.cy + radius * std::sin(a)});
+      }
+    } else {
+      continue;
+    }
+    at = {r.x, r.y};
+  }
+  flush();
+  return out;
+}
+
+double paths_area(const ClipperLib::Paths& paths) {
+  double a = 0.0;
+  for (const ClipperLib::Path& p : paths) a += ClipperLib::Area(p);
+  return a / (CLIP_SCALE * CLIP_SCALE);
+}
+
+ClipperLib::Paths offset_paths(const ClipperLib::Paths& in, double d, bool open) {
+  ClipperLib::ClipperOffset offset(2.0, CLIP_ARC_TOLERANCE * CLIP_SCALE);
+  offset.AddPaths(in, ClipperLib::jtRound, open ? ClipperLib::etOpenRound
+                                                : ClipperLib::etClosedPolygon);
+  ClipperLib::Paths out;
+  offset.Execute(out, d * CLIP_SCALE);
+  return out;
+}
+
+ClipperLib::Paths clip(const ClipperLib::Paths& a, const ClipperLib::Paths& b,
+                       ClipperLib::ClipType type) {
+  ClipperLib::Clipper c;
+  c.AddPaths(a, ClipperLib::ptSubject, true);
+  c.AddPaths(b, ClipperLib::ptClip, true);
+  ClipperLib::Paths out;
+  c.Execute(type, out, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+  return out;
+}
+
+// Area the swept tool leaves uncut of what a flat tool can reach (the pocket opened by the
+// radius), area it cuts outside the pocket, and the number of pieces of path.
+struct PathJudgement {
+  double uncut = 0.0, outside = 0.0, reachable = 0.0, perimeter = 0.0;
+  int32_t pieces = 0;
+};
+
+PathJudgement judge_ring_path(const Shape& s, double width) {
+  PathJudgement j;
+  const double r = width / 2.0;
+  const ClipperLib::Paths pocket = shape_paths(s);
+  const ClipperLib::Paths swept = offset_paths(ring_path_polylines(&j.pieces), r, true);
+  const ClipperLib::Paths reachable = offset_paths(offset_paths(pocket, -r, false), r, false);
+  j.reachable = paths_area(reachable);
+  j.uncut = paths_area(clip(reachable, swept, ClipperLib::ctDifference));
+  j.outside = paths_area(clip(swept, pocket, ClipperLib::ctDifference));
+  for (const ContourLink& l : s.links) j.perimeter += segment_length(l, s.nodes.data());
+  return j;
+}
+
+// Ours against what a flat tool can reach: the bounds are the clipper's own chord error along
+// every wall (both its flattening and its rounding to the integer grid) and a sliver of
+// one-hundredth of the job tolerance per unit of wall where the rings meet.
+void expect_ring_path_clears(const Shape& cleaned, double width, const std::string& name,
+                             int32_t most_pieces) {
+  const PathJudgement j = judge_ring_path(cleaned, width);
+  const double tolerance = 0.01;
+  EXPECT_LT(j.uncut, tolerance * j.perimeter) << name << " of " << j.reachable;
+  EXPECT_LT(j.outside, tolerance * j.perimeter) << name;
+  EXPECT_GE(j.pieces, 1) << name;
+  EXPECT_LE(j.pieces, most_pieces) << name;
+}
+
+TEST_F(EngineTest, RingPathsOfRandomPocketsClearWhatTheToolReaches) {
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    Shape s;
+    s.add_closed(polygon(random_star(&rng, 0, 0, 18.0, 30.0, 9 + static_cast<int>(seed % 7))));
+    const int islands = static_cast<int>(seed % 4);
+    for (int i = 0; i < islands; ++i) {
+      const double a = 2.0 * CONTOUR_PI * i / islands + 0.3;
+      const double cx = (islands == 1 ? 0.0 : 8.0) * std::cos(a);
+      const double cy = (islands == 1 ? 0.0 : 8.0) * std::sin(a);
+      s.add_closed(polygon(random_star(&rng, cx, cy, 1.5, 3.0, 5 + i)));
+    }
+    s.set_bounds();
+    reset_toolpath_engine();
+    ASSERT_EQ(ring_pocket(&s, 2.0, 0.4), ENGINE_DONE) << seed;
+    // Without islands every ring touches the next: one piece.
+    expect_ring_path_clears(s, 2.0, "seed " + std::to_string(seed), 1 + islands);
+  }
+}
+
+TEST_F(EngineTest, RingPathsOfLettersClearWhatTheToolReaches) {
+  for (Letter& letter : letters()) {
+    reset_toolpath_engine();
+    Shape cleaned = letter.shape;
+    double width = 0.8, stepover = 0.4;
+    int32_t r = ENGINE_RETRY;
+    for (int attempt = 0; attempt <= ENGINE_MAX_RETRIES && r == ENGINE_RETRY; ++attempt) {
+      cleaned = letter.shape;
+      r = ring_pocket(&cleaned, width, stepover);
+      width *= 0.9999;
+      stepover *= 0.999;
+    }
+    ASSERT_EQ(r, ENGINE_DONE) << letter.name;
+    expect_ring_path_clears(cleaned, width, letter.name, 2);
+  }
+}
+
+// The spatial index answers as scanning every link and ring does.
+TEST_F(EngineTest, IndexedLinkingEqualsTheExhaustiveSearch) {
+  std::vector<Shape> shapes;
+  for (uint32_t seed = 3; seed <= 6; ++seed) {
+    std::mt19937 rng(seed);
+    Shape s;
+    s.add_closed(polygon(random_star(&rng, 0, 0, 18.0, 30.0, 12)));
+    for (int i = 0; i < 3; ++i) {
+      const double a = 2.0 * CONTOUR_PI * i / 3 + 0.3;
+      s.add_closed(polygon(random_star(&rng, 8.0 * std::cos(a), 8.0 * std::sin(a), 1.5, 3.0, 6)));
+    }
+    s.set_bounds();
+    shapes.push_back(s);
+  }
+  for (Letter& letter : letters()) shapes.push_back(letter.shape);
+  for (size_t k = 0; k < shapes.size(); ++k) {
+    reset_toolpath_engine();
+    Shape s = shapes[k];
+    ASSERT_EQ(ring_pocket(&s, 1.0, 0.4), ENGINE_DONE) << k;
+    ToolpathEngineState& g = g_toolpath_engine;
+    ContourSettings settings = pocket_settings(1.0, 0.4);
+    ASSERT_EQ(normalise_ring_settings(&settings), 1);
+    RingLinkRun runs[2];
+    for (int e = 0; e < 2; ++e) {
+      RingLinkRun& run = runs[e];
+      run.links = g.ring_links.data();
+      run.nodes = g.ring_nodes.data();
+      run.settings = settings;
+      run.indexed = e == 0;
+      load_ring_tables(&run, g.island_rings.data(), g.boundary_rings.data(),
+                       static_cast<int32_t>(g.island_rings.size()),
+                       static_cast<int32_t>(g.boundary_rings.size()));
+      find_all_bridges(&run);
+    }
+    auto same_bridges = [&](const std::vector<RingBridge>& a, const std::vector<RingBridge>& b,
+                            const char* table) {
+      ASSERT_EQ(a.size(), b.size()) << k << " " << table;
+      for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].ring_a, b[i].ring_a) << k << " " << table << " " << i;
+        EXPECT_EQ(a[i].ring_b, b[i].ring_b) << k << " " << table << " " << i;
+        EXPECT_EQ(a[i].param_a, b[i].param_a) << k << " " << table << " " << i;
+        EXPECT_EQ(a[i].param_b, b[i].param_b) << k << " " << table << " " << i;
+      }
+    };
+    same_bridges(runs[0].boundary_bridges, runs[1].boundary_bridges, "boundary");
+    same_bridges(runs[0].island_bridges, runs[1].island_bridges, "island");
+    same_bridges(runs[0].mixed_bridges, runs[1].mixed_bridges, "boundary-island");
+    EXPECT_FALSE(runs[0].boundary_bridges.empty()) << k;
+    for (RingLinkRun& run : runs) {
+      compact_bridges(&run);
+      ASSERT_EQ(join_ring_pieces(&run), 1) << k;
+    }
+    ASSERT_EQ(runs[0].node_count, runs[1].node_count) << k;
+    for (int32_t n = 0; n < runs[0].node_count; ++n) {
+      const PathNode& a = runs[0].path[n];
+      const PathNode& b = runs[1].path[n];
+      EXPECT_TRUE(a.kind == b.kind && a.ring == b.ring && a.param == b.param && a.next == b.next &&
+                  a.retraced == b.retraced)
+          << k << " node " << n;
+    }
   }
 }
 
