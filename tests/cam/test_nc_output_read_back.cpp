@@ -21,6 +21,7 @@
 #include "job/job_file.h"
 #include "platform/files.h"
 #include "tests/cam/make_nc_fixture.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -183,10 +184,7 @@ class NcOutputReadBack : public MakeNcFixture {
  protected:
   void SetUp() override {
     MakeNcFixture::SetUp();
-    folder_ = fs::temp_directory_path() /
-              (std::string("brenvik_nc_read_back_") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
+    folder_ = make_test_folder("brenvik_nc_read_back");
   }
   void TearDown() override {
     MakeNcFixture::TearDown();

@@ -12,6 +12,7 @@
 
 #include "platform/window.h"
 #include "shell/headless_script.h"
+#include "tests/support/test_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -149,11 +150,7 @@ TEST(HeadlessScript, KeysTypeTheirCharacterOnlyWithoutCtrlOrAlt) {
 class HeadlessRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    out_ = fs::temp_directory_path() /
-           ("brenvik-runner-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(out_);
-    fs::create_directories(out_);
+    out_ = make_test_folder("brenvik-runner");
   }
   void TearDown() override { fs::remove_all(out_); }
 

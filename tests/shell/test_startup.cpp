@@ -38,6 +38,7 @@
 #include "store/catalogue.h"
 #include "store/line_list.h"
 #include "store/scratch_buffer.h"
+#include "tests/support/test_folder.h"
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/message_box.h"
@@ -132,11 +133,7 @@ class StartupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_program_state();
-    folder_ = fs::temp_directory_path() /
-              ("brenvik-startup-" +
-               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    folder_ = make_test_folder("brenvik-startup");
     set_program_folder_for_tests(folder_.string());
   }
 
