@@ -41,7 +41,7 @@ struct ItemWalkerState {
   float highest_node_z = 0.0f;     // highest node Z of the item being walked (3-D links)
   int16_t current_tool = 0;        // tool number in use in the direct phase; 0 none yet
   uint8_t contour_started = 0;     // an outline copy was encoded with 'o' in this run
-  int32_t skipped_text_items = 0;  // text items met while text can not be walked yet
+  int32_t skipped_text_items = 0;  // text items that could send no cut
 };
 extern ItemWalkerState g_walker;
 
@@ -60,15 +60,18 @@ void curve_to_moves(DrawingItem* item, PenMoveSink sink);
 LinkRecord* walk_spline(LinkRecord* link, PenMoveSink sink);
 // A drill point at the position: DX, DY from the pen, code 'u', straight to the encoder.
 void emit_point_move(const PointF& point);
-// A text item. Returns 0.
+// A text item: its characters' strokes, each character between 'b' and 'f'. Returns the number
+// of cutting moves sent (0: the text sends nothing).
 int text_to_strokes(DrawingItem* item, PenMoveSink sink);
+// True when the text item has a glyph to cut at a height above 0 in a font that can be read.
+bool text_has_strokes(DrawingItem* item);
 // A tool-path item, straight into the encoder.
 void item_to_moves(DrawingItem* item);
 
 // ---- The direct phase of an NC run -------------------------------------------------------------
 enum WalkResult {
   WALK_ENCODED = 1,          // the item's moves are in the path code
-  WALK_SKIPPED_TEXT = 0,     // a text item: counted in skipped_text_items, nothing encoded
+  WALK_SKIPPED_TEXT = 0,     // a text that sends no cut: counted in skipped_text_items
   WALK_NOT_MACHINABLE = -1,  // the item has no machining block
   WALK_OUT_OF_MEMORY = -2,   // the path code could not grow (already told)
 };

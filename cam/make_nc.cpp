@@ -23,6 +23,8 @@
 #include "records/pen_move.h"
 #include "store/line_list.h"
 #include "store/message_ids.h"
+#include "text/text_items.h"
+#include "text/text_layout.h"
 
 MakeNcState g_make_nc;
 
@@ -188,7 +190,11 @@ void run_tool_path_phases(LineList drawing) {
         block->cam_kind == GEOMETRY_KIND_DRAWING_AID || !layer_visible(block))
       continue;
     const uint8_t op = block_cam_op(block);
-    if (pocket_operation(item, op) || contour_operation(item, op))
+    if (!pocket_operation(item, op) && !contour_operation(item, op)) continue;
+    if (item_is_text(item) && text_is_single_stroke(item))
+      leave_out(item, "its font draws open strokes, which can be engraved along their centre "
+                      "line only, not contoured or pocketed");
+    else
       leave_out(item, "pocket and contour tool paths are not made yet; not machined");
   }
 }
@@ -242,7 +248,8 @@ bool encode_item(TextLine* item, bool tool_path) {
     result = encode_direct_item(item);
   }
   if (result == WALK_OUT_OF_MEMORY || path_failed()) return false;
-  if (result == WALK_SKIPPED_TEXT) leave_out(item, "text items are not engraved yet; skipped");
+  if (result == WALK_SKIPPED_TEXT)
+    leave_out(item, "sends no cut: its tool is as wide as the text is high, or its font cannot be read");
   if (result == WALK_ENCODED) {
     ++g_make_nc.items_encoded;
     g_encoder_inputs.finished_line_option = g_job_settings.output_yes_no;
@@ -370,6 +377,29 @@ int run_checked(const PostProcessorDef& def) {
 
 // ---- small operations ------------------------------------------------------------------------------
 
+int prepare_text_items() {
+  int count = 0;
+  for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next) {
+    if (item_type(item) == 0 || (!item->text.empty() && item->text[0] == '\n')) {
+      set_item_flags(item, 0);
+      continue;
+    }
+    if (item_type(item) != ITEM_TEXT || !selected(item)) continue;
+    uint8_t* stored = block_text_layout(item_block(item));
+    if (stored == nullptr) continue;
+    TextLayout layout;
+    read_text_layout(stored, &layout);
+    if (layout.arc_radius == 0.0f) {
+      layout.length = 0.0f;
+      write_text_layout(layout, stored);
+    }
+    layout_text_item(item);
+    ++count;
+  }
+  g_job_settings.text_items_ready = 1;
+  return count;
+}
+
 void clear_tool_path() {
   TextLine* first = g_lists.slots[LIST_SLOT_TOOL_PATHS].first;
   if (first != nullptr) {
@@ -464,6 +494,7 @@ int make_nc_program() {
   }
   const LineList drawing = g_lists.current;
   if (!surface_ready() || !tools_ready(drawing)) return 0;
+  if (job.text_items_ready == 0) prepare_text_items();
   host_open_progress(MAKE_NC_PROGRESS_TEXT);
   if (def->coordinate_mode != PP_COORDS_ABSOLUTE) recompute_extents(drawing);
   const int result = run_checked(*def);

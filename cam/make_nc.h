@@ -52,6 +52,9 @@ int make_nc_program();
 // ---- Steps and small operations -----------------------------------------------------------------
 // Frees the tool-path items (list slot 11) and deletes the proof file.
 void clear_tool_path();
+// Lays every selected text item out again (straight texts from their height) before a run; the
+// number laid out.
+int prepare_text_items();
 // nc_state cleared, a tolerance of 0 set to 0.004 (inch) or 0.1 (mm), the path code allocated,
 // the encoder and the walkers set up for the run, the word formats built for the definition and
 // the machining order renumbered. False when the path code could not be allocated.

@@ -31,8 +31,9 @@ enum PenMoveCode : char {
   PEN_RETRACT = 'z',      // a rapid up to the rapid height
 };
 
-// Stand-in: only the record and the sink type the curve walkers and the move encoder use.
-// The glyph decoder, its transforms and the screen plotter come with the text subsystem.
+// The move itself. The text generator fills it through the glyph decoder (text/glyph_decoder.h),
+// the curve walkers directly; the screen plotter (text/pen_plotter.h), the move encoder and the
+// outline collector consume it.
 struct PenMove {
   float x = 0.0f;  // pen position, world units; each sink adds the displacement to it
   float y = 0.0f;

@@ -13,6 +13,8 @@
 #include "records/job_settings.h"
 #include "store/catalogue.h"
 #include "store/line_list.h"
+#include "text/stroke_fonts.h"
+#include "text/text_host.h"
 
 namespace {
 
@@ -51,6 +53,8 @@ void install_terminal_host() {
   g_cam_host.show_message = print_message;
   g_cam_host.show_catalogue_message = print_catalogue_message;
   g_cam_host.ask_catalogue_choice = refuse_choice;
+  reset_text_host();
+  g_text_host.show_message = print_message;
 }
 
 bool write_program(const std::string& path) {
@@ -79,6 +83,10 @@ int main(int argc, char** argv) {
   const std::string job_path = argv[1];
   const std::string out_path = argv[2];
   install_terminal_host();
+  // The stroke fonts of the program folder, compiled when their sources are newer; a font that
+  // cannot be used is named here, before any text is drawn in font 0 instead.
+  register_folder_fonts(program_folder());
+  report_font_problems();
   if (read_job_file(job_path, nullptr) != 0) {
     std::fprintf(stderr, "brenvik-nc: %s is not a job file that can be read (error %d at byte %zu)\n",
                  job_path.c_str(), g_job_file.last_read_error, g_job_file.last_read_offset);

@@ -18,6 +18,7 @@
 #include "store/message_ids.h"
 #include "store/scratch_buffer.h"
 #include "text/stroke_fonts.h"
+#include "text/truetype_faces.h"
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/find_replace.h"

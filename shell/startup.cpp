@@ -396,35 +396,16 @@ void create_drawing_window() {
   }
 }
 
-constexpr char STROKE_FONT_PATTERN[] = "*.Q2?";
-constexpr char STROKE_FONT_COMPILED[] = "Q2_";
-constexpr char STROKE_FONT_SOURCE[] = "Q2F";
-constexpr uint16_t FILE_SORT_BY_DATE = 4;
-
-// The stroke fonts of the program folder into list slot 7: a compiled font is loaded as it is,
-// a source is compiled first; of a source and a compiled font of one name, the one listed first
-// is taken. Returns the number of fonts.
+// The stroke fonts of the program folder into list slot 7: a source newer than its compiled
+// font (or without one) is compiled first. Fonts that cannot be used are named once. Returns
+// the number of lines of the list.
 int load_stroke_fonts() {
-  const uint16_t sort_flags = g_file_list.sort_flags;
-  g_file_list.sort_flags = FILE_SORT_BY_DATE;
-  list_files(g_startup.program_folder + STROKE_FONT_PATTERN, LIST_FILES_PATTERN);
-  g_file_list.sort_flags = sort_flags;
   g_lists.slots[LIST_SLOT_FONTS] = LineList{};
-  int count = 0;
-  for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next) {
-    const std::string extension = file_entry_extension(line);
-    const std::string name = file_entry_name(line);
-    if (same_text_ignoring_case(extension, STROKE_FONT_COMPILED)) {
-      count += load_stroke_font(0, line, nullptr);
-      drop_font_twin(name.c_str(), line->next, STROKE_FONT_SOURCE);
-    } else if (same_text_ignoring_case(extension, STROKE_FONT_SOURCE)) {
-      compile_stroke_font(line);
-      count += load_stroke_font(0, line, nullptr);
-      drop_font_twin(name.c_str(), line->next, STROKE_FONT_COMPILED);
-    }
-  }
-  free_current_list();
+  g_fonts.folder = g_startup.program_folder;
+  int count = register_folder_fonts(g_startup.program_folder);
   load_list_slot(LIST_SLOT_FONTS);
+  append_font_list_lines();
+  report_font_problems();
   if (g_lists.current.first == nullptr) {
     append_line(NO_STROKE_FONTS_TEXT);
     count = 1;
@@ -651,15 +632,6 @@ int app_startup() {
   return 0;
 }
 
-void drop_font_twin(const char* name, TextLine* node, const char* extension) {
-  for (TextLine* line = node; line != nullptr; line = line->next) {
-    if (same_text_ignoring_case(file_entry_name(line), name) &&
-        same_text_ignoring_case(file_entry_extension(line), extension)) {
-      delete_line(line);
-      return;
-    }
-  }
-}
 
 int frame_picture_hook(int /*style*/, int /*x1*/, int /*y1*/, int /*x2*/, int /*y2*/) { return 0; }
 

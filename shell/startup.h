@@ -147,9 +147,6 @@ void set_window_title();
 int show_memory_status();
 // The memory status, then the program's maker in a box.
 void about_box();
-// From node on, deletes the first file-list line whose entry has the name (ignoring case) and
-// the extension.
-void drop_font_twin(const char* name, TextLine* node, const char* extension);
 // The picture-frame hook of the frame and box drawers: draws nothing, so the ordinary frame is
 // drawn.
 int frame_picture_hook(int style, int x1, int y1, int x2, int y2);

@@ -1,25 +1,36 @@
 // Engraving text items: creating them, keeping frame and layout in step, format codes.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "geometry/drawing_item.h"
+#include "text/text_layout.h"
 #include "store/line_list.h"
 
-// Appends a text item (type 28, kind 2, four frame links) with an empty layout. Returns the
-// item, or null when memory runs out.
-// Stand-in: the text defaults of the job's text cut type are not applied yet.
-inline DrawingItem* new_text_item() {
-  if (new_geometry_block("", nullptr, 4, 0, GEOMETRY_KIND_TEXT) != 0) return nullptr;
-  return g_lists.current.last;
-}
+// Appends a text item (type 28, kind 2, four frame links) with an empty text and numbers it one
+// above the highest text item before it. Returns the item, or null when memory runs out.
+DrawingItem* new_text_item();
+// The text item of the current list with the number n, or null.
+DrawingItem* find_text_item_by_number(int16_t number);
 
-// Stand-in: leaves the layout as it is; nothing is fitted or framed until text layout lands.
-inline void layout_text_item(DrawingItem* /*item*/) {}
+// The machining block bytes a text layout reads: the operation and the finishing cut width.
+uint8_t text_item_operation(GeometryBlock* block);
+float text_item_cut_width(GeometryBlock* block);
+void set_text_item_cut_width(GeometryBlock* block, float width);
 
-// The frame links of a text item from the corner points kept in its layout (the layout's
-// stored bytes at block_text_layout).
-// Stand-in: leaves the frame links as they are.
-inline void set_text_frame_from_corners(uint8_t* /*layout*/, LinkRecord* /*first_frame_link*/) {}
+// The frame links from the corners kept in the layout (the stored 192 bytes).
+void set_text_frame_from_corners(uint8_t* layout, LinkRecord* first_frame_link);
+// The frame links from node 0, the length, height, angle and slant (or the arc data).
+void rebuild_text_frame(uint8_t* layout, LinkRecord* first_frame_link);
 
-// The frame links of a text item from its first corner, length, height, angle and slant.
-// Stand-in: leaves the frame links as they are.
-inline void rebuild_text_frame(uint8_t* /*layout*/, LinkRecord* /*first_frame_link*/) {}
+// The format codes at the cursor: bit 1 a raise code, bit 2 a size code was found. Mode 0 reads
+// their values into *raise_percent and *size_percent; mode 1 writes them into the codes.
+struct FormatValues {
+  int raise_percent = 0;
+  int size_percent = 100;
+};
+int sync_format_codes(std::string* text, size_t cursor, int mode, FormatValues* values);
+// True for a text in a stroke font: its glyphs are open strokes, engraved along their centre
+// line only (no contour, no pocket).
+bool text_is_single_stroke(DrawingItem* item);

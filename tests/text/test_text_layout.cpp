@@ -1,0 +1,230 @@
+// Text layout and text items: frames, measuring and fitting, arcs, format codes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/text/font_fixture.h"
+#include "text/text_items.h"
+#include "text/text_layout.h"
+#include "store/line_list.h"
+
+using namespace text_test;
+
+namespace {
+
+class TextLayoutTest : public FontFolderTest {
+ protected:
+  void SetUp() override {
+    FontFolderTest::SetUp();
+    reset_list_store();
+    // Font 0: A advances 0.6, B 0.5, the space 0.4; the pair A-B kerns by 2 steps.
+    write_file(folder_ / "0.Q2F",
+               source_of({"Test", "0.4", "kerning", "A02", "*A", "G1 X0.6", "*B", "G1 X0.5",
+                          "*C", "G0 X0.6", "*D", "G1 Y1"}));
+    ASSERT_EQ(register_folder_fonts(folder_.string()), 1);
+  }
+  void TearDown() override {
+    free_current_list();
+    FontFolderTest::TearDown();
+  }
+
+  DrawingItem* text_item(const char* text, const TextLayout& layout, float cut_width = 0.0f,
+                         uint8_t operation = 1) {
+    DrawingItem* item = new_text_item();
+    set_line_text(text, item);
+    item = g_lists.current.last;
+    GeometryBlock* block = item_block(item);
+    block_cam_params(block)[0] = operation;
+    set_text_item_cut_width(block, cut_width);
+    write_text_layout(layout, block_text_layout(block));
+    return item;
+  }
+
+  static TextLayout layout_of(DrawingItem* item) {
+    TextLayout l;
+    read_text_layout(block_text_layout(item_block(item)), &l);
+    return l;
+  }
+};
+
+}  // namespace
+
+TEST_F(TextLayoutTest, StraightFramesFollowJustificationSlantAndMirroring) {
+  struct Case {
+    const char* name;
+    uint8_t h, v, flags;
+    float slant;
+    PointF a, b, c, d;
+  };
+  const Case cases[] = {
+      {"start, bottom", 0, 2, 0, 0, {10, 9}, {30, 9}, {10, 5}, {30, 5}},
+      {"centre, middle", 1, 1, 0, 0, {0, 7}, {20, 7}, {0, 3}, {20, 3}},
+      {"slant 45", 0, 2, 0, 45, {14, 9}, {34, 9}, {10, 5}, {30, 5}},
+      {"slant 45, mirrored", 0, 2, TEXT_FLAG_MIRRORED, 45, {10, 9}, {30, 9}, {14, 5}, {34, 5}},
+  };
+  for (const Case& c : cases) {
+    TextLayout l;
+    l.anchor = PointF{10, 5};
+    l.length = 20;
+    l.height = 4;
+    l.h_justify = c.h;
+    l.v_justify = c.v;
+    l.flags = c.flags;
+    l.slant = c.slant;
+    compute_text_frame(&l, false);
+    const PointF want[4] = {c.a, c.b, c.c, c.d};
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_NEAR(l.corners[k].x, want[k].x, 1e-4) << c.name << " corner " << k;
+      EXPECT_NEAR(l.corners[k].y, want[k].y, 1e-4) << c.name << " corner " << k;
+    }
+  }
+}
+
+TEST_F(TextLayoutTest, JustifiedCoordinatesAndAngles) {
+  struct Convert {
+    int from;
+    float value;
+    int to;
+    float want;
+  };
+  for (const Convert& c : std::vector<Convert>{{1, 10, 0, 5}, {1, 10, 2, 15}, {2, 10, 0, 0},
+                                                {3, 10, 4, 5}, {0, 10, 1, 15}, {5, 10, 3, 20},
+                                                {4, 10, 4, 10}, {6, 10, 0, 0}})
+    EXPECT_FLOAT_EQ(convert_justified_coordinate(c.from, c.value, c.to, 10), c.want)
+        << c.from << " to " << c.to;
+  struct Wrap {
+    float angle, want;
+  };
+  for (const Wrap& w : std::vector<Wrap>{{-0.1f, ANGLE_TWO_PI_F - 0.1f},
+                                         {7.0f, 7.0f - ANGLE_TWO_PI_F},
+                                         {13.0f, 13.0f - ANGLE_TWO_PI_F}}) {
+    float a = w.angle;
+    wrap_angle_once(&a);
+    EXPECT_FLOAT_EQ(a, w.want);
+  }
+}
+
+TEST_F(TextLayoutTest, KerningPairsComeFromTheTable) {
+  const StrokeFont* font = font_with_table(0);
+  ASSERT_NE(font, nullptr);
+  EXPECT_FLOAT_EQ(kern_pair_offset(font->table.kerning, true, 'A', 'B'), 2 * 0.026f);
+  EXPECT_FLOAT_EQ(kern_pair_offset(font->table.kerning, true, 'A', '7'), 0.0f);
+  EXPECT_FLOAT_EQ(kern_pair_offset(font->table.kerning, false, 'A', 'B'), 0.0f);
+}
+
+TEST_F(TextLayoutTest, LengthHeightAndWidthFactorAreFitted) {
+  TextLayout l;
+  l.height = 4;
+  l.width_factor = 1;
+  l.h_justify = 0;
+  l.v_justify = 2;
+  // "BA" (no kerning for the pair B-A): 0.6 + 0.5 = 1.1 glyph units, 4.4 long.
+  DrawingItem* item = text_item("BA", l);
+  layout_text_item(item);
+  EXPECT_NEAR(layout_of(item).length, 4.4f, 1e-5);
+  // Both given: the width factor is fitted; 0.9995 counts as exactly 1.
+  l.length = 4.398f;
+  item = text_item("BA", l);
+  layout_text_item(item);
+  EXPECT_FLOAT_EQ(layout_of(item).width_factor, 1.0f);
+  EXPECT_NEAR(layout_of(item).length, 4.4f, 1e-5);
+  l.length = 8.8f;
+  item = text_item("BA", l);
+  layout_text_item(item);
+  EXPECT_NEAR(layout_of(item).width_factor, 2.0f, 1e-5);
+  // Length given, height worked out; the kerned pair "AB" measures 1.1 - 0.052.
+  l.height = 0;
+  l.length = 1.048f * 2;
+  l.width_factor = 1;
+  item = text_item("AB", l);
+  layout_text_item(item);
+  EXPECT_NEAR(layout_of(item).height, 2.0f, 1e-4);
+  // The frame links follow the corners: A, B, D, C and back to A.
+  const LinkRecord* n = item_nodes(item);
+  const TextLayout fitted = layout_of(item);
+  EXPECT_FLOAT_EQ(n[0].point.x, fitted.corners[0].x);
+  EXPECT_FLOAT_EQ(n[2].point.y, fitted.corners[3].y);
+  EXPECT_FLOAT_EQ(n[4].point.x, n[0].point.x);
+}
+
+TEST_F(TextLayoutTest, AVerticalTextIsAsLongAsItsCharacters) {
+  TextLayout l;
+  l.height = 2;
+  l.spacing = 0.25f;
+  l.flags = TEXT_FLAG_VERTICAL;
+  DrawingItem* item = text_item("AB AB", l, 0.1f, 1);
+  layout_text_item(item);
+  EXPECT_NEAR(layout_of(item).length, 2 * (0.25f * 4 + 5) - 0.1f, 1e-5);
+}
+
+TEST_F(TextLayoutTest, ATextThatNeverFitsEndsWithTheResetValuesAndTheMessage) {
+  TextLayout l;
+  l.length = 5;  // a length but no height, and a text of no width
+  DrawingItem* item = text_item("DDD", l);
+  layout_text_item(item);
+  const TextLayout after = layout_of(item);
+  EXPECT_TRUE(std::isfinite(after.length) && std::isfinite(after.height));
+  EXPECT_FLOAT_EQ(after.width_factor, 1.0f);
+  ASSERT_EQ(g_text_host_log.messages.size(), 1u);
+  EXPECT_EQ(g_text_host_log.messages[0], TEXT_INVALID_VALUES);
+}
+
+TEST_F(TextLayoutTest, ArcTextIsPlacedAroundItsAngle) {
+  TextLayout l;
+  l.height = 1;
+  l.width_factor = 1;
+  l.arc_radius = 10;
+  l.angle = 90;
+  l.anchor = PointF{0, 0};
+  DrawingItem* item = text_item("BA", l);
+  layout_text_item(item);
+  TextLayout after = layout_of(item);
+  // The text's span is centred on 90 degrees and holds the two characters' chords.
+  const double middle = (after.arc_start + after.arc_end) / 2;
+  EXPECT_NEAR(middle, ANGLE_PI / 2, 1e-5);
+  const double span = after.arc_end - after.arc_start;
+  const double want = 2 * std::asin(0.6 / 20) + 2 * std::asin(0.5 / 20);
+  EXPECT_NEAR(span, want, 1e-5);
+  // A character wider than the arc's diameter makes the radius grow until it fits.
+  l.arc_radius = 0.1f;
+  item = text_item("BA", l);
+  layout_text_item(item);
+  after = layout_of(item);
+  EXPECT_GE(2 * after.arc_radius, 0.6f);
+  EXPECT_TRUE(std::isfinite(after.arc_start) && std::isfinite(after.arc_end));
+  // A stretched character that is too wide gets the width factor that just fits.
+  l.arc_radius = 0.2f;
+  l.width_factor = 3;
+  item = text_item("A", l);
+  layout_text_item(item);
+  after = layout_of(item);
+  EXPECT_LE(0.6f * after.width_factor, 2 * 0.2f + 1e-4f);
+  EXPECT_GT(after.width_factor, 0.5f);
+}
+
+TEST_F(TextLayoutTest, NewTextItemsAreNumberedAboveTheHighest) {
+  for (int16_t number : {1, 4, 2}) new_text_item()->id = number;
+  EXPECT_EQ(new_text_item()->id, 5);
+  free_current_list();
+  EXPECT_EQ(new_text_item()->id, 1);
+}
+
+TEST(FormatCodes, SizeCodesReadAndWriteOnOneScale) {
+  // A stored 55 reads 63 %; 60 % is written as 54, reads back as 60 and draws at 0.6.
+  std::string text = std::string("\x03") + static_cast<char>(55) + "A";
+  FormatValues values;
+  EXPECT_EQ(sync_format_codes(&text, 2, 0, &values), 2);
+  EXPECT_EQ(values.size_percent, 63);
+  values.size_percent = 60;
+  EXPECT_EQ(sync_format_codes(&text, 2, 1, &values), 2);
+  EXPECT_EQ(static_cast<uint8_t>(text[1]), 54);
+  EXPECT_EQ(sync_format_codes(&text, 2, 0, &values), 2);
+  EXPECT_EQ(values.size_percent, 60);
+  EXPECT_NEAR((static_cast<uint8_t>(text[1]) - 32) * FORMAT_SIZE_STEP, 0.6, 1e-4);
+  // A raise code before it: both are found and read.
+  text = std::string("\x02") + static_cast<char>(133 + 35) + "\x03" + static_cast<char>(54) + "A";
+  EXPECT_EQ(sync_format_codes(&text, 4, 0, &values), 3);
+  EXPECT_EQ(values.raise_percent, 70);
+  std::string plain = "AB";
+  EXPECT_EQ(sync_format_codes(&plain, 1, 0, &values), 0);
+}

@@ -1,0 +1,349 @@
+// End to end: jobs with engraving texts built here are saved, made into NC programs by the
+// brenvik-nc tool and read back by the outside G-code reader. Every cut must lie on the strokes
+// this test works out itself, from the Hershey data (or FreeType's own outline) by the layout
+// rules, and every stroke must be cut.
+#include <gtest/gtest.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "job/job_file.h"
+#include "tests/cam/make_nc_fixture.h"
+#include "tests/support/gcode_reader.h"
+#include "tests/support/test_folder.h"
+#include "text/text_items.h"
+#include "text/text_layout.h"
+#include "text/truetype_faces.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using gcode_reader::ReadMove;
+
+constexpr double PI = 3.14159265358979323846;
+constexpr float TOLERANCE = 0.002f;
+// The job's tolerance, the program's last decimal and the reader's own rounding.
+constexpr double ON_STROKE = TOLERANCE + 0.0002;
+constexpr float HEIGHT = 1.0f;
+constexpr float PEN = 0.03f;  // the centerline tool's cutting width
+constexpr double H = HEIGHT - PEN;  // the glyphs' height
+
+struct Segment {
+  double x1, y1, x2, y2;
+};
+
+double segment_distance(double px, double py, const Segment& s) {
+  const double dx = s.x2 - s.x1, dy = s.y2 - s.y1;
+  const double l2 = dx * dx + dy * dy;
+  const double t = l2 > 0 ? std::clamp(((px - s.x1) * dx + (py - s.y1) * dy) / l2, 0.0, 1.0) : 0.0;
+  return std::hypot(px - (s.x1 + t * dx), py - (s.y1 + t * dy));
+}
+
+double nearest(double x, double y, const std::vector<Segment>& segments) {
+  double d = 1e9;
+  for (const Segment& s : segments) d = std::min(d, segment_distance(x, y, s));
+  return d;
+}
+
+// ---- the Hershey strokes of font 0, read here from the .jhf file ----
+
+struct HersheyRecord {
+  int left = 0, right = 0;
+  std::vector<std::vector<std::pair<int, int>>> strokes;
+};
+
+HersheyRecord hershey_record(int code) {
+  std::ifstream in("/usr/share/hershey-fonts/rowmans.jhf");
+  std::string text((std::istreambuf_iterator<char>(in)), {}), joined;
+  for (char c : text)
+    if (c != '\n' && c != '\r') joined += c;
+  size_t at = 0;
+  for (int k = 32;; ++k) {
+    const int count = std::stoi(joined.substr(at + 5, 3));
+    if (k == code) {
+      HersheyRecord r;
+      r.left = joined[at + 8] - 'R';
+      r.right = joined[at + 9] - 'R';
+      r.strokes.emplace_back();
+      for (int v = 1; v < count; ++v) {
+        const char a = joined[at + 8 + 2 * v], b = joined[at + 9 + 2 * v];
+        if (a == ' ' && b == 'R') r.strokes.emplace_back();
+        else r.strokes.back().emplace_back(a - 'R', b - 'R');
+      }
+      return r;
+    }
+    at += 8 + 2 * static_cast<size_t>(count);
+  }
+}
+
+// One character's strokes, from its origin along the direction.
+void add_hershey_strokes(const HersheyRecord& r, double ox, double oy, double direction,
+                         std::vector<Segment>* out) {
+  const double c = std::cos(direction), s = std::sin(direction);
+  for (const auto& stroke : r.strokes)
+    for (size_t k = 1; k < stroke.size(); ++k) {
+      auto at = [&](const std::pair<int, int>& p) {
+        const double gx = (p.first - r.left) / 21.0 * H, gy = (9 - p.second) / 21.0 * H;
+        return std::pair<double, double>{ox + gx * c - gy * s, oy + gx * s + gy * c};
+      };
+      const auto a = at(stroke[k - 1]), b = at(stroke[k]);
+      out->push_back({a.first, a.second, b.first, b.second});
+    }
+}
+
+double hershey_advance(const HersheyRecord& r) { return (r.right - r.left) / 21.0; }
+
+// ---- the FreeType outline, through FreeType's own decomposition ----
+
+struct OutlineWalk {
+  double scale = 1, ox = 0, oy = 0;
+  double x = 0, y = 0;
+  std::vector<Segment>* out = nullptr;
+  void to(double nx, double ny) {
+    out->push_back({ox + x * scale, oy + y * scale, ox + nx * scale, oy + ny * scale});
+    x = nx;
+    y = ny;
+  }
+};
+
+int walk_move(const FT_Vector* p, void* user) {
+  auto* w = static_cast<OutlineWalk*>(user);
+  w->x = p->x;
+  w->y = p->y;
+  return 0;
+}
+int walk_line(const FT_Vector* p, void* user) {
+  static_cast<OutlineWalk*>(user)->to(p->x, p->y);
+  return 0;
+}
+int walk_conic(const FT_Vector* c, const FT_Vector* p, void* user) {
+  auto* w = static_cast<OutlineWalk*>(user);
+  const double x0 = w->x, y0 = w->y;
+  for (int k = 1; k <= 64; ++k) {
+    const double t = k / 64.0, u = 1 - t;
+    w->to(u * u * x0 + 2 * t * u * c->x + t * t * p->x, u * u * y0 + 2 * t * u * c->y + t * t * p->y);
+  }
+  return 0;
+}
+int walk_cubic(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* p, void* user) {
+  auto* w = static_cast<OutlineWalk*>(user);
+  const double x0 = w->x, y0 = w->y;
+  for (int k = 1; k <= 64; ++k) {
+    const double t = k / 64.0, u = 1 - t;
+    w->to(u * u * u * x0 + 3 * u * u * t * c1->x + 3 * u * t * t * c2->x + t * t * t * p->x,
+          u * u * u * y0 + 3 * u * u * t * c1->y + 3 * u * t * t * c2->y + t * t * t * p->y);
+  }
+  return 0;
+}
+
+class FreeTypeFace {
+ public:
+  explicit FreeTypeFace(const char* file) {
+    EXPECT_EQ(FT_Init_FreeType(&library_), 0);
+    EXPECT_EQ(FT_New_Face(library_, file, 0, &face_), 0);
+    load('X');
+    FT_BBox box;
+    FT_Outline_Get_CBox(&face_->glyph->outline, &box);
+    unit_ = 1.0 / box.yMax;  // font units per glyph unit: the top of the capital X
+  }
+  double unit() const { return unit_; }
+  ~FreeTypeFace() {
+    FT_Done_Face(face_);
+    FT_Done_FreeType(library_);
+  }
+  // The outline of a character placed at (ox, oy) with glyph units of `height`; its advance.
+  double add_outline(int c, double ox, double oy, double height, std::vector<Segment>* out) {
+    load(c);
+    OutlineWalk w;
+    w.scale = unit_ * height;
+    w.ox = ox;
+    w.oy = oy;
+    w.out = out;
+    FT_Outline_Funcs funcs = {walk_move, walk_line, walk_conic, walk_cubic, 0, 0};
+    FT_Outline_Decompose(&face_->glyph->outline, &funcs, &w);
+    return face_->glyph->advance.x * unit_;
+  }
+
+ private:
+  void load(int c) {
+    ASSERT_EQ(FT_Load_Char(face_, c, FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING), 0);
+  }
+  FT_Library library_ = nullptr;
+  FT_Face face_ = nullptr;
+  double unit_ = 1;
+};
+
+// ---- the job and the run ----
+
+class TextNcTest : public MakeNcFixture {
+ protected:
+  void SetUp() override {
+    MakeNcFixture::SetUp();
+    folder_ = make_test_folder("brenvik_text_nc");
+    g_job_settings.tolerance = TOLERANCE;
+  }
+  void TearDown() override {
+    MakeNcFixture::TearDown();
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  DrawingItem* add_text(const char* text, const TextLayout& layout, float pen = PEN) {
+    DrawingItem* item = new_text_item();
+    set_line_text(text, item);
+    item = g_lists.current.last;
+    item->state = ITEM_FLAG_SELECTED;
+    set_item_id(item, ++last_id_);
+    CamParams p = centerline_cut(0.01f, 0, 1, 10);
+    p.finishing.cut_width = pen;
+    put_block_cam(item_block(item), p);
+    write_text_layout(layout, block_text_layout(item_block(item)));
+    return item;
+  }
+
+  static TextLayout straight_layout() {
+    TextLayout l;
+    l.height = l.entered_height = HEIGHT;
+    l.width_factor = 1;
+    l.v_justify = JUSTIFY_BOTTOM;
+    return l;
+  }
+
+  // Saves the job, runs the tool and reads the program back.
+  std::vector<ReadMove> run(std::string* log) {
+    use_definition();
+    reset_layers();
+    const fs::path job = folder_ / "text.job";
+    EXPECT_EQ(write_job_to_path(job.string()), 0);
+    const fs::path out = folder_ / "text.nc";
+    const std::string command = "'" BRENVIK_PROGRAM_DIR "/brenvik-nc' '" + job.string() + "' '" +
+                                out.string() + "' > '" + (folder_ / "tool.log").string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    std::ifstream in(folder_ / "tool.log");
+    *log = std::string(std::istreambuf_iterator<char>(in), {});
+    std::vector<ReadMove> moves;
+    if (status != 0) return moves;
+    std::string error;
+    EXPECT_TRUE(gcode_reader::read_moves(out, "0,0,0", &moves, &error)) << error;
+    return moves;
+  }
+
+  // Every cut on a stroke, every stroke cut.
+  static void check(const std::vector<ReadMove>& moves, const std::vector<Segment>& strokes,
+                    const char* label, double on_stroke = ON_STROKE) {
+    std::vector<Segment> cuts;
+    for (const ReadMove& m : moves) {
+      if (!gcode_reader::is_cut(m)) continue;
+      const auto points = gcode_reader::samples(m, 8);
+      for (size_t k = 1; k < points.size(); ++k)
+        cuts.push_back({points[k - 1].first, points[k - 1].second, points[k].first, points[k].second});
+      for (const auto& [x, y] : points)
+        EXPECT_LT(nearest(x, y, strokes), on_stroke) << label << ": a cut at " << x << "," << y;
+    }
+    ASSERT_FALSE(cuts.empty()) << label;
+    for (const Segment& s : strokes)
+      for (int k = 0; k <= 4; ++k) {
+        const double x = s.x1 + (s.x2 - s.x1) * k / 4, y = s.y1 + (s.y2 - s.y1) * k / 4;
+        EXPECT_LT(nearest(x, y, cuts), on_stroke) << label << ": no cut at " << x << "," << y;
+      }
+  }
+
+  fs::path folder_;
+};
+
+}  // namespace
+
+TEST_F(TextNcTest, AWordInFontZeroIsCutAlongItsStrokes) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  TextLayout l = straight_layout();
+  l.anchor = PointF{1, 2};
+  add_text("HELLO", l);
+  std::string log;
+  const std::vector<ReadMove> moves = run(&log);
+  ASSERT_FALSE(moves.empty()) << log;
+  // The first character starts half a pen in from the frame's corner; every later one a pen
+  // further on than the advances alone.
+  std::vector<Segment> strokes;
+  double x = 1 + PEN / 2;
+  const double y = 2 + PEN / 2;
+  int k = 0;
+  for (const char c : std::string("HELLO")) {
+    const HersheyRecord r = hershey_record(c);
+    if (k++ > 0) x += PEN;
+    add_hershey_strokes(r, x, y, 0.0, &strokes);
+    x += hershey_advance(r) * H;
+  }
+  check(moves, strokes, "HELLO");
+}
+
+TEST_F(TextNcTest, AWordOnAnArcIsCutAlongItsStrokes) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  TextLayout l = straight_layout();
+  l.arc_radius = 5;
+  l.angle = 90;
+  l.anchor = PointF{0, 0};
+  l.h_justify = l.v_justify = 1;
+  add_text("ARC", l);
+  std::string log;
+  const std::vector<ReadMove> moves = run(&log);
+  ASSERT_FALSE(moves.empty()) << log;
+  // Clockwise over the top: the characters stand on the baseline radius, each on the chord
+  // its advance spans, the pens between them as angles too; the whole centred on 90 degrees.
+  const double r = 5 + PEN / 2;
+  const double pen_angle = 2 * std::asin(PEN / 2 / r);
+  std::vector<HersheyRecord> records;
+  double total = pen_angle;
+  for (const char c : std::string("ARC")) {
+    records.push_back(hershey_record(c));
+    total += 2 * std::asin(hershey_advance(records.back()) * H / (2 * r));
+  }
+  total += 2 * pen_angle;
+  double phi = PI / 2 + total / 2 - pen_angle / 2;
+  std::vector<Segment> strokes;
+  for (size_t k = 0; k < records.size(); ++k) {
+    if (k > 0) phi -= pen_angle;
+    const double turn = 2 * std::asin(hershey_advance(records[k]) * H / (2 * r));
+    add_hershey_strokes(records[k], r * std::cos(phi), r * std::sin(phi), phi - turn / 2 - PI / 2,
+                        &strokes);
+    phi -= turn;
+  }
+  check(moves, strokes, "ARC on an arc");
+}
+
+TEST_F(TextNcTest, ATrueTypeWordIsCutAlongItsOutlines) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  TextLayout l = straight_layout();
+  set_truetype_description(l.log_font, "Liberation Sans", 400, false);
+  add_text("Ogre", l);
+  std::string log;
+  const std::vector<ReadMove> moves = run(&log);
+  ASSERT_FALSE(moves.empty()) << log;
+  FreeTypeFace face("/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf");
+  std::vector<Segment> strokes;
+  double x = PEN / 2;
+  int k = 0;
+  for (const char c : std::string("Ogre")) {
+    if (k++ > 0) x += PEN;
+    x += face.add_outline(c, x, PEN / 2, H, &strokes) * H;
+  }
+  // FreeType's own midpoints between conic controls are whole font units: the reference may
+  // be half a unit (in x and y) off the exact curve.
+  check(moves, strokes, "Ogre in Liberation Sans", ON_STROKE + 0.75 * face.unit() * H);
+}
+
+TEST_F(TextNcTest, ATextThatSendsNothingIsReported) {
+  TextLayout l = straight_layout();
+  add_text("WIDE", l, HEIGHT);  // the tool is as wide as the text is high
+  std::string log;
+  run(&log);
+  EXPECT_NE(log.find("sends no cut"), std::string::npos) << log;
+}
