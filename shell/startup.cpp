@@ -57,6 +57,7 @@
 #include "store/store_host.h"
 #include "store/text_helpers.h"
 #include "text/stroke_fonts.h"
+#include "text/text_host.h"
 #include "text/text_items.h"
 #include "text/text_layout.h"
 #include "ui/catalogue_menu.h"
@@ -480,6 +481,7 @@ void connect_engine_hosts() {
   geometry_settings_from_job(g_job_settings);
   g_job_host.show_text_box = show_text_box;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
+  g_text_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
   g_cam_host.request_redraw = [] { ++g_view.redraw_request; };
   g_cam_host.prepare_view = [] {
     if (g_view.scale == 0.0f) g_view.scale = 1.0f;

@@ -16,8 +16,9 @@ namespace {
 int to_pixel(double v) { return static_cast<int>(std::lround(std::clamp(v, -1e9, 1e9))); }
 
 CanvasPoint pixel_of(float x, float y) {
-  const double s = g_pen_plotter.scale;
-  return CanvasPoint{to_pixel(x * s), to_pixel(-y * s)};
+  const PenPlotter& p = g_pen_plotter;
+  return CanvasPoint{to_pixel((static_cast<double>(x) - p.view_top_left.x) * p.scale),
+                     to_pixel((static_cast<double>(p.view_top_left.y) - y) * p.scale)};
 }
 
 bool inside(const CanvasRect& box, CanvasPoint p) {
@@ -46,8 +47,11 @@ void plot_pen_move() {
   PenMove& m = g_pen_move;
   if (m.code >= 'R') return;
   const float x0 = m.x, y0 = m.y;
-  m.x += m.dx;
-  m.y += m.dy;
+  // A text's start ('A') has put the pen in place already.
+  if (m.code != 'A') {
+    m.x += m.dx;
+    m.y += m.dy;
+  }
   if (m.code == 'A' || m.code == '0') {
     p.pen_down = 0;
     m.dx = m.dy = 0.0f;
@@ -81,7 +85,7 @@ void plot_pen_move() {
   }
   float start = 0, end = 0;
   const float radius = arc_from_centre_offset(m.dx, m.dy, m.i, m.j, &start, &end);
-  const double r_px = radius * p.scale;
+  const double r_px = static_cast<double>(radius) * p.scale;
   const GlyphTransform& t = g_glyph_decoder.transform;
   const bool plain = t.width_factor == 1.0f && t.slant == 0.0f;
   const bool whole = m.dx == 0.0f && m.dy == 0.0f;

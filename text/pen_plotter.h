@@ -1,15 +1,17 @@
 // The pen-move screen plotter: a PenMoveSink that draws each move of a text or curve on the
-// current canvas. The generator has made the pen position relative to the view's top-left
-// corner; the plotter maps it to pixels by the view scale.
+// current canvas. The pen position is in world units; the plotter maps it to pixels from the
+// view's top-left corner by the view scale.
 #pragma once
 
 #include <cstdint>
 
+#include "geometry/float2d.h"
 #include "platform/canvas.h"
 
 struct PenPlotter {
   Canvas* canvas = nullptr;
   double scale = 1.0;            // pixels per world unit
+  PointF view_top_left{0, 0};    // world point at pixel (0, 0)
   uint32_t colour = 0;           // the item's colour
   float tool_width = 0.0f;       // world units
   float half_tool_pixels = 0.0f;
