@@ -110,7 +110,9 @@ int header_code(const std::string& line, std::string* name) {
   }
   if (code < FONT_FIRST_GLYPH_CODE || code > FONT_LAST_CODE) return -1;
   while (after < line.size() && (line[after] == ' ' || line[after] == '\t')) ++after;
+  // A name ends at a zero byte: the record keeps it zero-ended.
   *name = line.substr(after);
+  name->resize(std::strlen(name->c_str()));
   while (!name->empty() && (name->back() == ' ' || name->back() == '\t')) name->pop_back();
   if (name->empty()) name->assign(1, static_cast<char>(code));
   return code;
