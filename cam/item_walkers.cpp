@@ -415,15 +415,15 @@ void position_character(TextWalk* tw, const PointF& target) {
 void walk_character(TextWalk* tw, const uint8_t* glyph, const PointF& origin, double direction,
                     double glyph_height) {
   GlyphTransform& t = g_glyph_decoder.transform;
+  PenMove& m = g_pen_move;
+  m.code = PEN_BEGIN_ITEM;
+  tw->sink();
   set_rotation(direction, glyph_height);
   t.first_move = true;
   t.mirror_shift = t.mirrored;
   const uint8_t* next = next_text_move(glyph);
   t.first_move = false;
-  PenMove& m = g_pen_move;
   position_character(tw, PointF{origin.x + m.dx, origin.y + m.dy});
-  m.code = 'b';
-  tw->sink();
   while (next != nullptr) {
     next = next_text_move(next);
     if (next == nullptr) break;
