@@ -32,7 +32,9 @@ test-sanitize: deps
 # and leaves its input beside them.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = tests/job/fuzz_job_reader:tests/job/corpus \
-  $(foreach t,dxf exploder hpgl nc temp_items layer_table,tests/import/fuzz_import_$(t):tests/import/corpus/$(t))
+  $(foreach t,dxf exploder hpgl nc temp_items layer_table,tests/import/fuzz_import_$(t):tests/import/corpus/$(t)) \
+  tests/text/fuzz_font_reader:tests/text/corpus/reader \
+  tests/text/fuzz_font_compiler:tests/text/corpus/compiler
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DBRENVIK_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null

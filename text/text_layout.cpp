@@ -116,7 +116,7 @@ TextMeasure measure_text_run(const std::string& text, int16_t font_number, uint3
   } else if (!truetype_face_usable(face_id)) {
     return m;
   }
-  float size = 1.0f, spacing = 0.0f;
+  float size = 1.0f, width = 1.0f, spacing = 0.0f;
   const size_t n = text.size();
   for (size_t at = 0; at < n; ++at) {
     const uint8_t c = static_cast<uint8_t>(text[at]);
@@ -126,6 +126,8 @@ TextMeasure measure_text_run(const std::string& text, int16_t font_number, uint3
         const uint8_t arg = static_cast<uint8_t>(text[at + 1]);
         if (c == FORMAT_KERNING) spacing += (arg - FORMAT_PERCENT_BASE) * 0.01f;
         if (c == FORMAT_SIZE) size = (arg - 32) * FORMAT_SIZE_STEP;
+        // The width code is read on the size code's scale, as in arc layout and the walker.
+        if (c == FORMAT_WIDTH) width = (arg - 32) * FORMAT_SIZE_STEP;
       }
       ++at;
       continue;
@@ -136,8 +138,9 @@ TextMeasure measure_text_run(const std::string& text, int16_t font_number, uint3
     float advance = font != nullptr ? font_advance(font, c) : truetype_advance(face_id, c);
     advance *= size;
     if (font != nullptr) advance -= kern_pair_offset(font->table.kerning, font->table.has_kerning, c, next);
-    m.width += advance + spacing;
+    m.width += (advance + spacing) * width;
     size = 1.0f;
+    width = 1.0f;
     spacing = 0.0f;
     ++m.count;
     if (next != ' ') ++m.pen_count;

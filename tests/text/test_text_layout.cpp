@@ -228,3 +228,25 @@ TEST(FormatCodes, SizeCodesReadAndWriteOnOneScale) {
   std::string plain = "AB";
   EXPECT_EQ(sync_format_codes(&plain, 1, 0, &values), 0);
 }
+
+TEST_F(TextLayoutTest, MeasuringReadsTheFormatCodes) {
+  struct Case {
+    const char* name;
+    std::string text;
+    float width;
+  };
+  const Case cases[] = {
+      {"plain", "BA", 1.1f},
+      {"size 55 draws at 0.627", std::string("\x03") + static_cast<char>(55) + "BA",
+       0.5f * 23 * FORMAT_SIZE_STEP + 0.6f},
+      // The width code on the size code's scale: 54 is 60 % of the layout's width.
+      {"width 54 is 0.6", std::string("\x04") + static_cast<char>(54) + "BA", 0.5f * 0.6f + 0.6f},
+      {"kerning +10 %", std::string("\x01") + static_cast<char>(153) + "BA", 1.2f},
+      {"the pair A-B kerns", "AB", 1.1f - 0.052f},
+  };
+  for (const Case& c : cases) {
+    const TextMeasure m = measure_text_run(c.text, 0, 0);
+    EXPECT_NEAR(m.width, c.width, 1e-5) << c.name;
+    EXPECT_EQ(m.count, 2) << c.name;
+  }
+}
