@@ -375,8 +375,17 @@ struct TextWalk {
   bool vertical = false;
   int characters = 0;        // characters walked so far
   int cuts = 0;              // cutting moves sent
-  float base_cut_z = 0.0f;
+  float base_cut_z = 0.0f;   // the item's cutting height before any depth code
+  double depth_factor = 1.0; // of the depth below the surface, from the last depth code
 };
+
+// The depth code scales the depth below the surface, never the Z itself, and never lifts the
+// pen above the surface.
+void apply_depth_factor(const TextWalk& tw) {
+  const float surface = g_encoder_inputs.item_surface_z;
+  g_pen_move.cut_z =
+      surface + (tw.base_cut_z - surface) * static_cast<float>(std::max(tw.depth_factor, 0.0));
+}
 
 void set_rotation(double angle, double scale) {
   g_float2d.rotation_cos = std::cos(angle) * scale;
@@ -399,6 +408,7 @@ void position_character(TextWalk* tw, const PointF& target) {
     if (tw->nc) {
       set_item_depths();
       tw->base_cut_z = m.cut_z;
+      apply_depth_factor(*tw);
     }
     reach_item_start(tw->sink, target, PEN_UP);
     return;
@@ -575,7 +585,8 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     t.width_factor = static_cast<float>(char_w);
     t.size = static_cast<float>(size);
     t.raise = static_cast<float>(raise);
-    if (tw.nc) m.cut_z = tw.base_cut_z * static_cast<float>(depth);
+    tw.depth_factor = depth;
+    if (tw.nc && tw.characters > 0) apply_depth_factor(tw);
     const double gap = tw.characters > 0 ? tw.gap_pen : 0.0;
     if (tw.on_arc) {
       const double sign = tw.counter_clockwise ? 1.0 : -1.0;

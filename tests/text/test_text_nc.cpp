@@ -340,6 +340,43 @@ TEST_F(TextNcTest, ATrueTypeWordIsCutAlongItsOutlines) {
   check(moves, strokes, "Ogre in Liberation Sans", ON_STROKE + 0.75 * face.unit() * H);
 }
 
+// The depth code scales the depth below the item's surface, from the first character on: 50 % of
+// 0.1 below a surface at Z -1 cuts at -1.05, not at half the Z.
+TEST_F(TextNcTest, TheDepthCodeScalesTheDepthBelowTheSurface) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  struct Case {
+    int percent;
+    float anchor_x;
+    double expected_z;
+  };
+  const Case cases[] = {{50, 1, -1.05}};
+  for (const Case& c : cases) {
+    TextLayout l = straight_layout();
+    l.anchor = PointF{c.anchor_x, 2};
+    const std::string text = std::string("\x05") +
+                             static_cast<char>(FORMAT_PERCENT_BASE + c.percent) + "H";
+    DrawingItem* item = add_text(text.c_str(), l);
+    CamParams p;
+    get_block_cam(item_block(item), &p);
+    p.surface_z = -1.0f;
+    p.finishing.cut_depth = 0.1f;
+    put_block_cam(item_block(item), p);
+  }
+  std::string log;
+  const std::vector<ReadMove> moves = run(&log);
+  ASSERT_FALSE(moves.empty()) << log;
+  for (const Case& c : cases) {
+    int cuts = 0;
+    for (const ReadMove& m : moves) {
+      if (!gcode_reader::is_cut(m) || m.x2 < c.anchor_x - 1 || m.x2 > c.anchor_x + 10) continue;
+      ++cuts;
+      EXPECT_NEAR(m.z2, c.expected_z, 1e-4) << c.percent << "%: a cut at " << m.x2;
+    }
+    EXPECT_GT(cuts, 0) << c.percent << "%";
+  }
+}
+
 TEST_F(TextNcTest, ATextThatSendsNothingIsReported) {
   TextLayout l = straight_layout();
   add_text("WIDE", l, HEIGHT);  // the tool is as wide as the text is high
