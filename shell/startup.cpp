@@ -587,6 +587,8 @@ int ui_startup(int /*scratch_size*/) {
   create_root_window();
   centre_pointer();
   load_catalogue_arrays();
+  g_palette.file_path = path_join(g_startup.data_folder, PALETTE_FILE_NAME);
+  g_palette.slot = static_cast<uint8_t>(g_preferences_file.palette_index % PALETTE_SLOTS);
   read_write_palette_file(0);
   if (g_interface.current_drive < FIRST_FIXED_DRIVE) g_interface.current_drive = PROGRAM_DRIVE;
   centre_window_columns(g_load_lists.file_filter_window);
