@@ -175,9 +175,13 @@ bool decode_picture(const uint8_t* bytes, size_t size, const PictureEntry& entry
 bool open_picture_file(const char* path) {
   close_picture_file();
   if (path == nullptr) return false;
-  PictureFile& file = g_picture_file;
   FILE* stream = std::fopen(path, "rb");
-  if (stream == nullptr) return false;
+  return stream != nullptr && open_picture_stream(stream, path);
+}
+
+bool open_picture_stream(FILE* stream, const std::string& name) {
+  close_picture_file();
+  PictureFile& file = g_picture_file;
   uint8_t head[10];
   long file_size = -1;
   if (std::fseek(stream, 0, SEEK_END) == 0) file_size = std::ftell(stream);
@@ -203,7 +207,7 @@ bool open_picture_file(const char* path) {
     return false;
   }
   file.stream = stream;
-  file.path = path;
+  file.path = name;
   file.count = count;
   file.offsets = std::move(offsets);
   if (!file.work) file.work = make_dcl_work_area();

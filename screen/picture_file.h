@@ -64,6 +64,9 @@ extern PictureFile g_picture_file;
 // Closes the open file; with a path, opens that one: the magic, the count (0 or more) and the
 // offsets (rising, inside the file) must hold, or the file stays closed. True when open.
 bool open_picture_file(const char* path);
+// The same for a stream opened for reading (the fuzz target's way in); the picture file owns
+// it from then on and closes it, also when it is refused.
+bool open_picture_stream(FILE* stream, const std::string& name);
 // The width and height of picture n: 0, PICTURE_NOT_DRAWN for an empty or refused entry,
 // PICTURE_NO_FILE with no file or n above the count. A negative n measures picture -n.
 int picture_size(int n, int* height, int* width);

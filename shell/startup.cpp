@@ -453,6 +453,10 @@ int choose_item_picture_cell(int picture, int rows, int columns, int header_pixe
 
 void connect_engine_hosts() {
   g_store_host.show_text_box = show_text_box;
+  // Broken picture data: a box that closes by itself, so a drawing is never held up.
+  g_picture_file.show_message = [](const char* text) {
+    show_text_box(text, TEXTBOX_TIMED | TEXTBOX_SCREEN_CENTRE | 36);
+  };
   GeometryHost& geometry = g_geometry_host;
   geometry.choose_picture_cell = choose_item_picture_cell;
   geometry.copy_item_cam = copy_item_cam;

@@ -2,6 +2,7 @@
 // back pixel by pixel; one row per refusal in the damaged-file table.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
 #include "store/dcl_implode.h"
+#include "tests/screen/picture_fuzz_entry.h"
 #include "tests/support/test_bytes.h"
 #include "tests/support/test_folder.h"
 
@@ -360,6 +362,41 @@ TEST_F(PictureFileTest, UnpackPaletteRefusesMoreThanTheLimit) {
   std::vector<uint8_t> out;
   EXPECT_EQ(unpack_palette(packed.data(), packed.size(), out, 1024, *work), 1024U);
   EXPECT_EQ(unpack_palette(packed.data(), packed.size(), out, 1020, *work), 0U);
+}
+
+// The seeds of the fuzz target: pictures of every depth and palette kind, and damaged ones.
+// With WRITE_PICTURE_CORPUS set to a folder, the seeds are written there first.
+TEST(PictureCorpus, Replays) {
+  Picture grey = make_picture(13, 9, 8);
+  grey.palette_mode = 0;
+  Picture stored = make_picture(21, 11, 8);
+  stored.palette_mode = -1;
+  Picture short_rows = make_picture(10, 6, 8);
+  short_rows.rows.pop_back();
+  short_rows.unpacked = static_cast<int64_t>(short_rows.rows.size()) + 1;
+  const std::vector<std::pair<std::string, Raw>> seeds = {
+      {"depths", file_bytes({entry_bytes(make_picture(17, 10, 1)), entry_bytes(make_picture(15, 12, 4)),
+                             entry_bytes(make_picture(19, 14, 8)), {}, entry_bytes(make_picture(11, 7, 24))})},
+      {"palettes", file_bytes({entry_bytes(grey), entry_bytes(stored)})},
+      {"wide", file_bytes({entry_bytes(make_picture(90, 3, 8))})},
+      {"short_rows", file_bytes({entry_bytes(short_rows)})},
+  };
+  if (const char* folder = std::getenv("WRITE_PICTURE_CORPUS")) {
+    for (const auto& [name, bytes] : seeds) {
+      write_file_bytes(std::string(folder) + "/" + name, std::string(bytes.begin(), bytes.end()));
+    }
+  }
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(PICTURE_CORPUS_DIR)) {
+    if (!entry.is_regular_file()) continue;
+    ++files;
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::string bytes = read_file_bytes(entry.path().string());
+    check_picture_input(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  }
+  EXPECT_GE(files, 4);
+  reset_picture_file();
+  reset_display();
 }
 
 }  // namespace
