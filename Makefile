@@ -32,6 +32,9 @@ test-sanitize: deps
 # and leaves its input beside them.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = tests/job/fuzz_job_reader:tests/job/corpus \
+  tests/store/fuzz_dcl_explode:tests/store/dcl_corpus \
+  tests/shell/fuzz_preferences_file:tests/shell/preferences_corpus \
+  tests/screen/fuzz_picture_file:tests/screen/picture_corpus \
   $(foreach t,dxf exploder hpgl nc temp_items layer_table,tests/import/fuzz_import_$(t):tests/import/corpus/$(t)) \
   tests/text/fuzz_font_reader:tests/text/corpus/reader \
   tests/text/fuzz_font_compiler:tests/text/corpus/compiler

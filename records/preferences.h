@@ -1,30 +1,57 @@
 // The user's lasting preferences that the pages and the job document read: the default settings
 // of a new job, the start page and the page open now, the option bytes, tolerances and the
-// folders of the job dialogs.
+// folders of the job dialogs. The preferences file stores the block in its 5316-byte form, which
+// the serialisers below write and read field by field.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "records/import_options.h"
 #include "records/job_settings.h"
 
-// Stand-in: named fields only, with their factory values; no stored layout yet.
+constexpr size_t PREFERENCES_SIZE = 5316;
+constexpr size_t PREFERENCES_FOLDER_SIZE = 260;
+constexpr int PREFERENCES_DEFAULT_FOLDERS = 3;
+
 struct Preferences {
   uint8_t option_bytes[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};  // +0 redraw and page options; 0-2
                                   // are set to 1 at every start
+  int16_t polygon_sides = 6;      // +12 sides of new regular polygons
   float step = 0.05f;             // +16 a length of the G-code output and the preferences form,
                                   // job units; raised at start when implausibly small
+  std::string new_item_text = "F3999";  // +20 (8 bytes) text field of the job options form
   float nudge = 0.05f;            // +32 nudge distance of the drawing editor, job units
   uint8_t start_page_choice = 0;  // +53 0 the page open at the last exit, 2-6 a fixed page
   uint8_t current_page = 2;       // +54 the page byte: 0-5, | 0x10 once the user quits
   float gap_tolerance = 0.0002f;  // +56 gap tolerance for joining ends, job units
   std::string job_dialog_folder;  // +526 folder of the job dialogs, ends with '/'; may be empty
   std::string job_folder;         // +786 the job folder; used before +526 when not empty
+  std::string drawing_folder;     // +1046 folder of drawing import and export
   JobSettings default_job;        // +1568 copied into the job for a new job
-  uint8_t autosave_minutes = 0;   // minutes between autosaves; 0 = off
-  ImportOptions import_options;   // the drawing import's form values, kept between runs
+  // +2248 the machining defaults: the preferences file copies them to and from their own
+  // record (they stay in `stored` here)
+  std::string default_folders[PREFERENCES_DEFAULT_FOLDERS];  // +4426, +4686, +4946
+  std::string plotter_extension;  // +5206 (6 bytes)
+  float factor = 0.0f;            // +5212 set by the factory defaults
+  uint8_t panel_option = 0;       // +5222
+  uint8_t grid_display = 0;       // +5223
+  uint8_t pointer_crosshair = 0;  // +5224 the pointer is the crosshair
+  // Every stored byte the fields above do not name (options other parts read by offset):
+  // kept as read and written back as they are.
+  uint8_t stored[PREFERENCES_SIZE] = {};
+  uint8_t autosave_minutes = 0;   // not stored: minutes between autosaves; 0 = off
+  ImportOptions import_options;   // not stored yet: the drawing import's form values, kept
+                                  // between imports of one run
   bool first_run = false;         // not stored: the factory defaults were just made, so the
                                   // machining defaults are still to be filled
 };
 inline Preferences g_preferences;
+
+// Writes the stored form: the named fields over the kept bytes; texts end with a NUL in their
+// field (longer ones are cut).
+void write_preferences_bytes(const Preferences& preferences, uint8_t out[PREFERENCES_SIZE]);
+// Reads a stored form; texts are cut at their field's end when they hold no NUL. The fields
+// that are not stored keep their values.
+void read_preferences_bytes(const uint8_t in[PREFERENCES_SIZE], Preferences* preferences);

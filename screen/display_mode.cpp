@@ -19,6 +19,11 @@ struct CellSize {
   int height;
 };
 
+// Band 1 with the smaller faces, for screens too short for the band's menu rows.
+constexpr CellSize FALLBACK_CELLS[FACE_ROLE_COUNT] = {{8, 16}, {8, 14}, {6, 10}, {6, 10}, {0, 0}};
+constexpr int FEWEST_NORMAL_COLUMNS = 78;
+constexpr int FEWEST_MENU_ROWS = 35;
+
 // Cell sizes of the roles per band: normal, menu, small, tiny, micro (0 x 0: none).
 constexpr CellSize BAND_CELLS[6][FACE_ROLE_COUNT] = {
     {{8, 14}, {6, 12}, {6, 10}, {6, 10}, {0, 0}},
@@ -56,14 +61,18 @@ CellMetrics metrics_of(CellSize size) {
   return m;
 }
 
-void fill_presets(int band) {
+void fill_presets(int band, bool fallback) {
   g_display.face_names = DEFAULT_FACE_NAMES;
   if (band == 0) {
     g_display.face_names[0] = "qx6x12";
     g_display.face_names[1] = "qx8x14";
+  } else if (fallback) {
+    g_display.face_names[0] = "qx8x14";
+    g_display.face_names[1] = "qx8x16";
   }
+  const CellSize* cells = fallback ? FALLBACK_CELLS : BAND_CELLS[band];
   for (int role = 0; role < FACE_ROLE_COUNT; ++role)
-    g_display.presets[role] = metrics_of(BAND_CELLS[band][role]);
+    g_display.presets[role] = metrics_of(cells[role]);
   if (g_display.presets[FACE_ROLE_MICRO].cell_width == 0)
     g_display.presets[FACE_ROLE_MICRO] = g_display.presets[FACE_ROLE_TINY];
 }
@@ -77,6 +86,33 @@ DisplayState initial_display() {
 }  // namespace
 
 DisplayState g_display = initial_display();
+
+void choose_band(int band) {
+  // Fewer than 78 normal columns do not hold the pages; a smaller band does. Band 1 on a screen
+  // too short for its menu rows takes the smaller faces once; a larger band steps down.
+  bool fallback = false;
+  for (;;) {
+    fill_presets(band, fallback);
+    const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
+    const CellMetrics& menu = g_display.presets[FACE_ROLE_MENU];
+    if (band > 0 && normal.last_column < FEWEST_NORMAL_COLUMNS) {
+      --band;
+      fallback = false;
+      continue;
+    }
+    if (band == 1 && !fallback && menu.last_row <= FEWEST_MENU_ROWS) {
+      fallback = true;
+      continue;
+    }
+    if (band > 1 && menu.last_row < FEWEST_MENU_ROWS) {
+      --band;
+      continue;
+    }
+    break;
+  }
+  g_display.band = static_cast<uint8_t>(band);
+  g_display.fell_back = fallback;
+}
 
 bool load_interface_font(const std::string& path, std::string* error) {
   return font_load(path, &g_display.font, error);
@@ -93,14 +129,7 @@ void apply_display_mode(int /*choice*/) {
   const int height = std::max(screen->height, 1);
   g_display.screen_width = static_cast<int16_t>(width - 1);
   g_display.screen_height = static_cast<int16_t>(height - 1);
-  int band = band_of_size(width, height);
-  // Fewer than 78 normal columns do not hold the pages; a smaller band does.
-  for (;;) {
-    fill_presets(band);
-    if (band == 0 || g_display.presets[FACE_ROLE_NORMAL].last_column >= 78) break;
-    --band;
-  }
-  g_display.band = static_cast<uint8_t>(band);
+  choose_band(band_of_size(width, height));
   g_display.current = g_display.presets[FACE_ROLE_NORMAL];
 }
 

@@ -37,7 +37,7 @@ struct DisplayState {
   int16_t screen_width = 0;   // right-most pixel of the program's screen
   int16_t screen_height = 0;  // bottom-most pixel
   uint8_t band = 0;           // applied display band, 0-5
-  bool fell_back = false;     // band 1 took the smaller fallback faces (never, in the stand-in)
+  bool fell_back = false;     // band 1 took the smaller fallback faces
   int16_t editor_rows = 0;    // last row and last column of editing-buffer windows, in cells
   int16_t editor_columns = 0; // of the editor face (editing_window_size)
   bool form_drag_running = false;  // the user drags the form by its title band
@@ -54,6 +54,10 @@ const FontFace* interface_face(int face_index);
 // Takes the framebuffer's size as the screen, chooses the band and fills the presets; the
 // normal preset becomes current.
 void apply_display_mode(int choice);
+// Fills the presets for the screen size from `band` down: the band falls while the normal face
+// has fewer than 78 columns or (above band 1) the menu face fewer than 35 rows; band 1 with 35
+// menu rows or fewer takes the smaller fallback faces. Sets the band and the fallback flag.
+void choose_band(int band);
 
 // Lays out the page tab strip below the caption for the current cells.
 // Stand-in: the tabs only; the drawing area's bottom limit is not kept yet.

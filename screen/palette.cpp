@@ -1,6 +1,11 @@
 #include "screen/palette.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/files.h"
 #include "screen/screen_attributes.h"
+#include "store/record_bytes.h"
 
 namespace {
 
@@ -44,7 +49,7 @@ constexpr ColourTable DEFAULT_TABLE = make_default_table();
 
 }  // namespace
 
-PaletteState g_palette = {DEFAULT_TABLE, {}};
+PaletteState g_palette = {DEFAULT_TABLE, {}, {}, 0, {}};
 
 const ColourTable& default_colour_table() { return DEFAULT_TABLE; }
 
@@ -55,13 +60,79 @@ void build_palette() {
   for (int i = 0; i < n; i++) g_palette.palette[FIXED_FIRST + i] = FIXED_COLOURS[i];
 }
 
-void read_write_palette_file(int16_t mode) {
-  if (mode > 0) return;
+std::vector<uint8_t> palette_slot_bytes(const std::array<uint8_t, PALETTE_ATTRIBUTE_SIZE>& attributes,
+                                        const ColourTable& table) {
+  std::vector<uint8_t> bytes(attributes.begin(), attributes.end());
+  bytes.resize(PALETTE_SLOT_SIZE);
+  for (int i = 0; i < PALETTE_SIZE; ++i) {
+    put_u32_le(bytes.data() + PALETTE_ATTRIBUTE_SIZE + 4 * i, table[static_cast<size_t>(i)]);
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> factory_palette_file() {
+  const std::vector<uint8_t> slot = palette_slot_bytes({}, DEFAULT_TABLE);
+  std::vector<uint8_t> file;
+  for (int i = 0; i < PALETTE_SLOTS; ++i) file.insert(file.end(), slot.begin(), slot.end());
+  return file;
+}
+
+namespace {
+
+// The whole file, at most four slots; empty when it cannot be read.
+std::vector<uint8_t> read_palette_file_bytes(const std::string& path, bool* opened) {
+  std::vector<uint8_t> bytes(PALETTE_SLOTS * PALETTE_SLOT_SIZE);
+  FILE* file = std::fopen(path.c_str(), "rb");
+  *opened = file != nullptr;
+  if (file == nullptr) return {};
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  std::fclose(file);
+  return bytes;
+}
+
+// Takes the slot in use from the file when the whole slot is there; a part is never mixed in.
+bool read_slot(const std::vector<uint8_t>& bytes) {
+  const size_t start = static_cast<size_t>(g_palette.slot) * PALETTE_SLOT_SIZE;
+  if (bytes.size() < start + PALETTE_SLOT_SIZE) return false;
+  const uint8_t* slot = bytes.data() + start;
+  std::copy(slot, slot + PALETTE_ATTRIBUTE_SIZE, g_palette.attributes.begin());
+  for (int i = 0; i < PALETTE_SIZE; ++i) {
+    g_palette.colour_table[static_cast<size_t>(i)] =
+        get_u32_le(slot + PALETTE_ATTRIBUTE_SIZE + 4 * i);
+  }
+  return true;
+}
+
+bool write_slot(std::vector<uint8_t> bytes) {
+  const std::vector<uint8_t> factory = factory_palette_file();
+  const size_t start = static_cast<size_t>(g_palette.slot) * PALETTE_SLOT_SIZE;
+  // Slots missing before the one written get the factory colours: the file stays whole.
+  if (bytes.size() < start) bytes.insert(bytes.end(), factory.begin() + static_cast<long>(bytes.size()),
+                                         factory.begin() + static_cast<long>(start));
+  bytes.resize(std::max(bytes.size(), start + PALETTE_SLOT_SIZE));
+  const std::vector<uint8_t> slot = palette_slot_bytes(g_palette.attributes, g_palette.colour_table);
+  std::copy(slot.begin(), slot.end(), bytes.begin() + static_cast<long>(start));
+  std::string error;
+  return save_file_safely(g_palette.file_path, g_palette.file_path + ".tmp",
+                          [&](SaveFile* file) { return save_write(file, bytes.data(), bytes.size()); },
+                          &error) == SAVE_OK;
+}
+
+}  // namespace
+
+bool read_write_palette_file(int16_t mode) {
+  bool opened = false;
+  const std::vector<uint8_t> bytes =
+      g_palette.file_path.empty() ? std::vector<uint8_t>{}
+                                  : read_palette_file_bytes(g_palette.file_path, &opened);
+  if (mode > 0) return !g_palette.file_path.empty() && write_slot(bytes);
+  if (opened && mode < 0) g_palette.slot = static_cast<uint8_t>((g_palette.slot + 1) % PALETTE_SLOTS);
+  const bool read = opened && read_slot(bytes);
   set_colour_base(mode);
   build_palette();
+  return read;
 }
 
 void reset_palette() {
-  g_palette.colour_table = DEFAULT_TABLE;
-  g_palette.palette = {};
+  g_palette = PaletteState{DEFAULT_TABLE, {}, {}, 0, {}};
 }

@@ -453,6 +453,10 @@ int choose_item_picture_cell(int picture, int rows, int columns, int header_pixe
 
 void connect_engine_hosts() {
   g_store_host.show_text_box = show_text_box;
+  // Broken picture data: a box that closes by itself, so a drawing is never held up.
+  g_picture_file.show_message = [](const char* text) {
+    show_text_box(text, TEXTBOX_TIMED | TEXTBOX_SCREEN_CENTRE | 36);
+  };
   GeometryHost& geometry = g_geometry_host;
   geometry.choose_picture_cell = choose_item_picture_cell;
   geometry.copy_item_cam = copy_item_cam;
@@ -587,6 +591,8 @@ int ui_startup(int /*scratch_size*/) {
   create_root_window();
   centre_pointer();
   load_catalogue_arrays();
+  g_palette.file_path = path_join(g_startup.data_folder, PALETTE_FILE_NAME);
+  g_palette.slot = static_cast<uint8_t>(g_preferences_file.palette_index % PALETTE_SLOTS);
   read_write_palette_file(0);
   if (g_interface.current_drive < FIRST_FIXED_DRIVE) g_interface.current_drive = PROGRAM_DRIVE;
   centre_window_columns(g_load_lists.file_filter_window);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need, and only what is missing: Debian packages, then
+# Installs what the build and the tests need, and only what is missing: Debian packages (dynamite
+# is the independent decompressor the imploded-data tests read our streams back with), then
 # the outside G-code reader the NC output tests read programs back with (an npm package, locked
 # in tools/gcode-check/package-lock.json). Quiet and instant when everything is there.
 set -euo pipefail
@@ -10,6 +11,7 @@ PACKAGES=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev
   xfonts-terminus xfonts-base hershey-fonts-data fonts-liberation2 fonts-dejavu-core
   libpolyclipping-dev
+  dynamite
   python3 python3-ezdxf
 )
 # Node.js runs the G-code reader; a machine that already has node keeps its own.

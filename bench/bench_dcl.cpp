@@ -1,0 +1,94 @@
+// Times the imploded-data decoder on picture-like data: a 640 x 480 8-bit picture (larger than
+// any interface picture) and a 128 x 96 utility button, decoded from memory and drawn on a
+// screen surface, against Debian's `dynamite` decoding the same streams (its time includes
+// starting the process, so it is an upper bound of its own decoding).
+// Usage: bench_dcl
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/canvas.h"
+#include "store/dcl_explode.h"
+#include "store/dcl_implode.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<uint8_t> picture_rows(int width, int height) {
+  std::vector<uint8_t> rows;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const int dx = x - width / 2;
+      const int dy = y - height / 2;
+      const bool inside = dx * dx + dy * dy < width * height / 6;
+      rows.push_back(static_cast<uint8_t>(inside ? 120 + (x / 5 + y / 7) % 9 : (x / 32) % 4));
+    }
+  }
+  return rows;
+}
+
+double our_decode_ms(const std::vector<uint8_t>& packed, int width, int height, int runs) {
+  auto work = make_dcl_work_area();
+  Surface surface;
+  surface_resize(&surface, 1920, 1080);
+  Canvas canvas;
+  canvas_init(&canvas, &surface);
+  std::vector<uint32_t> palette(256);
+  for (uint32_t i = 0; i < 256; ++i) palette[i] = i * 0x010101u;
+  std::vector<uint8_t> out;
+  const auto start = Clock::now();
+  for (int i = 0; i < runs; ++i) {
+    dcl_expand_bytes(packed.data(), packed.size(), out, size_t{1} << 26, *work);
+    CanvasDib dib;
+    dib.width = width;
+    dib.height = height;
+    dib.bits_per_pixel = 8;
+    dib.bits = out;
+    dib.palette = palette;
+    canvas_draw_dib(&canvas, 10, 10, dib);
+  }
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / runs;
+}
+
+double dynamite_ms(const std::vector<uint8_t>& packed, int runs) {
+  const auto folder = std::filesystem::temp_directory_path() / "brenvik-bench-dcl";
+  std::filesystem::create_directories(folder);
+  const std::string in = (folder / "in.bin").string();
+  const std::string out = (folder / "out.bin").string();
+  std::ofstream(in, std::ios::binary)
+      .write(reinterpret_cast<const char*>(packed.data()), static_cast<std::streamsize>(packed.size()));
+  const std::string command = "dynamite '" + in + "' '" + out + "' >/dev/null 2>&1";
+  const auto start = Clock::now();
+  for (int i = 0; i < runs; ++i) {
+    if (std::system(command.c_str()) != 0) return -1.0;
+  }
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count() / runs;
+  std::filesystem::remove_all(folder);
+  return ms;
+}
+
+}  // namespace
+
+int main() {
+  struct Case {
+    const char* name;
+    int width;
+    int height;
+  };
+  for (const Case c : {Case{"640 x 480", 640, 480}, Case{"128 x 96", 128, 96}}) {
+    const std::vector<uint8_t> rows = picture_rows(c.width, c.height);
+    const std::vector<uint8_t> packed = dcl_implode(rows, 0, 6);
+    const double ours = our_decode_ms(packed, c.width, c.height, 200);
+    const double theirs = dynamite_ms(packed, 20);
+    std::printf("%-10s %7zu -> %6zu bytes: decoded and drawn %.3f ms; dynamite %.3f ms "
+                "(with its process start); ratio %.3f\n",
+                c.name, rows.size(), packed.size(), ours, theirs,
+                theirs > 0 ? ours / theirs : 0.0);
+  }
+  return 0;
+}

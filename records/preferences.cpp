@@ -1,0 +1,92 @@
+#include "records/preferences.h"
+
+#include <cstring>
+
+#include "store/record_bytes.h"
+
+namespace {
+
+constexpr size_t OPTION_BYTES = 0;
+constexpr size_t POLYGON_SIDES = 12;
+constexpr size_t STEP = 16;
+constexpr size_t NEW_ITEM_TEXT = 20;
+constexpr size_t NEW_ITEM_TEXT_SIZE = 8;
+constexpr size_t NUDGE = 32;
+constexpr size_t START_PAGE_CHOICE = 53;
+constexpr size_t CURRENT_PAGE = 54;
+constexpr size_t GAP_TOLERANCE = 56;
+constexpr size_t JOB_DIALOG_FOLDER = 526;
+constexpr size_t JOB_FOLDER = 786;
+constexpr size_t DRAWING_FOLDER = 1046;
+constexpr size_t DEFAULT_JOB = 1568;
+constexpr size_t DEFAULT_FOLDERS = 4426;
+constexpr size_t PLOTTER_EXTENSION = 5206;
+constexpr size_t PLOTTER_EXTENSION_SIZE = 6;
+constexpr size_t FACTOR = 5212;
+constexpr size_t PANEL_OPTION = 5222;
+constexpr size_t GRID_DISPLAY = 5223;
+constexpr size_t POINTER_CROSSHAIR = 5224;
+
+void put_text(uint8_t* out, const std::string& text, size_t size) {
+  std::memset(out, 0, size);
+  std::memcpy(out, text.data(), text.size() < size ? text.size() : size - 1);
+}
+
+std::string get_text(const uint8_t* in, size_t size) {
+  size_t length = 0;
+  while (length < size && in[length] != 0) ++length;
+  return std::string(reinterpret_cast<const char*>(in), length);
+}
+
+}  // namespace
+
+void write_preferences_bytes(const Preferences& p, uint8_t out[PREFERENCES_SIZE]) {
+  std::memcpy(out, p.stored, PREFERENCES_SIZE);
+  std::memcpy(out + OPTION_BYTES, p.option_bytes, sizeof p.option_bytes);
+  put_i16_le(out + POLYGON_SIDES, p.polygon_sides);
+  put_f32_le(out + STEP, p.step);
+  put_text(out + NEW_ITEM_TEXT, p.new_item_text, NEW_ITEM_TEXT_SIZE);
+  put_f32_le(out + NUDGE, p.nudge);
+  out[START_PAGE_CHOICE] = p.start_page_choice;
+  out[CURRENT_PAGE] = p.current_page;
+  put_f32_le(out + GAP_TOLERANCE, p.gap_tolerance);
+  put_text(out + JOB_DIALOG_FOLDER, p.job_dialog_folder, PREFERENCES_FOLDER_SIZE);
+  put_text(out + JOB_FOLDER, p.job_folder, PREFERENCES_FOLDER_SIZE);
+  put_text(out + DRAWING_FOLDER, p.drawing_folder, PREFERENCES_FOLDER_SIZE);
+  write_job_settings_bytes(p.default_job, out + DEFAULT_JOB);
+  for (int i = 0; i < PREFERENCES_DEFAULT_FOLDERS; ++i) {
+    put_text(out + DEFAULT_FOLDERS + static_cast<size_t>(i) * PREFERENCES_FOLDER_SIZE,
+             p.default_folders[i], PREFERENCES_FOLDER_SIZE);
+  }
+  put_text(out + PLOTTER_EXTENSION, p.plotter_extension, PLOTTER_EXTENSION_SIZE);
+  put_f32_le(out + FACTOR, p.factor);
+  out[PANEL_OPTION] = p.panel_option;
+  out[GRID_DISPLAY] = p.grid_display;
+  out[POINTER_CROSSHAIR] = p.pointer_crosshair;
+}
+
+void read_preferences_bytes(const uint8_t in[PREFERENCES_SIZE], Preferences* p) {
+  std::memcpy(p->stored, in, PREFERENCES_SIZE);
+  std::memcpy(p->option_bytes, in + OPTION_BYTES, sizeof p->option_bytes);
+  p->polygon_sides = get_i16_le(in + POLYGON_SIDES);
+  p->step = get_f32_le(in + STEP);
+  p->new_item_text = get_text(in + NEW_ITEM_TEXT, NEW_ITEM_TEXT_SIZE - 1);
+  p->nudge = get_f32_le(in + NUDGE);
+  p->start_page_choice = in[START_PAGE_CHOICE];
+  p->current_page = in[CURRENT_PAGE];
+  p->gap_tolerance = get_f32_le(in + GAP_TOLERANCE);
+  p->job_dialog_folder = get_text(in + JOB_DIALOG_FOLDER, PREFERENCES_FOLDER_SIZE - 1);
+  p->job_folder = get_text(in + JOB_FOLDER, PREFERENCES_FOLDER_SIZE - 1);
+  p->drawing_folder = get_text(in + DRAWING_FOLDER, PREFERENCES_FOLDER_SIZE - 1);
+  read_job_settings_bytes(in + DEFAULT_JOB, &p->default_job);
+  for (int i = 0; i < PREFERENCES_DEFAULT_FOLDERS; ++i) {
+    p->default_folders[i] =
+        get_text(in + DEFAULT_FOLDERS + static_cast<size_t>(i) * PREFERENCES_FOLDER_SIZE,
+                 PREFERENCES_FOLDER_SIZE - 1);
+  }
+  p->plotter_extension = get_text(in + PLOTTER_EXTENSION, PLOTTER_EXTENSION_SIZE - 1);
+  p->factor = get_f32_le(in + FACTOR);
+  p->panel_option = in[PANEL_OPTION];
+  p->grid_display = in[GRID_DISPLAY];
+  p->pointer_crosshair = in[POINTER_CROSSHAIR];
+}
