@@ -6,9 +6,55 @@
 #include <string>
 #include <vector>
 
-// Stand-in: draws no box yet.
-inline void draw_box(int /*style*/, int /*row*/, int /*column*/, int /*height*/, int /*width*/,
-                     int /*kind*/) {}
+// ---- Boxes and pixel primitives -----------------------------------------------------------------
+
+// draw_box style bits
+constexpr int BOX_SHADOW = 0x0004;
+constexpr int BOX_FILL_141 = 0x0008;
+constexpr int BOX_INSET = 0x0010;
+constexpr int BOX_FILL_GREY = 0x0020;
+constexpr int BOX_TALL = 0x0040;
+constexpr int BOX_LEFT = 0x0080;
+constexpr int BOX_INVERT = 0x0100;
+constexpr int BOX_FILL_KIND = 0x0200;
+constexpr int BOX_RAISED = 0x0400;
+constexpr int BOX_SUNKEN = 0x0800;
+constexpr int BOX_THIN = 0x1000;
+constexpr int BOX_ETCHED = 0x2000;
+constexpr int BOX_HOLLOW = 0x4000;
+constexpr int BOX_DARK = 0x8000;
+constexpr int BOX_LEVEL_BAR = 0x00E4;
+
+// Shading patterns
+constexpr int PATTERN_CHECKER = 0;
+constexpr int PATTERN_LIGHT = 1;
+constexpr int PATTERN_SHADOW = 2;
+
+// Fixed colours, 0x00RRGGBB
+constexpr uint32_t RGB_WHITE = 0xFFFFFF;
+constexpr uint32_t RGB_GREY = 0x808080;
+constexpr uint32_t RGB_FACE = 0xECECEC;
+constexpr uint32_t RGB_FACE_EDGE = 0xE0E0E0;
+
+// A framed box. row >= 0: cells (row, column, height and width in cells); row < 0: pixels
+// (y = -row, x = column, height and width in pixels). kind chooses the BOX_FILL_KIND colour.
+void draw_box(int style, int row, int column, int height, int width, int kind);
+// Paints a rectangle through a shading pattern: its black pixels darken what lies beneath.
+void pattern_rect(int pattern, int left, int top, int right, int bottom);
+// XORs a colour (0x00RRGGBB) over a rectangle; twice restores it.
+void xor_fill_rect(int left, int top, int right, int bottom, uint32_t rgb);
+void fill_rect(int left, int top, int right, int bottom, uint32_t rgb);
+// Outlines a rectangle in a palette colour with a pen mix (CanvasMix), then back to copying.
+void frame_rect(int left, int top, int right, int bottom, int palette_index, int mix);
+// The framebuffer pixel of a colour value (0x00BBGGRR).
+uint32_t colour_pixel(uint32_t colour_value);
+// The vertical level bar: bottom row, column, rows, value, maximum; options 0x02 prints the value
+// above it, options <= 0 animates the fill one pixel row a tick until a character ends it (that
+// character stays queued). A maximum <= 0 draws the frame only; a value above it fills the bar.
+void draw_progress_bar(int bottom_row, int column, int rows, int value, int maximum, int options);
+
+// One picture of the check-box list: unchecked or checked, in the size of the display band.
+void draw_check_box(bool checked, int x, int y);
 
 // ---- The page byte ------------------------------------------------------------------------------
 
@@ -35,7 +81,6 @@ struct PageTab {
   uint32_t colour = 0;    // RGB of the tab; 0 = palette colour 169
 };
 
-// Stand-in: the strip's layout and current tab only; tabs are drawn as plain text in a frame, with no trapezoids, shading or caption colours.
 struct TabStrip {
   std::vector<PageTab> tabs;  // the current table; empty before layout_tabs
   int active = 0;             // index of the current tab
@@ -44,6 +89,8 @@ struct TabStrip {
   int right = 0;
   int base_line = 0;
   std::string caption;        // the caption text, at most CAPTION_TEXT_MAX characters
+  bool caption_suppressed = false;  // a full-screen view: no caption; cleared by page entry
+  bool button_bar_running = false;  // a button bar has the pointer: no tab is hit
 };
 extern TabStrip g_tab_strip;
 
@@ -57,12 +104,22 @@ const char* layout_tabs(const std::vector<PageTab>& tabs, int cells, int offset,
                         int right, int base_line);
 // Draws the strip (with repaint: its background first).
 void draw_page_tabs(int repaint);
-// The tab under a pixel, or -1.
-int hit_test_page_tab(int x, int y);
+// Draws one tab: a trapezoid, shaded when active.
+void draw_tab(const PageTab& tab, bool active);
+// The tab under a pixel: its index; -1 in the tab band past the last tab or above the band;
+// -2 below the strip, with no strip, or while a button bar runs. A hit sets the hand pointer.
+int hit_page_tab(int x, int y);
 
 // ---- Caption ------------------------------------------------------------------------------------
 
-// Stand-in: keeps a given text as the caption and draws nothing yet.
+// Caption colours, 0x00RRGGBB: active and inactive strip and text.
+constexpr uint32_t CAPTION_ACTIVE = 0x000080;
+constexpr uint32_t CAPTION_ACTIVE_TEXT = 0xFFFFFF;
+constexpr uint32_t CAPTION_INACTIVE = 0x808080;
+constexpr uint32_t CAPTION_INACTIVE_TEXT = 0xC0C0C0;
+
+// A given text (cut at CAPTION_TEXT_MAX characters) replaces the caption; then the caption strip
+// is drawn in the active or inactive colours.
 void draw_caption(const char* text, int active);
 
 // Test hooks

@@ -11,6 +11,10 @@
 inline void hide_caret() {}
 // Stand-in: no caret save-under is kept yet, so there is nothing to free.
 inline void reset_caret() {}
+// Stand-in: no caret bar is drawn yet, so none lies near a rectangle.
+inline bool pointer_near_caret(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {
+  return false;
+}
 
 // A shade of a colour value: lighter for amount > 0, darker below. Greys move evenly; a colour
 // moves its weaker channels less, so that it keeps its hue.

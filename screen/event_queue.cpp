@@ -62,6 +62,37 @@ bool push_input_code(EventCode code) {
   return true;
 }
 
+bool push_input_code_front(EventCode code) {
+  if (code == 0) return false;
+  const int before = (g_events.read_index + EVENT_RING_SIZE - 1) % EVENT_RING_SIZE;
+  if (before == g_events.write_index) {
+    if (keep_as_flag(code)) return true;
+    g_events.refused_codes++;
+    return false;
+  }
+  g_events.read_index = before;
+  g_events.ring[before] = code;
+  return true;
+}
+
+void discard_motion_and_ticks() {
+  int kept = g_events.read_index;
+  for (int at = g_events.read_index; at != g_events.write_index; at = next_index(at)) {
+    const EventCode code = g_events.ring[at];
+    if (code == EVENT_POINTER_MOVE || code == EVENT_TICK) continue;
+    g_events.ring[kept] = code;
+    kept = next_index(kept);
+  }
+  g_events.write_index = kept;
+}
+
+bool input_code_pending(EventCode code) {
+  for (int at = g_events.read_index; at != g_events.write_index; at = next_index(at)) {
+    if (g_events.ring[at] == code) return true;
+  }
+  return false;
+}
+
 void request_quit() {
   g_events.quit_requested = true;
   push_input_code(EVENT_QUIT);

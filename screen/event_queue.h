@@ -100,6 +100,14 @@ extern EventQueue g_events;
 // refused_codes). A move is coalesced while the oldest pending code is a move; a quit or redraw
 // that does not fit is kept as a flag and still reaches the reader.
 bool push_input_code(EventCode code);
+// Puts a code back in front of the oldest, so that it is read next. A full ring keeps a quit or
+// redraw as its flag and refuses anything else (false).
+bool push_input_code_front(EventCode code);
+// Removes every pending move and tick, keeping the other codes in their order: the waits that
+// let time pass take nothing else from the queue.
+void discard_motion_and_ticks();
+// True when the code is anywhere in the ring.
+bool input_code_pending(EventCode code);
 // Sets the quit flag and posts 5555 (the close box, Alt+F4, the program's own close button).
 void request_quit();
 // Posts a typed character c unless Ctrl or Alt is held or c is below 32.

@@ -6,6 +6,7 @@
 #include "screen/boxes.h"
 #include "screen/caret.h"
 #include "screen/display_mode.h"
+#include "screen/hover.h"
 #include "screen/event_queue.h"
 #include "screen/interface_settings.h"
 #include "screen/pointer.h"

@@ -7,6 +7,7 @@
 #include "records/preferences.h"
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
+#include "screen/hover.h"
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
 #include "screen/pointer.h"
@@ -90,10 +91,13 @@ EventCode run_placeholder_page(int page) {
     switch (wait_input_code()) {
       case EVENT_POINTER_MOVE:
         follow_mouse();
+        if (hit_test_pointer(false) == HIT_NOTHING) set_pointer_shape(POINTER_ARROW);
+        move_pointer();
         break;
       case EVENT_LEFT_DOWN: {
-        const int tab = hit_test_page_tab(g_pointer.wanted_x, g_pointer.wanted_y);
-        if (tab >= 0 && tab != page) {
+        const int hit = hit_test_pointer(true);
+        if (hit >= 0 && (hit & HIT_PAGE_TAB) != 0) {
+          const int tab = hit & ~HIT_PAGE_TAB;
           g_preferences.current_page = static_cast<uint8_t>(tab);
           g_tab_strip.active = tab;
           return KEY_ESC;

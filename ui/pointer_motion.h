@@ -6,16 +6,6 @@
 #include "ui/editor_cursor.h"
 #include "ui/text_window.h"
 
-// x = -30000 only sets the glide step delay.
-constexpr int POINTER_GLIDE_SET_DELAY = -30000;
-
-// Stand-in: jumps to the point instead of gliding; keeps no step delay.
-inline void glide_pointer(int x, int y) {
-  if (x == POINTER_GLIDE_SET_DELAY) return;
-  g_pointer.wanted_x = x;
-  g_pointer.wanted_y = y;
-}
-
 // Stand-in: forgets the buttons at once instead of waiting for their release.
 inline void wait_buttons_released() { g_pointer.button_bits = 0; }
 

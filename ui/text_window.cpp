@@ -8,6 +8,7 @@
 
 #include "platform/canvas.h"
 #include "screen/display_mode.h"
+#include "screen/hover.h"
 #include "screen/interface_settings.h"
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
@@ -143,6 +144,7 @@ void leave_active_window(TextWindow* w) {
   g_windows.active_node = nullptr;
   g_windows.active = nullptr;
   g_text.area = TextArea();
+  g_pointer.window_flags = nullptr;
 }
 
 TextLine* choose_successor(TextLine* node) {
@@ -273,6 +275,7 @@ void activate_window(TextLine* node) {
   g_windows.active_node = node;
   g_windows.active = w;
   g_text.area = text_area_of(w);
+  g_pointer.window_flags = w != nullptr ? &w->flags : nullptr;
 
   g_windows.key_filter = w->key_filter;
   g_windows.line_drawer = w->line_drawer;
@@ -547,6 +550,7 @@ void centre_window_columns(TextLine* node) {
 void reset_window_layer() {
   g_windows = WindowLayer();
   g_text.area = TextArea();
+  g_pointer.window_flags = nullptr;
   g_pointer.scroll_up_key = KEY_UP;
   g_pointer.scroll_down_key = KEY_DOWN;
 }

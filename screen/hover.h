@@ -1,0 +1,43 @@
+// What lies under the pointer: a control of the active table, a page tab or the free title band;
+// the blinking hover highlights the timer drives, and the hit test the loops call.
+#pragma once
+
+#include <cstdint>
+
+#include "screen/boxes.h"
+#include "screen/controls.h"
+
+// hit_test_pointer results besides a control id: a page tab is its index with this bit.
+constexpr int HIT_PAGE_TAB = 0x1000000;
+constexpr int HIT_NOTHING = -1;
+constexpr int HIT_TITLE_BAND = -2;
+
+// Ticks before the first blink and blink steps before the hint.
+constexpr int HOVER_FIRST_BLINK_TICKS = 9;
+constexpr int HOVER_HINT_STEPS = 2;
+
+struct ControlHover {
+  int16_t control_id = -1;          // hovered control, -1 none
+  ScreenControl* control = nullptr;  // its record in the active table
+  int blink_countdown = 0;          // ticks to the next toggle
+  int hint_delay = 0;               // blink steps to the hint box
+  bool flash_once = false;          // the highlight shows once, then stays off
+  bool highlight_shown = false;
+  int16_t tab = -1;                 // hovered page tab, -1 none
+  int tab_blink_countdown = 0;
+  bool tab_highlight_shown = false;
+};
+extern ControlHover g_control_hover;
+
+// Turns off both highlights, forgets the hovered control and tab and removes the hint box.
+void clear_hover();
+// Toggles the hovered control's highlight (XOR: twice restores the pixels).
+void blink_hover_highlight();
+// Toggles the hovered tab's rounded highlight (XOR).
+void blink_tab_highlight();
+// What lies under the wanted pointer position: a control id, a tab | HIT_PAGE_TAB, HIT_NOTHING or
+// HIT_TITLE_BAND. Hovering starts the highlight; with click, the title-bar buttons act at once.
+int hit_test_pointer(bool click);
+
+// Test hooks
+void reset_control_hover();
