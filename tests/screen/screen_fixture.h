@@ -59,6 +59,10 @@ class ScreenFixture : public ::testing::Test {
     reset_pointer();
     reset_text_output();
     set_screen_canvas(window_surface());
+    // Text is drawn only in an active window's area: one that shows nothing special.
+    area_flags_ = 0;
+    list_options_ = 0;
+    g_text.area = TextArea{&area_flags_, &list_options_};
     reset_controls();
     reset_control_hover();
     reset_hint_box();
@@ -70,6 +74,9 @@ class ScreenFixture : public ::testing::Test {
     g_form.active = true;
     g_form.caption_hidden_count = 0;
   }
+
+  uint32_t area_flags_ = 0;
+  uint32_t list_options_ = 0;
 
   static const Surface& screen() { return *window_surface(); }
   static std::vector<uint32_t> pixels() { return window_surface()->pixels; }
