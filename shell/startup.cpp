@@ -47,6 +47,7 @@
 #include "screen/picture_menu.h"
 #include "screen/pointer.h"
 #include "screen/text_output.h"
+#include "screen/screen_entries.h"
 #include "screen/tick_clock.h"
 #include "shell/preferences_file.h"
 #include "store/catalogue.h"
@@ -600,7 +601,10 @@ int ui_startup(int /*scratch_size*/) {
 }
 
 // The interface reaches the pages only through the entry points they give it here.
-void connect_page_entry_points() { g_buffer_entries.first_buffer_key = nc_page_key; }
+void connect_page_entry_points() {
+  g_buffer_entries.first_buffer_key = nc_page_key;
+  g_screen_entries.set_display_mode = set_display_mode;
+}
 
 int app_startup() {
   update_ticks();

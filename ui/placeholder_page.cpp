@@ -41,6 +41,7 @@ void draw_page_frame() {
 }
 
 void draw_placeholder(int page) {
+  clear_hover();
   use_normal_font();
   clear_screen();
   draw_page_frame();
@@ -51,6 +52,8 @@ void draw_placeholder(int page) {
   draw_text(PAGE_CAPTION_ROW, PAGE_TEXT_COLUMN, g_tab_strip.caption.c_str());
   g_tab_strip.active = page;
   draw_page_tabs(1);
+  if (g_placeholder_page.controls.empty()) append_title_buttons(&g_placeholder_page.controls);
+  draw_controls(g_placeholder_page.controls.data(), 0);
   g_form.redraw_level = 0;
   g_windows.full_redraw_count = 0;
 }

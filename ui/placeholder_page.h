@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "screen/controls.h"
 #include "screen/event_queue.h"
 
 // What the page loop asks of the page it runs next.
@@ -16,5 +18,11 @@ struct PageRequests {
 };
 inline PageRequests g_page_requests;
 
-// Stand-in: a frame with the page's name; a quit asks no save question, since no page can change the job yet.
+// The controls every page stand-in shows: the four title-bar buttons that end every page table.
+struct PlaceholderPage {
+  std::vector<ScreenControl> controls;
+};
+inline PlaceholderPage g_placeholder_page;
+
+// Stand-in: a frame with the page's name, the tabs and the title-bar buttons; a quit asks no save question, since no page can change the job yet.
 EventCode run_placeholder_page(int page);
