@@ -1,5 +1,6 @@
 #include "screen/timer.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/window.h"

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <utility>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -55,6 +56,13 @@ struct Runner {
 Runner g_runner;
 
 const FontFace* dump_face(const std::string& name) {
+  // The faces' roles in the current display mode, for scripts that work in every mode.
+  constexpr std::pair<const char*, FaceRole> ROLES[] = {{"normal", FACE_ROLE_NORMAL},
+                                                        {"menu", FACE_ROLE_MENU},
+                                                        {"small", FACE_ROLE_SMALL},
+                                                        {"tiny", FACE_ROLE_TINY}};
+  for (const auto& [role_name, role] : ROLES)
+    if (name == role_name) return interface_face(g_display.presets[role].face_index);
   if (!name.empty()) return font_find_face(g_display.font, name);
   return interface_face(g_display.presets[FACE_ROLE_NORMAL].face_index);
 }
@@ -104,6 +112,45 @@ void check_expect(const ScriptCommand& command) {
   if (found != command.text) {
     report(command, "expected \"" + command.text + "\" at row " + std::to_string(command.y) +
                         ", column " + std::to_string(command.x) + ", found \"" + found + "\"");
+    g_runner.expect_failed = true;
+  }
+}
+
+void check_expect_pixel(const ScriptCommand& command) {
+  const Surface& screen = *window_surface();
+  if (command.x < 0 || command.y < 0 || command.x >= screen.width || command.y >= screen.height) {
+    report(command, "pixel " + std::to_string(command.x) + "," + std::to_string(command.y) +
+                        " lies outside the screen");
+    g_runner.expect_failed = true;
+    return;
+  }
+  const uint32_t found =
+      screen.pixels[static_cast<size_t>(command.y) * screen.width + command.x] & 0xFFFFFF;
+  if (found != static_cast<uint32_t>(command.amount)) {
+    char text[96];
+    std::snprintf(text, sizeof text, "expected pixel %06X at %d,%d, found %06X", command.amount,
+                  command.x, command.y, found);
+    report(command, text);
+    g_runner.expect_failed = true;
+  }
+}
+
+void check_expect_text(const ScriptCommand& command) {
+  const FontFace* face = dump_face(command.face);
+  if (face == nullptr) {
+    report(command, "no face " + command.face);
+    g_runner.expect_failed = true;
+    return;
+  }
+  int cells = 0;
+  for (char c : command.text)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++cells;
+  const std::string found =
+      dump_cells_at_pixel(*window_surface(), *face, command.x, command.y, cells);
+  if (found != command.text) {
+    report(command, "expected \"" + command.text + "\" at pixel " + std::to_string(command.x) +
+                        "," + std::to_string(command.y) + " in " + command.face + ", found \"" +
+                        found + "\"");
     g_runner.expect_failed = true;
   }
 }
@@ -212,6 +259,8 @@ bool feed_script() {
         ++g_runner.next;
         break;
       case SCRIPT_EXPECT: check_expect(command); ++g_runner.next; break;
+      case SCRIPT_EXPECT_PIXEL: check_expect_pixel(command); ++g_runner.next; break;
+      case SCRIPT_EXPECT_TEXT: check_expect_text(command); ++g_runner.next; break;
       default:
         inject(command);
         ++g_runner.next;

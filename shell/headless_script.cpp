@@ -49,6 +49,14 @@ handled before the next one starts and every picture shows a screen that waits f
   expect ROW COL TEXT  checks that the cells of row ROW from column COL on (normal face) read
                        TEXT (the rest of the line, as a dump writes it); a mismatch is
                        reported and the run ends with exit code 4
+  expect-pixel X Y RRGGBB
+                       checks the colour of client pixel (X, Y), six hex digits; exit code 4
+                       on a mismatch
+  expect-text X Y FACE TEXT
+                       checks that TEXT stands with its first cell's top-left corner at pixel
+                       (X, Y) in FACE: a face name as for dump, or the role of a face in the
+                       current display mode (normal, menu, small, tiny); exit code 4 on a
+                       mismatch
 
 A dump has one line per cell row, trailing blanks cut, in UTF-8: the interface font's glyphs
 below 32 are written as their control pictures (U+2400 + code), and a cell that holds no glyph
@@ -263,6 +271,24 @@ bool parse_command(const std::string& line, ScriptCommand* command, std::string*
       return false;
     }
     command->text = rest_after_words(line, 3);
+  } else if (verb == "expect-pixel") {
+    command->kind = SCRIPT_EXPECT_PIXEL;
+    char* end = nullptr;
+    const unsigned long colour = n == 4 ? std::strtoul(w[3].c_str(), &end, 16) : 0;
+    if (n != 4 || !numbers(1, 2, &command->x, &command->y, nullptr) || w[3].size() != 6 ||
+        end != w[3].c_str() + 6) {
+      *why = "expect-pixel needs X Y RRGGBB";
+      return false;
+    }
+    command->amount = static_cast<int>(colour);
+  } else if (verb == "expect-text") {
+    command->kind = SCRIPT_EXPECT_TEXT;
+    if (n < 5 || !numbers(1, 2, &command->x, &command->y, nullptr)) {
+      *why = "expect-text needs X Y FACE TEXT";
+      return false;
+    }
+    command->face = w[3];
+    command->text = rest_after_words(line, 4);
   } else {
     *why = "unknown command '" + w[0] + "'";
     return false;
@@ -341,6 +367,14 @@ bool parse_script(const std::string& text, std::vector<ScriptCommand>* commands,
     commands->push_back(command);
   }
   return true;
+}
+
+std::string dump_cells_at_pixel(const Surface& screen, const FontFace& face, int x, int y,
+                                int count) {
+  std::string text;
+  for (int c = 0; c < count; ++c)
+    text += cell_text(read_cell_at_pixel(screen, face, x + c * face.cell_width, y));
+  return text;
 }
 
 std::string dump_row_cells(const Surface& screen, const FontFace& face, int row, int column,

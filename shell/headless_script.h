@@ -25,6 +25,8 @@ enum ScriptCommandKind {
   SCRIPT_DUMP,     // dump NAME [FACE]
   SCRIPT_SNAP,     // snap NAME [FACE]: png and dump
   SCRIPT_EXPECT,   // expect ROW COLUMN TEXT
+  SCRIPT_EXPECT_PIXEL,  // expect-pixel X Y RRGGBB
+  SCRIPT_EXPECT_TEXT,   // expect-text X Y FACE TEXT: text at a pixel origin in a face
 };
 
 struct ScriptCommand {
@@ -38,7 +40,8 @@ struct ScriptCommand {
                          // SCRIPT_EXPECT: column
   int y = 0;             // mouse commands: client pixels; SCRIPT_RESIZE: height; SCRIPT_EXPECT: row
   int button = 1;        // WINDOW_BUTTON_*
-  int amount = 0;        // SCRIPT_WAIT: ms; SCRIPT_WHEEL: notches; SCRIPT_FOCUS: 1 in, 0 out
+  int amount = 0;        // SCRIPT_WAIT: ms; SCRIPT_WHEEL: notches; SCRIPT_FOCUS: 1 in, 0 out;
+                         // SCRIPT_EXPECT_PIXEL: the colour, 0xRRGGBB
 };
 
 // The format, for --help.
@@ -59,6 +62,9 @@ char key_character(int key, int mods);
 // UTF-8: a glyph below 32 as its control picture (U+2400 + code), a cell that holds no glyph of
 // the face as U+2592.
 std::string dump_screen_cells(const Surface& screen, const FontFace& face);
+// `count` cells of a face whose first cell's top-left pixel is (x, y), as a dump writes them.
+std::string dump_cells_at_pixel(const Surface& screen, const FontFace& face, int x, int y,
+                                int count);
 // Row `row` of such a dump, from `column` on, `count` cells (not cut).
 std::string dump_row_cells(const Surface& screen, const FontFace& face, int row, int column,
                            int count);

@@ -70,6 +70,11 @@ void follow_mouse() {
   show_pointer();
 }
 
+// The pointer's shape and hover follow what it is over.
+void point_at_furniture() {
+  if (hit_test_pointer(false) == HIT_NOTHING) set_pointer_shape(POINTER_ARROW);
+}
+
 }  // namespace
 
 EventCode run_placeholder_page(int page) {
@@ -83,6 +88,8 @@ EventCode run_placeholder_page(int page) {
     if (entered || g_form.redraw_level != 0 || g_page_requests.redraw != 0) {
       g_page_requests.redraw = 0;
       draw_placeholder(page);
+      // What the resting pointer is over is hovered again on the new screen.
+      if (!g_pointer.released) point_at_furniture();
       show_pointer();
       entered = false;
     }
@@ -94,7 +101,7 @@ EventCode run_placeholder_page(int page) {
     switch (wait_input_code()) {
       case EVENT_POINTER_MOVE:
         follow_mouse();
-        if (hit_test_pointer(false) == HIT_NOTHING) set_pointer_shape(POINTER_ARROW);
+        point_at_furniture();
         move_pointer();
         break;
       case EVENT_LEFT_DOWN: {

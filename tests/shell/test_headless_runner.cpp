@@ -55,6 +55,9 @@ constexpr CommandCase COMMAND_CASES[] = {
     {"dump page-1 qx8x16", SCRIPT_DUMP, 0, 0, 0, 0, 1, 0, "page-1", "qx8x16"},
     {"snap a_b.c", SCRIPT_SNAP, 0, 0, 0, 0, 1, 0, "a_b.c", ""},
     {"expect 3 2 Job setup", SCRIPT_EXPECT, 0, 0, 2, 3, 1, 0, "Job setup", ""},
+    {"expect-pixel 4 49 FFffE6", SCRIPT_EXPECT_PIXEL, 0, 0, 4, 49, 1, 0xFFFFE6, "", ""},
+    {"expect-text 10 50 tiny Shift  it", SCRIPT_EXPECT_TEXT, 0, 0, 10, 50, 1, 0, "Shift  it",
+     "tiny"},
 };
 
 TEST(HeadlessScript, ReadsEveryCommand) {
@@ -113,6 +116,10 @@ constexpr BadLineCase BAD_LINE_CASES[] = {
     {"dump", "line 1: dump needs"},
     {"expect 3 two text", "line 1: expect needs"},
     {"expect 3 2", "line 1: expect needs"},
+    {"expect-pixel 1 2 FFFFF", "line 1: expect-pixel needs"},
+    {"expect-pixel 1 2 FFFFFG", "line 1: expect-pixel needs"},
+    {"expect-pixel 1 FFFFFF", "line 1: expect-pixel needs"},
+    {"expect-text 1 2 tiny", "line 1: expect-text needs"},
 };
 
 TEST(HeadlessScript, RefusesBadLinesWithTheirNumber) {
@@ -236,6 +243,37 @@ TEST_F(HeadlessRunnerTest, DrivesThePageLoopThroughThePageTabsAndQuits) {
   };
   EXPECT_EQ(be32(16), 1024);
   EXPECT_EQ(be32(20), 768);
+}
+
+// The title-bar buttons of a 1024 x 768 screen: "^" from x = 2 to 22 and "X" around x = 1004,
+// from y = 1, 15 pixels high. The hint box comes 32 pixels below "^", its text one tiny cell in.
+constexpr char TITLE_BAR_SCRIPT[] = R"(# rest on the position button, read its hint
+move 12 8
+wait 1500
+expect-text 10 50 tiny Shift position of this program
+expect-pixel 4 49 FFFFE6
+move 300 300
+wait 200
+expect-pixel 4 49 F4EEE8
+click 190 30
+expect 3 2 Job setup
+click 1004 8
+snap after-the-close-button
+)";
+
+TEST_F(HeadlessRunnerTest, TheTitleBarButtonsHintAndTheCloseButtonEndsTheProgram) {
+  EXPECT_EQ(run(TITLE_BAR_SCRIPT), 2);  // the program ended at the close button
+  const std::string error = read("stderr.txt");
+  EXPECT_NE(error.find("before line 12"), std::string::npos) << error;
+  EXPECT_EQ(error.find("expected"), std::string::npos) << error;
+}
+
+TEST_F(HeadlessRunnerTest, AFailedPixelOrTextExpectIsReported) {
+  EXPECT_EQ(run("wait 1\nexpect-pixel 4 49 123456\nexpect-text 10 50 tiny Hello\nclose\n"), 4);
+  const std::string error = read("stderr.txt");
+  EXPECT_NE(error.find("line 2: expected pixel 123456 at 4,49, found F4EEE8"), std::string::npos)
+      << error;
+  EXPECT_NE(error.find("line 3: expected \"Hello\""), std::string::npos) << error;
 }
 
 TEST_F(HeadlessRunnerTest, AResizedWindowIsDrawnAgainAtItsNewSize) {
