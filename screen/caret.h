@@ -1,20 +1,106 @@
-// Carets and colour shades: the parts the form and the text drawing call.
+// Carets and colour shades. The editor caret is a thin bar at the insertion point whose colour
+// cycles while it blinks; the field caret marks the field or line being edited in one of several
+// shapes. Both blink from the timer's tick hook over a save-under of the screen.
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
+#include "platform/canvas.h"
 #include "screen/palette.h"
 #include "screen/screen_attributes.h"
 
-// Stand-in: no caret is kept or drawn yet, so there is nothing to hide.
-inline void hide_caret() {}
-// Stand-in: no caret save-under is kept yet, so there is nothing to free.
-inline void reset_caret() {}
-// Stand-in: no caret bar is drawn yet, so none lies near a rectangle.
-inline bool pointer_near_caret(int /*left*/, int /*top*/, int /*right*/, int /*bottom*/) {
-  return false;
-}
+// Field caret shapes
+constexpr int16_t CARET_SOLID = 0;
+constexpr int16_t CARET_PULSING = 1;
+constexpr int16_t CARET_MOVING_DOTS = 2;
+constexpr int16_t CARET_DOUBLE_DOTS = 3;
+constexpr int16_t CARET_RECTANGLE = 4;
+constexpr int16_t CARET_OVAL = 5;
+constexpr int16_t CARET_THIN_DOTS = 6;
+constexpr int16_t CARET_MEDIUM_DOTS = 7;
+constexpr int16_t CARET_THICK_DOTS = 8;
+constexpr int16_t CARET_COLOUR_CYCLE = 20;
+constexpr int16_t CARET_NESTED = 109;
+
+// Caret mode byte
+constexpr uint8_t CARET_MODE_NORMAL = 0;
+constexpr uint8_t CARET_MODE_ONCE = 109;    // show the shape once, then freeze
+constexpr uint8_t CARET_MODE_FROZEN = 110;  // draws nothing
+
+// Field caret blink states
+enum CaretBlinkState : uint8_t {
+  CARET_IDLE = 0,
+  CARET_XOR_REMOVE = 1,
+  CARET_XOR_DUE = 2,
+  CARET_XOR_SHOWN = 3,
+  CARET_BLOCK_SHOWN = 4,
+  CARET_BLOCK_HIDDEN = 5,
+  CARET_SHAPED = 6,
+};
+
+constexpr uint32_t CARET_ENDLESS = 0xFFFFFFFFu;  // a period that never passes
+constexpr int CARET_NEAR = 6;                    // pixels: a control this near the caret
+
+struct CaretState {
+  // Settings the interface settings give
+  uint8_t blink_setting = 6;  // period of shaped carets (value - 1) x 56 ms; 0 no blinking
+  uint8_t dot_count = 4;      // phases of the moving dots, at least 2
+  // The field caret
+  int16_t shape = CARET_SOLID;
+  uint8_t mode = CARET_MODE_NORMAL;
+  bool xor_box = false;       // the caret is an XOR frame instead of a shape
+  bool block = false;         // the caller asked for a plain inverted block
+  int row = 0;
+  int extra_rows = 0;
+  int column = 0;
+  int width = 0;              // cells
+  int16_t window_right_column = -1;  // the active window's right column; -1 none
+  CaretBlinkState state = CARET_IDLE;
+  uint32_t period_ms = 0;
+  uint32_t last_toggle_ms = 0;
+  int8_t extend_left = 0;     // added to the shape's box; callers set them
+  int8_t extend_top = 0;
+  int8_t extend_right = 0;
+  int8_t extend_bottom = 0;
+  int phase = 0;              // dot phase or pen alternation of the shapes
+  bool hidden_phase = false;  // solid caret: drawn and not drawn in turn
+  // The save-under of either caret
+  CanvasSaveUnder under;
+  // The editor caret
+  bool editor = false;        // the editor caret is placed
+  int editor_x = 0;           // pixels
+  int editor_y = 0;
+  int editor_height = 0;
+  int editor_cell_width = 0;  // the overwrite width
+  int editor_width = 0;
+  bool overwrite = false;     // the window is in overwrite mode
+  bool first_column = false;  // the cursor stands in the window's first column
+  int colour_phase = 0;       // 0-3: blue, red, green, magenta
+  bool colour_shown = false;
+  int redraw_countdown = 0;
+  int blink_divider = 8;
+};
+inline CaretState g_caret;
+
+// The field caret over row (low byte; extra rows x 256 above it), column and width cells. A
+// negative width counts as positive; a width past the window's right column is cut there.
+void show_field_caret(int row_and_extra, int column, int width);
+// The field caret's tick hook.
+void blink_field_caret();
+// Draws the next phase of the shaped caret in a pixel box, through the save-under.
+void draw_cursor_bar(int left, int top, int right, int bottom);
+// The editor caret at a cell, or at pixel (-column, -row) when either is negative; drawn at once.
+void set_editor_caret(int row, int column);
+// The editor caret's tick hook.
+void blink_editor_caret();
+// Stops the blinking and puts back exactly what lay under the caret.
+void hide_caret();
+// hide_caret, and every caret state back to idle.
+void reset_caret();
+// True when a caret is shown within CARET_NEAR pixels of a rectangle's top-left corner.
+bool pointer_near_caret(int left, int top, int right, int bottom);
 
 // A shade of a colour value: lighter for amount > 0, darker below. Greys move evenly; a colour
 // moves its weaker channels less, so that it keeps its hue.

@@ -380,19 +380,4 @@ TEST_F(FurnitureTest, TheCaptionIsCutAndReadBackInTheTinyFace) {
   EXPECT_EQ(pixel(4 * tiny.cell_width + 1, tiny.cell_height), CAPTION_ACTIVE);
 }
 
-TEST_F(FurnitureTest, ContrastOfShadesGreysEvenlyAndKeepsHues) {
-  struct Case {
-    ColourValue in;
-    int amount;
-    ColourValue out;
-  };
-  const Case cases[] = {{0x808080, 16, 0x909090},
-                        {0x808080, -16, 0x707070},
-                        {0xFFFFFF, 16, 0xFFFFFF},
-                        {0x000000, -16, 0x000000},
-                        {0x0000FF, -16, 0x0000F5},  // the strongest channel moves two thirds
-                        {0x0000FF, 30, 0x2D2DFF}};  // weak channels move half as much again
-  for (const Case& c : cases) EXPECT_EQ(contrast_of(c.in, c.amount), c.out) << std::hex << c.in;
-}
-
 }  // namespace

@@ -1,0 +1,143 @@
+#include "screen/caret.h"
+#include "screen_fixture.h"
+
+namespace {
+
+class CaretTest : public ScreenFixture {
+ protected:
+  void SetUp() override {
+    ScreenFixture::SetUp();
+    g_caret = CaretState();
+    fill_varied();
+    before_ = pixels();
+  }
+
+  // Ticks of the clock and of the caret's hook.
+  static void tick(int n) {
+    for (int i = 0; i < n; ++i) {
+      headless_advance_clock(TICK_MS);
+      if (g_timer.tick_hook != nullptr) g_timer.tick_hook();
+    }
+  }
+
+  std::vector<uint32_t> before_;
+};
+
+TEST_F(CaretTest, ContrastOfShadesGreysEvenlyAndKeepsHues) {
+  struct Case {
+    ColourValue in;
+    int amount;
+    ColourValue out;
+  };
+  const Case cases[] = {
+      {0x808080, -16, 0x707070},
+      {0x808080, 16, 0x909090},
+      {0xFFFFFF, 16, 0xFFFFFF},
+      {0x000000, -16, 0x000000},
+      // (200, 160, 50) by -30: the largest channel moves 20, the near one 30, the far one 45.
+      {0x32A0C8, -30, 0x0582B4},
+      {0x0000FF, -16, 0x0000F5},
+  };
+  for (const Case& c : cases) EXPECT_EQ(contrast_of(c.in, c.amount), c.out) << std::hex << c.in;
+}
+
+TEST_F(CaretTest, ABlinkSettingOfZeroDrawsTheShapeOnce) {
+  g_caret.mode = 1;
+  g_caret.shape = CARET_MOVING_DOTS;
+  g_caret.blink_setting = 0;
+  show_field_caret(5, 4, 10);
+  const std::vector<uint32_t> first = pixels();
+  EXPECT_NE(first, before_);
+  tick(40);
+  EXPECT_EQ(pixels(), first);
+  hide_caret();
+  EXPECT_EQ(pixels(), before_);
+}
+
+TEST_F(CaretTest, ShowOnceModeFreezes) {
+  g_caret.mode = CARET_MODE_ONCE;
+  g_caret.shape = CARET_PULSING;
+  g_caret.blink_setting = 2;
+  show_field_caret(5, 4, 10);
+  EXPECT_EQ(g_caret.mode, CARET_MODE_FROZEN);
+  const std::vector<uint32_t> first = pixels();
+  EXPECT_NE(first, before_);
+  tick(20);
+  EXPECT_EQ(pixels(), first);
+}
+
+TEST_F(CaretTest, AShapedCaretBlinksWithItsSetting) {
+  g_caret.mode = 1;
+  g_caret.shape = CARET_SOLID;
+  g_caret.blink_setting = 3;  // 112 ms
+  show_field_caret(5, 4, 10);
+  const std::vector<uint32_t> first = pixels();
+  tick(2);
+  EXPECT_EQ(pixels(), first);  // 110 ms: not yet
+  tick(1);
+  EXPECT_NE(pixels(), first);  // 165 ms: the solid caret's hidden phase
+  hide_caret();
+  EXPECT_EQ(pixels(), before_);
+}
+
+TEST_F(CaretTest, AFieldCaretIsCutAtTheWindowsRightColumn) {
+  g_caret.window_right_column = 20;
+  show_field_caret(3 | (1 << 8), 15, -30);
+  EXPECT_EQ(g_caret.width, 6);
+  EXPECT_EQ(g_caret.extra_rows, 1);
+  EXPECT_EQ(g_caret.row, 3);
+  hide_caret();
+}
+
+TEST_F(CaretTest, TheBlockCaretInvertsAndComesBack) {
+  show_field_caret(5, 4, 10);  // mode 0: the inverted block
+  tick(10);
+  hide_caret();
+  // An inverted block is an XOR: after an even number of toggles the screen is itself again.
+  if (g_caret.state == CARET_BLOCK_SHOWN) tick(10);
+  EXPECT_EQ(g_timer.tick_hook, nullptr);
+}
+
+TEST_F(CaretTest, HidingPutsBackExactlyWhatWasUnderAlsoUnderThePointer) {
+  set_pointer_shape(POINTER_ARROW);
+  capture_at(70, 85);
+  show_pointer();
+  const std::vector<uint32_t> with_pointer = pixels();
+  g_caret.mode = 1;
+  g_caret.shape = CARET_DOUBLE_DOTS;
+  g_caret.blink_setting = 2;
+  const int ch = g_display.current.cell_height;
+  show_field_caret(85 / ch, 4, 10);
+  tick(5);
+  // The pointer moves over the caret and away again while it blinks.
+  g_pointer.wanted_x = 60;
+  move_pointer();
+  tick(3);
+  g_pointer.wanted_x = 70;
+  move_pointer();
+  hide_caret();
+  EXPECT_EQ(pixels(), with_pointer);
+  hide_pointer();
+  EXPECT_EQ(pixels(), before_);
+}
+
+TEST_F(CaretTest, TheEditorCaretCyclesItsColoursAndHidesExactly) {
+  set_editor_caret(4, 6);
+  const int ch = g_display.current.cell_height;
+  const int cw = g_display.current.cell_width;
+  EXPECT_EQ(pixel(6 * cw, 4 * ch + 1), 0xFF0000u);  // the first colour shown: red
+  for (int i = 0; i < 8; ++i) blink_editor_caret();
+  EXPECT_EQ(pixels(), before_);  // the hide phase shows the background
+  for (int i = 0; i < 8; ++i) blink_editor_caret();
+  EXPECT_EQ(pixel(6 * cw, 4 * ch + 1), 0x008000u);  // then green
+  hide_caret();
+  EXPECT_EQ(pixels(), before_);
+}
+
+TEST_F(CaretTest, RowsBelowTheLastRowAreIgnored) {
+  set_editor_caret(g_display.current.last_row + 1, 3);
+  EXPECT_FALSE(g_caret.editor);
+  EXPECT_EQ(pixels(), before_);
+}
+
+}  // namespace
