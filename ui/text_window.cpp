@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/canvas.h"
+#include "screen/caret.h"
 #include "screen/display_mode.h"
 #include "screen/hover.h"
 #include "screen/interface_settings.h"
@@ -145,6 +146,7 @@ void leave_active_window(TextWindow* w) {
   g_windows.active = nullptr;
   g_text.area = TextArea();
   g_pointer.window_flags = nullptr;
+  g_caret.window_right_column = -1;
 }
 
 TextLine* choose_successor(TextLine* node) {
@@ -276,6 +278,7 @@ void activate_window(TextLine* node) {
   g_windows.active = w;
   g_text.area = text_area_of(w);
   g_pointer.window_flags = w != nullptr ? &w->flags : nullptr;
+  g_caret.window_right_column = w->right_column;
 
   g_windows.key_filter = w->key_filter;
   g_windows.line_drawer = w->line_drawer;
@@ -551,6 +554,7 @@ void reset_window_layer() {
   g_windows = WindowLayer();
   g_text.area = TextArea();
   g_pointer.window_flags = nullptr;
+  g_caret.window_right_column = -1;
   g_pointer.scroll_up_key = KEY_UP;
   g_pointer.scroll_down_key = KEY_DOWN;
 }
