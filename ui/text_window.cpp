@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/canvas.h"
+#include "screen/main_form.h"
 #include "screen/caret.h"
 #include "screen/display_mode.h"
 #include "screen/hover.h"
