@@ -175,6 +175,18 @@ void glide_pointer(int x, int y) {
   warp_cursor_to_target();
 }
 
+void wait_buttons_released() {
+  // The first countdown passes 0 after seven ticks.
+  g_clock.counter_a = -6;
+  while (g_pointer.button_bits != 0 && g_clock.counter_a <= 0) {
+    pump_wait(static_cast<int>(TICK_MS));
+    update_ticks();
+  }
+  const EventCode code = poll_input_code(EVENT_PEEK_LIMIT);
+  if (code >= EVENT_LEFT_UP && code <= EVENT_RIGHT_UP) poll_input_code(0);
+  g_pointer.button_bits = 0;
+}
+
 void reset_pointer() {
   g_pointer = PointerState();
 }

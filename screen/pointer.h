@@ -86,6 +86,10 @@ const CanvasSprite& pointer_picture(int shape);
 // Clears the two top flag bits of the active window: the pointer may be drawn again.
 void clear_window_drawing_bits();
 
+// Waits until no button is held, at most 7 ticks; then drops a button release waiting at the
+// front of the queue and forgets the buttons.
+void wait_buttons_released();
+
 // Gliding
 // x = POINTER_GLIDE_SET_DELAY only sets the glide step delay to y.
 constexpr int POINTER_GLIDE_SET_DELAY = -30000;

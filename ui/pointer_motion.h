@@ -6,9 +6,6 @@
 #include "ui/editor_cursor.h"
 #include "ui/text_window.h"
 
-// Stand-in: forgets the buttons at once instead of waiting for their release.
-inline void wait_buttons_released() { g_pointer.button_bits = 0; }
-
 // Hides the pointer and keeps it hidden while the active window is drawn.
 inline void hide_pointer_for_window() {
   hide_pointer();

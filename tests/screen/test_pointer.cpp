@@ -170,6 +170,26 @@ TEST_F(PointerTest, AKeySlowsTheGlideAndStaysQueuedAndAQuitSurvives) {
   EXPECT_EQ(y, 400);
 }
 
+TEST_F(PointerTest, WaitingForTheButtonsEndsAtTheReleaseOrAfterSevenTicks) {
+  capture_at(100, 100);
+  headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, 100, 100);
+  pump_messages();
+  drain();
+  ASSERT_EQ(g_pointer.button_bits, WINDOW_BUTTON_LEFT);
+  headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, 100, 100);
+  pump_messages();
+  push_input_code('a');
+  wait_buttons_released();
+  // The release went; the key behind it stays.
+  EXPECT_EQ(drain(), std::vector<int>{'a'});
+  // A button that is never released: the wait gives up after seven ticks.
+  g_pointer.button_bits = WINDOW_BUTTON_RIGHT;
+  const uint32_t start = clock_now_ms();
+  wait_buttons_released();
+  EXPECT_LE(clock_now_ms() - start, 8 * TICK_MS);
+  EXPECT_EQ(g_pointer.button_bits, 0);
+}
+
 TEST_F(PointerTest, TheGlideDelayCanBeSet) {
   glide_pointer(POINTER_GLIDE_SET_DELAY, 400);
   EXPECT_EQ(g_pointer.glide_delay, 400);
