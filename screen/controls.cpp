@@ -298,6 +298,8 @@ void draw_controls(ScreenControl* table, int count) {
       layout_control(&table[i]);
     return;
   }
+  // The caller's colours come back as they were, whether they came from a base or not.
+  const ColourScheme scheme = g_attributes.scheme;
   const int16_t colour_base = g_attributes.colour_base;
   set_colour_base(0);
   push_text_metrics();
@@ -311,7 +313,8 @@ void draw_controls(ScreenControl* table, int count) {
   }
   g_text.opaque_text = 1;
   pop_text_metrics();
-  set_colour_base(colour_base);
+  g_attributes.colour_base = colour_base;
+  g_attributes.scheme = scheme;
 }
 
 void toggle_control(int n) {
