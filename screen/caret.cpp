@@ -3,6 +3,7 @@
 #include "platform/window.h"
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
+#include "screen/interface_settings.h"
 #include "screen/pointer.h"
 #include "screen/text_output.h"
 #include "screen/timer.h"
@@ -95,7 +96,7 @@ void draw_shape(Canvas* canvas, int x, int y, int w, int h) {
   canvas->brush.kind = CANVAS_BRUSH_HOLLOW;
   canvas->mix = CANVAS_MIX_COPY;
   canvas->pen = CanvasPen{};
-  const int dots = std::max<int>(g_caret.dot_count, 2);
+  const int dots = std::max<int>(g_interface.dot_count, 2);
   switch (g_caret.shape) {
     case CARET_SOLID:
       canvas->pen.colour = 0;
@@ -237,8 +238,8 @@ void blink_field_caret() {
       g_caret.period_ms = CARET_ENDLESS;
     } else if (g_caret.mode != CARET_MODE_NORMAL) {
       g_caret.state = CARET_SHAPED;
-      g_caret.period_ms = g_caret.blink_setting == 0 ? CARET_ENDLESS
-                                                     : (g_caret.blink_setting - 1u) * BLINK_STEP_MS;
+      g_caret.period_ms = g_interface.blink_setting == 0 ? CARET_ENDLESS
+                                                     : (g_interface.blink_setting - 1u) * BLINK_STEP_MS;
     } else {
       g_caret.state = g_caret.block ? CARET_BLOCK_HIDDEN : CARET_XOR_DUE;
     }

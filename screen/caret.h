@@ -44,9 +44,6 @@ constexpr uint32_t CARET_ENDLESS = 0xFFFFFFFFu;  // a period that never passes
 constexpr int CARET_NEAR = 6;                    // pixels: a control this near the caret
 
 struct CaretState {
-  // Settings the interface settings give
-  uint8_t blink_setting = 6;  // period of shaped carets (value - 1) x 56 ms; 0 no blinking
-  uint8_t dot_count = 4;      // phases of the moving dots, at least 2
   // The field caret
   int16_t shape = CARET_SOLID;
   uint8_t mode = CARET_MODE_NORMAL;

@@ -8,6 +8,7 @@ class CaretTest : public ScreenFixture {
   void SetUp() override {
     ScreenFixture::SetUp();
     g_caret = CaretState();
+    g_interface = InterfaceSettings();
     fill_varied();
     before_ = pixels();
   }
@@ -44,7 +45,7 @@ TEST_F(CaretTest, ContrastOfShadesGreysEvenlyAndKeepsHues) {
 TEST_F(CaretTest, ABlinkSettingOfZeroDrawsTheShapeOnce) {
   g_caret.mode = 1;
   g_caret.shape = CARET_MOVING_DOTS;
-  g_caret.blink_setting = 0;
+  g_interface.blink_setting = 0;
   show_field_caret(5, 4, 10);
   const std::vector<uint32_t> first = pixels();
   EXPECT_NE(first, before_);
@@ -57,7 +58,7 @@ TEST_F(CaretTest, ABlinkSettingOfZeroDrawsTheShapeOnce) {
 TEST_F(CaretTest, ShowOnceModeFreezes) {
   g_caret.mode = CARET_MODE_ONCE;
   g_caret.shape = CARET_PULSING;
-  g_caret.blink_setting = 2;
+  g_interface.blink_setting = 2;
   show_field_caret(5, 4, 10);
   EXPECT_EQ(g_caret.mode, CARET_MODE_FROZEN);
   const std::vector<uint32_t> first = pixels();
@@ -69,7 +70,7 @@ TEST_F(CaretTest, ShowOnceModeFreezes) {
 TEST_F(CaretTest, AShapedCaretBlinksWithItsSetting) {
   g_caret.mode = 1;
   g_caret.shape = CARET_SOLID;
-  g_caret.blink_setting = 3;  // 112 ms
+  g_interface.blink_setting = 3;  // 112 ms
   show_field_caret(5, 4, 10);
   const std::vector<uint32_t> first = pixels();
   tick(2);
@@ -105,7 +106,7 @@ TEST_F(CaretTest, HidingPutsBackExactlyWhatWasUnderAlsoUnderThePointer) {
   const std::vector<uint32_t> with_pointer = pixels();
   g_caret.mode = 1;
   g_caret.shape = CARET_DOUBLE_DOTS;
-  g_caret.blink_setting = 2;
+  g_interface.blink_setting = 2;
   const int ch = g_display.current.cell_height;
   show_field_caret(85 / ch, 4, 10);
   tick(5);

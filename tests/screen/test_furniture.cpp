@@ -247,9 +247,9 @@ TEST_F(FurnitureTest, NoHintForHintZeroOrWithHintsOff) {
   EXPECT_EQ(show_hint(), 0);
   point_at(t[1]);
   hit_test_pointer(false);
-  g_interface.hints_off = 1;
+  g_interface.hint_box = 1;
   EXPECT_EQ(show_hint(), 0);
-  g_interface.hints_off = 0;
+  g_interface.hint_box = 0;
   EXPECT_EQ(show_hint(), 2);
   EXPECT_EQ(show_hint(), 2);  // shown once
 }
