@@ -257,6 +257,8 @@ wait 200
 expect-pixel 4 49 F4EEE8
 click 190 30
 expect 3 2 Job setup
+click 440 30
+expect 3 2 Drawing
 click 1004 8
 snap after-the-close-button
 )";
@@ -264,7 +266,7 @@ snap after-the-close-button
 TEST_F(HeadlessRunnerTest, TheTitleBarButtonsHintAndTheCloseButtonEndsTheProgram) {
   EXPECT_EQ(run(TITLE_BAR_SCRIPT), 2);  // the program ended at the close button
   const std::string error = read("stderr.txt");
-  EXPECT_NE(error.find("before line 12"), std::string::npos) << error;
+  EXPECT_NE(error.find("before line 14"), std::string::npos) << error;
   EXPECT_EQ(error.find("expected"), std::string::npos) << error;
 }
 
