@@ -143,6 +143,7 @@ TEST_F(MakeNcTest, ItemsThatCanNotBeMachinedYetAreReported) {
   make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_cut(0.01f, 0, 1, 10));
   CamParams pocket = centerline_cut(0.01f, 0, 1, 10);
   pocket.operation = CAM_OP_SPIRAL_POCKET;
+  pocket.finishing.cut_width = 2.0f;  // wider than the pocket: no tool path fits
   make_item(ITEM_POLYLINE, {{0, 2}, {1, 2}, {1, 3}, {0, 2}}, pocket);
   ASSERT_EQ(make_nc_program(), 1) << g_make_nc.failure;
   ASSERT_EQ(g_make_nc.left_out.size(), 1u);
