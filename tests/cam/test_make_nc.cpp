@@ -221,4 +221,47 @@ TEST_F(MakeNcTest, RenumberingGivesUnassignedItemsGroupTenAndNumbersEachGroup) {
   EXPECT_EQ(got, expected);
 }
 
+// Groups spaced to even steps in their old order; the step shrinks when the groups would not
+// fit below 32000.
+TEST_F(MakeNcTest, SpacingGroupsKeepsTheirOrderInEvenSteps) {
+  struct Case {
+    std::vector<int> groups;
+    int step;
+    int expected_step;
+  };
+  std::vector<int> many;
+  for (int g = 1; g <= 5000; ++g) many.push_back(g);
+  const Case cases[] = {{{7000, 3, 7}, 10, 10}, {many, 10, 6}};
+  for (const Case& c : cases) {
+    free_current_list();
+    for (const int g : c.groups) make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_cut(0.01f, 0, 1, static_cast<int16_t>(g)));
+    g_job_settings.job_changed = 0;
+    EXPECT_EQ(space_machining_groups(c.step), static_cast<int>(c.groups.size()));
+    std::vector<int> got;
+    for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next)
+      got.push_back(block_machining_group(item_block(item)));
+    std::vector<int> expected;
+    for (size_t k = 1; k <= c.groups.size(); ++k) expected.push_back(static_cast<int>(k) * c.expected_step);
+    EXPECT_EQ(got, expected) << c.groups.size();
+    EXPECT_NE(g_job_settings.job_changed & JOB_CHANGED_GROUPS, 0);
+  }
+}
+
+TEST_F(MakeNcTest, InsertingInOrderMovesTheRestOfTheGroupUp) {
+  std::vector<TextLine*> items;
+  for (int k = 1; k <= 3; ++k) {
+    CamParams p = centerline_cut(0.01f, 0, 1, 10);
+    p.machining_order = static_cast<int16_t>(k);
+    items.push_back(make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, p));
+  }
+  CamParams other = centerline_cut(0.01f, 0, 1, 20);
+  other.machining_order = 2;
+  TextLine* elsewhere = make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, other);
+  insert_in_order(items[2], 0);  // 0 counts as 1
+  EXPECT_EQ(block_machining_order(item_block(items[2])), 1);
+  EXPECT_EQ(block_machining_order(item_block(items[0])), 2);
+  EXPECT_EQ(block_machining_order(item_block(items[1])), 3);
+  EXPECT_EQ(block_machining_order(item_block(elsewhere)), 2);
+}
+
 }  // namespace
