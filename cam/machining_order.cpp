@@ -1,6 +1,8 @@
 #include "cam/machining_order.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 
 #include "cam/machining_block.h"
 #include "geometry/drawing_item.h"
@@ -150,4 +152,55 @@ void insert_in_order(TextLine* item, int n) {
     put_block_cam(item_block(item), params);
   }
   mark_job_changed();
+}
+
+namespace {
+
+std::string format_info(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string format_info(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  return text;
+}
+
+const char* operation_name(uint8_t op) {
+  return op < CAM_NAME_COUNT ? CAM_OPERATION_NAMES[op] : "";
+}
+
+}  // namespace
+
+std::string cam_info_text(TextLine* item) {
+  GeometryBlock* block = item_block(item);
+  CamParams p;
+  if (block == nullptr || block->cam_kind == GEOMETRY_KIND_DRAWING_AID ||
+      !get_block_cam(block, &p) || p.operation == CAM_OP_DRAWING_AID)
+    return "This item is\na drawing aid.";
+  const CamToolBlock& fin = p.finishing;
+  const CamToolBlock& rough = p.roughing;
+  if (item_type(item) == ITEM_POINT)
+    return format_info("CAM op: \vDrill\nMachining group: \v%d\n       Sequence: \f%d\n\n   Tool number: \v%d\n         Depth: \v%.4f\n",
+                       p.machining_group, p.machining_order, fin.tool_number, fin.cut_depth);
+  if (p.operation == CAM_OP_ISLAND) {
+    if (p.machining_group != 0) return format_info("\fThis is an Island\n\nMachining group: \v%d\n", p.machining_group);
+    return "\fThis is an Island\n\nIt doesn't belong to\nany machining group.\n";
+  }
+  if (p.operation == CAM_OP_CENTERLINE)
+    return format_info("CAM op: \vCut Centerline\nMachining group: \v%d\nMachining order: \f%d\n\n   Tool number: \v%d\n Cutting width: \v%.4f\n\n  Z at surface: \v%.4f\n  Cutting depth: \v%.4f\n   Rapid height: \v%.4f\n",
+                       p.machining_group, p.machining_order, fin.tool_number, fin.cut_width,
+                       p.surface_z, fin.cut_depth, p.rapid_height);
+  const char* name = operation_name(p.operation);
+  if (rough.tool_number != 0 && fin.tool_number != 0)
+    return format_info("CAM op: \v%s\nMachining group: \v%d\nMachining order: \f%d\n\n Finishing Tool: \v%d\n  Roughing Tool: \v%d\n\n   Z at surface: \v%.4f\n  Cutting depth: \v%.4f\n   Rapid height: \v%.4f\n",
+                       name, p.machining_group, p.machining_order, fin.tool_number,
+                       rough.tool_number, p.surface_z, fin.cut_depth, p.rapid_height);
+  if (rough.tool_number != 0)
+    return format_info("CAM op: \v%s\nMachining group: \v%d\nMachining order: \f%d\n\n\n\n\n  Roughing Tool: \v%d\n\n   Z at surface: \v%.4f\n  Cutting depth: \v%.4f\n   Rapid height: \v%.4f\n",
+                       name, p.machining_group, p.machining_order, rough.tool_number,
+                       p.surface_z, rough.cut_depth, p.rapid_height);
+  return format_info("CAM op: \f%s\nMachining group: \v%d\n\n Finishing Tool: \v%d\n  Cutting width: \v%.4f\n\n\n\n   Z at surface: \v%.4f\n  Cutting depth: \v%.4f\n   Rapid height: \v%.4f\n",
+                     name, p.machining_group, fin.tool_number, fin.cut_width, p.surface_z,
+                     fin.cut_depth, p.rapid_height);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct TextLine;
 
@@ -35,3 +36,8 @@ int space_machining_groups(int step);
 // Gives the item order n (0 counts as 1) in its group; the selected items of the current list
 // in that group with order n or more move up by one.
 void insert_in_order(TextLine* item, int n);
+
+// ---- The hover text ----------------------------------------------------------------------------------
+// What an item's machining data says, for the Drawing page's side panel: "This item is\na
+// drawing aid." for an item without a machining block or operation.
+std::string cam_info_text(TextLine* item);

@@ -264,4 +264,37 @@ TEST_F(MakeNcTest, InsertingInOrderMovesTheRestOfTheGroupUp) {
   EXPECT_EQ(block_machining_order(item_block(elsewhere)), 2);
 }
 
+TEST_F(MakeNcTest, HoverTextByKindOfItem) {
+  CamParams centerline = centerline_cut(0.05f, 0, 3, 20);
+  centerline.machining_order = 2;
+  CamParams island = centerline_cut(0.05f, 0, 3, 0);
+  island.operation = CAM_OP_ISLAND;
+  CamParams grouped_island = island;
+  grouped_island.machining_group = 7;
+  CamParams pocket = centerline_cut(0.05f, 0, 3, 20);
+  pocket.operation = CAM_OP_SPIRAL_POCKET;
+  pocket.roughing = pocket.finishing;
+  pocket.roughing.tool_number = 4;
+  CamParams contour = centerline_cut(0.05f, 0, 3, 20);
+  contour.operation = CAM_OP_CONTOUR_INSIDE;
+  CamParams aid = centerline_cut(0.05f, 0, 3, 20);
+  aid.operation = CAM_OP_DRAWING_AID;
+  struct Case {
+    CamParams params;
+    const char* has;
+  };
+  const Case cases[] = {
+      {centerline, "CAM op: \vCut Centerline\nMachining group: \v20\nMachining order: \f2\n\n   Tool number: \v3\n Cutting width: \v0.0300\n"},
+      {island, "It doesn't belong to\nany machining group."},
+      {grouped_island, "\fThis is an Island\n\nMachining group: \v7\n"},
+      {pocket, "CAM op: \vSpiral Pocket\nMachining group: \v20\nMachining order: \f0\n\n Finishing Tool: \v3\n  Roughing Tool: \v4\n"},
+      {contour, "CAM op: \fContour Inside\nMachining group: \v20\n\n Finishing Tool: \v3\n  Cutting width: \v0.0300\n"},
+      {aid, "This item is\na drawing aid."},
+  };
+  for (const Case& c : cases) {
+    TextLine* item = make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, c.params);
+    EXPECT_NE(cam_info_text(item).find(c.has), std::string::npos) << cam_info_text(item);
+  }
+}
+
 }  // namespace
