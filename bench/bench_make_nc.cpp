@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include <sys/resource.h>
+
 #include "cam/machining_block.h"
 #include "cam/make_nc.h"
 #include "geometry/drawing_item.h"
@@ -77,6 +79,27 @@ void add_item(int k) {
 
 }  // namespace
 
+// Runs the tool on a bench job written by the build; prints its time with process start and the
+// peak memory of the tool's processes so far. False when the tool failed.
+bool time_bench_job(const char* name, const char* goal, const std::filesystem::path& folder) {
+  const std::string job = std::string(BENCH_JOB_DIR "/") + name;
+  const std::string command = "'" BRENVIK_PROGRAM_DIR "/brenvik-nc' '" + job + "' '" +
+                              (folder / "bench-job.nc").string() + "' > /dev/null";
+  const auto start = std::chrono::steady_clock::now();
+  const int status = std::system(command.c_str());
+  const double ms =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  if (status != 0) {
+    std::fprintf(stderr, "brenvik-nc failed on %s\n", name);
+    return false;
+  }
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  std::printf("brenvik-nc on %s: %.1f ms with process start%s; peak memory of the tool runs %ld kB\n",
+              name, ms, goal, static_cast<long>(usage.ru_maxrss));
+  return true;
+}
+
 int main() {
   namespace fs = std::filesystem;
   const fs::path folder = fs::temp_directory_path() / "brenvik_bench_make_nc";
@@ -139,7 +162,11 @@ int main() {
               "1,000 items), %zu NC lines\n",
               total_ms, make_ms, make_ms * 1000.0 / ITEM_COUNT, lines);
   std::printf("peak memory: %ld kB (%ld kB before the run)\n", peak_memory_kb(), memory_before);
+  // Pockets and contours: the plate (41 letter islands, roughing and finishing, ramps, three
+  // passes, outside contour) and the sign.
+  const bool jobs_ok = time_bench_job("plate-300x200.job", " (goal < 1000)", folder) &&
+                       time_bench_job("sign-790mm.job", "", folder);
   std::error_code ignored;
   fs::remove_all(folder, ignored);
-  return 0;
+  return jobs_ok ? 0 : 1;
 }

@@ -93,6 +93,16 @@ void reach_item_start(PenMoveSink sink, const PointF& start, PenMoveCode rapid_c
     m.y = start.y;
     send(sink, PEN_START);
   } else if (g_encoder_inputs.tool_change_pending) {
+    // The old tool leaves the work before the change: after it the new tool rapids to the
+    // item's start at the height it stands, and no move in X or Y may run below the rapid
+    // height.
+    if (m.z < std::max(w.prev_rapid_z, m.rapid_z)) {
+      const float dx = m.dx, dy = m.dy;
+      m.rapid_z = std::max(w.prev_rapid_z, m.rapid_z);
+      send(sink, PEN_RETRACT);
+      m.dx = dx;
+      m.dy = dy;
+    }
     m.x = start.x;
     m.y = start.y;
     if (w.walk_state != WALK_SECOND_PASS) send(sink, PEN_RESUME);

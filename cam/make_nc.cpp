@@ -1,10 +1,13 @@
 #include "cam/make_nc.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "cam/item_walkers.h"
 #include "cam/machining_block.h"
 #include "cam/machining_order.h"
+#include "cam/outline_collect.h"
 #include "cam/toolpath_engine.h"
 #include "geometry/contour_kernel.h"
 #include "geometry/drawing_item.h"
@@ -179,24 +182,142 @@ bool contour_operation(const TextLine* item, uint8_t op) {
   return op == CAM_OP_CONTOUR_INSIDE || op == CAM_OP_CONTOUR_OUTSIDE || op == CAM_OP_BLADE;
 }
 
-// Stand-in: the pocket and contour phases report their items as not machined.
-// The tool-path engine's runs come with the engine.
-void run_tool_path_phases(LineList drawing) {
-  if (g_lists.slots[LIST_SLOT_TOOL_PATHS].first != nullptr) return;
-  for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
-    const GeometryBlock* block = item_block(item);
-    const uint8_t type = item_type(item);
-    if (!selected(item) || type == ITEM_POINT || type == ITEM_RESERVED_22 || block == nullptr ||
-        block->cam_kind == GEOMETRY_KIND_DRAWING_AID || !layer_visible(block))
-      continue;
-    const uint8_t op = block_cam_op(block);
-    if (!pocket_operation(item, op) && !contour_operation(item, op)) continue;
-    if (item_is_text(item) && text_is_single_stroke(item))
-      leave_out(item, "its font draws open strokes, which can be engraved along their centre "
-                      "line only, not contoured or pocketed");
-    else
-      leave_out(item, "pocket and contour tool paths are not made yet; not machined");
+bool tool_path_candidate(const TextLine* item) {
+  const GeometryBlock* block = item_block(item);
+  const uint8_t type = item_type(item);
+  return selected(item) && type != ITEM_POINT && type != ITEM_RESERVED_22 && block != nullptr &&
+         block->cam_kind != GEOMETRY_KIND_DRAWING_AID && layer_visible(block);
+}
+
+bool island_item(const TextLine* item) { return block_cam_op(item_block(item)) == CAM_OP_ISLAND; }
+
+int32_t tool_path_item_count() {
+  int32_t n = 0;
+  for (TextLine* t = g_lists.slots[LIST_SLOT_TOOL_PATHS].first; t != nullptr; t = t->next) ++n;
+  return n;
+}
+
+// Walks one item into the outline collector with its own machining block; a text item
+// character by character.
+void collect_item(TextLine* item) {
+  CamParams params;
+  get_block_cam(item_block(item), &params);
+  OutlineCollectState& c = g_outline_collect;
+  c.params = params;
+  g_encoder_inputs.current_cam_params = params;
+  if (item_is_text(item)) {
+    c.text_char_counter = 1;
+    c.text_char_index = 0;
+    text_to_strokes(item, collect_pocket_outline);
+    c.text_char_counter = 0;
+  } else {
+    curve_to_moves(item, collect_pocket_outline);
   }
+}
+
+// Texts in a font of open strokes have no outline to cut around.
+bool open_stroke_text(TextLine* item) {
+  if (!item_is_text(item) || !text_is_single_stroke(item)) return false;
+  leave_out(item, "its font draws open strokes, which can be engraved along their centre "
+                  "line only, not contoured or pocketed");
+  return true;
+}
+
+// What the engine's run left: false when the whole run must stop (Esc, crossing outlines, a
+// tool-path file that could not be written).
+bool engine_run_may_go_on() {
+  if (g_toolpath_engine.abort || path_failed()) {
+    g_make_nc.cancelled = true;
+    fail(TEXT_CANCELLED);
+    return false;
+  }
+  if ((g_contour_kernel.EngineStatus & ENGINE_STATUS_SELF_CROSSING) != 0) {
+    g_make_nc.result_flags |= MAKE_NC_BACK_TO_DRAWING;
+    g_make_nc.cancelled = true;
+    fail("Two outlines of a machining group cross each other: no NC program was made.");
+    return false;
+  }
+  return true;
+}
+
+void name_unmachined(const std::vector<TextLine*>& items) {
+  for (TextLine* item : items) {
+    if (!island_item(item)) leave_out(item, "no tool path fits (is the tool wider than the outline?); not machined");
+  }
+}
+
+// Pockets: one engine run per machining group; islands without a group take part in every one.
+bool run_pocket_phase(LineList drawing) {
+  std::vector<TextLine*> shared, rest;
+  for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
+    if (!tool_path_candidate(item) || !pocket_operation(item, block_cam_op(item_block(item))))
+      continue;
+    if (open_stroke_text(item)) continue;
+    if (island_item(item) && block_machining_group(item_block(item)) == 0) shared.push_back(item);
+    else rest.push_back(item);
+  }
+  std::stable_sort(rest.begin(), rest.end(), [](const TextLine* a, const TextLine* b) {
+    return block_machining_group(item_block(a)) < block_machining_group(item_block(b));
+  });
+  size_t i = 0;
+  while (i < rest.size()) {
+    const int16_t group = block_machining_group(item_block(rest[i]));
+    std::vector<TextLine*> members;
+    for (; i < rest.size() && block_machining_group(item_block(rest[i])) == group; ++i)
+      members.push_back(rest[i]);
+    const int32_t status = g_contour_kernel.EngineStatus;
+    pocket_alloc();
+    g_contour_kernel.EngineStatus |= status;
+    g_outline_collect.phase = COLLECT_POCKET_PHASE;
+    g_outline_collect.mode = COLLECT_MAKE_ITEMS;
+    for (TextLine* item : shared) collect_item(item);
+    for (TextLine* item : members) collect_item(item);
+    const int32_t before = tool_path_item_count();
+    const int32_t r = machine_collected_group();
+    if (r == ENGINE_CANCELLED || !engine_run_may_go_on()) return false;
+    if (tool_path_item_count() == before) name_unmachined(members);
+  }
+  return true;
+}
+
+// Contours: one engine run per item.
+bool run_contour_phase(LineList drawing) {
+  for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
+    if (!tool_path_candidate(item) || !contour_operation(item, block_cam_op(item_block(item))))
+      continue;
+    if (open_stroke_text(item)) continue;
+    const int32_t status = g_contour_kernel.EngineStatus;
+    pocket_alloc();
+    g_contour_kernel.EngineStatus |= status;
+    g_outline_collect.phase = COLLECT_CONTOUR_PHASE;
+    g_outline_collect.mode = COLLECT_MAKE_ITEMS;
+    const int32_t before = tool_path_item_count();
+    collect_item(item);  // the collector runs the engine when the item ends
+    if (!engine_run_may_go_on()) return false;
+    if (tool_path_item_count() == before) name_unmachined({item});
+  }
+  return true;
+}
+
+// The pocket and contour phases: tool-path items in list slot 11, sorted, with their sources'
+// tools, speeds and feeds. A list left by an earlier run is used as it is.
+bool run_tool_path_phases(LineList drawing) {
+  if (g_lists.slots[LIST_SLOT_TOOL_PATHS].first != nullptr) return true;
+  const bool paths_wanted = g_make_nc.output_kind < 2 || (g_job_settings.output_options & 1) != 0;
+  if (!paths_wanted) return true;
+  reset_toolpath_engine();
+  g_contour_kernel.EngineStatus = 0;
+  bool ok = run_pocket_phase(drawing) && run_contour_phase(drawing);
+  pocket_free();
+  if (!ok) return false;
+  if (push_list() < 0) return false;
+  load_list_slot(LIST_SLOT_TOOL_PATHS);
+  sort_list(compare_tool_path_items);
+  for (TextLine* t = g_lists.current.first; t != nullptr; t = t->next)
+    copy_source_settings(t, drawing);
+  save_list_slot(LIST_SLOT_TOOL_PATHS);
+  pop_list();
+  return true;
 }
 
 // ---- the direct phase ----
@@ -362,7 +483,7 @@ int run_checked(const PostProcessorDef& def) {
   }
   const LineList drawing = g_lists.current;  // renumbering sorted it
   if (!g_make_nc.proof_run) free_nc_program_list();
-  run_tool_path_phases(drawing);
+  if (!run_tool_path_phases(drawing)) return 0;
   if (!run_direct_phase(drawing)) return 0;
   report_left_out();
   if (g_make_nc.items_encoded == 0) {
@@ -501,6 +622,34 @@ int make_nc_program() {
   path_free();
   host_close_progress();
   return result;
+}
+
+void copy_source_settings(TextLine* path_item, LineList sources) {
+  const int16_t group = attribute_i16(path_item, TOOL_PATH_GROUP_ATTR);
+  const int16_t order = attribute_i16(path_item, TOOL_PATH_ORDER_ATTR);
+  GeometryBlock* source = nullptr;
+  for (TextLine* s = sources.first; s != nullptr; s = s->next) {
+    GeometryBlock* block = item_block(s);
+    if (block == nullptr || block->cam_kind == GEOMETRY_KIND_DRAWING_AID) continue;
+    if (source == nullptr) source = block;
+    if (block_cam_op(block) != CAM_OP_ISLAND && block_machining_group(block) == group &&
+        block_machining_order(block) == order) {
+      source = block;
+      break;
+    }
+  }
+  GeometryBlock* target = item_block(path_item);
+  CamParams params;
+  if (source == nullptr || target == nullptr || !get_block_cam(source, &params)) return;
+  params.operation = CAM_OP_CENTERLINE;
+  params.machining_group = group;
+  params.machining_order = order;
+  // A roughing item whose source has no roughing tool is cut with the finishing tool: no
+  // program runs tool 0 at speed 0 and feed 0.
+  if (path_item->attributes[TOOL_PATH_LETTER_ATTR] == 'r' && params.roughing.tool_number == 0) {
+    path_item->attributes[TOOL_PATH_LETTER_ATTR] = 'f';
+  }
+  put_block_cam(target, params);
 }
 
 void reset_make_nc() { g_make_nc = MakeNcState{}; }

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-struct TextLine;
+#include "store/line_list.h"
 
 // Result flags of the last make_nc_program: with 0x20 or 0x80 set the page loop goes back to
 // the Drawing page.
@@ -63,6 +63,11 @@ bool output_setup();
 bool any_item_machined();
 // Tool-path items: group, roughing before finishing, order, first X.
 int compare_tool_path_items(const TextLine* a, const TextLine* b);
+// Gives a tool-path item the machining block of its source among `sources`: the first item that
+// is not an island with the path item's group and order, else the first item. The block's
+// operation becomes centerline; a roughing item whose source has no roughing tool becomes a
+// finishing item.
+void copy_source_settings(TextLine* path_item, LineList sources);
 // The NC program's title for the N# placeholder (the caller puts it into g_code_section before
 // the run): the file name of the path up to its first '.', or "NO_NAME".
 std::string nc_program_title(const std::string& path);

@@ -1,6 +1,11 @@
 // The pass writer.
 #include "cam/pass_writer.h"
 
+#include <cstdio>
+
+#include "cam/depth_passes.h"
+#include "cam/toolpath_engine_internal.h"
+
 namespace {
 
 PathRecord marker(int32_t code, int32_t number) {
@@ -10,49 +15,46 @@ PathRecord marker(int32_t code, int32_t number) {
   return r;
 }
 
-// One ring record at the depth: entries and moves become moves, cuts keep their code.
-void write_ring_record(PathRecordBuffer* records, const RingPathRecord& ring, double depth) {
-  PathRecord r;
-  r.x = static_cast<float>(ring.x);
-  r.y = static_cast<float>(ring.y);
-  switch (ring.code) {
-    case RING_ENTRY:
-    case RING_MOVE:
-      r.code = PATH_MOVE;
-      r.z = static_cast<float>(depth);
-      break;
-    case RING_LINE:
-    case RING_ARC_CW:
-    case RING_ARC_CCW:
-      r.code = ring.code;
-      r.z = static_cast<float>(ring.cx);
-      r.value = static_cast<float>(ring.cy);
-      r.flag = ring.flag;
-      break;
-    default:
-      return;
-  }
-  append_path_record(records, r);
+// A cut deeper than the pass limit allows at the step asked is cut in deeper passes, and the
+// user is told the step used.
+void report_pass_limit(const PassPlan& plan, bool finishing) {
+  if (!plan.limited) return;
+  char text[200];
+  std::snprintf(text, sizeof text,
+                "The %s depth of %.4g takes more than %d passes at a step-down of %.4g: it was "
+                "cut in %d passes of %.4g.",
+                finishing ? "finishing" : "roughing", plan.depth, DEPTH_PASS_LIMIT,
+                plan.asked_step, plan.count, plan.step);
+  engine_text_box(text);
 }
 
-// Writes ring records from `from` up to the first record with one of the end codes; returns
-// the index of that record.
-int32_t write_part(PathRecordBuffer* records, int32_t from, bool stop_at_roughing_end,
-                   double depth) {
-  const ToolpathEngineState& g = g_toolpath_engine;
-  int32_t i = from;
-  for (; i < static_cast<int32_t>(g.ring_path.size()); ++i) {
-    const int32_t code = g.ring_path[i].code;
-    if (code == RING_END || (stop_at_roughing_end && code == RING_END_ROUGHING)) break;
-    make_room_for_path_records(records);
-    write_ring_record(records, g.ring_path[i], depth);
+// Writes every pass over the ring records from `from` up to the first record with an end code
+// (RING_END_ROUGHING too when `roughing`); returns the index of that record.
+int32_t write_part(PathRecordBuffer* records, int32_t from, bool finishing,
+                   const ContourSettings& settings) {
+  ToolpathEngineState& g = g_toolpath_engine;
+  ContourSettings s = settings;
+  const PassPlan plan = pass_count(&s, finishing);
+  report_pass_limit(plan, finishing);
+  const int32_t size = static_cast<int32_t>(g.ring_path.size());
+  int32_t stop = from;
+  double top = 0.0, bottom = 0.0;
+  for (int32_t j = 0; j < plan.count && !g.abort; ++j) {
+    next_pass_depths(j, plan, &top, &bottom);
+    int32_t i = from;
+    for (; i < size && !g.abort; ++i) {
+      const int32_t code = g.ring_path[i].code;
+      if (code == RING_END || (!finishing && code == RING_END_ROUGHING)) break;
+      make_room_for_path_records(records);
+      write_pass_record(records, finishing, i, top, bottom, s);
+    }
+    stop = i;
   }
-  return i;
+  return stop;
 }
 
 }  // namespace
 
-// Stand-in: one pass at the full depth with straight plunges; no depth passes, last-pass depths or ramped entries.
 int32_t write_passes(PathRecordBuffer* records, ContourSettings settings) {
   const ToolpathEngineState& g = g_toolpath_engine;
   append_path_record(records, marker(PATH_GROUP, settings.group_order));
@@ -62,7 +64,7 @@ int32_t write_passes(PathRecordBuffer* records, ContourSettings settings) {
   if (has_roughing) {
     append_path_record(records, marker(PATH_TOOL, settings.rough_tool));
     append_path_record(records, marker(PATH_ROUGHING, 0));
-    finishing_from = write_part(records, 0, true, settings.depth);
+    finishing_from = write_part(records, 0, false, settings);
     if (settings.finish_rings == 0) {
       end_path_records(records);
       return 1;
@@ -70,7 +72,7 @@ int32_t write_passes(PathRecordBuffer* records, ContourSettings settings) {
   }
   append_path_record(records, marker(PATH_TOOL, settings.finish_tool));
   append_path_record(records, marker(PATH_FINISHING, 0));
-  write_part(records, finishing_from, false, settings.depth);
+  write_part(records, finishing_from, true, settings);
   end_path_records(records);
   return 1;
 }

@@ -7,6 +7,7 @@
 
 #include "cam/toolpath_engine.h"
 
-// Appends the passes of the current ring path to the records at the engine's record count
-// and ends the stream with the end code. Always 1.
+// Appends every depth pass of the current ring path to the records at the engine's record
+// count, spilling to FPATHS.TMP as it goes, and ends the stream with the end code. Always 1;
+// a failed spill sets the engine's abort flag and stops the writing.
 int32_t write_passes(PathRecordBuffer* records, ContourSettings settings);

@@ -479,10 +479,13 @@ TEST_F(WalkerTest, AToolChangeResumesAtTheItemsStartWithTheToolChangeSection) {
   encode_direct_item(make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_params(DEPTH, 1)));
   encode_direct_item(make_item(ITEM_POLYLINE, {{5, 5}, {6, 5}}, centerline_params(DEPTH, 2)));
   const std::vector<DecodedOp> ops = decode_path();
-  ASSERT_EQ(op_codes(ops), "St#AdZ1St#AdZ1");
+  // The old tool leaves the work (z) before the change: no rapid in X and Y at its depth.
+  ASSERT_EQ(op_codes(ops), "St#AdZ1Stz#AdZ1");
   EXPECT_EQ(ops[1].text, "1");
   EXPECT_EQ(ops[8].text, "2");
-  EXPECT_EQ(ops[10].values, (std::vector<float>{-DEPTH, 5, 5, PATH_NO_Z}));
+  ASSERT_EQ(ops[9].values.size(), 1u);
+  EXPECT_GT(ops[9].values[0], 0.0f);
+  EXPECT_EQ(ops[11].values, (std::vector<float>{-DEPTH, 5, 5, PATH_NO_Z}));
   EXPECT_EQ(g_walker.current_tool, 2);
   EXPECT_EQ(g_encoder_inputs.tool_change_pending, 0);
 }

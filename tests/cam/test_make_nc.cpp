@@ -143,6 +143,7 @@ TEST_F(MakeNcTest, ItemsThatCanNotBeMachinedYetAreReported) {
   make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_cut(0.01f, 0, 1, 10));
   CamParams pocket = centerline_cut(0.01f, 0, 1, 10);
   pocket.operation = CAM_OP_SPIRAL_POCKET;
+  pocket.finishing.cut_width = 2.0f;  // wider than the pocket: no tool path fits
   make_item(ITEM_POLYLINE, {{0, 2}, {1, 2}, {1, 3}, {0, 2}}, pocket);
   ASSERT_EQ(make_nc_program(), 1) << g_make_nc.failure;
   ASSERT_EQ(g_make_nc.left_out.size(), 1u);
@@ -218,6 +219,82 @@ TEST_F(MakeNcTest, RenumberingGivesUnassignedItemsGroupTenAndNumbersEachGroup) {
   // The island without a group sorts first (group 0) and stays unnumbered.
   const std::vector<std::pair<int, int>> expected = {{0, 0}, {10, 1}, {10, 2}, {20, 1}};
   EXPECT_EQ(got, expected);
+}
+
+// Groups spaced to even steps in their old order; the step shrinks when the groups would not
+// fit below 32000.
+TEST_F(MakeNcTest, SpacingGroupsKeepsTheirOrderInEvenSteps) {
+  struct Case {
+    std::vector<int> groups;
+    int step;
+    int expected_step;
+  };
+  std::vector<int> many;
+  for (int g = 1; g <= 5000; ++g) many.push_back(g);
+  const Case cases[] = {{{7000, 3, 7}, 10, 10}, {many, 10, 6}};
+  for (const Case& c : cases) {
+    free_current_list();
+    for (const int g : c.groups) make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_cut(0.01f, 0, 1, static_cast<int16_t>(g)));
+    g_job_settings.job_changed = 0;
+    EXPECT_EQ(space_machining_groups(c.step), static_cast<int>(c.groups.size()));
+    std::vector<int> got;
+    for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next)
+      got.push_back(block_machining_group(item_block(item)));
+    std::vector<int> expected;
+    for (size_t k = 1; k <= c.groups.size(); ++k) expected.push_back(static_cast<int>(k) * c.expected_step);
+    EXPECT_EQ(got, expected) << c.groups.size();
+    EXPECT_NE(g_job_settings.job_changed & JOB_CHANGED_GROUPS, 0);
+  }
+}
+
+TEST_F(MakeNcTest, InsertingInOrderMovesTheRestOfTheGroupUp) {
+  std::vector<TextLine*> items;
+  for (int k = 1; k <= 3; ++k) {
+    CamParams p = centerline_cut(0.01f, 0, 1, 10);
+    p.machining_order = static_cast<int16_t>(k);
+    items.push_back(make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, p));
+  }
+  CamParams other = centerline_cut(0.01f, 0, 1, 20);
+  other.machining_order = 2;
+  TextLine* elsewhere = make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, other);
+  insert_in_order(items[2], 0);  // 0 counts as 1
+  EXPECT_EQ(block_machining_order(item_block(items[2])), 1);
+  EXPECT_EQ(block_machining_order(item_block(items[0])), 2);
+  EXPECT_EQ(block_machining_order(item_block(items[1])), 3);
+  EXPECT_EQ(block_machining_order(item_block(elsewhere)), 2);
+}
+
+TEST_F(MakeNcTest, HoverTextByKindOfItem) {
+  CamParams centerline = centerline_cut(0.05f, 0, 3, 20);
+  centerline.machining_order = 2;
+  CamParams island = centerline_cut(0.05f, 0, 3, 0);
+  island.operation = CAM_OP_ISLAND;
+  CamParams grouped_island = island;
+  grouped_island.machining_group = 7;
+  CamParams pocket = centerline_cut(0.05f, 0, 3, 20);
+  pocket.operation = CAM_OP_SPIRAL_POCKET;
+  pocket.roughing = pocket.finishing;
+  pocket.roughing.tool_number = 4;
+  CamParams contour = centerline_cut(0.05f, 0, 3, 20);
+  contour.operation = CAM_OP_CONTOUR_INSIDE;
+  CamParams aid = centerline_cut(0.05f, 0, 3, 20);
+  aid.operation = CAM_OP_DRAWING_AID;
+  struct Case {
+    CamParams params;
+    const char* has;
+  };
+  const Case cases[] = {
+      {centerline, "CAM op: \vCut Centerline\nMachining group: \v20\nMachining order: \f2\n\n   Tool number: \v3\n Cutting width: \v0.0300\n"},
+      {island, "It doesn't belong to\nany machining group."},
+      {grouped_island, "\fThis is an Island\n\nMachining group: \v7\n"},
+      {pocket, "CAM op: \vSpiral Pocket\nMachining group: \v20\nMachining order: \f0\n\n Finishing Tool: \v3\n  Roughing Tool: \v4\n"},
+      {contour, "CAM op: \fContour Inside\nMachining group: \v20\n\n Finishing Tool: \v3\n  Cutting width: \v0.0300\n"},
+      {aid, "This item is\na drawing aid."},
+  };
+  for (const Case& c : cases) {
+    TextLine* item = make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, c.params);
+    EXPECT_NE(cam_info_text(item).find(c.has), std::string::npos) << cam_info_text(item);
+  }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 
 #include "job/job_file.h"
 #include "platform/files.h"
+#include "tests/cam/gcode_reading.h"
 #include "tests/cam/make_nc_fixture.h"
 #include "tests/support/test_folder.h"
 
@@ -30,77 +31,6 @@ namespace fs = std::filesystem;
 constexpr double PI = 3.14159265358979323846;
 // Chord tolerance of the job, plus the last written decimal and the sampling of the check.
 constexpr double ON_ITEM = 0.003;
-
-// ---- the outside reader ------------------------------------------------------------------------
-
-struct ReadMove {
-  std::string motion;
-  double x1, y1, z1, x2, y2, z2;
-  bool arc = false;
-  double cx = 0, cy = 0;
-};
-struct ReadDrill {
-  std::string cycle;
-  double x, y, z, r;
-  std::string q;
-};
-struct Reading {
-  std::vector<ReadMove> moves;
-  std::vector<ReadDrill> drills;
-  std::vector<std::string> orphans;
-};
-
-bool reader_available(std::string* why) {
-  const fs::path script = GCODE_CHECK_DIR "/read_toolpath.js";
-  const fs::path modules = GCODE_CHECK_DIR "/node_modules/gcode-toolpath";
-  if (std::system("node --version > /dev/null 2>&1") != 0) {
-    *why = "node is not installed";
-    return false;
-  }
-  if (!fs::exists(script) || !fs::exists(modules)) {
-    *why = "the G-code reader is not installed: run tools/install-deps.sh";
-    return false;
-  }
-  return true;
-}
-
-// Reads the program; `scale` divides every coordinate (25.4 for a program in inches, which the
-// reader gives in millimetres).
-bool read_program(const fs::path& program, const std::string& start, double scale, Reading* out,
-                  std::string* error) {
-  if (!reader_available(error)) return false;
-  const fs::path text = program.string() + ".read";
-  const std::string command = "node '" GCODE_CHECK_DIR "/read_toolpath.js' --text --start " +
-                              start + " '" + program.string() + "' > '" + text.string() + "' 2>&1";
-  if (std::system(command.c_str()) != 0) {
-    std::ifstream in(text);
-    *error = "the reader failed: " + std::string(std::istreambuf_iterator<char>(in), {});
-    return false;
-  }
-  std::ifstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream words(line);
-    std::string kind;
-    words >> kind;
-    if (kind == "move") {
-      ReadMove m;
-      words >> m.motion >> m.x1 >> m.y1 >> m.z1 >> m.x2 >> m.y2 >> m.z2;
-      double cz;
-      if (words >> m.cx >> m.cy >> cz) m.arc = true;
-      for (double* v : {&m.x1, &m.y1, &m.z1, &m.x2, &m.y2, &m.z2, &m.cx, &m.cy}) *v /= scale;
-      out->moves.push_back(m);
-    } else if (kind == "drill") {
-      ReadDrill d;
-      words >> d.cycle >> d.x >> d.y >> d.z >> d.r >> d.q;
-      for (double* v : {&d.x, &d.y, &d.z, &d.r}) *v /= scale;
-      out->drills.push_back(d);
-    } else if (kind == "orphan") {
-      out->orphans.push_back(line);
-    }
-  }
-  return true;
-}
 
 // ---- the items' true geometry --------------------------------------------------------------------
 
