@@ -96,6 +96,23 @@ struct Canvas {
   CanvasRect clip = CANVAS_CLIP_NONE;  // always further limited to the surface
 };
 
+// Keeps the canvas's pen, brush and mix and gives them back when it goes out of scope, so a
+// drawing routine leaves the caller's tools as it found them.
+struct CanvasKeep {
+  Canvas* canvas;
+  CanvasPen pen;
+  CanvasBrush brush;
+  CanvasMix mix;
+  explicit CanvasKeep(Canvas* c) : canvas(c), pen(c->pen), brush(c->brush), mix(c->mix) {}
+  ~CanvasKeep() {
+    canvas->pen = pen;
+    canvas->brush = brush;
+    canvas->mix = mix;
+  }
+  CanvasKeep(const CanvasKeep&) = delete;
+  CanvasKeep& operator=(const CanvasKeep&) = delete;
+};
+
 // Setup
 // Resets every field to its default and aims the canvas at target.
 void canvas_init(Canvas* canvas, Surface* target);

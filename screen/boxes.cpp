@@ -36,20 +36,6 @@ constexpr uint8_t PATTERN_ROWS[3][2] = {{0x55, 0xAA}, {0xBB, 0xEE}, {0xBB, 0xEE}
 
 Canvas* screen() { return g_text.screen.target != nullptr ? &g_text.screen : nullptr; }
 
-// Pen, brush and mix come back as they were when the drawing is done.
-struct CanvasKeep {
-  Canvas* canvas;
-  CanvasPen pen;
-  CanvasBrush brush;
-  CanvasMix mix;
-  explicit CanvasKeep(Canvas* c) : canvas(c), pen(c->pen), brush(c->brush), mix(c->mix) {}
-  ~CanvasKeep() {
-    canvas->pen = pen;
-    canvas->brush = brush;
-    canvas->mix = mix;
-  }
-};
-
 void line(Canvas* canvas, uint32_t rgb, int x1, int y1, int x2, int y2) {
   canvas->pen = CanvasPen{};
   canvas->pen.colour = rgb;

@@ -49,20 +49,6 @@ void put_back_under() {
     canvas_restore_under(screen(), g_caret.under);
 }
 
-// Pen, brush and mix come back as they were.
-struct CanvasKeep {
-  Canvas* canvas;
-  CanvasPen pen;
-  CanvasBrush brush;
-  CanvasMix mix;
-  explicit CanvasKeep(Canvas* c) : canvas(c), pen(c->pen), brush(c->brush), mix(c->mix) {}
-  ~CanvasKeep() {
-    canvas->pen = pen;
-    canvas->brush = brush;
-    canvas->mix = mix;
-  }
-};
-
 void outline(Canvas* canvas, int l, int t, int r, int b) { canvas_draw_rect(canvas, {l, t, r, b}); }
 
 void xor_frame(const Box& box) {
