@@ -30,3 +30,15 @@ void release_fold_record(TextLine* placeholder) {
   record->last_line = nullptr;
   free_list(run);
 }
+
+TextLine* cursor_to_next_line() {
+  TextLine* next = next_visible_line(g_lists.cursor_line);
+  if (next != nullptr) g_lists.cursor_line = next;
+  return next;
+}
+
+TextLine* cursor_to_prev_line() {
+  TextLine* prev = prev_visible_line(g_lists.cursor_line);
+  if (prev != nullptr) g_lists.cursor_line = prev;
+  return prev;
+}

@@ -25,3 +25,8 @@ int page_out_lines(TextLine* anchor);
 // Releases what a placeholder's FoldRecord holds (its detached run, its fold slot) before the
 // placeholder is freed.
 void release_fold_record(TextLine* placeholder);
+
+// The cursor line moves to the neighbouring visible line; returns it, or null (the cursor line
+// stays) when there is none.
+TextLine* cursor_to_next_line();
+TextLine* cursor_to_prev_line();

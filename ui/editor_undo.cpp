@@ -1,21 +1,289 @@
 #include "ui/editor_undo.h"
 
+#include <cstring>
+#include <deque>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "store/store_host.h"
+#include "ui/editor_cursor.h"
+#include "ui/message_box.h"
+#include "ui/editor_text.h"
+#include "ui/run_window.h"
 #include "ui/text_window.h"
 
-// Stand-in: records nothing.
-void record_editor_undo(int16_t /*op*/, int16_t /*argument*/) {}
+namespace {
 
-// Stand-in: has nothing to undo.
-EventCode editor_undo() { return 0; }
+// The caret and block of a moment, lines named by position.
+struct CaretState {
+  int32_t cursor_line = 0;
+  int16_t text_column = 0;
+  int16_t cursor_column = 0;
+  int16_t cursor_row = 0;
+  int16_t horizontal_scroll = 0;
+  bool has_block = false;
+  int32_t block_start_line = 0;
+  int32_t block_end_line = 0;
+  int16_t block_start_column = 0;
+  int16_t block_end_column = 0;
+};
 
-// Stand-in: has nothing to redo.
-EventCode editor_redo() { return 0; }
+struct UndoStep {
+  int32_t first_line = 0;           // position of the first changed line
+  std::vector<LineCopy> removed;    // the lines there before the step
+  std::vector<LineCopy> inserted;   // the lines there after it
+  CaretState before;
+  CaretState after;
+  bool clipboard_changed = false;
+  std::vector<LineCopy> clipboard_before;
+  std::vector<LineCopy> clipboard_after;
+};
 
-void free_undo_ring(TextWindow* window) {
-  if (window == nullptr) return;
-  delete[] window->undo_steps;
-  window->undo_steps = nullptr;
-  window->undo_capacity = 0;
-  window->undo_current = 0;
-  window->undo_oldest = 0;
+}  // namespace
+
+struct EditorUndoHistory {
+  std::vector<LineCopy> shadow;     // the text as it stood after the last step
+  std::deque<UndoStep> steps;       // oldest first
+  size_t done = 0;                  // steps[0 .. done - 1] can be undone, the rest redone
+  CaretState pending_before;
+  bool pending = false;
+  bool clipboard_noted = false;
+  std::vector<LineCopy> clipboard_before;
+};
+
+namespace {
+
+bool is_editor(const TextWindow* w) { return w != nullptr && (w->flags & WINDOW_TEXT_LIST) != 0; }
+
+bool same_line(const TextLine* line, const LineCopy& copy) {
+  return line->kind == copy.kind && line->text == copy.text;
 }
+
+CaretState capture_caret(const TextWindow* w) {
+  CaretState s;
+  s.cursor_line = index_of_line(g_lists.cursor_line);
+  s.text_column = w->text_column;
+  s.cursor_column = w->cursor_column;
+  s.cursor_row = w->cursor_row;
+  s.horizontal_scroll = w->horizontal_scroll;
+  s.has_block = g_lists.block_start != nullptr && g_lists.block_end != nullptr;
+  if (s.has_block) {
+    s.block_start_line = index_of_line(g_lists.block_start);
+    s.block_end_line = index_of_line(g_lists.block_end);
+    s.block_start_column = w->block_start_column;
+    s.block_end_column = w->block_end_column;
+  }
+  return s;
+}
+
+std::vector<LineCopy> copy_current_list() {
+  std::vector<LineCopy> lines;
+  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next) lines.push_back(copy_of_line(l));
+  return lines;
+}
+
+bool shadow_matches(const EditorUndoHistory& h) {
+  size_t i = 0;
+  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next, ++i)
+    if (i >= h.shadow.size() || !same_line(l, h.shadow[i])) return false;
+  return i == h.shadow.size();
+}
+
+void start_history(TextWindow* w) {
+  EditorUndoHistory* h = w->undo_history;
+  if (h == nullptr) {
+    h = new (std::nothrow) EditorUndoHistory;
+    if (h == nullptr) return;
+    w->undo_history = h;
+  }
+  h->steps.clear();
+  h->done = 0;
+  h->shadow = copy_current_list();
+}
+
+// The step between the shadow and the current text; false when nothing changed.
+bool diff_against_shadow(const EditorUndoHistory& h, UndoStep* step) {
+  std::vector<TextLine*> lines;
+  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next) lines.push_back(l);
+  size_t prefix = 0;
+  while (prefix < lines.size() && prefix < h.shadow.size() && same_line(lines[prefix], h.shadow[prefix]))
+    ++prefix;
+  if (prefix == lines.size() && prefix == h.shadow.size()) return false;
+  size_t suffix = 0;
+  while (suffix < lines.size() - prefix && suffix < h.shadow.size() - prefix &&
+         same_line(lines[lines.size() - 1 - suffix], h.shadow[h.shadow.size() - 1 - suffix]))
+    ++suffix;
+  step->first_line = static_cast<int32_t>(prefix);
+  step->removed.assign(h.shadow.begin() + static_cast<std::ptrdiff_t>(prefix),
+                       h.shadow.end() - static_cast<std::ptrdiff_t>(suffix));
+  for (size_t i = prefix; i < lines.size() - suffix; ++i) step->inserted.push_back(copy_of_line(lines[i]));
+  return true;
+}
+
+void apply_to_shadow(EditorUndoHistory& h, int32_t first, size_t remove_count,
+                     const std::vector<LineCopy>& put) {
+  auto at = h.shadow.begin() + first;
+  at = h.shadow.erase(at, at + static_cast<std::ptrdiff_t>(remove_count));
+  h.shadow.insert(at, put.begin(), put.end());
+}
+
+// Replaces `remove_count` lines at position `first` of the current list with `put`.
+void replace_lines(int32_t first, size_t remove_count, const std::vector<LineCopy>& put) {
+  TextLine* at = nth_line(first);
+  TextLine* before = first > 0 ? nth_line(first - 1) : nullptr;
+  for (size_t i = 0; i < remove_count && at != nullptr; ++i) {
+    TextLine* next = at->next;
+    delete_line(at);
+    at = next;
+  }
+  TextLine* after = before;
+  for (const LineCopy& copy : put) {
+    TextLine* line = insert_line("", {}, after);
+    if (line == nullptr) break;
+    line->text = copy.text;
+    line->text_length = static_cast<int16_t>(copy.text.size());
+    line->kind = copy.kind;
+    std::memcpy(line->attributes, copy.attributes, sizeof(line->attributes));
+    line->state |= LINE_STATE_REDRAW;
+    after = line;
+  }
+  fix_list_first();
+  fix_list_last();
+  g_lists.lines_changed++;
+}
+
+void restore_caret(TextWindow* w, const CaretState& s) {
+  TextLine* cursor = nth_line(s.cursor_line);
+  if (cursor == nullptr) cursor = g_lists.current.last;
+  g_lists.cursor_line = cursor;
+  w->text_column = s.text_column;
+  w->cursor_column = s.cursor_column;
+  w->cursor_row = s.cursor_row;
+  w->horizontal_scroll = s.horizontal_scroll;
+  g_lists.block_start = nullptr;
+  g_lists.block_end = nullptr;
+  if (s.has_block) {
+    g_lists.block_start = nth_line(s.block_start_line);
+    g_lists.block_end = nth_line(s.block_end_line);
+    if (g_lists.block_start == nullptr || g_lists.block_end == nullptr) {
+      g_lists.block_start = nullptr;
+      g_lists.block_end = nullptr;
+    }
+    w->block_start_column = s.block_start_column;
+    w->block_end_column = s.block_end_column;
+  }
+  g_run.marking = 0;
+  screen_column_from_text();
+  keep_caret_in_view();
+  fit_cursor_row();
+}
+
+constexpr const char* UNDO_MEMORY_TEXT =
+    "Not enough memory to keep this change for undo: the undo history starts again here.";
+
+EventCode replay(bool undo) {
+  TextWindow* w = g_windows.active;
+  if (!is_editor(w) || w->undo_history == nullptr) return 0;
+  EditorUndoHistory& h = *w->undo_history;
+  if (undo ? h.done == 0 : h.done >= h.steps.size()) return 0;
+  if (!shadow_matches(h)) {  // the text was replaced behind the history's back
+    start_history(w);
+    return 0;
+  }
+  const UndoStep& step = h.steps[undo ? h.done - 1 : h.done];
+  const std::vector<LineCopy>& put = undo ? step.removed : step.inserted;
+  const size_t remove_count = undo ? step.inserted.size() : step.removed.size();
+  replace_lines(step.first_line, remove_count, put);
+  apply_to_shadow(h, step.first_line, remove_count, put);
+  if (step.clipboard_changed)
+    set_text_clipboard(undo ? step.clipboard_before : step.clipboard_after, false);
+  restore_caret(w, undo ? step.before : step.after);
+  h.done = undo ? h.done - 1 : h.done + 1;
+  g_run.replaying = 1;
+  w->flags |= WINDOW_CHANGED;
+  w->line_count = 0;
+  request_full_redraw();
+  return WINDOW_REDRAW;
+}
+
+void record_step(TextWindow* w);
+
+}  // namespace
+
+void begin_editor_step() {
+  TextWindow* w = g_windows.active;
+  if (!is_editor(w)) return;
+  if (w->undo_history == nullptr || !shadow_matches(*w->undo_history)) start_history(w);
+  if (w->undo_history == nullptr) return;
+  w->undo_history->pending_before = capture_caret(w);
+  w->undo_history->pending = true;
+  w->undo_history->clipboard_noted = false;
+}
+
+void note_clipboard_change() {
+  TextWindow* w = g_windows.active;
+  if (!is_editor(w) || w->undo_history == nullptr || !w->undo_history->pending) return;
+  w->undo_history->clipboard_before = text_clipboard_lines();
+  w->undo_history->clipboard_noted = true;
+}
+
+void end_editor_step() {
+  TextWindow* w = g_windows.active;
+  if (!is_editor(w) || w->undo_history == nullptr || !w->undo_history->pending) return;
+  try {
+    record_step(w);
+  } catch (const std::bad_alloc&) {
+    // No step with a hole: the history starts again from the text as it stands.
+    forget_editor_undo(w);
+    show_text_box(UNDO_MEMORY_TEXT, TEXTBOX_TIMED | 40);
+  }
+}
+
+namespace {
+
+void record_step(TextWindow* w) {
+  EditorUndoHistory& h = *w->undo_history;
+  h.pending = false;
+  UndoStep step;
+  const bool text_changed = diff_against_shadow(h, &step);
+  if (!text_changed && !h.clipboard_noted) return;
+  step.before = h.pending_before;
+  step.after = capture_caret(w);
+  if (h.clipboard_noted) {
+    step.clipboard_changed = true;
+    step.clipboard_before = std::move(h.clipboard_before);
+    step.clipboard_after = text_clipboard_lines();
+    h.clipboard_noted = false;
+  }
+  if (text_changed)
+    apply_to_shadow(h, step.first_line, step.removed.size(), step.inserted);
+  h.steps.resize(h.done);  // a new step ends the redo history
+  h.steps.push_back(std::move(step));
+  while (h.steps.size() > static_cast<size_t>(UNDO_STEPS_KEPT)) h.steps.pop_front();
+  h.done = h.steps.size();
+}
+
+}  // namespace
+
+EventCode editor_undo() { return replay(true); }
+EventCode editor_redo() { return replay(false); }
+
+int undo_steps_available() {
+  const TextWindow* w = g_windows.active;
+  return w != nullptr && w->undo_history != nullptr ? static_cast<int>(w->undo_history->done) : 0;
+}
+
+int redo_steps_available() {
+  const TextWindow* w = g_windows.active;
+  if (w == nullptr || w->undo_history == nullptr) return 0;
+  return static_cast<int>(w->undo_history->steps.size() - w->undo_history->done);
+}
+
+void forget_editor_undo(TextWindow* window) {
+  if (window == nullptr || window->undo_history == nullptr) return;
+  delete window->undo_history;
+  window->undo_history = nullptr;
+}
+
+void free_undo_ring(TextWindow* window) { forget_editor_undo(window); }

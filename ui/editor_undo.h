@@ -1,6 +1,11 @@
-// The editor's undo history: every key the run loop reads and every edit it makes is recorded as
-// a step in a ring that belongs to the window; undo and redo put the cursor and block back and
-// hand the run loop a code to replay.
+// The editor's undo history. Windows with the editor flag (WINDOW_TEXT_LIST) keep, per window, a
+// copy of their text as it stood after the last step; after every code the run loop acts on, the
+// text is compared with that copy and what changed (the first changed line's position, the lines
+// removed and the lines put in) becomes one step, with the caret and block before and after it.
+// Undo and redo put those lines back exactly, so no byte is lost or doubled whatever the edit
+// was. Lines are named by their position among all the window's lines, hidden ones included, so
+// a step lands where it was recorded. At most UNDO_STEPS_KEPT steps are kept; a step that
+// cannot be stored (memory) empties the history rather than keep one with a hole.
 #pragma once
 
 #include <cstdint>
@@ -9,29 +14,23 @@
 
 struct TextWindow;
 
-// One step: the operation with its argument and the cursor and block state of its moment.
-struct TextUndoStep {
-  int32_t cursor_line = 0;          // id of the cursor line
-  int32_t block_start_line = 0;     // id of the block's first line
-  int32_t block_end_line = 0;       // id of the block's last line
-  int16_t block_start_column = 0;   // -888 when no block was marked
-  int16_t block_end_column = 0;
-  int16_t text_column = 0;
-  int16_t cursor_column = 0;
-  int16_t cursor_row = 0;
-  int16_t horizontal_scroll = 0;
-  uint32_t window_flags = 0;
-  int16_t marking = 0;
-  int16_t argument = 0;
-  uint8_t operation = 0;            // 0: empty slot, the end of the redo history
-};
+constexpr int UNDO_STEPS_KEPT = 63;
 
-// Recording and replaying
-// Records a key (op 0) or an edit (op > 0) of the active window.
-void record_editor_undo(int16_t op, int16_t argument);
-// Replays one step backward or forward; the code for the run loop to act on, 0 for none.
+// Around each code the run loop acts on (not the replays of undo and redo themselves).
+void begin_editor_step();
+void end_editor_step();
+// A copy to the text clipboard is about to replace its lines: the step keeps the old ones, so
+// that undoing the copy gives them back.
+void note_clipboard_change();
+
+// Undoes or redoes one step of the active window; the code for the run loop to act on (a redraw),
+// 0 when there is nothing to undo or redo.
 EventCode editor_undo();
 EventCode editor_redo();
+// Steps that can be undone and redone in the active window.
+int undo_steps_available();
+int redo_steps_available();
 
-// Frees the window's undo ring.
+// Forgets the window's history (its text was replaced), and frees it with the window.
+void forget_editor_undo(TextWindow* window);
 void free_undo_ring(TextWindow* window);

@@ -19,7 +19,7 @@ int16_t message_box(int /*row*/, int /*column*/, int /*width*/, const char* text
   g_message_box.last_text = text != nullptr ? text : "";
   g_message_box.last_flags = mode;
   ++g_message_box.shown_count;
-  return KEY_ESC;
+  return g_message_box.answer;
 }
 
 void reset_message_box() { g_message_box = MessageBoxState{}; }

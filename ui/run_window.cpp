@@ -101,7 +101,10 @@ void draw_before_reading(const TextWindow* w) {
 // step's code.
 EventCode take_pushed_code() {
   const EventCode pushed = pop_pushed_key();
-  if (pushed != UNDO_STEP && pushed != REDO_STEP) return pushed;
+  if (pushed != UNDO_STEP && pushed != REDO_STEP) {
+    g_run.replaying = 0;
+    return pushed;
+  }
   const TextWindow* w = g_windows.active;
   if (w != nullptr && w->line_count <= 0) {
     number_lines(1);
@@ -116,7 +119,6 @@ EventCode read_code(const TextWindow* w) {
   g_run.replaying = 0;
   // A window without a key filter has nothing to run: it ends as if cancelled.
   const EventCode code = g_windows.key_filter != nullptr ? g_windows.key_filter() : KEY_ESC;
-  record_editor_undo(0, code);
   g_run.top_reached = 0;
   g_run.bottom_reached = 0;
   return code;
@@ -418,8 +420,12 @@ TextLine* run_window(TextLine* node) {
     call.text_column_at_read = w->text_column;
     call.cursor_column_at_read = w->cursor_column;
     call.scroll_at_read = w->horizontal_scroll;
+    // Every code acted on is one undo step; the replays of undo and redo are not recorded.
+    const bool recording = g_run.replaying == 0;
+    if (recording) begin_editor_step();
     if (act_on_code(&call, code) == RUN_TAIL) run_block_tail(&call, code);
     else call.previous_cursor_line = g_lists.cursor_line;
+    if (recording) end_editor_step();
   }
 }
 

@@ -91,6 +91,8 @@ struct RunLoopState {
   uint8_t replaying = 1;         // set while an undo step is replayed; cleared before every call
                                  // of the key filter
   TextLine* last_framed_window = nullptr;  // the window whose frame was drawn last
+  uint32_t cut_flags = 0;        // flags of the window the last cut came from; a paste into a
+                                 // blank window takes its word wrap and rich text
   uint8_t release_wait = 0;      // > 0: the run loop that ends next waits for the buttons' release
 };
 extern RunLoopState g_run;

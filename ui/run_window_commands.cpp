@@ -1,18 +1,28 @@
 #include "ui/run_window_commands.h"
 
+#include "ui/editor_cursor.h"
+#include "ui/editor_text.h"
 #include "ui/text_window.h"
 
 // Stand-in: starts no block drag.
 RunStep click_on_text(RunWindowCall* /*call*/) { return RUN_TAIL; }
 
-// Stand-in: ends no click, double click or block drag.
-RunStep release_button(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
+// Stand-in: ends marking only; no double click, block drag or switch to the window under the pointer.
+RunStep release_button(RunWindowCall* /*call*/, EventCode /*code*/) {
+  g_run.marking = 0;
+  normalize_marked_block();
+  return RUN_TAIL;
+}
 
-// Stand-in: pastes nothing.
-RunStep paste_text_clipboard(RunWindowCall* /*call*/) { return RUN_TAIL; }
+RunStep paste_text_clipboard(RunWindowCall* /*call*/) {
+  paste_lines(false);
+  return RUN_TAIL;
+}
 
-// Stand-in: pastes nothing.
-RunStep paste_system_clipboard(RunWindowCall* /*call*/) { return RUN_TAIL; }
+RunStep paste_system_clipboard(RunWindowCall* /*call*/) {
+  paste_lines(true);
+  return RUN_TAIL;
+}
 
 // Stand-in: pastes nothing.
 RunStep paste_column(RunWindowCall* /*call*/) { return RUN_TAIL; }
@@ -23,9 +33,16 @@ RunStep change_case_key(RunWindowCall* /*call*/, EventCode /*code*/) { return RU
 // Stand-in: changes no indent.
 RunStep indent_key(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
 
-// Stand-in: toggles the flag only; no new wrap width and no re-wrap.
 RunStep toggle_word_wrap(RunWindowCall* /*call*/) {
-  if (g_windows.active != nullptr) g_windows.active->flags ^= WINDOW_WORD_WRAP;
+  TextWindow* w = g_windows.active;
+  if (w == nullptr) return RUN_TAIL;
+  w->flags ^= WINDOW_WORD_WRAP;
+  w->wrap_width = (w->flags & WINDOW_WORD_WRAP) != 0
+                      ? static_cast<int16_t>(w->right_column - w->left_column - 2)
+                      : static_cast<int16_t>(250);
+  w->horizontal_scroll = 0;
+  reformat_lines(nullptr, nullptr, w->wrap_width);
+  request_full_redraw();
   return RUN_TAIL;
 }
 
@@ -35,8 +52,8 @@ RunStep toggle_overwrite(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-// Stand-in: redraws without re-wrapping.
 RunStep reformat_window(RunWindowCall* /*call*/) {
+  if (g_windows.active != nullptr) reformat_lines(nullptr, nullptr, g_windows.active->wrap_width);
   request_full_redraw();
   return RUN_TAIL;
 }

@@ -14,7 +14,7 @@
 
 struct FileRecord;
 struct CanvasSaveUnder;
-struct TextUndoStep;
+struct EditorUndoHistory;
 struct TextArea;
 
 // The callbacks a window brings. A key filter reads events itself and returns the next code for
@@ -140,10 +140,8 @@ struct TextWindow {
 
   char title[WINDOW_TITLE_SIZE] = {};  // zero-ended
 
-  int16_t undo_capacity = 0;      // the editor's undo ring; steps owned, freed with the window
-  TextUndoStep* undo_steps = nullptr;
-  int16_t undo_current = 0;
-  int16_t undo_oldest = 0;
+  EditorUndoHistory* undo_history = nullptr;  // the editor's undo steps; owned, freed with the
+                                              // window
 
   void* data1 = nullptr;          // given at creation, read by the page or dialog that made it
   void* data2 = nullptr;

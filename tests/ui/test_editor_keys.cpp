@@ -1,0 +1,322 @@
+// The editor's typing, caret and block keys through run_window: what each leaves in the lines,
+// where the caret stands, what the clipboards hold.
+#include "tests/ui/editor_fixture.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// ---- Caret columns -----------------------------------------------------------------------------
+
+TEST_F(EditorTest, RightStepsOverTabsEscapePairsAndCodes) {
+  struct Case {
+    const char* name;
+    std::string text;
+    uint32_t flags;
+    std::vector<std::pair<int, int>> steps;  // (text column, cursor column) after each Right
+  };
+  const Case cases[] = {
+      {"tab width 6", "a\tb\n", 0, {{1, 1}, {2, 6}, {3, 7}}},
+      {"glyph pair is one column", "a\x08" "Ab\n", 0, {{1, 1}, {3, 2}, {4, 3}}},
+      {"colour code hidden", "a\x0b" "b\n", 0, {{1, 1}, {3, 2}}},
+      {"colour code shown", "a\x0b" "b\n", WINDOW_SHOW_SPACES, {{1, 1}, {2, 2}, {3, 3}}},
+      {"format pair hidden", "a\x01" "Xb\n", 0, {{1, 1}, {4, 2}}},
+      {"format pair shown", "a\x01" "Xb\n", WINDOW_SHOW_SPACES, {{1, 1}, {3, 2}, {4, 3}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor({c.text}, EDITOR_FLAGS | WINDOW_WORD_WRAP | c.flags);
+    for (size_t i = 0; i < c.steps.size(); ++i) {
+      run(node, std::vector<EventCode>(i + 1, KEY_RIGHT), 0, 0);
+      EXPECT_EQ(window_of(node)->text_column, c.steps[i].first) << "step " << i;
+      EXPECT_EQ(window_of(node)->cursor_column, c.steps[i].second) << "step " << i;
+    }
+    // Left comes back over the same stops, never between the bytes of a pair.
+    run(node, std::vector<EventCode>(c.steps.size(), KEY_LEFT));
+    EXPECT_EQ(window_of(node)->text_column, 0);
+    EXPECT_EQ(window_of(node)->cursor_column, 0);
+  }
+}
+
+TEST_F(EditorTest, RightAtTheLineEndWrapsOrGoesIntoBlankSpace) {
+  TextLine* wrapped = make_editor({"ab\n", "cd\n"}, EDITOR_FLAGS | WINDOW_WORD_WRAP);
+  run(wrapped, {KEY_RIGHT}, 0, 2);
+  EXPECT_EQ(caret(wrapped), std::make_pair(1, 0));
+  TextLine* plain = make_editor({"ab\n", "cd\n"});
+  run(plain, {KEY_RIGHT, KEY_RIGHT}, 0, 2);
+  EXPECT_EQ(caret(plain), std::make_pair(0, 4));
+  EXPECT_EQ(window_of(plain)->cursor_column, 4);
+}
+
+// ---- Typing, Enter, Backspace, Del -------------------------------------------------------------
+
+TEST_F(EditorTest, TypingInsertsAtTheCaretAndPastTheEnd) {
+  struct Case {
+    const char* name;
+    Lines lines;
+    uint32_t flags;
+    int column;
+    std::vector<EventCode> codes;
+    Lines expected;
+    int caret_column;
+  };
+  const Case cases[] = {
+      {"insert", {"ab\n"}, 0, 1, typed("xy"), {"axyb\n"}, 3},
+      {"past the end with word wrap", {"ab\n"}, WINDOW_WORD_WRAP, 5, typed("x"), {"ab   x\n"}, 6},
+      {"space past the end without wrap moves", {"ab\n"}, 0, 5, typed(" "), {"ab\n"}, 6},
+      {"overwrite replaces", {"abc\n"}, WINDOW_OVERWRITE, 1, typed("x"), {"axc\n"}, 2},
+      {"overwrite on a newline inserts", {"ab\n"}, WINDOW_OVERWRITE, 2, typed("x"), {"abx\n"}, 3},
+      {"Alt+keypad control character is a glyph pair", {"\n"}, 0, 0, {1024 + 5}, {"\x08&\n"}, 2},
+      {"colour code leaves the caret", {"ab\n"}, 0, 1, {0x0B}, {"a\x0b" "b\n"}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(c.lines, EDITOR_FLAGS | c.flags);
+    run(node, c.codes, 0, c.column);
+    EXPECT_EQ(lines_of(node), c.expected);
+    EXPECT_EQ(window_of(node)->text_column, c.caret_column);
+    EXPECT_NE(window_of(node)->flags & WINDOW_CHANGED, c.expected == c.lines ? 1u : 0u);
+  }
+}
+
+TEST_F(EditorTest, EnterSplitsAndIndents) {
+  struct Case {
+    const char* name;
+    const char* title;
+    Lines lines;
+    int line;
+    int column;
+    Lines expected;
+    std::pair<int, int> caret;
+  };
+  const Case cases[] = {
+      {"end of line in a text file", "X.TXT", {"  abc\n"}, 0, 5, {"  abc\n", "\n"}, {1, 0}},
+      {"extension case is ignored", "x.txt", {"  abc\n"}, 0, 5, {"  abc\n", "\n"}, {1, 0}},
+      {"end of line in an NC file copies the blanks", "X.NC", {"  abc\n"}, 0, 5,
+       {"  abc\n", "  \n"}, {1, 2}},
+      {"indented split", "X.NC", {"    abcdef\n"}, 0, 6, {"    ab\n", "    cdef\n"}, {1, 4}},
+      {"split inside the indent keeps the tail", "X.NC", {"    abc\n"}, 0, 2,
+       {"  \n", "  abc\n"}, {1, 0}},
+      {"last line without a newline", "X.TXT", {"ab"}, 0, 2, {"ab\n", "\n"}, {1, 0}},
+      {"start of a line", "X.TXT", {"ab\n", "cd\n"}, 1, 0, {"ab\n", "\n", "cd\n"}, {2, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(c.lines, EDITOR_FLAGS, c.title);
+    run(node, {KEY_ENTER}, c.line, c.column);
+    EXPECT_EQ(lines_of(node), c.expected);
+    EXPECT_EQ(caret(node), c.caret);
+  }
+}
+
+TEST_F(EditorTest, BackspaceAndDelJoinAndDelete) {
+  struct Case {
+    const char* name;
+    Lines lines;
+    int line;
+    int column;
+    EventCode code;
+    Lines expected;
+    std::pair<int, int> caret;
+  };
+  const Case cases[] = {
+      {"backspace at column 0 joins", {"ab\n", "cd\n"}, 1, 0, KEY_BACKSPACE, {"abcd\n"}, {0, 2}},
+      {"backspace deletes before the caret", {"abc\n"}, 0, 2, KEY_BACKSPACE, {"ac\n"}, {0, 1}},
+      {"backspace at the start does nothing", {"abc\n"}, 0, 0, KEY_BACKSPACE, {"abc\n"}, {0, 0}},
+      {"backspace over a glyph pair", {"a\x08" "Ab\n"}, 0, 3, KEY_BACKSPACE, {"ab\n"}, {0, 1}},
+      {"del joins at the newline", {"ab\n", "cd\n"}, 0, 2, KEY_DEL, {"abcd\n"}, {0, 2}},
+      {"del past the end fills blanks", {"ab\n", "cd\n"}, 0, 4, KEY_DEL, {"ab  cd\n"}, {0, 4}},
+      {"del on the last line's end", {"ab"}, 0, 2, KEY_DEL, {"ab"}, {0, 2}},
+      {"del the only character", {"a"}, 0, 0, KEY_DEL, {""}, {0, 0}},
+      {"del skips a hidden colour code", {"\x0b" "ab\n"}, 0, 0, KEY_DEL, {"\x0b" "b\n"}, {0, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(c.lines);
+    run(node, {c.code}, c.line, c.column);
+    EXPECT_EQ(lines_of(node), c.expected);
+    EXPECT_EQ(caret(node), c.caret);
+  }
+}
+
+TEST_F(EditorTest, RefusedJoinLeavesTheTextAndSaysSo) {
+  const std::string long_text(LINE_TEXT_MAX - 2, 'a');
+  TextLine* node = make_editor({long_text + "\n", "bcd\n"});
+  run(node, {KEY_DEL}, 0, LINE_TEXT_MAX - 2);
+  EXPECT_EQ(lines_of(node), (Lines{long_text + "\n", "bcd\n"}));
+  EXPECT_EQ(g_message_box.last_text, LINE_TOO_LONG_TEXT);
+  // Typing into a full line is refused the same way.
+  reset_message_box();
+  TextLine* full = make_editor({std::string(LINE_TEXT_MAX, 'a')});
+  run(full, typed("x"), 0, 3);
+  EXPECT_EQ(lines_of(full)[0].size(), static_cast<size_t>(LINE_TEXT_MAX));
+  EXPECT_EQ(g_message_box.last_text, LINE_TOO_LONG_TEXT);
+}
+
+TEST_F(EditorTest, VerticalMovesKeepTheScreenColumn) {
+  TextLine* node = make_editor({"abcdef\n", "ab\n", "abcdef\n"});
+  run(node, {KEY_DOWN}, 0, 4);
+  EXPECT_EQ(caret(node), std::make_pair(1, 4));  // blank space after the text
+  run(node, {KEY_DOWN, KEY_UP, KEY_UP});
+  EXPECT_EQ(caret(node), std::make_pair(0, 4));
+  run(node, {KEY_CTRL_PGDN});
+  EXPECT_EQ(caret(node).first, 2);
+  run(node, {KEY_CTRL_PGUP});
+  EXPECT_EQ(caret(node).first, 0);
+}
+
+// ---- The marked block --------------------------------------------------------------------------
+
+TEST_F(EditorTest, BlockCommandsOnOneLineSeveralLinesAndParagraphs) {
+  struct Shape {
+    const char* name;
+    int first, start, last, end;
+    Lines remaining;        // after delete or cut
+    Lines pieces;           // what copy and cut put in the clipboard
+    const char* system;     // what 426 puts on the system clipboard
+    std::pair<int, int> caret;  // after delete or cut
+  };
+  const Lines text = {"one two\n", "three\n", "four five\n"};
+  const Shape shapes[] = {
+      {"one line", 0, 4, 0, 7, {"one \n", "three\n", "four five\n"}, {"two"}, "two", {0, 4}},
+      {"several lines", 0, 4, 2, 4, {"one  five\n"}, {"two\n", "three\n", "four"},
+       "two\r\nthree\r\nfour", {0, 4}},
+      {"whole paragraphs", 1, 0, 2, 10, {"one two\n"}, {"three\n", "four five\n"},
+       "three\r\nfour five\r\n", {0, 7}},
+  };
+  const EventCode codes[] = {KEY_CTRL_BACKSPACE, WINDOW_COPY_SYSTEM, WINDOW_COPY,
+                             WINDOW_APPEND_COPY, WINDOW_CUT};
+  for (const Shape& s : shapes) {
+    for (EventCode code : codes) {
+      SCOPED_TRACE(std::string(s.name) + " code " + std::to_string(code));
+      set_text_clipboard({LineCopy{"old\n"}}, false);
+      clipboard_set_text("before");
+      TextLine* node = make_editor(text);
+      set_block(node, s.first, s.start, s.last, s.end);
+      run(node, {code}, s.first, s.start);
+      const bool removes = code == KEY_CTRL_BACKSPACE || code == WINDOW_CUT;
+      EXPECT_EQ(lines_of(node), removes ? s.remaining : text);
+      Lines expected_clip = {"old\n"};
+      if (code == WINDOW_COPY || code == WINDOW_CUT) expected_clip = s.pieces;
+      if (code == WINDOW_APPEND_COPY) expected_clip.insert(expected_clip.end(), s.pieces.begin(), s.pieces.end());
+      EXPECT_EQ(clipboard(), expected_clip);
+      EXPECT_EQ(system_clipboard(), code == WINDOW_COPY_SYSTEM ? s.system : "before");
+      if (removes) {
+        EXPECT_EQ(caret(node), s.caret);
+        EXPECT_EQ(window_of(node)->block_start, nullptr);
+      }
+      destroy(node);
+    }
+  }
+}
+
+TEST_F(EditorTest, WholeParagraphCopyKeepsTheParagraphKinds) {
+  TextLine* node = make_editor({"one\n", "two\n"});
+  set_block(node, 0, 0, 1, 4);
+  run(node, {WINDOW_COPY}, 0, 0);
+  const std::vector<LineCopy> clip = text_clipboard_lines();
+  ASSERT_EQ(clip.size(), 2u);
+  EXPECT_NE(clip[0].kind & LINE_KIND_PARAGRAPH, 0);
+  EXPECT_NE(clip[1].kind & LINE_KIND_PARAGRAPH, 0);
+}
+
+TEST_F(EditorTest, MarkingWithF6AndCursorKeys) {
+  TextLine* node = make_editor({"abcdef\n", "ghij\n"});
+  run(node, {KEY_F6, KEY_RIGHT, KEY_RIGHT, KEY_DOWN, KEY_F6}, 0, 1);
+  // The second F6 while marking drops the block.
+  EXPECT_EQ(window_of(node)->block_start, nullptr);
+  run(node, {KEY_F6, KEY_RIGHT, KEY_RIGHT, KEY_DOWN, WINDOW_RELEASE}, 0, 1);
+  EXPECT_EQ(window_of(node)->block_start, line_at(node, 0));
+  EXPECT_EQ(window_of(node)->block_start_column, 1);
+  EXPECT_EQ(window_of(node)->block_end, line_at(node, 1));
+  EXPECT_EQ(window_of(node)->block_end_column, 3);
+  run(node, {WINDOW_CUT});
+  EXPECT_EQ(lines_of(node), (Lines{"aj\n"}));
+  EXPECT_EQ(clipboard(), (Lines{"bcdef\n", "ghi"}));
+}
+
+TEST_F(EditorTest, TypingOverAnUnkeptBlockCutsItFirst) {
+  TextLine* node = make_editor({"abcdef\n"});
+  set_block(node, 0, 1, 0, 4);
+  run(node, std::vector<EventCode>{SCRIPT_UNKEEP_BLOCK} + typed("X"), 0, 1);
+  EXPECT_EQ(lines_of(node), (Lines{"aXef\n"}));
+  EXPECT_EQ(clipboard(), (Lines{"bcd"}));
+}
+
+TEST_F(EditorTest, SelectAllMarksEveryLine) {
+  TextLine* node = make_editor({"ab\n", "cd"});
+  run(node, {WINDOW_SELECT_ALL, WINDOW_CUT});
+  EXPECT_EQ(lines_of(node), (Lines{""}));
+  EXPECT_EQ(clipboard(), (Lines{"ab\n", "cd"}));
+}
+
+// ---- Pasting -----------------------------------------------------------------------------------
+
+TEST_F(EditorTest, PasteInsertsTheClipboardAsAMarkedBlock) {
+  struct Case {
+    const char* name;
+    Lines clip;
+    int column;
+    Lines expected;
+    std::pair<int, int> caret;
+  };
+  const Case cases[] = {
+      {"one piece", {"XY"}, 2, {"abXYcd\n"}, {0, 4}},
+      {"lines", {"X\n", "Y"}, 2, {"abX\n", "Ycd\n"}, {1, 1}},
+      {"at the start", {"X\n"}, 0, {"X\n", "abcd\n"}, {1, 0}},
+      {"past the end", {"X"}, 6, {"abcd  X\n"}, {0, 7}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<LineCopy> clip;
+    for (const std::string& t : c.clip) clip.push_back(LineCopy{t});
+    set_text_clipboard(clip, false);
+    TextLine* node = make_editor({"abcd\n"});
+    run(node, {KEY_INS}, 0, c.column);
+    EXPECT_EQ(lines_of(node), c.expected);
+    EXPECT_EQ(caret(node), c.caret);
+    EXPECT_NE(window_of(node)->block_start, nullptr);
+    EXPECT_EQ(g_run.block_kept, 1);
+    destroy(node);
+  }
+}
+
+TEST_F(EditorTest, SystemClipboardRoundTripsWithCrLf) {
+  TextLine* node = make_editor({"one\n", "two\n", "three\n"});
+  set_block(node, 0, 0, 2, 0);
+  run(node, {WINDOW_COPY_SYSTEM}, 0, 0);
+  EXPECT_EQ(system_clipboard(), "one\r\ntwo\r\n");
+  run(node, {WINDOW_PASTE_SYSTEM}, 2, 0);
+  EXPECT_EQ(lines_of(node), (Lines{"one\n", "two\n", "one\n", "two\n", "three\n"}));
+}
+
+TEST_F(EditorTest, PasteIntoABlankWindowTakesTheCutWindowsWrap) {
+  TextLine* from = make_editor({"abc\n"}, EDITOR_FLAGS | WINDOW_WORD_WRAP);
+  set_block(from, 0, 0, 0, 2);
+  run(from, {WINDOW_CUT}, 0, 0);
+  TextLine* to = make_editor({"\n"});
+  run(to, {KEY_INS}, 0, 0);
+  EXPECT_NE(window_of(to)->flags & WINDOW_WORD_WRAP, 0u);
+}
+
+// ---- Line deletion -----------------------------------------------------------------------------
+
+TEST_F(EditorTest, DeleteLineAsksForANonEmptyLine) {
+  TextLine* node = make_editor({"ab\n", "cd\n"});
+  g_message_box.answer = KEY_ESC;
+  run(node, {WINDOW_DELETE_LINE}, 0, 0);
+  EXPECT_EQ(lines_of(node), (Lines{"ab\n", "cd\n"}));
+  g_message_box.answer = 'Y';
+  run(node, {WINDOW_DELETE_LINE}, 0, 0);
+  EXPECT_EQ(lines_of(node), (Lines{"cd\n"}));
+  run(node, {WINDOW_DELETE_LINE_NOW}, 0, 0);
+  EXPECT_EQ(lines_of(node), (Lines{""}));
+}
+
+TEST_F(EditorTest, FileNamesOnLinux) {
+  EXPECT_EQ(file_extension_of("/home/a.b/FILE"), nullptr);
+  EXPECT_STREQ(file_extension_of("/home/a/FILE.TXT"), "TXT");
+  EXPECT_STREQ(file_extension_of("notes.nc"), "nc");
+}
+
+}  // namespace
