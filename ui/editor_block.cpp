@@ -283,6 +283,8 @@ std::vector<LineCopy> block_pieces(const TextWindow* w) {
        (g_lists.block_end->next->kind & LINE_KIND_PARAGRAPH) != 0);
   if (!whole_paragraphs)
     for (LineCopy& piece : pieces) piece.kind = 0;
+  // A block that ends at the start of a line takes nothing of that line.
+  if (pieces.size() > 1 && pieces.back().text.empty()) pieces.pop_back();
   return pieces;
 }
 
