@@ -275,11 +275,11 @@ TEST_F(RunWindowTest, DisplayTogglesFlipTheirFlag) {
 TEST_F(RunWindowTest, BlockCommandsLeaveTheGoalAtTheCaret) {
   TextLine* node = make_scripted({"abc"}, WINDOW_TEXT_LIST);
   window_of(node)->goal_column = 3;
-  window_of(node)->caret_x = 16;
+  window_of(node)->text_column = 2;
   g_script.steps = {[] { return WINDOW_COPY; }};
   run_window(node);
   EXPECT_EQ(window_of(node)->goal_column, GOAL_NONE);
-  EXPECT_EQ(window_of(node)->goal_x, 16);
+  EXPECT_EQ(window_of(node)->goal_x, 2 * g_display.current.cell_width);
 }
 
 // ---- The block-extension tail -----------------------------------------------------------------
@@ -333,8 +333,8 @@ TEST_F(RunWindowTest, BlockFollowsTheCursorOverLines) {
   w->block_start = w->block_end = l[1];
   w->block_start_column = w->block_end_column = 2;
 
-  // Each step puts the cursor somewhere (as the cursor keys would) and returns the key; the
-  // next step records the block the tail made of it.
+  // Each step puts the cursor somewhere (as the cursor keys would) and returns a code that moves
+  // nothing itself; the next step records the block the tail made of it.
   std::vector<Block> seen;
   auto move = [&](TextLine* line, int column, EventCode key) {
     return [&seen, line, column, key] {
@@ -349,11 +349,11 @@ TEST_F(RunWindowTest, BlockFollowsTheCursorOverLines) {
         g_run.marking = 1;  // Shift went down: the block at the caret grows from here
         return WINDOW_NOTHING;
       },
-      move(l[3], 4, KEY_DOWN),   // the end goes down with the cursor
-      move(l[2], 1, KEY_UP),     // the end comes back up
-      move(l[0], 3, KEY_UP),     // past the start: the start takes over, the old start stays
-      move(l[0], 0, KEY_LEFT),   // on the same line the start edge follows the caret
-      move(l[4], 0, 'x'),        // a typed code moving the cursor line does not extend
+      move(l[3], 4, WINDOW_NOTHING),  // the end goes down with the cursor
+      move(l[2], 1, WINDOW_NOTHING),  // the end comes back up
+      move(l[0], 3, WINDOW_NOTHING),  // past the start: the start takes over, the old start stays
+      move(l[0], 0, WINDOW_NOTHING),  // on the same line the start edge follows the caret
+      move(l[4], 0, 31),              // a code below 256 moving the cursor line does not extend
       [&] {
         seen.push_back(current_block());
         return KEY_ESC;
@@ -384,7 +384,7 @@ TEST_F(RunWindowTest, BlockFollowsTheCaretWithinItsLine) {
         seen.emplace_back(g_windows.active->block_start_column,
                           g_windows.active->block_end_column);
       g_windows.active->text_column = static_cast<int16_t>(column);
-      return column > 0 ? KEY_RIGHT : KEY_LEFT;
+      return WINDOW_NOTHING;
     };
   };
   g_script.steps = {[] {
