@@ -6,6 +6,7 @@
 #include "records/job_settings.h"
 #include "screen/boxes.h"
 #include "screen/event_queue.h"
+#include "ui/editor_key_map.h"
 #include "ui/placeholder_page.h"
 
 struct NcPage {
@@ -13,13 +14,14 @@ struct NcPage {
 };
 inline NcPage g_nc_page;
 
-// Stand-in: ends the page at once (Esc); no NC page yet.
-inline EventCode nc_page_key() { return KEY_ESC; }
+// The first buffer's key filter.
+// Stand-in: the editor's keys on the NC page's frame; no NC page commands yet.
+inline EventCode nc_page_key() { return editor_page_key(PAGE_NC_PROGRAM); }
 
 // The NC program page's key filter on the first editing buffer: names the NC document after the
 // job and runs the page.
-// Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit; no NC page yet.
-inline EventCode nc_page_hook() { return run_placeholder_page(PAGE_NC_PROGRAM); }
+// Stand-in: the page frame and tabs over the first buffer, edited with the editor's keys; leaves on a tab click or a quit.
+inline EventCode nc_page_hook() { return editor_page_key(PAGE_NC_PROGRAM); }
 
 // The 3-D view page's key filter. Before it leaves it sets the NC-run state byte: 0x40 keeps the
 // page byte, 0x10 sends the page loop to Job setup, anything else to the Drawing page.

@@ -77,6 +77,36 @@ void point_at_furniture() {
 
 }  // namespace
 
+void draw_placeholder_page(int page) { draw_placeholder(page); }
+
+EventCode placeholder_page_quit() {
+  if (!g_events.quit_requested) return 0;
+  g_events.quit_requested = false;
+  g_preferences.current_page |= PAGE_QUIT;
+  return KEY_ESC;
+}
+
+EventCode placeholder_page_event(int /*page*/, EventCode code) {
+  switch (code) {
+    case EVENT_POINTER_MOVE:
+      follow_mouse();
+      point_at_furniture();
+      move_pointer();
+      return 0;
+    case EVENT_LEFT_DOWN: {
+      const int hit = hit_test_pointer(true);
+      if (hit >= 0 && (hit & HIT_PAGE_TAB) != 0) {
+        const int tab = hit & ~HIT_PAGE_TAB;
+        g_preferences.current_page = static_cast<uint8_t>(tab);
+        g_tab_strip.active = tab;
+        return KEY_ESC;
+      }
+      return 0;
+    }
+    default: return code;
+  }
+}
+
 EventCode run_placeholder_page(int page) {
   bool entered = true;
   for (;;) {
@@ -93,32 +123,9 @@ EventCode run_placeholder_page(int page) {
       show_pointer();
       entered = false;
     }
-    if (g_events.quit_requested) {
-      g_events.quit_requested = false;
-      g_preferences.current_page |= PAGE_QUIT;
-      return KEY_ESC;
-    }
-    switch (wait_input_code()) {
-      case EVENT_POINTER_MOVE:
-        follow_mouse();
-        point_at_furniture();
-        move_pointer();
-        break;
-      case EVENT_LEFT_DOWN: {
-        const int hit = hit_test_pointer(true);
-        if (hit >= 0 && (hit & HIT_PAGE_TAB) != 0) {
-          const int tab = hit & ~HIT_PAGE_TAB;
-          g_preferences.current_page = static_cast<uint8_t>(tab);
-          g_tab_strip.active = tab;
-          return KEY_ESC;
-        }
-        break;
-      }
-      case EVENT_REDRAW:
-        entered = true;
-        break;
-      default:
-        break;
-    }
+    if (placeholder_page_quit() != 0) return KEY_ESC;
+    const EventCode code = placeholder_page_event(page, wait_input_code());
+    if (code == KEY_ESC) return KEY_ESC;
+    if (code == EVENT_REDRAW) entered = true;
   }
 }

@@ -26,3 +26,10 @@ inline PlaceholderPage g_placeholder_page;
 
 // Stand-in: a frame with the page's name, the tabs and the title-bar buttons; a quit asks no save question, since no page can change the job yet.
 EventCode run_placeholder_page(int page);
+
+// The pieces of the placeholder a page that runs a window itself uses: the frame, name, caption
+// and tabs; a pending quit (27 and the quit bit, else 0); and one event (pointer moves are
+// followed and give 0, a click on another page's tab leaves with 27, other codes come back).
+void draw_placeholder_page(int page);
+EventCode placeholder_page_quit();
+EventCode placeholder_page_event(int page, EventCode code);

@@ -12,6 +12,7 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/editor_cursor.h"
 #include "ui/editor_text.h"
+#include "ui/editor_key_map.h"
 #include "ui/editor_undo.h"
 #include "ui/key_pushback.h"
 #include "ui/message_box.h"

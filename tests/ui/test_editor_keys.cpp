@@ -320,3 +320,80 @@ TEST_F(EditorTest, FileNamesOnLinux) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Key maps ----------------------------------------------------------------------------------
+
+TEST_F(EditorTest, ClipboardKeysBecomeTheirCommands) {
+  TextLine* node = make_editor({"abc\n"});
+  activate_window(node);
+  struct Case {
+    EventCode code;
+    uint8_t modifiers;
+    bool block;
+    EventCode expected;
+  };
+  const Case cases[] = {
+      {KEY_DEL, 0, false, KEY_DEL},
+      {KEY_DEL, 0, true, WINDOW_CUT},
+      {KEY_DEL, MODIFIER_SHIFT, true, 0},
+      {KEY_CTRL_INS, 0, false, WINDOW_APPEND_COPY},
+      {KEY_CTRL_C, 0, false, WINDOW_COPY},
+      {KEY_CTRL_C, MODIFIER_SHIFT, false, WINDOW_COPY_SYSTEM},
+      {KEY_CTRL_V, 0, false, KEY_INS},
+      {KEY_CTRL_V, MODIFIER_SHIFT, false, WINDOW_PASTE_SYSTEM},
+      {KEY_CTRL_X, 0, false, WINDOW_CUT},
+      {'a', 0, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    g_events.modifiers = c.modifiers;
+    g_lists.block_start = c.block ? g_lists.cursor_line : nullptr;
+    g_lists.block_end = g_lists.block_start;
+    g_windows.active->block_start_column = 0;
+    g_windows.active->block_end_column = 2;
+    EXPECT_EQ(map_clipboard_keys(c.code), c.expected);
+  }
+  g_events.modifiers = 0;
+  // Ctrl+Del copies and then deletes: the delete comes back as the next key.
+  EXPECT_EQ(map_clipboard_keys(KEY_CTRL_DEL), WINDOW_APPEND_COPY);
+  EXPECT_EQ(pop_pushed_key(), KEY_CTRL_BACKSPACE);
+  EXPECT_EQ(map_user_keys(315), WINDOW_NEXT_KEY);
+  EXPECT_EQ(map_user_keys(316), WINDOW_PREVIOUS);
+  EXPECT_EQ(map_user_keys(350), 472);
+  EXPECT_EQ(map_user_keys('a'), 'a');
+}
+
+// The page's key filter: real keystrokes through the event queue, Ctrl+Z and Ctrl+Shift+Z.
+EventCode nc_like_page_key() { return editor_page_key(4); }
+
+TEST_F(EditorTest, PageKeysTypeCutPasteAndUndoThroughTheQueue) {
+  reset_editor_page();
+  TextLine* node = make_editor({"\n"});
+  window_of(node)->key_filter = nc_like_page_key;
+  for (char c : std::string("hello")) headless_inject_text(std::string(1, c).c_str());
+  headless_inject_keystroke(VK_HOME, 0);
+  headless_inject_keystroke(117, 0);  // F6
+  headless_inject_keystroke(VK_RIGHT, 0);
+  headless_inject_keystroke(VK_RIGHT, 0);
+  headless_inject_keystroke('X', WINDOW_MOD_CTRL);  // cut "he"
+  headless_inject_keystroke(VK_END, 0);
+  headless_inject_keystroke('V', WINDOW_MOD_CTRL);  // paste it at the end
+  headless_inject_close();
+  run_window(node);
+  EXPECT_EQ(lines_of(node), (Lines{"llohe\n"}));
+  g_events.quit_requested = false;
+  for (int i = 0; i < 7; ++i) headless_inject_keystroke('Z', WINDOW_MOD_CTRL);
+  headless_inject_close();
+  run_window(node);
+  EXPECT_EQ(lines_of(node), (Lines{"\n"}));
+  g_events.quit_requested = false;
+  for (int i = 0; i < 7; ++i) headless_inject_keystroke('Z', WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT);
+  headless_inject_close();
+  run_window(node);
+  EXPECT_EQ(lines_of(node), (Lines{"llohe\n"}));
+  g_events.quit_requested = false;
+}
+
+}  // namespace
