@@ -98,15 +98,14 @@ int editor_delete_char() {
       line = g_lists.cursor_line;
     } else {
       // Blank space after the text: the next line joins at the caret.
-      std::string text = line->text;
-      if (ends_with_newline(line)) text.pop_back();
-      text.append(caret - text.size(), ' ');
-      if (text.size() > static_cast<size_t>(LINE_TEXT_MAX) ||
-          line->text.size() - (ends_with_newline(line) ? 1 : 0) + (caret - text.size()) +
-                  line->next->text.size() > static_cast<size_t>(LINE_TEXT_MAX)) {
+      // The joined line is checked before a blank is added.
+      if (caret + line->next->text.size() > static_cast<size_t>(LINE_TEXT_MAX)) {
         report_line_too_long();
         return 0;
       }
+      std::string text = line->text;
+      if (ends_with_newline(line)) text.pop_back();
+      text.append(caret - text.size(), ' ');
       text += '\n';
       if (set_line_text(text.c_str(), line) == nullptr) return 0;
     }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <deque>
+#include <iterator>
 #include <new>
 #include <string>
 #include <vector>
@@ -102,8 +103,12 @@ void start_history(TextWindow* w) {
   h->shadow = copy_current_list();
 }
 
-// The step between the shadow and the current text; false when nothing changed.
-bool diff_against_shadow(const EditorUndoHistory& h, UndoStep* step) {
+void apply_to_shadow(EditorUndoHistory& h, int32_t first, size_t remove_count,
+                     const std::vector<LineCopy>& put);
+
+// The step between the shadow and the current text, the shadow brought up to the text; false
+// when nothing changed. The removed lines move out of the shadow rather than being copied.
+bool take_diff_from_shadow(EditorUndoHistory& h, UndoStep* step) {
   std::vector<TextLine*> lines;
   for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next) lines.push_back(l);
   size_t prefix = 0;
@@ -115,9 +120,11 @@ bool diff_against_shadow(const EditorUndoHistory& h, UndoStep* step) {
          same_line(lines[lines.size() - 1 - suffix], h.shadow[h.shadow.size() - 1 - suffix]))
     ++suffix;
   step->first_line = static_cast<int32_t>(prefix);
-  step->removed.assign(h.shadow.begin() + static_cast<std::ptrdiff_t>(prefix),
-                       h.shadow.end() - static_cast<std::ptrdiff_t>(suffix));
+  const auto removed_begin = h.shadow.begin() + static_cast<std::ptrdiff_t>(prefix);
+  const auto removed_end = h.shadow.end() - static_cast<std::ptrdiff_t>(suffix);
+  step->removed.assign(std::make_move_iterator(removed_begin), std::make_move_iterator(removed_end));
   for (size_t i = prefix; i < lines.size() - suffix; ++i) step->inserted.push_back(copy_of_line(lines[i]));
+  apply_to_shadow(h, step->first_line, step->removed.size(), step->inserted);
   return true;
 }
 
@@ -246,7 +253,7 @@ void record_step(TextWindow* w) {
   EditorUndoHistory& h = *w->undo_history;
   h.pending = false;
   UndoStep step;
-  const bool text_changed = diff_against_shadow(h, &step);
+  const bool text_changed = take_diff_from_shadow(h, &step);
   if (!text_changed && !h.clipboard_noted) return;
   step.before = h.pending_before;
   step.after = capture_caret(w);
@@ -256,8 +263,6 @@ void record_step(TextWindow* w) {
     step.clipboard_after = text_clipboard_lines();
     h.clipboard_noted = false;
   }
-  if (text_changed)
-    apply_to_shadow(h, step.first_line, step.removed.size(), step.inserted);
   h.steps.resize(h.done);  // a new step ends the redo history
   h.steps.push_back(std::move(step));
   while (h.steps.size() > static_cast<size_t>(UNDO_STEPS_KEPT)) h.steps.pop_front();
