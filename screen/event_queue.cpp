@@ -14,6 +14,7 @@ bool ring_empty() { return g_events.read_index == g_events.write_index; }
 
 EventCode take_oldest() {
   EventCode code = g_events.ring[g_events.read_index];
+  g_events.last_modifiers = g_events.ring_modifiers[g_events.read_index];
   g_events.read_index = next_index(g_events.read_index);
   return code;
 }
@@ -58,6 +59,7 @@ bool push_input_code(EventCode code) {
     return false;
   }
   g_events.ring[g_events.write_index] = code;
+  g_events.ring_modifiers[g_events.write_index] = g_events.modifiers;
   g_events.write_index = next;
   return true;
 }

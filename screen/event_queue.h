@@ -82,6 +82,9 @@ struct EventQueue {
   int read_index;                   // 0..62; the oldest pending code; empty when equal to write_index
   EventCode last_code;              // the code most recently returned by wait_input_code
   uint8_t modifiers;                // MODIFIER_SHIFT | MODIFIER_CTRL | MODIFIER_ALT held now
+  uint8_t ring_modifiers[EVENT_RING_SIZE];  // the modifiers held when each code was posted
+  uint8_t last_modifiers;           // those of the code wait_input_code returned last: a key
+                                    // read after its modifiers were let go still knows them
   bool quit_requested;              // set by every quit request; a page handler clears it on "no"
   bool redraw_pending;              // a redraw code that could not stay in the ring; read as 5001
                                     // once the ring is empty

@@ -16,7 +16,9 @@ struct EditorPage {
 };
 EditorPage g_editor_page;
 
-bool modifier_held(uint8_t bits) { return (g_events.modifiers & bits) != 0; }
+// The modifiers held when the key went down, not when it is read: keys and their releases may
+// arrive together.
+bool modifier_held(uint8_t bits) { return ((g_events.modifiers | g_events.last_modifiers) & bits) != 0; }
 
 }  // namespace
 

@@ -293,6 +293,39 @@ TEST_F(HeadlessRunnerTest, AFailedPixelOrTextExpectIsReported) {
   EXPECT_NE(error.find("line 2: expected pixel 123456 at 4,49, found F4EEE8"), std::string::npos)
       << error;
   EXPECT_NE(error.find("line 3: expected \"Hello\""), std::string::npos) << error;
+// The NC program page's first buffer edited with keys: the text typed, a word cut and pasted at
+// the end, both undone; then the line copied to the system clipboard and pasted back.
+constexpr char NC_PAGE_EDITING_SCRIPT[] = R"(click 650 30
+type hello world
+key Home
+key F6
+key Right
+key Right
+key Right
+key Right
+key Right
+key Ctrl+X
+key End
+key Ctrl+V
+expect 5 2  worldhello
+key Ctrl+Z
+key Ctrl+Z
+expect 5 2 hello world
+key Ctrl+Shift+Z
+expect 5 2  world
+key Ctrl+Z
+key Home
+key F6
+key End
+key Ctrl+Shift+C
+key End
+key Ctrl+Shift+V
+expect 5 2 hello worldhello world
+close
+)";
+
+TEST_F(HeadlessRunnerTest, TheNcPageEditsItsFirstBuffer) {
+  ASSERT_EQ(run(NC_PAGE_EDITING_SCRIPT), 0) << read("stderr.txt");
 }
 
 TEST_F(HeadlessRunnerTest, AResizedWindowIsDrawnAgainAtItsNewSize) {
