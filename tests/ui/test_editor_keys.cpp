@@ -402,3 +402,21 @@ TEST_F(EditorTest, PageKeysTypeCutPasteAndUndoThroughTheQueue) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorTest, CtrlLeftAndRightMoveByWords) {
+  TextLine* node = make_editor({"G0 X1.5 Y2\n", "M30\n"});
+  const std::pair<int, int> rights[] = {{0, 3}, {0, 8}, {1, 0}};
+  for (const auto& want : rights) {
+    run(node, {KEY_CTRL_RIGHT});
+    EXPECT_EQ(caret(node), want);
+  }
+  const std::pair<int, int> lefts[] = {{0, 8}, {0, 3}, {0, 0}};
+  for (const auto& want : lefts) {
+    run(node, {KEY_CTRL_LEFT});
+    EXPECT_EQ(caret(node), want);
+  }
+}
+
+}  // namespace
