@@ -73,3 +73,7 @@ constexpr int MSG_SURFACE_NEEDS_ANGLE = 10762;         // the surface has no ang
 constexpr int MSG_SURFACE_NEEDS_ABSOLUTE = 10763;      // a 4th-axis surface with incremental output
 constexpr int MSG_SURFACE_NEEDS_SECOND_RADIUS = 10764; // the surface has no second radius
 constexpr int MSG_NOTHING_TO_MACHINE = 15005;          // no item is set for machining
+
+// ---- The text editor ----------------------------------------------------------------------------
+
+constexpr int MSG_CASE_NEEDS_BLOCK = 10210;  // a case key with no block marked

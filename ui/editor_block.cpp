@@ -6,6 +6,9 @@
 #include "platform/window.h"
 #include "screen/pointer.h"
 #include "store/line_fold.h"
+#include "store/catalogue.h"
+#include "store/message_ids.h"
+#include "store/store_host.h"
 #include "ui/editor_cursor.h"
 #include "ui/editor_text.h"
 #include "ui/editor_undo.h"
@@ -434,4 +437,63 @@ int paste_lines(bool from_system) {
   w->goal_column = GOAL_NONE;
   g_lists.lines_changed++;
   return 0;
+}
+
+// ---- Case ----------------------------------------------------------------------------------------
+
+namespace {
+
+// Letters of cp1252: ASCII, and the accented letters whose capital lies 0x20 below.
+bool is_lower(uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 0xE0 && c != 0xF7 && c != 0xFF); }
+bool is_upper(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7); }
+bool is_letter(uint8_t c) { return is_lower(c) || is_upper(c) || c == 0xFF || c == 0xDF; }
+
+char to_upper(uint8_t c) { return static_cast<char>(is_lower(c) ? c - 0x20 : c); }
+char to_lower(uint8_t c) { return static_cast<char>(is_upper(c) ? c + 0x20 : c); }
+
+// Changes the case of text[from, to); escape pairs and codes stay as they are.
+void change_case_of(std::string& text, size_t from, size_t to, CaseChange change) {
+  bool word_start = from == 0 || !is_letter(static_cast<uint8_t>(text[from - 1]));
+  for (size_t i = from; i < to && i < text.size(); ++i) {
+    const uint8_t c = static_cast<uint8_t>(text[i]);
+    if (is_escape_lead(c)) {
+      ++i;
+      word_start = true;
+      continue;
+    }
+    if (!is_letter(c)) {
+      word_start = true;
+      continue;
+    }
+    switch (change) {
+      case CASE_UPPER: text[i] = to_upper(c); break;
+      case CASE_LOWER: text[i] = to_lower(c); break;
+      case CASE_CAPITALS: text[i] = word_start ? to_upper(c) : to_lower(c); break;
+    }
+    word_start = false;
+  }
+}
+
+}  // namespace
+
+void change_block_case(CaseChange change) {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr) return;
+  normalize_marked_block();
+  if (!has_block()) {
+    get_message(MSG_CASE_NEEDS_BLOCK);
+    show_text_box(message_text(), TEXTBOX_TIMED | 40);
+    return;
+  }
+  for (TextLine* line = g_lists.block_start; line != nullptr; line = line->next) {
+    std::string text = line->text;
+    const size_t from = line == g_lists.block_start ? static_cast<size_t>(w->block_start_column) : 0;
+    const size_t to = line == g_lists.block_end ? static_cast<size_t>(w->block_end_column) : text.size();
+    change_case_of(text, from, to, change);
+    set_line_text(text.c_str(), line);  // the same length: never refused
+    line->state |= LINE_STATE_REDRAW;
+    if (line == g_lists.block_end) break;
+  }
+  g_windows.redraw_pending = 1;
+  mark_changed();
 }

@@ -63,6 +63,10 @@ int copy_line_crlf(const char* text, std::string* output);
 // One text to the system clipboard with CR LF line ends; the number of bytes.
 int copy_text_to_system_clipboard(const char* text);
 
+// The case of the marked block; with no block a notice says to mark one.
+enum CaseChange : uint8_t { CASE_UPPER, CASE_LOWER, CASE_CAPITALS };
+void change_block_case(CaseChange change);
+
 // Pasting at the caret: the text clipboard (from_system false) or the system clipboard. The pasted
 // text becomes the marked block and the caret goes to its end; 0 done, -1 nothing or refused.
 int paste_lines(bool from_system);

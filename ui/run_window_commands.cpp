@@ -27,8 +27,11 @@ RunStep paste_system_clipboard(RunWindowCall* /*call*/) {
 // Stand-in: pastes nothing.
 RunStep paste_column(RunWindowCall* /*call*/) { return RUN_TAIL; }
 
-// Stand-in: changes no case.
-RunStep change_case_key(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
+RunStep change_case_key(RunWindowCall* /*call*/, EventCode code) {
+  change_block_case(code == KEY_ALT_U ? CASE_UPPER : code == KEY_ALT_L ? CASE_LOWER : CASE_CAPITALS);
+  g_run.marking = 0;
+  return RUN_TAIL;
+}
 
 // Stand-in: changes no indent.
 RunStep indent_key(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }

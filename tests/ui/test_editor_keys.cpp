@@ -420,3 +420,31 @@ TEST_F(EditorTest, CtrlLeftAndRightMoveByWords) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorTest, CaseKeysChangeTheMarkedBlock) {
+  struct Case {
+    EventCode key;
+    const char* expected;
+  };
+  const Case cases[] = {{KEY_ALT_U, "xx HELLO \x0bWORLD\x13 xx\n"},
+                        {KEY_ALT_L, "xx hello \x0bworld\x13 xx\n"},
+                        {KEY_ALT_C, "xx Hello \x0bWorld\x13 xx\n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    TextLine* node = make_editor({"xx hELLo \x0bwORLD\x13 xx\n"});
+    set_block(node, 0, 3, 0, 16);
+    run(node, {c.key}, 0, 3);
+    EXPECT_EQ(lines_of(node), (Lines{c.expected}));
+    EXPECT_NE(window_of(node)->flags & WINDOW_CHANGED, 0u);
+    destroy(node);
+  }
+  // With no block a notice says to mark one; the text stays.
+  TextLine* node = make_editor({"abc\n"});
+  run(node, {KEY_ALT_U}, 0, 0);
+  EXPECT_EQ(lines_of(node), (Lines{"abc\n"}));
+  EXPECT_EQ(g_message_box.shown_count, 1);
+}
+
+}  // namespace
