@@ -2,6 +2,7 @@
 
 #include "ui/editor_cursor.h"
 #include "ui/editor_text.h"
+#include "ui/key_pushback.h"
 #include "ui/text_window.h"
 
 // Stand-in: starts no block drag.
@@ -70,8 +71,26 @@ RunStep sort_all_lines(RunWindowCall* /*call*/) { return RUN_TAIL; }
 // Stand-in: sorts nothing.
 RunStep sort_block_lines(RunWindowCall* /*call*/) { return RUN_TAIL; }
 
-// Stand-in: appends nothing.
-RunStep append_empty_line(RunWindowCall* /*call*/) { return RUN_TAIL; }
+RunStep append_empty_line(RunWindowCall* /*call*/) {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || g_lists.cursor_line == nullptr) return RUN_TAIL;
+  if (!ends_with_newline(g_lists.cursor_line)) {
+    append_line("\n");
+    reformat_lines(g_lists.cursor_line, nullptr, w->wrap_width);
+  }
+  TextLine* before = g_lists.current.last;
+  TextLine* line = append_line("\n");
+  if (line == nullptr) return RUN_TAIL;
+  line->kind |= LINE_KIND_PARAGRAPH;
+  if (before != nullptr) line->id = static_cast<int16_t>(before->id + 1);
+  // Read last-pushed first: Down comes before Home, so the caret ends at column 0 of the line.
+  push_back_key(KEY_HOME);
+  push_back_key(KEY_DOWN);
+  w->line_count = 0;
+  if (g_run.replaying == 0) w->flags |= WINDOW_CHANGED;
+  request_full_redraw();
+  return RUN_TAIL;
+}
 
 // Stand-in: searches nothing.
 RunStep find_command(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }

@@ -448,3 +448,19 @@ TEST_F(EditorTest, CaseKeysChangeTheMarkedBlock) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditorTest, AppendLineLeavesTheCaretAtTheNewLinesStart) {
+  TextLine* node = make_editor({"ab\n", "cd\n"});
+  run(node, {WINDOW_APPEND_LINE}, 1, 2);
+  EXPECT_EQ(lines_of(node), (Lines{"ab\n", "cd\n", "\n"}));
+  EXPECT_EQ(caret(node), std::make_pair(2, 0));
+  // A last line without its newline gets one first.
+  TextLine* open_end = make_editor({"ab"});
+  run(open_end, {WINDOW_APPEND_LINE}, 0, 2);
+  EXPECT_EQ(lines_of(open_end), (Lines{"ab\n", "\n"}));
+  EXPECT_EQ(caret(open_end), std::make_pair(1, 0));
+}
+
+}  // namespace

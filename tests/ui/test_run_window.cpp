@@ -295,7 +295,7 @@ TEST_F(RunWindowTest, PlainCursorKeysDropAFixedBlock) {
       {KEY_LEFT, 0, WINDOW_TEXT_LIST, true},
       {KEY_PGDN, 0, WINDOW_TEXT_LIST, true},
       {WINDOW_NOTHING, 0, WINDOW_TEXT_LIST, false},
-      {KEY_CTRL_LEFT, 0, WINDOW_TEXT_LIST, false},  // not one of the plain cursor keys
+      {KEY_CTRL_UP, 0, WINDOW_TEXT_LIST, false},    // not one of the plain cursor keys
       {KEY_LEFT, 1, WINDOW_TEXT_LIST, false},       // Shift held: the block grows instead
       {KEY_LEFT, 0, 0, false},                      // not an editor window: no tail at all
   };
