@@ -293,8 +293,12 @@ TEST_F(HeadlessRunnerTest, AFailedPixelOrTextExpectIsReported) {
   EXPECT_NE(error.find("line 2: expected pixel 123456 at 4,49, found F4EEE8"), std::string::npos)
       << error;
   EXPECT_NE(error.find("line 3: expected \"Hello\""), std::string::npos) << error;
+}
+
 // The NC program page's first buffer edited with keys: the text typed, a word cut and pasted at
-// the end, both undone; then the line copied to the system clipboard and pasted back.
+// the end, both undone; then the line copied to the system clipboard and pasted back. It goes
+// back to the Drawing page before it quits, so that the page it saves is the one other runs
+// start on.
 constexpr char NC_PAGE_EDITING_SCRIPT[] = R"(click 650 30
 type hello world
 key Home
@@ -321,6 +325,8 @@ key Ctrl+Shift+C
 key End
 key Ctrl+Shift+V
 expect 5 2 hello worldhello world
+click 440 30
+expect 3 2 Drawing
 close
 )";
 
