@@ -25,7 +25,8 @@ test: build
 test-sanitize: deps
 	@cmake -S . -B $(BUILD_DIR)-sanitize -DCMAKE_BUILD_TYPE=Debug -DBRENVIK_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD_DIR)-sanitize --parallel $(JOBS)
-	@cd $(BUILD_DIR)-sanitize && ctest --output-on-failure --parallel $(JOBS)
+	@cd $(BUILD_DIR)-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan-suppressions.txt \
+	  ctest --output-on-failure --parallel $(JOBS)
 
 # A short run of each fuzz target (clang's libFuzzer) from its checked-in corpus, FUZZ_SECONDS
 # shared among them; new inputs each finds stay in the build folder, and a crash fails the run

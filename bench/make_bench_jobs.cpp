@@ -116,17 +116,20 @@ bool write_job(const BenchShapes& shapes, const std::string& path) {
   reset_list_store();
   reset_layers();
   set_factory_job_settings(&g_job_settings, true);
+  bool ok = true;
   for (const BenchLoop& loop : shapes.loops) {
     if (!add_item(loop, params_of(loop.role))) {
       std::fprintf(stderr, "make_bench_jobs: no room for an item of %s\n", path.c_str());
-      return false;
+      ok = false;
+      break;
     }
   }
-  if (write_job_to_path(path) != 0) {
+  if (ok && write_job_to_path(path) != 0) {
     std::fprintf(stderr, "make_bench_jobs: cannot write %s\n", path.c_str());
-    return false;
+    ok = false;
   }
-  return true;
+  free_current_list();
+  return ok;
 }
 
 }  // namespace

@@ -59,10 +59,18 @@ class TextPocket : public EngineTest {
   }
   void TearDown() override {
     free_tool_path_items();
+    // The machining run may leave another list current: the test's own items go all the same.
+    if (text_item_ != nullptr) {
+      TextLine* head = text_item_;
+      while (head->prev != nullptr) head = head->prev;
+      if (head != g_lists.current.first) free_list(head);
+    }
     free_current_list();
     reset_outline_collect();
     EngineTest::TearDown();
   }
+
+  TextLine* text_item_ = nullptr;  // the text item the test made, with the list it stands in
 };
 
 }  // namespace
@@ -86,6 +94,7 @@ TEST_F(TextPocket, TrueTypeLettersGiveClosedRingsThatNeverCross) {
   set_truetype_description(l.log_font, "Liberation Sans", 400, false);
   write_text_layout(l, block_text_layout(item_block(item)));
   layout_text_item(item);
+  text_item_ = item;
   g_outline_collect.phase = COLLECT_POCKET_PHASE;
   g_outline_collect.params = params;
   g_outline_collect.text_char_counter = 1;
