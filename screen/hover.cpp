@@ -18,7 +18,6 @@ namespace {
 
 constexpr uint32_t HOVER_XOR = 0xFFFF00;
 constexpr int PALETTE_HOVER_FRAME = 164;
-constexpr int HOVER_FRAME_MIX = 14;  // pen mode 14: an XOR of the pen, so twice restores
 constexpr int DISPLAY_CHOICE_WINDOW = 1;
 constexpr int DISPLAY_CHOICE_WHOLE_SCREEN = 109;
 constexpr int FORM_WIDE = 900;

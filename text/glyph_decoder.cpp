@@ -223,7 +223,7 @@ void transform_move() {
   }
   if (arc) {
     if (m.dx == 0.0f && m.dy == 0.0f) m.full_circle = 1;
-    auto swap = [&m] { m.code = m.code == '2' ? '3' : '2'; };
+    auto swap = [&] { m.code = m.code == '2' ? '3' : '2'; };
     if (t.mirrored || t.arc_turn) {
       if (t.vertical) {
         m.dx = -m.dx;
