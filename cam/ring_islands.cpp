@@ -297,48 +297,47 @@ int32_t list_tail(const RingLinkRun& run) {
 
 }  // namespace
 
+namespace {
+
+// The share of the walked stretch b..c that a bridge lends the ring it starts or ends on: only
+// while the ring at the bridge's other end is still untouched.
+int32_t share_of_bridge(const RingBridge& br, bool ring_is_a, int32_t ring,
+                        const std::vector<RingState>& ring_table,
+                        const std::vector<RingState>& other_table, bool increasing, double b,
+                        double c, ShareRule rule, double* share) {
+  const int32_t own = ring_is_a ? br.ring_a : br.ring_b;
+  const int32_t other = ring_is_a ? br.ring_b : br.ring_a;
+  if (own != ring || other_table[other].state != RING_UNTOUCHED) return 0;
+  const RingState& r = ring_table[ring];
+  const double param = ring_is_a ? br.param_a : br.param_b;
+  return segment_share(b, c, normalised(r, param), ring_length(r), increasing, rule, share) ? 1
+                                                                                             : 0;
+}
+
+}  // namespace
+
 int32_t share_of_island_bridge_on_boundary(const RingLinkRun& run, int32_t bridge, int32_t ring,
                                            double b, double c, double* share) {
-  const RingBridge& br = run.mixed_bridges[bridge];
-  if (br.ring_a != ring || run.island[br.ring_b].state != RING_UNTOUCHED) return 0;
-  const RingState& r = run.boundary[ring];
-  return segment_share(b, c, normalised(r, br.param_a), ring_length(r), increasing_walk(run),
-                       ShareRule::ISLAND_ON_BOUNDARY, share)
-             ? 1
-             : 0;
+  return share_of_bridge(run.mixed_bridges[bridge], true, ring, run.boundary, run.island,
+                         increasing_walk(run), b, c, ShareRule::ISLAND_ON_BOUNDARY, share);
 }
 
 int32_t share_of_inward_island_bridge(const RingLinkRun& run, int32_t bridge, int32_t ring,
                                       double b, double c, double* share) {
-  const RingBridge& br = run.island_bridges[bridge];
-  if (br.ring_b != ring || run.island[br.ring_a].state != RING_UNTOUCHED) return 0;
-  const RingState& r = run.island[ring];
-  return segment_share(b, c, normalised(r, br.param_b), ring_length(r), increasing_walk(run),
-                       ShareRule::INWARD, share)
-             ? 1
-             : 0;
+  return share_of_bridge(run.island_bridges[bridge], false, ring, run.island, run.island,
+                         increasing_walk(run), b, c, ShareRule::INWARD, share);
 }
 
 int32_t share_of_outward_island_bridge(const RingLinkRun& run, int32_t bridge, int32_t ring,
                                        double b, double c, double* share) {
-  const RingBridge& br = run.island_bridges[bridge];
-  if (br.ring_a != ring || run.island[br.ring_b].state != RING_UNTOUCHED) return 0;
-  const RingState& r = run.island[ring];
-  return segment_share(b, c, normalised(r, br.param_a), ring_length(r), increasing_walk(run),
-                       ShareRule::OUTWARD, share)
-             ? 1
-             : 0;
+  return share_of_bridge(run.island_bridges[bridge], true, ring, run.island, run.island,
+                         increasing_walk(run), b, c, ShareRule::OUTWARD, share);
 }
 
 int32_t share_of_boundary_bridge_on_island(const RingLinkRun& run, int32_t bridge, int32_t ring,
                                            double b, double c, double* share) {
-  const RingBridge& br = run.mixed_bridges[bridge];
-  if (br.ring_b != ring || run.boundary[br.ring_a].state != RING_UNTOUCHED) return 0;
-  const RingState& r = run.island[ring];
-  return segment_share(b, c, normalised(r, br.param_b), ring_length(r), increasing_walk(run),
-                       ShareRule::BOUNDARY_ON_ISLAND, share)
-             ? 1
-             : 0;
+  return share_of_bridge(run.mixed_bridges[bridge], false, ring, run.island, run.boundary,
+                         increasing_walk(run), b, c, ShareRule::BOUNDARY_ON_ISLAND, share);
 }
 
 void compact_bridges(RingLinkRun* run) {
