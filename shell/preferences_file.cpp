@@ -18,6 +18,7 @@
 #include "shell/startup.h"
 #include "store/record_bytes.h"
 #include "store/text_wrap.h"
+#include "ui/text_moves.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ constexpr size_t LONGEST_FILE = PREFERENCES_FILE_DRIVES_OFFSET +
 const char* const DELIMITER_LABELS[DELIMITER_SETS] = {
     "F7 & F8; text file",  "CTRL right & left",  "word searching",
     "F7 & F8; non text",   "CTRL L/R; non text", "word counting"};
-const char* const DELIMITER_TEXT = "\n\t\" ,.?!;:(){}[]=+\x93\x94";
-const char* const DELIMITER_WORD_KEYS = "\n\t\\\" !@#$%^&~()|=,/;[]{}:<>?*-.+\x93\x94";
+const char* const DELIMITER_TEXT = FACTORY_SELECTION_DELIMITERS;
+const char* const DELIMITER_WORD_KEYS = FACTORY_WORD_KEY_DELIMITERS;
 const char* const DELIMITER_SEARCH = "\n\t\\\" !@#$%^&~()|=,/;[]{}:<>?*-.+\x7f\x60\x93\x94";
 const char* const FACTORY_FILE_FILTERS[] = {"*.Job", "*.CNC *.NC *.NCC *.CAM", "*.TXT",
                                             "*.DXF", "*.BAT", "*.PLT"};

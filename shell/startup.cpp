@@ -69,6 +69,7 @@
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/pointer_motion.h"
+#include "ui/text_moves.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -587,6 +588,9 @@ int ui_startup(int /*scratch_size*/) {
   g_startup.delete_marked_prompt = "Are you sure you want to delete all the marked lines?";
   g_startup.colour_depth = 32;  // the framebuffer's pixels
   read_write_preferences(1);
+  // The selections take set 0 of the preferences, the word moves set 1.
+  set_word_delimiters(g_preferences_file.delimiters[0].characters,
+                      g_preferences_file.delimiters[1].characters);
   clear_current_list();
   apply_display_mode(g_interface.display_choice);
   create_root_window();

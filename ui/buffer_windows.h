@@ -1,13 +1,52 @@
-// Editing-buffer windows: the split screen's state that the window layer and the run loop read.
+// Editing-buffer windows: the editing area, its halves, the split screen of two buffers and
+// closing buffers with the save question.
 #pragma once
 
 #include <cstdint>
 
 struct TextLine;
 
-// Stand-in: only the alternate buffer and the two-shown flag; no halves, split screen or buffers dialog yet.
 struct BufferWindows {
   TextLine* alternate_buffer = nullptr;  // the buffer shown before the current one, or null
   uint8_t two_shown = 0;                 // non-zero while two buffers share the screen
 };
 inline BufferWindows g_buffer_windows;
+
+// The editing area in cells of the editor's face: top row and left column fixed, the bottom row
+// and right column from the screen's layout.
+struct EditingArea {
+  int top = 5;
+  int left = 2;
+  int bottom = 20;
+  int right = 80;
+};
+EditingArea editing_area();
+
+// The active buffer's rectangle inside the editing area; columns, rows and pixels follow.
+void place_in_top_half();
+void place_in_bottom_half();
+void place_in_left_half();
+void place_in_right_half();
+// The whole area; a word-wrapping buffer is re-wrapped to its wanted width (or the area's).
+void place_in_full_area();
+
+// Shows the active buffer and a second one in two halves: mode 1 one above the other, 2 side by
+// side. A second buffer is opened empty when there is none.
+void split_buffer_screen(int mode);
+// Every buffer over the whole area, none counted as on screen.
+void unsplit_buffers();
+// The node's font mode, and the node re-placed in its own half of the arrangement.
+void set_buffer_font_mode(TextLine* node, uint8_t mode);
+// Every buffer in the editor face's font mode.
+void apply_buffer_font_size();
+// With a split screen, draws the other buffer without changing the active one.
+void redraw_other_buffer();
+
+// Closes buffers with the save question: mode 0 the active one (the next is drawn), a positive
+// mode every buffer, a negative mode the active one without drawing (-3 leaves its area as it
+// is). 0, or 27 when a save question was cancelled or a save failed: that buffer stays open.
+int close_edit_buffers(int mode);
+
+// Catalogue prompts of the save question: a named file, a buffer never saved.
+constexpr int PROMPT_SAVE_NAMED = -22010;
+constexpr int PROMPT_SAVE_UNNAMED = -22011;

@@ -29,6 +29,15 @@ inline BufferRing g_buffers;
 int open_in_buffer(const char* path, WindowKeyFilter key_filter, WindowLineDrawer line_drawer,
                    uint32_t window_flags, uint8_t open_flags);
 
+// The save question of the active buffer (catalogue prompt number): 0 nothing to save or saved,
+// 27 cancelled, otherwise the save box's result.
+// Stand-in: asks nothing; a changed buffer that holds text answers 27 (nothing changed is closed or marked saved before saving exists).
+int ask_save_buffer(int prompt);
+
+// The editing buffer showing the file (its full path compared exactly, after resolving both
+// paths where the file exists), or null.
+TextLine* find_buffer_by_file(const char* path);
+
 // The pages' entry points the editing buffers need; start-up fills them.
 struct BufferEntryPoints {
   // The key filter of the first buffer: the NC program page's. Null: the run loop ends at once.

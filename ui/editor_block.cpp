@@ -141,21 +141,69 @@ int editor_delete_char() {
   return 1;
 }
 
+namespace {
+
+constexpr const char* DELETE_MARKED_QUESTION =
+    "Are you sure you want to delete all the marked lines?";
+constexpr const char* DELETE_WHAT_QUESTION =
+    "\x1d!!Delete what?\n\nThe \vM\x13" "arked lines or the line the \vC\x13ursor bar is on?";
+constexpr const char* DELETE_WHAT_BUTTONS = "\vM\x13" "arked    \vC\x13ursor";
+
+bool is_yes(int16_t answer) { return answer == 'Y' || answer == 'y'; }
+
+bool line_is_empty(const TextLine* line) { return line->text.empty() || line->text == "\n"; }
+
+// The checked lines go; the cursor to the first line at row 0. An emptied list keeps one line.
+void delete_marked_lines(TextWindow* w) {
+  delete_checked_lines();
+  if (g_lists.current.first == nullptr) append_line("");
+  g_lists.cursor_line = g_lists.current.first;
+  w->cursor_row = 0;
+}
+
+void delete_cursor_line(TextWindow* w) {
+  TextLine* line = g_lists.cursor_line;
+  if (line->next == nullptr && w->cursor_row > 0) w->cursor_row--;
+  if (line->next == nullptr && line->prev == nullptr)
+    set_line_text("", line);
+  else
+    delete_line(line);
+}
+
+// 0 the cursor line, 1 the checked lines, -1 nothing.
+int choose_lines_to_delete(EventCode code, TextLine* line) {
+  if (code == WINDOW_DELETE_LINE_NOW) return 0;
+  if (any_line_checked() != 0) {
+    if (line_is_empty(line)) {
+      // Asked with no as the default for a code 0, yes otherwise.
+      const int16_t answer = message_box(12, 39, 30, DELETE_MARKED_QUESTION, 0, nullptr,
+                                         code == 0 ? 1 : 0, "YN", 0, nullptr);
+      return is_yes(answer) ? 1 : -1;
+    }
+    const int16_t answer = message_box(12, 39, 30, DELETE_WHAT_QUESTION, 0, nullptr, 1, "MC",
+                                       50, DELETE_WHAT_BUTTONS);
+    if (answer == 'M' || answer == 'm') return 1;
+    if (answer == 'C' || answer == 'c') return 0;
+    return -1;
+  }
+  if (line_is_empty(line)) return 0;
+  const std::string question = "\x1d!!Are you sure you want to delete this?\n\x1d!!\v" + line->text;
+  return is_yes(message_box(12, 39, 30, question.c_str(), 0, nullptr, 0, "YN", 0, nullptr)) ? 0
+                                                                                            : -1;
+}
+
+}  // namespace
+
 int editor_delete_line(EventCode code) {
   TextWindow* w = g_windows.active;
   TextLine* line = g_lists.cursor_line;
   if (w == nullptr || line == nullptr) return -1;
-  if (code != WINDOW_DELETE_LINE_NOW && !line->text.empty() && line->text != "\n") {
-    const std::string question = "\x1d!!Are you sure you want to delete this?\n\x1d!!\v" + line->text;
-    const int16_t answer = message_box(12, 39, 30, question.c_str(), 0, nullptr, 0, "YN", 0, nullptr);
-    if (answer != 'Y' && answer != 'y') return -1;
-  }
-  if (line->next == nullptr && w->cursor_row > 0) w->cursor_row--;
-  if (line->next == nullptr && line->prev == nullptr) {
-    set_line_text("", line);
-  } else {
-    delete_line(line);
-  }
+  const int what = choose_lines_to_delete(code, line);
+  if (what < 0) return -1;
+  if (what == 1)
+    delete_marked_lines(w);
+  else
+    delete_cursor_line(w);
   w->text_column = 0;
   caret_to_screen_column();
   fit_cursor_row();
@@ -194,6 +242,23 @@ void set_block_edge_at_cursor(int edge) {
     g_lists.block_end = nullptr;
   }
   request_full_redraw();
+}
+
+void include_closing_code() {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || !has_block()) return;
+  const std::string& text = g_lists.block_end->text;
+  const size_t from = g_lists.block_start == g_lists.block_end
+                          ? static_cast<size_t>(std::max<int16_t>(w->block_start_column, 0))
+                          : 0;
+  const size_t to = std::min(static_cast<size_t>(std::max<int16_t>(w->block_end_column, 0)),
+                             text.size());
+  bool opens = false;
+  for (size_t i = from; i < to; ++i)
+    if (text[i] == 0x0B || text[i] == 0x0C || text[i] == 0x0E) opens = true;
+  if (!opens || to >= text.size() || text[to] != 0x13) return;
+  w->block_end_column = static_cast<int16_t>(to + 1);
+  if (to + 1 < text.size() && text[to + 1] == ' ') w->block_end_column++;
 }
 
 void normalize_marked_block() {

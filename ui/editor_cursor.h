@@ -50,6 +50,8 @@ const char* file_extension_of(const char* path);
 void start_block_at_cursor();
 // edge 0 the start, 1 the end at the caret.
 void set_block_edge_at_cursor(int edge);
+// A block whose text opens a colour run takes the run's closing code (and a blank after it).
+void include_closing_code();
 // Puts the block's start before its end; an empty block stays empty.
 void normalize_marked_block();
 // 1 when the caret lies in the block.

@@ -47,10 +47,75 @@ size_t next_cut(const std::string& text, size_t from, int width) {
   return std::min(cut, text.size());
 }
 
-std::vector<std::string> cut_paragraph(const std::string& text, int width) {
+// The widths of a paragraph's lines and the layout its continuation lines take.
+struct ParagraphLayout {
+  int first_width = 0;       // columns of the first line's text
+  int rest_width = 0;        // columns of each continuation line's text
+  bool indented = false;     // continuation lines are indented (kind bit and byte 4)
+  uint8_t indent = 0;        // their indent in cells
+  uint8_t margins[3] = {};   // bytes 2, 3 and 5 they share with the first line
+};
+
+// Attribute bytes of a line's layout.
+constexpr int ATTRIBUTE_LEFT_MARGIN = 2;
+constexpr int ATTRIBUTE_RIGHT_MARGIN = 3;
+constexpr int ATTRIBUTE_INDENT = 4;
+constexpr int ATTRIBUTE_LEVEL = 5;
+// A line left narrower than the least width gets this many columns.
+constexpr int LEAST_WIDTH = 4;
+constexpr int NARROW_WIDTH = 10;
+
+int usable_width(int width) { return width < LEAST_WIDTH ? NARROW_WIDTH : width; }
+
+// A paragraph with an indent kind (centred or indented) gives up its margins and indent; its
+// continuation lines go in by the indent and the width of a leading label ("Note: ", "1) ").
+ParagraphLayout layout_of(const TextLine* first, const std::string& text, int width) {
+  ParagraphLayout layout;
+  const uint8_t* a = first->attributes;
+  layout.margins[0] = a[ATTRIBUTE_LEFT_MARGIN];
+  layout.margins[1] = a[ATTRIBUTE_RIGHT_MARGIN];
+  layout.margins[2] = a[ATTRIBUTE_LEVEL];
+  layout.first_width = width;
+  int indent = 0;
+  if ((first->kind & (LINE_KIND_CENTRED | LINE_KIND_INDENTED)) != 0) {
+    indent = a[ATTRIBUTE_INDENT];
+    layout.first_width -= a[ATTRIBUTE_LEFT_MARGIN] + a[ATTRIBUTE_RIGHT_MARGIN] +
+                          a[ATTRIBUTE_INDENT] + a[ATTRIBUTE_LEVEL];
+    indent += leading_label_width(text.c_str());
+  }
+  layout.indented = indent > 0 || a[ATTRIBUTE_LEVEL] > 0;
+  layout.indent = static_cast<uint8_t>(std::clamp(indent, 0, 255));
+  layout.rest_width = width;
+  if (layout.indented)
+    layout.rest_width -= a[ATTRIBUTE_LEFT_MARGIN] + a[ATTRIBUTE_RIGHT_MARGIN] +
+                         a[ATTRIBUTE_LEVEL] + indent;
+  layout.first_width = usable_width(layout.first_width);
+  layout.rest_width = usable_width(layout.rest_width);
+  return layout;
+}
+
+// A continuation line takes the paragraph's layout; true when that changed it.
+bool apply_continuation_layout(TextLine* line, const ParagraphLayout& layout) {
+  const uint8_t kind = line->kind;
+  const uint8_t indent = line->attributes[ATTRIBUTE_INDENT];
+  line->kind &= static_cast<uint8_t>(~(LINE_KIND_PARAGRAPH | LINE_KIND_INDENTED));
+  if (layout.indented) {
+    line->kind |= LINE_KIND_INDENTED;
+    line->attributes[ATTRIBUTE_INDENT] = layout.indent;
+    line->attributes[ATTRIBUTE_LEFT_MARGIN] = layout.margins[0];
+    line->attributes[ATTRIBUTE_RIGHT_MARGIN] = layout.margins[1];
+    line->attributes[ATTRIBUTE_LEVEL] = layout.margins[2];
+  } else {
+    line->attributes[ATTRIBUTE_INDENT] = 0;
+  }
+  return line->kind != kind || line->attributes[ATTRIBUTE_INDENT] != indent;
+}
+
+std::vector<std::string> cut_paragraph(const std::string& text, const ParagraphLayout& layout) {
   std::vector<std::string> pieces;
   size_t from = 0;
   while (from < text.size()) {
+    const int width = pieces.empty() ? layout.first_width : layout.rest_width;
     const size_t cut = next_cut(text, from, width);
     pieces.push_back(text.substr(from, cut - from));
     from = cut;
@@ -78,7 +143,8 @@ TextLine* reformat_paragraph(TextLine* first, int width, std::vector<Anchor>& an
     if (ends_with_newline(line)) break;
   }
   TextLine* after = lines.back()->next;
-  std::vector<std::string> pieces = cut_paragraph(joined, width);
+  const ParagraphLayout layout = layout_of(lines.front(), joined, width);
+  std::vector<std::string> pieces = cut_paragraph(joined, layout);
   if (pieces.empty()) {
     // An empty paragraph: its lines go, unless they are all the list has.
     if (g_lists.current.first == lines.front() && after == nullptr) {
@@ -92,7 +158,11 @@ TextLine* reformat_paragraph(TextLine* first, int width, std::vector<Anchor>& an
   }
   bool same = pieces.size() == lines.size();
   for (size_t i = 0; same && i < pieces.size(); ++i) same = pieces[i] == lines[i]->text;
-  if (same) return after;
+  if (same) {
+    for (size_t i = 1; i < lines.size(); ++i)
+      if (apply_continuation_layout(lines[i], layout)) lines[i]->state |= LINE_STATE_REDRAW;
+    return after;
+  }
 
   // Write the pieces back into the lines, adding or removing lines at the end.
   const size_t old_count = lines.size();
@@ -111,8 +181,10 @@ TextLine* reformat_paragraph(TextLine* first, int width, std::vector<Anchor>& an
       }
       lines.push_back(line);
     }
-    lines[i]->kind = i == 0 ? static_cast<uint8_t>(lines[i]->kind | LINE_KIND_PARAGRAPH)
-                            : static_cast<uint8_t>(lines[i]->kind & ~LINE_KIND_PARAGRAPH);
+    if (i == 0)
+      lines[i]->kind |= LINE_KIND_PARAGRAPH;
+    else
+      apply_continuation_layout(lines[i], layout);
     lines[i]->state |= LINE_STATE_REDRAW;
   }
   const TextLine* keep_last = lines[pieces.size() - 1];

@@ -26,6 +26,13 @@ inline bool ends_with_newline(const TextLine* line) {
   return line != nullptr && !line->text.empty() && line->text.back() == '\n';
 }
 
+// The first byte of the line's text above 32 (bytes from 0x80 count), 0 when there is none.
+inline uint8_t first_visible_char(const TextLine* line) {
+  for (char c : line->text)
+    if (static_cast<uint8_t>(c) > 32) return static_cast<uint8_t>(c);
+  return 0;
+}
+
 // The active window shows codes (spaces and codes flag).
 bool codes_shown();
 // Columns between tab stops, at least 1.

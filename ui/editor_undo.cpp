@@ -57,8 +57,13 @@ namespace {
 
 bool is_editor(const TextWindow* w) { return w != nullptr && (w->flags & WINDOW_TEXT_LIST) != 0; }
 
+// The layout bytes (margins, indent, the paragraph short) count; the line-number key does not:
+// numbering is no edit.
+constexpr size_t LAYOUT_ATTRIBUTE_BYTES = 8;
+
 bool same_line(const TextLine* line, const LineCopy& copy) {
-  return line->kind == copy.kind && line->text == copy.text;
+  return line->kind == copy.kind && line->text == copy.text &&
+         std::memcmp(line->attributes, copy.attributes, LAYOUT_ATTRIBUTE_BYTES) == 0;
 }
 
 CaretState capture_caret(const TextWindow* w) {

@@ -113,9 +113,17 @@ EventCode take_pushed_code() {
   return pushed == UNDO_STEP ? editor_undo() : editor_redo();
 }
 
+// Editing buffers show the cursor line's number on their frame.
+void show_line_counter(const TextWindow* w) {
+  if (w->file == nullptr || (w->flags & WINDOW_TEXT_LIST) == 0) return;
+  if (w->line_count <= 0) number_lines(1);
+  draw_line_counter();
+}
+
 EventCode read_code(const TextWindow* w) {
   if (!g_key_pushback.codes.empty()) return take_pushed_code();
   draw_before_reading(w);
+  show_line_counter(w);
   g_run.replaying = 0;
   // A window without a key filter has nothing to run: it ends as if cancelled.
   const EventCode code = g_windows.key_filter != nullptr ? g_windows.key_filter() : KEY_ESC;
@@ -256,9 +264,9 @@ RunStep act_on_code(RunWindowCall* call, EventCode code) {
     case REPLAY_CUT_TAIL: return replay_code(call, code);
     case WINDOW_OUTDENT:
     case WINDOW_INDENT:
-    case 819:
-    case 820:
-    case 821:
+    case KEY_OUTDENT:
+    case KEY_INDENT:
+    case KEY_RESET_INDENT:
     case EVENT_ALT_PERIOD:
     case EVENT_ALT_COMMA: return indent_key(call, code);
     default: return type_code(call, code);

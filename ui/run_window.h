@@ -55,6 +55,9 @@ constexpr EventCode UNDO_STEP = 509;
 constexpr EventCode REPLAY_CUT_TAIL = 510;
 constexpr EventCode WINDOW_OUTDENT = 700;
 constexpr EventCode WINDOW_INDENT = 702;
+constexpr EventCode KEY_OUTDENT = 819;
+constexpr EventCode KEY_INDENT = 820;
+constexpr EventCode KEY_RESET_INDENT = 821;
 
 // Keys the run loop acts on by their codes (extended keys not named in the event queue)
 constexpr EventCode KEY_ALT_W = 273;

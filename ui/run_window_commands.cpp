@@ -1,9 +1,14 @@
 #include "ui/run_window_commands.h"
 
+#include "screen/display_mode.h"
+#include "ui/buffer_windows.h"
+#include "ui/edit_buffers.h"
 #include "ui/editor_cursor.h"
+#include "ui/editor_paragraphs.h"
 #include "ui/editor_text.h"
 #include "ui/key_pushback.h"
 #include "ui/text_window.h"
+#include "ui/window_frames.h"
 
 // Stand-in: starts no block drag.
 RunStep click_on_text(RunWindowCall* /*call*/) { return RUN_TAIL; }
@@ -34,8 +39,31 @@ RunStep change_case_key(RunWindowCall* /*call*/, EventCode code) {
   return RUN_TAIL;
 }
 
-// Stand-in: changes no indent.
-RunStep indent_key(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
+RunStep indent_key(RunWindowCall* /*call*/, EventCode code) {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || g_lists.cursor_line == nullptr) return RUN_TAIL;
+  // The indent levels belong to rich text.
+  const bool rich = (w->flags & WINDOW_SHOW_CONTROL_CODES) != 0;
+  if ((code == EVENT_ALT_PERIOD || code == EVENT_ALT_COMMA) && !rich) return RUN_TAIL;
+  bool changed = false;
+  switch (code) {
+    case WINDOW_OUTDENT:
+    case KEY_OUTDENT: changed = shift_paragraphs(-1); break;
+    case WINDOW_INDENT:
+    case KEY_INDENT: changed = shift_paragraphs(1); break;
+    case KEY_RESET_INDENT: changed = adjust_paragraph_indent(0, 0); break;
+    case EVENT_ALT_PERIOD: changed = adjust_paragraph_indent(1, 1); break;
+    default: changed = adjust_paragraph_indent(-1, 1); break;
+  }
+  g_run.marking = 0;
+  cursor_to_block_start();
+  screen_column_from_text();
+  if (changed && g_run.replaying == 0) w->flags |= WINDOW_CHANGED;
+  if (changed) w->line_count = 0;
+  if (g_lists.block_start != nullptr)
+    reformat_lines(g_lists.block_start, g_lists.block_end, w->wrap_width);
+  return RUN_TAIL;
+}
 
 RunStep toggle_word_wrap(RunWindowCall* /*call*/) {
   TextWindow* w = g_windows.active;
@@ -95,11 +123,101 @@ RunStep append_empty_line(RunWindowCall* /*call*/) {
 // Stand-in: searches nothing.
 RunStep find_command(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
 
-// Stand-in: switches to no other window.
-RunStep switch_window(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
+namespace {
 
-// Stand-in: keeps the arrangement.
-RunStep cycle_arrangement(RunWindowCall* /*call*/) { return RUN_TAIL; }
+bool buffers_single() { return g_buffer_windows.two_shown == 0; }
+
+// A window never shown before takes the old window's half of a split screen.
+void place_like(int old_top, int old_left) {
+  const EditingArea a = editing_area();
+  if (g_buffers.arrangement == 1) {
+    if (old_top > a.top) place_in_bottom_half(); else place_in_top_half();
+  } else if (g_buffers.arrangement == 2) {
+    if (old_left > a.left) place_in_right_half(); else place_in_left_half();
+  }
+}
+
+void clear_shown_mark(TextLine* node) {
+  if (node != nullptr) node->state &= static_cast<uint8_t>(~LINE_STATE_ACTIVATED);
+}
+
+// 484 with two buffers on screen: a buffer never shown takes the active one's half.
+TextLine* switch_in_split() {
+  TextLine* active = g_windows.active_node;
+  const TextWindow* w = g_windows.active;
+  store_window_state();
+  TextLine* target = next_window(2, true);
+  g_buffer_windows.alternate_buffer = active;
+  if (target == nullptr) return next_window(1, true);
+  const int old_top = w->top_row;
+  const int old_left = w->left_column;
+  clear_shown_mark(active);
+  activate_window(target);
+  place_like(old_top, old_left);
+  return target;
+}
+
+TextLine* switch_target(EventCode* code) {
+  TextLine* active = g_windows.active_node;
+  if (*code == WINDOW_PREVIOUS && buffers_single()) {
+    store_window_state();
+    TextLine* alternate = g_buffer_windows.alternate_buffer;
+    if (alternate != nullptr && alternate != active && list_contains(alternate, active) != 0) {
+      g_buffer_windows.alternate_buffer = active;
+      return alternate;
+    }
+    // With nothing to go back to, repeated presses go backward and forward in turn.
+    *code = static_cast<EventCode>(WINDOW_PREVIOUS - g_run.back_and_forth);
+    g_run.back_and_forth ^= 1;
+  } else if (*code == WINDOW_PREVIOUS) {
+    return switch_in_split();
+  }
+  g_buffer_windows.alternate_buffer = active;
+  store_window_state();
+  if (!buffers_single()) return next_window(1, true);
+  TextLine* target = next_window(0, *code != WINDOW_PREVIOUS);
+  if (target == nullptr) g_run.back_and_forth = 0;
+  return target;
+}
+
+}  // namespace
+
+RunStep switch_window(RunWindowCall* call, EventCode code) {
+  TextLine* active = g_windows.active_node;
+  if (active == nullptr) return RUN_TAIL;
+  TextLine* target = switch_target(&code);
+  if (target == nullptr || target == active) {
+    if (g_windows.active_node != active) activate_window(active);
+    return RUN_TAIL;
+  }
+  if (buffers_single()) clear_shown_mark(active);
+  activate_window(target);
+  g_buffers.buffer_to_activate = target;
+  draw_window_frame(0);
+  if (code == WINDOW_NEXT) {
+    const int cw = g_display.current.cell_width;
+    const int ch = g_display.current.cell_height;
+    caret_to_pointer_column(call->press_column * cw);
+    cursor_to_pointer_y(call->press_row * ch + ch / 2);
+  }
+  call->previous_cursor_line = g_lists.cursor_line;
+  return RUN_NEXT_CODE;
+}
+
+RunStep cycle_arrangement(RunWindowCall* /*call*/) {
+  TextLine* active = g_windows.active_node;
+  if (active == nullptr || (active->prev == nullptr && active->next == nullptr)) return RUN_TAIL;
+  g_buffers.arrangement = static_cast<uint8_t>((g_buffers.arrangement + 1) % 3);
+  if (g_buffers.arrangement == 0) {
+    unsplit_buffers();
+    g_buffer_windows.two_shown = 0;
+    g_run.back_and_forth = 0;
+    draw_window_frame(0);
+  } else {
+    split_buffer_screen(g_buffers.arrangement);
+  }
+  return RUN_TAIL;
+}
 
 // Stand-in: replays nothing.
 RunStep replay_code(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }

@@ -313,6 +313,37 @@ TEST_F(EditorTest, DeleteLineAsksForANonEmptyLine) {
   EXPECT_EQ(lines_of(node), (Lines{""}));
 }
 
+TEST_F(EditorTest, DeleteLineWithCheckedLinesAsksWhichToDelete) {
+  struct Case {
+    const char* name;
+    int cursor;
+    int16_t answer;
+    const char* asked;
+    Lines expected;
+  };
+  // Lines 1 and 3 are checked; line 2 is empty.
+  const Lines lines = {"keep\n", "checked one\n", "\n", "checked two\n", "last\n"};
+  const Case cases[] = {
+      {"empty cursor line, yes", 2, 'Y', "all the marked lines", {"keep\n", "\n", "last\n"}},
+      {"empty cursor line, no", 2, 'N', "all the marked lines", lines},
+      {"the marked lines", 0, 'M', "Delete what?", {"keep\n", "\n", "last\n"}},
+      {"the cursor line", 0, 'C', "Delete what?",
+       {"checked one\n", "\n", "checked two\n", "last\n"}},
+      {"Esc", 0, KEY_ESC, "Delete what?", lines},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(lines);
+    line_at(node, 1)->state |= LINE_STATE_CHECKED;
+    line_at(node, 3)->state |= LINE_STATE_CHECKED;
+    reset_message_box();
+    g_message_box.answer = c.answer;
+    run(node, {WINDOW_DELETE_LINE}, c.cursor, 0);
+    EXPECT_EQ(lines_of(node), c.expected);
+    EXPECT_NE(g_message_box.last_text.find(c.asked), std::string::npos) << g_message_box.last_text;
+  }
+}
+
 TEST_F(EditorTest, FileNamesOnLinux) {
   EXPECT_EQ(file_extension_of("/home/a.b/FILE"), nullptr);
   EXPECT_STREQ(file_extension_of("/home/a/FILE.TXT"), "TXT");
