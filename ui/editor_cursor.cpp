@@ -171,6 +171,19 @@ void caret_to_screen_column() {
   w->caret_x = static_cast<int16_t>(w->cursor_column * cell_width());
 }
 
+size_t byte_at_screen_column(const std::string& text, int wanted, int* reached) {
+  int column = 0;
+  size_t i = 0;
+  while (i < text.size() && text[i] != '\n' && column < wanted) {
+    const Step s = step_at(text, i, column);
+    if (column + s.columns > wanted) break;
+    column += s.columns;
+    i += static_cast<size_t>(s.bytes);
+  }
+  *reached = column;
+  return i;
+}
+
 void screen_column_from_text() {
   TextWindow* w = g_windows.active;
   if (w == nullptr || g_lists.cursor_line == nullptr) return;

@@ -27,6 +27,9 @@ int list_cursor_left();
 // The caret's column
 // The text column under the cursor column (after the cursor line changed).
 void caret_to_screen_column();
+// The byte of the text where screen column `wanted` (0 the first) starts, or the line's end
+// (before its newline) when it is shorter; *reached is the column found there.
+size_t byte_at_screen_column(const std::string& text, int wanted, int* reached);
 // The cursor column and caret x from the text column.
 void screen_column_from_text();
 // Scrolls the window sideways so that the caret is inside it.

@@ -1,6 +1,7 @@
 // List windows: what the run loop needs of them, the pointer against the list window's rows.
 #pragma once
 
+#include "screen/event_queue.h"
 #include "screen/text_output.h"
 
 struct TextLine;
@@ -14,6 +15,15 @@ constexpr char LIST_WINDOW_LEGEND[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 int pointer_in_window();
 // With the flag set, puts the pointer on the cursor row when it is not there.
 void pointer_to_cursor_row(int flag);
+
+// A line swapped with its neighbour above or below (nothing at the list's end); the window is
+// marked changed.
+void move_line_up_one(TextLine* line);
+void move_line_down_one(TextLine* line);
+// The cursor line moved past the previous or next visible line, which becomes the cursor line;
+// Up or Down for the run loop to follow the moved line with, 0 at the list's end.
+EventCode move_line_up_visible();
+EventCode move_line_down_visible();
 
 // Stand-in: keeps no list position yet, so there is nothing to forget.
 inline void forget_list_position() {}

@@ -30,8 +30,6 @@ RunStep paste_system_clipboard(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-// Stand-in: pastes nothing.
-RunStep paste_column(RunWindowCall* /*call*/) { return RUN_TAIL; }
 
 RunStep change_case_key(RunWindowCall* /*call*/, EventCode code) {
   change_block_case(code == KEY_ALT_U ? CASE_UPPER : code == KEY_ALT_L ? CASE_LOWER : CASE_CAPITALS);
@@ -90,14 +88,8 @@ RunStep reformat_window(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-// Stand-in: moves no line and reads the next code, as when the line cannot move.
-RunStep move_line_key(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_NEXT_CODE; }
 
-// Stand-in: sorts nothing.
-RunStep sort_all_lines(RunWindowCall* /*call*/) { return RUN_TAIL; }
 
-// Stand-in: sorts nothing.
-RunStep sort_block_lines(RunWindowCall* /*call*/) { return RUN_TAIL; }
 
 RunStep append_empty_line(RunWindowCall* /*call*/) {
   TextWindow* w = g_windows.active;
