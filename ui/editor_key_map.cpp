@@ -1,9 +1,14 @@
 #include "ui/editor_key_map.h"
 
+#include <algorithm>
+
+#include "platform/window.h"
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
+#include "screen/pointer.h"
 #include "ui/editor_cursor.h"
 #include "ui/key_pushback.h"
+#include "ui/list_window.h"
 #include "ui/placeholder_page.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
@@ -19,6 +24,32 @@ EditorPage g_editor_page;
 // The modifiers held when the key went down, not when it is read: keys and their releases may
 // arrive together.
 bool modifier_held(uint8_t bits) { return ((g_events.modifiers | g_events.last_modifiers) & bits) != 0; }
+
+// The caret under the pointer, when the pointer is over the window's text.
+bool caret_to_pointer() {
+  const TextWindow* w = g_windows.active;
+  if (w == nullptr || pointer_in_window() == 0) return false;
+  cursor_to_pointer_y(g_pointer.wanted_y);
+  caret_to_pointer_column(g_pointer.wanted_x);
+  return true;
+}
+
+// A press on the text puts the caret there and clicks; a release ends the click or drag; a move
+// with the button held takes the caret along. -1 for any other code.
+EventCode pointer_on_text(EventCode code) {
+  switch (code) {
+    case EVENT_LEFT_DOWN: return caret_to_pointer() ? WINDOW_CLICK : 0;
+    case EVENT_LEFT_UP:
+      if (g_run.marking == 0 && g_run.drag_presses == 0) return 0;
+      caret_to_pointer();
+      return WINDOW_RELEASE;
+    case EVENT_POINTER_MOVE:
+      if ((g_pointer.button_bits & WINDOW_BUTTON_LEFT) == 0) return 0;
+      if (g_run.marking == 0 && g_run.drag_presses == 0) return 0;
+      return caret_to_pointer() ? WINDOW_NOTHING : 0;
+    default: return -1;
+  }
+}
 
 }  // namespace
 
@@ -65,7 +96,11 @@ EventCode editor_page_key(int page) {
     g_editor_page.drawn_page = -1;
     return KEY_ESC;
   }
-  EventCode code = placeholder_page_event(page, wait_input_code());
+  const EventCode raw = wait_input_code();
+  EventCode code = placeholder_page_event(page, raw);
+  // The page takes moves and presses off its furniture; on the text they are the editor's.
+  if (code == 0 && (raw == EVENT_LEFT_DOWN || raw == EVENT_POINTER_MOVE))
+    return std::max<EventCode>(pointer_on_text(raw), 0);
   switch (code) {
     case KEY_ESC:
       g_editor_page.drawn_page = -1;
@@ -85,6 +120,7 @@ EventCode editor_page_key(int page) {
     default: break;
   }
   code = map_user_keys(code);
+  if (const EventCode pointer = pointer_on_text(code); pointer >= 0) return pointer;
   // Pointer, modifier and timer events are not for the text.
   if ((code >= EVENT_LEFT_DOWN && code <= EVENT_ALT_UP) || code == EVENT_TICK) return 0;
   return code;

@@ -99,6 +99,13 @@ void sort_groups(TextLine* first, TextLine* last, bool paragraphs, LineCompare c
 
 bool blank_line(const TextLine* line) { return line->text.empty() || line->text == "\n"; }
 
+// In an editor the first line always starts a paragraph, whatever moved there.
+void keep_first_line_a_paragraph() {
+  const TextWindow* w = g_windows.active;
+  if (w != nullptr && editor_window(w) && g_lists.current.first != nullptr)
+    g_lists.current.first->kind |= LINE_KIND_PARAGRAPH;
+}
+
 }  // namespace
 
 // ---- The four line moves ------------------------------------------------------------------------
@@ -189,6 +196,7 @@ RunStep move_line_key(RunWindowCall* call, EventCode code) {
   const EventCode moved =
       code == WINDOW_MOVE_LINE_UP ? move_line_up_visible() : move_line_down_visible();
   if (moved == 0) return RUN_NEXT_CODE;
+  keep_first_line_a_paragraph();
   mark_changed(w);
   return move_vertically(call, moved);
 }
@@ -200,6 +208,7 @@ RunStep sort_all_lines(RunWindowCall* /*call*/) {
   sort_groups(g_lists.current.first, fix_list_last(), editor_window(w), compare_texts_from_column);
   fix_list_first();
   fix_list_last();
+  keep_first_line_a_paragraph();
   while (g_lists.current.first != nullptr && blank_line(g_lists.current.first))
     delete_line(g_lists.current.first);
   if (g_lists.current.first == nullptr) append_line("");
@@ -236,6 +245,7 @@ RunStep sort_block_lines(RunWindowCall* /*call*/) {
               paragraphs ? compare_line_texts : compare_texts_from_column);
   fix_list_first();
   fix_list_last();
+  keep_first_line_a_paragraph();
   if (paragraphs) renumber_lines();
   g_lists.block_start = before != nullptr ? before->next : g_lists.current.first;
   g_lists.block_end = after != nullptr ? after->prev : g_lists.current.last;

@@ -2,6 +2,9 @@
 // buttons' release, and putting the editor's caret under it.
 #pragma once
 
+#include <algorithm>
+
+#include "screen/display_mode.h"
 #include "screen/pointer.h"
 #include "ui/editor_cursor.h"
 #include "ui/text_window.h"
@@ -12,5 +15,12 @@ inline void hide_pointer_for_window() {
   if (g_windows.active != nullptr) g_windows.active->flags |= WINDOW_ALWAYS;
 }
 
-// Stand-in: the caret goes to the line start whatever the pointer's column.
-inline void caret_to_pointer_x() { cursor_to_line_start(); }
+// The caret to the cell edge nearest the goal x (blank space past the text included).
+inline void caret_to_pointer_x() {
+  TextWindow* w = g_windows.active;
+  const int cw = g_display.current.cell_width;
+  if (w == nullptr || cw <= 0) return;
+  const int column = (w->goal_x + cw / 2) / cw;
+  w->cursor_column = static_cast<int16_t>(std::clamp(column, 0, std::max(w->columns - 1, 0)));
+  caret_to_screen_column();
+}

@@ -10,15 +10,6 @@
 #include "ui/text_window.h"
 #include "ui/window_frames.h"
 
-// Stand-in: starts no block drag.
-RunStep click_on_text(RunWindowCall* /*call*/) { return RUN_TAIL; }
-
-// Stand-in: ends marking only; no double click, block drag or switch to the window under the pointer.
-RunStep release_button(RunWindowCall* /*call*/, EventCode /*code*/) {
-  g_run.marking = 0;
-  normalize_marked_block();
-  return RUN_TAIL;
-}
 
 RunStep paste_text_clipboard(RunWindowCall* /*call*/) {
   paste_lines(false);

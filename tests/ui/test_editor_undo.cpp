@@ -139,15 +139,18 @@ int32_t caret_offset(TextLine* node) {
   return offset + std::min<int32_t>(w->text_column, static_cast<int32_t>(w->current_line->text.size()));
 }
 
-// A random edit script: typing, Enter, Backspace, Del, moves, marking, cut, copy, paste,
-// selections and re-wraps.
+// A random edit script: typing, Enter, Backspace, Del, moves, marking, cut, copy, paste, column
+// paste, selections, line moves, indents, block sorts and re-wraps.
 std::vector<EventCode> random_script(std::mt19937& random, int length) {
   const EventCode moves[] = {KEY_LEFT, KEY_RIGHT, KEY_UP, KEY_DOWN, KEY_HOME, KEY_END,
                              KEY_CTRL_PGUP, KEY_CTRL_PGDN, KEY_PGDN, KEY_PGUP};
   const EventCode edits[] = {KEY_ENTER, KEY_BACKSPACE, KEY_DEL, KEY_INS, WINDOW_CUT, WINDOW_COPY,
                              WINDOW_APPEND_COPY, KEY_CTRL_BACKSPACE, WINDOW_REFORMAT,
                              WINDOW_SELECT_ALL, WINDOW_RELEASE, KEY_F6, KEY_ALT_W,
-                             WINDOW_PASTE_SYSTEM, WINDOW_COPY_SYSTEM, SCRIPT_UNKEEP_BLOCK};
+                             WINDOW_PASTE_SYSTEM, WINDOW_COPY_SYSTEM, SCRIPT_UNKEEP_BLOCK,
+                             WINDOW_COLUMN_PASTE, KEY_F7, KEY_F8, KEY_F9, KEY_F10, KEY_ALT_F9,
+                             KEY_ALT_F10, WINDOW_MOVE_LINE_UP, WINDOW_MOVE_LINE_DOWN,
+                             WINDOW_INDENT, WINDOW_OUTDENT, WINDOW_SORT_BLOCK};
   std::vector<EventCode> codes;
   for (int i = 0; i < length; ++i) {
     const int kind = static_cast<int>(random() % 10);
@@ -178,8 +181,13 @@ TEST_F(EditorTest, JudgeEveryStepUndoesToTheOriginalAndRedoesToTheEdit) {
         ASSERT_EQ(joined(node), before) << "a re-wrap keeps the text";
         ASSERT_EQ(caret_offset(node), caret_before) << "and the caret on its character";
       }
+      for (EventCode selection : {KEY_F7, KEY_F8, KEY_F9, KEY_F10, KEY_ALT_F9, KEY_ALT_F10}) {
+        if (code == selection) {
+          ASSERT_EQ(joined(node), before) << "a selection changes no byte";
+        }
+      }
       if (static_cast<size_t>(undo_steps_available()) == texts.size()) texts.push_back(joined(node));
-      ASSERT_EQ(static_cast<size_t>(undo_steps_available()) + 1, texts.size());
+      ASSERT_EQ(static_cast<size_t>(undo_steps_available()) + 1, texts.size()) << "after code " << code;
       // Every line of a word-wrapped window fits the width, and no line is empty but the last.
       for (const std::string& l : lines_of(node)) ASSERT_LE(l.size(), static_cast<size_t>(LINE_TEXT_MAX));
     }
