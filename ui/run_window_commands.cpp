@@ -1,5 +1,8 @@
 #include "ui/run_window_commands.h"
 
+#include <algorithm>
+#include <string>
+
 #include "screen/display_mode.h"
 #include "ui/buffer_windows.h"
 #include "ui/edit_buffers.h"
@@ -7,6 +10,8 @@
 #include "ui/editor_paragraphs.h"
 #include "ui/editor_text.h"
 #include "ui/key_pushback.h"
+#include "ui/line_numbers.h"
+#include "ui/run_window_keys.h"
 #include "ui/text_window.h"
 #include "ui/window_frames.h"
 
@@ -202,5 +207,80 @@ RunStep cycle_arrangement(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-// Stand-in: replays nothing.
-RunStep replay_code(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
+namespace {
+
+constexpr EventCode REPLAY_TYPE = 502;
+constexpr EventCode REPLAY_BACKSPACE = 503;
+constexpr EventCode REPLAY_LIST_AGAIN = 504;
+constexpr EventCode REPLAY_LIST = 505;
+constexpr EventCode REPLAY_BLANK_LINE = 506;
+constexpr EventCode REPLAY_CUT_HEAD = 507;
+
+// 507: the first characters of the cursor line go; an emptied line goes with them.
+void cut_line_head(TextWindow* w) {
+  TextLine* line = g_lists.cursor_line;
+  const int count = std::min<int>(g_run.replay_count, static_cast<int>(line->text.size()));
+  g_run.replay_count = static_cast<int16_t>(count);
+  if (count <= 0) return;
+  set_line_text(line->text.substr(static_cast<size_t>(count)).c_str(), line);
+  if (line->text.empty() || line->text == "\n") {
+    if (line->prev == nullptr && line->next == nullptr) {
+      set_line_text("", line);
+    } else {
+      TextLine* next = line->prev != nullptr ? line->prev : line->next;
+      delete_line(line);
+      g_lists.cursor_line = next;
+    }
+  }
+  renumber_after_edit();
+  cursor_to_line_end();
+  if (w->cursor_row > 0) w->cursor_row--;
+  fit_cursor_row();
+  request_full_redraw();
+}
+
+// 510: the last characters of the line become its end; then an undo, or a redo when there was
+// nothing to cut.
+void cut_line_tail() {
+  TextLine* line = g_lists.cursor_line;
+  const int count = g_run.replay_count;
+  const int length = static_cast<int>(line->text.size());
+  if (count > 0 && count < length) {
+    set_line_text((line->text.substr(0, static_cast<size_t>(length - count)) + "\n").c_str(), line);
+    push_back_key(UNDO_STEP);
+  } else {
+    push_back_key(REDO_STEP);
+  }
+}
+
+}  // namespace
+
+RunStep replay_code(RunWindowCall* call, EventCode code) {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || g_lists.cursor_line == nullptr) return RUN_TAIL;
+  switch (code) {
+    case REPLAY_TYPE:
+      if (w->text_column == 0) return RUN_TAIL;
+      --w->text_column;
+      return type_code(call, g_run.replay_count);
+    case REPLAY_BACKSPACE:
+      if (g_windows.hooks.left() != 0) editor_delete_char();
+      return RUN_TAIL;
+    case REPLAY_BLANK_LINE: {
+      const int blanks = std::clamp<int>(g_run.replay_count, 0, LINE_TEXT_MAX - 1);
+      insert_line((std::string(static_cast<size_t>(blanks), ' ') + "\n").c_str(), {},
+                  g_lists.cursor_line);
+      renumber_after_edit();
+      w->line_count = 0;
+      request_full_redraw();
+      return RUN_TAIL;
+    }
+    case REPLAY_CUT_HEAD: cut_line_head(w); return RUN_TAIL;
+    case REPLAY_CUT_TAIL: cut_line_tail(); return RUN_TAIL;
+    case REPLAY_LIST:
+    case REPLAY_LIST_AGAIN:
+    default:
+      // The undo list of single steps is not shown: every step is undone and redone whole.
+      return RUN_TAIL;
+  }
+}

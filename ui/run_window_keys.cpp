@@ -5,6 +5,7 @@
 
 #include "screen/pointer.h"
 #include "store/line_fold.h"
+#include "text/text_format_menu.h"
 #include "ui/editor_cursor.h"
 #include "ui/editor_text.h"
 #include "ui/text_window.h"
@@ -61,15 +62,11 @@ bool overwrite_at_caret(TextWindow* w, TextLine* line, const std::string& bytes,
 
 }  // namespace
 
-RunStep type_code(RunWindowCall* call, EventCode code) {
+namespace {
+
+// Types the bytes at the caret (a character, or an escape pair); `stay` leaves the caret.
+RunStep type_bytes(const std::string& bytes, EventCode code, bool stay) {
   TextWindow* w = g_windows.active;
-  if (w == nullptr || g_lists.cursor_line == nullptr) return RUN_TAIL;
-  const bool stay = code < 0;
-  if (stay) code = -code;
-  if (stay && code == 10) return press_enter(call);
-  goal_from_caret(GOAL_NONE);
-  const std::string bytes = bytes_of_code(code);
-  if (bytes.empty()) return RUN_NEXT_CODE;
   if (has_block() && g_run.block_kept == 0) block_command(WINDOW_CUT);
   clear_marked_block();
   hide_pointer();
@@ -116,8 +113,28 @@ RunStep type_code(RunWindowCall* call, EventCode code) {
   return RUN_TAIL;
 }
 
-// Stand-in: shows no format menu and types nothing.
-RunStep type_format_code(RunWindowCall* /*call*/) { return RUN_TAIL; }
+}  // namespace
+
+RunStep type_code(RunWindowCall* call, EventCode code) {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || g_lists.cursor_line == nullptr) return RUN_TAIL;
+  const bool stay = code < 0;
+  if (stay) code = -code;
+  if (stay && code == 10) return press_enter(call);
+  goal_from_caret(GOAL_NONE);
+  const std::string bytes = bytes_of_code(code);
+  if (bytes.empty()) return RUN_NEXT_CODE;
+  return type_bytes(bytes, code, stay);
+}
+
+RunStep type_format_code(RunWindowCall* /*call*/) {
+  if (g_windows.active == nullptr || g_lists.cursor_line == nullptr) return RUN_TAIL;
+  const int c = text_format_menu();
+  if (c <= 0 || c > 255) return RUN_TAIL;
+  goal_from_caret(GOAL_NONE);
+  // A format code is typed after its prefix byte, as one pair.
+  return type_bytes(std::string{'\x01', static_cast<char>(c)}, c, false);
+}
 
 RunStep press_enter(RunWindowCall* /*call*/) {
   TextWindow* w = g_windows.active;

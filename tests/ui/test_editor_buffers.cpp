@@ -238,6 +238,18 @@ TEST_F(BufferTest, F2InASplitBringsANeverShownBufferIntoTheActiveHalf) {
   EXPECT_EQ(row_text(5, 2, 5), "alpha");
 }
 
+TEST_F(BufferTest, AFontChangeKeepsEachBufferInItsOwnHalf) {
+  TextLine* a = make_buffer({"alpha\n"});
+  TextLine* b = make_buffer({"bravo\n"});
+  activate_window(a);
+  g_buffers.arrangement = 2;
+  split_buffer_screen(2);
+  apply_buffer_font_size();
+  EXPECT_EQ(rect_of(a), (Rect{5, 2, 31, 28}));
+  EXPECT_EQ(rect_of(b), (Rect{5, 32, 31, 59}));
+  EXPECT_EQ(g_windows.active_node, a);
+}
+
 TEST_F(BufferTest, FindBufferByFileComparesPathsExactly) {
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() / ("buffers-" + std::to_string(getpid()));

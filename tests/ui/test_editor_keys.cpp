@@ -344,6 +344,32 @@ TEST_F(EditorTest, DeleteLineWithCheckedLinesAsksWhichToDelete) {
   }
 }
 
+TEST_F(EditorTest, ReplayCodesActOnTheCursorLine) {
+  struct Case {
+    const char* name;
+    Lines lines;
+    int column;
+    EventCode code;
+    int16_t count;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {"502 types the count before the caret", {"abc\n"}, 2, 502, 'X', {"aXbc\n"}},
+      {"502 at column 0 does nothing", {"abc\n"}, 0, 502, 'X', {"abc\n"}},
+      {"503 deletes before the caret", {"abc\n"}, 2, 503, 0, {"ac\n"}},
+      {"506 inserts a line of blanks", {"abc\n", "d\n"}, 1, 506, 3, {"abc\n", "   \n", "d\n"}},
+      {"507 cuts the line's head", {"abcd\n"}, 0, 507, 2, {"cd\n"}},
+      {"507 deletes an emptied line", {"ab\n", "cd\n"}, 0, 507, 9, {"cd\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(c.lines);
+    g_run.replay_count = c.count;
+    run(node, {c.code}, 0, c.column);
+    EXPECT_EQ(lines_of(node), c.expected);
+  }
+}
+
 TEST_F(EditorTest, FileNamesOnLinux) {
   EXPECT_EQ(file_extension_of("/home/a.b/FILE"), nullptr);
   EXPECT_STREQ(file_extension_of("/home/a/FILE.TXT"), "TXT");
