@@ -4,6 +4,9 @@
 // has LINE_KIND_PARAGRAPH.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 struct TextLine;
 
 // Flags the line and the rest of its paragraph for redraw; the last line flagged.
@@ -24,3 +27,22 @@ void widen_block_to_paragraphs();
 int delete_colour_code_at_cursor();
 // Removes every character of the set from the block; the end column follows.
 void remove_chars_from_block(const char* set);
+
+// ---- Codes around the block ---------------------------------------------------------------------
+
+constexpr uint8_t QUOTE_OPEN = 0x93;
+constexpr uint8_t QUOTE_CLOSE = 0x94;
+
+// Leading blanks go and every run of blanks becomes one; the new length.
+int squeeze_blanks(std::string& text);
+// The block (or the paragraph at the caret) made one flowing text: indents and tabs become
+// blanks, the lines join and wrap again. Returns 464 (nothing more for the run loop).
+int reformat_paragraph();
+// Puts the code around the block: a colour code and its closing 0x13 (0: colour codes taken
+// away), quotes (0x22, 0x93; taken away when already there), brackets '(' (0x29 takes them away,
+// one line only). -1 done, 0 nothing done (no block, only blanks, brackets over lines).
+int surround_block(uint8_t code);
+// The entry lines' code keys: the code around the block (464), or the code to type at the caret.
+int colour_code_key(uint8_t code);
+int normal_colour_key();
+int quote_key();

@@ -172,3 +172,101 @@ TEST_F(EditorTest, DeleteColourCodeAtOrBeforeTheCaret) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Codes around the block -------------------------------------------------------------------
+
+TEST_F(EditorTest, SqueezeBlanks) {
+  std::string text = "   word   word";
+  EXPECT_EQ(squeeze_blanks(text), 9);
+  EXPECT_EQ(text, "word word");
+  std::string blanks = "    ";
+  EXPECT_EQ(squeeze_blanks(blanks), 0);
+  std::string tabs = "a\t\tb ";
+  squeeze_blanks(tabs);
+  EXPECT_EQ(tabs, "a\t\tb ");
+}
+
+TEST_F(EditorTest, ReformatParagraphJoinsThePlainLinesAfterTheCaret) {
+  TextLine* node = make_editor({"one  two\n", "three\tfour\n", "five\n", "\n", "after\n"},
+                               EDITOR_FLAGS | WINDOW_WORD_WRAP, "X.TXT", 14);
+  activate_window(node);
+  EXPECT_EQ(reformat_paragraph(), WINDOW_NOTHING);
+  store_window_state();
+  EXPECT_EQ(lines_of(node), (Lines{"one two three ", "four five\n", "\n", "after\n"}));
+}
+
+TEST_F(EditorTest, SurroundBlockWithQuotesBracketsAndColours) {
+  struct Case {
+    const char* name;
+    Lines lines;
+    int first, start, last, end;
+    uint8_t code;
+    int result;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {"quotes put on", {"say hi now\n"}, 0, 4, 0, 7, QUOTE_OPEN, -1,
+       {"say \x93hi\x94 now\n"}},
+      {"quotes taken off", {"say \x93hi\x94 now\n"}, 0, 5, 0, 7, QUOTE_OPEN, -1,
+       {"say hi now\n"}},
+      {"brackets", {"a b c\n"}, 0, 2, 0, 3, '(', -1, {"a (b) c\n"}},
+      {"brackets taken off", {"a (b) c\n"}, 0, 3, 0, 4, ')', -1, {"a b c\n"}},
+      {"brackets over two lines do nothing", {"ab\n", "cd\n"}, 0, 1, 1, 1, '(', 0,
+       {"ab\n", "cd\n"}},
+      {"a colour over two lines", {"ab\x0c" "c\n", "de\n"}, 0, 1, 1, 1, 0x0B, -1,
+       {"a\x0b" "bc\n", "d\x13" "e\n"}},
+      {"colour codes taken away", {"a\x0b" "bc\x13 d\n"}, 0, 1, 0, 5, 0, -1, {"abc d\n"}},
+      {"only blanks", {"a   b\n"}, 0, 1, 0, 4, 0x0B, 0, {"a   b\n"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(c.lines, EDITOR_FLAGS | WINDOW_WORD_WRAP, "X.TXT", 40);
+    set_block(node, c.first, c.start, c.last, c.end);
+    activate_window(node);
+    EXPECT_EQ(surround_block(c.code), c.result);
+    store_window_state();
+    EXPECT_EQ(lines_of(node), c.expected);
+    if (c.result != 0) {
+      EXPECT_EQ(window_of(node)->block_start, nullptr);
+    }
+  }
+}
+
+TEST_F(EditorTest, QuoteKeyWithoutABlockChoosesTheQuote) {
+  struct Case {
+    std::string text;
+    int column;
+    int quote;
+  };
+  const Case cases[] = {
+      {"abc\n", 0, QUOTE_OPEN}, {"abc\n", 2, QUOTE_CLOSE}, {"a bc\n", 2, QUOTE_OPEN},
+      {"(x\n", 1, QUOTE_OPEN}, {"\x08" "Ab\n", 2, QUOTE_OPEN},
+  };
+  for (const Case& c : cases) {
+    TextLine* node = make_editor({c.text}, EDITOR_FLAGS | WINDOW_SHOW_CONTROL_CODES);
+    window_of(node)->text_column = static_cast<int16_t>(c.column);
+    activate_window(node);
+    EXPECT_EQ(quote_key(), c.quote) << c.text << " at " << c.column;
+  }
+}
+
+TEST_F(EditorTest, ColourKeysSurroundOrDeleteACode) {
+  TextLine* node = make_editor({"a\x0b" "b\n"});
+  window_of(node)->text_column = 1;
+  activate_window(node);
+  // No block: the code at the caret goes and the code comes back to be typed.
+  EXPECT_EQ(colour_code_key(0x0C), 0x0C);
+  store_window_state();
+  EXPECT_EQ(lines_of(node), (Lines{"ab\n"}));
+  activate_window(node);
+  EXPECT_EQ(normal_colour_key(), 0x13);
+  set_block(node, 0, 0, 0, 2);
+  activate_window(node);
+  EXPECT_EQ(colour_code_key(0x0E), WINDOW_NOTHING);
+  store_window_state();
+  EXPECT_EQ(lines_of(node), (Lines{"\x0e" "ab\x13\n"}));
+}
+
+}  // namespace
