@@ -334,11 +334,6 @@ int copy_text_to_system_clipboard(const char* text) {
 
 namespace {
 
-// Brings back folded runs inside the block, so that no placeholder is taken for a line.
-void bring_back_block_runs() {
-  for (TextLine* l = g_lists.block_start; l != nullptr && l != g_lists.block_end; l = l->next)
-    if (l->next != nullptr && l->next->kind == LINE_KIND_PLACEHOLDER) next_visible_line(l);
-}
 
 // The block's pieces; whole paragraphs keep the lines' kinds and attributes.
 std::vector<LineCopy> block_pieces(const TextWindow* w) {
@@ -390,7 +385,7 @@ void block_command(EventCode code) {
     clear_marked_block();
     return;
   }
-  bring_back_block_runs();
+  bring_back_runs(g_lists.block_start, g_lists.block_end);
   w->line_count = 0;
   const std::vector<LineCopy> pieces = block_pieces(w);
   switch (code) {

@@ -78,8 +78,7 @@ std::vector<LineGroup> group_lines(TextLine* first, TextLine* last, bool paragra
 // gets one when it no longer comes last, so that no re-wrap joins it to the next.
 void sort_groups(TextLine* first, TextLine* last, bool paragraphs, LineCompare compare) {
   // Folded runs inside come back first: a placeholder is never sorted as a line.
-  for (TextLine* l = first; l != nullptr && l != last; l = l->next)
-    if (l->next != nullptr && l->next->kind == LINE_KIND_PLACEHOLDER) next_visible_line(l);
+  bring_back_runs(first, last);
   std::vector<LineGroup> groups = group_lines(first, last, paragraphs);
   if (groups.size() < 2) return;
   std::stable_sort(groups.begin(), groups.end(), [compare](const LineGroup& a, const LineGroup& b) {
@@ -154,6 +153,42 @@ EventCode move_line_down_visible() {
   next->state |= LINE_STATE_REDRAW;
   g_windows.redraw_pending = 1;
   return KEY_DOWN;
+}
+
+EventCode move_checked_lines(EventCode code) {
+  if (code != WINDOW_MOVE_LINE_UP && code != WINDOW_MOVE_LINE_DOWN) return code;
+  if ((g_events.modifiers & (MODIFIER_SHIFT | MODIFIER_CTRL)) == 0) return code;
+  const auto checked = [](const TextLine* l) { return (l->state & LINE_STATE_CHECKED) != 0; };
+  const auto move = [](TextLine* line, bool down) {
+    if (line != g_lists.cursor_line) {
+      if (down) move_line_down_one(line); else move_line_up_one(line);
+    } else if (down ? move_line_down_visible() != 0 : move_line_up_visible() != 0) {
+      if (down) editor_line_down(); else editor_line_up();  // the cursor stays on its line
+    }
+  };
+  // The anchor is the nearest line without the check mark at the end the lines move to; every
+  // checked line before it moves one line on, so the checked lines pass it as a group.
+  if (code == WINDOW_MOVE_LINE_DOWN) {
+    TextLine* anchor = g_lists.current.last;
+    while (anchor != nullptr && !anchor->text.empty() && anchor->text[0] == '\n') anchor = anchor->prev;
+    while (anchor != nullptr && checked(anchor)) anchor = anchor->prev;
+    for (TextLine* line = anchor != nullptr ? anchor->prev : nullptr; line != nullptr;) {
+      TextLine* prev = line->prev;
+      if (checked(line)) move(line, true);
+      line = prev;
+    }
+  } else {
+    TextLine* anchor = g_lists.current.first;
+    while (anchor != nullptr && checked(anchor)) anchor = anchor->next;
+    for (TextLine* line = anchor != nullptr ? anchor->next : nullptr; line != nullptr;) {
+      TextLine* next = line->next;
+      if (checked(line)) move(line, false);
+      line = next;
+    }
+  }
+  pointer_to_cursor_row(1);
+  request_full_redraw();
+  return 0;
 }
 
 // ---- The run loop's actions ---------------------------------------------------------------------

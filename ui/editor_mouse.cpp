@@ -108,6 +108,7 @@ bool fill_to_caret(TextWindow* w) {
 // The block's text moved (or copied) to the caret. The copy goes in first, so that a refused
 // insertion leaves the text as it was; then, when moving, the old text goes.
 void drop_block_at_caret(TextWindow* w, bool copy) {
+  bring_back_runs(g_lists.block_start, g_lists.block_end);
   TextLine* block_start = g_lists.block_start;
   TextLine* block_end = g_lists.block_end;
   int start_column = w->block_start_column;

@@ -158,3 +158,8 @@ void fit_cursor_row() {
   w->cursor_row = static_cast<int16_t>(std::clamp<int>(w->cursor_row, 0,
                                                        std::min(above, w->rows - 1)));
 }
+
+void bring_back_runs(TextLine* first, TextLine* last) {
+  for (TextLine* l = first; l != nullptr && l != last; l = l->next)
+    if (l->next != nullptr && l->next->kind == LINE_KIND_PLACEHOLDER) next_visible_line(l);
+}

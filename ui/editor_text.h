@@ -65,6 +65,9 @@ LineCopy copy_of_line(const TextLine* line);
 std::vector<LineCopy> text_clipboard_lines();
 void set_text_clipboard(const std::vector<LineCopy>& lines, bool append);
 
+// Brings back the folded runs between the lines, so that no placeholder is taken for a line.
+void bring_back_runs(TextLine* first, TextLine* last);
+
 // The cursor row stays inside the window and never counts more lines than lie above the cursor.
 void fit_cursor_row();
 // Index of a line in the current list (every line counted from 0), -1 when not in it.

@@ -24,6 +24,9 @@ void move_line_down_one(TextLine* line);
 // Up or Down for the run loop to follow the moved line with, 0 at the list's end.
 EventCode move_line_up_visible();
 EventCode move_line_down_visible();
+// With Shift or Ctrl held, 473 and 474 move every checked line one line up or down as a group
+// past the unchecked line beyond them: 0. Other codes, or no modifier: the code unchanged.
+EventCode move_checked_lines(EventCode code);
 
 // Stand-in: keeps no list position yet, so there is nothing to forget.
 inline void forget_list_position() {}

@@ -1,6 +1,7 @@
 // The line commands through run_window: column paste, moving the cursor line, sorting all lines
 // and the block's lines; each undone gives back every byte.
 #include "tests/ui/editor_fixture.h"
+#include "ui/list_window.h"
 
 namespace {
 
@@ -76,6 +77,41 @@ TEST_F(EditorTest, MovingTheCursorLineTakesTheCaretWithIt) {
     EXPECT_EQ(caret(node).first, c.caret_line);
     run(node, std::vector<EventCode>(c.codes.size(), UNDO_STEP));
     EXPECT_EQ(lines_of(node), lines);
+  }
+}
+
+TEST_F(EditorTest, CheckedLinesMoveAsAGroup) {
+  struct Case {
+    const char* name;
+    EventCode code;
+    uint8_t modifiers;
+    std::vector<int> checked;
+    Lines expected;
+    EventCode result;
+  };
+  const Lines lines = {"1\n", "2\n", "3\n", "4\n", "5\n"};
+  const Case cases[] = {
+      {"down with Shift", WINDOW_MOVE_LINE_DOWN, MODIFIER_SHIFT, {1, 2},
+       {"1\n", "4\n", "2\n", "3\n", "5\n"}, 0},
+      {"up with Ctrl", WINDOW_MOVE_LINE_UP, MODIFIER_CTRL, {2, 3},
+       {"1\n", "3\n", "4\n", "2\n", "5\n"}, 0},
+      {"without a modifier", WINDOW_MOVE_LINE_DOWN, 0, {1, 2}, lines, WINDOW_MOVE_LINE_DOWN},
+      {"another code", KEY_DOWN, MODIFIER_SHIFT, {1, 2}, lines, KEY_DOWN},
+      // A line waiting for its redraw is no less an anchor than a clean one.
+      {"down past a line flagged for redraw", WINDOW_MOVE_LINE_DOWN, MODIFIER_SHIFT, {3},
+       {"1\n", "2\n", "3\n", "5\n", "4\n"}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(lines, WINDOW_WORD_WRAP);
+    for (int i : c.checked) line_at(node, i)->state |= LINE_STATE_CHECKED;
+    line_at(node, 4)->state |= LINE_STATE_REDRAW;
+    activate_window(node);
+    g_events.modifiers = c.modifiers;
+    EXPECT_EQ(move_checked_lines(c.code), c.result);
+    g_events.modifiers = 0;
+    store_window_state();
+    EXPECT_EQ(lines_of(node), c.expected);
   }
 }
 
