@@ -334,6 +334,42 @@ TEST_F(HeadlessRunnerTest, TheNcPageEditsItsFirstBuffer) {
   ASSERT_EQ(run(NC_PAGE_EDITING_SCRIPT), 0) << read("stderr.txt");
 }
 
+// Selections and the mouse on the NC page: F8 marks a word, Alt+F9 a sentence; a double click
+// marks a word and dragging it to the line's end moves it; Ctrl+Z puts it back. Cells are 12 x 20
+// pixels at the runner's screen size: the text starts at row 5, column 2.
+constexpr char NC_PAGE_SELECTION_SCRIPT[] = R"(click 650 30
+type one two. three four.
+key Home
+key F8
+key Ctrl+X
+expect 5 2 two. three four.
+key End
+key Alt+F9
+key Ctrl+X
+expect 5 2 two.
+key Ctrl+Z
+key Ctrl+Z
+key Home
+key F6
+key End
+key Del
+type alpha beta gamma
+click 41 110
+click 41 110
+press 41 110
+release 221 110
+expect 5 2 beta gammaalpha
+key Ctrl+Z
+expect 5 2 alpha beta gamma
+click 440 30
+expect 3 2 Drawing
+close
+)";
+
+TEST_F(HeadlessRunnerTest, TheNcPageSelectsAndDragsWithKeysAndTheMouse) {
+  ASSERT_EQ(run(NC_PAGE_SELECTION_SCRIPT), 0) << read("stderr.txt");
+}
+
 TEST_F(HeadlessRunnerTest, AResizedWindowIsDrawnAgainAtItsNewSize) {
   ASSERT_EQ(run("resize 800 600\nsnap small\nclose\n"), 0) << read("stderr.txt");
   EXPECT_NE(dump_line("small.txt", 3).find(" Drawing "), std::string::npos);
