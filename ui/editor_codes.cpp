@@ -96,6 +96,12 @@ bool insert_byte(TextLine* line, int at, char c) {
   return set_line_text(text.c_str(), line) != nullptr;
 }
 
+// Both lines can take one more byte.
+bool room_for_pair(const TextLine* first, const TextLine* last) {
+  return first->text.size() < static_cast<size_t>(LINE_TEXT_MAX) &&
+         last->text.size() < static_cast<size_t>(LINE_TEXT_MAX);
+}
+
 int surround_over_lines(TextWindow* w, uint8_t code) {
   if (code == '(' || code == ')') return 0;
   cursor_to_block_start();
@@ -123,9 +129,11 @@ int surround_over_lines(TextWindow* w, uint8_t code) {
         text.erase(static_cast<size_t>(e - 1), 1);
         set_line_text(text.c_str(), last);
       }
+    } else if (room_for_pair(first, last)) {
+      insert_byte(first, s, static_cast<char>(code));
+      insert_byte(last, e, closing_of(code));
     } else {
-      refused = !insert_byte(first, s, static_cast<char>(code)) ||
-                !insert_byte(last, e, closing_of(code));
+      refused = true;
     }
   } else {
     while (s > 0 && colour_byte(first->text[static_cast<size_t>(s - 1)])) --s;
@@ -136,9 +144,12 @@ int surround_over_lines(TextWindow* w, uint8_t code) {
     e = w->block_end_column;
     if (s < static_cast<int>(first->text.size()) && first->text[static_cast<size_t>(s)] == ' ') ++s;
     if (e > 0 && last->text[static_cast<size_t>(e - 1)] == ' ') --e;
-    if (code != 0)
-      refused = !insert_byte(first, s, static_cast<char>(code)) ||
-                !insert_byte(last, e, NORMAL_COLOUR);
+    if (code != 0 && room_for_pair(first, last)) {
+      insert_byte(first, s, static_cast<char>(code));
+      insert_byte(last, e, NORMAL_COLOUR);
+    } else if (code != 0) {
+      refused = true;
+    }
   }
   if (refused) report_line_too_long();
   mark_changed(w);
