@@ -25,7 +25,7 @@ inline BufferRing g_buffers;
 
 // Opens a file into a new editing buffer (or makes an empty one), activates it and makes it the
 // buffer to activate: 1 already in a buffer, 0 opened, -1 failure, -2 refused type.
-// Stand-in: never opens a file; always makes an empty buffer at a fixed rectangle in the buffer list.
+// Stand-in: never opens a file; always makes an empty buffer over the whole editing area in the buffer list.
 int open_in_buffer(const char* path, WindowKeyFilter key_filter, WindowLineDrawer line_drawer,
                    uint32_t window_flags, uint8_t open_flags);
 
