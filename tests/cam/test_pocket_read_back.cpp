@@ -19,6 +19,7 @@
 #include "job/job_file.h"
 #include "tests/cam/gcode_reading.h"
 #include "tests/cam/make_nc_fixture.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -101,10 +102,7 @@ class PocketReadBack : public MakeNcFixture {
  protected:
   void SetUp() override {
     MakeNcFixture::SetUp();
-    folder_ = fs::temp_directory_path() /
-              (std::string("brenvik_pocket_read_back_") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
+    folder_ = make_test_folder("brenvik_pocket_read_back");
   }
   void TearDown() override {
     MakeNcFixture::TearDown();

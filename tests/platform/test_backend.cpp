@@ -9,6 +9,7 @@
 #include "platform/headless.h"
 #include "platform/pump.h"
 #include "platform/window.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -354,8 +355,8 @@ TEST_F(Backend, FramebufferWrittenAsPngReadsBackPixelForPixel) {
   for (size_t i = 0; i < surface.pixels.size(); ++i) {
     surface.pixels[i] = static_cast<uint32_t>(i * 0x0A0B0C) & 0xFFFFFF;
   }
-  const std::string path =
-      (std::filesystem::temp_directory_path() / "brenvik_backend_test.png").string();
+  const std::filesystem::path folder = make_test_folder("brenvik_backend");
+  const std::string path = (folder / "framebuffer.png").string();
   std::string error;
   ASSERT_TRUE(headless_write_png(surface, path, &error)) << error;
 
@@ -365,7 +366,7 @@ TEST_F(Backend, FramebufferWrittenAsPngReadsBackPixelForPixel) {
   image.format = PNG_FORMAT_RGB;
   std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
   ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) << image.message;
-  std::filesystem::remove(path);
+  std::filesystem::remove_all(folder);
   ASSERT_EQ(image.width, 7u);
   ASSERT_EQ(image.height, 3u);
   for (size_t i = 0; i < surface.pixels.size(); ++i) {

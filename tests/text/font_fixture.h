@@ -15,6 +15,7 @@
 #include "text/text_host.h"
 #include "text/truetype_outline.h"
 #include "store/record_bytes.h"
+#include "tests/support/test_folder.h"
 
 namespace text_test {
 
@@ -87,12 +88,7 @@ inline std::vector<Element> glyph_elements(const std::vector<uint8_t>& bytes, in
 class FontFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              (std::string("brenvik_text_") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
+    folder_ = make_test_folder("brenvik_text");
     reset_font_registry();
     reset_text_host();
     reset_glyph_decoder();
