@@ -91,7 +91,9 @@ void write_entry(PathRecordBuffer* records, bool finishing, int32_t index, doubl
   double ramp = 0.0;
   if (s.entry_mode >= 2 && s.ramp_angle >= 0.5 && s.ramp_angle <= 89.0)
     ramp = std::fabs(top - bottom) / std::tan(s.ramp_angle * DEG);
-  if (ramp > 0.000001) {
+  if (ramp > 0.000001 && s.entry_mode == ENTRY_ALONG_PATH) {
+    if (path_ramp_entry(records, finishing, index, top, bottom, ramp, s) == 1) return;
+  } else if (ramp > 0.000001) {
     if (helix_ramp_entry(records, finishing, index, top, bottom, ramp, s) == 1) return;
     if (path_ramp_entry(records, finishing, index, top, bottom, ramp, s) == 1) return;
     if (zig_zag_entry(records, finishing, e.x, e.y, top, bottom, ramp, s)) return;

@@ -11,6 +11,10 @@
 
 #include "cam/toolpath_engine.h"
 
+// ContourSettings::entry_mode of a cut whose entries ramp only along its own first segment
+// (an open line cut on one side: beside it may stand anything).
+constexpr int32_t ENTRY_ALONG_PATH = 3;
+
 // Most passes of one kind of cut; a deeper cut takes a larger step and says so.
 constexpr int32_t DEPTH_PASS_LIMIT = 100;
 // Steps of a helical ramp; steps of a ramp along the first segment (either form); legs of a

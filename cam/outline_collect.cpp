@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "cam/open_profile.h"
 #include "cam/tool_diameter_check.h"
 #include "geometry/drawing_item.h"
 #include "nc/cam_host.h"
@@ -115,7 +116,15 @@ void fill_roughing(CamParams* p, ContourSettings* s) {
   s->entry_mode = 2;
 }
 
-// Closes the open contour's links onto its first node. False when the contour is dropped.
+// Tool right and tool left of a drawing item's open line (contour inside and outside of
+// closed outlines); the strokes of text are letters' outlines, never cut on one side.
+bool open_side_cut(uint8_t operation) {
+  return (operation == CAM_OP_CONTOUR_INSIDE || operation == CAM_OP_CONTOUR_OUTSIDE) &&
+         g_outline_collect.text_char_counter == 0;
+}
+
+// Closes the open contour's links onto its first node; an open line cut on one side stays
+// open. False when the contour is dropped.
 bool close_links(bool blade, ContourSettings* s) {
   OutlineCollectState& c = g_outline_collect;
   const int32_t last = c.link_count - 1;
@@ -132,6 +141,10 @@ bool close_links(bool blade, ContourSettings* s) {
       s->profile_mode = 1;
       closing_line = false;
     }
+  } else if (closing_line && open_side_cut(c.params.operation)) {
+    // An open line cut on one side stays open: no line the drawing lacks is cut.
+    s->profile_mode = PROFILE_ONE_SIDED;
+    return true;
   } else if ((l.kind == SEGMENT_LINE && c.open_link_count < 2) ||
              (l.kind != SEGMENT_LINE && l.kind != SEGMENT_ARC)) {
     return false;

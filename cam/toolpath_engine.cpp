@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cam/blade_profile.h"
+#include "cam/open_profile.h"
 #include "cam/pass_writer.h"
 #include "cam/region_index.h"
 #include "cam/rings.h"
@@ -191,9 +192,9 @@ void report_missing_cuts(int32_t status_before, int32_t group_order) {
 
 // The run once its arrays are sized: cleaning, nesting, then each outer boundary with its
 // islands. True when any outline produced a path.
-bool machine_group(const ContourLink* links, const ContourNode* nodes, int32_t* contour_start,
-                   int32_t* contour_end, int32_t count, ContourSettings* settings,
-                   PathRecordBuffer* records) {
+bool machine_closed_group(const ContourLink* links, const ContourNode* nodes,
+                          int32_t* contour_start, int32_t* contour_end, int32_t count,
+                          ContourSettings* settings, PathRecordBuffer* records) {
   ToolpathEngineState& g = g_toolpath_engine;
   if (build_contour_network(links, nodes, contour_start, contour_end, count, &g.cleaned,
                             CONTOUR_CLOCKWISE, 1) == 0) {
@@ -218,6 +219,35 @@ bool machine_group(const ContourLink* links, const ContourNode* nodes, int32_t* 
     if (cut_boundary(i, count, depth, boxes, settings[i], records)) made = true;
   }
   return made;
+}
+
+// The open outlines cut on one side are cut one by one; the closed outlines of the group
+// then go on together. True when any outline produced a path.
+bool machine_group(const ContourLink* links, const ContourNode* nodes, int32_t* contour_start,
+                   int32_t* contour_end, int32_t count, ContourSettings* settings,
+                   PathRecordBuffer* records) {
+  ToolpathEngineState& g = g_toolpath_engine;
+  std::vector<int32_t> closed_start, closed_end;
+  std::vector<ContourSettings> closed_settings;
+  bool made = false;
+  for (int32_t k = 0; k < count && !g.abort; ++k) {
+    if (settings[k].profile_mode != PROFILE_ONE_SIDED) {
+      closed_start.push_back(contour_start[k]);
+      closed_end.push_back(contour_end[k]);
+      closed_settings.push_back(settings[k]);
+      continue;
+    }
+    if (run_open_profile(records, links, nodes, contour_start[k], contour_end[k], settings[k]) == 1)
+      made = true;
+  }
+  if (closed_start.empty() || g.abort) return made;
+  if (closed_start.size() == static_cast<size_t>(count)) {
+    return machine_closed_group(links, nodes, contour_start, contour_end, count, settings, records);
+  }
+  const bool closed = machine_closed_group(links, nodes, closed_start.data(), closed_end.data(),
+                                           static_cast<int32_t>(closed_start.size()),
+                                           closed_settings.data(), records);
+  return made || closed;
 }
 
 bool write_spill_records(const PathRecord* records, int32_t count) {
@@ -412,7 +442,16 @@ int32_t run_machining_group(const ContourLink* links, const ContourNode* nodes,
   int32_t points = 0, max_node = 0;
   int32_t l = count_group_links(links, contour_start, contour_end, contour_count, &points,
                                 &max_node);
-  g_contour_kernel.contour_run_mode = settings[0].profile_mode;
+  // Only a blade group is worked in the kernel's profile modes; a one-sided open outline
+  // sets the mode itself while its line is cleaned.
+  const int32_t mode = settings[0].profile_mode;
+  g_contour_kernel.contour_run_mode = mode == PROFILE_ONE_SIDED ? 0 : mode;
+  // An open outline is worked as a there-and-back loop of twice its links.
+  for (int32_t k = 0; k < contour_count; ++k) {
+    if (settings[k].profile_mode == PROFILE_ONE_SIDED) {
+      l += contour_end[k] - contour_start[k] + 1;
+    }
+  }
   if (settings[0].profile_mode == CONTOUR_RUN_OPEN_PATH) l *= 2;
   // The kernel's own faults ("Too many links in curve") reach the user like the engine's.
   void (*kernel_message)(const char*) = g_contour_kernel.show_message;

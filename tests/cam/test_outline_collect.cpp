@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "cam/open_profile.h"
 #include "cam/outline_collect.h"
 #include "nc/path_code.h"
 #include "records/job_settings.h"
@@ -192,6 +193,41 @@ TEST_F(Collect, BladeOutlinesAreOpenOrClosedByTheirGap) {
     const int32_t first = c().contour_start[0], last = c().contour_end[0];
     EXPECT_EQ(last - first + 1, k.links) << k.gap;
     EXPECT_EQ(c().links[last].end_node, c().links[first].start_node) << k.gap;
+  }
+}
+
+// An open line cut tool right or tool left stays open, even a single line; a pocket of the
+// same line, a letter's stroke and a line whose ends nearly meet are closed as before.
+TEST_F(Collect, OpenLinesCutOnOneSideStayOpen) {
+  CamParams& p = g_outline_collect.params;
+  p.finishing = tool(1, 0.5f);
+  struct Case {
+    uint8_t operation;
+    bool text;
+    std::vector<ContourNode> points;
+    int32_t profile;
+    int32_t links;
+  };
+  const std::vector<ContourNode> nearly_closed = {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0.004, 0}};
+  const Case cases[] = {
+      {CAM_OP_CONTOUR_INSIDE, false, SQUARE, PROFILE_ONE_SIDED, 3},
+      {CAM_OP_CONTOUR_OUTSIDE, false, {{0, 0}, {5, 5}}, PROFILE_ONE_SIDED, 1},
+      {CAM_OP_SPIRAL_POCKET, false, SQUARE, 0, 4},
+      {CAM_OP_CONTOUR_INSIDE, true, SQUARE, 0, 4},
+      {CAM_OP_CONTOUR_INSIDE, false, nearly_closed, 0, 4},
+  };
+  for (const Case& k : cases) {
+    pocket_alloc();
+    p.operation = k.operation;
+    g_outline_collect.text_char_counter = k.text ? 1 : 0;
+    walk_polyline(k.points);
+    g_outline_collect.text_char_counter = 0;
+    ASSERT_EQ(c().contour_count, 1) << int{k.operation};
+    EXPECT_EQ(c().settings[0].profile_mode, k.profile) << int{k.operation};
+    const int32_t first = c().contour_start[0], last = c().contour_end[0];
+    EXPECT_EQ(last - first + 1, k.links) << int{k.operation};
+    const ContourNode& end = c().nodes[c().links[last].end_node];
+    EXPECT_EQ(end.x, k.points.back().x == 0.004 ? 0.0 : k.points.back().x) << int{k.operation};
   }
 }
 

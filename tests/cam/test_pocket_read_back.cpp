@@ -98,6 +98,40 @@ CamToolBlock tool_block(int16_t number, double width, double step_down, uint8_t 
   return t;
 }
 
+// An open line of three straight links that turns left twice.
+const std::vector<std::pair<double, double>> OPEN_LINE{{0, 0}, {4, 0}, {4, 2}, {2, 3}};
+
+// Where a point stands against the open line: its distance from it and its side, +1 left of
+// the line's travel, -1 right of it, 0 beyond one of its two ends.
+struct LineSide {
+  double distance = 1e9;
+  int side = 0;
+};
+
+LineSide open_line_side(double x, double y) {
+  LineSide out;
+  const size_t last = OPEN_LINE.size() - 2;
+  for (size_t k = 0; k <= last; ++k) {
+    const auto [ax, ay] = OPEN_LINE[k];
+    const auto [bx, by] = OPEN_LINE[k + 1];
+    const double dx = bx - ax, dy = by - ay, length = std::hypot(dx, dy);
+    const double t = ((x - ax) * dx + (y - ay) * dy) / (length * length);
+    const double c = std::clamp(t, 0.0, 1.0);
+    const double d = std::hypot(x - (ax + c * dx), y - (ay + c * dy));
+    if (d >= out.distance) continue;
+    out.distance = d;
+    const double beyond = SLACK / length;
+    if ((k == 0 && t < -beyond) || (k == last && t > 1 + beyond)) {
+      out.side = 0;
+    } else if ((t <= 0 && k > 0) || (t >= 1 && k < last)) {
+      out.side = -1;  // both corners turn left: their outside is on the right
+    } else {
+      out.side = dx * (y - ay) - dy * (x - ax) > 0 ? 1 : -1;
+    }
+  }
+  return out;
+}
+
 class PocketReadBack : public MakeNcFixture {
  protected:
   void SetUp() override {
@@ -316,6 +350,69 @@ TEST_F(PocketReadBack, InsideAndOutsideContoursInTwoPasses) {
     const double around = straight + 2 * PI * (POCKET.f + expected);
     for (const long depth : {150L, 300L}) EXPECT_GT(on_offset[depth], around * 0.98) << depth;
     EXPECT_EQ(depths, (std::set<long>{150, 300}));
+    TearDown();
+  }
+}
+
+// An open line cut "tool right" or "tool left" is cut on that side only, along its whole
+// length at half the tool width, never round its ends and never along a line closing it.
+TEST_F(PocketReadBack, OpenLineIsCutOnOneSideOnly) {
+  std::string why;
+  if (!reader_available(&why)) FAIL() << why;
+  struct Case {
+    uint8_t operation;
+    int side;
+    bool roughing;
+  };
+  const double turn = std::atan2(1.0, 0.5);  // the second corner's turn, from up to up-left
+  for (const Case c : {Case{CAM_OP_CONTOUR_INSIDE, -1, false}, Case{CAM_OP_CONTOUR_OUTSIDE, 1, false},
+                       Case{CAM_OP_CONTOUR_INSIDE, -1, true}}) {
+    SetUp();
+    CamParams p = params(c.operation, c.roughing);
+    p.finishing.step_down = static_cast<float>(DEPTH / 2);
+    std::vector<CamNode> nodes;
+    for (const auto& [x, y] : OPEN_LINE) nodes.push_back({static_cast<float>(x), static_cast<float>(y)});
+    make_item(ITEM_POLYLINE, nodes, p);
+    const std::string name = std::string(c.side < 0 ? "right" : "left") + (c.roughing ? "_rough" : "");
+    const Reading reading = run(name);
+    ASSERT_FALSE(reading.moves.empty()) << log_;
+    EXPECT_EQ(log_.find("not machined"), std::string::npos) << log_;
+    check_rapids(reading);
+    if (c.roughing) check_ramps(reading, 5.0);
+    const std::vector<Reading> parts = read_by_tool();
+    ASSERT_EQ(parts.size(), c.roughing ? 2u : 1u) << name;
+    const double r = FINISH_WIDTH / 2 * 0.999953;
+    std::map<long, double> on_offset;  // per depth: the finishing cut at half the tool width
+    for (size_t part = 0; part < parts.size(); ++part) {
+      const bool finishing = part + 1 == parts.size();
+      const double radius = finishing ? r : ROUGH_WIDTH / 2 * 0.999952;
+      for (const ReadMove& m : parts[part].moves) {
+        if (!cutting(m) || !moves_in_xy(m)) continue;
+        EXPECT_GE(std::min(m.z1, m.z2), -DEPTH - 1e-4) << "too deep at " << m.x1 << "," << m.y1;
+        const std::vector<std::pair<double, double>> points = samples(m, 0.01);
+        for (size_t k = 0; k < points.size(); ++k) {
+          const auto [x, y] = points[k];
+          const LineSide at = open_line_side(x, y);
+          EXPECT_NE(at.side, 0) << name << ": round an end at " << x << "," << y;
+          EXPECT_EQ(at.side, c.side) << name << ": wrong side at " << x << "," << y;
+          EXPECT_GT(at.distance, radius - SLACK) << name << ": into the line at " << x << "," << y;
+          if (!finishing || k == 0 || std::fabs(m.z1 - m.z2) > 1e-6) continue;
+          if (std::fabs(at.distance - r) < SLACK)
+            on_offset[std::lround(-m.z1 * 1000)] +=
+                std::hypot(x - points[k - 1].first, y - points[k - 1].second);
+        }
+      }
+    }
+    // The offset's length: round the outside of both corners on the right; on the left the
+    // offsets meet inside the corners.
+    const double straight = 4 + 2 + std::sqrt(5.0);
+    const double expected = c.side < 0 ? straight + r * (PI / 2 + turn)
+                                       : straight - 2 * r - 2 * r * std::tan(turn / 2);
+    EXPECT_EQ(on_offset.size(), 2u) << name;
+    for (const long depth : {150L, 300L}) {
+      EXPECT_GT(on_offset[depth], expected * 0.98) << name << " at " << depth;
+      EXPECT_LT(on_offset[depth], expected * 1.02) << name << " at " << depth;
+    }
     TearDown();
   }
 }
