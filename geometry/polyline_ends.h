@@ -1,0 +1,16 @@
+// The two ends of a polyline: reversing its direction, and closing it when its ends touch.
+// The machining order, the tool-path preparation and the drawing commands call them.
+#pragma once
+
+#include "geometry/drawing_item.h"
+
+// The polyline's direction turned round, in place: every node keeps its own flags, marks,
+// number and Z, every link its own data, and an arc its other sense. A circle item is left as
+// it is. 0 done; -1 for a symmetric polyline, which is not turned round (its leading links
+// carry its symmetry line).
+int reverse_polyline(DrawingItem* item);
+// A polyline of two or more links that is not closed and whose end lies within the preferences'
+// gap tolerance of its first node (the third for a symmetric polyline) has its end put exactly
+// there and is marked closed. 1 when it closed the polyline, else 0 (two spline links are
+// snapped together but stay open).
+int close_if_touching(DrawingItem* item);
