@@ -103,6 +103,10 @@ int32_t machine_collected_group();
 void collect_pocket_outline();
 
 // ---- tool-path items ----
+// When the last engine run spilled its records, replaces the buffer by all of them (the spill
+// file's, then an end record) and deletes the file. False, after telling the user, when the
+// file could not be read back.
+bool read_back_spilled_records(PathRecordBuffer* records);
 // Reads the records of the last engine run and appends tool-path items to list slot 11.
 // Returns the number of items made, -1 when the spill file could not be read back.
 int32_t path_records_to_items();

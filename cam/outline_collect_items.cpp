@@ -231,17 +231,18 @@ int16_t tool_path_item_order(const DrawingItem* item) {
   return get_i16_le(item->attributes + TOOL_PATH_ATTR_ORDER);
 }
 
+bool read_back_spilled_records(PathRecordBuffer* records) {
+  const std::string spill = path_spill_file_path();
+  if (!file_exists(spill)) return true;
+  const bool read = read_spill_file(spill, records);
+  file_delete(spill);
+  if (!read) host_show_message(COLLECT_READ_BACK_FAILED);
+  return read;
+}
+
 int32_t path_records_to_items() {
   OutlineCollectState& c = g_outline_collect;
-  const std::string spill = path_spill_file_path();
-  if (file_exists(spill)) {
-    const bool read = read_spill_file(spill, &c.records);
-    file_delete(spill);
-    if (!read) {
-      host_show_message(COLLECT_READ_BACK_FAILED);
-      return -1;
-    }
-  }
+  if (!read_back_spilled_records(&c.records)) return -1;
   PathRecordBuffer& r = c.records;
   const int32_t n = static_cast<int32_t>(r.size());
   if (n == 0 || r[0].code == PATH_END) return 0;

@@ -9,6 +9,7 @@
 
 #include "cam/cam_defaults.h"
 #include "cam/machining_block.h"
+#include "cam/tool_diameter_check.h"
 #include "cam/tools.h"
 #include "commands/command_state.h"
 #include "commands/node_commands.h"
@@ -462,6 +463,7 @@ void connect_engine_hosts() {
   GeometryHost& geometry = g_geometry_host;
   geometry.choose_picture_cell = choose_item_picture_cell;
   geometry.copy_item_cam = copy_item_cam;
+  geometry.offset_text = offset_text_by_tool_path;
   geometry.apply_new_item_defaults = apply_new_item_defaults;
   geometry.layout_text = text_layout_from_frame;
   geometry.set_pointer_shape = [](uint8_t shape) { g_editor.pointer_shape = shape; };
