@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <vector>
 
 #include "cam/item_walkers.h"
@@ -246,6 +247,27 @@ void name_unmachined(const std::vector<TextLine*>& items) {
   }
 }
 
+int32_t group_order_key(int32_t group, int32_t order) {
+  return (group << 16) + static_cast<uint16_t>(order);
+}
+
+// The members of a group run that got no tool-path item of their own (the items from `before`
+// on are the run's): a pocket too narrow for its tool beside others that were cut.
+std::vector<TextLine*> members_without_path(const std::vector<TextLine*>& members, int32_t before) {
+  std::set<int32_t> made;
+  int32_t k = 0;
+  for (TextLine* t = g_lists.slots[LIST_SLOT_TOOL_PATHS].first; t != nullptr; t = t->next, ++k) {
+    if (k >= before) made.insert(group_order_key(tool_path_item_group(t), tool_path_item_order(t)));
+  }
+  std::vector<TextLine*> missing;
+  for (TextLine* item : members) {
+    const GeometryBlock* block = item_block(item);
+    const int32_t key = group_order_key(block_machining_group(block), block_machining_order(block));
+    if (made.count(key) == 0) missing.push_back(item);
+  }
+  return missing;
+}
+
 // Pockets: one engine run per machining group; islands without a group take part in every one.
 bool run_pocket_phase(LineList drawing) {
   std::vector<TextLine*> shared, rest;
@@ -275,7 +297,7 @@ bool run_pocket_phase(LineList drawing) {
     const int32_t before = tool_path_item_count();
     const int32_t r = machine_collected_group();
     if (r == ENGINE_CANCELLED || !engine_run_may_go_on()) return false;
-    if (tool_path_item_count() == before) name_unmachined(members);
+    name_unmachined(members_without_path(members, before));
   }
   return true;
 }

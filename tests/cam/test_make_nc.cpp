@@ -151,6 +151,22 @@ TEST_F(MakeNcTest, ItemsThatCanNotBeMachinedYetAreReported) {
   EXPECT_TRUE(logged("not machined"));
 }
 
+// Two pockets of one group: the one too narrow for its tool is named, the other is cut.
+TEST_F(MakeNcTest, APocketWithoutAPathInAMachinedGroupIsNamed) {
+  use_definition();
+  CamParams pocket = centerline_cut(0.01f, 0, 1, 10);
+  pocket.operation = CAM_OP_SPIRAL_POCKET;
+  pocket.finishing.cut_width = 0.5f;
+  make_item(ITEM_POLYLINE, {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0}}, pocket);
+  DrawingItem* narrow = make_item(ITEM_POLYLINE, {{6, 0}, {6.3f, 0}, {6.3f, 3}, {6, 3}, {6, 0}}, pocket);
+  ASSERT_EQ(make_nc_program(), 1) << g_make_nc.failure;
+  ASSERT_EQ(g_make_nc.left_out.size(), 1u);
+  EXPECT_NE(g_make_nc.left_out[0].find("not machined"), std::string::npos);
+  EXPECT_NE(g_make_nc.left_out[0].find(std::to_string(item_id(narrow))), std::string::npos)
+      << g_make_nc.left_out[0];
+  EXPECT_NE(g_lists.slots[LIST_SLOT_TOOL_PATHS].first, nullptr) << "the wide pocket is cut";
+}
+
 TEST_F(MakeNcTest, NothingToMachineSaysSo) {
   use_definition();
   make_item(ITEM_POLYLINE, {{0, 0}, {1, 0}}, centerline_cut(0.01f, 0, 1, 10));
