@@ -372,3 +372,14 @@ int32_t trace_offset_loops(const RawOffset& raw, std::vector<OffsetCrossing>* cr
   for (ContourLink& l : out->links) segment_bounding_circle(&l, out->nodes.data());
   return ENGINE_DONE;
 }
+
+int32_t offset_region_loops(const RegionView& region, double d, TracedLoops* out) {
+  *out = TracedLoops{};
+  RawOffset raw;
+  const int32_t n = offset_raw_segments(region, d, &raw);
+  if (n <= 0) return ENGINE_DONE;
+  std::vector<OffsetCrossing> crossings;
+  intersect_raw_segments(region, raw, 0, n - 1, d, CROSSINGS_FOR_LOOPS, &crossings);
+  if (crossings.empty()) return ENGINE_DONE;
+  return trace_offset_loops(raw, &crossings, out);
+}

@@ -58,3 +58,7 @@ void merge_duplicate_crossings(std::vector<OffsetCrossing>* crossings);
 // ENGINE_DONE, or ENGINE_RETRY when the crossings do not pair up into closed loops.
 int32_t trace_offset_loops(const RawOffset& raw, std::vector<OffsetCrossing>* crossings,
                            TracedLoops* out);
+// The closed loops of the region offset by d, without sorting them into regions: raw offset,
+// crossings, tracing. ENGINE_DONE (out may hold no loop), or ENGINE_RETRY when the crossings
+// did not close into loops.
+int32_t offset_region_loops(const RegionView& region, double d, TracedLoops* out);

@@ -16,7 +16,6 @@
 #include "cam/depth_passes.h"
 #include "cam/offset_loops.h"
 #include "cam/pass_writer.h"
-#include "cam/raw_offset.h"
 #include "cam/ring_linking_internal.h"
 #include "cam/rings.h"
 #include "cam/toolpath_engine_internal.h"
@@ -222,14 +221,7 @@ int32_t offset_line(const OpenLine& line, double distance, TracedLoops* loops) {
   v.end = link_count(line) - 1;
   // Outward (to the right of each link): only the distance decides what is kept, since a
   // line encloses nothing.
-  const double d = -distance;
-  RawOffset raw;
-  const int32_t n = offset_raw_segments(v, d, &raw);
-  if (n <= 0) return ENGINE_DONE;
-  std::vector<OffsetCrossing> crossings;
-  intersect_raw_segments(v, raw, 0, n - 1, d, CROSSINGS_FOR_LOOPS, &crossings);
-  if (crossings.empty()) return ENGINE_DONE;
-  return trace_offset_loops(raw, &crossings, loops);
+  return offset_region_loops(v, -distance, loops);
 }
 
 // The chains of one ring at `distance` from the line, in the order they are cut.

@@ -183,6 +183,12 @@ bool contour_settings(ContourSettings* s) {
     s->group_order = (static_cast<int32_t>(p.machining_group) << 16) +
                      static_cast<uint16_t>(p.machining_order);
   }
+  if (op == CAM_OP_BLADE) {
+    // The blade runs half its width off the outline, its arcs in chords within the job's
+    // tolerance.
+    s->blade_offset = s->finish_width / 2.0;
+    s->blade_tolerance = g_encoder_inputs.tolerance;
+  }
   if (op != CAM_OP_SPIRAL_POCKET) s->finish_stepover = s->rough_stepover = 0.99;
   if (g_outline_collect.text_char_counter != 0) s->text_char = g_outline_collect.text_char_index;
   return true;

@@ -417,4 +417,32 @@ TEST_F(PocketReadBack, OpenLineIsCutOnOneSideOnly) {
   }
 }
 
+// A blade cut of a closed outline: the blade runs round it at half its width on both sides,
+// at the surface, and every cut lies on those two offsets.
+TEST_F(PocketReadBack, BladeFollowsBothSidesOfAClosedOutline) {
+  std::string why;
+  if (!reader_available(&why)) FAIL() << why;
+  add_rect(POCKET, params(CAM_OP_BLADE, false));
+  const Reading reading = run("blade");
+  ASSERT_FALSE(reading.moves.empty()) << log_;
+  EXPECT_EQ(log_.find("not machined"), std::string::npos) << log_;
+  check_rapids(reading);
+  const double half = FINISH_WIDTH / 2;
+  double inside = 0, outside = 0;
+  for (const ReadMove& m : reading.moves) {
+    if (m.motion == "G0" || !moves_in_xy(m)) continue;
+    EXPECT_NEAR(m.z1, 0.0, 1e-4) << "the blade cuts at the surface";
+    const std::vector<std::pair<double, double>> points = samples(m, 0.01);
+    for (size_t k = 1; k < points.size(); ++k) {
+      const auto [x, y] = points[k];
+      const double d = rect_signed_distance(POCKET, x, y);
+      EXPECT_NEAR(std::fabs(d), half, SLACK) << "at " << x << "," << y;
+      (d < 0 ? inside : outside) += std::hypot(x - points[k - 1].first, y - points[k - 1].second);
+    }
+  }
+  const double straight = 2 * (POCKET.x1 - POCKET.x0 - 2 * POCKET.f) + 2 * (POCKET.y1 - POCKET.y0 - 2 * POCKET.f);
+  EXPECT_GT(inside, straight + 2 * PI * (POCKET.f - half) * 0.98);
+  EXPECT_GT(outside, straight + 2 * PI * (POCKET.f + half) * 0.98);
+}
+
 }  // namespace

@@ -2,12 +2,14 @@
 // made from the records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "cam/blade_profile.h"
 #include "cam/outline_collect.h"
 #include "cam/rings.h"
 #include "geometry/drawing_item.h"
@@ -331,15 +333,79 @@ TEST_F(GroupRun, LetterOCutOutsideIsContouredOnBothSidesInRunsOfTheirOwn) {
   EXPECT_NEAR(move_radius[1], 4.5, 1e-3);
 }
 
-TEST_F(GroupRun, BladeProfilesAreRefusedWithAMessage) {
-  Shape s;
-  s.add_closed(rectangle(0, 0, 10, 10));
-  ContourSettings blade = pocket_settings(1.0, 0.4);
-  blade.profile_mode = 2;
-  EXPECT_EQ(run(&s, {blade}), 0);
-  ASSERT_EQ(g_cam_host_log.messages.size(), 1u);
-  EXPECT_NE(g_cam_host_log.messages[0].find("Cut a Blade"), std::string::npos);
-  EXPECT_EQ(g_contour_kernel.contour_run_mode, 0);
+// Blade profiles: a closed outline is cut on both sides, two loops under one blade section;
+// an open outline in one loop round it; of several outlines only the first. Every record is a
+// move or a feed at the surface, each link cut whole at the blade's offset.
+TEST_F(GroupRun, BladeProfilesFollowTheFirstOutlineAtTheirOffset) {
+  struct Case {
+    const char* what;
+    bool open;
+    int outlines;
+    int loops;
+  };
+  for (const Case c : {Case{"closed", false, 1, 2}, Case{"open", true, 1, 1},
+                       Case{"three outlines", false, 3, 2}}) {
+    SetUp();
+    Shape s;
+    if (c.open) {
+      s.add_open({{0, 0}, {10, 0}, {10, 10}});
+    } else {
+      s.add_closed(rectangle(0, 0, 10, 10));
+    }
+    for (int k = 1; k < c.outlines; ++k) s.add_closed(rectangle(20 * k, 0, 20 * k + 5, 5));
+    ContourSettings blade = pocket_settings(1.0, 0.4);
+    blade.profile_mode = c.open ? 1 : 2;
+    blade.blade_offset = 0.5;
+    blade.blade_tolerance = 0.002;
+    blade.finish_tool = 4;
+    EXPECT_EQ(run(&s, std::vector<ContourSettings>(c.outlines, blade)), 1) << c.what;
+    const std::vector<PathRecord> r = stream();
+    ASSERT_GE(r.size(), 4u) << c.what;
+    EXPECT_EQ(r[0].code, PATH_GROUP);
+    EXPECT_EQ(r[1].code, PATH_TOOL);
+    EXPECT_EQ(r[1].flag, 4);
+    EXPECT_EQ(r[2].code, PATH_BLADE);
+    EXPECT_EQ(count_code(PATH_BLADE), 1) << c.what;
+    EXPECT_EQ(count_code(PATH_MOVE), c.loops) << c.what;
+    for (size_t k = 3; k < r.size(); ++k) {
+      EXPECT_TRUE(r[k].code == PATH_MOVE || r[k].code == PATH_FEED) << c.what << " " << k;
+      EXPECT_EQ(r[k].z, 0.0f) << c.what << " " << k;
+      // Every point lies at the blade's offset from the first outline: chord ends lie on the
+      // offset arcs.
+      const std::vector<ContourNode> corners = c.open
+          ? std::vector<ContourNode>{{0, 0}, {10, 0}, {10, 10}}
+          : std::vector<ContourNode>{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}};
+      double d = 1e9;
+      for (size_t j = 0; j + 1 < corners.size(); ++j) {
+        const ContourNode& a = corners[j];
+        const ContourNode& b = corners[j + 1];
+        const double len2 = (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y);
+        const double t = std::clamp(((r[k].x - a.x) * (b.x - a.x) + (r[k].y - a.y) * (b.y - a.y)) / len2, 0.0, 1.0);
+        d = std::min(d, std::hypot(r[k].x - (a.x + t * (b.x - a.x)), r[k].y - (a.y + t * (b.y - a.y))));
+      }
+      EXPECT_NEAR(d, 0.5, 1e-5) << c.what << " at " << r[k].x << "," << r[k].y;
+    }
+    EXPECT_EQ(g_contour_kernel.contour_run_mode, 0);
+    TearDown();
+  }
+}
+
+// Arcs are cut in chords whose bulge stays within the tolerance.
+TEST_F(GroupRun, BladeChordsStayWithinTheTolerance) {
+  struct Case {
+    double radius, length, tolerance;
+    int chords;
+  };
+  // A chord of angle a bulges r (1 - cos(a / 2)); the count keeps a at most acos(1 - t / r).
+  for (const Case c : {Case{10, 10, 0.002, 49}, Case{1, 0.001, 0.002, 1}, Case{5, 1000, 0.0001, 300},
+                       Case{1, 1, 5.0, 1}}) {
+    const int n = blade_chord_count(c.radius, c.length, c.tolerance);
+    EXPECT_EQ(n, c.chords) << c.radius << " " << c.length;
+    if (n < BLADE_MAX_CHORDS && c.tolerance < c.radius) {
+      const double a = c.length / c.radius / n;
+      EXPECT_LE(c.radius * (1 - std::cos(a / 2)), c.tolerance) << c.radius;
+    }
+  }
 }
 
 }  // namespace
