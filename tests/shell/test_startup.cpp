@@ -13,6 +13,7 @@
 
 #include "cam/cam_defaults.h"
 #include "cam/machining_block.h"
+#include "cam/tool_diameter_check.h"
 #include "cam/tools.h"
 #include "editor/editor_state.h"
 #include "geometry/contour_offset.h"
@@ -179,10 +180,12 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   reset_geometry_settings();
   bool geometry_hooked = false;
   g_driver.at_page_loop = [&] {
-    // Offsets keep their machining data and conversions can ask the user.
+    // Offsets keep their machining data, text is offset through the tool-path engine and
+    // conversions can ask the user.
     // New items take their machining defaults, and geometry works in the job's tolerance.
     const GeometryHost& host = g_geometry_host;
     geometry_hooked = host.copy_item_cam == &copy_item_cam &&
+                      host.offset_text == &offset_text_by_tool_path &&
                       host.choose_picture_cell != nullptr &&
                       host.apply_new_item_defaults == &apply_new_item_defaults &&
                       host.layout_text != nullptr && host.set_pointer_shape != nullptr &&
