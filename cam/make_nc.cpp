@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
 #include <vector>
 
 #include "cam/item_walkers.h"
@@ -247,23 +246,19 @@ void name_unmachined(const std::vector<TextLine*>& items) {
   }
 }
 
-int32_t group_order_key(int32_t group, int32_t order) {
-  return (group << 16) + static_cast<uint16_t>(order);
-}
-
-// The members of a group run that got no tool-path item of their own (the items from `before`
-// on are the run's): a pocket too narrow for its tool beside others that were cut.
-std::vector<TextLine*> members_without_path(const std::vector<TextLine*>& members, int32_t before) {
-  std::set<int32_t> made;
-  int32_t k = 0;
-  for (TextLine* t = g_lists.slots[LIST_SLOT_TOOL_PATHS].first; t != nullptr; t = t->next, ++k) {
-    if (k >= before) made.insert(group_order_key(tool_path_item_group(t), tool_path_item_order(t)));
-  }
+// The members whose outer outlines made no path in the group's run: a pocket too narrow
+// for its tool beside others that were cut. An outline that stands inside another as its
+// island is not one of them.
+std::vector<TextLine*> members_without_path(const std::vector<TextLine*>& members) {
+  const OutlineCollectState& c = g_outline_collect;
+  std::vector<char> named(members.size(), 0);
   std::vector<TextLine*> missing;
-  for (TextLine* item : members) {
-    const GeometryBlock* block = item_block(item);
-    const int32_t key = group_order_key(block_machining_group(block), block_machining_order(block));
-    if (made.count(key) == 0) missing.push_back(item);
+  for (const int32_t k : g_toolpath_engine.uncut_outlines) {
+    if (k < 0 || static_cast<size_t>(k) >= c.contour_owner.size()) continue;
+    const int32_t owner = c.contour_owner[static_cast<size_t>(k)];
+    if (owner < 0 || static_cast<size_t>(owner) >= members.size() || named[owner]) continue;
+    named[owner] = 1;
+    missing.push_back(members[owner]);
   }
   return missing;
 }
@@ -292,12 +287,17 @@ bool run_pocket_phase(LineList drawing) {
     g_contour_kernel.EngineStatus |= status;
     g_outline_collect.phase = COLLECT_POCKET_PHASE;
     g_outline_collect.mode = COLLECT_MAKE_ITEMS;
+    g_outline_collect.owner = -1;
     for (TextLine* item : shared) collect_item(item);
-    for (TextLine* item : members) collect_item(item);
+    for (size_t k = 0; k < members.size(); ++k) {
+      g_outline_collect.owner = static_cast<int32_t>(k);
+      collect_item(members[k]);
+    }
+    g_outline_collect.owner = -1;
     const int32_t before = tool_path_item_count();
     const int32_t r = machine_collected_group();
     if (r == ENGINE_CANCELLED || !engine_run_may_go_on()) return false;
-    name_unmachined(members_without_path(members, before));
+    name_unmachined(tool_path_item_count() == before ? members : members_without_path(members));
   }
   return true;
 }

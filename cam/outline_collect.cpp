@@ -199,6 +199,8 @@ void append_contour(const ContourSettings& s, int32_t first, int32_t last) {
   c.contour_start.resize(std::max<size_t>(c.contour_start.size(), c.contour_count + 1));
   c.contour_end.resize(c.contour_start.size());
   c.settings.resize(c.contour_start.size());
+  c.contour_owner.resize(c.contour_start.size());
+  c.contour_owner[c.contour_count] = c.owner;
   c.contour_start[c.contour_count] = first;
   c.contour_end[c.contour_count] = last;
   c.settings[c.contour_count] = s;
@@ -222,6 +224,7 @@ void pocket_free() {
   c.contour_start = {};
   c.contour_end = {};
   c.settings = {};
+  c.contour_owner = {};
   c.records = {};
   empty_group();
 }

@@ -55,6 +55,7 @@ struct OutlineCollectState {
   std::vector<int32_t> contour_start;
   std::vector<int32_t> contour_end;
   std::vector<ContourSettings> settings;
+  std::vector<int32_t> contour_owner;  // per contour: the owner that was current when it closed
   int32_t node_count = 0;       // nodes in use; nodes[node_count] is the pen's node
   int32_t link_count = 0;
   int32_t contour_count = 0;
@@ -69,6 +70,7 @@ struct OutlineCollectState {
   int32_t text_char_counter = 0;  // set while a text item is walked
   int32_t text_char_index = 0;    // 1-based character of that text (advanced at each 'b')
   int32_t larger_tool_notes = 0;  // the larger-finishing-tool note shows while this is 0
+  int32_t owner = -1;             // the caller's number of the item being walked
   // The item being walked: the driver's working copy of its machining block.
   CamParams params;
   // The engine's output, owned here for the whole run.

@@ -207,6 +207,7 @@ bool machine_closed_group(const ContourLink* links, const ContourNode* nodes,
   if (g_contour_kernel.contour_run_mode != 0) {
     const int32_t r = run_blade_profile(records, g.cleaned.links.data(), g.cleaned.nodes.data(),
                                         contour_start[0], contour_end[0], settings[0]);
+    if (r != 1 && !g.abort) g.uncut_outlines.push_back(0);
     return r == 1;
   }
   const OutlineBoxes boxes = outline_boxes(count);
@@ -216,7 +217,11 @@ bool machine_closed_group(const ContourLink* links, const ContourNode* nodes,
   bool made = false;
   for (int32_t i = 0; i < count && !g.abort; ++i) {
     if (depth[i] % 2 != 0) continue;
-    if (cut_boundary(i, count, depth, boxes, settings[i], records)) made = true;
+    if (cut_boundary(i, count, depth, boxes, settings[i], records)) {
+      made = true;
+    } else if (!g.abort) {
+      g.uncut_outlines.push_back(i);
+    }
   }
   return made;
 }
@@ -227,7 +232,7 @@ bool machine_group(const ContourLink* links, const ContourNode* nodes, int32_t* 
                    int32_t* contour_end, int32_t count, ContourSettings* settings,
                    PathRecordBuffer* records) {
   ToolpathEngineState& g = g_toolpath_engine;
-  std::vector<int32_t> closed_start, closed_end;
+  std::vector<int32_t> closed_start, closed_end, closed_index;
   std::vector<ContourSettings> closed_settings;
   bool made = false;
   for (int32_t k = 0; k < count && !g.abort; ++k) {
@@ -235,18 +240,25 @@ bool machine_group(const ContourLink* links, const ContourNode* nodes, int32_t* 
       closed_start.push_back(contour_start[k]);
       closed_end.push_back(contour_end[k]);
       closed_settings.push_back(settings[k]);
+      closed_index.push_back(k);
       continue;
     }
-    if (run_open_profile(records, links, nodes, contour_start[k], contour_end[k], settings[k]) == 1)
+    if (run_open_profile(records, links, nodes, contour_start[k], contour_end[k], settings[k]) == 1) {
       made = true;
+    } else if (!g.abort) {
+      g.uncut_outlines.push_back(k);
+    }
   }
   if (closed_start.empty() || g.abort) return made;
   if (closed_start.size() == static_cast<size_t>(count)) {
     return machine_closed_group(links, nodes, contour_start, contour_end, count, settings, records);
   }
+  const size_t before = g.uncut_outlines.size();
   const bool closed = machine_closed_group(links, nodes, closed_start.data(), closed_end.data(),
                                            static_cast<int32_t>(closed_start.size()),
                                            closed_settings.data(), records);
+  for (size_t u = before; u < g.uncut_outlines.size(); ++u)
+    g.uncut_outlines[u] = closed_index[static_cast<size_t>(g.uncut_outlines[u])];
   return made || closed;
 }
 
@@ -419,6 +431,7 @@ int32_t run_machining_group(const ContourLink* links, const ContourNode* nodes,
   ToolpathEngineState& g = g_toolpath_engine;
   g.abort = false;
   g.record_count = 0;
+  g.uncut_outlines.clear();
   if (contour_count > ENGINE_MAX_OUTLINES) {
     engine_text_box(TOO_MANY_OUTLINES);
     return 0;

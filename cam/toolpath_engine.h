@@ -215,6 +215,9 @@ struct ToolpathEngineState {
   std::vector<ContourNode> wall_points;
   int32_t wall_point_next = 0;    // the next slot written; also the count looked at
   int32_t linked_rings = 0;       // rings the linking took into ring paths since the reset
+  // Outer outlines (and one-sided open ones) of the last group run that made no path, by
+  // their index in the group; islands are never listed.
+  std::vector<int32_t> uncut_outlines;
   CoverageOutlines coverage;
 };
 extern ToolpathEngineState g_toolpath_engine;
