@@ -2,6 +2,7 @@
 // from the innermost ring outwards, into every deeper branch at the first bridge met.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "cam/ring_linking_internal.h"
 #include "cam/toolpath_engine_internal.h"
@@ -114,6 +115,9 @@ RingStart find_finish_start(RingLinkRun* run) {
   int32_t top = 0;
   for (const RingState& r : run->boundary) top = std::max(top, r.ring);
   for (const RingState& r : run->island) top = std::max(top, r.ring);
+  // The wall distance of each island ring's start, worked out once: it is the same for every
+  // wall point tried.
+  std::vector<double> island_wall(run->island.size(), -1.0);
   for (int32_t n = std::min(s.finish_rings, top); n >= 1; --n) {
     for (int32_t i = 0; i < count; ++i) {
       const ContourNode p = g.wall_points[i];
@@ -126,8 +130,12 @@ RingStart find_finish_start(RingLinkRun* run) {
       for (int32_t r = 0; r < static_cast<int32_t>(run->island.size()); ++r) {
         const RingState& st = run->island[r];
         if (st.state != RING_UNTOUCHED || st.ring != n) continue;
-        const ContourNode& v = run->nodes[run->links[st.start_link].start_node];
-        const double b = reach - distance_to_walls(v.x, v.y);
+        double& wall = island_wall[static_cast<size_t>(r)];
+        if (wall < 0.0) {
+          const ContourNode& v = run->nodes[run->links[st.start_link].start_node];
+          wall = distance_to_walls(v.x, v.y);
+        }
+        const double b = reach - wall;
         if (!(b > 0.0)) continue;
         for (const int32_t k : near_links(run, RingTable::ISLAND, r, p.x, p.y, 1.1 * 1.01 * b)) {
           double t = 0.0;
