@@ -293,9 +293,12 @@ static double distance_to_nearer_end(double x, double y, const ContourNode& s,
 
 double distance_to_segment(double x, double y, const ContourLink& segment, const ContourNode* nodes,
                            double band) {
-  const double gap =
-      std::max(0.0, std::hypot(x - segment.bound_x, y - segment.bound_y) - segment.bound_radius);
-  if (band > 0.0 && gap > band) return CONTOUR_FAR_DISTANCE;
+  if (band > 0.0) {
+    // Beyond the band round the bounding circle: compared squared, no root needed.
+    const double bx = x - segment.bound_x, by = y - segment.bound_y;
+    const double reach = band + segment.bound_radius;
+    if (bx * bx + by * by > reach * reach) return CONTOUR_FAR_DISTANCE;
+  }
   const ContourNode& s = nodes[segment.start_node];
   const ContourNode& e = nodes[segment.end_node];
   if (segment.kind == SEGMENT_ARC) {
