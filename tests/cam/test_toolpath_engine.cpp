@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cam/blade_profile.h"
+#include "cam/open_profile.h"
 #include "cam/outline_collect.h"
 #include "cam/rings.h"
 #include "geometry/drawing_item.h"
@@ -386,6 +387,48 @@ TEST_F(GroupRun, BladeProfilesFollowTheFirstOutlineAtTheirOffset) {
       EXPECT_NEAR(d, 0.5, 1e-5) << c.what << " at " << r[k].x << "," << r[k].y;
     }
     EXPECT_EQ(g_contour_kernel.contour_run_mode, 0);
+    TearDown();
+  }
+}
+
+// An open U cut with the tool inside it: where the U is narrower than the tool, the tool keeps
+// out; every point cut keeps half the tool from every part of the line, on its side only.
+TEST_F(GroupRun, OneSidedOpenProfileKeepsOutOfANarrowU) {
+  struct Case {
+    double gap;     // between the U's legs
+    bool inside;    // the tool's side is inside the U
+    bool enters;    // the tool reaches the bottom of the U
+  };
+  for (const Case c : {Case{0.6, true, false}, Case{3.0, true, true}, Case{0.6, false, false}}) {
+    SetUp();
+    Shape s;
+    // Down the left leg, along the bottom, up the right leg: the inside is on the left.
+    const std::vector<ContourNode> u = {{0, 10}, {0, 0}, {c.gap, 0}, {c.gap, 10}};
+    s.add_open(u);
+    ContourSettings profile = pocket_settings(1.0, 0.4);
+    profile.finish_rings = c.inside ? -1 : 1;  // tool left is inside, tool right outside
+    profile.profile_mode = PROFILE_ONE_SIDED;
+    // Inside a U narrower than the tool there is nowhere to cut at all.
+    EXPECT_EQ(run(&s, {profile}), c.inside && !c.enters ? 0 : 1) << c.gap;
+    bool at_bottom = false;
+    for (const PathRecord& r : stream()) {
+      if (r.code != PATH_LINE && r.code != PATH_ARC_CW && r.code != PATH_ARC_CCW &&
+          r.code != PATH_MOVE)
+        continue;
+      double d = 1e9;
+      for (size_t j = 0; j + 1 < u.size(); ++j) {
+        const ContourNode& a = u[j];
+        const ContourNode& b = u[j + 1];
+        const double len2 = (b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y);
+        const double t = std::clamp(((r.x - a.x) * (b.x - a.x) + (r.y - a.y) * (b.y - a.y)) / len2, 0.0, 1.0);
+        d = std::min(d, std::hypot(r.x - (a.x + t * (b.x - a.x)), r.y - (a.y + t * (b.y - a.y))));
+      }
+      EXPECT_GT(d, 0.5 - 1e-4) << c.gap << " at " << r.x << "," << r.y;
+      const bool between = r.x > 0 && r.x < c.gap && r.y < 10.5;
+      EXPECT_EQ(between, c.inside && c.enters) << c.gap << " at " << r.x << "," << r.y;
+      if (r.y < 1 && between) at_bottom = true;
+    }
+    EXPECT_EQ(at_bottom, c.inside && c.enters) << c.gap;
     TearDown();
   }
 }
