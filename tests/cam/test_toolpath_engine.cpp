@@ -433,6 +433,33 @@ TEST_F(GroupRun, OneSidedOpenProfileKeepsOutOfANarrowU) {
   }
 }
 
+// Three contour passes of a straight open line: three cuts beside it, a stepover apart, the
+// farthest first and the last one half the tool from the line, each from start to end.
+TEST_F(GroupRun, OneSidedContourPassesStepAwayFromTheLine) {
+  Shape s;
+  s.add_open({{0, 0}, {10, 0}});
+  ContourSettings profile = pocket_settings(1.0, 0.99);
+  profile.finish_stepover = profile.finish_first_stepover = 0.99;
+  profile.finish_rings = 3;  // tool right: below the line
+  profile.profile_mode = PROFILE_ONE_SIDED;
+  ASSERT_EQ(run(&s, {profile}), 1);
+  std::vector<double> levels;
+  for (const PathRecord& r : stream()) {
+    if (r.code == PATH_MOVE) {
+      levels.push_back(r.y);
+      EXPECT_NEAR(r.x, 0.0, 1e-4) << "each cut starts at the line's start";
+    } else if (r.code == PATH_LINE) {
+      EXPECT_NEAR(r.x, 10.0, 1e-4) << "and runs to its end";
+      EXPECT_NEAR(r.y, levels.back(), 1e-6);
+    }
+  }
+  const double w = 1.0 * RINGS_ROUGH_WIDTH_SHRINK;
+  ASSERT_EQ(levels.size(), 3u);
+  EXPECT_NEAR(levels[0], -(w / 2 + 2 * 0.99 * w), 1e-4);
+  EXPECT_NEAR(levels[1], -(w / 2 + 0.99 * w), 1e-4);
+  EXPECT_NEAR(levels[2], -w / 2, 1e-4);
+}
+
 // Arcs are cut in chords whose bulge stays within the tolerance.
 TEST_F(GroupRun, BladeChordsStayWithinTheTolerance) {
   struct Case {
