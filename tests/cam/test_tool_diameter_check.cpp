@@ -7,6 +7,7 @@
 
 #include "cam/tool_diameter_check.h"
 #include "tests/cam/make_nc_fixture.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -27,14 +28,34 @@ class ToolDiameterCheck : public MakeNcFixture {
   void SetUp() override {
     MakeNcFixture::SetUp();
     reset_tool_diameter_check();
-    const std::string dir = ::testing::TempDir() + "brenvik_tool_diameter";
-    std::filesystem::create_directories(dir);
-    setenv("TMP", dir.c_str(), 1);
+    release_folder();  // a table test sets up again for each case
+    folder_ = make_test_folder("brenvik_tool_diameter");
+    const char* tmp = std::getenv("TMP");
+    had_tmp_ = tmp != nullptr;
+    old_tmp_ = had_tmp_ ? tmp : "";
+    // The engine's spill file goes to the test's own folder.
+    setenv("TMP", folder_.string().c_str(), 1);
   }
   void TearDown() override {
     clear_tool_path();
     MakeNcFixture::TearDown();
+    release_folder();
   }
+  // Gives TMP back and removes the test's folder.
+  void release_folder() {
+    if (folder_.empty()) return;
+    if (had_tmp_) {
+      setenv("TMP", old_tmp_.c_str(), 1);
+    } else {
+      unsetenv("TMP");
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+    folder_.clear();
+  }
+  std::filesystem::path folder_;
+  bool had_tmp_ = false;
+  std::string old_tmp_;
   CamParams centerline() {
     CamParams p;
     p.operation = CAM_OP_CENTERLINE;
