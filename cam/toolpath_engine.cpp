@@ -11,6 +11,7 @@
 #include "cam/region_index.h"
 #include "cam/rings.h"
 #include "cam/toolpath_engine_internal.h"
+#include "platform/files.h"
 #include "nc/cam_host.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -432,6 +433,9 @@ int32_t run_machining_group(const ContourLink* links, const ContourNode* nodes,
   g.abort = false;
   g.record_count = 0;
   g.uncut_outlines.clear();
+  // A spill file left by a run that never had its records read back (a crash, an earlier
+  // failure) is not this run's: the collector would take its records for ours.
+  if (g.spill_file == nullptr) file_delete(path_spill_file_path());
   if (contour_count > ENGINE_MAX_OUTLINES) {
     engine_text_box(TOO_MANY_OUTLINES);
     return 0;

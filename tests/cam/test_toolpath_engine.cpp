@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "cam/blade_profile.h"
@@ -18,6 +19,7 @@
 #include "records/job_settings.h"
 #include "store/line_list.h"
 #include "tests/cam/engine_fixture.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -29,10 +31,9 @@ class GroupRun : public EngineTest {
     EngineTest::SetUp();
     reset_outline_collect();
     reset_list_store();
-    temp_dir = ::testing::TempDir() + "brenvik_engine_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::filesystem::create_directories(temp_dir);
-    std::filesystem::remove(temp_dir + "/FPATHS.TMP");
+    temp_dir = make_test_folder("brenvik_engine").string();
+    const char* tmp = std::getenv("TMP");
+    saved_tmp = tmp != nullptr ? std::optional<std::string>(tmp) : std::nullopt;
     setenv("TMP", temp_dir.c_str(), 1);
     g_job_settings = JobSettings{};
   }
@@ -40,6 +41,14 @@ class GroupRun : public EngineTest {
     free_tool_path_items();
     reset_outline_collect();
     EngineTest::TearDown();
+    std::error_code ignored;
+    std::filesystem::remove_all(temp_dir, ignored);
+    // Tests that run the fixture once per case make their next folder where the first was made.
+    if (saved_tmp) {
+      setenv("TMP", saved_tmp->c_str(), 1);
+    } else {
+      unsetenv("TMP");
+    }
   }
   // Runs the group of the shape's contours with one settings record each.
   int32_t run(Shape* s, const std::vector<ContourSettings>& settings) {
@@ -72,6 +81,7 @@ class GroupRun : public EngineTest {
     return PathRecord{code, x, y, z, value, flag};
   }
   std::string temp_dir;
+  std::optional<std::string> saved_tmp;
   PathRecordBuffer records;
 };
 
@@ -260,6 +270,19 @@ TEST_F(GroupRun, DamagedSpillFileIsReportedNotRead) {
   EXPECT_EQ(path_records_to_items(), -1);
   ASSERT_EQ(g_cam_host_log.messages.size(), 1u);
   EXPECT_EQ(g_cam_host_log.messages[0], "Too many pocketing lines, not enough memory...");
+  EXPECT_FALSE(file_exists(temp_dir + "/FPATHS.TMP"));
+}
+
+TEST_F(GroupRun, SpillFileLeftByAnEarlierRunIsNotTakenForThisRunsRecords) {
+  std::FILE* f = std::fopen((temp_dir + "/FPATHS.TMP").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("not a whole record", f);
+  std::fclose(f);
+  Shape s;
+  s.add_closed(rectangle(0, 0, 10, 10));
+  ASSERT_EQ(run(&s, {pocket_settings(1.0, 0.4)}), 1);
+  ASSERT_FALSE(g_toolpath_engine.spill_flag);
+  // The run kept its records in the buffer, so the collector must find no file to read.
   EXPECT_FALSE(file_exists(temp_dir + "/FPATHS.TMP"));
 }
 
