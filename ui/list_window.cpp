@@ -1,5 +1,7 @@
 #include "ui/list_window.h"
 
+#include <algorithm>
+
 #include "screen/display_mode.h"
 #include "screen/pointer.h"
 #include "ui/text_window.h"
@@ -21,6 +23,16 @@ int pointer_in_window() {
   const bool rows_ok = y >= w->top_row * ch - ch / 2 && y <= (w->bottom_row + 1) * ch + ch / 2;
   const bool columns_ok = x >= (w->left_column - 1) * cw && x < (w->right_column + 2) * cw;
   return rows_ok && columns_ok ? 1 : 0;
+}
+
+void keep_pointer_in_window() {
+  const TextWindow* w = g_windows.active;
+  const int ch = g_display.current.cell_height;
+  const int cw = g_display.current.cell_width;
+  if (w == nullptr || ch <= 0 || cw <= 0) return;
+  g_pointer.wanted_x = std::clamp(g_pointer.wanted_x, w->left_column * cw,
+                                  (w->right_column + 1) * cw - 1);
+  g_pointer.wanted_y = std::clamp(g_pointer.wanted_y, w->top_row * ch, (w->bottom_row + 1) * ch - 1);
 }
 
 void pointer_to_cursor_row(int flag) {

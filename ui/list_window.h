@@ -13,6 +13,8 @@ constexpr char LIST_WINDOW_LEGEND[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 // 1 when the pointer lies between half a cell above the top row and half a cell below the bottom
 // row, and from one cell left of the left column to the right column + 1.
 int pointer_in_window();
+// Clamps the pointer to the active window's rows and columns.
+void keep_pointer_in_window();
 // With the flag set, puts the pointer on the cursor row when it is not there.
 void pointer_to_cursor_row(int flag);
 

@@ -381,4 +381,36 @@ TEST_F(FurnitureTest, TheCaptionIsCutAndReadBackInTheTinyFace) {
   EXPECT_EQ(pixel(4 * tiny.cell_width + 1, tiny.cell_height), CAPTION_ACTIVE);
 }
 
+TEST_F(FurnitureTest, ThePickMarkerBlinksEveryFiveTicksAndTwiceRestores) {
+  fill_varied();
+  const std::vector<uint32_t> before = pixels();
+  reset_pick_marker();
+  g_pick_marker = PickMarker{true, 200, 100, 30, 12, false};
+  capture_at(210, 105);  // the pointer over the marker is kept out of its pixels
+  hide_pointer();
+  g_pointer.shape = 1;
+  g_clock.counter_b = -1;
+  blink_pick_marker();  // the period has not ended
+  EXPECT_EQ(pixels(), before);
+  g_clock.counter_b = 0;
+  blink_pick_marker();
+  EXPECT_TRUE(g_pick_marker.shown);
+  EXPECT_EQ(g_clock.counter_b, -PICK_MARKER_PERIOD_TICKS);
+  hide_pointer();
+  EXPECT_NE(pixel(220, 110), before[110 * 800 + 220]);
+  EXPECT_EQ(pixel(199, 110), before[110 * 800 + 199]);
+  g_clock.counter_b = 0;
+  blink_pick_marker();
+  hide_pointer();
+  EXPECT_FALSE(g_pick_marker.shown);
+  EXPECT_EQ(pixels(), before);
+  // Not picking: nothing blinks.
+  g_pick_marker.picking = false;
+  g_clock.counter_b = 0;
+  blink_pick_marker();
+  EXPECT_EQ(pixels(), before);
+  reset_pick_marker();
+}
+
 }  // namespace
+
