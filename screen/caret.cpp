@@ -344,3 +344,9 @@ bool pointer_near_caret(int left, int top, int /*right*/, int /*bottom*/) {
   const CanvasRect& at = g_caret.under.rect;
   return std::abs(left - at.left) <= CARET_NEAR && std::abs(top - at.top) <= CARET_NEAR;
 }
+
+EventCode wait_event_no_blink(bool toggle) {
+  if (toggle) blink_field_caret();
+  if (g_timer.tick_hook == blink_field_caret) set_tick_hook(nullptr);
+  return wait_input_code();
+}

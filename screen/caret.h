@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/canvas.h"
+#include "screen/event_queue.h"
 #include "screen/palette.h"
 #include "screen/screen_attributes.h"
 
@@ -96,6 +97,8 @@ void blink_editor_caret();
 void hide_caret();
 // hide_caret, and every caret state back to idle.
 void reset_caret();
+// Toggles the field caret once when asked, stops its blinking and waits for the next code.
+EventCode wait_event_no_blink(bool toggle);
 // True when a caret is shown within CARET_NEAR pixels of a rectangle's top-left corner.
 bool pointer_near_caret(int left, int top, int right, int bottom);
 

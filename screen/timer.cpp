@@ -97,6 +97,8 @@ void keep_cursor_under_pointer() {
 
 void timer_tick() {
   update_ticks();
+  if (g_timer.serial_send_tick != nullptr) g_timer.serial_send_tick();
+  if (g_timer.serial_receive_tick != nullptr) g_timer.serial_receive_tick();
   if (g_form.printing != PRINTING_OFF) return;
   if (g_form.resize_pending != RESIZE_NONE) {
     flush_input();

@@ -34,3 +34,5 @@ EventCode move_checked_lines(EventCode code);
 inline void forget_list_position() {}
 // Stand-in: draws the line as a window line; no check boxes or end marks yet.
 inline void draw_check_list_line(int row, TextLine* line) { draw_window_line(row, line); }
+// Stand-in: repaints nothing, so a pending pop-up change waits for the window's own redraw (0).
+inline int repaint_on_event(EventCode /*event*/) { return 0; }
