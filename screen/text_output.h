@@ -61,7 +61,7 @@ constexpr uint32_t TEXT_AREA_SHOW_CONTROL_CODES = 0x20000;  // colour codes show
 // flag word and list options when it activates a window, and clears it when none is active.
 // Without a window nothing is drawn.
 struct TextArea {
-  const uint32_t* flags = nullptr;         // TEXT_AREA_* bits among others; null: no window
+  uint32_t* flags = nullptr;               // TEXT_AREA_* bits among others; null: no window
   const uint32_t* list_options = nullptr;  // non-zero: a list window
 };
 
