@@ -120,9 +120,6 @@ void fill_row_span(int row, int column, int count, int colour_index);
 void blank_row_span(int row, int column, int count);
 // Fills the whole screen with palette colour 1.
 void clear_screen();
-// Forgets the closed areas waiting for repair.
-// Stand-in: keeps no closed area yet, so there is nothing to reset.
-inline void reset_dirty_rect() {}
 
 // Test hooks
 // Field state, run buffer and line colours back to the start; the canvas stays aimed and the

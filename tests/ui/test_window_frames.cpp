@@ -83,7 +83,126 @@ TEST_F(WindowFrameTest, AShadedCloseDarkensTheAreaAndAsksForARedraw) {
   framed(5, 10, 12, 40, 3 | WINDOW_SHADE_ON_CLOSE);
   EXPECT_EQ(close_window_background(), 0);
   EXPECT_EQ(g_form.redraw_level, 1);
-  EXPECT_EQ(g_frames.closed.left, 9 * g_display.current.cell_width);
+  EXPECT_EQ(g_closed_area.area.left, 9 * g_display.current.cell_width);
+}
+
+// A window of twenty lines under which a smaller window was shaded closed.
+class RepairTest : public WindowFrameTest {
+ protected:
+  TextLine* under_ = nullptr;
+
+  void SetUp() override {
+    WindowFrameTest::SetUp();
+    g_interface.shading_style = 1;
+    under_ = make_window({"l0", "l1", "l2", "l3", "l4", "l5", "l6", "l7", "l8", "l9", "l10",
+                          "l11", "l12", "l13", "l14", "l15", "l16", "l17", "l18", "l19"},
+                         3, 2, 22, 60, 3);
+    activate_window(under_);
+    draw_window_frame(0);
+  }
+
+  void close_window_at(int top, int left, int bottom, int right) {
+    TextLine* node = make_window({"x"}, top, left, bottom, right, 3 | WINDOW_SHADE_ON_CLOSE);
+    activate_window(node);
+    draw_window_frame(0);
+    close_window_background();
+    activate_window(under_);
+  }
+
+  std::vector<int> flagged_rows() const {
+    std::vector<int> rows;
+    int row = window_of(under_)->top_row;
+    for (TextLine* line = window_of(under_)->first_line; line != nullptr; line = line->next, ++row)
+      if (line->state & LINE_STATE_REDRAW) rows.push_back(row);
+    return rows;
+  }
+
+  // A pixel of the under window's outer ring, painted over so that a redrawn frame shows.
+  static size_t frame_pixel() {
+    const CellMetrics& c = g_display.current;
+    return static_cast<size_t>(c.cell_height / 3 + 2 * c.cell_height + 10) * SCREEN_WIDTH +
+           1 * c.cell_width;
+  }
+};
+
+TEST_F(RepairTest, AnAreaInsideTheWindowRedrawsOnlyItsLines) {
+  close_window_at(8, 10, 11, 30);
+  ASSERT_NE(g_form.redraw_level, 0);
+  window_surface()->pixels[frame_pixel()] = 0x123456;
+  for (TextLine* line = window_of(under_)->first_line; line != nullptr; line = line->next)
+    line->state &= static_cast<uint8_t>(~LINE_STATE_REDRAW);
+  refresh_window_under_closed(0);
+  EXPECT_EQ(window_surface()->pixels[frame_pixel()], 0x123456u);
+  const CellMetrics& c = g_display.current;
+  const std::vector<int> rows = flagged_rows();
+  ASSERT_FALSE(rows.empty());
+  EXPECT_EQ(rows.front(), g_closed_area.area.top / c.cell_height);
+  EXPECT_EQ(rows.back(), g_closed_area.area.bottom / c.cell_height);
+  EXPECT_EQ(g_form.redraw_level, 0);
+  EXPECT_TRUE(g_frames.lines_dirty);
+}
+
+TEST_F(RepairTest, AnAreaAcrossTheFrameRedrawsItOrLeavesItForLater) {
+  close_window_at(8, 50, 11, 70);
+  window_surface()->pixels[frame_pixel()] = 0x123456;
+  refresh_window_under_closed(-1);
+  EXPECT_EQ(window_surface()->pixels[frame_pixel()], 0x123456u);
+  EXPECT_EQ(g_frames.deferred_frame_window, under_);
+  close_window_at(8, 50, 11, 70);
+  refresh_window_under_closed(0);
+  EXPECT_NE(window_surface()->pixels[frame_pixel()], 0x123456u);
+  EXPECT_EQ(g_frames.deferred_frame_window, nullptr);
+  EXPECT_TRUE(g_closed_area.clean);
+  // Nothing left to repair: nothing happens.
+  window_surface()->pixels[frame_pixel()] = 0x123456;
+  refresh_window_under_closed(0);
+  EXPECT_EQ(window_surface()->pixels[frame_pixel()], 0x123456u);
+}
+
+TEST_F(RepairTest, TouchingMeansAnEdgeOfOneCrossesTheOther) {
+  g_closed_area.area = {100, 100, 200, 200, 200, 200};
+  const struct {
+    int left, top, right, bottom;
+    bool touches;
+  } cases[] = {
+      {50, 50, 300, 300, false},    // the area lies wholly inside
+      {150, 50, 300, 300, true},    // the window's left side crosses the area
+      {50, 150, 300, 300, true},    // its top crosses it
+      {120, 120, 180, 180, false},  // the window lies wholly inside the area
+      {300, 50, 400, 300, false},   // apart
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(window_touches_closed_area(c.left, c.top, c.right, c.bottom), c.touches)
+        << c.left << "," << c.top;
+}
+
+TEST_F(RepairTest, ShadingTheClosedAreaAndTheScreen) {
+  fill_varied();
+  const std::vector<uint32_t> before = pixels();
+  reset_dirty_rect();
+  shade_closed_area();  // a clean area is not shaded
+  EXPECT_EQ(pixels(), before);
+  g_closed_area = ClosedAreaState{{100, 100, 200, 150, 210, 160}, false};
+  g_interface.shading_option = 1;  // shading switched off
+  shade_closed_area();
+  shade_screen();
+  EXPECT_EQ(pixels(), before);
+  g_interface.shading_option = 0;
+  shade_closed_area();
+  EXPECT_EQ(pixels()[155 * SCREEN_WIDTH + 205] == 0 || pixels()[155 * SCREEN_WIDTH + 206] == 0, true);
+  EXPECT_EQ(pixels()[170 * SCREEN_WIDTH + 150], before[170 * SCREEN_WIDTH + 150]);
+  fill_varied();
+  shade_screen();
+  const int status_top = g_display.screen_height - 2 * g_display.presets[FACE_ROLE_MENU].cell_height;
+  int dark_above = 0;
+  int dark_below = 0;
+  for (int x = 0; x < 64; ++x) {
+    dark_above += pixels()[static_cast<size_t>(status_top - 1) * SCREEN_WIDTH + x] == 0;
+    dark_below += pixels()[static_cast<size_t>(status_top + 1) * SCREEN_WIDTH + x] == 0;
+  }
+  EXPECT_GT(dark_above, 8);
+  EXPECT_LT(dark_below, 4);
 }
 
 }  // namespace
+
