@@ -350,3 +350,20 @@ EventCode wait_event_no_blink(bool toggle) {
   if (g_timer.tick_hook == blink_field_caret) set_tick_hook(nullptr);
   return wait_input_code();
 }
+
+void save_field_strip(int row, int column, int width) {
+  const Canvas& canvas = g_text.screen;
+  if (canvas.target == nullptr || !g_caret.strip.pixels.pixels.empty()) return;
+  const int cw = g_display.current.cell_width;
+  const int ch = g_display.current.cell_height;
+  const int right = std::min((column + width + 2) * cw, static_cast<int>(canvas.target->width));
+  canvas_save_under(canvas, {column * cw, row * ch, right, (row + 1) * ch}, &g_caret.strip);
+}
+
+void restore_field_strip() {
+  if (g_caret.strip.pixels.pixels.empty()) return;
+  hide_pointer();
+  if (g_text.screen.target != nullptr) canvas_restore_under(&g_text.screen, g_caret.strip);
+  g_caret.strip = CanvasSaveUnder{};
+  show_pointer();
+}

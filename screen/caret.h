@@ -79,6 +79,8 @@ struct CaretState {
   bool colour_shown = false;
   int redraw_countdown = 0;
   int blink_divider = 8;
+  // A saved strip of the screen: a field's row or the place of a list mark
+  CanvasSaveUnder strip;
 };
 inline CaretState g_caret;
 
@@ -97,6 +99,10 @@ void blink_editor_caret();
 void hide_caret();
 // hide_caret, and every caret state back to idle.
 void reset_caret();
+// Saves one cell row from the column for width + 2 cells (cut at the screen's right edge);
+// nothing while a strip is saved. restore_field_strip puts it back and forgets it.
+void save_field_strip(int row, int column, int width);
+void restore_field_strip();
 // Toggles the field caret once when asked, stops its blinking and waits for the next code.
 EventCode wait_event_no_blink(bool toggle);
 // True when a caret is shown within CARET_NEAR pixels of a rectangle's top-left corner.

@@ -13,6 +13,9 @@ constexpr char LIST_WINDOW_LEGEND[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 // 1 when the pointer lies between half a cell above the top row and half a cell below the bottom
 // row, and from one cell left of the left column to the right column + 1.
 int pointer_in_window();
+// For a list window whose options ask for it, saves the four cells right of the window at the
+// cursor row and draws the list mark there; restore_field_strip takes it away.
+void show_list_mark();
 // Clamps the pointer to the active window's rows and columns.
 void keep_pointer_in_window();
 // With the flag set, puts the pointer on the cursor row when it is not there.

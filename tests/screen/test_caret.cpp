@@ -141,4 +141,22 @@ TEST_F(CaretTest, RowsBelowTheLastRowAreIgnored) {
   EXPECT_EQ(pixels(), before_);
 }
 
+TEST_F(CaretTest, AFieldStripAtTheRightEdgeIsCutThereAndPutBackExactly) {
+  const int last = g_display.current.last_column;
+  save_field_strip(3, last - 1, 5);
+  EXPECT_EQ(g_caret.strip.rect.right, 800);
+  fill_rect(0, 0, 800, 600, 0x00FF00);
+  save_field_strip(3, 0, 5);  // one strip at a time: the first is kept
+  restore_field_strip();
+  const int ch = g_display.current.cell_height;
+  const int cw = g_display.current.cell_width;
+  for (int x = (last - 1) * cw; x < 800; ++x) {
+    EXPECT_EQ(pixel(x, 3 * ch), before_[3 * ch * 800 + x]);
+    EXPECT_EQ(pixel(x, 4 * ch - 1), before_[(4 * ch - 1) * 800 + x]);
+  }
+  EXPECT_EQ(pixel(0, 3 * ch), 0x00FF00u);
+  EXPECT_TRUE(g_caret.strip.pixels.pixels.empty());
+}
+
 }  // namespace
+

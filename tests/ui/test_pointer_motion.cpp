@@ -1,5 +1,6 @@
 #include <vector>
 
+#include "screen/caret.h"
 #include "screen/hover.h"
 #include "screen/tick_clock.h"
 #include "ui/list_window.h"
@@ -145,4 +146,27 @@ TEST_F(PointerMotionTest, WithoutAButtonThePointerShapeFollowsTheWindow) {
   EXPECT_TRUE(pushed().empty());
 }
 
+// The list mark beside a list window: drawn in four saved cells and taken away exactly.
+TEST_F(PointerMotionTest, TheListMarkIsDrawnBesideTheCursorRowAndTakenAwayExactly) {
+  TextLine* plain = make_window({"a", "b"}, 3, 1, 8, 20);
+  activate_window(plain);
+  std::vector<uint32_t> before = window_surface()->pixels;
+  show_list_mark();
+  EXPECT_EQ(window_surface()->pixels, before);  // not asked for: nothing
+  TextLine* marked = make_window({"a", "b", "c"}, 3, 1, 8, 20, 0, nullptr, nullptr, 0, 0x4000);
+  activate_window(marked);
+  g_windows.active->cursor_row = 2;
+  hide_pointer();
+  before = window_surface()->pixels;
+  show_list_mark();
+  hide_pointer();
+  EXPECT_EQ(row_text(5, 22, 2), "\xb7\xb7");
+  // A second mark while one is saved draws nothing more; restoring puts back every pixel.
+  show_list_mark();
+  restore_field_strip();
+  hide_pointer();
+  EXPECT_EQ(window_surface()->pixels, before);
+}
+
 }  // namespace
+
