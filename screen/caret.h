@@ -63,6 +63,7 @@ struct CaretState {
   int8_t extend_right = 0;
   int8_t extend_bottom = 0;
   int phase = 0;              // dot phase or pen alternation of the shapes
+  int shrink = 0;             // pixels a side the shrinking frames are drawn inside their box
   bool hidden_phase = false;  // solid caret: drawn and not drawn in turn
   // The save-under of either caret
   CanvasSaveUnder under;
