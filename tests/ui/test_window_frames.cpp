@@ -1,3 +1,9 @@
+#include <filesystem>
+
+#include "screen/picture_file.h"
+#include "store/dcl_implode.h"
+#include "tests/support/test_bytes.h"
+#include "tests/support/test_folder.h"
 #include "ui/window_frames.h"
 #include "window_fixture.h"
 
@@ -202,6 +208,59 @@ TEST_F(RepairTest, ShadingTheClosedAreaAndTheScreen) {
   }
   EXPECT_GT(dark_above, 8);
   EXPECT_LT(dark_below, 4);
+}
+
+// A picture file of two 8-bit grey pictures of 16 x 8 pixels, every pixel of picture n at grey
+// level 100 + 50 n.
+std::string grey_picture_file() {
+  std::vector<std::vector<uint8_t>> entries;
+  for (int n = 0; n < 2; ++n) {
+    const std::vector<uint8_t> rows(16 * 8, static_cast<uint8_t>(100 + 50 * n));
+    Bytes b;
+    b.le32(static_cast<uint32_t>(rows.size())).le32(16).le32(8);
+    b.le32(40).le32(16).le32(8).le16(1).le16(8).zeros(24);
+    b.le16(0);  // the grey ramp: no palette of its own
+    b.append(dcl_implode(rows, 1, 6));
+    entries.push_back(b.data);
+  }
+  Bytes f;
+  f.append({0x1A, 0x44, 0x49, 0x42, 0, 0, 0, 2});
+  f.le16(static_cast<uint16_t>(entries.size() - 1));
+  uint32_t offset = static_cast<uint32_t>(10 + (entries.size() + 1) * 4);
+  for (const auto& e : entries) {
+    f.le32(offset);
+    offset += static_cast<uint32_t>(e.size());
+  }
+  f.le32(offset);
+  for (const auto& e : entries) f.append(e);
+  return std::string(f.data.begin(), f.data.end());
+}
+
+TEST_F(WindowFrameTest, ATitlePictureSitsInTheTextAreasCornerUnderTransparentLines) {
+  const std::filesystem::path folder = make_test_folder("frames");
+  const std::string path = (folder / "pictures.KR5").string();
+  write_file_bytes(path, grey_picture_file());
+  reset_picture_file();
+  ASSERT_TRUE(open_picture_file(path.c_str()));
+  for (uint8_t placement : {PICTURE_BOTTOM_RIGHT, PICTURE_TOP_LEFT}) {
+    TextLine* node = make_window({"one", "two", "three"}, 5, 10, 12, 40, 3);
+    activate_window(node);
+    TextWindow* w = window_of(node);
+    w->title_picture = 1;
+    w->picture_placement = placement;
+    draw_window_frame(0);
+    hide_pointer();
+    const int cw = g_display.current.cell_width;
+    const int ch = g_display.current.cell_height;
+    const int x = placement == PICTURE_BOTTOM_RIGHT ? w->pixel_right - 8 : 10 * cw + 8;
+    const int y = placement == PICTURE_BOTTOM_RIGHT ? w->pixel_bottom - 4 : 5 * ch + 4;
+    EXPECT_EQ(window_surface()->pixels[static_cast<size_t>(y) * SCREEN_WIDTH + x], 0x969696u)
+        << static_cast<int>(placement);
+    EXPECT_EQ(g_frames.frame_picture_drawn, 0);  // the lines were drawn, over it
+    destroy(node);
+  }
+  reset_picture_file();
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
