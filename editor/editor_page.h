@@ -7,8 +7,8 @@
 #include "screen/display_mode.h"
 #include "ui/placeholder_page.h"
 
-// Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit; no drawing editor yet.
-inline EventCode editor_page_entry() { return run_placeholder_page(PAGE_DRAWING); }
+// Stand-in: shows the page frame and the page tabs, tracks the canvas cursor over the drawing area and leaves on a tab click or a quit; no drawing editor yet.
+EventCode editor_page_entry();
 
 // Stand-in: no paint boxes yet, so only the side panel's column is placed.
 inline void layout_paint_boxes() {

@@ -9,6 +9,8 @@ struct EditorState {
                                   // could be made)
   int16_t side_panel_column = 0;  // menu-face column of the side panel's left edge: the menu
                                   // face's last column - 26
+  bool grid_snap = false;         // the cursor snaps to the job's grid
+  uint8_t view_toggle = 0;        // the display toggle F7 flips
 };
 inline EditorState g_editor;
 

@@ -5,8 +5,12 @@
 
 #include "geometry/float2d.h"
 
-// Stand-in: only the stored extents, the scale and view corner, and the redraw request that the drawing model reads and moves; no window limits or paint boxes yet.
+// Stand-in: the stored extents, the drawing area's top and right limits, the scale and view corner, and the redraw request; no paint boxes yet.
+// The area's bottom limit is the screen's (DisplayState::drawing_area_bottom), which the page
+// tab strip's layout sets.
 struct ViewState {
+  int area_top = 0;    // screen pixels: the drawing area's top row
+  int area_right = 0;  // and its right-most column; it starts at the left edge
   PointF items_min = {0.0f, 0.0f};    // extents of the shown items
   PointF items_max = {0.0f, 0.0f};
   PointF extents_min = {0.0f, 0.0f};  // extents of everything shown (items, template, material, image)

@@ -50,6 +50,10 @@ void headless_advance_clock(uint32_t ms);
 void headless_set_clock_auto_step(uint32_t step_ms);
 void headless_set_idle_limit(uint64_t limit_ms);
 
+// System cursor
+// While set, cursor_warp is refused as a display server that forbids it refuses it.
+void headless_refuse_warps(bool refuse);
+
 // Reading back
 int headless_pending_events();
 // Number of times window_present found a changed framebuffer and "showed" it.

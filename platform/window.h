@@ -150,7 +150,9 @@ void clock_sleep_ms(uint32_t ms);
 // System cursor (client pixels; a position outside the client area is possible)
 void cursor_set_visible(bool visible);
 // Puts the system cursor on a client position; a mouse move event follows, as after any motion.
-void cursor_warp(int x, int y);
+// False when the system refuses to move the cursor (some display servers never let a program
+// do it): the cursor stays where the user put it and no event follows.
+bool cursor_warp(int x, int y);
 void cursor_get_position(int* x, int* y);
 
 // System message box: a plain box of the system with a cp1252 text and an OK button, for the

@@ -8,6 +8,7 @@
 #include "platform/canvas.h"
 #include "screen/caret.h"
 #include "screen/display_mode.h"
+#include "screen/interface_settings.h"
 #include "screen/main_form.h"
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
@@ -234,6 +235,42 @@ void pattern_rect(int pattern, int left, int top, int right, int bottom) {
       s->pixels[static_cast<size_t>(y) * s->width + x] = 0;
     }
   }
+}
+
+void shade_rect(int left, int top, int right, int bottom) {
+  if (g_interface.shading_option != 0) return;
+  hide_pointer();
+  pattern_rect(PATTERN_LIGHT, left, top, right, bottom);
+}
+
+void draw_colour_line(int x1, int y1, int x2, int y2, int palette_index) {
+  Canvas* canvas = screen();
+  if (canvas == nullptr) return;
+  CanvasKeep keep(canvas);
+  canvas->pen = CanvasPen{};
+  canvas->pen.colour = palette_pixel(palette_index);
+  canvas->mix = CANVAS_MIX_COPY;
+  canvas_draw_line(canvas, x1, y1, x2, y2);
+}
+
+void draw_line(int x1, int y1, int x2, int y2) {
+  Canvas* canvas = screen();
+  if (canvas != nullptr) canvas_draw_line(canvas, x1, y1, x2, y2);
+}
+
+void xor_polyline(std::span<const CanvasPoint> points) {
+  Canvas* canvas = screen();
+  if (canvas == nullptr || points.size() < 2) return;
+  CanvasKeep keep(canvas);
+  canvas->pen = CanvasPen{};
+  canvas->pen.colour = palette_pixel(g_attributes.scheme[COLOUR_SLOT_THIRD]) ^
+                       palette_pixel(g_attributes.scheme[COLOUR_SLOT_BACKGROUND]);
+  canvas->mix = CANVAS_MIX_XOR;
+  canvas_draw_polyline(canvas, points);
+  // A polyline leaves out its last point; XORed in alike both times, it belongs to the line.
+  const CanvasPoint& last = points.back();
+  const CanvasPoint& first = points.front();
+  if (last.x != first.x || last.y != first.y) canvas_draw_line(canvas, last.x, last.y, last.x + 1, last.y);
 }
 
 void xor_fill_rect(int left, int top, int right, int bottom, uint32_t rgb) {

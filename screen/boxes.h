@@ -3,8 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "platform/canvas.h"
 
 // ---- Boxes and pixel primitives -----------------------------------------------------------------
 
@@ -41,6 +44,14 @@ constexpr uint32_t RGB_FACE_EDGE = 0xE0E0E0;
 void draw_box(int style, int row, int column, int height, int width, int kind);
 // Paints a rectangle through a shading pattern: its black pixels darken what lies beneath.
 void pattern_rect(int pattern, int left, int top, int right, int bottom);
+// Hides the pointer and darkens a rectangle through the light pattern; nothing while the
+// interface settings switch shading off.
+void shade_rect(int left, int top, int right, int bottom);
+// A one-pixel line in a palette colour, and one with the screen canvas's current pen.
+void draw_colour_line(int x1, int y1, int x2, int y2, int palette_index);
+void draw_line(int x1, int y1, int x2, int y2);
+// A solid polyline XORed in the third text colour against the background: twice removes it.
+void xor_polyline(std::span<const CanvasPoint> points);
 // XORs a colour (0x00RRGGBB) over a rectangle; twice restores it.
 void xor_fill_rect(int left, int top, int right, int bottom, uint32_t rgb);
 void fill_rect(int left, int top, int right, int bottom, uint32_t rgb);

@@ -77,6 +77,53 @@ void invert_box(const Box& box) {
 
 uint32_t slot(int s) { return palette_pixel(g_attributes.scheme[s]); }
 
+// A dotted outline traced as one line round the box (right and bottom exclusive), starting
+// `start` pixels below a top corner: from the top-right corner down the right side, or
+// reversed, from the top-left corner down the left side. Moving the start walks the dots.
+void trace_outline(Canvas* canvas, int l, int t, int r, int b, bool reversed, int start) {
+  const int right = r - 1;
+  const int bottom = b - 1;
+  if (right <= l || bottom <= t) return;
+  const int from = t + start % (bottom - t);
+  CanvasPoint points[6];
+  if (!reversed) {
+    points[0] = {right, from};
+    points[1] = {right, bottom};
+    points[2] = {l, bottom};
+    points[3] = {l, t};
+    points[4] = {right, t};
+    points[5] = {right, from};
+  } else {
+    points[0] = {l, from};
+    points[1] = {l, bottom};
+    points[2] = {right, bottom};
+    points[3] = {right, t};
+    points[4] = {l, t};
+    points[5] = {l, from};
+  }
+  // Without a start below the corner the closing step has no length.
+  const size_t count = from == t ? 5 : 6;
+  canvas_draw_polyline(canvas, std::span<const CanvasPoint>(points, count));
+  // The polyline leaves out its last point, which is the first one: the loop is whole.
+}
+
+// The dotted styles: outlines walking round the box, the thicker ones with reversed outlines
+// inside.
+void draw_dotted_shape(Canvas* canvas, int x, int y, int w, int h, int start) {
+  const int16_t shape = g_caret.shape;
+  trace_outline(canvas, x, y, x + w, y + h, false, start);
+  if (shape == CARET_DOUBLE_DOTS) trace_outline(canvas, x + 1, y + 1, x + w + 1, y + h + 1, false, start);
+  if (shape == CARET_THICK_DOTS) {
+    trace_outline(canvas, x + 1, y + 1, x + w + 1, y + h, false, start);
+    trace_outline(canvas, x + 3, y + 3, x + w - 3, y + h - 3, true, start);
+    trace_outline(canvas, x + 4, y + 4, x + w - 2, y + h - 4, true, start);
+    return;
+  }
+  if (shape == CARET_THIN_DOTS || shape == CARET_MEDIUM_DOTS)
+    trace_outline(canvas, x + 2, y + 2, x + w - 2, y + h - 2, true, start);
+  if (shape == CARET_MEDIUM_DOTS) trace_outline(canvas, x + 4, y + 4, x + w - 4, y + h - 4, false, start);
+}
+
 // One phase of a field caret shape in a box of w x h pixels from (x, y).
 void draw_shape(Canvas* canvas, int x, int y, int w, int h) {
   canvas->brush.kind = CANVAS_BRUSH_HOLLOW;
@@ -108,9 +155,11 @@ void draw_shape(Canvas* canvas, int x, int y, int w, int h) {
       return;
     case CARET_RECTANGLE:
     case CARET_OVAL: {
-      // A double frame that shrinks a pixel a side each blink and starts again below 3 pixels.
-      int in = g_caret.phase % std::max(1, std::min(w, h) / 2);
+      // A double frame that shrinks a pixel a side each blink and starts again at full size
+      // when it would be smaller than 3 pixels.
+      int in = g_caret.shrink;
       if (w - 2 * in < 3 || h - 2 * in < 3) in = 0;
+      g_caret.shrink = in + 1;
       canvas->pen.colour = slot(COLOUR_SLOT_CARET_OUTLINE);
       canvas->pen.style = CANVAS_PEN_DOT;
       const bool oval = g_caret.shape == CARET_OVAL;
@@ -126,25 +175,11 @@ void draw_shape(Canvas* canvas, int x, int y, int w, int h) {
       }
       return;
     }
-    default: {
-      // The dotted outlines walk round the box by the dot phase; the thicker dot styles add
-      // outlines inside the first.
+    default:
       canvas->pen.colour = slot(COLOUR_SLOT_CARET_OUTLINE);
       canvas->pen.style = CANVAS_PEN_DOT;
-      canvas->pen.phase = g_caret.phase % dots;
-      outline(canvas, x, y, x + w, y + h);
-      if (g_caret.shape == CARET_DOUBLE_DOTS || g_caret.shape == CARET_THICK_DOTS)
-        outline(canvas, x + 1, y + 1, x + w + 1, y + h + 1);
-      if (g_caret.shape >= CARET_THIN_DOTS) {
-        canvas->pen.phase = dots - 1 - g_caret.phase % dots;
-        outline(canvas, x + 2, y + 2, x + w - 2, y + h - 2);
-      }
-      if (g_caret.shape >= CARET_MEDIUM_DOTS) {
-        canvas->pen.phase = g_caret.phase % dots;
-        outline(canvas, x + 4, y + 4, x + w - 4, y + h - 4);
-      }
+      draw_dotted_shape(canvas, x, y, w, h, g_caret.phase % dots);
       return;
-    }
   }
 }
 
@@ -327,6 +362,7 @@ void hide_caret() {
   g_caret.editor = false;
   g_caret.state = CARET_IDLE;
   g_caret.phase = 0;
+  g_caret.shrink = 0;
   g_caret.hidden_phase = false;
   if (g_timer.tick_hook == blink_field_caret || g_timer.tick_hook == blink_editor_caret)
     set_tick_hook(nullptr);
@@ -343,4 +379,27 @@ bool pointer_near_caret(int left, int top, int /*right*/, int /*bottom*/) {
   if (g_caret.under.pixels.pixels.empty()) return false;
   const CanvasRect& at = g_caret.under.rect;
   return std::abs(left - at.left) <= CARET_NEAR && std::abs(top - at.top) <= CARET_NEAR;
+}
+
+EventCode wait_event_no_blink(bool toggle) {
+  if (toggle) blink_field_caret();
+  if (g_timer.tick_hook == blink_field_caret) set_tick_hook(nullptr);
+  return wait_input_code();
+}
+
+void save_field_strip(int row, int column, int width) {
+  const Canvas& canvas = g_text.screen;
+  if (canvas.target == nullptr || !g_caret.strip.pixels.pixels.empty()) return;
+  const int cw = g_display.current.cell_width;
+  const int ch = g_display.current.cell_height;
+  const int right = std::min((column + width + 2) * cw, static_cast<int>(canvas.target->width));
+  canvas_save_under(canvas, {column * cw, row * ch, right, (row + 1) * ch}, &g_caret.strip);
+}
+
+void restore_field_strip() {
+  if (g_caret.strip.pixels.pixels.empty()) return;
+  hide_pointer();
+  if (g_text.screen.target != nullptr) canvas_restore_under(&g_text.screen, g_caret.strip);
+  g_caret.strip = CanvasSaveUnder{};
+  show_pointer();
 }

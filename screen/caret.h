@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "platform/canvas.h"
+#include "screen/event_queue.h"
 #include "screen/palette.h"
 #include "screen/screen_attributes.h"
 
@@ -62,6 +63,7 @@ struct CaretState {
   int8_t extend_right = 0;
   int8_t extend_bottom = 0;
   int phase = 0;              // dot phase or pen alternation of the shapes
+  int shrink = 0;             // pixels a side the shrinking frames are drawn inside their box
   bool hidden_phase = false;  // solid caret: drawn and not drawn in turn
   // The save-under of either caret
   CanvasSaveUnder under;
@@ -78,6 +80,8 @@ struct CaretState {
   bool colour_shown = false;
   int redraw_countdown = 0;
   int blink_divider = 8;
+  // A saved strip of the screen: a field's row or the place of a list mark
+  CanvasSaveUnder strip;
 };
 inline CaretState g_caret;
 
@@ -96,6 +100,12 @@ void blink_editor_caret();
 void hide_caret();
 // hide_caret, and every caret state back to idle.
 void reset_caret();
+// Saves one cell row from the column for width + 2 cells (cut at the screen's right edge);
+// nothing while a strip is saved. restore_field_strip puts it back and forgets it.
+void save_field_strip(int row, int column, int width);
+void restore_field_strip();
+// Toggles the field caret once when asked, stops its blinking and waits for the next code.
+EventCode wait_event_no_blink(bool toggle);
 // True when a caret is shown within CARET_NEAR pixels of a rectangle's top-left corner.
 bool pointer_near_caret(int left, int top, int right, int bottom);
 

@@ -301,6 +301,10 @@ void draw_controls(ScreenControl* table, int count) {
   // The caller's colours come back as they were, whether they came from a base or not.
   const ColourScheme scheme = g_attributes.scheme;
   const int16_t colour_base = g_attributes.colour_base;
+  // Captions are never drawn with the window's visible spaces.
+  const uint32_t spaces =
+      g_text.area.flags != nullptr ? *g_text.area.flags & TEXT_AREA_SHOW_SPACES : 0;
+  if (g_text.area.flags != nullptr) *g_text.area.flags &= ~TEXT_AREA_SHOW_SPACES;
   set_colour_base(0);
   push_text_metrics();
   hide_pointer();
@@ -315,6 +319,7 @@ void draw_controls(ScreenControl* table, int count) {
   pop_text_metrics();
   g_attributes.colour_base = colour_base;
   g_attributes.scheme = scheme;
+  if (g_text.area.flags != nullptr) *g_text.area.flags |= spaces;
 }
 
 void toggle_control(int n) {

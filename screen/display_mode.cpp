@@ -135,6 +135,9 @@ void apply_display_mode(int /*choice*/) {
 
 void layout_page_tab_strip() {
   const int ch = g_display.presets[FACE_ROLE_NORMAL].cell_height;
+  // The smallest band leaves two more pixels below the drawing for its tighter cells.
+  g_display.drawing_area_bottom =
+      static_cast<int16_t>(g_display.screen_height - 2 * ch - (g_display.band == 1 ? 2 : 0));
   layout_tabs(page_tab_table(), 14, 0, 0, g_display.screen_width, 2 * ch - ch / 4);
 }
 

@@ -41,6 +41,7 @@ struct DisplayState {
   int16_t editor_rows = 0;    // last row and last column of editing-buffer windows, in cells
   int16_t editor_columns = 0; // of the editor face (editing_window_size)
   bool form_drag_running = false;  // the user drags the form by its title band
+  int16_t drawing_area_bottom = 0;  // bottom pixel limit of the Drawing page's drawing area
 };
 extern DisplayState g_display;
 
@@ -59,8 +60,8 @@ void apply_display_mode(int choice);
 // menu rows or fewer takes the smaller fallback faces. Sets the band and the fallback flag.
 void choose_band(int band);
 
-// Lays out the page tab strip below the caption for the current cells.
-// Stand-in: the tabs only; the drawing area's bottom limit is not kept yet.
+// Lays out the page tab strip below the caption for the current cells and sets the drawing
+// area's bottom limit.
 void layout_page_tab_strip();
 // Sets the editor rows and columns of editing-buffer windows from the editor face of the
 // interface settings; returns the face: 0 normal, 1 menu, 2 small.

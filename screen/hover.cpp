@@ -10,9 +10,12 @@
 #include "screen/main_form.h"
 #include "screen/pointer.h"
 #include "screen/screen_entries.h"
+#include "screen/palette.h"
 #include "screen/text_output.h"
+#include "screen/tick_clock.h"
 
 ControlHover g_control_hover;
+PickMarker g_pick_marker;
 
 namespace {
 
@@ -21,6 +24,10 @@ constexpr int PALETTE_HOVER_FRAME = 164;
 constexpr int DISPLAY_CHOICE_WINDOW = 1;
 constexpr int DISPLAY_CHOICE_WHOLE_SCREEN = 109;
 constexpr int FORM_WIDE = 900;
+constexpr int PALETTE_PICK_MARKER = 167;
+// The pointer is hidden while the marker blinks this close to it, so that neither spoils the
+// other's pixels.
+constexpr int PICK_MARKER_POINTER_REACH = 32;
 
 void draw_control_highlight(const ScreenControl& c) {
   hide_pointer();
@@ -188,4 +195,22 @@ int hit_test_pointer(bool click) {
   return hit_title_band(click);
 }
 
+void blink_pick_marker() {
+  PickMarker& m = g_pick_marker;
+  if (!m.picking || g_clock.counter_b < 0) return;
+  const int px = g_pointer.drawn_x;
+  const int py = g_pointer.drawn_y;
+  const bool near = px >= m.x - PICK_MARKER_POINTER_REACH &&
+                    px <= m.x + m.width + PICK_MARKER_POINTER_REACH &&
+                    py >= m.y - PICK_MARKER_POINTER_REACH &&
+                    py <= m.y + m.height + PICK_MARKER_POINTER_REACH;
+  if (near) hide_pointer();
+  xor_fill_rect(m.x, m.y, m.x + m.width, m.y + m.height, palette_pixel(PALETTE_PICK_MARKER));
+  show_pointer();
+  m.shown = !m.shown;
+  g_clock.counter_b = -PICK_MARKER_PERIOD_TICKS;
+}
+
 void reset_control_hover() { g_control_hover = ControlHover(); }
+
+void reset_pick_marker() { g_pick_marker = PickMarker(); }

@@ -29,15 +29,33 @@ struct ControlHover {
 };
 extern ControlHover g_control_hover;
 
+// The marker box a transform form blinks while one of its value fields is picked from the
+// drawing; the form sets it and calls blink_pick_marker on every tick.
+struct PickMarker {
+  bool picking = false;  // a value field is being picked
+  int x = 0;             // the box, pixels
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  bool shown = false;    // the marker's phase: its XOR fill is on the screen
+};
+extern PickMarker g_pick_marker;
+// Ticks between two blinks of the pick marker.
+constexpr int PICK_MARKER_PERIOD_TICKS = 5;
+
 // Turns off both highlights, forgets the hovered control and tab and removes the hint box.
 void clear_hover();
 // Toggles the hovered control's highlight (XOR: twice restores the pixels).
 void blink_hover_highlight();
 // Toggles the hovered tab's rounded highlight (XOR).
 void blink_tab_highlight();
+// Each time the second tick counter reaches 0 while picking: XOR-fills the marker box in
+// palette colour 167 (twice restores it) and starts the next period.
+void blink_pick_marker();
 // What lies under the wanted pointer position: a control id, a tab | HIT_PAGE_TAB, HIT_NOTHING or
 // HIT_TITLE_BAND. Hovering starts the highlight; with click, the title-bar buttons act at once.
 int hit_test_pointer(bool click);
 
 // Test hooks
 void reset_control_hover();
+void reset_pick_marker();

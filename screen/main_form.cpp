@@ -141,7 +141,11 @@ void keep_cursor_in_relative_box() {
   }
   const int centre_x = left + RELATIVE_BOX_SIZE / 2;
   const int centre_y = top + RELATIVE_BOX_SIZE / 2;
-  cursor_warp(centre_x, centre_y);
+  if (!warp_cursor(centre_x, centre_y)) {
+    // The cursor cannot be held in the box: its motion is all there is to follow.
+    push_input_code(EVENT_POINTER_MOVE);
+    return;
+  }
   g_pointer.reference_x += centre_x - x;
   g_pointer.reference_y += centre_y - y;
   g_pointer.cursor_x = centre_x;
@@ -410,7 +414,7 @@ void on_frame_mouse_move() {
   g_pointer.released = true;
   g_pointer.set_cursor_count = 0;
   hide_pointer();
-  cursor_warp(g_pointer.wanted_x, g_pointer.wanted_y);
+  warp_cursor(g_pointer.wanted_x, g_pointer.wanted_y);
   cursor_set_visible(true);
 }
 
@@ -472,19 +476,29 @@ void capture_pointer() {
   g_pointer.button_bits = 0;
 }
 
-void warp_cursor_to_pointer() {
-  cursor_warp(g_pointer.drawn_x, g_pointer.drawn_y);
-  g_pointer.cursor_x = g_pointer.drawn_x;
-  g_pointer.cursor_y = g_pointer.drawn_y;
+bool warp_cursor(int x, int y) {
+  if (cursor_warp(x, y)) return true;
+  g_pointer.warps_refused = true;
+  return false;
+}
+
+namespace {
+
+void put_cursor_at(int x, int y) {
+  if (warp_cursor(x, y)) {
+    g_pointer.cursor_x = x;
+    g_pointer.cursor_y = y;
+  } else {
+    read_cursor();
+  }
   take_cursor_as_reference();
 }
 
-void warp_cursor_to_target() {
-  cursor_warp(g_pointer.wanted_x, g_pointer.wanted_y);
-  g_pointer.cursor_x = g_pointer.wanted_x;
-  g_pointer.cursor_y = g_pointer.wanted_y;
-  take_cursor_as_reference();
-}
+}  // namespace
+
+void warp_cursor_to_pointer() { put_cursor_at(g_pointer.drawn_x, g_pointer.drawn_y); }
+
+void warp_cursor_to_target() { put_cursor_at(g_pointer.wanted_x, g_pointer.wanted_y); }
 
 int mouse_delta(int* dx, int* dy) {
   g_pointer.delta_busy = true;
@@ -527,7 +541,7 @@ void resume_input() {
   g_form.input_suspended = false;
   capture_pointer();
   pump_messages();
-  cursor_warp((client_width() - 1) / 2, (client_height() - 1) / 2);
+  warp_cursor((client_width() - 1) / 2, (client_height() - 1) / 2);
   flush_input();
   g_events.modifiers = 0;
   ++g_form.redraw_level;

@@ -105,9 +105,12 @@ void app_deactivate();
 // The program's pointer takes over from the system cursor, which is hidden.
 void capture_pointer();
 // The system cursor goes to the pointer's drawn (wanted) position, which is also the new motion
-// reference.
+// reference. Where the system refuses the move, the cursor's own position is the reference: the
+// pointer then follows the cursor's motion, offset from it.
 void warp_cursor_to_pointer();
 void warp_cursor_to_target();
+// Puts the system cursor on (x, y); false, noted in warps_refused, when the system refuses.
+bool warp_cursor(int x, int y);
 // Motion of the system cursor since the last call; returns 1 when it moved. Vertical motion also
 // feeds the scroll accumulator of the list windows.
 int mouse_delta(int* dx, int* dy);

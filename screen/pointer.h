@@ -31,6 +31,15 @@ constexpr int POINTER_SIZE = 32;  // pixels, both ways
 // The two top bits of a window's flag word: the window is being drawn, the pointer stays hidden.
 constexpr uint32_t POINTER_WINDOW_DRAWING_BITS = 0xC0000000u;
 
+// Scrolling by dragging with the middle button: bursts of scroll codes, held off and damped so
+// that a flick does not race through a list.
+struct MiddleDragScroll {
+  uint32_t burst_start_ms = 0;  // clock at the start of the last burst
+  int hold_off = 0;             // moves still ignored after a burst started
+  int damping = 0;              // moves still cut to one code
+  EventCode last_direction = 0;  // 397 up, 401 down, 0 none
+};
+
 struct PointerState {
   int drawn_x = 0;  // client pixels of the hot spot where the pointer was last drawn
   int drawn_y = 0;
@@ -46,6 +55,8 @@ struct PointerState {
   uint8_t relative_mode = POINTER_RELATIVE_OFF;
   int capture_reset_count = 0;  // this many mouse_delta calls first take the cursor as reference
   bool delta_busy = false;      // mouse_delta is reading the cursor
+  bool warps_refused = false;   // the system refused to move its cursor: the pointer follows the
+                                // cursor's motion from wherever it is and is never put under it
   uint8_t button_bits = 0;      // WINDOW_BUTTON_* held, as the program saw them go down
   int cursor_x = 0;             // system cursor when last read, client pixels
   int cursor_y = 0;
@@ -60,6 +71,7 @@ struct PointerState {
   uint32_t* window_flags = nullptr;  // the active window's flag word, which the interface points
                                      // at when it activates a window; null: none
   CanvasSaveUnder under;        // the screen under the drawn picture; empty while none is drawn
+  MiddleDragScroll middle_drag;
 };
 extern PointerState g_pointer;
 

@@ -6,6 +6,7 @@
 
 #include "screen/boxes.h"
 #include "screen/caret.h"
+#include "screen/closed_area.h"
 #include "screen/display_mode.h"
 #include "screen/main_form.h"
 #include "screen/palette.h"

@@ -61,7 +61,7 @@ constexpr uint32_t TEXT_AREA_SHOW_CONTROL_CODES = 0x20000;  // colour codes show
 // flag word and list options when it activates a window, and clears it when none is active.
 // Without a window nothing is drawn.
 struct TextArea {
-  const uint32_t* flags = nullptr;         // TEXT_AREA_* bits among others; null: no window
+  uint32_t* flags = nullptr;               // TEXT_AREA_* bits among others; null: no window
   const uint32_t* list_options = nullptr;  // non-zero: a list window
 };
 
@@ -120,9 +120,6 @@ void fill_row_span(int row, int column, int count, int colour_index);
 void blank_row_span(int row, int column, int count);
 // Fills the whole screen with palette colour 1.
 void clear_screen();
-// Forgets the closed areas waiting for repair.
-// Stand-in: keeps no closed area yet, so there is nothing to reset.
-inline void reset_dirty_rect() {}
 
 // Test hooks
 // Field state, run buffer and line colours back to the start; the canvas stays aimed and the

@@ -82,7 +82,8 @@ void keep_cursor_under_pointer() {
     cursor_set_visible(true);
     return;
   }
-  if (g_pointer.set_cursor_count < SET_CURSOR_CHECK_COUNT) return;
+  // A cursor the system will not move is followed by its motion, never put under the pointer.
+  if (g_pointer.warps_refused || g_pointer.set_cursor_count < SET_CURSOR_CHECK_COUNT) return;
   g_pointer.set_cursor_count = 0;
   if (!g_form.active) return;
   if (std::abs(x - g_pointer.drawn_x) <= CURSOR_SLACK &&
@@ -96,6 +97,8 @@ void keep_cursor_under_pointer() {
 
 void timer_tick() {
   update_ticks();
+  if (g_timer.serial_send_tick != nullptr) g_timer.serial_send_tick();
+  if (g_timer.serial_receive_tick != nullptr) g_timer.serial_receive_tick();
   if (g_form.printing != PRINTING_OFF) return;
   if (g_form.resize_pending != RESIZE_NONE) {
     flush_input();

@@ -13,6 +13,10 @@ using TickHook = void (*)();
 constexpr int32_t REPAINT_HOOK_TICKS = 8;
 
 struct TimerState {
+  // The machine link's two steps, first in every tick; the link installs them while it is open
+  // and each guards itself against re-entry. Null: no link.
+  TickHook serial_send_tick = nullptr;
+  TickHook serial_receive_tick = nullptr;
   TickHook tick_hook = nullptr;      // null: every tick posts 465
   TickHook repaint_hook = nullptr;   // a long operation's repaint while the pointer is released
   int32_t repaint_hook_tick = 0;     // tick counter at the hook's last call

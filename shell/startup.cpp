@@ -229,9 +229,14 @@ void create_root_window() {
 void centre_pointer() {
   const int x = g_display.screen_width / 2;
   const int y = g_display.screen_height / 2;
-  cursor_warp(x, y);
   g_pointer.cursor_x = g_pointer.drawn_x = g_pointer.wanted_x = g_pointer.reference_x = x;
   g_pointer.cursor_y = g_pointer.drawn_y = g_pointer.wanted_y = g_pointer.reference_y = y;
+  // Where the cursor cannot be moved, the pointer starts at the centre and follows its motion.
+  if (!warp_cursor(x, y)) {
+    cursor_get_position(&g_pointer.cursor_x, &g_pointer.cursor_y);
+    g_pointer.reference_x = g_pointer.cursor_x;
+    g_pointer.reference_y = g_pointer.cursor_y;
+  }
 }
 
 void load_catalogue_arrays() {

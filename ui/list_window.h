@@ -13,6 +13,11 @@ constexpr char LIST_WINDOW_LEGEND[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
 // 1 when the pointer lies between half a cell above the top row and half a cell below the bottom
 // row, and from one cell left of the left column to the right column + 1.
 int pointer_in_window();
+// For a list window whose options ask for it, saves the four cells right of the window at the
+// cursor row and draws the list mark there; restore_field_strip takes it away.
+void show_list_mark();
+// Clamps the pointer to the active window's rows and columns.
+void keep_pointer_in_window();
 // With the flag set, puts the pointer on the cursor row when it is not there.
 void pointer_to_cursor_row(int flag);
 
@@ -32,3 +37,5 @@ EventCode move_checked_lines(EventCode code);
 inline void forget_list_position() {}
 // Stand-in: draws the line as a window line; no check boxes or end marks yet.
 inline void draw_check_list_line(int row, TextLine* line) { draw_window_line(row, line); }
+// Stand-in: repaints nothing, so a pending pop-up change waits for the window's own redraw (0).
+inline int repaint_on_event(EventCode /*event*/) { return 0; }

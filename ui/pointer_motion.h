@@ -1,5 +1,6 @@
 // Moving the program's own pointer for the text windows: gliding it to a point, waiting for the
-// buttons' release, and putting the editor's caret under it.
+// buttons' release, putting the editor's caret under it, and turning its motion in list and
+// editor windows into line, column and scroll codes.
 #pragma once
 
 #include <algorithm>
@@ -8,6 +9,12 @@
 #include "screen/pointer.h"
 #include "ui/editor_cursor.h"
 #include "ui/text_window.h"
+
+// A middle-button drag starts a new burst after this long and forgets its direction after
+// twice as long; within the first moments of a burst it waits.
+constexpr uint32_t MIDDLE_DRAG_QUIET_MS = 2970;
+constexpr uint32_t MIDDLE_DRAG_FORGET_MS = 5940;
+constexpr uint32_t MIDDLE_DRAG_SETTLE_MS = 275;
 
 // Hides the pointer and keeps it hidden while the active window is drawn.
 inline void hide_pointer_for_window() {
@@ -24,3 +31,13 @@ inline void caret_to_pointer_x() {
   w->cursor_column = static_cast<int16_t>(std::clamp(column, 0, std::max(w->columns - 1, 0)));
   caret_to_screen_column();
 }
+
+// With only the middle button held: a scroll code (397 up, 401 down) for the run loop, more of
+// them pushed back, or 0 while a burst holds off. -1 when the middle button alone is not held.
+int middle_drag_scroll();
+// Pointer motion in a list or editor window: the pointer's shape follows it; with a button held
+// it becomes line (439, 440) and column (441, 442) codes pushed back for the run loop. 1 when
+// codes were pushed; a middle-button drag gives its scroll code or 0.
+int pointer_to_editor_keys();
+// Pushes the column codes that bring the cursor column under the pointer; 0 when it is there.
+int pointer_to_column_keys();

@@ -265,7 +265,7 @@ TextLine* create_window(TextLine* list_node, const WindowSpec& spec) {
   return node;
 }
 
-TextArea text_area_of(const TextWindow* window) {
+TextArea text_area_of(TextWindow* window) {
   return window != nullptr ? TextArea{&window->flags, &window->list_options} : TextArea();
 }
 

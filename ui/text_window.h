@@ -238,7 +238,7 @@ TextLine* create_window(TextLine* list_node, const WindowSpec& spec);
 // Makes the window active (null does nothing).
 void activate_window(TextLine* node);
 // What text output reads of a window (its flags and list options), for the active one.
-TextArea text_area_of(const TextWindow* window);
+TextArea text_area_of(TextWindow* window);
 // Writes the current-window globals back into the active record.
 void store_window_state();
 // Stores the active window and pushes it; pop activates the window pushed last (without storing

@@ -9,7 +9,9 @@
 #include "screen/caret.h"
 #include "screen/display_mode.h"
 #include "screen/interface_settings.h"
+#include "screen/hover.h"
 #include "screen/main_form.h"
+#include "screen/picture_file.h"
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
@@ -99,7 +101,124 @@ void draw_margin(TextWindow* w, Rings* r) {
   fill_rect(r->x1, (w->bottom_row + 1) * ch, r->x2 + 1, r->y2 + 1, background);
 }
 
+bool shading_off() { return g_interface.shading_option != 0; }
+
+// Pattern 0 for the pattern style, else a plain fill in palette colour 1.
+void shade_area(int left, int top, int right, int bottom) {
+  if (g_interface.shading_style == SHADING_PATTERN) {
+    pattern_rect(PATTERN_CHECKER, left, top, right, bottom);
+  } else {
+    fill_rect(left, top, right, bottom, palette_pixel(PALETTE_BACKGROUND));
+  }
+}
+
+// The title picture's colour is sampled before the frame is drawn; its size, for the bottom-right
+// placement, is returned through width and height (0 when it has none).
+void sample_title_picture(const TextWindow* w, int* width, int* height) {
+  *width = 0;
+  *height = 0;
+  if (w->title_picture == 0 || w->picture_placement > PICTURE_TOP_LEFT) return;
+  if (draw_picture(w->title_picture, PICTURE_SAMPLE_X, 0) != 0) return;
+  if (w->picture_placement == PICTURE_BOTTOM_RIGHT) picture_size(w->title_picture, height, width);
+}
+
+// The text area is cleared and the picture drawn into it; the lines go over it transparent.
+void place_title_picture(const TextWindow* w, int width, int height) {
+  if (w->title_picture == 0) return;
+  const int cw = g_display.current.cell_width;
+  const int ch = g_display.current.cell_height;
+  if (w->picture_placement != PICTURE_UNPLACED) {
+    fill_rect(w->left_column * cw, w->top_row * ch, (w->right_column + 1) * cw,
+              (w->bottom_row + 1) * ch, slot(COLOUR_SLOT_BACKGROUND));
+    if (w->picture_placement == PICTURE_BOTTOM_RIGHT) {
+      draw_picture(w->title_picture, w->pixel_right - width, w->pixel_bottom - height);
+    } else {
+      draw_picture(w->title_picture, w->left_column * cw, w->top_row * ch);
+    }
+  }
+  ++g_frames.frame_picture_drawn;
+}
+
+// Flags the current window's lines that lie in the closed area for redrawing; false when the
+// lines end before the area does.
+bool flag_lines_in_closed_area(const TextWindow* w) {
+  const int ch = g_display.current.cell_height;
+  const ClosedArea& area = g_closed_area.area;
+  const int first_row = std::max(area.top / ch, static_cast<int>(w->top_row));
+  const int last_row = std::min(area.bottom / ch, static_cast<int>(w->bottom_row));
+  TextLine* line = g_lists.cursor_line;
+  int row = w->top_row + w->cursor_row;
+  while (row > first_row && line->prev != nullptr) {
+    line = line->prev;
+    --row;
+  }
+  while (row < first_row && line->next != nullptr) {
+    line = line->next;
+    ++row;
+  }
+  for (; row <= last_row; ++row) {
+    if (line == nullptr) return false;
+    if (row >= first_row) line->state |= LINE_STATE_REDRAW;
+    line = line->next;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool window_touches_closed_area(int left, int top, int right, int bottom) {
+  const ClosedArea& a = g_closed_area.area;
+  const auto within = [](int v, int low, int high) { return v >= low && v <= high; };
+  const bool side_in_area = within(left, a.left, a.right) || within(right, a.left, a.right);
+  const bool area_edge_in_rows = within(a.top, top, bottom) || within(a.bottom, top, bottom);
+  const bool edge_in_area = within(top, a.top, a.bottom) || within(bottom, a.top, a.bottom);
+  const bool area_side_in_columns = within(a.left, left, right) || within(a.right, left, right);
+  return (side_in_area && area_edge_in_rows) || (edge_in_area && area_side_in_columns);
+}
+
+void refresh_window_under_closed(int options) {
+  TextWindow* w = g_windows.active;
+  if (g_form.redraw_level == 0 || w == nullptr || g_lists.cursor_line == nullptr) return;
+  const int cw = g_display.current.cell_width;
+  const int ch = g_display.current.cell_height;
+  g_windows.redraw_pending = 1;
+  if (!flag_lines_in_closed_area(w) && options >= 0) options &= ~FRAME_ONLY;
+  const int left = (w->left_column > 0 ? w->left_column - 1 : w->left_column) * cw;
+  if (window_touches_closed_area(left, w->top_row * ch, w->right_column * cw,
+                                 (w->bottom_row + 1) * ch)) {
+    if (options >= 0) {
+      draw_window_frame(options);
+      reset_dirty_rect();
+    } else {
+      g_frames.deferred_frame_window = g_windows.active_node;
+    }
+  }
+  g_form.redraw_level = 0;
+  g_frames.lines_dirty = true;
+}
+
+void shade_window() {
+  const TextWindow* w = g_windows.active;
+  if (w == nullptr || shading_off() || g_interface.shading_style == SHADING_NONE) return;
+  hide_pointer_for_window();
+  pattern_rect(PATTERN_CHECKER, w->saved_left, w->saved_top, w->shade_right, w->shade_bottom);
+}
+
+void shade_closed_area() {
+  if (shading_off() || g_closed_area.clean || g_interface.shading_style == SHADING_NONE) return;
+  const ClosedArea& a = g_closed_area.area;
+  hide_pointer();
+  shade_area(a.left, a.top, a.shade_right, a.shade_bottom);
+}
+
+void shade_screen() {
+  if (shading_off()) return;
+  clear_hover();
+  hide_pointer();
+  const int menu_height = g_display.presets[FACE_ROLE_MENU].cell_height;
+  pattern_rect(PATTERN_LIGHT, 0, 0, g_display.screen_width,
+               g_display.screen_height - 2 * menu_height);
+}
 
 std::string fit_window_title(const char* title, int room) {
   std::string text = title;
@@ -108,11 +227,6 @@ std::string fit_window_title(const char* title, int room) {
   if (slash != std::string::npos) text = text.substr(slash + 1);
   if (room > 1 && static_cast<int>(text.size()) > room - 1) text = text.substr(0, room - 1);
   return text + " ";
-}
-
-void reset_closed_area() {
-  g_frames.closed = ClosedArea();
-  g_frames.closed_clean = true;
 }
 
 void draw_window_title() {
@@ -182,6 +296,8 @@ void draw_window_frame(int options) {
   w->saved_right = static_cast<int16_t>(std::min(screen_right - 1, (w->right_column + 3) * cw));
   w->saved_bottom = static_cast<int16_t>(std::min(screen_bottom - 1, (w->bottom_row + 2) * ch));
   Canvas* canvas = screen();
+  int picture_width = 0;
+  int picture_height = 0;
   if ((w->flags & WINDOW_FRAME_STYLE_MASK) != 0 && canvas != nullptr) {
     w->shade_right = w->saved_right;
     w->shade_bottom = w->saved_bottom;
@@ -193,6 +309,7 @@ void draw_window_frame(int options) {
                                   w->saved_bottom + 1},
                         w->saved_background);
     }
+    sample_title_picture(w, &picture_width, &picture_height);
     const CanvasPen pen = canvas->pen;
     const CanvasBrush brush = canvas->brush;
     const CanvasMix mix = canvas->mix;
@@ -205,12 +322,20 @@ void draw_window_frame(int options) {
     canvas->brush = brush;
     canvas->mix = mix;
     draw_window_title();
-    if ((options & FRAME_ONLY) == 0 && (w->flags & WINDOW_NO_SHADOW) == 0) draw_window_shadow();
+    if ((options & FRAME_ONLY) == 0) {
+      if ((w->flags & WINDOW_NO_SHADOW) == 0) draw_window_shadow();
+      place_title_picture(w, picture_width, picture_height);
+    }
   }
   if ((options & FRAME_ONLY) == 0) {
+    const uint8_t opaque = g_text.opaque_text;
+    if (g_frames.frame_picture_drawn != 0) g_text.opaque_text = 0;
     request_full_redraw();
     redraw_window_lines();
+    g_text.opaque_text = opaque;
+    g_frames.frame_picture_drawn = 0;
   }
+  if (g_frames.deferred_frame_window == g_windows.active_node) g_frames.deferred_frame_window = nullptr;
   g_run.last_framed_window = g_windows.active_node;
   w->flags &= ~WINDOW_FULL_REDRAW;
 }
@@ -221,25 +346,18 @@ int close_window_background() {
   g_run.last_framed_window = nullptr;
   const bool clean_before = g_form.redraw_level == 0;
   if (w == nullptr) return clean_before ? 1 : 0;
-  g_frames.closed = {w->saved_left, w->saved_top, w->saved_right,
+  g_closed_area.area = {w->saved_left, w->saved_top, w->saved_right,
                      w->saved_bottom, w->shade_right, w->shade_bottom};
-  g_frames.closed_clean = false;
+  g_closed_area.clean = false;
   Canvas* canvas = screen();
   if ((w->flags & WINDOW_KEEP_UNDER) && w->saved_background != nullptr) {
     if (canvas != nullptr) canvas_restore_under(canvas, *w->saved_background);
     delete w->saved_background;
     w->saved_background = nullptr;
     g_form.redraw_level = clean_before ? 0 : 1;
-    reset_closed_area();
+    reset_dirty_rect();
   } else if (w->flags & WINDOW_SHADE_ON_CLOSE) {
-    if (g_frames.shading_skip == 0 && g_interface.shading_style != SHADING_NONE) {
-      if (g_interface.shading_style == SHADING_PATTERN) {
-        pattern_rect(PATTERN_CHECKER, w->saved_left, w->saved_top, w->shade_right, w->shade_bottom);
-      } else {
-        fill_rect(w->saved_left, w->saved_top, w->shade_right, w->shade_bottom,
-                  palette_pixel(PALETTE_BACKGROUND));
-      }
-    }
+    if (g_frames.shading_skip == 0) shade_closed_area();
     ++g_form.redraw_level;
   } else if (!clean_before) {
     ++g_form.redraw_level;

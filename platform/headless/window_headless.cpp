@@ -25,6 +25,7 @@ struct HeadlessState {
   uint64_t idle_ms = 0;              // clock moved by waits and sleeps since the last injection
   uint64_t idle_limit_ms = HEADLESS_IDLE_LIMIT_MS;
   bool cursor_visible = true;
+  bool warps_refused = false;        // cursor_warp is refused
   int cursor_x = 0;                  // client pixels
   int cursor_y = 0;
   bool clipboard_has_text = false;
@@ -143,10 +144,12 @@ void clock_sleep_ms(uint32_t ms) { pass_idle_time(ms); }
 
 void cursor_set_visible(bool visible) { g_headless.cursor_visible = visible; }
 
-void cursor_warp(int x, int y) {
+bool cursor_warp(int x, int y) {
+  if (g_headless.warps_refused) return false;
   g_headless.cursor_x = x;
   g_headless.cursor_y = y;
   window_fifo_push(&g_headless.fifo, mouse_event(WINDOW_EVENT_MOUSE_MOVE, x, y));
+  return true;
 }
 
 void cursor_get_position(int* x, int* y) {
@@ -259,6 +262,8 @@ const std::vector<std::string>& headless_message_boxes() { return g_headless.mes
 int headless_present_count() { return g_headless.present_count; }
 
 bool headless_cursor_visible() { return g_headless.cursor_visible; }
+
+void headless_refuse_warps(bool refuse) { g_headless.warps_refused = refuse; }
 
 bool headless_window_minimised() { return g_headless.minimised; }
 

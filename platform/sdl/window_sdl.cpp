@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/cp1252.h"
 #include "platform/sdl/sdl_keymap.h"
@@ -272,8 +273,13 @@ void clock_sleep_ms(uint32_t ms) { SDL_Delay(ms); }
 
 void cursor_set_visible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
-void cursor_warp(int x, int y) {
-  if (g_sdl.window) SDL_WarpMouseInWindow(g_sdl.window, x, y);
+// A Wayland compositor never lets a client move the cursor; SDL then does nothing at all.
+bool cursor_warp(int x, int y) {
+  if (!g_sdl.window) return false;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver != nullptr && std::strcmp(driver, "wayland") == 0) return false;
+  SDL_WarpMouseInWindow(g_sdl.window, x, y);
+  return true;
 }
 
 // SDL reports the pointer only while it is over the window; the desktop position minus the

@@ -141,4 +141,84 @@ TEST_F(CaretTest, RowsBelowTheLastRowAreIgnored) {
   EXPECT_EQ(pixels(), before_);
 }
 
+TEST_F(CaretTest, AFieldStripAtTheRightEdgeIsCutThereAndPutBackExactly) {
+  const int last = g_display.current.last_column;
+  save_field_strip(3, last - 1, 5);
+  EXPECT_EQ(g_caret.strip.rect.right, 800);
+  fill_rect(0, 0, 800, 600, 0x00FF00);
+  save_field_strip(3, 0, 5);  // one strip at a time: the first is kept
+  restore_field_strip();
+  const int ch = g_display.current.cell_height;
+  const int cw = g_display.current.cell_width;
+  for (int x = (last - 1) * cw; x < 800; ++x) {
+    EXPECT_EQ(pixel(x, 3 * ch), before_[3 * ch * 800 + x]);
+    EXPECT_EQ(pixel(x, 4 * ch - 1), before_[(4 * ch - 1) * 800 + x]);
+  }
+  EXPECT_EQ(pixel(0, 3 * ch), 0x00FF00u);
+  EXPECT_TRUE(g_caret.strip.pixels.pixels.empty());
+}
+
+// The box of the pixels that differ from the background the test started with.
+CanvasRect changed_box(const std::vector<uint32_t>& now, const std::vector<uint32_t>& before) {
+  CanvasRect box = {800, 600, -1, -1};
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      if (now[y * 800 + x] == before[y * 800 + x]) continue;
+      box.left = std::min(box.left, x);
+      box.top = std::min(box.top, y);
+      box.right = std::max(box.right, x);
+      box.bottom = std::max(box.bottom, y);
+    }
+  return box;
+}
+
+TEST_F(CaretTest, TheDottedShapesWalkTheirDotsAndDifferFromEachOther) {
+  g_interface.blink_setting = 2;
+  g_interface.dot_count = 4;
+  std::vector<std::vector<uint32_t>> firsts;
+  for (int16_t shape : {CARET_MOVING_DOTS, CARET_DOUBLE_DOTS, CARET_THIN_DOTS, CARET_MEDIUM_DOTS,
+                        CARET_THICK_DOTS}) {
+    g_caret = CaretState();
+    g_caret.mode = 1;
+    g_caret.shape = shape;
+    show_field_caret(5, 4, 10);
+    const std::vector<uint32_t> first = pixels();
+    EXPECT_NE(first, before_) << shape;
+    tick(2);
+    EXPECT_NE(pixels(), first) << shape;  // the dots moved on
+    for (const auto& other : firsts) EXPECT_NE(first, other) << shape;
+    firsts.push_back(first);
+    hide_caret();
+    EXPECT_EQ(pixels(), before_) << shape;
+  }
+}
+
+TEST_F(CaretTest, TheRectangleShrinksAPixelASideAndStartsAgain) {
+  g_interface.blink_setting = 2;
+  g_caret.mode = 1;
+  g_caret.shape = CARET_RECTANGLE;
+  show_field_caret(5, 4, 10);
+  const CanvasRect full = changed_box(pixels(), before_);
+  CanvasRect box = full;
+  int draws = 1;
+  do {
+    tick(2);
+    ++draws;
+    const CanvasRect next = changed_box(pixels(), before_);
+    if (next.left == full.left) {
+      box = next;
+      break;
+    }
+    EXPECT_EQ(next.left, box.left + 1);
+    EXPECT_EQ(next.bottom, box.bottom - 1);
+    box = next;
+  } while (draws < 40);
+  EXPECT_EQ(box.left, full.left);  // back at full size
+  EXPECT_EQ(box.right, full.right);
+  EXPECT_GT(draws, 3);
+  hide_caret();
+  EXPECT_EQ(pixels(), before_);
+}
+
 }  // namespace
+

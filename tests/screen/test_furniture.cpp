@@ -381,4 +381,90 @@ TEST_F(FurnitureTest, TheCaptionIsCutAndReadBackInTheTinyFace) {
   EXPECT_EQ(pixel(4 * tiny.cell_width + 1, tiny.cell_height), CAPTION_ACTIVE);
 }
 
+TEST_F(FurnitureTest, ThePickMarkerBlinksEveryFiveTicksAndTwiceRestores) {
+  fill_varied();
+  const std::vector<uint32_t> before = pixels();
+  reset_pick_marker();
+  g_pick_marker = PickMarker{true, 200, 100, 30, 12, false};
+  capture_at(210, 105);  // the pointer over the marker is kept out of its pixels
+  hide_pointer();
+  g_pointer.shape = 1;
+  g_clock.counter_b = -1;
+  blink_pick_marker();  // the period has not ended
+  EXPECT_EQ(pixels(), before);
+  g_clock.counter_b = 0;
+  blink_pick_marker();
+  EXPECT_TRUE(g_pick_marker.shown);
+  EXPECT_EQ(g_clock.counter_b, -PICK_MARKER_PERIOD_TICKS);
+  hide_pointer();
+  EXPECT_NE(pixel(220, 110), before[110 * 800 + 220]);
+  EXPECT_EQ(pixel(199, 110), before[110 * 800 + 199]);
+  g_clock.counter_b = 0;
+  blink_pick_marker();
+  hide_pointer();
+  EXPECT_FALSE(g_pick_marker.shown);
+  EXPECT_EQ(pixels(), before);
+  // Not picking: nothing blinks.
+  g_pick_marker.picking = false;
+  g_clock.counter_b = 0;
+  blink_pick_marker();
+  EXPECT_EQ(pixels(), before);
+  reset_pick_marker();
+}
+
+TEST_F(FurnitureTest, AnXorPolylineDrawnTwiceLeavesEveryPixelAndCoversItsEnds) {
+  fill_varied();
+  const std::vector<uint32_t> before = pixels();
+  const CanvasPoint open[] = {{100, 100}, {200, 100}, {200, 150}, {150, 180}};
+  const CanvasPoint closed[] = {{300, 300}, {340, 300}, {320, 340}, {300, 300}};
+  for (std::span<const CanvasPoint> line : {std::span<const CanvasPoint>(open),
+                                            std::span<const CanvasPoint>(closed)}) {
+    xor_polyline(line);
+    EXPECT_NE(pixel(line.front().x, line.front().y), before[line.front().y * 800 + line.front().x]);
+    EXPECT_NE(pixel(line.back().x, line.back().y), before[line.back().y * 800 + line.back().x]);
+    xor_polyline(line);
+    EXPECT_EQ(pixels(), before);
+  }
+}
+
+TEST_F(FurnitureTest, ShadingDarkensThroughTheLightPatternUnlessSwitchedOff) {
+  fill_rect(0, 0, 800, 600, 0xC0C0C0);
+  g_interface.shading_option = 1;
+  shade_rect(100, 100, 140, 120);
+  EXPECT_EQ(pixel(110, 110), 0xC0C0C0u);
+  g_interface.shading_option = 0;
+  shade_rect(100, 100, 140, 120);
+  int dark = 0;
+  for (int y = 100; y < 120; ++y)
+    for (int x = 100; x < 140; ++x) dark += pixel(x, y) == 0;
+  EXPECT_GT(dark, 0);
+  EXPECT_LT(dark, 40 * 20);
+  EXPECT_EQ(pixel(140, 110), 0xC0C0C0u);  // right and bottom are outside
+  EXPECT_EQ(pixel(110, 120), 0xC0C0C0u);
+}
+
+TEST_F(FurnitureTest, AColourLineIsDrawnInItsPaletteColour) {
+  fill_rect(0, 0, 800, 600, 0x000000);
+  draw_colour_line(10, 50, 60, 50, 167);
+  EXPECT_EQ(pixel(10, 50), palette_pixel(167));
+  EXPECT_EQ(pixel(59, 50), palette_pixel(167));
+  EXPECT_EQ(pixel(10, 51), 0u);
+}
+
+TEST_F(FurnitureTest, ControlsAreDrawnWithoutTheWindowsVisibleSpaces) {
+  std::vector<ScreenControl> table = {make_control("A B C", 10, 5, 10, 1, 6, 4, CF_NO_BOX)};
+  table.push_back(ScreenControl{});
+  table.back().flags = CF_END;
+  fill_rect(0, 0, 800, 600, 0x000000);
+  draw_controls(table.data(), 0);
+  const std::vector<uint32_t> plain = pixels();
+  fill_rect(0, 0, 800, 600, 0x000000);
+  area_flags_ = TEXT_AREA_SHOW_SPACES;
+  draw_controls(table.data(), 0);
+  EXPECT_EQ(pixels(), plain);
+  EXPECT_EQ(area_flags_, TEXT_AREA_SHOW_SPACES);  // the window gets its bit back
+  reset_controls();
+}
+
 }  // namespace
+

@@ -195,4 +195,55 @@ TEST_F(PointerTest, TheGlideDelayCanBeSet) {
   EXPECT_EQ(g_pointer.glide_delay, 400);
 }
 
+// Where the system will not move its cursor, the pointer follows the cursor's motion from
+// wherever it was put, and the cursor leaving the window still gives the pointer back.
+TEST_F(PointerTest, WithWarpsRefusedThePointerFollowsTheCursorsMotion) {
+  capture_at(100, 100);
+  headless_refuse_warps(true);
+  glide_pointer(400, 300);
+  EXPECT_TRUE(g_pointer.warps_refused);
+  EXPECT_EQ(g_pointer.drawn_x, 400);
+  EXPECT_EQ(g_pointer.drawn_y, 300);
+  int x = 0;
+  int y = 0;
+  cursor_get_position(&x, &y);
+  EXPECT_EQ(x, 100);
+  EXPECT_EQ(y, 100);
+  // The next motion is the cursor's own, not a jump to where the pointer was put.
+  headless_inject_mouse_move(110, 95);
+  pump_messages();
+  drain();
+  int dx = 0;
+  int dy = 0;
+  ASSERT_EQ(mouse_delta(&dx, &dy), 1);
+  EXPECT_EQ(dx, 10);
+  EXPECT_EQ(dy, -5);
+  // The timer does not try to put the cursor under the pointer.
+  g_pointer.set_cursor_count = 10;
+  timer_tick();
+  cursor_get_position(&x, &y);
+  EXPECT_EQ(x, 110);
+  EXPECT_EQ(y, 95);
+  EXPECT_FALSE(g_pointer.released);
+  // The cursor leaves the window: the pointer is released and the system cursor shown.
+  cursor_set_visible(false);
+  headless_inject_mouse_move(-3, 95);
+  pump_messages();
+  drain();
+  timer_tick();
+  EXPECT_TRUE(g_pointer.released);
+  EXPECT_TRUE(headless_cursor_visible());
+}
+
+TEST_F(PointerTest, WithWarpsAllowedAGlideTakesTheCursorAlong) {
+  capture_at(100, 100);
+  glide_pointer(400, 300);
+  EXPECT_FALSE(g_pointer.warps_refused);
+  int x = 0;
+  int y = 0;
+  cursor_get_position(&x, &y);
+  EXPECT_EQ(x, 400);
+  EXPECT_EQ(y, 300);
+}
+
 }  // namespace

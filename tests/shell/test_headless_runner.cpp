@@ -287,6 +287,29 @@ TEST_F(HeadlessRunnerTest, TheTitleBarButtonsHintAndTheCloseButtonEndsTheProgram
   EXPECT_EQ(error.find("expected"), std::string::npos) << error;
 }
 
+// Over the Drawing page's drawing area the pointer is the crosshair picture; '`' turns it into
+// the dotted XOR crosshair (yellow over the page's F4EEE8 gives 0B11E8), which follows the
+// pointer and leaves nothing behind where it was.
+constexpr char CROSSHAIR_SCRIPT[] = R"(move 500 400
+move 502 400
+wait 100
+expect-pixel 0 400 F4EEE8
+key `
+expect-pixel 0 400 0B11E8
+move 510 410
+expect-pixel 0 400 F4EEE8
+expect-pixel 0 410 0B11E8
+expect-pixel 511 300 F4EEE8
+snap dotted-crosshair
+close
+)";
+
+TEST_F(HeadlessRunnerTest, TheDrawingPageShowsTheCrosshairThatFollowsThePointer) {
+  EXPECT_EQ(run(CROSSHAIR_SCRIPT), 0);
+  const std::string error = read("stderr.txt");
+  EXPECT_EQ(error.find("expected"), std::string::npos) << error;
+}
+
 TEST_F(HeadlessRunnerTest, AFailedPixelOrTextExpectIsReported) {
   EXPECT_EQ(run("wait 1\nexpect-pixel 4 49 123456\nexpect-text 10 50 tiny Hello\nclose\n"), 4);
   const std::string error = read("stderr.txt");

@@ -1,0 +1,270 @@
+#include <cmath>
+#include <string>
+
+#include "../screen/screen_fixture.h"
+#include "editor/button_bindings.h"
+#include "editor/canvas_cursor.h"
+#include "editor/editor_services.h"
+#include "editor/editor_state.h"
+#include "editor/hover_state.h"
+#include "editor/view_state.h"
+#include "geometry/drawing_item.h"
+#include "geometry/layers.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "store/line_list.h"
+
+namespace {
+
+// A drawing area below the tabs of an 800 x 600 screen, ten pixels to the drawing unit, with the
+// view's top-left corner at world (0, 50).
+class CanvasCursorTest : public ScreenFixture {
+ protected:
+  void SetUp() override {
+    ScreenFixture::SetUp();
+    reset_layers();
+    reset_canvas_cursor();
+    reset_editor_state();
+    reset_editor_services();
+    reset_button_bindings();
+    reset_view_state();
+    g_hover = HoverState{};
+    g_preferences = Preferences{};
+    g_preferences.pointer_crosshair = 0;
+    g_job_settings = JobSettings{};
+    g_job_settings.grid_step = 1.0f;
+    layout_page_tab_strip();
+    g_tab_strip.active = PAGE_DRAWING;
+    g_view.area_top = 2 * g_display.presets[FACE_ROLE_NORMAL].cell_height;
+    g_view.area_right = g_display.screen_width;
+    g_view.scale = 10.0f;
+    g_view.view_left = 0.0f;
+    g_view.view_top = 50.0f;
+    fill_rect(0, 0, 800, 600, 0x204060);
+  }
+
+  void TearDown() override {
+    reset_button_bindings();
+    ScreenFixture::TearDown();
+  }
+
+  static int bottom() { return g_display.drawing_area_bottom; }
+
+  // Enters the area from above: the pointer rests over the tabs, then moves to (x, y).
+  EventCode enter_at(int x, int y) {
+    capture_at(x, 2);
+    headless_inject_mouse_move(x, y);
+    return track_canvas_cursor();
+  }
+
+  // Pixels of the column at x that differ from the background, over the area's rows.
+  static int marked_in_column(int x) {
+    int marked = 0;
+    for (int y = g_view.area_top; y <= bottom(); ++y) marked += pixel(x, y) != 0x204060;
+    return marked;
+  }
+};
+
+TEST_F(CanvasCursorTest, ReentryPlacesTheDottedCrosshairOnTheCursorPoint) {
+  EXPECT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
+  EXPECT_TRUE(g_canvas_cursor.crosshair_shown);
+  EXPECT_EQ(g_canvas_cursor.crosshair_x, 300);
+  EXPECT_EQ(g_canvas_cursor.crosshair_y, 200);
+  EXPECT_FLOAT_EQ(g_canvas_cursor.point.x, 30.0f);
+  EXPECT_FLOAT_EQ(g_canvas_cursor.point.y, 50.0f - (200.0f - g_view.area_top) / 10.0f);
+  // Dotted: about half of the column's pixels, none of its neighbours'.
+  const int rows = bottom() - g_view.area_top + 1;
+  EXPECT_GT(marked_in_column(300), rows / 3);
+  EXPECT_LT(marked_in_column(300), rows * 2 / 3);
+  EXPECT_EQ(marked_in_column(301), 1);  // only where the horizontal line crosses it
+  EXPECT_EQ(g_editor_display.cursor_shown.x, g_canvas_cursor.point.x);
+}
+
+TEST_F(CanvasCursorTest, TheCrosshairDrawnTwiceLeavesEveryPixel) {
+  fill_varied();
+  const std::vector<uint32_t> before = pixels();
+  for (const auto& [x, y] : {std::pair{300, 200}, std::pair{0, 100}, std::pair{799, 150}}) {
+    g_canvas_cursor.crosshair_x = x;
+    g_canvas_cursor.crosshair_y = y;
+    draw_crosshair();
+    EXPECT_NE(pixels(), before);
+    draw_crosshair();
+    EXPECT_EQ(pixels(), before) << x << "," << y;
+  }
+}
+
+TEST_F(CanvasCursorTest, WithGridSnapASmallMoveLeavesTheCrosshairWhereItIs) {
+  g_editor.grid_snap = true;
+  ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
+  // Re-entry does not snap; the first move does.
+  headless_inject_mouse_move(301, 200);
+  ASSERT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
+  const int x = g_canvas_cursor.crosshair_x;
+  const int y = g_canvas_cursor.crosshair_y;
+  EXPECT_EQ(x % 10, 0);
+  const std::vector<uint32_t> shown = pixels();
+  headless_inject_mouse_move(303, 201);
+  EXPECT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
+  EXPECT_EQ(g_canvas_cursor.crosshair_x, x);
+  EXPECT_EQ(g_canvas_cursor.crosshair_y, y);
+  EXPECT_EQ(pixels(), shown);
+  // A move past half the grid step lands on the next grid line.
+  headless_inject_mouse_move(308, 201);
+  EXPECT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
+  EXPECT_EQ(g_canvas_cursor.crosshair_x, x + 10);
+  EXPECT_EQ(marked_in_column(x), 1);
+  EXPECT_GT(marked_in_column(x + 10), 10);
+}
+
+TEST_F(CanvasCursorTest, ADragPastTheBottomIsHeldAtTheEdge) {
+  ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
+  headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, 300, 200);
+  EXPECT_EQ(track_canvas_cursor(), COMMAND_LINE_TOOL);
+  headless_inject_mouse_move(300, bottom() + 20);
+  headless_inject_text("a");
+  EXPECT_EQ(track_canvas_cursor(), 'a');
+  EXPECT_EQ(g_pointer.wanted_y, bottom());
+  EXPECT_TRUE(pointer_in_drawing_area());
+}
+
+TEST_F(CanvasCursorTest, LeavingWithoutAButtonOffersTheFurnitureAndComingBackRestoresTheBindings) {
+  ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
+  headless_inject_mouse_move(300, bottom() + 10);
+  headless_inject_text("q");
+  EXPECT_EQ(track_canvas_cursor(), 'q');
+  EXPECT_FALSE(g_canvas_cursor.crosshair_shown);
+  EXPECT_EQ(marked_in_column(300), 0);
+  // The key came while outside: the bindings were given back before it was returned.
+  EXPECT_EQ(g_button_bindings.current, g_button_bindings.drawing);
+  // Outside again: the buttons navigate the menu and the pointer below the drawing is shape 11.
+  headless_inject_mouse_move(300, bottom() + 12);
+  headless_inject_mouse_move(300, 250);
+  EXPECT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
+  EXPECT_EQ(g_button_bindings.current, g_button_bindings.drawing);
+  EXPECT_EQ(g_button_bindings.drawing[WINDOW_BUTTON_LEFT], COMMAND_LINE_TOOL);
+  EXPECT_TRUE(g_button_bindings.saved.empty());
+  EXPECT_EQ(g_canvas_cursor.crosshair_y, 250);
+}
+
+TEST_F(CanvasCursorTest, BelowTheDrawingThePointerIsShape11AndTheButtonsNavigate) {
+  ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
+  headless_inject_mouse_move(300, bottom() + 10);
+  headless_inject_text("q");
+  ASSERT_EQ(track_canvas_cursor(), 'q');
+  // Outside, the right button is not the drawing's command: it is ignored.
+  headless_inject_mouse_button(WINDOW_BUTTON_RIGHT, true, 300, bottom() + 10);
+  headless_inject_key_down(VK_F1 + 4, 0);  // F5 ends the wait
+  EXPECT_EQ(track_canvas_cursor(), 319);
+  EXPECT_EQ(g_pointer.shape, POINTER_BELOW_DRAWING);
+  EXPECT_EQ(g_job_settings.show_node_markers, 0);
+  EXPECT_EQ(g_editor_display.hover_hilite_clears, 1);
+}
+
+TEST_F(CanvasCursorTest, ClicksOnThePageTabsFromOutside) {
+  const PageTab& current = g_tab_strip.tabs[PAGE_DRAWING];
+  const PageTab& other = g_tab_strip.tabs[PAGE_NC_PROGRAM];
+  const int tab_y = g_tab_strip.base_line - 2;
+  capture_at(current.x + 4, tab_y);
+  // The current page's tab is ignored; another page's tab sets the page byte and gives 699.
+  headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, current.x + 4, tab_y);
+  headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, current.x + 4, tab_y);
+  headless_inject_mouse_move(other.x + 4, tab_y);
+  headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, other.x + 4, tab_y);
+  EXPECT_EQ(track_canvas_cursor(), CANVAS_PAGE_CHOSEN);
+  EXPECT_EQ(g_preferences.current_page, PAGE_NC_PROGRAM);
+  EXPECT_EQ(g_tab_strip.active, PAGE_NC_PROGRAM);
+  EXPECT_EQ(g_button_bindings.current, g_button_bindings.drawing);
+}
+
+TEST_F(CanvasCursorTest, ThePointerCrosshairIsThePictureAndTheGraveAccentSwapsToLines) {
+  g_preferences.pointer_crosshair = 1;
+  ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
+  EXPECT_EQ(g_pointer.shape, POINTER_CROSSHAIR);
+  EXPECT_EQ(g_editor_start.crosshair_marks[0], 101);
+  EXPECT_FALSE(g_canvas_cursor.crosshair_shown);
+  headless_inject_text("`z");
+  EXPECT_EQ(track_canvas_cursor(), 'z');
+  EXPECT_EQ(g_preferences.pointer_crosshair, 0);
+  EXPECT_TRUE(g_canvas_cursor.crosshair_shown);
+  EXPECT_GT(marked_in_column(300), 10);
+  headless_inject_text("~z");
+  EXPECT_EQ(track_canvas_cursor(), 'z');
+  EXPECT_FALSE(g_canvas_cursor.crosshair_shown);
+  EXPECT_EQ(g_pointer.shape, POINTER_CROSSHAIR);
+}
+
+TEST_F(CanvasCursorTest, F7AsksForARedrawAndF3ForgetsTheHoveredItem) {
+  ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
+  g_hover.pick_kind = 3;
+  headless_inject_key_down(VK_F1 + 2, 0);
+  headless_inject_key_down(VK_F1 + 6, 0);
+  EXPECT_EQ(track_canvas_cursor(), CANVAS_REDRAW);
+  EXPECT_EQ(g_hover.pick_kind, 0);
+  EXPECT_EQ(g_job_settings.node_snap_off, 1);
+  EXPECT_EQ(g_editor.view_toggle, 1);
+  EXPECT_NE(g_form.redraw_level, 0);
+}
+
+TEST_F(CanvasCursorTest, APointerAboveTheAreaGlidesIn) {
+  const struct {
+    int x, y, want_x, want_y;
+  } cases[] = {
+      {300, g_view.area_top - 40, 300, g_view.area_top + CANVAS_BRING_IN_PIXELS},
+      {300, bottom() + 5, 300, bottom() - CANVAS_BRING_IN_PIXELS},
+  };
+  for (const auto& c : cases) {
+    capture_at(c.x, c.y);
+    bring_pointer_into_drawing();
+    EXPECT_EQ(g_pointer.wanted_x, c.want_x);
+    EXPECT_EQ(g_pointer.wanted_y, c.want_y);
+    EXPECT_TRUE(pointer_in_drawing_area());
+  }
+  // Inside already: nothing moves.
+  capture_at(400, 300);
+  bring_pointer_into_drawing();
+  EXPECT_EQ(g_pointer.wanted_x, 400);
+  EXPECT_EQ(g_pointer.wanted_y, 300);
+}
+
+TEST_F(CanvasCursorTest, KeyHintsFollowThePickKind) {
+  reset_list_store();
+  ASSERT_EQ(new_geometry_block("", nullptr, 2, 0, GEOMETRY_KIND_DRAWING_AID), 0);
+  DrawingItem* polyline = g_lists.current.last;
+  ASSERT_EQ(new_geometry_block("", nullptr, 2, 0, GEOMETRY_KIND_DRAWING_AID), 0);
+  DrawingItem* other = g_lists.current.last;
+  set_item_type(other, 1);
+  const struct {
+    int kind;
+    DrawingItem* item;
+    uint8_t first_flags;
+    const char* starts;  // the hint's text without colour codes, its beginning
+  } cases[] = {
+      {0, nullptr, 0, "Keyboard commands: Draw menu"},
+      {-1, nullptr, 0, "Edit item, Move by snap, Zoom"},
+      {2, polyline, 0x08, "Edit item, Break open"},
+      {1, polyline, 0, "Make node Tangent or Loose"},
+      {1, other, 0, "Keyboard commands: 0123456789,.*-=: move node"},
+      {3, polyline, 0, "Edit, Change menu, Separate links"},
+      {3, other, 0, "Some keyboard commands: Edit this item"},
+      {2, other, 0, nullptr},
+  };
+  for (const auto& c : cases) {
+    reset_editor_services();
+    g_hover.pick_kind = static_cast<int16_t>(c.kind);
+    g_hover.item = c.item;
+    if (c.item != nullptr) item_nodes(c.item)[0].node_flags = NODE_FIRST | c.first_flags;
+    show_key_hints();
+    EXPECT_FALSE(g_editor_display.node_info);
+    if (c.starts == nullptr) {
+      EXPECT_EQ(g_editor_display.message_count, 0) << c.kind;
+      continue;
+    }
+    std::string plain;
+    for (char ch : g_editor_display.message)
+      if (ch != '\x0b' && ch != '\x0c' && ch != '\x13') plain.push_back(ch);
+    EXPECT_EQ(plain.rfind(c.starts, 0), 0u) << c.kind << ": " << plain;
+  }
+  free_current_list();
+}
+
+}  // namespace
