@@ -270,9 +270,17 @@ void set_item_depths() {
   in.item_surface_z = surface;
   PenMove& m = g_pen_move;
   m.rapid_z = surface + params.rapid_height;
-  m.cut_z = surface - in.current_tool_block.cut_depth;
-  if (g_walker.second_pass) m.cut_z -= in.current_tool_block.second_pass_depth;
+  m.cut_z = item_cut_z();
   m.rapid_height = params.rapid_height;
+}
+
+float item_cut_z() {
+  const MoveEncoderInputs& in = g_encoder_inputs;
+  float depth = in.current_tool_block.cut_depth;
+  if (g_walker.second_pass) depth += in.current_tool_block.second_pass_depth;
+  // A text's depth code scales the depth below the surface, never the Z itself, and never
+  // lifts the pen above the surface.
+  return in.item_surface_z - depth * static_cast<float>(std::max(g_walker.depth_factor, 0.0));
 }
 
 // ---- walking items -------------------------------------------------------------------------------
@@ -385,17 +393,7 @@ struct TextWalk {
   bool vertical = false;
   int characters = 0;        // characters walked so far
   int cuts = 0;              // cutting moves sent
-  float base_cut_z = 0.0f;   // the item's cutting height before any depth code
-  double depth_factor = 1.0; // of the depth below the surface, from the last depth code
 };
-
-// The depth code scales the depth below the surface, never the Z itself, and never lifts the
-// pen above the surface.
-void apply_depth_factor(const TextWalk& tw) {
-  const float surface = g_encoder_inputs.item_surface_z;
-  g_pen_move.cut_z =
-      surface + (tw.base_cut_z - surface) * static_cast<float>(std::max(tw.depth_factor, 0.0));
-}
 
 void set_rotation(double angle, double scale) {
   g_float2d.rotation_cos = std::cos(angle) * scale;
@@ -415,11 +413,7 @@ void position_character(TextWalk* tw, const PointF& target) {
   m.dx = target.x - m.x;
   m.dy = target.y - m.y;
   if (tw->characters == 0) {
-    if (tw->nc) {
-      set_item_depths();
-      tw->base_cut_z = m.cut_z;
-      apply_depth_factor(*tw);
-    }
+    if (tw->nc) set_item_depths();
     reach_item_start(tw->sink, target, PEN_UP);
     return;
   }
@@ -595,8 +589,10 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     t.width_factor = static_cast<float>(char_w);
     t.size = static_cast<float>(size);
     t.raise = static_cast<float>(raise);
-    tw.depth_factor = depth;
-    if (tw.nc && tw.characters > 0) apply_depth_factor(tw);
+    // Every working out of the heights from here on, the lift to the first character's start
+    // included, takes this character's depth factor.
+    g_walker.depth_factor = depth;
+    if (tw.nc && tw.characters > 0) m.cut_z = item_cut_z();
     const double gap = tw.characters > 0 ? tw.gap_pen : 0.0;
     if (tw.on_arc) {
       const double sign = tw.counter_clockwise ? 1.0 : -1.0;
@@ -644,6 +640,7 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     }
     keep = false;
   }
+  g_walker.depth_factor = 1.0;
   g_walker.highest_node_z = NO_HEIGHT;
   if (tw.characters > 0) store_item_heights(sink);
   return tw.cuts;

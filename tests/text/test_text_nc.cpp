@@ -340,40 +340,71 @@ TEST_F(TextNcTest, ATrueTypeWordIsCutAlongItsOutlines) {
   check(moves, strokes, "Ogre in Liberation Sans", ON_STROKE + 0.75 * face.unit() * H);
 }
 
-// The depth code scales the depth below the item's surface, from the first character on: 50 % of
-// 0.1 below a surface at Z -1 cuts at -1.05, not at half the Z.
+// The depth code scales the depth below the item's surface, never the Z: 50 % of 0.1 below a
+// surface at Z -1 cuts at -1.05, 0 % at the surface itself. It holds for the one character after
+// it (two after the keep code), on every item of the run, on every depth pass and after every
+// lift, and no rapid across the work runs below the rapid height.
 TEST_F(TextNcTest, TheDepthCodeScalesTheDepthBelowTheSurface) {
   std::string why;
   if (!gcode_reader::reader_available(&why)) FAIL() << why;
-  struct Case {
-    int percent;
-    float anchor_x;
-    double expected_z;
+  auto depth = [](int percent) {
+    return std::string("\x05") + static_cast<char>(FORMAT_PERCENT_BASE + percent);
   };
-  const Case cases[] = {{50, 1, -1.05}};
+  struct Case {
+    std::string text;  // two characters, "HI", with their codes
+    float anchor_x;
+    double h_factor, i_factor;  // of the depth, for the H and for the I
+    int passes = 1;
+  };
+  const Case cases[] = {
+      {depth(50) + "HI", 1, 0.5, 1.0},
+      {depth(0) + "HI", 11, 0.0, 1.0},
+      {"H" + depth(110) + "I", 21, 1.0, 1.1},
+      {"\x18" + depth(50) + "HI", 31, 0.5, 0.5},
+      {"H" + depth(0) + "I", 41, 1.0, 0.0},
+      {depth(50) + "HI", 51, 0.5, 1.0, 2},
+  };
   for (const Case& c : cases) {
     TextLayout l = straight_layout();
     l.anchor = PointF{c.anchor_x, 2};
-    const std::string text = std::string("\x05") +
-                             static_cast<char>(FORMAT_PERCENT_BASE + c.percent) + "H";
-    DrawingItem* item = add_text(text.c_str(), l);
+    DrawingItem* item = add_text(c.text.c_str(), l);
     CamParams p;
     get_block_cam(item_block(item), &p);
     p.surface_z = -1.0f;
     p.finishing.cut_depth = 0.1f;
+    p.finishing.step_down = 0.1f / c.passes;
     put_block_cam(item_block(item), p);
   }
   std::string log;
   const std::vector<ReadMove> moves = run(&log);
   ASSERT_FALSE(moves.empty()) << log;
   for (const Case& c : cases) {
-    int cuts = 0;
+    // Per character, the cuts of each pass: pass k of n at k/n of the scaled depth.
+    std::vector<int> h_cuts(c.passes, 0), i_cuts(c.passes, 0);
     for (const ReadMove& m : moves) {
-      if (!gcode_reader::is_cut(m) || m.x2 < c.anchor_x - 1 || m.x2 > c.anchor_x + 10) continue;
-      ++cuts;
-      EXPECT_NEAR(m.z2, c.expected_z, 1e-4) << c.percent << "%: a cut at " << m.x2;
+      const bool feed = m.motion != "G0" && std::fabs(m.z1 - m.z2) < 1e-6 &&
+                        (m.x1 != m.x2 || m.y1 != m.y2);
+      if (!feed || m.x2 < c.anchor_x - 1 || m.x2 > c.anchor_x + 5) continue;
+      // The H's strokes end before its advance; the I's start after it.
+      const bool h = m.x2 < c.anchor_x + 1.0;
+      const double factor = h ? c.h_factor : c.i_factor;
+      bool known = false;
+      for (int k = 1; k <= c.passes; ++k)
+        if (std::fabs(m.z2 - (-1.0 - 0.1 * factor * k / c.passes)) < 1e-4) {
+          ++(h ? h_cuts : i_cuts)[k - 1];
+          known = true;
+        }
+      EXPECT_TRUE(known) << c.text.size() << " bytes at " << c.anchor_x << ": a cut at "
+                         << m.x2 << " at Z " << m.z2;
     }
-    EXPECT_GT(cuts, 0) << c.percent << "%";
+    for (int k = 0; k < c.passes; ++k) {
+      EXPECT_GT(h_cuts[k], 0) << c.anchor_x << " pass " << k + 1;
+      EXPECT_GT(i_cuts[k], 0) << c.anchor_x << " pass " << k + 1;
+    }
+  }
+  for (const ReadMove& m : moves) {
+    if (m.motion != "G0" || (m.x1 == m.x2 && m.y1 == m.y2)) continue;
+    EXPECT_GE(std::min(m.z1, m.z2), -1.0 + 0.1 - 1e-4) << "a rapid at " << m.x2;
   }
 }
 
