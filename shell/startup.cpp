@@ -454,6 +454,22 @@ int choose_item_picture_cell(int picture, int rows, int columns, int header_pixe
   return picture_grid_menu(picture, rows, columns, 0, 0, 0, header_pixels, 0);
 }
 
+// New text items take their machining and layout defaults from the machining defaults, which
+// lie above the text engine.
+void connect_text_host() {
+  TextHost& text = g_text_host;
+  text.show_message = [](const char* message) { show_text_box(message, TEXTBOX_PRESS_A_KEY); };
+  text.apply_cam_defaults = [](GeometryBlock* block, int cut_type) {
+    set_block_cam_op(block, static_cast<uint8_t>(cut_type));
+    apply_cam_defaults(block, cut_type);
+  };
+  text.default_text_layout = [](int kind) -> const uint8_t* {
+    const uint8_t* slot = cam_default_slot(CAM_SLOT_TEXT_CENTERLINE + kind);
+    return slot == nullptr || kind > TEXT_DEFAULTS_POCKET ? nullptr : slot + TEXT_LAYOUT_OFFSET;
+  };
+  text.defaults_in_inches = [] { return g_preferences.default_job.units == JOB_UNITS_INCH; };
+}
+
 void connect_engine_hosts() {
   g_store_host.show_text_box = show_text_box;
   // Broken picture data: a box that closes by itself, so a drawing is never held up.
@@ -489,7 +505,7 @@ void connect_engine_hosts() {
   geometry_settings_from_job(g_job_settings);
   g_job_host.show_text_box = show_text_box;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
-  g_text_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
+  connect_text_host();
   g_cam_host.request_redraw = [] { ++g_view.redraw_request; };
   g_cam_host.prepare_view = [] {
     if (g_view.scale == 0.0f) g_view.scale = 1.0f;

@@ -40,6 +40,8 @@
 #include "store/line_list.h"
 #include "store/scratch_buffer.h"
 #include "tests/support/test_folder.h"
+#include "text/text_items.h"
+#include "text/text_layout.h"
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/message_box.h"
@@ -179,7 +181,21 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   reset_geometry_host();
   reset_geometry_settings();
   bool geometry_hooked = false;
+  float new_text_height = 0.0f;
   g_driver.at_page_loop = [&] {
+    // A new text item takes the stored text defaults of the job's text cut type (a pocket).
+    TextLayout defaults;
+    defaults.height = 0.375f;
+    defaults.width_factor = 1.0f;
+    write_text_layout(defaults, cam_default_slot(CAM_SLOT_TEXT_POCKET) + TEXT_LAYOUT_OFFSET);
+    const uint8_t cut_type = g_job_settings.text_cut_type;
+    g_job_settings.text_cut_type = CAM_OP_SPIRAL_POCKET;
+    DrawingItem* text = new_text_item();
+    g_job_settings.text_cut_type = cut_type;
+    TextLayout made;
+    read_text_layout(block_text_layout(item_block(text)), &made);
+    new_text_height = made.height;
+    delete_line(text);
     // Offsets keep their machining data, text is offset through the tool-path engine and
     // conversions can ask the user.
     // New items take their machining defaults, and geometry works in the job's tolerance.
@@ -219,6 +235,7 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   EXPECT_TRUE(g_driver.reached_page_loop);
   EXPECT_TRUE(timer_running);
   EXPECT_TRUE(geometry_hooked);
+  EXPECT_EQ(new_text_height, 0.375f);
   EXPECT_EQ(idle_state, 0);
   EXPECT_EQ(page_name, "Drawing");
   EXPECT_EQ(caption, "Brenvik 2000    New job...no name yet...");
