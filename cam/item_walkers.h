@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "cam/machining_block.h"
 #include "geometry/drawing_item.h"
@@ -43,6 +44,8 @@ struct ItemWalkerState {
   uint8_t contour_started = 0;     // an outline copy was encoded with 'o' in this run
   int32_t skipped_text_items = 0;  // text items that could send no cut
   double depth_factor = 1.0;       // of the depth below the surface: a text's depth code
+  std::vector<int32_t> missing_told;  // font number x 256 + code of the characters a stroke
+                                      // font lacks that were told
 };
 extern ItemWalkerState g_walker;
 

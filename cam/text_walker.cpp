@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "cam/item_walkers.h"
 #include "cam/item_walkers_internal.h"
@@ -42,7 +43,61 @@ struct TextWalk {
   bool vertical = false;
   int characters = 0;        // characters walked so far
   int cuts = 0;              // cutting moves sent
+  std::string item_comment;  // the text's comment, sent once the first character is reached
+  std::string char_comment;  // the name of the character being walked, when asked for
+  std::string missing;       // characters the font lacks, not told before
 };
+
+// A comment line in the NC program, from where the pen stands.
+void send_comment(TextWalk* tw, const std::string& text) {
+  g_encoder_inputs.current_comment = text;
+  send_move(tw->sink, PEN_COMMENT);
+  g_encoder_inputs.current_comment.clear();
+}
+
+// The name of a character: its glyph's name in a stroke font, the character itself in a
+// TrueType face; empty when the font lacks it.
+std::string character_name(const StrokeFont* font, uint8_t c) {
+  if (font == nullptr) return std::string(1, static_cast<char>(c));
+  if (c == ' ') return " ";
+  const uint8_t* glyph = font_glyph(font, c);
+  return glyph == nullptr ? std::string() : font_glyph_name(glyph);
+}
+
+// The comment of a whole text: the names of its characters, format codes left out.
+std::string text_comment(const std::string& text, const StrokeFont* font) {
+  std::string out;
+  for (size_t at = 0; at < text.size(); ++at) {
+    const uint8_t c = static_cast<uint8_t>(text[at]);
+    if (c == '\n') break;
+    if (c >= FORMAT_KERNING && c <= FORMAT_DEPTH) {
+      ++at;
+      continue;
+    }
+    if (c < 32 || c == FORMAT_SKIP) continue;
+    out += character_name(font, c);
+  }
+  return out;
+}
+
+// Characters a font lacks are told once per font and character in an NC run (and once
+// between runs for the drawing), in one message per text, never once per pass or redraw.
+void note_missing_character(TextWalk* tw, int16_t font_number, uint8_t c) {
+  const int32_t key = font_number * 256 + c;
+  std::vector<int32_t>& told = g_walker.missing_told;
+  if (std::find(told.begin(), told.end(), key) != told.end()) return;
+  told.push_back(key);
+  tw->missing += static_cast<char>(c);
+}
+
+void tell_missing_characters(const TextWalk& tw, int16_t font_number) {
+  if (tw.missing.empty()) return;
+  const bool one = tw.missing.size() == 1;
+  const std::string message = std::string(one ? "The character " : "The characters ") +
+                              tw.missing + (one ? " is" : " are") + " not in font " +
+                              std::to_string(font_number) + ".";
+  host_show_message(message.c_str());
+}
 
 void set_rotation(double angle, double scale) {
   g_float2d.rotation_cos = std::cos(angle) * scale;
@@ -87,6 +142,11 @@ void walk_character(TextWalk* tw, const uint8_t* glyph, const PointF& origin, do
   const uint8_t* next = next_text_move(glyph);
   t.first_move = false;
   position_character(tw, PointF{origin.x + m.dx, origin.y + m.dy});
+  if (tw->nc) {
+    if (!tw->item_comment.empty()) send_comment(tw, tw->item_comment);
+    tw->item_comment.clear();
+    if (!tw->char_comment.empty()) send_comment(tw, tw->char_comment);
+  }
   while (next != nullptr) {
     next = next_text_move(next);
     if (next == nullptr) break;
@@ -195,9 +255,23 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
   t.mirrored = (l.flags & TEXT_FLAG_MIRRORED) != 0;
   PenMove& m = g_pen_move;
   m.dx = m.dy = 0.0f;
+  const uint8_t comment_mode = tw.nc ? g_job_settings.comment_mode : 0;
+  if ((comment_mode & 1) != 0 && (truetype || l.font_number < FONT_NUMBER_SYMBOL_BASE))
+    tw.item_comment = text_comment(text, font);
   // One-shot values of the format codes.
   double shift = 0.0, size = 0.0, raise = 0.0, depth = 1.0, char_w = tw.width_factor;
   bool keep = false;
+  // After each character (a skipped one too) unless the keep code preceded it.
+  auto reset_one_shot_values = [&] {
+    shift = 0.0;
+    if (!keep) {
+      size = 0.0;
+      raise = 0.0;
+      depth = 1.0;
+      char_w = tw.width_factor;
+    }
+    keep = false;
+  };
   for (size_t at = 0; at < text.size(); ++at) {
     const uint8_t c = static_cast<uint8_t>(text[at]);
     if (c == '\n') break;
@@ -215,7 +289,6 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     if (c == FORMAT_WIDTH_RESET) { char_w = 1.0; continue; }
     if (c == FORMAT_KEEP) { keep = true; continue; }
     if (c < 32 || c == FORMAT_SKIP) continue;
-    if (!truetype && c > FONT_LAST_CODE) continue;
     const uint8_t next = at + 1 < text.size() ? static_cast<uint8_t>(text[at + 1]) : 0;
     double advance;
     const uint8_t* glyph = nullptr;
@@ -225,11 +298,13 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
       advance = font_advance(font, c);
       glyph = font_glyph(font, c);
       if (glyph == nullptr && c != ' ') {
-        const std::string message = std::string("The character ") + static_cast<char>(c) +
-                                    " is not in font " + std::to_string(l.font_number) + ".";
-        host_show_message(message.c_str());
+        // Codes above the font's table too: a character is never dropped in silence.
+        note_missing_character(&tw, l.font_number, c);
+        reset_one_shot_values();
+        continue;
       }
     }
+    tw.char_comment = (comment_mode & 2) != 0 ? character_name(font, c) : std::string();
     const double scale = size != 0.0 ? size : 1.0;
     const double kern = (!truetype && size == 0.0)
                             ? kern_pair_offset(font->table.kerning, font->table.has_kerning, c, next)
@@ -280,15 +355,9 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
       tw.origin.x += turned.x;
       tw.origin.y += turned.y;
     }
-    shift = 0.0;
-    if (!keep) {
-      size = 0.0;
-      raise = 0.0;
-      depth = 1.0;
-      char_w = tw.width_factor;
-    }
-    keep = false;
+    reset_one_shot_values();
   }
+  tell_missing_characters(tw, l.font_number);
   g_walker.depth_factor = 1.0;
   g_walker.highest_node_z = WALK_NO_HEIGHT;
   if (tw.characters > 0) store_heights(sink);

@@ -54,6 +54,10 @@ void unload_fonts();
 
 // A glyph record of a loaded font, or null when the font has no glyph for the code.
 const uint8_t* font_glyph(const StrokeFont* font, int code);
+// The name of a glyph record (its first bytes, zero-ended; checked when the font was read).
+inline const char* font_glyph_name(const uint8_t* glyph) {
+  return reinterpret_cast<const char*>(glyph);
+}
 // The advance of a code in font units (0 outside the table).
 float font_advance(const StrokeFont* font, int code);
 // True for a stroke font whose glyphs are open strokes (every stroke font): such a text can be

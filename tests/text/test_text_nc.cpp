@@ -254,8 +254,20 @@ class TextNcTest : public MakeNcFixture {
       }
   }
 
+  // The program the last run wrote.
+  std::string program_text() const {
+    std::ifstream in(folder_ / "text.nc");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
   fs::path folder_;
 };
+
+int count_of(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
 
 }  // namespace
 
@@ -406,6 +418,55 @@ TEST_F(TextNcTest, TheDepthCodeScalesTheDepthBelowTheSurface) {
     if (m.motion != "G0" || (m.x1 == m.x2 && m.y1 == m.y2)) continue;
     EXPECT_GE(std::min(m.z1, m.z2), -1.0 + 0.1 - 1e-4) << "a rapid at " << m.x2;
   }
+}
+
+// The comment modes: the whole text as its glyph names once per item (1), each character's
+// name at its start (2), both (3), in the post processor's comment style.
+TEST_F(TextNcTest, CommentsNameTheTextAndItsCharacters) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  const struct {
+    uint8_t mode;
+    int whole, letters;  // comment lines of the whole text, of each of its letters
+  } cases[] = {{0, 0, 0}, {1, 1, 0}, {2, 0, 1}, {3, 1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "comment mode " << int(c.mode));
+    g_job_settings.comment_mode = c.mode;
+    TextLayout l = straight_layout();
+    add_text("(H\x05\x8fI)", l);  // a depth code inside
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    const std::string program = program_text();
+    EXPECT_EQ(count_of(program, "\n* (HI)\n"), c.whole) << program;
+    for (const char* letter : {"\n* (\n", "\n* H\n", "\n* I\n", "\n* )\n"})
+      EXPECT_EQ(count_of(program, letter), c.letters) << letter << program;
+    // The comment comes once the tool reached the first character: after the program's start.
+    if (c.whole > 0) {
+      EXPECT_LT(program.find("G0"), program.find("* (HI)"));
+    }
+    free_current_list();
+  }
+}
+
+// A character the font lacks (a cp1252 letter above its table) is told once, though the text
+// holds it twice, is cut in two depth passes and another text holds it too; the rest is cut.
+TEST_F(TextNcTest, AMissingCharacterIsToldOnce) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  TextLayout l = straight_layout();
+  DrawingItem* first = add_text("H\xc4I\xc4", l);
+  l.anchor = PointF{10, 0};
+  add_text("\xc4", l);
+  CamParams p;
+  get_block_cam(item_block(first), &p);
+  p.finishing.step_down = p.finishing.cut_depth / 2;
+  put_block_cam(item_block(first), p);
+  std::string log;
+  const std::vector<ReadMove> moves = run(&log);
+  ASSERT_FALSE(moves.empty()) << log;
+  EXPECT_EQ(count_of(log, "not in font 0"), 1) << log;
+  EXPECT_EQ(count_of(log, "The character \xc4 is not in font 0."), 1) << log;
 }
 
 TEST_F(TextNcTest, ATextThatSendsNothingIsReported) {
