@@ -36,16 +36,27 @@ struct TextWalk {
   double width_factor = 1.0;
   double angle = 0.0;        // radians
   PointF origin{0, 0};       // the next character's origin (straight text)
-  double arc_angle = 0.0;    // polar angle of the next character's origin (arc text)
-  double arc_radius = 0.0;   // baseline radius (arc text)
+  PointF anchor{0, 0};       // the arc's centre (arc text)
+  double arc_angle = 0.0;    // polar angle where the next character's place starts (arc text)
+  double arc_radius = 0.0;   // the circle the characters are stepped along (arc text)
+  double sign = -1.0;        // the way round the arc: -1 clockwise, +1 counter-clockwise
   bool on_arc = false;
-  bool counter_clockwise = false;
   bool vertical = false;
   int characters = 0;        // characters walked so far
   int cuts = 0;              // cutting moves sent
   std::string item_comment;  // the text's comment, sent once the first character is reached
   std::string char_comment;  // the name of the character being walked, when asked for
   std::string missing;       // characters the font lacks, not told before
+};
+
+// One character as the format codes leave it.
+struct TextCharacter {
+  uint8_t code = 0;
+  const uint8_t* glyph = nullptr;  // null for a TrueType character
+  double advance = 0.0;            // glyph units, as the font gives it
+  double advance_world = 0.0;      // along the baseline, with size, kerning, spacing and width
+  double width = 1.0;              // the character's width factor
+  bool drawn = false;              // not a space
 };
 
 // A comment line in the NC program, from where the pen stands.
@@ -138,7 +149,6 @@ void walk_character(TextWalk* tw, const uint8_t* glyph, const PointF& origin, do
   tw->sink();
   set_rotation(direction, glyph_height);
   t.first_move = true;
-  t.mirror_shift = t.mirrored;
   const uint8_t* next = next_text_move(glyph);
   t.first_move = false;
   position_character(tw, PointF{origin.x + m.dx, origin.y + m.dy});
@@ -211,6 +221,125 @@ bool text_has_strokes(DrawingItem* item) {
   return setup_text_walk(item, &setup);
 }
 
+namespace {
+
+// The angle a chord of the length spans on a circle of the radius.
+double chord_angle(double length, double radius) {
+  return 2.0 * std::asin(std::min(1.0, length / (2 * std::max(radius, 1e-6))));
+}
+
+PointF on_circle(const PointF& centre, double radius, double angle) {
+  return PointF{static_cast<float>(centre.x + radius * std::cos(angle)),
+                static_cast<float>(centre.y + radius * std::sin(angle))};
+}
+
+// Sets up the walk's geometry from the layout: the pen, the spacing, the start on a straight
+// line or on the arc, and the glyph transform's mirroring.
+void start_text_walk(const TextSetup& setup, TextWalk* tw) {
+  const TextLayout& l = setup.layout;
+  tw->h = setup.h;
+  tw->pen = setup.centerline ? setup.cut : 0.0;
+  tw->gap_pen = (!setup.truetype && l.font_number >= FONT_NUMBER_NO_PEN_SPACING) ? 0.0 : tw->pen;
+  tw->spacing = l.spacing * l.height / setup.h;
+  tw->width_factor = l.width_factor > 0.0f ? l.width_factor : 1.0;
+  tw->angle = l.angle * ANGLE_PI / 180.0;
+  tw->vertical = (l.flags & TEXT_FLAG_VERTICAL) != 0;
+  tw->on_arc = l.arc_radius > 0.0f;
+  tw->sign = l.arc_direction != 0 ? 1.0 : -1.0;
+  tw->origin = l.start;
+  tw->anchor = l.anchor;
+  GlyphTransform& t = g_glyph_decoder.transform;
+  t.slant = static_cast<float>(std::tan(l.slant * ANGLE_PI / 180.0));
+  t.mirrored = (l.flags & TEXT_FLAG_MIRRORED) != 0;
+  t.vertical = tw->vertical;
+  if (!tw->on_arc) return;
+  // The characters are stepped along the arc the layout measured them on: the arc itself for
+  // vertical text, half a pen outside the band's inner edge for text along the arc. The band
+  // holds one pen angle more than the characters and the pens between them: half of it before
+  // the first character, half after the last.
+  tw->arc_radius = tw->vertical ? l.arc_radius : l.arc_radius + tw->pen / 2;
+  const double half_pen = chord_angle(tw->gap_pen, tw->arc_radius) / 2;
+  tw->arc_angle = tw->sign > 0 ? l.arc_start + half_pen : l.arc_end - half_pen;
+  if (tw->vertical || tw->sign < 0) return;
+  // Counter-clockwise text runs the other way round: turned half round within its place (its
+  // tops toward the centre), or, mirrored, reversed left to right with its tops outwards.
+  t.arc_turn = !t.mirrored;
+  t.arc_mirror = t.mirrored;
+  t.mirrored = false;
+}
+
+// Walks the character in its place along the arc: the chord of its advance from the arc angle,
+// its baseline on that chord (its tops there too when turned half round).
+void place_on_arc(TextWalk* tw, const TextCharacter& ch, double gap) {
+  const double r = std::max(tw->arc_radius, 1e-6);
+  tw->arc_angle += tw->sign * chord_angle(gap, r);
+  const double turn = chord_angle(ch.advance_world, r);
+  const double middle = tw->arc_angle + tw->sign * turn / 2;
+  const GlyphTransform& t = g_glyph_decoder.transform;
+  // Clockwise the glyph's X runs along the chord; the turned and mirrored glyphs negate X, so
+  // the same frame runs them the other way.
+  const double direction = middle - ANGLE_PI / 2;
+  const PointF start = on_circle(tw->anchor, r, tw->arc_angle);
+  g_glyph_decoder.transform.mirror_shift = t.mirrored || t.arc_turn;
+  if (ch.drawn) walk_character(tw, ch.glyph, start, direction, tw->h);
+  tw->arc_angle += tw->sign * turn;
+}
+
+// Walks a character of a vertical text on an arc: its place is the chord of one glyph height
+// along the arc, its glyph centred across the arc with its baseline at the place's far end.
+void place_vertical_on_arc(TextWalk* tw, const TextCharacter& ch, double gap) {
+  const double r = std::max(tw->arc_radius, 1e-6);
+  if (tw->characters > 0) tw->arc_angle += tw->sign * chord_angle(gap, r);
+  const double turn = chord_angle(tw->h, r);
+  const double middle = tw->arc_angle + tw->sign * turn / 2;
+  // The glyph's tops point back along the arc; its X runs across it (outwards when clockwise).
+  const double up = middle - tw->sign * ANGLE_PI / 2;
+  g_glyph_decoder.transform.half_advance = static_cast<float>(ch.advance / 2);
+  const PointF base = on_circle(tw->anchor, r, tw->arc_angle + tw->sign * turn);
+  if (ch.drawn) walk_character(tw, ch.glyph, base, up - ANGLE_PI / 2, tw->h);
+  else ++tw->characters;
+  tw->arc_angle += tw->sign * turn;
+}
+
+// Walks a character of a straight vertical text: the first one (1 - w / 2h) heights below
+// the start, every later one (1 + spacing) heights and a pen further down, centred across.
+void place_vertical(TextWalk* tw, const TextCharacter& ch) {
+  const double h = tw->h;
+  const double down = tw->characters == 0 ? (1.0 - tw->pen / (2 * h)) * h
+                                          : (1.0 + tw->spacing) * h + tw->pen;
+  PointF step{0.0f, static_cast<float>(-down)}, moved;
+  rotate_vector(&step, tw->angle, &moved);
+  tw->origin.x += moved.x;
+  tw->origin.y += moved.y;
+  g_glyph_decoder.transform.half_advance = static_cast<float>(ch.advance / 2);
+  g_glyph_decoder.transform.mirror_shift = false;
+  if (ch.drawn) walk_character(tw, ch.glyph, tw->origin, tw->angle, h);
+  else ++tw->characters;
+}
+
+void place_straight(TextWalk* tw, const TextCharacter& ch, double gap) {
+  PointF step{static_cast<float>(gap), 0.0f}, turned;
+  rotate_vector(&step, tw->angle, &turned);
+  tw->origin.x += turned.x;
+  tw->origin.y += turned.y;
+  g_glyph_decoder.transform.mirror_shift = g_glyph_decoder.transform.mirrored;
+  if (ch.drawn) walk_character(tw, ch.glyph, tw->origin, tw->angle, tw->h);
+  PointF along{static_cast<float>(ch.advance_world), 0.0f};
+  rotate_vector(&along, tw->angle, &turned);
+  tw->origin.x += turned.x;
+  tw->origin.y += turned.y;
+}
+
+void place_character(TextWalk* tw, const TextCharacter& ch) {
+  const double gap = tw->characters > 0 ? tw->gap_pen : 0.0;
+  if (tw->on_arc && tw->vertical) place_vertical_on_arc(tw, ch, gap + tw->spacing * tw->h);
+  else if (tw->on_arc) place_on_arc(tw, ch, gap);
+  else if (tw->vertical) place_vertical(tw, ch);
+  else place_straight(tw, ch, gap);
+}
+
+}  // namespace
+
 int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
   TextSetup setup;
   if (!setup_text_walk(item, &setup)) return 0;
@@ -220,39 +349,16 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
   const uint32_t face = setup.face;
   StrokeFont* font = setup.font;
   const double h = setup.h;
-  const double cut = setup.cut;
-  const bool centerline = setup.centerline;
   TextWalk tw;
   tw.sink = sink;
   tw.nc = g_walker.path_output_mode == PATH_OUTPUT_NC && !sink_is_collector(sink);
-  tw.h = h;
-  tw.pen = centerline ? cut : 0.0;
-  tw.gap_pen = (!truetype && l.font_number >= FONT_NUMBER_NO_PEN_SPACING) ? 0.0 : tw.pen;
-  tw.spacing = l.spacing * l.height / h;
-  tw.width_factor = l.width_factor > 0.0f ? l.width_factor : 1.0;
-  tw.angle = l.angle * ANGLE_PI / 180.0;
-  tw.vertical = (l.flags & TEXT_FLAG_VERTICAL) != 0;
-  tw.on_arc = l.arc_radius > 0.0f && !tw.vertical;
-  tw.counter_clockwise = l.arc_direction != 0;
-  tw.origin = l.start;
-  if (tw.on_arc) {
-    // Clockwise text stands on the inner edge of the band, counter-clockwise text hangs from
-    // the outer edge; both read along the arc.
-    tw.arc_radius = tw.counter_clockwise ? l.arc_radius + l.height - tw.pen / 2
-                                         : l.arc_radius + tw.pen / 2;
-    // The band holds one pen angle more than the characters and the pens between them: half of
-    // it before the first character, half after the last.
-    const double half_pen = std::asin(std::min(1.0, tw.pen / 2 / std::max(tw.arc_radius, 1e-6)));
-    tw.arc_angle = tw.counter_clockwise ? l.arc_start + half_pen : l.arc_end - half_pen;
-  }
   reset_glyph_decoder();
   GlyphDecoder& d = g_glyph_decoder;
   d.inputs.tolerance = g_encoder_inputs.tolerance;
   d.inputs.text_height = h;
   d.inputs.proof_run = g_proof.run_level != 0;
+  start_text_walk(setup, &tw);
   GlyphTransform& t = d.transform;
-  t.slant = static_cast<float>(std::tan(l.slant * ANGLE_PI / 180.0));
-  t.mirrored = (l.flags & TEXT_FLAG_MIRRORED) != 0;
   PenMove& m = g_pen_move;
   m.dx = m.dy = 0.0f;
   const uint8_t comment_mode = tw.nc ? g_job_settings.comment_mode : 0;
@@ -290,14 +396,15 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     if (c == FORMAT_KEEP) { keep = true; continue; }
     if (c < 32 || c == FORMAT_SKIP) continue;
     const uint8_t next = at + 1 < text.size() ? static_cast<uint8_t>(text[at + 1]) : 0;
-    double advance;
-    const uint8_t* glyph = nullptr;
+    TextCharacter ch;
+    ch.code = c;
+    ch.drawn = c != ' ';
     if (truetype) {
-      advance = truetype_char_outline(c, face, d.inputs.tolerance, h);
+      ch.advance = truetype_char_outline(c, face, d.inputs.tolerance, h);
     } else {
-      advance = font_advance(font, c);
-      glyph = font_glyph(font, c);
-      if (glyph == nullptr && c != ' ') {
+      ch.advance = font_advance(font, c);
+      ch.glyph = font_glyph(font, c);
+      if (ch.glyph == nullptr && ch.drawn) {
         // Codes above the font's table too: a character is never dropped in silence.
         note_missing_character(&tw, l.font_number, c);
         reset_one_shot_values();
@@ -309,7 +416,8 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     const double kern = (!truetype && size == 0.0)
                             ? kern_pair_offset(font->table.kerning, font->table.has_kerning, c, next)
                             : 0.0;
-    const double advance_world = ((advance * scale - kern + tw.spacing + shift) * char_w) * h;
+    ch.width = char_w;
+    ch.advance_world = ((ch.advance * scale - kern + tw.spacing + shift) * char_w) * h;
     t.width_factor = static_cast<float>(char_w);
     t.size = static_cast<float>(size);
     t.raise = static_cast<float>(raise);
@@ -317,44 +425,7 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     // included, takes this character's depth factor.
     g_walker.depth_factor = depth;
     if (tw.nc && tw.characters > 0) m.cut_z = item_cut_z();
-    const double gap = tw.characters > 0 ? tw.gap_pen : 0.0;
-    if (tw.on_arc) {
-      const double sign = tw.counter_clockwise ? 1.0 : -1.0;
-      const double r = std::max(tw.arc_radius, 1e-6);
-      tw.arc_angle += sign * 2.0 * std::asin(std::min(1.0, gap / (2 * r)));
-      const double turn = 2.0 * std::asin(std::min(1.0, advance_world / (2 * r)));
-      const PointF o{static_cast<float>(l.anchor.x + r * std::cos(tw.arc_angle)),
-                     static_cast<float>(l.anchor.y + r * std::sin(tw.arc_angle))};
-      const double middle = tw.arc_angle + sign * turn / 2;
-      const double direction = middle + sign * ANGLE_PI / 2;
-      if (c != ' ' && (glyph != nullptr || truetype))
-        walk_character(&tw, glyph, o, direction, h);
-      tw.arc_angle += sign * turn;
-    } else if (tw.vertical) {
-      const double down = tw.characters == 0 ? (1.0 - tw.pen / (2 * h)) * h
-                                             : (1.0 + tw.spacing) * h + tw.pen;
-      PointF step{static_cast<float>(-advance * h * char_w / 2), static_cast<float>(-down)};
-      PointF turned;
-      rotate_vector(&step, tw.angle, &turned);
-      const PointF o{tw.origin.x + turned.x, tw.origin.y + turned.y};
-      if (c != ' ' && (glyph != nullptr || truetype)) walk_character(&tw, glyph, o, tw.angle, h);
-      else ++tw.characters;
-      PointF down_only{0.0f, static_cast<float>(-down)}, moved;
-      rotate_vector(&down_only, tw.angle, &moved);
-      tw.origin.x += moved.x;
-      tw.origin.y += moved.y;
-    } else {
-      PointF step{static_cast<float>(gap), 0.0f}, turned;
-      rotate_vector(&step, tw.angle, &turned);
-      tw.origin.x += turned.x;
-      tw.origin.y += turned.y;
-      if (c != ' ' && (glyph != nullptr || truetype))
-        walk_character(&tw, glyph, tw.origin, tw.angle, h);
-      PointF along{static_cast<float>(advance_world), 0.0f};
-      rotate_vector(&along, tw.angle, &turned);
-      tw.origin.x += turned.x;
-      tw.origin.y += turned.y;
-    }
+    place_character(&tw, ch);
     reset_one_shot_values();
   }
   tell_missing_characters(tw, l.font_number);
@@ -363,4 +434,3 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
   if (tw.characters > 0) store_heights(sink);
   return tw.cuts;
 }
-

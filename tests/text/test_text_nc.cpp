@@ -82,19 +82,32 @@ HersheyRecord hershey_record(int code) {
   }
 }
 
-// One character's strokes, from its origin along the direction.
-void add_hershey_strokes(const HersheyRecord& r, double ox, double oy, double direction,
-                         std::vector<Segment>* out) {
-  const double c = std::cos(direction), s = std::sin(direction);
+// One character's strokes, each point of the glyph (x from its left extent, y up from its
+// baseline, in glyph heights) placed by `place`.
+template <typename Place>
+void add_placed_strokes(const HersheyRecord& r, Place place, std::vector<Segment>* out) {
   for (const auto& stroke : r.strokes)
     for (size_t k = 1; k < stroke.size(); ++k) {
       auto at = [&](const std::pair<int, int>& p) {
-        const double gx = (p.first - r.left) / 21.0 * H, gy = (9 - p.second) / 21.0 * H;
-        return std::pair<double, double>{ox + gx * c - gy * s, oy + gx * s + gy * c};
+        return place((p.first - r.left) / 21.0, (9 - p.second) / 21.0);
       };
       const auto a = at(stroke[k - 1]), b = at(stroke[k]);
       out->push_back({a.first, a.second, b.first, b.second});
     }
+}
+
+// One character's strokes, from its origin along the direction.
+void add_hershey_strokes(const HersheyRecord& r, double ox, double oy, double direction,
+                         std::vector<Segment>* out) {
+  const double c = std::cos(direction), s = std::sin(direction);
+  add_placed_strokes(
+      r,
+      [&](double gx, double gy) {
+        gx *= H;
+        gy *= H;
+        return std::pair<double, double>{ox + gx * c - gy * s, oy + gx * s + gy * c};
+      },
+      out);
 }
 
 double hershey_advance(const HersheyRecord& r) { return (r.right - r.left) / 21.0; }
@@ -328,6 +341,101 @@ TEST_F(TextNcTest, AWordOnAnArcIsCutAlongItsStrokes) {
     phi -= turn;
   }
   check(moves, strokes, "ARC on an arc");
+}
+
+// Counter-clockwise text runs the other way round the arc, measured on the same circle as
+// clockwise text: turned half round in its place (its tops on that circle, toward the centre,
+// its baseline a glyph height outwards), or, mirrored, reversed left to right with its baseline
+// on that circle and its tops outwards.
+TEST_F(TextNcTest, CounterClockwiseArcTextRunsTheOtherWayRound) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  for (const bool mirrored : {false, true}) {
+    SCOPED_TRACE(mirrored ? "mirrored" : "turned");
+    TextLayout l = straight_layout();
+    l.arc_radius = 5;
+    l.arc_direction = 1;
+    l.angle = 270;
+    l.anchor = PointF{0, 0};
+    l.h_justify = l.v_justify = 1;
+    if (mirrored) l.flags |= TEXT_FLAG_MIRRORED;
+    add_text("ARC", l);
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    const double r = 5 + PEN / 2;
+    const double pen_angle = 2 * std::asin(PEN / 2 / r);
+    std::vector<HersheyRecord> records;
+    double total = 3 * pen_angle;
+    for (const char c : std::string("ARC")) {
+      records.push_back(hershey_record(c));
+      total += 2 * std::asin(hershey_advance(records.back()) * H / (2 * r));
+    }
+    // Centred on 270 degrees, from its start angle upwards.
+    double phi = 3 * PI / 2 - total / 2 + pen_angle / 2;
+    std::vector<Segment> strokes;
+    for (size_t k = 0; k < records.size(); ++k) {
+      if (k > 0) phi += pen_angle;
+      const double turn = 2 * std::asin(hershey_advance(records[k]) * H / (2 * r));
+      const double middle = phi + turn / 2;
+      const double sx = r * std::cos(phi), sy = r * std::sin(phi);
+      const double along = middle + PI / 2;  // the chord, counter-clockwise
+      add_placed_strokes(
+          records[k],
+          [&](double gx, double gy) {
+            const double out = (mirrored ? gy : 1 - gy) * H;
+            return std::pair<double, double>{
+                sx + gx * H * std::cos(along) + out * std::cos(middle),
+                sy + gx * H * std::sin(along) + out * std::sin(middle)};
+          },
+          &strokes);
+      phi += turn;
+    }
+    check(moves, strokes, mirrored ? "ARC mirrored counter-clockwise" : "ARC counter-clockwise");
+    free_current_list();
+  }
+}
+
+// A vertical text on an arc: each character takes the chord of one glyph height along the arc,
+// its baseline at the far end of it, its glyph centred across the arc and reading outwards.
+TEST_F(TextNcTest, AVerticalTextOnAnArcStacksItsCharactersAlongIt) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  TextLayout l = straight_layout();
+  l.arc_radius = 5;
+  l.angle = 90;
+  l.anchor = PointF{0, 0};
+  l.flags = TEXT_FLAG_VERTICAL;
+  l.h_justify = l.v_justify = 1;
+  add_text("AH", l);
+  std::string log;
+  const std::vector<ReadMove> moves = run(&log);
+  ASSERT_FALSE(moves.empty()) << log;
+  const double r = 5;
+  const double pen_angle = 2 * std::asin(PEN / 2 / r);
+  const double place = 2 * std::asin(H / 2 / r);
+  const double total = 2 * place + 2 * pen_angle;
+  double phi = PI / 2 + total / 2 - pen_angle / 2;  // clockwise from the start
+  std::vector<Segment> strokes;
+  int k = 0;
+  for (const char c : std::string("AH")) {
+    if (k++ > 0) phi -= pen_angle;
+    const HersheyRecord rec = hershey_record(c);
+    const double middle = phi - place / 2;
+    const double bx = r * std::cos(phi - place), by = r * std::sin(phi - place);
+    const double up = middle + PI / 2;
+    const double half = hershey_advance(rec) / 2;
+    add_placed_strokes(
+        rec,
+        [&](double gx, double gy) {
+          const double x = (gx - half) * H, y = gy * H;
+          return std::pair<double, double>{bx + x * std::cos(middle) + y * std::cos(up),
+                                           by + x * std::sin(middle) + y * std::sin(up)};
+        },
+        &strokes);
+    phi -= place;
+  }
+  check(moves, strokes, "AH vertical on an arc");
 }
 
 TEST_F(TextNcTest, ATrueTypeWordIsCutAlongItsOutlines) {
