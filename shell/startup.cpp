@@ -423,6 +423,28 @@ int load_stroke_fonts() {
 }
 
 constexpr int FONT_WINDOW_MOST_ROWS = 19;
+constexpr int SYMBOL_MENU_COLUMNS = 34;  // the title and a symbol font's longest title fit
+
+// The symbol-font menu: the fonts numbered 3000 and up by title, between 2 and the screen's
+// rows less 6 rows high, centred; without a symbol font one line says so.
+void create_symbol_menu() {
+  clear_current_list();
+  if (append_symbol_font_lines() == 0) {
+    TextLine* line = append_line(NO_SYMBOL_FONTS_TEXT);
+    if (line != nullptr) line->id = NO_SYMBOL_FONTS_ID;
+  }
+  const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
+  g_startup.symbol_menu_window = create_window(nullptr, {
+      .top_row = 2, .left_column = 0, .bottom_row = 3, .right_column = SYMBOL_MENU_COLUMNS - 1,
+      .flags = 0x80011, .key_filter = list_search_key_filter, .line_drawer = draw_window_line,
+      .options = 20, .legend = LIST_WINDOW_LEGEND, .wrap_width = 125,
+      .title = "Symbols - RIGHT button: cancel", .list_options = 0x20000000,
+  });
+  fit_window_rows(window_of(g_startup.symbol_menu_window), (normal.last_row + 1) / 2,
+                  std::max(2, normal.last_row + 1 - 6), 2);
+  centre_window_columns(g_startup.symbol_menu_window);
+  clear_current_list();
+}
 
 void create_font_list(int font_count) {
   load_list_slot(LIST_SLOT_FONTS);
@@ -468,6 +490,11 @@ void connect_text_host() {
     return slot == nullptr || kind > TEXT_DEFAULTS_POCKET ? nullptr : slot + TEXT_LAYOUT_OFFSET;
   };
   text.defaults_in_inches = [] { return g_preferences.default_job.units == JOB_UNITS_INCH; };
+  text.drawing_items = []() -> TextLine* {
+    if (g_windows.active_node == g_startup.drawing_window) return g_lists.current.first;
+    const TextWindow* drawing = window_of(g_startup.drawing_window);
+    return drawing != nullptr ? drawing->first_line : g_lists.current.first;
+  };
 }
 
 void connect_engine_hosts() {
@@ -541,7 +568,7 @@ constexpr char LOAD_LIST_HELP_EDIT[] =
     "name.\n\vENTER\x13: open this job       \vDELETE\x13: remove job from this list";
 
 void finish_start() {
-  symbol_menu();
+  create_symbol_menu();
   utilities_layout();
   if (TextWindow* load_list = window_of(g_load_lists.load_list_window)) {
     load_list->help_texts[0] = LOAD_LIST_HELP_ONE_JOB;

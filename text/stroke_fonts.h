@@ -70,9 +70,9 @@ void append_font_list_lines();
 // The font list's order: by title, ignoring case.
 int compare_font_names(const TextLine* a, const TextLine* b);
 
-// Sets up the symbol-font menu.
-// Stand-in: no symbol menu yet.
-inline void symbol_menu() {}
+// Appends one line per registered symbol font (numbered 3000 and up) to the current list:
+// id = number, text = its title. Returns the number of lines appended.
+int append_symbol_font_lines();
 
 // Registers the stroke fonts of a folder: of the two files of one font the source is compiled
 // first when its compiled file is missing or is not newer than it. Fonts that cannot be

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "geometry/drawing_item.h"
+#include "store/line_list.h"
 
 // The three kinds of text defaults, in the order the machining defaults keep them.
 constexpr int TEXT_DEFAULTS_CENTERLINE = 0;
@@ -29,6 +30,9 @@ struct TextHost {
   const uint8_t* (*default_text_layout)(int kind) = nullptr;
   // True when the machining defaults are kept in inches. Null: in the job's units.
   bool (*defaults_in_inches)() = nullptr;
+  // The first item of the drawing (the current list while the drawing's window is active,
+  // else that window's lines). Null: the current list.
+  TextLine* (*drawing_items)() = nullptr;
 };
 extern TextHost g_text_host;
 

@@ -156,6 +156,28 @@ DrawingItem* new_text_item() {
   return item;
 }
 
+void reload_text_fonts(bool relayout) {
+  unload_fonts();
+  TextLine* first = g_text_host.drawing_items != nullptr ? g_text_host.drawing_items()
+                                                          : g_lists.current.first;
+  for (DrawingItem* item = first; item != nullptr; item = item->next) {
+    if (item->kind != ITEM_TEXT && item->kind != ITEM_TEXT_LIKE) continue;
+    uint8_t* stored = block_text_layout(item_block(item));
+    if (stored == nullptr) continue;
+    TextLayout l;
+    read_text_layout(stored, &l);
+    if (!layout_is_truetype(l)) font_with_table(l.font_number);
+    if (!relayout) continue;
+    l.length = 0.0f;
+    write_text_layout(l, stored);
+    layout_text_item(item);
+    if (item->kind == ITEM_TEXT) {
+      GeometryBlock* block = item_block(item);
+      set_text_frame_from_corners(block_text_layout(block), block_nodes(block));
+    }
+  }
+}
+
 DrawingItem* find_text_item_by_number(int16_t number) {
   for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next)
     if (line->kind > ITEM_LAST_GEOMETRY_TYPE && line->id == number) return line;

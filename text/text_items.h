@@ -21,6 +21,10 @@ void init_text_item(DrawingItem* item, GeometryBlock* block, int16_t font);
 // Converts a text item's block into the job's (new) units: its lengths in the layout and in
 // the machining block are multiplied by 25.4 (now millimetres) or 0.03937 (now inches).
 void convert_text_item_units(GeometryBlock* block);
+// Drops the fonts' glyph data, then reads again the glyph table of every font a text item of
+// the drawing uses; with relayout each such text is laid out again from its length 0 and its
+// frame set from its corners.
+void reload_text_fonts(bool relayout);
 // The text item of the current list with the number n, or null.
 DrawingItem* find_text_item_by_number(int16_t number);
 

@@ -314,6 +314,33 @@ TEST_F(TextLayoutTest, NewTextItemsTakeTheDefaultsOfTheJobsTextCutType) {
   g_job_settings = JobSettings{};
 }
 
+// Reloading drops the glyph data and reads again the tables of the fonts the drawing's texts
+// use; with relayout a text whose length was changed is laid out again to its own length.
+TEST_F(TextLayoutTest, ReloadingTheFontsReadsTheTablesTheTextsUse) {
+  write_file(folder_ / "1000.Q2F", source_of({"Thousand", "1", "*A", "G1 X0.6"}));
+  write_file(folder_ / "1001.Q2F", source_of({"Unused", "1", "*A", "G1 X0.6"}));
+  ASSERT_EQ(register_folder_fonts(folder_.string()), 2);
+  TextLayout l;
+  l.height = l.entered_height = 1.0f;
+  l.width_factor = 1.0f;
+  l.font_number = 1000;
+  l.length = 7.0f;  // not what the text measures
+  DrawingItem* item = text_item("AA", l);
+  StrokeFont* used = find_font(1000);
+  StrokeFont* unused = find_font(1001);
+  ASSERT_TRUE(load_font_stream(used));
+  reload_text_fonts(false);
+  EXPECT_EQ(used->state, FONT_STREAM_NOT_LOADED);
+  EXPECT_EQ(unused->state, FONT_STREAM_NOT_LOADED | FONT_TABLE_NOT_LOADED);
+  EXPECT_EQ(layout_of(item).length, 7.0f);
+  // Two A's of 0.6 at a height of 1.
+  const float fitted = 1.2f;
+  reload_text_fonts(true);
+  EXPECT_NEAR(layout_of(item).length, fitted, 1e-4);
+  EXPECT_NEAR(point_distance(&item_nodes(item)[0].point, &item_nodes(item)[1].point), fitted,
+              1e-4);
+}
+
 TEST(FormatCodes, SizeCodesReadAndWriteOnOneScale) {
   // A stored 55 reads 63 %; 60 % is written as 54, reads back as 60 and draws at 0.6.
   std::string text = std::string("\x03") + static_cast<char>(55) + "A";
