@@ -396,6 +396,40 @@ TEST_F(TextNcTest, CounterClockwiseArcTextRunsTheOtherWayRound) {
   }
 }
 
+// A vertical text stacks its characters downwards from its top, each centred on the line; the
+// mirrored one reverses each character left to right about that line.
+TEST_F(TextNcTest, AVerticalTextStacksItsCharactersDownwards) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  for (const bool mirrored : {false, true}) {
+    SCOPED_TRACE(mirrored ? "mirrored" : "plain");
+    TextLayout l = straight_layout();
+    l.anchor = PointF{3, 10};
+    l.flags = TEXT_FLAG_VERTICAL | (mirrored ? TEXT_FLAG_MIRRORED : 0);
+    l.v_justify = JUSTIFY_TOP;
+    add_text("LF", l);
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    std::vector<Segment> strokes;
+    double y = 10 - (1 - PEN / (2 * H)) * H;
+    for (const char c : std::string("LF")) {
+      const HersheyRecord rec = hershey_record(c);
+      const double half = hershey_advance(rec) / 2;
+      add_placed_strokes(
+          rec,
+          [&](double gx, double gy) {
+            const double x = (gx - half) * H;
+            return std::pair<double, double>{3 + (mirrored ? -x : x), y + gy * H};
+          },
+          &strokes);
+      y -= H + PEN;
+    }
+    check(moves, strokes, mirrored ? "LF vertical mirrored" : "LF vertical");
+    free_current_list();
+  }
+}
+
 // A vertical text on an arc: each character takes the chord of one glyph height along the arc,
 // its baseline at the far end of it, its glyph centred across the arc and reading outwards.
 TEST_F(TextNcTest, AVerticalTextOnAnArcStacksItsCharactersAlongIt) {
