@@ -435,41 +435,46 @@ TEST_F(TextNcTest, AVerticalTextStacksItsCharactersDownwards) {
 TEST_F(TextNcTest, AVerticalTextOnAnArcStacksItsCharactersAlongIt) {
   std::string why;
   if (!gcode_reader::reader_available(&why)) FAIL() << why;
-  TextLayout l = straight_layout();
-  l.arc_radius = 5;
-  l.angle = 90;
-  l.anchor = PointF{0, 0};
-  l.flags = TEXT_FLAG_VERTICAL;
-  l.h_justify = l.v_justify = 1;
-  add_text("AH", l);
-  std::string log;
-  const std::vector<ReadMove> moves = run(&log);
-  ASSERT_FALSE(moves.empty()) << log;
-  const double r = 5;
-  const double pen_angle = 2 * std::asin(PEN / 2 / r);
-  const double place = 2 * std::asin(H / 2 / r);
-  const double total = 2 * place + 2 * pen_angle;
-  double phi = PI / 2 + total / 2 - pen_angle / 2;  // clockwise from the start
-  std::vector<Segment> strokes;
-  int k = 0;
-  for (const char c : std::string("AH")) {
-    if (k++ > 0) phi -= pen_angle;
-    const HersheyRecord rec = hershey_record(c);
-    const double middle = phi - place / 2;
-    const double bx = r * std::cos(phi - place), by = r * std::sin(phi - place);
-    const double up = middle + PI / 2;
-    const double half = hershey_advance(rec) / 2;
-    add_placed_strokes(
-        rec,
-        [&](double gx, double gy) {
-          const double x = (gx - half) * H, y = gy * H;
-          return std::pair<double, double>{bx + x * std::cos(middle) + y * std::cos(up),
-                                           by + x * std::sin(middle) + y * std::sin(up)};
-        },
-        &strokes);
-    phi -= place;
+  // A format code (a depth of 100 %) takes no place of its own.
+  for (const std::string& text : {std::string("AH"), std::string("A\x05\xf3H")}) {
+    SCOPED_TRACE(text.size());
+    TextLayout l = straight_layout();
+    l.arc_radius = 5;
+    l.angle = 90;
+    l.anchor = PointF{0, 0};
+    l.flags = TEXT_FLAG_VERTICAL;
+    l.h_justify = l.v_justify = 1;
+    add_text(text.c_str(), l);
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    const double r = 5;
+    const double pen_angle = 2 * std::asin(PEN / 2 / r);
+    const double place = 2 * std::asin(H / 2 / r);
+    const double total = 2 * place + 2 * pen_angle;
+    double phi = PI / 2 + total / 2 - pen_angle / 2;  // clockwise from the start
+    std::vector<Segment> strokes;
+    int k = 0;
+    for (const char c : std::string("AH")) {
+      if (k++ > 0) phi -= pen_angle;
+      const HersheyRecord rec = hershey_record(c);
+      const double middle = phi - place / 2;
+      const double bx = r * std::cos(phi - place), by = r * std::sin(phi - place);
+      const double up = middle + PI / 2;
+      const double half = hershey_advance(rec) / 2;
+      add_placed_strokes(
+          rec,
+          [&](double gx, double gy) {
+            const double x = (gx - half) * H, y = gy * H;
+            return std::pair<double, double>{bx + x * std::cos(middle) + y * std::cos(up),
+                                             by + x * std::sin(middle) + y * std::sin(up)};
+          },
+          &strokes);
+      phi -= place;
+    }
+    check(moves, strokes, "AH vertical on an arc");
+    free_current_list();
   }
-  check(moves, strokes, "AH vertical on an arc");
 }
 
 TEST_F(TextNcTest, ATrueTypeWordIsCutAlongItsOutlines) {
