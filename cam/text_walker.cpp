@@ -51,11 +51,9 @@ struct TextWalk {
 
 // One character as the format codes leave it.
 struct TextCharacter {
-  uint8_t code = 0;
   const uint8_t* glyph = nullptr;  // null for a TrueType character
   double advance = 0.0;            // glyph units, as the font gives it
   double advance_world = 0.0;      // along the baseline, with size, kerning, spacing and width
-  double width = 1.0;              // the character's width factor
   bool drawn = false;              // not a space
 };
 
@@ -275,12 +273,12 @@ void place_on_arc(TextWalk* tw, const TextCharacter& ch, double gap) {
   tw->arc_angle += tw->sign * chord_angle(gap, r);
   const double turn = chord_angle(ch.advance_world, r);
   const double middle = tw->arc_angle + tw->sign * turn / 2;
-  const GlyphTransform& t = g_glyph_decoder.transform;
+  GlyphTransform& t = g_glyph_decoder.transform;
   // Clockwise the glyph's X runs along the chord; the turned and mirrored glyphs negate X, so
   // the same frame runs them the other way.
   const double direction = middle - ANGLE_PI / 2;
   const PointF start = on_circle(tw->anchor, r, tw->arc_angle);
-  g_glyph_decoder.transform.mirror_shift = t.mirrored || t.arc_turn;
+  t.mirror_shift = t.mirrored || t.arc_turn;
   if (ch.drawn) walk_character(tw, ch.glyph, start, direction, tw->h);
   tw->arc_angle += tw->sign * turn;
 }
@@ -397,7 +395,6 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     if (c < 32 || c == FORMAT_SKIP) continue;
     const uint8_t next = at + 1 < text.size() ? static_cast<uint8_t>(text[at + 1]) : 0;
     TextCharacter ch;
-    ch.code = c;
     ch.drawn = c != ' ';
     if (truetype) {
       ch.advance = truetype_char_outline(c, face, d.inputs.tolerance, h);
@@ -416,7 +413,6 @@ int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
     const double kern = (!truetype && size == 0.0)
                             ? kern_pair_offset(font->table.kerning, font->table.has_kerning, c, next)
                             : 0.0;
-    ch.width = char_w;
     ch.advance_world = ((ch.advance * scale - kern + tw.spacing + shift) * char_w) * h;
     t.width_factor = static_cast<float>(char_w);
     t.size = static_cast<float>(size);
