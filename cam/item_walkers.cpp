@@ -15,11 +15,6 @@
 #include "nc/post_processor.h"
 #include "nc/work_surface.h"
 #include "records/job_settings.h"
-#include "nc/proof_file.h"
-#include "text/glyph_decoder.h"
-#include "text/stroke_fonts.h"
-#include "text/text_layout.h"
-#include "text/truetype_faces.h"
 
 ItemWalkerState g_walker;
 
@@ -257,6 +252,17 @@ WalkResult walk_result() { return path_failed() ? WALK_OUT_OF_MEMORY : WALK_ENCO
 
 }  // namespace
 
+namespace walker_internal {
+
+void send_move(PenMoveSink sink, PenMoveCode code) { send(sink, code); }
+bool sink_is_collector(PenMoveSink sink) { return is_collector(sink); }
+void reach_start(PenMoveSink sink, const PointF& start, PenMoveCode rapid_code) {
+  reach_item_start(sink, start, rapid_code);
+}
+void store_heights(PenMoveSink sink) { store_item_heights(sink); }
+
+}  // namespace walker_internal
+
 // ---- heights ---------------------------------------------------------------------------------
 
 void set_item_depths() {
@@ -270,9 +276,17 @@ void set_item_depths() {
   in.item_surface_z = surface;
   PenMove& m = g_pen_move;
   m.rapid_z = surface + params.rapid_height;
-  m.cut_z = surface - in.current_tool_block.cut_depth;
-  if (g_walker.second_pass) m.cut_z -= in.current_tool_block.second_pass_depth;
+  m.cut_z = item_cut_z();
   m.rapid_height = params.rapid_height;
+}
+
+float item_cut_z() {
+  const MoveEncoderInputs& in = g_encoder_inputs;
+  float depth = in.current_tool_block.cut_depth;
+  if (g_walker.second_pass) depth += in.current_tool_block.second_pass_depth;
+  // A text's depth code scales the depth below the surface, never the Z itself, and never
+  // lifts the pen above the surface.
+  return in.item_surface_z - depth * static_cast<float>(std::max(g_walker.depth_factor, 0.0));
 }
 
 // ---- walking items -------------------------------------------------------------------------------
@@ -363,290 +377,6 @@ void emit_point_move(const PointF& point) {
   m.dy = point.y - m.y;
   m.code = PEN_DRILL;
   path_encode_move();
-}
-
-namespace {
-
-// The walk of one text: its transform, pen width, per-character one-shot values and position.
-struct TextWalk {
-  PenMoveSink sink = nullptr;
-  bool nc = false;
-  double h = 0.0;            // height of the glyphs, world units (the height less the pen)
-  double pen = 0.0;          // pen width w, world units
-  double gap_pen = 0.0;      // the pen width between characters (0 for fonts 2000 and up)
-  double spacing = 0.0;      // letter spacing in glyph units
-  double width_factor = 1.0;
-  double angle = 0.0;        // radians
-  PointF origin{0, 0};       // the next character's origin (straight text)
-  double arc_angle = 0.0;    // polar angle of the next character's origin (arc text)
-  double arc_radius = 0.0;   // baseline radius (arc text)
-  bool on_arc = false;
-  bool counter_clockwise = false;
-  bool vertical = false;
-  int characters = 0;        // characters walked so far
-  int cuts = 0;              // cutting moves sent
-  float base_cut_z = 0.0f;   // the item's cutting height before any depth code
-  double depth_factor = 1.0; // of the depth below the surface, from the last depth code
-};
-
-// The depth code scales the depth below the surface, never the Z itself, and never lifts the
-// pen above the surface.
-void apply_depth_factor(const TextWalk& tw) {
-  const float surface = g_encoder_inputs.item_surface_z;
-  g_pen_move.cut_z =
-      surface + (tw.base_cut_z - surface) * static_cast<float>(std::max(tw.depth_factor, 0.0));
-}
-
-void set_rotation(double angle, double scale) {
-  g_float2d.rotation_cos = std::cos(angle) * scale;
-  g_float2d.rotation_sin = std::sin(angle) * scale;
-}
-
-void send_counted(TextWalk* tw) {
-  const char c = g_pen_move.code;
-  if (c == '1' || c == '2' || c == '3') ++tw->cuts;
-  tw->sink();
-}
-
-// Positions the pen on a character's first point: the first character of the item like any
-// item's start, every later one by a lift and a rapid.
-void position_character(TextWalk* tw, const PointF& target) {
-  PenMove& m = g_pen_move;
-  m.dx = target.x - m.x;
-  m.dy = target.y - m.y;
-  if (tw->characters == 0) {
-    if (tw->nc) {
-      set_item_depths();
-      tw->base_cut_z = m.cut_z;
-      apply_depth_factor(*tw);
-    }
-    reach_item_start(tw->sink, target, PEN_UP);
-    return;
-  }
-  send(tw->sink, PEN_RETRACT);
-  m.dx = target.x - m.x;
-  m.dy = target.y - m.y;
-  g_encoder_inputs.no_subdivision = 1;
-  send(tw->sink, PEN_UP);
-  g_encoder_inputs.no_subdivision = 0;
-}
-
-// Walks one character from its origin along the baseline direction.
-void walk_character(TextWalk* tw, const uint8_t* glyph, const PointF& origin, double direction,
-                    double glyph_height) {
-  GlyphTransform& t = g_glyph_decoder.transform;
-  PenMove& m = g_pen_move;
-  m.code = PEN_BEGIN_ITEM;
-  tw->sink();
-  set_rotation(direction, glyph_height);
-  t.first_move = true;
-  t.mirror_shift = t.mirrored;
-  const uint8_t* next = next_text_move(glyph);
-  t.first_move = false;
-  position_character(tw, PointF{origin.x + m.dx, origin.y + m.dy});
-  while (next != nullptr) {
-    next = next_text_move(next);
-    if (next == nullptr) break;
-    send_counted(tw);
-  }
-  m.dx = m.dy = 0.0f;
-  send(tw->sink, PEN_FINISH_ITEM);
-  ++tw->characters;
-}
-
-// What a text's walk starts from; false when the text can send nothing (no printable glyph,
-// an effective height of 0, a font or face that cannot be had).
-struct TextSetup {
-  TextLayout layout;
-  CamParams params;
-  bool centerline = false;
-  double cut = 0.0;
-  double h = 0.0;
-  bool truetype = false;
-  uint32_t face = 0;
-  StrokeFont* font = nullptr;
-};
-
-bool setup_text_walk(DrawingItem* item, TextSetup* s) {
-  const std::string& text = item->text;
-  if (text.empty() || text[0] == '\n') return false;
-  GeometryBlock* block = item_block(item);
-  const uint8_t* stored = block_text_layout(block);
-  if (stored == nullptr || !get_block_cam(block, &s->params)) return false;
-  read_text_layout(stored, &s->layout);
-  const TextLayout& l = s->layout;
-  s->centerline = s->params.operation <= CAM_OP_CENTERLINE;
-  s->cut = s->centerline ? s->params.finishing.cut_width : 0.0;
-  s->h = l.height - s->cut;
-  if (!(s->h > 0.000001)) return false;
-  s->truetype = layout_is_truetype(l);
-  s->face = s->truetype ? find_truetype_face(l.log_font) : 0;
-  if (s->truetype) {
-    if (s->face == 0) return false;
-  } else {
-    s->font = font_with_table(l.font_number);
-    if (s->font == nullptr || !load_font_stream(s->font)) return false;
-    if (l.font_number < FONT_NUMBER_SYMBOL_BASE)
-      for (int k = 0; k < 8 && s->h < s->cut; ++k) {
-        s->cut = s->h;
-        s->h = l.height - s->cut;
-      }
-  }
-  for (const char ch : text) {
-    const uint8_t c = static_cast<uint8_t>(ch);
-    if (c == '\n') break;
-    if (c > ' ' && c != FORMAT_SKIP && (s->truetype || font_glyph(s->font, c) != nullptr))
-      return true;
-  }
-  return false;
-}
-
-}  // namespace
-
-bool text_has_strokes(DrawingItem* item) {
-  TextSetup setup;
-  return setup_text_walk(item, &setup);
-}
-
-int text_to_strokes(DrawingItem* item, PenMoveSink sink) {
-  TextSetup setup;
-  if (!setup_text_walk(item, &setup)) return 0;
-  const std::string& text = item->text;
-  const TextLayout& l = setup.layout;
-  const bool truetype = setup.truetype;
-  const uint32_t face = setup.face;
-  StrokeFont* font = setup.font;
-  const double h = setup.h;
-  const double cut = setup.cut;
-  const bool centerline = setup.centerline;
-  TextWalk tw;
-  tw.sink = sink;
-  tw.nc = g_walker.path_output_mode == PATH_OUTPUT_NC && !is_collector(sink);
-  tw.h = h;
-  tw.pen = centerline ? cut : 0.0;
-  tw.gap_pen = (!truetype && l.font_number >= FONT_NUMBER_NO_PEN_SPACING) ? 0.0 : tw.pen;
-  tw.spacing = l.spacing * l.height / h;
-  tw.width_factor = l.width_factor > 0.0f ? l.width_factor : 1.0;
-  tw.angle = l.angle * ANGLE_PI / 180.0;
-  tw.vertical = (l.flags & TEXT_FLAG_VERTICAL) != 0;
-  tw.on_arc = l.arc_radius > 0.0f && !tw.vertical;
-  tw.counter_clockwise = l.arc_direction != 0;
-  tw.origin = l.start;
-  if (tw.on_arc) {
-    // Clockwise text stands on the inner edge of the band, counter-clockwise text hangs from
-    // the outer edge; both read along the arc.
-    tw.arc_radius = tw.counter_clockwise ? l.arc_radius + l.height - tw.pen / 2
-                                         : l.arc_radius + tw.pen / 2;
-    // The band holds one pen angle more than the characters and the pens between them: half of
-    // it before the first character, half after the last.
-    const double half_pen = std::asin(std::min(1.0, tw.pen / 2 / std::max(tw.arc_radius, 1e-6)));
-    tw.arc_angle = tw.counter_clockwise ? l.arc_start + half_pen : l.arc_end - half_pen;
-  }
-  reset_glyph_decoder();
-  GlyphDecoder& d = g_glyph_decoder;
-  d.inputs.tolerance = g_encoder_inputs.tolerance;
-  d.inputs.text_height = h;
-  d.inputs.proof_run = g_proof.run_level != 0;
-  GlyphTransform& t = d.transform;
-  t.slant = static_cast<float>(std::tan(l.slant * ANGLE_PI / 180.0));
-  t.mirrored = (l.flags & TEXT_FLAG_MIRRORED) != 0;
-  PenMove& m = g_pen_move;
-  m.dx = m.dy = 0.0f;
-  // One-shot values of the format codes.
-  double shift = 0.0, size = 0.0, raise = 0.0, depth = 1.0, char_w = tw.width_factor;
-  bool keep = false;
-  for (size_t at = 0; at < text.size(); ++at) {
-    const uint8_t c = static_cast<uint8_t>(text[at]);
-    if (c == '\n') break;
-    if (c >= FORMAT_KERNING && c <= FORMAT_DEPTH) {
-      if (at + 1 >= text.size()) break;
-      const int arg = static_cast<uint8_t>(text[++at]);
-      if (c == FORMAT_KERNING) shift += (arg - FORMAT_PERCENT_BASE) * 0.01;
-      else if (c == FORMAT_RAISE) raise = (arg - FORMAT_RAISE_BASE) * 0.02;
-      else if (c == FORMAT_SIZE) size = (arg - 32) * FORMAT_SIZE_STEP;
-      // The width code is read on the size code's scale, as in measuring and arc layout.
-      else if (c == FORMAT_WIDTH) char_w = (arg - 32) * FORMAT_SIZE_STEP * tw.width_factor;
-      else depth = (arg - FORMAT_PERCENT_BASE) * 0.01;
-      continue;
-    }
-    if (c == FORMAT_WIDTH_RESET) { char_w = 1.0; continue; }
-    if (c == FORMAT_KEEP) { keep = true; continue; }
-    if (c < 32 || c == FORMAT_SKIP) continue;
-    if (!truetype && c > FONT_LAST_CODE) continue;
-    const uint8_t next = at + 1 < text.size() ? static_cast<uint8_t>(text[at + 1]) : 0;
-    double advance;
-    const uint8_t* glyph = nullptr;
-    if (truetype) {
-      advance = truetype_char_outline(c, face, d.inputs.tolerance, h);
-    } else {
-      advance = font_advance(font, c);
-      glyph = font_glyph(font, c);
-      if (glyph == nullptr && c != ' ') {
-        const std::string message = std::string("The character ") + static_cast<char>(c) +
-                                    " is not in font " + std::to_string(l.font_number) + ".";
-        host_show_message(message.c_str());
-      }
-    }
-    const double scale = size != 0.0 ? size : 1.0;
-    const double kern = (!truetype && size == 0.0)
-                            ? kern_pair_offset(font->table.kerning, font->table.has_kerning, c, next)
-                            : 0.0;
-    const double advance_world = ((advance * scale - kern + tw.spacing + shift) * char_w) * h;
-    t.width_factor = static_cast<float>(char_w);
-    t.size = static_cast<float>(size);
-    t.raise = static_cast<float>(raise);
-    tw.depth_factor = depth;
-    if (tw.nc && tw.characters > 0) apply_depth_factor(tw);
-    const double gap = tw.characters > 0 ? tw.gap_pen : 0.0;
-    if (tw.on_arc) {
-      const double sign = tw.counter_clockwise ? 1.0 : -1.0;
-      const double r = std::max(tw.arc_radius, 1e-6);
-      tw.arc_angle += sign * 2.0 * std::asin(std::min(1.0, gap / (2 * r)));
-      const double turn = 2.0 * std::asin(std::min(1.0, advance_world / (2 * r)));
-      const PointF o{static_cast<float>(l.anchor.x + r * std::cos(tw.arc_angle)),
-                     static_cast<float>(l.anchor.y + r * std::sin(tw.arc_angle))};
-      const double middle = tw.arc_angle + sign * turn / 2;
-      const double direction = middle + sign * ANGLE_PI / 2;
-      if (c != ' ' && (glyph != nullptr || truetype))
-        walk_character(&tw, glyph, o, direction, h);
-      tw.arc_angle += sign * turn;
-    } else if (tw.vertical) {
-      const double down = tw.characters == 0 ? (1.0 - tw.pen / (2 * h)) * h
-                                             : (1.0 + tw.spacing) * h + tw.pen;
-      PointF step{static_cast<float>(-advance * h * char_w / 2), static_cast<float>(-down)};
-      PointF turned;
-      rotate_vector(&step, tw.angle, &turned);
-      const PointF o{tw.origin.x + turned.x, tw.origin.y + turned.y};
-      if (c != ' ' && (glyph != nullptr || truetype)) walk_character(&tw, glyph, o, tw.angle, h);
-      else ++tw.characters;
-      PointF down_only{0.0f, static_cast<float>(-down)}, moved;
-      rotate_vector(&down_only, tw.angle, &moved);
-      tw.origin.x += moved.x;
-      tw.origin.y += moved.y;
-    } else {
-      PointF step{static_cast<float>(gap), 0.0f}, turned;
-      rotate_vector(&step, tw.angle, &turned);
-      tw.origin.x += turned.x;
-      tw.origin.y += turned.y;
-      if (c != ' ' && (glyph != nullptr || truetype))
-        walk_character(&tw, glyph, tw.origin, tw.angle, h);
-      PointF along{static_cast<float>(advance_world), 0.0f};
-      rotate_vector(&along, tw.angle, &turned);
-      tw.origin.x += turned.x;
-      tw.origin.y += turned.y;
-    }
-    shift = 0.0;
-    if (!keep) {
-      size = 0.0;
-      raise = 0.0;
-      depth = 1.0;
-      char_w = tw.width_factor;
-    }
-    keep = false;
-  }
-  g_walker.highest_node_z = NO_HEIGHT;
-  if (tw.characters > 0) store_item_heights(sink);
-  return tw.cuts;
 }
 
 void item_to_moves(DrawingItem* item) {

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "cam/machining_block.h"
 #include "geometry/drawing_item.h"
@@ -42,6 +43,9 @@ struct ItemWalkerState {
   int16_t current_tool = 0;        // tool number in use in the direct phase; 0 none yet
   uint8_t contour_started = 0;     // an outline copy was encoded with 'o' in this run
   int32_t skipped_text_items = 0;  // text items that could send no cut
+  double depth_factor = 1.0;       // of the depth below the surface: a text's depth code
+  std::vector<int32_t> missing_told;  // font number x 256 + code of the characters a stroke
+                                      // font lacks that were told
 };
 extern ItemWalkerState g_walker;
 
@@ -50,6 +54,9 @@ extern ItemWalkerState g_walker;
 // the item's Z at surface, or the item's Z at surface), its rapid Z, cut Z (one second-pass
 // depth deeper while the second pass runs) and rapid height.
 void set_item_depths();
+// The cut Z of the item being walked: its surface less the tool block's depth (and the
+// second-pass depth while it runs), that depth scaled by the walk's depth factor.
+float item_cut_z();
 
 // ---- Walking items -----------------------------------------------------------------------------
 // A drawing item: lines, arcs, circles, ellipses, spline and Bezier runs, 3-D lines, rectangles,

@@ -79,6 +79,9 @@ float abs_f32(const uint8_t* p) { return std::fabs(get_f32_le(p)); }
 
 void fill_layout(const uint8_t* params, uint8_t* layout) {
   for (const Move& m : kLayoutMoves) std::memcpy(layout + m.to, params + m.from, m.size);
+  // Old texts are stroke-font texts, whatever face the defaults of new texts name.
+  std::memset(layout + TL_LOG_FONT, 0, TL_LOG_FONT_SIZE);
+  put_u32_le(layout + TL_FONT_HANDLE, 0);
   layout[TL_V_JUSTIFY] = static_cast<uint8_t>(params[21] - 3);
   put_f32_le(layout + TL_PEN_ALLOWANCE, abs_f32(params + 78));
 }

@@ -703,7 +703,8 @@ void path_encode_move() {
     m.x += m.dx;
     m.y += m.dy;
   }
-  if (code != PEN_ARC_CW && code != PEN_ARC_CCW) {
+  // Increments held back stay held across arcs and comments, which do not move the pen.
+  if (code != PEN_ARC_CW && code != PEN_ARC_CCW && code != PEN_COMMENT) {
     e.carry_dx = 0.0f;
     e.carry_dy = 0.0f;
   }

@@ -63,6 +63,7 @@ void free_catalogue_arrays() {
 void destroy_windows() {
   for (TextLine*& menu : g_startup.menus) destroy(&menu);
   destroy(&g_startup.font_list_window);
+  destroy(&g_startup.symbol_menu_window);
   forget_slot(LIST_SLOT_FONTS);
   destroy(&g_startup.side_panel_window);
   destroy(&g_startup.tool_list_window);

@@ -428,6 +428,28 @@ int load_stroke_fonts() {
 }
 
 constexpr int FONT_WINDOW_MOST_ROWS = 19;
+constexpr int SYMBOL_MENU_COLUMNS = 34;  // the title and a symbol font's longest title fit
+
+// The symbol-font menu: the fonts numbered 3000 and up by title, between 2 and the screen's
+// rows less 6 rows high, centred; without a symbol font one line says so.
+void create_symbol_menu() {
+  clear_current_list();
+  if (append_symbol_font_lines() == 0) {
+    TextLine* line = append_line(NO_SYMBOL_FONTS_TEXT);
+    if (line != nullptr) line->id = NO_SYMBOL_FONTS_ID;
+  }
+  const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
+  g_startup.symbol_menu_window = create_window(nullptr, {
+      .top_row = 2, .left_column = 0, .bottom_row = 3, .right_column = SYMBOL_MENU_COLUMNS - 1,
+      .flags = 0x80011, .key_filter = list_search_key_filter, .line_drawer = draw_window_line,
+      .options = 20, .legend = LIST_WINDOW_LEGEND, .wrap_width = 125,
+      .title = "Symbols - RIGHT button: cancel", .list_options = 0x20000000,
+  });
+  fit_window_rows(window_of(g_startup.symbol_menu_window), (normal.last_row + 1) / 2,
+                  std::max(2, normal.last_row + 1 - 6), 2);
+  centre_window_columns(g_startup.symbol_menu_window);
+  clear_current_list();
+}
 
 void create_font_list(int font_count) {
   load_list_slot(LIST_SLOT_FONTS);
@@ -457,6 +479,27 @@ constexpr uint8_t EDITOR_SETTING_START = 11;
 // The engines reach the user, the menus and the machining data only through their hosts.
 int choose_item_picture_cell(int picture, int rows, int columns, int header_pixels) {
   return picture_grid_menu(picture, rows, columns, 0, 0, 0, header_pixels, 0);
+}
+
+// New text items take their machining and layout defaults from the machining defaults, which
+// lie above the text engine.
+void connect_text_host() {
+  TextHost& text = g_text_host;
+  text.show_message = [](const char* message) { show_text_box(message, TEXTBOX_PRESS_A_KEY); };
+  text.apply_cam_defaults = [](GeometryBlock* block, int cut_type) {
+    set_block_cam_op(block, static_cast<uint8_t>(cut_type));
+    apply_cam_defaults(block, cut_type);
+  };
+  text.default_text_layout = [](int kind) -> const uint8_t* {
+    const uint8_t* slot = cam_default_slot(CAM_SLOT_TEXT_CENTERLINE + kind);
+    return slot == nullptr || kind > TEXT_DEFAULTS_POCKET ? nullptr : slot + TEXT_LAYOUT_OFFSET;
+  };
+  text.defaults_in_inches = [] { return g_preferences.default_job.units == JOB_UNITS_INCH; };
+  text.drawing_items = []() -> TextLine* {
+    if (g_windows.active_node == g_startup.drawing_window) return g_lists.current.first;
+    const TextWindow* drawing = window_of(g_startup.drawing_window);
+    return drawing != nullptr ? drawing->first_line : g_lists.current.first;
+  };
 }
 
 void connect_engine_hosts() {
@@ -494,7 +537,7 @@ void connect_engine_hosts() {
   geometry_settings_from_job(g_job_settings);
   g_job_host.show_text_box = show_text_box;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
-  g_text_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
+  connect_text_host();
   g_cam_host.request_redraw = [] { ++g_view.redraw_request; };
   g_cam_host.prepare_view = [] {
     if (g_view.scale == 0.0f) g_view.scale = 1.0f;
@@ -530,7 +573,7 @@ constexpr char LOAD_LIST_HELP_EDIT[] =
     "name.\n\vENTER\x13: open this job       \vDELETE\x13: remove job from this list";
 
 void finish_start() {
-  symbol_menu();
+  create_symbol_menu();
   utilities_layout();
   if (TextWindow* load_list = window_of(g_load_lists.load_list_window)) {
     load_list->help_texts[0] = LOAD_LIST_HELP_ONE_JOB;

@@ -51,6 +51,9 @@ constexpr char WINDOW_TITLE_FORMAT[] = "Brenvik 2000    %s";
 constexpr char WINDOW_TITLE_NO_JOB[] = "New job...no name yet...";
 constexpr int WINDOW_TITLE_PATH_WIDTH = 90;
 constexpr char NO_STROKE_FONTS_TEXT[] = "No Brenvik fonts!";
+// The symbol menu's only line when no symbol font is registered, and its id.
+constexpr char NO_SYMBOL_FONTS_TEXT[] = "Aint no symbols!";
+constexpr int16_t NO_SYMBOL_FONTS_ID = -30000;
 constexpr char MEMORY_STATUS_FORMAT[] = "%dm of %dm RAM free (%d%%)%c  %dm free virtual RAM\n";
 constexpr char MEMORY_STATUS_VERSION[] = " Brenvik         version 5.09 ";
 
@@ -94,6 +97,7 @@ struct Startup {
   TextLine* tool_list_window = nullptr;
   TextLine* drawing_window = nullptr;
   TextLine* font_list_window = nullptr;
+  TextLine* symbol_menu_window = nullptr;  // the symbol fonts, for picking a symbol
   TextLine* menus[STARTUP_MENU_COUNT] = {};
 
   // The catalogue arrays: texts loaded once and read by many parts.

@@ -139,6 +139,18 @@ void append_font_list_lines() {
   }
 }
 
+int append_symbol_font_lines() {
+  int count = 0;
+  for (auto& font : g_fonts.fonts) {
+    if (font->number < FONT_NUMBER_SYMBOL_BASE) continue;
+    TextLine* line = append_line(font->title.c_str());
+    if (line == nullptr) break;
+    line->id = font->number;
+    ++count;
+  }
+  return count;
+}
+
 int compare_font_names(const TextLine* a, const TextLine* b) {
   const std::string& x = a->text;
   const std::string& y = b->text;

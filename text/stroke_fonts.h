@@ -54,6 +54,10 @@ void unload_fonts();
 
 // A glyph record of a loaded font, or null when the font has no glyph for the code.
 const uint8_t* font_glyph(const StrokeFont* font, int code);
+// The name of a glyph record (its first bytes, zero-ended; checked when the font was read).
+inline const char* font_glyph_name(const uint8_t* glyph) {
+  return reinterpret_cast<const char*>(glyph);
+}
 // The advance of a code in font units (0 outside the table).
 float font_advance(const StrokeFont* font, int code);
 // True for a stroke font whose glyphs are open strokes (every stroke font): such a text can be
@@ -66,9 +70,9 @@ void append_font_list_lines();
 // The font list's order: by title, ignoring case.
 int compare_font_names(const TextLine* a, const TextLine* b);
 
-// Sets up the symbol-font menu.
-// Stand-in: no symbol menu yet.
-inline void symbol_menu() {}
+// Appends one line per registered symbol font (numbered 3000 and up) to the current list:
+// id = number, text = its title. Returns the number of lines appended.
+int append_symbol_font_lines();
 
 // Registers the stroke fonts of a folder: of the two files of one font the source is compiled
 // first when its compiled file is missing or is not newer than it. Fonts that cannot be

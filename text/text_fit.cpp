@@ -28,6 +28,23 @@ struct ArcWalk {
 
 double safe_asin_angle(double s) { return 2.0 * std::asin(std::min(1.0, s)); }
 
+// The places a vertical text takes: one per character, the format codes and their arguments
+// left out, as the text walker places them.
+int vertical_places(const std::string& text, bool stroke_font) {
+  int count = 0;
+  for (size_t at = 0; at < text.size(); ++at) {
+    const uint8_t c = static_cast<uint8_t>(text[at]);
+    if (c == '\n') break;
+    if (c >= FORMAT_KERNING && c <= FORMAT_DEPTH) {
+      ++at;
+      continue;
+    }
+    if (c < 32 || c == FORMAT_SKIP || (stroke_font && c > FONT_LAST_CODE)) continue;
+    ++count;
+  }
+  return count;
+}
+
 // One walk over the characters with the width factor w.
 ArcWalk walk_arc(const TextLayout& l, const std::string& text, const StrokeFont* font,
                  uint32_t face, double h_glyph, double k, double w, double pen_angle,
@@ -118,14 +135,7 @@ double layout_arc_text(TextLayout* l, const std::string& text, bool vertical, ui
       char_angle_vertical = 2.0 * std::asin(s);
     }
     ArcWalk walk = walk_arc(*l, text, font, face, h_glyph, k, w, pen_angle, vertical);
-    if (vertical) {
-      int count = 0;
-      for (const char c : text) {
-        if (c == '\n') break;
-        if (static_cast<uint8_t>(c) >= 32) ++count;
-      }
-      walk.characters = char_angle_vertical * count;
-    }
+    if (vertical) walk.characters = char_angle_vertical * vertical_places(text, font != nullptr);
     if (walk.too_wide) {
       if (l->width_factor <= 1.0f) {
         // The radius grows until the widest character fits.

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "records/cam_params.h"
+#include "records/job_settings.h"
+#include "text/text_host.h"
+#include "text/truetype_faces.h"
 #include "text/stroke_fonts.h"
 #include "text/text_layout.h"
 #include "store/record_bytes.h"
@@ -54,8 +58,93 @@ void set_text_item_cut_width(GeometryBlock* block, float width) {
   write_cam_params(params, stored);
 }
 
-// Stand-in: the text defaults of the job's text cut type are not applied yet (font 0, width
-// factor 1, no height).
+namespace {
+
+int text_defaults_kind(int cut_type) {
+  if (cut_type <= CAM_OP_CENTERLINE) return TEXT_DEFAULTS_CENTERLINE;
+  if (cut_type == CAM_OP_SPIRAL_POCKET) return TEXT_DEFAULTS_POCKET;
+  return TEXT_DEFAULTS_CONTOUR;
+}
+
+// Defaults never stored are all zeros: such a layout would give the text no height and no
+// width factor, so the fresh layout is kept instead.
+bool layout_defaults_stored(const uint8_t* stored) {
+  if (stored == nullptr) return false;
+  for (size_t k = 0; k < TEXT_LAYOUT_SIZE; ++k)
+    if (stored[k] != 0) return true;
+  return false;
+}
+
+void scale(float* value, float factor) { *value *= factor; }
+
+void scale_tool_block(CamToolBlock* tool, float factor, bool finishing) {
+  scale(&tool->step_down, factor);
+  if (finishing) scale(&tool->second_pass_depth, factor);
+  scale(&tool->cut_width, factor);
+  scale(&tool->cut_depth, factor);
+  scale(&tool->first_stepover, factor);
+}
+
+}  // namespace
+
+void init_text_item(DrawingItem* item, GeometryBlock* block, int16_t font) {
+  if (block == nullptr && item != nullptr) block = item_block(item);
+  uint8_t* stored = block_text_layout(block);
+  if (stored == nullptr) return;
+  const int cut_type = g_job_settings.text_cut_type;
+  if (g_text_host.apply_cam_defaults != nullptr) g_text_host.apply_cam_defaults(block, cut_type);
+  else set_block_cam_op(block, static_cast<uint8_t>(cut_type));
+  const uint8_t* defaults = g_text_host.default_text_layout != nullptr
+                                ? g_text_host.default_text_layout(text_defaults_kind(cut_type))
+                                : nullptr;
+  if (layout_defaults_stored(defaults)) std::memcpy(stored, defaults, TEXT_LAYOUT_SIZE);
+  TextLayout l;
+  read_text_layout(stored, &l);
+  if (!layout_defaults_stored(defaults)) l.width_factor = 1.0f;
+  l.font_handle = 0;
+  if (item != nullptr) {
+    if (font != 0) {
+      l.font_number = font;
+      l.log_font[LOG_FONT_FACE] = 0;
+    } else if (layout_is_truetype(l)) {
+      l.font_handle = find_truetype_face(l.log_font);
+    }
+  }
+  write_text_layout(l, stored);
+  const bool inch_defaults =
+      g_text_host.defaults_in_inches != nullptr && g_text_host.defaults_in_inches();
+  if (g_job_settings.units == JOB_UNITS_MILLIMETRE && inch_defaults)
+    convert_text_item_units(block);
+}
+
+void convert_text_item_units(GeometryBlock* block) {
+  uint8_t* stored = block_text_layout(block);
+  uint8_t* cam = block_cam_params(block);
+  if (stored == nullptr || cam == nullptr) return;
+  const float f = g_job_settings.units == JOB_UNITS_INCH ? 0.03937f : 25.4f;
+  TextLayout l;
+  read_text_layout(stored, &l);
+  for (float* v : {&l.height, &l.entered_height, &l.length, &l.entered_length, &l.anchor.x,
+                   &l.anchor.y, &l.link_dx, &l.link_dy, &l.arc_radius, &l.baseline_radius,
+                   &l.start.x, &l.start.y})
+    scale(v, f);
+  for (PointF& corner : l.corners) {
+    scale(&corner.x, f);
+    scale(&corner.y, f);
+  }
+  CamParams p;
+  read_cam_params(cam, &p);
+  scale(&p.rapid_height, f);
+  scale(&p.surface_z, f);
+  scale(&p.finish_allowance, f);
+  scale_tool_block(&p.finishing, f, true);
+  scale_tool_block(&p.roughing, f, false);
+  // The pen width of the layout is the finishing tool's cutting width.
+  l.pen_allowance *= f;
+  write_cam_params(p, cam);
+  write_text_layout(l, stored);
+}
+
 DrawingItem* new_text_item() {
   int16_t highest = 0;
   for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next)
@@ -63,12 +152,30 @@ DrawingItem* new_text_item() {
   if (new_geometry_block("", nullptr, 4, 0, GEOMETRY_KIND_TEXT) != 0) return nullptr;
   DrawingItem* item = g_lists.current.last;
   item->id = static_cast<int16_t>(highest < INT16_MAX ? highest + 1 : highest);
-  uint8_t* stored = block_text_layout(item_block(item));
-  TextLayout l;
-  read_text_layout(stored, &l);
-  l.width_factor = 1.0f;
-  write_text_layout(l, stored);
+  init_text_item(item, nullptr, 0);
   return item;
+}
+
+void reload_text_fonts(bool relayout) {
+  unload_fonts();
+  TextLine* first = g_text_host.drawing_items != nullptr ? g_text_host.drawing_items()
+                                                          : g_lists.current.first;
+  for (DrawingItem* item = first; item != nullptr; item = item->next) {
+    if (item->kind != ITEM_TEXT && item->kind != ITEM_TEXT_LIKE) continue;
+    uint8_t* stored = block_text_layout(item_block(item));
+    if (stored == nullptr) continue;
+    TextLayout l;
+    read_text_layout(stored, &l);
+    if (!layout_is_truetype(l)) font_with_table(l.font_number);
+    if (!relayout) continue;
+    l.length = 0.0f;
+    write_text_layout(l, stored);
+    layout_text_item(item);
+    if (item->kind == ITEM_TEXT) {
+      GeometryBlock* block = item_block(item);
+      set_text_frame_from_corners(block_text_layout(block), block_nodes(block));
+    }
+  }
 }
 
 DrawingItem* find_text_item_by_number(int16_t number) {

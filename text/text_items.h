@@ -8,9 +8,23 @@
 #include "text/text_layout.h"
 #include "store/line_list.h"
 
-// Appends a text item (type 28, kind 2, four frame links) with an empty text and numbers it one
-// above the highest text item before it. Returns the item, or null when memory runs out.
+// Appends a text item (type 28, kind 2, four frame links) with an empty text, gives it the
+// defaults of the job's text cut type (init_text_item) and numbers it one above the highest
+// text item before it. Returns the item, or null when memory runs out.
 DrawingItem* new_text_item();
+// Gives a text item's block (the item's own when block is null) the machining defaults of the
+// job's cut type for new texts and the layout of the text defaults serving it (centerline for
+// cut types 0 and 1, pocket for 4, contour for the others); converts it to millimetres when the
+// job is metric and the defaults are in inches. With an item, a font number other than 0
+// makes it a stroke-font text in that font; otherwise a face named by the defaults is found.
+void init_text_item(DrawingItem* item, GeometryBlock* block, int16_t font);
+// Converts a text item's block into the job's (new) units: its lengths in the layout and in
+// the machining block are multiplied by 25.4 (now millimetres) or 0.03937 (now inches).
+void convert_text_item_units(GeometryBlock* block);
+// Drops the fonts' glyph data, then reads again the glyph table of every font a text item of
+// the drawing uses; with relayout each such text is laid out again from its length 0 and its
+// frame set from its corners.
+void reload_text_fonts(bool relayout);
 // The text item of the current list with the number n, or null.
 DrawingItem* find_text_item_by_number(int16_t number);
 

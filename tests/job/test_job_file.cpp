@@ -8,7 +8,10 @@
 
 #include "job_fixture.h"
 #include "store/record_bytes.h"
+#include "text/text_host.h"
 #include "text/text_items.h"
+#include "text/text_layout.h"
+#include "text/truetype_faces.h"
 
 namespace {
 
@@ -407,6 +410,12 @@ TEST_F(JobTest, VerticalTextIsWrittenWithOneLink) {
 }
 
 TEST_F(JobTest, OldTextListsBecomeTextItems) {
+  // The defaults of new texts name a face; old texts stay stroke-font texts all the same.
+  g_text_host.default_text_layout = [](int) -> const uint8_t* {
+    static uint8_t layout[TEXT_LAYOUT_SIZE] = {};
+    set_truetype_description(layout + TL_LOG_FONT, "Liberation Sans", 400, false);
+    return layout;
+  };
   for (const char* tag : {"SI032996\r", "KR-110893"}) {
     SCOPED_TRACE(tag);
     free_current_list();
@@ -439,6 +448,7 @@ TEST_F(JobTest, OldTextListsBecomeTextItems) {
     EXPECT_EQ(get_i16_le(layout + 70), 3);
     EXPECT_EQ(get_f32_le(layout + 72), 0.9f);
     EXPECT_EQ(get_f32_le(layout + 136), 0.02f) << "pen width as an absolute value";
+    EXPECT_EQ(layout[TL_LOG_FONT + LOG_FONT_FACE], 0) << "a stroke-font text";
     CamParams cam;
     ASSERT_TRUE(get_block_cam(item_block(item), &cam));
     EXPECT_EQ(cam.finishing.tool_number, 5);
@@ -455,6 +465,7 @@ TEST_F(JobTest, OldTextListsBecomeTextItems) {
     EXPECT_EQ(g_job_file.note, "");
     EXPECT_EQ(layer_line(4)->text, " ");
   }
+  reset_text_host();
 }
 
 TEST_F(JobTest, OldTextOnAnArcGetsItsFrame) {

@@ -40,6 +40,8 @@
 #include "store/line_list.h"
 #include "store/scratch_buffer.h"
 #include "tests/support/test_folder.h"
+#include "text/text_items.h"
+#include "text/text_layout.h"
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/message_box.h"
@@ -165,6 +167,32 @@ class StartupTest : public ::testing::Test {
 
 // ---- Start-up -----------------------------------------------------------------------------------
 
+// The symbol menu lists the symbol fonts only, by title, in a centred window.
+TEST_F(StartupTest, TheSymbolMenuListsTheSymbolFonts) {
+  lay_out_all();
+  std::ofstream(folder_ / "1000.Q2F") << "Letters\r\n1\r\n*A\r\nG1 X1\r\n";
+  std::ofstream(folder_ / "3001.Q2F") << "Arrows\r\n1\r\n*A\r\nG1 X1\r\n";
+  std::vector<std::pair<int, std::string>> lines;
+  std::string title;
+  int left_margin = -1, right_margin = -1, rows = 0;
+  g_driver.at_page_loop = [&] {
+    const TextWindow* menu = window_of(g_startup.symbol_menu_window);
+    if (menu == nullptr) return;
+    for (const TextLine* line = menu->first_line; line != nullptr; line = line->next)
+      lines.emplace_back(line->id, line->text);
+    title = menu->title;
+    left_margin = menu->left_column;
+    right_margin = g_display.presets[FACE_ROLE_NORMAL].last_column - menu->right_column;
+    rows = menu->rows;
+  };
+  EXPECT_EQ(run_program(), 0);
+  const std::vector<std::pair<int, std::string>> expected = {{3001, "Arrows"}};
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(title, "Symbols - RIGHT button: cancel");
+  EXPECT_LE(std::abs(left_margin - right_margin), 1);
+  EXPECT_GE(rows, 2);
+}
+
 TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   lay_out_all();
   std::string page_name;
@@ -179,7 +207,23 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   reset_geometry_host();
   reset_geometry_settings();
   bool geometry_hooked = false;
+  float new_text_height = 0.0f;
+  std::string symbol_line;
+  int symbol_id = 0;
   g_driver.at_page_loop = [&] {
+    // A new text item takes the stored text defaults of the job's text cut type (a pocket).
+    TextLayout defaults;
+    defaults.height = 0.375f;
+    defaults.width_factor = 1.0f;
+    write_text_layout(defaults, cam_default_slot(CAM_SLOT_TEXT_POCKET) + TEXT_LAYOUT_OFFSET);
+    const uint8_t cut_type = g_job_settings.text_cut_type;
+    g_job_settings.text_cut_type = CAM_OP_SPIRAL_POCKET;
+    DrawingItem* text = new_text_item();
+    g_job_settings.text_cut_type = cut_type;
+    TextLayout made;
+    read_text_layout(block_text_layout(item_block(text)), &made);
+    new_text_height = made.height;
+    delete_line(text);
     // Offsets keep their machining data, text is offset through the tool-path engine and
     // conversions can ask the user.
     // New items take their machining defaults, and geometry works in the job's tolerance.
@@ -213,12 +257,18 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
     if (fonts != nullptr && fonts->first_line != nullptr) font_line = fonts->first_line->text;
     const TextWindow* drawing = window_of(g_startup.drawing_window);
     if (drawing != nullptr) text_items = count_lines_from(drawing->first_line);
+    const TextWindow* symbols = window_of(g_startup.symbol_menu_window);
+    if (symbols != nullptr && symbols->first_line != nullptr) {
+      symbol_line = symbols->first_line->text;
+      symbol_id = symbols->first_line->id;
+    }
   };
   EXPECT_EQ(run_program(), 0);
 
   EXPECT_TRUE(g_driver.reached_page_loop);
   EXPECT_TRUE(timer_running);
   EXPECT_TRUE(geometry_hooked);
+  EXPECT_EQ(new_text_height, 0.375f);
   EXPECT_EQ(idle_state, 0);
   EXPECT_EQ(page_name, "Drawing");
   EXPECT_EQ(caption, "Brenvik 2000    New job...no name yet...");
@@ -226,6 +276,8 @@ TEST_F(StartupTest, AFullProgramFolderReachesThePageLoopOnTheDrawingPage) {
   EXPECT_EQ(menus, STARTUP_MENU_COUNT);
   EXPECT_TRUE(tools_from_file);
   EXPECT_EQ(font_line, NO_STROKE_FONTS_TEXT);
+  EXPECT_EQ(symbol_line, NO_SYMBOL_FONTS_TEXT);  // no symbol font
+  EXPECT_EQ(symbol_id, NO_SYMBOL_FONTS_ID);
   EXPECT_EQ(text_items, 1);  // the one blank text item of a new job
   EXPECT_EQ(g_startup.names.catalogue, INCH_CATALOGUE);
   EXPECT_EQ(g_startup.metric_set_switches, 0);

@@ -332,6 +332,14 @@ TEST_F(FontRegistryTest, FontsRegisterOnceAndUnloadAsTheirNumberSays) {
   reset_font_registry();
   EXPECT_EQ(register_folder_fonts(folder_.string()), 3);
   EXPECT_TRUE(g_text_host_log.messages.empty());
+  // The symbol menu's lines: the symbol font only.
+  reset_list_store();
+  EXPECT_EQ(append_symbol_font_lines(), 1);
+  ASSERT_NE(g_lists.current.first, nullptr);
+  EXPECT_EQ(g_lists.current.first->text, "Symbols");
+  EXPECT_EQ(g_lists.current.first->id, 3001);
+  EXPECT_EQ(g_lists.current.first->next, nullptr);
+  free_current_list();
 }
 
 TEST_F(FontRegistryTest, AFontThatCannotBeUsedIsNamedOnce) {

@@ -5,7 +5,11 @@
 
 #include "tests/text/font_fixture.h"
 #include "text/text_items.h"
+#include "text/text_host.h"
 #include "text/text_layout.h"
+#include "text/truetype_faces.h"
+#include "records/cam_params.h"
+#include "records/job_settings.h"
 #include "store/line_list.h"
 
 using namespace text_test;
@@ -207,6 +211,134 @@ TEST_F(TextLayoutTest, NewTextItemsAreNumberedAboveTheHighest) {
   EXPECT_EQ(new_text_item()->id, 5);
   free_current_list();
   EXPECT_EQ(new_text_item()->id, 1);
+}
+
+namespace {
+
+// The defaults the host hands out: one layout per kind, told apart by its height; the
+// machining defaults mark the block with the cut type they were asked for.
+struct FakeTextDefaults {
+  uint8_t layouts[3][TEXT_LAYOUT_SIZE] = {};
+  bool inches = false;
+};
+FakeTextDefaults g_fake_defaults;
+
+void connect_fake_defaults() {
+  g_text_host.apply_cam_defaults = [](GeometryBlock* block, int cut_type) {
+    CamParams p;
+    p.operation = static_cast<uint8_t>(cut_type);
+    p.rapid_height = 0.1f;
+    p.finishing.cut_depth = 0.01f * (cut_type + 1);
+    p.finishing.cut_width = 0.02f;
+    write_cam_params(p, block_cam_params(block));
+  };
+  g_text_host.default_text_layout = [](int kind) -> const uint8_t* {
+    return g_fake_defaults.layouts[kind];
+  };
+  g_text_host.defaults_in_inches = [] { return g_fake_defaults.inches; };
+}
+
+}  // namespace
+
+TEST_F(TextLayoutTest, NewTextItemsTakeTheDefaultsOfTheJobsTextCutType) {
+  g_fake_defaults = FakeTextDefaults{};
+  for (int kind = 0; kind < 3; ++kind) {
+    TextLayout l;
+    l.height = l.entered_height = static_cast<float>(kind + 1);
+    l.width_factor = 0.8f;
+    l.font_number = 1;
+    write_text_layout(l, g_fake_defaults.layouts[kind]);
+  }
+  connect_fake_defaults();
+  g_job_settings.units = JOB_UNITS_INCH;
+  // Centerline defaults for cut types 0 and 1, pocket defaults for 4, contour for the rest.
+  const struct {
+    uint8_t cut_type;
+    float height;
+  } cases[] = {{0, 1}, {1, 1}, {2, 2}, {3, 2}, {4, 3}, {5, 2}, {6, 2}};
+  for (const auto& c : cases) {
+    g_job_settings.text_cut_type = c.cut_type;
+    DrawingItem* item = new_text_item();
+    const TextLayout l = layout_of(item);
+    EXPECT_EQ(l.height, c.height) << int(c.cut_type);
+    EXPECT_EQ(l.width_factor, 0.8f) << int(c.cut_type);
+    EXPECT_EQ(l.font_number, 1) << int(c.cut_type);
+    CamParams p;
+    read_cam_params(block_cam_params(item_block(item)), &p);
+    EXPECT_EQ(p.operation, c.cut_type);
+    EXPECT_FLOAT_EQ(p.finishing.cut_depth, 0.01f * (c.cut_type + 1));
+  }
+  free_current_list();
+
+  // A metric job with defaults kept in inches converts the new item into millimetres.
+  g_job_settings.units = JOB_UNITS_MILLIMETRE;
+  g_job_settings.text_cut_type = 1;
+  g_fake_defaults.inches = true;
+  DrawingItem* item = new_text_item();
+  TextLayout l = layout_of(item);
+  EXPECT_FLOAT_EQ(l.height, 25.4f);
+  EXPECT_FLOAT_EQ(l.entered_height, 25.4f);
+  CamParams p;
+  read_cam_params(block_cam_params(item_block(item)), &p);
+  EXPECT_FLOAT_EQ(p.rapid_height, 2.54f);
+  EXPECT_FLOAT_EQ(p.finishing.cut_depth, 0.508f);
+  EXPECT_FLOAT_EQ(p.finishing.cut_width, 0.508f);
+  // Converted back into inches it is what it was, within the factors' rounding.
+  g_job_settings.units = JOB_UNITS_INCH;
+  convert_text_item_units(item_block(item));
+  EXPECT_NEAR(layout_of(item).height, 1.0f, 1e-4);
+  g_fake_defaults.inches = false;
+  g_job_settings.units = JOB_UNITS_MILLIMETRE;
+  EXPECT_FLOAT_EQ(layout_of(new_text_item()).height, 1.0f);
+  free_current_list();
+
+  // Defaults naming a face make a TrueType text; a font number given makes a stroke-font text.
+  set_truetype_description(g_fake_defaults.layouts[0] + TL_LOG_FONT, "Liberation Sans", 400,
+                           false);
+  item = new_text_item();
+  l = layout_of(item);
+  EXPECT_TRUE(layout_is_truetype(l));
+  EXPECT_NE(l.font_handle, 0u);
+  init_text_item(item, nullptr, 1000);
+  l = layout_of(item);
+  EXPECT_FALSE(layout_is_truetype(l));
+  EXPECT_EQ(l.font_number, 1000);
+  EXPECT_EQ(l.font_handle, 0u);
+  free_current_list();
+
+  // Defaults never stored leave a text of width factor 1, as without a host.
+  g_fake_defaults = FakeTextDefaults{};
+  EXPECT_EQ(layout_of(new_text_item()).width_factor, 1.0f);
+  reset_text_host();
+  EXPECT_EQ(layout_of(new_text_item()).width_factor, 1.0f);
+  g_job_settings = JobSettings{};
+}
+
+// Reloading drops the glyph data and reads again the tables of the fonts the drawing's texts
+// use; with relayout a text whose length was changed is laid out again to its own length.
+TEST_F(TextLayoutTest, ReloadingTheFontsReadsTheTablesTheTextsUse) {
+  write_file(folder_ / "1000.Q2F", source_of({"Thousand", "1", "*A", "G1 X0.6"}));
+  write_file(folder_ / "1001.Q2F", source_of({"Unused", "1", "*A", "G1 X0.6"}));
+  ASSERT_EQ(register_folder_fonts(folder_.string()), 2);
+  TextLayout l;
+  l.height = l.entered_height = 1.0f;
+  l.width_factor = 1.0f;
+  l.font_number = 1000;
+  l.length = 7.0f;  // not what the text measures
+  DrawingItem* item = text_item("AA", l);
+  StrokeFont* used = find_font(1000);
+  StrokeFont* unused = find_font(1001);
+  ASSERT_TRUE(load_font_stream(used));
+  reload_text_fonts(false);
+  EXPECT_EQ(used->state, FONT_STREAM_NOT_LOADED);
+  EXPECT_EQ(unused->state, FONT_STREAM_NOT_LOADED | FONT_TABLE_NOT_LOADED);
+  EXPECT_EQ(layout_of(item).length, 7.0f);
+  // Two A's of 0.6 at a height of 1.
+  const float fitted = 1.2f;
+  reload_text_fonts(true);
+  EXPECT_NEAR(layout_of(item).length, fitted, 1e-4);
+  EXPECT_NEAR(point_distance(&item_nodes(item)[0].point, &item_nodes(item)[1].point), fitted,
+              1e-4);
 }
 
 TEST(FormatCodes, SizeCodesReadAndWriteOnOneScale) {

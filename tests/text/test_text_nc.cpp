@@ -82,19 +82,32 @@ HersheyRecord hershey_record(int code) {
   }
 }
 
-// One character's strokes, from its origin along the direction.
-void add_hershey_strokes(const HersheyRecord& r, double ox, double oy, double direction,
-                         std::vector<Segment>* out) {
-  const double c = std::cos(direction), s = std::sin(direction);
+// One character's strokes, each point of the glyph (x from its left extent, y up from its
+// baseline, in glyph heights) placed by `place`.
+template <typename Place>
+void add_placed_strokes(const HersheyRecord& r, Place place, std::vector<Segment>* out) {
   for (const auto& stroke : r.strokes)
     for (size_t k = 1; k < stroke.size(); ++k) {
       auto at = [&](const std::pair<int, int>& p) {
-        const double gx = (p.first - r.left) / 21.0 * H, gy = (9 - p.second) / 21.0 * H;
-        return std::pair<double, double>{ox + gx * c - gy * s, oy + gx * s + gy * c};
+        return place((p.first - r.left) / 21.0, (9 - p.second) / 21.0);
       };
       const auto a = at(stroke[k - 1]), b = at(stroke[k]);
       out->push_back({a.first, a.second, b.first, b.second});
     }
+}
+
+// One character's strokes, from its origin along the direction.
+void add_hershey_strokes(const HersheyRecord& r, double ox, double oy, double direction,
+                         std::vector<Segment>* out) {
+  const double c = std::cos(direction), s = std::sin(direction);
+  add_placed_strokes(
+      r,
+      [&](double gx, double gy) {
+        gx *= H;
+        gy *= H;
+        return std::pair<double, double>{ox + gx * c - gy * s, oy + gx * s + gy * c};
+      },
+      out);
 }
 
 double hershey_advance(const HersheyRecord& r) { return (r.right - r.left) / 21.0; }
@@ -254,8 +267,20 @@ class TextNcTest : public MakeNcFixture {
       }
   }
 
+  // The program the last run wrote.
+  std::string program_text() const {
+    std::ifstream in(folder_ / "text.nc");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
   fs::path folder_;
 };
+
+int count_of(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
 
 }  // namespace
 
@@ -318,6 +343,140 @@ TEST_F(TextNcTest, AWordOnAnArcIsCutAlongItsStrokes) {
   check(moves, strokes, "ARC on an arc");
 }
 
+// Counter-clockwise text runs the other way round the arc, measured on the same circle as
+// clockwise text: turned half round in its place (its tops on that circle, toward the centre,
+// its baseline a glyph height outwards), or, mirrored, reversed left to right with its baseline
+// on that circle and its tops outwards.
+TEST_F(TextNcTest, CounterClockwiseArcTextRunsTheOtherWayRound) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  for (const bool mirrored : {false, true}) {
+    SCOPED_TRACE(mirrored ? "mirrored" : "turned");
+    TextLayout l = straight_layout();
+    l.arc_radius = 5;
+    l.arc_direction = 1;
+    l.angle = 270;
+    l.anchor = PointF{0, 0};
+    l.h_justify = l.v_justify = 1;
+    if (mirrored) l.flags |= TEXT_FLAG_MIRRORED;
+    add_text("ARC", l);
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    const double r = 5 + PEN / 2;
+    const double pen_angle = 2 * std::asin(PEN / 2 / r);
+    std::vector<HersheyRecord> records;
+    double total = 3 * pen_angle;
+    for (const char c : std::string("ARC")) {
+      records.push_back(hershey_record(c));
+      total += 2 * std::asin(hershey_advance(records.back()) * H / (2 * r));
+    }
+    // Centred on 270 degrees, from its start angle upwards.
+    double phi = 3 * PI / 2 - total / 2 + pen_angle / 2;
+    std::vector<Segment> strokes;
+    for (size_t k = 0; k < records.size(); ++k) {
+      if (k > 0) phi += pen_angle;
+      const double turn = 2 * std::asin(hershey_advance(records[k]) * H / (2 * r));
+      const double middle = phi + turn / 2;
+      const double sx = r * std::cos(phi), sy = r * std::sin(phi);
+      const double along = middle + PI / 2;  // the chord, counter-clockwise
+      add_placed_strokes(
+          records[k],
+          [&](double gx, double gy) {
+            const double out = (mirrored ? gy : 1 - gy) * H;
+            return std::pair<double, double>{
+                sx + gx * H * std::cos(along) + out * std::cos(middle),
+                sy + gx * H * std::sin(along) + out * std::sin(middle)};
+          },
+          &strokes);
+      phi += turn;
+    }
+    check(moves, strokes, mirrored ? "ARC mirrored counter-clockwise" : "ARC counter-clockwise");
+    free_current_list();
+  }
+}
+
+// A vertical text stacks its characters downwards from its top, each centred on the line; the
+// mirrored one reverses each character left to right about that line.
+TEST_F(TextNcTest, AVerticalTextStacksItsCharactersDownwards) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  for (const bool mirrored : {false, true}) {
+    SCOPED_TRACE(mirrored ? "mirrored" : "plain");
+    TextLayout l = straight_layout();
+    l.anchor = PointF{3, 10};
+    l.flags = TEXT_FLAG_VERTICAL | (mirrored ? TEXT_FLAG_MIRRORED : 0);
+    l.v_justify = JUSTIFY_TOP;
+    add_text("LF", l);
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    std::vector<Segment> strokes;
+    double y = 10 - (1 - PEN / (2 * H)) * H;
+    for (const char c : std::string("LF")) {
+      const HersheyRecord rec = hershey_record(c);
+      const double half = hershey_advance(rec) / 2;
+      add_placed_strokes(
+          rec,
+          [&](double gx, double gy) {
+            const double x = (gx - half) * H;
+            return std::pair<double, double>{3 + (mirrored ? -x : x), y + gy * H};
+          },
+          &strokes);
+      y -= H + PEN;
+    }
+    check(moves, strokes, mirrored ? "LF vertical mirrored" : "LF vertical");
+    free_current_list();
+  }
+}
+
+// A vertical text on an arc: each character takes the chord of one glyph height along the arc,
+// its baseline at the far end of it, its glyph centred across the arc and reading outwards.
+TEST_F(TextNcTest, AVerticalTextOnAnArcStacksItsCharactersAlongIt) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  // A format code (a depth of 100 %) takes no place of its own.
+  for (const std::string& text : {std::string("AH"), std::string("A\x05\xf3H")}) {
+    SCOPED_TRACE(text.size());
+    TextLayout l = straight_layout();
+    l.arc_radius = 5;
+    l.angle = 90;
+    l.anchor = PointF{0, 0};
+    l.flags = TEXT_FLAG_VERTICAL;
+    l.h_justify = l.v_justify = 1;
+    add_text(text.c_str(), l);
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    const double r = 5;
+    const double pen_angle = 2 * std::asin(PEN / 2 / r);
+    const double place = 2 * std::asin(H / 2 / r);
+    const double total = 2 * place + 2 * pen_angle;
+    double phi = PI / 2 + total / 2 - pen_angle / 2;  // clockwise from the start
+    std::vector<Segment> strokes;
+    int k = 0;
+    for (const char c : std::string("AH")) {
+      if (k++ > 0) phi -= pen_angle;
+      const HersheyRecord rec = hershey_record(c);
+      const double middle = phi - place / 2;
+      const double bx = r * std::cos(phi - place), by = r * std::sin(phi - place);
+      const double up = middle + PI / 2;
+      const double half = hershey_advance(rec) / 2;
+      add_placed_strokes(
+          rec,
+          [&](double gx, double gy) {
+            const double x = (gx - half) * H, y = gy * H;
+            return std::pair<double, double>{bx + x * std::cos(middle) + y * std::cos(up),
+                                             by + x * std::sin(middle) + y * std::sin(up)};
+          },
+          &strokes);
+      phi -= place;
+    }
+    check(moves, strokes, "AH vertical on an arc");
+    free_current_list();
+  }
+}
+
 TEST_F(TextNcTest, ATrueTypeWordIsCutAlongItsOutlines) {
   std::string why;
   if (!gcode_reader::reader_available(&why)) FAIL() << why;
@@ -340,41 +499,121 @@ TEST_F(TextNcTest, ATrueTypeWordIsCutAlongItsOutlines) {
   check(moves, strokes, "Ogre in Liberation Sans", ON_STROKE + 0.75 * face.unit() * H);
 }
 
-// The depth code scales the depth below the item's surface, from the first character on: 50 % of
-// 0.1 below a surface at Z -1 cuts at -1.05, not at half the Z.
+// The depth code scales the depth below the item's surface, never the Z: 50 % of 0.1 below a
+// surface at Z -1 cuts at -1.05, 0 % at the surface itself. It holds for the one character after
+// it (two after the keep code), on every item of the run, on every depth pass and after every
+// lift, and no rapid across the work runs below the rapid height.
 TEST_F(TextNcTest, TheDepthCodeScalesTheDepthBelowTheSurface) {
   std::string why;
   if (!gcode_reader::reader_available(&why)) FAIL() << why;
-  struct Case {
-    int percent;
-    float anchor_x;
-    double expected_z;
+  auto depth = [](int percent) {
+    return std::string("\x05") + static_cast<char>(FORMAT_PERCENT_BASE + percent);
   };
-  const Case cases[] = {{50, 1, -1.05}};
+  struct Case {
+    std::string text;  // two characters, "HI", with their codes
+    float anchor_x;
+    double h_factor, i_factor;  // of the depth, for the H and for the I
+    int passes = 1;
+  };
+  const Case cases[] = {
+      {depth(50) + "HI", 1, 0.5, 1.0},
+      {depth(0) + "HI", 11, 0.0, 1.0},
+      {"H" + depth(110) + "I", 21, 1.0, 1.1},
+      {"\x18" + depth(50) + "HI", 31, 0.5, 0.5},
+      {"H" + depth(0) + "I", 41, 1.0, 0.0},
+      {depth(50) + "HI", 51, 0.5, 1.0, 2},
+  };
   for (const Case& c : cases) {
     TextLayout l = straight_layout();
     l.anchor = PointF{c.anchor_x, 2};
-    const std::string text = std::string("\x05") +
-                             static_cast<char>(FORMAT_PERCENT_BASE + c.percent) + "H";
-    DrawingItem* item = add_text(text.c_str(), l);
+    DrawingItem* item = add_text(c.text.c_str(), l);
     CamParams p;
     get_block_cam(item_block(item), &p);
     p.surface_z = -1.0f;
     p.finishing.cut_depth = 0.1f;
+    p.finishing.step_down = 0.1f / c.passes;
     put_block_cam(item_block(item), p);
   }
   std::string log;
   const std::vector<ReadMove> moves = run(&log);
   ASSERT_FALSE(moves.empty()) << log;
   for (const Case& c : cases) {
-    int cuts = 0;
+    // Per character, the cuts of each pass: pass k of n at k/n of the scaled depth.
+    std::vector<int> h_cuts(c.passes, 0), i_cuts(c.passes, 0);
     for (const ReadMove& m : moves) {
-      if (!gcode_reader::is_cut(m) || m.x2 < c.anchor_x - 1 || m.x2 > c.anchor_x + 10) continue;
-      ++cuts;
-      EXPECT_NEAR(m.z2, c.expected_z, 1e-4) << c.percent << "%: a cut at " << m.x2;
+      const bool feed = m.motion != "G0" && std::fabs(m.z1 - m.z2) < 1e-6 &&
+                        (m.x1 != m.x2 || m.y1 != m.y2);
+      if (!feed || m.x2 < c.anchor_x - 1 || m.x2 > c.anchor_x + 5) continue;
+      // The H's strokes end before its advance; the I's start after it.
+      const bool h = m.x2 < c.anchor_x + 1.0;
+      const double factor = h ? c.h_factor : c.i_factor;
+      bool known = false;
+      for (int k = 1; k <= c.passes; ++k)
+        if (std::fabs(m.z2 - (-1.0 - 0.1 * factor * k / c.passes)) < 1e-4) {
+          ++(h ? h_cuts : i_cuts)[k - 1];
+          known = true;
+        }
+      EXPECT_TRUE(known) << c.text.size() << " bytes at " << c.anchor_x << ": a cut at "
+                         << m.x2 << " at Z " << m.z2;
     }
-    EXPECT_GT(cuts, 0) << c.percent << "%";
+    for (int k = 0; k < c.passes; ++k) {
+      EXPECT_GT(h_cuts[k], 0) << c.anchor_x << " pass " << k + 1;
+      EXPECT_GT(i_cuts[k], 0) << c.anchor_x << " pass " << k + 1;
+    }
   }
+  for (const ReadMove& m : moves) {
+    if (m.motion != "G0" || (m.x1 == m.x2 && m.y1 == m.y2)) continue;
+    EXPECT_GE(std::min(m.z1, m.z2), -1.0 + 0.1 - 1e-4) << "a rapid at " << m.x2;
+  }
+}
+
+// The comment modes: the whole text as its glyph names once per item (1), each character's
+// name at its start (2), both (3), in the post processor's comment style.
+TEST_F(TextNcTest, CommentsNameTheTextAndItsCharacters) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  const struct {
+    uint8_t mode;
+    int whole, letters;  // comment lines of the whole text, of each of its letters
+  } cases[] = {{0, 0, 0}, {1, 1, 0}, {2, 0, 1}, {3, 1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "comment mode " << int(c.mode));
+    g_job_settings.comment_mode = c.mode;
+    TextLayout l = straight_layout();
+    add_text("(H\x05\x8fI)", l);  // a depth code inside
+    std::string log;
+    const std::vector<ReadMove> moves = run(&log);
+    ASSERT_FALSE(moves.empty()) << log;
+    const std::string program = program_text();
+    EXPECT_EQ(count_of(program, "\n* (HI)\n"), c.whole) << program;
+    for (const char* letter : {"\n* (\n", "\n* H\n", "\n* I\n", "\n* )\n"})
+      EXPECT_EQ(count_of(program, letter), c.letters) << letter << program;
+    // The comment comes once the tool reached the first character: after the program's start.
+    if (c.whole > 0) {
+      EXPECT_LT(program.find("G0"), program.find("* (HI)"));
+    }
+    free_current_list();
+  }
+}
+
+// A character the font lacks (a cp1252 letter above its table) is told once, though the text
+// holds it twice, is cut in two depth passes and another text holds it too; the rest is cut.
+TEST_F(TextNcTest, AMissingCharacterIsToldOnce) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  TextLayout l = straight_layout();
+  DrawingItem* first = add_text("H\xc4I\xc4", l);
+  l.anchor = PointF{10, 0};
+  add_text("\xc4", l);
+  CamParams p;
+  get_block_cam(item_block(first), &p);
+  p.finishing.step_down = p.finishing.cut_depth / 2;
+  put_block_cam(item_block(first), p);
+  std::string log;
+  const std::vector<ReadMove> moves = run(&log);
+  ASSERT_FALSE(moves.empty()) << log;
+  EXPECT_EQ(count_of(log, "not in font 0"), 1) << log;
+  EXPECT_EQ(count_of(log, "The character \xc4 is not in font 0."), 1) << log;
 }
 
 TEST_F(TextNcTest, ATextThatSendsNothingIsReported) {
