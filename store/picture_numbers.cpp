@@ -54,6 +54,19 @@ constexpr NamedPicture PICTURES[] = {
     {PICTURE_AXIS_LOCK_FREE - 2, 0, 0, 0, 64, 16},  // 4 x 1
     {PICTURE_AXIS_LOCK_FREE - 1, 0, 0, 0, 64, 16},
     {PICTURE_AXIS_LOCK_FREE, 0, 0, 0, 64, 16},
+    {PICTURE_POINTER_ARROW, 0, 0, 0, 32, 32},
+    {PICTURE_POINTER_TEXT_BEAM, 0, 0, 0, 32, 32},
+    {PICTURE_POINTER_HAND, 0, 0, 0, 32, 32},
+    {PICTURE_POINTER_MOVE, 0, 0, 0, 32, 32},
+    {PICTURE_POINTER_HOURGLASS, 0, 0, 0, 32, 32},
+    {PICTURE_POINTER_CROSSHAIR, 0, 0, 0, 32, 32},
+    {PICTURE_POINTER_MARKER, 0, 0, 0, 9, 9},
+    {PICTURE_CHECK_BOX, 0, 0, 0, 13, 13},
+    {PICTURE_CHECK_BOX + 1, 0, 0, 0, 13, 13},
+    {PICTURE_CHECK_BOX + 2, 0, 0, 0, 16, 16},
+    {PICTURE_CHECK_BOX + 3, 0, 0, 0, 16, 16},
+    {PICTURE_CHECK_BOX + 4, 0, 0, 0, 20, 20},
+    {PICTURE_CHECK_BOX + 5, 0, 0, 0, 20, 20},
 };
 
 // Every number the surface table of the job settings holds above 32, and the pictures of row 8.

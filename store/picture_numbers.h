@@ -4,6 +4,7 @@
 // (a suite check reads the built file against this table and the code's calls against it).
 #pragma once
 
+#include <cstdint>
 #include <span>
 
 struct NamedPicture {
@@ -39,6 +40,18 @@ constexpr int PICTURE_JOB_MATERIAL_BOX = 147;
 constexpr int PICTURE_JOB_TEMPLATE = 154;  // rows 9-19 of the job settings: 154-164
 constexpr int PICTURE_PAN_BUTTON = 204;
 constexpr int PICTURE_AXIS_LOCK_FREE = 207;  // 206 along X, 205 along Y
+
+// Pictures the screen services build from
+constexpr int PICTURE_POINTER_ARROW = 220;      // 'X' black, 'o' white, the rest see-through
+constexpr int PICTURE_POINTER_TEXT_BEAM = 221;
+constexpr int PICTURE_POINTER_HAND = 222;
+constexpr int PICTURE_POINTER_MOVE = 223;       // the four-way arrow of the title band
+constexpr int PICTURE_POINTER_HOURGLASS = 224;
+constexpr int PICTURE_POINTER_CROSSHAIR = 225;  // centred on its hot spot (15, 15)
+constexpr int PICTURE_POINTER_MARKER = 226;     // the small cross of shapes without a drawing
+constexpr int PICTURE_CHECK_BOX = 230;  // small band 230, 231 checked; 232, 233; large 234, 235
+// The see-through colour of the pointer pictures: magenta, which no other picture uses.
+constexpr uint32_t PICTURE_SEE_THROUGH = 0xFF00FF;
 
 // Every named picture.
 std::span<const NamedPicture> named_pictures();

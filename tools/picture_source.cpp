@@ -338,6 +338,29 @@ void read_scene(Source& source, const Line& line, const std::vector<Line>& comma
   add_picture(source, line, number, std::move(surface));
 }
 
+// A picture drawn as text: one quoted row a line, top row first; 'X' is black, 'o' white and
+// any other character the see-through colour; short rows and missing rows are see-through.
+void read_art(Source& source, const Line& line, const std::vector<Line>& rows) {
+  // art NUMBER WIDTH x HEIGHT
+  const int number = whole_of(source, line, 1, 0, 32767);
+  if (line.tokens.size() != 5 || line.tokens[3] != "x") fail(source, line.number, "art NUMBER WIDTH x HEIGHT expected");
+  Surface surface;
+  surface_resize(&surface, whole_of(source, line, 2, 1, 256), whole_of(source, line, 4, 1, 256));
+  std::fill(surface.pixels.begin(), surface.pixels.end(), PICTURE_SEE_THROUGH);
+  if (rows.size() > static_cast<size_t>(surface.height)) fail(source, line.number, "more rows than the height");
+  for (size_t y = 0; y < rows.size(); ++y) {
+    const std::string row = rows[y].tokens.size() == 1 ? text_of(source, rows[y], 0) : std::string();
+    if (rows[y].tokens.size() != 1) fail(source, rows[y].number, "one quoted row expected");
+    if (row.size() > static_cast<size_t>(surface.width)) fail(source, rows[y].number, "a row wider than the picture");
+    for (size_t x = 0; x < row.size(); ++x) {
+      if (row[x] == 'X' || row[x] == 'o') {
+        surface.pixels[y * static_cast<size_t>(surface.width) + x] = row[x] == 'o' ? 0xFFFFFFu : 0u;
+      }
+    }
+  }
+  add_picture(source, line, number, std::move(surface));
+}
+
 void read_source(Source& source, const std::string& text) {
   std::vector<Line> lines;
   std::istringstream in(text);
@@ -357,6 +380,8 @@ void read_source(Source& source, const std::string& text) {
       if (source.shapes.count(line.tokens[1]) != 0) fail(source, line.number, "shape given twice");
       const std::string name = line.tokens[1];
       source.shapes[name] = read_block(source, lines, &i);
+    } else if (word == "art") {
+      read_art(source, line, read_block(source, lines, &i));
     } else if (word == "menu" || word == "scene") {
       for (const char* needed : {"paper", "band", "band_text", "rule", "ink"}) {
         if (source.colours.count(needed) == 0) fail(source, line.number, std::string("colour ") + needed + " is not named");

@@ -4,11 +4,13 @@
 // surface of its size with the program's own canvas and interface font.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 
 #include "platform/font.h"
 #include "platform/surface.h"
+#include "store/picture_numbers.h"
 
 // Renders every picture of `text` (read from `path`, named in messages). False with *error set
 // to "PATH:LINE: what" on the first fault; nothing is kept then.
