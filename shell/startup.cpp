@@ -45,7 +45,7 @@
 #include "screen/main_form.h"
 #include "screen/palette.h"
 #include "screen/picture_file.h"
-#include "screen/picture_menu.h"
+#include "ui/picture_menu.h"
 #include "screen/pointer.h"
 #include "screen/text_output.h"
 #include "screen/screen_entries.h"
@@ -450,8 +450,10 @@ constexpr float TRANSFORM_STEP_START = 5.0f;
 constexpr uint8_t EDITOR_SETTING_START = 11;
 
 // The engines reach the user, the menus and the machining data only through their hosts.
+// The menu opens at the pointer.
 int choose_item_picture_cell(int picture, int rows, int columns, int header_pixels) {
-  return picture_grid_menu(picture, rows, columns, 0, 0, 0, header_pixels, 0);
+  return picture_grid_menu(picture, rows, columns, g_pointer.wanted_x, g_pointer.wanted_y, 0,
+                           header_pixels, 0);
 }
 
 void connect_engine_hosts() {

@@ -280,6 +280,42 @@ click 1004 8
 snap after-the-close-button
 )";
 
+// The drawing-tool menu of the Drawing page on a 1024 x 768 screen: a right click at (500, 200)
+// opens picture 116 there (4 x 4 cells of 72 pixels); Down, Down, End put the XOR cursor on row
+// 2, column 3, whose two inner rings turn the cell's EEEEEE into 111111; Enter binds tool 761 to the
+// left button. A second menu binds "Draw points" (row 3, column 1) to the middle button with a
+// middle click. The screen comes back as it was; the bindings are saved at the end.
+constexpr char PICTURE_MENU_SCRIPT[] = R"(# the drawing-tool menu, by keys and by the middle button
+move 500 200
+dump before
+click 500 200 right
+key Down
+key Down
+key End
+snap picture-menu
+expect-pixel 740 345 111111
+expect-pixel 740 347 EEEEEE
+key Enter
+dump after
+click 500 200 right
+click 608 452 middle
+dump after-middle
+close
+)";
+
+TEST_F(HeadlessRunnerTest, TheDrawingToolMenuBindsTheLeftAndMiddleButtons) {
+  ASSERT_EQ(run(PICTURE_MENU_SCRIPT), 0) << read("stderr.txt");
+  EXPECT_EQ(read("after.txt"), read("before.txt"));
+  EXPECT_EQ(read("after-middle.txt"), read("before.txt"));
+  std::filesystem::copy_file(out_ / "picture-menu.png", PICTURE_MENU_PNG,
+                             std::filesystem::copy_options::overwrite_existing);
+  // The drawing table saved: 0, left 761, right 766, unbound, middle 763.
+  const std::string saved = read("program/KR_INIT_t.KR5");
+  const char bindings[] = {0, 0, static_cast<char>(0xF9), 2, static_cast<char>(0xFE), 2,
+                           static_cast<char>(0xFF), 0x7F, static_cast<char>(0xFB), 2};
+  EXPECT_NE(saved.find(std::string(bindings, sizeof bindings)), std::string::npos);
+}
+
 TEST_F(HeadlessRunnerTest, TheTitleBarButtonsHintAndTheCloseButtonEndsTheProgram) {
   EXPECT_EQ(run(TITLE_BAR_SCRIPT), 2);  // the program ended at the close button
   const std::string error = read("stderr.txt");
