@@ -612,6 +612,8 @@ int ui_startup(int /*scratch_size*/) {
 void connect_page_entry_points() {
   g_buffer_entries.first_buffer_key = nc_page_key;
   g_screen_entries.set_display_mode = set_display_mode;
+  g_screen_entries.toggle_form_position = toggle_form_position;
+  window_set_hit_test(form_hit_test);
 }
 
 int app_startup() {

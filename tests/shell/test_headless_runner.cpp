@@ -316,6 +316,30 @@ TEST_F(HeadlessRunnerTest, TheDrawingToolMenuBindsTheLeftAndMiddleButtons) {
   EXPECT_NE(saved.find(std::string(bindings, sizeof bindings)), std::string::npos);
 }
 
+// The factory display choice (the largest fixed size) falls back to what the monitor holds: on
+// a 1280 x 1024 monitor the screen is 1280 x 1024, on a 1152 x 900 one 1152 x 864.
+TEST_F(HeadlessRunnerTest, TheFactoryDisplayModeFallsBackToTheMonitor) {
+  const struct {
+    const char* screen;
+    uint32_t width, height;
+  } cases[] = {{"1280x1024", 1280, 1024}, {"1152x900", 1152, 864}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.screen);
+    ASSERT_EQ(run("snap screen\nclose\n", std::string("--screen ") + c.screen), 0) << read("stderr.txt");
+    const std::string png = read("screen.png");
+    ASSERT_GE(png.size(), 24u);
+    auto be32 = [&](size_t at) {
+      return static_cast<uint32_t>(static_cast<uint8_t>(png[at]) << 24 |
+                                   static_cast<uint8_t>(png[at + 1]) << 16 |
+                                   static_cast<uint8_t>(png[at + 2]) << 8 |
+                                   static_cast<uint8_t>(png[at + 3]));
+    };
+    EXPECT_EQ(be32(16), c.width);
+    EXPECT_EQ(be32(20), c.height);
+    std::filesystem::remove(out_ / "program" / "KR_INIT_t.KR5");
+  }
+}
+
 TEST_F(HeadlessRunnerTest, TheTitleBarButtonsHintAndTheCloseButtonEndsTheProgram) {
   EXPECT_EQ(run(TITLE_BAR_SCRIPT), 2);  // the program ended at the close button
   const std::string error = read("stderr.txt");
