@@ -576,8 +576,8 @@ bool app_idle() {
 
 // ---- Start-up -----------------------------------------------------------------------------------
 
-int ui_startup(int /*scratch_size*/) {
-  reset_scratch_buffer();
+int ui_startup(int scratch_size) {
+  if (scratch_size < 0 || !allocate_scratch_buffer(static_cast<size_t>(scratch_size))) return -1;
   set_folders();
   if (!install_interface_font()) return -1;
   if (open_catalogue() <= 0) {

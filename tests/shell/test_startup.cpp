@@ -245,7 +245,22 @@ TEST_F(StartupTest, ShutdownFreesTheWindowsAndGivesTheCursorBack) {
   EXPECT_EQ(g_lists.slots[LIST_SLOT_FONTS].first, nullptr);
   EXPECT_EQ(g_catalogue.numbers.size(), 0u);  // the catalogue is closed
   EXPECT_EQ(g_startup.font_count, 0);         // the interface font is removed
+  EXPECT_EQ(g_scratch.block, nullptr);        // the scratch buffer is freed
   EXPECT_TRUE(headless_cursor_visible());
+}
+
+// Start-up allocates the scratch buffer first of all; a block too small for its regions ends
+// start-up before anything else.
+TEST_F(StartupTest, TheScratchBufferIsAllocatedFirstOfAll) {
+  lay_out_all();
+  free_scratch_buffer();
+  EXPECT_EQ(ui_startup(static_cast<int>(SCRATCH_SIZE) - 1), -1);
+  EXPECT_EQ(g_scratch.block, nullptr);
+  EXPECT_EQ(g_startup.font_count, 0);  // nothing else was started
+  scratch_at(SCRATCH_TITLE)[0] = 1;  // a block of the usual size on first use
+  ASSERT_TRUE(allocate_scratch_buffer(SCRATCH_SIZE + 100));
+  EXPECT_EQ(g_scratch.size, SCRATCH_SIZE + 100);
+  EXPECT_EQ(scratch_at(SCRATCH_TITLE)[0], 0);  // a fresh block is zeroed
 }
 
 TEST_F(StartupTest, WithNeitherCatalogueTheMissingFilesMessageEndsTheProgram) {
