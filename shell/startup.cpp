@@ -596,6 +596,11 @@ int ui_startup(int scratch_size) {
   set_word_delimiters(g_preferences_file.delimiters[0].characters,
                       g_preferences_file.delimiters[1].characters);
   clear_current_list();
+  // The form's own size, as the user left it, comes back with the preferences.
+  if (g_interface.display_choice == DISPLAY_CHOICE_OWN_SIZE && g_interface.client_width > 0 &&
+      g_interface.client_height > 0) {
+    window_set_size(g_interface.client_width, g_interface.client_height);
+  }
   apply_display_mode(g_interface.display_choice);
   create_root_window();
   centre_pointer();

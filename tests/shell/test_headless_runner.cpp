@@ -340,6 +340,17 @@ TEST_F(HeadlessRunnerTest, TheFactoryDisplayModeFallsBackToTheMonitor) {
   }
 }
 
+// A size the user gave the form by hand comes back at the next start, with the page it showed.
+TEST_F(HeadlessRunnerTest, ARestartKeepsTheOwnSizeAndThePage) {
+  ASSERT_EQ(run("resize 900 700\nwait 100\nclick 190 30\nexpect 3 2 Engraving\nclose\n"), 0)
+      << read("stderr.txt");
+  ASSERT_EQ(run("snap again\nexpect 3 2 Engraving\nclose\n"), 0) << read("stderr.txt");
+  const std::string png = read("again.png");
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(static_cast<uint8_t>(png[18]) << 8 | static_cast<uint8_t>(png[19]), 900);
+  EXPECT_EQ(static_cast<uint8_t>(png[22]) << 8 | static_cast<uint8_t>(png[23]), 700);
+}
+
 TEST_F(HeadlessRunnerTest, TheTitleBarButtonsHintAndTheCloseButtonEndsTheProgram) {
   EXPECT_EQ(run(TITLE_BAR_SCRIPT), 2);  // the program ended at the close button
   const std::string error = read("stderr.txt");
