@@ -340,6 +340,23 @@ TEST_F(HeadlessRunnerTest, TheFactoryDisplayModeFallsBackToTheMonitor) {
   }
 }
 
+// The size button "=" on a 1024 x 768 monitor: from the factory mode (the largest that fits,
+// 1024 x 768) to a window of 800 x 600, and from there to the whole monitor.
+TEST_F(HeadlessRunnerTest, TheSizeButtonTogglesAWindowAndTheWholeMonitor) {
+  ASSERT_EQ(run("click 968 8\nwait 200\nsnap small\nclick 763 7\nwait 200\nsnap whole\nclose\n"), 0)
+      << read("stderr.txt");
+  const struct {
+    const char* png;
+    int width, height;
+  } cases[] = {{"small.png", 800, 600}, {"whole.png", 1024, 768}};
+  for (const auto& c : cases) {
+    const std::string png = read(c.png);
+    ASSERT_GE(png.size(), 24u) << c.png;
+    EXPECT_EQ(static_cast<uint8_t>(png[18]) << 8 | static_cast<uint8_t>(png[19]), c.width) << c.png;
+    EXPECT_EQ(static_cast<uint8_t>(png[22]) << 8 | static_cast<uint8_t>(png[23]), c.height) << c.png;
+  }
+}
+
 // A size the user gave the form by hand comes back at the next start, with the page it showed.
 TEST_F(HeadlessRunnerTest, ARestartKeepsTheOwnSizeAndThePage) {
   ASSERT_EQ(run("resize 900 700\nwait 100\nclick 190 30\nexpect 3 2 Engraving\nclose\n"), 0)
