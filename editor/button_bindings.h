@@ -10,6 +10,10 @@
 constexpr int BUTTON_BINDING_COUNT = 8;
 constexpr int16_t BUTTON_UNBOUND = 32767;
 constexpr int16_t COMMAND_LINE_TOOL = 750;        // the drawing table's left button
+constexpr int16_t COMMAND_SELECT_TOOL = 750;      // the first drawing tool: tool n is 750 + n
+constexpr int BUTTON_LEFT_BIT = 1;                // indices of the tables: the button bits
+constexpr int BUTTON_RIGHT_BIT = 2;
+constexpr int BUTTON_MIDDLE_BIT = 4;
 constexpr int16_t COMMAND_DRAWING_RIGHT = 766;    // set on the drawing table at every start
 constexpr int16_t COMMAND_NODE_EDITOR_RIGHT = 851;  // set on the node-editor table at every start
 

@@ -45,6 +45,7 @@ EventCode editor_page_entry() {
       case CANVAS_PAGE_CHOSEN: return KEY_ESC;
       case EVENT_REDRAW:
       case CANVAS_REDRAW: redraw = true; break;
+      case COMMAND_DRAWING_RIGHT: choose_tool_from_menu(); break;
       default: break;
     }
   }

@@ -2,13 +2,29 @@
 // the page loop and start-up ask of the drawing editor.
 #pragma once
 
+#include "editor/button_bindings.h"
 #include "editor/editor_state.h"
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
+#include "screen/pointer.h"
+#include "store/picture_numbers.h"
+#include "ui/picture_menu.h"
 #include "ui/placeholder_page.h"
 
-// Stand-in: shows the page frame and the page tabs, tracks the canvas cursor over the drawing area and leaves on a tab click or a quit; no drawing editor yet.
+// Stand-in: shows the page frame and the page tabs, tracks the canvas cursor over the drawing area,
+// lets the right button choose the tool of the left or middle button, and leaves on a tab click
+// or a quit; no drawing editor yet.
 EventCode editor_page_entry();
+
+// The drawing-tool menu the right button opens at the pointer: the chosen tool goes to the left
+// button, or to the middle button when chosen with it.
+inline void choose_tool_from_menu() {
+  const int cell = picture_grid_menu(PICTURE_DRAWING_TOOLS_MENU, 4, 4, g_pointer.wanted_x,
+                                     g_pointer.wanted_y, 1, 0, 0);
+  if (cell < 0) return;
+  const int button = (cell & PICTURE_MENU_MIDDLE) != 0 ? BUTTON_MIDDLE_BIT : BUTTON_LEFT_BIT;
+  g_button_bindings.current[button] = static_cast<int16_t>(COMMAND_SELECT_TOOL + (cell & 31));
+}
 
 // Stand-in: no paint boxes yet, so only the side panel's column is placed.
 inline void layout_paint_boxes() {

@@ -3,12 +3,9 @@
 #include "geometry/geometry_host.h"
 #include "geometry/symmetric_nodes.h"
 #include "store/line_list.h"
+#include "store/picture_numbers.h"
 
 namespace {
-
-// The picture menu that asks how an open item becomes symmetric: one row of three cells.
-constexpr int SYMMETRY_MENU_PICTURE = 109;
-constexpr int SYMMETRY_MENU_HEADER_PIXELS = 90;
 
 bool is_closing(const LinkRecord* r) { return (r->node_flags & NODE_CLOSING) != 0; }
 bool is_first(const LinkRecord* r) { return (r->node_flags & NODE_FIRST) != 0; }
@@ -66,7 +63,7 @@ bool refuses_conversion(const DrawingItem* item) {
 // converter, or -1 when the user cancelled.
 int choose_open_symmetry(DrawingItem* item) {
   const int cell =
-      geometry_host_choose_picture_cell(SYMMETRY_MENU_PICTURE, 1, 3, SYMMETRY_MENU_HEADER_PIXELS);
+      geometry_host_choose_picture_cell(PICTURE_SYMMETRY_MENU, 1, 3, PICTURE_SYMMETRY_MENU_HEADER);
   if (cell < 0) return -1;
   const int32_t n = item_link_count(item);
   if (cell == 1) grow_node_array(item, n);

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/surface.h"
@@ -42,6 +43,12 @@ void headless_inject_resize(int width, int height);
 void headless_inject_close();
 void headless_inject_focus(bool gained);
 void headless_inject_expose();
+
+// Monitors: each a whole rectangle and its usable part; by default one of 2560 x 1600 at (0, 0).
+// With positions refused, window_set_position leaves the window where it is (as Wayland does).
+void headless_set_displays(const std::vector<std::pair<WindowRect, WindowRect>>& displays);
+void headless_refuse_positions(bool refuse);
+bool headless_window_fullscreen();
 
 // Clock
 void headless_advance_clock(uint32_t ms);

@@ -128,6 +128,34 @@ void window_minimise();
 // Un-minimises and raises the window.
 void window_restore();
 
+// Monitors and the window's place among them (screen pixels). A window manager may refuse a
+// position: the window then stays where it is, and window_get_position says so.
+struct WindowRect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+};
+// The monitors: at least one is always reported (the primary first).
+int window_display_count();
+// A monitor's whole rectangle and the part of it that windows may use (without panels and
+// docks); false for a monitor that does not exist.
+bool window_display_bounds(int display, WindowRect* bounds, WindowRect* usable);
+// The monitor the window is on; 0 when that cannot be told.
+int window_display_index();
+void window_get_position(int* x, int* y);
+void window_set_position(int x, int y);
+// The window covers its whole monitor (the desktop's resolution) or is a window again.
+void window_set_fullscreen(bool whole_screen);
+// Where the window manager may take hold of the borderless window: the program answers for a
+// client point whether it is the band that drags the window (1), an edge that resizes it (2) or
+// neither (0). Null: nowhere.
+using WindowHitTest = int (*)(int x, int y);
+void window_set_hit_test(WindowHitTest hit_test);
+constexpr int WINDOW_HIT_NORMAL = 0;
+constexpr int WINDOW_HIT_DRAG = 1;
+constexpr int WINDOW_HIT_RESIZE = 2;
+
 // Framebuffer
 // The pixels the program draws into; always the size of the client area.
 Surface* window_surface();

@@ -14,7 +14,14 @@ constexpr size_t NEW_ITEM_TEXT_SIZE = 8;
 constexpr size_t NUDGE = 32;
 constexpr size_t START_PAGE_CHOICE = 53;
 constexpr size_t CURRENT_PAGE = 54;
-constexpr size_t GAP_TOLERANCE = 56;
+constexpr size_t GAP_TOLERANCE = 56;  // also the drawing import's join tolerance
+// The drawing import's options around the gap tolerance (55-72, zero in the factory block).
+constexpr size_t IMPORT_FILE_TYPE = 55;
+constexpr size_t IMPORT_CUT_TYPE = 60;
+constexpr size_t IMPORT_LAYER_NAMES_OFF = 61;
+constexpr size_t IMPORT_FIXED_LAYER = 62;
+constexpr size_t IMPORT_JOIN = 63;
+constexpr size_t IMPORT_OPTIMISE = 64;
 constexpr size_t JOB_DIALOG_FOLDER = 526;
 constexpr size_t JOB_FOLDER = 786;
 constexpr size_t DRAWING_FOLDER = 1046;
@@ -50,6 +57,12 @@ void write_preferences_bytes(const Preferences& p, uint8_t out[PREFERENCES_SIZE]
   out[START_PAGE_CHOICE] = p.start_page_choice;
   out[CURRENT_PAGE] = p.current_page;
   put_f32_le(out + GAP_TOLERANCE, p.gap_tolerance);
+  out[IMPORT_FILE_TYPE] = p.import_options.file_type;
+  out[IMPORT_CUT_TYPE] = p.import_options.cut_type;
+  out[IMPORT_LAYER_NAMES_OFF] = p.import_options.layer_names_off;
+  out[IMPORT_FIXED_LAYER] = p.import_options.fixed_layer;
+  out[IMPORT_JOIN] = p.import_options.join;
+  out[IMPORT_OPTIMISE] = p.import_options.optimise;
   put_text(out + JOB_DIALOG_FOLDER, p.job_dialog_folder, PREFERENCES_FOLDER_SIZE);
   put_text(out + JOB_FOLDER, p.job_folder, PREFERENCES_FOLDER_SIZE);
   put_text(out + DRAWING_FOLDER, p.drawing_folder, PREFERENCES_FOLDER_SIZE);
@@ -75,6 +88,15 @@ void read_preferences_bytes(const uint8_t in[PREFERENCES_SIZE], Preferences* p) 
   p->start_page_choice = in[START_PAGE_CHOICE];
   p->current_page = in[CURRENT_PAGE];
   p->gap_tolerance = get_f32_le(in + GAP_TOLERANCE);
+  // A file type the import form does not offer reads as DXF.
+  p->import_options.file_type =
+      in[IMPORT_FILE_TYPE] <= IMPORT_TYPE_NC_ABSOLUTE_CENTRES ? in[IMPORT_FILE_TYPE] : IMPORT_TYPE_DXF;
+  p->import_options.cut_type = in[IMPORT_CUT_TYPE];
+  p->import_options.layer_names_off = in[IMPORT_LAYER_NAMES_OFF] != 0 ? 1 : 0;
+  p->import_options.fixed_layer = in[IMPORT_FIXED_LAYER];
+  p->import_options.join = in[IMPORT_JOIN] != 0 ? 1 : 0;
+  p->import_options.join_tolerance = p->gap_tolerance;
+  p->import_options.optimise = in[IMPORT_OPTIMISE] != 0 ? 1 : 0;
   p->job_dialog_folder = get_text(in + JOB_DIALOG_FOLDER, PREFERENCES_FOLDER_SIZE - 1);
   p->job_folder = get_text(in + JOB_FOLDER, PREFERENCES_FOLDER_SIZE - 1);
   p->drawing_folder = get_text(in + DRAWING_FOLDER, PREFERENCES_FOLDER_SIZE - 1);

@@ -42,8 +42,9 @@ struct Preferences {
   // kept as read and written back as they are.
   uint8_t stored[PREFERENCES_SIZE] = {};
   uint8_t autosave_minutes = 0;   // not stored: minutes between autosaves; 0 = off
-  ImportOptions import_options;   // not stored yet: the drawing import's form values, kept
-                                  // between imports of one run
+  ImportOptions import_options;   // +55-64 the drawing import's form values; its join
+                                  // tolerance is the gap tolerance (+56), its folders are
+                                  // kept for one run
   bool first_run = false;         // not stored: the factory defaults were just made, so the
                                   // machining defaults are still to be filled
 };

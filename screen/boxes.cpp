@@ -10,10 +10,12 @@
 #include "screen/display_mode.h"
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
+#include "screen/picture_file.h"
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
 #include "screen/tick_clock.h"
+#include "store/picture_numbers.h"
 
 TabStrip g_tab_strip;
 
@@ -342,19 +344,9 @@ void draw_progress_bar(int bottom_row, int column, int rows, int value, int maxi
 }
 
 void draw_check_box(bool checked, int x, int y) {
-  Canvas* canvas = screen();
-  if (canvas == nullptr) return;
-  // Three sizes of the list: the small band, the large bands, and the rest.
-  const int size = g_display.band == 1 ? 13 : g_display.band >= 4 ? 20 : 16;
-  CanvasKeep keep(canvas);
-  solid_rect(canvas, RGB_WHITE, x, y, x + size, y + size);
-  ring(canvas, RGB_GREY, x, y, x + size, y + size);
-  if (!checked) return;
-  canvas->pen = CanvasPen{};
-  canvas->pen.width = 2;
-  canvas->pen.colour = 0;
-  canvas_draw_line(canvas, x + 3, y + size / 2, x + size / 2 - 1, y + size - 4);
-  canvas_draw_line(canvas, x + size / 2 - 1, y + size - 4, x + size - 3, y + 3);
+  // Three sizes of the pictures: the small band, the large bands, and the rest.
+  const int size = g_display.band == 1 ? 0 : g_display.band >= 4 ? 2 : 1;
+  draw_picture(-(PICTURE_CHECK_BOX + 2 * size + (checked ? 1 : 0)), x, y);
 }
 
 // ---- Page tabs ----------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/font.h"
+#include "platform/window.h"
 
 // The text roles, each with a preset of cell metrics.
 enum FaceRole : uint8_t {
@@ -28,7 +29,11 @@ struct CellMetrics {
   int16_t last_column = 0;  // highest column index that fits the screen
 };
 
-// Stand-in: the screen is the framebuffer and the band comes from its size alone; no fixed choices, fallback faces, monitors or form placement yet.
+constexpr int DISPLAY_CHOICE_LAST_FIXED = 7;
+constexpr int DISPLAY_CHOICE_WHOLE_MONITOR = 109;
+constexpr int OWN_SIZE_MIN_WIDTH = 630;   // the form's own client size is never taken smaller
+constexpr int OWN_SIZE_MIN_HEIGHT = 474;
+
 struct DisplayState {
   BitmapFont font;                                    // the faces of Q5_FONT.FON
   std::array<std::string, FACE_TABLE_SIZE> face_names;  // face table; 0-3 set per band
@@ -42,6 +47,9 @@ struct DisplayState {
   int16_t editor_columns = 0; // of the editor face (editing_window_size)
   bool form_drag_running = false;  // the user drags the form by its title band
   int16_t drawing_area_bottom = 0;  // bottom pixel limit of the Drawing page's drawing area
+  WindowRect monitor;   // the monitor the form is on, screen pixels
+  WindowRect work;      // its usable part
+  bool form_centred = false;  // the position button put the form in the middle of the work area
 };
 extern DisplayState g_display;
 
@@ -52,9 +60,20 @@ bool load_interface_font(const std::string& path, std::string* error);
 const FontFace* interface_face(int face_index);
 
 // Display modes
-// Takes the framebuffer's size as the screen, chooses the band and fills the presets; the
-// normal preset becomes current.
+// Sizes the program's screen by the choice (0-7 the fixed sizes, falling back while one is
+// taller than the monitor; 109 the whole monitor; any other the form's own client size, at
+// least 630 x 474), keeps it inside the monitor's work area, chooses the band and fills the
+// presets (the normal preset becomes current), places the form inside the work area and gives
+// the window that size and place. The screen size values are the client size - 1.
 void apply_display_mode(int choice);
+// The position button: the form to the centre of the work area, or back to the top-left corner
+// of its monitor. A window manager that refuses positions leaves it where it is.
+void centre_form_on_screen();
+void form_to_monitor_corner();
+void toggle_form_position();
+// What the window manager may do at a client point of the borderless form: drag it by the free
+// title band, resize it by its edges (WINDOW_HIT_*).
+int form_hit_test(int x, int y);
 // Fills the presets for the screen size from `band` down: the band falls while the normal face
 // has fewer than 78 columns or (above band 1) the menu face fewer than 35 rows; band 1 with 35
 // menu rows or fewer takes the smaller fallback faces. Sets the band and the fallback flag.

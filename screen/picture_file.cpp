@@ -210,6 +210,7 @@ bool open_picture_stream(FILE* stream, const std::string& name) {
   file.path = name;
   file.count = count;
   file.offsets = std::move(offsets);
+  ++file.opened_count;
   if (!file.work) file.work = make_dcl_work_area();
   return true;
 }
@@ -260,6 +261,31 @@ int draw_picture(int n, int x, int y) {
   canvas_draw_dib(&g_text.screen, x, y, dib);
   // Stand-in: the frame of a positive number waits for the boxes' flat frame.
   return 0;
+}
+
+bool read_picture(int n, Surface* out) {
+  const int number = n < 0 ? -n : n;
+  std::vector<uint8_t> bytes;
+  PictureEntry entry;
+  if (load_entry(number, bytes, &entry) != PICTURE_ENTRY_OK) return false;
+  std::vector<uint8_t> pixels;
+  std::vector<uint32_t> palette;
+  if (!decode_picture(bytes.data(), bytes.size(), entry, pixels, palette, *g_picture_file.work)) {
+    return false;
+  }
+  Surface picture;
+  surface_resize(&picture, static_cast<int>(entry.width), static_cast<int>(entry.height));
+  Canvas canvas;
+  canvas_init(&canvas, &picture);
+  CanvasDib dib;
+  dib.width = picture.width;
+  dib.height = entry.header_height;
+  dib.bits_per_pixel = entry.bits_per_pixel;
+  dib.bits = std::span<const uint8_t>(pixels.data(), entry.row_bytes * entry.height);
+  dib.palette = palette;
+  if (canvas_draw_dib(&canvas, 0, 0, dib) < 0) return false;
+  *out = std::move(picture);
+  return true;
 }
 
 void frame_last_picture() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/surface.h"
 #include "store/dcl_explode.h"
 
 constexpr int PICTURE_NOT_DRAWN = -1;  // empty entry, bad header or failed unpacking
@@ -58,6 +59,7 @@ struct PictureFile {
   // message goes to standard error.
   std::function<void(const char*)> show_message;
   int messages_shown = 0;
+  int opened_count = 0;  // files opened so far: what was built from pictures is stale when it grows
 };
 extern PictureFile g_picture_file;
 
@@ -75,6 +77,9 @@ int picture_size(int n, int* height, int* width);
 // the background colour (and a third of it as the highlight colour) and draws nothing.
 // 0 drawn, PICTURE_NOT_DRAWN, PICTURE_NO_FILE.
 int draw_picture(int n, int x, int y);
+// Picture |n| decoded onto `out`, resized to it (0x00RRGGBB, top row first); false, with `out`
+// untouched, when it cannot be drawn.
+bool read_picture(int n, Surface* out);
 // Fills the last drawn picture's area, widened by 2 pixels on the top and left and 3 on the
 // bottom and right, with palette colour 1.
 void frame_last_picture();

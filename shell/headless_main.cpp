@@ -291,6 +291,8 @@ struct Options {
   std::string folder;
   int width = DEFAULT_WIDTH;
   int height = DEFAULT_HEIGHT;
+  int screen_width = 0;  // the monitor; 0: as large as the window
+  int screen_height = 0;
 };
 
 bool parse_size(const std::string& text, int* width, int* height) {
@@ -316,6 +318,11 @@ int parse_options(int argc, char** argv, Options* options) {
     } else if (arg == "--size" && has_value) {
       if (!parse_size(argv[++i], &options->width, &options->height)) {
         std::fprintf(stderr, "brenvik-headless: --size needs WxH, such as 1024x768\n");
+        return EXIT_USAGE;
+      }
+    } else if (arg == "--screen" && has_value) {
+      if (!parse_size(argv[++i], &options->screen_width, &options->screen_height)) {
+        std::fprintf(stderr, "brenvik-headless: --screen needs WxH, such as 1280x1024\n");
         return EXIT_USAGE;
       }
     } else if (!arg.empty() && arg[0] != '-' && options->script_path.empty()) {
@@ -360,6 +367,11 @@ int main(int argc, char** argv) {
   // The runner bounds the run itself; a long wait of the script is no forgotten input.
   headless_set_idle_limit(std::numeric_limits<uint64_t>::max());
   headless_inject_focus(true);
+  // One monitor, the window's size unless --screen says otherwise: the display mode falls back
+  // to what fits it.
+  const WindowRect monitor{0, 0, options.screen_width > 0 ? options.screen_width : options.width,
+                           options.screen_height > 0 ? options.screen_height : options.height};
+  headless_set_displays({{monitor, monitor}});
   run_application(options.width, options.height, runner_idle);
   if (g_runner.next < g_runner.commands.size()) {
     std::fprintf(stderr, "brenvik-headless: the program ended before line %d of the script\n",

@@ -17,6 +17,8 @@ Options
   --out DIR        folder for the pictures and dumps (default: the current folder)
   --folder DIR     program folder to start from (default: the executable's folder)
   --size WxH       the window's client size in pixels (default 1024x768)
+  --screen WxH     the monitor's size; the display mode falls back to what fits it
+                   (default: the window's size)
   --help           this text
 
 The script: one command a line; blank lines and lines starting with '#' are skipped. The

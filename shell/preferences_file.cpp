@@ -334,6 +334,10 @@ void first_run_defaults() {
   g_preferences.step = metric ? 1.0f : 0.05f;
   g_preferences.nudge = metric ? 1.0f : 0.05f;
   g_preferences.gap_tolerance = metric ? 0.005f : 0.0002f;
+  // The factory block holds no import options: a DXF file, not machined, nothing joined.
+  g_preferences.import_options = ImportOptions();
+  g_preferences.import_options.cut_type = 0;
+  g_preferences.import_options.join_tolerance = g_preferences.gap_tolerance;
   job.grid_shown = 1;
   g_editor_start.grid_indicator = job.grid_shown;
   job.show_node_markers = 1;

@@ -133,7 +133,7 @@ void app_shutdown() {
 
   free_catalogue_arrays();
   free_protocol_names();
-  reset_scratch_buffer();
+  free_scratch_buffer();
   pocket_free();
   undo_clear();
   unload_fonts();

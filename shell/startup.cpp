@@ -45,7 +45,7 @@
 #include "screen/main_form.h"
 #include "screen/palette.h"
 #include "screen/picture_file.h"
-#include "screen/picture_menu.h"
+#include "ui/picture_menu.h"
 #include "screen/pointer.h"
 #include "screen/text_output.h"
 #include "screen/screen_entries.h"
@@ -477,8 +477,10 @@ constexpr float TRANSFORM_STEP_START = 5.0f;
 constexpr uint8_t EDITOR_SETTING_START = 11;
 
 // The engines reach the user, the menus and the machining data only through their hosts.
+// The menu opens at the pointer.
 int choose_item_picture_cell(int picture, int rows, int columns, int header_pixels) {
-  return picture_grid_menu(picture, rows, columns, 0, 0, 0, header_pixels, 0);
+  return picture_grid_menu(picture, rows, columns, g_pointer.wanted_x, g_pointer.wanted_y, 0,
+                           header_pixels, 0);
 }
 
 // New text items take their machining and layout defaults from the machining defaults, which
@@ -622,8 +624,8 @@ bool app_idle() {
 
 // ---- Start-up -----------------------------------------------------------------------------------
 
-int ui_startup(int /*scratch_size*/) {
-  reset_scratch_buffer();
+int ui_startup(int scratch_size) {
+  if (scratch_size < 0 || !allocate_scratch_buffer(static_cast<size_t>(scratch_size))) return -1;
   set_folders();
   if (!install_interface_font()) return -1;
   if (open_catalogue() <= 0) {
@@ -642,6 +644,11 @@ int ui_startup(int /*scratch_size*/) {
   set_word_delimiters(g_preferences_file.delimiters[0].characters,
                       g_preferences_file.delimiters[1].characters);
   clear_current_list();
+  // The form's own size, as the user left it, comes back with the preferences.
+  if (g_interface.display_choice == DISPLAY_CHOICE_OWN_SIZE && g_interface.client_width > 0 &&
+      g_interface.client_height > 0) {
+    window_set_size(g_interface.client_width, g_interface.client_height);
+  }
   apply_display_mode(g_interface.display_choice);
   create_root_window();
   centre_pointer();
@@ -658,6 +665,8 @@ int ui_startup(int /*scratch_size*/) {
 void connect_page_entry_points() {
   g_buffer_entries.first_buffer_key = nc_page_key;
   g_screen_entries.set_display_mode = set_display_mode;
+  g_screen_entries.toggle_form_position = toggle_form_position;
+  window_set_hit_test(form_hit_test);
 }
 
 int app_startup() {

@@ -6,8 +6,8 @@
 
 #include <cstddef>
 #include <cstring>
-
-// Stand-in: a static block with the region offsets; ui_startup's allocation comes with screen start-up.
+#include <memory>
+#include <new>
 
 constexpr size_t SCRATCH_SIZE = 38812;
 
@@ -26,13 +26,38 @@ constexpr size_t SCRATCH_MESSAGE_CAPACITY = SCRATCH_HOT_KEY_LINE - SCRATCH_MESSA
 constexpr size_t SCRATCH_HOT_KEY_LINE_CAPACITY = SCRATCH_HOT_LETTERS - SCRATCH_HOT_KEY_LINE;
 constexpr size_t SCRATCH_HOT_LETTERS_CAPACITY = SCRATCH_FIELD_REDRAW - SCRATCH_HOT_LETTERS;
 
+// One heap block, allocated by start-up before anything else and freed at shutdown.
 struct ScratchBuffer {
-  alignas(8) char bytes[SCRATCH_SIZE];  // regions as above; texts are cp1252 with in-band codes
+  std::unique_ptr<double[]> block;  // doubles: the float area is aligned for them
+  size_t size = 0;                  // bytes; regions as above, texts cp1252 with in-band codes
 };
-inline ScratchBuffer g_scratch{};
+inline ScratchBuffer g_scratch;
 
-// The byte at a region offset.
-inline char* scratch_at(size_t offset) { return g_scratch.bytes + offset; }
+// Allocates a zeroed block of `size` bytes in place of the one held; false, keeping none, when
+// the size is smaller than the regions need or memory runs out.
+inline bool allocate_scratch_buffer(size_t size) {
+  g_scratch.block.reset();
+  g_scratch.size = 0;
+  if (size < SCRATCH_SIZE) return false;
+  const size_t doubles = (size + sizeof(double) - 1) / sizeof(double);
+  g_scratch.block.reset(new (std::nothrow) double[doubles]());
+  if (!g_scratch.block) return false;
+  g_scratch.size = size;
+  return true;
+}
+inline void free_scratch_buffer() {
+  g_scratch.block.reset();
+  g_scratch.size = 0;
+}
+
+// The byte at a region offset. Code run without start-up (tests, the command-line tools) gets
+// a block of the usual size on first use.
+inline char* scratch_at(size_t offset) {
+  if (!g_scratch.block) allocate_scratch_buffer(SCRATCH_SIZE);
+  return reinterpret_cast<char*>(g_scratch.block.get()) + offset;
+}
 
 // Test hooks
-inline void reset_scratch_buffer() { std::memset(g_scratch.bytes, 0, SCRATCH_SIZE); }
+inline void reset_scratch_buffer() {
+  if (g_scratch.block) std::memset(g_scratch.block.get(), 0, g_scratch.size);
+}

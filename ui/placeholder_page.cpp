@@ -107,7 +107,7 @@ EventCode placeholder_page_event(int /*page*/, EventCode code) {
   }
 }
 
-EventCode run_placeholder_page(int page) {
+EventCode run_placeholder_page(int page, PageEventFilter filter) {
   bool entered = true;
   for (;;) {
     if (g_form.resize_pending != RESIZE_NONE) {
@@ -124,7 +124,10 @@ EventCode run_placeholder_page(int page) {
       entered = false;
     }
     if (placeholder_page_quit() != 0) return KEY_ESC;
-    const EventCode code = placeholder_page_event(page, wait_input_code());
+    EventCode code = wait_input_code();
+    if (filter != nullptr) code = filter(code);
+    if (code == 0) continue;
+    code = placeholder_page_event(page, code);
     if (code == KEY_ESC) return KEY_ESC;
     if (code == EVENT_REDRAW) entered = true;
   }

@@ -24,8 +24,11 @@ struct PlaceholderPage {
 };
 inline PlaceholderPage g_placeholder_page;
 
+// What a page stand-in does with an event before the placeholder does: 0 when it took it.
+using PageEventFilter = EventCode (*)(EventCode code);
+
 // Stand-in: a frame with the page's name, the tabs and the title-bar buttons; a quit asks no save question, since no page can change the job yet.
-EventCode run_placeholder_page(int page);
+EventCode run_placeholder_page(int page, PageEventFilter filter = nullptr);
 
 // The pieces of the placeholder a page that runs a window itself uses: the frame, name, caption
 // and tabs; a pending quit (27 and the quit bit, else 0); and one event (pointer moves are

@@ -32,6 +32,12 @@ struct HeadlessState {
   std::string clipboard;             // cp1252 bytes exactly as set
   int present_count = 0;             // presents that found a changed framebuffer
   std::vector<std::string> message_boxes;  // texts of the system message boxes, oldest first
+  std::vector<std::pair<WindowRect, WindowRect>> displays = {
+      {WindowRect{0, 0, 2560, 1600}, WindowRect{0, 0, 2560, 1600}}};
+  bool positions_refused = false;
+  int window_x = 0;                  // screen pixels of the client area's top-left corner
+  int window_y = 0;
+  bool fullscreen = false;
 };
 
 HeadlessState g_headless;
@@ -295,3 +301,55 @@ bool headless_write_png(const Surface& surface, const std::string& path, std::st
 }
 
 void reset_headless() { g_headless = HeadlessState(); }
+
+void headless_set_displays(const std::vector<std::pair<WindowRect, WindowRect>>& displays) {
+  if (!displays.empty()) g_headless.displays = displays;
+}
+
+void headless_refuse_positions(bool refuse) { g_headless.positions_refused = refuse; }
+
+bool headless_window_fullscreen() { return g_headless.fullscreen; }
+
+int window_display_count() { return static_cast<int>(g_headless.displays.size()); }
+
+bool window_display_bounds(int display, WindowRect* bounds, WindowRect* usable) {
+  if (display < 0 || display >= window_display_count()) return false;
+  *bounds = g_headless.displays[static_cast<size_t>(display)].first;
+  *usable = g_headless.displays[static_cast<size_t>(display)].second;
+  return true;
+}
+
+int window_display_index() {
+  // The monitor that holds the window's centre, else the first.
+  const int cx = g_headless.window_x + g_headless.framebuffer.width / 2;
+  const int cy = g_headless.window_y + g_headless.framebuffer.height / 2;
+  for (size_t i = 0; i < g_headless.displays.size(); ++i) {
+    const WindowRect& r = g_headless.displays[i].first;
+    if (cx >= r.x && cx < r.x + r.width && cy >= r.y && cy < r.y + r.height) return static_cast<int>(i);
+  }
+  return 0;
+}
+
+void window_get_position(int* x, int* y) {
+  *x = g_headless.window_x;
+  *y = g_headless.window_y;
+}
+
+void window_set_position(int x, int y) {
+  if (g_headless.positions_refused) return;
+  g_headless.window_x = x;
+  g_headless.window_y = y;
+}
+
+void window_set_fullscreen(bool whole_screen) {
+  g_headless.fullscreen = whole_screen;
+  if (!whole_screen) return;
+  WindowRect bounds;
+  WindowRect usable;
+  window_display_bounds(window_display_index(), &bounds, &usable);
+  g_headless.window_x = bounds.x;
+  g_headless.window_y = bounds.y;
+  resize_keeping_pixels(&g_headless.framebuffer, bounds.width, bounds.height);
+}
+
+void window_set_hit_test(WindowHitTest /*hit_test*/) {}

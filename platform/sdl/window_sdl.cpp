@@ -180,7 +180,8 @@ bool window_open(int width, int height, const std::string& title, std::string* e
     return false;
   }
   g_sdl.window = SDL_CreateWindow(cp1252_to_utf8(title).c_str(), SDL_WINDOWPOS_CENTERED,
-                                  SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_RESIZABLE);
+                                  SDL_WINDOWPOS_CENTERED, width, height,
+                                  SDL_WINDOW_RESIZABLE | SDL_WINDOW_BORDERLESS);
   if (g_sdl.window) {
     g_sdl.renderer = SDL_CreateRenderer(g_sdl.window, -1, 0);
     if (!g_sdl.renderer) g_sdl.renderer = SDL_CreateRenderer(g_sdl.window, -1, SDL_RENDERER_SOFTWARE);
@@ -215,6 +216,73 @@ void window_set_size(int width, int height) {
   SDL_GetWindowSize(g_sdl.window, &actual_width, &actual_height);
   resize_keeping_pixels(&g_sdl.framebuffer, actual_width, actual_height);
   g_sdl.frame_lost = true;
+}
+
+int window_display_count() { return std::max(SDL_GetNumVideoDisplays(), 1); }
+
+bool window_display_bounds(int display, WindowRect* bounds, WindowRect* usable) {
+  SDL_Rect whole;
+  SDL_Rect part;
+  if (SDL_GetDisplayBounds(display, &whole) != 0) return false;
+  if (SDL_GetDisplayUsableBounds(display, &part) != 0) part = whole;
+  *bounds = WindowRect{whole.x, whole.y, whole.w, whole.h};
+  *usable = WindowRect{part.x, part.y, part.w, part.h};
+  return true;
+}
+
+int window_display_index() {
+  const int index = g_sdl.window ? SDL_GetWindowDisplayIndex(g_sdl.window) : 0;
+  return index < 0 ? 0 : index;
+}
+
+void window_get_position(int* x, int* y) {
+  *x = 0;
+  *y = 0;
+  if (g_sdl.window) SDL_GetWindowPosition(g_sdl.window, x, y);
+}
+
+void window_set_position(int x, int y) {
+  if (g_sdl.window) SDL_SetWindowPosition(g_sdl.window, x, y);
+}
+
+void window_set_fullscreen(bool whole_screen) {
+  if (!g_sdl.window) return;
+  SDL_SetWindowFullscreen(g_sdl.window, whole_screen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(g_sdl.window, &width, &height);
+  resize_keeping_pixels(&g_sdl.framebuffer, width, height);
+  g_sdl.frame_lost = true;
+}
+
+namespace {
+
+SDL_HitTestResult answer_hit_test(SDL_Window* /*window*/, const SDL_Point* point, void* data) {
+  const auto hit_test = reinterpret_cast<WindowHitTest>(data);
+  const int kind = hit_test != nullptr ? hit_test(point->x, point->y) : WINDOW_HIT_NORMAL;
+  if (kind == WINDOW_HIT_DRAG) return SDL_HITTEST_DRAGGABLE;
+  if (kind != WINDOW_HIT_RESIZE) return SDL_HITTEST_NORMAL;
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(g_sdl.window, &width, &height);
+  const bool right = point->x >= width / 2;
+  const bool bottom = point->y >= height / 2;
+  const bool corner_x = point->x < 16 || point->x >= width - 16;
+  const bool corner_y = point->y < 16 || point->y >= height - 16;
+  if (corner_x && corner_y) {
+    return bottom ? (right ? SDL_HITTEST_RESIZE_BOTTOMRIGHT : SDL_HITTEST_RESIZE_BOTTOMLEFT)
+                  : (right ? SDL_HITTEST_RESIZE_TOPRIGHT : SDL_HITTEST_RESIZE_TOPLEFT);
+  }
+  if (corner_x) return right ? SDL_HITTEST_RESIZE_RIGHT : SDL_HITTEST_RESIZE_LEFT;
+  return bottom ? SDL_HITTEST_RESIZE_BOTTOM : SDL_HITTEST_RESIZE_TOP;
+}
+
+}  // namespace
+
+void window_set_hit_test(WindowHitTest hit_test) {
+  if (!g_sdl.window) return;
+  SDL_SetWindowHitTest(g_sdl.window, hit_test != nullptr ? answer_hit_test : nullptr,
+                       reinterpret_cast<void*>(hit_test));
 }
 
 void window_set_minimum_size(int width, int height) {

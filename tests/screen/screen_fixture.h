@@ -20,6 +20,7 @@
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
 #include "screen/palette.h"
+#include "screen/picture_file.h"
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
@@ -31,6 +32,8 @@ class ScreenFixture : public ::testing::Test {
   static void SetUpTestSuite() {
     std::string error;
     ASSERT_TRUE(load_interface_font(BRENVIK_PROGRAM_DIR "/Q5_FONT.FON", &error)) << error;
+    // The pointer's and the check boxes' pictures.
+    ASSERT_TRUE(open_picture_file(BRENVIK_PROGRAM_DIR "/KR_IMAGE.KR5"));
   }
 
   void SetUp() override { open_screen(800, 600); }

@@ -468,3 +468,23 @@ TEST_F(FurnitureTest, ControlsAreDrawnWithoutTheWindowsVisibleSpaces) {
 
 }  // namespace
 
+// The check boxes are pictures of the picture file, in the size of the display band: a grey
+// ring round white, and a black tick when checked.
+TEST_F(FurnitureTest, CheckBoxesTakeTheSizeOfTheBand) {
+  const struct {
+    int band, size;
+  } cases[] = {{1, 13}, {2, 16}, {3, 16}, {4, 20}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.band);
+    g_display.band = c.band;
+    fill_rect(0, 0, 300, 300, 0x123456);
+    draw_check_box(false, 100, 100);
+    EXPECT_EQ(pixel(100, 100), 0x808080u);
+    EXPECT_EQ(pixel(100 + c.size - 1, 100 + c.size - 1), 0x808080u);
+    EXPECT_EQ(pixel(100 + c.size, 100), 0x123456u);
+    EXPECT_EQ(pixel(100 + c.size / 2, 100 + c.size / 2), 0xFFFFFFu);
+    draw_check_box(true, 100, 100);
+    // The tick's corner.
+    EXPECT_EQ(pixel(100 + c.size / 2 - 1, 100 + c.size - 4), 0x000000u);
+  }
+}

@@ -1,6 +1,7 @@
 #include <cstdlib>
 
 #include "screen_fixture.h"
+#include "tests/support/test_folder.h"
 
 namespace {
 
@@ -43,6 +44,30 @@ TEST_F(PointerTest, EveryNamedShapePointsAtItsHotSpot) {
     pointer_hot_spot(shape, &dx, &dy);
     EXPECT_TRUE(opaque_near(pointer_picture(shape), dx, dy)) << "shape " << shape;
   }
+}
+
+// The arrow comes from the picture file: its tip black, its inside white, beside it see-through;
+// without a file the pointer is see-through, and opening one again builds the pictures again.
+TEST_F(PointerTest, ThePicturesComeFromThePictureFile) {
+  const CanvasSprite& arrow = pointer_picture(POINTER_ARROW);
+  EXPECT_TRUE(opaque(arrow, 0, 0));
+  EXPECT_EQ(arrow.xor_image[0], 0u);
+  EXPECT_TRUE(opaque(arrow, 2, 5));
+  EXPECT_EQ(arrow.xor_image[5 * 32 + 2], 0xFFFFFFu);
+  EXPECT_FALSE(opaque(arrow, 5, 2));
+  // The text beam is laid 3 pixels left: its stem on column 0.
+  EXPECT_TRUE(opaque(pointer_picture(POINTER_TEXT), 0, 8));
+  EXPECT_FALSE(opaque(pointer_picture(POINTER_TEXT), 4, 8));
+  // A picture file of one empty picture.
+  const std::filesystem::path folder = make_test_folder("pointer");
+  const std::string empty = (folder / "KR_IMAGE.KR5").string();
+  const char bytes[] = {0x1A, 0x44, 0x49, 0x42, 0, 0, 0, 2, 0, 0, 18, 0, 0, 0, 18, 0, 0, 0};
+  write_file_bytes(empty, std::string(bytes, sizeof bytes));
+  ASSERT_TRUE(open_picture_file(empty.c_str()));
+  EXPECT_FALSE(opaque(pointer_picture(POINTER_ARROW), 0, 0));
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(open_picture_file(BRENVIK_PROGRAM_DIR "/KR_IMAGE.KR5"));
+  EXPECT_TRUE(opaque(pointer_picture(POINTER_ARROW), 0, 0));
 }
 
 TEST_F(PointerTest, SetPointerShapeTakesTheAbsoluteValueAndIgnoresARepeat) {

@@ -280,6 +280,94 @@ click 1004 8
 snap after-the-close-button
 )";
 
+// The drawing-tool menu of the Drawing page on a 1024 x 768 screen: a right click at (500, 200)
+// opens picture 116 there (4 x 4 cells of 72 pixels); Down, Down, End put the XOR cursor on row
+// 2, column 3, whose two inner rings turn the cell's EEEEEE into 111111; Enter binds tool 761 to the
+// left button. A second menu binds "Draw points" (row 3, column 1) to the middle button with a
+// middle click. The screen comes back as it was; the bindings are saved at the end.
+constexpr char PICTURE_MENU_SCRIPT[] = R"(# the drawing-tool menu, by keys and by the middle button
+move 500 200
+dump before
+click 500 200 right
+key Down
+key Down
+key End
+snap picture-menu
+expect-pixel 740 345 111111
+expect-pixel 740 347 EEEEEE
+key Enter
+dump after
+click 500 200 right
+click 608 452 middle
+dump after-middle
+close
+)";
+
+TEST_F(HeadlessRunnerTest, TheDrawingToolMenuBindsTheLeftAndMiddleButtons) {
+  ASSERT_EQ(run(PICTURE_MENU_SCRIPT), 0) << read("stderr.txt");
+  EXPECT_EQ(read("after.txt"), read("before.txt"));
+  EXPECT_EQ(read("after-middle.txt"), read("before.txt"));
+  std::filesystem::copy_file(out_ / "picture-menu.png", PICTURE_MENU_PNG,
+                             std::filesystem::copy_options::overwrite_existing);
+  // The drawing table saved: 0, left 761, right 766, unbound, middle 763.
+  const std::string saved = read("program/KR_INIT_t.KR5");
+  const char bindings[] = {0, 0, static_cast<char>(0xF9), 2, static_cast<char>(0xFE), 2,
+                           static_cast<char>(0xFF), 0x7F, static_cast<char>(0xFB), 2};
+  EXPECT_NE(saved.find(std::string(bindings, sizeof bindings)), std::string::npos);
+}
+
+// The factory display choice (the largest fixed size) falls back to what the monitor holds: on
+// a 1280 x 1024 monitor the screen is 1280 x 1024, on a 1152 x 900 one 1152 x 864.
+TEST_F(HeadlessRunnerTest, TheFactoryDisplayModeFallsBackToTheMonitor) {
+  const struct {
+    const char* screen;
+    uint32_t width, height;
+  } cases[] = {{"1280x1024", 1280, 1024}, {"1152x900", 1152, 864}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.screen);
+    ASSERT_EQ(run("snap screen\nclose\n", std::string("--screen ") + c.screen), 0) << read("stderr.txt");
+    const std::string png = read("screen.png");
+    ASSERT_GE(png.size(), 24u);
+    auto be32 = [&](size_t at) {
+      return static_cast<uint32_t>(static_cast<uint8_t>(png[at]) << 24 |
+                                   static_cast<uint8_t>(png[at + 1]) << 16 |
+                                   static_cast<uint8_t>(png[at + 2]) << 8 |
+                                   static_cast<uint8_t>(png[at + 3]));
+    };
+    EXPECT_EQ(be32(16), c.width);
+    EXPECT_EQ(be32(20), c.height);
+    std::filesystem::remove(out_ / "program" / "KR_INIT_t.KR5");
+  }
+}
+
+// The size button "=" on a 1024 x 768 monitor: from the factory mode (the largest that fits,
+// 1024 x 768) to a window of 800 x 600, and from there to the whole monitor.
+TEST_F(HeadlessRunnerTest, TheSizeButtonTogglesAWindowAndTheWholeMonitor) {
+  ASSERT_EQ(run("click 968 8\nwait 200\nsnap small\nclick 763 7\nwait 200\nsnap whole\nclose\n"), 0)
+      << read("stderr.txt");
+  const struct {
+    const char* png;
+    int width, height;
+  } cases[] = {{"small.png", 800, 600}, {"whole.png", 1024, 768}};
+  for (const auto& c : cases) {
+    const std::string png = read(c.png);
+    ASSERT_GE(png.size(), 24u) << c.png;
+    EXPECT_EQ(static_cast<uint8_t>(png[18]) << 8 | static_cast<uint8_t>(png[19]), c.width) << c.png;
+    EXPECT_EQ(static_cast<uint8_t>(png[22]) << 8 | static_cast<uint8_t>(png[23]), c.height) << c.png;
+  }
+}
+
+// A size the user gave the form by hand comes back at the next start, with the page it showed.
+TEST_F(HeadlessRunnerTest, ARestartKeepsTheOwnSizeAndThePage) {
+  ASSERT_EQ(run("resize 900 700\nwait 100\nclick 190 30\nexpect 3 2 Engraving\nclose\n"), 0)
+      << read("stderr.txt");
+  ASSERT_EQ(run("snap again\nexpect 3 2 Engraving\nclose\n"), 0) << read("stderr.txt");
+  const std::string png = read("again.png");
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(static_cast<uint8_t>(png[18]) << 8 | static_cast<uint8_t>(png[19]), 900);
+  EXPECT_EQ(static_cast<uint8_t>(png[22]) << 8 | static_cast<uint8_t>(png[23]), 700);
+}
+
 TEST_F(HeadlessRunnerTest, TheTitleBarButtonsHintAndTheCloseButtonEndsTheProgram) {
   EXPECT_EQ(run(TITLE_BAR_SCRIPT), 2);  // the program ended at the close button
   const std::string error = read("stderr.txt");

@@ -180,6 +180,37 @@ TEST_F(PreferencesFileTest, WrittenSettingsReadBackTheSame) {
   EXPECT_EQ(preferences_file_bytes(), written);
 }
 
+// The drawing import's options survive a restart; its join tolerance is the gap tolerance, and a
+// file type the form does not offer reads as DXF.
+TEST_F(PreferencesFileTest, ImportOptionsAreKept) {
+  factory_file();
+  EXPECT_EQ(g_preferences.import_options.cut_type, 0);  // the factory block holds none
+  ImportOptions& options = g_preferences.import_options;
+  options.file_type = IMPORT_TYPE_NC;
+  options.cut_type = 2;
+  options.layer_names_off = 1;
+  options.fixed_layer = 7;
+  options.join = 1;
+  options.optimise = 1;
+  g_preferences.gap_tolerance = 0.125f;
+  ASSERT_EQ(read_write_preferences(0), 0);
+  reset_settings();
+  ASSERT_EQ(read_preferences_file(path()), PREFERENCES_READ_OK);
+  EXPECT_EQ(options.file_type, IMPORT_TYPE_NC);
+  EXPECT_EQ(options.cut_type, 2);
+  EXPECT_EQ(options.layer_names_off, 1);
+  EXPECT_EQ(options.fixed_layer, 7);
+  EXPECT_EQ(options.join, 1);
+  EXPECT_EQ(options.optimise, 1);
+  EXPECT_EQ(options.join_tolerance, 0.125f);
+
+  uint8_t block[PREFERENCES_SIZE] = {};
+  block[55] = 9;
+  Preferences read;
+  read_preferences_bytes(block, &read);
+  EXPECT_EQ(read.import_options.file_type, IMPORT_TYPE_DXF);
+}
+
 TEST_F(PreferencesFileTest, LoadListsKeepTheFirst22Names) {
   factory_file();
   for (int i = 0; i < 23; ++i) g_preferences_file.multi_load.push_back("/jobs/" + std::to_string(i));
