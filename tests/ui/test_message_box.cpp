@@ -137,6 +137,26 @@ TEST_F(MessageBoxTest, PopUpsStayUntilTheirOpenerClosesThemAndStackWithoutLimit)
   EXPECT_EQ(pixels(), before);
 }
 
+TEST_F(MessageBoxTest, TextIsPrintedInsideTheCurrentPopUpAndTheTopTwoSwap) {
+  show_text_box("first notice", TEXTBOX_TOP);
+  TextLine* first = g_popups.current;
+  show_text_box("second\nnotice\nhere", TEXTBOX_BOTTOM);
+  TextLine* second = g_popups.current;
+  const TextWindow* w = g_popups.window;
+  print_in_popup(0, 1, "XY");
+  print_in_popup(-1, 0, "Z");  // the bottom row
+  hide_pointer();
+  EXPECT_EQ(row_text(w->top_row, w->left_column + 1, 2), "XY");
+  EXPECT_EQ(row_text(w->bottom_row, w->left_column, 1), "Z");
+  swap_top_popups();
+  EXPECT_EQ(g_popups.current, first);
+  EXPECT_EQ(g_popups.below.back(), second);
+  close_top_popup();
+  EXPECT_EQ(g_popups.current, second);
+  close_top_popup();
+  EXPECT_EQ(g_popups.current, nullptr);
+}
+
 // ---- Fitting ------------------------------------------------------------------------------------
 
 TEST_F(MessageBoxTest, ATallTextWidensByFourThenTakesTheSmallestFontOnce) {
