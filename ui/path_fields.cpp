@@ -1,4 +1,4 @@
-// The file, folder and code-text fields of the settings forms.
+// The file and folder fields of the settings forms.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -25,7 +25,6 @@ namespace {
 
 constexpr size_t PATH_TEXT_SIZE = ENTRY_MOST_CHARS + 1;
 constexpr char FOLDER_MISSING_QUESTION[] = "Directory doesn't appear to exist...use it anyway?";
-constexpr uint8_t PILCROW = 0xB6;
 
 bool is_typed_character(EventCode code) { return code >= 32 && code <= 255; }
 
@@ -181,35 +180,4 @@ EventCode directory_field(std::string* folder, int width) {
     if (decided != 0) return decided;
     flags = FIELD_PATH;
   }
-}
-
-// ---- A multi-line code text ---------------------------------------------------------------------
-
-void draw_code_text_field(int width, const TextLine* first) {
-  FieldDisplay& f = g_field;
-  ++f.display_row;
-  ++f.redraw_index;
-  const bool flagged = f.redraw_index >= 0 && static_cast<size_t>(f.redraw_index) < f.redraw.size() &&
-                       f.redraw[static_cast<size_t>(f.redraw_index)] != 0;
-  if (!flagged) return;
-  std::string shown;
-  int used = 0;
-  for (const TextLine* line = first; line != nullptr && used < width; line = line->next) {
-    if (line->text.empty() || line->text == "\n") break;
-    for (size_t i = 0; i < line->text.size() && used < width; ++i) {
-      const uint8_t c = static_cast<uint8_t>(line->text[i]);
-      if (c == '\n') {
-        shown += '\v';
-        shown += static_cast<char>(PILCROW);
-        shown += '\x13';
-        ++used;
-      } else if (c == TC_GLYPH) {
-        ++i;  // a glyph escape and its character are left out
-      } else if (c >= ' ') {
-        shown += static_cast<char>(c);
-        ++used;
-      }
-    }
-  }
-  show_text_value(shown.c_str(), -width);
 }

@@ -6,6 +6,7 @@
 
 #include "store/message_ids.h"
 #include "tests/ui/form_fixture.h"
+#include "tests/support/idle_typist.h"
 #include "ui/settings_fields.h"
 
 namespace {
@@ -274,6 +275,53 @@ TEST_F(FieldEditorTest, APickListChoosesByHotLetter) {
   queue({KEY_UP});
   EXPECT_EQ(pick_string_field(styles, "Select", 5, 5, &index, 12, nullptr), KEY_UP);
   EXPECT_EQ(index, 2);
+}
+
+}  // namespace
+
+namespace {
+
+class CodeTextFieldTest : public FieldEditorTest {
+ protected:
+  void TearDown() override {
+    free_list(lines_);
+    pump_set_idle_handler(nullptr);
+    FieldEditorTest::TearDown();
+  }
+  TextLine* lines_ = nullptr;
+};
+
+TEST_F(CodeTextFieldTest, ACodeTextIsEditedInAWindowOfItsOwn) {
+  // A character typed on an empty text opens the editor and is the text's first character.
+  queue_text("ab");
+  queue({static_cast<EventCode>(KEY_CTRL_BASE + 'S')});
+  EXPECT_EQ(code_text_field(20, 0, &lines_, "Code", 30, 6), FIELD_CHANGED);
+  ASSERT_NE(lines_, nullptr);
+  EXPECT_EQ(lines_->text.substr(0, 2), "ab");
+  // Esc in the editor leaves the text as it was and hands back the key that opened it.
+  start_typist();
+  typist_text("x");
+  typist_key(VK_ESCAPE);
+  queue({KEY_ENTER});
+  EXPECT_EQ(code_text_field(20, 0, &lines_, "Code", 30, 6), KEY_ENTER);
+  EXPECT_EQ(lines_->text.substr(0, 2), "ab");
+  EXPECT_EQ(lines_->next, nullptr);
+}
+
+TEST_F(CodeTextFieldTest, TheFieldRowShowsTheLinesWithAMarkAtEachLineEnd) {
+  push_list();
+  clear_current_list();
+  append_line("one\n");
+  append_line("t\x08" "Awo\n");  // a glyph escape is left out
+  append_line("\n");
+  append_line("after the empty line\n");
+  lines_ = g_lists.current.first;
+  pop_list();
+  g_field.redraw.assign(g_field.redraw.size(), 1);
+  begin_display_pass();
+  skip_field_display();
+  draw_code_text_field(12, lines_);
+  EXPECT_EQ(value_text(1, 9), "one\xB6two\xB6 ");
 }
 
 }  // namespace
