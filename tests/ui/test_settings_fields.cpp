@@ -181,6 +181,26 @@ TEST_F(FieldEditorTest, TheLetterCycleOverNY) {
   EXPECT_EQ(value, 11);
 }
 
+TEST_F(FieldEditorTest, TheCycleKeysOfAFormEndOrCycle) {
+  struct Case {
+    EventCode key;
+    uint8_t value;
+    EventCode result;
+  };
+  const Case cases[] = {
+      {KEY_BACKSPACE, 0, KEY_DEL},  // Backspace ends the field as Del
+      {KEY_DEL, 0, KEY_DEL},       {KEY_UP, 0, KEY_UP},         {KEY_ESC, 0, KEY_ESC},
+      {KEY_PGDN, 0, KEY_PGDN},     {KEY_LEFT, 0, KEY_LEFT},
+      {'y', 1, FIELD_CHANGED},     {KEY_ENTER, 1, FIELD_CHANGED},
+  };
+  for (const Case& c : cases) {
+    uint8_t index = 0;
+    queue({c.key});
+    EXPECT_EQ(cycle_field_keys("NY", &index, 0, 2), c.result) << c.key;
+    EXPECT_EQ(index, c.value) << c.key;
+  }
+}
+
 TEST_F(FieldEditorTest, DelClearsAValueField) {
   char text[16] = "hello";
   queue({KEY_DEL});
