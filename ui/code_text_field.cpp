@@ -8,7 +8,7 @@
 #include "screen/text_output.h"
 #include "store/line_list.h"
 #include "ui/dialog_form.h"
-#include "ui/edit_lines_window.h"
+#include "ui/text_boxes.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
 #include "ui/text_window.h"
@@ -38,10 +38,15 @@ bool run_code_text_editor(TextLine** lines, const char* title, int width, int he
   g_windows.help_options = EDITOR_STATUS_COLOURS;
   show_status_line(EDITOR_SHORTCUTS);
   const CellMetrics& cells = g_display.current;
-  const int accepted = edit_lines_in_window(lines, title, cells.last_row / 2, cells.last_column / 2,
-                                            height, width, cancel_save_key_filter,
-                                            draw_window_line, CODE_TEXT_WINDOW_FLAGS, nullptr,
-                                            nullptr, CODE_TEXT_OPTIONS);
+  // The caller's chain as a list: its last line found by walking it.
+  LineList list{*lines, *lines};
+  while (list.last != nullptr && list.last->next != nullptr) list.last = list.last->next;
+  // No key filter of its own: Esc cancels, Ctrl+S saves and leaves.
+  const int accepted = edit_lines_in_window(&list, title, cells.last_row / 2, cells.last_column / 2,
+                                            height, width, nullptr, draw_window_line,
+                                            CODE_TEXT_WINDOW_FLAGS, nullptr, nullptr,
+                                            CODE_TEXT_OPTIONS);
+  *lines = list.first;
   g_windows.help_options = saved_colours;
   glide_pointer(pointer_x, pointer_y);
   return accepted != 0;
