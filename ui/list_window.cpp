@@ -131,17 +131,6 @@ EventCode pointer_row_to_keys() {
   return pushed > 0 ? pop_pushed_key() : 0;
 }
 
-void keep_pointer_in_window() {
-  const TextWindow* w = g_windows.active;
-  const int cw = g_display.current.cell_width;
-  const int ch = g_display.current.cell_height;
-  if (w == nullptr) return;
-  g_pointer.wanted_x = std::clamp(g_pointer.wanted_x, w->left_column * cw,
-                                  (w->right_column + 1) * cw - 1);
-  g_pointer.wanted_y = std::clamp(g_pointer.wanted_y, w->top_row * ch,
-                                  (w->bottom_row + 1) * ch - 1);
-}
-
 void keep_pointer_in_field(int width) {
   const int cw = g_display.current.cell_width;
   const int first = g_field.value_column * cw;

@@ -52,8 +52,6 @@ EventCode pointer_to_field_step(int mode);
 // Up or Down keys toward the row under the pointer, pushed back for the run loop; the first of
 // them is returned. 0 when the pointer is on the cursor row.
 EventCode pointer_row_to_keys();
-// Keeps the pointer inside the active window's cells.
-void keep_pointer_in_window();
 // Keeps the pointer's column on the current field's value (width cells from the value column).
 void keep_pointer_in_field(int width);
 
