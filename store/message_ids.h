@@ -8,7 +8,10 @@
 // The check test reads the rest of the name:
 //   MSG_MENU_...    a menu: title line, then item lines "[!][>PICTURE] ID [SUBMENU] TEXT"; its
 //                   submenus are checked too (no loops, at most a submenu of a submenu)
-//   MSG_FORM_...    a dialog form: N holds the form, N + 1 its field help; both must exist
+//   MSG_FORM_...    a dialog form: N holds the form, N + 1 its field help; both must exist.
+//                   FORM_..._FIELDS (the same name without MSG_) is the number of rows its
+//                   field handler edits: the form has that many labels and twice that many
+//                   help lines
 //   MSG_CHOICE_...  a choice prompt (-20001 and below) whose first line holds the choice words,
 //                   each with the highlight code before its hot letter
 //   MSG_..._FIRST and MSG_..._LAST  a run of consecutive numbers that must all exist
@@ -77,3 +80,12 @@ constexpr int MSG_NOTHING_TO_MACHINE = 15005;          // no item is set for mac
 // ---- The text editor ----------------------------------------------------------------------------
 
 constexpr int MSG_CASE_NEEDS_BLOCK = 10210;  // a case key with no block marked
+
+// ---- Dialog forms ---------------------------------------------------------------------------------
+
+constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll steps
+constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
+constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go to
+constexpr int FORM_GO_TO_LINE_FIELDS = 2;
+constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
+constexpr int FORM_MACHINING_GROUP_FIELDS = 2;

@@ -57,3 +57,8 @@ inline TextLine* menu_from_catalogue(TextLine* parent, int placement, int messag
   node->state = placement >= 0 ? 4 : (placement == MENU_PLACEMENT_PAGE ? 2 : 0);
   return node;
 }
+
+// The keys of menus and forms: nothing for codes 0 and below; Up on the first line and Down on
+// the last line of a fixed list are dropped (0; Down leaves the pointer below the list); a left
+// click over the menu is Enter, elsewhere stays a click; a right click is Esc.
+EventCode menu_key_remap(EventCode code);

@@ -1,6 +1,8 @@
 // List windows: what the run loop needs of them, the pointer against the list window's rows.
 #pragma once
 
+#include <string>
+
 #include "screen/event_queue.h"
 #include "screen/text_output.h"
 
@@ -39,3 +41,21 @@ inline void forget_list_position() {}
 inline void draw_check_list_line(int row, TextLine* line) { draw_window_line(row, line); }
 // Stand-in: repaints nothing, so a pending pop-up change waits for the window's own redraw (0).
 inline int repaint_on_event(EventCode /*event*/) { return 0; }
+
+// ---- The pointer over list and form rows ----------------------------------------------------
+
+// Follows a pointer that moved along its row: the step key (328 or 336) once it leaves the row;
+// 27 (mode != 0) or 329 for a right click, 430 for a left click outside the window, 331 or 333
+// past the window's sides where the list options allow leaving; a key returns the step so far.
+// 0 when the last pointer event was not a move.
+EventCode pointer_to_field_step(int mode);
+// Up or Down keys toward the row under the pointer, pushed back for the run loop; the first of
+// them is returned. 0 when the pointer is on the cursor row.
+EventCode pointer_row_to_keys();
+// Keeps the pointer's column on the current field's value (width cells from the value column).
+void keep_pointer_in_field(int width);
+
+// Appends the end marks of a list line to *text (the third-colour bar, then the second-colour
+// arrow: up on the first line, down on the last) and, on the window's bottom row, writes in the
+// tiny face under the row whether the list goes on.
+void draw_list_end_mark(const TextLine* line, int row, std::string* text);

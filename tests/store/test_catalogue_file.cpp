@@ -322,6 +322,36 @@ bool ends_with(const std::string& text, const std::string& suffix) {
          text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// The rows a form's field handler edits, FORM_<NAME>_FIELDS for MSG_FORM_<NAME>.
+const std::regex FORM_FIELD_COUNT(
+    R"(constexpr\s+(?:int|int16_t|int32_t)\s+(FORM_[A-Z0-9_]+_FIELDS)\s*=\s*(\d+)\s*;)");
+
+std::map<std::string, int> form_field_counts() {
+  std::string source = strip_comments(read_file_bytes((SOURCE_DIR / "store" / "message_ids.h").string()));
+  std::map<std::string, int> counts;
+  for (std::sregex_iterator it(source.begin(), source.end(), FORM_FIELD_COUNT), end; it != end; ++it)
+    counts[(*it)[1].str()] = std::stoi((*it)[2].str());
+  return counts;
+}
+
+// A form holds a title, a layout code and one label per field its handler edits; its help
+// message two lines per field.
+void check_form_fields(const RawCatalogue& c, int number, int fields, const std::string& where,
+                       std::vector<std::string>* faults) {
+  const RawMessage* form = c.find(number);
+  const RawMessage* help = c.find(number + 1);
+  if (form == nullptr || help == nullptr) return;  // reported as missing already
+  const int labels = static_cast<int>(form->lines.size()) - 2;
+  if (labels != fields) {
+    faults->push_back(where + std::to_string(labels) + " labels, but its handler edits " +
+                      std::to_string(fields) + " rows");
+  }
+  if (static_cast<int>(help->lines.size()) != 2 * fields) {
+    faults->push_back(where + std::to_string(help->lines.size()) + " help lines for " +
+                      std::to_string(fields) + " fields (two each)");
+  }
+}
+
 void check_named_number(const RawCatalogue& c, const NamedNumber& n,
                         const std::map<std::string, int>& all, std::vector<std::string>* faults) {
   std::string where = c.name + ": " + n.name + " = " + std::to_string(n.number) + ": ";
@@ -344,7 +374,14 @@ void check_named_number(const RawCatalogue& c, const NamedNumber& n,
     return;
   }
   require(n.number);
-  if (starts_with(n.name, "MSG_FORM_")) require(n.number + 1);
+  if (starts_with(n.name, "MSG_FORM_")) {
+    require(n.number + 1);
+    const std::string count_name = n.name.substr(4) + "_FIELDS";
+    const std::map<std::string, int> counts = form_field_counts();
+    auto it = counts.find(count_name);
+    if (it == counts.end()) faults->push_back(where + "no " + count_name + " beside it");
+    else check_form_fields(c, n.number, it->second, where, faults);
+  }
   if (starts_with(n.name, "MSG_MENU_")) {
     std::vector<int> path;
     check_menu(c, n.number, &path, faults);
@@ -365,6 +402,21 @@ TEST(CatalogueFile, EveryNamedNumberIsInBothFiles) {
     for (const NamedNumber& n : names) check_named_number(*c, n, all, &faults);
   }
   EXPECT_TRUE(faults.empty()) << joined(faults);
+}
+
+// A form whose labels or help lines do not match its handler's rows is reported.
+TEST(CatalogueFile, AFormWhoseLabelsDifferFromItsHandlersRowsIsReported) {
+  RawCatalogue c;
+  c.name = "fixture";
+  c.messages = {{900, {"Title", "CCdd", "One:", "Two:"}}, {901, {"a", "b", "c", "d"}}};
+  c.index = {{900, 0}, {901, 1}};
+  std::vector<std::string> faults;
+  check_form_fields(c, 900, 2, "form: ", &faults);
+  EXPECT_TRUE(faults.empty()) << joined(faults);
+  check_form_fields(c, 900, 3, "form: ", &faults);
+  ASSERT_EQ(faults.size(), 2u);
+  EXPECT_NE(faults[0].find("2 labels, but its handler edits 3 rows"), std::string::npos);
+  EXPECT_NE(faults[1].find("4 help lines for 3 fields"), std::string::npos);
 }
 
 // The calls that take a catalogue number, and which argument holds it. Add a call here when a
