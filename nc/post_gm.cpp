@@ -15,6 +15,7 @@
 #include "nc/work_surface.h"
 #include "records/job_settings.h"
 #include "records/pen_move.h"
+#include "store/float_text.h"
 #include "store/line_list.h"
 
 PostWordFormats g_post_formats;
@@ -57,18 +58,6 @@ struct Walk {
 
 bool starts_unnumbered(const char* text) {
   return text[0] != '\0' && std::strchr(UNNUMBERED_STARTS, text[0]) != nullptr;
-}
-
-// Cuts the trailing zeros of the number at the end of text (and a bare point); a minus zero
-// loses its sign.
-void trim_number_zeros(std::string* text, size_t number_start) {
-  std::string& t = *text;
-  const size_t dot = t.find('.', number_start);
-  if (dot != std::string::npos) {
-    while (t.size() > dot + 1 && t.back() == '0') t.pop_back();
-    if (t.size() == dot + 1) t.pop_back();
-  }
-  if (t.compare(number_start, std::string::npos, "-0") == 0) t.erase(number_start, 1);
 }
 
 std::string coord_format(char letter) {
@@ -474,8 +463,10 @@ void format_word(std::string* line, const char* format, double value) {
          (std::isdigit(static_cast<unsigned char>(word[number_start - 1])) ||
           word[number_start - 1] == '.' || word[number_start - 1] == '-'))
     --number_start;
-  trim_number_zeros(&word, number_start);
+  std::string number = word.substr(number_start);
+  word.resize(number_start);
   *line += word;
+  *line += trim_float_zeros(number);
 }
 
 void append_feed_word(std::string* line, double feed) {
