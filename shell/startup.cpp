@@ -69,6 +69,7 @@
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
+#include "ui/popups.h"
 #include "ui/pointer_motion.h"
 #include "ui/text_moves.h"
 #include "ui/text_window.h"
@@ -341,6 +342,13 @@ void create_tool_list() {
   // The loader keeps the list in slot 8 and makes the one default tool when the file is missing
   // or bad (the file's damage is reported); a default list counts as changed.
   const int loaded = load_tool_list(g_startup.program_folder, metric_file_set());
+  // The list is saved where it is read from (a default list under the file set's own name).
+  if (window->file != nullptr) {
+    const std::string found =
+        find_file_ignoring_case(g_startup.program_folder, tool_file_name(metric_file_set()));
+    window->file->full_path =
+        !found.empty() ? found : path_join(g_startup.program_folder, tool_file_name(metric_file_set()));
+  }
   const LineList& tools = g_lists.slots[LIST_SLOT_TOOLS];
   window->first_line = window->current_line = tools.first;
   window->last_line = tools.last;
@@ -610,6 +618,8 @@ int ui_startup(int /*scratch_size*/) {
 void connect_page_entry_points() {
   g_buffer_entries.first_buffer_key = nc_page_key;
   g_screen_entries.set_display_mode = set_display_mode;
+  g_screen_entries.redraw_popups = redraw_popups;
+  g_message_box.save_hook = save_text_file;
 }
 
 int app_startup() {

@@ -149,7 +149,6 @@ constexpr const char* DELETE_WHAT_QUESTION =
     "\x1d!!Delete what?\n\nThe \vM\x13" "arked lines or the line the \vC\x13ursor bar is on?";
 constexpr const char* DELETE_WHAT_BUTTONS = "\vM\x13" "arked    \vC\x13ursor";
 
-bool is_yes(int16_t answer) { return answer == 'Y' || answer == 'y'; }
 
 bool line_is_empty(const TextLine* line) { return line->text.empty() || line->text == "\n"; }
 
@@ -176,20 +175,19 @@ int choose_lines_to_delete(EventCode code, TextLine* line) {
   if (any_line_checked() != 0) {
     if (line_is_empty(line)) {
       // Asked with no as the default for a code 0, yes otherwise.
-      const int16_t answer = message_box(12, 39, 30, DELETE_MARKED_QUESTION, 0, nullptr,
-                                         code == 0 ? 1 : 0, "YN", 0, nullptr);
-      return is_yes(answer) ? 1 : -1;
+      return ask_yes_no(DELETE_MARKED_QUESTION, code == 0 ? 0 : 1) == 1 ? 1 : -1;
     }
-    const int16_t answer = message_box(12, 39, 30, DELETE_WHAT_QUESTION, 0, nullptr, 1, "MC",
-                                       50, DELETE_WHAT_BUTTONS);
-    if (answer == 'M' || answer == 'm') return 1;
-    if (answer == 'C' || answer == 'c') return 0;
+    // The choice bar answers the index of the word: 0 the marked lines, 1 the cursor line.
+    const int16_t answer =
+        message_box(12, 39, 30, DELETE_WHAT_QUESTION, MSGBOX_CHOICE,
+                    const_cast<char*>(DELETE_WHAT_BUTTONS), 1, "MC", 50, nullptr);
+    if (answer == 0) return 1;
+    if (answer == 1) return 0;
     return -1;
   }
   if (line_is_empty(line)) return 0;
   const std::string question = "\x1d!!Are you sure you want to delete this?\n\x1d!!\v" + line->text;
-  return is_yes(message_box(12, 39, 30, question.c_str(), 0, nullptr, 0, "YN", 0, nullptr)) ? 0
-                                                                                            : -1;
+  return ask_yes_no(question.c_str(), 1) == 1 ? 0 : -1;
 }
 
 }  // namespace

@@ -1,12 +1,424 @@
 #include "ui/entry_line.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/canvas.h"
+#include "screen/boxes.h"
+#include "screen/caret.h"
+#include "screen/display_mode.h"
+#include "screen/main_form.h"
+#include "screen/pointer.h"
+#include "screen/text_output.h"
+#include "store/float_text.h"
+#include "store/line_list.h"
+#include "store/text_helpers.h"
+#include "ui/dialog_form.h"
+#include "ui/editor_key_map.h"
+#include "ui/key_pushback.h"
+#include "ui/run_window.h"
+#include "ui/text_window.h"
+#include "ui/text_window_internal.h"
+
 EntryLineState g_entry;
 
-// Stand-in: edits nothing; the text stays and no key ended the entry.
-int16_t edit_text_line(char*, int, int, const char*, uint32_t, int, uint16_t) { return 0; }
-EventCode entry_key_filter() { return KEY_ESC; }
+namespace {
+
+constexpr uint32_t ENTRY_WINDOW_FLAGS = WINDOW_TEXT_LIST | 0x10;
+constexpr uint32_t ENTRY_TITLED_FLAGS = 0x31;
+constexpr uint16_t ENTRY_COLOUR_BASE = 90;
+constexpr int ENTRY_WRAP_EXTRA = 16;
+constexpr int SELECT_ALL_BOX = 2048;
+constexpr int SHAPE_I_BEAM = 5;
+constexpr int TEXT_SHAPES[] = {5, 30, 73};
+constexpr EventCode KEY_SPACE = ' ';
+constexpr EventCode KEY_PASTE_SYSTEM = 425;
+constexpr EventCode FIRST_EXTENDED = 256;
+constexpr EventCode LAST_EXTENDED = 431;
+constexpr EventCode FIRST_PROGRAM_CODE = 5000;
+constexpr uint32_t EXITS_WITH_MIDDLE = EXIT_PAGE_KEYS | EXIT_MIDDLE_AND_ROW;
+constexpr const char* FILE_NAME_HELP =
+    "Press \vESC\x13 to cancel any editing you do.\nPress \vCTRL Backspace\x13 to clear the "
+    "characters.";
+
+uint32_t value_type(uint32_t flags) {
+  for (uint32_t type : {FIELD_SHORT, FIELD_LONG, FIELD_BYTE, FIELD_HEX, FIELD_FLOAT})
+    if ((flags & type) != 0) return type;
+  return 0;
+}
+
+// A float, short or long field hands an operator to the calculator.
+bool has_calculator(uint32_t flags) {
+  const uint32_t type = value_type(flags);
+  return type == FIELD_FLOAT || type == FIELD_SHORT || type == FIELD_LONG;
+}
+
+bool is_digit(int c) { return c >= '0' && c <= '9'; }
+bool is_letter(int c) { return std::isalpha(c) != 0 || c >= 0xC0; }
+
+// Whether a typed character goes into the text at column under the field flags.
+bool accepts_char(int c, int column, uint32_t flags) {
+  const bool minus = (flags & FIELD_MINUS) != 0;
+  const bool blank = c == ' ' && (flags & FIELD_NO_BLANKS) == 0;
+  switch (value_type(flags)) {
+    case FIELD_FLOAT:
+      return is_digit(c) || c == ',' || c == '.' || blank || (c == '-' && minus && column == 0);
+    case FIELD_SHORT:
+    case FIELD_LONG:
+      return is_digit(c) || c == ',' || (c == '-' && minus && column == 0);
+    case FIELD_BYTE:
+      return is_digit(c) || (c == '-' && minus);
+    case FIELD_HEX:
+      return is_digit(c) || (c >= 'A' && c <= 'F') || (c == '-' && minus);
+    default:
+      break;
+  }
+  if ((flags & FIELD_FILE_NAME) != 0) return !is_bad_name_char(static_cast<unsigned char>(c), flags);
+  if ((flags & FIELD_LETTERS) != 0) return is_letter(c) || blank;
+  if ((flags & FIELD_DOTTED) != 0)
+    return is_digit(c) || c == '.' || (c == '-' && minus) || (c == '*' && column == 0);
+  return c >= ' ';
+}
+
+std::string line_text(const TextLine* line) {
+  if (line == nullptr) return "";
+  std::string text = line->text;
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
+// The entry's text after a paste or a drop: one line, tidied by the flags, within the limit.
+void tidy_line() {
+  TextWindow* w = g_windows.active;
+  TextLine* first = w->first_line != nullptr ? w->first_line : g_lists.current.first;
+  w->block_start = w->block_end = nullptr;
+  g_lists.block_start = g_lists.block_end = nullptr;
+  std::string text = first->text;
+  while (first->next != nullptr) delete_line(first->next);
+  if ((g_entry.flags & FIELD_FILE_NAME) != 0) {
+    const size_t newline = text.find('\n');
+    if (newline != std::string::npos) text.resize(newline);
+    strip_bad_name_chars(&text, g_entry.flags);
+  } else {
+    const size_t newline = text.find('\n');
+    if (newline != std::string::npos) text.resize(newline);
+  }
+  if ((g_entry.flags & FIELD_UPPER_CASE) != 0) upper_case(text.data());
+  if (static_cast<int>(text.size()) > g_entry.limit) text.resize(static_cast<size_t>(g_entry.limit));
+  set_line_text(text.c_str(), first);
+  g_lists.cursor_line = first;
+  w->text_column = static_cast<int16_t>(std::min<size_t>(w->text_column, text.size()));
+  g_lists.lines_changed++;
+  request_full_redraw();
+}
+
+EventCode accept(EventCode key) {
+  g_entry.ending_key = key;
+  if (g_windows.active != nullptr) g_entry.ending_column = g_windows.active->text_column;
+  if (has_calculator(g_entry.flags) && g_lists.cursor_line != nullptr) {
+    std::string text = g_lists.cursor_line->text;
+    text.erase(std::remove(text.begin(), text.end(), ','), text.end());
+    set_line_text(text.c_str(), g_lists.cursor_line);
+  }
+  hide_caret();
+  return WINDOW_ACCEPT;
+}
+
+EventCode cancel() {
+  g_entry.ending_key = 0;
+  hide_caret();
+  return KEY_ESC;
+}
+
+int pointer_column() { return g_pointer.wanted_x / std::max<int>(1, g_display.current.cell_width); }
+int pointer_row() { return g_pointer.wanted_y / std::max<int>(1, g_display.current.cell_height); }
+
+// A click in the entry (its columns widened by one each side; its row or the one below) moves
+// the caret under the pointer; one outside accepts and leaves the pointer there.
+EventCode act_on_click() {
+  const TextWindow* w = g_windows.active;
+  const int column = pointer_column();
+  const int row = pointer_row();
+  const bool inside = column >= w->left_column - 1 && column <= w->right_column + 1 &&
+                      (row == w->top_row || row == w->top_row + 1);
+  if (!inside) {
+    g_entry.click_outside = true;
+    return accept(EVENT_LEFT_DOWN);
+  }
+  if ((g_entry.flags & FIELD_SINGLE_CHAR) != 0) return 0;
+  const int wanted = column - w->left_column + w->horizontal_scroll;
+  const int length = static_cast<int>(line_text(g_lists.cursor_line).size());
+  g_windows.active->text_column = static_cast<int16_t>(std::clamp(wanted, 0, length));
+  return WINDOW_REDRAW;
+}
+
+// Codes that have a meaning of their own in the entry; -1 for those that do not.
+constexpr int NOT_HANDLED = -1;
+
+int act_on_key(EventCode code) {
+  const uint16_t exits = g_entry.exit_keys;
+  switch (code) {
+    case KEY_BACKSPACE: return KEY_BACKSPACE;
+    case KEY_TAB:
+    case KEY_ENTER: return accept(code);
+    case KEY_ESC:
+    case EVENT_RIGHT_DOWN:
+    case EVENT_QUIT: return cancel();
+    case KEY_F1: return (exits & EXIT_F1) != 0 ? accept(code) : 0;
+    case KEY_UP: return (exits & EXIT_UP) != 0 ? accept(code) : code;
+    case KEY_DOWN: return (exits & EXIT_DOWN) != 0 ? accept(code) : code;
+    case KEY_PGUP:
+    case KEY_PGDN: return (exits & EXIT_PAGE_KEYS) != 0 ? accept(code) : code;
+    case KEY_INS:
+    case KEY_PASTE_SYSTEM:
+      g_entry.pasted = true;
+      return code;
+    case KEY_CTRL_F1:
+      if (g_entry.help_hook != nullptr) g_entry.help_hook(g_entry.help_topic);
+      return g_form.redraw_level != 0 ? accept(code) : 0;
+    case EVENT_LEFT_DOWN: return act_on_click();
+    case EVENT_MIDDLE_DOWN: return (exits & EXITS_WITH_MIDDLE) == EXITS_WITH_MIDDLE ? accept(code) : code;
+    case EVENT_LEFT_UP: return WINDOW_RELEASE;
+    case EVENT_POINTER_MOVE:
+      move_pointer();
+      if ((exits & EXIT_MIDDLE_AND_ROW) != 0 && pointer_row() != g_entry.row) return accept(code);
+      return 0;
+    case EVENT_CTRL_DOWN:
+    case EVENT_CTRL_UP:
+    case EVENT_ALT_DOWN:
+    case EVENT_ALT_UP:
+    case EVENT_TICK:
+    case EVENT_MIDDLE_UP:
+    case EVENT_RIGHT_UP: return 0;
+    case KEY_CTRL_BACKSPACE:
+      if (g_lists.block_start != nullptr) return code;
+      set_line_text("", g_lists.cursor_line);
+      g_windows.active->text_column = 0;
+      g_lists.lines_changed++;
+      request_full_redraw();
+      return WINDOW_REDRAW;
+    default: break;
+  }
+  if (code >= FIRST_PROGRAM_CODE) return 0;
+  return NOT_HANDLED;
+}
+
+// A typed character: returned for the run loop to insert, or 0 when refused.
+EventCode act_on_char(int c) {
+  const uint32_t flags = g_entry.flags;
+  if ((flags & FIELD_UPPER_CASE) != 0 || value_type(flags) == FIELD_HEX)
+    c = std::toupper(c) & 0xFF;
+  if (c == ' ' && (flags & FIELD_NO_BLANKS) != 0) return 0;
+  const TextWindow* w = g_windows.active;
+  const int column = w->text_column;
+  if (has_calculator(flags) && ((c == '-' && column > 0) || c == '*' || c == '/' || c == '+')) {
+    g_entry.calculator = true;
+    return accept(static_cast<EventCode>(c));
+  }
+  if (!accepts_char(c, column, flags)) return 0;
+  const bool replacing = g_lists.block_start != nullptr;
+  if (!replacing && static_cast<int>(line_text(g_lists.cursor_line).size()) >= g_entry.limit)
+    return 0;
+  return static_cast<EventCode>(c);
+}
+
+void show_entry_caret() {
+  const TextWindow* w = g_windows.active;
+  set_editor_caret(w->top_row, w->left_column + w->cursor_column);
+}
+
+// The first key after a select-all entry opened: it clears the flag; a printable key, a paste
+// or Del replaces the text, Backspace or Space keep it.
+EventCode first_key_after_select_all(EventCode code) {
+  const bool press = code < EVENT_LEFT_UP || code >= FIRST_PROGRAM_CODE;
+  if (!press) return code;
+  g_entry.flags &= ~FIELD_SELECT_ALL;
+  request_full_redraw();
+  if (code == KEY_BACKSPACE || code == KEY_SPACE) return WINDOW_REDRAW;
+  if (code == KEY_DEL) return KEY_CTRL_BACKSPACE;
+  if (code == KEY_INS || code == KEY_PASTE_SYSTEM || (code >= 33 && code <= 127)) {
+    set_line_text("", g_lists.cursor_line);
+    g_windows.active->text_column = 0;
+    g_lists.lines_changed++;
+  }
+  return code;
+}
+
+}  // namespace
+
+EventCode entry_key_filter() {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || g_lists.cursor_line == nullptr) return cancel();
+  set_pointer_shape(SHAPE_I_BEAM);
+  const bool several = g_lists.current.first != nullptr && g_lists.current.first->next != nullptr;
+  if (g_entry.pasted || several) {
+    g_entry.pasted = false;
+    tidy_line();
+    return WINDOW_REDRAW;
+  }
+  for (;;) {
+    if ((g_entry.flags & FIELD_SINGLE_CHAR) != 0) w->text_column = 0;
+    EventCode code;
+    if ((g_entry.flags & FIELD_SELECT_ALL) != 0) {
+      code = first_key_after_select_all(wait_input_code());
+      if (code == WINDOW_REDRAW) return code;
+    } else {
+      if (g_windows.full_redraw_count != 0 || g_windows.redraw_pending != 0) redraw_window_lines();
+      show_entry_caret();
+      code = wait_input_code();
+      hide_caret();
+      if (g_form.redraw_level != 0 && g_entry.repaint_hook != nullptr) {
+        g_entry.repaint_hook();
+        push_input_code_front(code);
+        return WINDOW_REDRAW;
+      }
+    }
+    switch (code) {
+      case KEY_CTRL_C:
+      case KEY_CTRL_V:
+      case KEY_CTRL_X:
+      case KEY_CTRL_INS: code = map_clipboard_keys(code); break;
+      default: break;
+    }
+    if (code == 0) continue;
+    const int handled = act_on_key(code);
+    if (handled != NOT_HANDLED) {
+      if (handled == 0) continue;
+      return static_cast<EventCode>(handled);
+    }
+    if (code >= EVENT_ALT_KEYPAD_BASE && code < EVENT_ALT_KEYPAD_BASE + 256) {
+      if ((g_entry.flags & FIELD_PLAIN_TEXT) != 0) return code;
+      code = static_cast<EventCode>(code - EVENT_ALT_KEYPAD_BASE);
+    }
+    if (code >= FIRST_EXTENDED && code <= LAST_EXTENDED) {
+      if ((g_entry.flags & FIELD_SINGLE_CHAR) != 0) continue;
+      return code;
+    }
+    if (code > 0 && code < ' ') {
+      if ((g_entry.flags & FIELD_PLAIN_TEXT) != 0) return static_cast<EventCode>(EVENT_ALT_KEYPAD_BASE + code);
+      continue;
+    }
+    if (code >= ' ' && code < 256) {
+      const EventCode typed = act_on_char(code);
+      if (typed != 0) return typed;
+      continue;
+    }
+    return code;
+  }
+}
+
+int16_t edit_text_line(char* text, int row, int column, const char* title, uint32_t flags,
+                       int width, uint16_t exit_keys) {
+  if (text == nullptr) return 0;
+  g_entry.calculator = false;
+  g_entry.pasted = false;
+  g_entry.click_outside = false;
+  g_entry.ending_key = 0;
+  const int limit = width > 0 ? std::min(width, ENTRY_MOST_CHARS) : std::min(-width, ENTRY_MOST_CHARS);
+  const int room = std::max(1, g_display.current.last_column - column);
+  const int shown = width > 0 ? width : std::min(limit, room);
+  std::string start(text, strnlen(text, static_cast<size_t>(ENTRY_MOST_CHARS) + 1));
+  if ((flags & FIELD_UPPER_CASE) != 0) upper_case(start.data());
+  if ((flags & FIELD_FILE_NAME) != 0) strip_bad_name_chars(&start, flags);
+  if (static_cast<int>(start.size()) > limit) start.resize(static_cast<size_t>(limit));
+
+  push_active_window();
+  uint16_t options = ENTRY_COLOUR_BASE;
+  if ((flags & FIELD_MEDIUM_FONT) != 0) options |= WINDOW_OPTION_MEDIUM_FONT;
+  else if ((flags & FIELD_SMALL_FONT) != 0) options |= WINDOW_OPTION_SMALL_FONT;
+  push_list();
+  clear_current_list();
+  append_line(start.c_str());
+  TextLine* node = create_window(nullptr, {
+      .top_row = row, .left_column = column, .bottom_row = row, .right_column = column + shown,
+      .flags = title != nullptr ? ENTRY_WINDOW_FLAGS | ENTRY_TITLED_FLAGS : ENTRY_WINDOW_FLAGS,
+      .key_filter = entry_key_filter, .line_drawer = draw_window_line, .options = options,
+      .wrap_width = std::min(limit + ENTRY_WRAP_EXTRA, ENTRY_MOST_CHARS), .title = title,
+  });
+  pop_list();
+  if (node == nullptr) {
+    pop_active_window();
+    return 0;
+  }
+  g_entry.flags = flags & ~(FIELD_CARET_AT_START | FIELD_CARET_AT_POINTER | FIELD_MEDIUM_FONT);
+  g_entry.exit_keys = exit_keys;
+  g_entry.limit = limit;
+  g_entry.row = row;
+  g_entry.column = column;
+  g_entry.width = shown;
+  activate_window(node);
+  TextWindow* w = g_windows.active;
+  const CellMetrics cells = g_display.current;
+
+  // The strip under the field comes back when the entry closes.
+  CanvasSaveUnder under;
+  if (g_text.screen.target != nullptr)
+    canvas_save_under(g_text.screen, {w->pixel_left - cells.cell_width, w->pixel_top,
+                                      w->pixel_right + 2 * cells.cell_width, w->pixel_bottom},
+                      &under);
+  if ((flags & FIELD_SELECT_ALL) != 0) {
+    draw_box(SELECT_ALL_BOX, row, column, 1, shown + 1, 0);
+    draw_text_transparent(row, column, start.c_str());
+    wait_buttons_released();
+  }
+  int caret = (flags & FIELD_CARET_AT_START) != 0 ? 0 : static_cast<int>(start.size());
+  if ((flags & FIELD_CARET_AT_POINTER) != 0)
+    caret = std::clamp(pointer_column() - column, 0, static_cast<int>(start.size()));
+  w->text_column = static_cast<int16_t>(caret);
+  if ((flags & FIELD_FILE_NAME) != 0 && !start.empty() && start[0] > ' ')
+    show_status_line(FILE_NAME_HELP);
+
+  const TextLine* accepted = run_window(node);
+  std::string result_text = line_text(window_of(node)->first_line);
+  if ((flags & FIELD_PLAIN_TEXT) == 0) cut_trailing_blanks(&result_text);
+  if (static_cast<int>(result_text.size()) > limit) result_text.resize(static_cast<size_t>(limit));
+  int16_t result = g_entry.ending_key;
+  if (accepted != nullptr && result_text != std::string(text)) {
+    std::memcpy(text, result_text.c_str(), result_text.size() + 1);
+    result = static_cast<int16_t>(-result);
+  }
+  hide_caret();
+  destroy_window(node);
+  if (g_text.screen.target != nullptr) canvas_restore_under(&g_text.screen, under);
+  pop_active_window();
+
+  if (g_entry.calculator) {
+    float value = std::strtof(text, nullptr);
+    push_input_code_front(g_entry.ending_key);
+    if (field_calculator(&value) != 0) {
+      if ((flags & FIELD_MINUS) == 0) value = std::fabs(value);
+      const uint32_t type = value_type(flags);
+      std::string shown_value = format_float_text(
+          value, type == FIELD_SHORT || type == FIELD_LONG ? FLOAT_WHOLE : FLOAT_SIX_DECIMALS);
+      if (static_cast<int>(shown_value.size()) > limit) shown_value = "***";
+      if (shown_value != text) {
+        std::memcpy(text, shown_value.c_str(), shown_value.size() + 1);
+        result = FIELD_CHANGED;
+      }
+    }
+  }
+  return result;
+}
+
+void text_pointer_shape() {
+  if (std::find(std::begin(TEXT_SHAPES), std::end(TEXT_SHAPES), g_pointer.shape) ==
+      std::end(TEXT_SHAPES))
+    set_pointer_shape(SHAPE_I_BEAM);
+  clear_window_drawing_bits();
+}
+
+void redraw_under_entry() {
+  if (g_windows.key_filter != entry_key_filter) return;
+  redraw_window_below();
+}
+
+// Stand-in: leaves at once (Esc) without showing the number.
 int16_t edit_number_box(int, int, int, void*, uint32_t, uint16_t) { return KEY_ESC; }
+// Stand-in: shows no list and chooses nothing.
 int pick_from_strings(const char* const*, const char*, int, int, int, uint32_t) { return -1; }
-void text_pointer_shape() {}
-void redraw_under_entry() {}
+
 void reset_entry_line() { g_entry = EntryLineState(); }

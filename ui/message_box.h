@@ -68,6 +68,19 @@ int text_block_size(const char* text, int* lines);
 // Saves the file of a text window: arg is the caller's, copy 0 a save, 1 a copy elsewhere.
 // Returns the box's result.
 using SaveHook = int16_t (*)(int arg, TextLine* window, int copy);
+// Where the last box stood, in the cells of its font (what tests read back).
+struct BoxLayout {
+  int top = 0;          // the box's rows top .. top + count - 1
+  int count = 0;
+  int left = 0;         // its columns left .. left + width
+  int width = 0;
+  int rows = 0;         // the last row and column of its font's screen
+  int columns = 0;
+  uint8_t font_mode = 0;
+  bool top_set = false; // the fit put the box at the bottom
+  int bar_column = 0;   // a choice bar's column
+};
+
 // Start-up installs the text-file saver; the job commands put their own in for their call.
 struct MessageBoxState {
   SaveHook save_hook = nullptr;  // null: the save modes save nothing and answer 27
@@ -75,12 +88,12 @@ struct MessageBoxState {
   std::string last_text;     // the text of the last box shown
   uint32_t last_flags = 0;   // its flags (show_text_box) or mode (message_box)
   int shown_count = 0;       // boxes shown since the reset
-  int16_t answer = 27;       // Stand-in: what message_box answers until it asks the user
+  BoxLayout last_box;        // where the last box stood
 };
 extern MessageBoxState g_message_box;
 
-// Saves a text window's file: record files (the window's lines as fixed-size records).
-// Stand-in: record files only (arg is the record size); no text files yet.
+// Saves a text window's file to its full path; 0 saved, 27 not saved (reported).
+// Stand-in: record files only (arg is the record size, the window's lines the records); no text files yet.
 int16_t save_text_file(int arg, TextLine* window, int copy);
 
 // Test hooks

@@ -1,5 +1,6 @@
 #include "ui/popups.h"
 
+#include "platform/pump.h"
 #include "screen/event_queue.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
@@ -54,17 +55,26 @@ void close_top_popup() {
   pop_active_window();
 }
 
-void close_popup_after(int ticks) {
+EventCode wait_ticks_or_press(int ticks) {
   update_ticks();
   const int32_t start = g_clock.ticks;
   while (update_ticks(), g_clock.ticks - start < ticks) {
-    // A tick or anything else moves time on; a key or press ends the wait and stays queued.
-    const EventCode code = wait_input_code();
+    const EventCode code = poll_input_code(0);
+    if (code == 0) {
+      pump_wait(static_cast<int>(PUMP_TIMER_INTERVAL_MS));
+      continue;
+    }
+    // Ticks, motion and releases pass; a key, a press or a quit ends the wait and stays queued.
     if ((code >= 1 && code <= LAST_PRESS_CODE) || code == EVENT_QUIT) {
       push_input_code_front(code);
-      break;
+      return code;
     }
   }
+  return 0;
+}
+
+void close_popup_after(int ticks) {
+  wait_ticks_or_press(ticks);
   close_top_popup();
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "screen/event_queue.h"
+
 struct TextLine;
 struct TextWindow;
 
@@ -30,6 +32,9 @@ void close_top_popup();
 // Waits until the tick counter has moved on by `ticks` or a key or button press (1-434) comes,
 // then closes the current pop-up. The key stays in the queue.
 void close_popup_after(int ticks);
+// Waits until the tick counter has moved on by `ticks` or a key, press or quit comes; returns
+// that code (left at the front of the queue) or 0 when the time ran out.
+EventCode wait_ticks_or_press(int ticks);
 // Exchanges the current pop-up with the one below it.
 void swap_top_popups();
 // which != 0: draws the pop-up below the current one; which >= 0: draws the current one. The

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "store/file_reader.h"
+#include "tests/support/idle_typist.h"
 #include "tests/ui/editor_fixture.h"
 #include "ui/line_numbers.h"
 
@@ -296,7 +297,8 @@ TEST_F(BufferTest, NumberingGivesHiddenLinesTheNumberBefore) {
 TEST_F(BufferTest, EditsKeepTheLineNumbersRight) {
   TextLine* a = make_buffer({"one\n", "two\n", "three\n", "four\n"});
   // Enter, a line deleted and a paste all leave numbers 1..n for the next read.
-  g_message_box.answer = 'Y';
+  start_typist();
+  typist_text("y");
   run(a, {KEY_END, KEY_ENTER, KEY_DOWN, WINDOW_DELETE_LINE}, 1, 0);
   activate_window(a);
   number_lines(0);
@@ -325,11 +327,12 @@ TEST_F(BufferTest, GoToLineMovesTheCursorToTheLine) {
   EXPECT_EQ(g_lists.cursor_line->text, "line 30\n");
   EXPECT_EQ(line_key(g_lists.current.last), 50);
   // Asked: Esc moves nothing; an answer goes to the number kept.
-  g_message_box.answer = 27;
+  start_typist();
+  typist_key(VK_ESCAPE);
   g_line_numbering.go_to_number = 5;
   go_to_line(-1);
   EXPECT_EQ(g_lists.cursor_line->text, "line 30\n");
-  g_message_box.answer = 13;
+  typist_key(VK_RETURN);
   go_to_line(-1);
   EXPECT_EQ(g_lists.cursor_line->text, "line 5\n");
   EXPECT_NE(g_message_box.last_text.find("Go to which line?"), std::string::npos);

@@ -1,6 +1,7 @@
 // The editor's typing, caret and block keys through run_window: what each leaves in the lines,
 // where the caret stands, what the clipboards hold.
 #include "tests/ui/editor_fixture.h"
+#include "tests/support/idle_typist.h"
 
 namespace {
 
@@ -303,10 +304,11 @@ TEST_F(EditorTest, PasteIntoABlankWindowTakesTheCutWindowsWrap) {
 
 TEST_F(EditorTest, DeleteLineAsksForANonEmptyLine) {
   TextLine* node = make_editor({"ab\n", "cd\n"});
-  g_message_box.answer = KEY_ESC;
+  start_typist();
+  typist_key(VK_ESCAPE);
   run(node, {WINDOW_DELETE_LINE}, 0, 0);
   EXPECT_EQ(lines_of(node), (Lines{"ab\n", "cd\n"}));
-  g_message_box.answer = 'Y';
+  typist_text("y");
   run(node, {WINDOW_DELETE_LINE}, 0, 0);
   EXPECT_EQ(lines_of(node), (Lines{"cd\n"}));
   run(node, {WINDOW_DELETE_LINE_NOW}, 0, 0);
@@ -337,7 +339,9 @@ TEST_F(EditorTest, DeleteLineWithCheckedLinesAsksWhichToDelete) {
     line_at(node, 1)->state |= LINE_STATE_CHECKED;
     line_at(node, 3)->state |= LINE_STATE_CHECKED;
     reset_message_box();
-    g_message_box.answer = c.answer;
+    start_typist();
+    if (c.answer == KEY_ESC) typist_key(VK_ESCAPE);
+    else typist_text(std::string(1, static_cast<char>(c.answer)));
     run(node, {WINDOW_DELETE_LINE}, c.cursor, 0);
     EXPECT_EQ(lines_of(node), c.expected);
     EXPECT_NE(g_message_box.last_text.find(c.asked), std::string::npos) << g_message_box.last_text;
