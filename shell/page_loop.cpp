@@ -25,6 +25,7 @@
 #include "store/file_reader.h"
 #include "store/message_ids.h"
 #include "store/scratch_buffer.h"
+#include "platform/cp1252.h"
 #include "store/text_helpers.h"
 #include "ui/dialog_form.h"
 #include "ui/edit_buffers.h"
@@ -218,7 +219,8 @@ void set_window_title() {
     std::snprintf(title, room, WINDOW_TITLE_FORMAT, WINDOW_TITLE_NO_JOB);
   } else {
     std::snprintf(title, room, WINDOW_TITLE_FORMAT,
-                  abbreviate_path(path.c_str(), WINDOW_TITLE_PATH_WIDTH).c_str());
+                  abbreviate_path(cp1252_from_utf8(path, '?').c_str(), WINDOW_TITLE_PATH_WIDTH)
+                      .c_str());
   }
   draw_caption(title, 1);
 }

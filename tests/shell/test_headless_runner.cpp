@@ -370,6 +370,17 @@ TEST_F(HeadlessRunnerTest, TheNcPageSelectsAndDragsWithKeysAndTheMouse) {
   ASSERT_EQ(run(NC_PAGE_SELECTION_SCRIPT), 0) << read("stderr.txt");
 }
 
+// A damaged tool list is reported in a box that waits for a key; the key closes it and the
+// program goes on to its page.
+TEST_F(HeadlessRunnerTest, ADamagedToolListIsReportedInABoxThatAKeyCloses) {
+  for (const char* name : {"KR_TOOLS.KR4", "KR_TOOLm.KR4"})
+    std::ofstream(out_ / "program" / name, std::ios::binary) << "Hello world\r\nnot a tool list";
+  ASSERT_EQ(run("dump box\nkey Enter\ndump after\nclose\n"), 0) << read("stderr.txt");
+  EXPECT_NE(read("box.txt").find("Tool list file is bad!"), std::string::npos) << read("box.txt");
+  EXPECT_EQ(read("after.txt").find("Tool list file is bad!"), std::string::npos);
+  EXPECT_NE(dump_line("after.txt", 3).find(" Drawing "), std::string::npos) << read("after.txt");
+}
+
 TEST_F(HeadlessRunnerTest, AResizedWindowIsDrawnAgainAtItsNewSize) {
   ASSERT_EQ(run("resize 800 600\nsnap small\nclose\n"), 0) << read("stderr.txt");
   EXPECT_NE(dump_line("small.txt", 3).find(" Drawing "), std::string::npos);
