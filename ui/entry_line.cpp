@@ -248,7 +248,51 @@ EventCode first_key_after_select_all(EventCode code) {
   return code;
 }
 
+constexpr int BYTE_LEAST = -127;
+constexpr int BYTE_MOST = 255;
+constexpr int NUMBER_TEXT_SIZE = 64;
+
 }  // namespace
+
+std::string number_entry_text(const void* value, uint32_t mode, bool zero_empty) {
+  char text[NUMBER_TEXT_SIZE] = {};
+  if ((mode & FIELD_LONG) != 0) {
+    const int32_t v = *static_cast<const int32_t*>(value);
+    if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%ld", static_cast<long>(v));
+  } else if ((mode & FIELD_HEX) != 0) {
+    const uint16_t v = *static_cast<const uint16_t*>(value);
+    if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%X", v);
+  } else if ((mode & FIELD_BYTE) != 0) {
+    const uint8_t v = *static_cast<const uint8_t*>(value);
+    if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%d", v);
+  } else if ((mode & FIELD_FLOAT) != 0) {
+    const float v = *static_cast<const float*>(value);
+    if (v != 0.0f || !zero_empty) {
+      std::string s = (std::snprintf(text, sizeof text, "%.4f", static_cast<double>(v)), text);
+      return trim_float_zeros(s);
+    }
+  } else {
+    const int16_t v = *static_cast<const int16_t*>(value);
+    if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%d", v);
+  }
+  return text;
+}
+
+void store_number_entry(void* value, uint32_t mode, const char* text) {
+  if ((mode & FIELD_LONG) != 0) {
+    *static_cast<int32_t*>(value) = static_cast<int32_t>(std::strtol(text, nullptr, 10));
+  } else if ((mode & FIELD_HEX) != 0) {
+    *static_cast<uint16_t*>(value) = static_cast<uint16_t>(std::strtoul(text, nullptr, 16));
+  } else if ((mode & FIELD_BYTE) != 0) {
+    const long v = std::clamp(std::strtol(text, nullptr, 10), static_cast<long>(BYTE_LEAST),
+                              static_cast<long>(BYTE_MOST));
+    *static_cast<uint8_t*>(value) = static_cast<uint8_t>(v);
+  } else if ((mode & FIELD_FLOAT) != 0) {
+    *static_cast<float*>(value) = std::strtof(text, nullptr);
+  } else {
+    *static_cast<int16_t*>(value) = static_cast<int16_t>(std::strtol(text, nullptr, 10));
+  }
+}
 
 EventCode entry_key_filter() {
   TextWindow* w = g_windows.active;
@@ -416,8 +460,127 @@ void redraw_under_entry() {
   redraw_window_below();
 }
 
-// Stand-in: leaves at once (Esc) without showing the number.
-int16_t edit_number_box(int, int, int, void*, uint32_t, uint16_t) { return KEY_ESC; }
+namespace {
+
+constexpr EventCode KEY_CTRL_X_CODE = 600;
+constexpr EventCode KEY_COPY_SYSTEM = 426;
+constexpr EventCode KEY_COPY = 429;
+constexpr EventCode OPEN_UNDER_CLICK = 480;
+constexpr EventCode DEL_CLEARED = -KEY_DEL;
+
+struct NumberBox {
+  int row, column, width;
+  void* value;
+  uint32_t flags;
+  uint16_t exit_keys;
+};
+
+bool pointer_on_box(const NumberBox& box) {
+  const int column = pointer_column();
+  return pointer_row() == box.row && column >= box.column && column <= box.column + box.width;
+}
+
+void clear_number(void* value, uint32_t flags) {
+  switch (value_type(flags)) {
+    case FIELD_BYTE: *static_cast<uint8_t*>(value) = 0; break;
+    case FIELD_SHORT:
+    case FIELD_HEX: *static_cast<int16_t*>(value) = 0; break;
+    case FIELD_LONG: *static_cast<int32_t*>(value) = 0; break;
+    default: *static_cast<float*>(value) = 0.0f; break;
+  }
+}
+
+int16_t open_number_entry(const NumberBox& box, uint32_t caret_flags) {
+  char text[NUMBER_TEXT_SIZE + 1] = {};
+  const std::string shown = number_entry_text(box.value, box.flags, false);
+  std::memcpy(text, shown.c_str(), std::min<size_t>(shown.size(), NUMBER_TEXT_SIZE));
+  const int16_t result = edit_text_line(text, box.row, box.column, nullptr,
+                                        box.flags | caret_flags, box.width, box.exit_keys);
+  if (result < 0) store_number_entry(box.value, box.flags, text);
+  return result;
+}
+
+// What a key does to the box: a result to leave with, or GO_ON_READING.
+constexpr int GO_ON_READING = 0x10000;
+constexpr int OPEN_ENTRY = 0x20000;
+constexpr int OPEN_AT_POINTER = 0x30000;
+
+int act_on_box_key(const NumberBox& box, EventCode code) {
+  const uint16_t exits = box.exit_keys;
+  switch (code) {
+    case OPEN_UNDER_CLICK: return pointer_on_box(box) ? OPEN_AT_POINTER : code;
+    case KEY_ENTER: return (exits & EXIT_ENTER) != 0 ? code : OPEN_AT_POINTER;
+    case EVENT_LEFT_DOWN: return pointer_on_box(box) ? OPEN_AT_POINTER : code;
+    case KEY_BACKSPACE: return OPEN_ENTRY;
+    case KEY_F6: case KEY_F7: case KEY_F8: case KEY_F9: case KEY_F10:
+    case KEY_HOME:
+      push_input_code_front(code);
+      return OPEN_ENTRY;
+    case KEY_INS:
+    case KEY_PASTE_SYSTEM:
+      if ((exits & EXIT_CLIPBOARD) != 0) return code;
+      push_input_code_front(code);
+      return OPEN_ENTRY;
+    case KEY_DEL:
+    case KEY_CTRL_X_CODE:
+      clear_number(box.value, box.flags);
+      return DEL_CLEARED;
+    case KEY_COPY_SYSTEM:
+    case KEY_COPY:
+      return (exits & EXIT_CLIPBOARD) != 0 ? code : GO_ON_READING;
+    case KEY_TAB: case EVENT_RIGHT_DOWN: case WINDOW_CANCEL: case KEY_ESC: return code;
+    case KEY_UP: return (exits & EXIT_UP) != 0 ? code : GO_ON_READING;
+    case KEY_DOWN: return (exits & EXIT_DOWN) != 0 ? code : GO_ON_READING;
+    case KEY_LEFT: return (exits & EXIT_LEFT) != 0 ? code : GO_ON_READING;
+    case KEY_RIGHT: return (exits & EXIT_RIGHT) != 0 ? code : GO_ON_READING;
+    case KEY_PGUP: case KEY_PGDN: return (exits & EXIT_PAGE_KEYS) != 0 ? code : GO_ON_READING;
+    case KEY_CTRL_F1:
+      if (g_entry.help_hook != nullptr) g_entry.help_hook(g_entry.help_topic);
+      return code;
+    case EVENT_POINTER_MOVE:
+      move_pointer();
+      return GO_ON_READING;
+    default: break;
+  }
+  if (code > FIRST_PROGRAM_CODE) {
+    g_form.redraw_level = std::max<uint8_t>(g_form.redraw_level, 1);
+    return code;
+  }
+  if (code >= ' ' && code < 256) {
+    if (value_type(box.flags) == 0) {
+      push_input_code_front(code);
+      return OPEN_ENTRY;
+    }
+    if (code == '*' || code == '/' || code == '+') {
+      return value_type(box.flags) == FIELD_FLOAT ? field_calculator(static_cast<float*>(box.value))
+                                                  : GO_ON_READING;
+    }
+    if (code < '-' || code > '9') return GO_ON_READING;
+    push_input_code_front(code);
+    return OPEN_ENTRY;
+  }
+  return GO_ON_READING;
+}
+
+}  // namespace
+
+int16_t edit_number_box(int row, int column, int width, void* value, uint32_t flags,
+                        uint16_t exit_keys) {
+  if (value == nullptr) return KEY_ESC;
+  const NumberBox box{row, column, width, value, flags, exit_keys};
+  for (;;) {
+    const EventCode code = wait_input_code();
+    if ((code >= EVENT_CTRL_DOWN && code <= EVENT_ALT_UP) || code == EVENT_TICK ||
+        (code >= EVENT_LEFT_UP && code <= EVENT_RIGHT_UP))
+      continue;
+    const int action = act_on_box_key(box, code);
+    if (action == GO_ON_READING) continue;
+    if (action == OPEN_ENTRY) return open_number_entry(box, 0);
+    if (action == OPEN_AT_POINTER) return open_number_entry(box, FIELD_CARET_AT_POINTER);
+    return static_cast<int16_t>(action);
+  }
+}
+
 // Stand-in: shows no list and chooses nothing.
 int pick_from_strings(const char* const*, const char*, int, int, int, uint32_t) { return -1; }
 

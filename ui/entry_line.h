@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "screen/event_queue.h"
 #include "ui/field_flags.h"
@@ -42,6 +43,13 @@ int16_t edit_text_line(char* text, int row, int column, const char* title, uint3
                        int width, uint16_t exit_keys);
 // The entry window's key filter.
 EventCode entry_key_filter();
+
+// The text of a number entry's value (its type by the field flags: long, hex, byte, float,
+// short); with zero_empty a value of 0 gives an empty text.
+std::string number_entry_text(const void* value, uint32_t flags, bool zero_empty);
+// Reads the text back into the value: a byte clamps to -127..255 (an empty text is 0), hex reads
+// as a 16-bit hexadecimal value.
+void store_number_entry(void* value, uint32_t flags, const char* text);
 
 // A field showing a number (float, byte, short or long by the flags) that opens the entry on
 // the first digit, Backspace or a click, clears on Del (-339), and leaves on the exit keys.

@@ -45,8 +45,6 @@ constexpr uint32_t DROP_INPUT_BITS = FIELD_MINUS | FIELD_FILE_NAME | MSGBOX_CHOI
 constexpr uint32_t BOX_MODE_BITS = MSGBOX_CHOICE | MSGBOX_WAIT | MSGBOX_POPUP;
 constexpr uint32_t SAVE_MODES[] = {MSGBOX_SAVE, MSGBOX_SAVE_AS, MSGBOX_COPY_TO_FLOPPY};
 constexpr int NO_ANSWER = 27;
-constexpr int BYTE_LEAST = -127;
-constexpr int BYTE_MOST = 255;
 constexpr int NUMBER_TEXT_SIZE = 64;
 
 // What a box is made of.
@@ -146,55 +144,15 @@ bool is_number_entry(uint32_t mode) {
   return (mode & (FIELD_FLOAT | FIELD_INTEGER_TYPES)) != 0 && (mode & BOX_MODE_BITS) == 0;
 }
 
-std::string number_text(const void* value, uint32_t mode) {
-  char text[NUMBER_TEXT_SIZE] = {};
-  if ((mode & FIELD_LONG) != 0) {
-    const int32_t v = *static_cast<const int32_t*>(value);
-    if (v != 0) std::snprintf(text, sizeof text, "%ld", static_cast<long>(v));
-  } else if ((mode & FIELD_HEX) != 0) {
-    const uint16_t v = *static_cast<const uint16_t*>(value);
-    if (v != 0) std::snprintf(text, sizeof text, "%X", v);
-  } else if ((mode & FIELD_BYTE) != 0) {
-    const uint8_t v = *static_cast<const uint8_t*>(value);
-    if (v != 0) std::snprintf(text, sizeof text, "%d", v);
-  } else if ((mode & FIELD_FLOAT) != 0) {
-    const float v = *static_cast<const float*>(value);
-    if (v != 0.0f) {
-      std::string s = (std::snprintf(text, sizeof text, "%.4f", static_cast<double>(v)), text);
-      return trim_float_zeros(s);
-    }
-  } else {
-    const int16_t v = *static_cast<const int16_t*>(value);
-    if (v != 0) std::snprintf(text, sizeof text, "%d", v);
-  }
-  return text;
-}
-
-void store_number_text(void* value, uint32_t mode, const char* text) {
-  if ((mode & FIELD_LONG) != 0) {
-    *static_cast<int32_t*>(value) = static_cast<int32_t>(std::strtol(text, nullptr, 10));
-  } else if ((mode & FIELD_HEX) != 0) {
-    *static_cast<uint16_t*>(value) = static_cast<uint16_t>(std::strtoul(text, nullptr, 16));
-  } else if ((mode & FIELD_BYTE) != 0) {
-    const long v = std::clamp(std::strtol(text, nullptr, 10), static_cast<long>(BYTE_LEAST),
-                              static_cast<long>(BYTE_MOST));
-    *static_cast<uint8_t*>(value) = static_cast<uint8_t>(v);
-  } else if ((mode & FIELD_FLOAT) != 0) {
-    *static_cast<float*>(value) = std::strtof(text, nullptr);
-  } else {
-    *static_cast<int16_t*>(value) = static_cast<int16_t>(std::strtol(text, nullptr, 10));
-  }
-}
-
 int16_t run_number_entry(const BoxLayout& box, void* value, uint32_t mode, int field_width) {
-  std::string text = number_text(value, mode);
+  std::string text = number_entry_text(value, mode, true);
   std::vector<char> buffer(static_cast<size_t>(std::max(field_width, NUMBER_TEXT_SIZE)) + 1, 0);
   std::memcpy(buffer.data(), text.data(), std::min(text.size(), buffer.size() - 1));
   const int column = box.left + box.width / 2 - field_width / 2;
   const int16_t result = edit_text_line(buffer.data(), box.top + box.count - 1, column, nullptr,
                                         mode, field_width, 0);
   if (result == 0) return NO_ANSWER;
-  if (result < 0) store_number_text(value, mode, buffer.data());
+  if (result < 0) store_number_entry(value, mode, buffer.data());
   return result;
 }
 

@@ -149,3 +149,36 @@ TEST_F(EntryLineTest, TheScreenUnderTheFieldComesBack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EntryLineTest, NumberBoxDelClearsTheFieldsOwnBytes) {
+  // Del stores 0 in exactly the value's own bytes and returns -339.
+  uint8_t bytes[8];
+  for (uint32_t flags : {FIELD_BYTE, FIELD_SHORT, FIELD_LONG, FIELD_FLOAT}) {
+    std::memset(bytes, 0x5A, sizeof bytes);
+    typist_key(VK_DELETE);
+    EXPECT_EQ(edit_number_box(5, 10, 6, bytes + 2, flags, 0), -KEY_DEL) << flags;
+    const int size = flags == FIELD_BYTE ? 1 : flags == FIELD_SHORT ? 2 : 4;
+    for (int i = 0; i < 8; ++i)
+      EXPECT_EQ(bytes[i], i >= 2 && i < 2 + size ? 0 : 0x5A) << flags << " byte " << i;
+  }
+}
+
+TEST_F(EntryLineTest, NumberBoxOpensTheEntryOnADigitAndStoresTheNumber) {
+  int32_t value = 12;
+  typist_text("34");
+  typist_key(VK_RETURN);
+  EXPECT_EQ(edit_number_box(5, 10, 8, &value, FIELD_LONG, 0), -KEY_ENTER);
+  EXPECT_EQ(value, 1234);  // the digit is typed after the value shown
+  // Exit keys leave without editing; other arrows are dropped.
+  typist_key(VK_LEFT);
+  typist_key(VK_UP);
+  EXPECT_EQ(edit_number_box(5, 10, 8, &value, FIELD_LONG, EXIT_UP), KEY_UP);
+  EXPECT_EQ(value, 1234);
+  typist_text("x");
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(edit_number_box(5, 10, 8, &value, FIELD_LONG, 0), KEY_ESC);
+}
+
+}  // namespace
