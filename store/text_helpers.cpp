@@ -20,7 +20,7 @@ bool is_blank(char c) { return c == ' '; }
 
 }  // namespace
 
-// ---- Paths ---------------------------------------------------------------------------------------
+// ---- Paths --------------------------------------------------------------------------------------
 
 void add_trailing_backslash(std::string* text) {
   if (text->empty()) return;
@@ -75,7 +75,7 @@ std::string abbreviate_path(const char* path, int width) {
   return out;
 }
 
-// ---- Dates ---------------------------------------------------------------------------------------
+// ---- Dates --------------------------------------------------------------------------------------
 
 std::string format_dos_date_time(uint16_t date, uint16_t time, bool digits,
                                  const std::vector<std::string>& month_names) {
@@ -100,7 +100,7 @@ std::string format_dos_date_time(uint16_t date, uint16_t time, bool digits,
   return out;
 }
 
-// ---- Numbers -------------------------------------------------------------------------------------
+// ---- Numbers ------------------------------------------------------------------------------------
 
 const char* parse_float_advance(const char* text, float* value) {
   while (is_blank(*text)) ++text;
@@ -127,7 +127,7 @@ std::string format_thousands(int64_t value) {
   return std::string(reversed.rbegin(), reversed.rend());
 }
 
-// ---- Text ----------------------------------------------------------------------------------------
+// ---- Text ---------------------------------------------------------------------------------------
 
 std::string expand_caret_escapes(std::string_view source) {
   std::string out;
@@ -175,7 +175,7 @@ void capitalise_words_n(char* text, int n, const char* delimiters) {
   }
 }
 
-// ---- Bitmaps -------------------------------------------------------------------------------------
+// ---- Bitmaps ------------------------------------------------------------------------------------
 
 int first_clear_bit(const uint8_t* bitmap, int limit) {
   for (int byte = 0; byte * 8 < limit; ++byte) {
@@ -203,7 +203,7 @@ int clear_bit(uint8_t* bitmap, int n) {
   return old;
 }
 
-// ---- Names and blanks ----------------------------------------------------------------------------
+// ---- Names and blanks ---------------------------------------------------------------------------
 
 bool is_bad_name_char(unsigned char c, uint32_t flags) {
   if (c < ' ') return true;

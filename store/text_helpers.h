@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cctype>
+#include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -95,3 +96,12 @@ void dash_wildcards(std::string* text);
 std::string trim_blanks(std::string_view text);
 // Cuts trailing blanks; blanks before a final newline go and the newline stays.
 void cut_trailing_blanks(std::string* text);
+
+// ---- Integers ----------------------------------------------------------------------------------
+
+// The absolute value; the most negative value, which has no positive counterpart, is given as the
+// largest positive one.
+inline int32_t abs_int(int32_t value) {
+  if (value == INT32_MIN) return INT32_MAX;
+  return value < 0 ? -value : value;
+}

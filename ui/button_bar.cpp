@@ -15,6 +15,7 @@
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
 #include "store/text_wrap.h"
+#include "ui/pointer_motion.h"
 
 ButtonBarState g_button_bar;
 
@@ -127,7 +128,7 @@ int act_on_code(Bar* bar, int* selected, EventCode code) {
   const int last = bar->count - 1;
   switch (code) {
     case EVENT_POINTER_MOVE: {
-      move_pointer();
+      follow_mouse();
       const int row = pointer_row();
       if (row < bar->row && (f & BAR_EXIT_UP) != 0) return KEY_UP;
       if (row > bar->row + bar->extra && (f & BAR_EXIT_DOWN) != 0) return KEY_DOWN;

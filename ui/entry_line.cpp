@@ -20,6 +20,7 @@
 #include "ui/dialog_form.h"
 #include "ui/editor_key_map.h"
 #include "ui/key_pushback.h"
+#include "ui/pointer_motion.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
 #include "ui/text_window_internal.h"
@@ -77,7 +78,8 @@ bool accepts_char(int c, int column, uint32_t flags) {
     default:
       break;
   }
-  if ((flags & FIELD_FILE_NAME) != 0) return !is_bad_name_char(static_cast<unsigned char>(c), flags);
+  if ((flags & FIELD_FILE_NAME) != 0)
+    return !is_bad_name_char(static_cast<unsigned char>(c), flags);
   if ((flags & FIELD_LETTERS) != 0) return is_letter(c) || blank;
   if ((flags & FIELD_DOTTED) != 0)
     return is_digit(c) || c == '.' || (c == '-' && minus) || (c == '*' && column == 0);
@@ -108,7 +110,8 @@ void tidy_line() {
     if (newline != std::string::npos) text.resize(newline);
   }
   if ((g_entry.flags & FIELD_UPPER_CASE) != 0) upper_case(text.data());
-  if (static_cast<int>(text.size()) > g_entry.limit) text.resize(static_cast<size_t>(g_entry.limit));
+  if (static_cast<int>(text.size()) > g_entry.limit)
+    text.resize(static_cast<size_t>(g_entry.limit));
   set_line_text(text.c_str(), first);
   g_lists.cursor_line = first;
   w->text_column = static_cast<int16_t>(std::min<size_t>(w->text_column, text.size()));
@@ -181,10 +184,11 @@ int act_on_key(EventCode code) {
       if (g_entry.help_hook != nullptr) g_entry.help_hook(g_entry.help_topic);
       return g_form.redraw_level != 0 ? accept(code) : 0;
     case EVENT_LEFT_DOWN: return act_on_click();
-    case EVENT_MIDDLE_DOWN: return (exits & EXITS_WITH_MIDDLE) == EXITS_WITH_MIDDLE ? accept(code) : code;
+    case EVENT_MIDDLE_DOWN:
+      return (exits & EXITS_WITH_MIDDLE) == EXITS_WITH_MIDDLE ? accept(code) : code;
     case EVENT_LEFT_UP: return WINDOW_RELEASE;
     case EVENT_POINTER_MOVE:
-      move_pointer();
+      follow_mouse();
       if ((exits & EXIT_MIDDLE_AND_ROW) != 0 && pointer_row() != g_entry.row) return accept(code);
       return 0;
     case EVENT_CTRL_DOWN:
@@ -343,7 +347,8 @@ EventCode entry_key_filter() {
       return code;
     }
     if (code > 0 && code < ' ') {
-      if ((g_entry.flags & FIELD_PLAIN_TEXT) != 0) return static_cast<EventCode>(EVENT_ALT_KEYPAD_BASE + code);
+      if ((g_entry.flags & FIELD_PLAIN_TEXT) != 0)
+        return static_cast<EventCode>(EVENT_ALT_KEYPAD_BASE + code);
       continue;
     }
     if (code >= ' ' && code < 256) {
@@ -362,7 +367,7 @@ int16_t edit_text_line(char* text, int row, int column, const char* title, uint3
   g_entry.pasted = false;
   g_entry.click_outside = false;
   g_entry.ending_key = 0;
-  const int limit = width > 0 ? std::min(width, ENTRY_MOST_CHARS) : std::min(-width, ENTRY_MOST_CHARS);
+  const int limit = std::min(width > 0 ? width : -width, ENTRY_MOST_CHARS);
   const int room = std::max(1, g_display.current.last_column - column);
   const int shown = width > 0 ? width : std::min(limit, room);
   std::string start(text, strnlen(text, static_cast<size_t>(ENTRY_MOST_CHARS) + 1));
@@ -538,7 +543,7 @@ int act_on_box_key(const NumberBox& box, EventCode code) {
       if (g_entry.help_hook != nullptr) g_entry.help_hook(g_entry.help_topic);
       return code;
     case EVENT_POINTER_MOVE:
-      move_pointer();
+      follow_mouse();
       return GO_ON_READING;
     default: break;
   }

@@ -61,7 +61,7 @@ struct BoxRequest {
   uint32_t window_flags = 0;          // 0: the box's own
 };
 
-// ---- Fitting -------------------------------------------------------------------------------------
+// ---- Fitting ------------------------------------------------------------------------------------
 
 uint8_t font_mode_of(uint32_t mode, bool smallest) {
   if (smallest) return FONT_MODE_SMALLEST;
@@ -138,7 +138,7 @@ void place_box(BoxLayout* box, int row, int column) {
   if (box->left < 0) box->left = 0;
 }
 
-// ---- Number entries ------------------------------------------------------------------------------
+// ---- Number entries -----------------------------------------------------------------------------
 
 bool is_number_entry(uint32_t mode) {
   return (mode & (FIELD_FLOAT | FIELD_INTEGER_TYPES)) != 0 && (mode & BOX_MODE_BITS) == 0;
@@ -169,7 +169,7 @@ int16_t run_text_entry(const BoxLayout& box, char* text, uint32_t mode, int fiel
   return static_cast<int16_t>(std::abs(result));
 }
 
-// ---- Saving --------------------------------------------------------------------------------------
+// ---- Saving -------------------------------------------------------------------------------------
 
 bool is_save_mode(uint32_t mode) {
   return std::find(std::begin(SAVE_MODES), std::end(SAVE_MODES), mode) != std::end(SAVE_MODES);
@@ -240,7 +240,7 @@ void close_box(TextLine* node) {
 
 }  // namespace
 
-// ---- Boxes ---------------------------------------------------------------------------------------
+// ---- Boxes --------------------------------------------------------------------------------------
 
 int16_t message_box(int row, int column, int width, const char* text, uint32_t mode, void* value,
                     int arg, const char* letters, int option, const char* title) {
@@ -328,7 +328,7 @@ int text_block_size(const char* text, int* lines) {
   return widest;
 }
 
-// ---- Questions -----------------------------------------------------------------------------------
+// ---- Questions ----------------------------------------------------------------------------------
 
 namespace {
 
@@ -372,7 +372,7 @@ int16_t ask_catalogue_choice(int message_number, int preselected) {
                      medium ? CATALOGUE_MEDIUM_COLOURS : YES_NO_COLOURS, CANCEL_TITLE);
 }
 
-// ---- Text boxes ----------------------------------------------------------------------------------
+// ---- Text boxes ---------------------------------------------------------------------------------
 
 namespace {
 
@@ -499,11 +499,12 @@ int16_t save_text_file(int arg, TextLine* window, int /*copy*/) {
   if (w == nullptr || w->file == nullptr || w->file->full_path.empty() || arg <= 0)
     return NO_ANSWER;
   if (g_windows.active == w) store_window_state();
-  const int result = save_record_file(w->file->full_path, w->first_line, static_cast<uint16_t>(arg));
+  const int result =
+      save_record_file(w->file->full_path, w->first_line, static_cast<uint16_t>(arg));
   if (result == 0) w->flags &= ~WINDOW_CHANGED;
   return static_cast<int16_t>(result);
 }
 
-// ---- Test hooks ----------------------------------------------------------------------------------
+// ---- Test hooks ---------------------------------------------------------------------------------
 
 void reset_message_box() { g_message_box = MessageBoxState{}; }

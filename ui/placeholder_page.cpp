@@ -1,5 +1,7 @@
 #include "ui/placeholder_page.h"
 
+#include "ui/pointer_motion.h"
+
 #include <algorithm>
 #include <string>
 
@@ -56,18 +58,6 @@ void draw_placeholder(int page) {
   draw_controls(g_placeholder_page.controls.data(), 0);
   g_form.redraw_level = 0;
   g_windows.full_redraw_count = 0;
-}
-
-// The pointer follows the mouse's motion, kept on the screen.
-void follow_mouse() {
-  int dx = 0;
-  int dy = 0;
-  if (mouse_delta(&dx, &dy) == 0) return;
-  hide_pointer();
-  g_pointer.wanted_x = std::clamp(g_pointer.wanted_x + dx, 0, static_cast<int>(g_display.screen_width));
-  g_pointer.wanted_y =
-      std::clamp(g_pointer.wanted_y + dy, 0, static_cast<int>(g_display.screen_height));
-  show_pointer();
 }
 
 // The pointer's shape and hover follow what it is over.
