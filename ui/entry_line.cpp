@@ -17,6 +17,7 @@
 #include "store/float_text.h"
 #include "store/line_list.h"
 #include "store/text_helpers.h"
+#include "store/text_wrap.h"
 #include "ui/dialog_form.h"
 #include "ui/editor_key_map.h"
 #include "ui/key_pushback.h"
@@ -24,6 +25,7 @@
 #include "ui/run_window.h"
 #include "ui/text_window.h"
 #include "ui/text_window_internal.h"
+#include "ui/window_frames.h"
 
 EntryLineState g_entry;
 
@@ -586,7 +588,107 @@ int16_t edit_number_box(int row, int column, int width, void* value, uint32_t fl
   }
 }
 
-// Stand-in: shows no list and chooses nothing.
-int pick_from_strings(const char* const*, const char*, int, int, int, uint32_t) { return -1; }
+// ---- The pick list -------------------------------------------------------------------------------
+
+namespace {
+
+constexpr uint32_t PICK_LIST_MEDIUM = 0x20000000;
+constexpr uint16_t PICK_LIST_OPTIONS = 120;
+constexpr int PICK_LIST_WRAP = 125;
+constexpr int PICK_ROWS_KEPT_FREE = 6;
+constexpr int PICK_ROWS_BELOW = 3;
+constexpr uint8_t PICK_THIRD_COLOUR_KIND = 0x20;
+constexpr char THIRD_COLOUR = 0x0E;
+
+int first_visible_char(const std::string& text) {
+  for (unsigned char c : text)
+    if (c >= ' ' && c != 0x08) return std::toupper(c);
+  return 0;
+}
+
+// The pick list's keys: Enter or a click on a line chooses, Esc or the right button cancels, a
+// typed character goes to the next line starting with it; the moves are the run loop's.
+EventCode pick_list_key_filter() {
+  TextWindow* w = g_windows.active;
+  for (;;) {
+    const EventCode code = wait_input_code();
+    switch (code) {
+      case KEY_ENTER: return WINDOW_ACCEPT;
+      case KEY_ESC:
+      case EVENT_RIGHT_DOWN:
+      case EVENT_QUIT: return KEY_ESC;
+      case EVENT_POINTER_MOVE: follow_mouse(); continue;
+      case EVENT_LEFT_DOWN: {
+        const int row = pointer_row();
+        if (row < w->top_row || row > w->bottom_row || pointer_column() < w->left_column ||
+            pointer_column() > w->right_column)
+          return KEY_ESC;
+        cursor_to_pointer_y(g_pointer.wanted_y);
+        return WINDOW_ACCEPT;
+      }
+      case KEY_UP: case KEY_DOWN: case KEY_PGUP: case KEY_PGDN: case KEY_HOME: case KEY_END:
+      case KEY_CTRL_PGUP: case KEY_CTRL_PGDN: return code;
+      default: break;
+    }
+    if (code <= ' ' || code >= 256) continue;
+    const int wanted = std::toupper(code);
+    TextLine* from = g_lists.cursor_line != nullptr ? g_lists.cursor_line : g_lists.current.first;
+    for (TextLine* line = from->next != nullptr ? from->next : g_lists.current.first;
+         line != from; line = line->next != nullptr ? line->next : g_lists.current.first) {
+      if (first_visible_char(line->text) != wanted) continue;
+      find_and_show_line(w, [](TextLine* l, const char* key) { return l->text == key ? 0 : 1; },
+                         line->text.c_str());
+      return WINDOW_REDRAW;
+    }
+  }
+}
+
+}  // namespace
+
+int pick_from_strings(const char* const* strings, const char* title, int row, int column,
+                      int preselected, uint32_t window_flags) {
+  if (strings == nullptr || strings[0] == nullptr) return -1;
+  push_active_window();
+  push_list();
+  clear_current_list();
+  int widest = title != nullptr ? display_length(title) + 1 : 0;
+  int count = 0;
+  for (; strings[count] != nullptr; ++count) {
+    TextLine* line = append_line(strings[count]);
+    if (line == nullptr) continue;
+    line->id = static_cast<int16_t>(count);
+    if (strings[count][0] == THIRD_COLOUR) line->kind |= PICK_THIRD_COLOUR_KIND;
+    widest = std::max(widest, display_length(strings[count]));
+  }
+  const CellMetrics cells = (window_flags & PICK_LIST_MEDIUM) != 0
+                                ? g_display.presets[FACE_ROLE_MENU]
+                                : g_display.presets[FACE_ROLE_NORMAL];
+  const int last_row = cells.last_row;
+  const int top = std::max(1, std::min(row, last_row - PICK_ROWS_KEPT_FREE));
+  const int bottom = std::min(top + count - 1, last_row - PICK_ROWS_BELOW);
+  TextLine* node = create_window(nullptr, {
+      .top_row = top, .left_column = column, .bottom_row = bottom,
+      .right_column = column + widest, .flags = window_flags | WINDOW_KEEP_UNDER | 0x3,
+      .key_filter = pick_list_key_filter, .line_drawer = draw_window_line,
+      .options = PICK_LIST_OPTIONS, .wrap_width = PICK_LIST_WRAP, .title = title,
+      .list_options = LIST_OPTION_FIRST_AREA,
+  });
+  pop_list();
+  if (node == nullptr) {
+    pop_active_window();
+    return -1;
+  }
+  activate_window(node);
+  const int chosen = std::clamp(preselected, 0, count - 1);
+  find_and_show_line(g_windows.active,
+                     [](TextLine* l, const char* key) { return l->id == std::atoi(key) ? 0 : 1; },
+                     std::to_string(chosen).c_str());
+  g_find.last_find_result = 0;
+  const TextLine* line = run_window(node);
+  const int result = line != nullptr ? line->id : -1;
+  destroy_window(node);
+  pop_active_window();
+  return result;
+}
 
 void reset_entry_line() { g_entry = EntryLineState(); }

@@ -182,3 +182,31 @@ TEST_F(EntryLineTest, NumberBoxOpensTheEntryOnADigitAndStoresTheNumber) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EntryLineTest, PickListChoosesByKeysAndLettersAndCancels) {
+  const char* const strings[] = {"Apple", "Banana", "Cherry", "Blueberry", nullptr};
+  typist_key(VK_RETURN);
+  EXPECT_EQ(pick_from_strings(strings, "Fruit", 3, 10, 2, 0), 2);  // the preselected line
+  typist_key(VK_DOWN);
+  typist_key(VK_RETURN);
+  EXPECT_EQ(pick_from_strings(strings, "Fruit", 3, 10, 0, 0), 1);
+  typist_text("b");
+  typist_text("b");
+  typist_key(VK_RETURN);
+  EXPECT_EQ(pick_from_strings(strings, "Fruit", 3, 10, 0, 0), 3);  // the next line with B
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(pick_from_strings(strings, "Fruit", 3, 10, 0, 0), -1);
+}
+
+TEST_F(EntryLineTest, PickListOfNoTextsDrawsNothing) {
+  const std::vector<uint32_t> before = window_surface()->pixels;
+  const char* const none[] = {nullptr};
+  EXPECT_EQ(pick_from_strings(none, "Nothing", 3, 10, 0, 0), -1);
+  EXPECT_EQ(pick_from_strings(nullptr, "Nothing", 3, 10, 0, 0), -1);
+  EXPECT_EQ(window_surface()->pixels, before);
+  EXPECT_EQ(g_typist.idle_calls, 0);
+}
+
+}  // namespace
