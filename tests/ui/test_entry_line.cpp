@@ -8,6 +8,7 @@
 #include "screen/main_form.h"
 #include "tests/support/idle_typist.h"
 #include "ui/entry_line.h"
+#include "ui/text_boxes.h"
 #include "window_fixture.h"
 
 namespace {
@@ -207,6 +208,36 @@ TEST_F(EntryLineTest, PickListOfNoTextsDrawsNothing) {
   EXPECT_EQ(pick_from_strings(nullptr, "Nothing", 3, 10, 0, 0), -1);
   EXPECT_EQ(window_surface()->pixels, before);
   EXPECT_EQ(g_typist.idle_calls, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EntryLineTest, LinesEditedInAWindowReplaceTheCallersOnlyOnAccept) {
+  push_list();
+  clear_current_list();
+  append_line("G0 X1\n");
+  append_line("G1 Y2\n");
+  LineList lines = g_lists.current;
+  clear_current_list();
+  pop_list();
+  typist_text("!");
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(edit_lines_in_window(&lines, "Code", 10, 40, 6, 30, nullptr, nullptr, 0x13, nullptr,
+                                 nullptr, 0),
+            0);
+  EXPECT_EQ(lines.first->text, "G0 X1\n");
+  typist_key(VK_END);
+  typist_text("!");
+  typist_key('S', WINDOW_MOD_CTRL);
+  EXPECT_EQ(edit_lines_in_window(&lines, "Code", 10, 40, 6, 30, nullptr, nullptr, 0x13, nullptr,
+                                 nullptr, 0),
+            1);
+  ASSERT_NE(lines.first, nullptr);
+  EXPECT_EQ(lines.first->text, "G0 X1!\n");
+  EXPECT_EQ(lines.last->text, "G1 Y2\n");
+  free_list(lines.first);
 }
 
 }  // namespace
