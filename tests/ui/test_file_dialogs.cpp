@@ -261,6 +261,16 @@ TEST_F(FileDialogs, OpenWalksIntoAFolderAndChoosesAFile) {
   EXPECT_EQ(path, tree_ + "sub/inner.nc");
 }
 
+TEST_F(FileDialogs, ANameCp1252CannotSpellIsStillOpenedFromTheList) {
+  const std::string turtle = "\xC5\xBC\xC3\xB3\xC5\x82w.job";  // "żółw.job" in UTF-8
+  file(turtle);
+  keys({VK_END, VK_RETURN});
+  std::string path;
+  EXPECT_EQ(open_file_dialog(tree_, "Jobs|*.job", &path), DIALOG_CHOSEN);
+  EXPECT_EQ(path, tree_ + turtle);
+  EXPECT_TRUE(file_exists(path));
+}
+
 TEST_F(FileDialogs, TheFilterRowIsReachedWithTabAndShowsAllFiles) {
   // Tab: name entry; Tab: filter; Down: "Show all files"; Tab, Tab: places, list; End: last.
   keys({VK_TAB, VK_TAB, VK_DOWN, VK_TAB, VK_TAB, VK_END, VK_RETURN});
