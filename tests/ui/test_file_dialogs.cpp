@@ -271,6 +271,19 @@ TEST_F(FileDialogs, ANameCp1252CannotSpellIsStillOpenedFromTheList) {
   EXPECT_TRUE(file_exists(path));
 }
 
+TEST_F(FileDialogs, APathTypedInTheNameEntryIsOpenedAndAMissingOneRefused) {
+  // Tab to the name entry; the first character starts the entry in place of the empty name.
+  keys({VK_TAB});
+  headless_inject_text("nope.nc");
+  keys({VK_RETURN});
+  // Refused: the browser stays; the next typed text replaces the name.
+  headless_inject_text("sub/inner.nc");
+  keys({VK_RETURN});
+  std::string path;
+  EXPECT_EQ(open_file_dialog(tree_, "NC files|*.nc", &path), DIALOG_CHOSEN);
+  EXPECT_EQ(path, tree_ + "sub/inner.nc");
+}
+
 TEST_F(FileDialogs, TheFilterRowIsReachedWithTabAndShowsAllFiles) {
   // Tab: name entry; Tab: filter; Down: "Show all files"; Tab, Tab: places, list; End: last.
   keys({VK_TAB, VK_TAB, VK_DOWN, VK_TAB, VK_TAB, VK_END, VK_RETURN});
