@@ -24,7 +24,7 @@ constexpr char PANE_DIVIDER[] = "\xA6";  // a broken bar between the places and 
 
 const char* help_text(const FileBrowser* b) {
   if (b->mode == BROWSE_FOLDER)
-    return "Enter: open (no sub-folders: choose)  Backspace: up  Tab: name, places  Esc: cancel";
+    return "Enter: open  Tab, Enter: choose this folder  Backspace: up  Esc: cancel";
   return "Enter: open or choose  Backspace: up  Tab: name, type, places  Esc: cancel";
 }
 

@@ -365,6 +365,10 @@ TEST_F(FileDialogs, TheFolderBrowserGivesOneTrailingSlashAndACancelNothing) {
   keys({VK_DOWN, VK_ESCAPE});
   EXPECT_EQ(browse_folder(&path), FOLDER_CANCELLED);
   EXPECT_EQ(path, tree_ + "sub/");
+  // Tab to the empty name entry and Enter: the folder shown, sub-folders or not.
+  keys({VK_TAB, VK_RETURN});
+  EXPECT_EQ(browse_folder(&path), FOLDER_CHOSEN);
+  EXPECT_EQ(path, tree_);
   // Files are never listed.
   FileBrowser b;
   start_file_browser(&b, BROWSE_FOLDER, "", "", "");
