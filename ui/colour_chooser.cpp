@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/window.h"
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
 #include "screen/event_queue.h"
 #include "screen/text_output.h"
 #include "ui/framed_box.h"
+#include "ui/pointer_motion.h"
 #include "ui/standard_dialogs.h"
 
 namespace {
@@ -92,9 +92,8 @@ void choose_row(Chooser* c, int channel) {
 
 // A click on a channel's row chooses it; on its bar it also sets the value under the pointer.
 void click(Chooser* c) {
-  int x = 0;
-  int y = 0;
-  cursor_get_position(&x, &y);
+  const int x = g_pointer.wanted_x;
+  const int y = g_pointer.wanted_y;
   const int cw = std::max<int>(1, g_display.current.cell_width);
   const int ch = std::max<int>(1, g_display.current.cell_height);
   const int channel = y / ch - c->top_row;
@@ -149,7 +148,10 @@ int16_t choose_colour(uint32_t* colour) {
   int outcome = 0;
   while (outcome == 0) {
     draw_chooser(c);
+    show_pointer();
     const EventCode code = wait_input_code();
+    hide_pointer();
+    if (code == EVENT_POINTER_MOVE) follow_mouse();
     if (code == EVENT_REDRAW) {
       redraw_framed_box(&box);
       continue;

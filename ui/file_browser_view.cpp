@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "platform/cp1252.h"
-#include "platform/window.h"
 #include "screen/display_mode.h"
 #include "screen/text_output.h"
 #include "store/text_helpers.h"
@@ -11,6 +10,7 @@
 #include "ui/field_flags.h"
 #include "ui/file_browser.h"
 #include "ui/framed_box.h"
+#include "ui/pointer_motion.h"
 
 namespace {
 
@@ -253,11 +253,8 @@ void place_key(FileBrowser* b, EventCode code) {
 // ---- Clicks --------------------------------------------------------------------------------------
 
 BrowserStep click(FileBrowser* b) {
-  int x = 0;
-  int y = 0;
-  cursor_get_position(&x, &y);
-  const int row = y / std::max<int>(1, g_display.current.cell_height);
-  const int column = x / std::max<int>(1, g_display.current.cell_width);
+  const int row = g_pointer.wanted_y / std::max<int>(1, g_display.current.cell_height);
+  const int column = g_pointer.wanted_x / std::max<int>(1, g_display.current.cell_width);
   const int pane_row = row - b->top_row - 1;
   if (pane_row >= 0 && pane_row < b->list_rows && column >= b->left_column &&
       column <= b->right_column) {
@@ -288,7 +285,11 @@ BrowserStep click(FileBrowser* b) {
 
 BrowserStep browser_apply_code(FileBrowser* browser, EventCode code) {
   if (code == KEY_ESC || code == EVENT_QUIT) return BROWSER_CANCELLED;
-  if (code == EVENT_POINTER_MOVE || code == EVENT_TICK || code == 0) return BROWSER_GO_ON;
+  if (code == EVENT_POINTER_MOVE) {
+    follow_mouse();
+    return BROWSER_GO_ON;
+  }
+  if (code == EVENT_TICK || code == 0) return BROWSER_GO_ON;
   browser->notice.clear();
   if (code == EVENT_LEFT_DOWN) return click(browser);
   if (code == KEY_TAB) {
@@ -317,7 +318,9 @@ BrowserStep run_file_browser(FileBrowser* browser) {
   BrowserStep step = BROWSER_GO_ON;
   while (step == BROWSER_GO_ON) {
     draw_browser(browser);
+    show_pointer();
     const EventCode code = wait_input_code();
+    hide_pointer();
     if (code == EVENT_REDRAW) {
       // Uncovered or resized: the box is drawn again where it is, nothing typed is lost.
       redraw_framed_box(&box);

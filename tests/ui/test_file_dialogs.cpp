@@ -386,7 +386,8 @@ TEST_F(FileDialogs, AClickChoosesAnEntryAndASecondClickOpensIt) {
   const int ch = g_display.current.cell_height;
   const int x = (b.left_column + b.place_columns + 2) * cw + 1;
   const int y = (b.top_row + 2) * ch + ch / 2;  // the second row: /sub
-  cursor_warp(x, y);
+  g_pointer.wanted_x = x;
+  g_pointer.wanted_y = y;
   EXPECT_EQ(browser_apply_code(&b, EVENT_LEFT_DOWN), BROWSER_GO_ON);
   EXPECT_EQ(b.current, 1);
   EXPECT_EQ(b.folder, tree_);
