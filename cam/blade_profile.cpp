@@ -149,8 +149,7 @@ int32_t run_blade_profile(PathRecordBuffer* records, const ContourLink* links,
       r = profile_offset(records, count, width, settings);
       if (r != ENGINE_RETRY) break;
       width *= RINGS_RETRY_WIDTH_SHRINK;
-      if (++g.retry_count > ENGINE_MAX_RETRIES) {
-        g_contour_kernel.EngineStatus |= ENGINE_STATUS_ROUNDING;
+      if (!count_width_retry()) {
         r = ENGINE_NOTHING;
         break;
       }

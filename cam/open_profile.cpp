@@ -381,8 +381,7 @@ int32_t run_open_profile(PathRecordBuffer* records, const ContourLink* links,
       if (r != ENGINE_RETRY) break;
       shrunk.rough_width *= RINGS_RETRY_WIDTH_SHRINK;
       shrunk.finish_width *= RINGS_RETRY_WIDTH_SHRINK;
-      if (++g.retry_count > ENGINE_MAX_RETRIES) {
-        g_contour_kernel.EngineStatus |= ENGINE_STATUS_ROUNDING;
+      if (!count_width_retry()) {
         r = ENGINE_NOTHING;
         break;
       }

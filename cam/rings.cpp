@@ -364,6 +364,12 @@ int32_t pocket_rings(int32_t start, int32_t end, const int32_t* island_start,
   return r;
 }
 
+bool count_width_retry() {
+  if (++g_toolpath_engine.retry_count <= ENGINE_MAX_RETRIES) return true;
+  g_contour_kernel.EngineStatus |= ENGINE_STATUS_ROUNDING;
+  return false;
+}
+
 int32_t run_pocket_rings(const ContourLink* links, const ContourNode* nodes, int32_t start,
                          int32_t end, int32_t* island_start, int32_t* island_end,
                          int32_t island_count, ContourSettings s) {
@@ -379,10 +385,7 @@ int32_t run_pocket_rings(const ContourLink* links, const ContourNode* nodes, int
       s.finish_stepover *= RINGS_RETRY_STEPOVER_SHRINK;
       s.rough_width *= RINGS_RETRY_WIDTH_SHRINK;
       s.finish_width *= RINGS_RETRY_WIDTH_SHRINK;
-      if (++g.retry_count > ENGINE_MAX_RETRIES) {
-        g_contour_kernel.EngineStatus |= ENGINE_STATUS_ROUNDING;
-        r = ENGINE_NOTHING;
-      }
+      if (!count_width_retry()) r = ENGINE_NOTHING;
     }
     g.ring_links.clear();
     g.ring_nodes.clear();

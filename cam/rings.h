@@ -22,6 +22,10 @@ constexpr double RINGS_RETRY_STEPOVER_SHRINK = 0.999;
 // no roughing tool, depths get their floors, and the number of finishing rings is derived.
 // 1 usable; 0 the outline must be skipped (EngineStatus 8 bad width or 16 bad stepover).
 int32_t normalise_ring_settings(ContourSettings* settings);
+// Counts one more try with a narrower tool. Past the most tries the outline is given up as lost
+// to rounding (the engine status says so) and the answer is false.
+bool count_width_retry();
+
 // The ring path of one outer outline: copies the boundary start..end and the islands (their
 // ranges rewritten in place to working indices) into the working arrays, orients them and
 // runs pocket_rings, retrying with smaller tools after a tracing failure. 1 when a ring path

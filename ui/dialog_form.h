@@ -161,6 +161,9 @@ int click_on_current_field(const char* rows, const char* widths);
 void redraw_cursor_row();
 // Redraws the form in place when a repaint is pending: 1, else 0.
 int repaint_dialog();
+// The key itself when it leaves a field that is not being typed in (Del, Up, Down, PgUp, PgDn,
+// Esc, and Left where the form lets it leave), else 0.
+EventCode field_leave_key(EventCode code);
 // A letter-cycle field read through read_window_event.
 EventCode cycle_field_keys(const char* letters, uint8_t* index, uint8_t base, int width);
 // 0 for characters and editing keys, else the key.

@@ -161,9 +161,8 @@ int repaint_dialog() {
   return 1;
 }
 
-EventCode cycle_field_keys(const char* letters, uint8_t* index, uint8_t base, int width) {
+EventCode field_leave_key(EventCode code) {
   const TextWindow* w = g_windows.active;
-  const EventCode code = read_window_event(width);
   switch (code) {
     case KEY_DEL:
     case KEY_UP:
@@ -172,11 +171,15 @@ EventCode cycle_field_keys(const char* letters, uint8_t* index, uint8_t base, in
     case KEY_PGDN:
     case KEY_ESC: return code;
     case KEY_LEFT:
-      if (w != nullptr && (w->list_options & FORM_LIST_LEAVE_LEFT) != 0) return code;
-      break;
-    case KEY_BACKSPACE: return KEY_DEL;
-    default: break;
+      return w != nullptr && (w->list_options & FORM_LIST_LEAVE_LEFT) != 0 ? code : 0;
+    default: return 0;
   }
+}
+
+EventCode cycle_field_keys(const char* letters, uint8_t* index, uint8_t base, int width) {
+  const EventCode code = read_window_event(width);
+  if (code == KEY_BACKSPACE) return KEY_DEL;
+  if (field_leave_key(code) != 0) return code;
   // The cycle reads the code again: a character is still queued, anything else goes back.
   if (!is_typed_character(code)) push_input_code_front(code);
   const int count = letters != nullptr ? static_cast<int>(std::strlen(letters)) : 0;

@@ -245,20 +245,8 @@ EventCode cycle_list_field(const char* letters, uint8_t* value, uint8_t base, in
 
 EventCode optional_float_field(float* value, uint32_t flags, int width) {
   if (value == nullptr) return 0;
-  const TextWindow* w = g_windows.active;
   const EventCode code = read_window_event(width);
-  switch (code) {
-    case KEY_DEL:
-    case KEY_UP:
-    case KEY_DOWN:
-    case KEY_PGUP:
-    case KEY_PGDN:
-    case KEY_ESC: return code;
-    case KEY_LEFT:
-      if (w != nullptr && (w->list_options & FORM_LIST_LEAVE_LEFT) != 0) return code;
-      break;
-    default: break;
-  }
+  if (field_leave_key(code) != 0) return code;
   // The value editor reads the event again: a character is still queued, anything else goes
   // back in front.
   if (!is_typed_character(code)) push_input_code_front(code);
