@@ -441,6 +441,8 @@ constexpr int SYMBOL_MENU_COLUMNS = 34;  // the title and a symbol font's longes
 // The symbol-font menu: the fonts numbered 3000 and up by title, between 2 and the screen's
 // rows less 6 rows high, centred; without a symbol font one line says so.
 void create_symbol_menu() {
+  // The menu's lines are a list of their own: the drawing window's list stays where it is.
+  push_list();
   clear_current_list();
   if (append_symbol_font_lines() == 0) {
     TextLine* line = append_line(NO_SYMBOL_FONTS_TEXT);
@@ -456,7 +458,7 @@ void create_symbol_menu() {
   fit_window_rows(window_of(g_startup.symbol_menu_window), (normal.last_row + 1) / 2,
                   std::max(2, normal.last_row + 1 - 6), 2);
   centre_window_columns(g_startup.symbol_menu_window);
-  clear_current_list();
+  pop_list();
 }
 
 void create_font_list(int font_count) {

@@ -263,22 +263,22 @@ constexpr int NUMBER_TEXT_SIZE = 64;
 std::string number_entry_text(const void* value, uint32_t mode, bool zero_empty) {
   char text[NUMBER_TEXT_SIZE] = {};
   if ((mode & FIELD_LONG) != 0) {
-    const int32_t v = *static_cast<const int32_t*>(value);
+    const int32_t v = read_value<int32_t>(value);
     if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%ld", static_cast<long>(v));
   } else if ((mode & FIELD_HEX) != 0) {
-    const uint16_t v = *static_cast<const uint16_t*>(value);
+    const uint16_t v = read_value<uint16_t>(value);
     if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%X", v);
   } else if ((mode & FIELD_BYTE) != 0) {
-    const uint8_t v = *static_cast<const uint8_t*>(value);
+    const uint8_t v = read_value<uint8_t>(value);
     if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%d", v);
   } else if ((mode & FIELD_FLOAT) != 0) {
-    const float v = *static_cast<const float*>(value);
+    const float v = read_value<float>(value);
     if (v != 0.0f || !zero_empty) {
       std::string s = (std::snprintf(text, sizeof text, "%.4f", static_cast<double>(v)), text);
       return trim_float_zeros(s);
     }
   } else {
-    const int16_t v = *static_cast<const int16_t*>(value);
+    const int16_t v = read_value<int16_t>(value);
     if (v != 0 || !zero_empty) std::snprintf(text, sizeof text, "%d", v);
   }
   return text;
@@ -286,17 +286,17 @@ std::string number_entry_text(const void* value, uint32_t mode, bool zero_empty)
 
 void store_number_entry(void* value, uint32_t mode, const char* text) {
   if ((mode & FIELD_LONG) != 0) {
-    *static_cast<int32_t*>(value) = static_cast<int32_t>(std::strtol(text, nullptr, 10));
+    write_value<int32_t>(value, static_cast<int32_t>(std::strtol(text, nullptr, 10)));
   } else if ((mode & FIELD_HEX) != 0) {
-    *static_cast<uint16_t*>(value) = static_cast<uint16_t>(std::strtoul(text, nullptr, 16));
+    write_value<uint16_t>(value, static_cast<uint16_t>(std::strtoul(text, nullptr, 16)));
   } else if ((mode & FIELD_BYTE) != 0) {
     const long v = std::clamp(std::strtol(text, nullptr, 10), static_cast<long>(BYTE_LEAST),
                               static_cast<long>(BYTE_MOST));
-    *static_cast<uint8_t*>(value) = static_cast<uint8_t>(v);
+    write_value<uint8_t>(value, static_cast<uint8_t>(v));
   } else if ((mode & FIELD_FLOAT) != 0) {
-    *static_cast<float*>(value) = std::strtof(text, nullptr);
+    write_value<float>(value, std::strtof(text, nullptr));
   } else {
-    *static_cast<int16_t*>(value) = static_cast<int16_t>(std::strtol(text, nullptr, 10));
+    write_value<int16_t>(value, static_cast<int16_t>(std::strtol(text, nullptr, 10)));
   }
 }
 
@@ -489,11 +489,11 @@ bool pointer_on_box(const NumberBox& box) {
 
 void clear_number(void* value, uint32_t flags) {
   switch (value_type(flags)) {
-    case FIELD_BYTE: *static_cast<uint8_t*>(value) = 0; break;
+    case FIELD_BYTE: write_value<uint8_t>(value, 0); break;
     case FIELD_SHORT:
-    case FIELD_HEX: *static_cast<int16_t*>(value) = 0; break;
-    case FIELD_LONG: *static_cast<int32_t*>(value) = 0; break;
-    default: *static_cast<float*>(value) = 0.0f; break;
+    case FIELD_HEX: write_value<int16_t>(value, 0); break;
+    case FIELD_LONG: write_value<int32_t>(value, 0); break;
+    default: write_value<float>(value, 0.0f); break;
   }
 }
 

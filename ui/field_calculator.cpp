@@ -93,8 +93,9 @@ bool calculate_expression(const char* text, double* result) {
 int16_t field_calculator(float* value) {
   if (value == nullptr) return 0;
   double result = 0.0;
-  if (!ask_calculation(format_float_text(*value, FLOAT_SIX_DECIMALS), &result)) return 0;
-  *value = static_cast<float>(result);
+  if (!ask_calculation(format_float_text(read_value<float>(value), FLOAT_SIX_DECIMALS), &result))
+    return 0;
+  write_value<float>(value, static_cast<float>(result));
   return FIELD_CHANGED;
 }
 

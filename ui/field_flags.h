@@ -4,6 +4,19 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+
+// A field's value is read and written by its bytes: values sit inside records at any offset.
+template <class T>
+void write_value(void* data, T value) {
+  std::memcpy(data, &value, sizeof value);
+}
+template <class T>
+T read_value(const void* data) {
+  T value;
+  std::memcpy(&value, data, sizeof value);
+  return value;
+}
 
 // ---- Value types (the first found in the order short, long, byte, hex, float wins) --------------
 constexpr uint32_t FIELD_FLOAT = 0x2;           // 32-bit float

@@ -33,18 +33,6 @@ int64_t integer_of_text(const char* text, int64_t low, int64_t high) {
   return static_cast<int64_t>(d);
 }
 
-template <class T>
-void write_value(void* data, T value) {
-  std::memcpy(data, &value, sizeof value);
-}
-
-template <class T>
-T read_value(const void* data) {
-  T value;
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
 }  // namespace
 
 FieldType field_type(uint32_t flags) {

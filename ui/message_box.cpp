@@ -106,8 +106,9 @@ BoxLayout fit_box(int row, int width, uint32_t mode, const std::string& text,
       return box;
     }
     if (box.count < box.rows - FIT_MARGIN) return box;
+    if (box.width == box.columns - FIT_MARGIN && smallest) return box;
+    free_current_list();  // this try's lines: the next try wraps the text again
     if (box.width == box.columns - FIT_MARGIN) {
-      if (smallest) return box;
       smallest = true;
       box.width = width;
     } else {
