@@ -8,15 +8,7 @@
 #include "records/preferences.h"
 #include "shell/preferences_file.h"
 #include "shell/startup.h"
-
-namespace {
-
-void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
+#include "tests/support/corpus_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

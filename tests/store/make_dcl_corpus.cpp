@@ -8,15 +8,7 @@
 
 #include "store/dcl_implode.h"
 #include "store/dcl_tables.h"
-
-namespace {
-
-void write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
+#include "tests/support/corpus_file.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
