@@ -1,0 +1,20 @@
+// The job commands every page shares (the File menu, opening, saving, quitting) live with the
+// pages, above the interface layers that call them: the pages fill these entry points at
+// start-up. Unfilled, a call finds a null pointer; callers test it and do nothing.
+#pragma once
+
+#include <cstdint>
+
+struct PageEntryPoints {
+  // Runs a File-menu option by its number; 0.
+  int (*file_menu_command)(int option) = nullptr;
+  // Opens a job (null: asks for one): 0 read, 1 not readable, -1 cancelled.
+  int (*open_job)(const char* path) = nullptr;
+  // Saves the job under its name through the file-name prompt; 27 when cancelled or failed.
+  int (*save_job)(uint32_t mode) = nullptr;
+  // Asks whether to save a changed job with that choice prompt: 0 go on, -1 cancelled.
+  int (*ask_save_changes)(int message) = nullptr;
+  // The quit command of every page: 27 when the program is to end, 0 when the user stayed.
+  int (*request_quit)() = nullptr;
+};
+inline PageEntryPoints g_page_entries;
