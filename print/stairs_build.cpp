@@ -258,7 +258,9 @@ void stairs_build_drawing() {
   g_stairs.shift_count = 0;
   params.setup_shift = PointF{0, 0};
   g_stairs.complete = false;
+  g_stairs.incomplete_reason = nullptr;
   if (!design_complete(params)) {
+    g_stairs.incomplete_reason = STAIRS_VALUES_MISSING_TEXT;
     g_stairs.make_drawing_flags = STAIRS_BUTTON_HIDDEN;
     return;
   }
@@ -299,6 +301,7 @@ void stairs_build_drawing() {
     g_stairs.shift_count = 0;
     params.setup_shift = PointF{0, 0};
     g_stairs.make_drawing_flags = STAIRS_BUTTON_HIDDEN;
+    g_stairs.incomplete_reason = STAIRS_NOT_CONSTRUCTIBLE_TEXT;
   } else {
     g_stairs.complete = true;
     const bool cut_stringer =

@@ -13,6 +13,12 @@ constexpr uint8_t STAIRS_LAYER_SECOND_SETUP = 2;
 // The table fit keeps this much (in drawing units, either unit) below the first step.
 constexpr double STAIRS_TABLE_FIT_ALLOWANCE = 1.5;
 
+// Why a design is not whole.
+constexpr char STAIRS_VALUES_MISSING_TEXT[] =
+    "the tread thickness, total rise, rise, going or number of treads is still zero";
+constexpr char STAIRS_NOT_CONSTRUCTIBLE_TEXT[] =
+    "the lines of the design do not meet (check the angles and lengths)";
+
 // Clears the drawing list and builds it again from g_stairs.params. An incomplete design (a
 // zero tread thickness, total rise, rise or going, or no treads) draws nothing and hides the
 // "Make into a drawing" button; so does a design whose construction fails (the list is then

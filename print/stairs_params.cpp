@@ -175,9 +175,7 @@ bool read_whole_block(const std::string& path, StairsParams* params, bool* opene
 
 char defaults_unit_letter(int32_t kind_word) { return (kind_word & STAIRS_METRIC) != 0 ? 'm' : 's'; }
 
-void show_on_stderr_or_box(const char* text) {
-  show_text_box(text, TEXTBOX_PRESS_A_KEY);
-}
+void show_centred_box(const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); }
 
 }  // namespace
 
@@ -353,6 +351,8 @@ int stairs_save_defaults() {
 bool stairs_write_file(const std::string& path) {
   StairsParams& block = g_stairs.params;
   std::memset(block.work_area, 0, sizeof block.work_area);
+  block.left_flags = g_stairs.left_flags;
+  block.right_flags = g_stairs.right_flags;
   uint8_t image[STAIRS_IMAGE_SIZE];
   write_stairs_image(block, image);
   std::string error;
@@ -362,10 +362,6 @@ bool stairs_write_file(const std::string& path) {
 }
 
 int stairs_save() {
-  StairsParams& block = g_stairs.params;
-  std::memset(block.work_area, 0, sizeof block.work_area);
-  block.left_flags = g_stairs.left_flags;
-  block.right_flags = g_stairs.right_flags;
   FileRecord record;
   record.folder = g_stairs.folder.empty() ? program_folder() : g_stairs.folder;
   add_trailing_backslash(&record.folder);
@@ -411,7 +407,7 @@ void stairs_message(const char* text) {
     g_stairs.show_message(text);
     return;
   }
-  show_on_stderr_or_box(text);
+  show_centred_box(text);
 }
 
 void reset_stairs_state() { g_stairs = StairsState{}; }

@@ -128,6 +128,7 @@ struct StairsState {
   uint32_t make_drawing_flags = STAIRS_BUTTON_HIDDEN;  // the "Make into a drawing" button
   int32_t shift_count = 0;      // steps moved into the second set-up by the last build
   bool complete = false;        // the last build made a whole design
+  const char* incomplete_reason = nullptr;  // why it did not (null when it did)
   bool view_kept = false;       // the user zoomed or panned since the designer started
   int current_tab = 0;          // the designer's tab (0 the first)
   TextLine* drawing_window = nullptr;  // the drawing's window; null: the current list is it
@@ -165,7 +166,8 @@ int stairs_save();
 int stairs_load();
 // Reads the staircase file at path as stairs_load does once the name is chosen.
 int stairs_load_file(const std::string& path);
-// Writes the block to path through a temporary file; false when it failed (the old file kept).
+// Writes the block, with the check boxes' flag words and its work area cleared, to path through
+// a temporary file; false when it failed (the old file kept).
 bool stairs_write_file(const std::string& path);
 
 // ---- messages ----
