@@ -43,7 +43,7 @@ PointD meet(StairsModel* model, const LineD& a, const LineD& b) {
   const double la = std::hypot(a.d.x, a.d.y);
   const double lb = std::hypot(b.d.x, b.d.y);
   // Lines this close to parallel meet far off the board or not at all: the design is not whole.
-  if (!(std::fabs(k) > 1e-9 * la * lb)) {
+  if (!(std::fabs(k) > 1e-6 * la * lb)) {
     model->failed = true;
     return PointD{0, 0};
   }

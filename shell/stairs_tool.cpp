@@ -37,6 +37,8 @@ void set_up_job(bool metric) {
   g_preferences.gap_tolerance = metric ? 0.005f : 0.0002f;
   reset_layers();
   geometry_settings_from_job(g_job_settings);
+  // New items (the markers) take the machining defaults of the unit, as after start-up.
+  for (int slot = 0; slot < CAM_SLOT_COUNT; ++slot) init_cam_defaults(slot, metric);
   g_geometry_host.copy_item_cam = copy_item_cam;
   g_geometry_host.apply_new_item_defaults = apply_new_item_defaults;
 }

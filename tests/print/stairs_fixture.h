@@ -23,6 +23,14 @@
 constexpr double STAIRS_TEST_PI = 3.14159265358979323846;
 
 class StairsTest : public ::testing::Test {
+ public:
+  static std::vector<DrawingItem*> items() {
+    std::vector<DrawingItem*> out;
+    for (DrawingItem* item = g_lists.current.first; item != nullptr; item = item->next)
+      out.push_back(item);
+    return out;
+  }
+
  protected:
   void SetUp() override {
     reset_list_store();
@@ -54,14 +62,12 @@ class StairsTest : public ::testing::Test {
     p.tread_count = n;
     p.rise = static_cast<float>(total / (n + 1));
     p.run = static_cast<float>(p.rise / std::tan(static_cast<double>(p.pitch_angle)));
+    // As every reset of the designer leaves them.
+    p.housing_cam.operation = CAM_OP_SPIRAL_POCKET;
+    p.housing_cam.machining_group = 10;
+    p.outline_cam.operation = CAM_OP_CONTOUR_OUTSIDE;
+    p.outline_cam.machining_group = 20;
     return p;
-  }
-
-  static std::vector<DrawingItem*> items() {
-    std::vector<DrawingItem*> out;
-    for (DrawingItem* item = g_lists.current.first; item != nullptr; item = item->next)
-      out.push_back(item);
-    return out;
   }
 
   static inline std::vector<std::string> messages_;
