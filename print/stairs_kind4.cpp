@@ -148,8 +148,13 @@ std::vector<StairsPart> build_first_step_group(StairsModel* m, StairsParams* par
     width = line_distance(PointD{0, node(piece, 3).y - 1.1 * v.tt}, upper);
     group_lower_edge(m, &e, top, width, true, upper_direction);
     if (e.o4.y > floor) {
-      width = line_distance(PointD{-v.wedge, node(piece, 3).y - 1.1 * v.tt}, upper);
-      group_lower_edge(m, &e, top, width, true, upper_direction);
+      // Still above: the edge goes through that point on O0's own vertical, which ends it
+      // there whichever way the upper edge leans.
+      const PointD end{-v.wedge, node(piece, 3).y - 1.1 * v.tt};
+      width = line_distance(end, upper);
+      const LineD lower = line_at(end, direction(e.o1, e.o0));
+      e.o3 = meet(m, lower, vertical_at(e.o2.x));
+      e.o4 = meet(m, lower, vertical_at(e.o0.x));
     }
   }
   params->board_length = static_cast<float>(std::fabs(e.o2.x - e.o0.x));
