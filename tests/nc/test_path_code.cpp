@@ -544,6 +544,22 @@ TEST_F(PathCodeTest, ADxfRunKeepsMovesAndZMovesAndDropsTheRest) {
   EXPECT_EQ(path_codes(), "Z12Vuz");
 }
 
+TEST_F(PathCodeTest, AResetLiftsTheToolOutOfTheCutFirst) {
+  use_definition();
+  move(PEN_RESET);  // the pen stands at the cut depth
+  std::vector<DecodedOp> ops = decode_path();
+  ASSERT_FALSE(ops.empty());
+  EXPECT_EQ(ops[0].code, PEN_RETRACT);
+  EXPECT_FLOAT_EQ(ops[0].values[0], RAPID_Z);
+  EXPECT_FLOAT_EQ(g_pen_move.z, RAPID_Z);
+  // Already up: nothing more than the reset.
+  reset_path_code();
+  use_definition();
+  g_pen_move.z = RAPID_Z;
+  move(PEN_RESET);
+  for (const DecodedOp& op : decode_path()) EXPECT_NE(op.code, PEN_RETRACT);
+}
+
 // ---- subdivision on curved surfaces ------------------------------------------------------------
 
 TEST_F(PathCodeTest, LongMovesAreSubdividedOnCurvedSurfaces) {

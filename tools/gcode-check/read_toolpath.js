@@ -11,6 +11,7 @@
 //     move MOTION X1 Y1 Z1 X2 Y2 Z2 [CX CY CZ]
 //     drill CYCLE X Y Z R Q F          (Q and F are "-" when not given)
 //     orphan LINE TEXT
+//     stop MOVES                       (a program stop, M0, after that many moves)
 'use strict';
 
 const fs = require('fs');
@@ -33,7 +34,7 @@ if (!file) {
   process.exit(2);
 }
 
-const result = { moves: [], drills: [], orphan_axis_lines: [], line_count: 0 };
+const result = { moves: [], drills: [], orphan_axis_lines: [], stops: [], line_count: 0 };
 const point = (v) => ({ x: v.x, y: v.y, z: v.z });
 
 const toolpath = new Toolpath({
@@ -66,6 +67,13 @@ const drillCycle = (cycle) => (params) => {
                        f: params.F === undefined ? null : Number(params.F) });
   toolpath.setPosition(x, y, r);
 };
+// A program stop (M0, M00): where it falls among the moves, so that a test can tell which cuts
+// come before the operator's pause and which after it.
+const programStop = toolpath.handlers.M0;
+toolpath.handlers.M0 = (...args) => {
+  result.stops.push({ moves: result.moves.length });
+  if (typeof programStop === 'function') programStop(...args);
+};
 toolpath.handlers.G81 = drillCycle('G81');
 toolpath.handlers.G83 = drillCycle('G83');
 
@@ -93,5 +101,6 @@ if (!asText) {
   for (const d of result.drills)
     out.push(`drill ${d.cycle} ${d.x} ${d.y} ${d.z} ${d.r} ${opt(d.q)} ${opt(d.f)}`);
   for (const o of result.orphan_axis_lines) out.push(`orphan ${o.line} ${o.text}`);
+  for (const s of result.stops) out.push(`stop ${s.moves}`);
   process.stdout.write(out.join('\n') + (out.length ? '\n' : ''));
 }
