@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "store/record_bytes.h"
 #include "tests/print/stairs_fixture.h"
+#include "tests/print/stairs_fuzz_entry.h"
 #include "tests/support/test_bytes.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
@@ -306,6 +307,18 @@ TEST_F(StairsFiles, ASaveFailingAtItsWriteKeepsTheOldFile) {
   EXPECT_LT(stairs_save_defaults(), 0);
   EXPECT_EQ(bytes_of(stairs_defaults_path(STAIRS_KIND_HOUSED)), old_defaults);
   EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(StairsFiles, TheFuzzCorpusIsReadOrRefusedCleanly) {
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(STAIRS_CORPUS_DIR)) {
+    if (!entry.is_regular_file()) continue;
+    ++files;
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::string bytes = read_file_bytes(entry.path().string());
+    check_stairs_input(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  }
+  EXPECT_GE(files, 10);
 }
 
 // ---- through the file browser ----
