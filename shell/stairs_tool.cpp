@@ -18,15 +18,13 @@
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "store/line_list.h"
+#include "store/text_helpers.h"
 
 namespace {
 
 // Messages carry the screen's colour codes; a terminal shows the plain text.
 void print_message(const char* text) {
-  std::string plain;
-  for (const char* c = text; *c != '\0'; ++c)
-    if (static_cast<unsigned char>(*c) >= 32 || *c == '\n') plain += *c;
-  std::fprintf(stderr, "brenvik-stairs: %s\n", plain.c_str());
+  std::fprintf(stderr, "brenvik-stairs: %s\n", terminal_text(text).c_str());
 }
 
 void set_up_job(bool metric) {
