@@ -240,7 +240,9 @@ void velkor_drill(Walk* w, const PathOp& op) {
   // A peck step that is not positive drills plainly.
   if (op.param != '3' || !(peck > 0.0)) {
     std::snprintf(line, sizeof line, "ZD%d;\n", velkor_units(-depth));
-    emit(w, std::string(line) + "PD;\nPU;\n");
+    emit(w, line);
+    emit(w, "PD;\n");
+    emit(w, "PU;\n");
   } else {
     const double previous = w->z_known ? from_units(*w, w->z) : retract;
     double d = v[6] + (previous - retract);
@@ -249,7 +251,9 @@ void velkor_drill(Walk* w, const PathOp& op) {
       const bool last = d < depth || std::fabs(d - depth) <= 0.2 * peck;
       if (last) d = depth;
       std::snprintf(line, sizeof line, "ZD%d;\n", velkor_units(-d));
-      emit(w, std::string(line) + "PD;\nPU;\n");
+      emit(w, line);
+      emit(w, "PD;\n");
+      emit(w, "PU;\n");
       if (last) break;
     }
   }

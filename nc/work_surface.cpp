@@ -16,6 +16,8 @@ constexpr double TUBE_MIN_DISTANCE = 0.00001;
 constexpr double DEGENERATE = 1.0e-9;
 // A horizontal cone whose |1 - tan^2 alpha| is below this is taken as one at 45 degrees.
 constexpr double NEAR_45_DEGREES = 1.0e-6;
+// A cone's local radius below this share of its base radius is its apex.
+constexpr double NEAR_APEX = 1.0e-6;
 constexpr double NEWTON_DONE = 0.00001;
 constexpr int NEWTON_MAX_STEPS = 100;
 // No constraint from a cylinder the move passes beside.
@@ -104,7 +106,10 @@ bool map_horizontal_cone(double* x, double* y, double* offset) {
   const double spread = std::fabs(1.0 - k.tan_alpha * k.tan_alpha);
   const double a = std::fabs(x1) * k.tan_alpha / spread;
   const double b = std::fabs(x1) * k.tan_alpha / std::sqrt(spread);
-  if (std::fabs(x1 * k.tan_alpha) < DEGENERATE)
+  // At the apex the cross-section shrinks to nothing: a point there, or one farther round
+  // than the section reaches, has no place on the cone.
+  if (std::fabs(x1 * k.tan_alpha) < DEGENERATE ||
+      std::fabs(*y) > ellipse_arc_length(a, b, PI))
     return refuse_point(ox, oy, "lies on the apex of the horizontal cone, where the drawing can "
                                 "not be laid onto it. Move the drawing or change the cone's radius.");
   const double t = ellipse_angle_for_length(a, b, *y, ellipse_angle_guess(a, b, *y));
@@ -323,7 +328,7 @@ double cone_angle_at(double x, double y, double* offset, bool* ok) {
   const double around = job.surface_side == 0 ? x : y;
   const double rho = std::tan(job.surface_angle) * along + job.surface_radius;
   *offset = rho - job.surface_radius;
-  *ok = std::fabs(rho) > DEGENERATE;
+  *ok = std::fabs(rho) > NEAR_APEX * std::max(1.0, std::fabs(static_cast<double>(job.surface_radius)));
   if (!*ok) {
     refuse_point(x, y, "lies on the apex of the cone on the 4th axis, where no angle can be "
                        "turned to. Move the drawing or change the cone's radius.");
