@@ -131,6 +131,14 @@ bool walk(std::string* out, DxfWalk* w) {
       }
     }
   }
+  if (result == PATH_READ_UNKNOWN) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "The tool path holds a byte ('%c') that is no path code; no DXF file was written.",
+                  static_cast<char>(g_path_code.ops[reader.op_at]));
+    g_dxf_export.failure = text;
+    return false;
+  }
   if (result != PATH_READ_END) {
     g_dxf_export.failure = "The tool path ends inside a move; no DXF file was written.";
     return false;
