@@ -100,6 +100,7 @@ toolpath.loadFromStringSync(text, (data, index) => {
   if (f) feed = Number(f[1]);
   for (let k = lineStart; k < events.length; ++k) {
     const [kind, at] = events[k];
+    if (kind === 'stop') continue;
     const record = kind === 'move' ? result.moves[at] : result.drills[at];
     record.feed = feed;
     record.line = index + 1;
