@@ -191,7 +191,7 @@ void split_outline_in_setups(DrawingItem* outline, const StairsParams& p) {
 
 // ---- the cut stringer ----
 
-void split_cut_stringer(const StairsParams& p, const StairsValues& v) {
+void split_cut_stringer(const StairsParams& p) {
   DrawingItem* outline = g_lists.current.first;
   DrawingItem* step_line = outline->next;
   const PointF shift = p.setup_shift;
@@ -251,7 +251,6 @@ void split_cut_stringer(const StairsParams& p, const StairsValues& v) {
     }
   }
   if (!step_climb) reverse_polyline(step_line);
-  (void)v;
 }
 
 // ---- left and right ----
@@ -445,7 +444,7 @@ int accept_stairs_design() {
     cam.operation = CAM_OP_CENTERLINE;
     cam.machining_group = 10;
     give_cam(outline, cam);
-    split_cut_stringer(p, v);
+    split_cut_stringer(p);
   }
 
   make_left_and_right(p, v, one_side, cut_stringer);
