@@ -141,7 +141,7 @@ void split_outline_in_setups(DrawingItem* outline, const StairsParams& p) {
     }
   if (first_second == nullptr) return;
   const float split_y = item_nodes(first_second)[1].point.y;
-  g_stairs.params.split_work = static_cast<int32_t>(split_y);
+  g_stairs.params.split_work = whole_number(split_y);
   const float cut = p.outline_cam.finishing.cut_width;
   // The long sides of the turned stringer: nearly vertical links longer than three goings.
   std::vector<SplitFoot> feet;
@@ -212,7 +212,7 @@ void split_cut_stringer(const StairsParams& p) {
     if (step_line != nullptr && !step_climb) reverse_polyline(step_line);
     return;
   }
-  g_stairs.params.split_work = static_cast<int32_t>(nodes[mark].point.y);
+  g_stairs.params.split_work = whole_number(nodes[mark].point.y);
   const int32_t edge = n - 3;  // the lower edge: the third link from the end
   PointF foot;
   if (link_foot(nodes + edge, &nodes[mark].point, &foot) != FOOT_ON_LINK) {

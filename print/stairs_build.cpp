@@ -53,7 +53,7 @@ void fit_housed_steps(StairsModel* model, StairsParams* params) {
   const double usable =
       v.table + std::sin(v.ang) * (-STAIRS_TABLE_FIT_ALLOWANCE - v.tt - v.wedge - v.drop - v.rise);
   if (v.n * v.step < usable) return;
-  const int32_t keep = std::max(0, static_cast<int32_t>(usable / v.step));
+  const int32_t keep = std::max(0, whole_number(usable / v.step));
   if (v.n <= keep) return;
   g_stairs.shift_count = v.n - keep;
   params->setup_shift.y -= static_cast<float>(g_stairs.shift_count * v.step);

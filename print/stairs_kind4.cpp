@@ -69,9 +69,9 @@ void fit_wide_steps(const StairsValues& v, std::vector<StairsPart>* steps, Stair
   const double usable =
       v.table + std::sin(v.ang) * (-STAIRS_TABLE_FIT_ALLOWANCE - v.tt - v.wedge - v.drop - v.rise);
   if ((v.n + 2) * v.step < usable) return;
-  int32_t keep = std::max(0, static_cast<int32_t>(usable / v.step));
+  int32_t keep = std::max(0, whole_number(usable / v.step));
   if (v.n + 2 <= keep) return;
-  if (v.n - keep < 2) keep = v.n - 2;
+  if (v.n - keep < 2) keep = std::max(v.n - 2, 0);
   g_stairs.shift_count = std::max(v.n - keep, 2) + 2;
   params->setup_shift.y -= static_cast<float>(g_stairs.shift_count * v.step);
   if (v.state != 1) {
@@ -81,7 +81,7 @@ void fit_wide_steps(const StairsValues& v, std::vector<StairsPart>* steps, Stair
   // State 1 keeps the last keep + 1 parts; the ones before them go to the second set-up.
   const int32_t count = static_cast<int32_t>(steps->size());
   const int32_t first_kept = count - (keep + 1);
-  if (first_kept <= 0) return;
+  if (first_kept <= 0 || first_kept >= count) return;
   (*steps)[static_cast<size_t>(first_kept)].nodes[0].jump = false;
   StairsPart& before = (*steps)[static_cast<size_t>(first_kept - 1)];
   if (before.nodes.size() > 6) before.nodes[6].jump = false;

@@ -1,5 +1,6 @@
 #include "print/stairs_model.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -77,6 +78,11 @@ PointD rotate_about(PointD p, PointD c, double angle) {
   const double dx = p.x - c.x;
   const double dy = p.y - c.y;
   return PointD{c.x + dx * co - dy * s, c.y + dx * s + dy * co};
+}
+
+int32_t whole_number(double value) {
+  if (!(value == value)) return 0;
+  return static_cast<int32_t>(std::clamp(std::trunc(value), -2147483647.0, 2147483647.0));
 }
 
 // ---- the values ----

@@ -81,6 +81,10 @@ PointD foot_on(PointD p, const LineD& line, double* along);
 LineD parallel_at(const LineD& line, double distance, double side_angle);
 PointD rotate_about(PointD p, PointD centre, double angle);
 
+// A length in drawing units as a whole number, truncated towards zero and held to the range of
+// 32 bits (0 for a value that is not a number), so that any file's values convert safely.
+int32_t whole_number(double value);
+
 // ---- the values ----
 StairsValues stairs_values(const StairsParams& params);
 
