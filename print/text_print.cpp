@@ -7,6 +7,7 @@
 #include "print/abort_dialog.h"
 #include "print/page_geometry.h"
 #include "screen/interface_settings.h"
+#include "store/text_helpers.h"
 #include "ui/editor_text.h"
 
 TextPrinterMetrics g_text_printer;
@@ -138,8 +139,16 @@ std::string print_name_line(const std::string& path) {
   char text[1200];
   LocalTime t;
   if (!path.empty() && file_modified_time(path, &t)) {
-    std::snprintf(text, sizeof text, NAME_LINE_FORMAT, path.substr(0, 1000).c_str());
-    return text + date_text(t);
+    // A path too long for the header's row is shortened in its middle rather than run off the
+    // paper.
+    const std::string date = date_text(t);
+    const int room = g_text_printer.page_width / header_cell(g_text_printer.cell_width) -
+                     static_cast<int>(sizeof NAME_LINE_FORMAT - 3 + date.size());
+    const std::string shown = static_cast<int>(path.size()) > room && room > 0
+                                  ? abbreviate_path(path.c_str(), room)
+                                  : path.substr(0, 1000);
+    std::snprintf(text, sizeof text, NAME_LINE_FORMAT, shown.c_str());
+    return text + date;
   }
   std::snprintf(text, sizeof text, NOT_SAVED_FORMAT, date_text(local_time_now()).c_str());
   return text;
