@@ -2,6 +2,10 @@
 // prints made by brenvik-print judged by poppler (pdfinfo, pdftotext -layout and -bbox).
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -352,6 +356,83 @@ TEST(TextPrintFailure, AFailedWriteLeavesNothingAndSaysWhy) {
   EXPECT_EQ(print_text_job(document, nullptr, &error), TEXT_PRINT_DONE) << error;
   EXPECT_EQ(read_pdf_info((folder / "out.pdf").string()).pages, 5);
   fs::remove_all(folder);
+}
+
+// A private CUPS server for the tests: its own ServerRoot and spool in a temp folder, a socket
+// there, and one raw queue whose backend copies each job into a folder.
+class CupsQueue : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = make_test_folder("cups");
+    for (const char* sub : {"root", "bin/backend", "spool", "cache", "state", "log", "out"})
+      fs::create_directories(folder_ / sub);
+    fs::permissions(folder_, fs::perms::all);
+    for (const char* sub : {"spool", "out", "cache", "state", "log"})
+      fs::permissions(folder_ / sub, fs::perms::all);
+    const std::string d = folder_.string();
+    socket_ = d + "/sock";
+    write_file_bytes(d + "/root/cupsd.conf",
+                     "Listen " + socket_ + "\nLogLevel warn\n<Location />\nOrder allow,deny\n"
+                     "Allow all\n</Location>\n");
+    write_file_bytes(d + "/root/cups-files.conf",
+                     "User lp\nGroup lp\nServerRoot " + d + "/root\nServerBin " + d +
+                         "/bin\nRequestRoot " + d + "/spool\nCacheDir " + d + "/cache\nStateDir " +
+                         d + "/state\nTempDir " + d + "/spool\nDataDir /usr/share/cups\nErrorLog " +
+                         d + "/log/error_log\nAccessLog " + d + "/log/access_log\nPageLog " + d +
+                         "/log/page_log\n");
+    const std::string backend = d + "/bin/backend/copy";
+    write_file_bytes(backend,
+                     "#!/bin/sh\n[ $# -eq 0 ] && { echo 'direct copy \"Unknown\" \"Copy\"'; exit 0; }\n"
+                     "if [ -n \"$6\" ]; then cat \"$6\"; else cat; fi > " + d + "/out/job.pdf.part\n"
+                     "mv " + d + "/out/job.pdf.part " + d + "/out/job.pdf\nexit 0\n");
+    fs::permissions(backend, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+    fs::create_symlink("/usr/lib/cups/filter", d + "/bin/filter");
+    int status = -1;
+    run_and_read("cupsd -f -c " + d + "/root/cupsd.conf -s " + d + "/root/cups-files.conf >" + d +
+                     "/log/out 2>&1 & echo $! > " + d + "/pid",
+                 &status);
+    pid_ = std::atoi(read_file_bytes(d + "/pid").c_str());
+    for (int i = 0; i < 100 && !fs::exists(socket_); ++i) usleep(50000);
+    if (!fs::exists(socket_)) {
+      GTEST_SKIP() << "cupsd could not start here: " << read_file_bytes(d + "/log/out");
+    }
+    run_and_read("CUPS_SERVER=" + socket_ + " lpadmin -p testq -E -v copy:/job -m raw 2>&1", &status);
+    ASSERT_EQ(status, 0);
+  }
+  void TearDown() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, WNOHANG);
+    }
+    fs::remove_all(folder_);
+  }
+
+  fs::path folder_;
+  std::string socket_;
+  int pid_ = 0;
+};
+
+TEST_F(CupsQueue, TheQueueGetsTheSamePdfAsTheFile) {
+  const std::string text = (folder_ / "t.txt").string();
+  write_file_bytes(text, "G00 X1 Y2\nM30\n");
+  int status = -1;
+  const std::string tool = std::string(BRENVIK_PROGRAM_DIR) + "/brenvik-print --text " + text;
+  run_and_read("CUPS_SERVER=" + socket_ + " HOME=" + folder_.string() + " " + tool +
+                   " --to testq 2>&1",
+               &status);
+  ASSERT_EQ(status, 0);
+  const fs::path captured = folder_ / "out" / "job.pdf";
+  for (int i = 0; i < 200 && !fs::exists(captured); ++i) usleep(50000);
+  ASSERT_TRUE(fs::exists(captured)) << read_file_bytes((folder_ / "log" / "error_log").string());
+  const std::string direct = (folder_ / "direct.pdf").string();
+  run_and_read(tool + " " + direct, &status);
+  ASSERT_EQ(status, 0);
+  EXPECT_EQ(read_pdf_pages(captured.string()), read_pdf_pages(direct));
+  EXPECT_EQ(read_pdf_info(captured.string()).pages, 1);
+  // The queue is listed after the PDF file, and an unknown queue is refused with its reason.
+  const std::string listed = run_and_read("CUPS_SERVER=" + socket_ + " lpstat -p 2>&1");
+  EXPECT_NE(listed.find("testq"), std::string::npos);
 }
 
 }  // namespace
