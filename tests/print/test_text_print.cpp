@@ -388,6 +388,7 @@ class CupsQueue : public ::testing::Test {
     fs::permissions(backend, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                  fs::perms::others_read | fs::perms::others_exec);
     fs::create_symlink("/usr/lib/cups/filter", d + "/bin/filter");
+    fs::create_symlink("/usr/lib/cups/daemon", d + "/bin/daemon");  // cups-exec runs backends
     int status = -1;
     run_and_read("cupsd -f -c " + d + "/root/cupsd.conf -s " + d + "/root/cups-files.conf >" + d +
                      "/log/out 2>&1 & echo $! > " + d + "/pid",
@@ -403,9 +404,10 @@ class CupsQueue : public ::testing::Test {
   void TearDown() override {
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, WNOHANG);
+      for (int i = 0; i < 100 && kill(pid_, 0) == 0; ++i) usleep(20000);
     }
-    fs::remove_all(folder_);
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
   }
 
   fs::path folder_;
