@@ -140,8 +140,8 @@ void nothing_hovered() {
 void item_hovered() {
   ButtonBindings& b = g_button_bindings;
   HoverState& h = g_hover;
-  show_node_info(1);
   show_key_hints();
+  show_node_info(1);
   const int16_t left = b.drawing[BUTTON_LEFT_BIT];
   if (left >= 751 && left <= 765) {
     h.hover_shape = static_cast<uint8_t>(tool_pointer_picture(left));
