@@ -263,10 +263,11 @@ EventCode view_keys(EventCode code) {
   switch (code) {
     case 'Z':
     case 'z':
-      g_job_settings.view_fitted = VIEW_FITTED;
       set_view_to_extents();
       zoom_by(VIEW_FIT_FILL);
       pan_to_window(0);
+      // Zoom all leaves the view to be fitted again, as an empty drawing does.
+      g_job_settings.view_fitted = VIEW_FITTED;
       break;
     case KEY_UP: move_view(0.0f, (v.view_top - v.view_bottom) * 0.2f); break;
     case KEY_DOWN: move_view(0.0f, (v.view_bottom - v.view_top) * 0.2f); break;
