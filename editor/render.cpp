@@ -53,12 +53,50 @@ bool box_outside_view(const LinkRecord* link) {
 
 void pixel_of(PointF p, int* x, int* y) { world_to_screen(p, x, y); }
 
+// A world point in pixels of the area, in double: far-off ends keep their direction exactly.
+void pixel_of_d(PointF p, double* x, double* y) {
+  const ViewState& v = g_view;
+  *x = (static_cast<double>(p.x) - v.view_left) * v.scale_x;
+  *y = (static_cast<double>(v.view_top) - p.y) * v.scale_y;
+}
+
+// Cuts a segment in double pixels to the paint box widened by a pixel; false when it misses.
+bool clip_to_box(double* x1, double* y1, double* x2, double* y2) {
+  const double lo_x = -1.0, lo_y = -1.0;
+  const double hi_x = g_view.box_width + 1.0, hi_y = g_view.box_height + 1.0;
+  double t0 = 0.0, t1 = 1.0;
+  const double dx = *x2 - *x1, dy = *y2 - *y1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {*x1 - lo_x, hi_x - *x1, *y1 - lo_y, hi_y - *y1};
+  for (int k = 0; k < 4; ++k) {
+    if (p[k] == 0.0) {
+      if (q[k] < 0.0) return false;
+      continue;
+    }
+    const double r = q[k] / p[k];
+    if (p[k] < 0.0) t0 = std::max(t0, r);
+    else t1 = std::min(t1, r);
+    if (t0 > t1) return false;
+  }
+  const double ax = *x1, ay = *y1;
+  *x1 = ax + t0 * dx;
+  *y1 = ay + t0 * dy;
+  *x2 = ax + t1 * dx;
+  *y2 = ay + t1 * dy;
+  return true;
+}
+
+// Lines are mapped and cut in double before they are rounded: an end a billion pixels off at a
+// deep zoom neither wraps nor bends the part that shows.
 void draw_line_link(const LinkRecord* link) {
   if ((link->link_flags & LINK_INVISIBLE) != 0 && g_draw_style.hide_invisible_links != 0) return;
-  int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-  pixel_of(link->point, &x1, &y1);
-  pixel_of(next_point(link), &x2, &y2);
-  if (!clip_segment_to_view(&x1, &y1, &x2, &y2)) return;
+  double ax = 0, ay = 0, bx = 0, by = 0;
+  pixel_of_d(link->point, &ax, &ay);
+  pixel_of_d(next_point(link), &bx, &by);
+  if (g_draw_style.printing == 0 && !clip_to_box(&ax, &ay, &bx, &by)) return;
+  const int x1 = round_half_away(ax), y1 = round_half_away(ay);
+  int x2 = round_half_away(bx);
+  const int y2 = round_half_away(by);
   if (x1 == x2 && y1 == y2) x2 += 2;
   area_line(x1, y1, x2, y2);
 }

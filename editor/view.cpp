@@ -69,8 +69,10 @@ int round_half_away(double v) {
 }
 
 void world_to_screen(PointF p, int* x, int* y) {
-  const float px = (p.x - g_view.view_left) * g_view.scale_x;
-  const float py = (g_view.view_top - p.y) * g_view.scale_y;
+  // The difference is taken in double: in single precision a far point's pixel loses its
+  // accuracy at a deep zoom.
+  const float px = static_cast<float>((static_cast<double>(p.x) - g_view.view_left) * g_view.scale_x);
+  const float py = static_cast<float>((static_cast<double>(g_view.view_top) - p.y) * g_view.scale_y);
   *x = round_half_away(px);
   *y = round_half_away(py);
 }

@@ -26,6 +26,18 @@
 #include "store/line_list.h"
 
 class EditorFixture : public ScreenFixture {
+ public:
+  // The view: `scale` pixels per unit with world (left, top) at the area's top-left pixel.
+  static void set_view(float scale, float left, float top) {
+    ViewState& v = g_view;
+    v.scale_x = v.scale_y = scale;
+    v.view_left = left;
+    v.view_top = top;
+    v.view_right = left + v.area_width / scale;
+    v.view_bottom = top - (v.area_bottom - v.area_top) / scale;
+    v.pick_tolerance = 8.0f / scale;
+  }
+
  protected:
   void SetUp() override {
     ScreenFixture::SetUp();
@@ -55,17 +67,6 @@ class EditorFixture : public ScreenFixture {
     reset_list_store();
     reset_view_state();
     ScreenFixture::TearDown();
-  }
-
-  // The view: `scale` pixels per unit with world (left, top) at the area's top-left pixel.
-  static void set_view(float scale, float left, float top) {
-    ViewState& v = g_view;
-    v.scale_x = v.scale_y = scale;
-    v.view_left = left;
-    v.view_top = top;
-    v.view_right = left + v.area_width / scale;
-    v.view_bottom = top - (v.area_bottom - v.area_top) / scale;
-    v.pick_tolerance = 8.0f / scale;
   }
 
   // An item of `links` links on a layer, appended to the drawing list and selected.
