@@ -247,8 +247,22 @@ void take_hit(DrawingItem* item, LinkRecord* link, int kind, int16_t selector) {
   }
 }
 
-// Polls the queue between link tests: a pending input code (ticks aside) ends the search.
+// A link the point cannot hit: it lies outside the link's box by more than the tolerance, and
+// off any centre the link has. Spline runs are tested whole, so they are never passed over here.
+bool clearly_missed(const LinkRecord* r, const PointF& p, float tol) {
+  if (r->code == LINK_SPLINE) return false;
+  if (p.x >= r->box_min.x - tol && p.x <= r->box_max.x + tol && p.y >= r->box_min.y - tol &&
+      p.y <= r->box_max.y + tol)
+    return false;
+  if (code_is_arc(r->code) || r->code == LINK_ELLIPSE || r->code == LINK_QUADRATIC)
+    return std::fabs(p.x - r->centre.x) > tol || std::fabs(p.y - r->centre.y) > tol;
+  return true;
+}
+
+// Polls the queue between link tests: a pending input code (ticks aside) ends the search. The
+// ring is only looked at, never pumped.
 EventCode pending_input() {
+  if (pending_input_count() == 0) return 0;
   for (;;) {
     const EventCode code = poll_input_code(EVENT_PEEK_LIMIT);
     if (code == 0) return 0;
@@ -393,6 +407,7 @@ int pick_under_crosshairs() {
           h.pick_kind = 0;
           return code;
         }
+        if (clearly_missed(r, p, g_view.pick_tolerance)) continue;
         LinkRecord* at = r;
         int16_t selector = 0;
         const int kind = test_link(item, &at, &selector, p);
