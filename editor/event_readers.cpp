@@ -119,6 +119,26 @@ void flip_node_snap() {
   h.pick_kind = 0;
 }
 
+// The switches both readers flip the same way: the pointer crosshair, node snap, the node
+// markers and the hiding of invisible links. True when the code was one of them.
+bool switch_key(EventCode code) {
+  switch (code) {
+    case KEY_GRAVE:
+    case KEY_TILDE:
+      g_preferences.pointer_crosshair = g_preferences.pointer_crosshair != 0 ? 0 : 1;
+      return true;
+    case KEY_F3: flip_node_snap(); return true;
+    case KEY_F5:
+      clear_hover_hilite();
+      g_job_settings.show_node_markers = g_job_settings.show_node_markers != 0 ? 0 : 1;
+      return true;
+    case KEY_F7:
+      g_draw_style.hide_invisible_links = g_draw_style.hide_invisible_links != 0 ? 0 : 1;
+      return true;
+    default: return false;
+  }
+}
+
 void refresh_highlights() {
   HoverState& h = g_hover;
   if (h.hilite_refresh == 0) return;
@@ -220,6 +240,7 @@ EventCode next_editor_event() {
     const EventCode code = take_event_skipping_ticks();
     hide_pointer();
     hide_crosshair();
+    if (switch_key(code)) continue;
     switch (code) {
       case KEY_TAB:
       case ' ': {
@@ -235,19 +256,7 @@ EventCode next_editor_event() {
         }
         continue;
       }
-      case KEY_GRAVE:
-      case KEY_TILDE:
-        g_preferences.pointer_crosshair = g_preferences.pointer_crosshair != 0 ? 0 : 1;
-        continue;
       case KEY_ALT_H: continue;
-      case KEY_F3: flip_node_snap(); continue;
-      case KEY_F5:
-        clear_hover_hilite();
-        g_job_settings.show_node_markers = g_job_settings.show_node_markers != 0 ? 0 : 1;
-        continue;
-      case KEY_F7:
-        g_draw_style.hide_invisible_links = g_draw_style.hide_invisible_links != 0 ? 0 : 1;
-        continue;
       case KEY_F8:
         clear_hover_hilite();
         cycle_axis_lock(INDICATOR_CHANGE_ONLY);
@@ -338,6 +347,7 @@ EventCode next_editor_event_hover() {
       if (found > 0) code = static_cast<EventCode>(found);
     }
     if (code == 0) code = wait_input_code();
+    if (switch_key(code)) continue;
     switch (code) {
       case KEY_TAB:
       case ' ':
@@ -347,18 +357,6 @@ EventCode next_editor_event_hover() {
           const int found = pick_under_crosshairs();
           if (found > 0) keep_searched_code(found);
         }
-        continue;
-      case KEY_GRAVE:
-      case KEY_TILDE:
-        g_preferences.pointer_crosshair = g_preferences.pointer_crosshair != 0 ? 0 : 1;
-        continue;
-      case KEY_F3: flip_node_snap(); continue;
-      case KEY_F5:
-        clear_hover_hilite();
-        g_job_settings.show_node_markers = g_job_settings.show_node_markers != 0 ? 0 : 1;
-        continue;
-      case KEY_F7:
-        g_draw_style.hide_invisible_links = g_draw_style.hide_invisible_links != 0 ? 0 : 1;
         continue;
       case KEY_F9:
         if ((g_furniture.grid_switch & INDICATOR_LOCKED) == 0) {

@@ -420,23 +420,23 @@ void draw_node_marker(PointF p) {
   area_rect_outline(x - 3, y - 3, x + 3, y + 3);
 }
 
-void draw_node_marker_red(PointF p) {
+namespace {
+
+// The node marker with a solid copy pen of one colour.
+void node_marker_in(PointF p, uint32_t colour) {
   Canvas* canvas = drawing_canvas();
   const CanvasKeep keep(canvas);
   canvas->pen = CanvasPen{};
-  canvas->pen.colour = DRAW_RED;
+  canvas->pen.colour = colour;
   canvas->mix = CANVAS_MIX_COPY;
   draw_node_marker(p);
 }
 
-void erase_node_marker(PointF p) {
-  Canvas* canvas = drawing_canvas();
-  const CanvasKeep keep(canvas);
-  canvas->pen = CanvasPen{};
-  canvas->pen.colour = DRAW_WHITE;
-  canvas->mix = CANVAS_MIX_COPY;
-  draw_node_marker(p);
-}
+}  // namespace
+
+void draw_node_marker_red(PointF p) { node_marker_in(p, DRAW_RED); }
+
+void erase_node_marker(PointF p) { node_marker_in(p, DRAW_WHITE); }
 
 void xor_line(PointF a, PointF b) {
   Canvas* canvas = drawing_canvas();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../screen/screen_fixture.h"
+#include "tests/editor/test_view_setting.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
 #include "editor/draw_style.h"
@@ -28,15 +29,7 @@
 class EditorFixture : public ScreenFixture {
  public:
   // The view: `scale` pixels per unit with world (left, top) at the area's top-left pixel.
-  static void set_view(float scale, float left, float top) {
-    ViewState& v = g_view;
-    v.scale_x = v.scale_y = scale;
-    v.view_left = left;
-    v.view_top = top;
-    v.view_right = left + v.area_width / scale;
-    v.view_bottom = top - (v.area_bottom - v.area_top) / scale;
-    v.pick_tolerance = 8.0f / scale;
-  }
+  static void set_view(float scale, float left, float top) { set_test_view(scale, left, top); }
 
  protected:
   void SetUp() override {

@@ -21,6 +21,7 @@
 #include "records/preferences.h"
 #include "screen/boxes.h"
 #include "screen/pointer.h"
+#include "tests/editor/test_view_setting.h"
 #include "tests/support/idle_typist.h"
 #include "tests/ui/form_fixture.h"
 
@@ -42,7 +43,7 @@ class PageDialogsTest : public FormTest {
     g_preferences.drawing.no_flicker = 0;
     layout_page_tab_strip();
     layout_paint_boxes();
-    set_view(10.0f, 0.0f, 30.0f);
+    set_test_view(10.0f, 0.0f, 30.0f);
     // The form has the focus and takes the mouse; the pointer is the program's, resting over
     // the drawing.
     install_main_window_proc();
@@ -64,15 +65,6 @@ class PageDialogsTest : public FormTest {
     free_current_list();
     reset_view_state();
     FormTest::TearDown();
-  }
-
-  static void set_view(float scale, float left, float top) {
-    ViewState& v = g_view;
-    v.scale_x = v.scale_y = scale;
-    v.view_left = left;
-    v.view_top = top;
-    v.view_right = left + v.area_width / scale;
-    v.view_bottom = top - (v.area_bottom - v.area_top) / scale;
   }
 };
 
