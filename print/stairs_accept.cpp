@@ -7,7 +7,8 @@
 #include "cam/machining_block.h"
 #include "commands/join_items.h"
 #include "commands/transform_all.h"
-#include "editor/drawing_view.h"
+#include "editor/rubber_box.h"
+#include "editor/view.h"
 #include "editor/view_state.h"
 #include "geometry/construct.h"
 #include "geometry/contour_offset.h"
@@ -63,8 +64,8 @@ void translate_all(PointF v) {
 
 void drawing_extents(PointF* lo, PointF* hi) {
   compute_extents();
-  *lo = g_view.extents_min;
-  *hi = g_view.extents_max;
+  *lo = PointF{g_view.extent_min_x, g_view.extent_min_y};
+  *hi = PointF{g_view.extent_max_x, g_view.extent_max_y};
 }
 
 // Moves the first point (or the last) of an open item by v, keeping its link's box.

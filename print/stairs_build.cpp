@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "editor/drawing_view.h"
+#include "editor/rubber_box.h"
+#include "editor/view.h"
 #include "editor/view_state.h"
 #include "geometry/layers.h"
 #include "geometry/link_operations.h"
@@ -265,9 +266,7 @@ void stairs_build_drawing() {
     return;
   }
   g_stairs.make_drawing_flags = STAIRS_BUTTON_SHOWN;
-  const float remembered_left = g_view.view_left;
-  const float remembered_top = g_view.view_top;
-  const float remembered_scale = g_view.scale;
+  const ViewState remembered = g_view;
   const bool window_switched = g_stairs.drawing_window != nullptr;
   if (window_switched) {
     push_active_window();
@@ -314,10 +313,14 @@ void stairs_build_drawing() {
       shift_items(origin.x, origin.y, 1, 0);
       zoom_to_drawing();
     } else {
-      g_view.view_left = remembered_left;
-      g_view.view_top = remembered_top;
-      g_view.scale = remembered_scale;
-      view_keys(VIEW_KEY_REDRAW);
+      // The window and the scale the user chose come back; the rest of the view stays current.
+      g_view.view_left = remembered.view_left;
+      g_view.view_right = remembered.view_right;
+      g_view.view_top = remembered.view_top;
+      g_view.view_bottom = remembered.view_bottom;
+      g_view.scale_x = remembered.scale_x;
+      g_view.scale_y = remembered.scale_y;
+      view_keys(VIEW_REDRAW_ONLY);
     }
   }
   if (window_switched) {

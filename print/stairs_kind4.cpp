@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "commands/transform_all.h"
-#include "editor/drawing_view.h"
+#include "editor/view.h"
 #include "editor/view_state.h"
 #include "geometry/contour_offset.h"
 #include "geometry/item_motion.h"
@@ -354,7 +354,7 @@ void mirror_for_right_side(const StairsValues& v, const StairsParams& params) {
   if (v.type > 2 || params.side != 1) return;
   compute_extents();
   set_view_to_extents();
-  const float middle = 0.5f * (g_view.extents_min.x + g_view.extents_max.x);
+  const float middle = 0.5f * (g_view.view_left + g_view.view_right);
   LinkRecord line[2] = {};
   line[0].point = PointF{middle, 0.0f};
   line[1].point = PointF{middle, 1.0f};

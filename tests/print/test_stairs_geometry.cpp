@@ -223,11 +223,11 @@ TEST_F(StairsGeometry, AViewTheUserSetIsKeptAndTheDrawingNotMoved) {
   g_stairs.view_kept = true;
   g_view.view_left = -7;
   g_view.view_top = 9;
-  g_view.scale = 3;
+  g_view.scale_x = g_view.scale_y = 3;
   stairs_build_drawing();
   EXPECT_EQ(g_view.view_left, -7.0f);
   EXPECT_EQ(g_view.view_top, 9.0f);
-  EXPECT_EQ(g_view.scale, 3.0f);
+  EXPECT_EQ(g_view.scale_x, 3.0f);
   // The outline's bottom front corner stays where the origin move of the steps put it.
   const DrawingItem* outline = g_lists.current.last;
   const PointF& corner = item_nodes(outline)[item_link_count(outline) - 1].point;
