@@ -103,6 +103,12 @@ std::string screen_text(int row, int column, int count) {
 }
 
 std::string page_name_on_screen(int count) {
+  // The Utilities page shows its board of buttons instead of a name: its active tab names it.
+  if (g_tab_strip.active == PAGE_UTILITIES) {
+    std::string name = page_tab_table()[PAGE_UTILITIES].text;
+    name.resize(static_cast<size_t>(count), ' ');
+    return name;
+  }
   return screen_text(PAGE_NAME_ROW, PAGE_NAME_COLUMN, count);
 }
 
@@ -350,7 +356,7 @@ TEST_F(StartupTest, WithOnlyTheMetricCatalogueTheMetricFileSetIsUsed) {
   // The first start's defaults are metric.
   EXPECT_EQ(g_preferences.default_job.units, JOB_UNITS_MILLIMETRE);
   EXPECT_FLOAT_EQ(g_preferences.gap_tolerance, 0.005f);
-  EXPECT_FLOAT_EQ(g_preferences.step, 1.0f);
+  EXPECT_FLOAT_EQ(g_preferences.surface_clearance, 1.0f);
 }
 
 TEST_F(StartupTest, WithoutTheInterfaceFontTheProgramSaysWhichFileIsMissing) {
