@@ -58,6 +58,15 @@ class TextFileTest : public EditorTest {
     return g_windows.active_node;
   }
   static int16_t save(TextLine* node) { return save_text_file(0, node, 0); }
+  // Opens the file and gives its first line a new text, as an edit does.
+  TextLine* open_and_edit_first_line(const std::string& path, const char* text) {
+    TextLine* node = open(path);
+    activate_window(node);
+    set_line_text(text, g_lists.current.first);
+    store_window_state();
+    window_of(node)->flags |= WINDOW_CHANGED;
+    return node;
+  }
 
   fs::path folder_;
 };
@@ -135,12 +144,8 @@ TEST_F(TextFileTest, AFailedSaveChangesNothing) {
   const std::string old_bytes = nc_program(2000, "\r\n");  // loaded in part
   write_file_bytes(at("prog.nc"), old_bytes);
   write_file_bytes(at("prog.BAK"), "the former backup");
-  TextLine* node = open(at("prog.nc"));
+  TextLine* node = open_and_edit_first_line(at("prog.nc"), "N0 G00 X0 Y0\n");
   TextWindow* w = window_of(node);
-  activate_window(node);
-  set_line_text("N0 G00 X0 Y0\n", g_lists.current.first);
-  store_window_state();
-  w->flags |= WINDOW_CHANGED;
   const std::string new_bytes = "N0 G00 X0 Y0\r\n" + old_bytes.substr(old_bytes.find('\n') + 1);
   // Where the unread range stands before each try.
   TextLine* placeholder = w->first_line;
@@ -170,12 +175,8 @@ TEST_F(TextFileTest, AFailedSaveChangesNothing) {
 
 TEST_F(TextFileTest, ABackupThatIsAFolderStopsTheSaveUntilItGoes) {
   write_file_bytes(at("prog.nc"), "old\r\n");
-  TextLine* node = open(at("prog.nc"));
+  TextLine* node = open_and_edit_first_line(at("prog.nc"), "new\n");
   TextWindow* w = window_of(node);
-  activate_window(node);
-  set_line_text("new\n", g_lists.current.first);
-  store_window_state();
-  w->flags |= WINDOW_CHANGED;
   fs::create_directory(at("prog.BAK"));
   EXPECT_EQ(save(node), 27);
   EXPECT_EQ(read_file_bytes(at("prog.nc")), "old\r\n");
@@ -269,10 +270,7 @@ TEST_F(TextFileTest, SavingThroughALinkKeepsTheLink) {
   fs::create_directory(at("real"));
   write_file_bytes(at("real/prog.nc"), "old\r\n");
   fs::create_symlink(at("real/prog.nc"), at("prog.nc"));
-  TextLine* node = open(at("prog.nc"));
-  activate_window(node);
-  set_line_text("new\n", g_lists.current.first);
-  store_window_state();
+  TextLine* node = open_and_edit_first_line(at("prog.nc"), "new\n");
   ASSERT_EQ(save(node), 0) << last_save_error();
   EXPECT_TRUE(fs::is_symlink(at("prog.nc")));
   EXPECT_EQ(read_file_bytes(at("real/prog.nc")), "new\r\n");
