@@ -199,7 +199,8 @@ bool write_port_bytes(const std::string& bytes, int limit_ms);
 int read_port_bytes(uint32_t now_ms);
 // Writes the ring to the file. 1 without a receive, 0 written, -1 when the file write failed.
 int flush_receive_buffer();
-// The timer's step of a receive: reads the port, watches the silence (idle notice from 3 s
+// The timer's step of a receive: reads the port (and writes the ring to the file when no status
+// window does it), watches the silence (idle notice from 3 s
 // when more than 40 bytes were written; the auto-save event once the protocol's seconds have
 // passed; XON each tick while nothing has come, unless in CTS mode). Out of sight, a port that
 // failed or a silence long enough ends the receive here, keeping the file.

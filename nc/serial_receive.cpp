@@ -190,7 +190,8 @@ void serial_receive_tick() {
   link.tick_busy = true;
   const uint32_t now = clock_now_ms();
   const bool port_failed = read_port_bytes(now) < 0;
-  const bool file_failed = flush_receive_buffer() < 0;
+  // A status window writes the ring out on every event; out of sight the tick does.
+  const bool file_failed = !link.status_shown && flush_receive_buffer() < 0;
   if (port_failed || file_failed) {
     if (!link.status_shown) {
       end_out_of_sight(port_failed ? "The port " + port_words() + " failed." : link.failure);
