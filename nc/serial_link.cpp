@@ -61,6 +61,18 @@ int open_port_with(int port_number, const SerialSettings& settings) {
   return 0;
 }
 
+SerialSettings terminal_settings(int speed_index, int parity, int data_bits, int stop_bits) {
+  SerialSettings settings;
+  settings.baud = speed_of_index(speed_index);
+  settings.data_bits = data_bits == 0 ? 7 : 8;
+  settings.parity = parity == 1   ? SerialParity::ODD
+                    : parity == 2 ? SerialParity::EVEN
+                                  : SerialParity::NONE;
+  settings.stop_bits = stop_bits == 0 ? 1 : 2;
+  settings.flow = SerialFlow::NONE;
+  return settings;
+}
+
 }  // namespace
 
 bool transfer_active() { return g_serial_link.send_active || g_serial_link.receive_active; }
@@ -98,16 +110,22 @@ int open_serial_port(int port_number, int speed_index, uint8_t parity, uint8_t d
   return 0;
 }
 
+int configure_terminal_port(int speed_index, int parity, int data_bits, int stop_bits) {
+  SerialLink& link = g_serial_link;
+  if (link.port == SERIAL_NO_PORT) return -1;
+  const SerialSettings settings = terminal_settings(speed_index, parity, data_bits, stop_bits);
+  if (serial_configure(link.port, settings)) {
+    link.baud = settings.baud;
+    return 0;
+  }
+  link.open_failure = "COM" + std::to_string(link.port_number) + " (" + link.device +
+                      ") does not take the settings " + serial_settings_text(settings) + ".";
+  return -1;
+}
+
 int open_terminal_port(int port_number, int speed_index, int parity, int data_bits,
                        int stop_bits) {
-  SerialSettings settings;
-  settings.baud = speed_of_index(speed_index);
-  settings.data_bits = data_bits == 0 ? 7 : 8;
-  settings.parity = parity == 1   ? SerialParity::ODD
-                    : parity == 2 ? SerialParity::EVEN
-                                  : SerialParity::NONE;
-  settings.stop_bits = stop_bits == 0 ? 1 : 2;
-  settings.flow = SerialFlow::NONE;
+  const SerialSettings settings = terminal_settings(speed_index, parity, data_bits, stop_bits);
   if (open_port_with(port_number, settings) != 0) return -1;
   serial_set_dtr(g_serial_link.port, true);
   serial_set_rts(g_serial_link.port, true);

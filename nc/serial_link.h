@@ -139,6 +139,8 @@ int open_serial_port(int port_number, int speed_index, uint8_t parity, uint8_t d
 // Opens the port for a terminal: parity 0-2 (none, odd, even), data bits 0-1 (seven, eight),
 // stop bits 0-1 (one, two), RTS and DTR on, no flow control.
 int open_terminal_port(int port_number, int speed_index, int parity, int data_bits, int stop_bits);
+// Applies new terminal settings to the open port: 0, or -1 with open_failure set.
+int configure_terminal_port(int speed_index, int parity, int data_bits, int stop_bits);
 // Closes the port: drops what waits to be read (and, with drop_output, what waits to go out),
 // clears DTR and RTS, closes. With free, a receive's file is closed and its ring freed. The
 // transfer flags are cleared.

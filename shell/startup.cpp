@@ -29,6 +29,7 @@
 #include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
+#include "pages/serial_transfer.h"
 #include "pages/text_list_page.h"
 #include "pages/tool_list_page.h"
 #include "pages/utilities_page.h"
@@ -679,6 +680,8 @@ void connect_page_entry_points() {
   window_set_hit_test(form_hit_test);
   g_screen_entries.redraw_popups = redraw_popups;
   g_message_box.save_hook = save_text_file;
+  connect_serial_link();
+  g_serial_ui.repaint = nc_send_repaint;
 }
 
 int app_startup() {

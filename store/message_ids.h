@@ -89,3 +89,17 @@ constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go 
 constexpr int FORM_GO_TO_LINE_FIELDS = 2;
 constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
 constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
+
+// ---- The machine link ---------------------------------------------------------------------------
+
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_FIRST = 102;  // the protocol list's prompt by mode:
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_LAST = 104;   // edit, pick for receiving, for sending
+constexpr int MSG_FORM_PROTOCOL = 106;                  // one communication protocol
+constexpr int FORM_PROTOCOL_FIELDS = 16;
+constexpr int MSG_FORM_SERIAL_TERMINAL = 607;           // the serial terminal
+constexpr int FORM_SERIAL_TERMINAL_FIELDS = 11;
+constexpr int MSG_TERMINAL_PORT_CLOSED = 609;           // the terminal's port field: none open
+constexpr int MSG_PROTOCOL_WITHOUT_NAME = 10100;        // a protocol without a name was picked
+constexpr int MSG_PORT_NOT_OPENED = 10103;              // the port could not be opened or set
+constexpr int MSG_RECEIVE_NO_MEMORY = 12222;            // no memory for the receive buffer
+constexpr int MSG_RECEIVE_WITHOUT_HANDSHAKE = 12223;    // a receive without flow control

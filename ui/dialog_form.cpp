@@ -389,6 +389,15 @@ int find_value_column() {
   return column == 1 ? 0 : column;
 }
 
+int widest_form_label(int message) {
+  std::string title, code;
+  std::vector<std::string> labels;
+  if (!read_form_message(message, &title, &code, &labels)) return 0;
+  int widest = 0;
+  for (const std::string& label : labels) widest = std::max(widest, label_width(label.c_str()));
+  return widest;
+}
+
 // ---- Test hooks ---------------------------------------------------------------------------------
 
 void reset_dialog_forms() {

@@ -147,6 +147,9 @@ void swap_field_colours();
 int label_width(const char* text);
 // The screen column of the values of the active form.
 int find_value_column();
+// The widest label of form `message` (0 when it is missing): set as the next label width, every
+// value starts right of every label.
+int widest_form_label(int message);
 
 // ---- Events -------------------------------------------------------------------------------------
 
