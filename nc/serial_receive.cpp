@@ -228,6 +228,8 @@ void serial_receive_tick() {
 int64_t end_receive(bool save) {
   SerialLink& link = g_serial_link;
   if (!link.receive_active) return 0;
+  // What has reached the port by now belongs to the saved program too.
+  if (save && read_port_bytes(clock_now_ms()) >= 0) flush_receive_buffer();
   if (save) flush_receive_buffer();
   int64_t kept = std::max<int64_t>(link.bytes_received, 0);
   const std::string path = link.receive_path;

@@ -11,6 +11,7 @@
 #include "nc/tape_codes.h"
 #include "pages/protocol_list.h"
 #include "platform/files.h"
+#include "platform/pump.h"
 #include "platform/window.h"
 #include "screen/display_mode.h"
 #include "screen/main_form.h"
@@ -111,7 +112,11 @@ void show_pending_notices() {
 // ---- The status window ----------------------------------------------------------------------------
 
 void print_row(int row, int column, const std::string& text) {
-  if (g_serial_ui.box_open) print_in_popup(row, column, text.c_str());
+  if (!g_serial_ui.box_open) return;
+  print_in_popup(row, column, text.c_str());
+  std::vector<std::string>& kept = g_serial_ui.status_texts;
+  if (kept.size() >= STATUS_TEXTS_KEPT) kept.erase(kept.begin());
+  kept.push_back(text);
 }
 
 void draw_buttons() {
@@ -128,6 +133,9 @@ void draw_buttons() {
 
 void open_status_box(const std::string& text) {
   g_serial_ui.save_shown = false;
+  g_serial_ui.shown_count = -2;
+  g_serial_ui.shown_data.clear();
+  g_serial_ui.shown_idle.clear();
   show_text_box(text.c_str(), TEXTBOX_TITLE | TEXTBOX_SCREEN_CENTRE);
   const TextWindow* box = g_popups.window;
   g_serial_ui.box_open = box != nullptr;
@@ -152,6 +160,8 @@ void redraw_status_box() {
 }
 
 void show_count(int64_t count) {
+  if (count == g_serial_ui.shown_count) return;
+  g_serial_ui.shown_count = count;
   char text[32];
   std::snprintf(text, sizeof text, "%12s", format_thousands(std::max<int64_t>(count, 0)).c_str());
   print_row(STATUS_ROW_COUNT, STATUS_COUNT_COLUMN, text);
@@ -192,6 +202,18 @@ StatusKey status_key_of(EventCode code, bool may_hide) {
     }
     default: return StatusKey::NONE;
   }
+}
+
+// The next code for a status window, or 0 after a tick's time without one: the window keeps
+// its counts current whether or not the timer's ticks reach the queue (they do not while the
+// pointer is away from the program).
+EventCode next_status_event() {
+  EventCode code = poll_input_code(0);
+  if (code == 0) {
+    pump_wait(static_cast<int>(TICK_MS));
+    code = poll_input_code(0);
+  }
+  return code;
 }
 
 // Takes what is waiting in the queue; the first code that asks for something wins. A quit
@@ -288,7 +310,11 @@ int run_send_steps() {
     switch (step) {
       case SendStep::WROTE: break;
       case SendStep::PAUSED: pause_ms(link.send.next_due_ms - clock_now_ms()); break;
-      case SendStep::HELD: wait_for_port(HOLD_WAIT_MS); break;
+      case SendStep::HELD:
+        // The port is waited on in real time; then the program's messages are let through.
+        wait_for_port(HOLD_WAIT_MS);
+        pump_wait(0);
+        break;
       case SendStep::DRAINING:
       case SendStep::DONE: return finish_send(StatusKey::NONE);
       case SendStep::FAILED: return finish_send(StatusKey::FAILED);
@@ -301,14 +327,20 @@ int run_send_steps() {
 void show_receive_state() {
   const SerialLink& link = g_serial_link;
   show_count(link.bytes_received);
-  if (!link.data_line.empty()) print_row(STATUS_ROW_DATA, STATUS_DATA_COLUMN, link.data_line);
-  const size_t newline = link.idle_line.find('\n');
-  std::string first = link.idle_line.substr(0, newline);
-  std::string second = newline == std::string::npos ? "" : link.idle_line.substr(newline + 1);
-  first.resize(STATUS_WIDTH - 2, ' ');
-  second.resize(STATUS_WIDTH - 2, ' ');
-  print_row(STATUS_ROW_WAIT, 2, first);
-  print_row(STATUS_ROW_WAIT + 1, 2, second);
+  if (link.data_line != g_serial_ui.shown_data) {
+    g_serial_ui.shown_data = link.data_line;
+    print_row(STATUS_ROW_DATA, STATUS_DATA_COLUMN, link.data_line);
+  }
+  if (link.idle_line != g_serial_ui.shown_idle) {
+    g_serial_ui.shown_idle = link.idle_line;
+    const size_t newline = link.idle_line.find('\n');
+    std::string first = link.idle_line.substr(0, newline);
+    std::string second = newline == std::string::npos ? "" : link.idle_line.substr(newline + 1);
+    first.resize(STATUS_WIDTH - 2, ' ');
+    second.resize(STATUS_WIDTH - 2, ' ');
+    print_row(STATUS_ROW_WAIT, 2, first);
+    print_row(STATUS_ROW_WAIT + 1, 2, second);
+  }
   if (!g_serial_ui.save_shown && link.bytes_received > 0) {
     g_serial_ui.save_shown = true;
     draw_buttons();
@@ -352,7 +384,7 @@ int run_receive_status() {
   open_status_box(receive_status_text());
   for (;;) {
     show_receive_state();
-    const EventCode code = wait_input_code();
+    const EventCode code = next_status_event();
     const bool file_failed = flush_receive_buffer() < 0;
     show_receive_state();
     if (link.port_lost || file_failed) return end_receive_shown(StatusKey::FAILED);
@@ -375,7 +407,7 @@ int run_send_status() {
     const bool held = link.xoff_hold || link.cts_hold;
     if (held != waiting_shown) held ? show_wait_ok() : clear_wait_line();
     waiting_shown = held;
-    const EventCode code = wait_input_code();
+    const EventCode code = next_status_event();
     if (serial_send_tick() != 0 || !link.send_active) {
       close_status_box();
       const bool failed = !link.failure.empty();
@@ -499,7 +531,8 @@ int start_receive_into(TextLine* protocol_line, const std::string& path) {
     int32_t number = 1;
     const int16_t answer = message_box(
         MSGBOX_CENTRE, MSGBOX_CENTRE, 0,
-        "Enter the program number that you want to receive from the Lil'Devil\n\n", FIELD_LONG,
+        "Enter the program number that you want to receive from the Lil'Devil\n\n",
+        FIELD_LONG | FIELD_SELECT_ALL,
         &number, PROGRAM_NUMBER_WIDTH, nullptr, 0, nullptr);
     if (answer != KEY_ESC && !write_port_bytes(transfer_box_request(number), 2000)) {
       const std::string text = "\nThe request for program " + std::to_string(number) +

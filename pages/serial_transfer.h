@@ -47,7 +47,14 @@ struct SerialInterface {
   int box_top = 0;                    // its first text row and left column (normal cells)
   int box_left = 0;
   bool save_shown = false;            // a receive's save button is shown
+  int64_t shown_count = -2;           // what the window shows now: rows are drawn on a change
+  std::string shown_data;
+  std::string shown_idle;
+  // What tests read back: the texts written on status rows since the reset, the latest last
+  // (at most STATUS_TEXTS_KEPT).
+  std::vector<std::string> status_texts;
 };
+constexpr size_t STATUS_TEXTS_KEPT = 256;
 extern SerialInterface g_serial_ui;
 
 // ---- Start-up -----------------------------------------------------------------------------------
