@@ -14,6 +14,9 @@
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
+#include "platform/pump.h"
+#include "platform/window.h"
+#include "screen/tick_clock.h"
 #include "screen/timer.h"
 #include "store/catalogue.h"
 #include "store/message_ids.h"
@@ -144,7 +147,7 @@ bool leaves_form(EventCode code) {
 // Reads the field's input with the terminal running and puts it back for the field's editor;
 // a code that leaves the form is handed back instead (0: the editor may run).
 EventCode wait_for_field() {
-  const EventCode code = poll_terminal(true);
+  const EventCode code = poll_terminal();
   if (leaves_form(code)) return code;
   push_input_code_front(code);
   return 0;
@@ -190,7 +193,7 @@ EventCode change_speed() {
 // Rows 5-8: Enter (or a click on the row) acts.
 EventCode line_field(int row) {
   for (;;) {
-    EventCode code = poll_terminal(true);
+    EventCode code = poll_terminal();
     if (code == EVENT_LEFT_DOWN && pointer_on_row(row)) code = KEY_ENTER;
     if (code != KEY_ENTER) return code == EVENT_LEFT_DOWN ? pointer_row_to_keys() : code;
     TerminalSettings& t = g_terminal;
@@ -235,7 +238,7 @@ EventCode typing_field() {
   const int ch = g_display.current.cell_height;
   const TextWindow* w = form_window();
   for (;;) {
-    const EventCode code = poll_terminal(true);
+    const EventCode code = poll_terminal();
     int byte = -1;
     if (code > 0 && code < 256 && code != KEY_ESC) byte = code;
     else if (code >= EVENT_ALT_KEYPAD_BASE && code < EVENT_ALT_KEYPAD_BASE + 256)
@@ -272,7 +275,7 @@ EventCode edit_row(int row) {
     case ROW_XOFF: return line_field(row);
     case ROW_COUNT_FIELD: return count_field();
     case ROW_TYPING: return typing_field();
-    default: return 0;
+    default: return KEY_UP;  // the modem and data rows below the fields are not fields
   }
 }
 
@@ -331,7 +334,7 @@ void run_serial_terminal() {
   t.received = 0;
   t.typing_column = LINE_START_COLUMN;
   t.data_column = LINE_START_COLUMN;
-  t.ticks = 0;
+  t.modem_shown_ms = clock_now_ms();
   t.closed_text = closed_port_text();
   g_field.next_extra_lines = TERMINAL_EXTRA_ROWS;
   g_field.next_label_width = widest_form_label(MSG_FORM_SERIAL_TERMINAL);
@@ -362,25 +365,28 @@ int open_terminal(int port_number) {
   return 0;
 }
 
-EventCode poll_terminal(bool blink) {
-  // Ticks must come as events while the terminal waits: a caret's tick hook would take them.
-  const TickHook hook = g_timer.tick_hook;
-  set_tick_hook(nullptr);
-  EventCode code = 0;
+EventCode poll_terminal() {
+  // The terminal keeps reading whether or not the timer's ticks reach the queue (they do not
+  // while the pointer is away), so it waits a tick at a time itself.
   for (;;) {
     read_port();
-    code = wait_input_code();
-    read_port();
-    if (code == EVENT_TICK) {
-      if (++g_terminal.ticks % TERMINAL_MODEM_TICKS == 0) show_modem_lines();
-      (void)blink;
+    EventCode code = poll_input_code(0);
+    if (code == 0) {
+      pump_wait(static_cast<int>(TICK_MS));
+      read_port();
+      code = poll_input_code(0);
+    }
+    if (code == 0 || code == EVENT_TICK) {
+      const uint32_t now = clock_now_ms();
+      if (now - g_terminal.modem_shown_ms >= TERMINAL_MODEM_TICKS * TICK_MS) {
+        g_terminal.modem_shown_ms = now;
+        show_modem_lines();
+      }
       continue;
     }
     if (code >= EVENT_CTRL_DOWN && code <= KEY_CTRL_BASE + 64) continue;
-    break;
+    return code;
   }
-  set_tick_hook(hook);
-  return code;
 }
 
 void show_port_bytes(int row, int column, const uint8_t* bytes, int count) {

@@ -24,7 +24,7 @@ struct TerminalSettings {
   int typing_column = 6;         // where the next typed byte is shown on the typing row
   int data_column = 6;           // where the last received byte was shown on the data row
   bool port_open = false;        // the terminal has the port open
-  int ticks = 0;                 // ticks seen while waiting, for the modem lines' refresh
+  uint32_t modem_shown_ms = 0;   // clock time the modem lines were last read and shown
   std::string closed_text;       // what the port field shows while no port is open
 };
 extern TerminalSettings g_terminal;
@@ -35,7 +35,7 @@ constexpr int TERMINAL_ROW_TYPING = 10;
 constexpr int TERMINAL_ROW_MODEM = 11;
 constexpr int TERMINAL_ROW_DATA = 12;
 constexpr int TERMINAL_EXTRA_ROWS = 2;
-constexpr int TERMINAL_MODEM_TICKS = 7;   // the modem lines are read every seventh tick
+constexpr uint32_t TERMINAL_MODEM_TICKS = 7;   // the modem lines are read every seventh tick
 
 // Runs form 607; the port is closed again when it ends, whatever ends it.
 void run_serial_terminal();
@@ -46,7 +46,7 @@ EventCode terminal_field();
 int open_terminal(int port_number);
 // The next input code; meanwhile received bytes are shown and counted and the modem lines read.
 // Modifier codes and codes 446-576 are taken and dropped.
-EventCode poll_terminal(bool blink);
+EventCode poll_terminal();
 // Writes bytes at a cell of the form: a NUL as a blank, a control character as its glyph.
 void show_port_bytes(int row, int column, const uint8_t* bytes, int count);
 

@@ -1,6 +1,6 @@
 // Machine-link tests on a pseudo-terminal pair: a program folder of the test's own whose port
-// table makes COM1 the slave of the machine's pseudo-terminal (and COM2 a device that does not
-// exist), the link, the serial hooks and the host log reset, and helpers that run a transfer
+// table makes COM1 the slave of the machine's pseudo-terminal (and the other ports a device that
+// does not exist), the link, the serial hooks and the host log reset, and helpers that run a transfer
 // to its end while the scripted machine works in its thread.
 #pragma once
 
@@ -49,9 +49,12 @@ class SerialLinkFixture {
     std::filesystem::remove_all(folder_);
   }
 
+  // COM1 is `com1`; every other port a device that does not exist (never a real port).
   void write_port_table(const std::string& com1) {
-    write_file_bytes((folder_ / COM_PORT_TABLE_NAME).string(),
-                     "COM1 " + com1 + "\nCOM2 " + MISSING_PORT_DEVICE + "\n");
+    std::string table = "COM1 " + com1 + "\n";
+    for (int n = 2; n <= PORT_COUNT; ++n)
+      table += "COM" + std::to_string(n) + " " + MISSING_PORT_DEVICE + "\n";
+    write_file_bytes((folder_ / COM_PORT_TABLE_NAME).string(), table);
   }
 
   // A protocol on COM1 at 9600 baud, 8 bits, no parity, no handshake, no strings.

@@ -87,6 +87,13 @@ class SerialUiTest : public FormTest, protected SerialLinkFixture {
   static void user_when(std::function<bool()> ready, std::function<void()> act) {
     user_steps().push_back({std::move(ready), std::move(act)});
   }
+  // Keys and text for the program's next waits, one at each.
+  static void press(int vk, int mods = 0) {
+    user_when([] { return true; }, [vk, mods] { headless_inject_keystroke(vk, mods); });
+  }
+  static void type(const std::string& text) {
+    user_when([] { return true; }, [text] { headless_inject_text(text); });
+  }
   // Enter once a box showing `text` has been opened.
   static void answer_box(const std::string& text) {
     user_when([text] { return g_message_box.last_text.find(text) != std::string::npos; },
