@@ -45,24 +45,22 @@ bool read_unread_text(const std::string& path, int64_t offset, int64_t count, st
   return good;
 }
 
-// Walks the lines from `from` up to `to`, folded runs and unread text included; visit(text) gets
-// each line's text, unread(offset, count) each run of unread file text. Stops when one says no.
+// Walks the lines from `from` up to `to`, folded runs and unread text included, without
+// changing the buffer: visit(text) gets each line's text, unread(offset, count) each run of
+// unread file text. Stops (false) when one says no.
 template <class Visit, class Unread>
 bool walk_send_lines(TextLine* from, TextLine* to, Visit visit, Unread unread) {
-  for (TextLine* line = from; line != nullptr && line != to; line = next_visible_line(line)) {
-    if (line->kind != LINE_KIND_PLACEHOLDER) {
+  for (TextLine* line = from; line != nullptr && line != to; line = next_shown_line(line)) {
+    const FoldRecord* fold = fold_record_of(line);
+    if (fold == nullptr) {
       if (!visit(line->text)) return false;
-      continue;
-    }
-    const FoldRecord* fold = line_extra_as<FoldRecord>(line);
-    if (fold == nullptr) continue;
-    if (fold->first_line != nullptr) {
+    } else if (fold->unread_text != 0) {
+      if (fold->byte_count > 0 && !unread(fold->file_offset, fold->byte_count)) return false;
+    } else {
       for (TextLine* run = fold->first_line; run != nullptr; run = run->next) {
         if (!visit(run->text)) return false;
         if (run == fold->last_line) break;
       }
-    } else if (fold->byte_count > 0 && !unread(fold->file_offset, fold->byte_count)) {
-      return false;
     }
   }
   return true;

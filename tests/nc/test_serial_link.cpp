@@ -142,14 +142,15 @@ TEST_F(SerialLinkTest, FoldedAndUnreadRunsAreSentWhole) {
   clear_current_list();
   append_line("G1 X1\n");
   FoldRecord folded{};
-  folded.fold_slot = 0;
-  TextLine* placeholder = append_line("", make_line_extra(folded));
+  folded.fold_slot = -1;  // no slot of the folding's own was taken for this run
+  TextLine* placeholder = append_line(FOLD_PLACEHOLDER_TEXT, make_line_extra(folded));
   placeholder->kind = LINE_KIND_PLACEHOLDER;
   FoldRecord unread{};
   unread.fold_slot = -1;
+  unread.unread_text = 1;
   unread.file_offset = 12;
   unread.byte_count = 12;
-  TextLine* rest = append_line("", make_line_extra(unread));
+  TextLine* rest = append_line(FOLD_PLACEHOLDER_TEXT, make_line_extra(unread));
   rest->kind = LINE_KIND_PLACEHOLDER;
   lines_ = g_lists.current;
   clear_current_list();
