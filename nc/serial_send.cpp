@@ -85,6 +85,29 @@ bool space_goes(const SendState& s) {
   return g_serial_link.keep_spaces || g_serial_link.eia || s.spaces_kept;
 }
 
+// A character inside a line (its first one is looked at before): a Bandit control loses the
+// rest of the line after a comment character and every L word; a space goes out only where
+// spaces are kept. True when the character goes out.
+bool keeps_line_character(uint8_t c) {
+  SendState& s = g_serial_link.send;
+  if (is_bandit(g_serial_link.device_type)) {
+    if (s.drop_l_digits && c >= '0' && c <= '9') return false;
+    s.drop_l_digits = false;
+    if (is_comment_start(c)) {
+      s.drop_rest = true;
+      return false;
+    }
+    if (c == 'L') {
+      s.drop_l_digits = true;
+      return false;
+    }
+  }
+  if (c == ' ' && !space_goes(s)) return false;
+  if (c == '\'' || c == '*') s.spaces_kept = true;
+  if (c < 32) s.spaces_kept = false;
+  return true;
+}
+
 // One byte of a file through the device filter.
 void produce_file_byte(uint8_t c, std::string* out) {
   SerialLink& link = g_serial_link;
@@ -122,21 +145,7 @@ void produce_file_byte(uint8_t c, std::string* out) {
       return;
     }
   }
-  if (bandit) {
-    if (s.drop_l_digits && c >= '0' && c <= '9') return;
-    s.drop_l_digits = false;
-    if (is_comment_start(c)) {
-      s.drop_rest = true;
-      return;
-    }
-    if (c == 'L') {
-      s.drop_l_digits = true;
-      return;
-    }
-  }
-  if (c == ' ' && !space_goes(s)) return;
-  if (c == '\'' || c == '*') s.spaces_kept = true;
-  if (c < 32) s.spaces_kept = false;
+  if (!keeps_line_character(c)) return;
   s.last_was_line_end = false;
   out->push_back(static_cast<char>(tape_byte(c)));
 }
@@ -181,21 +190,7 @@ void produce_editor_unit(std::string* out) {
     return;
   }
   if (c < 9) return;
-  if (is_bandit(link.device_type)) {
-    if (s.drop_l_digits && c >= '0' && c <= '9') return;
-    s.drop_l_digits = false;
-    if (is_comment_start(c)) {
-      s.drop_rest = true;
-      return;
-    }
-    if (c == 'L') {
-      s.drop_l_digits = true;
-      return;
-    }
-  }
-  if (c == ' ' && !space_goes(s)) return;
-  if (c == '\'' || c == '*') s.spaces_kept = true;
-  if (c < 32) s.spaces_kept = false;
+  if (!keeps_line_character(c)) return;
   out->push_back(static_cast<char>(tape_byte(c)));
 }
 

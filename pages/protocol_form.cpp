@@ -172,21 +172,13 @@ void show_rows() {
 // ---- The form -----------------------------------------------------------------------------------
 
 EventCode protocol_field() {
-  EventCode result = begin_field_handler();
-  const TextWindow* w = g_windows.active;
-  if (result == 0 && w != nullptr) {
-    result = edit_row(std::max<int>(w->cursor_row, 0));
-    flag_changed_field(result);
-    repaint_dialog();
-    // PgUp and PgDn keep the form's values and go on with the protocol above or below.
-    if (result == KEY_PGUP || result == KEY_PGDN || result == -KEY_PGUP || result == -KEY_PGDN) {
-      g_protocol_form.step = static_cast<EventCode>(result < 0 ? -result : result);
-      result = WINDOW_ACCEPT;
-    }
+  EventCode result = edit_current_field(edit_row);
+  // PgUp and PgDn keep the form's values and go on with the protocol above or below.
+  if (result == KEY_PGUP || result == KEY_PGDN || result == -KEY_PGUP || result == -KEY_PGDN) {
+    g_protocol_form.step = static_cast<EventCode>(result < 0 ? -result : result);
+    result = WINDOW_ACCEPT;
   }
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  begin_display_pass();
-  show_rows();
+  show_every_field(show_rows);
   return end_field_handler(result);
 }
 

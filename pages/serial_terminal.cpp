@@ -310,17 +310,9 @@ std::string closed_port_text() {
 // ---- The form -----------------------------------------------------------------------------------
 
 EventCode terminal_field() {
-  EventCode result = begin_field_handler();
-  const TextWindow* w = g_windows.active;
-  if (result == 0 && w != nullptr) {
-    result = edit_row(std::max<int>(w->cursor_row, 0));
-    flag_changed_field(result);
-    repaint_dialog();
-  }
+  const EventCode result = edit_current_field(edit_row);
   if (result == FORM_FIRST_PASS) show_modem_lines();
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  begin_display_pass();
-  show_rows();
+  show_every_field(show_rows);
   return end_field_handler(result);
 }
 

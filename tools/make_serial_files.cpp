@@ -15,51 +15,9 @@
 #include "nc/serial_ports.h"
 #include "nc/tape_codes.h"
 #include "platform/files.h"
+#include "tools/data_source.h"
 
 namespace {
-
-struct Source {
-  std::string path;
-  int line_number = 0;
-};
-
-[[noreturn]] void fail(const Source& source, const std::string& why) {
-  std::fprintf(stderr, "%s:%d: %s\n", source.path.c_str(), source.line_number, why.c_str());
-  std::exit(1);
-}
-
-std::string trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return {};
-  const size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
-
-std::vector<std::string> read_lines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
-    std::exit(1);
-  }
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-// Writes one file through the program's safe save; the build's last copy is no backup worth
-// keeping, so it goes first.
-void write_file(const std::string& target, const std::function<bool(SaveFile*)>& writer) {
-  file_delete(target);
-  std::string error;
-  if (save_file_safely(target, "", writer, &error) != SAVE_OK) {
-    std::fprintf(stderr, "%s: not written: %s\n", target.c_str(), error.c_str());
-    std::exit(1);
-  }
-}
 
 // ---- Protocols ------------------------------------------------------------------------------------
 
