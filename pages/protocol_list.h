@@ -29,7 +29,7 @@ constexpr int PROTOCOL_FOR_RECEIVE = 1;
 constexpr int PROTOCOL_FOR_SEND = 2;
 
 struct ProtocolForm {
-  TextLine* list_window = nullptr;  // the protocol list's window (window-list node)
+  TextLine* list_window = nullptr;  // the protocol list's window while a choice runs, else null
   TextLine* line = nullptr;         // the protocol being edited
   CommProtocol working;             // the form's copy of the record, stored on OK
   char name[PROTOCOL_NAME_MAX + 1] = {};  // and of the name
@@ -39,17 +39,19 @@ struct ProtocolForm {
 extern ProtocolForm g_protocol_form;
 
 // ---- The list -----------------------------------------------------------------------------------
-// Reads the protocol file and the man-readable table of the program folder and makes the list
-// window (start-up).
+// Reads the protocol file and the man-readable table of the program folder (start-up). The list
+// window is made for each choice, over the protocols, and gives them back when it closes.
 void load_protocols();
 // Writes the list back when it was changed; the reason goes to the user when that fails.
 void save_protocols();
-// Frees the list and its window (shutdown).
+// Frees the list (shutdown).
 void free_protocol_names();
 // The list for a mode (PROTOCOL_EDIT, PROTOCOL_FOR_RECEIVE, PROTOCOL_FOR_SEND), opened on the
-// protocol chosen last. The chosen protocol's line, or null (cancelled, or edited only).
+// protocol chosen last, with a blank last line for a new protocol; changes are saved when it
+// closes. The chosen protocol's line, or null (cancelled, or edited only).
 TextLine* choose_protocol(int mode);
-// The list window's key filter.
+// The list window's key filter: Enter or a click picks (or, editing, opens the form), Right or
+// a typed character opens the form, Del deletes, Alt+Up and Alt+Down move a protocol.
 EventCode protocol_list_key();
 
 // ---- The form -----------------------------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "screen/timer.h"
 #include "tests/nc/serial_link_fixture.h"
 #include "tests/ui/form_fixture.h"
+#include "store/store_host.h"
 #include "ui/message_box.h"
 #include "ui/popups.h"
 
@@ -50,6 +51,8 @@ class SerialUiTest : public FormTest, protected SerialLinkFixture {
     reset_timer();
     reset_tick_clock();
     connect_serial_link();
+    // Catalogue messages reach the screen as start-up connects them.
+    g_store_host.show_text_box = show_text_box;
     user_steps().clear();
     pump_set_idle_handler(user_idle);
     use_protocols({plain_protocol()});
@@ -58,6 +61,7 @@ class SerialUiTest : public FormTest, protected SerialLinkFixture {
   }
   void TearDown() override {
     pump_set_idle_handler(nullptr);
+    reset_store_host();
     close_serial_link();
     free_protocols();
     reset_serial_interface();
