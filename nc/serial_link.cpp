@@ -9,17 +9,6 @@ namespace {
 
 std::string port_name(int port_number) { return "COM" + std::to_string(port_number); }
 
-// The device and the system's reason, and what a user can do about a refusal of permission.
-std::string refusal_text(int port_number, const std::string& device,
-                         const SerialOpenError& error) {
-  std::string text = port_name(port_number) + " (" + device + "): " + error.reason;
-  if (error.refusal == SerialRefusal::PERMISSION) {
-    text += "\nYour user may not use this port. Ask for it to be added to the port's group"
-            " (usually \"dialout\"), then log in again.";
-  }
-  return text;
-}
-
 void close_port_only(bool drop_output) {
   SerialLink& link = g_serial_link;
   if (link.port == SERIAL_NO_PORT) return;
@@ -45,7 +34,7 @@ int open_port_with(int port_number, const SerialSettings& settings) {
   SerialOpenError error;
   const SerialHandle port = serial_open(device, &error);
   if (port == SERIAL_NO_PORT) {
-    link.open_failure = refusal_text(port_number, device, error);
+    link.open_failure = port_refusal_text(port_number, device, error);
     return -1;
   }
   if (!serial_configure(port, settings)) {
@@ -74,6 +63,16 @@ SerialSettings terminal_settings(int speed_index, int parity, int data_bits, int
 }
 
 }  // namespace
+
+std::string port_refusal_text(int port_number, const std::string& device,
+                              const SerialOpenError& error) {
+  std::string text = port_name(port_number) + " (" + device + "): " + error.reason;
+  if (error.refusal == SerialRefusal::PERMISSION) {
+    text += "\nYour user may not use this port. Ask for it to be added to the port's group"
+            " (usually \"dialout\"), then log in again.";
+  }
+  return text;
+}
 
 bool transfer_active() { return g_serial_link.send_active || g_serial_link.receive_active; }
 

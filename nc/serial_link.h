@@ -136,6 +136,10 @@ bool transfer_active();
 // (the port closed again).
 int open_serial_port(int port_number, int speed_index, uint8_t parity, uint8_t data_bits_code,
                      uint8_t stop_bits, uint8_t handshake);
+// Why COMn could not be had: the port, its device and the system's reason, and for a refusal of
+// permission what the user can do about it.
+std::string port_refusal_text(int port_number, const std::string& device,
+                              const SerialOpenError& error);
 // Opens the port for a terminal: parity 0-2 (none, odd, even), data bits 0-1 (seven, eight),
 // stop bits 0-1 (one, two), RTS and DTR on, no flow control.
 int open_terminal_port(int port_number, int speed_index, int parity, int data_bits, int stop_bits);

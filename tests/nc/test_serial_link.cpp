@@ -454,6 +454,22 @@ TEST_F(SerialLinkTest, APortThatCannotBeOpenedSaysWhichAndWhy) {
   end_receive(false);
 }
 
+TEST(PortRefusal, SaysWhichPortWhichDeviceAndWhy) {
+  struct Case {
+    SerialRefusal refusal;
+    const char* reason;
+    bool tells_group;
+  };
+  const Case cases[] = {{SerialRefusal::PERMISSION, "Permission denied", true},
+                        {SerialRefusal::BUSY, "In use by another program", false},
+                        {SerialRefusal::MISSING, "No such file or directory", false}};
+  for (const Case& c : cases) {
+    const std::string text = port_refusal_text(3, "/dev/ttyUSB0", {c.refusal, c.reason});
+    EXPECT_EQ(text.rfind(std::string("COM3 (/dev/ttyUSB0): ") + c.reason, 0), 0u) << text;
+    EXPECT_EQ(text.find("dialout") != std::string::npos, c.tells_group) << text;
+  }
+}
+
 TEST_F(SerialLinkTest, TheMachineGoneMidSendEndsItWithTheCountAndANextSendWorks) {
   const std::string program = seeded_program(100 * 1024, 2);
   CommProtocol p = plain_protocol();
