@@ -39,6 +39,8 @@ FUZZ_TARGETS = tests/job/fuzz_job_reader:tests/job/corpus \
   $(foreach t,dxf exploder hpgl nc temp_items layer_table,tests/import/fuzz_import_$(t):tests/import/corpus/$(t)) \
   tests/text/fuzz_font_reader:tests/text/corpus/reader \
   tests/text/fuzz_font_compiler:tests/text/corpus/compiler \
+  tests/nc/fuzz_protocol_file:tests/nc/protocol_corpus \
+  tests/nc/fuzz_man_read_table:tests/nc/man_read_corpus \
   tests/print/fuzz_stairs_file:tests/print/stairs_corpus
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \

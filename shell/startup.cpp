@@ -31,6 +31,7 @@
 #include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
+#include "pages/serial_transfer.h"
 #include "pages/text_list_page.h"
 #include "pages/tool_list_page.h"
 #include "pages/utilities_page.h"
@@ -71,6 +72,7 @@
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
+#include "ui/text_files.h"
 #include "ui/page_entries.h"
 #include "ui/popups.h"
 #include "ui/pointer_motion.h"
@@ -690,6 +692,8 @@ void connect_page_entry_points() {
   g_screen_entries.redraw_popups = redraw_popups;
   g_message_box.save_hook = save_text_file;
   connect_job_commands();
+  connect_serial_link();
+  g_serial_ui.repaint = nc_send_repaint;
 }
 
 int app_startup() {
