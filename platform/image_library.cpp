@@ -257,6 +257,7 @@ int load_from_file(const char* path, ImageDescriptor* image, ImageReader reader)
   if (result == IMAGE_OK) {
     try {
       result = reader(&input, image->image.get());
+      if (result == IMAGE_OK) update_grey_flag(image->image.get());
     } catch (const std::bad_alloc&) {
       result = image_failure(input.name, "out of memory", IMAGE_ERROR_NO_MEMORY);
     }
@@ -398,7 +399,9 @@ int image_read_bytes(ImageFileKind kind, std::span<const uint8_t> bytes, ImageDe
   if (result != IMAGE_OK) return result;
   open_image_bytes(bytes, &input);
   try {
-    return image_readers[kind](&input, image->image.get());
+    result = image_readers[kind](&input, image->image.get());
+    if (result == IMAGE_OK) update_grey_flag(image->image.get());
+    return result;
   } catch (const std::bad_alloc&) {
     return image_failure(input.name, "out of memory", IMAGE_ERROR_NO_MEMORY);
   }
