@@ -192,6 +192,11 @@ int read_pcx(ImageInput* input, ImageInfo* info, ImagePixels* image) {
     if (result != IMAGE_OK) return result;
     pcx_row_to_image(h, row.data(), image_row(*image, y), image->width);
   }
+  // The pixels end where the palette starts; pixels running into it mean a palette cut short.
+  const int64_t pixels_end = input->at - static_cast<int64_t>(r.chunk_end - r.chunk_at);
+  if (h.bits_per_plane == 8 && h.planes == 1 && pixels_end > input->size - PCX_END_PALETTE_SIZE) {
+    return reject_pcx_input(r, "the 256-colour palette at its end is cut short");
+  }
   return IMAGE_OK;
 }
 

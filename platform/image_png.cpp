@@ -99,7 +99,6 @@ void plan_png(PngRead* r, ImageInfo* info) {
   }
   if (depth == 16) png_set_scale_16(png);
   r->passes = png_set_interlace_handling(png);
-  png_read_update_info(png, pi);
 }
 
 // The file's palette with its transparency laid over white.
@@ -160,6 +159,8 @@ int run_png(PngRead* r, ImageInfo* info, ImagePixels* image) {
   if (image->width != info->width || image->height != info->height || image->bits != info->bits) {
     return image_failure(r->input->name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);
   }
+  // Only now, with the size known to be sound: libpng allocates its row buffers here.
+  png_read_update_info(r->png, r->info);
   if (png_get_color_type(r->png, r->info) == PNG_COLOR_TYPE_PALETTE) take_png_palette(r, image);
   else if (image->bits == 1) image->palette = {0x000000u, 0xFFFFFFu};
   else if (image->bits == 8) set_grey_ramp(image);

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr int TGA_HEADER_SIZE = 18;
-constexpr int TGA_MAPPED = 1, TGA_TRUE_COLOUR = 2, TGA_GREY = 3, TGA_RUN_LENGTH = 8;
+constexpr int TGA_MAPPED = 1, TGA_TRUE_COLOUR = 2, TGA_RUN_LENGTH = 8;  // type 3 is grey
 constexpr uint8_t TGA_RIGHT_TO_LEFT = 0x10;
 constexpr uint8_t TGA_ALPHA_BITS = 0x0F;
 
