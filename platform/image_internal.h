@@ -76,12 +76,6 @@ inline uint8_t luma_of_channels(uint32_t red, uint32_t green, uint32_t blue) {
 inline uint8_t luma_of(uint32_t rgb) {
   return luma_of_channels((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
-// Pixels per metre from a resolution in dots per inch or per centimetre, in 64 bits; 0 for a
-// value that is not a positive, sane number.
-int64_t pixels_per_metre_from_inch(double dots_per_inch);
-int64_t pixels_per_metre_from_cm(double dots_per_cm);
-// Dots per inch, rounded as the loaders read them back: (ppm * 100 + 50) / 3937.
-int64_t dots_per_inch_from_metre(int64_t pixels_per_metre);
 
 // The colour reduction: target (8 bits, the source's size) gets at most `colours` colours; a
 // source with no more than that keeps them exactly, others get the nearest of a chosen set.

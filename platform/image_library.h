@@ -74,6 +74,14 @@ struct ImageLibrary {
 };
 extern ImageLibrary g_image_library;
 
+// ---- Resolutions -------------------------------------------------------------------------------
+// Pixels per metre from dots per inch, (dpi * 3937 + 50) / 100, or per centimetre (* 100), in
+// 64 bits; 0 for a value that is not a positive, sane number.
+int64_t pixels_per_metre_from_inch(double dots_per_inch);
+int64_t pixels_per_metre_from_cm(double dots_per_cm);
+// Dots per inch as the program reads a resolution: (ppm * 100 + 50) / 3937; 0 when not known.
+int64_t dots_per_inch_from_metre(int64_t pixels_per_metre);
+
 // ---- Allocating, freeing and copying -----------------------------------------------------------
 // A new image in *image, replacing what the descriptor held: every byte 0, so black under the
 // palette it gets (1 bit: black and white; 8 bits: the grey ramp); the resolution is 0.

@@ -67,6 +67,12 @@ constexpr int MSG_JOB_NOT_RENAMED = 16011;       // the new job file could not t
 constexpr int MSG_JOB_NOT_WRITTEN = 20070;       // after "path [reason] ": the write failed
 constexpr int MSG_JOB_TEMP_NOT_CREATED = 20071;  // after "path and temp [reason] "
 
+// ---- The background image ----------------------------------------------------------------------
+
+constexpr int MSG_IMAGE_PIXELS_PER_INCH = 4000;  // the question when a file gives no resolution
+constexpr int MSG_IMAGE_NOT_FOUND = 20090;       // after "The image PATH": status -1
+constexpr int MSG_IMAGE_CANNOT_SHOW = 20091;     // after "The image PATH": status -2, then the reason
+
 // ---- NC runs: checks of the make-NC driver ----------------------------------------------------
 
 constexpr int MSG_CHOICE_MISSING_TOOL = -23050;        // an item's cut has no tool: defaults or stop
