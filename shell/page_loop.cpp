@@ -1,8 +1,5 @@
-// The page loop: one page at a time by the page byte until a page sets the quit bit; and the
-// caption and memory-status texts the pages show.
+// The page loop: one page at a time by the page byte until a page sets the quit bit.
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "cam/make_nc.h"
@@ -22,11 +19,7 @@
 #include "screen/pointer.h"
 #include "shell/startup.h"
 #include "store/catalogue.h"
-#include "store/file_reader.h"
 #include "store/message_ids.h"
-#include "store/scratch_buffer.h"
-#include "platform/cp1252.h"
-#include "store/text_helpers.h"
 #include "ui/dialog_form.h"
 #include "ui/edit_buffers.h"
 #include "ui/list_window.h"
@@ -136,41 +129,6 @@ void run_utilities_page() {
   close_top_popup();
 }
 
-// Megabytes (millions of bytes) of /proc/meminfo's fields; false when it cannot be read.
-struct MemoryStatus {
-  long long total_mb = 0;
-  long long available_mb = 0;
-  long long virtual_available_mb = 0;  // memory and swap still free
-};
-
-bool read_memory_status(MemoryStatus* status) {
-  std::ifstream file("/proc/meminfo");
-  if (!file) return false;
-  long long total_kb = -1, available_kb = -1, swap_free_kb = 0;
-  std::string line;
-  while (std::getline(file, line)) {
-    std::istringstream fields(line);
-    std::string name;
-    long long kb = 0;
-    if (!(fields >> name >> kb)) continue;
-    if (name == "MemTotal:") total_kb = kb;
-    if (name == "MemAvailable:") available_kb = kb;
-    if (name == "SwapFree:") swap_free_kb = kb;
-  }
-  if (total_kb <= 0 || available_kb < 0) return false;
-  status->total_mb = total_kb * 1024 / 1000000;
-  status->available_mb = available_kb * 1024 / 1000000;
-  status->virtual_available_mb = (available_kb + swap_free_kb) * 1024 / 1000000;
-  return true;
-}
-
-constexpr uint32_t MEMORY_STATUS_BOX = 0x80140;
-constexpr uint32_t ABOUT_BOX = 0x60200;
-constexpr char ABOUT_TEXT[] =
-    "\x1d!!Brenvik, CAD/CAM for engraving and light milling.\n"
-    "\x1d!!Made by the Brenvik developers.\n"
-    "\x1d!!Questions and reports go to the project's issue list.";
-
 }  // namespace
 
 int page_loop() {
@@ -207,42 +165,4 @@ int page_loop() {
         return 0;
     }
   }
-}
-
-void set_window_title() {
-  const TextWindow* window = window_of(g_startup.drawing_window);
-  const std::string path =
-      window != nullptr && window->file != nullptr ? window->file->full_path : "";
-  char* title = scratch_at(SCRATCH_TITLE);
-  const size_t room = SCRATCH_SECOND_MESSAGE - SCRATCH_TITLE;
-  if (path.empty()) {
-    std::snprintf(title, room, WINDOW_TITLE_FORMAT, WINDOW_TITLE_NO_JOB);
-  } else {
-    std::snprintf(title, room, WINDOW_TITLE_FORMAT,
-                  abbreviate_path(cp1252_from_utf8(path, '?').c_str(), WINDOW_TITLE_PATH_WIDTH)
-                      .c_str());
-  }
-  draw_caption(title, 1);
-}
-
-int show_memory_status() {
-  MemoryStatus status;
-  read_memory_status(&status);
-  const long long free_percent =
-      status.total_mb > 0 ? status.available_mb * 100 / status.total_mb : 0;
-  char text[200];
-  std::snprintf(text, sizeof text, MEMORY_STATUS_FORMAT, static_cast<int>(status.available_mb),
-                static_cast<int>(status.total_mb), static_cast<int>(free_percent), ',',
-                static_cast<int>(status.virtual_available_mb));
-  set_message_text(text);
-  append_message_text(MEMORY_STATUS_VERSION);
-  const int result = show_text_box(message_text(), MEMORY_STATUS_BOX);
-  g_popups.one_shot = 0;
-  return result;
-}
-
-void about_box() {
-  show_memory_status();
-  show_text_box(ABOUT_TEXT, ABOUT_BOX);
-  close_top_popup();
 }

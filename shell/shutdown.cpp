@@ -24,6 +24,7 @@
 #include "ui/find_replace.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
+#include "ui/page_entries.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -69,6 +70,7 @@ void destroy_windows() {
   destroy(&g_startup.tool_list_window);
   forget_slot(LIST_SLOT_TOOLS);
   destroy(&g_startup.drawing_window);
+  g_shared_windows.drawing = nullptr;
   // Destroying a buffer makes the next one the buffer list; the last leaves it empty. The count
   // bounds the loop should a destroyed buffer ever be replaced by a new one.
   int32_t buffers = g_buffers.buffer_list != nullptr

@@ -69,6 +69,7 @@
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
+#include "ui/page_entries.h"
 #include "ui/popups.h"
 #include "ui/pointer_motion.h"
 #include "ui/text_moves.h"
@@ -403,6 +404,7 @@ void create_drawing_window() {
       .key_filter = text_list_key, .line_drawer = text_list_line, .with_file = true, .options = 512,
       .legend = "", .wrap_width = 125, .title = "", .list_options = 0x8004092,
   });
+  g_shared_windows.drawing = g_startup.drawing_window;
   TextWindow* window = window_of(g_startup.drawing_window);
   if (window == nullptr) return;
   for (int i = 0; i < 3; ++i) window->help_texts[i] = DRAWING_WINDOW_HELP[i];
@@ -566,8 +568,8 @@ void set_editor_start_values() {
   if (job.grid_step <= 0.0f) job.grid_step = inch ? 0.001f : 0.1f;
   for (int i = 0; i < 3; ++i) g_preferences.option_bytes[i] = 1;
   // A step this small was never meant: it would make the output's moves vanish.
-  if (inch && g_preferences.step < 0.001f) g_preferences.step = 0.05f;
-  if (!inch && g_preferences.step < 0.02f) g_preferences.step = 1.0f;
+  if (inch && g_preferences.surface_clearance < 0.001f) g_preferences.surface_clearance = 0.05f;
+  if (!inch && g_preferences.surface_clearance < 0.02f) g_preferences.surface_clearance = 1.0f;
 }
 
 void set_button_bindings() {
@@ -679,6 +681,7 @@ void connect_page_entry_points() {
   window_set_hit_test(form_hit_test);
   g_screen_entries.redraw_popups = redraw_popups;
   g_message_box.save_hook = save_text_file;
+  connect_job_commands();
 }
 
 int app_startup() {

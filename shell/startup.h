@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "pages/job_commands.h"
 #include "screen/boxes.h"
 
 struct TextLine;
@@ -47,15 +48,10 @@ constexpr char STARTUP_FILES_MISSING_TEXT[] =
     "drive and folder that you installed this program into.";
 constexpr char STARTUP_FILE_MISSING_FORMAT[] = "The file %s%s is missing!";
 constexpr char STARTUP_MENU_FAILED_FORMAT[] = "Failed to create menu %d";
-constexpr char WINDOW_TITLE_FORMAT[] = "Brenvik 2000    %s";
-constexpr char WINDOW_TITLE_NO_JOB[] = "New job...no name yet...";
-constexpr int WINDOW_TITLE_PATH_WIDTH = 90;
 constexpr char NO_STROKE_FONTS_TEXT[] = "No Brenvik fonts!";
 // The symbol menu's only line when no symbol font is registered, and its id.
 constexpr char NO_SYMBOL_FONTS_TEXT[] = "Aint no symbols!";
 constexpr int16_t NO_SYMBOL_FONTS_ID = -30000;
-constexpr char MEMORY_STATUS_FORMAT[] = "%dm of %dm RAM free (%d%%)%c  %dm free virtual RAM\n";
-constexpr char MEMORY_STATUS_VERSION[] = " Brenvik         version 5.09 ";
 
 // ---- The menus built at start-up, in the order they are built ----------------------------------
 
@@ -145,12 +141,6 @@ void app_shutdown();
 // windows and lists made so far.
 void free_after_failed_startup();
 
-// The caption: "Brenvik 2000" and the job's file, or the new-job text when it has none.
-void set_window_title();
-// Shows the memory status and the version in a box; returns the box's result.
-int show_memory_status();
-// The memory status, then the program's maker in a box.
-void about_box();
 // The picture-frame hook of the frame and box drawers: draws nothing, so the ordinary frame is
 // drawn.
 int frame_picture_hook(int style, int x1, int y1, int x2, int y2);

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+struct TextLine;
+
 struct PageEntryPoints {
   // Runs a File-menu option by its number; 0.
   int (*file_menu_command)(int option) = nullptr;
@@ -18,3 +20,9 @@ struct PageEntryPoints {
   int (*request_quit)() = nullptr;
 };
 inline PageEntryPoints g_page_entries;
+
+// The long-lived windows the pages share, made by start-up (null before it).
+struct SharedWindows {
+  TextLine* drawing = nullptr;  // the drawing window: the job's items and its file record
+};
+inline SharedWindows g_shared_windows;

@@ -1,0 +1,221 @@
+#include "pages/job_commands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cam/make_nc.h"
+#include "editor/editor_page.h"
+#include "job/job_file.h"
+#include "job/job_open.h"
+#include "pages/interface_settings_form.h"
+#include "platform/cp1252.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "screen/boxes.h"
+#include "screen/event_queue.h"
+#include "screen/main_form.h"
+#include "store/catalogue.h"
+#include "store/file_reader.h"
+#include "store/scratch_buffer.h"
+#include "store/text_helpers.h"
+#include "ui/message_box.h"
+#include "ui/page_entries.h"
+#include "ui/popups.h"
+#include "ui/standard_dialogs.h"
+#include "ui/text_window.h"
+
+namespace {
+
+// A text made from a format with one argument, never cut.
+template <typename T>
+std::string format_text(const char* format, T value) {
+  const int n = std::snprintf(nullptr, 0, format, value);
+  if (n < 0) return "";
+  std::vector<char> text(static_cast<size_t>(n) + 1);
+  std::snprintf(text.data(), text.size(), format, value);
+  return text.data();
+}
+
+void say_no_such_option(int option) {
+  show_text_box(format_text(NO_SUCH_OPTION_FORMAT, option).c_str(), TEXTBOX_PRESS_A_KEY);
+}
+
+// The drawing window's file record: where the job's name lives.
+FileRecord* job_file_record() {
+  TextWindow* window = window_of(g_shared_windows.drawing);
+  return window != nullptr ? window->file : nullptr;
+}
+
+void take_job_path(const std::string& path) {
+  g_job_file.full_path = path;
+  FileRecord* record = job_file_record();
+  if (record == nullptr) return;
+  record->full_path = path;
+  split_path(path, &record->folder, &record->name);
+  record->extension = ".Job";
+}
+
+// Reads the job into the drawing window's list; the window that was active comes back.
+int read_into_drawing_window(const std::string& path) {
+  TextLine* drawing = g_shared_windows.drawing;
+  if (window_of(drawing) == nullptr) return load_job_file(path, nullptr);
+  TextLine* was_active = g_windows.active_node;
+  push_active_window();
+  activate_window(drawing);
+  const int result = load_job_file(path, nullptr);
+  store_window_state();
+  if (was_active != nullptr) {
+    pop_active_window();
+  } else {
+    g_windows.stack.pop_back();
+  }
+  return result;
+}
+
+}  // namespace
+
+int job_file_dialog(std::string* path) {
+  const std::string& start = !g_preferences.job_folder.empty() ? g_preferences.job_folder
+                                                               : g_preferences.job_dialog_folder;
+  std::string chosen;
+  if (open_file_dialog(start, JOB_FILE_FILTER, &chosen) != DIALOG_CHOSEN) return -1;
+  std::string folder;
+  std::string name;
+  split_path(chosen, &folder, &name);
+  g_preferences.job_dialog_folder = folder;
+  *path = chosen;
+  return 0;
+}
+
+int open_job(const char* path) {
+  std::string chosen;
+  if (path == nullptr) {
+    if (job_file_dialog(&chosen) != 0) {
+      g_form.redraw_level = 1;
+      return -1;
+    }
+  } else {
+    chosen = path;
+  }
+  const int read = read_into_drawing_window(chosen);
+  int result = 0;
+  if (read != 0) {
+    // The reader tells of a lack of memory itself; every other failure is told here, the
+    // silent ones (no such file, an empty one) too, since the user asked for this file.
+    if (g_job_file.last_read_error != JOB_READ_NO_MEMORY) {
+      const std::string shown = cp1252_from_utf8(chosen, '?');
+      show_text_box(format_text(JOB_NOT_VALID_FORMAT, shown.c_str()).c_str(), TEXTBOX_PRESS_A_KEY);
+    }
+    result = 1;
+  } else {
+    take_job_path(chosen);
+    clear_tool_path();
+    undo_clear();
+    g_job_settings.view_fitted = 0;
+  }
+  set_window_title();
+  g_form.redraw_level = 1;
+  return result;
+}
+
+int file_menu_command(int option) {
+  if (option >= FILE_OPTION_FIRST_DISPLAY_MODE && option <= FILE_OPTION_LAST_DISPLAY_MODE) {
+    set_display_mode(FILE_OPTION_LAST_DISPLAY_MODE - option);
+    return 0;
+  }
+  switch (option) {
+    case FILE_OPTION_HELP: show_help_file(); break;
+    case FILE_OPTION_QUIT: g_events.quit_requested = true; break;
+    case FILE_OPTION_OPEN_JOB: open_job(nullptr); break;
+    case FILE_OPTION_INTERFACE_SETTINGS: run_interface_settings_form(); break;
+    case FILE_OPTION_ABOUT: about_box(); break;
+    default: say_no_such_option(option); break;
+  }
+  return 0;
+}
+
+void connect_job_commands() {
+  g_page_entries.file_menu_command = file_menu_command;
+  g_page_entries.open_job = open_job;
+}
+
+// ---- Texts on the screen ----------------------------------------------------------------------
+
+void set_window_title() {
+  const FileRecord* record = job_file_record();
+  const std::string path = record != nullptr ? record->full_path : "";
+  char* title = scratch_at(SCRATCH_TITLE);
+  const size_t room = SCRATCH_SECOND_MESSAGE - SCRATCH_TITLE;
+  if (path.empty()) {
+    std::snprintf(title, room, WINDOW_TITLE_FORMAT, WINDOW_TITLE_NO_JOB);
+  } else {
+    std::snprintf(title, room, WINDOW_TITLE_FORMAT,
+                  abbreviate_path(cp1252_from_utf8(path, '?').c_str(), WINDOW_TITLE_PATH_WIDTH)
+                      .c_str());
+  }
+  draw_caption(title, 1);
+}
+
+namespace {
+
+// Megabytes (millions of bytes) of /proc/meminfo's fields; false when it cannot be read.
+struct MemoryStatus {
+  long long total_mb = 0;
+  long long available_mb = 0;
+  long long virtual_available_mb = 0;  // memory and swap still free
+};
+
+bool read_memory_status(MemoryStatus* status) {
+  std::ifstream file("/proc/meminfo");
+  if (!file) return false;
+  long long total_kb = -1, available_kb = -1, swap_free_kb = 0;
+  std::string line;
+  while (std::getline(file, line)) {
+    std::istringstream fields(line);
+    std::string name;
+    long long kb = 0;
+    if (!(fields >> name >> kb)) continue;
+    if (name == "MemTotal:") total_kb = kb;
+    if (name == "MemAvailable:") available_kb = kb;
+    if (name == "SwapFree:") swap_free_kb = kb;
+  }
+  if (total_kb <= 0 || available_kb < 0) return false;
+  status->total_mb = total_kb * 1024 / 1000000;
+  status->available_mb = available_kb * 1024 / 1000000;
+  status->virtual_available_mb = (available_kb + swap_free_kb) * 1024 / 1000000;
+  return true;
+}
+
+constexpr uint32_t MEMORY_STATUS_BOX = 0x80140;
+constexpr uint32_t ABOUT_BOX = 0x60200;
+constexpr char ABOUT_TEXT[] =
+    "\x1d!!Brenvik, CAD/CAM for engraving and light milling.\n"
+    "\x1d!!Made by the Brenvik developers.\n"
+    "\x1d!!Questions and reports go to the project's issue list.";
+
+}  // namespace
+
+int show_memory_status() {
+  MemoryStatus status;
+  read_memory_status(&status);
+  const long long free_percent =
+      status.total_mb > 0 ? status.available_mb * 100 / status.total_mb : 0;
+  char text[200];
+  std::snprintf(text, sizeof text, MEMORY_STATUS_FORMAT, static_cast<int>(status.available_mb),
+                static_cast<int>(status.total_mb), static_cast<int>(free_percent), ',',
+                static_cast<int>(status.virtual_available_mb));
+  set_message_text(text);
+  append_message_text(MEMORY_STATUS_VERSION);
+  const int result = show_text_box(message_text(), MEMORY_STATUS_BOX);
+  g_popups.one_shot = 0;
+  return result;
+}
+
+void about_box() {
+  show_memory_status();
+  show_text_box(ABOUT_TEXT, ABOUT_BOX);
+  close_top_popup();
+}

@@ -1,0 +1,55 @@
+// The job commands every page shares: the File-menu dispatcher, opening a job, the caption that
+// names the job, and the memory and about boxes. Start-up registers them in g_page_entries, so
+// the interface layers below reach them through that table.
+#pragma once
+
+#include <string>
+
+// ---- Texts ------------------------------------------------------------------------------------
+
+constexpr char NO_SUCH_OPTION_FORMAT[] = "Dont have option # %d ";
+constexpr char JOB_FILE_FILTER[] = "Brenvik Job files (*.job)|*.job|Older ENG files (*.eng)|*.eng";
+constexpr char WINDOW_TITLE_FORMAT[] = "Brenvik 2000    %s";
+constexpr char WINDOW_TITLE_NO_JOB[] = "New job...no name yet...";
+constexpr int WINDOW_TITLE_PATH_WIDTH = 90;
+constexpr char MEMORY_STATUS_FORMAT[] = "%dm of %dm RAM free (%d%%)%c  %dm free virtual RAM\n";
+constexpr char MEMORY_STATUS_VERSION[] = " Brenvik         version 5.09 ";
+
+// ---- File-menu options the dispatcher knows ----------------------------------------------------
+
+constexpr int FILE_OPTION_HELP = 7;
+constexpr int FILE_OPTION_QUIT = 8;
+constexpr int FILE_OPTION_OPEN_JOB = 10;
+constexpr int FILE_OPTION_COLOURS = 44;
+constexpr int FILE_OPTION_INTERFACE_SETTINGS = 49;
+constexpr int FILE_OPTION_ABOUT = 61;
+constexpr int FILE_OPTION_FIRST_DISPLAY_MODE = 423;  // 423-430: display mode 430 - option
+constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
+
+// ---- Commands -----------------------------------------------------------------------------------
+
+// Runs the File-menu option of that number; 0.
+// Stand-in: help, quit, open a job, colours, the interface settings, about and the display modes;
+// every other option says it is not there.
+int file_menu_command(int option);
+
+// The open dialog for job files, in the jobs folder when one is set, else in the folder last
+// used for jobs. 0 with the chosen path (its folder becomes the last used), -1 when cancelled.
+int job_file_dialog(std::string* path);
+
+// Opens a job: asks for one when path is null, reads it into the drawing window and makes it the
+// job. 0 read, 1 not readable (said so; the job open before stays as it was), -1 cancelled.
+// Stand-in: asks no save question, since no page changes a job yet.
+int open_job(const char* path);
+
+// Fills g_page_entries with the commands above.
+void connect_job_commands();
+
+// ---- Texts on the screen ----------------------------------------------------------------------
+
+// The caption: "Brenvik 2000" and the job's file, or the new-job text when it has none.
+void set_window_title();
+// Shows the memory status and the version in a box; returns the box's result.
+int show_memory_status();
+// The memory status, then the program's maker in a box.
+void about_box();

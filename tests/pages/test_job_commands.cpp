@@ -1,0 +1,172 @@
+// The job commands through the table the lower layers call them by: opening a job into the
+// drawing window (given a path, through the job dialog, from a bad file) and the File-menu
+// dispatcher's options.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "geometry/drawing_item.h"
+#include "geometry/layers.h"
+#include "job/job_file.h"
+#include "pages/job_commands.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "screen/boxes.h"
+#include "screen/interface_settings.h"
+#include "store/file_reader.h"
+#include "tests/job/job_fixture.h"
+#include "tests/support/idle_typist.h"
+#include "tests/support/test_folder.h"
+#include "tests/ui/form_fixture.h"
+#include "ui/message_box.h"
+#include "ui/page_entries.h"
+
+namespace {
+
+class JobCommandsTest : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    reset_job_settings();
+    reset_job_file();
+    clear_layer_table();
+    reset_layers();
+    reset_message_box();
+    g_preferences = Preferences{};
+    g_page_entries = PageEntryPoints{};
+    folder_ = make_test_folder("brenvik_job_commands");
+    push_list();
+    clear_current_list();
+    append_line("the job open before");
+    drawing_ = create_window(nullptr, {.top_row = 5, .left_column = 5, .bottom_row = 20,
+                                       .right_column = 60, .line_drawer = draw_window_line,
+                                       .with_file = true, .wrap_width = 125, .title = ""});
+    pop_list();
+    g_shared_windows.drawing = drawing_;
+    connect_job_commands();
+    start_typist();
+  }
+
+  void TearDown() override {
+    pump_set_idle_handler(nullptr);
+    destroy_window(drawing_);
+    g_shared_windows = SharedWindows{};
+    g_page_entries = PageEntryPoints{};
+    clear_layer_table();
+    std::filesystem::remove_all(folder_);
+    FormTest::TearDown();
+  }
+
+  std::string write_job(const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = (folder_ / name).string();
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+
+  int drawing_items() const {
+    int n = 0;
+    for (const TextLine* line = window_of(drawing_)->first_line; line != nullptr; line = line->next)
+      ++n;
+    return n;
+  }
+  std::string first_item_text() const { return window_of(drawing_)->first_line->text; }
+  const std::string& job_path() const { return window_of(drawing_)->file->full_path; }
+
+  std::filesystem::path folder_;
+  TextLine* drawing_ = nullptr;
+};
+
+TEST_F(JobCommandsTest, AJobOpensIntoTheDrawingWindowAndNamesTheCaption) {
+  const std::string path = write_job("sign.job", sample_job_bytes());
+  ASSERT_NE(g_page_entries.open_job, nullptr);
+  EXPECT_EQ(g_page_entries.open_job(path.c_str()), 0);
+  EXPECT_EQ(drawing_items(), 4);
+  EXPECT_EQ(job_path(), path);
+  EXPECT_EQ(window_of(drawing_)->file->name, "sign.job");
+  EXPECT_EQ(g_job_file.full_path, path) << "a later save goes to the opened file";
+  EXPECT_NE(g_tab_strip.caption.find("sign.job"), std::string::npos) << g_tab_strip.caption;
+  EXPECT_EQ(g_job_settings.view_fitted, 0);
+  EXPECT_EQ(g_message_box.shown_count, 0);
+}
+
+TEST_F(JobCommandsTest, ABadOrMissingFileIsToldAndTheOpenJobStays) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    bool write;
+  };
+  const Case cases[] = {
+      {"short.job", {'S', 'I', '1', '2', '0'}, true},
+      {"empty.job", {}, true},
+      {"missing.job", {}, false},
+  };
+  for (const Case& c : cases) {
+    reset_message_box();
+    const std::string path =
+        c.write ? write_job(c.name, c.bytes) : (folder_ / c.name).string();
+    typist_key(VK_RETURN);  // closes the box
+    EXPECT_EQ(open_job(path.c_str()), 1) << c.name;
+    EXPECT_NE(g_message_box.last_text.find(std::string(c.name) + "\x13 is not a valid job file."),
+              std::string::npos)
+        << c.name << ": " << g_message_box.last_text;
+    EXPECT_EQ(drawing_items(), 1) << c.name;
+    EXPECT_EQ(first_item_text(), "the job open before") << c.name;
+    EXPECT_TRUE(job_path().empty()) << c.name;
+  }
+}
+
+TEST_F(JobCommandsTest, OpenAJobFromTheFileMenuThroughTheDialog) {
+  write_job("sign.job", sample_job_bytes());
+  write_job("notes.txt", {'x'});
+  g_preferences.job_folder = folder_.string() + "/";
+  // The dialog lists the jobs of the jobs folder; a typed letter goes to the first one.
+  typist_text("s");
+  typist_key(VK_RETURN);
+  ASSERT_NE(g_page_entries.file_menu_command, nullptr);
+  EXPECT_EQ(g_page_entries.file_menu_command(FILE_OPTION_OPEN_JOB), 0);
+  EXPECT_EQ(drawing_items(), 4);
+  EXPECT_EQ(window_of(drawing_)->file->name, "sign.job");
+  EXPECT_EQ(g_preferences.job_dialog_folder, folder_.string() + "/");
+}
+
+TEST_F(JobCommandsTest, ACancelledDialogChangesNothing) {
+  g_preferences.job_folder = folder_.string() + "/";
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(open_job(nullptr), -1);
+  EXPECT_EQ(first_item_text(), "the job open before");
+  EXPECT_TRUE(g_preferences.job_dialog_folder.empty());
+  EXPECT_EQ(g_message_box.shown_count, 0);
+}
+
+TEST_F(JobCommandsTest, OptionsTheDispatcherDoesNotHaveAreSaidSo) {
+  typist_key(VK_RETURN);
+  EXPECT_EQ(file_menu_command(999), 0);
+  EXPECT_EQ(g_message_box.last_text, "Dont have option # 999 ");
+}
+
+TEST_F(JobCommandsTest, QuitSetsTheQuitFlag) {
+  g_events.quit_requested = false;
+  file_menu_command(FILE_OPTION_QUIT);
+  EXPECT_TRUE(g_events.quit_requested);
+  g_events.quit_requested = false;
+}
+
+TEST_F(JobCommandsTest, DisplayModeOptionsChooseTheMode) {
+  file_menu_command(FILE_OPTION_LAST_DISPLAY_MODE - 1);
+  EXPECT_EQ(g_interface.display_choice, 1);
+  file_menu_command(FILE_OPTION_LAST_DISPLAY_MODE);
+  EXPECT_EQ(g_interface.display_choice, 0);
+}
+
+TEST_F(JobCommandsTest, TheInterfaceSettingsFormIsReachedFromTheMenuOption) {
+  g_interface.editor_option = 1;
+  for (EventCode code : {KEY_BACKSPACE, KEY_BACKSPACE, EventCode('9'), KEY_ENTER, KEY_ESC})
+    push_input_code(code);
+  file_menu_command(FILE_OPTION_INTERFACE_SETTINGS);
+  EXPECT_EQ(g_interface.editor_option, 9);
+}
+
+}  // namespace
