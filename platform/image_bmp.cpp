@@ -199,9 +199,8 @@ int read_bmp(ImageInput* input, ImageInfo* info, ImagePixels* image) {
   r.input = input;
   int result = read_bmp_header(&r, info);
   if (result != IMAGE_OK || image == nullptr) return result;
-  if (image->width != info->width || image->height != info->height || image->bits != info->bits) {
-    return image_failure(input->name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);
-  }
+  const int fits = check_load_target(image, *info, input->name);
+  if (fits != IMAGE_OK) return fits;
   const bool runs = r.header.compression == BMP_RLE8 || r.header.compression == BMP_RLE4;
   result = runs ? check_bmp_runs(&r) : check_bmp_rows(&r);
   if (result != IMAGE_OK) return result;

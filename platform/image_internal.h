@@ -49,8 +49,8 @@ int image_failure(const std::string& name, const std::string& reason, int result
 int check_image_size(const std::string& name, int64_t width, int64_t height, int bits);
 // Bytes of one stored row: whole pixels padded to 4.
 int64_t image_row_bytes(int64_t width, int bits);
-// IMAGE_OK when the descriptor holds an image of the info's size and depth.
-int check_load_target(const ImageDescriptor& image, const ImageInfo& info, const std::string& name);
+// IMAGE_OK when the image to load into has the info's size and depth.
+int check_load_target(const ImagePixels* image, const ImageInfo& info, const std::string& name);
 
 // Row y counted from the top of the image.
 inline uint8_t* image_row(ImagePixels& image, int64_t y) {

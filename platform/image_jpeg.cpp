@@ -134,9 +134,8 @@ int run_jpeg(JpegRead* r, ImageInfo* info, ImagePixels* image) {
   const int size_check = check_image_size(r->input->name, info->width, info->height, info->bits);
   if (size_check != IMAGE_OK) return size_check;
   if (image == nullptr) return IMAGE_OK;
-  if (image->width != info->width || image->height != info->height || image->bits != info->bits) {
-    return image_failure(r->input->name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);
-  }
+  const int fits = check_load_target(image, *info, r->input->name);
+  if (fits != IMAGE_OK) return fits;
   jpeg_start_decompress(&d);
   if (info->bits == 8) set_grey_ramp(image);
   r->row.resize(static_cast<size_t>(d.output_width) * d.output_components);

@@ -93,8 +93,7 @@ int check_image_size(const std::string& name, int64_t width, int64_t height, int
   return IMAGE_OK;
 }
 
-int check_load_target(const ImageDescriptor& image, const ImageInfo& info, const std::string& name) {
-  const ImagePixels* pixels = image.image.get();
+int check_load_target(const ImagePixels* pixels, const ImageInfo& info, const std::string& name) {
   if (pixels == nullptr || pixels->width != info.width || pixels->height != info.height ||
       pixels->bits != info.bits) {
     return image_failure(name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);

@@ -168,9 +168,8 @@ int read_pcx(ImageInput* input, ImageInfo* info, ImagePixels* image) {
   r.input = input;
   int result = read_pcx_header(&r, info);
   if (result != IMAGE_OK || image == nullptr) return result;
-  if (image->width != info->width || image->height != info->height || image->bits != info->bits) {
-    return image_failure(input->name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);
-  }
+  const int fits = check_load_target(image, *info, input->name);
+  if (fits != IMAGE_OK) return fits;
   const PcxHeader& h = r.header;
   if (info->bits == 1) {
     image->palette = {0xFFFFFFu, 0x000000u};

@@ -156,9 +156,8 @@ int run_png(PngRead* r, ImageInfo* info, ImagePixels* image) {
   const int size_check = check_image_size(r->input->name, info->width, info->height, info->bits);
   if (size_check != IMAGE_OK) return size_check;
   if (image == nullptr) return IMAGE_OK;
-  if (image->width != info->width || image->height != info->height || image->bits != info->bits) {
-    return image_failure(r->input->name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);
-  }
+  const int fits = check_load_target(image, *info, r->input->name);
+  if (fits != IMAGE_OK) return fits;
   // Only now, with the size known to be sound: libpng allocates its row buffers here.
   png_read_update_info(r->png, r->info);
   if (png_get_color_type(r->png, r->info) == PNG_COLOR_TYPE_PALETTE) take_png_palette(r, image);

@@ -130,9 +130,8 @@ int read_tga(ImageInput* input, ImageInfo* info, ImagePixels* image) {
   r.input = input;
   int result = read_tga_header(&r, info);
   if (result != IMAGE_OK || image == nullptr) return result;
-  if (image->width != info->width || image->height != info->height || image->bits != info->bits) {
-    return image_failure(input->name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);
-  }
+  const int fits = check_load_target(image, *info, input->name);
+  if (fits != IMAGE_OK) return fits;
   result = check_tga_pixels(&r);
   if (result != IMAGE_OK) return result;
   SdlDecodeOptions options;

@@ -50,12 +50,13 @@ int reject_tif_input(const TifRead& r, const std::string& reason) {
   return image_failure(r.input->name, reason.empty() ? "the file is damaged" : reason, IMAGE_ERROR_BAD_FILE);
 }
 
+// libtiff's first error of a file, kept in the std::string the handle's user data points at.
 int on_tif_error(TIFF*, void* user, const char* module, const char* format, va_list arguments) {
-  auto* r = static_cast<TifRead*>(user);
-  if (r->reason.empty()) {
+  auto* reason = static_cast<std::string*>(user);
+  if (reason->empty()) {
     char text[512] = {};
     std::vsnprintf(text, sizeof text, format, arguments);
-    r->reason = std::string(module != nullptr ? module : "libtiff") + ": " + text;
+    *reason = std::string(module != nullptr ? module : "libtiff") + ": " + text;
   }
   return 1;
 }
@@ -125,8 +126,8 @@ int open_tif(TifRead* r) {
   seek_image_input(r->input, 0);
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   if (options == nullptr) return image_failure(r->input->name, "out of memory", IMAGE_ERROR_NO_MEMORY);
-  TIFFOpenOptionsSetErrorHandlerExtR(options, on_tif_error, r);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, on_tif_warning, r);
+  TIFFOpenOptionsSetErrorHandlerExtR(options, on_tif_error, &r->reason);
+  TIFFOpenOptionsSetWarningHandlerExtR(options, on_tif_warning, nullptr);
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(g_image_library.max_pixel_bytes));
   r->tif = TIFFClientOpenExt(r->input->name.c_str(), r->mapped ? "r" : "rm", r, on_tif_read, on_tif_no_write,
                              on_tif_seek, on_tif_close, on_tif_size, on_tif_map, on_tif_unmap, options);
@@ -405,10 +406,9 @@ int read_tif(ImageInput* input, ImageInfo* info, ImagePixels* image) {
   if (result != IMAGE_OK) return result;
   try {
     result = plan_tif(&r, info);
+    if (result == IMAGE_OK && image != nullptr) result = check_load_target(image, *info, input->name);
     if (result == IMAGE_OK && image != nullptr) {
-      if (image->width != info->width || image->height != info->height || image->bits != info->bits) {
-        result = image_failure(input->name, "the image to load into does not fit the file", IMAGE_ERROR_BAD_IMAGE);
-      } else if (r.path == TIF_RGBA_IMAGE) {
+      if (r.path == TIF_RGBA_IMAGE) {
         r.mapped = true;
         result = open_tif(&r);
         if (result == IMAGE_OK) result = read_tif_rgba(r, image);
@@ -457,15 +457,6 @@ toff_t on_tif_write_size(thandle_t handle) {
   return static_cast<toff_t>(status.st_size);
 }
 
-int on_tif_write_error(TIFF*, void* user, const char* module, const char* format, va_list arguments) {
-  auto* w = static_cast<TifWrite*>(user);
-  if (w->reason.empty()) {
-    char text[512] = {};
-    std::vsnprintf(text, sizeof text, format, arguments);
-    w->reason = std::string(module != nullptr ? module : "libtiff") + ": " + text;
-  }
-  return 1;
-}
 
 bool is_black_white(const std::vector<uint32_t>& palette, uint32_t first, uint32_t second) {
   return palette.size() >= 2 && (palette[0] & 0xFFFFFFu) == first && (palette[1] & 0xFFFFFFu) == second;
@@ -543,8 +534,8 @@ bool write_tif_file(SaveFile* file, const ImagePixels& image, const std::string&
     image_failure(name, "out of memory", IMAGE_ERROR_NO_MEMORY);
     return false;
   }
-  TIFFOpenOptionsSetErrorHandlerExtR(options, on_tif_write_error, &w);
-  TIFFOpenOptionsSetWarningHandlerExtR(options, on_tif_warning, &w);
+  TIFFOpenOptionsSetErrorHandlerExtR(options, on_tif_error, &w.reason);
+  TIFFOpenOptionsSetWarningHandlerExtR(options, on_tif_warning, nullptr);
   TIFF* tif = TIFFClientOpenExt(name.c_str(), "w", &w, on_tif_write_read, on_tif_write, on_tif_write_seek,
                                 on_tif_close, on_tif_write_size, on_tif_no_map, on_tif_unmap, options);
   TIFFOpenOptionsFree(options);
