@@ -267,6 +267,13 @@ TEST_F(ImageFileTest, ResolutionsComeFromTheHeaders) {
          write_file_bytes(p, std::string(bytes.begin(), bytes.end()));
          return true;
        }, IMAGE_KIND_PCX, 11811},
+      // Only a version-5 header holds a resolution; an older one says nothing (not 1 dpi).
+      {"version3.pcx", [](const std::string& p) {
+         std::vector<uint8_t> bytes = planar_pcx(13, 7, 1, 300);
+         bytes[1] = 3;
+         write_file_bytes(p, std::string(bytes.begin(), bytes.end()));
+         return true;
+       }, IMAGE_KIND_PCX, 0},
       {"dpi96.jpg", [](const std::string& p) {
          JpegSpec spec;
          spec.density_unit = 1;
