@@ -13,6 +13,7 @@ PACKAGES=(
   libjpeg-dev libtiff-dev libsdl2-image-dev zlib1g-dev imagemagick
   xfonts-terminus xfonts-base hershey-fonts-data fonts-liberation2 fonts-dejavu-core
   libpolyclipping-dev
+  libcairo2-dev libcups2-dev poppler-utils cups-daemon cups-client xdg-utils
   dynamite
   python3 python3-ezdxf
 )
