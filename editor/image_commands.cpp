@@ -88,9 +88,8 @@ bool image_ready(ImageResult* result) {
     return false;
   }
   if (image.status < 0) {
-    char text[IMAGE_PATH_SIZE + 40];
-    std::snprintf(text, sizeof text, "\vThe image\x13 \f%s\x13 ", image.path);
-    set_message_text(text);
+    const std::string text = std::string("\vThe image\x13 \f") + image.path + "\x13 ";
+    set_message_text(text.c_str());
     get_message(IMAGE_LOAD_FAILED_BASE - image.status);
     *result = raise_redraw();
     return false;

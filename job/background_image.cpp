@@ -62,7 +62,7 @@ std::string catalogue_text(int number) {
 
 // "The image PATH" and the message of the failed status, then the library's reason.
 void show_load_failure(const std::string& path, int status, const std::string& reason) {
-  std::string text = "\vThe image \f" + path + "\x13";
+  std::string text = "\vThe image\x13 \f" + path + "\x13 ";
   text += catalogue_text(status == IMAGE_FILE_NOT_FOUND ? MSG_IMAGE_NOT_FOUND : MSG_IMAGE_CANNOT_SHOW);
   if (!text.empty() && text.back() != '\n') text += "\n";
   text += reason;
@@ -127,7 +127,6 @@ void show_work_image() {
   image_copy_descriptor(g_background_image.work, &g_image_record.image);
   image_clear_descriptor(&g_background_image.work);
   g_image_record.status = IMAGE_SHOWN;
-  g_image_record.hidden = 0;
 }
 
 void free_pixels() {
@@ -176,8 +175,9 @@ int choose_image_file() {
   set_record_path(chosen);
   g_background_image.last_folder = folder_of(chosen);
   g_image_record.status = IMAGE_NOT_LOADED;
-  // A new file brings its own resolution; what the user set was for the old one.
+  // A new file brings its own resolution; what the user set was for the old one. It shows.
   g_image_record.user_pixels_per_inch = 0.0f;
+  g_image_record.hidden = 0;
   return 1;
 }
 
@@ -247,6 +247,7 @@ int reload_background_image() {
   }
   if (!(record.pixels_per_inch > 0.0f)) record.pixels_per_inch = static_cast<float>(IMAGE_DEFAULT_PIXELS_PER_INCH);
   show_work_image();
+  record.hidden = 0;
   return 0;
 }
 

@@ -37,13 +37,14 @@ struct BackgroundImageState {
 extern BackgroundImageState g_background_image;
 
 // ---- Choosing, loading, freeing ----------------------------------------------------------------
-// The open dialog; a chosen file becomes the image's path (status 0) and its folder the next
-// start. 1 chosen, 0 cancelled, -1 refused (a path longer than the record holds).
+// The open dialog; a chosen file becomes the image's path (status 0, shown, its own resolution)
+// and its folder the next start. 1 chosen, 0 cancelled, -1 refused (a path longer than the record holds).
 int choose_image_file();
 // Loads the named image unless it is shown: 0 loaded, 1 already loaded, -1 no image or it
 // failed (the first failure is shown; a failed image is not tried again until it is chosen or
 // its job opened anew). The file's resolution is used unless the user gave one; without either
-// the user is asked (Esc: 100 pixels per inch). An image never placed is centred in the view.
+// the user is asked (Esc: 100 pixels per inch). An image never placed is centred in the view;
+// one its job hides stays hidden.
 int load_background_image();
 // Reads the pixels from the file again, keeping the place; the file's resolution replaces the
 // user's when it has one. 0, or -1 when it failed (shown).

@@ -1,5 +1,5 @@
 // The background image of a job: loading with its resolution (asked for when the file has none),
-// the first place and the kept one, failures told once and the name kept, the extension table,
+// the first place and the kept one (hidden too), failures told once and the name kept, the extension table,
 // saving through a temporary file with the resolution in use, conversions that keep the old
 // image when they fail, straightening and fading arithmetic, and where the image falls on screen.
 #include <cmath>
@@ -156,6 +156,7 @@ TEST_F(BackgroundImageTest, CentredTheFirstTimeInPlaceWhenTheJobIsReopened) {
   EXPECT_FLOAT_EQ(g_image_record.origin_y, 1.75f);
   EXPECT_EQ(g_image_record.placed, 1);
   g_image_record.origin_x = -4.0f;
+  g_image_record.hidden = 1;  // the user's choice travels with the job
   ASSERT_EQ(write_job_to_path(path("job.job")), 0);
   g_job_host_log.view_centre_x = 40.0;
   ASSERT_EQ(read_job_file(path("job.job"), "%s"), 0);
@@ -164,6 +165,13 @@ TEST_F(BackgroundImageTest, CentredTheFirstTimeInPlaceWhenTheJobIsReopened) {
   EXPECT_FLOAT_EQ(g_image_record.origin_x, -4.0f);
   EXPECT_FLOAT_EQ(g_image_record.origin_y, 1.75f);
   EXPECT_NE(g_image_record.image.image, nullptr);
+  EXPECT_EQ(g_image_record.hidden, 1);
+  // A file chosen anew shows, at its own resolution.
+  g_image_record.user_pixels_per_inch = 55.0f;
+  g_job_host_log.chosen_file = file;
+  ASSERT_EQ(choose_image_file(), 1);
+  EXPECT_EQ(g_image_record.hidden, 0);
+  EXPECT_FLOAT_EQ(g_image_record.user_pixels_per_inch, 0.0f);
 }
 
 TEST_F(BackgroundImageTest, ScreenRectanglesAreWorkedWithoutWrapping) {
