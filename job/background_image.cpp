@@ -117,7 +117,7 @@ double ask_pixels_per_inch() {
   const std::string prompt = catalogue_text(MSG_IMAGE_PIXELS_PER_INCH);
   while (true) {
     double answer = 0.0;
-    if (!job_ask_number(prompt.c_str(), IMAGE_DEFAULT_PIXELS_PER_INCH, &answer)) return -1.0;
+    if (!job_ask_number(prompt.c_str(), 0.0, &answer)) return -1.0;
     if (answer > 0.0 && answer <= IMAGE_MOST_PIXELS_PER_INCH) return answer;
   }
 }

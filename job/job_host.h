@@ -32,8 +32,8 @@ struct JobHost {
   // The save-file chooser, proposing `path`; a name without an extension gets
   // `default_extension` (".TIF"); "" when the user cancels.
   std::string (*choose_save_file)(const std::string& path, const char* default_extension) = nullptr;
-  // Shows the prompt (colour codes allowed) with a number entry holding the proposal; false on
-  // Esc, else the number typed in *answer.
+  // Shows the prompt (colour codes allowed) with a number entry holding the proposal (empty
+  // when it is 0 or less); false on Esc, else the number typed in *answer.
   bool (*ask_number)(const char* prompt, double proposal, double* answer) = nullptr;
   // The drawing coordinates of the middle of the drawing view.
   void (*view_centre)(double* x, double* y) = nullptr;
