@@ -73,6 +73,7 @@
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
+#include "ui/text_files.h"
 #include "ui/page_entries.h"
 #include "ui/popups.h"
 #include "ui/pointer_motion.h"

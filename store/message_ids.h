@@ -87,6 +87,11 @@ constexpr int MSG_SURFACE_POINT_PULLED = 15201;        // a tube-of-torus point 
 constexpr int MSG_CASE_NEEDS_BLOCK = 10210;  // a case key with no block marked
 constexpr int MSG_UNREAD_TEXT_FAILED = 14100;  // the unread rest of a file could not be read
 constexpr int MSG_MAIL_NOT_SENT = 14300;       // no mail program took the mail; the .eml follows
+constexpr int MSG_TOO_MANY_FILES = 16000;      // opening a file: too many files open
+constexpr int MSG_ACCESS_DENIED = 16001;       // opening a file: access denied
+constexpr int MSG_CHOICE_SAVE_UNNAMED_BUFFER = -22011;  // save a changed buffer with no file?
+constexpr int MSG_CHOICE_SAVE_NAMED_BUFFER = -22010;    // save a changed buffer's file?
+constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": the save failed
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
 
