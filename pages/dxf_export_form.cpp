@@ -105,13 +105,7 @@ EventCode edit_row(int row) {
 }  // namespace
 
 EventCode dxf_export_field() {
-  EventCode result = begin_field_handler();
-  const TextWindow* w = g_windows.active;
-  if (result == 0 && w != nullptr) {
-    result = edit_row(w->cursor_row);
-    flag_changed_field(result);
-    repaint_dialog();
-  }
+  const EventCode result = edit_cursor_field(edit_row);
   const DxfExportForm& f = g_dxf_form;
   begin_display_pass();
   skip_field_display();

@@ -158,13 +158,7 @@ void show_report() {
 }  // namespace
 
 EventCode rapid_settings_field() {
-  EventCode result = begin_field_handler();
-  const TextWindow* w = g_windows.active;
-  if (result == 0 && w != nullptr) {
-    result = edit_row(w->cursor_row);
-    flag_changed_field(result);
-    repaint_dialog();
-  }
+  const EventCode result = edit_cursor_field(edit_row);
   // Every value is shown again after each field: the table's two rows go together.
   std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
   const RapidSettings& r = g_time_estimate.working;

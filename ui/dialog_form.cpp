@@ -306,6 +306,16 @@ void flag_changed_field(EventCode result) {
   if (row < g_field.redraw.size()) g_field.redraw[row] = 1;
 }
 
+EventCode edit_cursor_field(EventCode (*edit_row)(int row)) {
+  EventCode result = begin_field_handler();
+  const TextWindow* w = g_windows.active;
+  if (result != 0 || w == nullptr) return result;
+  result = edit_row(std::max<int>(w->cursor_row, 0));
+  flag_changed_field(result);
+  repaint_dialog();
+  return result;
+}
+
 EventCode end_field_handler(EventCode result) {
   FieldDisplay& f = g_field;
   const TextWindow* w = g_windows.active;

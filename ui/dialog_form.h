@@ -96,6 +96,10 @@ EventCode begin_field_handler();
 EventCode end_field_handler(EventCode result);
 // After an editor's result: flags the current field for redraw when the value changed.
 void flag_changed_field(EventCode result);
+// The editing half of a field handler: on every call but the first, edit_row edits the field at
+// the cursor row, which is flagged for redraw when it changed, and a pending repaint is done.
+// The result for end_field_handler (FORM_FIRST_PASS on the first call).
+EventCode edit_cursor_field(EventCode (*edit_row)(int row));
 
 // ---- The display pass ---------------------------------------------------------------------------
 
