@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 FilesState g_files;
 
@@ -240,3 +241,29 @@ void fail_nth_save_write(int n) {
 }
 
 void reset_files() { g_files = FilesState(); }
+
+namespace {
+
+LocalTime local_time_of(time_t seconds) {
+  LocalTime t;
+  struct tm fields {};
+  if (localtime_r(&seconds, &fields) == nullptr) return t;
+  t.year = fields.tm_year + 1900;
+  t.month = fields.tm_mon + 1;
+  t.day = fields.tm_mday;
+  t.hour = fields.tm_hour;
+  t.minute = fields.tm_min;
+  t.second = fields.tm_sec;
+  return t;
+}
+
+}  // namespace
+
+bool file_modified_time(const std::string& path, LocalTime* time) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *time = local_time_of(st.st_mtime);
+  return true;
+}
+
+LocalTime local_time_now() { return local_time_of(std::time(nullptr)); }

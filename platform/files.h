@@ -39,6 +39,13 @@ bool list_folder(const std::string& folder, const std::string& pattern,
 bool file_exists(const std::string& path);  // a regular file (not a folder)
 int64_t file_size(const std::string& path);  // bytes; -1 when missing or not a regular file
 bool file_delete(const std::string& path);
+// The file's last modification as local calendar fields; false when it cannot be read.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+bool file_modified_time(const std::string& path, LocalTime* time);
+// Now, on the local clock.
+LocalTime local_time_now();
 // Renames, replacing a file of the new name.
 bool file_rename(const std::string& from, const std::string& to);
 

@@ -82,6 +82,7 @@ constexpr int MSG_SURFACE_POINT_PULLED = 15201;        // a tube-of-torus point 
 
 constexpr int MSG_CASE_NEEDS_BLOCK = 10210;  // a case key with no block marked
 constexpr int MSG_UNREAD_TEXT_FAILED = 14100;  // the unread rest of a file could not be read
+constexpr int MSG_MAIL_NOT_SENT = 14300;       // no mail program took the mail; the .eml follows
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
 

@@ -222,7 +222,6 @@ dump engraving-list
 click 650 30
 dump nc-program
 click 760 30
-expect 3 2 Utilities
 dump utilities
 click 760 30
 dump utilities-again
@@ -239,9 +238,14 @@ TEST_F(HeadlessRunnerTest, DrivesThePageLoopThroughThePageTabsAndQuits) {
   } pages[] = {
       {"drawing.txt", "Drawing"},          {"job-setup.txt", "Job setup"},
       {"engraving-list.txt", "Engraving list"}, {"nc-program.txt", "NC program"},
-      {"utilities.txt", "Utilities"},      {"utilities-again.txt", "Utilities"},
       {"3-d-view.txt", "3-D view"},
   };
+  // The Utilities page shows its board of buttons (in the menu face) instead of a framed name;
+  // its buttons are driven by the e-mail tests.
+  for (const char* dump : {"utilities.txt", "utilities-again.txt"}) {
+    EXPECT_FALSE(read(dump).empty()) << dump;
+    EXPECT_EQ(dump_line(dump, 3).find("Utilities"), std::string::npos) << dump;
+  }
   for (const auto& p : pages) {
     SCOPED_TRACE(p.dump);
     // The frame's line crosses cell 0 (a cell of no glyph); the name stands from cell 2 on.

@@ -103,6 +103,12 @@ std::string screen_text(int row, int column, int count) {
 }
 
 std::string page_name_on_screen(int count) {
+  // The Utilities page shows its board of buttons instead of a name: its active tab names it.
+  if (g_tab_strip.active == PAGE_UTILITIES) {
+    std::string name = page_tab_table()[PAGE_UTILITIES].text;
+    name.resize(static_cast<size_t>(count), ' ');
+    return name;
+  }
   return screen_text(PAGE_NAME_ROW, PAGE_NAME_COLUMN, count);
 }
 
