@@ -1,7 +1,7 @@
-// The job's template drawing: a drawing made elsewhere, shown behind the job's items.
+// The job's template drawing behind the items: read from the template file the job names into
+// the import's template list, and moved by the job's template offset.
 #pragma once
 
-// When the template list is empty, reads the job's template drawing into it and moves its items
-// by the job's template offset; the list stays empty when the file does not read.
-// Stand-in: the template list is the import's (g_import.template_items); the Drawing page's own list and its redraw come with the page.
+// Loads the template file into the template list when that list is empty, and moves what it
+// gets by the template offset.
 void load_template_items();

@@ -71,8 +71,10 @@ bool save_write_text(SaveFile* file, const std::string& text);
 
 // Saves `path`: writer() writes the new contents to temp_path (empty: `path` with its extension
 // replaced by TMP), which is flushed to disk; then the old file becomes the backup (`path` with
-// extension BAK, replacing a former backup) and the temporary file takes the name. On any failure the
-// old file keeps its name and contents, the temporary file is removed, the result says which
+// extension BAK) and the temporary file takes the name; a former backup goes only then. A
+// symbolic link stays a link: the file it names is replaced (temporary file and backup beside
+// it), and the new file keeps the old one's permissions. On any failure the old file and its
+// backup keep their names and contents, the temporary file is removed, the result says which
 // step failed and *error says why in words.
 SaveResult save_file_safely(const std::string& path, const std::string& temp_path,
                             const std::function<bool(SaveFile*)>& writer, std::string* error);

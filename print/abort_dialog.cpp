@@ -9,6 +9,7 @@
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
+#include "ui/pointer_motion.h"
 
 namespace {
 
@@ -66,8 +67,14 @@ TAbortDialog* open_abort_dialog() {
 int abort_dialog_pump(TAbortDialog* dialog) {
   if (dialog == nullptr) return 0;
   // Bounded: a redraw kept as a flag may keep answering while the screen waits for it.
+  // An empty queue is pumped once by the poll; what that pump posted is read before leaving.
+  bool pumped = false;
   for (int taken = 0; taken < MOST_CODES_PER_PUMP; ++taken) {
     const EventCode code = poll_input_code(0);
+    if (code == 0 && !pumped) {
+      pumped = true;
+      continue;
+    }
     if (code == 0 || code == EVENT_QUIT) break;
     switch (code) {
       case KEY_ENTER:
@@ -78,17 +85,10 @@ int abort_dialog_pump(TAbortDialog* dialog) {
       case EVENT_LEFT_DOWN:
         if (hit_test_pointer(true) == ABORT_DIALOG_BUTTON_ID) dialog->cancelled = true;
         break;
-      case EVENT_POINTER_MOVE: {
-        int dx = 0;
-        int dy = 0;
-        if (mouse_delta(&dx, &dy)) {
-          hide_pointer();
-          g_pointer.wanted_x += dx;
-          g_pointer.wanted_y += dy;
-          move_pointer();
-        }
+      case EVENT_POINTER_MOVE:
+        follow_mouse();
+        move_pointer();
         break;
-      }
       default: break;
     }
   }

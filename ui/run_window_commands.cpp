@@ -108,8 +108,6 @@ RunStep append_empty_line(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-// Stand-in: searches nothing.
-RunStep find_command(RunWindowCall* /*call*/, EventCode /*code*/) { return RUN_TAIL; }
 
 namespace {
 
