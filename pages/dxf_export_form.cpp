@@ -105,7 +105,7 @@ EventCode edit_row(int row) {
 }  // namespace
 
 EventCode dxf_export_field() {
-  const EventCode result = edit_cursor_field(edit_row);
+  const EventCode result = edit_current_field(edit_row);
   const DxfExportForm& f = g_dxf_form;
   begin_display_pass();
   skip_field_display();

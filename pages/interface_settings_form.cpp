@@ -124,13 +124,13 @@ void show_row(const SettingsRow& row) {
 
 EventCode interface_settings_field() {
   g_field.help_topic = INTERFACE_SETTINGS_HELP_TOPIC;
-  const EventCode result = edit_cursor_field([](int row) -> EventCode {
+  const EventCode result = edit_current_field([](int row) -> EventCode {
     return static_cast<size_t>(row) < std::size(ROWS) ? edit_row(static_cast<size_t>(row)) : 0;
   });
   // Every row is shown again after each field: one may change another.
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  begin_display_pass();
-  for (const SettingsRow& row : ROWS) show_row(row);
+  show_every_field([] {
+    for (const SettingsRow& row : ROWS) show_row(row);
+  });
   return end_field_handler(result);
 }
 

@@ -125,6 +125,17 @@ void show_table_row(int table_row) {
   g_field.value_column = value_column;
 }
 
+void show_rapid_settings() {
+  const RapidSettings& r = g_time_estimate.working;
+  skip_field_display();
+  show_float_value(r.full_speed, SPEED_WIDTH, TWO_DECIMALS);
+  show_float_value(r.tool_change_minutes, TOOL_CHANGE_WIDTH, TWO_DECIMALS);
+  for (int row = ROW_TOOL_CHANGE + 1; row < ROW_SHORT; ++row) skip_field_display();
+  show_table_row(0);
+  show_table_row(1);
+  draw_ok_cancel();
+}
+
 // The report's text as a list of lines.
 LineList report_lines(const std::string& text) {
   push_list();
@@ -158,18 +169,9 @@ void show_report() {
 }  // namespace
 
 EventCode rapid_settings_field() {
-  const EventCode result = edit_cursor_field(edit_row);
+  const EventCode result = edit_current_field(edit_row);
   // Every value is shown again after each field: the table's two rows go together.
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  const RapidSettings& r = g_time_estimate.working;
-  begin_display_pass();
-  skip_field_display();
-  show_float_value(r.full_speed, SPEED_WIDTH, TWO_DECIMALS);
-  show_float_value(r.tool_change_minutes, TOOL_CHANGE_WIDTH, TWO_DECIMALS);
-  for (int row = ROW_TOOL_CHANGE + 1; row < ROW_SHORT; ++row) skip_field_display();
-  show_table_row(0);
-  show_table_row(1);
-  draw_ok_cancel();
+  show_every_field(show_rapid_settings);
   return end_field_handler(result);
 }
 

@@ -31,6 +31,7 @@
 #include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
+#include "pages/serial_transfer.h"
 #include "pages/text_list_page.h"
 #include "pages/tool_list_page.h"
 #include "pages/utilities_page.h"
@@ -691,6 +692,8 @@ void connect_page_entry_points() {
   g_screen_entries.redraw_popups = redraw_popups;
   g_message_box.save_hook = save_text_file;
   connect_job_commands();
+  connect_serial_link();
+  g_serial_ui.repaint = nc_send_repaint;
 }
 
 int app_startup() {

@@ -127,3 +127,17 @@ constexpr int MSG_NO_IMAGE_CHOSEN = 11021;        // an image option without an 
 constexpr int IMAGE_LOAD_FAILED_BASE = 20089; // minus the load state: why it failed
 constexpr int MSG_IMAGE_NOT_FOUND = 20090;
 constexpr int MSG_IMAGE_CANNOT_SHOW = 20091;
+
+// ---- The machine link ---------------------------------------------------------------------------
+
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_FIRST = 102;  // the protocol list's prompt by mode:
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_LAST = 104;   // edit, pick for receiving, for sending
+constexpr int MSG_FORM_PROTOCOL = 106;                  // one communication protocol
+constexpr int FORM_PROTOCOL_FIELDS = 16;
+constexpr int MSG_FORM_SERIAL_TERMINAL = 607;           // the serial terminal
+constexpr int FORM_SERIAL_TERMINAL_FIELDS = 11;
+constexpr int MSG_TERMINAL_PORT_CLOSED = 609;           // the terminal's port field: none open
+constexpr int MSG_PROTOCOL_WITHOUT_NAME = 10100;        // a protocol without a name was picked
+constexpr int MSG_PORT_NOT_OPENED = 10103;              // the port could not be opened or set
+constexpr int MSG_RECEIVE_NO_MEMORY = 12222;            // no memory for the receive buffer
+constexpr int MSG_RECEIVE_WITHOUT_HANDSHAKE = 12223;    // a receive without flow control

@@ -15,7 +15,7 @@ static_assert(FORM_MACHINING_GROUP_FIELDS == ROW_NUMBER + 1);
 }  // namespace
 
 EventCode one_number_dialog_field() {
-  const EventCode result = edit_cursor_field([](int row) -> EventCode {
+  const EventCode result = edit_current_field([](int row) -> EventCode {
     if (row != ROW_NUMBER) return ok_cancel_field();
     return edit_value_field({&g_dialog_number, 0}, FIELD_LONG, FIELD_OPTIONS_USUAL,
                             NUMBER_FIELD_WIDTH);
