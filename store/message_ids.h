@@ -67,6 +67,10 @@ constexpr int MSG_JOB_NOT_RENAMED = 16011;       // the new job file could not t
 constexpr int MSG_JOB_NOT_WRITTEN = 20070;       // after "path [reason] ": the write failed
 constexpr int MSG_JOB_TEMP_NOT_CREATED = 20071;  // after "path and temp [reason] "
 
+// ---- The background image ----------------------------------------------------------------------
+
+constexpr int MSG_IMAGE_PIXELS_PER_INCH = 4000;  // the question when a file gives no resolution
+
 // ---- NC runs: checks of the make-NC driver ----------------------------------------------------
 
 constexpr int MSG_CHOICE_MISSING_TOOL = -23050;        // an item's cut has no tool: defaults or stop
@@ -125,8 +129,8 @@ constexpr int MSG_RUBBER_TYPING_HELP = 8121;      // a size is typed or refused
 constexpr int MSG_RUBBER_SIZE_TAKEN = 8122;       // a typed size was accepted
 constexpr int MSG_NO_IMAGE_CHOSEN = 11021;        // an image option without an image
 constexpr int IMAGE_LOAD_FAILED_BASE = 20089; // minus the load state: why it failed
-constexpr int MSG_IMAGE_NOT_FOUND = 20090;
-constexpr int MSG_IMAGE_CANNOT_SHOW = 20091;
+constexpr int MSG_IMAGE_NOT_FOUND = 20090;      // after "The image PATH ": load state -1
+constexpr int MSG_IMAGE_CANNOT_SHOW = 20091;    // after "The image PATH ": load state -2 (then the reason)
 
 // ---- The machine link ---------------------------------------------------------------------------
 
