@@ -12,6 +12,7 @@
 #include "editor/image_modes.h"
 #include "editor/page_furniture.h"
 #include "editor/page_redraw.h"
+#include "editor/render.h"
 #include "editor/rubber_box.h"
 #include "editor/view.h"
 #include "editor/view_state.h"
@@ -364,6 +365,30 @@ TEST_F(ImageOptionsTest, FadingAllTheWayIsWhiteAndEscPutsTheImageBack) {
   EXPECT_EQ(pixel(0, 0), 0xFF0000u);
   EXPECT_EQ(pixel(1, 1), 0xFFFFFFu);
   EXPECT_EQ(g_background_image.faint_copy.image, nullptr);
+}
+
+TEST_F(ImageOptionsTest, TheScreenShowsTheImageFadingWhileTheModeRuns) {
+  load_picture(24, 200, 100);
+  run_image_option(IMAGE_OPTION_NEGATIVE);  // black, but for a corner
+  // Two by one inches with its lower-left corner at (5, 20): 20 x 10 pixels at 10 a unit.
+  g_job_settings.units = JOB_UNITS_INCH;
+  g_image_record.origin_x = 5.0f;
+  g_image_record.origin_y = 20.0f;
+  int x = 0, y = 0;
+  world_to_screen(PointF{6.0f, 20.5f}, &x, &y);  // the middle of the image, on the area
+  y += g_view.origin_y;                           // and on the canvas
+  run_image_option(IMAGE_OPTION_FAINTER);
+  typist_text("50");
+  typist_key(VK_RETURN);
+  uint32_t shown = 0;
+  g_typist.steps.push_back([&] {
+    shown = canvas_get_pixel(*drawing_canvas(), x, y) & 0xFFFFFFu;
+    headless_inject_keystroke(VK_RETURN, 0);
+  });
+  EventCode key = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::SHORT_PASS);
+  EXPECT_EQ(shown, 0x808080u);  // black half faint: 128 on every machine
+  EXPECT_EQ(pixel(100, 50), 0x808080u);
 }
 
 TEST_F(ImageOptionsTest, AZoomKeyLeavesFadingForThePageWhichComesBackToIt) {
