@@ -411,6 +411,28 @@ TEST_F(ImageOptionsTest, AZoomKeyLeavesFadingForThePageWhichComesBackToIt) {
   EXPECT_EQ(g_drawing_page.pending_code, 0);
 }
 
+TEST_F(ImageOptionsTest, WorkOnTheRowsStopsForAKeyOrPressAndShowsOnATick) {
+  struct Case {
+    EventCode waiting;
+    ImageWorkCheck check;
+    bool kept;  // the code is still there for the mode to read
+  };
+  const Case cases[] = {
+      {0, ImageWorkCheck::GO_ON, false},
+      {KEY_ESC, ImageWorkCheck::STOP, true},
+      {'+', ImageWorkCheck::STOP, true},
+      {EVENT_LEFT_DOWN, ImageWorkCheck::STOP, true},
+      {EVENT_TICK, ImageWorkCheck::SHOW, false},
+      {EVENT_LEFT_UP, ImageWorkCheck::GO_ON, false},
+  };
+  for (const Case& c : cases) {
+    flush_input();
+    if (c.waiting != 0) push_input_code(c.waiting);
+    EXPECT_EQ(check_input_during_image_work(), c.check) << c.waiting;
+    EXPECT_EQ(poll_input_code(EVENT_PEEK_LIMIT), c.kept ? c.waiting : 0) << c.waiting;
+  }
+}
+
 TEST_F(ImageOptionsTest, MovingWithAFrameSaysTheCommandIsNotHereAndLeavesTheImage) {
   load_picture(24);
   const float x = g_image_record.origin_x, y = g_image_record.origin_y;
