@@ -84,6 +84,16 @@ void turn_line_to(StraightenLine* line, double degrees) {
   line->y2 = line->y1 - static_cast<int>(std::lround(length * std::sin(a)));
 }
 
+// The Zoom field's arrows zoom the view, as '+' and '-' do: the page does it.
+constexpr EventCode ZOOM_UP_ARROW = 6, ZOOM_DOWN_ARROW = 7;
+EventCode zoom_arrow_as_key(EventCode code) {
+  switch (code & ~VALUE_BAR_REPEATED) {
+    case ZOOM_UP_ARROW: return '+';
+    case ZOOM_DOWN_ARROW: return '-';
+    default: return code;
+  }
+}
+
 bool ends_straightening(EventCode code) {
   switch (code) {
     case '+': case '-': case '=':
@@ -143,7 +153,7 @@ EventCode pick_straighten_line(double* degrees) {
   get_message(MSG_IMAGE_STRAIGHTEN_HELP);
   show_help_text_line(message_text());
   for (;;) {
-    const EventCode code = run_value_bar();
+    const EventCode code = zoom_arrow_as_key(run_value_bar());
     switch (code) {
       case EVENT_LEFT_DOWN: {
         hide_line(&line);
@@ -294,7 +304,7 @@ EventCode adjust_image_faintness(ImageFaintness* state) {
       return 0;
     }
     g_value_bar.value[1] = image_zoom();
-    const EventCode code = run_value_bar();
+    const EventCode code = zoom_arrow_as_key(run_value_bar());
     if (const int step = step_of(code); step != 0) {
       change_faintness(state, state->percent + step);
       continue;

@@ -403,6 +403,14 @@ TEST_F(ImageOptionsTest, AZoomKeyLeavesFadingForThePageWhichComesBackToIt) {
   EXPECT_NE(g_background_image.faint_copy.image, nullptr);  // the fading goes on
   EXPECT_EQ(g_image_record.image.image->bits, 8);
   EXPECT_EQ(pixel(0, 0), 0x1A1A1Au);  // black, 10 % faint
+  // The Zoom field's up arrow zooms in, as '+' does.
+  const ScreenControl& zoom_up = g_value_bar.table[6];
+  ASSERT_EQ(zoom_up.id, 6);
+  typist_move(zoom_up.x + 2, zoom_up.y + 2);
+  typist_click(zoom_up.x + 2, zoom_up.y + 2);
+  g_drawing_page.pending_code = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::MODE);
+  EXPECT_EQ(key, KEY_PGUP);
   typist_key(VK_PRIOR);  // 20
   typist_key(VK_RETURN);
   g_drawing_page.pending_code = 0;
