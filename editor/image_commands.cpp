@@ -322,6 +322,7 @@ ImageResult fading_step(EventCode* key) {
     // Ended for good: a quit keeps the image as the user left it.
     image_clear_descriptor(&work);
     image_free(&g_background_image.faint_copy);
+    image_clear_descriptor(&g_image_faintness.original);
     if (code == EVENT_QUIT) return hand_on(PAGE_PENDING_FAINTNESS, code, key);
     return raise_redraw();
   }
@@ -336,6 +337,7 @@ ImageResult image_mode_step(EventCode mode, EventCode* key) {
     // The image went while a key was handled: nothing is left to work on.
     image_clear_descriptor(&g_background_image.work);
     image_free(&g_background_image.faint_copy);
+    image_clear_descriptor(&g_image_faintness.original);
     return raise_redraw();
   }
   if (mode == PAGE_PENDING_STRAIGHTEN) return straightening_step(key);

@@ -252,7 +252,11 @@ EventCode straighten_image() {
 int begin_image_faintness(ImageFaintness* state) {
   *state = ImageFaintness{};
   ImageDescriptor& work = g_background_image.work;
-  if (prepare_image_faintness(&work, &g_background_image.faint_copy) != 0) return 0x8000;
+  image_copy_descriptor(work, &state->original);
+  if (prepare_image_faintness(&work, &g_background_image.faint_copy) != 0) {
+    image_clear_descriptor(&state->original);
+    return 0x8000;
+  }
   state->done_rows = state->shown_rows = work.image->height;
   std::vector<ScreenControl> table = std::move(g_value_bar.table);
   g_value_bar = ValueBar();
@@ -313,13 +317,17 @@ EventCode adjust_image_faintness(ImageFaintness* state) {
       case FIELD_CHANGED: change_faintness(state, g_value_bar.whole[0]); show_faintness(*state); break;
       case KEY_ENTER:
         image_free(&g_background_image.faint_copy);
+        image_clear_descriptor(&state->original);
         return KEY_ENTER;
-      case KEY_ESC:
-        // The image as it was when the fading began.
+      case KEY_ESC: {
+        // The image as it was: untouched when it was faded in another depth, else the copy.
+        const bool converted = state->original.image != nullptr && state->original.image != work.image;
         image_free(&work);
-        image_copy_descriptor(g_background_image.faint_copy, &work);
-        image_clear_descriptor(&g_background_image.faint_copy);
+        image_copy_descriptor(converted ? state->original : g_background_image.faint_copy, &work);
+        image_free(&g_background_image.faint_copy);
+        image_clear_descriptor(&state->original);
         return KEY_ESC;
+      }
       case '+': case '-': case '=': case EVENT_QUIT: case EVENT_REDRAW: return code;
       default: break;
     }

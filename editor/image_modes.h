@@ -5,13 +5,15 @@
 
 #include <cstdint>
 
+#include "platform/image_library.h"
 #include "screen/event_queue.h"
 
 // What the fading mode keeps between its calls.
 struct ImageFaintness {
-  int percent = 0;     // 0 .. 100: how faint the user asked the image to be
-  int done_rows = 0;   // rows (from the top) of the work copy already made at `percent`
-  int shown_rows = 0;  // rows the caller has been given to show since the last change
+  int percent = 0;           // 0 .. 100: how faint the user asked the image to be
+  int done_rows = 0;         // rows (from the top) of the work copy already made at `percent`
+  int shown_rows = 0;        // rows the caller has been given to show since the last change
+  ImageDescriptor original;  // the image as it was, shared; Esc gives it back at its own depth
 };
 extern ImageFaintness g_image_faintness;
 
@@ -33,13 +35,13 @@ EventCode pick_straighten_line(double* degrees);
 EventCode straighten_image();
 
 // ---- Fading ------------------------------------------------------------------------------------
-// Brings the work copy to a depth it can be faded in, keeps the copy the fading starts from and
-// opens the value bar with "Faintness" and "Zoom". 0, or with bit 0x8000 set when it failed (the
+// Brings the work copy (a copy of the image's descriptor) to a depth it can be faded in, keeps
+// the copy the fading starts from and opens the value bar with "Faintness" and "Zoom". 0, or with bit 0x8000 set when it failed (the
 // work copy is then as it was).
 int begin_image_faintness(ImageFaintness* state);
 // Works the rows and answers the user: 0 when there are rows for the caller to show (all of them,
-// or those done when a tick came); else the key that ended it: 13 (kept), 27 (the copy put back),
-// '+', '-', '=', a quit or a redraw.
+// or those done when a tick came); else the key that ended it: 13 (kept), 27 (the image as it
+// was put back into the work copy), '+', '-', '=', a quit or a redraw.
 EventCode adjust_image_faintness(ImageFaintness* state);
 // What a slice of work does next: go on, stop for a key or button press (put back into the
 // queue), or let the caller show the part done when a tick came.

@@ -348,23 +348,30 @@ TEST_F(ImageOptionsTest, FadingByKeysKeepsTheResultOnEnter) {
 }
 
 TEST_F(ImageOptionsTest, FadingAllTheWayIsWhiteAndEscPutsTheImageBack) {
-  load_picture(24);
-  run_image_option(IMAGE_OPTION_FAINTER);
-  typist_text("100");  // typed into the faintness field
-  typist_key(VK_RETURN);
-  // While the mode runs the image shown is white; Esc then brings its colours back.
-  uint32_t shown = 0;
-  g_typist.steps.push_back([&] {
-    shown = pixel(0, 0);
-    headless_inject_keystroke(VK_ESCAPE, 0);
-  });
-  EventCode key = 0;
-  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::SHORT_PASS);
-  EXPECT_EQ(shown, 0xFFFFFFu);
-  EXPECT_EQ(g_image_faintness.percent, 100);
-  EXPECT_EQ(pixel(0, 0), 0xFF0000u);
-  EXPECT_EQ(pixel(1, 1), 0xFFFFFFu);
-  EXPECT_EQ(g_background_image.faint_copy.image, nullptr);
+  for (const int bits : {24, 1}) {  // a 1-bit image is faded in grey, and comes back 1-bit
+    reset_background_image();
+    load_picture(bits);
+    start_typist();
+    const uint32_t corner = pixel(0, 0);
+    run_image_option(IMAGE_OPTION_FAINTER);
+    typist_text("100");  // typed into the faintness field
+    typist_key(VK_RETURN);
+    // While the mode runs the image shown is white; Esc then brings it back.
+    uint32_t shown = 0;
+    g_typist.steps.push_back([&] {
+      shown = pixel(0, 0);
+      headless_inject_keystroke(VK_ESCAPE, 0);
+    });
+    EventCode key = 0;
+    EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::SHORT_PASS) << bits;
+    EXPECT_EQ(shown, 0xFFFFFFu) << bits;
+    EXPECT_EQ(g_image_faintness.percent, 100) << bits;
+    EXPECT_EQ(g_image_record.image.image->bits, bits);
+    EXPECT_EQ(pixel(0, 0), corner) << bits;
+    EXPECT_EQ(pixel(1, 1), 0xFFFFFFu) << bits;
+    EXPECT_EQ(g_background_image.faint_copy.image, nullptr) << bits;
+    EXPECT_EQ(g_image_faintness.original.image, nullptr) << bits;
+  }
 }
 
 TEST_F(ImageOptionsTest, TheScreenShowsTheImageFadingWhileTheModeRuns) {
