@@ -169,7 +169,7 @@ ImageResult scale_image_by_two_points() {
 
 // The straightening mode begins: the value bar with the line's angle, and the prompt.
 ImageResult begin_straightening() {
-  help_box_text("");
+  help_box_text(nullptr);
   set_angle_zoom_bar(0.0f);
   set_value_bar_flags(CF_ENTRY, 2, -1, -1, -1);
   show_prompt("Straighten the image.");
@@ -181,7 +181,7 @@ ImageResult begin_straightening() {
 ImageResult begin_fading() {
   ImageDescriptor& work = g_background_image.work;
   image_copy_descriptor(g_image_record.image, &work);
-  help_box_text("");
+  help_box_text(nullptr);
   if ((begin_image_faintness(&g_image_faintness) & 0x8000) != 0) {
     image_clear_descriptor(&work);
     show_text_box("Out of memory?", OUT_OF_MEMORY_BOX);
