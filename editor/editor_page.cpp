@@ -41,11 +41,18 @@ EventCode editor_page_entry() {
       redraw = false;
     }
     if (placeholder_page_quit() != 0) return KEY_ESC;
-    switch (track_canvas_cursor()) {
+    const EventCode code = track_canvas_cursor();
+    switch (code) {
       case CANVAS_PAGE_CHOSEN: return KEY_ESC;
       case EVENT_REDRAW:
       case CANVAS_REDRAW: redraw = true; break;
       case COMMAND_DRAWING_RIGHT: choose_tool_from_menu(); break;
+      case KEY_ESC:
+      case KEY_ALT_F:
+        // The page's main and File menus; the screen under them is put back or drawn again.
+        hide_crosshair();
+        if (placeholder_page_event(PAGE_DRAWING, code) == EVENT_REDRAW) redraw = true;
+        break;
       default: break;
     }
   }

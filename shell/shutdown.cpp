@@ -25,6 +25,8 @@
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
+#include "ui/placeholder_page.h"
+#include "ui/standard_dialogs.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -62,7 +64,12 @@ void free_catalogue_arrays() {
 }
 
 void destroy_windows() {
-  for (TextLine*& menu : g_startup.menus) destroy(&menu);
+  // A menu's submenus lie in its window list after it.
+  for (TextLine*& menu : g_startup.menus) {
+    destroy_window_chain(menu);
+    menu = nullptr;
+  }
+  g_placeholder_page = PlaceholderPage();
   destroy(&g_startup.font_list_window);
   destroy(&g_startup.symbol_menu_window);
   forget_slot(LIST_SLOT_FONTS);

@@ -299,6 +299,12 @@ int build_menus() {
     if (plan.window_flags != 0) window->flags = plan.window_flags;
     g_menus.option_word |= plan.option_bits;
   }
+  // The page stand-ins open these with Esc and Alt+F.
+  PlaceholderPage& pages = g_placeholder_page;
+  pages.main_menus[PAGE_JOB_SETUP] = g_startup.menus[STARTUP_MENU_JOB_SETUP];
+  pages.file_menus[PAGE_JOB_SETUP] = g_startup.menus[STARTUP_MENU_JOB_SETUP_FILE];
+  pages.main_menus[PAGE_DRAWING] = g_startup.menus[STARTUP_MENU_DRAWING_MAIN];
+  pages.file_menus[PAGE_DRAWING] = g_startup.menus[STARTUP_MENU_FILE];
   return 0;
 }
 
