@@ -14,6 +14,7 @@
 #include "geometry/layers.h"
 #include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
+#include "nc/dxf_path.h"
 #include "nc/nc_extents.h"
 #include "nc/nc_tidy.h"
 #include "nc/path_code.h"
@@ -44,13 +45,10 @@ constexpr int32_t SURFACE_WITHOUT_RADIUS = 0x4001;
 constexpr int32_t SURFACE_NEEDS_LENGTH_4 = 0x23C0;
 constexpr int32_t SURFACE_ROTARY = 0x3C00;
 
-constexpr char TEXT_NOT_FLAT[] =
-    "This job's work surface is not flat. NC output for curved and rotary work surfaces is not "
-    "available yet: choose the flat work surface on the Job setup page.";
 constexpr char TEXT_NO_POST_PROCESSOR[] = "No post processor is set for this job.";
-constexpr char TEXT_OUTPUT_NOT_AVAILABLE[] =
-    "NC output in this post processor's language is not available yet; choose a post processor "
-    "that writes G & M codes.";
+constexpr char TEXT_ENGRAVER_ON_ROTARY[] =
+    "Engraver commands have no rotary axis, so they can not be written for a job on a 4th-axis "
+    "work surface: choose a post processor that writes G & M codes, or another work surface.";
 constexpr char TEXT_CANCELLED[] =
     "NC program cancelled: it was not finished and has not been kept as a program.";
 constexpr char TEXT_OUT_OF_MEMORY[] =
@@ -108,10 +106,15 @@ bool surface_ready() {
     g_make_nc.failure = "The job's work surface is not set up completely.";
     return false;
   }
-  // Stand-in: curved and rotary work surfaces are refused until their mapping lands.
-  if (!job_surface_is(SURFACE_FLAT)) {
+  const std::string problem = surface_settings_problem();
+  if (!problem.empty()) {
     job.nc_state = NC_STATE_BACK_TO_SETUP;
-    fail(TEXT_NOT_FLAT);
+    fail(problem);
+    return false;
+  }
+  if (g_make_nc.output_kind == PP_OUTPUT_VELKOR && job_surface_is_rotary()) {
+    job.nc_state = NC_STATE_BACK_TO_SETUP;
+    fail(TEXT_ENGRAVER_ON_ROTARY);
     return false;
   }
   return true;
@@ -344,19 +347,49 @@ bool run_tool_path_phases(LineList drawing) {
 
 // ---- the direct phase ----
 
+// A DXF export with its drawing-aids option draws items that carry no cut as zero-depth
+// centerline cuts of their own group.
+bool give_zero_depth_cut(TextLine* copy) {
+  GeometryBlock* block = item_block(copy);
+  if (block->cam_kind == GEOMETRY_KIND_DRAWING_AID) block = add_item_cam(copy);
+  if (block == nullptr) return false;
+  apply_cam_defaults(block, CAM_OP_CENTERLINE);
+  CamParams params;
+  get_block_cam(block, &params);
+  params.operation = CAM_OP_CENTERLINE;
+  params.finishing.cut_width = 0.0f;
+  params.finishing.cut_depth = 0.0f;
+  params.surface_z = 0.0f;
+  params.machining_group = MACHINING_GROUP_DXF_DRAWING;
+  put_block_cam(block, params);
+  return true;
+}
+
 // Copies the items the direct phase encodes into the current (working) list.
 bool collect_direct_items(LineList drawing) {
+  const bool dxf = g_make_nc.output_kind == PP_OUTPUT_DXF;
+  const uint8_t options = g_job_settings.output_options;
+  const bool dxf_aids = dxf && (options & 8) != 0;
+  const bool outlines = g_make_nc.proof_run || (dxf && (options & 4) != 0);
   for (TextLine* item = drawing.first; item != nullptr; item = item->next) {
     const GeometryBlock* block = item_block(item);
     if (!selected(item) || item_type(item) == ITEM_RESERVED_22 || block == nullptr ||
-        block->cam_kind == GEOMETRY_KIND_DRAWING_AID || !layer_visible(block))
+        !layer_visible(block))
       continue;
     const uint8_t op = block_cam_op(block);
     const bool point = item_type(item) == ITEM_POINT;
-    const bool wanted = g_make_nc.proof_run ? op >= 1 : (point ? op > 0 : op == CAM_OP_CENTERLINE);
+    const bool no_cut = block->cam_kind == GEOMETRY_KIND_DRAWING_AID ||
+                        (item_is_text(item) && op == CAM_OP_DRAWING_AID);
+    if (no_cut) {
+      if (!dxf_aids) continue;
+      if (copy_item_with_extra_links(item, 0) != 0) return false;
+      if (!give_zero_depth_cut(g_lists.current.last)) return false;
+      continue;
+    }
+    const bool wanted = outlines ? op >= 1 : (point ? op > 0 : op == CAM_OP_CENTERLINE);
     if (!wanted) continue;
     if (copy_item_with_extra_links(item, 0) != 0) return false;
-    if (g_make_nc.proof_run && !point && op > CAM_OP_CENTERLINE) {
+    if (outlines && !point && op > CAM_OP_CENTERLINE) {
       GeometryBlock* copy = item_block(g_lists.current.last);
       CamParams params;
       get_block_cam(copy, &params);
@@ -476,7 +509,12 @@ void tidy_nc_program(const PostProcessorDef& def) {
 }
 
 int write_output(const PostProcessorDef& def) {
+  if (g_make_nc.output_kind == PP_OUTPUT_DXF) {
+    if (!dxf_write_path()) fail(g_dxf_export.failure);
+    return 0;
+  }
   const int result = post_process();
+  if (g_surface_run.tube_point_pulled) host_show_catalogue_message(MSG_SURFACE_POINT_PULLED);
   if (result == POST_FAILED) {
     fail(g_post_run.failure);
     return 0;
@@ -623,14 +661,13 @@ int make_nc_program() {
     return 0;
   }
   g_make_nc.output_kind = g_make_nc.proof_run ? PP_OUTPUT_GM_CODES : def->output_kind;
-  // Stand-in: only G & M codes are written; Velkor commands and the DXF export come later.
-  if (g_make_nc.output_kind != PP_OUTPUT_GM_CODES) {
-    fail(TEXT_OUTPUT_NOT_AVAILABLE);
-    return 0;
-  }
+  g_surface_run = SurfaceRunState{};
+  if (g_make_nc.output_kind == PP_OUTPUT_DXF) g_dxf_export.written = false;
   const std::string temp_paths = path_spill_file_path();
   if (file_exists(temp_paths)) file_delete(temp_paths);
-  if (!any_item_machined()) {
+  const bool dxf_aids =
+      g_make_nc.output_kind == PP_OUTPUT_DXF && (job.output_options & 8) != 0;
+  if (!any_item_machined() && !dxf_aids) {
     g_make_nc.failure = "Nothing is set for machining.";
     host_show_catalogue_message(MSG_NOTHING_TO_MACHINE);
     return 0;
@@ -639,7 +676,9 @@ int make_nc_program() {
   if (!surface_ready() || !tools_ready(drawing)) return 0;
   if (job.text_items_ready == 0) prepare_text_items();
   host_open_progress(MAKE_NC_PROGRESS_TEXT);
-  if (def->coordinate_mode != PP_COORDS_ABSOLUTE) recompute_extents(drawing);
+  if (def->coordinate_mode != PP_COORDS_ABSOLUTE || g_make_nc.output_kind != PP_OUTPUT_GM_CODES)
+    recompute_extents(drawing);
+  surface_constants();
   const int result = run_checked(*def);
   path_free();
   host_close_progress();

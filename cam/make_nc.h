@@ -21,6 +21,7 @@
 constexpr uint8_t MAKE_NC_BACK_TO_DRAWING = 0x20;  // two outlines of a machining group cross
 constexpr uint8_t MAKE_NC_FAILED = 0x80;           // the Drawing page shows the problem point
 // Group values used as markers.
+constexpr int16_t MACHINING_GROUP_DXF_DRAWING = 32500;  // items without a cut in a DXF export
 constexpr int16_t MACHINING_GROUP_OUTLINE_COPY = 32520;  // outline copies in a proof run
 constexpr int16_t MACHINING_GROUP_EXHAUSTED = 32534;     // an exhausted list while merging
 // Texts of the run.

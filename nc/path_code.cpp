@@ -380,6 +380,8 @@ void encode_drill() {
                       in.current_tool_block.feed, in.item_surface_z};
   path_put_op_with_byte(PATH_OP_DRILL, cycle, v, 7);
   g_path_encoder.last_op = PATH_OP_DRILL;
+  // The engraver's drilling sets its own pen-down depth: the next cut must write its own.
+  if (output_is_velkor()) g_path_encoder.velkor_last_down_z = PATH_VELKOR_NO_HEIGHT;
 }
 
 void encode_plunge() {

@@ -11,6 +11,8 @@
 #include "nc/nc_extents.h"
 #include "nc/path_code.h"
 #include "nc/post_proof.h"
+#include "nc/post_surface.h"
+#include "nc/velkor_commands.h"
 #include "nc/proof_file.h"
 #include "nc/work_surface.h"
 #include "records/job_settings.h"
@@ -54,6 +56,16 @@ struct Walk {
   Marker marker = MARK_NONE;
   double feed = 0.0, plunge_feed = 0.0;
   bool failed = false;
+  // The language and the work surface of the run.
+  bool velkor = false;         // engraver commands: absolute pen moves, no G words
+  bool curved = false;         // surfaces 2 to 10: mapped by the pre-pass, retracts raised
+  bool rotary = false;         // surfaces 11-14 and 18: the wrapped axis becomes an angle word
+  bool rotary_feeds = false;   // surfaces 11-19 with a 4th-axis controller: feeds in degrees
+  bool z_corrected = false;    // surfaces 12, 13 and 17: Z words follow the surface
+  bool lathe_side = false;     // surface 16: engraver moves go as "PZ" 0, X, -Y
+  bool swap_xz = false;        // surface 19: X words carry Z and Z words X
+  char rotary_letter = 'A';
+  bool x_wrapped = true;       // the wrapped axis is X (surface_side 0), else Y
 };
 
 bool starts_unnumbered(const char* text) {
@@ -67,6 +79,7 @@ std::string coord_format(char letter) {
 }
 
 void put_word(Walk* w, std::string* line, char letter, int64_t units) {
+  if (w->swap_xz) letter = letter == 'X' ? 'Z' : letter == 'Z' ? 'X' : letter;
   format_word(line, coord_format(letter).c_str(), static_cast<double>(units) / w->scale);
 }
 
@@ -94,19 +107,6 @@ void put_z_move_word(Walk* w, std::string* line, int64_t target) {
   w->z_known = true;
 }
 
-// X and Y of a straight move: the words whose value changes (or both when asked).
-void put_xy_words(Walk* w, std::string* line, int64_t tx, int64_t ty, bool both) {
-  if (w->absolute) {
-    if (both || tx != w->x) put_word(w, line, 'X', tx);
-    if (both || ty != w->y) put_word(w, line, 'Y', ty);
-  } else {
-    if (both || tx != w->x) put_word(w, line, 'X', tx - w->x);
-    if (both || ty != w->y) put_word(w, line, 'Y', ty - w->y);
-  }
-  w->x = tx;
-  w->y = ty;
-}
-
 void put_due_feed(Walk* w, std::string* line) {
   if (w->marker != MARK_FEED_DUE) return;
   append_feed_word(line, w->feed);
@@ -116,6 +116,149 @@ void put_due_feed(Walk* w, std::string* line) {
 void set_current_point(Walk* w, double x, double y) {
   w->px = x;
   w->py = y;
+}
+
+// A Z in output units at (x, y), with the correction of surfaces whose Z words follow the work.
+int64_t z_units_at(const Walk& w, double z, double x, double y) {
+  if (w.z_corrected && z < NO_Z_LIMIT) z += rotary_z_correction(x, y);
+  return to_units(w, z);
+}
+
+void fail_walk(Walk* w, const std::string& why) {
+  if (!w->failed) g_post_run.failure = why;
+  w->failed = true;
+}
+
+// ---- the rotary axis ----
+
+// The angle word of the point (tx, ty), reached by the increment d of the wrapped coordinate.
+std::string rotary_word(Walk* w, int64_t tx, int64_t ty, int64_t d_units) {
+  const JobSettings& job = g_job_settings;
+  const double x = from_units(*w, tx), y = from_units(*w, ty), d = from_units(*w, d_units);
+  bool ok = true;
+  double angle = rotary_degrees(x, y, w->x_wrapped ? x : y, &ok);
+  if (!w->absolute) {
+    const double fx = from_units(*w, w->x), fy = from_units(*w, w->y);
+    angle -= rotary_degrees(fx, fy, w->x_wrapped ? fx : fy, &ok);
+  }
+  if (!ok) fail_walk(w, g_surface_run.failure + " The NC program is incomplete.");
+  const bool code_11_or_18 =
+      job_surface_is(SURFACE_CYLINDER_4TH_AXIS) || job_surface_is(SURFACE_DIE_CUT_BLADES);
+  if (job.controller == 2 && w->absolute && (w->x_wrapped || code_11_or_18)) {
+    angle = std::fmod(angle, 360.0);
+    if (angle < 0.0) angle += 360.0;
+    if (d < 0.0) angle = -angle;
+  }
+  if (w->x_wrapped && std::fabs(angle) < 0.001) angle = 0.0;
+  if (job.surface_choice != 0) angle = -angle;
+  char format[16];
+  std::snprintf(format, sizeof format, "%c%%.3f", w->rotary_letter);
+  std::string word;
+  format_word(&word, format, angle);
+  if (job.controller == 3) {
+    if (w->x_wrapped)
+      word += job.surface_choice != 0 ? (d > 0.0 ? "M15" : "M16") : (d >= 0.0 ? "M16" : "M15");
+    else if (job_surface_is(SURFACE_CYLINDER_4TH_AXIS))
+      word += job.surface_choice != 0 ? (d >= 0.0 ? "M16" : "M15") : (d > 0.0 ? "M15" : "M16");
+  }
+  return word;
+}
+
+// X and Y words where the wrapped axis turns: the angle word stands for it. Returns the rotary
+// travel in degrees (0 when the angle word was not written).
+double put_rotary_xy_words(Walk* w, std::string* line, int64_t tx, int64_t ty, bool both) {
+  const int64_t wrapped_to = w->x_wrapped ? tx : ty, wrapped_from = w->x_wrapped ? w->x : w->y;
+  const int64_t along_to = w->x_wrapped ? ty : tx, along_from = w->x_wrapped ? w->y : w->x;
+  const bool along_changes = along_to != along_from;
+  const bool turns = both || wrapped_to != wrapped_from ||
+                     (job_surface_is(SURFACE_CONE_4TH_AXIS) && along_changes);
+  double travel = 0.0;
+  std::string angle;
+  if (turns) {
+    bool ok = true;
+    const double fx = from_units(*w, w->x), fy = from_units(*w, w->y);
+    const double tx_d = from_units(*w, tx), ty_d = from_units(*w, ty);
+    travel = std::fabs(rotary_degrees(tx_d, ty_d, w->x_wrapped ? tx_d : ty_d, &ok) -
+                       rotary_degrees(fx, fy, w->x_wrapped ? fx : fy, &ok));
+    angle = rotary_word(w, tx, ty, wrapped_to - wrapped_from);
+  }
+  std::string along;
+  if (both || along_changes)
+    put_word(w, &along, w->x_wrapped ? 'Y' : 'X', w->absolute ? along_to : along_to - along_from);
+  *line += w->x_wrapped ? angle + along : along + angle;
+  w->x = tx;
+  w->y = ty;
+  return turns ? travel : 0.0;
+}
+
+// ---- words ----
+
+// X and Y of a straight move: the words whose value changes (or both when asked). Returns the
+// rotary travel in degrees on a rotary surface, else 0.
+double put_xy_words(Walk* w, std::string* line, int64_t tx, int64_t ty, bool both) {
+  if (w->rotary) return put_rotary_xy_words(w, line, tx, ty, both);
+  if (w->absolute) {
+    if (both || tx != w->x) put_word(w, line, 'X', tx);
+    if (both || ty != w->y) put_word(w, line, 'Y', ty);
+  } else {
+    if (both || tx != w->x) put_word(w, line, 'X', tx - w->x);
+    if (both || ty != w->y) put_word(w, line, 'Y', ty - w->y);
+  }
+  w->x = tx;
+  w->y = ty;
+  return 0.0;
+}
+
+// ---- engraver commands ----
+
+std::string velkor_position_line(const Walk& w, double x, double y) {
+  if (w.lathe_side) return velkor_3d_move(0.0, x, y);
+  return velkor_pen_move('U', x, y) + "\n";
+}
+
+// A Z move of the engraver: on a curved surface a 3-D move where the tool stands; elsewhere the
+// pen heights the encoder wrote say it all.
+void velkor_z_move(Walk* w, double z) {
+  const int64_t tz = to_units(*w, z);
+  const bool changes = !w->z_known || tz != w->z;
+  w->z = tz;
+  w->z_known = true;
+  if (w->curved && changes) emit(w, velkor_3d_move(w->px, w->py, z));
+}
+
+// The engraver's drilling: the pen goes down to each depth and up again. Its depth setting is
+// left at the hole's depth; the encoder made the next cut write its own.
+void velkor_drill(Walk* w, const PathOp& op) {
+  const float* v = op.values;  // X, Y, cut Z, retract Z, peck, feed, surface Z
+  const double depth = v[2], retract = v[3], peck = v[4];
+  if (w->x != to_units(*w, v[0]) || w->y != to_units(*w, v[1]))
+    emit(w, velkor_position_line(*w, v[0], v[1]));
+  w->x = to_units(*w, v[0]);
+  w->y = to_units(*w, v[1]);
+  set_current_point(w, v[0], v[1]);
+  char line[64];
+  // A peck step that is not positive drills plainly.
+  if (op.param != '3' || !(peck > 0.0)) {
+    std::snprintf(line, sizeof line, "ZD%d;\n", velkor_units(-depth));
+    emit(w, line);
+    emit(w, "PD;\n");
+    emit(w, "PU;\n");
+  } else {
+    const double previous = w->z_known ? from_units(*w, w->z) : retract;
+    double d = v[6] + (previous - retract);
+    for (int pecks = 0; pecks < 100000 && !w->failed; ++pecks) {
+      d -= peck;
+      const bool last = d < depth || std::fabs(d - depth) <= 0.2 * peck;
+      if (last) d = depth;
+      std::snprintf(line, sizeof line, "ZD%d;\n", velkor_units(-d));
+      emit(w, line);
+      emit(w, "PD;\n");
+      emit(w, "PU;\n");
+      if (last) break;
+    }
+  }
+  w->z = to_units(*w, retract);
+  w->z_known = true;
 }
 
 // ---- opcodes ----
@@ -148,6 +291,7 @@ void take_speeds(Walk* w, const PathOp& op) {
   w->feed = op.values[0];
   w->plunge_feed = op.values[1];
   w->plunge_differs = w->plunge_feed != w->feed;
+  if (w->velkor) return;  // the encoder wrote the engraver's speeds
   if (op.param != 0) {
     if (w->feed_mode == FEED_PER_MINUTE) w->feed_mode = FEED_PER_REV_PENDING;
     g_post_formats.feed_decimals = g_job_settings.units == JOB_UNITS_INCH ? 5 : 4;
@@ -158,16 +302,47 @@ void take_speeds(Walk* w, const PathOp& op) {
   g_post_formats.feed_decimals = g_post_formats.definition_feed_decimals;
 }
 
+// On a rotary surface the tool goes over the unwrapped axis with the linear wrapped axis at 0,
+// then the work turns to the point.
+void write_rotary_positioning(Walk* w, int64_t tx, int64_t ty) {
+  std::string line = g_post_formats.rapid_word;
+  if (w->x_wrapped) {
+    put_word(w, &line, 'X', 0);
+    put_word(w, &line, 'Y', ty);
+  } else {
+    put_word(w, &line, 'X', tx);
+    put_word(w, &line, 'Y', 0);
+  }
+  emit(w, line + "\n");
+  line = g_post_formats.rapid_word + rotary_word(w, tx, ty, (w->x_wrapped ? tx - w->x : ty - w->y));
+  emit(w, line + "\n");
+  w->x = tx;
+  w->y = ty;
+  w->absolute_next = false;
+}
+
 void write_positioning(Walk* w, double x, double y) {
   w->marker = MARK_POSITIONED;
   const int64_t tx = to_units(*w, x), ty = to_units(*w, y);
   set_current_point(w, x, y);
+  if (w->velkor) {
+    w->x = tx;
+    w->y = ty;
+    emit(w, velkor_position_line(*w, x, y));
+    return;
+  }
+  if (w->rotary) {
+    write_rotary_positioning(w, tx, ty);
+    return;
+  }
   if (!w->absolute && !w->absolute_next && tx == w->x && ty == w->y) return;
   std::string line = g_post_formats.rapid_word;
-  if (w->absolute || w->absolute_next) {
+  if (w->absolute || w->absolute_next || w->curved) {
+    // The curved walk always says where it goes, in the words of its mode.
+    const bool absolute = w->absolute || w->absolute_next;
     w->absolute_next = false;
-    put_word(w, &line, 'X', tx);
-    put_word(w, &line, 'Y', ty);
+    put_word(w, &line, 'X', absolute ? tx : tx - w->x);
+    put_word(w, &line, 'Y', absolute ? ty : ty - w->y);
     w->x = tx;
     w->y = ty;
   } else {
@@ -190,18 +365,22 @@ void write_absolute_position(Walk* w, const PathOp& op) {
 }
 
 void write_rapid_z(Walk* w, float z) {
+  if (w->velkor) {
+    velkor_z_move(w, z);
+    return;
+  }
   w->absolute_next = true;
   std::string line = g_post_formats.rapid_word;
-  put_z_move_word(w, &line, to_units(*w, z));
+  put_z_move_word(w, &line, z_units_at(*w, z, w->px, w->py));
   emit(w, line + "\n");
 }
 
 void write_descend(Walk* w, float z) {
-  if (w->mode == PP_COORDS_INCREMENTAL_XYZ) {
+  if (w->mode == PP_COORDS_INCREMENTAL_XYZ && !w->curved) {
     // Nothing is written, but later increments are measured from the height the tool was sent
     // to by the program start.
     if (!w->z_known) {
-      w->z = to_units(*w, z);
+      w->z = z_units_at(*w, z, w->px, w->py);
       w->z_known = true;
     }
     return;
@@ -210,12 +389,16 @@ void write_descend(Walk* w, float z) {
 }
 
 void write_plunge(Walk* w, float z) {
+  if (w->velkor) {
+    velkor_z_move(w, z);
+    return;
+  }
   if (w->feed_mode == FEED_PER_REV_PENDING) {
     emit(w, "G95\n");
     w->feed_mode = FEED_PER_REV_WRITTEN;
   }
   std::string line = g_post_formats.feed_word;
-  put_z_move_word(w, &line, to_units(*w, z));
+  put_z_move_word(w, &line, z_units_at(*w, z, w->px, w->py));
   w->absolute_next = false;
   if (w->marker == MARK_POSITIONED || w->plunge_differs) {
     append_feed_word(&line, w->plunge_feed);
@@ -226,18 +409,25 @@ void write_plunge(Walk* w, float z) {
 
 // A retract to a move that lies within the job's hop distance is written as a feed move with
 // the hop feed, and so is the rapid after it: the tool need not leave the work at rapid speed.
+// On a curved surface the retract first rises so that the rapid after it clears the surface.
 void write_retract(Walk* w, const PathReader& reader, float z) {
-  const char next = path_peek_op(reader);
-  bool hop = false;
-  const double limit = g_job_settings.short_move_limit;
-  if (next >= '0' && next <= '7' && limit > 0.0 && path_operand_count(next) >= 2) {
-    PathReader ahead = reader;
-    PathOp move;
-    if (path_read_op(&ahead, &move) == PATH_READ_OP)
-      hop = std::hypot(move.values[0] - w->px, move.values[1] - w->py) < limit;
+  double nx = 0.0, ny = 0.0, nz = 0.0;
+  const bool ahead = next_move_point(reader, &nx, &ny, &nz);
+  if (w->curved && ahead) {
+    const double zc = w->z_known ? from_units(*w, w->z) : z;
+    z = static_cast<float>(
+        raised_retract_height(z, zc, w->px, w->py, nx, ny, nz, surface_clearance()));
   }
+  if (w->velkor) {
+    velkor_z_move(w, z);
+    return;
+  }
+  const char next = path_peek_op(reader);
+  const double limit = g_job_settings.short_move_limit;
+  const bool hop = ahead && next >= '0' && next <= '7' && limit > 0.0 &&
+                   std::hypot(nx - w->px, ny - w->py) < limit;
   std::string line = hop ? g_post_formats.feed_word : g_post_formats.rapid_word;
-  put_z_move_word(w, &line, to_units(*w, z));
+  put_z_move_word(w, &line, z_units_at(*w, z, w->px, w->py));
   w->absolute_next = false;
   if (hop) {
     append_feed_word(&line, g_job_settings.short_move_feed);
@@ -249,7 +439,18 @@ void write_retract(Walk* w, const PathReader& reader, float z) {
 void write_rapid(Walk* w, const PathOp& op) {
   const int64_t tx = to_units(*w, op.values[0]), ty = to_units(*w, op.values[1]);
   set_current_point(w, op.values[0], op.values[1]);
+  // On a curved surface a rapid whose point lies higher than the tool first rises to it.
+  if (w->curved && w->z_known && op.values[2] < NO_Z_LIMIT && to_units(*w, op.values[2]) > w->z)
+    write_rapid_z(w, op.values[2]);
   if (tx == w->x && ty == w->y) return;
+  if (w->velkor) {
+    w->x = tx;
+    w->y = ty;
+    emit(w, w->lathe_side || w->curved
+                ? velkor_3d_move(op.values[0], op.values[1], from_units(*w, w->z))
+                : velkor_pen_move('U', op.values[0], op.values[1]) + "\n");
+    return;
+  }
   std::string line;
   if (w->marker == MARK_AFTER_HOP) {
     line = g_post_formats.feed_word;
@@ -261,20 +462,51 @@ void write_rapid(Walk* w, const PathOp& op) {
   emit(w, line + "\n");
 }
 
-void write_feed_move(Walk* w, double x, double y, double z) {
+void write_velkor_feed(Walk* w, char opcode, double x, double y, double z) {
   const int64_t tx = to_units(*w, x), ty = to_units(*w, y), tz = to_units(*w, z);
+  set_current_point(w, x, y);
+  const bool three_d = w->curved || w->lathe_side || opcode == PATH_OP_FEED_3D;
+  const bool z_changes = three_d && (!w->z_known || tz != w->z);
+  if (tx == w->x && ty == w->y && !z_changes) return;
+  w->x = tx;
+  w->y = ty;
+  if (three_d) {
+    w->z = tz;
+    w->z_known = true;
+  }
+  if (w->lathe_side) emit(w, velkor_3d_move(0.0, x, y));
+  else if (three_d) emit(w, velkor_3d_move(x, y, z));
+  else emit(w, velkor_pen_move('D', x, y) + "\n");
+}
+
+void write_feed_move(Walk* w, char opcode, double x, double y, double z) {
+  if (w->velkor) {
+    write_velkor_feed(w, opcode, x, y, z);
+    return;
+  }
+  const int64_t tx = to_units(*w, x), ty = to_units(*w, y), tz = z_units_at(*w, z, x, y);
+  const double length = std::hypot(x - w->px, y - w->py);
   set_current_point(w, x, y);
   const bool z_changes = !w->z_known || tz != w->z;
   if (tx == w->x && ty == w->y && !z_changes) return;
   std::string line = g_post_formats.feed_word;
-  put_xy_words(w, &line, tx, ty, false);
+  const double travel = put_xy_words(w, &line, tx, ty, false);
   if (z_changes) {
     const bool absolute = w->mode == PP_COORDS_ABSOLUTE || !w->z_known;
     put_word(w, &line, g_post_formats.z_letter, absolute ? tz : tz - w->z);
     w->z = tz;
     w->z_known = true;
   }
-  put_due_feed(w, &line);
+  const uint8_t controller = g_job_settings.controller;
+  if (travel > 0.0 && w->rotary_feeds && controller >= 1 && controller <= 3) {
+    // A 4th-axis control reads the feed of a turning move in degrees per minute.
+    const double minutes = w->feed > 0.0 ? length / w->feed : 0.0;
+    const double degrees = minutes > 0.0 ? travel / minutes : 0.0;
+    append_feed_word(&line, degrees > 0.0 ? degrees : w->feed);
+    w->marker = MARK_FEED_DUE;
+  } else {
+    put_due_feed(w, &line);
+  }
   emit(w, line + "\n");
 }
 
@@ -282,6 +514,11 @@ void write_feed_move(Walk* w, double x, double y, double z) {
 // start as from the written end, so that a control finds both radii equal.
 void write_arc(Walk* w, char digit, const PathOp& op) {
   const int64_t ex = to_units(*w, op.values[0]), ey = to_units(*w, op.values[1]);
+  if (w->velkor) {
+    // Engraver output has no arcs; one that arrives is cut straight to its end.
+    write_feed_move(w, PATH_OP_FEED, op.values[0], op.values[1], from_units(*w, w->z));
+    return;
+  }
   DoubleArcRecord arc;
   arc.point = PointD{from_units(*w, w->x), from_units(*w, w->y)};
   arc.next_point = PointD{from_units(*w, ex), from_units(*w, ey)};
@@ -302,7 +539,7 @@ void write_arc(Walk* w, char digit, const PathOp& op) {
   const bool wide = sweep > WIDE_SWEEP_MIN && sweep < WIDE_SWEEP_MAX;
   if (radius < g_post_formats.small_arc_radius ||
       (chord < g_post_formats.min_arc_chord && !wide)) {
-    write_feed_move(w, arc.next_point.x, arc.next_point.y, from_units(*w, w->z));
+    write_feed_move(w, PATH_OP_FEED, arc.next_point.x, arc.next_point.y, from_units(*w, w->z));
     return;
   }
   std::string line = motion_word(digit);
@@ -323,6 +560,10 @@ void write_arc(Walk* w, char digit, const PathOp& op) {
 void write_circle(Walk* w, const PathOp& op) {
   const double i = op.values[2], j = op.values[3];
   if (std::hypot(i, j) < g_post_formats.small_arc_radius) return;
+  if (w->velkor) {
+    write_feed_move(w, PATH_OP_FEED, op.values[0], op.values[1], from_units(*w, w->z));
+    return;
+  }
   const char digit = op.param == '2' ? '2' : '3';
   std::string line = motion_word(digit);
   const int64_t sx = w->x, sy = w->y;
@@ -342,26 +583,32 @@ void write_circle(Walk* w, const PathOp& op) {
 // One canned drilling cycle: "G8" and the cycle digit, the hole, the peck step of a peck drill,
 // the retract plane and the cycle's feed. The tool ends on the retract plane.
 void write_drill_cycle(Walk* w, const PathOp& op) {
+  if (w->velkor) {
+    velkor_drill(w, op);
+    return;
+  }
   const float* v = op.values;  // X, Y, cut Z, retract Z, peck, feed, surface Z
   std::string line = "G8";
   line += static_cast<char>(op.param);
-  const int64_t tx = to_units(*w, v[0]), ty = to_units(*w, v[1]), tz = to_units(*w, v[2]);
+  const int64_t tx = to_units(*w, v[0]), ty = to_units(*w, v[1]);
+  const int64_t tz = z_units_at(*w, v[2], v[0], v[1]);
   const int64_t base_z = w->z_known ? w->z : to_units(*w, v[3]);
   put_xy_words(w, &line, tx, ty, true);
   put_word(w, &line, g_post_formats.z_letter, w->absolute ? tz : tz - base_z);
   if (op.param == '3') put_word(w, &line, 'Q', to_units(*w, v[4]));
-  put_word(w, &line, 'R', w->absolute ? to_units(*w, v[3]) : 0);
+  const int64_t retract = z_units_at(*w, v[3], v[0], v[1]);
+  put_word(w, &line, 'R', w->absolute ? retract : 0);
   append_feed_word(&line, v[5]);
   emit(w, line + "\n");
   w->canned = true;
-  w->z = to_units(*w, v[3]);
+  w->z = retract;
   w->z_known = true;
   set_current_point(w, v[0], v[1]);
   // The cycle's feed stays in force on the control: the next feed move says its own again.
   if (v[5] != w->feed) w->marker = MARK_FEED_DUE;
 }
 
-// One opcode of the flat walk; false when the walk does not handle it.
+// One opcode; false when the walk does not handle it.
 bool walk_op(Walk* w, const PathReader& reader, const PathOp& op) {
   const float* v = op.values;
   switch (op.code) {
@@ -371,16 +618,25 @@ bool walk_op(Walk* w, const PathReader& reader, const PathOp& op) {
     case PATH_OP_START: write_start(w, op); return true;
     case PATH_OP_POSITION: write_absolute_position(w, op); return true;
     case PATH_OP_DESCEND: write_descend(w, v[0]); return true;
-    case PATH_OP_RAPID_Z: write_rapid_z(w, v[0]); return true;
+    case PATH_OP_RAPID_Z:
+      if (w->curved) write_plunge(w, v[0]);
+      else write_rapid_z(w, v[0]);
+      return true;
     case PATH_OP_PLUNGE: write_plunge(w, v[0]); return true;
     case PATH_OP_CIRCLE_POINT: write_plunge(w, v[2]); return true;
     case PATH_OP_RETRACT: write_retract(w, reader, v[0]); return true;
     case PATH_OP_RAPID: write_rapid(w, op); return true;
     case PATH_OP_FEED:
-    case PATH_OP_FEED_3D: write_feed_move(w, v[0], v[1], v[2]); return true;
+    case PATH_OP_FEED_3D: write_feed_move(w, op.code, v[0], v[1], v[2]); return true;
     case PATH_OP_ARC_CW:
-    case PATH_OP_ARC_CCW: write_arc(w, op.code, op); return true;
-    case PATH_OP_CIRCLE: write_circle(w, op); return true;
+    case PATH_OP_ARC_CCW:
+      if (w->curved) return false;
+      write_arc(w, op.code, op);
+      return true;
+    case PATH_OP_CIRCLE:
+      if (w->curved) return false;
+      write_circle(w, op);
+      return true;
     case PATH_OP_DRILL: write_drill_cycle(w, op); return true;
     case PATH_OP_CONTOUR_START:
     case PATH_OP_CONTOUR_END:
@@ -394,11 +650,27 @@ bool walk_op(Walk* w, const PathReader& reader, const PathOp& op) {
 }
 
 void start_walk(Walk* w) {
+  const JobSettings& job = g_job_settings;
   w->def = g_post_formats.def;
+  w->velkor = w->def->output_kind == PP_OUTPUT_VELKOR;
   w->mode = w->def->coordinate_mode == PP_COORDS_MARKED_ABSOLUTE ? PP_COORDS_ABSOLUTE
                                                                  : w->def->coordinate_mode;
+  // Engraver commands carry absolute coordinates only, whatever the definition says.
+  if (w->velkor) w->mode = PP_COORDS_ABSOLUTE;
   w->absolute = w->mode == PP_COORDS_ABSOLUTE;
   w->scale = std::pow(10.0, g_post_formats.coord_decimals);
+  w->curved = job_surface_is_curved();
+  w->rotary = job_surface_is_rotary() && !w->velkor;
+  w->rotary_feeds = false;
+  for (int code = SURFACE_CYLINDER_4TH_AXIS; code <= SURFACE_LATHE_BALL_SIDE; ++code)
+    if (job_surface_is(code)) w->rotary_feeds = true;
+  w->z_corrected = job_surface_is(SURFACE_CONE_4TH_AXIS) ||
+                   job_surface_is(SURFACE_SPHERE_4TH_AXIS) ||
+                   job_surface_is(SURFACE_LATHE_BALL_FRONT);
+  w->lathe_side = job_surface_is(SURFACE_LATHE_SIDE) && w->velkor;
+  w->swap_xz = job_surface_is(SURFACE_LATHE_BALL_SIDE) && !w->velkor;
+  w->rotary_letter = static_cast<char>('A' + (job.rotary_axis_letter < 26 ? job.rotary_axis_letter : 0));
+  w->x_wrapped = job.surface_side == 0;
   if (!w->absolute) {
     // Increments start from the upper-left corner of the drawing's extents.
     w->x = to_units(*w, g_nc_extents.min.x);
@@ -408,8 +680,14 @@ void start_walk(Walk* w) {
 }
 
 std::string describe_stop(PathReadResult result, const PathReader& reader, char code) {
-  char text[200];
-  if (result == PATH_READ_OP)
+  char text[240];
+  if (result == PATH_READ_OP && (code == PATH_OP_ARC_CW || code == PATH_OP_ARC_CCW ||
+                                 code == PATH_OP_CIRCLE))
+    std::snprintf(text, sizeof text,
+                  "An arc (path code '%c', byte %d) can not be cut on a curved work surface; the "
+                  "NC program is incomplete.",
+                  code, reader.op_at);
+  else if (result == PATH_READ_OP)
     std::snprintf(text, sizeof text,
                   "The post processor does not handle path code '%c' (byte %d); the NC program "
                   "is incomplete.",
@@ -426,7 +704,7 @@ std::string describe_stop(PathReadResult result, const PathReader& reader, char 
   return text;
 }
 
-int walk_flat() {
+int walk_path() {
   Walk w;
   start_walk(&w);
   PathReader reader;
@@ -529,14 +807,13 @@ int post_process() {
     g_post_run.failure = "No post processor was set up for this run.";
     return POST_FAILED;
   }
-  if (!job_surface_is(SURFACE_FLAT)) {
-    g_post_run.failure =
-        "NC output for a curved or rotary work surface is not available yet; the job's work "
-        "surface must be flat.";
+  g_surface_run.failure.clear();
+  if (job_surface_is_curved() && !surface_pre_pass()) {
+    if (g_proof.run_level != 0) proof_delete_file();
     return POST_FAILED;
   }
   if (g_proof.run_level != 0) return post_proof_walk();
-  return walk_flat();
+  return walk_path();
 }
 
 void reset_post_gm() {

@@ -7,6 +7,8 @@
 #include "geometry/float2d.h"
 #include "nc/path_code.h"
 #include "nc/post_gm.h"
+#include "nc/post_surface.h"
+#include "nc/work_surface.h"
 #include "nc/proof_file.h"
 #include "records/job_settings.h"
 
@@ -24,6 +26,7 @@ struct ProofWalk {
   bool in_contour = false;  // between 'o' and '$'
   float contour_z = 0.0f;   // the Z at the last 'o'
   char pending_kind = 0;    // 'A' after a tool change: the next move only positions
+  bool curved = false;      // on surfaces 2 to 10 retracts rise to clear the surface
 };
 
 char move_kind(ProofWalk* w, char kind) {
@@ -91,7 +94,7 @@ void drill(ProofWalk* w, const float* v) {
   w->z_known = true;
 }
 
-bool proof_op(ProofWalk* w, const PathOp& op) {
+bool proof_op(ProofWalk* w, const PathReader& reader, const PathOp& op) {
   const float* v = op.values;
   switch (op.code) {
     case PATH_OP_LINE:
@@ -112,14 +115,24 @@ bool proof_op(ProofWalk* w, const PathOp& op) {
       if (w->in_contour) proof_write_move('5', v[0], v[1], w->contour_z);
       return true;
     case PATH_OP_DESCEND:
-    case PATH_OP_RAPID_Z:
-    case PATH_OP_RETRACT: z_move(w, op.code, v[0]); return true;
+    case PATH_OP_RAPID_Z: z_move(w, op.code, v[0]); return true;
+    case PATH_OP_RETRACT: {
+      double z = v[0], nx = 0.0, ny = 0.0, nz = 0.0;
+      if (w->curved && next_move_point(reader, &nx, &ny, &nz))
+        z = raised_retract_height(z, w->z_known ? w->z : z, w->x, w->y, nx, ny, nz,
+                                  surface_clearance());
+      z_move(w, op.code, static_cast<float>(z));
+      return true;
+    }
     case PATH_OP_PLUNGE: z_move(w, 'Z', v[0]); return true;
     case PATH_OP_CIRCLE_POINT: z_move(w, 'Z', v[2]); return true;
     case PATH_OP_RAPID:
     case PATH_OP_FEED:
     case PATH_OP_FEED_3D:
-      straight(w, op.code, v[0], v[1], op.code == PATH_OP_RAPID ? w->z : v[2]);
+      // A rapid keeps its height; on a curved surface it never goes lower than its own point.
+      straight(w, op.code, v[0], v[1],
+               op.code != PATH_OP_RAPID ? v[2]
+               : w->curved && v[2] < NO_Z_LIMIT ? std::max(w->z, v[2]) : w->z);
       return true;
     case PATH_OP_ARC_CW: case PATH_OP_ARC_CCW: arc(w, op.code, v); return true;
     case PATH_OP_CIRCLE: arc(w, static_cast<char>(op.param), v); return true;
@@ -148,11 +161,12 @@ int post_proof_walk() {
     return POST_FAILED;
   }
   ProofWalk w;
+  w.curved = job_surface_is_curved();
   PathReader reader;
   PathOp op;
   PathReadResult result;
   while ((result = path_read_op(&reader, &op)) == PATH_READ_OP) {
-    if (!proof_op(&w, op)) {
+    if (!proof_op(&w, reader, op)) {
       result = PATH_READ_UNKNOWN;
       break;
     }

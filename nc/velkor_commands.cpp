@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "nc/path_code.h"
+#include "records/job_settings.h"
 
 int32_t velkor_units(double value) {
   const double scaled = value * 1000.0;
@@ -36,8 +37,13 @@ void put_velkor_units_line(const char* format, double value) {
   path_put_text_op(line[0], line + 1);
 }
 
+double velkor_speed(double feed) {
+  const bool inch = g_job_settings.units == JOB_UNITS_INCH;
+  return feed * (inch ? VELKOR_SPEED_FACTOR : VELKOR_SPEED_FACTOR_MM);
+}
+
 void put_velkor_speed_line(const char* format, double feed) {
   char line[64];
-  std::snprintf(line, sizeof line, format, feed * VELKOR_SPEED_FACTOR);
+  std::snprintf(line, sizeof line, format, velkor_speed(feed));
   path_put_text_op(line[0], line + 1);
 }

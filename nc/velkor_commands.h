@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <string>
 
-// A feed in job units per minute becomes a speed in cm/s by this factor (2.54 / 60).
+// A feed in inches per minute becomes a speed in cm/s by this factor (2.54 / 60); a feed in
+// millimetres per minute by VELKOR_SPEED_FACTOR_MM (0.1 / 60).
 constexpr double VELKOR_SPEED_FACTOR = 0.042333335;
+constexpr double VELKOR_SPEED_FACTOR_MM = 0.1 / 60.0;
 // Path-code line formats of the pen heights and speeds.
 constexpr char VELKOR_PEN_UP_LINE[] = "#ZU%d;\n";
 constexpr char VELKOR_PEN_DOWN_LINE[] = "#ZD%d;\n";
@@ -25,5 +27,7 @@ std::string velkor_extents(double x1, double y1, double z1, double x2, double y2
 // Appends to the path code a '#' line made from a format that begins with '#' and one
 // velkor_units value.
 void put_velkor_units_line(const char* format, double value);
-// Appends a '#' line made from a speed format and feed x VELKOR_SPEED_FACTOR.
+// The engraver's speed in cm/s of a feed in the job's units per minute.
+double velkor_speed(double feed);
+// Appends a '#' line made from a speed format and velkor_speed(feed).
 void put_velkor_speed_line(const char* format, double feed);

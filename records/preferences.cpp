@@ -8,7 +8,7 @@ namespace {
 
 constexpr size_t OPTION_BYTES = 0;
 constexpr size_t POLYGON_SIDES = 12;
-constexpr size_t STEP = 16;
+constexpr size_t SURFACE_CLEARANCE = 16;
 constexpr size_t NEW_ITEM_TEXT = 20;
 constexpr size_t NEW_ITEM_TEXT_SIZE = 8;
 constexpr size_t NUDGE = 32;
@@ -33,6 +33,7 @@ constexpr size_t FACTOR = 5212;
 constexpr size_t PANEL_OPTION = 5222;
 constexpr size_t GRID_DISPLAY = 5223;
 constexpr size_t POINTER_CROSSHAIR = 5224;
+constexpr size_t RAPID_SETTINGS = 5228;  // six f32
 
 void put_text(uint8_t* out, const std::string& text, size_t size) {
   std::memset(out, 0, size);
@@ -51,7 +52,7 @@ void write_preferences_bytes(const Preferences& p, uint8_t out[PREFERENCES_SIZE]
   std::memcpy(out, p.stored, PREFERENCES_SIZE);
   std::memcpy(out + OPTION_BYTES, p.option_bytes, sizeof p.option_bytes);
   put_i16_le(out + POLYGON_SIDES, p.polygon_sides);
-  put_f32_le(out + STEP, p.step);
+  put_f32_le(out + SURFACE_CLEARANCE, p.surface_clearance);
   put_text(out + NEW_ITEM_TEXT, p.new_item_text, NEW_ITEM_TEXT_SIZE);
   put_f32_le(out + NUDGE, p.nudge);
   out[START_PAGE_CHOICE] = p.start_page_choice;
@@ -76,13 +77,17 @@ void write_preferences_bytes(const Preferences& p, uint8_t out[PREFERENCES_SIZE]
   out[PANEL_OPTION] = p.panel_option;
   out[GRID_DISPLAY] = p.grid_display;
   out[POINTER_CROSSHAIR] = p.pointer_crosshair;
+  const RapidSettings& r = p.rapid_settings;
+  const float rapid[6] = {r.short_distance, r.medium_distance, r.slow_speed,
+                          r.medium_speed, r.full_speed, r.tool_change_minutes};
+  for (size_t i = 0; i < 6; ++i) put_f32_le(out + RAPID_SETTINGS + 4 * i, rapid[i]);
 }
 
 void read_preferences_bytes(const uint8_t in[PREFERENCES_SIZE], Preferences* p) {
   std::memcpy(p->stored, in, PREFERENCES_SIZE);
   std::memcpy(p->option_bytes, in + OPTION_BYTES, sizeof p->option_bytes);
   p->polygon_sides = get_i16_le(in + POLYGON_SIDES);
-  p->step = get_f32_le(in + STEP);
+  p->surface_clearance = get_f32_le(in + SURFACE_CLEARANCE);
   p->new_item_text = get_text(in + NEW_ITEM_TEXT, NEW_ITEM_TEXT_SIZE - 1);
   p->nudge = get_f32_le(in + NUDGE);
   p->start_page_choice = in[START_PAGE_CHOICE];
@@ -111,4 +116,8 @@ void read_preferences_bytes(const uint8_t in[PREFERENCES_SIZE], Preferences* p) 
   p->panel_option = in[PANEL_OPTION];
   p->grid_display = in[GRID_DISPLAY];
   p->pointer_crosshair = in[POINTER_CROSSHAIR];
+  RapidSettings& r = p->rapid_settings;
+  float* rapid[6] = {&r.short_distance, &r.medium_distance, &r.slow_speed,
+                     &r.medium_speed, &r.full_speed, &r.tool_change_minutes};
+  for (size_t i = 0; i < 6; ++i) *rapid[i] = get_f32_le(in + RAPID_SETTINGS + 4 * i);
 }

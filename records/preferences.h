@@ -15,11 +15,22 @@ constexpr size_t PREFERENCES_SIZE = 5316;
 constexpr size_t PREFERENCES_FOLDER_SIZE = 260;
 constexpr int PREFERENCES_DEFAULT_FOLDERS = 3;
 
+// The rapid-speed model of the machining-time estimate, in the units of the file set it was
+// stored by (inch or millimetre); all zero until the estimate first runs.
+struct RapidSettings {
+  float short_distance = 0.0f;   // rapid moves shorter than this go at the slow speed
+  float medium_distance = 0.0f;  // shorter than this (and not short): the medium speed
+  float slow_speed = 0.0f;       // per minute
+  float medium_speed = 0.0f;     // per minute
+  float full_speed = 0.0f;       // per minute, every longer rapid move
+  float tool_change_minutes = 0.0f;  // minutes per tool change
+};
+
 struct Preferences {
   uint8_t option_bytes[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};  // +0 redraw and page options; 0-2
                                   // are set to 1 at every start
   int16_t polygon_sides = 6;      // +12 sides of new regular polygons
-  float step = 0.05f;             // +16 a length of the G-code output and the preferences form,
+  float surface_clearance = 0.05f;  // +16 clearance above a curved work surface for raised retracts,
                                   // job units; raised at start when implausibly small
   std::string new_item_text = "F3999";  // +20 (8 bytes) text field of the job options form
   float nudge = 0.05f;            // +32 nudge distance of the drawing editor, job units
@@ -38,6 +49,7 @@ struct Preferences {
   uint8_t panel_option = 0;       // +5222
   uint8_t grid_display = 0;       // +5223
   uint8_t pointer_crosshair = 0;  // +5224 the pointer is the crosshair
+  RapidSettings rapid_settings;   // +5228 six f32, the time estimate's rapid-speed model
   // Every stored byte the fields above do not name (options other parts read by offset):
   // kept as read and written back as they are.
   uint8_t stored[PREFERENCES_SIZE] = {};

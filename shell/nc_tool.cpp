@@ -1,13 +1,18 @@
 // brenvik-nc JOB.job OUT.nc: makes the NC program of a saved job with the job's own post
-// processor, as the NC program page does, and writes it. Items that were not machined are
-// printed; the exit status is non-zero when no complete program could be made.
+// processor, as the NC program page does, and writes it (G & M codes or engraver commands, on
+// any work surface). brenvik-nc --dxf JOB.job OUT.dxf: exports the job's tool path as DXF, as
+// the File menu's export does after its form, with the job's own output options and tolerance.
+// Items that were not machined are printed; the exit status is non-zero when no complete
+// program or file could be made.
 #include <cstdio>
 #include <string>
 
+#include "cam/dxf_export.h"
 #include "cam/make_nc.h"
 #include "job/job_file.h"
 #include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
+#include "nc/dxf_path.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
 #include "records/job_settings.h"
@@ -76,12 +81,13 @@ bool write_program(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: brenvik-nc JOB.job OUT.nc\n");
+  const bool dxf = argc == 4 && std::string(argv[1]) == "--dxf";
+  if (argc != 3 && !dxf) {
+    std::fprintf(stderr, "usage: brenvik-nc JOB.job OUT.nc\n       brenvik-nc --dxf JOB.job OUT.dxf\n");
     return 2;
   }
-  const std::string job_path = argv[1];
-  const std::string out_path = argv[2];
+  const std::string job_path = argv[dxf ? 2 : 1];
+  const std::string out_path = argv[dxf ? 3 : 2];
   install_terminal_host();
   // The stroke fonts of the program folder, compiled when their sources are newer; a font that
   // cannot be used is named here, before any text is drawn in font 0 instead.
@@ -99,6 +105,18 @@ int main(int argc, char** argv) {
   g_job_settings.post_processor = find_post_processor(g_job_settings.post_processor_number);
   g_job_file.full_path = job_path;
   g_code_section.title = nc_program_title(job_path);
+  if (dxf) {
+    const bool written = run_dxf_export(out_path);
+    for (const std::string& line : g_make_nc.left_out)
+      std::printf("not machined: %s\n", line.c_str());
+    if (!written) {
+      std::fprintf(stderr, "brenvik-nc: no DXF file made: %s\n", g_dxf_export.failure.c_str());
+      return 1;
+    }
+    std::printf("%d entities of %d items written into %s\n", g_dxf_export.entities,
+                g_make_nc.items_encoded, out_path.c_str());
+    return 0;
+  }
   const int result = make_nc_program();
   for (const std::string& line : g_make_nc.left_out)
     std::printf("not machined: %s\n", line.c_str());

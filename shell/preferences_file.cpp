@@ -331,7 +331,7 @@ void first_run_defaults() {
   job.tolerance = metric ? 0.05f : 0.002f;
   job.short_move_feed = metric ? 600 : 60;
   job.grid_step = metric ? 0.01f : 0.001f;
-  g_preferences.step = metric ? 1.0f : 0.05f;
+  g_preferences.surface_clearance = metric ? 1.0f : 0.05f;
   g_preferences.nudge = metric ? 1.0f : 0.05f;
   g_preferences.gap_tolerance = metric ? 0.005f : 0.0002f;
   // The factory block holds no import options: a DXF file, not machined, nothing joined.

@@ -574,8 +574,8 @@ void set_editor_start_values() {
   if (job.grid_step <= 0.0f) job.grid_step = inch ? 0.001f : 0.1f;
   for (int i = 0; i < 3; ++i) g_preferences.option_bytes[i] = 1;
   // A step this small was never meant: it would make the output's moves vanish.
-  if (inch && g_preferences.step < 0.001f) g_preferences.step = 0.05f;
-  if (!inch && g_preferences.step < 0.02f) g_preferences.step = 1.0f;
+  if (inch && g_preferences.surface_clearance < 0.001f) g_preferences.surface_clearance = 0.05f;
+  if (!inch && g_preferences.surface_clearance < 0.02f) g_preferences.surface_clearance = 1.0f;
 }
 
 void set_button_bindings() {

@@ -52,6 +52,8 @@ struct FileRecord {
   int64_t file_length = 0;             // taken when the file is opened
   int64_t line_offset = 0;             // file offset of the first byte of the last line returned
   int64_t next_offset = 0;             // file offset of the first byte not yet returned
+  bool lf_line_ends = false;           // text files: the first line end is a bare LF, and the
+                                       // editor writes LF line ends back (else CR LF)
 };
 
 struct FileReaderState {

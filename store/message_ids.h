@@ -76,10 +76,12 @@ constexpr int MSG_SURFACE_NEEDS_ANGLE = 10762;         // the surface has no ang
 constexpr int MSG_SURFACE_NEEDS_ABSOLUTE = 10763;      // a 4th-axis surface with incremental output
 constexpr int MSG_SURFACE_NEEDS_SECOND_RADIUS = 10764; // the surface has no second radius
 constexpr int MSG_NOTHING_TO_MACHINE = 15005;          // no item is set for machining
+constexpr int MSG_SURFACE_POINT_PULLED = 15201;        // a tube-of-torus point was pulled onto the tube
 
 // ---- The text editor ----------------------------------------------------------------------------
 
 constexpr int MSG_CASE_NEEDS_BLOCK = 10210;  // a case key with no block marked
+constexpr int MSG_UNREAD_TEXT_FAILED = 14100;  // the unread rest of a file could not be read
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
 

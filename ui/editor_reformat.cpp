@@ -22,8 +22,6 @@ struct Anchor {
   int32_t beyond = 0;
 };
 
-bool is_placeholder(const TextLine* line) { return line->kind == LINE_KIND_PLACEHOLDER; }
-
 TextLine* paragraph_start(TextLine* line) {
   while (line->prev != nullptr && !is_placeholder(line->prev) && !ends_with_newline(line->prev))
     line = line->prev;

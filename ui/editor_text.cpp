@@ -160,6 +160,9 @@ void fit_cursor_row() {
 }
 
 void bring_back_runs(TextLine* first, TextLine* last) {
+  // Nothing may fold behind the walk: the range must come out whole.
+  ++g_fold.holding;
   for (TextLine* l = first; l != nullptr && l != last; l = l->next)
     if (l->next != nullptr && l->next->kind == LINE_KIND_PLACEHOLDER) next_visible_line(l);
+  --g_fold.holding;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "store/line_fold.h"
 #include "store/store_host.h"
 #include "ui/editor_cursor.h"
 #include "ui/message_box.h"
@@ -15,6 +16,12 @@
 #include "ui/text_window.h"
 
 namespace {
+
+// Lines are named by their position in the window's whole text: folded runs count with all
+// their lines, the unread middle of a file loaded in part as one line. Slices of the unread
+// middle come back between the loaded head and the placeholder or between the placeholder and
+// the tail, so a position after the placeholder is kept counted from the end (negative) and a
+// position before it from the start: neither moves when text comes back.
 
 // The caret and block of a moment, lines named by position.
 struct CaretState {
@@ -32,6 +39,9 @@ struct CaretState {
 
 struct UndoStep {
   int32_t first_line = 0;           // position of the first changed line
+  int32_t lines_after = 0;          // lines after the changed ones, to the end of the text
+  bool after_unread = false;        // the change lies after the unread middle: it is found
+                                    // from the end
   std::vector<LineCopy> removed;    // the lines there before the step
   std::vector<LineCopy> inserted;   // the lines there after it
   CaretState before;
@@ -57,6 +67,42 @@ namespace {
 
 bool is_editor(const TextWindow* w) { return w != nullptr && (w->flags & WINDOW_TEXT_LIST) != 0; }
 
+// The window's whole text as lines: folded runs read in place.
+std::vector<TextLine*> text_lines() {
+  std::vector<TextLine*> lines;
+  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next) {
+    const FoldRecord* record = fold_record_of(l);
+    if (record != nullptr && record->unread_text == 0 && record->first_line != nullptr) {
+      for (TextLine* r = record->first_line; r != nullptr; r = r->next) lines.push_back(r);
+    } else {
+      lines.push_back(l);
+    }
+  }
+  return lines;
+}
+
+// Position of the unread middle in a text, -1 when there is none.
+int32_t unread_position(const std::vector<TextLine*>& lines) {
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (is_unread_placeholder(lines[i])) return static_cast<int32_t>(i);
+  return -1;
+}
+
+// A line's position as it is kept (see above), or 0 for a line not in the text.
+int32_t kept_position(const std::vector<TextLine*>& lines, const TextLine* line) {
+  const int32_t unread = unread_position(lines);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] != line) continue;
+    const int32_t at = static_cast<int32_t>(i);
+    return unread >= 0 && at > unread ? at - static_cast<int32_t>(lines.size()) : at;
+  }
+  return 0;
+}
+
+int32_t position_from_kept(int32_t kept, size_t count) {
+  return kept < 0 ? static_cast<int32_t>(count) + kept : kept;
+}
+
 // The layout bytes (margins, indent, the paragraph short) count; the line-number key does not:
 // numbering is no edit.
 constexpr size_t LAYOUT_ATTRIBUTE_BYTES = 8;
@@ -68,15 +114,16 @@ bool same_line(const TextLine* line, const LineCopy& copy) {
 
 CaretState capture_caret(const TextWindow* w) {
   CaretState s;
-  s.cursor_line = index_of_line(g_lists.cursor_line);
+  const std::vector<TextLine*> lines = text_lines();
+  s.cursor_line = kept_position(lines, g_lists.cursor_line);
   s.text_column = w->text_column;
   s.cursor_column = w->cursor_column;
   s.cursor_row = w->cursor_row;
   s.horizontal_scroll = w->horizontal_scroll;
   s.has_block = g_lists.block_start != nullptr && g_lists.block_end != nullptr;
   if (s.has_block) {
-    s.block_start_line = index_of_line(g_lists.block_start);
-    s.block_end_line = index_of_line(g_lists.block_end);
+    s.block_start_line = kept_position(lines, g_lists.block_start);
+    s.block_end_line = kept_position(lines, g_lists.block_end);
     s.block_start_column = w->block_start_column;
     s.block_end_column = w->block_end_column;
   }
@@ -85,15 +132,16 @@ CaretState capture_caret(const TextWindow* w) {
 
 std::vector<LineCopy> copy_current_list() {
   std::vector<LineCopy> lines;
-  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next) lines.push_back(copy_of_line(l));
+  for (TextLine* l : text_lines()) lines.push_back(copy_of_line(l));
   return lines;
 }
 
 bool shadow_matches(const EditorUndoHistory& h) {
-  size_t i = 0;
-  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next, ++i)
-    if (i >= h.shadow.size() || !same_line(l, h.shadow[i])) return false;
-  return i == h.shadow.size();
+  const std::vector<TextLine*> lines = text_lines();
+  if (lines.size() != h.shadow.size()) return false;
+  for (size_t i = 0; i < lines.size(); ++i)
+    if (!same_line(lines[i], h.shadow[i])) return false;
+  return true;
 }
 
 void start_history(TextWindow* w) {
@@ -114,8 +162,7 @@ void apply_to_shadow(EditorUndoHistory& h, int32_t first, size_t remove_count,
 // The step between the shadow and the current text, the shadow brought up to the text; false
 // when nothing changed. The removed lines move out of the shadow rather than being copied.
 bool take_diff_from_shadow(EditorUndoHistory& h, UndoStep* step) {
-  std::vector<TextLine*> lines;
-  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next) lines.push_back(l);
+  const std::vector<TextLine*> lines = text_lines();
   size_t prefix = 0;
   while (prefix < lines.size() && prefix < h.shadow.size() && same_line(lines[prefix], h.shadow[prefix]))
     ++prefix;
@@ -125,6 +172,9 @@ bool take_diff_from_shadow(EditorUndoHistory& h, UndoStep* step) {
          same_line(lines[lines.size() - 1 - suffix], h.shadow[h.shadow.size() - 1 - suffix]))
     ++suffix;
   step->first_line = static_cast<int32_t>(prefix);
+  step->lines_after = static_cast<int32_t>(suffix);
+  const int32_t unread = unread_position(lines);
+  step->after_unread = unread >= 0 && static_cast<int32_t>(prefix) > unread;
   const auto removed_begin = h.shadow.begin() + static_cast<std::ptrdiff_t>(prefix);
   const auto removed_end = h.shadow.end() - static_cast<std::ptrdiff_t>(suffix);
   step->removed.assign(std::make_move_iterator(removed_begin), std::make_move_iterator(removed_end));
@@ -166,7 +216,8 @@ void replace_lines(int32_t first, size_t remove_count, const std::vector<LineCop
 }
 
 void restore_caret(TextWindow* w, const CaretState& s) {
-  TextLine* cursor = nth_line(s.cursor_line);
+  const size_t count = static_cast<size_t>(count_current_lines());
+  TextLine* cursor = nth_line(position_from_kept(s.cursor_line, count));
   if (cursor == nullptr) cursor = g_lists.current.last;
   g_lists.cursor_line = cursor;
   w->text_column = s.text_column;
@@ -176,8 +227,8 @@ void restore_caret(TextWindow* w, const CaretState& s) {
   g_lists.block_start = nullptr;
   g_lists.block_end = nullptr;
   if (s.has_block) {
-    g_lists.block_start = nth_line(s.block_start_line);
-    g_lists.block_end = nth_line(s.block_end_line);
+    g_lists.block_start = nth_line(position_from_kept(s.block_start_line, count));
+    g_lists.block_end = nth_line(position_from_kept(s.block_end_line, count));
     if (g_lists.block_start == nullptr || g_lists.block_end == nullptr) {
       g_lists.block_start = nullptr;
       g_lists.block_end = nullptr;
@@ -206,8 +257,13 @@ EventCode replay(bool undo) {
   const UndoStep& step = h.steps[undo ? h.done - 1 : h.done];
   const std::vector<LineCopy>& put = undo ? step.removed : step.inserted;
   const size_t remove_count = undo ? step.inserted.size() : step.removed.size();
-  replace_lines(step.first_line, remove_count, put);
-  apply_to_shadow(h, step.first_line, remove_count, put);
+  // Folded runs come back, so that the list's lines are the text's lines.
+  bring_back_folded_runs();
+  const int32_t first =
+      step.after_unread ? static_cast<int32_t>(h.shadow.size() - remove_count) - step.lines_after
+                        : step.first_line;
+  replace_lines(first, remove_count, put);
+  apply_to_shadow(h, first, remove_count, put);
   if (step.clipboard_changed)
     set_text_clipboard(undo ? step.clipboard_before : step.clipboard_after, false);
   restore_caret(w, undo ? step.before : step.after);
@@ -222,6 +278,26 @@ EventCode replay(bool undo) {
 void record_step(TextWindow* w);
 
 }  // namespace
+
+void note_unread_text_read(TextLine* placeholder, TextLine* first, TextLine* last) {
+  TextWindow* w = g_windows.active;
+  if (!is_editor(w) || w->undo_history == nullptr || g_fold.walking_another_list != 0) return;
+  EditorUndoHistory& h = *w->undo_history;
+  size_t token = 0;
+  while (token < h.shadow.size() && h.shadow[token].kind != LINE_KIND_PLACEHOLDER) ++token;
+  if (token == h.shadow.size()) return;
+  std::vector<LineCopy> read;
+  for (TextLine* l = first; l != nullptr; l = l->next) {
+    read.push_back(copy_of_line(l));
+    if (l == last) break;
+  }
+  const bool gone = placeholder->prev != first && placeholder->next != first &&
+                    placeholder->prev != last && placeholder->next != last;
+  const bool before = last->next == placeholder;
+  if (gone) h.shadow.erase(h.shadow.begin() + static_cast<std::ptrdiff_t>(token));
+  const size_t at = gone || before ? token : token + 1;
+  h.shadow.insert(h.shadow.begin() + static_cast<std::ptrdiff_t>(at), read.begin(), read.end());
+}
 
 void begin_editor_step() {
   TextWindow* w = g_windows.active;

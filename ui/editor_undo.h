@@ -12,6 +12,7 @@
 
 #include "screen/event_queue.h"
 
+struct TextLine;
 struct TextWindow;
 
 constexpr int UNDO_STEPS_KEPT = 63;
@@ -30,6 +31,10 @@ EventCode editor_redo();
 // Steps that can be undone and redone in the active window.
 int undo_steps_available();
 int redo_steps_available();
+
+// Unread text of a file loaded in part came back at the placeholder (before it, after it, or
+// in its place): the history's copy of the text takes the lines, which are no edit.
+void note_unread_text_read(TextLine* placeholder, TextLine* first, TextLine* last);
 
 // Forgets the window's history (its text was replaced), and frees it with the window.
 void forget_editor_undo(TextWindow* window);

@@ -18,16 +18,9 @@
 namespace {
 
 bool hidden(const TextLine* line) { return (line->kind & LINE_KIND_HIDDEN) != 0; }
-bool is_placeholder(const TextLine* line) { return line->kind == LINE_KIND_PLACEHOLDER; }
-
-const FoldRecord* fold_of(const TextLine* line) {
-  return is_placeholder(line) ? line_extra_as<FoldRecord>(line) : nullptr;
-}
+const FoldRecord* fold_of(const TextLine* line) { return fold_record_of(line); }
 // Unread file text stands behind the placeholder (not a folded run).
-bool is_unread_text(const TextLine* line) {
-  const FoldRecord* fold = fold_of(line);
-  return fold != nullptr && (fold->file_offset > 0 || fold->byte_count <= 0);
-}
+bool is_unread_text(const TextLine* line) { return is_unread_placeholder(line); }
 
 // Numbers a folded run from the placeholder's number on; returns the last number given.
 int32_t number_folded_run(const TextLine* placeholder, int32_t count) {

@@ -21,6 +21,7 @@
 #include "ui/edit_buffers.h"
 #include "ui/editor_cursor.h"
 #include "ui/editor_undo.h"
+#include "ui/line_fold.h"
 #include "ui/pointer_motion.h"
 #include "ui/run_window.h"
 #include "ui/text_window_internal.h"
@@ -148,6 +149,7 @@ void leave_active_window(TextWindow* w) {
   g_text.area = TextArea();
   g_pointer.window_flags = nullptr;
   g_caret.window_right_column = -1;
+  connect_fold_window(nullptr);
 }
 
 TextLine* choose_successor(TextLine* node) {
@@ -300,6 +302,7 @@ void activate_window(TextLine* node) {
   compute_window_pixels();
   set_colour_base(w->options);
   g_windows.help_options = w->options;
+  connect_fold_window(w);
 
   choose_cursor_hooks(w);
   prepare_window_lines(w);
@@ -553,6 +556,7 @@ void centre_window_columns(TextLine* node) {
 
 void reset_window_layer() {
   g_windows = WindowLayer();
+  connect_fold_window(nullptr);
   g_text.area = TextArea();
   g_pointer.window_flags = nullptr;
   g_caret.window_right_column = -1;

@@ -1,6 +1,6 @@
 // The outside G-code reader (the npm package gcode-toolpath, through
-// tools/gcode-check/read_toolpath.js): the moves and drilling cycles of an NC program as a
-// machine would run them.
+// tools/gcode-check/read_toolpath.js): the moves, drilling cycles and tool changes of an NC
+// program as a machine would run them, each with the feed in force.
 #pragma once
 
 #include <cstdlib>
@@ -15,15 +15,26 @@ struct ReadMove {
   double x1, y1, z1, x2, y2, z2;
   bool arc = false;
   double cx = 0, cy = 0;
+  double feed = -1;  // the F in force, in the program's units per minute; -1 none yet
+  int line = 0;      // 1-based program line
 };
 struct ReadDrill {
   std::string cycle;
   double x, y, z, r;
   std::string q;
+  double feed = -1;
+  int line = 0;
+};
+// One step of the program in the order it runs: a move, a drilling cycle or a tool change.
+struct ReadEvent {
+  char kind;  // 'm' move, 'd' drill, 't' tool change
+  int index;  // into moves, drills or tools
 };
 struct Reading {
   std::vector<ReadMove> moves;
   std::vector<ReadDrill> drills;
+  std::vector<int> tools;  // the tool of each tool change
+  std::vector<ReadEvent> events;
   std::vector<std::string> orphans;
 };
 
@@ -60,7 +71,26 @@ inline bool read_program(const std::filesystem::path& program, const std::string
     std::istringstream words(line);
     std::string kind;
     words >> kind;
-    if (kind == "move") {
+    if (kind == "at" && !out->events.empty()) {
+      std::string feed;
+      int number = 0;
+      words >> feed >> number;
+      const ReadEvent& last = out->events.back();
+      const double f = feed == "-" ? -1.0 : std::stod(feed);
+      if (last.kind == 'm') {
+        out->moves[last.index].feed = f;
+        out->moves[last.index].line = number;
+      } else if (last.kind == 'd') {
+        out->drills[last.index].feed = f;
+        out->drills[last.index].line = number;
+      }
+    } else if (kind == "tool") {
+      int tool = 0;
+      words >> tool;
+      out->events.push_back({'t', static_cast<int>(out->tools.size())});
+      out->tools.push_back(tool);
+    } else if (kind == "move") {
+      out->events.push_back({'m', static_cast<int>(out->moves.size())});
       ReadMove m;
       words >> m.motion >> m.x1 >> m.y1 >> m.z1 >> m.x2 >> m.y2 >> m.z2;
       double cz;
@@ -68,6 +98,7 @@ inline bool read_program(const std::filesystem::path& program, const std::string
       for (double* v : {&m.x1, &m.y1, &m.z1, &m.x2, &m.y2, &m.z2, &m.cx, &m.cy}) *v /= scale;
       out->moves.push_back(m);
     } else if (kind == "drill") {
+      out->events.push_back({'d', static_cast<int>(out->drills.size())});
       ReadDrill d;
       words >> d.cycle >> d.x >> d.y >> d.z >> d.r >> d.q;
       for (double* v : {&d.x, &d.y, &d.z, &d.r}) *v /= scale;

@@ -110,7 +110,8 @@ TEST_F(MakeNcTest, WorkSurfaceChecksStopBeforeAnythingIsMade) {
   const Case cases[] = {
       {2, 0, 0, "catalogue 10761"},                // sloping, no slope angle
       {1 << 4, 0.3f, 0, "catalogue 10760"},        // horizontal cone: no radius
-      {1 << 2, 0, 5, "not flat"},                  // a sphere with its radius: not made yet
+      {1 << 4, 0.7853982f, 5, "half-angle of 45"}, // horizontal cone at 45 degrees: no ends
+      {1 << 4, 1e-12f, 5, "makes no cone"},         // a half-angle too small to divide by
   };
   for (const Case& c : cases) {
     SetUp();

@@ -273,14 +273,15 @@ TEST_F(NcOutputReadBack, CompactedProgramReadsBackOntoTheItems) {
 
 TEST_F(NcOutputReadBack, ToolFailsAndWritesNothingForAJobItCanNotMachine) {
   build_job();
-  g_job_settings.surface_flag = 1 << 2;  // a sphere
-  g_job_settings.surface_code = 3;
+  g_job_settings.surface_flag = 1 << 4;  // a horizontal cone at 45 degrees has no mapping
+  g_job_settings.surface_code = 5;
   g_job_settings.surface_radius = 5;
+  g_job_settings.surface_angle = 0.7853982f;
   const fs::path job = save_job();
   const fs::path out = folder_ / "none.nc";
   EXPECT_NE(run_tool(job, out), 0);
   EXPECT_FALSE(fs::exists(out));
-  EXPECT_NE(tool_log().find("not flat"), std::string::npos) << tool_log();
+  EXPECT_NE(tool_log().find("half-angle of 45"), std::string::npos) << tool_log();
 }
 
 }  // namespace

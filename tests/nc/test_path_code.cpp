@@ -674,4 +674,29 @@ TEST_F(PathCodeTest, VelkorProgramStartWritesExtentsSpeedsAndHeights) {
   EXPECT_FLOAT_EQ(g_path_encoder.last_feed, 30.0f);
 }
 
+// A millimetre job's feeds are millimetres per minute: 600 mm/min is 1 cm/s, not 25.4.
+TEST_F(PathCodeTest, VelkorSpeedsOfAMillimetreJobAreInCentimetresPerSecond) {
+  use_definition(PP_OUTPUT_VELKOR);
+  g_job_settings.units = JOB_UNITS_MILLIMETRE;
+  put_velkor_speed_line(VELKOR_CUT_SPEED_LINE, 600.0);
+  g_job_settings.units = JOB_UNITS_INCH;
+  put_velkor_speed_line(VELKOR_CUT_SPEED_LINE, 30.0);
+  const std::vector<DecodedOp> ops = decode_path();
+  ASSERT_EQ(op_codes(ops), "##");
+  EXPECT_EQ(ops[0].text, "VS1.0000;\n");
+  EXPECT_EQ(ops[1].text, "VS1.2700;\n");
+}
+
+// The engraver's drilling writes its own pen-down depth, so the cut after it must write its
+// depth again even when it equals the one written before the hole.
+TEST_F(PathCodeTest, VelkorCutAfterADrillWritesItsOwnDepthAgain) {
+  use_definition(PP_OUTPUT_VELKOR);
+  move(PEN_PLUNGE);
+  move(PEN_DRILL);
+  move(PEN_PLUNGE);
+  const std::vector<DecodedOp> ops = decode_path();
+  ASSERT_EQ(op_codes(ops), "#Zu#Z");
+  EXPECT_EQ(ops[0].text, ops[3].text);
+}
+
 }  // namespace

@@ -350,7 +350,7 @@ TEST_F(StartupTest, WithOnlyTheMetricCatalogueTheMetricFileSetIsUsed) {
   // The first start's defaults are metric.
   EXPECT_EQ(g_preferences.default_job.units, JOB_UNITS_MILLIMETRE);
   EXPECT_FLOAT_EQ(g_preferences.gap_tolerance, 0.005f);
-  EXPECT_FLOAT_EQ(g_preferences.step, 1.0f);
+  EXPECT_FLOAT_EQ(g_preferences.surface_clearance, 1.0f);
 }
 
 TEST_F(StartupTest, WithoutTheInterfaceFontTheProgramSaysWhichFileIsMissing) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/window.h"
+#include "store/line_fold.h"
 #include "store/text_wrap.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/editor_cursor.h"
@@ -99,9 +100,17 @@ class EditorTest : public WindowTest {
     run_window(node);
   }
 
+  // The window's lines, folded runs read in place.
   static std::vector<std::string> lines_of(TextLine* node) {
     std::vector<std::string> lines;
-    for (TextLine* l = window_of(node)->first_line; l != nullptr; l = l->next) lines.push_back(l->text);
+    for (TextLine* l = window_of(node)->first_line; l != nullptr; l = l->next) {
+      const FoldRecord* record = fold_record_of(l);
+      if (record == nullptr || record->first_line == nullptr) {
+        lines.push_back(l->text);
+        continue;
+      }
+      for (TextLine* r = record->first_line; r != nullptr; r = r->next) lines.push_back(r->text);
+    }
     return lines;
   }
   static std::string joined(TextLine* node) {

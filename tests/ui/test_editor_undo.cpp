@@ -3,6 +3,7 @@
 #include <random>
 
 #include "tests/ui/editor_fixture.h"
+#include "ui/line_fold.h"
 
 namespace {
 
@@ -190,6 +191,50 @@ TEST_F(EditorTest, JudgeEveryStepUndoesToTheOriginalAndRedoesToTheEdit) {
       ASSERT_EQ(static_cast<size_t>(undo_steps_available()) + 1, texts.size()) << "after code " << code;
       // Every line of a word-wrapped window fits the width, and no line is empty but the last.
       for (const std::string& l : lines_of(node)) ASSERT_LE(l.size(), static_cast<size_t>(LINE_TEXT_MAX));
+    }
+    const std::string edited = joined(node);
+    for (size_t i = texts.size() - 1; i > 0; --i) {
+      run(node, {UNDO_STEP});
+      ASSERT_EQ(joined(node), texts[i - 1]) << "undo back to text " << i - 1;
+    }
+    EXPECT_EQ(lines_of(node), original);
+    for (size_t i = 1; i < texts.size(); ++i) run(node, {REDO_STEP});
+    EXPECT_EQ(joined(node), edited);
+    destroy(node);
+  }
+}
+
+// The judge on a long text that folds: runs far from the caret wait behind placeholders while
+// the script edits, walks and jumps; undo still lands on the lines it recorded.
+TEST_F(EditorTest, JudgeOnAFoldedText) {
+  Lines original;
+  for (int k = 0; k < 3000; ++k)
+    original.push_back("N" + std::to_string(k * 10) + " G1 X" + std::to_string(k) + " Y1.5\n");
+  for (uint32_t seed = 1; seed <= 8; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    TextLine* node = make_editor(original, EDITOR_FLAGS, "X.NC", 250, 6);
+    TextWindow* w = window_of(node);
+    // Folded around a caret somewhere in the text.
+    push_list();
+    g_lists.current = LineList{w->first_line, w->last_line};
+    g_lists.cursor_line = nth_line(static_cast<int32_t>(random() % 3000));
+    w->current_line = g_lists.cursor_line;
+    connect_fold_window(w);
+    g_fold.screen_rows = 25;
+    ASSERT_GT(page_out_all_lines(g_lists.cursor_line), 0);
+    w->first_line = g_lists.current.first;
+    w->last_line = g_lists.current.last;
+    pop_list();
+    std::vector<EventCode> script = random_script(random, 80);
+    for (size_t k = 0; k < script.size(); k += 9)
+      script.insert(script.begin() + static_cast<std::ptrdiff_t>(k),
+                    random() % 2 ? KEY_CTRL_PGDN : KEY_CTRL_PGUP);
+    std::vector<std::string> texts = {joined(node)};
+    for (EventCode code : script) {
+      run(node, {code});
+      if (static_cast<size_t>(undo_steps_available()) == texts.size()) texts.push_back(joined(node));
+      ASSERT_EQ(static_cast<size_t>(undo_steps_available()) + 1, texts.size()) << "after code " << code;
     }
     const std::string edited = joined(node);
     for (size_t i = texts.size() - 1; i > 0; --i) {

@@ -7,9 +7,13 @@
 // usage: node read_toolpath.js [--text] [--start X,Y,Z] PROGRAM.nc
 //   --start: where the machine stands before the program (for programs in relative distance
 //     mode, whose moves count from there); 0,0,0 when not given.
-//   --text: one record a line instead of JSON, for readers without a JSON parser:
+//   --text: one record a line instead of JSON, for readers without a JSON parser, moves, drilling
+//     cycles and tool changes in the order the program runs them:
 //     move MOTION X1 Y1 Z1 X2 Y2 Z2 [CX CY CZ]
 //     drill CYCLE X Y Z R Q F          (Q and F are "-" when not given)
+//     at F LINE                        (after each move and drill: the feed in force for it and
+//                                       its 1-based program line; F "-" while none was given)
+//     tool T LINE                      (a T word: the tool the program changes to)
 //     orphan LINE TEXT
 'use strict';
 
@@ -33,15 +37,22 @@ if (!file) {
   process.exit(2);
 }
 
-const result = { moves: [], drills: [], orphan_axis_lines: [], line_count: 0 };
+const result = { moves: [], drills: [], tools: [], orphan_axis_lines: [], line_count: 0 };
+// Program order of moves, drills and tool changes: [kind, index into its list].
+const events = [];
+// The feed in force (F is modal); moves and drills of a line take that line's F.
+let feed = null;
+let lineStart = 0;
 const point = (v) => ({ x: v.x, y: v.y, z: v.z });
 
 const toolpath = new Toolpath({
   position: start,
   addLine: (modal, v1, v2) => {
+    events.push(['move', result.moves.length]);
     result.moves.push({ motion: modal.motion, tool: modal.tool, v1: point(v1), v2: point(v2) });
   },
   addArcCurve: (modal, v1, v2, v0) => {
+    events.push(['move', result.moves.length]);
     result.moves.push({ motion: modal.motion, tool: modal.tool, v1: point(v1), v2: point(v2),
                         v0: point(v0) });
   },
@@ -62,6 +73,7 @@ const drillCycle = (cycle) => (params) => {
   const y = axis(params.Y, at.y);
   const z = axis(params.Z, at.z);
   const r = axis(params.R, at.z);
+  events.push(['drill', result.drills.length]);
   result.drills.push({ cycle, x, y, z, r, q: params.Q === undefined ? null : Number(params.Q),
                        f: params.F === undefined ? null : Number(params.F) });
   toolpath.setPosition(x, y, r);
@@ -75,6 +87,20 @@ const text = fs.readFileSync(file, 'utf8');
 toolpath.loadFromStringSync(text, (data, index) => {
   result.line_count = index + 1;
   const words = data.words || [];
+  const f = words.find((w) => w[0] === 'F');
+  if (f) feed = Number(f[1]);
+  for (let k = lineStart; k < events.length; ++k) {
+    const [kind, at] = events[k];
+    const record = kind === 'move' ? result.moves[at] : result.drills[at];
+    record.feed = feed;
+    record.line = index + 1;
+  }
+  const t = words.find((w) => w[0] === 'T');
+  if (t) {
+    events.push(['tool', result.tools.length]);
+    result.tools.push({ tool: Number(t[1]), line: index + 1 });
+  }
+  lineStart = events.length;
   const hasAxis = words.some((w) => AXES.has(w[0]));
   const hasCommand = words.some((w) => COMMANDS.has(w[0]));
   if (hasAxis && !hasCommand && toolpath.motionMode === '') {
@@ -87,11 +113,21 @@ if (!asText) {
 } else {
   const out = [];
   const xyz = (v) => `${v.x} ${v.y} ${v.z}`;
-  for (const m of result.moves)
-    out.push(`move ${m.motion} ${xyz(m.v1)} ${xyz(m.v2)}` + (m.v0 ? ` ${xyz(m.v0)}` : ''));
-  const opt = (v) => (v === null ? '-' : String(v));
-  for (const d of result.drills)
-    out.push(`drill ${d.cycle} ${d.x} ${d.y} ${d.z} ${d.r} ${opt(d.q)} ${opt(d.f)}`);
+  const opt = (v) => (v === null || v === undefined ? '-' : String(v));
+  for (const [kind, at] of events) {
+    if (kind === 'move') {
+      const m = result.moves[at];
+      out.push(`move ${m.motion} ${xyz(m.v1)} ${xyz(m.v2)}` + (m.v0 ? ` ${xyz(m.v0)}` : ''));
+      out.push(`at ${opt(m.feed)} ${m.line}`);
+    } else if (kind === 'drill') {
+      const d = result.drills[at];
+      out.push(`drill ${d.cycle} ${d.x} ${d.y} ${d.z} ${d.r} ${opt(d.q)} ${opt(d.f)}`);
+      out.push(`at ${opt(d.feed)} ${d.line}`);
+    } else {
+      const t = result.tools[at];
+      out.push(`tool ${t.tool} ${t.line}`);
+    }
+  }
   for (const o of result.orphan_axis_lines) out.push(`orphan ${o.line} ${o.text}`);
   process.stdout.write(out.join('\n') + (out.length ? '\n' : ''));
 }
