@@ -23,6 +23,7 @@
 #include "store/text_helpers.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
+#include "ui/palette_dialog.h"
 #include "ui/popups.h"
 #include "ui/standard_dialogs.h"
 #include "ui/text_window.h"
@@ -131,6 +132,7 @@ int file_menu_command(int option) {
     case FILE_OPTION_QUIT: g_events.quit_requested = true; break;
     case FILE_OPTION_OPEN_JOB: open_job(nullptr); break;
     case FILE_OPTION_INTERFACE_SETTINGS: run_interface_settings_form(); break;
+    case FILE_OPTION_COLOURS: colour_dialog(); break;
     case FILE_OPTION_ABOUT: about_box(); break;
     default: say_no_such_option(option); break;
   }

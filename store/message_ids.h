@@ -21,6 +21,12 @@
 
 #include <cstdint>
 
+// ---- The colour palette dialog --------------------------------------------------------------
+
+// The dialog's title, then the name of each palette entry (line n names entry n).
+constexpr int MSG_PALETTE_NAMES = 1;
+constexpr int PALETTE_NAMED_ENTRIES = 160;
+
 // ---- Texts loaded at start-up into the catalogue arrays ---------------------------------------
 
 // Messages 3000-3024, one text each (the short texts of the program).
