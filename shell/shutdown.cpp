@@ -22,6 +22,7 @@
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/find_replace.h"
+#include "ui/layer_list.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
@@ -70,6 +71,7 @@ void destroy_windows() {
     menu = nullptr;
   }
   g_placeholder_page = PlaceholderPage();
+  free_layer_list_window();
   destroy(&g_startup.font_list_window);
   destroy(&g_startup.symbol_menu_window);
   forget_slot(LIST_SLOT_FONTS);

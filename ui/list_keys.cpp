@@ -171,7 +171,9 @@ EventCode edit_line_in_place(TextWindow* w, const std::string& start, EventCode 
                      std::max(1, std::min(w->columns - 3, ENTRY_MOST_CHARS)),
                      EXIT_UP | EXIT_DOWN | EXIT_PAGE_KEYS);
   if (result < 0 && g_lists.cursor_line != nullptr) {
-    const std::string changed = fixed + std::string(text.data()) + "\n";
+    // The line keeps its own ending: lines that end with a newline keep one, others stay bare.
+    const bool newline = !g_lists.cursor_line->text.empty() && g_lists.cursor_line->text.back() == '\n';
+    const std::string changed = fixed + std::string(text.data()) + (newline ? "\n" : "");
     set_line_text(changed.c_str(), g_lists.cursor_line);
     g_lists.cursor_line->state |= LINE_STATE_REDRAW;
     w->flags |= WINDOW_CHANGED;
