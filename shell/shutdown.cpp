@@ -22,6 +22,7 @@
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/find_replace.h"
+#include "ui/dir_tree.h"
 #include "ui/layer_list.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
@@ -72,6 +73,7 @@ void destroy_windows() {
   }
   g_placeholder_page = PlaceholderPage();
   free_layer_list_window();
+  free_dir_tree();
   destroy(&g_startup.font_list_window);
   destroy(&g_startup.symbol_menu_window);
   forget_slot(LIST_SLOT_FONTS);
@@ -115,6 +117,10 @@ void free_after_failed_startup() {
 }
 
 void ui_shutdown() {
+  // What the folder picker kept goes back into the preferences file's settings.
+  store_drive_folders(g_preferences_file.drive_folders, DRIVE_FOLDER_ENTRIES);
+  if (g_dir_tree.last_drive >= DRIVE_HOME && g_dir_tree.last_drive < DRIVE_LETTERS)
+    g_interface.current_drive = static_cast<uint8_t>(g_dir_tree.last_drive);
   read_write_preferences(0);
   close_catalogue();
   if (g_startup.font_count > 0) {

@@ -63,6 +63,7 @@
 #include "text/text_items.h"
 #include "text/text_layout.h"
 #include "ui/catalogue_menu.h"
+#include "ui/dir_tree.h"
 #include "ui/edit_buffers.h"
 #include "ui/file_list.h"
 #include "ui/find_replace.h"
@@ -671,6 +672,7 @@ int ui_startup(int scratch_size) {
   create_root_window();
   centre_pointer();
   load_catalogue_arrays();
+  g_dir_tree.cache_folder = g_startup.dir_cache_folder;
   g_palette.file_path = path_join(g_startup.data_folder, PALETTE_FILE_NAME);
   g_palette.slot = static_cast<uint8_t>(g_preferences_file.palette_index % PALETTE_SLOTS);
   read_write_palette_file(0);

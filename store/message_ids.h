@@ -27,6 +27,17 @@
 constexpr int MSG_PALETTE_NAMES = 1;
 constexpr int PALETTE_NAMED_ENTRIES = 160;
 
+// ---- The folder picker ------------------------------------------------------------------------
+
+constexpr int MSG_TREE_HELP_SHORT = 250;             // the help box when it is narrow
+constexpr int MSG_TREE_HELP = 251;                   // the help box of a picker given none
+constexpr int MSG_TREE_BUILD_NOTICE = 253;           // shown while a tree is built
+constexpr int MSG_TREE_NEW_FOLDER = 254;             // the prompt of a new folder's name
+constexpr int MSG_TREE_DELETE_FILES_QUESTION = 9002; // delete every file of a removable place
+constexpr int MSG_TREE_DELETE_FILES_NOTICE = 9003;
+constexpr int MSG_TREE_ROOT_NOT_DELETED = 10050;     // a place's own folder stays
+constexpr int MSG_TREE_FOLDER_NOT_EMPTY = 21050;     // after the folder's path
+
 // ---- Texts loaded at start-up into the catalogue arrays ---------------------------------------
 
 // Messages 3000-3024, one text each (the short texts of the program).
