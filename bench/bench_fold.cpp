@@ -26,6 +26,7 @@ int main() {
   reset_list_store();
   reset_fold_state();
   g_fold.screen_rows = 40;
+  g_fold.window.folds = true;
   for (int k = 0; k < LINES; ++k) {
     const std::string text = "N" + std::to_string(k * 10) + " G01 X" + std::to_string(k % 1000) +
                              ".125 Y" + std::to_string(k % 777) + ".5 F1200\n";

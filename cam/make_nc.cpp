@@ -34,9 +34,7 @@ MakeNcState g_make_nc;
 
 namespace {
 
-// Where a tool-path item keeps its letter ('r' roughing, 'f' finishing), machining group and
-// order: bytes of the line's attributes.
-constexpr size_t TOOL_PATH_LETTER_ATTR = 2;
+// Where a tool-path item keeps its machining group and order: bytes of the line's attributes.
 constexpr size_t TOOL_PATH_GROUP_ATTR = 12;
 constexpr size_t TOOL_PATH_ORDER_ATTR = 14;
 // Surface flag bits of the work-surface checks.

@@ -53,6 +53,8 @@ int make_nc_program();
 // ---- Steps and small operations -----------------------------------------------------------------
 // Frees the tool-path items (list slot 11) and deletes the proof file.
 void clear_tool_path();
+// The attribute byte of a tool-path item that holds its letter: 'r' roughing, 'f' finishing.
+constexpr size_t TOOL_PATH_LETTER_ATTR = 2;
 // Lays every selected text item out again (straight texts from their height) before a run; the
 // number laid out.
 int prepare_text_items();

@@ -4,9 +4,11 @@
 #include <cmath>
 
 #include "editor/button_bindings.h"
-#include "editor/editor_services.h"
-#include "editor/editor_state.h"
+#include "editor/draw_style.h"
+#include "editor/hover.h"
 #include "editor/hover_state.h"
+#include "editor/page_furniture.h"
+#include "editor/view.h"
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
@@ -35,7 +37,8 @@ constexpr int OPTION_RIGHT_EDGE = 3;
 // Node flags that make a polyline's first node a node with its own commands.
 constexpr uint8_t FIRST_NODE_SPECIAL_FLAGS = 0x04 | 0x08 | 0x10;
 
-int area_bottom() { return g_display.drawing_area_bottom; }
+int area_bottom() { return g_view.area_bottom; }
+int area_right() { return g_view.area_width; }
 
 uint32_t crosshair_colour() {
   const uint32_t c = g_layers.colours[LAYER_CROSSHAIRS];
@@ -43,34 +46,29 @@ uint32_t crosshair_colour() {
 }
 
 bool crosshair_marks_set() {
-  return g_editor_start.crosshair_marks[0] != 0 || g_editor_start.crosshair_marks[1] != 0;
+  return g_canvas_cursor.crosshair_marks[0] != 0 || g_canvas_cursor.crosshair_marks[1] != 0;
 }
 
 void clear_crosshair_marks() {
-  g_editor_start.crosshair_marks[0] = 0;
-  g_editor_start.crosshair_marks[1] = 0;
+  g_canvas_cursor.crosshair_marks[0] = 0;
+  g_canvas_cursor.crosshair_marks[1] = 0;
 }
 
 // The cursor's world point of the wanted pointer position.
-PointF world_point_of_pointer() {
-  const ViewState& v = g_view;
-  const float scale = v.scale != 0.0f ? v.scale : 1.0f;
-  return {static_cast<float>(g_pointer.wanted_x) / scale + v.view_left,
-          v.view_top - static_cast<float>(g_pointer.wanted_y - v.area_top) / scale};
-}
+PointF world_point_of_pointer() { return screen_to_world(g_pointer.wanted_x, g_pointer.wanted_y); }
 
 void set_cursor_point(PointF p) {
-  g_canvas_cursor.point = p;
-  g_canvas_cursor.editor_point = p;
+  g_hover.cursor_point = p;
+  g_hover.raw_cursor_point = p;
 }
 
 // The crosshair goes on the cursor point, in screen pixels.
 void place_crosshair_on_point() {
   int x = 0;
   int y = 0;
-  world_to_screen(g_canvas_cursor.point, &x, &y);
-  g_canvas_cursor.crosshair_x = x;
-  g_canvas_cursor.crosshair_y = y + g_view.area_top;
+  world_to_screen(g_hover.cursor_point, &x, &y);
+  g_hover.crosshair_x = x;
+  g_hover.crosshair_y = y + g_view.area_top;
 }
 
 // The pointer is kept on the screen, as the system cursor is.
@@ -83,9 +81,9 @@ void add_motion(int dx, int dy) {
 // Past an edge of the area: the edge it is held at while a button is down (true), or nothing.
 bool clamp_to_area() {
   bool outside = false;
-  if (g_preferences.option_bytes[OPTION_RIGHT_EDGE] != 0 && g_pointer.wanted_x > g_view.area_right) {
+  if (g_preferences.option_bytes[OPTION_RIGHT_EDGE] != 0 && g_pointer.wanted_x > area_right()) {
     outside = true;
-    g_pointer.wanted_x = g_view.area_right;
+    g_pointer.wanted_x = area_right();
   }
   if (g_pointer.wanted_y < g_view.area_top) {
     outside = true;
@@ -98,7 +96,7 @@ bool clamp_to_area() {
 }
 
 bool outside_area_now() {
-  return (g_preferences.option_bytes[OPTION_RIGHT_EDGE] != 0 && g_pointer.wanted_x > g_view.area_right) ||
+  return (g_preferences.option_bytes[OPTION_RIGHT_EDGE] != 0 && g_pointer.wanted_x > area_right()) ||
          g_pointer.wanted_y < g_view.area_top || g_pointer.wanted_y > area_bottom();
 }
 
@@ -135,17 +133,18 @@ int move_inside() {
   add_motion(dx, dy);
   PointF p = world_point_of_pointer();
   set_cursor_point(p);
-  if (g_editor.grid_snap) {
+  if (g_furniture.grid_switch == 1) {
     p = {snap_to_grid(p.x), snap_to_grid(p.y)};
-    set_cursor_point(p);
+    g_hover.cursor_point = p;
     int x = 0;
     int y = 0;
     world_to_screen(p, &x, &y);
-    if (x == g_canvas_cursor.crosshair_x && y + g_view.area_top == g_canvas_cursor.crosshair_y)
+    if (x == g_hover.crosshair_x && y + g_view.area_top == g_hover.crosshair_y)
       return EVENT_POINTER_MOVE;
   }
-  g_canvas_cursor.motion = {p.x - g_canvas_cursor.previous.x, p.y - g_canvas_cursor.previous.y};
-  g_canvas_cursor.previous = p;
+  HoverState& h = g_hover;
+  h.cursor_delta = {p.x - h.previous_cursor_point.x, p.y - h.previous_cursor_point.y};
+  h.previous_cursor_point = p;
   hide_crosshair();
   if (outside_area_now()) {
     if (g_pointer.button_bits == 0) return -1;
@@ -155,7 +154,7 @@ int move_inside() {
   }
   place_crosshair_on_point();
   show_crosshair();
-  show_cursor_xy(g_canvas_cursor.point);
+  show_cursor_xy();
   return EVENT_POINTER_MOVE;
 }
 
@@ -169,14 +168,14 @@ EventCode act_on_key(EventCode code) {
     case KEY_F3_CODE:
       g_job_settings.node_snap_off = g_job_settings.node_snap_off != 0 ? 0 : 1;
       g_hover.pick_kind = 0;
-      g_hover.item = nullptr;
+      g_hover.hover_item = nullptr;
       return 0;
     case KEY_F5_CODE:
       clear_hover_hilite();
       g_job_settings.show_node_markers = g_job_settings.show_node_markers != 0 ? 0 : 1;
       return KEY_F5_CODE;
     case KEY_F7_CODE:
-      g_editor.view_toggle = g_editor.view_toggle != 0 ? 0 : 1;
+      g_draw_style.hide_invisible_links = g_draw_style.hide_invisible_links != 0 ? 0 : 1;
       ++g_form.redraw_level;
       return CANVAS_REDRAW;
     case EVENT_LEFT_UP:
@@ -219,7 +218,7 @@ void bind_left_to_shape() {
 bool click_reaches_editor() {
   if (g_preferences.option_bytes[OPTION_RIGHT_EDGE] == 0 || g_preferences.stored[5220] != 0)
     return false;
-  if (g_hover.item == nullptr) return false;
+  if (g_hover.hover_item == nullptr) return false;
   return g_pointer.wanted_x > 0 && g_pointer.wanted_y >= g_view.area_top &&
          g_pointer.wanted_y <= area_bottom();
 }
@@ -308,7 +307,7 @@ EventCode reenter_area() {
   draw_button_legend(1);
   place_crosshair_on_point();
   show_crosshair();
-  show_cursor_xy(g_canvas_cursor.point);
+  show_cursor_xy();
   return EVENT_POINTER_MOVE;
 }
 
@@ -316,7 +315,7 @@ EventCode reenter_area() {
 
 bool pointer_in_drawing_area() {
   return g_pointer.wanted_y >= g_view.area_top && g_pointer.wanted_y <= area_bottom() &&
-         g_pointer.wanted_x <= g_view.area_right;
+         g_pointer.wanted_x <= area_right();
 }
 
 void draw_crosshair() {
@@ -328,8 +327,8 @@ void draw_crosshair() {
   canvas->pen.colour = crosshair_colour();
   canvas->pen.style = CANVAS_PEN_DOT;
   canvas->mix = CANVAS_MIX_XOR;
-  const int x = g_canvas_cursor.crosshair_x;
-  const int y = g_canvas_cursor.crosshair_y;
+  const int x = g_hover.crosshair_x;
+  const int y = g_hover.crosshair_y;
   // Lines are drawn without their last pixel: end one past the area so it is covered.
   canvas_draw_line(canvas, x, g_view.area_top, x, area_bottom() + 1);
   // The crossing pixel belongs to the vertical line only: XORed twice it would vanish.
@@ -341,8 +340,8 @@ void show_crosshair() {
   if (g_preferences.pointer_crosshair != 0) {
     if (crosshair_marks_set()) return;
     set_pointer_shape(POINTER_CROSSHAIR);
-    g_editor_start.crosshair_marks[0] = static_cast<uint8_t>(POINTER_CROSSHAIR);
-    g_editor_start.crosshair_marks[1] = static_cast<uint8_t>(POINTER_CROSSHAIR);
+    g_canvas_cursor.crosshair_marks[0] = static_cast<uint8_t>(POINTER_CROSSHAIR);
+    g_canvas_cursor.crosshair_marks[1] = static_cast<uint8_t>(POINTER_CROSSHAIR);
     return;
   }
   if (!pointer_in_drawing_area() || g_canvas_cursor.crosshair_shown) return;
@@ -358,14 +357,6 @@ void hide_crosshair() {
   g_canvas_cursor.crosshair_shown = false;
 }
 
-void update_cursor_point() {
-  const PointF p = world_point_of_pointer();
-  if (p.x == g_canvas_cursor.point.x && p.y == g_canvas_cursor.point.y) return;
-  hide_pointer();
-  hide_crosshair();
-  set_cursor_point(p);
-}
-
 void bring_pointer_into_drawing() {
   update_cursor_point();
   int x = g_pointer.wanted_x;
@@ -378,8 +369,8 @@ void bring_pointer_into_drawing() {
     y = area_bottom() - CANVAS_BRING_IN_PIXELS;
     moves = true;
   }
-  if (x > g_view.area_right) {
-    x = g_view.area_right - CANVAS_BRING_IN_PIXELS;
+  if (x > area_right()) {
+    x = area_right() - CANVAS_BRING_IN_PIXELS;
     moves = true;
   }
   if (!moves) return;
@@ -399,11 +390,10 @@ EventCode track_canvas_cursor() {
 
 void show_key_hints() {
   const int kind = g_hover.pick_kind;
-  const DrawingItem* item = g_hover.item;
+  const DrawingItem* item = g_hover.hover_item;
   const bool polyline = item != nullptr && item_type(item) == ITEM_POLYLINE;
   const char* text = nullptr;
   if (kind == 0) {
-    show_node_info(1);
     text = "\x0cKeyboard commands\x13: \x0b" "D\x13raw menu, \x0bM\x13ove, \x0bO\x13"
            "ffset, E\x0bx\x13tend/trim, \x0b" "F\x13illet,\n"
            "\x0b" "0123456789,.*-=\x13: Create new polyline by entering XY coordinates\n";
@@ -432,7 +422,6 @@ void show_key_hints() {
            "  \x0cSpacebar\x13 or \x0cTAB\x13: select different item at crosshairs.";
   }
   if (text != nullptr) show_message_area(text);
-  show_node_info(0);
 }
 
 void reset_canvas_cursor() { g_canvas_cursor = CanvasCursor{}; }

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 
-#include "geometry/float2d.h"
 #include "screen/event_queue.h"
 
 // Codes track_canvas_cursor returns besides the ones it passes on.
@@ -16,20 +15,18 @@ constexpr EventCode CANVAS_REDRAW = 5003;          // the page must be drawn aga
 // A pointer brought into the drawing area lands this far inside its edge.
 constexpr int CANVAS_BRING_IN_PIXELS = 128;
 
+// The cursor's world point, the crosshair's pixel and the hover live in g_hover (hover_state.h);
+// this record keeps what only the tracking over the drawing area needs.
 struct CanvasCursor {
-  PointF point = {0.0f, 0.0f};     // the cursor's world point
-  PointF editor_point = {0.0f, 0.0f};  // the copy the drawing editor reads
-  PointF previous = {0.0f, 0.0f};  // the point before the last move
-  PointF motion = {0.0f, 0.0f};    // the last move, world units
-  int crosshair_x = 0;             // where the crosshair is drawn, screen pixels
-  int crosshair_y = 0;
-  bool crosshair_shown = false;
+  bool crosshair_shown = false;    // the dotted crosshair lines are on the screen
   int click_x = 0;                 // the last left click outside the drawing area
   int click_y = 0;
+  uint8_t crosshair_marks[2] = {};  // 101 each while the pointer picture is the crosshair
 };
 extern CanvasCursor g_canvas_cursor;
 
-// The drawing area in screen pixels: from the left edge to `right`, from `top` to `bottom`.
+// The pointer is over the drawing area: from the left edge to area_width, from area_top to
+// area_bottom.
 bool pointer_in_drawing_area();
 
 // Draws the dotted XOR crosshair through the crosshair position; twice removes it.
@@ -38,9 +35,6 @@ void draw_crosshair();
 // lines are drawn when the pointer is in the area and they are not shown yet.
 void show_crosshair();
 void hide_crosshair();
-// Recomputes the cursor's world point from the wanted pointer position; when it changed, the
-// pointer and the crosshair are hidden.
-void update_cursor_point();
 // Glides a pointer that lies above, below or right of the drawing area 128 pixels into it.
 void bring_pointer_into_drawing();
 // The Drawing page's event reader: the next code the page acts on (see the CANVAS_* codes;

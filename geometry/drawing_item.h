@@ -59,7 +59,11 @@ constexpr uint8_t NODE_SYMMETRY_MASK = 0x60;
 constexpr uint8_t LINK_CLOCKWISE = 0x01;
 constexpr uint8_t LINK_NODE_MARKED = 0x02;
 constexpr uint8_t LINK_SAVED_MARK = 0x04;
-constexpr uint8_t LINK_JUMP = 0x10;         // pen-up / rapid move inside one item
+constexpr uint8_t LINK_DRAWN = 0x08;        // drawn since the last undraw (the Drawing page's mark)
+constexpr uint8_t LINK_JUMP = 0x10;         // pen-up / rapid move inside one item; drawn as an
+                                            // invisible link
+constexpr uint8_t LINK_INVISIBLE = LINK_JUMP;
+constexpr uint8_t LINK_CONSTRUCTION = 0x20;  // a construction link: drawn thin and dotted
 constexpr uint8_t LINK_CORNER_MARK = 0x40;  // offset engine scratch, never stored
 
 // ---- LinkCode (f32 at +24, compared exactly; > 0 is an arc radius) ----
@@ -233,6 +237,12 @@ int recode_all_lines(float code);
 // ---- item-wide transforms used by commands and the offset engine ----
 // Adds v to every node point, the centres that carry geometry, and every link box.
 void translate_item(DrawingItem* item, const PointF* v);
+// translate_item on the item and on every item after it in its list.
+void translate_item_chain(DrawingItem* item, const PointF* v);
+// Fills the four links of an axis-parallel rectangle item (four links) from its upper-left
+// corner clockwise: flexible lines along the top and bottom, rigid lines down the sides, every
+// node loose, numbered on from the node counter.
+void build_rectangle_links(DrawingItem* item, const PointF* corner, float height, float width);
 // Places the nodes from `first` on (wrapping past the closing record to record 0) on the
 // circle about centre_record's centre, in steps of 2pi / n (clockwise when centre_record has
 // LINK_CLOCKWISE). Returns the last record placed.

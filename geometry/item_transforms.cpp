@@ -8,6 +8,7 @@
 
 #include "geometry/drawing_item.h"
 #include "geometry/geometry_settings.h"
+#include "geometry/item_edit_state.h"
 #include "geometry/spline_run.h"
 #include "store/line_list.h"
 
@@ -172,6 +173,26 @@ void translate_item(DrawingItem* item, const PointF* v) {
     vec_add_assign(&r->box_max, v);
     vec_add_assign(&r[1].point, v);
   }
+}
+
+void translate_item_chain(DrawingItem* item, const PointF* v) {
+  for (; item != nullptr; item = item->next) translate_item(item, v);
+}
+
+void build_rectangle_links(DrawingItem* item, const PointF* corner, float height, float width) {
+  if (item_link_count(item) != 4) return;
+  LinkRecord* r = item_nodes(item);
+  const PointF c = *corner;
+  const PointF nodes[5] = {
+      c, {c.x + width, c.y}, {c.x + width, c.y - height}, {c.x, c.y - height}, c};
+  for (int i = 0; i < 5; ++i) {
+    r[i].point = nodes[i];
+    r[i].node_number = ++g_item_edit.node_counter;
+    if (i == 4) break;
+    r[i].node_flags = i == 0 ? NODE_FIRST | NODE_LOOSE : NODE_LOOSE;
+    r[i].code = i % 2 == 0 ? LINK_FLEXIBLE_LINE : LINK_RIGID_LINE;
+  }
+  r[4].node_flags = NODE_CLOSING;
 }
 
 LinkRecord* place_polygon_nodes(LinkRecord* first, LinkRecord* centre_record, float radius,

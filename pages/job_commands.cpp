@@ -142,6 +142,7 @@ int file_menu_command(int option) {
 void connect_job_commands() {
   g_page_entries.file_menu_command = file_menu_command;
   g_page_entries.open_job = open_job;
+  g_page_entries.job_file_dialog = job_file_dialog;
 }
 
 // ---- Texts on the screen ----------------------------------------------------------------------

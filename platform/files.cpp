@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 FilesState g_files;
 
@@ -209,24 +210,73 @@ bool save_write_text(SaveFile* file, const std::string& text) {
   return save_write(file, text.data(), text.size());
 }
 
+namespace {
+
+// The file a save replaces: the target of a symbolic link (so that the link stays a link), else
+// the path itself.
+std::string file_to_replace(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;  // a dangling link: the save makes a file in its place
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
+}
+
+std::string name_of(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool exists_at_all(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
 SaveResult save_file_safely(const std::string& path, const std::string& temp_path,
                             const std::function<bool(SaveFile*)>& writer, std::string* error) {
-  std::string temp = temp_path.empty() ? replace_extension(path, "TMP") : temp_path;
-  if (temp == path) temp = path + ".TMP";  // never write over the file being saved
-  std::string backup = replace_extension(path, "BAK");
-  if (backup == path) backup = path + ".BAK";
+  const std::string target = file_to_replace(path);
+  std::string temp = temp_path.empty() ? replace_extension(target, "TMP") : temp_path;
+  // The new contents are written beside the file they replace, so that the rename stays on one
+  // file system.
+  if (target != path) temp = path_join(folder_of(target), name_of(temp));
+  if (temp == target) temp = target + ".TMP";  // never write over the file being saved
+  std::string backup = replace_extension(target, "BAK");
+  if (backup == target) backup = target + ".BAK";
+  // The former backup is kept aside under this name until the new file has its name.
+  const std::string prior = temp + ".BAK";
 
   const SaveResult written = write_temp_file(temp, writer, error);
   if (written != SAVE_OK) return written;
-  const bool had_old = file_exists(path);
-  if (had_old && !file_rename(path, backup)) {
-    return give_up(SAVE_CANNOT_REPLACE, temp, reason("rename", path), error);
+  const bool had_old = file_exists(target);
+  if (had_old) {
+    struct stat info;
+    if (stat(target.c_str(), &info) == 0) chmod(temp.c_str(), info.st_mode & 07777);
   }
-  if (!file_rename(temp, path)) {
+  bool had_backup = false;
+  if (had_old && exists_at_all(backup)) {
+    // Only a file is ever replaced as the backup; a folder of that name stays as it is.
+    if (!file_exists(backup))
+      return give_up(SAVE_CANNOT_REPLACE, temp, backup + " is not a file", error);
+    if (!file_rename(backup, prior))
+      return give_up(SAVE_CANNOT_REPLACE, temp, reason("rename", backup), error);
+    had_backup = true;
+  }
+  if (had_old && !file_rename(target, backup)) {
+    const std::string why = reason("rename", target);
+    if (had_backup) file_rename(prior, backup);
+    return give_up(SAVE_CANNOT_REPLACE, temp, why, error);
+  }
+  if (!file_rename(temp, target)) {
     const std::string why = reason("rename", temp);
-    if (had_old) file_rename(backup, path);
+    if (had_old) file_rename(backup, target);
+    if (had_backup) file_rename(prior, backup);
     return give_up(SAVE_CANNOT_RENAME, temp, why, error);
   }
+  if (had_backup) file_delete(prior);
   return SAVE_OK;
 }
 
@@ -240,3 +290,29 @@ void fail_nth_save_write(int n) {
 }
 
 void reset_files() { g_files = FilesState(); }
+
+namespace {
+
+LocalTime local_time_of(time_t seconds) {
+  LocalTime t;
+  struct tm fields {};
+  if (localtime_r(&seconds, &fields) == nullptr) return t;
+  t.year = fields.tm_year + 1900;
+  t.month = fields.tm_mon + 1;
+  t.day = fields.tm_mday;
+  t.hour = fields.tm_hour;
+  t.minute = fields.tm_min;
+  t.second = fields.tm_sec;
+  return t;
+}
+
+}  // namespace
+
+bool file_modified_time(const std::string& path, LocalTime* time) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *time = local_time_of(st.st_mtime);
+  return true;
+}
+
+LocalTime local_time_now() { return local_time_of(std::time(nullptr)); }

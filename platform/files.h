@@ -39,6 +39,13 @@ bool list_folder(const std::string& folder, const std::string& pattern,
 bool file_exists(const std::string& path);  // a regular file (not a folder)
 int64_t file_size(const std::string& path);  // bytes; -1 when missing or not a regular file
 bool file_delete(const std::string& path);
+// The file's last modification as local calendar fields; false when it cannot be read.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+bool file_modified_time(const std::string& path, LocalTime* time);
+// Now, on the local clock.
+LocalTime local_time_now();
 // Renames, replacing a file of the new name.
 bool file_rename(const std::string& from, const std::string& to);
 
@@ -64,8 +71,10 @@ bool save_write_text(SaveFile* file, const std::string& text);
 
 // Saves `path`: writer() writes the new contents to temp_path (empty: `path` with its extension
 // replaced by TMP), which is flushed to disk; then the old file becomes the backup (`path` with
-// extension BAK, replacing a former backup) and the temporary file takes the name. On any failure the
-// old file keeps its name and contents, the temporary file is removed, the result says which
+// extension BAK) and the temporary file takes the name; a former backup goes only then. A
+// symbolic link stays a link: the file it names is replaced (temporary file and backup beside
+// it), and the new file keeps the old one's permissions. On any failure the old file and its
+// backup keep their names and contents, the temporary file is removed, the result says which
 // step failed and *error says why in words.
 SaveResult save_file_safely(const std::string& path, const std::string& temp_path,
                             const std::function<bool(SaveFile*)>& writer, std::string* error);

@@ -15,6 +15,29 @@ constexpr size_t PREFERENCES_SIZE = 5316;
 constexpr size_t PREFERENCES_FOLDER_SIZE = 260;
 constexpr int PREFERENCES_DEFAULT_FOLDERS = 3;
 
+// The Drawing page's display and printing options. They are not part of the stored form yet, so
+// every run starts with these values.
+struct DrawingOptions {
+  uint8_t show_text_items = 1;       // text items are drawn, counted and picked
+  uint8_t show_drawing_items = 1;    // every other item is
+  uint8_t show_template = 1;         // the job's template drawing is shown
+  uint8_t side_panel = 1;            // the side panel takes the right columns of the page
+  uint8_t show_tool_width = 0;       // text strokes as wide as the tool (Ctrl+T)
+  uint8_t show_tool_paths = 1;       // the NC run's tool paths are drawn
+  uint8_t show_text_boxes = 0;       // the frames of text items are drawn (Ctrl+B)
+  uint8_t text_in_editing_colour = 1;       // text is drawn in the XOR editing colour too
+  uint8_t tool_width_in_editing_colour = 0;  // and then at the tool's width
+  uint8_t tool_paths_at_tool_width = 0;      // tool paths as wide as the cut
+  uint8_t tool_circles = 0;          // the tool's outline at each tool-path node
+  uint8_t no_flicker = 1;            // full redraws go through an off-screen bitmap
+  uint8_t hover_delay = 2;           // 1..5 timer periods a redraw slice may run before hover
+  uint8_t print_tool_paths = 1;      // the same choices while printing
+  uint8_t print_tool_width = 0;
+  uint8_t print_file_header = 0;
+  uint8_t print_text_boxes = 0;
+  uint8_t print_pen_width = 0;       // pixels; 0 thin
+};
+
 // The rapid-speed model of the machining-time estimate, in the units of the file set it was
 // stored by (inch or millimetre); all zero until the estimate first runs.
 struct RapidSettings {
@@ -57,6 +80,7 @@ struct Preferences {
   ImportOptions import_options;   // +55-64 the drawing import's form values; its join
                                   // tolerance is the gap tolerance (+56), its folders are
                                   // kept for one run
+  DrawingOptions drawing;         // not stored yet: the Drawing page's display options
   bool first_run = false;         // not stored: the factory defaults were just made, so the
                                   // machining defaults are still to be filled
 };

@@ -33,6 +33,12 @@ void write_interface_settings_bytes(const InterfaceSettings& s,
   out[43] = s.shading_option;
   put_i16_le(out + 44, s.form_x);
   put_i16_le(out + 46, s.form_y);
+  put_i16_le(out + 48, s.print_top_margin);
+  put_i16_le(out + 50, s.print_bottom_margin);
+  put_i16_le(out + 52, s.print_left_margin);
+  put_i16_le(out + 54, s.print_right_margin);
+  out[56] = s.print_name_line;
+  out[57] = s.print_page_numbers;
   out[62] = s.print_font_size;
   out[63] = s.editor_option;
   for (int i = 0; i < 3; ++i) put_i16_le(out + 64 + 2 * i, s.user_keys[i]);
@@ -69,6 +75,12 @@ void read_interface_settings_bytes(const uint8_t in[INTERFACE_SETTINGS_SIZE],
   s->shading_option = in[43];
   s->form_x = get_i16_le(in + 44);
   s->form_y = get_i16_le(in + 46);
+  s->print_top_margin = get_i16_le(in + 48);
+  s->print_bottom_margin = get_i16_le(in + 50);
+  s->print_left_margin = get_i16_le(in + 52);
+  s->print_right_margin = get_i16_le(in + 54);
+  s->print_name_line = in[56];
+  s->print_page_numbers = in[57];
   s->print_font_size = in[62];
   s->editor_option = in[63];
   for (int i = 0; i < 3; ++i) s->user_keys[i] = get_i16_le(in + 64 + 2 * i);

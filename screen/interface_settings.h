@@ -44,6 +44,12 @@ struct InterfaceSettings {
   uint8_t shading_option = 0;      // +43
   int16_t form_x = -1;             // +44 stored form position, screen pixels; -1 not yet placed
   int16_t form_y = -1;             // +46
+  int16_t print_top_margin = 0;    // +48 text printing: lines at the top, header lines included
+  int16_t print_bottom_margin = 0; // +50 lines left free at the bottom
+  int16_t print_left_margin = 0;   // +52 blank characters before each line
+  int16_t print_right_margin = 0;  // +54 characters kept free at the right
+  uint8_t print_name_line = 0;     // +56 1: print the file's name and date on every page
+  uint8_t print_page_numbers = 0;  // +57 1: print "Page %d of %d"
   uint8_t print_font_size = 12;    // +62 text printing font size; 12 at load when below 4
   uint8_t editor_option = 1;       // +63 drawing-editor option
   int16_t user_keys[3] = {315, 316, 350};  // +64 the three user keys, reset at every load

@@ -11,6 +11,7 @@
 // Relative mode: the system cursor is kept inside a box around the pointer; 'h' is its drag form,
 // which a left-button release ends.
 constexpr uint8_t POINTER_RELATIVE_OFF = 0;
+constexpr uint8_t POINTER_RELATIVE_ON = 1;
 constexpr uint8_t POINTER_RELATIVE_DRAG = 'h';
 
 // Pointer shapes the screen services choose themselves.

@@ -126,7 +126,13 @@ void check_expect_pixel(const ScriptCommand& command) {
   }
   const uint32_t found =
       screen.pixels[static_cast<size_t>(command.y) * screen.width + command.x] & 0xFFFFFF;
-  if (found != static_cast<uint32_t>(command.amount)) {
+  bool near = found == static_cast<uint32_t>(command.amount);
+  for (int y = command.y - command.within; y <= command.y + command.within && !near; ++y)
+    for (int x = command.x - command.within; x <= command.x + command.within && !near; ++x)
+      near = x >= 0 && y >= 0 && x < screen.width && y < screen.height &&
+             (screen.pixels[static_cast<size_t>(y) * screen.width + x] & 0xFFFFFF) ==
+                 static_cast<uint32_t>(command.amount);
+  if (!near) {
     char text[96];
     std::snprintf(text, sizeof text, "expected pixel %06X at %d,%d, found %06X", command.amount,
                   command.x, command.y, found);

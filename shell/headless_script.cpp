@@ -51,9 +51,10 @@ handled before the next one starts and every picture shows a screen that waits f
   expect ROW COL TEXT  checks that the cells of row ROW from column COL on (normal face) read
                        TEXT (the rest of the line, as a dump writes it); a mismatch is
                        reported and the run ends with exit code 4
-  expect-pixel X Y RRGGBB
-                       checks the colour of client pixel (X, Y), six hex digits; exit code 4
-                       on a mismatch
+  expect-pixel X Y RRGGBB [WITHIN]
+                       checks the colour of client pixel (X, Y), six hex digits; with WITHIN,
+                       of some pixel at most WITHIN pixels from it either way; exit code 4 on a
+                       mismatch
   expect-text X Y FACE TEXT
                        checks that TEXT stands with its first cell's top-left corner at pixel
                        (X, Y) in FACE: a face name as for dump, or the role of a face in the
@@ -276,10 +277,11 @@ bool parse_command(const std::string& line, ScriptCommand* command, std::string*
   } else if (verb == "expect-pixel") {
     command->kind = SCRIPT_EXPECT_PIXEL;
     char* end = nullptr;
-    const unsigned long colour = n == 4 ? std::strtoul(w[3].c_str(), &end, 16) : 0;
-    if (n != 4 || !numbers(1, 2, &command->x, &command->y, nullptr) || w[3].size() != 6 ||
-        end != w[3].c_str() + 6) {
-      *why = "expect-pixel needs X Y RRGGBB";
+    const unsigned long colour = n == 4 || n == 5 ? std::strtoul(w[3].c_str(), &end, 16) : 0;
+    if ((n != 4 && n != 5) || !numbers(1, 2, &command->x, &command->y, nullptr) ||
+        w[3].size() != 6 || end != w[3].c_str() + 6 ||
+        (n == 5 && (!numbers(4, 1, &command->within, nullptr, nullptr) || command->within < 0))) {
+      *why = "expect-pixel needs X Y RRGGBB [WITHIN]";
       return false;
     }
     command->amount = static_cast<int>(colour);

@@ -25,7 +25,7 @@ enum ScriptCommandKind {
   SCRIPT_DUMP,     // dump NAME [FACE]
   SCRIPT_SNAP,     // snap NAME [FACE]: png and dump
   SCRIPT_EXPECT,   // expect ROW COLUMN TEXT
-  SCRIPT_EXPECT_PIXEL,  // expect-pixel X Y RRGGBB
+  SCRIPT_EXPECT_PIXEL,  // expect-pixel X Y RRGGBB [WITHIN]
   SCRIPT_EXPECT_TEXT,   // expect-text X Y FACE TEXT: text at a pixel origin in a face
 };
 
@@ -42,6 +42,7 @@ struct ScriptCommand {
   int button = 1;        // WINDOW_BUTTON_*
   int amount = 0;        // SCRIPT_WAIT: ms; SCRIPT_WHEEL: notches; SCRIPT_FOCUS: 1 in, 0 out;
                          // SCRIPT_EXPECT_PIXEL: the colour, 0xRRGGBB
+  int within = 0;        // SCRIPT_EXPECT_PIXEL: pixels around (x, y) that may hold the colour
 };
 
 // The format, for --help.

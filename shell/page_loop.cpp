@@ -5,7 +5,6 @@
 #include "cam/make_nc.h"
 #include "commands/text_list_view.h"
 #include "editor/editor_page.h"
-#include "editor/editor_state.h"
 #include "pages/job_setup_page.h"
 #include "pages/nc_page.h"
 #include "pages/text_list_page.h"

@@ -9,7 +9,7 @@
 
 #include "cam/cam_defaults.h"
 #include "editor/button_bindings.h"
-#include "editor/editor_state.h"
+#include "editor/page_furniture.h"
 #include "platform/cp1252.h"
 #include "platform/files.h"
 #include "platform/window.h"
@@ -289,11 +289,17 @@ PreferencesReadResult parse_file(Cursor& in, ReadSettings& out) {
   return drives;
 }
 
-// The two stored tables; the table in force stays the one it was.
+// The two stored tables; the table in force stays the one it was. A stored table holding an id
+// that names no command is not taken: that table gets its factory values.
 void set_binding_tables(const ButtonBindings& from) {
-  std::copy(std::begin(from.node_editor), std::end(from.node_editor),
-            g_button_bindings.node_editor);
-  std::copy(std::begin(from.drawing), std::end(from.drawing), g_button_bindings.drawing);
+  int16_t factory_drawing[BUTTON_BINDING_COUNT];
+  int16_t factory_node_editor[BUTTON_BINDING_COUNT];
+  factory_button_records(factory_drawing, factory_node_editor);
+  const int16_t* node_editor =
+      button_record_valid(from.node_editor) ? from.node_editor : factory_node_editor;
+  const int16_t* drawing = button_record_valid(from.drawing) ? from.drawing : factory_drawing;
+  std::copy(node_editor, node_editor + BUTTON_BINDING_COUNT, g_button_bindings.node_editor);
+  std::copy(drawing, drawing + BUTTON_BINDING_COUNT, g_button_bindings.drawing);
 }
 
 // The factory values of everything the file holds beside the preferences block.
@@ -344,7 +350,7 @@ void first_run_defaults() {
   g_preferences.import_options.cut_type = 0;
   g_preferences.import_options.join_tolerance = g_preferences.gap_tolerance;
   job.grid_shown = 1;
-  g_editor_start.grid_indicator = job.grid_shown;
+  g_furniture.grid_switch = job.grid_shown;
   job.show_node_markers = 1;
   job.surface_code = JOB_SURFACE_FLAT;
   job.surface_flag = 1;

@@ -16,8 +16,10 @@
 #include "commands/symmetric_polyline.h"
 #include "editor/button_bindings.h"
 #include "editor/editor_page.h"
-#include "editor/editor_state.h"
+#include "editor/drawing_page_state.h"
 #include "editor/hover_state.h"
+#include "editor/page_furniture.h"
+#include "editor/page_redraw.h"
 #include "editor/view_state.h"
 #include "geometry/bezier.h"
 #include "geometry/contour_offset.h"
@@ -29,6 +31,7 @@
 #include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
+#include "pages/serial_transfer.h"
 #include "pages/text_list_page.h"
 #include "pages/tool_list_page.h"
 #include "pages/utilities_page.h"
@@ -70,6 +73,7 @@
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
+#include "ui/text_files.h"
 #include "ui/page_entries.h"
 #include "ui/popups.h"
 #include "ui/pointer_motion.h"
@@ -407,7 +411,7 @@ void create_drawing_window() {
   const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
   g_startup.drawing_window = create_window(nullptr, {
       .top_row = 5, .left_column = 5, .bottom_row = normal.last_row - 3,
-      .right_column = cols_from_medium_font(g_editor.side_panel_column - 6), .flags = 0x184010,
+      .right_column = cols_from_medium_font(g_view.side_panel_column - 6), .flags = 0x184010,
       .key_filter = text_list_key, .line_drawer = text_list_line, .with_file = true, .options = 512,
       .legend = "", .wrap_width = 125, .title = "", .list_options = 0x8004092,
   });
@@ -535,20 +539,23 @@ void connect_engine_hosts() {
   geometry.offset_text = offset_text_by_tool_path;
   geometry.apply_new_item_defaults = apply_new_item_defaults;
   geometry.layout_text = text_layout_from_frame;
-  geometry.set_pointer_shape = [](uint8_t shape) { g_editor.pointer_shape = shape; };
-  geometry.request_redraw = [] { ++g_view.redraw_request; };
+  geometry.set_pointer_shape = [](uint8_t shape) { g_drawing_page.editor_pointer_shape = shape; };
+  geometry.request_redraw = [] { ++g_drawing_page.redraw_request; };
   geometry.shown_items_extents = [](PointF* out_min, PointF* out_max) {
-    *out_min = g_view.items_min;
-    *out_max = g_view.items_max;
+    *out_min = g_view.item_extent_min;
+    *out_max = g_view.item_extent_max;
   };
   geometry.move_view_extents = [](const PointF& move) {
-    vec_add_assign(&g_view.items_min, &move);
-    vec_add_assign(&g_view.items_max, &move);
-    vec_add_assign(&g_view.extents_min, &move);
-    vec_add_assign(&g_view.extents_max, &move);
+    ViewState& v = g_view;
+    vec_add_assign(&v.item_extent_min, &move);
+    vec_add_assign(&v.item_extent_max, &move);
+    v.extent_min_x += move.x;
+    v.extent_max_x += move.x;
+    v.extent_min_y += move.y;
+    v.extent_max_y += move.y;
   };
   geometry.clear_hover = [] {
-    g_hover.item = nullptr;
+    g_hover.hover_item = nullptr;
     g_hover.pick_kind = 0;
   };
   geometry.node_command_check = node_command_check;
@@ -559,18 +566,21 @@ void connect_engine_hosts() {
   g_job_host.show_text_box = show_text_box;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
   connect_text_host();
-  g_cam_host.request_redraw = [] { ++g_view.redraw_request; };
+  g_cam_host.request_redraw = [] { ++g_drawing_page.redraw_request; };
   g_cam_host.prepare_view = [] {
-    if (g_view.scale == 0.0f) g_view.scale = 1.0f;
+    if (g_view.scale_x == 0.0f) {
+      g_view.scale_x = 1.0f;
+      g_view.scale_y = 1.0f;
+    }
   };
 }
 
 void set_editor_start_values() {
-  for (uint8_t& flag : g_editor_start.option_flags) flag = 1;
-  g_editor_start.transform_step = TRANSFORM_STEP_START;
-  g_editor_start.editor_setting = EDITOR_SETTING_START;
+  for (uint8_t& flag : g_drawing_page.option_flags) flag = 1;
+  g_drawing_page.transform_step = TRANSFORM_STEP_START;
+  g_drawing_page.editor_setting = EDITOR_SETTING_START;
   JobSettings& job = g_job_settings;
-  g_editor_start.grid_indicator = job.grid_shown;
+  g_furniture.grid_switch = job.grid_shown;
   const bool inch = job.units == JOB_UNITS_INCH;
   if (job.grid_step <= 0.0f) job.grid_step = inch ? 0.001f : 0.1f;
   for (int i = 0; i < 3; ++i) g_preferences.option_bytes[i] = 1;
@@ -580,11 +590,11 @@ void set_editor_start_values() {
 }
 
 void set_button_bindings() {
+  // The left and middle tools stay as the preferences file kept them.
   ButtonBindings& bindings = g_button_bindings;
-  bindings.current = bindings.drawing;
-  bindings.drawing[WINDOW_BUTTON_LEFT] = COMMAND_LINE_TOOL;
   bindings.node_editor[WINDOW_BUTTON_RIGHT] = COMMAND_NODE_EDITOR_RIGHT;
   bindings.drawing[WINDOW_BUTTON_RIGHT] = COMMAND_DRAWING_RIGHT;
+  use_button_record(bindings.drawing);
 }
 
 constexpr char LOAD_LIST_HELP_ONE_JOB[] =
@@ -690,19 +700,20 @@ void connect_page_entry_points() {
   g_screen_entries.redraw_popups = redraw_popups;
   g_message_box.save_hook = save_text_file;
   connect_job_commands();
+  connect_serial_link();
+  g_serial_ui.repaint = nc_send_repaint;
 }
 
 int app_startup() {
   update_ticks();
   reset_tick_counter();
-  g_editor.side_panel_column =
+  g_view.side_panel_column =
       static_cast<int16_t>(g_display.presets[FACE_ROLE_MENU].last_column - 26);
   g_command_start.command_flag = 1;
   g_command_start.typed_coordinate_characters = TYPED_COORDINATE_CHARACTERS;
   connect_page_entry_points();
 
   layout_page_tab_strip();
-  alloc_draw_buffers();
   init_factorials();
   connect_engine_hosts();
   glide_pointer(POINTER_GLIDE_SET_DELAY, g_interface.glide_delay);

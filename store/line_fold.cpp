@@ -65,6 +65,7 @@ class RunFinder {
   // The run to fold as positions first..last (inclusive) and its bytes; false: none.
   bool find(int32_t* first, int32_t* last, int32_t* bytes);
   TextLine* at(int32_t i) const { return lines_[static_cast<size_t>(i)]; }
+  bool holds_cursor() const { return cursor_ >= 0; }
 
  private:
   int32_t count() const { return static_cast<int32_t>(lines_.size()); }
@@ -507,7 +508,10 @@ int page_out_lines(TextLine* anchor) {
   int32_t n = 0;
   for (TextLine* l = g_lists.current.first; l != nullptr && n < FOLD_MIN_LINES; l = l->next) ++n;
   if (n < FOLD_MIN_LINES) return 0;
+  if (!g_fold.window.folds && g_fold.walking_another_list == 0) return 0;
   RunFinder finder(anchor);
+  // A list that does not hold the active window's cursor line is not the window's list.
+  if (g_fold.walking_another_list == 0 && !finder.holds_cursor()) return 0;
   int32_t first = 0;
   int32_t last = 0;
   int32_t bytes = 0;

@@ -38,6 +38,8 @@ constexpr char FOLD_PLACEHOLDER_TEXT[] = "\xfe";
 
 // What folding knows of the active window; the text windows fill it when they activate one.
 struct FoldWindow {
+  bool folds = false;                     // the window's lines may fold (editing windows); lists
+                                          // that other code walks line by line never do
   FileRecord* file = nullptr;             // the window's file (unread text is read from it)
   const int16_t* wrap_width = nullptr;    // the window's wrap width, read when needed
   const uint32_t* flags = nullptr;        // the window's flags (for the text loader)
@@ -78,7 +80,8 @@ const FoldRecord* fold_record_of(const TextLine* line);
 int fold_slots_taken();
 
 // Folds one distant run of the current list; 1 when it folded, else 0 (also when no slot is
-// free or memory runs out: the list then stays whole).
+// free or memory runs out: the list then stays whole). Only the active window's list folds, and
+// only when that window folds (or while walking another list on purpose).
 int page_out_lines(TextLine* anchor);
 // Folds until nothing more can be folded; returns the runs folded.
 int page_out_all_lines(TextLine* anchor);

@@ -99,6 +99,12 @@ constexpr int MSG_SURFACE_POINT_PULLED = 15201;        // a tube-of-torus point 
 
 constexpr int MSG_CASE_NEEDS_BLOCK = 10210;  // a case key with no block marked
 constexpr int MSG_UNREAD_TEXT_FAILED = 14100;  // the unread rest of a file could not be read
+constexpr int MSG_MAIL_NOT_SENT = 14300;       // no mail program took the mail; the .eml follows
+constexpr int MSG_TOO_MANY_FILES = 16000;      // opening a file: too many files open
+constexpr int MSG_ACCESS_DENIED = 16001;       // opening a file: access denied
+constexpr int MSG_CHOICE_SAVE_UNNAMED_BUFFER = -22011;  // save a changed buffer with no file?
+constexpr int MSG_CHOICE_SAVE_NAMED_BUFFER = -22010;    // save a changed buffer's file?
+constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": the save failed
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
 
@@ -108,3 +114,41 @@ constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go 
 constexpr int FORM_GO_TO_LINE_FIELDS = 2;
 constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
 constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
+
+// ---- The Drawing page ---------------------------------------------------------------------------
+
+constexpr int MSG_IMAGE_FAINTNESS_HELP = 518;     // help line of the image faintness mode
+constexpr int RUBBER_PROMPT_BASE = 620;       // prompt of a dragged box: this + the mode
+constexpr int MSG_RUBBER_ZOOM = 621;
+constexpr int MSG_RUBBER_TEXT = 622;
+constexpr int MSG_RUBBER_SYMBOL = 623;
+constexpr int MSG_RUBBER_BOX = 624;
+constexpr int MSG_RUBBER_PAN = 628;
+constexpr int MSG_RUBBER_MEASURE = 636;
+constexpr int MSG_RUBBER_LINE = 652;
+constexpr int MSG_RUBBER_BOX_STATES_FIRST = 8010;  // click made, started, placed, moving, kept
+constexpr int MSG_RUBBER_BOX_STATES_LAST = 8014;
+constexpr int MSG_RUBBER_LINE_STATES_FIRST = 8020;
+constexpr int MSG_RUBBER_LINE_STATES_LAST = 8024;
+constexpr int MSG_RUBBER_ANCHORED_LINE = 8025;    // prompt of a line anchored at the pointer
+constexpr int MSG_RUBBER_ENTRY_HELP = 8109;       // the size entry box waits
+constexpr int MSG_RUBBER_TYPING_HELP = 8121;      // a size is typed or refused
+constexpr int MSG_RUBBER_SIZE_TAKEN = 8122;       // a typed size was accepted
+constexpr int MSG_NO_IMAGE_CHOSEN = 11021;        // an image option without an image
+constexpr int IMAGE_LOAD_FAILED_BASE = 20089; // minus the load state: why it failed
+constexpr int MSG_IMAGE_NOT_FOUND = 20090;
+constexpr int MSG_IMAGE_CANNOT_SHOW = 20091;
+
+// ---- The machine link ---------------------------------------------------------------------------
+
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_FIRST = 102;  // the protocol list's prompt by mode:
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_LAST = 104;   // edit, pick for receiving, for sending
+constexpr int MSG_FORM_PROTOCOL = 106;                  // one communication protocol
+constexpr int FORM_PROTOCOL_FIELDS = 16;
+constexpr int MSG_FORM_SERIAL_TERMINAL = 607;           // the serial terminal
+constexpr int FORM_SERIAL_TERMINAL_FIELDS = 11;
+constexpr int MSG_TERMINAL_PORT_CLOSED = 609;           // the terminal's port field: none open
+constexpr int MSG_PROTOCOL_WITHOUT_NAME = 10100;        // a protocol without a name was picked
+constexpr int MSG_PORT_NOT_OPENED = 10103;              // the port could not be opened or set
+constexpr int MSG_RECEIVE_NO_MEMORY = 12222;            // no memory for the receive buffer
+constexpr int MSG_RECEIVE_WITHOUT_HANDSHAKE = 12223;    // a receive without flow control

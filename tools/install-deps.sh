@@ -11,6 +11,7 @@ PACKAGES=(
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev
   xfonts-terminus xfonts-base hershey-fonts-data fonts-liberation2 fonts-dejavu-core
   libpolyclipping-dev
+  libcairo2-dev libcups2-dev poppler-utils cups-daemon cups-client xdg-utils
   dynamite
   python3 python3-ezdxf
 )

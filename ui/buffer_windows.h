@@ -2,6 +2,8 @@
 // closing buffers with the save question.
 #pragma once
 
+#include "store/message_ids.h"
+
 #include <cstdint>
 
 struct TextLine;
@@ -48,5 +50,5 @@ void redraw_other_buffer();
 int close_edit_buffers(int mode);
 
 // Catalogue prompts of the save question: a named file, a buffer never saved.
-constexpr int PROMPT_SAVE_NAMED = -22010;
-constexpr int PROMPT_SAVE_UNNAMED = -22011;
+constexpr int PROMPT_SAVE_NAMED = MSG_CHOICE_SAVE_NAMED_BUFFER;
+constexpr int PROMPT_SAVE_UNNAMED = MSG_CHOICE_SAVE_UNNAMED_BUFFER;

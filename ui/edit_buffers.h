@@ -8,7 +8,9 @@
 #include "ui/text_window.h"
 
 // open_in_buffer open flags
-constexpr uint8_t OPEN_NAMED_FILE = 0x01;
+constexpr uint8_t OPEN_NAMED_FILE = 0x01;   // open the file named (else an empty buffer)
+constexpr uint8_t OPEN_MEDIUM_FONT = 0x10;
+constexpr uint8_t OPEN_SMALL_FONT = 0x20;
 
 // Stand-in: window references, arrangement, start folder and extension only; no requested rectangle or editor settings yet.
 struct BufferRing {
@@ -25,14 +27,31 @@ inline BufferRing g_buffers;
 
 // Opens a file into a new editing buffer (or makes an empty one), activates it and makes it the
 // buffer to activate: 1 already in a buffer, 0 opened, -1 failure, -2 refused type.
-// Stand-in: never opens a file; always makes an empty buffer over the whole editing area in the buffer list.
+// Only regular files are opened; a name that does not exist gives an empty buffer of that name.
+// Program and archive files are refused (-2, no message); a file that cannot be read says why.
+// The empty buffer made at start-up goes when the first file is opened while it is still blank.
 int open_in_buffer(const char* path, WindowKeyFilter key_filter, WindowLineDrawer line_drawer,
                    uint32_t window_flags, uint8_t open_flags);
 
+// Index of the extension's three-letter code in a packed list (a blank in the list ends a code
+// early); -1 when absent or without an extension. Case does not count.
+int find_three_letter_code(const char* extension, const char* list);
+
 // The save question of the active buffer (catalogue prompt number): 0 nothing to save or saved,
 // 27 cancelled, otherwise the save box's result.
-// Stand-in: asks nothing; a changed buffer that holds text answers 27 (nothing changed is closed or marked saved before saving exists).
+// A buffer without a file name is asked for one (the save dialog) when it holds text. The
+// changed mark goes only with a good save or when the user lets the changes go.
 int ask_save_buffer(int prompt);
+// Saves the buffer under another name: its unread text is read in first, then the buffer names
+// the new file and is saved there (the old file stays as it was). 0 saved, 27 not.
+int16_t save_as_copy(TextLine* node, const std::string& path);
+// The editing buffers' file and find keys: Ctrl+O opens a file in a new buffer, Ctrl+S saves
+// (asking for a name when there is none), Ctrl+F10 saves under another name, Ctrl+F4 closes
+// the buffer (asking to save it), Ctrl+F, Ctrl+R and F3 become the find, replace and repeat
+// codes. Other codes come back as they are.
+EventCode buffer_file_command(EventCode code);
+// The buffer's title from its file's full path.
+void set_window_title_from_file(TextWindow* w);
 
 // The editing buffer showing the file (its full path compared exactly, after resolving both
 // paths where the file exists), or null.

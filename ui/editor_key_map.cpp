@@ -6,6 +6,7 @@
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
 #include "screen/pointer.h"
+#include "ui/edit_buffers.h"
 #include "ui/editor_cursor.h"
 #include "ui/key_pushback.h"
 #include "ui/list_window.h"
@@ -119,6 +120,7 @@ EventCode editor_page_key(int page) {
     case KEY_DEL: return map_clipboard_keys(code);
     default: break;
   }
+  code = buffer_file_command(code);
   code = map_user_keys(code);
   if (const EventCode pointer = pointer_on_text(code); pointer >= 0) return pointer;
   // Pointer, modifier and timer events are not for the text.

@@ -1,9 +1,55 @@
-// Find and replace: what start-up and shutdown ask of it.
+// Find and replace in the active window: the search engine (a pattern with simple wildcards,
+// whole words or not, any case or not, in the marked block or from a position on), one
+// replacement at a time with its No / Yes / All / quit question, and the run loop's driver of
+// the find, replace, find-next and repeat codes.
 #pragma once
+
+#include <cstdint>
+#include <string>
 
 #include "screen/event_queue.h"
 
+struct TextLine;
+
+// Search flags
+constexpr uint16_t FIND_WHOLE_WORDS = 0x01;   // dropped when the pattern is not all word characters
+constexpr uint16_t FIND_ONE_LINE = 0x02;      // a "? " run stops at the line's end
+constexpr uint16_t FIND_CASE = 0x04;          // case counts
+constexpr uint16_t FIND_CENTRE = 0x40;        // the found line is centred in the window
+constexpr uint16_t FIND_IN_BLOCK = 0x80;      // only the marked block
+constexpr uint16_t FIND_REPLACE = 0x100;
+constexpr uint16_t FIND_KEEP_BLOCK = 0x200;   // the block is left as it is
+constexpr uint16_t FIND_TEST_ONLY = 0x2000;   // the cursor does not move
+constexpr uint16_t FIND_NONE_YET = 0x00FF;    // the last option word before any search
+
+constexpr size_t FIND_TEXT_MAX = 60;
+
+struct SearchState {
+  std::string pattern;         // what is searched (the find text, caret escapes expanded)
+  std::string replacement;     // the replace text (may hold newlines)
+  uint16_t flags = 0;          // FIND_* bits of the search under way
+  uint16_t last_flags = FIND_NONE_YET;  // of the last search the user asked for
+  uint8_t ask_each = 1;        // 1: every replacement is confirmed
+  // The last match: its line, its first column and the column after its end.
+  TextLine* match_line = nullptr;
+  int16_t match_column = 0;
+  int16_t match_end = 0;
+  int32_t lines_searched = 0;
+};
+extern SearchState g_search;
+
+// Searches the active window from (line, column); a null line with FIND_IN_BLOCK starts at the
+// block. 0 not found, 1 found (or a replacement declined), 2 replaced, -1 stopped (Esc, or quit
+// after this one). A find puts the cursor on the match and marks it.
+int find_replace(TextLine* line, int column);
+// Replaces the match with the replacement text; the line that held it, or null when the result
+// would be longer than a line may be (nothing changes then).
+TextLine* replace_match(const std::string& replacement);
+
 // Stand-in: no search as the user types; hands the next event code to the run loop as it is.
 inline EventCode list_search_key_filter() { return wait_input_code(); }
-// Stand-in: keeps no find history yet, so there is nothing to free.
+// The history of finds lives only as long as the program: nothing to free.
 inline void free_find_history() {}
+
+// Test hooks
+void reset_find_state();

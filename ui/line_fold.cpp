@@ -13,6 +13,7 @@ void connect_fold_window(TextWindow* w) {
     g_fold.window = FoldWindow{};
     return;
   }
+  g_fold.window.folds = (w->flags & WINDOW_TEXT_LIST) != 0;
   g_fold.window.file = w->file;
   g_fold.window.wrap_width = &w->wrap_width;
   g_fold.window.flags = &w->flags;

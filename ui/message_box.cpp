@@ -493,19 +493,6 @@ int16_t show_text_box(const char* text, uint32_t flags) {
   return 0;
 }
 
-// ---- The text-file saver ------------------------------------------------------------------------
-
-int16_t save_text_file(int arg, TextLine* window, int /*copy*/) {
-  TextWindow* w = window_of(window);
-  if (w == nullptr || w->file == nullptr || w->file->full_path.empty() || arg <= 0)
-    return NO_ANSWER;
-  if (g_windows.active == w) store_window_state();
-  const int result =
-      save_record_file(w->file->full_path, w->first_line, static_cast<uint16_t>(arg));
-  if (result == 0) w->flags &= ~WINDOW_CHANGED;
-  return static_cast<int16_t>(result);
-}
-
 // ---- Test hooks ---------------------------------------------------------------------------------
 
 void reset_message_box() { g_message_box = MessageBoxState{}; }

@@ -92,9 +92,6 @@ struct MessageBoxState {
 };
 extern MessageBoxState g_message_box;
 
-// Saves a text window's file to its full path; 0 saved, 27 not saved (reported).
-// Stand-in: record files only (arg is the record size, the window's lines the records); no text files yet.
-int16_t save_text_file(int arg, TextLine* window, int copy);
 
 // Test hooks
 // No save hook, no boxes counted.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct TextLine;
 
@@ -16,6 +17,8 @@ struct PageEntryPoints {
   int (*save_job)(uint32_t mode) = nullptr;
   // Asks whether to save a changed job with that choice prompt: 0 go on, -1 cancelled.
   int (*ask_save_changes)(int message) = nullptr;
+  // The open dialog for job files: 0 with the chosen path, -1 when cancelled.
+  int (*job_file_dialog)(std::string* path) = nullptr;
   // The quit command of every page: 27 when the program is to end, 0 when the user stayed.
   int (*request_quit)() = nullptr;
 };

@@ -114,7 +114,8 @@ struct FindDriver {
   int16_t last_find_result = 0;      // result of the last engine call
   uint16_t last_options = 0x00FF;    // option word of the last search; 0x00FF: none yet
   int16_t saved_marking = 0;         // marking while the result box is shown
-  std::string search_text;           // what 451 looks for: a hot letter between its codes
+  std::string search_text;           // a hot letter between its codes: the next 451 looks for
+                                     // it once, else for the find text
 };
 extern FindDriver g_find;
 

@@ -1,12 +1,9 @@
 #include "ui/run_window_commands.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <string>
 
 #include "screen/display_mode.h"
-#include "store/line_fold.h"
 #include "ui/buffer_windows.h"
 #include "ui/edit_buffers.h"
 #include "ui/editor_cursor.h"
@@ -108,43 +105,6 @@ RunStep append_empty_line(RunWindowCall* /*call*/) {
   w->line_count = 0;
   if (g_run.replaying == 0) w->flags |= WINDOW_CHANGED;
   request_full_redraw();
-  return RUN_TAIL;
-}
-
-namespace {
-
-// The hot-letter search of lists and menus: the search text in any case, from the first line.
-int match_ignoring_case(TextLine* line, const char* key) {
-  const std::string& text = line->text;
-  const size_t n = std::strlen(key);
-  for (size_t i = 0; i + n <= text.size(); ++i) {
-    size_t k = 0;
-    while (k < n && std::tolower(static_cast<unsigned char>(text[i + k])) ==
-                        std::tolower(static_cast<unsigned char>(key[k])))
-      ++k;
-    if (k == n) return 0;
-  }
-  return 1;
-}
-
-}  // namespace
-
-// Stand-in: only the hot-letter search (451); the other find codes search nothing yet.
-RunStep find_command(RunWindowCall* call, EventCode code) {
-  TextWindow* w = g_windows.active;
-  if (code != WINDOW_FIND_FROM_TOP || w == nullptr || g_find.search_text.empty()) return RUN_TAIL;
-  const char* key = g_find.search_text.c_str();
-  g_find.last_find_result = -1;
-  for (TextLine* line = g_lists.current.first; line != nullptr; line = next_visible_line(line)) {
-    if (match_ignoring_case(line, key) != 0) continue;
-    if (g_lists.cursor_line != nullptr) g_lists.cursor_line->state |= LINE_STATE_REDRAW;
-    find_and_show_line(w, match_ignoring_case, key);
-    g_lists.cursor_line->state |= LINE_STATE_REDRAW;
-    g_windows.redraw_pending = 1;
-    g_find.last_find_result = 1;
-    break;
-  }
-  call->previous_cursor_line = g_lists.cursor_line;
   return RUN_TAIL;
 }
 

@@ -42,6 +42,7 @@ constexpr uint32_t WINDOW_TEXT_LIST = 0x40000;          // editor-style cursor; 
                                                         // Ctrl+Down scroll
 constexpr uint32_t WINDOW_LETTERS_TO_CALLER = 0x100000; // list windows: no hot-letter search
 constexpr uint32_t WINDOW_FIXED_LIST = 0x400000;        // no line insertion or deletion
+constexpr uint32_t WINDOW_SAVED = 0x800000;             // editing buffers: saved at least once
 constexpr uint32_t WINDOW_PAGE_SCROLL = 0x08000000;     // scrolling uses PgUp/PgDn, step 2
 constexpr uint32_t WINDOW_COMMENT_COLOUR = 0x10000000;  // "//" starts a comment
 constexpr uint32_t WINDOW_MEDIUM_FONT = 0x20000000;     // medium font at creation

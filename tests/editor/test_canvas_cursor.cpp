@@ -1,12 +1,16 @@
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "../screen/screen_fixture.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
-#include "editor/editor_services.h"
-#include "editor/editor_state.h"
+#include "editor/draw_style.h"
+#include "editor/drawing_page_state.h"
+#include "editor/hover.h"
 #include "editor/hover_state.h"
+#include "editor/page_furniture.h"
+#include "editor/page_redraw.h"
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
@@ -24,20 +28,23 @@ class CanvasCursorTest : public ScreenFixture {
     ScreenFixture::SetUp();
     reset_layers();
     reset_canvas_cursor();
-    reset_editor_state();
-    reset_editor_services();
+    reset_drawing_page_state();
+    reset_page_furniture();
+    reset_draw_style();
     reset_button_bindings();
     reset_view_state();
-    g_hover = HoverState{};
+    reset_hover_state();
     g_preferences = Preferences{};
     g_preferences.pointer_crosshair = 0;
     g_job_settings = JobSettings{};
     g_job_settings.grid_step = 1.0f;
     layout_page_tab_strip();
     g_tab_strip.active = PAGE_DRAWING;
-    g_view.area_top = 2 * g_display.presets[FACE_ROLE_NORMAL].cell_height;
-    g_view.area_right = g_display.screen_width;
-    g_view.scale = 10.0f;
+    layout_paint_boxes();
+    g_view.area_top = static_cast<int16_t>(2 * g_display.presets[FACE_ROLE_NORMAL].cell_height);
+    g_view.area_width = g_display.screen_width;
+    g_view.scale_x = 10.0f;
+    g_view.scale_y = 10.0f;
     g_view.view_left = 0.0f;
     g_view.view_top = 50.0f;
     fill_rect(0, 0, 800, 600, 0x204060);
@@ -48,7 +55,7 @@ class CanvasCursorTest : public ScreenFixture {
     ScreenFixture::TearDown();
   }
 
-  static int bottom() { return g_display.drawing_area_bottom; }
+  static int bottom() { return g_view.area_bottom; }
 
   // Enters the area from above: the pointer rests over the tabs, then moves to (x, y).
   EventCode enter_at(int x, int y) {
@@ -68,24 +75,28 @@ class CanvasCursorTest : public ScreenFixture {
 TEST_F(CanvasCursorTest, ReentryPlacesTheDottedCrosshairOnTheCursorPoint) {
   EXPECT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
   EXPECT_TRUE(g_canvas_cursor.crosshair_shown);
-  EXPECT_EQ(g_canvas_cursor.crosshair_x, 300);
-  EXPECT_EQ(g_canvas_cursor.crosshair_y, 200);
-  EXPECT_FLOAT_EQ(g_canvas_cursor.point.x, 30.0f);
-  EXPECT_FLOAT_EQ(g_canvas_cursor.point.y, 50.0f - (200.0f - g_view.area_top) / 10.0f);
+  EXPECT_EQ(g_hover.crosshair_x, 300);
+  EXPECT_EQ(g_hover.crosshair_y, 200);
+  EXPECT_FLOAT_EQ(g_hover.cursor_point.x, 30.0f);
+  EXPECT_FLOAT_EQ(g_hover.cursor_point.y, 50.0f - (200.0f - g_view.area_top) / 10.0f);
   // Dotted: about half of the column's pixels, none of its neighbours'.
   const int rows = bottom() - g_view.area_top + 1;
   EXPECT_GT(marked_in_column(300), rows / 3);
   EXPECT_LT(marked_in_column(300), rows * 2 / 3);
   EXPECT_EQ(marked_in_column(301), 1);  // only where the horizontal line crosses it
-  EXPECT_EQ(g_editor_display.cursor_shown.x, g_canvas_cursor.point.x);
+  // The read-out at the bottom right shows the point.
+  const CellMetrics& small = g_display.presets[FACE_ROLE_SMALL];
+  EXPECT_EQ(text_at(g_display.screen_width + 1 - 18 * small.cell_width,
+                    g_display.screen_height + 1 - 2 * small.cell_height, FACE_ROLE_SMALL, 6),
+            "30.000");
 }
 
 TEST_F(CanvasCursorTest, TheCrosshairDrawnTwiceLeavesEveryPixel) {
   fill_varied();
   const std::vector<uint32_t> before = pixels();
   for (const auto& [x, y] : {std::pair{300, 200}, std::pair{0, 100}, std::pair{799, 150}}) {
-    g_canvas_cursor.crosshair_x = x;
-    g_canvas_cursor.crosshair_y = y;
+    g_hover.crosshair_x = x;
+    g_hover.crosshair_y = y;
     draw_crosshair();
     EXPECT_NE(pixels(), before);
     draw_crosshair();
@@ -94,24 +105,24 @@ TEST_F(CanvasCursorTest, TheCrosshairDrawnTwiceLeavesEveryPixel) {
 }
 
 TEST_F(CanvasCursorTest, WithGridSnapASmallMoveLeavesTheCrosshairWhereItIs) {
-  g_editor.grid_snap = true;
+  g_furniture.grid_switch = 1;
   ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
   // Re-entry does not snap; the first move does.
   headless_inject_mouse_move(301, 200);
   ASSERT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
-  const int x = g_canvas_cursor.crosshair_x;
-  const int y = g_canvas_cursor.crosshair_y;
+  const int x = g_hover.crosshair_x;
+  const int y = g_hover.crosshair_y;
   EXPECT_EQ(x % 10, 0);
   const std::vector<uint32_t> shown = pixels();
   headless_inject_mouse_move(303, 201);
   EXPECT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
-  EXPECT_EQ(g_canvas_cursor.crosshair_x, x);
-  EXPECT_EQ(g_canvas_cursor.crosshair_y, y);
+  EXPECT_EQ(g_hover.crosshair_x, x);
+  EXPECT_EQ(g_hover.crosshair_y, y);
   EXPECT_EQ(pixels(), shown);
   // A move past half the grid step lands on the next grid line.
   headless_inject_mouse_move(308, 201);
   EXPECT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
-  EXPECT_EQ(g_canvas_cursor.crosshair_x, x + 10);
+  EXPECT_EQ(g_hover.crosshair_x, x + 10);
   EXPECT_EQ(marked_in_column(x), 1);
   EXPECT_GT(marked_in_column(x + 10), 10);
 }
@@ -119,7 +130,7 @@ TEST_F(CanvasCursorTest, WithGridSnapASmallMoveLeavesTheCrosshairWhereItIs) {
 TEST_F(CanvasCursorTest, ADragPastTheBottomIsHeldAtTheEdge) {
   ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
   headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, 300, 200);
-  EXPECT_EQ(track_canvas_cursor(), COMMAND_LINE_TOOL);
+  EXPECT_EQ(track_canvas_cursor(), COMMAND_SELECT_TOOL);
   headless_inject_mouse_move(300, bottom() + 20);
   headless_inject_text("a");
   EXPECT_EQ(track_canvas_cursor(), 'a');
@@ -141,9 +152,9 @@ TEST_F(CanvasCursorTest, LeavingWithoutAButtonOffersTheFurnitureAndComingBackRes
   headless_inject_mouse_move(300, 250);
   EXPECT_EQ(track_canvas_cursor(), EVENT_POINTER_MOVE);
   EXPECT_EQ(g_button_bindings.current, g_button_bindings.drawing);
-  EXPECT_EQ(g_button_bindings.drawing[WINDOW_BUTTON_LEFT], COMMAND_LINE_TOOL);
-  EXPECT_TRUE(g_button_bindings.saved.empty());
-  EXPECT_EQ(g_canvas_cursor.crosshair_y, 250);
+  EXPECT_EQ(g_button_bindings.drawing[WINDOW_BUTTON_LEFT], COMMAND_SELECT_TOOL);
+  EXPECT_EQ(g_button_bindings.depth, 0);
+  EXPECT_EQ(g_hover.crosshair_y, 250);
 }
 
 TEST_F(CanvasCursorTest, BelowTheDrawingThePointerIsShape11AndTheButtonsNavigate) {
@@ -151,13 +162,16 @@ TEST_F(CanvasCursorTest, BelowTheDrawingThePointerIsShape11AndTheButtonsNavigate
   headless_inject_mouse_move(300, bottom() + 10);
   headless_inject_text("q");
   ASSERT_EQ(track_canvas_cursor(), 'q');
+  // F5 takes the hover's highlights off before it toggles the markers.
+  DrawingItem marked;
+  g_hover.marker_item = &marked;
   // Outside, the right button is not the drawing's command: it is ignored.
   headless_inject_mouse_button(WINDOW_BUTTON_RIGHT, true, 300, bottom() + 10);
   headless_inject_key_down(VK_F1 + 4, 0);  // F5 ends the wait
   EXPECT_EQ(track_canvas_cursor(), 319);
   EXPECT_EQ(g_pointer.shape, POINTER_BELOW_DRAWING);
   EXPECT_EQ(g_job_settings.show_node_markers, 0);
-  EXPECT_EQ(g_editor_display.hover_hilite_clears, 1);
+  EXPECT_EQ(g_hover.marker_item, nullptr);
 }
 
 TEST_F(CanvasCursorTest, ClicksOnThePageTabsFromOutside) {
@@ -180,7 +194,7 @@ TEST_F(CanvasCursorTest, ThePointerCrosshairIsThePictureAndTheGraveAccentSwapsTo
   g_preferences.pointer_crosshair = 1;
   ASSERT_EQ(enter_at(300, 200), EVENT_POINTER_MOVE);
   EXPECT_EQ(g_pointer.shape, POINTER_CROSSHAIR);
-  EXPECT_EQ(g_editor_start.crosshair_marks[0], 101);
+  EXPECT_EQ(g_canvas_cursor.crosshair_marks[0], 101);
   EXPECT_FALSE(g_canvas_cursor.crosshair_shown);
   headless_inject_text("`z");
   EXPECT_EQ(track_canvas_cursor(), 'z');
@@ -201,7 +215,7 @@ TEST_F(CanvasCursorTest, F7AsksForARedrawAndF3ForgetsTheHoveredItem) {
   EXPECT_EQ(track_canvas_cursor(), CANVAS_REDRAW);
   EXPECT_EQ(g_hover.pick_kind, 0);
   EXPECT_EQ(g_job_settings.node_snap_off, 1);
-  EXPECT_EQ(g_editor.view_toggle, 1);
+  EXPECT_EQ(g_draw_style.hide_invisible_links, 1);
   EXPECT_NE(g_form.redraw_level, 0);
 }
 
@@ -243,26 +257,29 @@ TEST_F(CanvasCursorTest, KeyHintsFollowThePickKind) {
       {-1, nullptr, 0, "Edit item, Move by snap, Zoom"},
       {2, polyline, 0x08, "Edit item, Break open"},
       {1, polyline, 0, "Make node Tangent or Loose"},
-      {1, other, 0, "Keyboard commands: 0123456789,.*-=: move node"},
+      {1, other, 0, "Keyboard commands: 0123456789,.*-="},
       {3, polyline, 0, "Edit, Change menu, Separate links"},
       {3, other, 0, "Some keyboard commands: Edit this item"},
       {2, other, 0, nullptr},
   };
+  const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
+  const int area_x = 42 * normal.cell_width;
+  const int area_y = g_view.area_bottom + normal.cell_height / 3;
   for (const auto& c : cases) {
-    reset_editor_services();
+    fill_rect(area_x, area_y, 800, 600, 0x204060);
+    const std::vector<uint32_t> before = pixels();
     g_hover.pick_kind = static_cast<int16_t>(c.kind);
-    g_hover.item = c.item;
+    g_hover.hover_item = c.item;
+    g_hover.hover_link = c.item != nullptr ? item_nodes(c.item) : nullptr;
     if (c.item != nullptr) item_nodes(c.item)[0].node_flags = NODE_FIRST | c.first_flags;
     show_key_hints();
-    EXPECT_FALSE(g_editor_display.node_info);
     if (c.starts == nullptr) {
-      EXPECT_EQ(g_editor_display.message_count, 0) << c.kind;
+      EXPECT_EQ(pixels(), before) << c.kind;
       continue;
     }
-    std::string plain;
-    for (char ch : g_editor_display.message)
-      if (ch != '\x0b' && ch != '\x0c' && ch != '\x13') plain.push_back(ch);
-    EXPECT_EQ(plain.rfind(c.starts, 0), 0u) << c.kind << ": " << plain;
+    EXPECT_EQ(text_at(area_x, area_y, FACE_ROLE_NORMAL, static_cast<int>(std::strlen(c.starts))),
+              c.starts)
+        << c.kind;
   }
   free_current_list();
 }

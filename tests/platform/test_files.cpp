@@ -193,6 +193,34 @@ TEST_F(Files, SaveReplacesTheFileAndKeepsTheOldOneAsBackup) {
   EXPECT_EQ(names(), (std::vector<std::string>{"job.BAK", "job.job"})) << "no TMP left";
 }
 
+TEST_F(Files, SaveThroughASymbolicLinkKeepsTheLinkAndThePermissions) {
+  fs::create_directory(at("real"));
+  write_file_bytes(at("real/prog.nc"), "old contents");
+  fs::permissions(at("real/prog.nc"), fs::perms::owner_read | fs::perms::owner_write |
+                                          fs::perms::group_read);
+  fs::create_symlink(at("real/prog.nc"), at("link.nc"));
+  std::string error;
+  EXPECT_EQ(save_file_safely(at("link.nc"), at("SAVEFILE.TMP"), write_new_contents, &error),
+            SAVE_OK) << error;
+  EXPECT_TRUE(fs::is_symlink(at("link.nc")));
+  EXPECT_EQ(read_file_bytes(at("link.nc")), "new contents here");
+  EXPECT_EQ(read_file_bytes(at("real/prog.BAK")), "old contents");
+  EXPECT_EQ(fs::status(at("real/prog.nc")).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(Files, AFailedSaveKeepsTheFormerBackup) {
+  write_file_bytes(at("job.job"), "old contents");
+  write_file_bytes(at("job.BAK"), "older backup");
+  std::string error;
+  fail_nth_save_write(2);
+  EXPECT_EQ(save_file_safely(at("job.job"), "", write_new_contents, &error), SAVE_WRITE_FAILED);
+  fail_nth_save_write(0);
+  EXPECT_EQ(read_file_bytes(at("job.job")), "old contents");
+  EXPECT_EQ(read_file_bytes(at("job.BAK")), "older backup");
+  EXPECT_EQ(names(), (std::vector<std::string>{"job.BAK", "job.job"}));
+}
+
 TEST_F(Files, SaveOfANewFileMakesNoBackup) {
   std::string error;
   EXPECT_EQ(save_file_safely(at("notes"), "", write_new_contents, &error), SAVE_OK) << error;

@@ -27,6 +27,7 @@ class LineFoldTest : public ::testing::Test {
     reset_store_host();
     g_fold.screen_rows = ROWS;
     g_fold.window.wrap_width = &wrap_width_;
+    g_fold.window.folds = true;
   }
   void TearDown() override {
     free_current_list();

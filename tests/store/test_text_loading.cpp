@@ -22,6 +22,7 @@ class TextLoadingTest : public ::testing::Test {
     reset_store_host();
     folder_ = make_test_folder("text_loading");
     g_fold.window.wrap_width = &wrap_width_;
+    g_fold.window.folds = true;
     g_fold.window.file = &file_;
   }
   void TearDown() override {

@@ -7,10 +7,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/files.h"
+#include "store/catalogue.h"
 #include "store/file_reader.h"
 #include "tests/support/idle_typist.h"
+#include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
 #include "ui/line_numbers.h"
+#include "ui/text_files.h"
 
 namespace {
 
@@ -169,12 +173,47 @@ TEST_F(BufferTest, AChangedBufferIsNeverClosedUnsaved) {
   run(a, typed("!"), 0, 0);
   ASSERT_NE(window_of(a)->flags & WINDOW_CHANGED, 0u);
   activate_window(b);
-  // b had nothing to save and goes; the question for a is not answered: a stays.
+  // b had nothing to save and goes; the question for a is answered with Esc: a stays.
+  start_typist();
+  typist_key(VK_ESCAPE);
+  typist_key(VK_ESCAPE);
   EXPECT_EQ(close_edit_buffers(1), 27);
   ASSERT_EQ(buffers(), std::vector<TextLine*>{a});
   EXPECT_EQ(close_edit_buffers(0), 27);
   EXPECT_EQ(buffers(), std::vector<TextLine*>{a});
   EXPECT_EQ(joined(a), "!keep me\n");
+  pump_set_idle_handler(nullptr);
+}
+
+// The question's second choice lets the changes go; the first saves, and the buffer is marked
+// saved only by the save.
+TEST_F(BufferTest, TheSaveQuestionSavesOrLetsTheChangesGo) {
+  set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+  ASSERT_GT(open_catalogue(), 0);
+  g_message_box.save_hook = save_text_file;
+  const auto folder = make_test_folder("save_question");
+  const std::string path = (folder / "prog.nc").string();
+  write_file_bytes(path, "G0 X1\r\n");
+  ASSERT_EQ(open_in_buffer(path.c_str(), editor_script_filter, draw_window_line, EDITOR_FLAGS,
+                           OPEN_NAMED_FILE), 0);
+  TextLine* node = g_windows.active_node;
+  run(node, typed("N5 "), 0, 0);
+  ASSERT_NE(window_of(node)->flags & WINDOW_CHANGED, 0u);
+  start_typist();
+  typist_text("s");
+  EXPECT_EQ(ask_save_buffer(PROMPT_SAVE_NAMED), 0);
+  EXPECT_EQ(read_file_bytes(path), "N5 G0 X1\r\n");
+  EXPECT_EQ(read_file_bytes((folder / "prog.BAK").string()), "G0 X1\r\n");
+  EXPECT_EQ(window_of(node)->flags & WINDOW_CHANGED, 0u);
+  run(node, typed("x"), 0, 0);
+  typist_text("d");
+  EXPECT_EQ(ask_save_buffer(PROMPT_SAVE_NAMED), 0);
+  EXPECT_EQ(read_file_bytes(path), "N5 G0 X1\r\n");
+  EXPECT_EQ(window_of(node)->flags & WINDOW_CHANGED, 0u);
+  pump_set_idle_handler(nullptr);
+  close_catalogue();
+  set_program_folder_for_tests("");
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(BufferTest, ClosingOneOfASplitKeepsTheOtherOverTheArea) {

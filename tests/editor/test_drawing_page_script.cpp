@@ -1,0 +1,157 @@
+// The whole program, headless, opens a job on the Drawing page with Ctrl+O: the job is fitted at
+// 85 % and its items, on layers of their own colours, stand where the job puts them, the circle
+// round. The pixels to look at are worked out here from the job's geometry and the page's layout
+// at the runner's screen size; the runner checks them and writes the picture.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "editor_fixture.h"
+#include "job/job_file.h"
+#include "tests/support/test_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int SCREEN_W = 1024;
+constexpr int SCREEN_H = 768;
+
+class DrawingPageScriptTest : public EditorFixture {
+ protected:
+  void SetUp() override {
+    EditorFixture::SetUp();
+    open_screen(SCREEN_W, SCREEN_H);
+    layout_page_tab_strip();
+    g_view.drawing_page_active = 1;
+    layout_paint_boxes();
+    folder_ = make_test_folder("brenvik-drawing-page");
+    fs::create_directories(folder_ / "program");
+    for (const fs::directory_entry& entry : fs::directory_iterator(BRENVIK_PROGRAM_DIR)) {
+      const std::string name = entry.path().filename().string();
+      const bool executable =
+          (entry.status().permissions() & fs::perms::owner_exec) != fs::perms::none;
+      if (!entry.is_regular_file() || executable || name.rfind("KR_INIT_", 0) == 0) continue;
+      fs::copy_file(entry.path(), folder_ / "program" / name);
+    }
+    // The sample job stores the default layer colours, which the fixture has.
+    fs::create_directories(folder_ / "jobs");
+    // The job: a line (0,0)-(10,0) on layer 1, a circle of radius 5 about (20,5) on layer 2
+    // and a point at (3,4) on layer 3, the points' circle 0.2 wide; its extents are
+    // (0,-0.2)-(25,10).
+    reset_job_settings();
+    push_list();
+    clear_current_list();
+    add_polyline({{0, 0}, {10, 0}}, 1);
+    add_circle({20, 5}, 5.0f, 2);
+    DrawingItem* point = add_item(ITEM_POINT, 1, 3);
+    LinkRecord* r = item_nodes(point);
+    r[0].point = r[1].point = {3, 4};
+    r[0].code = LINK_POINT - 0.2f;
+    r[0].node_flags = NODE_FIRST;
+    r[1].node_flags = NODE_CLOSING;
+    item_bounding_boxes(point);
+    ASSERT_EQ(write_job_to_path((folder_ / "jobs" / "sample.job").string()), 0);
+    free_current_list();
+    pop_list();
+  }
+
+  void TearDown() override {
+    if (std::getenv("BRENVIK_KEEP_TEST_OUTPUT") != nullptr)
+      fs::copy_file(folder_ / "opened.png", std::getenv("BRENVIK_KEEP_TEST_OUTPUT"),
+                    fs::copy_options::overwrite_existing);
+    fs::remove_all(folder_);
+    EditorFixture::TearDown();
+  }
+
+  // The client pixel of a world point once the job's extents are fitted at 85 %.
+  static void pixel_of(PointF p, int* x, int* y) {
+    world_to_screen(p, x, y);
+    *y += g_view.area_top;
+  }
+
+  // The colour of a layer of the sample job, as six hex digits of a pixel.
+  static std::string layer_colour(int layer) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%06X", layer_pixel(layer));
+    return text;
+  }
+
+  static std::string expect_pixel(int x, int y, const char* colour) {
+    char line[64];
+    std::snprintf(line, sizeof line, "expect-pixel %d %d %s\n", x, y, colour);
+    return line;
+  }
+
+  int run(const std::string& script) {
+    const fs::path script_path = folder_ / "script.txt";
+    std::ofstream(script_path, std::ios::binary) << script;
+    // The open dialog starts in the folder the program was started from: the jobs.
+    const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" +
+                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" --folder \"" +
+                                (folder_ / "program").string() + "\" --out \"" + folder_.string() +
+                                "\" \"" + script_path.string() + "\" 2>\"" +
+                                (folder_ / "stderr.txt").string() + "\"";
+    const int status = std::system(command.c_str());
+    if (status == -1 || (status & 0x7F) != 0) return -1;
+    return (status >> 8) & 0xFF;
+  }
+
+  std::string read(const std::string& name) {
+    std::ifstream file(folder_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(DrawingPageScriptTest, CtrlOOpensAJobFittedAndDrawnWhereItsItemsStand) {
+  ViewState& v = g_view;
+  v.extent_min_x = 0.0f;
+  v.extent_min_y = 0.0f;
+  v.extent_max_x = 25.0f;
+  v.extent_max_y = 10.0f;
+  set_view_to_extents();
+  zoom_by(0.85f);
+  pan_to_window(0);
+  const double r = 5.0 * v.scale_x;
+  ASSERT_GT(r, 20.0);
+  int cx = 0, cy = 0;
+  pixel_of({20.0f, 5.0f}, &cx, &cy);
+  std::string script = "move 5 400\nkey Ctrl+O\nwait 100\ntype s\nkey Enter\nwait 300\n";
+  // Colours of the job's layers, as the picture shows them: the line's on layer 1 and the
+  // circle's on layer 2 differ, and neither is the white of the drawing area.
+  int lx = 0, ly = 0;
+  pixel_of({5.0f, 0.0f}, &lx, &ly);
+  // The circle is round: it stands at its radius across, up, down and on a diagonal, within a
+  // pixel, and its middle and the ring's outside are white.
+  const int ri = static_cast<int>(std::lround(r));
+  const int rd = static_cast<int>(std::lround(r / std::sqrt(2.0)));
+  script += expect_pixel(cx, cy, "FFFFFF");
+  script += expect_pixel(cx + ri + 6, cy, "FFFFFF");
+  script += expect_pixel(cx, cy - ri - 6, "FFFFFF");
+  script += "png opened\ndump opened\n";
+  for (const auto& [dx, dy] : {std::pair{ri, 0}, std::pair{-ri, 0}, std::pair{0, ri},
+                               std::pair{0, -ri}, std::pair{rd, -rd}, std::pair{-rd, rd}})
+    script += "expect-pixel " + std::to_string(cx + dx) + " " + std::to_string(cy + dy) + " " +
+              layer_colour(2) + " 1\n";
+  // The line along the bottom and the drill point's dot at (3, 4).
+  script += "expect-pixel " + std::to_string(lx) + " " + std::to_string(ly) + " " +
+            layer_colour(1) + " 1\n";
+  int px = 0, py = 0;
+  pixel_of({3.0f, 4.0f}, &px, &py);
+  script += "expect-pixel " + std::to_string(px) + " " + std::to_string(py) + " " +
+            layer_colour(3) + " 1\n";
+  script += "close\n";
+  ASSERT_EQ(run(script), 0) << read("stderr.txt");
+  EXPECT_EQ(read("stderr.txt").find("expected"), std::string::npos) << read("stderr.txt");
+  EXPECT_NE(layer_colour(1), layer_colour(2));
+}
+
+}  // namespace

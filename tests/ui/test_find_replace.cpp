@@ -1,0 +1,148 @@
+// Find and replace: the search engine's pattern cases as a table, replacements, and a match on
+// the last line of a file loaded in part.
+#include <filesystem>
+#include <string>
+
+#include "store/line_fold.h"
+#include "tests/support/test_folder.h"
+#include "tests/ui/editor_fixture.h"
+#include "ui/find_replace.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FindTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    reset_find_state();
+    reset_fold_state();
+    pump_set_idle_handler([] {
+      headless_inject_keystroke(VK_ESCAPE, 0);
+      return true;
+    });
+  }
+  void TearDown() override {
+    pump_set_idle_handler(nullptr);
+    EditorTest::TearDown();
+  }
+  // Finds the pattern in the lines from (line, column); "" when not found, else
+  // "line:start-end".
+  std::string find(const Lines& lines, const std::string& pattern, uint16_t flags, int line = 0,
+                   int column = 0) {
+    TextLine* node = make_editor(lines);
+    activate_window(node);
+    g_search.pattern = pattern;
+    g_search.flags = flags;
+    const int result = find_replace(nth_line(line), column);
+    std::string where;
+    if (result == 1) {
+      int n = 0;
+      for (TextLine* l = g_lists.current.first; l != g_search.match_line; l = l->next) ++n;
+      where = std::to_string(n) + ":" + std::to_string(g_search.match_column) + "-" +
+              std::to_string(g_search.match_end);
+    }
+    store_window_state();
+    destroy(node);
+    return where;
+  }
+};
+
+TEST_F(FindTest, PatternCases) {
+  struct Case {
+    const char* name;
+    Lines lines;
+    std::string pattern;
+    uint16_t flags;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"plain", {"G0 X1\n", "G1 X20 Y3\n"}, "X20", 0, "1:3-6"},
+      {"any case", {"g1 x20\n"}, "X20", 0, "0:3-6"},
+      {"case counts", {"g1 x20 X20\n"}, "X20", FIND_CASE, "0:7-10"},
+      {"not there", {"G0 X1\n"}, "Y", 0, ""},
+      {"from a column", {"ab ab\n"}, "ab", 0, "0:3-5"},
+      {"whole words", {"rotate rot\n"}, "rot", FIND_WHOLE_WORDS, "0:7-10"},
+      {"whole words dropped for a '.'", {"x1.5\n"}, "1.5", FIND_WHOLE_WORDS, "0:1-4"},
+      {"? then x stops at the first x", {"Xab1 cX\n"}, "X?X", 0, ""},
+      {"? then x within a word", {"N10 G1X5X\n"}, "G?X", 0, "0:4-7"},
+      {"? before a blank runs to it", {"T1 M6 tool\n"}, "M? ", 0, "0:3-6"},
+      {"? at the end takes one more", {"F100\n"}, "F1?", 0, "0:0-3"},
+      {"? first is ignored", {"ab\n"}, "?b", 0, "0:1-2"},
+      {"a control byte as a glyph pair", {std::string("a\x08\x21z\n")}, std::string("\0z", 2), 0, "0:1-4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const int column = std::string(c.name) == "from a column" ? 1 : 0;
+    EXPECT_EQ(find(c.lines, c.pattern, c.flags, 0, column), c.expected);
+  }
+}
+
+TEST_F(FindTest, InTheMarkedBlockOnly) {
+  TextLine* node = make_editor({"x1\n", "x2\n", "x3\n", "x4\n"});
+  activate_window(node);
+  g_lists.block_start = nth_line(1);
+  g_lists.block_end = nth_line(2);
+  g_windows.active->block_start_column = 1;
+  g_windows.active->block_end_column = 1;
+  g_search.pattern = "x";
+  g_search.flags = FIND_IN_BLOCK | FIND_KEEP_BLOCK;
+  ASSERT_EQ(find_replace(nullptr, 0), 1);
+  EXPECT_EQ(g_search.match_line, nth_line(2));  // x2 lies before the block's start column
+  EXPECT_EQ(find_replace(nth_line(2), 1), 0);   // x4 is beyond it
+  store_window_state();
+}
+
+TEST_F(FindTest, ReplacementsKeepTheRestOfTheLine) {
+  TextLine* node = make_editor({"G1 X1 Y1\n", "G1 X2\n"});
+  activate_window(node);
+  g_search.pattern = "X";
+  g_search.replacement = "U";
+  g_search.flags = FIND_REPLACE;
+  g_search.ask_each = 0;
+  g_run.replaying = 0;  // as inside the run loop
+  EXPECT_EQ(find_replace(g_lists.current.first, 0), 2);
+  EXPECT_EQ(find_replace(g_lists.cursor_line, g_windows.active->text_column), 2);
+  EXPECT_EQ(find_replace(g_lists.cursor_line, g_windows.active->text_column), 0);
+  store_window_state();
+  EXPECT_EQ(lines_of(node), (Lines{"G1 U1 Y1\n", "G1 U2\n"}));
+  EXPECT_NE(window_of(node)->flags & WINDOW_CHANGED, 0u);
+  // A replacement with a newline makes two lines of one.
+  activate_window(node);
+  g_search.pattern = "Y1";
+  g_search.replacement = "Y1\nM30";
+  EXPECT_EQ(find_replace(g_lists.current.first, 0), 2);
+  store_window_state();
+  EXPECT_EQ(joined(node), "G1 U1 Y1\nM30\nG1 U2\n");
+}
+
+TEST_F(FindTest, AMatchOnTheLastLineOfAFileLoadedInPart) {
+  const auto folder = make_test_folder("find");
+  const std::string path = (folder / "big.nc").string();
+  std::string bytes;
+  for (int k = 0; k < 5000; ++k) bytes += "N" + std::to_string(k) + " G1 X1\r\n";
+  bytes += "M30 ENDMARK\r\n";
+  write_file_bytes(path, bytes);
+  editing_window_size();
+  ASSERT_EQ(open_in_buffer(path.c_str(), editor_script_filter, draw_window_line, EDITOR_FLAGS,
+                           OPEN_NAMED_FILE), 0);
+  TextLine* node = g_windows.active_node;
+  bool unread = false;
+  for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next) unread |= is_unread_placeholder(l);
+  ASSERT_TRUE(unread);
+  // The middle word: the search reads the unread text on its way.
+  g_search.pattern = "N2500 ";
+  g_search.flags = 0;
+  ASSERT_EQ(find_replace(g_lists.current.first, 0), 1);
+  EXPECT_EQ(g_lists.cursor_line->text, "N2500 G1 X1\n");
+  g_search.pattern = "ENDMARK";
+  ASSERT_EQ(find_replace(g_lists.current.first, 0), 1);
+  EXPECT_EQ(g_lists.cursor_line->text, "M30 ENDMARK\n");
+  store_window_state();
+  g_buffers.buffer_list = nullptr;
+  destroy_window(node);
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace

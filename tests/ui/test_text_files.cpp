@@ -1,0 +1,280 @@
+// Opening files into editing buffers and saving them: the saved bytes are the file's own, a
+// file loaded in part saves whole, and a failed save keeps the old file, its backup and the
+// buffer as they were.
+#include <filesystem>
+#include <string>
+
+#include "platform/files.h"
+#include "store/file_reader.h"
+#include "store/line_fold.h"
+#include "tests/support/idle_typist.h"
+#include "tests/support/test_folder.h"
+#include "tests/ui/editor_fixture.h"
+#include "ui/text_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+class TextFileTest : public EditorTest {
+ protected:
+  void SetUp() override {
+    EditorTest::SetUp();
+    reset_fold_state();
+    reset_files();
+    editing_window_size();
+    folder_ = make_test_folder("text_files");
+    // Every box the program shows is answered with Esc.
+    pump_set_idle_handler([] {
+      headless_inject_keystroke(VK_ESCAPE, 0);
+      return true;
+    });
+  }
+  void TearDown() override {
+    pump_set_idle_handler(nullptr);
+    close_all();
+    reset_files();
+    EditorTest::TearDown();
+    std::error_code ignored;
+    fs::permissions(folder_, fs::perms::owner_all, ignored);
+    fs::remove_all(folder_, ignored);
+  }
+  static void close_all() {
+    while (g_buffers.buffer_list != nullptr) {
+      TextLine* head = list_head_of(g_buffers.buffer_list);
+      g_buffers.buffer_list = head->next;
+      destroy_window(head);
+    }
+    g_buffers = BufferRing();
+  }
+  std::string at(const std::string& name) const { return (folder_ / name).string(); }
+
+  // Opens the file into a new buffer; returns its node (active).
+  TextLine* open(const std::string& path, int expected = 0) {
+    EXPECT_EQ(open_in_buffer(path.c_str(), editor_script_filter, draw_window_line, EDITOR_FLAGS,
+                             OPEN_NAMED_FILE),
+              expected);
+    return g_windows.active_node;
+  }
+  static int16_t save(TextLine* node) { return save_text_file(0, node, 0); }
+  // Opens the file and gives its first line a new text, as an edit does.
+  TextLine* open_and_edit_first_line(const std::string& path, const char* text) {
+    TextLine* node = open(path);
+    activate_window(node);
+    set_line_text(text, g_lists.current.first);
+    store_window_state();
+    window_of(node)->flags |= WINDOW_CHANGED;
+    return node;
+  }
+
+  fs::path folder_;
+};
+
+std::string nc_program(int lines, const char* end) {
+  std::string out;
+  for (int k = 0; k < lines; ++k)
+    out += "N" + std::to_string(k * 10) + " G01 X" + std::to_string(k % 97) + ".25 Y" +
+           std::to_string(k % 53) + ".5" + end;
+  return out;
+}
+
+TEST_F(TextFileTest, SavedUnchangedTheBytesAreTheFilesOwn) {
+  std::string every;
+  for (int c = 0; c < 256; ++c) every.push_back(static_cast<char>(c));
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"empty", ""},
+      {"no final line end", "G0 X1\r\nG1 Y2"},
+      {"CR LF", "G0 X1\r\nG1 Y2\r\n"},
+      {"LF", "G0 X1\nG1 Y2\n"},
+      {"lone CR", "a\rb\r"},
+      {"NUL and control bytes", std::string("a\0b\x01\x1b\x7f\tz\r\n", 11)},
+      {"0x80-0xFF", every.substr(128) + "\r\n"},
+      {"a 100,000-byte line", std::string(100000, 'x') + "\r\nend\r\n"},
+      {"100 kB in part", nc_program(4000, "\r\n")},
+      {"100 kB in part, LF", nc_program(4000, "\n")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write_file_bytes(at("prog.nc"), c.bytes);
+    TextLine* node = open(at("prog.nc"));
+    ASSERT_EQ(save(node), 0) << last_save_error();
+    EXPECT_EQ(read_file_bytes(at("prog.nc")), c.bytes);
+    EXPECT_EQ(read_file_bytes(at("prog.BAK")), c.bytes);
+    ASSERT_EQ(save(node), 0) << last_save_error();  // the unread part now lies in the new file
+    EXPECT_EQ(read_file_bytes(at("prog.nc")), c.bytes);
+    close_all();
+  }
+}
+
+TEST_F(TextFileTest, APartlyLoadedFileWithItsHeadDeletedSavesTheRest) {
+  const std::string bytes = nc_program(4000, "\r\n");
+  write_file_bytes(at("prog.nc"), bytes);
+  TextLine* node = open(at("prog.nc"));
+  TextWindow* w = window_of(node);
+  // The loaded head goes: the unread range now starts the file.
+  TextLine* placeholder = w->first_line;
+  while (placeholder != nullptr && !is_unread_placeholder(placeholder)) placeholder = placeholder->next;
+  ASSERT_NE(placeholder, nullptr);
+  const int64_t head = fold_record_of(placeholder)->file_offset;
+  activate_window(node);
+  while (g_lists.current.first != placeholder) delete_line(g_lists.current.first);
+  g_lists.cursor_line = placeholder->next;
+  store_window_state();
+  w->flags |= WINDOW_CHANGED;
+  ASSERT_EQ(save(node), 0) << last_save_error();
+  EXPECT_EQ(fold_record_of(placeholder)->file_offset, 0);
+  EXPECT_EQ(read_file_bytes(at("prog.nc")), bytes.substr(static_cast<size_t>(head)));
+  EXPECT_EQ(w->flags & WINDOW_CHANGED, 0u);
+  ASSERT_EQ(save(node), 0) << last_save_error();
+  EXPECT_EQ(read_file_bytes(at("prog.nc")), bytes.substr(static_cast<size_t>(head)));
+  // Walking through it reads the rest from the new file.
+  activate_window(node);
+  std::string text;
+  for (TextLine* l = g_lists.current.first; l != nullptr; l = next_visible_line(l)) {
+  }
+  EXPECT_FALSE(is_unread_placeholder(g_lists.current.first));
+}
+
+TEST_F(TextFileTest, AFailedSaveChangesNothing) {
+  const std::string old_bytes = nc_program(2000, "\r\n");  // loaded in part
+  write_file_bytes(at("prog.nc"), old_bytes);
+  write_file_bytes(at("prog.BAK"), "the former backup");
+  TextLine* node = open_and_edit_first_line(at("prog.nc"), "N0 G00 X0 Y0\n");
+  TextWindow* w = window_of(node);
+  const std::string new_bytes = "N0 G00 X0 Y0\r\n" + old_bytes.substr(old_bytes.find('\n') + 1);
+  // Where the unread range stands before each try.
+  TextLine* placeholder = w->first_line;
+  while (!is_unread_placeholder(placeholder)) placeholder = placeholder->next;
+  const FoldRecord before = *fold_record_of(placeholder);
+  // The injector fails one write: the first, then every 11th (lines, pieces of the unread part).
+  int failures = 0;
+  for (int write = 1; write <= 2000; write += write == 1 ? 10 : 11) {
+    SCOPED_TRACE("write " + std::to_string(write));
+    fail_nth_save_write(write);
+    const int16_t result = save(node);
+    fail_nth_save_write(0);
+    if (result == 0) break;  // past the last write: saved
+    ++failures;
+    EXPECT_EQ(read_file_bytes(at("prog.nc")), old_bytes);
+    EXPECT_EQ(read_file_bytes(at("prog.BAK")), "the former backup");
+    EXPECT_NE(w->flags & WINDOW_CHANGED, 0u);
+    EXPECT_EQ(fold_record_of(placeholder)->file_offset, before.file_offset);
+    EXPECT_EQ(fold_record_of(placeholder)->byte_count, before.byte_count);
+    EXPECT_FALSE(fs::exists(at("SAVEFILE.TMP")));
+  }
+  EXPECT_GT(failures, 10);
+  EXPECT_EQ(read_file_bytes(at("prog.nc")), new_bytes);
+  EXPECT_EQ(read_file_bytes(at("prog.BAK")), old_bytes);
+  EXPECT_EQ(w->flags & WINDOW_CHANGED, 0u);
+}
+
+TEST_F(TextFileTest, ABackupThatIsAFolderStopsTheSaveUntilItGoes) {
+  write_file_bytes(at("prog.nc"), "old\r\n");
+  TextLine* node = open_and_edit_first_line(at("prog.nc"), "new\n");
+  TextWindow* w = window_of(node);
+  fs::create_directory(at("prog.BAK"));
+  EXPECT_EQ(save(node), 27);
+  EXPECT_EQ(read_file_bytes(at("prog.nc")), "old\r\n");
+  EXPECT_TRUE(fs::is_directory(at("prog.BAK")));
+  EXPECT_NE(w->flags & WINDOW_CHANGED, 0u);
+  EXPECT_NE(g_message_box.last_text.find("the old file could not become the backup"),
+            std::string::npos) << g_message_box.last_text;
+  fs::remove(at("prog.BAK"));
+  EXPECT_EQ(save(node), 0);
+  EXPECT_EQ(read_file_bytes(at("prog.nc")), "new\r\n");
+  EXPECT_EQ(read_file_bytes(at("prog.BAK")), "old\r\n");
+}
+
+TEST_F(TextFileTest, AReadOnlyFolderKeepsTheOldFile) {
+  write_file_bytes(at("prog.nc"), "old\r\n");
+  TextLine* node = open(at("prog.nc"));
+  TextWindow* w = window_of(node);
+  w->flags |= WINDOW_CHANGED;
+  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  if (FILE* probe = std::fopen(at("probe").c_str(), "wb")) {
+    std::fclose(probe);
+    GTEST_SKIP() << "this user may write into a read-only folder";
+  }
+  EXPECT_EQ(save(node), 27);
+  EXPECT_EQ(read_file_bytes(at("prog.nc")), "old\r\n");
+  EXPECT_NE(w->flags & WINDOW_CHANGED, 0u);
+}
+
+TEST_F(TextFileTest, FileTypesOnOpening) {
+  struct Case {
+    const char* name;
+    int result;
+    bool word_wrap;
+    bool program_source;
+  };
+  const Case cases[] = {
+      {"notes.TXT", 0, true, false},   {"notes.txt", 0, true, false},
+      {"tools.KR4", 0, true, false},   {"main.c", 0, false, true},
+      {"main.CXX", 0, false, true},    {"prog.nc", 0, false, false},
+      {"setup.EXE", -2, false, false}, {"setup.exex", -2, false, false},
+      {"fonts.zip", -2, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    write_file_bytes(at(c.name), "x\r\n");
+    TextLine* before = g_windows.active_node;
+    TextLine* node = open(at(c.name), c.result);
+    if (c.result != 0) {
+      EXPECT_EQ(node, before);
+      continue;
+    }
+    EXPECT_EQ((window_of(node)->flags & WINDOW_WORD_WRAP) != 0, c.word_wrap);
+    EXPECT_EQ((window_of(node)->flags & WINDOW_COMMENT_COLOUR) != 0, c.program_source);
+  }
+}
+
+TEST_F(TextFileTest, OpeningAgainActivatesTheBufferAndTheBlankFirstBufferGoes) {
+  create_first_edit_buffer();
+  TextLine* first = g_buffers.buffer_list;
+  ASSERT_NE(first, nullptr);
+  activate_window(first);
+  write_file_bytes(at("a.nc"), "G0 X1\r\n");
+  write_file_bytes(at("b.nc"), "G0 X2\r\n");
+  TextLine* a = open(at("a.nc"));
+  // The blank start-up buffer was replaced.
+  EXPECT_EQ(list_head_of(a), a);
+  EXPECT_EQ(a->next, nullptr);
+  TextLine* b = open(at("b.nc"));
+  EXPECT_NE(a, b);
+  write_file_bytes(at("a.nc"), "changed on disk\r\n");
+  EXPECT_EQ(open(at("a.nc"), 1), a);
+  EXPECT_EQ(lines_of(a), (Lines{"G0 X1\n"}));  // not read again
+  EXPECT_EQ(g_buffers.buffer_to_activate, a);
+}
+
+TEST_F(TextFileTest, OnlyRegularFilesOpen) {
+  fs::create_directory(at("folder.nc"));
+  TextLine* before = g_windows.active_node;
+  EXPECT_EQ(open_in_buffer(at("folder.nc").c_str(), editor_script_filter, draw_window_line,
+                           EDITOR_FLAGS, OPEN_NAMED_FILE),
+            -1);
+  EXPECT_EQ(g_windows.active_node, before);
+  EXPECT_NE(g_message_box.last_text.find("is not a file"), std::string::npos);
+  // A name that does not exist gives an empty buffer of that name.
+  TextLine* node = open(at("new.nc"));
+  EXPECT_EQ(window_of(node)->file->full_path, at("new.nc"));
+  EXPECT_EQ(joined(node), "");
+}
+
+TEST_F(TextFileTest, SavingThroughALinkKeepsTheLink) {
+  fs::create_directory(at("real"));
+  write_file_bytes(at("real/prog.nc"), "old\r\n");
+  fs::create_symlink(at("real/prog.nc"), at("prog.nc"));
+  TextLine* node = open_and_edit_first_line(at("prog.nc"), "new\n");
+  ASSERT_EQ(save(node), 0) << last_save_error();
+  EXPECT_TRUE(fs::is_symlink(at("prog.nc")));
+  EXPECT_EQ(read_file_bytes(at("real/prog.nc")), "new\r\n");
+  EXPECT_EQ(read_file_bytes(at("real/prog.BAK")), "old\r\n");
+}
+
+}  // namespace
