@@ -108,6 +108,13 @@ constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": t
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
 
+// The file-name dialog's forms: the bar, the name, the extension and the folder.
+constexpr int MSG_FORM_SAVE_COPY = 130;          // a file's copy elsewhere
+constexpr int FORM_SAVE_COPY_FIELDS = 4;
+constexpr int MSG_FORM_NC_FILE_NAME = 132;       // the NC program's file name
+constexpr int FORM_NC_FILE_NAME_FIELDS = 4;
+constexpr int MSG_FORM_RENAME_FILE = 138;        // a buffer's file renamed (folder fixed)
+constexpr int FORM_RENAME_FILE_FIELDS = 4;
 constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll steps
 constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
 constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go to
