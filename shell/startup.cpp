@@ -14,8 +14,10 @@
 #include "commands/command_state.h"
 #include "commands/node_commands.h"
 #include "commands/symmetric_polyline.h"
+#include "editor/background_image_view.h"
 #include "editor/button_bindings.h"
 #include "editor/editor_page.h"
+#include "editor/image_commands.h"
 #include "editor/drawing_page_state.h"
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
@@ -564,6 +566,10 @@ void connect_engine_hosts() {
   geometry.make_perpendicular_symmetric = make_perpendicular_symmetric;
   geometry_settings_from_job(g_job_settings);
   g_job_host.show_text_box = show_text_box;
+  g_job_host.view_centre = view_centre;
+  g_job_host.ask_number = ask_image_number;
+  g_job_host.choose_file = choose_file_to_open;
+  g_job_host.choose_save_file = choose_file_to_save;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
   connect_text_host();
   g_cam_host.request_redraw = [] { ++g_drawing_page.redraw_request; };
