@@ -1,5 +1,8 @@
 #include "shell/preferences_file.h"
 
+#include "ui/dir_tree.h"
+#include "ui/file_list.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +18,8 @@
 #include "screen/boxes.h"
 #include "screen/interface_settings.h"
 #include "screen/palette.h"
+#include "ui/dir_tree.h"
+#include "ui/file_list.h"
 #include "shell/startup.h"
 #include "store/record_bytes.h"
 #include "store/text_wrap.h"
@@ -436,5 +441,12 @@ int read_write_preferences(int read) {
     first_run_defaults();
   }
   apply_preferences_fixups();
+  // The folder picker and the file list take their settings.
+  load_drive_folders(g_preferences_file.drive_folders, DRIVE_FOLDER_ENTRIES);
+  g_dir_tree.last_drive = g_interface.current_drive >= DRIVE_HOME &&
+                                  g_interface.current_drive < DRIVE_LETTERS
+                              ? g_interface.current_drive
+                              : DRIVE_HOME;
+  g_file_list.sort_flags = static_cast<uint16_t>(g_preferences_file.sort_option);
   return 0;
 }

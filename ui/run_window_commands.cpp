@@ -108,7 +108,6 @@ RunStep append_empty_line(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-
 namespace {
 
 bool buffers_single() { return g_buffer_windows.two_shown == 0; }
