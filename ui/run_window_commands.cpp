@@ -13,6 +13,7 @@
 #include "ui/line_numbers.h"
 #include "ui/run_window_keys.h"
 #include "ui/text_window.h"
+#include "ui/wait_events.h"
 #include "ui/window_frames.h"
 
 
@@ -72,9 +73,15 @@ RunStep toggle_word_wrap(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-// Stand-in: toggles the flag only; does not wait while Alt is held.
+// While Alt is still held the caret shows its new shape until the next event; that event is
+// put back in front of the queue for the run loop, so nothing typed meanwhile is lost.
 RunStep toggle_overwrite(RunWindowCall* /*call*/) {
-  if (g_windows.active != nullptr) g_windows.active->flags ^= WINDOW_OVERWRITE;
+  if (g_windows.active == nullptr) return RUN_TAIL;
+  g_windows.active->flags ^= WINDOW_OVERWRITE;
+  if ((g_events.modifiers & MODIFIER_ALT) != 0) {
+    const EventCode next = wait_event_at_cursor();
+    if (next != 0) push_input_code_front(next);
+  }
   return RUN_TAIL;
 }
 
