@@ -9,6 +9,7 @@
 #include "ui/editor_cursor.h"
 #include "ui/editor_paragraphs.h"
 #include "ui/editor_text.h"
+#include "ui/editor_undo.h"
 #include "ui/key_pushback.h"
 #include "ui/line_numbers.h"
 #include "ui/run_window_keys.h"
@@ -258,6 +259,18 @@ void cut_line_tail() {
   }
 }
 
+// 505: the undo list; a step chosen there is undone or redone, and the list comes back after
+// it (504) until it is left.
+RunStep undo_list_step() {
+  const int choice = show_undo_list();
+  if (choice == 0) return RUN_TAIL;
+  if (g_windows.active->line_count <= 0) number_lines(1);
+  const EventCode result = choice == 'r' ? editor_redo() : editor_undo();
+  push_back_key(REPLAY_LIST_AGAIN);
+  if (result != 0) request_full_redraw();
+  return RUN_TAIL;
+}
+
 }  // namespace
 
 RunStep replay_code(RunWindowCall* call, EventCode code) {
@@ -282,10 +295,10 @@ RunStep replay_code(RunWindowCall* call, EventCode code) {
     }
     case REPLAY_CUT_HEAD: cut_line_head(w); return RUN_TAIL;
     case REPLAY_CUT_TAIL: cut_line_tail(); return RUN_TAIL;
-    case REPLAY_LIST:
     case REPLAY_LIST_AGAIN:
-    default:
-      // The undo list of single steps is not shown: every step is undone and redone whole.
-      return RUN_TAIL;
+      redraw_window_lines();
+      [[fallthrough]];
+    case REPLAY_LIST: return undo_list_step();
+    default: return RUN_TAIL;
   }
 }
