@@ -23,6 +23,7 @@
 #include "shell/startup.h"
 #include "store/record_bytes.h"
 #include "store/text_wrap.h"
+#include "ui/load_lists.h"
 #include "ui/text_moves.h"
 
 namespace {
@@ -429,6 +430,9 @@ void apply_preferences_fixups() {
 int read_write_preferences(int read) {
   const std::string path = path_join(g_startup.data_folder, PREFERENCES_FILE_NAME);
   if (read == 0) {
+    // The lists' windows hold what the user changed since the file was read.
+    take_load_list_texts(&g_preferences_file.file_filters, &g_preferences_file.multi_load,
+                         &g_preferences_file.job_load_list);
     std::string error;
     if (write_preferences_file(path, &error)) return 0;
     const std::string text = "The settings could not be saved in " + path + ": " + error;

@@ -96,7 +96,7 @@ void destroy_windows() {
   g_buffers.placeholder_buffer = nullptr;
   destroy(&g_startup.root_window);
   reset_caret();
-  destroy(&g_load_lists.load_list_window);
+  destroy_load_list_windows();
 }
 
 void free_remaining_lists() {

@@ -693,6 +693,8 @@ int ui_startup(int scratch_size) {
   g_palette.slot = static_cast<uint8_t>(g_preferences_file.palette_index % PALETTE_SLOTS);
   read_write_palette_file(0);
   if (g_interface.current_drive < FIRST_FIXED_DRIVE) g_interface.current_drive = PROGRAM_DRIVE;
+  make_load_list_windows(g_preferences_file.file_filters, g_preferences_file.multi_load,
+                         g_preferences_file.job_load_list);
   centre_window_columns(g_load_lists.file_filter_window);
   return 0;
 }

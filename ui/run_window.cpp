@@ -432,7 +432,7 @@ TextLine* run_window(TextLine* node) {
     call.scroll_at_read = w->horizontal_scroll;
     // Every code acted on is one undo step; the replays of undo and redo are not recorded.
     const bool recording = g_run.replaying == 0;
-    if (recording) begin_editor_step();
+    if (recording) begin_editor_step(code);
     if (act_on_code(&call, code) == RUN_TAIL) run_block_tail(&call, code);
     else call.previous_cursor_line = g_lists.cursor_line;
     if (recording) end_editor_step();
