@@ -61,6 +61,11 @@ TextLine* find_buffer_by_file(const char* path);
 struct BufferEntryPoints {
   // The key filter of the first buffer: the NC program page's. Null: the run loop ends at once.
   WindowKeyFilter first_buffer_key = nullptr;
+  // The NC page's key map of editor windows (page keys to editor codes). Null: codes unchanged.
+  EventCode (*nc_editor_key_map)(EventCode code) = nullptr;
+  // The NC page's menu commands the editor windows offer (print, save as, copy): 0 done, else a
+  // code for the caller to act on. Null: nothing is done (0).
+  EventCode (*nc_menu_command)(int16_t command) = nullptr;
 };
 inline BufferEntryPoints g_buffer_entries;
 

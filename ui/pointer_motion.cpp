@@ -118,3 +118,26 @@ int pointer_to_editor_keys() {
   }
   return pushed;
 }
+
+void drag_to_scroll_keys() {
+  const int ch = g_display.current.cell_height;
+  if (ch <= 0) return;
+  while (g_pointer.button_bits != 0) {
+    const EventCode code = wait_input_code();
+    if (code == EVENT_QUIT) {
+      push_input_code_front(code);
+      return;
+    }
+    if (code != EVENT_POINTER_MOVE) continue;
+    int dx = 0;
+    int dy = 0;
+    if (mouse_delta(&dx, &dy) == 0 || dy == 0) continue;
+    g_pointer.wanted_y += dy;
+    const EventCode direction = direction_of(dy);
+    int left = std::abs(dy);
+    for (; left > ch; left -= ch)
+      for (int i = 0; i < 2 * ch; ++i) push_back_key(direction);
+    for (; left > 0; --left) push_back_key(direction);
+    return;
+  }
+}

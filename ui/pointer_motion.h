@@ -55,3 +55,7 @@ int middle_drag_scroll();
 int pointer_to_editor_keys();
 // Pushes the column codes that bring the cursor column under the pointer; 0 when it is there.
 int pointer_to_column_keys();
+// While a button is held: the first vertical motion of the pointer becomes scroll codes for the
+// run loop (397 up, 401 down): 2 x cell height of them per whole cell height moved, then one per
+// remaining pixel. Returns once they are pushed, or when the buttons are let go.
+void drag_to_scroll_keys();
