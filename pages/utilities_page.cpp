@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "pages/job_commands.h"
+#include "pages/protocol_list.h"
 #include "pages/stairs_designer.h"
 #include "print/email.h"
 #include "records/preferences.h"
@@ -82,6 +83,9 @@ EventCode act_on_button(int id) {
       file_menu_command(FILE_OPTION_PREFERENCES);
       break;
     case UTILITY_SERIAL_PROTOCOLS:
+      shade_screen();
+      choose_protocol(PROTOCOL_EDIT);
+      break;
     case UTILITY_TOOL_LIST:
     case UTILITY_DXF_LAYERS:
       shade_screen();
