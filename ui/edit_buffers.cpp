@@ -310,10 +310,10 @@ void save_as_command() {
 
 }  // namespace
 
-int16_t save_as_copy(TextLine* node, const std::string& path) {
-  TextWindow* w = window_of(node);
-  if (w == nullptr || w->file == nullptr) return 27;
-  // Every unread byte comes in first: the buffer is to name the new file from now on.
+namespace {
+
+// Reads every placeholder of unread text in the buffer from its file; false when one stays.
+bool read_all_unread_text(TextWindow* w) {
   push_list();
   g_lists.current = LineList{w->first_line, w->last_line};
   for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next)
@@ -326,12 +326,66 @@ int16_t save_as_copy(TextLine* node, const std::string& path) {
   w->last_line = g_lists.current.last;
   pop_list();
   for (TextLine* l = w->first_line; l != nullptr; l = l->next)
-    if (is_unread_placeholder(l)) return 27;  // could not be read: nothing is renamed
+    if (is_unread_placeholder(l)) return false;
+  return true;
+}
+
+}  // namespace
+
+int16_t save_as_copy(TextLine* node, const std::string& path) {
+  TextWindow* w = window_of(node);
+  if (w == nullptr || w->file == nullptr) return 27;
+  // Every unread byte comes in first: the buffer is to name the new file from now on.
+  if (!read_all_unread_text(w)) return 27;  // could not be read: nothing is renamed
   close_file_record(w->file);
   w->file->full_path = path;
   split_path(path, &w->file->folder, &w->file->name);
   w->flags |= WINDOW_CHANGED;
   return save_text_file(0, node, 0);
+}
+
+int rename_buffer_file() {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || w->file == nullptr) return 0;
+  FileRecord* file = w->file;
+  if (file->name.empty() && !file->full_path.empty())
+    split_path(file->full_path, &file->folder, &file->name);
+  if (file->name.empty()) {
+    show_catalogue_box(MSG_RENAME_NO_NAME);
+    return 0;
+  }
+  const std::string old_path =
+      file->full_path.empty() ? path_join(file->folder, file->name) : file->full_path;
+  if (!file_exists(old_path)) {
+    show_catalogue_box(MSG_RENAME_NO_FILE);
+    return 0;
+  }
+  store_window_state();
+  // The dialog edits a copy of the names; the buffer's record (and its open file) stays as it is
+  // until the move has happened.
+  FileRecord chosen;
+  chosen.folder = file->folder;
+  chosen.name = file->name;
+  chosen.extension = file->extension;
+  chosen.full_path = old_path;
+  if (save_as_dialog(&chosen) != DIALOG_CHOSEN) return 0;
+  if (canonical_path(chosen.full_path) == canonical_path(old_path)) return 0;
+  // Unread text is read under the old name before that name goes away.
+  if (!read_all_unread_text(w)) {
+    show_catalogue_box(MSG_RENAME_FAILED);
+    return 0;
+  }
+  close_file_record(file);
+  switch (file_move_no_replace(old_path, chosen.full_path)) {
+    case MOVE_OK: break;
+    case MOVE_TARGET_EXISTS: show_catalogue_box(MSG_RENAME_TARGET_EXISTS); return 0;
+    default: show_catalogue_box(MSG_RENAME_FAILED); return 0;
+  }
+  file->full_path = chosen.full_path;
+  split_path(chosen.full_path, &file->folder, &file->name);
+  if (!chosen.extension.empty()) file->extension = chosen.extension;
+  set_window_title_from_file(w);
+  return 1;
 }
 
 EventCode buffer_file_command(EventCode code) {

@@ -45,6 +45,10 @@ int ask_save_buffer(int prompt);
 // Saves the buffer under another name: its unread text is read in first, then the buffer names
 // the new file and is saved there (the old file stays as it was). 0 saved, 27 not.
 int16_t save_as_copy(TextLine* node, const std::string& path);
+// Moves the active buffer's file to a name chosen in the save dialog; the buffer then names the
+// new file. Unread text is read in first. A file of the new name is never replaced (the user is
+// told); on any failure the buffer and the file keep their old name. 1 moved, 0 not.
+int rename_buffer_file();
 // The editing buffers' file and find keys: Ctrl+O opens a file in a new buffer, Ctrl+S saves
 // (asking for a name when there is none), Ctrl+F10 saves under another name, Ctrl+F4 closes
 // the buffer (asking to save it), Ctrl+F, Ctrl+R and F3 become the find, replace and repeat
