@@ -168,12 +168,7 @@ TextLine* next_nc_line(TextLine* line) {
   if (line == nullptr) return nullptr;
   TextLine* next = line->next;
   if (next == nullptr || !is_placeholder(next)) return next;
-  // Nothing may fold while the walk goes on: a run folded behind it would be brought back at the
-  // next save anyway, but one folded ahead of it would be passed over.
-  ++g_fold.holding;
-  TextLine* back = next_visible_line(line);
-  --g_fold.holding;
-  return back;
+  return next_visible_line(line);
 }
 
 int strip_nc_zeros(TextLine* first_line, int more) {

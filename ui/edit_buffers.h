@@ -42,6 +42,9 @@ int find_three_letter_code(const char* extension, const char* list);
 // A buffer without a file name is asked for one (the save dialog) when it holds text. The
 // changed mark goes only with a good save or when the user lets the changes go.
 int ask_save_buffer(int prompt);
+// Reads every unread range of the buffer into memory (the active window stays active); folded
+// runs stay folded, walks bring them back. False when some text could not be read.
+bool read_whole_buffer(TextLine* node);
 // Saves the buffer under another name: its unread text is read in first, then the buffer names
 // the new file and is saved there (the old file stays as it was). 0 saved, 27 not.
 int16_t save_as_copy(TextLine* node, const std::string& path);
@@ -51,7 +54,8 @@ int16_t save_as_copy(TextLine* node, const std::string& path);
 int rename_buffer_file();
 // The editing buffers' file and find keys: Ctrl+O opens a file in a new buffer, Ctrl+S saves
 // (asking for a name when there is none), Ctrl+F10 saves under another name, Ctrl+F4 closes
-// the buffer (asking to save it), Ctrl+F, Ctrl+R and F3 become the find, replace and repeat
+// the buffer (asking to save it), Ctrl+P compares it with the other shown buffer from the lines
+// after both cursors, Ctrl+F, Ctrl+R and F3 become the find, replace and repeat
 // codes. Other codes come back as they are.
 EventCode buffer_file_command(EventCode code);
 // The buffer's title from its file's full path.

@@ -11,6 +11,7 @@
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
+#include "ui/nc_buffer_tools.h"
 #include "ui/text_files.h"
 
 namespace {
@@ -36,6 +37,7 @@ class TextFileTest : public EditorTest {
     pump_set_idle_handler(nullptr);
     close_all();
     close_catalogue();
+    reset_nc_buffer_tools();
     reset_files();
     EditorTest::TearDown();
     std::error_code ignored;
@@ -349,6 +351,78 @@ TEST_F(TextFileTest, RenamingNeedsANamedFileOnTheDisk) {
     EXPECT_NE(g_message_box.last_text.find(c.told), std::string::npos) << g_message_box.last_text;
     EXPECT_EQ(window_of(node)->file->full_path, c.path != nullptr ? at(c.path) : "");
   }
+}
+
+// ---- The NC tools on a buffer --------------------------------------------------------------------
+
+// A file loaded in part is tidied and numbered whole: the unread rest is read and changed too,
+// and the buffer is marked changed so the save writes it.
+TEST_F(TextFileTest, NcToolsChangeTheUnreadRestToo) {
+  std::string bytes;
+  for (int k = 0; k < 4000; ++k) bytes += "G01 X" + std::to_string(k % 9) + ".50 Y0.0\r\n";
+  write_file_bytes(at("prog.nc"), bytes);
+  TextLine* node = open(at("prog.nc"));
+  activate_window(node);
+  ASSERT_GT(tidy_nc_buffer(NC_TIDY_COMPACT, 0), 3000);
+  EXPECT_NE(window_of(node)->flags & WINDOW_CHANGED, 0u);
+  SequenceSettings numbers;
+  numbers.first_number = 10;
+  numbers.increment = 10;
+  ASSERT_EQ(renumber_nc_buffer(numbers), 4000);
+  ASSERT_EQ(save(node), 0) << last_save_error();
+  std::string expected;
+  for (int k = 0; k < 4000; ++k)
+    expected += "N" + std::to_string(10 * (k + 1)) + (k == 0 ? "G1" : "") + "X" +
+                (k % 9 == 0 ? "" : std::to_string(k % 9)) + ".50Y0.\r\n";
+  const std::string saved = read_file_bytes(at("prog.nc"));
+  EXPECT_TRUE(saved == expected) << saved.substr(0, 200);
+}
+
+TEST_F(TextFileTest, NumberingAMarkedBlockNumbersOnlyIt) {
+  write_file_bytes(at("prog.nc"), "G0 Z1\r\nG1 X1\r\nG1 X2\r\nG0 Z1\r\n");
+  TextLine* node = open(at("prog.nc"));
+  activate_window(node);
+  g_lists.block_start = g_lists.current.first->next;
+  g_lists.block_end = g_lists.block_start->next;
+  EXPECT_EQ(renumber_nc_buffer(SequenceSettings()), 2);
+  EXPECT_EQ(lines_of(node), (Lines{"G0 Z1\n", "N1 G1 X1\n", "N2 G1 X2\n", "G0 Z1\n"}));
+  EXPECT_EQ(g_lists.cursor_line, g_lists.current.first->next);
+  // A buffer of one line is left alone.
+  write_file_bytes(at("one.nc"), "G1 X1\r\n");
+  TextLine* one = open(at("one.nc"));
+  activate_window(one);
+  EXPECT_EQ(renumber_nc_buffer(SequenceSettings()), 0);
+  EXPECT_EQ(window_of(one)->flags & WINDOW_CHANGED, 0u);
+}
+
+// Two programs that differ only on their last line, one of them loaded in part: the comparison
+// finds that line in both buffers; Ctrl+P goes on from the lines after the cursors.
+TEST_F(TextFileTest, ComparingTwoBuffersFindsTheFirstDifference) {
+  const std::string same = nc_program(4000, "\r\n");
+  write_file_bytes(at("a.nc"), same + "G0 Z1\r\n");
+  write_file_bytes(at("b.nc"), same + "G0 Z2\r\n");
+  TextLine* a = open(at("a.nc"));
+  TextLine* b = open(at("b.nc"));
+  activate_window(b);
+  start_typist();
+  typist_text("e");  // Exact
+  EXPECT_EQ(compare_nc_programs(true), 1);
+  EXPECT_EQ(g_nc_compare.mode, NC_COMPARE_EXACT);
+  ASSERT_NE(g_lists.cursor_line, nullptr);
+  EXPECT_EQ(g_lists.cursor_line->text, "G0 Z2\n");
+  ASSERT_NE(window_of(a)->current_line, nullptr);
+  EXPECT_EQ(window_of(a)->current_line->text, "G0 Z1\n");
+  // From the lines after both cursors nothing is left to differ.
+  start_typist();
+  typist_key(VK_ESCAPE);  // the box that says so
+  g_message_box.last_text.clear();
+  EXPECT_EQ(compare_nc_programs(false), 0);
+  EXPECT_NE(g_message_box.last_text.find("No differences found"), std::string::npos);
+  // Alone, a buffer has nothing to compare with.
+  close_all();
+  TextLine* alone = open(at("a.nc"));
+  activate_window(alone);
+  EXPECT_EQ(compare_nc_programs(false), -1);
 }
 
 }  // namespace
