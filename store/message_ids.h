@@ -114,6 +114,7 @@ constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
 
 // ---- The Drawing page ---------------------------------------------------------------------------
 
+constexpr int MSG_IMAGE_STRAIGHTEN_HELP = 508;    // help line of the image straightening mode
 constexpr int MSG_IMAGE_FAINTNESS_HELP = 518;     // help line of the image faintness mode
 constexpr int RUBBER_PROMPT_BASE = 620;       // prompt of a dragged box: this + the mode
 constexpr int MSG_RUBBER_ZOOM = 621;

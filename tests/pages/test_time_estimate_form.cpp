@@ -129,7 +129,7 @@ TEST_F(TimeEstimateFormTest, AClickInTheTablePicksTheColumnUnderThePointer) {
   reset_event_queue();
   for (int k = 0; k < 4; ++k) typist_key(VK_DOWN);  // to the medium moves, past the text
   // The pointer stands on the medium speed and clicks there.
-  g_typist.steps.push_back([this] {
+  g_typist.steps.push_back([] {
     const int cell = g_display.current.cell_height;
     g_pointer.wanted_x = table_x(1);
     g_pointer.wanted_y = (g_windows.active->top_row + 8) * cell + cell / 2;
