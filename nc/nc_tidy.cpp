@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "store/line_fold.h"
 #include "store/line_list.h"
 
 namespace {
@@ -163,10 +164,17 @@ std::string strip_nc_line(const std::string& text, int more, NcStripState* state
   return s;
 }
 
+TextLine* next_nc_line(TextLine* line) {
+  if (line == nullptr) return nullptr;
+  TextLine* next = line->next;
+  if (next == nullptr || !is_placeholder(next)) return next;
+  return next_visible_line(line);
+}
+
 int strip_nc_zeros(TextLine* first_line, int more) {
   NcStripState state;
   int changed = 0;
-  for (TextLine* line = first_line; line != nullptr; line = line->next)
+  for (TextLine* line = first_line; line != nullptr; line = next_nc_line(line))
     set_text_if_changed(line, strip_nc_line(line->text, more, &state), &changed);
   return changed;
 }
@@ -190,7 +198,7 @@ std::string remove_nc_spaces_line(const std::string& text, int tabs) {
 
 int remove_nc_spaces(TextLine* first_line, int tabs) {
   int changed = 0;
-  for (TextLine* line = first_line; line != nullptr; line = line->next)
+  for (TextLine* line = first_line; line != nullptr; line = next_nc_line(line))
     set_text_if_changed(line, remove_nc_spaces_line(line->text, tabs), &changed);
   return changed;
 }
@@ -236,7 +244,7 @@ std::string space_nc_words_line(const std::string& text, int tabs) {
 
 int space_nc_words(TextLine* first_line, int tabs) {
   int changed = 0;
-  for (TextLine* line = first_line; line != nullptr; line = line->next)
+  for (TextLine* line = first_line; line != nullptr; line = next_nc_line(line))
     set_text_if_changed(line, space_nc_words_line(line->text, tabs), &changed);
   return changed;
 }

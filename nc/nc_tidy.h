@@ -12,6 +12,12 @@
 
 struct TextLine;
 
+// The line after `line` in a program walk: a folded or unread run that follows is brought back
+// first, so that the walk meets every line. Null at the end, or when a run could not be read.
+// A walk over an editing buffer holds folding (g_fold.holding), or a run folded under the walk
+// would end it early.
+TextLine* next_nc_line(TextLine* line);
+
 // ---- Comment state ------------------------------------------------------------------------------
 // The state of a line walk starts at NC_COMMENT_OUTSIDE for every line.
 constexpr uint8_t NC_COMMENT_INSIDE = 0;    // inside a parenthesised comment

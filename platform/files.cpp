@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -216,6 +217,79 @@ int delete_data_file(const std::string& name) {
 
 bool file_rename(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+namespace {
+
+// Copies a file's bytes to a name that must not exist yet; the copy is synced before it counts.
+MoveResult copy_to_new_file(const std::string& from, const std::string& to) {
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return MOVE_FAILED;
+  struct stat info{};
+  if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(in);
+    return MOVE_FAILED;
+  }
+  const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
+  if (out < 0) {
+    const int why = errno;
+    ::close(in);
+    return why == EEXIST ? MOVE_TARGET_EXISTS : MOVE_FAILED;
+  }
+  bool good = true;
+  char block[65536];
+  for (;;) {
+    const ssize_t got = ::read(in, block, sizeof block);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      good = false;
+      break;
+    }
+    for (ssize_t done = 0; done < got && good;) {
+      const ssize_t put = ::write(out, block + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) good = false;
+      else done += put;
+    }
+    if (!good) break;
+  }
+  ::close(in);
+  if (::fsync(out) != 0) good = false;
+  if (::close(out) != 0) good = false;
+  if (!good) {
+    ::unlink(to.c_str());
+    return MOVE_FAILED;
+  }
+  if (::unlink(from.c_str()) != 0) {
+    // The old name could not go: keep one file, not two.
+    ::unlink(to.c_str());
+    return MOVE_FAILED;
+  }
+  return MOVE_OK;
+}
+
+}  // namespace
+
+MoveResult file_move_no_replace(const std::string& from, const std::string& to) {
+  if (from.empty() || to.empty()) return MOVE_FAILED;
+  struct stat existing{};
+  if (::lstat(to.c_str(), &existing) == 0) return MOVE_TARGET_EXISTS;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return MOVE_OK;
+  if (errno == EEXIST) return MOVE_TARGET_EXISTS;
+  if (errno == EXDEV) return copy_to_new_file(from, to);
+  if (errno != EINVAL && errno != ENOSYS) return MOVE_FAILED;
+  // A file system without the no-replace rename: a hard link refuses an existing name as well.
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EEXIST) return MOVE_TARGET_EXISTS;
+    return errno == EXDEV ? copy_to_new_file(from, to) : MOVE_FAILED;
+  }
+  if (::unlink(from.c_str()) != 0) {
+    ::unlink(to.c_str());
+    return MOVE_FAILED;
+  }
+  return MOVE_OK;
 }
 
 bool save_write(SaveFile* file, const void* bytes, size_t count) {

@@ -56,6 +56,14 @@ FILE* open_data_file(const std::string& name, bool write);
 int delete_data_file(const std::string& name);
 // Renames, replacing a file of the new name.
 bool file_rename(const std::string& from, const std::string& to);
+// Moves a file to a new name, never replacing anything that bears that name (a file, a folder or
+// a link). Across file systems the bytes are copied to a new file, synced, and the old one removed.
+enum MoveResult {
+  MOVE_OK = 1,
+  MOVE_TARGET_EXISTS = -1,  // something bears the new name already; nothing was changed
+  MOVE_FAILED = -2,         // another failure; the old file is where it was
+};
+MoveResult file_move_no_replace(const std::string& from, const std::string& to);
 
 // Saving through a temporary file
 enum SaveResult {

@@ -101,6 +101,10 @@ constexpr int MSG_SURFACE_POINT_PULLED = 15201;        // a tube-of-torus point 
 
 // ---- The text editor ----------------------------------------------------------------------------
 
+constexpr int MSG_RENAME_NO_NAME = 10071;       // renaming a buffer's file: the buffer has no name
+constexpr int MSG_RENAME_TARGET_EXISTS = 10072; // renaming: the new name is taken
+constexpr int MSG_RENAME_FAILED = 10073;        // renaming: any other failure
+constexpr int MSG_RENAME_NO_FILE = 10075;       // renaming: the named file is not on the disk
 constexpr int MSG_CASE_NEEDS_BLOCK = 10210;  // a case key with no block marked
 constexpr int MSG_UNREAD_TEXT_FAILED = 14100;  // the unread rest of a file could not be read
 constexpr int MSG_MAIL_NOT_SENT = 14300;       // no mail program took the mail; the .eml follows

@@ -41,9 +41,9 @@ bool run_code_text_editor(TextLine** lines, const char* title, int width, int he
   // The caller's chain as a list: its last line found by walking it.
   LineList list{*lines, *lines};
   while (list.last != nullptr && list.last->next != nullptr) list.last = list.last->next;
-  // No key filter of its own: Esc cancels, Ctrl+S saves and leaves.
+  // The Cancel/Save pop-up under the window; Esc leaves (asking when changed), Ctrl+S saves.
   const int accepted = edit_lines_in_window(&list, title, cells.last_row / 2, cells.last_column / 2,
-                                            height, width, nullptr, draw_window_line,
+                                            height, width, cancel_save_key_filter, draw_window_line,
                                             CODE_TEXT_WINDOW_FLAGS, nullptr, nullptr,
                                             CODE_TEXT_OPTIONS);
   *lines = list.first;

@@ -19,6 +19,7 @@
 #include "ui/buffer_windows.h"
 #include "ui/editor_cursor.h"
 #include "ui/message_box.h"
+#include "ui/nc_buffer_tools.h"
 #include "ui/run_window.h"
 #include "ui/standard_dialogs.h"
 #include "ui/text_files.h"
@@ -280,6 +281,7 @@ constexpr EventCode KEY_CTRL_R = KEY_CTRL_BASE + 'R';
 constexpr EventCode KEY_F3 = 317;
 constexpr EventCode KEY_CTRL_F4 = 353;
 constexpr EventCode KEY_CTRL_F10 = 359;
+constexpr EventCode KEY_CTRL_P = KEY_CTRL_BASE + 'P';
 constexpr char REFUSED_TYPE_TEXT[] = "Program and archive files are not opened in the editor.";
 
 void open_file_command() {
@@ -310,10 +312,11 @@ void save_as_command() {
 
 }  // namespace
 
-int16_t save_as_copy(TextLine* node, const std::string& path) {
-  TextWindow* w = window_of(node);
-  if (w == nullptr || w->file == nullptr) return 27;
-  // Every unread byte comes in first: the buffer is to name the new file from now on.
+namespace {
+
+// Reads every unread range of the buffer (the buffer's window active). Folded runs may stay:
+// they are in memory and every walk brings them back. False when an unread range stays.
+bool read_all_unread_text(TextWindow* w) {
   push_list();
   g_lists.current = LineList{w->first_line, w->last_line};
   for (TextLine* l = g_lists.current.first; l != nullptr; l = l->next)
@@ -326,12 +329,78 @@ int16_t save_as_copy(TextLine* node, const std::string& path) {
   w->last_line = g_lists.current.last;
   pop_list();
   for (TextLine* l = w->first_line; l != nullptr; l = l->next)
-    if (is_unread_placeholder(l)) return 27;  // could not be read: nothing is renamed
+    if (is_unread_placeholder(l)) return false;
+  return true;
+}
+
+}  // namespace
+
+bool read_whole_buffer(TextLine* node) {
+  TextWindow* w = window_of(node);
+  if (w == nullptr) return false;
+  TextLine* was = g_windows.active_node;
+  if (was != nullptr) store_window_state();
+  activate_window(node);
+  const bool whole = read_all_unread_text(w);
+  activate_window(node);  // its lines as they stand now
+  if (was != nullptr && was != node) activate_window(was);
+  return whole;
+}
+
+int16_t save_as_copy(TextLine* node, const std::string& path) {
+  TextWindow* w = window_of(node);
+  if (w == nullptr || w->file == nullptr) return 27;
+  // Every unread byte comes in first: the buffer is to name the new file from now on.
+  if (!read_whole_buffer(node)) return 27;  // could not be read: nothing is renamed
   close_file_record(w->file);
   w->file->full_path = path;
   split_path(path, &w->file->folder, &w->file->name);
   w->flags |= WINDOW_CHANGED;
   return save_text_file(0, node, 0);
+}
+
+int rename_buffer_file() {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || w->file == nullptr) return 0;
+  FileRecord* file = w->file;
+  if (file->name.empty() && !file->full_path.empty())
+    split_path(file->full_path, &file->folder, &file->name);
+  if (file->name.empty()) {
+    show_catalogue_box(MSG_RENAME_NO_NAME);
+    return 0;
+  }
+  const std::string old_path =
+      file->full_path.empty() ? path_join(file->folder, file->name) : file->full_path;
+  if (!file_exists(old_path)) {
+    show_catalogue_box(MSG_RENAME_NO_FILE);
+    return 0;
+  }
+  store_window_state();
+  // The dialog edits a copy of the names; the buffer's record (and its open file) stays as it is
+  // until the move has happened.
+  FileRecord chosen;
+  chosen.folder = file->folder;
+  chosen.name = file->name;
+  chosen.extension = file->extension;
+  chosen.full_path = old_path;
+  if (save_as_dialog(&chosen) != DIALOG_CHOSEN) return 0;
+  if (canonical_path(chosen.full_path) == canonical_path(old_path)) return 0;
+  // Unread text is read under the old name before that name goes away.
+  if (!read_whole_buffer(g_windows.active_node)) {
+    show_catalogue_box(MSG_RENAME_FAILED);
+    return 0;
+  }
+  close_file_record(file);
+  switch (file_move_no_replace(old_path, chosen.full_path)) {
+    case MOVE_OK: break;
+    case MOVE_TARGET_EXISTS: show_catalogue_box(MSG_RENAME_TARGET_EXISTS); return 0;
+    default: show_catalogue_box(MSG_RENAME_FAILED); return 0;
+  }
+  file->full_path = chosen.full_path;
+  split_path(chosen.full_path, &file->folder, &file->name);
+  if (!chosen.extension.empty()) file->extension = chosen.extension;
+  set_window_title_from_file(w);
+  return 1;
 }
 
 EventCode buffer_file_command(EventCode code) {
@@ -355,6 +424,10 @@ EventCode buffer_file_command(EventCode code) {
       return WINDOW_REDRAW;
     case KEY_CTRL_F4:
       close_edit_buffers(0);
+      request_full_redraw();
+      return WINDOW_REDRAW;
+    case KEY_CTRL_P:
+      compare_nc_programs(false);
       request_full_redraw();
       return WINDOW_REDRAW;
     case KEY_CTRL_F: return WINDOW_FIND;

@@ -42,12 +42,20 @@ int find_three_letter_code(const char* extension, const char* list);
 // A buffer without a file name is asked for one (the save dialog) when it holds text. The
 // changed mark goes only with a good save or when the user lets the changes go.
 int ask_save_buffer(int prompt);
+// Reads every unread range of the buffer into memory (the active window stays active); folded
+// runs stay folded, walks bring them back. False when some text could not be read.
+bool read_whole_buffer(TextLine* node);
 // Saves the buffer under another name: its unread text is read in first, then the buffer names
 // the new file and is saved there (the old file stays as it was). 0 saved, 27 not.
 int16_t save_as_copy(TextLine* node, const std::string& path);
+// Moves the active buffer's file to a name chosen in the save dialog; the buffer then names the
+// new file. Unread text is read in first. A file of the new name is never replaced (the user is
+// told); on any failure the buffer and the file keep their old name. 1 moved, 0 not.
+int rename_buffer_file();
 // The editing buffers' file and find keys: Ctrl+O opens a file in a new buffer, Ctrl+S saves
 // (asking for a name when there is none), Ctrl+F10 saves under another name, Ctrl+F4 closes
-// the buffer (asking to save it), Ctrl+F, Ctrl+R and F3 become the find, replace and repeat
+// the buffer (asking to save it), Ctrl+P compares it with the other shown buffer from the lines
+// after both cursors, Ctrl+F, Ctrl+R and F3 become the find, replace and repeat
 // codes. Other codes come back as they are.
 EventCode buffer_file_command(EventCode code);
 // The buffer's title from its file's full path.
@@ -61,6 +69,11 @@ TextLine* find_buffer_by_file(const char* path);
 struct BufferEntryPoints {
   // The key filter of the first buffer: the NC program page's. Null: the run loop ends at once.
   WindowKeyFilter first_buffer_key = nullptr;
+  // The NC page's key map of editor windows (page keys to editor codes). Null: codes unchanged.
+  EventCode (*nc_editor_key_map)(EventCode code) = nullptr;
+  // The NC page's menu commands the editor windows offer (print, save as, copy): 0 done, else a
+  // code for the caller to act on. Null: nothing is done (0).
+  EventCode (*nc_menu_command)(int16_t command) = nullptr;
 };
 inline BufferEntryPoints g_buffer_entries;
 

@@ -136,7 +136,8 @@ void drag_to_scroll_keys() {
       int dy = 0;
       mouse_delta(&dx, &dy);
       if (dy == 0) continue;
-      const EventCode key = dy < 0 ? KEY_CTRL_UP : KEY_CTRL_DOWN;
+      g_pointer.wanted_y += dy;
+      const EventCode key = direction_of(dy);
       int left = std::abs(dy);
       for (; ch > 0 && left > ch; left -= ch)
         for (int i = 0; i < 2 * ch; ++i) push_back_key(key);

@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "job/job_file.h"
+#include "nc/nc_sequence.h"
+#include "nc/nc_tidy.h"
 #include "platform/files.h"
 #include "tests/cam/gcode_reading.h"
 #include "tests/cam/make_nc_fixture.h"
@@ -269,6 +271,82 @@ TEST_F(NcOutputReadBack, CompactedProgramReadsBackOntoTheItems) {
   std::string error;
   ASSERT_TRUE(read_program(out, "0,0,0", 1.0, &reading, &error)) << error;
   check(reading, "compacted");
+}
+
+// The editor's tools on a program the tool made: numbered, renumbered, un-numbered or compacted
+// and numbered, the program makes the same moves, drilling cycles and tool changes.
+TEST_F(NcOutputReadBack, NumberedAndCompactedProgramsMakeTheSameMoves) {
+  std::string why;
+  if (!reader_available(&why)) FAIL() << why;
+  build_job();
+  g_job_settings.post_processor_number = 3;  // numbered and spaced, in inches
+  const fs::path job = save_job();
+  const fs::path original = folder_ / "plate.nc";
+  ASSERT_EQ(run_tool(job, original), 0) << tool_log();
+  Reading before;
+  std::string error;
+  ASSERT_TRUE(read_program(original, "0,0,0", 25.4, &before, &error)) << error;
+  ASSERT_FALSE(before.moves.empty());
+
+  struct Case {
+    const char* label;
+    bool compact;
+    SequenceSettings numbers;
+  };
+  SequenceSettings from_ten;
+  from_ten.first_number = 10;
+  from_ten.increment = 10;
+  from_ten.digits = 4;
+  SequenceSettings removed;
+  removed.remove = true;
+  SequenceSettings by_five;
+  by_five.first_number = 5;
+  by_five.increment = 5;
+  SequenceSettings bandit;
+  bandit.style = SEQUENCE_STYLE_BANDIT;
+  const Case cases[] = {{"renumbered from 10, four digits", false, from_ten},
+                        {"numbers removed", false, removed},
+                        {"compacted, then numbered", true, by_five},
+                        {"numbered by words", false, bandit}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::ifstream in(original, std::ios::binary);
+    std::string line;
+    push_list();
+    clear_current_list();
+    while (std::getline(in, line)) ASSERT_NE(append_line((line + "\n").c_str()), nullptr);
+    TextLine* first = g_lists.current.first;
+    if (c.compact) strip_nc_zeros(first, 0);
+    EXPECT_GT(renumber_nc_lines(first, nullptr, c.numbers), 0);
+    const fs::path changed = folder_ / "changed.nc";
+    {
+      std::ofstream file(changed, std::ios::binary);
+      for (const TextLine* l = first; l != nullptr; l = l->next) file << l->text;
+    }
+    free_current_list();
+    pop_list();
+    Reading after;
+    ASSERT_TRUE(read_program(changed, "0,0,0", 25.4, &after, &error)) << error;
+    EXPECT_TRUE(after.orphans.empty()) << after.orphans.front();
+    ASSERT_EQ(after.events.size(), before.events.size());
+    EXPECT_EQ(after.tools, before.tools);
+    ASSERT_EQ(after.moves.size(), before.moves.size());
+    for (size_t i = 0; i < before.moves.size(); ++i) {
+      const ReadMove& a = before.moves[i];
+      const ReadMove& b = after.moves[i];
+      ASSERT_EQ(a.motion, b.motion) << "move " << i;
+      for (auto [x, y] : {std::pair{a.x2, b.x2}, {a.y2, b.y2}, {a.z2, b.z2}, {a.cx, b.cx},
+                          {a.cy, b.cy}, {a.feed, b.feed}})
+        ASSERT_NEAR(x, y, 1e-9) << "move " << i;
+    }
+    ASSERT_EQ(after.drills.size(), before.drills.size());
+    for (size_t i = 0; i < before.drills.size(); ++i) {
+      EXPECT_EQ(after.drills[i].cycle, before.drills[i].cycle);
+      EXPECT_NEAR(after.drills[i].x, before.drills[i].x, 1e-9);
+      EXPECT_NEAR(after.drills[i].y, before.drills[i].y, 1e-9);
+      EXPECT_NEAR(after.drills[i].z, before.drills[i].z, 1e-9);
+    }
+  }
 }
 
 TEST_F(NcOutputReadBack, ToolFailsAndWritesNothingForAJobItCanNotMachine) {

@@ -6,8 +6,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "pages/folder_send.h"
 #include "tests/pages/serial_ui_fixture.h"
 
 namespace {
@@ -263,6 +266,31 @@ TEST_F(SerialTransferTest, WithNothingRunningTheStatusReportsTheLastTransfers) {
   answer_box("There is no communication occurring!");
   serial_status(0);
   EXPECT_NE(g_message_box.last_text.find("Bytes just transmitted: \v1,500"), std::string::npos);
+}
+
+// A folder send takes the NC types only (not the .DOC, not the sub-folder), one file after the
+// other in name order, with no finished notice between them.
+TEST_F(SerialTransferTest, AFolderSendSendsItsNcFilesInTurn) {
+  use_protocols({plain_protocol()});
+  std::filesystem::create_directories(folder_ / "send" / "sub.nc");
+  const std::string a = "G0X1\r\nG1Y2\r\n";
+  const std::string b = "M30\r\n";
+  write_source("send/b.TAP", b);
+  write_source("send/a.nc", a);
+  write_source("send/notes.doc", "not for the machine\r\n");
+  write_source("send/README", "no extension\r\n");
+  const std::string send = (folder_ / "send").string() + "/";
+  EXPECT_EQ(folder_files_to_send(send, FOLDER_SEND_TYPES, nullptr),
+            (std::vector<std::string>{send + "a.nc", send + "b.TAP"}));
+  // An exclude list takes everything else as well.
+  EXPECT_EQ(folder_files_to_send(send, "TAP", "DOC"),
+            (std::vector<std::string>{send + "README", send + "a.nc", send + "b.TAP"}));
+  std::string received;
+  machine_.run([&](PtyMachine& m) { received = m.read_bytes(a.size() + b.size()); });
+  EXPECT_EQ(send_folder_files(protocol_line(), send, FOLDER_SEND_TYPES, nullptr), 0);
+  machine_.join();
+  EXPECT_EQ(received, a + b);
+  EXPECT_EQ(send_folder_files(protocol_line(), send, "XYZ", nullptr), 1);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Folders, data-file lookup, wildcard listings and saving through a temporary file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -174,6 +176,48 @@ TEST_F(Files, SingleFileOperations) {
   EXPECT_FALSE(file_rename(at("f"), at("h")));
   EXPECT_TRUE(file_delete(at("g")));
   EXPECT_FALSE(file_delete(at("g")));
+}
+
+// A move to a new name never replaces what bears that name: a file, a folder or a link (even one
+// that names nothing).
+TEST_F(Files, MovingNeverReplacesAnything) {
+  write_file_bytes(at("src"), "mine");
+  write_file_bytes(at("file"), "theirs");
+  fs::create_directory(at("folder"));
+  fs::create_symlink(at("nowhere"), at("dangling"));
+  for (const char* taken : {"file", "folder", "dangling"}) {
+    SCOPED_TRACE(taken);
+    EXPECT_EQ(file_move_no_replace(at("src"), at(taken)), MOVE_TARGET_EXISTS);
+    EXPECT_EQ(read_file_bytes(at("src")), "mine");
+  }
+  EXPECT_EQ(read_file_bytes(at("file")), "theirs");
+  EXPECT_FALSE(fs::exists(at("nowhere")));
+  EXPECT_EQ(file_move_no_replace(at("missing"), at("new")), MOVE_FAILED);
+  EXPECT_FALSE(fs::exists(at("new")));
+  EXPECT_EQ(file_move_no_replace(at("src"), at("new")), MOVE_OK);
+  EXPECT_FALSE(fs::exists(at("src")));
+  EXPECT_EQ(read_file_bytes(at("new")), "mine");
+}
+
+// Onto another file system the bytes are copied and the old file goes.
+TEST_F(Files, MovingToAnotherFileSystemCopies) {
+  const fs::path other = "/dev/shm";
+  struct stat here{};
+  struct stat there{};
+  if (::stat(folder_.c_str(), &here) != 0 || ::stat(other.c_str(), &there) != 0 ||
+      here.st_dev == there.st_dev || ::access(other.c_str(), W_OK) != 0)
+    GTEST_SKIP() << "no second writable file system here";
+  const std::string target = (other / fs::path(folder_).filename()).string() + ".moved";
+  std::string bytes(200000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  write_file_bytes(at("big"), bytes);
+  EXPECT_EQ(file_move_no_replace(at("big"), target), MOVE_OK);
+  EXPECT_FALSE(fs::exists(at("big")));
+  EXPECT_TRUE(read_file_bytes(target) == bytes);
+  write_file_bytes(at("again"), "x");
+  EXPECT_EQ(file_move_no_replace(at("again"), target), MOVE_TARGET_EXISTS);
+  EXPECT_TRUE(fs::exists(at("again")));
+  fs::remove(target);
 }
 
 // ---- saving ----

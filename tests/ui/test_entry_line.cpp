@@ -221,8 +221,10 @@ TEST_F(EntryLineTest, LinesEditedInAWindowReplaceTheCallersOnlyOnAccept) {
   LineList lines = g_lists.current;
   clear_current_list();
   pop_list();
+  // Esc on a changed text asks whether to keep it; No leaves the caller's lines as they were.
   typist_text("!");
   typist_key(VK_ESCAPE);
+  typist_text("n");
   EXPECT_EQ(edit_lines_in_window(&lines, "Code", 10, 40, 6, 30, nullptr, nullptr, 0x13, nullptr,
                                  nullptr, 0),
             0);

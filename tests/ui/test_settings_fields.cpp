@@ -318,10 +318,12 @@ TEST_F(CodeTextFieldTest, ACodeTextIsEditedInAWindowOfItsOwn) {
   EXPECT_EQ(code_text_field(20, 0, &lines_, "Code", 30, 6), FIELD_CHANGED);
   ASSERT_NE(lines_, nullptr);
   EXPECT_EQ(lines_->text.substr(0, 2), "ab");
-  // Esc in the editor leaves the text as it was and hands back the key that opened it.
+  // Esc in the editor asks whether to keep the change; No leaves the text as it was and hands
+  // back the key that opened it.
   start_typist();
   typist_text("x");
   typist_key(VK_ESCAPE);
+  typist_text("n");
   queue({KEY_ENTER});
   EXPECT_EQ(code_text_field(20, 0, &lines_, "Code", 30, 6), KEY_ENTER);
   EXPECT_EQ(lines_->text.substr(0, 2), "ab");

@@ -5,11 +5,13 @@
 #include <string>
 
 #include "platform/files.h"
+#include "store/catalogue.h"
 #include "store/file_reader.h"
 #include "store/line_fold.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
+#include "ui/nc_buffer_tools.h"
 #include "ui/text_files.h"
 
 namespace {
@@ -34,6 +36,8 @@ class TextFileTest : public EditorTest {
   void TearDown() override {
     pump_set_idle_handler(nullptr);
     close_all();
+    close_catalogue();
+    reset_nc_buffer_tools();
     reset_files();
     EditorTest::TearDown();
     std::error_code ignored;
@@ -49,6 +53,18 @@ class TextFileTest : public EditorTest {
     g_buffers = BufferRing();
   }
   std::string at(const std::string& name) const { return (folder_ / name).string(); }
+  // Queues the keys that type a name into the save dialog and take it (boxes get Esc).
+  static void type_new_name(const char* name) {
+    install_main_window_proc();  // the dialog runs under the page loop, which takes Tab
+    headless_inject_keystroke(VK_TAB, 0);
+    headless_inject_text(name);
+    headless_inject_keystroke(VK_RETURN, 0);
+  }
+  // The numbered messages, for tests that read what the user was told.
+  static void open_messages() {
+    set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+    ASSERT_GT(open_catalogue(), 0);
+  }
 
   // Opens the file into a new buffer; returns its node (active).
   TextLine* open(const std::string& path, int expected = 0) {
@@ -275,6 +291,138 @@ TEST_F(TextFileTest, SavingThroughALinkKeepsTheLink) {
   EXPECT_TRUE(fs::is_symlink(at("prog.nc")));
   EXPECT_EQ(read_file_bytes(at("real/prog.nc")), "new\r\n");
   EXPECT_EQ(read_file_bytes(at("real/prog.BAK")), "old\r\n");
+}
+
+// Renaming a buffer's file: a file loaded in part moves whole and the buffer names the new file;
+// an existing file of the new name is never replaced; nothing moves without a file on disk.
+TEST_F(TextFileTest, RenamingMovesTheWholeFileAndNeverReplacesAnother) {
+  open_messages();
+  const std::string bytes = nc_program(4000, "\r\n");  // loaded in part
+  write_file_bytes(at("old.nc"), bytes);
+  write_file_bytes(at("taken.nc"), "keep me\r\n");
+  TextLine* node = open(at("old.nc"));
+  activate_window(node);
+
+  // The new name is taken: both files stay, the buffer keeps its name.
+  type_new_name("taken.nc");
+  EXPECT_EQ(rename_buffer_file(), 0);
+  EXPECT_NE(g_message_box.last_text.find("of that name exists"), std::string::npos);
+  EXPECT_EQ(read_file_bytes(at("taken.nc")), "keep me\r\n");
+  EXPECT_TRUE(read_file_bytes(at("old.nc")) == bytes);
+  EXPECT_EQ(window_of(node)->file->full_path, at("old.nc"));
+
+  type_new_name("new.nc");
+  EXPECT_EQ(rename_buffer_file(), 1) << g_message_box.last_text;
+  EXPECT_FALSE(fs::exists(at("old.nc")));
+  EXPECT_TRUE(read_file_bytes(at("new.nc")) == bytes);
+  const TextWindow* w = window_of(node);
+  EXPECT_EQ(w->file->full_path, at("new.nc"));
+  EXPECT_EQ(w->file->name, "new.nc");
+  EXPECT_NE(std::string(w->title).find("new.nc"), std::string::npos);
+  for (const TextLine* l = w->first_line; l != nullptr; l = l->next)
+    ASSERT_FALSE(is_unread_placeholder(l));
+  EXPECT_TRUE(joined(node) == nc_program(4000, "\n"));
+  // Saved unchanged under the new name, the bytes are the file's own.
+  window_of(node)->flags |= WINDOW_CHANGED;
+  ASSERT_EQ(save(node), 0) << last_save_error();
+  EXPECT_TRUE(read_file_bytes(at("new.nc")) == bytes);
+}
+
+TEST_F(TextFileTest, RenamingNeedsANamedFileOnTheDisk) {
+  open_messages();
+  struct Case {
+    const char* path;  // null: a buffer without a name
+    const char* told;
+  };
+  const Case cases[] = {{nullptr, "has no file name"}, {"never_saved.nc", "not on the disk"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.told);
+    TextLine* node = nullptr;
+    if (c.path != nullptr) {
+      node = open(at(c.path));
+    } else {
+      ASSERT_EQ(open_in_buffer(nullptr, editor_script_filter, draw_window_line, EDITOR_FLAGS, 0), 0);
+      node = list_head_of(g_buffers.buffer_list);
+      while (node->next != nullptr) node = node->next;
+    }
+    activate_window(node);
+    g_message_box.last_text.clear();
+    EXPECT_EQ(rename_buffer_file(), 0);
+    EXPECT_NE(g_message_box.last_text.find(c.told), std::string::npos) << g_message_box.last_text;
+    EXPECT_EQ(window_of(node)->file->full_path, c.path != nullptr ? at(c.path) : "");
+  }
+}
+
+// ---- The NC tools on a buffer --------------------------------------------------------------------
+
+// A file loaded in part is tidied and numbered whole: the unread rest is read and changed too,
+// and the buffer is marked changed so the save writes it.
+TEST_F(TextFileTest, NcToolsChangeTheUnreadRestToo) {
+  std::string bytes;
+  for (int k = 0; k < 4000; ++k) bytes += "G01 X" + std::to_string(k % 9) + ".50 Y0.0\r\n";
+  write_file_bytes(at("prog.nc"), bytes);
+  TextLine* node = open(at("prog.nc"));
+  activate_window(node);
+  ASSERT_GT(tidy_nc_buffer(NC_TIDY_COMPACT, 0), 3000);
+  EXPECT_NE(window_of(node)->flags & WINDOW_CHANGED, 0u);
+  SequenceSettings numbers;
+  numbers.first_number = 10;
+  numbers.increment = 10;
+  ASSERT_EQ(renumber_nc_buffer(numbers), 4000);
+  ASSERT_EQ(save(node), 0) << last_save_error();
+  std::string expected;
+  for (int k = 0; k < 4000; ++k)
+    expected += "N" + std::to_string(10 * (k + 1)) + (k == 0 ? "G1" : "") + "X" +
+                (k % 9 == 0 ? "" : std::to_string(k % 9)) + ".50Y0.\r\n";
+  const std::string saved = read_file_bytes(at("prog.nc"));
+  EXPECT_TRUE(saved == expected) << saved.substr(0, 200);
+}
+
+TEST_F(TextFileTest, NumberingAMarkedBlockNumbersOnlyIt) {
+  write_file_bytes(at("prog.nc"), "G0 Z1\r\nG1 X1\r\nG1 X2\r\nG0 Z1\r\n");
+  TextLine* node = open(at("prog.nc"));
+  activate_window(node);
+  g_lists.block_start = g_lists.current.first->next;
+  g_lists.block_end = g_lists.block_start->next;
+  EXPECT_EQ(renumber_nc_buffer(SequenceSettings()), 2);
+  EXPECT_EQ(lines_of(node), (Lines{"G0 Z1\n", "N1 G1 X1\n", "N2 G1 X2\n", "G0 Z1\n"}));
+  EXPECT_EQ(g_lists.cursor_line, g_lists.current.first->next);
+  // A buffer of one line is left alone.
+  write_file_bytes(at("one.nc"), "G1 X1\r\n");
+  TextLine* one = open(at("one.nc"));
+  activate_window(one);
+  EXPECT_EQ(renumber_nc_buffer(SequenceSettings()), 0);
+  EXPECT_EQ(window_of(one)->flags & WINDOW_CHANGED, 0u);
+}
+
+// Two programs that differ only on their last line, one of them loaded in part: the comparison
+// finds that line in both buffers; Ctrl+P goes on from the lines after the cursors.
+TEST_F(TextFileTest, ComparingTwoBuffersFindsTheFirstDifference) {
+  const std::string same = nc_program(4000, "\r\n");
+  write_file_bytes(at("a.nc"), same + "G0 Z1\r\n");
+  write_file_bytes(at("b.nc"), same + "G0 Z2\r\n");
+  TextLine* a = open(at("a.nc"));
+  TextLine* b = open(at("b.nc"));
+  activate_window(b);
+  start_typist();
+  typist_text("e");  // Exact
+  EXPECT_EQ(compare_nc_programs(true), 1);
+  EXPECT_EQ(g_nc_compare.mode, NC_COMPARE_EXACT);
+  ASSERT_NE(g_lists.cursor_line, nullptr);
+  EXPECT_EQ(g_lists.cursor_line->text, "G0 Z2\n");
+  ASSERT_NE(window_of(a)->current_line, nullptr);
+  EXPECT_EQ(window_of(a)->current_line->text, "G0 Z1\n");
+  // From the lines after both cursors nothing is left to differ.
+  start_typist();
+  typist_key(VK_ESCAPE);  // the box that says so
+  g_message_box.last_text.clear();
+  EXPECT_EQ(compare_nc_programs(false), 0);
+  EXPECT_NE(g_message_box.last_text.find("No differences found"), std::string::npos);
+  // Alone, a buffer has nothing to compare with.
+  close_all();
+  TextLine* alone = open(at("a.nc"));
+  activate_window(alone);
+  EXPECT_EQ(compare_nc_programs(false), -1);
 }
 
 }  // namespace
