@@ -8,6 +8,7 @@
 
 #include "cam/make_nc.h"
 #include "editor/editor_page.h"
+#include "editor/undo_store.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
 #include "pages/interface_settings_form.h"

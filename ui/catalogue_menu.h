@@ -9,7 +9,9 @@
 #include "screen/text_output.h"
 #include "store/catalogue.h"
 #include "ui/list_window.h"
+#include "ui/run_window.h"
 #include "ui/text_window.h"
+#include "ui/window_frames.h"
 
 // Window options of a menu by its placement.
 constexpr int MENU_PLACEMENT_PAGE = -1;   // a page's main menu
@@ -56,6 +58,31 @@ inline TextLine* menu_from_catalogue(TextLine* parent, int placement, int messag
   node->id = static_cast<int16_t>(placement);
   node->state = placement >= 0 ? 4 : (placement == MENU_PLACEMENT_PAGE ? 2 : 0);
   return node;
+}
+
+// Runs a menu placed at (row, column) as place_window takes them (0 and 0 leave it where it is)
+// and puts back the screen under it: the option code of the chosen line, or 0 when nothing (or
+// a heading) was chosen.
+// Stand-in: the option code is read from the front of the chosen line's text; no submenus.
+inline int run_catalogue_menu(TextLine* menu, int row, int column) {
+  TextWindow* window = window_of(menu);
+  if (window == nullptr) return 0;
+  if (row != 0 || column != 0) place_window(window, row, column);
+  push_active_window();
+  TextLine* chosen = run_window(menu);
+  close_window_background();
+  pop_active_window();
+  if (chosen == nullptr) return 0;
+  const char* text = chosen->text.c_str();
+  if (*text == '!') ++text;
+  if (*text == '>') {
+    ++text;
+    while (*text >= '0' && *text <= '9') ++text;
+  }
+  while (*text == ' ') ++text;
+  int code = 0;
+  while (*text >= '0' && *text <= '9' && code < 100000) code = code * 10 + (*text++ - '0');
+  return code;
 }
 
 // The keys of menus and forms: nothing for codes 0 and below; Up on the first line and Down on
