@@ -38,7 +38,11 @@ FUZZ_TARGETS = tests/job/fuzz_job_reader:tests/job/corpus \
   tests/screen/fuzz_picture_file:tests/screen/picture_corpus \
   $(foreach t,dxf exploder hpgl nc temp_items layer_table,tests/import/fuzz_import_$(t):tests/import/corpus/$(t)) \
   tests/text/fuzz_font_reader:tests/text/corpus/reader \
-  tests/text/fuzz_font_compiler:tests/text/corpus/compiler
+  tests/text/fuzz_font_compiler:tests/text/corpus/compiler \
+  tests/nc/fuzz_protocol_file:tests/nc/protocol_corpus \
+  tests/nc/fuzz_man_read_table:tests/nc/man_read_corpus \
+  tests/print/fuzz_stairs_file:tests/print/stairs_corpus \
+  $(foreach k,tif pcx tga bmp jpg png,tests/platform/fuzz_image_$(k):tests/platform/image_corpus/$(k))
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DBRENVIK_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null

@@ -43,7 +43,6 @@ int copy_to_destination(PointF /*start*/) { return missing(CANCELLED); }
 int rotate_command(PointF /*pivot*/) { return missing(CANCELLED); }
 int scale_command(PointF /*pivot*/, int /*mode*/) { return missing(CANCELLED); }
 int scale_all_items(float /*factor*/, PointF /*centre*/) { return missing(0); }
-int rotate_all_items(float /*angle_rad*/, int /*all*/, PointF /*centre*/) { return missing(0); }
 int mirror_all_items(PointF /*centre*/, float /*angle_rad*/, int /*mode*/) { return missing(0); }
 int display_options_dialog() { return missing(0); }
 int run_origin_dialog(PointF* /*point*/) { return missing(0); }

@@ -58,8 +58,6 @@ int scale_command(PointF pivot, int mode);
 // Stand-in: shows the notice; 0.
 int scale_all_items(float factor, PointF centre);
 // Stand-in: shows the notice; 0.
-int rotate_all_items(float angle_rad, int all, PointF centre);
-// Stand-in: shows the notice; 0.
 int mirror_all_items(PointF centre, float angle_rad, int mode);
 // Stand-in: shows the notice; 0.
 int display_options_dialog();

@@ -3,6 +3,7 @@
 #include "commands/command_stand_ins.h"
 #include "commands/node_commands.h"
 #include "commands/node_fitting.h"
+#include "commands/transform_all.h"
 #include "editor/drawing_commands.h"
 
 void connect_drawing_commands() {
@@ -33,7 +34,11 @@ void connect_drawing_commands() {
   c.rotate_command = rotate_command;
   c.scale_command = scale_command;
   c.scale_all_items = scale_all_items;
-  c.rotate_all_items = rotate_all_items;
+  c.rotate_all_items = [](float angle_rad, int all, PointF centre) {
+    g_transform_all.transform_centre = centre;
+    rotate_all_items(angle_rad, all);
+    return 0;
+  };
   c.mirror_all_items = mirror_all_items;
   c.display_options_dialog = display_options_dialog;
   c.run_origin_dialog = run_origin_dialog;

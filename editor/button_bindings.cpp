@@ -43,7 +43,7 @@ const char* const NODE_NAMES[] = {
 
 // Legend names of the menu navigation, 991-997.
 const char* const MENU_NAMES[] = {
-    "Pick", "\x0bSelect\nMenu item\x13", "\x0bMove up\nor down\x13", "\x0b" "Cancel\nthis menu\x13",
+    "Pick", "\x0bSelect\nMenu item\x13", "\x0bMove up\nor down\x13", "\013Cancel\nthis menu\x13",
     "\x0bSelect\nthis\x13", "\x0bMove\nBrenvik\x13", "",
 };
 

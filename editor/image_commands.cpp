@@ -19,6 +19,7 @@
 #include "store/catalogue.h"
 #include "store/message_ids.h"
 #include "ui/message_box.h"
+#include "ui/standard_dialogs.h"
 
 namespace {
 
@@ -88,9 +89,8 @@ bool image_ready(ImageResult* result) {
     return false;
   }
   if (image.status < 0) {
-    char text[IMAGE_PATH_SIZE + 40];
-    std::snprintf(text, sizeof text, "\vThe image\x13 \f%s\x13 ", image.path);
-    set_message_text(text);
+    const std::string text = std::string("\vThe image\x13 \f") + image.path + "\x13 ";
+    set_message_text(text.c_str());
     get_message(IMAGE_LOAD_FAILED_BASE - image.status);
     *result = raise_redraw();
     return false;
@@ -101,19 +101,137 @@ bool image_ready(ImageResult* result) {
 
 }  // namespace
 
+// ---- Options that change the image -------------------------------------------------------------
+
+namespace {
+
+ImageResult image_change() {
+  g_drawing_page.redraw_request = 1;
+  return ImageResult::IMAGE_CHANGE;
+}
+
+// "Remove specks": the edges kept, then the negative; a 1-bit image does it in grey and comes
+// back to 1 bit.
+ImageResult outline_edges() {
+  ImageDescriptor& image = g_image_record.image;
+  const bool one_bit = image.image->bits == 1;
+  if (one_bit) {
+    convert_image_depth(1, &image);
+    if (image.image->bits == 1) {
+      show_text_box("Out of memory?", OUT_OF_MEMORY_BOX);
+      return raise_redraw();
+    }
+  }
+  image_in_place(IMAGE_OP_KEEP_EDGES, &image);
+  if (one_bit) convert_image_depth(-1, &image);
+  image_in_place(IMAGE_OP_NEGATIVE, &image);
+  return raise_redraw();
+}
+
+// The view zoomed so that one image pixel spans `factor` screen pixels.
+ImageResult zoom_to_image_factor() {
+  const double per_unit = image_pixels_per_unit(g_image_record, g_job_settings.units);
+  char question[200];
+  std::snprintf(question, sizeof question,
+                "Enter the zoom factor\nCurrent zoom is %f\n1.0 is the \"natural\" size of the image\n\n",
+                per_unit > 0.0 ? g_view.scale_x / per_unit : 0.0);
+  double factor = 0.0;
+  while (ask_image_number(question, 0.0, &factor)) {
+    const double scale = image_zoom_scale(factor, g_job_settings.units);
+    if (scale <= 0.0) continue;  // a factor of 0 or less asks again
+    zoom_by(static_cast<float>(scale / g_view.scale_x));
+    break;
+  }
+  return raise_redraw();
+}
+
+// The image's size from a length dragged on it and the length it should have.
+ImageResult scale_image_by_two_points() {
+  PointF p1, p2;
+  if (rubber_box(&p1, &p2, RUBBER_LINE) == RUBBER_CANCELLED) return raise_redraw();
+  const double measured = std::hypot(p2.x - p1.x, p2.y - p1.y);
+  if (!(measured > 0.0)) return raise_redraw();
+  double typed = 0.0;
+  while (ask_image_number("Enter what that length should be.\n\n", measured, &typed)) {
+    if (set_image_scale(measured, typed) == 0) return image_change();
+  }
+  return raise_redraw();
+}
+
+ImageResult run_loaded_image_option(int option) {
+  ImageDescriptor& image = g_image_record.image;
+  switch (option) {
+    case IMAGE_OPTION_REMOVE: return free_background_image() == 0 ? image_change() : ImageResult::SHORT_PASS;
+    case IMAGE_OPTION_MIRROR: image_in_place(IMAGE_OP_MIRROR_LEFT_RIGHT, &image); break;
+    case IMAGE_OPTION_FLIP: image_in_place(IMAGE_OP_FLIP_TOP_BOTTOM, &image); break;
+    case IMAGE_OPTION_TURN_RIGHT: rotate_image_quarter(0, &image); break;
+    case IMAGE_OPTION_TURN_LEFT: rotate_image_quarter(1, &image); break;
+    case IMAGE_OPTION_SAVE: save_image_file(0); break;
+    case IMAGE_OPTION_SAVE_AS: save_image_file(1); break;
+    case IMAGE_OPTION_NEGATIVE: image_in_place(IMAGE_OP_NEGATIVE, &image); break;
+    case IMAGE_OPTION_OUTLINES: return outline_edges();
+    case IMAGE_OPTION_GREY: convert_image_depth(1, &image); break;
+    case IMAGE_OPTION_RELOAD: reload_background_image(); return image_change();
+    case IMAGE_OPTION_SCALE_BY_TWO_POINTS: return scale_image_by_two_points();
+    case IMAGE_OPTION_ZOOM_FACTOR: return zoom_to_image_factor();
+    // Stand-in: moving with a frame, straightening and fading wait for the page's command loop.
+    case IMAGE_OPTION_MOVE:
+    case IMAGE_OPTION_STRAIGHTEN:
+    case IMAGE_OPTION_FAINTER: break;
+    default:  // half a turn
+      image_in_place(IMAGE_OP_MIRROR_LEFT_RIGHT, &image);
+      image_in_place(IMAGE_OP_FLIP_TOP_BOTTOM, &image);
+      break;
+  }
+  return raise_redraw();
+}
+
+}  // namespace
+
+bool ask_image_number(const char* prompt, double proposal, double* answer) {
+  char text[ANSWER_SIZE + 1] = "";
+  if (proposal > 0.0) std::snprintf(text, sizeof text, "%g", proposal);
+  const int ended = message_box(12, 40, 62, prompt, 0, text, -ANSWER_SIZE, nullptr, 0, nullptr);
+  if (ended == KEY_ESC || ended == EVENT_QUIT || ended == EVENT_REDRAW) return false;
+  char* end = nullptr;
+  *answer = std::strtod(text, &end);
+  return end != text;
+}
+
+std::string choose_file_to_open(const std::string& folder, const char* filter) {
+  std::string path;
+  return open_file_dialog(folder, filter, &path) == DIALOG_CHOSEN ? path : std::string();
+}
+
+std::string choose_file_to_save(const std::string& path, const char* default_extension) {
+  FileRecord record;
+  const size_t slash = path.rfind('/');
+  record.folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  record.name = slash == std::string::npos ? path : path.substr(slash + 1);
+  record.extension = default_extension;
+  record.full_path = path;
+  return save_as_dialog(&record) == DIALOG_CHOSEN ? record.full_path : std::string();
+}
+
 ImageResult run_image_option(int option) {
   switch (option) {
     case IMAGE_OPTION_SHOW_HIDE:
       g_image_record.hidden = g_image_record.hidden != 0 ? 0 : 1;
       return raise_redraw();
     case IMAGE_OPTION_SCALE_DRAWING: return scale_drawing_to_pixels();
-    case IMAGE_OPTION_LOAD: return raise_redraw();  // choosing and loading come with the loader
+    case IMAGE_OPTION_LOAD:
+      if (choose_image_file() == 1 && load_background_image() >= 0) {
+        g_job_settings.view_fitted = VIEW_FITTED;  // the page fits the view to the new extents
+        return image_change();
+      }
+      return raise_redraw();
     default: break;
   }
   ImageResult result = ImageResult::SHORT_PASS;
-  if (!image_ready(&result)) return result;
-  // The image operations themselves come with the image loader; a loaded image keeps them.
-  return raise_redraw();
+  if (option == IMAGE_OPTION_INFO && image_record_named(g_image_record)) show_image_info();
+  if (!image_ready(&result) || option == IMAGE_OPTION_INFO) return result;
+  return run_loaded_image_option(option);
 }
 
+// Stand-in: the straightening and faintness modes wait for the page's command loop.
 ImageResult image_mode_step(EventCode /*mode*/) { return raise_redraw(); }

@@ -76,6 +76,7 @@ constexpr int GO_TO_ROW = 12;
 constexpr int GO_TO_WIDTH = 40;
 constexpr int GO_TO_FIELD = 18;
 constexpr int Z_FIELD = 18;
+constexpr int Z_BOX_WIDTH = 60;
 constexpr int32_t BOX_MODE_KEY_TEXT = 0x60002;
 constexpr int32_t BOX_MODE_SYMBOL = 0x20003;
 constexpr int32_t MARK_WINDOW_MODE = 0x40004;
@@ -479,7 +480,8 @@ bool edit_node_height() {
   std::snprintf(prompt, sizeof prompt, NODE_Z_FORMAT, shown, shown);
   char text[Z_FIELD + 1] = {};
   const int16_t answer =
-      message_box(MSGBOX_CENTRE, MSGBOX_CENTRE, 0, prompt, 0, text, Z_FIELD, nullptr, 0, nullptr);
+      message_box(MSGBOX_CENTRE, MSGBOX_CENTRE, Z_BOX_WIDTH, prompt, 0, text, Z_FIELD, nullptr, 0,
+                  nullptr);
   raise_redraw_level();
   if (answer == KEY_ESC || answer == EVENT_QUIT) return true;
   const bool add = text[0] == '*';

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cam/make_nc.h"
+#include "editor/background_image_view.h"
 #include "editor/canvas_cursor.h"
 #include "editor/draw_style.h"
 #include "editor/edit_session.h"
@@ -12,6 +13,7 @@
 #include "editor/view.h"
 #include "editor/view_state.h"
 #include "import/import_drawing.h"
+#include "job/background_image.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
@@ -172,6 +174,7 @@ void clear_drawing_area() {
 
 void draw_all_items() {
   DrawStyle& style = g_draw_style;
+  draw_background_image();
   draw_rulers(0);
   draw_tool_paths();
   if (g_job_settings.material_box_shown != 0) draw_material_outline();
@@ -196,6 +199,10 @@ int redraw_incremental(int mode) {
   if (mode > 0) {
     f.next_item = drawing_list_first();
     f.next_template = g_import.template_items.first;
+    if (image_record_named(g_image_record)) {
+      hide_pointer();
+      draw_background_image();
+    }
     if (g_job_settings.material_box_shown != 0) {
       hide_pointer();
       draw_material_outline();

@@ -8,6 +8,7 @@
 #include "editor/hover_state.h"
 #include "editor/page_redraw.h"
 #include "editor/template_items.h"
+#include "job/background_image.h"
 #include "import/import_drawing.h"
 #include "editor/view_state.h"
 #include "geometry/layers.h"
@@ -173,6 +174,13 @@ void compute_extents() {
   if (g_job_settings.material_box_shown != 0) {
     const float* box = g_job_settings.material_box;
     grow_extents(box[0], box[1], box[0] + box[2], box[1] + box[3]);
+  }
+  const ImageRecord& image = g_image_record;
+  if (image.status == IMAGE_SHOWN && image.hidden == 0) {
+    double width = 0.0, height = 0.0;
+    image_size_in_units(image, g_job_settings.units, &width, &height);
+    grow_extents(image.origin_x, image.origin_y, static_cast<float>(image.origin_x + width),
+                 static_cast<float>(image.origin_y + height));
   }
   if (v.extent_min_x != EXTENT_EMPTY) return;
   set_scale(VIEW_START_SCALE);

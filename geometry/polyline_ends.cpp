@@ -78,3 +78,19 @@ int close_if_touching(DrawingItem* item) {
   r[0].node_flags |= NODE_LOOSE;
   return 1;
 }
+
+int touching_ends(const DrawingItem* a, const DrawingItem* b) {
+  const LinkRecord* ra = item_nodes(a);
+  const LinkRecord* rb = item_nodes(b);
+  if (ra == nullptr || rb == nullptr) return TOUCH_NONE;
+  const PointF& a_start = ra[0].point;
+  const PointF& a_end = ra[item_link_count(a)].point;
+  const PointF& b_start = rb[0].point;
+  const PointF& b_end = rb[item_link_count(b)].point;
+  const float gap = g_preferences.gap_tolerance;
+  if (point_distance(&a_end, &b_start) <= gap) return TOUCH_END_START;
+  if (point_distance(&a_end, &b_end) <= gap) return TOUCH_END_END;
+  if (point_distance(&a_start, &b_start) <= gap) return TOUCH_START_START;
+  if (point_distance(&a_start, &b_end) <= gap) return TOUCH_START_END;
+  return TOUCH_NONE;
+}

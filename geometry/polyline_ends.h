@@ -14,3 +14,11 @@ int reverse_polyline(DrawingItem* item);
 // there and is marked closed. 1 when it closed the polyline, else 0 (two spline links are
 // snapped together but stay open).
 int close_if_touching(DrawingItem* item);
+// Which ends of two items touch (lie within the preferences' gap tolerance), tried in this
+// order; the first pair that touches is the answer.
+constexpr int TOUCH_NONE = 0;
+constexpr int TOUCH_END_START = 1;    // a's end at b's start
+constexpr int TOUCH_END_END = 2;      // a's end at b's end
+constexpr int TOUCH_START_START = 3;  // a's start at b's start
+constexpr int TOUCH_START_END = 4;    // a's start at b's end
+int touching_ends(const DrawingItem* a, const DrawingItem* b);

@@ -15,16 +15,12 @@
 #include "job/job_host.h"
 #include "records/job_settings.h"
 #include "platform/files.h"
+#include "store/text_helpers.h"
 
 namespace {
 
 // Messages carry the screen's colour codes; a terminal shows the plain text.
-void print_message(const char* text) {
-  std::string plain;
-  for (const char* c = text; *c != '\0'; ++c)
-    if (static_cast<unsigned char>(*c) >= 32 || *c == '\n') plain += *c;
-  std::fprintf(stderr, "%s\n", plain.c_str());
-}
+void print_message(const char* text) { std::fprintf(stderr, "%s\n", terminal_text(text).c_str()); }
 
 std::string lower_extension(const std::string& path) {
   const size_t slash = path.find_last_of('/');

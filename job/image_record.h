@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/image_library.h"
+
 constexpr size_t IMAGE_RECORD_SIZE = 328;
 constexpr size_t IMAGE_PATH_SIZE = 260;
 
@@ -28,6 +30,7 @@ struct ImageRecord {
   uint8_t placed = 0;                 // +283 the origin is set (else centred in the view)
   // +284..+327: the descriptor of the loaded image, run-time references only: stored as zeros
   // and never taken from a file.
+  ImageDescriptor image;              // the loaded pixels; empty while nothing is loaded
 };
 
 // The current job's background image.

@@ -40,6 +40,31 @@ std::string job_choose_file(const std::string& folder, const char* filter) {
   return g_job_host_log.chosen_file;
 }
 
+std::string job_choose_save_file(const std::string& path, const char* default_extension) {
+  if (g_job_host.choose_save_file != nullptr) return g_job_host.choose_save_file(path, default_extension);
+  g_job_host_log.save_proposal = path;
+  return g_job_host_log.chosen_save_file;
+}
+
+bool job_ask_number(const char* prompt, double proposal, double* answer) {
+  if (g_job_host.ask_number != nullptr) return g_job_host.ask_number(prompt, proposal, answer);
+  JobHostLog& log = g_job_host_log;
+  log.number_prompts.emplace_back(prompt);
+  if (log.number_answers.empty()) return false;
+  *answer = log.number_answers.front();
+  log.number_answers.erase(log.number_answers.begin());
+  return true;
+}
+
+void job_view_centre(double* x, double* y) {
+  if (g_job_host.view_centre != nullptr) {
+    g_job_host.view_centre(x, y);
+    return;
+  }
+  *x = g_job_host_log.view_centre_x;
+  *y = g_job_host_log.view_centre_y;
+}
+
 void reset_job_host() {
   g_job_host = JobHost{};
   g_job_host_log = JobHostLog{};

@@ -759,6 +759,10 @@ void path_encode_move() {
       encode_pause();
       break;
     case PEN_RESET:
+      // The operator's stop halts the spindle: the tool leaves the work first, so that it
+      // never stands in the cut, nor moves across the work after the stop, below the rapid
+      // height.
+      if (start_z < m.z) encode_lift(PEN_RETRACT);
       expand_section(PP_SECTION_RESET);
       break;
     case PEN_END:

@@ -3,6 +3,7 @@
 // the interface layers below reach them through that table.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // ---- Texts ------------------------------------------------------------------------------------
@@ -23,14 +24,21 @@ constexpr int FILE_OPTION_OPEN_JOB = 10;
 constexpr int FILE_OPTION_COLOURS = 44;
 constexpr int FILE_OPTION_INTERFACE_SETTINGS = 49;
 constexpr int FILE_OPTION_ABOUT = 61;
+constexpr int FILE_OPTION_UNDO = 105;
+constexpr int FILE_OPTION_REDO = 117;
+constexpr int FILE_OPTION_SAVE = 448;
+constexpr int FILE_OPTION_SAVE_FILE = 9999;
+// Answers of the save question.
+constexpr int SAVE_CHOICE_SAVE = 0;
+constexpr int SAVE_CHOICE_DISCARD = 1;
 constexpr int FILE_OPTION_FIRST_DISPLAY_MODE = 423;  // 423-430: display mode 430 - option
 constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
 
 // ---- Commands -----------------------------------------------------------------------------------
 
 // Runs the File-menu option of that number; 0.
-// Stand-in: help, quit, open a job, colours, the interface settings, about and the display modes;
-// every other option says it is not there.
+// Stand-in: help, quit, open a job, undo, redo, save, colours, the interface settings, about and
+// the display modes; every other option says it is not there.
 int file_menu_command(int option);
 
 // The open dialog for job files, in the jobs folder when one is set, else in the folder last
@@ -39,8 +47,19 @@ int job_file_dialog(std::string* path);
 
 // Opens a job: asks for one when path is null, reads it into the drawing window and makes it the
 // job. 0 read, 1 not readable (said so; the job open before stays as it was), -1 cancelled.
-// Stand-in: asks no save question, since no page changes a job yet.
+// A changed job is offered for saving first; cancelling that question cancels the opening.
 int open_job(const char* path);
+// Saves the job under its name through the save box (mode MSGBOX_SAVE); 0 saved, 27 not (the
+// reason told). A job without a name is not saved and the user is told so.
+int save_job(uint32_t mode);
+// The save question for a changed job (a choice message): 0 go on (saved or discarded), -1 stay
+// (cancelled, or the save failed). An unchanged job asks nothing.
+int ask_save_changes(int message);
+// The save question that fits the job: with or without a file name.
+int save_question();
+// The quit of every page: the save question, then the quit bit of the page byte and 27; 0 when
+// the user stays.
+int request_quit();
 
 // Fills g_page_entries with the commands above.
 void connect_job_commands();

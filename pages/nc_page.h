@@ -3,11 +3,13 @@
 
 #include <cstdint>
 
+#include "pages/protocol_list.h"
 #include "records/job_settings.h"
 #include "screen/boxes.h"
 #include "screen/event_queue.h"
 #include "ui/editor_key_map.h"
 #include "ui/placeholder_page.h"
+#include "ui/popups.h"
 
 struct NcPage {
   uint8_t last_nc_output_kind = 0;  // output kind of the last NC run; 1 = engraver commands
@@ -34,7 +36,12 @@ inline EventCode job_proof_page() {
 
 // Creates the text editor's windows and loads its texts and the serial protocol names; 0, or a
 // failure that it has shown.
-// Stand-in: creates and loads nothing and reports success.
-inline int init_editor_windows() { return 0; }
-// Stand-in: holds no protocol names yet, so there is nothing to free.
-inline void free_protocol_names() {}
+// Stand-in: loads the serial protocols only; creates no editor windows and loads no texts.
+inline int init_editor_windows() {
+  load_protocols();
+  return 0;
+}
+
+// The repaint while a long serial transfer runs: the page, the pop-ups and a "Cancel" button.
+// Stand-in: draws the pop-ups only; the page has no furniture of its own to draw yet.
+inline void nc_send_repaint() { redraw_popups(1); }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "pages/job_commands.h"
+#include "pages/protocol_list.h"
 #include "pages/stairs_designer.h"
 #include "print/email.h"
 #include "records/preferences.h"
@@ -27,7 +28,6 @@ constexpr uint32_t PICTURE_HIDDEN_REGION = CF_PICTURE | CF_HIDDEN | CF_REGION;
 constexpr int FIRST_BUTTON_ROW = 4;
 constexpr int MOST_GAP = 4;
 constexpr int BUTTONS_A_ROW = 4;
-constexpr uint8_t BACKGROUND_SLOT = 0;
 constexpr int FILE_OPTION_PREFERENCES = 120;
 constexpr EventCode PAGE_TAB_EVENT = 699;
 
@@ -82,6 +82,9 @@ EventCode act_on_button(int id) {
       file_menu_command(FILE_OPTION_PREFERENCES);
       break;
     case UTILITY_SERIAL_PROTOCOLS:
+      shade_screen();
+      choose_protocol(PROTOCOL_EDIT);
+      break;
     case UTILITY_TOOL_LIST:
     case UTILITY_DXF_LAYERS:
       shade_screen();

@@ -171,6 +171,9 @@ struct CanvasDib {
 // is malformed (depth, size, or fewer bytes than its rows need); nothing is drawn then.
 int canvas_draw_dib(Canvas* canvas, int x, int y, const CanvasDib& dib);
 int canvas_stretch_dib(Canvas* canvas, CanvasRect dest, const CanvasDib& dib);
+// Only the source rectangle (pixels, rows counted from the picture's top; clamped to it) is
+// stretched onto dest.
+int canvas_stretch_dib(Canvas* canvas, CanvasRect dest, const CanvasDib& dib, CanvasRect source);
 
 // Text in the current face: one cell per byte (all 256 codes are glyphs), cell width apart.
 // Returns the x after the last cell.

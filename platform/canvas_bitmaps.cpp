@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <vector>
 
 #include "platform/canvas.h"
 #include "platform/canvas_internal.h"
@@ -123,26 +124,52 @@ static uint32_t dib_pixel(const CanvasDib& dib, const uint8_t* row, int64_t x) {
   return index < dib.palette.size() ? dib.palette[index] & 0xFFFFFFu : 0;
 }
 
-// Draws the bitmap scaled to [left, right) x [top, bottom), each pixel from the nearest source
-// pixel at or before it.
+// Draws source columns [sx0, sx1) and rows [sy0, sy1) (rows from the top) scaled to
+// [left, right) x [top, bottom): each pixel from the nearest source pixel at or before it. The
+// source column of each destination column is worked out once, not once a pixel.
 static int draw_dib_into(Canvas* canvas, int64_t left, int64_t top, int64_t right, int64_t bottom,
-                         const CanvasDib& dib) {
+                         const CanvasDib& dib, int64_t sx0, int64_t sy0, int64_t sx1, int64_t sy1) {
   const int64_t stride = dib_stride(dib);
   if (stride == 0) return -1;
   const int64_t rows = dib.height < 0 ? -static_cast<int64_t>(dib.height) : dib.height;
+  sx0 = std::clamp<int64_t>(sx0, 0, dib.width);
+  sx1 = std::clamp<int64_t>(sx1, 0, dib.width);
+  sy0 = std::clamp<int64_t>(sy0, 0, rows);
+  sy1 = std::clamp<int64_t>(sy1, 0, rows);
   const int64_t dest_width = right - left;
   const int64_t dest_height = bottom - top;
   CanvasClip clip;
-  if (dest_width <= 0 || dest_height <= 0 || !canvas_clip_of(*canvas, &clip)) return 0;
+  if (dest_width <= 0 || dest_height <= 0 || sx1 <= sx0 || sy1 <= sy0 || !canvas_clip_of(*canvas, &clip)) return 0;
   const int64_t x0 = std::max<int64_t>(left, clip.left);
   const int64_t x1 = std::min<int64_t>(right, clip.right);
   const int64_t y0 = std::max<int64_t>(top, clip.top);
   const int64_t y1 = std::min<int64_t>(bottom, clip.bottom);
+  if (x0 >= x1 || y0 >= y1) return static_cast<int>(rows);
+  std::vector<int64_t> column(static_cast<size_t>(x1 - x0));
+  for (int64_t px = x0; px < x1; ++px) column[px - x0] = sx0 + (px - left) * (sx1 - sx0) / dest_width;
+  std::vector<uint32_t> colours(256, 0);
+  for (size_t i = 0; i < dib.palette.size() && i < 256; ++i) colours[i] = dib.palette[i] & 0xFFFFFFu;
+  const bool short_palette = dib.palette.size() < (size_t{1} << std::min(dib.bits_per_pixel, 8));
   for (int64_t py = y0; py < y1; ++py) {
-    const uint8_t* source = dib_row(dib, stride, (py - top) * rows / dest_height);
-    uint32_t* row = canvas_row(*canvas, static_cast<int>(py));
-    for (int64_t px = x0; px < x1; ++px) {
-      row[px] = dib_pixel(dib, source, (px - left) * dib.width / dest_width);
+    const uint8_t* source = dib_row(dib, stride, sy0 + (py - top) * (sy1 - sy0) / dest_height);
+    uint32_t* row = canvas_row(*canvas, static_cast<int>(py)) + x0;
+    const int64_t count = x1 - x0;
+    switch (dib.bits_per_pixel) {
+      case 24:
+        for (int64_t i = 0; i < count; ++i) {
+          const uint8_t* p = source + 3 * column[i];
+          row[i] = (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+        }
+        break;
+      case 8:
+        if (!short_palette) {
+          for (int64_t i = 0; i < count; ++i) row[i] = colours[source[column[i]]];
+          break;
+        }
+        [[fallthrough]];
+      default:
+        for (int64_t i = 0; i < count; ++i) row[i] = dib_pixel(dib, source, column[i]);
+        break;
     }
   }
   return static_cast<int>(rows);
@@ -151,9 +178,15 @@ static int draw_dib_into(Canvas* canvas, int64_t left, int64_t top, int64_t righ
 int canvas_draw_dib(Canvas* canvas, int x, int y, const CanvasDib& dib) {
   if (dib_stride(dib) == 0) return -1;
   const int64_t rows = dib.height < 0 ? -static_cast<int64_t>(dib.height) : dib.height;
-  return draw_dib_into(canvas, x, y, int64_t{x} + dib.width, y + rows, dib);
+  return draw_dib_into(canvas, x, y, int64_t{x} + dib.width, y + rows, dib, 0, 0, dib.width, rows);
 }
 
 int canvas_stretch_dib(Canvas* canvas, CanvasRect dest, const CanvasDib& dib) {
-  return draw_dib_into(canvas, dest.left, dest.top, dest.right, dest.bottom, dib);
+  const int64_t rows = dib.height < 0 ? -static_cast<int64_t>(dib.height) : dib.height;
+  return draw_dib_into(canvas, dest.left, dest.top, dest.right, dest.bottom, dib, 0, 0, dib.width, rows);
+}
+
+int canvas_stretch_dib(Canvas* canvas, CanvasRect dest, const CanvasDib& dib, CanvasRect source) {
+  return draw_dib_into(canvas, dest.left, dest.top, dest.right, dest.bottom, dib, source.left, source.top,
+                       source.right, source.bottom);
 }

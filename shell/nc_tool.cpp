@@ -18,20 +18,14 @@
 #include "records/job_settings.h"
 #include "store/catalogue.h"
 #include "store/line_list.h"
+#include "store/text_helpers.h"
 #include "text/stroke_fonts.h"
 #include "text/text_host.h"
 
 namespace {
 
 // Messages carry the screen's colour codes; a terminal shows the plain text.
-std::string plain_text(const char* text) {
-  std::string plain;
-  for (const char* c = text; *c != '\0'; ++c)
-    if (static_cast<unsigned char>(*c) >= 32 || *c == '\n') plain += *c;
-  return plain;
-}
-
-void print_message(const char* text) { std::fprintf(stderr, "%s\n", plain_text(text).c_str()); }
+void print_message(const char* text) { std::fprintf(stderr, "%s\n", terminal_text(text).c_str()); }
 
 std::string catalogue_text(int number) {
   std::string text;

@@ -6,6 +6,7 @@
 #include "editor/undo_store.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
+#include "pages/serial_transfer.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "screen/caret.h"
@@ -135,6 +136,7 @@ void app_shutdown() {
   free_post_processors();
 
   free_catalogue_arrays();
+  close_serial_link();
   free_protocol_names();
   free_scratch_buffer();
   pocket_free();

@@ -15,8 +15,10 @@
 #include "commands/connect_commands.h"
 #include "commands/node_commands.h"
 #include "commands/symmetric_polyline.h"
+#include "editor/background_image_view.h"
 #include "editor/button_bindings.h"
 #include "editor/editor_page.h"
+#include "editor/image_commands.h"
 #include "editor/drawing_page_state.h"
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
@@ -32,6 +34,7 @@
 #include "nc/cam_host.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
+#include "pages/serial_transfer.h"
 #include "pages/text_list_page.h"
 #include "pages/tool_list_page.h"
 #include "pages/utilities_page.h"
@@ -557,6 +560,10 @@ void connect_engine_hosts() {
   geometry.make_perpendicular_symmetric = make_perpendicular_symmetric;
   geometry_settings_from_job(g_job_settings);
   g_job_host.show_text_box = show_text_box;
+  g_job_host.view_centre = view_centre;
+  g_job_host.ask_number = ask_image_number;
+  g_job_host.choose_file = choose_file_to_open;
+  g_job_host.choose_save_file = choose_file_to_save;
   g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
   connect_text_host();
   g_cam_host.request_redraw = [] { ++g_drawing_page.redraw_request; };
@@ -693,6 +700,8 @@ void connect_page_entry_points() {
   g_message_box.save_hook = save_text_file;
   connect_job_commands();
   connect_drawing_commands();
+  connect_serial_link();
+  g_serial_ui.repaint = nc_send_repaint;
 }
 
 int app_startup() {

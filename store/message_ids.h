@@ -67,6 +67,10 @@ constexpr int MSG_JOB_NOT_RENAMED = 16011;       // the new job file could not t
 constexpr int MSG_JOB_NOT_WRITTEN = 20070;       // after "path [reason] ": the write failed
 constexpr int MSG_JOB_TEMP_NOT_CREATED = 20071;  // after "path and temp [reason] "
 
+// ---- The background image ----------------------------------------------------------------------
+
+constexpr int MSG_IMAGE_PIXELS_PER_INCH = 4000;  // the question when a file gives no resolution
+
 // ---- NC runs: checks of the make-NC driver ----------------------------------------------------
 
 constexpr int MSG_CHOICE_MISSING_TOOL = -23050;        // an item's cut has no tool: defaults or stop
@@ -87,12 +91,20 @@ constexpr int MSG_TOO_MANY_FILES = 16000;      // opening a file: too many files
 constexpr int MSG_ACCESS_DENIED = 16001;       // opening a file: access denied
 constexpr int MSG_CHOICE_SAVE_UNNAMED_BUFFER = -22011;  // save a changed buffer with no file?
 constexpr int MSG_CHOICE_SAVE_NAMED_BUFFER = -22010;    // save a changed buffer's file?
+constexpr int MSG_SAVE_NAMED_JOB = -22025;    // save a changed job to its file first?
+constexpr int MSG_SAVE_UNNAMED_JOB = -22022;  // a changed job without a file name: save first?
 constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": the save failed
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
 
 constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll steps
 constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
+constexpr int MSG_FORM_DXF_EXPORT = 268;          // the DXF export of the tool path
+constexpr int FORM_DXF_EXPORT_FIELDS = 7;
+constexpr int MSG_FORM_RAPID_SETTINGS_INCH = 280; // the time estimate's rapid speeds, inch jobs
+constexpr int FORM_RAPID_SETTINGS_INCH_FIELDS = 9;
+constexpr int MSG_FORM_RAPID_SETTINGS_MM = 282;   // the same for millimetre jobs
+constexpr int FORM_RAPID_SETTINGS_MM_FIELDS = 9;
 constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go to
 constexpr int FORM_GO_TO_LINE_FIELDS = 2;
 constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
@@ -141,5 +153,19 @@ constexpr int MSG_RUBBER_TYPING_HELP = 8121;      // a size is typed or refused
 constexpr int MSG_RUBBER_SIZE_TAKEN = 8122;       // a typed size was accepted
 constexpr int MSG_NO_IMAGE_CHOSEN = 11021;        // an image option without an image
 constexpr int IMAGE_LOAD_FAILED_BASE = 20089; // minus the load state: why it failed
-constexpr int MSG_IMAGE_NOT_FOUND = 20090;
-constexpr int MSG_IMAGE_CANNOT_SHOW = 20091;
+constexpr int MSG_IMAGE_NOT_FOUND = 20090;      // after "The image PATH ": load state -1
+constexpr int MSG_IMAGE_CANNOT_SHOW = 20091;    // after "The image PATH ": load state -2 (then the reason)
+
+// ---- The machine link ---------------------------------------------------------------------------
+
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_FIRST = 102;  // the protocol list's prompt by mode:
+constexpr int MSG_CHOOSE_PROTOCOL_PROMPTS_LAST = 104;   // edit, pick for receiving, for sending
+constexpr int MSG_FORM_PROTOCOL = 106;                  // one communication protocol
+constexpr int FORM_PROTOCOL_FIELDS = 16;
+constexpr int MSG_FORM_SERIAL_TERMINAL = 607;           // the serial terminal
+constexpr int FORM_SERIAL_TERMINAL_FIELDS = 11;
+constexpr int MSG_TERMINAL_PORT_CLOSED = 609;           // the terminal's port field: none open
+constexpr int MSG_PROTOCOL_WITHOUT_NAME = 10100;        // a protocol without a name was picked
+constexpr int MSG_PORT_NOT_OPENED = 10103;              // the port could not be opened or set
+constexpr int MSG_RECEIVE_NO_MEMORY = 12222;            // no memory for the receive buffer
+constexpr int MSG_RECEIVE_WITHOUT_HANDSHAKE = 12223;    // a receive without flow control

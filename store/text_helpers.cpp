@@ -264,3 +264,10 @@ void cut_trailing_blanks(std::string* text) {
   while (!text->empty() && is_blank(text->back())) text->pop_back();
   if (newline) text->push_back('\n');
 }
+
+std::string terminal_text(const char* text) {
+  std::string plain;
+  for (const char* c = text; *c != '\0'; ++c)
+    if (static_cast<unsigned char>(*c) >= 32 || *c == '\n') plain += *c;
+  return plain;
+}

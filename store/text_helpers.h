@@ -72,6 +72,8 @@ inline void lower_case(char* text) { lower_case_n(text, -1); }
 // starts at a character from '!' to 'z' that is not one of the delimiters and runs to a
 // delimiter, a newline, a blank or a character above 'z'.
 void capitalise_words_n(char* text, int n, const char* delimiters);
+// A message for a terminal: the colour codes and other control bytes dropped, newlines kept.
+std::string terminal_text(const char* text);
 
 // ---- Bitmaps (bit n is bit n % 8 of byte n / 8) ----------------------------------------------------
 

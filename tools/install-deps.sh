@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need, and only what is missing: Debian packages (dynamite
-# is the independent decompressor the imploded-data tests read our streams back with), then
+# is the independent decompressor the imploded-data tests read our streams back with;
+# ImageMagick is the independent reader and judge of the image tests), then
 # the outside G-code reader the NC output tests read programs back with (an npm package, locked
 # in tools/gcode-check/package-lock.json). Quiet and instant when everything is there.
 set -euo pipefail
@@ -9,6 +10,7 @@ PACKAGES=(
   cmake make g++ pkg-config clang libclang-rt-dev
   googletest libgtest-dev libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libjpeg-dev libtiff-dev libsdl2-image-dev zlib1g-dev imagemagick
   xfonts-terminus xfonts-base hershey-fonts-data fonts-liberation2 fonts-dejavu-core
   libpolyclipping-dev
   libcairo2-dev libcups2-dev poppler-utils cups-daemon cups-client xdg-utils

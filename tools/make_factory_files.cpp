@@ -14,41 +14,10 @@
 #include "cam/tools.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
+#include "tools/data_source.h"
 #include "store/record_file.h"
 
 namespace {
-
-struct Source {
-  std::string path;
-  int line_number = 0;
-};
-
-[[noreturn]] void fail(const Source& source, const std::string& why) {
-  std::fprintf(stderr, "%s:%d: %s\n", source.path.c_str(), source.line_number, why.c_str());
-  std::exit(1);
-}
-
-std::string trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return {};
-  const size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
-
-std::vector<std::string> read_lines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
-    std::exit(1);
-  }
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
 
 double parse_number(const Source& source, const std::string& text) {
   const std::string value = trim(text);
@@ -277,24 +246,6 @@ void read_post_processor_source(const std::string& path) {
 }
 
 // ---- Writing -----------------------------------------------------------------------------------
-
-// An old output is removed first, so that remaking it leaves no backup in the program folder.
-void remove_old(const std::string& path) {
-  if (file_exists(path) && !file_delete(path)) {
-    std::fprintf(stderr, "%s: cannot be replaced\n", path.c_str());
-    std::exit(1);
-  }
-}
-
-// Writes one file through the program's safe save with one of its record writers.
-void write_file(const std::string& target, const std::function<bool(SaveFile*)>& writer) {
-  remove_old(target);
-  std::string error;
-  if (save_file_safely(target, "", writer, &error) != SAVE_OK) {
-    std::fprintf(stderr, "%s: not written: %s\n", target.c_str(), error.c_str());
-    std::exit(1);
-  }
-}
 
 void make_tool_file(const std::string& source, const std::string& target) {
   read_tool_source(source);

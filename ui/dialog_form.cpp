@@ -306,6 +306,23 @@ void flag_changed_field(EventCode result) {
   if (row < g_field.redraw.size()) g_field.redraw[row] = 1;
 }
 
+EventCode edit_current_field(EventCode (*edit)(int row)) {
+  EventCode result = begin_field_handler();
+  const TextWindow* w = g_windows.active;
+  if (result == 0 && w != nullptr) {
+    result = edit(std::max<int>(w->cursor_row, 0));
+    flag_changed_field(result);
+    repaint_dialog();
+  }
+  return result;
+}
+
+void show_every_field(void (*show)()) {
+  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
+  begin_display_pass();
+  show();
+}
+
 EventCode end_field_handler(EventCode result) {
   FieldDisplay& f = g_field;
   const TextWindow* w = g_windows.active;
@@ -387,6 +404,15 @@ int find_value_column() {
   }
   const int column = w->value_column + w->left_column + 1;
   return column == 1 ? 0 : column;
+}
+
+int widest_form_label(int message) {
+  std::string title, code;
+  std::vector<std::string> labels;
+  if (!read_form_message(message, &title, &code, &labels)) return 0;
+  int widest = 0;
+  for (const std::string& label : labels) widest = std::max(widest, label_width(label.c_str()));
+  return widest;
 }
 
 // ---- Test hooks ---------------------------------------------------------------------------------

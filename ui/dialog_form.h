@@ -96,6 +96,12 @@ EventCode begin_field_handler();
 EventCode end_field_handler(EventCode result);
 // After an editor's result: flags the current field for redraw when the value changed.
 void flag_changed_field(EventCode result);
+// The usual start of a field handler: begin_field_handler, and unless that was the first pass,
+// edit(row) on the current row with its redraw flag raised when the value changed and a pending
+// repaint served. Returns the first pass's code or the editor's result.
+EventCode edit_current_field(EventCode (*edit)(int row));
+// The display pass of a handler that shows every row after each field: show() draws them all.
+void show_every_field(void (*show)());
 
 // ---- The display pass ---------------------------------------------------------------------------
 
@@ -147,6 +153,9 @@ void swap_field_colours();
 int label_width(const char* text);
 // The screen column of the values of the active form.
 int find_value_column();
+// The widest label of form `message` (0 when it is missing): set as the next label width, every
+// value starts right of every label.
+int widest_form_label(int message);
 
 // ---- Events -------------------------------------------------------------------------------------
 

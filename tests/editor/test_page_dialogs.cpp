@@ -1,6 +1,6 @@
 // The Drawing page's interactions that open boxes and read the catalogue: the rubber box (a
 // click, a typed size, a line after the view scrolled) and scaling the drawing to pixels, driven
-// by a user who answers whenever the program waits.
+// by a user who answers whenever the program waits; the Image options on a loaded image.
 #include <cmath>
 #include <cstring>
 
@@ -14,7 +14,10 @@
 #include "editor/view.h"
 #include "editor/view_state.h"
 #include "geometry/layers.h"
+#include "job/background_image.h"
 #include "job/image_record.h"
+#include "job/job_host.h"
+#include "tests/support/test_folder.h"
 #include "store/message_ids.h"
 #include "ui/message_box.h"
 #include "records/job_settings.h"
@@ -133,6 +136,100 @@ TEST_F(PageDialogsTest, ImageOptionsWithoutAnImageSayNoImageWasChosenButShowHide
       << g_message_box.last_text;
   run_image_option(IMAGE_OPTION_SHOW_HIDE);
   EXPECT_EQ(g_image_record.hidden, 1);
+}
+
+// ---- Options on a loaded image -----------------------------------------------------------------
+
+class ImageOptionsTest : public PageDialogsTest {
+ protected:
+  void SetUp() override {
+    PageDialogsTest::SetUp();
+    reset_background_image();
+    reset_job_host();
+    folder_ = make_test_folder("brenvik_image_options");
+  }
+  void TearDown() override {
+    reset_background_image();
+    reset_job_host();
+    std::filesystem::remove_all(folder_);
+    PageDialogsTest::TearDown();
+  }
+
+  // A 4 x 2 image at 100 pixels an inch, its top-left pixel red and the rest white, loaded.
+  void load_picture(int bits) {
+    ImageDescriptor image;
+    ASSERT_EQ(image_alloc(&image, 4, 2, 24), IMAGE_OK);
+    image_fill(&image, 255);
+    uint8_t* top = image.image->rows.data() + image.image->row_bytes;  // rows are stored bottom first
+    top[0] = top[1] = 0;
+    image.image->x_pixels_per_metre = image.image->y_pixels_per_metre = 3937;
+    const std::string file = (folder_ / "picture.bmp").string();
+    ASSERT_EQ(image_save_bmp(file.c_str(), image), IMAGE_OK);
+    std::snprintf(g_image_record.path, IMAGE_PATH_SIZE, "%s", file.c_str());
+    ASSERT_EQ(load_background_image(), 0);
+    if (bits == 1) {
+      ASSERT_EQ(convert_image_depth(0, &g_image_record.image), 0);
+    }
+  }
+
+  uint32_t pixel(int x, int y) const { return image_pixel_rgb(g_image_record.image, x, y); }
+
+  std::filesystem::path folder_;
+};
+
+TEST_F(ImageOptionsTest, InPlaceOptionsAndTurnsChangeTheShownImage) {
+  load_picture(24);
+  EXPECT_EQ(run_image_option(IMAGE_OPTION_MIRROR), ImageResult::SHORT_PASS);
+  EXPECT_EQ(pixel(3, 0), 0xFF0000u);  // the red corner went right
+  run_image_option(IMAGE_OPTION_FLIP);
+  EXPECT_EQ(pixel(3, 1), 0xFF0000u);  // and down
+  run_image_option(474);              // half a turn takes it back
+  EXPECT_EQ(pixel(0, 0), 0xFF0000u);
+  run_image_option(IMAGE_OPTION_NEGATIVE);
+  EXPECT_EQ(pixel(0, 0), 0x00FFFFu);
+  EXPECT_EQ(pixel(1, 1), 0x000000u);
+  run_image_option(IMAGE_OPTION_TURN_RIGHT);
+  EXPECT_EQ(g_image_record.image.image->width, 2);
+  EXPECT_EQ(pixel(1, 0), 0x00FFFFu);  // clockwise: the top-left corner goes top-right
+  run_image_option(IMAGE_OPTION_GREY);
+  EXPECT_TRUE(image_is_grey(g_image_record.image));
+}
+
+TEST_F(ImageOptionsTest, AnyOptionShowsAHiddenImage) {
+  load_picture(24);
+  run_image_option(IMAGE_OPTION_SHOW_HIDE);
+  EXPECT_EQ(g_image_record.hidden, 1);
+  run_image_option(IMAGE_OPTION_NEGATIVE);
+  EXPECT_EQ(g_image_record.hidden, 0);
+}
+
+TEST_F(ImageOptionsTest, OutlinesOfAOneBitImageLeaveItOneBit) {
+  load_picture(1);
+  EXPECT_EQ(run_image_option(IMAGE_OPTION_OUTLINES), ImageResult::SHORT_PASS);
+  EXPECT_EQ(g_image_record.image.image->bits, 1);
+  EXPECT_EQ(pixel(3, 1), 0xFFFFFFu);  // far from the dark corner: white
+}
+
+TEST_F(ImageOptionsTest, ZoomToAnImageFactorAsksAgainForNothing) {
+  load_picture(24);
+  typist_text("0");
+  typist_key(VK_RETURN);
+  typist_text("2");
+  typist_key(VK_RETURN);
+  run_image_option(IMAGE_OPTION_ZOOM_FACTOR);
+  EXPECT_NEAR(g_view.scale_x, 200.0f, 0.01f);  // 100 pixels an inch, each two screen pixels
+}
+
+TEST_F(ImageOptionsTest, InformationRemovalAndReload) {
+  load_picture(24);
+  EXPECT_EQ(run_image_option(IMAGE_OPTION_INFO), ImageResult::SHORT_PASS);
+  ASSERT_FALSE(g_job_host_log.messages.empty());
+  EXPECT_NE(g_job_host_log.messages.back().find("4 by 2 pixels"), std::string::npos);
+  run_image_option(IMAGE_OPTION_NEGATIVE);
+  EXPECT_EQ(run_image_option(IMAGE_OPTION_RELOAD), ImageResult::IMAGE_CHANGE);
+  EXPECT_EQ(pixel(0, 0), 0xFF0000u);  // the file's pixels again
+  EXPECT_EQ(run_image_option(IMAGE_OPTION_REMOVE), ImageResult::IMAGE_CHANGE);
+  EXPECT_EQ(g_image_record.path[0], '\0');
 }
 
 }  // namespace

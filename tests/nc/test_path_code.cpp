@@ -544,6 +544,21 @@ TEST_F(PathCodeTest, ADxfRunKeepsMovesAndZMovesAndDropsTheRest) {
   EXPECT_EQ(path_codes(), "Z12Vuz");
 }
 
+TEST_F(PathCodeTest, AResetLiftsTheToolOutOfTheCutFirst) {
+  use_definition();
+  move(PEN_RESET);  // the pen stands at the cut depth
+  std::vector<DecodedOp> ops = decode_path();
+  ASSERT_FALSE(ops.empty());
+  EXPECT_EQ(ops[0].code, PEN_RETRACT);
+  EXPECT_FLOAT_EQ(ops[0].values[0], RAPID_Z);
+  EXPECT_FLOAT_EQ(g_pen_move.z, RAPID_Z);
+  // Already up: nothing more than the reset.
+  move(PEN_RESET);
+  int retracts = 0;
+  for (const DecodedOp& op : decode_path()) retracts += op.code == PEN_RETRACT;
+  EXPECT_EQ(retracts, 1);
+}
+
 // ---- subdivision on curved surfaces ------------------------------------------------------------
 
 TEST_F(PathCodeTest, LongMovesAreSubdividedOnCurvedSurfaces) {

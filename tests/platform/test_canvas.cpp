@@ -888,6 +888,26 @@ TEST_F(CanvasTest, StretchedDibRepeatsEachSourcePixel) {
   EXPECT_EQ(pixel(surface, 7, 5), 0u);
 }
 
+// Part of a picture stretched, as a window onto it: source pixel (x, y) of a 5 x 3 picture of
+// 24-bit pixels is the colour x * 16 + y, and columns 1..3, rows 1..2 fill 6 x 2 pixels.
+TEST_F(CanvasTest, StretchedDibPartShowsOnlyItsSourcePixels) {
+  std::vector<uint8_t> bits(3 * 16, 0);  // rows of 15 bytes padded to 16, bottom-up
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) bits[(2 - y) * 16 + 3 * x] = static_cast<uint8_t>(x * 16 + y);
+  Surface surface = blank_surface(10, 4);
+  Canvas canvas = canvas_on(&surface);
+  EXPECT_EQ(canvas_stretch_dib(&canvas, {2, 1, 8, 3}, {5, 3, 24, bits, {}}, {1, 1, 4, 3}), 3);
+  for (int x = 2; x < 8; ++x) {
+    for (int y = 1; y < 3; ++y) {
+      EXPECT_EQ(pixel(surface, x, y), static_cast<uint32_t>((1 + (x - 2) / 2) * 16 + y)) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(pixel(surface, 1, 1), 0u);
+  EXPECT_EQ(pixel(surface, 8, 2), 0u);
+  // A source rectangle past the picture is cut to it.
+  EXPECT_EQ(canvas_stretch_dib(&canvas, {0, 0, 10, 4}, {5, 3, 24, bits, {}}, {7, 0, 9, 3}), 0);
+}
+
 TEST_F(CanvasTest, MalformedDibIsRefusedUndrawn) {
   const std::vector<uint8_t> bits(16, 0xFF);
   const uint32_t palette[] = {RED, BLUE};

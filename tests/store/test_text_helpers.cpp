@@ -269,3 +269,8 @@ TEST(TextHelpers, WildcardsBlanksAndTrailingBlanks) {
 }
 
 }  // namespace
+
+TEST(TextHelpers, TerminalTextDropsColourCodesAndKeepsLines) {
+  EXPECT_EQ(terminal_text("\vError\x13 at\n\fline\x13 3\x08!"), "Error at\nline 3!");
+  EXPECT_EQ(terminal_text(""), "");
+}

@@ -36,9 +36,11 @@ inline bool reader_available(std::string* why) {
   return true;
 }
 
-// The moves of a program, the machine starting at `start` ("X,Y,Z").
+// The moves of a program, the machine starting at `start` ("X,Y,Z"); with `stops`, also the
+// program stops (M0), each as the number of moves made before it.
 inline bool read_moves(const std::filesystem::path& program, const std::string& start,
-                       std::vector<ReadMove>* moves, std::string* error) {
+                       std::vector<ReadMove>* moves, std::string* error,
+                       std::vector<size_t>* stops = nullptr) {
   if (!reader_available(error)) return false;
   const std::string text = program.string() + ".read";
   const std::string command = "node '" GCODE_CHECK_DIR "/read_toolpath.js' --text --start " +
@@ -57,6 +59,11 @@ inline bool read_moves(const std::filesystem::path& program, const std::string& 
     if (kind == "orphan") {
       *error = "the reader found words without a motion: " + line;
       return false;
+    }
+    if (kind == "stop" && stops != nullptr) {
+      size_t before = 0;
+      words >> before;
+      stops->push_back(before);
     }
     if (kind != "move") continue;
     ReadMove m;

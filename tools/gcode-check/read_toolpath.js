@@ -15,6 +15,7 @@
 //                                       its 1-based program line; F "-" while none was given)
 //     tool T LINE                      (a T word: the tool the program changes to)
 //     orphan LINE TEXT
+//     stop MOVES                       (a program stop, M0, after that many moves)
 'use strict';
 
 const fs = require('fs');
@@ -37,7 +38,7 @@ if (!file) {
   process.exit(2);
 }
 
-const result = { moves: [], drills: [], tools: [], orphan_axis_lines: [], line_count: 0 };
+const result = { moves: [], drills: [], tools: [], stops: [], orphan_axis_lines: [], line_count: 0 };
 // Program order of moves, drills and tool changes: [kind, index into its list].
 const events = [];
 // The feed in force (F is modal); moves and drills of a line take that line's F.
@@ -78,6 +79,14 @@ const drillCycle = (cycle) => (params) => {
                        f: params.F === undefined ? null : Number(params.F) });
   toolpath.setPosition(x, y, r);
 };
+// A program stop (M0, M00): where it falls among the moves, so that a test can tell which cuts
+// come before the operator's pause and which after it.
+const programStop = toolpath.handlers.M0;
+toolpath.handlers.M0 = (...args) => {
+  events.push(['stop', result.stops.length]);
+  result.stops.push({ moves: result.moves.length });
+  if (typeof programStop === 'function') programStop(...args);
+};
 toolpath.handlers.G81 = drillCycle('G81');
 toolpath.handlers.G83 = drillCycle('G83');
 
@@ -91,6 +100,7 @@ toolpath.loadFromStringSync(text, (data, index) => {
   if (f) feed = Number(f[1]);
   for (let k = lineStart; k < events.length; ++k) {
     const [kind, at] = events[k];
+    if (kind === 'stop') continue;
     const record = kind === 'move' ? result.moves[at] : result.drills[at];
     record.feed = feed;
     record.line = index + 1;
@@ -123,6 +133,8 @@ if (!asText) {
       const d = result.drills[at];
       out.push(`drill ${d.cycle} ${d.x} ${d.y} ${d.z} ${d.r} ${opt(d.q)} ${opt(d.f)}`);
       out.push(`at ${opt(d.feed)} ${d.line}`);
+    } else if (kind === 'stop') {
+      out.push(`stop ${result.stops[at].moves}`);
     } else {
       const t = result.tools[at];
       out.push(`tool ${t.tool} ${t.line}`);
