@@ -112,6 +112,7 @@ constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
 
 // ---- The Drawing page ---------------------------------------------------------------------------
 
+constexpr int MSG_IMAGE_STRAIGHTEN_HELP = 508;    // help line of the image straightening mode
 constexpr int MSG_IMAGE_FAINTNESS_HELP = 518;     // help line of the image faintness mode
 constexpr int MSG_PROMPT_VIEW_CENTRE = 620;       // pick the new centre of the view
 constexpr int MSG_PROMPT_SCALE_FACTOR = 901;      // scale all items by a typed factor

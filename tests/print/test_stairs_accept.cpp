@@ -4,6 +4,7 @@
 // an outline that stays whole, a split that cannot be made, and the cut stringer's set-ups.
 #include <cmath>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,51 @@ TEST_F(StairsAccept, ACutStringerLongerThanTheTableIsCutInTwoSetups) {
   float lo = 1e30f;
   for (const Placed& q : placed()) lo = std::min(lo, q.lo.y);
   EXPECT_NEAR(lo, 0.0f, 1e-3);
+}
+
+// Values far from any sensible stair, as a file or a slip of the keyboard may bring them: each
+// design is built whole or not at all, and placed without a point that is not a number.
+TEST_F(StairsAccept, DesignsOfOddValuesBuildAndPlaceWithFinitePointsOnly) {
+  const auto all_finite = [] {
+    for (DrawingItem* item : items())
+      for (int32_t k = 0; k <= item_link_count(item); ++k) {
+        const PointF& q = item_nodes(item)[k].point;
+        if (!std::isfinite(q.x) || !std::isfinite(q.y)) return false;
+      }
+    return true;
+  };
+  std::mt19937 rng(20261211);
+  std::uniform_real_distribution<double> scale(-0.5, 2.5);
+  const int32_t kinds[] = {STAIRS_KIND_HOUSED, STAIRS_KIND_TREADS, STAIRS_KIND_SPECIAL};
+  for (int i = 0; i < 600; ++i) {
+    SCOPED_TRACE(i);
+    free_current_list();
+    const bool metric = rng() % 2 != 0;
+    const int32_t kind = kinds[rng() % 3] | (metric ? STAIRS_METRIC : 0);
+    StairsParams p = design(kind, metric ? 1400 : 56, 1 + static_cast<int>(rng() % 20));
+    p.kind4_type = static_cast<int32_t>(rng() % 6);
+    p.side = static_cast<uint8_t>(rng() % 2);
+    float* fields[] = {&p.pitch_angle,   &p.rise,          &p.run,           &p.tread_thickness,
+                       &p.nosing,        &p.top_offset,    &p.bottom_drop,   &p.corner_radius,
+                       &p.housing_back,  &p.housing_margin, &p.riser_thickness, &p.riser_slant,
+                       &p.board_width,   &p.first_going,   &p.last_going,    &p.table_length,
+                       &p.entered_corner_height, &p.cut_bottom_x, &p.cut_top_drop,
+                       &p.cut_board_below, &p.sawtooth_offset, &p.top_extra_height};
+    for (float* x : fields)
+      if (rng() % 4 == 0) *x = static_cast<float>(*x * scale(rng));
+    if (rng() % 3 == 0) p.last_marks[STAIRS_WIDTH_MARK_ROW] = 1;
+    g_stairs.params = p;
+    g_stairs.left_flags = rng() % 2 != 0 ? STAIRS_BOX_START : 0x40;
+    g_stairs.right_flags = STAIRS_BOX_START;
+    stairs_build_drawing();
+    ASSERT_TRUE(all_finite());
+    if (!g_stairs.complete) {
+      ASSERT_TRUE(items().empty());
+      continue;
+    }
+    accept_stairs_design();
+    ASSERT_TRUE(all_finite()) << "after placing";
+  }
 }
 
 }  // namespace
