@@ -305,7 +305,11 @@ PagePass control_clicked() {
 
 // The image modes that stay active across events come back as pending codes.
 PagePass image_mode(EventCode mode) {
-  if (image_mode_step(mode) == ImageResult::IMAGE_CHANGE) g_drawing_page.extents_request = 1;
+  EventCode key = 0;
+  const ImageResult result = image_mode_step(mode, &key);
+  if (result == ImageResult::IMAGE_CHANGE) g_drawing_page.extents_request = 1;
+  // A key that interrupted the mode is handled now; the mode comes back as the pending code.
+  if (result == ImageResult::MODE && key != 0) return dispatch_page_code(key);
   return PagePass::SHORT;
 }
 
