@@ -77,7 +77,6 @@ constexpr char NO_HEIGHT_TEXT[] = "The items have no height, so they cannot be s
 constexpr char NO_WIDTH_TEXT[] = "The items have no width, so they cannot be scaled to a length.";
 constexpr char LENGTH_LABEL[] = "Length";
 
-constexpr uint8_t POINTER_ZOOM_WINDOW = 31;
 constexpr uint8_t POINTER_NEW_TEXT = 33;
 constexpr uint8_t POINTER_VIEW_CENTRE = 108;
 constexpr int32_t NEW_TEXT_BOX_MODE = 0x20002;
