@@ -82,7 +82,6 @@ constexpr int32_t BOX_MODE_SYMBOL = 0x20003;
 constexpr int32_t MARK_WINDOW_MODE = 0x40004;
 constexpr uint8_t POINTER_PLACE_TEXT = 33;
 constexpr uint8_t POINTER_SYMBOL = 34;
-constexpr int HELP_TOPIC_USER_KEY = 141;
 constexpr int SIDES_FIRST = 3;
 constexpr int SIDES_LIST_MOST = 12;
 constexpr int SIDES_MOST = 500;

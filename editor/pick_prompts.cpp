@@ -29,8 +29,7 @@ const char* const VERBS[VERB_COUNT] = {
     "",
     "",
     "",
-    "fuse to another.\nNOTE: the CAM settings of this \vfirst\x13 item\nwill be used for the "
-    "resulting items.",
+    "fuse to another.\nNOTE: the CAM settings of this \vfirst\x13 item\nwill be used for the resulting items.",
     "fuse \fto it.\x13",
     "insert a node into.",
     "break.",
