@@ -82,6 +82,22 @@ ScreenControl* page_strip_control(int id) {
 
 void draw_page_strip() { draw_controls(page_strip_table(), 0); }
 
+bool set_strip_control_shown(int id, bool shown) {
+  ScreenControl* c = page_strip_control(id);
+  if (c == nullptr || ((c->flags & CF_HIDDEN) == 0) == shown) return false;
+  if (shown) {
+    c->flags &= ~STRIP_HIDDEN;
+  } else {
+    // Drawn hidden without its region flag, a control is painted over with the background.
+    c->flags = (c->flags & ~CF_REGION) | CF_HIDDEN;
+    draw_controls(c, 1);
+    c->flags |= STRIP_HIDDEN;
+    return true;
+  }
+  draw_controls(c, 1);
+  return true;
+}
+
 void hide_strip_controls(int first_id, int last_id, bool hidden) {
   ScreenControl* table = page_strip_table();
   for (ScreenControl* c = table; c->flags != CF_END; ++c) {

@@ -50,6 +50,9 @@ ScreenControl* page_strip_table();
 ScreenControl* page_strip_control(int id);
 // Draws the whole strip and makes it the active table.
 void draw_page_strip();
+// Shows or hides one control and draws the change (a hidden control leaves its background);
+// false when it was already so.
+bool set_strip_control_shown(int id, bool shown);
 // Hides (or shows) the controls of an id range.
 void hide_strip_controls(int first_id, int last_id, bool hidden);
 

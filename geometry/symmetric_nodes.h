@@ -29,6 +29,8 @@ inline int remove_symmetric_node(DrawingItem* item, int /*node_index*/) {
 // Stand-in: solves nothing; reports as the solver would by link count.
 inline int symmetry_enforce(DrawingItem* item) { return item_link_count(item) <= 3 ? 0 : 1; }
 // Stand-in: solves nothing; reports as the solver would by link count.
+inline int symmetry_enforce_from_end(DrawingItem* item) { return item_link_count(item) <= 3 ? 0 : 1; }
+// Stand-in: solves nothing; reports as the solver would by link count.
 inline int enforce_perpendicular_symmetry(DrawingItem* item) {
   return item_link_count(item) <= 3 ? 0 : 1;
 }

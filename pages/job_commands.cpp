@@ -8,6 +8,7 @@
 
 #include "cam/make_nc.h"
 #include "editor/editor_page.h"
+#include "editor/undo_store.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
 #include "pages/interface_settings_form.h"
@@ -19,6 +20,7 @@
 #include "screen/main_form.h"
 #include "store/catalogue.h"
 #include "store/file_reader.h"
+#include "store/message_ids.h"
 #include "store/scratch_buffer.h"
 #include "store/text_helpers.h"
 #include "ui/message_box.h"
@@ -99,6 +101,7 @@ int job_file_dialog(std::string* path) {
 }
 
 int open_job(const char* path) {
+  if (ask_save_changes(save_question()) != 0) return -1;
   std::string chosen;
   if (path == nullptr) {
     if (job_file_dialog(&chosen) != 0) {
@@ -214,13 +217,44 @@ int file_menu_command(int option) {
     case FILE_OPTION_INTERFACE_SETTINGS: run_interface_settings_form(); break;
     case FILE_OPTION_COLOURS: colour_dialog(); break;
     case FILE_OPTION_ABOUT: about_box(); break;
+    case FILE_OPTION_UNDO: undo_command(); break;
+    case FILE_OPTION_REDO: redo_command(); break;
+    case FILE_OPTION_SAVE:
+    case FILE_OPTION_SAVE_FILE: save_job(MSGBOX_SAVE); break;
     default: say_no_such_option(option); break;
   }
   return 0;
 }
 
+int save_question() {
+  return g_job_file.full_path.empty() ? MSG_SAVE_UNNAMED_JOB : MSG_SAVE_NAMED_JOB;
+}
+
+int ask_save_changes(int message) {
+  if (g_job_settings.job_changed == 0) return 0;
+  switch (ask_catalogue_choice(message, 0)) {
+    case SAVE_CHOICE_SAVE:
+      // A save that failed keeps the user where the changes still are.
+      return save_job(MSGBOX_SAVE) == 0 ? 0 : -1;
+    case SAVE_CHOICE_DISCARD: return 0;
+    default: return -1;
+  }
+}
+
+int request_quit() {
+  g_events.quit_requested = false;
+  if (ask_save_changes(save_question()) != 0) {
+    g_form.redraw_level = 1;
+    return 0;
+  }
+  g_preferences.current_page |= PAGE_QUIT;
+  return KEY_ESC;
+}
+
 void connect_job_commands() {
   g_page_entries.file_menu_command = file_menu_command;
+  g_page_entries.ask_save_changes = ask_save_changes;
+  g_page_entries.request_quit = request_quit;
   g_page_entries.open_job = open_job;
   g_page_entries.save_job = save_job;
   g_page_entries.job_file_dialog = job_file_dialog;

@@ -26,14 +26,22 @@ constexpr int FILE_OPTION_SAVE_AS = 17;               // the file-name dialog: a
 constexpr int FILE_OPTION_COLOURS = 44;
 constexpr int FILE_OPTION_INTERFACE_SETTINGS = 49;
 constexpr int FILE_OPTION_ABOUT = 61;
+constexpr int FILE_OPTION_UNDO = 105;
+constexpr int FILE_OPTION_REDO = 117;
+constexpr int FILE_OPTION_SAVE = 448;
+constexpr int FILE_OPTION_SAVE_FILE = 9999;
+// Answers of the save question.
+constexpr int SAVE_CHOICE_SAVE = 0;
+constexpr int SAVE_CHOICE_DISCARD = 1;
 constexpr int FILE_OPTION_FIRST_DISPLAY_MODE = 423;  // 423-430: display mode 430 - option
 constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
 
 // ---- Commands -----------------------------------------------------------------------------------
 
 // Runs the File-menu option of that number; 0.
-// Stand-in: help, quit, open a job, save it under another name or as a copy, colours, the
-// interface settings, about and the display modes; every other option says it is not there.
+// Stand-in: help, quit, open a job, save it (also under another name or as a copy), undo, redo,
+// colours, the interface settings, about and the display modes; every other option says it is not
+// there.
 int file_menu_command(int option);
 
 // The open dialog for job files, in the jobs folder when one is set, else in the folder last
@@ -42,8 +50,16 @@ int job_file_dialog(std::string* path);
 
 // Opens a job: asks for one when path is null, reads it into the drawing window and makes it the
 // job. 0 read, 1 not readable (said so; the job open before stays as it was), -1 cancelled.
-// Stand-in: asks no save question, since no page changes a job yet.
+// A changed job is offered for saving first; cancelling that question cancels the opening.
 int open_job(const char* path);
+// The save question for a changed job (a choice message): 0 go on (saved or discarded), -1 stay
+// (cancelled, or the save failed). An unchanged job asks nothing.
+int ask_save_changes(int message);
+// The save question that fits the job: with or without a file name.
+int save_question();
+// The quit of every page: the save question, then the quit bit of the page byte and 27; 0 when
+// the user stays.
+int request_quit();
 
 // Saves the job through the message box's save mode `mode` (MSGBOX_SAVE: under its name, asking
 // for one when it has none; MSGBOX_SAVE_AS: asking first); the job then bears the name it was

@@ -95,7 +95,7 @@ bool input_code_pending(EventCode code) {
   return false;
 }
 
-void request_quit() {
+void post_quit_request() {
   g_events.quit_requested = true;
   push_input_code(EVENT_QUIT);
 }

@@ -112,7 +112,7 @@ void discard_motion_and_ticks();
 // True when the code is anywhere in the ring.
 bool input_code_pending(EventCode code);
 // Sets the quit flag and posts 5555 (the close box, Alt+F4, the program's own close button).
-void request_quit();
+void post_quit_request();
 // Posts a typed character c unless Ctrl or Alt is held or c is below 32.
 void post_typed_char(uint8_t c);
 // The form's character event: drops the one character Windows makes of an Alt + keypad entry,

@@ -80,7 +80,7 @@ int act_on_title_button(int id) {
       g_pointer.button_bits = 0;
       return HIT_NOTHING;
     case CONTROL_ID_CLOSE:
-      request_quit();
+      post_quit_request();
       g_pointer.button_bits = 0;
       return HIT_NOTHING;
     case CONTROL_ID_SIZE:

@@ -282,7 +282,7 @@ void form_key_press(uint8_t c) {
 // The window never closes from outside: the quit code runs the program's own exit path with its
 // save questions.
 void form_close() {
-  request_quit();
+  post_quit_request();
   window_restore();
 }
 
@@ -327,7 +327,7 @@ bool on_sys_key_down(int key) {
   switch (key) {
     case VK_MENU: modifier_key_menus(1, VK_MENU, 0, 1, 0); return true;
     case VK_F1 + 9: translate_key_down(VK_F1 + 9); return true;
-    case VK_F1 + 3: request_quit(); return true;  // Alt+F4
+    case VK_F1 + 3: post_quit_request(); return true;  // Alt+F4
     default: return false;
   }
 }

@@ -3,6 +3,7 @@
 #include "cam/make_nc.h"
 #include "cam/outline_collect.h"
 #include "editor/editor_page.h"
+#include "editor/undo_store.h"
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
 #include "pages/serial_transfer.h"

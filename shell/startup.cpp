@@ -12,6 +12,7 @@
 #include "cam/tool_diameter_check.h"
 #include "cam/tools.h"
 #include "commands/command_state.h"
+#include "commands/connect_commands.h"
 #include "commands/node_commands.h"
 #include "commands/symmetric_polyline.h"
 #include "editor/background_image_view.h"
@@ -708,6 +709,7 @@ void connect_page_entry_points() {
   g_screen_entries.redraw_popups = redraw_popups;
   g_message_box.save_hook = save_text_file;
   connect_job_commands();
+  connect_drawing_commands();
   connect_serial_link();
   g_serial_ui.repaint = nc_send_repaint;
 }

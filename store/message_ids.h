@@ -112,6 +112,8 @@ constexpr int MSG_TOO_MANY_FILES = 16000;      // opening a file: too many files
 constexpr int MSG_ACCESS_DENIED = 16001;       // opening a file: access denied
 constexpr int MSG_CHOICE_SAVE_UNNAMED_BUFFER = -22011;  // save a changed buffer with no file?
 constexpr int MSG_CHOICE_SAVE_NAMED_BUFFER = -22010;    // save a changed buffer's file?
+constexpr int MSG_SAVE_NAMED_JOB = -22025;    // save a changed job to its file first?
+constexpr int MSG_SAVE_UNNAMED_JOB = -22022;  // a changed job without a file name: save first?
 constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": the save failed
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
@@ -140,6 +142,28 @@ constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
 
 constexpr int MSG_IMAGE_STRAIGHTEN_HELP = 508;    // help line of the image straightening mode
 constexpr int MSG_IMAGE_FAINTNESS_HELP = 518;     // help line of the image faintness mode
+constexpr int MSG_PROMPT_VIEW_CENTRE = 620;       // pick the new centre of the view
+constexpr int MSG_PROMPT_SCALE_FACTOR = 901;      // scale all items by a typed factor
+constexpr int MSG_PROMPT_SCALE_HEIGHT = 903;      // scale all items to a typed height
+constexpr int MSG_PROMPT_SCALE_LENGTH = 904;      // scale all items to a typed length
+constexpr int MSG_MENU_CHANGE = 920;              // the node editor's Change menu
+constexpr int MSG_HELP_LAYER_LIST = 8116;         // help box while the layer list is open
+constexpr int MSG_HELP_PASTE = 8117;              // help box while pasted items are placed
+constexpr int MSG_HELP_PICK_ITEM = 8130;          // help box of the item and link prompts
+constexpr int MSG_HELP_PICK_PERFORATE = 8166;     // help box of the prompt for a link to perforate
+constexpr int MSG_HELP_PICK_NODE = 8205;          // help box of the node prompt
+constexpr int MSG_PROMPT_MOVE_NODE_TO_POINT = 8206;  // a picked node goes to a construction point
+constexpr int MSG_GEOMETRY_FAULT = 10767;         // the geometry engine met a fault it could not place
+constexpr int MSG_START_NODE_OPEN_POLYLINE = 10802;  // an open polyline's start is one of its ends
+constexpr int MSG_NO_MATERIAL_BOX = 10820;        // centring needs the material box
+constexpr int MSG_OPTION_NOT_IN_MENUS = 11000;    // option 118
+constexpr int MSG_CLIPBOARD_EMPTY = 11002;        // paste with an empty item clipboard
+constexpr int MSG_JOIN_CLOSED_POLYLINE = 11004;   // a closed polyline joins nothing
+constexpr int MSG_ONLY_POLYLINES_MARKED_NODES = 11005;  // only polylines and marked nodes
+constexpr int MSG_NO_INSERT_INTO_SYMMETRIC = 11010;  // '<' on a symmetric polyline
+constexpr int MSG_NO_HIGHLIGHTED_LINK = 11015;    // zoom to the highlighted link without one
+constexpr int MSG_LAYER_OFF_CHOSEN = 11018;       // a switched-off layer was chosen for new items
+constexpr int MSG_CHOICE_POINT_ON_POINT = -23012; // another point on a point item?
 constexpr int RUBBER_PROMPT_BASE = 620;       // prompt of a dragged box: this + the mode
 constexpr int MSG_RUBBER_ZOOM = 621;
 constexpr int MSG_RUBBER_TEXT = 622;

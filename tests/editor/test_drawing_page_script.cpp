@@ -11,7 +11,9 @@
 #include <string>
 
 #include "editor_fixture.h"
+#include "editor/page_strip.h"
 #include "job/job_file.h"
+#include "job/job_open.h"
 #include "tests/support/test_folder.h"
 
 namespace fs = std::filesystem;
@@ -46,8 +48,8 @@ class DrawingPageScriptTest : public EditorFixture {
     reset_job_settings();
     push_list();
     clear_current_list();
-    add_polyline({{0, 0}, {10, 0}}, 1);
-    add_circle({20, 5}, 5.0f, 2);
+    set_item_id(add_polyline({{0, 0}, {10, 0}}, 1), 1);
+    set_item_id(add_circle({20, 5}, 5.0f, 2), 2);
     DrawingItem* point = add_item(ITEM_POINT, 1, 3);
     LinkRecord* r = item_nodes(point);
     r[0].point = r[1].point = {3, 4};
@@ -55,6 +57,8 @@ class DrawingPageScriptTest : public EditorFixture {
     r[0].node_flags = NODE_FIRST;
     r[1].node_flags = NODE_CLOSING;
     item_bounding_boxes(point);
+    set_item_id(point, 3);
+    g_job_settings.item_id_counter = 3;
     ASSERT_EQ(write_job_to_path((folder_ / "jobs" / "sample.job").string()), 0);
     free_current_list();
     pop_list();
@@ -108,6 +112,54 @@ class DrawingPageScriptTest : public EditorFixture {
     return text.str();
   }
 
+  // The items a job file holds: type, ID, layer and every node's point and Z, one line each.
+  std::string job_items(const std::string& name) {
+    push_list();
+    clear_current_list();
+    std::string text;
+    if (load_job_file((folder_ / "jobs" / name).string(), nullptr) != 0) text = "unreadable";
+    for (DrawingItem* item = g_lists.current.first; item != nullptr; item = item->next) {
+      if (item_type(item) == 0 || item->extra.empty()) continue;
+      char line[96];
+      std::snprintf(line, sizeof line, "type %d id %d layer %d:", item_type(item), item_id(item),
+                    item_layer(item));
+      text += line;
+      const LinkRecord* r = item_nodes(item);
+      for (int32_t i = 0; i <= item_link_count(item); ++i) {
+        std::snprintf(line, sizeof line, " (%g %g z %g)", r[i].point.x, r[i].point.y, r[i].z);
+        text += line;
+      }
+      text += "\n";
+    }
+    free_current_list();
+    pop_list();
+    return text;
+  }
+
+  // The start of every script: the sample job opened with Ctrl+O, fitted.
+  static std::string open_sample() {
+    return "move 5 400\nkey Ctrl+O\nwait 100\ntype s\nkey Enter\nwait 300\n";
+  }
+
+  static std::string at(const char* command, PointF p, const char* button = "") {
+    int x = 0, y = 0;
+    pixel_of(p, &x, &y);
+    return std::string(command) + " " + std::to_string(x) + " " + std::to_string(y) + " " +
+           button + "\n";
+  }
+
+  // The view the page fits the sample job to.
+  static void fit_sample_view() {
+    ViewState& v = g_view;
+    v.extent_min_x = 0.0f;
+    v.extent_min_y = -0.2f;
+    v.extent_max_x = 25.0f;
+    v.extent_max_y = 10.0f;
+    set_view_to_extents();
+    zoom_by(0.85f);
+    pan_to_window(0);
+  }
+
   fs::path folder_;
 };
 
@@ -152,6 +204,64 @@ TEST_F(DrawingPageScriptTest, CtrlOOpensAJobFittedAndDrawnWhereItsItemsStand) {
   ASSERT_EQ(run(script), 0) << read("stderr.txt");
   EXPECT_EQ(read("stderr.txt").find("expected"), std::string::npos) << read("stderr.txt");
   EXPECT_NE(layer_colour(1), layer_colour(2));
+}
+
+// Key z over a line's node asks for its Z; "2.5" and Enter set it, Ctrl+S saves it in the job.
+TEST_F(DrawingPageScriptTest, KeyZSetsAHoveredNodesHeightAndCtrlSSavesIt) {
+  fit_sample_view();
+  const std::string before = job_items("sample.job");
+  std::string script = open_sample();
+  script += at("move", {0.0f, 0.0f}) + "wait 300\nkey z\nwait 100\ntype 2.5\nkey Enter\n";
+  script += "wait 100\nkey Ctrl+S\nwait 500\nclose\n";
+  ASSERT_EQ(run(script), 0) << read("stderr.txt");
+  const std::string after = job_items("sample.job");
+  EXPECT_NE(after.find("type 4 id 1 layer 1: (0 0 z 2.5) (10 0 z 0)"), std::string::npos)
+      << after;
+  ASSERT_NE(after.find('\n'), std::string::npos);
+  // Nothing else changed.
+  EXPECT_EQ(after.substr(after.find('\n')), before.substr(before.find('\n')));
+}
+
+// Items marked by a window are deleted from the Marks menu; Ctrl+Z brings them back with their
+// IDs. The first save holds the drawing without them (it is the backup after the second save).
+// Open: fails on this branch (see the closing notes); kept to be made to pass.
+TEST_F(DrawingPageScriptTest, DISABLED_MarksMenuDeleteIsUndoneWithTheItemsIDs) {
+  fit_sample_view();
+  const std::string before = job_items("sample.job");
+  std::string script = open_sample();
+  // The right button's tool menu over nothing: the second tool, "Mark items", to the left.
+  script += at("move", {5.0f, 8.0f}) + "wait 200\n" + at("click", {5.0f, 8.0f}, "right");
+  script += "wait 100\nkey Right\nkey Enter\nwait 200\n";
+  // A window round the circle only.
+  script += at("press", {14.0f, -1.0f}) + "wait 100\n" + at("move", {20.0f, 5.0f}) +
+            at("move", {26.0f, 11.0f}) + "wait 100\n" + at("release", {26.0f, 11.0f}) +
+            "wait 300\n";
+  ScreenControl* marks = page_strip_control(STRIP_MARKS);
+  ASSERT_NE(marks, nullptr);
+  layout_control(marks);
+  script += "click " + std::to_string(marks->x + 4) + " " + std::to_string(marks->y + 4) +
+            "\nwait 200\nkey d\nwait 300\n";
+  script += "key Ctrl+S\nwait 500\nkey Ctrl+Z\nwait 300\nkey Ctrl+S\nwait 500\nclose\n";
+  ASSERT_EQ(run(script), 0) << read("stderr.txt");
+  const std::string deleted = job_items("sample.BAK");
+  EXPECT_EQ(deleted.find("type 7"), std::string::npos) << deleted;
+  EXPECT_NE(deleted.find("type 4 id 1"), std::string::npos) << deleted;
+  EXPECT_EQ(job_items("sample.job"), before);
+}
+
+// Closing the program with an unsaved change asks first: Esc stays, and the change is lost only
+// when the user discards it.
+TEST_F(DrawingPageScriptTest, QuittingAChangedJobAsksFirst) {
+  fit_sample_view();
+  const std::string before = job_items("sample.job");
+  std::string script = open_sample();
+  script += at("move", {0.0f, 0.0f}) + "wait 300\nkey z\nwait 100\ntype 1\nkey Enter\n";
+  script += "wait 100\nclose\nwait 100\ndump asked\nkey Escape\nwait 100\ndump stayed\n";
+  script += "close\nwait 100\nkey d\n";
+  ASSERT_EQ(run(script), 0) << read("stderr.txt");
+  EXPECT_NE(read("asked.txt").find("Save them first?"), std::string::npos) << read("asked.txt");
+  EXPECT_EQ(read("stayed.txt").find("Save them first?"), std::string::npos);
+  EXPECT_EQ(job_items("sample.job"), before);
 }
 
 }  // namespace

@@ -218,6 +218,8 @@ TEST_F(JobCommandsTest, SaveAsWritesACopyAndTheJobKeepsItsNameAndStaysChanged) {
   EXPECT_EQ(job_path(), path);
   EXPECT_EQ(g_job_file.full_path, path);
   EXPECT_NE(g_job_settings.job_changed & JOB_CHANGED, 0) << "the job's own file is not saved";
+  // Opening the copy would ask to save the changed job first; that question is not this test's.
+  g_job_settings.job_changed = 0;
   EXPECT_EQ(open_job(copy.c_str()), 0);
   EXPECT_EQ(drawing_items(), 4);
 }

@@ -450,7 +450,7 @@ TEST_F(EventQueueTest, RedrawFlagHonoursTheLimitOfAPeek) {
 
 TEST_F(EventQueueTest, WaitReturnsPendingCodesInOrderBeforeQuit) {
   push_all({65, 66});
-  request_quit();
+  post_quit_request();
   push_input_code(67);
   EXPECT_EQ(wait_input_code(), 65);
   EXPECT_EQ(g_events.last_code, 65);
@@ -479,7 +479,7 @@ void post_window_event(const WindowEvent& event) {
   switch (event.kind) {
     case WINDOW_EVENT_KEY_DOWN: translate_key_down(event.key); break;
     case WINDOW_EVENT_CHAR: post_char_event(event.ch); break;
-    case WINDOW_EVENT_CLOSE: request_quit(); break;
+    case WINDOW_EVENT_CLOSE: post_quit_request(); break;
     default: break;
   }
 }

@@ -181,7 +181,7 @@ TEST_F(PointerTest, AOnePixelDiagonalGlideMovesOnShallowSlopes) {
 TEST_F(PointerTest, AKeySlowsTheGlideAndStaysQueuedAndAQuitSurvives) {
   capture_at(100, 100);
   headless_inject_text("z");
-  request_quit();
+  post_quit_request();
   glide_pointer(500, 400);
   EXPECT_EQ(g_pointer.drawn_x, 500);
   EXPECT_EQ(g_pointer.drawn_y, 400);

@@ -1,0 +1,52 @@
+#include "commands/command_stand_ins.h"
+
+#include "editor/drawing_commands.h"
+#include "editor/edit_session.h"
+
+namespace {
+
+// A command that is not in this version: a session opened for it is cancelled, so no working
+// copy is left behind, and the user is told.
+int missing(int result) {
+  if (edit_session_open()) edit_cancel();
+  show_missing_command_notice();
+  return result;
+}
+
+constexpr int CANCELLED = 27;
+constexpr int SESSION_CANCELLED = -1;
+
+}  // namespace
+
+int node_edit_session(int /*op*/) { return missing(SESSION_CANCELLED); }
+void create_item_by_mouse(int /*code*/) { missing(0); }
+void new_point_with_cam_op(int /*cut_type*/) { missing(0); }
+
+int fillet_command() { return missing(0); }
+int batch_join_command() { return missing(0); }
+int offset_command() { return missing(0); }
+int trim_extend_command() { return missing(0); }
+int fuse_loops() { return missing(0); }
+int drill_points_command() { return missing(0); }
+int separate_command() { return missing(0); }
+int separate_marked_items() { return missing(0); }
+
+int move_command() { return missing(0); }
+int copy_items_command() { return missing(0); }
+int move_by_points_or_values(int /*how*/) { return missing(0); }
+int mirror_by_values_command(int /*keep_colour*/) { return missing(0); }
+int rotate_by_values_command() { return missing(0); }
+int scale_by_values_command() { return missing(0); }
+int align_command() { return missing(0); }
+int paste_command(int /*flags*/) { return missing(0); }
+int copy_to_destination(PointF /*start*/) { return missing(CANCELLED); }
+int rotate_command(PointF /*pivot*/) { return missing(CANCELLED); }
+int scale_command(PointF /*pivot*/, int /*mode*/) { return missing(CANCELLED); }
+int scale_all_items(float /*factor*/, PointF /*centre*/) { return missing(0); }
+int mirror_all_items(PointF /*centre*/, float /*angle_rad*/, int /*mode*/) { return missing(0); }
+int display_options_dialog() { return missing(0); }
+int run_origin_dialog(PointF* /*point*/) { return missing(0); }
+int run_rotate_all_dialog(float* /*angle_deg*/, int* /*include_inactive*/) { return missing(0); }
+int run_mirror_all_dialog(PointF* /*centre*/, float* /*angle_deg*/, int* /*mode*/) {
+  return missing(0);
+}

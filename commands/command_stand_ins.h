@@ -1,0 +1,72 @@
+// The drawing commands under their own names, as the Drawing page starts them. Those this
+// version does not have yet show the one notice, change nothing and end an edit session that
+// was opened for them.
+#pragma once
+
+#include "geometry/drawing_item.h"
+#include "geometry/float2d.h"
+
+// ---- node editing and creation ----
+// Stand-in: shows the notice; -1, as a cancelled session.
+int node_edit_session(int op);
+// Stand-in: shows the notice; no item is made.
+void create_item_by_mouse(int code);
+// Stand-in: shows the notice; no point is made.
+void new_point_with_cam_op(int cut_type);
+
+// ---- join, trim, fillet, offset, fuse, drill points, separate ----
+// Stand-in: shows the notice; 0.
+int fillet_command();
+// Stand-in: shows the notice; 0.
+int batch_join_command();
+// Stand-in: shows the notice; 0.
+int offset_command();
+// Stand-in: shows the notice; 0.
+int trim_extend_command();
+// Stand-in: shows the notice; 0, no geometry fault.
+int fuse_loops();
+// Stand-in: shows the notice; 0 points made.
+int drill_points_command();
+// Stand-in: shows the notice; 0.
+int separate_command();
+// Stand-in: shows the notice; 0 pieces.
+int separate_marked_items();
+
+// ---- transforms, paste, display options ----
+// Stand-in: shows the notice; 0.
+int move_command();
+// Stand-in: shows the notice; 0.
+int copy_items_command();
+// Stand-in: shows the notice; 0.
+int move_by_points_or_values(int how);
+// Stand-in: shows the notice; 0.
+int mirror_by_values_command(int keep_colour);
+// Stand-in: shows the notice; 0.
+int rotate_by_values_command();
+// Stand-in: shows the notice; 0.
+int scale_by_values_command();
+// Stand-in: shows the notice; 0.
+int align_command();
+// Stand-in: shows the notice; 0, nothing pasted.
+int paste_command(int flags);
+// Stand-in: shows the notice; 27, as cancelled.
+int copy_to_destination(PointF start);
+// Stand-in: shows the notice; 27, as cancelled.
+int rotate_command(PointF pivot);
+// Stand-in: shows the notice; 27, as cancelled.
+int scale_command(PointF pivot, int mode);
+// Stand-in: shows the notice; 0.
+int scale_all_items(float factor, PointF centre);
+// Stand-in: shows the notice; 0.
+int mirror_all_items(PointF centre, float angle_rad, int mode);
+// Stand-in: shows the notice; 0.
+int display_options_dialog();
+// The point coordinates dialog: 1 with the new X and Y.
+// Stand-in: shows the notice; 0, as cancelled.
+int run_origin_dialog(PointF* point);
+// The rotate-all dialog: 1 with the angle and the choice to include inactive texts.
+// Stand-in: shows the notice; 0, as cancelled.
+int run_rotate_all_dialog(float* angle_deg, int* include_inactive);
+// The mirror-all dialog: 1 with the line's centre and angle and the mode.
+// Stand-in: shows the notice; 0, as cancelled.
+int run_mirror_all_dialog(PointF* centre, float* angle_deg, int* mode);
