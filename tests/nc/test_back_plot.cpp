@@ -304,7 +304,7 @@ TEST_F(BackPlotTest, LineRowsAreTheBuffersNumbersWithTheFeedInForce) {
 }  // namespace
 
 // ---- Against the outside reader ------------------------------------------------------------------
-#include "tests/cam/gcode_reading.h"
+#include "tests/nc/back_plot_judge.h"
 
 namespace {
 
@@ -382,8 +382,6 @@ std::vector<std::string> seeded_program(unsigned seed) {
   return lines;
 }
 
-bool near(double a, double b, double tol = 0.002) { return std::fabs(a - b) <= tol; }
-
 TEST_F(BackPlotTest, SeededProgramsAgreeWithTheOutsideReader) {
   std::string why;
   if (!reader_available(&why)) GTEST_SKIP() << why;
@@ -399,78 +397,7 @@ TEST_F(BackPlotTest, SeededProgramsAgreeWithTheOutsideReader) {
     ASSERT_TRUE(read_program(file, "0,0,0", 1.0, &reading, &why)) << why;
     reset_back_plot();
     ASSERT_EQ(plot(lines), 1);
-    // The records of each row.
-    std::map<int, std::vector<ProofRecord>> rows;
-    std::map<int, float> feeds;
-    int row = 0;
-    for (const ProofRecord& r : records_) {
-      if (r.kind == 'L') {
-        row = proof_field_i32(r, 0);
-        feeds[row] = proof_field_f32(r, 1);
-        rows[row];
-      } else {
-        rows[row].push_back(r);
-      }
-    }
-    const double tol = back_plot_chord_tolerance();
-    int checked = 0;
-    for (const ReadEvent& e : reading.events) {
-      if (e.kind == 'm') {
-        const ReadMove& m = reading.moves[e.index];
-        if (near(m.x1, m.x2, 1e-9) && near(m.y1, m.y2, 1e-9) && near(m.z1, m.z2, 1e-9) && !m.arc)
-          continue;
-        SCOPED_TRACE("line " + std::to_string(m.line) + ": " + lines[m.line - 1]);
-        ASSERT_TRUE(rows.count(m.line));
-        const std::vector<ProofRecord>& got = rows[m.line];
-        ASSERT_FALSE(got.empty());
-        const ProofRecord& end = got.back();
-        EXPECT_TRUE(near(proof_field_f32(end, 0), m.x2) && near(proof_field_f32(end, 1), m.y2) &&
-                    near(proof_field_f32(end, 2), m.z2))
-            << "ends at " << proof_field_f32(end, 0) << "," << proof_field_f32(end, 1) << ","
-            << proof_field_f32(end, 2) << " not " << m.x2 << "," << m.y2 << "," << m.z2;
-        if (m.feed >= 0) {
-          EXPECT_FLOAT_EQ(feeds[m.line], static_cast<float>(m.feed));
-        }
-        const std::string kinds = m.motion == "G0" ? "0zA" : m.motion == "G1" ? "1ZA" : "89";
-        for (const ProofRecord& r : got) EXPECT_NE(kinds.find(static_cast<char>(r.kind)), std::string::npos) << r.kind;
-        if (m.arc) {
-          const double radius = std::hypot(m.x1 - m.cx, m.y1 - m.cy);
-          double px = m.x1, py = m.y1;
-          for (const ProofRecord& r : got) {
-            const double x = proof_field_f32(r, 0), y = proof_field_f32(r, 1);
-            EXPECT_NEAR(std::hypot(x - m.cx, y - m.cy), radius, 0.002);
-            const double half = std::hypot(x - px, y - py) / 2;
-            const double sagitta = radius - std::sqrt(std::max(0.0, radius * radius - half * half));
-            EXPECT_LE(sagitta, tol + 1e-4) << "chord beyond the tolerance";
-            px = x;
-            py = y;
-          }
-        }
-        ++checked;
-      } else if (e.kind == 'd') {
-        const ReadDrill& d = reading.drills[e.index];
-        SCOPED_TRACE("drill line " + std::to_string(d.line));
-        const std::vector<ProofRecord>& got = rows[d.line];
-        ASSERT_EQ(got.size(), 3u);
-        const double want_z[3] = {d.r, d.z, d.r};
-        const char want_kind[3] = {'0', 'Z', 'z'};
-        for (int k = 0; k < 3; ++k) {
-          EXPECT_EQ(got[k].kind, want_kind[k]);
-          EXPECT_TRUE(near(proof_field_f32(got[k], 0), d.x) && near(proof_field_f32(got[k], 1), d.y) &&
-                      near(proof_field_f32(got[k], 2), want_z[k]));
-        }
-        ++checked;
-      }
-    }
-    EXPECT_GT(checked, 30);
-    // No row draws what the reader did not run.
-    std::set<int> read_lines;
-    for (const ReadMove& m : reading.moves) read_lines.insert(m.line);
-    for (const ReadDrill& d : reading.drills) read_lines.insert(d.line);
-    for (const auto& [number, got] : rows)
-      if (!got.empty()) {
-        EXPECT_TRUE(read_lines.count(number)) << "row " << number << " " << lines[number - 1];
-      }
+    expect_proof_follows_reading(records_, reading, lines, back_plot_chord_tolerance(), {0, 0, 0});
   }
 }
 
