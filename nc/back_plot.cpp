@@ -598,11 +598,11 @@ int nc_to_proof_file(TextLine* first_line, uint32_t options) {
       proof_write_text(PROOF_PAUSE_TEXT);
       continue;
     }
+    // Every tool change counts, the first one too: the machine stops for it, and the proof of
+    // the job's own run shows and times it the same way.
     if ((flags & LINE_TOOL_CHANGE) != 0) {
-      if (s.engraver || moved) {
-        proof_write_tool(PROOF_TOOL, s.tool);
-        pending = 'A';
-      }
+      proof_write_tool(PROOF_TOOL, s.tool);
+      pending = 'A';
     }
     if ((flags & (LINE_MOVED_XY | LINE_MOVED_Z)) == 0) continue;
     write_moves_of_line(flags, &pending);
