@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "pages/proof_view.h"
 #include "pages/protocol_list.h"
 #include "records/job_settings.h"
 #include "screen/boxes.h"
@@ -24,15 +25,6 @@ inline EventCode nc_page_key() { return editor_page_key(PAGE_NC_PROGRAM); }
 // job and runs the page.
 // Stand-in: the page frame and tabs over the first buffer, edited with the editor's keys; leaves on a tab click or a quit.
 inline EventCode nc_page_hook() { return editor_page_key(PAGE_NC_PROGRAM); }
-
-// The 3-D view page's key filter. Before it leaves it sets the NC-run state byte: 0x40 keeps the
-// page byte, 0x10 sends the page loop to Job setup, anything else to the Drawing page.
-// Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit, keeping the page byte; no proof view yet.
-inline EventCode job_proof_page() {
-  const EventCode code = run_placeholder_page(PAGE_3D_VIEW);
-  g_job_settings.nc_state = NC_STATE_PROOF_READY;
-  return code;
-}
 
 // Creates the text editor's windows and loads its texts and the serial protocol names; 0, or a
 // failure that it has shown.
