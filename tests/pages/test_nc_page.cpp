@@ -47,7 +47,7 @@ TEST_F(NcPageTest, ARunsProgramReplacesTheDocumentsLinesAndNamesItAfterTheJob) {
   g_job_file.full_path = "/work/jobs/part.job";
   generated({"G0 X1 Y1\n", "G1 Z-1\n"});
   run_page(node);
-  EXPECT_EQ(lines_of(node), (Lines{"G0 X1 Y1\n", "G1 Z-1\n"}));
+  EXPECT_EQ(lines_of(node), (std::vector<std::string>{"G0 X1 Y1\n", "G1 Z-1\n"}));
   EXPECT_EQ(g_lists.slots[LIST_SLOT_NC_PROGRAM].first, nullptr) << "the slot is handed over";
   EXPECT_STREQ(window_of(node)->title, "/work/jobs/part.NC");
   EXPECT_EQ(g_nc_page.document, node);
@@ -56,7 +56,7 @@ TEST_F(NcPageTest, ARunsProgramReplacesTheDocumentsLinesAndNamesItAfterTheJob) {
   // Made again: the same document takes the new program.
   generated({"M30\n"});
   run_page(node);
-  EXPECT_EQ(lines_of(node), (Lines{"M30\n"}));
+  EXPECT_EQ(lines_of(node), (std::vector<std::string>{"M30\n"}));
 }
 
 TEST_F(NcPageTest, TitlesFollowTheJobAndThePostProcessorsExtension) {
