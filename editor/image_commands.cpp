@@ -7,19 +7,28 @@
 #include <cstring>
 #include <string>
 
+#include "editor/background_image_view.h"
 #include "editor/drawing_page_state.h"
+#include "editor/help_box.h"
+#include "editor/image_modes.h"
 #include "editor/page_furniture.h"
+#include "editor/page_redraw.h"
 #include "editor/rubber_box.h"
 #include "editor/view.h"
 #include "editor/view_state.h"
 #include "job/background_image.h"
 #include "job/image_record.h"
 #include "records/job_settings.h"
+#include "screen/display_mode.h"
 #include "screen/pointer.h"
+#include "screen/screen_attributes.h"
+#include "screen/text_output.h"
 #include "store/catalogue.h"
 #include "store/message_ids.h"
 #include "ui/message_box.h"
 #include "ui/standard_dialogs.h"
+#include "ui/text_window.h"
+#include "ui/value_bar.h"
 
 namespace {
 
@@ -158,6 +167,31 @@ ImageResult scale_image_by_two_points() {
   return raise_redraw();
 }
 
+// The straightening mode begins: the value bar with the line's angle, and the prompt.
+ImageResult begin_straightening() {
+  help_box_text(nullptr);
+  set_angle_zoom_bar(0.0f);
+  set_value_bar_flags(CF_ENTRY, 2, -1, -1, -1);
+  show_prompt("Straighten the image.");
+  g_drawing_page.pending_code = PAGE_PENDING_STRAIGHTEN;
+  return ImageResult::MODE;
+}
+
+// The fading mode begins on a work copy of the image; when it cannot, the image stays as it was.
+ImageResult begin_fading() {
+  ImageDescriptor& work = g_background_image.work;
+  image_copy_descriptor(g_image_record.image, &work);
+  help_box_text(nullptr);
+  if ((begin_image_faintness(&g_image_faintness) & 0x8000) != 0) {
+    image_clear_descriptor(&work);
+    show_text_box("Out of memory?", OUT_OF_MEMORY_BOX);
+    return raise_redraw();
+  }
+  show_prompt("Make image faint.\n\n\vESC\x13: cancel");
+  g_drawing_page.pending_code = PAGE_PENDING_FAINTNESS;
+  return ImageResult::MODE;
+}
+
 ImageResult run_loaded_image_option(int option) {
   ImageDescriptor& image = g_image_record.image;
   switch (option) {
@@ -174,10 +208,9 @@ ImageResult run_loaded_image_option(int option) {
     case IMAGE_OPTION_RELOAD: reload_background_image(); return image_change();
     case IMAGE_OPTION_SCALE_BY_TWO_POINTS: return scale_image_by_two_points();
     case IMAGE_OPTION_ZOOM_FACTOR: return zoom_to_image_factor();
-    // Stand-in: moving with a frame, straightening and fading wait for the page's command loop.
-    case IMAGE_OPTION_MOVE:
-    case IMAGE_OPTION_STRAIGHTEN:
-    case IMAGE_OPTION_FAINTER: break;
+    case IMAGE_OPTION_MOVE: return move_image_with_frame() == 0 ? image_change() : raise_redraw();
+    case IMAGE_OPTION_STRAIGHTEN: return begin_straightening();
+    case IMAGE_OPTION_FAINTER: return begin_fading();
     default:  // half a turn
       image_in_place(IMAGE_OP_MIRROR_LEFT_RIGHT, &image);
       image_in_place(IMAGE_OP_FLIP_TOP_BOTTOM, &image);
@@ -233,5 +266,81 @@ ImageResult run_image_option(int option) {
   return run_loaded_image_option(option);
 }
 
-// Stand-in: the straightening and faintness modes wait for the page's command loop.
-ImageResult image_mode_step(EventCode /*mode*/) { return raise_redraw(); }
+// ---- The two image modes -----------------------------------------------------------------------
+
+namespace {
+
+// The modes' status texts go to the bottom of the screen, over the four rows cleared for them.
+int16_t begin_mode_lines() {
+  const int16_t routing = use_bottom_status_line();
+  const int rows = 4 * std::max<int>(1, g_display.current.cell_height);
+  fill_cells(g_display.screen_height - rows + 1, 0, g_display.screen_height, g_display.screen_width,
+             1 | FILL_PIXELS);
+  return routing;
+}
+
+// A key the page must handle: it is handled now and the mode comes back after it, unless it is
+// a quit, which ends the mode.
+ImageResult hand_on(EventCode mode, EventCode code, EventCode* key) {
+  *key = code == '-' ? KEY_PGDN : code == '+' || code == '=' ? KEY_PGUP : code;
+  g_drawing_page.pending_code = code == EVENT_QUIT ? 0 : mode;
+  g_drawing_page.page_redraw_flag = 0;
+  g_drawing_page.redraw_request = 0;
+  return ImageResult::MODE;
+}
+
+ImageResult straightening_step(EventCode* key) {
+  const int16_t routing = begin_mode_lines();
+  const EventCode code = straighten_image();
+  g_windows.help_box_row = routing;
+  image_clear_descriptor(&g_background_image.work);
+  if (code == KEY_ESC) return raise_redraw();
+  g_drawing_page.extents_request = 1;
+  if (code == IMAGE_STRAIGHTENED) return raise_redraw();
+  return hand_on(PAGE_PENDING_STRAIGHTEN, code, key);
+}
+
+ImageResult fading_step(EventCode* key) {
+  ImageDescriptor& work = g_background_image.work;
+  const int16_t routing = begin_mode_lines();
+  get_message(MSG_IMAGE_FAINTNESS_HELP);
+  show_help_text_line(message_text());
+  EventCode code = 0;
+  for (;;) {
+    code = adjust_image_faintness(&g_image_faintness);
+    if (work.image != nullptr) image_copy_descriptor(work, &g_image_record.image);
+    if (code != 0) break;
+    if (g_drawing_page.redraw_request != 0) {
+      g_drawing_page.redraw_request = 0;
+      redraw_drawing();
+    } else {
+      draw_background_image();
+    }
+  }
+  g_windows.help_box_row = routing;
+  if (code == KEY_ESC || code == KEY_ENTER || code == EVENT_QUIT) {
+    // Ended for good: a quit keeps the image as the user left it.
+    image_clear_descriptor(&work);
+    image_free(&g_background_image.faint_copy);
+    image_clear_descriptor(&g_image_faintness.original);
+    if (code == EVENT_QUIT) return hand_on(PAGE_PENDING_FAINTNESS, code, key);
+    return raise_redraw();
+  }
+  return hand_on(PAGE_PENDING_FAINTNESS, code, key);
+}
+
+}  // namespace
+
+ImageResult image_mode_step(EventCode mode, EventCode* key) {
+  *key = 0;
+  if (g_image_record.status != IMAGE_SHOWN || g_image_record.image.image == nullptr) {
+    // The image went while a key was handled: nothing is left to work on.
+    image_clear_descriptor(&g_background_image.work);
+    image_free(&g_background_image.faint_copy);
+    image_clear_descriptor(&g_image_faintness.original);
+    return raise_redraw();
+  }
+  if (mode == PAGE_PENDING_STRAIGHTEN) return straightening_step(key);
+  if (mode == PAGE_PENDING_FAINTNESS) return fading_step(key);
+  return raise_redraw();
+}

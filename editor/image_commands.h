@@ -35,9 +35,16 @@ constexpr uint32_t OUT_OF_MEMORY_BOX = 0x60400;
 // with new extents (an image change), or a mode that continues as a pending code.
 enum class ImageResult { SHORT_PASS, IMAGE_CHANGE, MODE };
 
+// Carries out an option. The straightening (476) and fading (482) options set the page's
+// pending code to their mode and give MODE: the page makes a short pass and, taking the pending
+// code as its next event, calls image_mode_step.
 ImageResult run_image_option(int option);
-// Runs the straightening (1000) or faintness (1001) mode.
-ImageResult image_mode_step(EventCode mode);
+// Runs the straightening (PAGE_PENDING_STRAIGHTEN) or faintness (PAGE_PENDING_FAINTNESS) mode
+// until the user ends it (a short pass; new extents are requested when the image was turned) or
+// presses a key the page must handle: then MODE, with the key in *key ('-' as PgDn, '+' and
+// '=' as PgUp) for the page to handle now and the pending code set again, so that the mode
+// comes back after it. *key is 0 otherwise.
+ImageResult image_mode_step(EventCode mode, EventCode* key);
 
 // The image's questions and file choosers, which start-up gives the job host: a number typed
 // in a box, starting from the proposal when it is above 0 (false on Esc), the open dialog, the save dialog ("" when cancelled).

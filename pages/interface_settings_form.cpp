@@ -123,19 +123,14 @@ void show_row(const SettingsRow& row) {
 }  // namespace
 
 EventCode interface_settings_field() {
-  EventCode result = begin_field_handler();
-  const TextWindow* w = g_windows.active;
   g_field.help_topic = INTERFACE_SETTINGS_HELP_TOPIC;
-  if (result == 0 && w != nullptr) {
-    const size_t row = static_cast<size_t>(std::max<int>(w->cursor_row, 0));
-    if (row < std::size(ROWS)) result = edit_row(row);
-    flag_changed_field(result);
-    repaint_dialog();
-  }
+  const EventCode result = edit_current_field([](int row) -> EventCode {
+    return static_cast<size_t>(row) < std::size(ROWS) ? edit_row(static_cast<size_t>(row)) : 0;
+  });
   // Every row is shown again after each field: one may change another.
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  begin_display_pass();
-  for (const SettingsRow& row : ROWS) show_row(row);
+  show_every_field([] {
+    for (const SettingsRow& row : ROWS) show_row(row);
+  });
   return end_field_handler(result);
 }
 

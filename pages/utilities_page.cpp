@@ -28,7 +28,6 @@ constexpr uint32_t PICTURE_HIDDEN_REGION = CF_PICTURE | CF_HIDDEN | CF_REGION;
 constexpr int FIRST_BUTTON_ROW = 4;
 constexpr int MOST_GAP = 4;
 constexpr int BUTTONS_A_ROW = 4;
-constexpr uint8_t BACKGROUND_SLOT = 0;
 constexpr int FILE_OPTION_PREFERENCES = 120;
 constexpr EventCode PAGE_TAB_EVENT = 699;
 

@@ -97,6 +97,12 @@ constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": t
 
 constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll steps
 constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
+constexpr int MSG_FORM_DXF_EXPORT = 268;          // the DXF export of the tool path
+constexpr int FORM_DXF_EXPORT_FIELDS = 7;
+constexpr int MSG_FORM_RAPID_SETTINGS_INCH = 280; // the time estimate's rapid speeds, inch jobs
+constexpr int FORM_RAPID_SETTINGS_INCH_FIELDS = 9;
+constexpr int MSG_FORM_RAPID_SETTINGS_MM = 282;   // the same for millimetre jobs
+constexpr int FORM_RAPID_SETTINGS_MM_FIELDS = 9;
 constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go to
 constexpr int FORM_GO_TO_LINE_FIELDS = 2;
 constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
@@ -104,6 +110,7 @@ constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
 
 // ---- The Drawing page ---------------------------------------------------------------------------
 
+constexpr int MSG_IMAGE_STRAIGHTEN_HELP = 508;    // help line of the image straightening mode
 constexpr int MSG_IMAGE_FAINTNESS_HELP = 518;     // help line of the image faintness mode
 constexpr int RUBBER_PROMPT_BASE = 620;       // prompt of a dragged box: this + the mode
 constexpr int MSG_RUBBER_ZOOM = 621;

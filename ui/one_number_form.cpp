@@ -15,17 +15,11 @@ static_assert(FORM_MACHINING_GROUP_FIELDS == ROW_NUMBER + 1);
 }  // namespace
 
 EventCode one_number_dialog_field() {
-  EventCode result = begin_field_handler();
-  const TextWindow* w = g_windows.active;
-  if (result == 0 && w != nullptr) {
-    if (w->cursor_row == ROW_NUMBER)
-      result = edit_value_field({&g_dialog_number, 0}, FIELD_LONG, FIELD_OPTIONS_USUAL,
-                                NUMBER_FIELD_WIDTH);
-    else
-      result = ok_cancel_field();
-    flag_changed_field(result);
-    repaint_dialog();
-  }
+  const EventCode result = edit_current_field([](int row) -> EventCode {
+    if (row != ROW_NUMBER) return ok_cancel_field();
+    return edit_value_field({&g_dialog_number, 0}, FIELD_LONG, FIELD_OPTIONS_USUAL,
+                            NUMBER_FIELD_WIDTH);
+  });
   begin_display_pass();
   skip_field_display();
   show_int_value(g_dialog_number, NUMBER_FIELD_WIDTH);

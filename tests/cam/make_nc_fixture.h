@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <vector>
 
 #include "cam/item_walkers.h"
@@ -25,6 +26,7 @@
 #include "records/pen_move.h"
 #include "store/line_list.h"
 #include "tests/cam/cam_item_builder.h"
+#include "tests/support/temp_folder_env.h"
 
 
 inline CamParams centerline_cut(float depth, float step_down, int16_t tool, int16_t group) {
@@ -42,9 +44,12 @@ inline CamParams centerline_cut(float depth, float step_down, int16_t tool, int1
   return p;
 }
 
-class MakeNcFixture : public ::testing::Test {
+// The run state and the job's items, for fixtures of any kind (the make-NC tests below, and
+// forms that run an NC run).
+class MakeNcJob {
  protected:
-  void SetUp() override {
+  void set_up_make_nc() {
+    temp_.emplace("brenvik_make_nc");
     reset_list_store();
     reset_path_code();
     reset_post_gm();
@@ -60,12 +65,16 @@ class MakeNcFixture : public ::testing::Test {
     g_layers.visibility.fill(1);
     g_code_section = CodeSectionState{};
   }
-  void TearDown() override {
+  void tear_down_make_nc() {
     free_current_list();
-    free_list(g_lists.slots[LIST_SLOT_NC_PROGRAM].first);
-    g_lists.slots[LIST_SLOT_NC_PROGRAM] = LineList{};
+    for (int slot : {LIST_SLOT_NC_PROGRAM, LIST_SLOT_TOOL_PATHS}) {
+      free_list(g_lists.slots[slot].first);
+      g_lists.slots[slot] = LineList{};
+    }
     free_post_processor_list(&definitions_);
     reset_path_code();
+    reset_proof_file();
+    temp_.reset();
   }
 
   DrawingItem* make_item(uint8_t type, const std::vector<CamNode>& nodes,
@@ -128,4 +137,11 @@ class MakeNcFixture : public ::testing::Test {
 
   LineList definitions_;
   int32_t last_id_ = 0;
+  std::optional<TempFolderEnv> temp_;  // the run's proof and spill files
+};
+
+class MakeNcFixture : public ::testing::Test, protected MakeNcJob {
+ protected:
+  void SetUp() override { set_up_make_nc(); }
+  void TearDown() override { tear_down_make_nc(); }
 };

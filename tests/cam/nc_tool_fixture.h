@@ -13,15 +13,21 @@
 
 class NcToolFixture : public MakeNcFixture {
  protected:
+  // Tables of cases set up again for each case: the folder of the case before goes first.
   void SetUp() override {
     MakeNcFixture::SetUp();
+    remove_folder();
     folder_ = make_test_folder("brenvik_nc_tool");
   }
   void TearDown() override {
     MakeNcFixture::TearDown();
+    remove_folder();
+  }
+  void remove_folder() {
     std::error_code ignored;
-    if (std::getenv("BRENVIK_KEEP_TEST_FILES") == nullptr)
+    if (!folder_.empty() && std::getenv("BRENVIK_KEEP_TEST_FILES") == nullptr)
       std::filesystem::remove_all(folder_, ignored);
+    folder_.clear();
   }
   std::filesystem::path save_job(const char* name = "job.job") {
     reset_layers();

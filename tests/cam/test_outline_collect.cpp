@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "cam/open_profile.h"
 #include "cam/outline_collect.h"
@@ -13,6 +14,7 @@
 #include "records/pen_move.h"
 #include "store/line_list.h"
 #include "tests/cam/engine_fixture.h"
+#include "tests/support/temp_folder_env.h"
 
 namespace {
 
@@ -27,16 +29,16 @@ class Collect : public EngineTest {
     g_job_settings = JobSettings{};
     g_encoder_inputs.tolerance = 0.002f;
     g_pen_move = PenMove{};
-    const std::string dir = ::testing::TempDir() + "brenvik_collect";
-    std::filesystem::create_directories(dir);
-    setenv("TMP", dir.c_str(), 1);
+    temp_.emplace("brenvik_collect");
     pocket_alloc();
   }
   void TearDown() override {
     free_tool_path_items();
     reset_outline_collect();
     EngineTest::TearDown();
+    temp_.reset();
   }
+  std::optional<TempFolderEnv> temp_;  // the spill file's folder
   static void send(char code, float dx = 0, float dy = 0, float i = 0, float j = 0) {
     PenMove& m = g_pen_move;
     m.code = code;

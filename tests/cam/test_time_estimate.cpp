@@ -6,8 +6,8 @@
 // each move on a trapezoidal speed profile at the machine's acceleration, joins feed moves at
 // junction speeds by the junction-deviation rule and stops between rapids and feeds, at feed and
 // tool changes and in drilling cycles, with 6 s a tool change. The estimate times the proof file
-// the NC back-plot writes from the same program, with the rapid settings a user would set from
-// the machine's data.
+// the NC back-plot makes of the same program, with the rapid settings a user would set from the
+// machine's data.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,6 +22,7 @@
 #include "nc/proof_file.h"
 #include "nc/time_estimate.h"
 #include "platform/files.h"
+#include "tests/support/temp_folder_env.h"
 #include "tests/cam/gcode_reading.h"
 #include "tests/cam/nc_tool_fixture.h"
 
@@ -61,8 +62,7 @@ TEST_F(TimeEstimateRules, ARapidOfExactlyTheShortDistanceGoesAtTheMediumSpeed) {
 }
 
 TEST_F(TimeEstimateRules, FeedsComeFromTheProgramAndToolChangesCountTheirTime) {
-  const std::string folder = make_test_folder("brenvik_time_rules");
-  set_program_folder_for_tests(folder);
+  const TempFolderEnv temp("brenvik_time_rules");
   ASSERT_TRUE(proof_open());
   proof_write_line(1, 10.0f, 0);
   proof_write_record('A', 0, 0, 0);
@@ -80,8 +80,6 @@ TEST_F(TimeEstimateRules, FeedsComeFromTheProgramAndToolChangesCountTheirTime) {
   reset_time_estimate(&stored_, false);
   accumulate_proof_time();  // no proof file: nothing
   EXPECT_EQ(g_time_estimate.total_minutes, 0.0f);
-  set_program_folder_for_tests("");
-  fs::remove_all(folder);
 }
 
 // The settings are kept in the file set's unit; a job in the other unit is timed in its own.
@@ -166,10 +164,52 @@ struct JudgedRun {
   int tool_changes = 0;
 };
 
-// The reading as the judge's segments.
+struct Point3 {
+  double x = 0, y = 0, z = 0;
+};
+
+// A straight move run stop to stop (a rapid, or a move of a drilling cycle).
+Segment stop_to_stop(double length, double speed, std::array<double, 3> dir, double* pause) {
+  Segment s;
+  s.length = length;
+  s.speed = speed;
+  s.start_dir = s.end_dir = dir;
+  s.stop_before = true;
+  s.pause = *pause;
+  *pause = 0;
+  return s;
+}
+
+// A drilling cycle as a control runs it: a rapid over the hole at the height the tool stands,
+// a rapid down to the R level, then down at the feed and up at rapid speed; a peck cycle goes
+// down one peck at a time, back up to the R level after each and rapidly down to the depth
+// reached before the next.
+void judge_drill_cycle(const ReadDrill& d, const Machine& m, Point3* at, double* pause,
+                       std::vector<Segment>* out) {
+  const double xy = std::hypot(d.x - at->x, d.y - at->y);
+  if (xy > 0) out->push_back(stop_to_stop(xy, m.rapid, unit(d.x - at->x, d.y - at->y, 0), pause));
+  if (std::fabs(at->z - d.r) > 0)
+    out->push_back(stop_to_stop(std::fabs(at->z - d.r), m.rapid, unit(0, 0, d.r - at->z), pause));
+  const double feed = d.feed / 60.0;
+  const double peck = d.q == "-" ? 0.0 : std::stod(d.q);
+  double reached = d.r;
+  while (reached > d.z) {
+    const double next = peck > 0 ? std::max(d.z, reached - peck) : d.z;
+    if (reached < d.r) out->push_back(stop_to_stop(d.r - reached, m.rapid, unit(0, 0, -1), pause));
+    out->push_back(stop_to_stop(reached - next, feed, unit(0, 0, -1), pause));
+    out->push_back(stop_to_stop(d.r - next, m.rapid, unit(0, 0, 1), pause));
+    reached = next;
+  }
+  *at = {d.x, d.y, d.r};
+}
+
+// The reading as the judge's segments. Where the machine stood before the program is not in it:
+// the judge starts at the end of the program's first move, as the back-plot's first record does.
 JudgedRun judge_run(const Reading& r, const Machine& m) {
   JudgedRun run;
+  bool first = true;
   double pause = 0;
+  Point3 at;
   for (const ReadEvent& e : r.events) {
     if (e.kind == 't') {
       ++run.tool_changes;
@@ -178,23 +218,17 @@ JudgedRun judge_run(const Reading& r, const Machine& m) {
     }
     if (e.kind == 'd') {
       const ReadDrill& d = r.drills[e.index];
-      // The judge: down at the feed and up at rapid speed, stopping at each end.
-      Segment down, up;
-      down.length = std::fabs(d.r - d.z);
-      down.speed = d.feed / 60.0;
-      down.stop_before = true;
-      up.length = down.length;
-      up.speed = m.rapid;
-      up.stop_before = true;
-      down.pause = pause;
-      pause = 0;
-      run.segments.push_back(down);
-      run.segments.push_back(up);
+      judge_drill_cycle(d, m, &at, &pause, &run.segments);
       continue;
     }
     const ReadMove& mv = r.moves[e.index];
+    at = {mv.x2, mv.y2, mv.z2};
     const bool rapid = mv.motion == "G0";
     const double feed = rapid ? 0.0 : mv.feed;
+    if (first) {
+      first = false;
+      continue;
+    }
     Segment s;
     s.feed = !rapid;
     s.feed_rate = feed;
@@ -224,7 +258,16 @@ JudgedRun judge_run(const Reading& r, const Machine& m) {
   return run;
 }
 
-class TimeEstimateJudge : public NcToolFixture {
+struct JudgeCase {
+  const char* name;
+  const char* kind;
+  bool metric;
+  float feed;    // a factory tool's feed
+  bool bounded;  // within the model: a machine at these feeds spends its time cutting
+};
+
+class TimeEstimateJudge : public NcToolFixture,
+                          public ::testing::WithParamInterface<JudgeCase> {
  protected:
   // The program's proof file, as the NC program page makes it.
   static int back_plot_program(const fs::path& program) {
@@ -239,13 +282,16 @@ class TimeEstimateJudge : public NcToolFixture {
     free_list(lines.first);
     return result;
   }
+  // The job's rapid height, in its units.
+  static float rapid_height(bool metric) { return metric ? 2.54f : 0.1f; }
+
   void build(const std::string& kind, bool metric, float feed) {
     const float u = metric ? 25.4f : 1.0f;
     g_job_settings.units = metric ? JOB_UNITS_MILLIMETRE : JOB_UNITS_INCH;
     g_job_settings.post_processor_number = 1;
     auto cut = [&](float depth, float step, int16_t tool, int16_t group) {
       CamParams p = centerline_cut(depth * u, step * u, tool, group);
-      p.rapid_height = 0.1f * u;
+      p.rapid_height = rapid_height(metric);
       p.finishing.feed = feed;
       p.finishing.plunge_percent = 40;
       return p;
@@ -261,71 +307,74 @@ class TimeEstimateJudge : public NcToolFixture {
     }
     if (kind == "contours" || kind == "mix")
       make_filleted_rectangle(0, 1 * u, 4 * u, 3 * u, 0.5f * u, cut(0.1f, 0.03f, 2, 20));
-    if (kind == "drilling" || kind == "mix") {
+    if (kind == "drilling" || kind == "mix" || kind == "pecking") {
       CamParams drill = cut(0.2f, 0, 3, 30);
+      if (kind == "pecking") {
+        drill.operation = CAM_OP_CONTOUR_INSIDE;  // a drill point's peck drilling
+        drill.peck_distance = 0.05f * u;
+      }
       make_drill_pattern(0, -1 * u, 4, 2, 1 * u, 0.5f * u, drill);
     }
   }
 };
 
-TEST_F(TimeEstimateJudge, EstimatesComeWithinATenthOfTheJudge) {
+TEST_P(TimeEstimateJudge, EstimateComesWithinATenthOfTheJudge) {
+  const JudgeCase& c = GetParam();
   std::string why;
   if (!reader_available(&why)) FAIL() << why;
-  struct Case {
-    const char* kind;
-    bool metric;
-    float feed;       // a factory tool's feed
-    bool bounded;     // within the model: a machine at these feeds spends its time cutting
-  };
-  const Case cases[] = {
-      {"lettering", false, 15, true}, {"contours", false, 20, true}, {"drilling", false, 15, true},
-      {"mix", false, 20, true},       {"lettering", true, 400, true}, {"mix", true, 400, true},
-      // Beyond the model: fast feeds on small sharp shapes, where acceleration rules.
-      {"lettering", false, 200, false},
-  };
-  for (const Case& c : cases) {
-    SetUp();
-    build(c.kind, c.metric, c.feed);
-    const fs::path job = save_job();
-    const fs::path out = folder_ / "job.nc";
-    ASSERT_EQ(run_tool(quoted(job) + " " + quoted(out)), 0) << tool_log();
-    Reading reading;
-    std::string error;
-    const double u = c.metric ? 1.0 : 1.0 / 25.4;  // job units per millimetre
-    ASSERT_TRUE(read_program(out, "0,0," + std::to_string(0.1 / u / 25.4 * 25.4), 1.0, &reading,
-                             &error))
-        << error;
-    const Machine machine{5000.0 * u / 60.0, 500.0 * u, 0.01 * u, u};
-    set_program_folder_for_tests(folder_.string());
-    const JudgedRun run = judge_run(reading, machine);
-    ASSERT_EQ(back_plot_program(out), 1);
-    const double judge = judge_seconds(run.segments, machine);
-    // The rapid settings a user would set from the machine's data.
-    const double v = machine.rapid, a = machine.accel;
-    auto t = [&](double d) { return d >= v * v / a ? d / v + v / a : 2 * std::sqrt(d / a); };
-    RapidSettings stored;
-    stored.short_distance = static_cast<float>(v * v / a);
-    stored.slow_speed = static_cast<float>(60 * (v * v / (2 * a)) / t(v * v / (2 * a)));
-    stored.medium_distance = static_cast<float>(4 * v * v / a);
-    stored.medium_speed = static_cast<float>(60 * (2 * v * v / a) / t(2 * v * v / a));
-    stored.full_speed = static_cast<float>(60 * v);
-    stored.tool_change_minutes = 0.1f;
-    reset_time_estimate(&stored, c.metric);
-    accumulate_proof_time();
-    const double ours = g_time_estimate.total_minutes * 60.0;
-    RapidSettings factory;
-    reset_time_estimate(&factory, c.metric);
-    accumulate_proof_time();
-    const double with_factory = g_time_estimate.total_minutes * 60.0;
-    std::printf("%-10s %-4s F%-5g judge %8.1f s  ours %8.1f s (%+.1f %%)  factory settings %8.1f s\n",
-                c.kind, c.metric ? "mm" : "inch", c.feed, judge, ours,
-                100.0 * (ours - judge) / judge, with_factory);
-    if (c.bounded) {
-      EXPECT_NEAR(ours, judge, 0.1 * judge) << c.kind << (c.metric ? " mm" : " inch");
-    }
-    set_program_folder_for_tests("");
-    TearDown();
+  build(c.kind, c.metric, c.feed);
+  const fs::path job = save_job();
+  const fs::path out = folder_ / "job.nc";
+  ASSERT_EQ(run_tool(quoted(job) + " " + quoted(out)), 0) << tool_log();
+  if (std::string(c.kind) == "pecking") {
+    ASSERT_NE(file_text(out).find("G83"), std::string::npos);
+  }
+  Reading reading;
+  std::string error;
+  const std::string start = "0,0," + std::to_string(rapid_height(c.metric));
+  ASSERT_TRUE(read_program(out, start, 1.0, &reading, &error)) << error;
+  const double u = c.metric ? 1.0 : 1.0 / 25.4;  // job units per millimetre
+  const Machine machine{5000.0 * u / 60.0, 500.0 * u, 0.01 * u, u};
+  const JudgedRun run = judge_run(reading, machine);
+  ASSERT_EQ(back_plot_program(out), 1);
+  const double judge = judge_seconds(run.segments, machine);
+  // The rapid settings a user would set from the machine's data.
+  const double v = machine.rapid, a = machine.accel;
+  auto t = [&](double d) { return d >= v * v / a ? d / v + v / a : 2 * std::sqrt(d / a); };
+  RapidSettings stored;
+  stored.short_distance = static_cast<float>(v * v / a);
+  stored.slow_speed = static_cast<float>(60 * (v * v / (2 * a)) / t(v * v / (2 * a)));
+  stored.medium_distance = static_cast<float>(4 * v * v / a);
+  stored.medium_speed = static_cast<float>(60 * (2 * v * v / a) / t(2 * v * v / a));
+  stored.full_speed = static_cast<float>(60 * v);
+  stored.tool_change_minutes = 0.1f;
+  reset_time_estimate(&stored, c.metric);
+  accumulate_proof_time();
+  const double ours = g_time_estimate.total_minutes * 60.0;
+  RapidSettings factory;
+  reset_time_estimate(&factory, c.metric);
+  accumulate_proof_time();
+  const double with_factory = g_time_estimate.total_minutes * 60.0;
+  std::printf("%-10s %-4s F%-5g judge %8.1f s  ours %8.1f s (%+.1f %%)  factory settings %8.1f s\n",
+              c.kind, c.metric ? "mm" : "inch", c.feed, judge, ours, 100.0 * (ours - judge) / judge,
+              with_factory);
+  if (c.bounded) {
+    EXPECT_NEAR(ours, judge, 0.1 * judge);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Jobs, TimeEstimateJudge,
+    ::testing::Values(JudgeCase{"LetteringInch", "lettering", false, 15, true},
+                      JudgeCase{"ContoursInch", "contours", false, 20, true},
+                      JudgeCase{"DrillingInch", "drilling", false, 15, true},
+                      JudgeCase{"MixInch", "mix", false, 20, true},
+                      JudgeCase{"LetteringMm", "lettering", true, 400, true},
+                      JudgeCase{"MixMm", "mix", true, 400, true},
+                      // Beyond the model: fast feeds on small sharp shapes, where acceleration
+                      // rules, and peck cycles, which the estimate counts as one plunge.
+                      JudgeCase{"FastLetteringInch", "lettering", false, 200, false},
+                      JudgeCase{"PeckingInch", "pecking", false, 15, false}),
+    [](const ::testing::TestParamInfo<JudgeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

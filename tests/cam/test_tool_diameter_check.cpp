@@ -23,39 +23,17 @@ double rect_distance(double px, double py) {
 
 double circle_distance(double px, double py) { return std::hypot(px - CX, py - CY) - RADIUS; }
 
+// The engine's spill file goes to the fixture's own temp folder.
 class ToolDiameterCheck : public MakeNcFixture {
  protected:
   void SetUp() override {
     MakeNcFixture::SetUp();
     reset_tool_diameter_check();
-    release_folder();  // a table test sets up again for each case
-    folder_ = make_test_folder("brenvik_tool_diameter");
-    const char* tmp = std::getenv("TMP");
-    had_tmp_ = tmp != nullptr;
-    old_tmp_ = had_tmp_ ? tmp : "";
-    // The engine's spill file goes to the test's own folder.
-    setenv("TMP", folder_.string().c_str(), 1);
   }
   void TearDown() override {
     clear_tool_path();
     MakeNcFixture::TearDown();
-    release_folder();
   }
-  // Gives TMP back and removes the test's folder.
-  void release_folder() {
-    if (folder_.empty()) return;
-    if (had_tmp_) {
-      setenv("TMP", old_tmp_.c_str(), 1);
-    } else {
-      unsetenv("TMP");
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-    folder_.clear();
-  }
-  std::filesystem::path folder_;
-  bool had_tmp_ = false;
-  std::string old_tmp_;
   CamParams centerline() {
     CamParams p;
     p.operation = CAM_OP_CENTERLINE;

@@ -19,7 +19,7 @@
 #include "records/job_settings.h"
 #include "store/line_list.h"
 #include "tests/cam/engine_fixture.h"
-#include "tests/support/test_folder.h"
+#include "tests/support/temp_folder_env.h"
 
 namespace {
 
@@ -31,24 +31,14 @@ class GroupRun : public EngineTest {
     EngineTest::SetUp();
     reset_outline_collect();
     reset_list_store();
-    temp_dir = make_test_folder("brenvik_engine").string();
-    const char* tmp = std::getenv("TMP");
-    saved_tmp = tmp != nullptr ? std::optional<std::string>(tmp) : std::nullopt;
-    setenv("TMP", temp_dir.c_str(), 1);
+    temp_.emplace("brenvik_engine");
     g_job_settings = JobSettings{};
   }
   void TearDown() override {
     free_tool_path_items();
     reset_outline_collect();
     EngineTest::TearDown();
-    std::error_code ignored;
-    std::filesystem::remove_all(temp_dir, ignored);
-    // Tests that run the fixture once per case make their next folder where the first was made.
-    if (saved_tmp) {
-      setenv("TMP", saved_tmp->c_str(), 1);
-    } else {
-      unsetenv("TMP");
-    }
+    temp_.reset();
   }
   // Runs the group of the shape's contours with one settings record each.
   int32_t run(Shape* s, const std::vector<ContourSettings>& settings) {
@@ -80,8 +70,7 @@ class GroupRun : public EngineTest {
                         int32_t flag = 0) {
     return PathRecord{code, x, y, z, value, flag};
   }
-  std::string temp_dir;
-  std::optional<std::string> saved_tmp;
+  std::optional<TempFolderEnv> temp_;  // the spill file's folder
   PathRecordBuffer records;
 };
 
@@ -121,7 +110,7 @@ TEST_F(GroupRun, SpilledFileAndBufferMakeTheWholeStream) {
   ASSERT_LT(tail, PATH_BUFFER_CAPACITY);
   // What reached the file so far plus the buffer's tail is the whole stream, in order.
   ASSERT_TRUE(spill_path_records(nullptr, 0));
-  const std::string path = temp_dir + "/FPATHS.TMP";
+  const std::string path = (temp_->path() / "FPATHS.TMP").string();
   const int64_t size = file_size(path);
   ASSERT_EQ(size % 24, 0);
   ASSERT_EQ(size / 24 + tail, total);
@@ -250,7 +239,7 @@ TEST_F(GroupRun, ItemsAreReadBackFromTheSpillFileAndItIsDeleted) {
   ASSERT_TRUE(spill_path_records(records.data(), g_toolpath_engine.record_count));
   ASSERT_TRUE(spill_path_records(nullptr, 0));
   EXPECT_EQ(path_records_to_items(), sections);
-  EXPECT_FALSE(file_exists(temp_dir + "/FPATHS.TMP"));
+  EXPECT_FALSE(file_exists((temp_->path() / "FPATHS.TMP").string()));
   const std::vector<DrawingItem*> items = tool_path_items();
   ASSERT_EQ(items.size(), static_cast<size_t>(sections));
   EXPECT_EQ(item_link_count(items.back()), 30);
@@ -263,18 +252,18 @@ TEST_F(GroupRun, ItemsAreReadBackFromTheSpillFileAndItIsDeleted) {
 }
 
 TEST_F(GroupRun, DamagedSpillFileIsReportedNotRead) {
-  std::FILE* f = std::fopen((temp_dir + "/FPATHS.TMP").c_str(), "wb");
+  std::FILE* f = std::fopen(((temp_->path() / "FPATHS.TMP").string()).c_str(), "wb");
   ASSERT_NE(f, nullptr);
   std::fputs("not a whole record", f);
   std::fclose(f);
   EXPECT_EQ(path_records_to_items(), -1);
   ASSERT_EQ(g_cam_host_log.messages.size(), 1u);
   EXPECT_EQ(g_cam_host_log.messages[0], "Too many pocketing lines, not enough memory...");
-  EXPECT_FALSE(file_exists(temp_dir + "/FPATHS.TMP"));
+  EXPECT_FALSE(file_exists((temp_->path() / "FPATHS.TMP").string()));
 }
 
 TEST_F(GroupRun, SpillFileLeftByAnEarlierRunIsNotTakenForThisRunsRecords) {
-  std::FILE* f = std::fopen((temp_dir + "/FPATHS.TMP").c_str(), "wb");
+  std::FILE* f = std::fopen(((temp_->path() / "FPATHS.TMP").string()).c_str(), "wb");
   ASSERT_NE(f, nullptr);
   std::fputs("not a whole record", f);
   std::fclose(f);
@@ -283,7 +272,7 @@ TEST_F(GroupRun, SpillFileLeftByAnEarlierRunIsNotTakenForThisRunsRecords) {
   ASSERT_EQ(run(&s, {pocket_settings(1.0, 0.4)}), 1);
   ASSERT_FALSE(g_toolpath_engine.spill_flag);
   // The run kept its records in the buffer, so the collector must find no file to read.
-  EXPECT_FALSE(file_exists(temp_dir + "/FPATHS.TMP"));
+  EXPECT_FALSE(file_exists((temp_->path() / "FPATHS.TMP").string()));
 }
 
 TEST_F(GroupRun, OutlinesLeftOutForLackOfAToolAreReportedAsMissingCuts) {

@@ -1,6 +1,7 @@
 // The Drawing page's interactions that open boxes and read the catalogue: the rubber box (a
 // click, a typed size, a line after the view scrolled) and scaling the drawing to pixels, driven
-// by a user who answers whenever the program waits; the Image options on a loaded image.
+// by a user who answers whenever the program waits; the Image options on a loaded image and its
+// two modes, straightening and fading, as the page runs them through their pending codes.
 #include <cmath>
 #include <cstring>
 
@@ -8,8 +9,10 @@
 #include "editor/drawing_page_state.h"
 #include "editor/hover_state.h"
 #include "editor/image_commands.h"
+#include "editor/image_modes.h"
 #include "editor/page_furniture.h"
 #include "editor/page_redraw.h"
+#include "editor/render.h"
 #include "editor/rubber_box.h"
 #include "editor/view.h"
 #include "editor/view_state.h"
@@ -20,6 +23,7 @@
 #include "tests/support/test_folder.h"
 #include "store/message_ids.h"
 #include "ui/message_box.h"
+#include "ui/value_bar.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
@@ -155,12 +159,14 @@ class ImageOptionsTest : public PageDialogsTest {
     PageDialogsTest::TearDown();
   }
 
-  // A 4 x 2 image at 100 pixels an inch, its top-left pixel red and the rest white, loaded.
-  void load_picture(int bits) {
+  // An image (4 x 2 unless said) at 100 pixels an inch, its top-left pixel red and the rest
+  // white, loaded.
+  void load_picture(int bits, int width = 4, int height = 2) {
     ImageDescriptor image;
-    ASSERT_EQ(image_alloc(&image, 4, 2, 24), IMAGE_OK);
+    ASSERT_EQ(image_alloc(&image, width, height, 24), IMAGE_OK);
     image_fill(&image, 255);
-    uint8_t* top = image.image->rows.data() + image.image->row_bytes;  // rows are stored bottom first
+    // Rows are stored bottom first.
+    uint8_t* top = image.image->rows.data() + static_cast<size_t>(height - 1) * image.image->row_bytes;
     top[0] = top[1] = 0;
     image.image->x_pixels_per_metre = image.image->y_pixels_per_metre = 3937;
     const std::string file = (folder_ / "picture.bmp").string();
@@ -230,6 +236,226 @@ TEST_F(ImageOptionsTest, InformationRemovalAndReload) {
   EXPECT_EQ(pixel(0, 0), 0xFF0000u);  // the file's pixels again
   EXPECT_EQ(run_image_option(IMAGE_OPTION_REMOVE), ImageResult::IMAGE_CHANGE);
   EXPECT_EQ(g_image_record.path[0], '\0');
+}
+
+// ---- The straightening and fading modes --------------------------------------------------------
+
+// A press, moves and a release of the left button, as the user drags.
+void typist_drag(int x1, int y1, int x2, int y2) {
+  g_typist.steps.push_back([=] { headless_inject_mouse_move(x1, y1); });
+  g_typist.steps.push_back([=] { headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x1, y1); });
+  g_typist.steps.push_back([=] { headless_inject_mouse_move((x1 + x2) / 2, (y1 + y2) / 2); });
+  g_typist.steps.push_back([=] { headless_inject_mouse_move(x2, y2); });
+  g_typist.steps.push_back([=] { headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x2, y2); });
+}
+
+// The size an image of w x h takes when turned by `degrees`.
+void turned_size(double degrees, int w, int h, int* width, int* height) {
+  const double a = degrees * 3.14159265358979323846 / 180.0;
+  *width = static_cast<int>(std::lround(std::fabs(std::cos(a)) * w + std::fabs(std::sin(a)) * h));
+  *height = static_cast<int>(std::lround(std::fabs(std::sin(a)) * w + std::fabs(std::cos(a)) * h));
+}
+
+TEST_F(ImageOptionsTest, StraighteningByADraggedLineTurnsTheImageBackByItsDeviation) {
+  load_picture(24, 200, 100);
+  ASSERT_EQ(run_image_option(IMAGE_OPTION_STRAIGHTEN), ImageResult::MODE);
+  EXPECT_EQ(g_drawing_page.pending_code, PAGE_PENDING_STRAIGHTEN);
+  // Nearly upright: 100 pixels up and 3 to the left, 91.72 degrees.
+  typist_drag(300, 350, 297, 250);
+  typist_key(VK_RETURN);
+  g_drawing_page.pending_code = 0;  // the page took it as its event
+  EventCode key = 1;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_STRAIGHTEN, &key), ImageResult::SHORT_PASS);
+  EXPECT_EQ(key, 0);
+  const double line = std::atan2(100.0, -3.0) * 180.0 / 3.14159265358979323846;
+  EXPECT_NEAR(g_value_bar.value[0], line, 0.01);
+  int width = 0, height = 0;
+  turned_size(line - 90.0, 200, 100, &width, &height);
+  EXPECT_EQ(g_image_record.image.image->width, width);
+  EXPECT_EQ(g_image_record.image.image->height, height);
+  EXPECT_EQ(g_drawing_page.pending_code, 0);  // ended for good
+  EXPECT_EQ(g_drawing_page.extents_request, 1);
+  EXPECT_EQ(g_background_image.work.image, nullptr);
+}
+
+TEST_F(ImageOptionsTest, ATypedAngleIsStraightenedAndOneOnAnAxisIsAskedForAgain) {
+  struct Case {
+    const char* typed;
+    double turn;  // degrees the image is turned by
+  };
+  const Case cases[] = {{"92", -2.0}, {"44", -44.0}, {"-3", 3.0}, {"178", 2.0}};
+  for (const Case& c : cases) {
+    reset_background_image();
+    load_picture(24, 200, 100);
+    start_typist();
+    run_image_option(IMAGE_OPTION_STRAIGHTEN);
+    // A line on the axis first: no turn, the line is asked for again.
+    typist_text("90");
+    typist_key(VK_RETURN);
+    typist_key(VK_RETURN);
+    typist_text(c.typed);
+    typist_key(VK_RETURN);
+    typist_key(VK_RETURN);
+    EventCode key = 0;
+    EXPECT_EQ(image_mode_step(PAGE_PENDING_STRAIGHTEN, &key), ImageResult::SHORT_PASS) << c.typed;
+    int width = 0, height = 0;
+    turned_size(c.turn, 200, 100, &width, &height);
+    EXPECT_EQ(g_image_record.image.image->width, width) << c.typed;
+    EXPECT_EQ(g_image_record.image.image->height, height) << c.typed;
+  }
+}
+
+TEST_F(ImageOptionsTest, AZoomKeyLeavesStraighteningForThePageAndEscLeavesTheImageAsItWas) {
+  load_picture(24, 200, 100);
+  run_image_option(IMAGE_OPTION_STRAIGHTEN);
+  typist_drag(300, 350, 297, 250);
+  typist_text("+");
+  EventCode key = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_STRAIGHTEN, &key), ImageResult::MODE);
+  EXPECT_EQ(key, KEY_PGUP);  // zoom in, as PgUp
+  EXPECT_EQ(g_drawing_page.pending_code, PAGE_PENDING_STRAIGHTEN);  // back after the zoom
+  EXPECT_EQ(g_background_image.work.image, nullptr);
+  // The mode again: Esc, and nothing was turned.
+  typist_key(VK_ESCAPE);
+  g_drawing_page.pending_code = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_STRAIGHTEN, &key), ImageResult::SHORT_PASS);
+  EXPECT_EQ(g_drawing_page.pending_code, 0);
+  EXPECT_EQ(g_image_record.image.image->width, 200);
+  EXPECT_EQ(g_image_record.image.image->bits, 24);
+  EXPECT_EQ(pixel(0, 0), 0xFF0000u);
+}
+
+TEST_F(ImageOptionsTest, FadingByKeysKeepsTheResultOnEnter) {
+  load_picture(24);
+  ASSERT_EQ(run_image_option(IMAGE_OPTION_FAINTER), ImageResult::MODE);
+  EXPECT_EQ(g_drawing_page.pending_code, PAGE_PENDING_FAINTNESS);
+  typist_key(VK_UP);     // 1
+  typist_key(VK_PRIOR);  // 11
+  typist_key(VK_DOWN);   // 10
+  typist_key(VK_PRIOR);  // 20
+  typist_key(VK_RETURN);
+  g_drawing_page.pending_code = 0;
+  EventCode key = 1;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::SHORT_PASS);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(g_image_faintness.percent, 20);
+  // Each channel c: (c * 80 + 50) / 100 + 51.
+  EXPECT_EQ(pixel(0, 0), 0xFF3333u);
+  EXPECT_EQ(pixel(1, 1), 0xFFFFFFu);
+  EXPECT_EQ(g_background_image.work.image, nullptr);
+  EXPECT_EQ(g_background_image.faint_copy.image, nullptr);
+  EXPECT_EQ(g_drawing_page.pending_code, 0);
+}
+
+TEST_F(ImageOptionsTest, FadingAllTheWayIsWhiteAndEscPutsTheImageBack) {
+  for (const int bits : {24, 1}) {  // a 1-bit image is faded in grey, and comes back 1-bit
+    reset_background_image();
+    load_picture(bits);
+    start_typist();
+    const uint32_t corner = pixel(0, 0);
+    run_image_option(IMAGE_OPTION_FAINTER);
+    typist_text("100");  // typed into the faintness field
+    typist_key(VK_RETURN);
+    // While the mode runs the image shown is white; Esc then brings it back.
+    uint32_t shown = 0;
+    g_typist.steps.push_back([&] {
+      shown = pixel(0, 0);
+      headless_inject_keystroke(VK_ESCAPE, 0);
+    });
+    EventCode key = 0;
+    EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::SHORT_PASS) << bits;
+    EXPECT_EQ(shown, 0xFFFFFFu) << bits;
+    EXPECT_EQ(g_image_faintness.percent, 100) << bits;
+    EXPECT_EQ(g_image_record.image.image->bits, bits);
+    EXPECT_EQ(pixel(0, 0), corner) << bits;
+    EXPECT_EQ(pixel(1, 1), 0xFFFFFFu) << bits;
+    EXPECT_EQ(g_background_image.faint_copy.image, nullptr) << bits;
+    EXPECT_EQ(g_image_faintness.original.image, nullptr) << bits;
+  }
+}
+
+TEST_F(ImageOptionsTest, TheScreenShowsTheImageFadingWhileTheModeRuns) {
+  load_picture(24, 200, 100);
+  run_image_option(IMAGE_OPTION_NEGATIVE);  // black, but for a corner
+  // Two by one inches with its lower-left corner at (5, 20): 20 x 10 pixels at 10 a unit.
+  g_job_settings.units = JOB_UNITS_INCH;
+  g_image_record.origin_x = 5.0f;
+  g_image_record.origin_y = 20.0f;
+  int x = 0, y = 0;
+  world_to_screen(PointF{6.0f, 20.5f}, &x, &y);  // the middle of the image, on the area
+  y += g_view.origin_y;                           // and on the canvas
+  run_image_option(IMAGE_OPTION_FAINTER);
+  typist_text("50");
+  typist_key(VK_RETURN);
+  uint32_t shown = 0;
+  g_typist.steps.push_back([&] {
+    shown = canvas_get_pixel(*drawing_canvas(), x, y) & 0xFFFFFFu;
+    headless_inject_keystroke(VK_RETURN, 0);
+  });
+  EventCode key = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::SHORT_PASS);
+  EXPECT_EQ(shown, 0x808080u);  // black half faint: 128 on every machine
+  EXPECT_EQ(pixel(100, 50), 0x808080u);
+}
+
+TEST_F(ImageOptionsTest, AZoomKeyLeavesFadingForThePageWhichComesBackToIt) {
+  load_picture(1);  // a 1-bit image is faded in grey
+  run_image_option(IMAGE_OPTION_FAINTER);
+  typist_key(VK_PRIOR);  // 10
+  typist_text("-");
+  EventCode key = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::MODE);
+  EXPECT_EQ(key, KEY_PGDN);  // zoom out, as PgDn
+  EXPECT_EQ(g_drawing_page.pending_code, PAGE_PENDING_FAINTNESS);
+  EXPECT_NE(g_background_image.faint_copy.image, nullptr);  // the fading goes on
+  EXPECT_EQ(g_image_record.image.image->bits, 8);
+  EXPECT_EQ(pixel(0, 0), 0x1A1A1Au);  // black, 10 % faint
+  // The Zoom field's up arrow zooms in, as '+' does.
+  const ScreenControl& zoom_up = g_value_bar.table[6];
+  ASSERT_EQ(zoom_up.id, 6);
+  typist_move(zoom_up.x + 2, zoom_up.y + 2);
+  typist_click(zoom_up.x + 2, zoom_up.y + 2);
+  g_drawing_page.pending_code = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::MODE);
+  EXPECT_EQ(key, KEY_PGUP);
+  typist_key(VK_PRIOR);  // 20
+  typist_key(VK_RETURN);
+  g_drawing_page.pending_code = 0;
+  EXPECT_EQ(image_mode_step(PAGE_PENDING_FAINTNESS, &key), ImageResult::SHORT_PASS);
+  EXPECT_EQ(pixel(0, 0), 0x333333u);
+  EXPECT_EQ(g_drawing_page.pending_code, 0);
+}
+
+TEST_F(ImageOptionsTest, WorkOnTheRowsStopsForAKeyOrPressAndShowsOnATick) {
+  struct Case {
+    EventCode waiting;
+    ImageWorkCheck check;
+    bool kept;  // the code is still there for the mode to read
+  };
+  const Case cases[] = {
+      {0, ImageWorkCheck::GO_ON, false},
+      {KEY_ESC, ImageWorkCheck::STOP, true},
+      {'+', ImageWorkCheck::STOP, true},
+      {EVENT_LEFT_DOWN, ImageWorkCheck::STOP, true},
+      {EVENT_TICK, ImageWorkCheck::SHOW, false},
+      {EVENT_LEFT_UP, ImageWorkCheck::GO_ON, false},
+  };
+  for (const Case& c : cases) {
+    flush_input();
+    if (c.waiting != 0) push_input_code(c.waiting);
+    EXPECT_EQ(check_input_during_image_work(), c.check) << c.waiting;
+    EXPECT_EQ(poll_input_code(EVENT_PEEK_LIMIT), c.kept ? c.waiting : 0) << c.waiting;
+  }
+}
+
+TEST_F(ImageOptionsTest, MovingWithAFrameSaysTheCommandIsNotHereAndLeavesTheImage) {
+  load_picture(24);
+  const float x = g_image_record.origin_x, y = g_image_record.origin_y;
+  typist_key(VK_RETURN);
+  EXPECT_EQ(run_image_option(IMAGE_OPTION_MOVE), ImageResult::SHORT_PASS);
+  EXPECT_NE(std::string(g_message_box.last_text).find("does not have that command"), std::string::npos);
+  EXPECT_EQ(g_image_record.origin_x, x);
+  EXPECT_EQ(g_image_record.origin_y, y);
 }
 
 }  // namespace

@@ -8,68 +8,17 @@
 #include <vector>
 
 #include "nc/code_section_expand.h"
-#include "nc/nc_extents.h"
-#include "nc/path_code.h"
-#include "nc/post_gm.h"
-#include "nc/post_processor.h"
-#include "nc/proof_file.h"
-#include "records/job_settings.h"
-#include "records/pen_move.h"
-#include "store/line_list.h"
-#include "tests/nc/nc_program_lines.h"
+#include "tests/nc/post_fixture.h"
 
 namespace {
 
-constexpr float NO_Z = PATH_NO_Z;
-
-class PostGmTest : public ::testing::Test {
+class PostGmTest : public PostFixture {
  protected:
-  void SetUp() override {
-    reset_list_store();
-    reset_path_code();
-    reset_post_gm();
-    reset_proof_file();
-    g_job_settings = JobSettings{};
-    reset_nc_extents();
-    g_pen_move = PenMove{};
-    def_ = PostProcessorDef{};
-    ASSERT_EQ(path_alloc(), 0);
-  }
-  void TearDown() override {
-    free_list(g_lists.slots[LIST_SLOT_NC_PROGRAM].first);
-    g_lists.slots[LIST_SLOT_NC_PROGRAM] = LineList{};
-    path_free();
-  }
-
-  void op(char code, std::vector<float> v = {}) {
-    path_put_op(code, v.data(), static_cast<int>(v.size()));
-  }
-  void op_byte(char code, uint8_t byte, std::vector<float> v) {
-    path_put_op_with_byte(code, byte, v.data(), static_cast<int>(v.size()));
-  }
-  // The usual start of an item: above (x, y), down to the rapid height, plunge to cut_z.
-  void start_at(float x, float y, float cut_z = -0.1f, float rapid_z = 0.1f) {
-    op('A', {cut_z, x, y, NO_Z});
-    op('d', {rapid_z});
-    op('Z', {cut_z});
-  }
-
-  int run() {
-    build_coord_formats(def_);
-    g_post_run.next_line_number = def_.line_numbers ? 1 : -1;
-    return post_process();
-  }
-  std::string last_line() const {
-    const std::vector<std::string> all = nc_program_lines();
-    return all.empty() ? std::string() : all.back();
-  }
   int count(const std::string& text) const {
     int n = 0;
     for (const std::string& l : nc_program_lines()) n += l.find(text) != std::string::npos ? 1 : 0;
     return n;
   }
-
-  PostProcessorDef def_;
 };
 
 TEST_F(PostGmTest, AbsoluteFeedMoveWritesOnlyTheWordThatChanges) {
@@ -160,14 +109,13 @@ TEST_F(PostGmTest, ShortArcsAreArcsOnlyWithAWideSweep) {
   const Case cases[] = {{0.0005f, 6.28, "G01X0.0005"}, {0.0005f, 1.0, "G03X0.0005"},
                         {0.5f, 1.0, "G03X0.5"}};
   for (const Case& c : cases) {
-    SetUp();
+    restart();
     start_at(0, 0);
     const double h = (c.chord / 2.0) / std::tan(c.sweep / 2.0);
     op('3', {c.chord, 0, c.chord / 2.0f, static_cast<float>(h)});
     ASSERT_EQ(run(), POST_DONE);
     EXPECT_EQ(last_line().rfind(c.expected_start, 0), 0u)
         << "chord " << c.chord << " sweep " << c.sweep << ": " << last_line();
-    TearDown();
   }
 }
 

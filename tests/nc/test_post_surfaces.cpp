@@ -7,19 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "nc/nc_extents.h"
-#include "nc/path_code.h"
-#include "nc/post_gm.h"
-#include "nc/post_processor.h"
-#include "nc/proof_file.h"
 #include "nc/work_surface.h"
-#include "platform/files.h"
-#include "records/job_settings.h"
-#include "records/pen_move.h"
 #include "records/preferences.h"
-#include "store/line_list.h"
-#include "tests/nc/nc_program_lines.h"
-#include "tests/support/test_folder.h"
+#include "tests/nc/post_fixture.h"
 
 namespace {
 
@@ -152,48 +142,18 @@ TEST_F(SurfaceTest, DivisionsByZeroAreRefusedByName) {
 
 // ---- the post processor on surfaces --------------------------------------------------------------
 
-class PostSurfaceTest : public ::testing::Test {
+class PostSurfaceTest : public PostFixture {
  protected:
   void SetUp() override {
-    reset_list_store();
-    reset_path_code();
-    reset_post_gm();
-    reset_proof_file();
+    PostFixture::SetUp();
     reset_work_surface();
-    g_job_settings = JobSettings{};
     g_preferences.surface_clearance = 0.05f;
-    reset_nc_extents();
-    g_pen_move = PenMove{};
-    def_ = PostProcessorDef{};
-    ASSERT_EQ(path_alloc(), 0);
-  }
-  void TearDown() override {
-    free_list(g_lists.slots[LIST_SLOT_NC_PROGRAM].first);
-    g_lists.slots[LIST_SLOT_NC_PROGRAM] = LineList{};
-    path_free();
-  }
-  void op(char code, std::vector<float> v = {}) {
-    path_put_op(code, v.data(), static_cast<int>(v.size()));
-  }
-  void op_byte(char code, uint8_t byte, std::vector<float> v) {
-    path_put_op_with_byte(code, byte, v.data(), static_cast<int>(v.size()));
-  }
-  void start_at(float x, float y, float cut_z = -0.1f, float rapid_z = 0.1f) {
-    op('A', {cut_z, x, y, NO_Z});
-    op('d', {rapid_z});
-    op('Z', {cut_z});
-  }
-  int run() {
-    build_coord_formats(def_);
-    g_post_run.next_line_number = -1;
-    return post_process();
   }
   // The value of a word in a line; NAN when the line has none.
   static double word(const std::string& line, char letter) {
     const size_t at = line.find(letter);
     return at == std::string::npos ? NAN : std::stod(line.substr(at + 1));
   }
-  PostProcessorDef def_;
 };
 
 TEST_F(PostSurfaceTest, ThePrePassAddsTheSurfaceToEveryZ) {
@@ -213,7 +173,7 @@ TEST_F(PostSurfaceTest, WhatACurvedSurfaceCanNotTakeStopsTheRunWithAReason) {
   op('W');
   EXPECT_EQ(run(), POST_FAILED);
   EXPECT_NE(g_post_run.failure.find("second cutting head"), std::string::npos);
-  SetUp();
+  restart();
   set_surface(SURFACE_SPHERE, 2.0f);
   start_at(0, 0);
   op('2', {1, 1, 0.5f, 0.5f});
@@ -235,7 +195,7 @@ TEST_F(PostSurfaceTest, RetractsOverConvexSurfacesClearTheirTop) {
        -(1 - std::sqrt(1 - 0.01))},
   };
   for (const Case& c : cases) {
-    SetUp();
+    restart();
     set_surface(c.code, 1.0f, 1);
     start_at(c.x1, c.y1, -0.02f, 0.01f);
     op('z', {0.01f});
@@ -301,7 +261,7 @@ TEST_F(PostSurfaceTest, EngraverDrillingPecksToItsDepth) {
       {"drill", '1', 0.1f, {"PU0,0;", "ZD250;", "PD;", "PU;"}},
   };
   for (const Case& c : cases) {
-    SetUp();
+    restart();
     def_.output_kind = PP_OUTPUT_VELKOR;
     op('A', {-0.25f, 0, 0, NO_Z});
     op('d', {0.1f});
@@ -322,10 +282,8 @@ TEST_F(PostSurfaceTest, EngraverOnTheSideOfALatheCylinderMovesInThreeDimensions)
 }
 
 TEST_F(PostSurfaceTest, ProofRunsOnCurvedAndRotarySurfacesWriteRecords) {
-  const std::string folder = make_test_folder("brenvik_proof_surfaces");
-  set_program_folder_for_tests(folder);
   for (int code : {SURFACE_SPHERE, SURFACE_CYLINDER_4TH_AXIS}) {
-    SetUp();
+    restart();
     set_surface(code, 2.0f);
     g_proof.run_level = 1;
     start_at(0.5f, 0);
@@ -338,7 +296,6 @@ TEST_F(PostSurfaceTest, ProofRunsOnCurvedAndRotarySurfacesWriteRecords) {
     EXPECT_TRUE(cut) << code;
     g_proof.run_level = 0;
   }
-  set_program_folder_for_tests("");
 }
 
 }  // namespace

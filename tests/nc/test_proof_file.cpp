@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -13,7 +12,7 @@
 #include "nc/nc_extents.h"
 #include "nc/proof_file.h"
 #include "records/job_settings.h"
-#include "tests/support/test_folder.h"
+#include "tests/support/temp_folder_env.h"
 
 namespace {
 
@@ -59,19 +58,15 @@ TEST(ProofRecord, RecordsAreThirteenLittleEndianBytes) {
 class ProofFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("TMP");
-    if (old != nullptr) saved_tmp_ = old;
-    folder_ = make_test_folder("brenvik_proof");
-    setenv("TMP", folder_.c_str(), 1);
+    temp_.emplace("brenvik_proof");
+    folder_ = temp_->path();
     g_job_settings = JobSettings{};
     reset_nc_extents();
     reset_proof_file();
   }
   void TearDown() override {
     reset_proof_file();
-    if (saved_tmp_) setenv("TMP", saved_tmp_->c_str(), 1);
-    else unsetenv("TMP");
-    fs::remove_all(folder_);
+    temp_.reset();
   }
 
   std::vector<ProofRecord> read_back() {
@@ -97,8 +92,8 @@ class ProofFileTest : public ::testing::Test {
     return n;
   }
 
+  std::optional<TempFolderEnv> temp_;
   fs::path folder_;
-  std::optional<std::string> saved_tmp_;
 };
 
 TEST_F(ProofFileTest, TheFileLivesInTheTempFolder) {

@@ -50,3 +50,13 @@ inline void typist_move(int x, int y) {
 }
 // A step that does nothing, so that one idle wait passes first.
 inline void typist_pause() { g_typist.steps.push_back([] {}); }
+
+// A step held back until the program waits where `ready` says (a window open, a box shown):
+// the waits on its way there (a glide, a repaint) pass it by. After `tries` waits it acts anyway.
+inline std::function<void()> typist_step_when(std::function<bool()> ready,
+                                              std::function<void()> act, int tries = 200) {
+  return [=] {
+    if (ready() || tries <= 0) act();
+    else g_typist.steps.push_front(typist_step_when(ready, act, tries - 1));
+  };
+}

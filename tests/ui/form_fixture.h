@@ -9,6 +9,7 @@
 #include "platform/pump.h"
 #include "screen/main_form.h"
 #include "store/catalogue.h"
+#include "tests/support/idle_typist.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/dialog_form.h"
 #include "ui/one_number_form.h"
@@ -60,6 +61,18 @@ class FormTest : public WindowTest {
   std::string value_text(int field, int count) const {
     const TextWindow* w = g_windows.active;
     return row_text(w->top_row + field, g_field.value_column, count);
+  }
+
+  // Every character on the screen, row by row.
+  std::string screen_text() const {
+    std::string text;
+    for (int row = 0; row <= g_display.current.last_row; ++row)
+      text += row_text(row, 0, g_display.current.last_column + 1) + "\n";
+    return text;
+  }
+  // A step of the typist that keeps what the screen shows when the program next waits.
+  void typist_look(std::string* seen) {
+    g_typist.steps.push_back([this, seen] { *seen = screen_text(); });
   }
 
   TextLine* form_ = nullptr;
