@@ -30,6 +30,7 @@
 #include "screen/text_output.h"
 #include "screen/tick_clock.h"
 #include "store/catalogue.h"
+#include "store/message_ids.h"
 #include "store/file_reader.h"
 #include "text/text_layout.h"
 #include "ui/message_box.h"
@@ -83,7 +84,6 @@ constexpr char STEP_HELP_LINE[] =
     "Press \fBACKSPACE\023 to step backwards,  \vSPACEBAR\023 to step forwards\n               "
     "\vENTER\023: resume slow draw, \vESC\023: finish quickly";
 constexpr char DXF_FAILED[] = "Couldn't create DXF file!";
-constexpr int MSG_NOTHING_TO_SHOW = 15044;
 
 std::vector<ScreenControl> make_table() {
   std::vector<ScreenControl> t = {
@@ -1049,7 +1049,7 @@ EventCode nc_proof_view() {
       def != nullptr && def->arc_centre_mode == PP_ARC_CENTRES_ABSOLUTE ? PROOF_ABSOLUTE_ARC_CENTRES : 0;
   const int result = nc_to_proof_file(w->first_line, options);
   if (result == 0) {
-    get_message(MSG_NOTHING_TO_SHOW);
+    get_message(MSG_NOTHING_TO_PROOF);
     return KEY_ESC;
   }
   if (result < 0) return KEY_ESC;
@@ -1057,7 +1057,7 @@ EventCode nc_proof_view() {
   v.rotary = g_back_plot.rotary_seen;
   if (!open_proof()) {
     proof_delete_file();
-    get_message(MSG_NOTHING_TO_SHOW);
+    get_message(MSG_NOTHING_TO_PROOF);
     return KEY_ESC;
   }
   if (v.large_coordinates) {

@@ -519,3 +519,4 @@ TEST_F(ProofViewLoopTest, SlowDrawStepsForwardAndBackWithTheKeys) {
 }
 
 }  // namespace
+
