@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "pages/proof_view.h"
 #include "pages/protocol_list.h"
 #include "records/job_settings.h"
 #include "screen/boxes.h"
@@ -13,26 +15,22 @@
 
 struct NcPage {
   uint8_t last_nc_output_kind = 0;  // output kind of the last NC run; 1 = engraver commands
+  TextLine* document = nullptr;     // window node of the NC document, null before the first run
 };
 inline NcPage g_nc_page;
 
-// The first buffer's key filter.
-// Stand-in: the editor's keys on the NC page's frame; no NC page commands yet.
-inline EventCode nc_page_key() { return editor_page_key(PAGE_NC_PROGRAM); }
+// The NC program page's key filter of NC documents: the editor's keys on the page's frame; while
+// the document is changed, page 3 must make its proof again.
+EventCode nc_page_key();
 
-// The NC program page's key filter on the first editing buffer: names the NC document after the
-// job and runs the page.
-// Stand-in: the page frame and tabs over the first buffer, edited with the editor's keys; leaves on a tab click or a quit.
-inline EventCode nc_page_hook() { return editor_page_key(PAGE_NC_PROGRAM); }
+// Run by the page loop after an NC run, as the first buffer's key filter: the program the run
+// left in list slot 6 replaces the lines of the NC document (the first buffer), which is titled
+// after the job with the post processor's extension, or "(no name yet)" for a job without a file;
+// then the page goes on as nc_page_key.
+EventCode nc_page_hook();
 
-// The 3-D view page's key filter. Before it leaves it sets the NC-run state byte: 0x40 keeps the
-// page byte, 0x10 sends the page loop to Job setup, anything else to the Drawing page.
-// Stand-in: shows the page frame and the page tabs and leaves on a tab click or a quit, keeping the page byte; no proof view yet.
-inline EventCode job_proof_page() {
-  const EventCode code = run_placeholder_page(PAGE_3D_VIEW);
-  g_job_settings.nc_state = NC_STATE_PROOF_READY;
-  return code;
-}
+// The title of the NC document for a job file (empty: the job has no file yet).
+std::string nc_document_title(const std::string& job_path, const char* extension);
 
 // Creates the text editor's windows and loads its texts and the serial protocol names; 0, or a
 // failure that it has shown.

@@ -2,9 +2,14 @@
 // processor, as the NC program page does, and writes it (G & M codes or engraver commands, on
 // any work surface). brenvik-nc --dxf JOB.job OUT.dxf: exports the job's tool path as DXF, as
 // the File menu's export does after its form, with the job's own output options and tolerance.
+// brenvik-nc --proof JOB.job PROGRAM OUT.v3d: back-plots an NC program as the NC program page
+// does with the job open (its units, its post processor's output kind and arc-centre mode, its
+// work surface) and writes the proof records to OUT.v3d; nothing is written when nothing moved.
 // Items that were not machined are printed; the exit status is non-zero when no complete
 // program or file could be made.
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "cam/dxf_export.h"
@@ -12,7 +17,9 @@
 #include "job/job_file.h"
 #include "nc/cam_host.h"
 #include "nc/code_section_expand.h"
+#include "nc/back_plot.h"
 #include "nc/dxf_path.h"
+#include "nc/proof_file.h"
 #include "nc/post_processor.h"
 #include "platform/files.h"
 #include "records/job_settings.h"
@@ -72,16 +79,77 @@ bool write_program(const std::string& path) {
   return false;
 }
 
+// The program's lines into the current list, numbered from 1 as the editor numbers them.
+bool read_program_lines(const std::string& path, LineList* out) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    std::fprintf(stderr, "brenvik-nc: %s can not be read\n", path.c_str());
+    return false;
+  }
+  push_list();
+  g_lists.current = LineList{};
+  std::string text;
+  int32_t row = 0;
+  bool ok = true;
+  while (ok && std::getline(in, text)) {
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    TextLine* line = append_line(text.c_str());
+    if (line == nullptr) {
+      std::fprintf(stderr, "brenvik-nc: line %d of %s is too long\n", row + 1, path.c_str());
+      ok = false;
+      break;
+    }
+    set_line_key(line, ++row);
+  }
+  *out = g_lists.current;
+  pop_list();
+  return ok;
+}
+
+int run_proof(const std::string& program_path, const std::string& out_path) {
+  LineList program;
+  std::filesystem::remove(out_path);
+  if (!read_program_lines(program_path, &program)) {
+    free_list(program.first);
+    return 1;
+  }
+  const PostProcessorDef* def = post_processor_def(g_job_settings.post_processor);
+  const uint32_t options =
+      def != nullptr && def->arc_centre_mode == PP_ARC_CENTRES_ABSOLUTE ? PROOF_ABSOLUTE_ARC_CENTRES : 0;
+  const int result = nc_to_proof_file(program.first, options);
+  free_list(program.first);
+  if (result == 0) {
+    std::fprintf(stderr, "brenvik-nc: nothing in %s moves the tool: no proof written\n",
+                 program_path.c_str());
+    return 1;
+  }
+  if (result < 0) return 1;
+  std::error_code error;
+  std::filesystem::copy_file(proof_file_path(), out_path,
+                             std::filesystem::copy_options::overwrite_existing, error);
+  proof_delete_file();
+  if (error) {
+    std::filesystem::remove(out_path);
+    std::fprintf(stderr, "brenvik-nc: %s was not written: %s\n", out_path.c_str(),
+                 error.message().c_str());
+    return 1;
+  }
+  std::printf("proof of %s written into %s\n", program_path.c_str(), out_path.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const bool dxf = argc == 4 && std::string(argv[1]) == "--dxf";
-  if (argc != 3 && !dxf) {
-    std::fprintf(stderr, "usage: brenvik-nc JOB.job OUT.nc\n       brenvik-nc --dxf JOB.job OUT.dxf\n");
+  const bool proof = argc == 5 && std::string(argv[1]) == "--proof";
+  if (argc != 3 && !dxf && !proof) {
+    std::fprintf(stderr, "usage: brenvik-nc JOB.job OUT.nc\n       brenvik-nc --dxf JOB.job OUT.dxf\n"
+                         "       brenvik-nc --proof JOB.job PROGRAM OUT.v3d\n");
     return 2;
   }
-  const std::string job_path = argv[dxf ? 2 : 1];
-  const std::string out_path = argv[dxf ? 3 : 2];
+  const std::string job_path = argv[dxf || proof ? 2 : 1];
+  const std::string out_path = argv[proof ? 4 : dxf ? 3 : 2];
   install_terminal_host();
   // The stroke fonts of the program folder, compiled when their sources are newer; a font that
   // cannot be used is named here, before any text is drawn in font 0 instead.
@@ -99,6 +167,7 @@ int main(int argc, char** argv) {
   g_job_settings.post_processor = find_post_processor(g_job_settings.post_processor_number);
   g_job_file.full_path = job_path;
   g_code_section.title = nc_program_title(job_path);
+  if (proof) return run_proof(argv[3], out_path);
   if (dxf) {
     const bool written = run_dxf_export(out_path);
     for (const std::string& line : g_make_nc.left_out)

@@ -63,6 +63,7 @@ constexpr int WORD_LIST_BACKUP_MADE = 21;       // shown once a saved file's old
 constexpr int MSG_SMALL_FACES_NOTICE = 15040;      // the display mode fell back to smaller faces
 constexpr int MSG_FEW_COLOURS_NOTICE = 15042;      // the screen shows 256 colours or fewer
 constexpr int MSG_SMALL_WINDOW_NOTICE = 15045;     // smaller faces, though the screen is tall
+constexpr int MSG_NOTHING_TO_PROOF = 15044;        // the NC program's back-plot moved nothing
 
 // ---- Menus built at start-up ------------------------------------------------------------------
 

@@ -5,8 +5,8 @@
 // (tools/gcode-check), which gives every move with its feed and the tool changes. The judge runs
 // each move on a trapezoidal speed profile at the machine's acceleration, joins feed moves at
 // junction speeds by the junction-deviation rule and stops between rapids and feeds, at feed and
-// tool changes and in drilling cycles, with 6 s a tool change. The estimate times a proof file
-// this test writes from the same moves, with the rapid settings a user would set from the
+// tool changes and in drilling cycles, with 6 s a tool change. The estimate times the proof file
+// the NC back-plot makes of the same program, with the rapid settings a user would set from the
 // machine's data.
 #include <gtest/gtest.h>
 
@@ -14,9 +14,11 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "nc/back_plot.h"
 #include "nc/proof_file.h"
 #include "nc/time_estimate.h"
 #include "platform/files.h"
@@ -201,28 +203,21 @@ void judge_drill_cycle(const ReadDrill& d, const Machine& m, Point3* at, double*
   *at = {d.x, d.y, d.r};
 }
 
-// The reading as the judge's segments, and our proof file written from the same moves by the
-// back-plot's rules. Where the machine stood before the program is not in it: the judge starts
-// at the end of the program's first move, as the proof file's first record does.
-JudgedRun judge_and_proof(const Reading& r, const Machine& m) {
+// The reading as the judge's segments. Where the machine stood before the program is not in it:
+// the judge starts at the end of the program's first move, as the back-plot's first record does.
+JudgedRun judge_run(const Reading& r, const Machine& m) {
   JudgedRun run;
   bool first = true;
   double pause = 0;
-  int row = 0;
   Point3 at;
   for (const ReadEvent& e : r.events) {
     if (e.kind == 't') {
       ++run.tool_changes;
       pause += 6.0;
-      proof_write_tool('T', r.tools[e.index]);
       continue;
     }
     if (e.kind == 'd') {
       const ReadDrill& d = r.drills[e.index];
-      proof_write_line(++row, static_cast<float>(d.feed), 0);
-      proof_write_record('0', d.x, d.y, d.r);
-      proof_write_record('Z', d.x, d.y, d.z);
-      proof_write_record('z', d.x, d.y, d.r);
       judge_drill_cycle(d, m, &at, &pause, &run.segments);
       continue;
     }
@@ -230,9 +225,7 @@ JudgedRun judge_and_proof(const Reading& r, const Machine& m) {
     at = {mv.x2, mv.y2, mv.z2};
     const bool rapid = mv.motion == "G0";
     const double feed = rapid ? 0.0 : mv.feed;
-    proof_write_line(++row, static_cast<float>(feed), 0);
     if (first) {
-      proof_write_record('A', mv.x2, mv.y2, mv.z2);
       first = false;
       continue;
     }
@@ -252,16 +245,9 @@ JudgedRun judge_and_proof(const Reading& r, const Machine& m) {
       const double sign = cw ? -1 : 1;
       s.start_dir = unit(-sign * std::sin(a1), sign * std::cos(a1), 0);
       s.end_dir = unit(-sign * std::sin(a2), sign * std::cos(a2), 0);
-      const int chords = 32;
-      for (int k = 1; k <= chords; ++k) {
-        const double a = a1 + (cw ? -1 : 1) * sweep * k / chords;
-        proof_write_record('8', mv.cx + r1 * std::cos(a), mv.cy + r1 * std::sin(a), mv.z2);
-      }
     } else {
       s.length = std::sqrt(std::pow(mv.x2 - mv.x1, 2) + std::pow(mv.y2 - mv.y1, 2) + dz * dz);
       s.start_dir = s.end_dir = unit(mv.x2 - mv.x1, mv.y2 - mv.y1, dz);
-      const bool xy = std::hypot(mv.x2 - mv.x1, mv.y2 - mv.y1) > 1e-9;
-      proof_write_record(rapid ? (xy ? '0' : 'z') : (xy ? '1' : 'Z'), mv.x2, mv.y2, mv.z2);
     }
     // A rapid is run stop to stop, and so is a move that changes between rapid and feed.
     s.stop_before = rapid || run.segments.empty() || !run.segments.back().feed;
@@ -283,6 +269,19 @@ struct JudgeCase {
 class TimeEstimateJudge : public NcToolFixture,
                           public ::testing::WithParamInterface<JudgeCase> {
  protected:
+  // The program's proof file, as the NC program page makes it.
+  static int back_plot_program(const fs::path& program) {
+    std::ifstream in(program);
+    push_list();
+    g_lists.current = LineList{};
+    std::string text;
+    while (std::getline(in, text)) append_line(text.c_str());
+    const LineList lines = g_lists.current;
+    pop_list();
+    const int result = nc_to_proof_file(lines.first, PROOF_NO_DECORATION);
+    free_list(lines.first);
+    return result;
+  }
   // The job's rapid height, in its units.
   static float rapid_height(bool metric) { return metric ? 2.54f : 0.1f; }
 
@@ -336,9 +335,8 @@ TEST_P(TimeEstimateJudge, EstimateComesWithinATenthOfTheJudge) {
   ASSERT_TRUE(read_program(out, start, 1.0, &reading, &error)) << error;
   const double u = c.metric ? 1.0 : 1.0 / 25.4;  // job units per millimetre
   const Machine machine{5000.0 * u / 60.0, 500.0 * u, 0.01 * u, u};
-  ASSERT_TRUE(proof_open());
-  const JudgedRun run = judge_and_proof(reading, machine);
-  proof_close();
+  const JudgedRun run = judge_run(reading, machine);
+  ASSERT_EQ(back_plot_program(out), 1);
   const double judge = judge_seconds(run.segments, machine);
   // The rapid settings a user would set from the machine's data.
   const double v = machine.rapid, a = machine.accel;
