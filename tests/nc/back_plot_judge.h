@@ -96,8 +96,16 @@ inline void expect_proof_follows_reading(const std::vector<ProofRecord>& records
   std::set<int> read_lines;
   for (const ReadMove& m : reading.moves) read_lines.insert(m.line);
   for (const ReadDrill& d : reading.drills) read_lines.insert(d.line);
+  // A tool change is a stop of its own, not a move: its row holds only the tool record.
+  size_t tool_changes = 0;
   for (const auto& [number, got] : rows) {
-    if (got.empty()) continue;
+    size_t drawn = 0;
+    for (const ProofRecord& r : got) {
+      if (r.kind == PROOF_TOOL) ++tool_changes;
+      else ++drawn;
+    }
+    if (drawn == 0) continue;
     EXPECT_TRUE(read_lines.count(number)) << "row " << number << " " << lines[number - 1];
   }
+  EXPECT_EQ(tool_changes, reading.tools.size()) << "every tool change the reader ran, and no other";
 }
