@@ -97,6 +97,10 @@ constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": t
 
 constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll steps
 constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
+constexpr int MSG_FORM_TEXT_PRINT = 202;           // printing a text: header, pages, margins
+constexpr int FORM_TEXT_PRINT_FIELDS = 12;
+constexpr int MSG_FORM_PRINTER_SETUP = 204;        // the printer: destination, paper, orientation
+constexpr int FORM_PRINTER_SETUP_FIELDS = 4;
 constexpr int MSG_FORM_DXF_EXPORT = 268;          // the DXF export of the tool path
 constexpr int FORM_DXF_EXPORT_FIELDS = 7;
 constexpr int MSG_FORM_RAPID_SETTINGS_INCH = 280; // the time estimate's rapid speeds, inch jobs
