@@ -90,7 +90,8 @@ class DrawingRefusedTest : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(DrawingRefusedTest, NothingIsPrintedAndTheReasonIsGiven) {
   const RefusedCase& c = GetParam();
-  const DrawingPrintLayout layout = layout_drawing_print(inches(c.width, c.height, c.scale, 8, 10.5));
+  const DrawingPrintLayout layout =
+      layout_drawing_print(inches(c.width, c.height, c.scale, 8, 10.5));
   EXPECT_FALSE(layout.ok);
   EXPECT_FALSE(layout.error.empty());
   EXPECT_EQ(layout.columns, 0);
