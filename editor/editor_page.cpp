@@ -290,6 +290,16 @@ Pass dispatch(EventCode code) {
       return Pass::SHORT;
     case EVENT_REDRAW:
     case VIEW_REDRAW_ONLY: g_form.redraw_level = 1; return Pass::SHORT;
+    case KEY_ESC:
+    case KEY_ALT_F: {
+      // The page's main and File menus; the page is drawn again under them.
+      hide_pointer();
+      hide_crosshair();
+      close_item_panel();
+      if (placeholder_page_event(PAGE_DRAWING, code) == EVENT_REDRAW) g_form.redraw_level = 1;
+      update_cursor_point();
+      return Pass::SHORT;
+    }
     default: return Pass::SHORT;
   }
 }

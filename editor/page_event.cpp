@@ -63,7 +63,9 @@ bool ends_menu(EventCode code, const char* keys) {
     case EVENT_LEFT_DOWN: return true;
     default: break;
   }
-  const char low = static_cast<char>(code & 0xFF);
+  // An Alt+letter code ends the menu when its letter is one of the keys.
+  const char letter = alt_key_letter(code);
+  const char low = letter != 0 ? letter : static_cast<char>(code & 0xFF);
   return low != 0 && std::strchr(keys, low) != nullptr;
 }
 

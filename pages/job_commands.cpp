@@ -23,6 +23,7 @@
 #include "store/text_helpers.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
+#include "ui/palette_dialog.h"
 #include "ui/popups.h"
 #include "ui/standard_dialogs.h"
 #include "ui/text_window.h"
@@ -58,14 +59,14 @@ void take_job_path(const std::string& path) {
   record->extension = ".Job";
 }
 
-// Reads the job into the drawing window's list; the window that was active comes back.
-int read_into_drawing_window(const std::string& path) {
-  TextLine* drawing = g_shared_windows.drawing;
-  if (window_of(drawing) == nullptr) return load_job_file(path, nullptr);
+// Runs job(): with the window active (its list the current one); the window that was active
+// comes back.
+template <typename Job>
+int in_window(TextLine* window, Job job) {
   TextLine* was_active = g_windows.active_node;
   push_active_window();
-  activate_window(drawing);
-  const int result = load_job_file(path, nullptr);
+  activate_window(window);
+  const int result = job();
   store_window_state();
   if (was_active != nullptr) {
     pop_active_window();
@@ -73,6 +74,13 @@ int read_into_drawing_window(const std::string& path) {
     g_windows.stack.pop_back();
   }
   return result;
+}
+
+// Reads the job into the drawing window's list.
+int read_into_drawing_window(const std::string& path) {
+  TextLine* drawing = g_shared_windows.drawing;
+  if (window_of(drawing) == nullptr) return load_job_file(path, nullptr);
+  return in_window(drawing, [&path] { return load_job_file(path, nullptr); });
 }
 
 }  // namespace
@@ -121,6 +129,77 @@ int open_job(const char* path) {
   return result;
 }
 
+namespace {
+
+constexpr char SAVING_TITLE[] = "Saving File";
+constexpr int SAVE_BOX_WIDTH = 60;
+constexpr int SAVE_AS_NAME_WIDTH = 20;
+constexpr char JOB_RECORD_EXTENSION[] = ".Job";
+
+// The job saver under the message box: the job is written to the path of the drawing window's
+// record. A copy elsewhere leaves the job its own name, and leaves it changed: its own file
+// does not hold what the copy holds.
+int16_t save_job_file(int /*arg*/, TextLine* window, int copy) {
+  TextWindow* w = window_of(window);
+  if (w == nullptr || w->file == nullptr) return 27;
+  const std::string own_path = g_job_file.full_path;
+  const uint8_t own_changed = g_job_settings.job_changed;
+  g_job_file.full_path = w->file->full_path;
+  // The job is the drawing window's list: it is the current list while it is written, not the
+  // box's lines.
+  const int result = in_window(window, save_job_via_temp);
+  if (copy != 0) {
+    g_job_file.full_path = own_path;
+    g_job_settings.job_changed = own_changed;
+  } else if (result == 0) {
+    take_job_path(g_job_file.full_path);
+  } else {
+    // Not written: the job keeps the name it had, not the one asked for.
+    g_job_file.full_path = own_path;
+    if (!own_path.empty()) {
+      take_job_path(own_path);
+    } else {
+      w->file->full_path.clear();
+      w->file->name.clear();
+    }
+  }
+  return static_cast<int16_t>(result == 0 ? 0 : 27);
+}
+
+int run_save_prompt(uint32_t mode, int arg) {
+  FileRecord* record = job_file_record();
+  if (record == nullptr) return 27;
+  if (record->full_path.empty() && record->folder.empty())
+    record->folder = !g_preferences.job_folder.empty() ? g_preferences.job_folder
+                                                       : g_preferences.job_dialog_folder;
+  record->extension = JOB_RECORD_EXTENSION;
+  const SaveHook normal = g_message_box.save_hook;
+  g_message_box.save_hook = save_job_file;
+  const int result = message_box(MSGBOX_CENTRE, MSGBOX_CENTRE, SAVE_BOX_WIDTH, SAVING_TITLE, mode,
+                                 g_shared_windows.drawing, arg, nullptr, 0, SAVING_TITLE);
+  g_message_box.save_hook = normal;
+  return result;
+}
+
+}  // namespace
+
+int save_job(uint32_t mode) {
+  const int result = run_save_prompt(mode, 0);
+  if (result != 27) {
+    g_job_settings.job_changed = 0;
+    set_window_title();
+  }
+  g_form.redraw_level = 1;
+  return result;
+}
+
+int save_job_as() {
+  const int result = run_save_prompt(MSGBOX_COPY_TO_FLOPPY, SAVE_AS_NAME_WIDTH);
+  set_window_title();
+  g_form.redraw_level = 1;
+  return result;
+}
+
 int file_menu_command(int option) {
   if (option >= FILE_OPTION_FIRST_DISPLAY_MODE && option <= FILE_OPTION_LAST_DISPLAY_MODE) {
     set_display_mode(FILE_OPTION_LAST_DISPLAY_MODE - option);
@@ -130,7 +209,10 @@ int file_menu_command(int option) {
     case FILE_OPTION_HELP: show_help_file(); break;
     case FILE_OPTION_QUIT: g_events.quit_requested = true; break;
     case FILE_OPTION_OPEN_JOB: open_job(nullptr); break;
+    case FILE_OPTION_SAVE_AS_ANOTHER_FILE: save_job(MSGBOX_SAVE_AS); break;
+    case FILE_OPTION_SAVE_AS: save_job_as(); break;
     case FILE_OPTION_INTERFACE_SETTINGS: run_interface_settings_form(); break;
+    case FILE_OPTION_COLOURS: colour_dialog(); break;
     case FILE_OPTION_ABOUT: about_box(); break;
     default: say_no_such_option(option); break;
   }
@@ -140,6 +222,7 @@ int file_menu_command(int option) {
 void connect_job_commands() {
   g_page_entries.file_menu_command = file_menu_command;
   g_page_entries.open_job = open_job;
+  g_page_entries.save_job = save_job;
   g_page_entries.job_file_dialog = job_file_dialog;
 }
 

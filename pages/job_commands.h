@@ -3,6 +3,7 @@
 // the interface layers below reach them through that table.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // ---- Texts ------------------------------------------------------------------------------------
@@ -20,6 +21,8 @@ constexpr char MEMORY_STATUS_VERSION[] = " Brenvik         version 5.09 ";
 constexpr int FILE_OPTION_HELP = 7;
 constexpr int FILE_OPTION_QUIT = 8;
 constexpr int FILE_OPTION_OPEN_JOB = 10;
+constexpr int FILE_OPTION_SAVE_AS_ANOTHER_FILE = 14;  // the save dialog, then the job takes the name
+constexpr int FILE_OPTION_SAVE_AS = 17;               // the file-name dialog: a copy of the job
 constexpr int FILE_OPTION_COLOURS = 44;
 constexpr int FILE_OPTION_INTERFACE_SETTINGS = 49;
 constexpr int FILE_OPTION_ABOUT = 61;
@@ -29,8 +32,8 @@ constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
 // ---- Commands -----------------------------------------------------------------------------------
 
 // Runs the File-menu option of that number; 0.
-// Stand-in: help, quit, open a job, colours, the interface settings, about and the display modes;
-// every other option says it is not there.
+// Stand-in: help, quit, open a job, save it under another name or as a copy, colours, the
+// interface settings, about and the display modes; every other option says it is not there.
 int file_menu_command(int option);
 
 // The open dialog for job files, in the jobs folder when one is set, else in the folder last
@@ -41,6 +44,14 @@ int job_file_dialog(std::string* path);
 // job. 0 read, 1 not readable (said so; the job open before stays as it was), -1 cancelled.
 // Stand-in: asks no save question, since no page changes a job yet.
 int open_job(const char* path);
+
+// Saves the job through the message box's save mode `mode` (MSGBOX_SAVE: under its name, asking
+// for one when it has none; MSGBOX_SAVE_AS: asking first); the job then bears the name it was
+// saved under. The box's result: 27 when cancelled or failed.
+int save_job(uint32_t mode);
+// Saves a copy of the job under a name asked for in the file-name dialog; the job keeps its own
+// name and stays changed. 27 when cancelled or failed.
+int save_job_as();
 
 // Fills g_page_entries with the commands above.
 void connect_job_commands();

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -186,6 +187,32 @@ int64_t file_size(const std::string& path) {
 }
 
 bool file_delete(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+namespace {
+
+bool is_data_file_name(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+}  // namespace
+
+FILE* open_data_file(const std::string& name, bool write) {
+  if (!is_data_file_name(name)) return nullptr;
+  const std::string path = path_join(program_folder(), name);
+  if (!write) return std::fopen(path.c_str(), "rbe");
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  FILE* stream = fdopen(fd, "wb");
+  if (stream == nullptr) close(fd);
+  return stream;
+}
+
+int delete_data_file(const std::string& name) {
+  if (!is_data_file_name(name)) return -1;
+  const std::string path = path_join(program_folder(), name);
+  if (unlink(path.c_str()) == 0 || errno == ENOENT) return 0;
+  return -1;
+}
 
 bool file_rename(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;

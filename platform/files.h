@@ -46,6 +46,14 @@ struct LocalTime {
 bool file_modified_time(const std::string& path, LocalTime* time);
 // Now, on the local clock.
 LocalTime local_time_now();
+// Files of the program folder by their bare names (a name holding '/' or naming "." or ".." is
+// refused). Reading opens binary and read-only; writing creates or truncates the file, binary and
+// write-only, readable and writable by the user (as the umask allows). Null when it cannot be
+// opened.
+FILE* open_data_file(const std::string& name, bool write);
+// Deletes the program folder's file of that name: 0 when it is gone (or was never there), -1
+// when it stays (the name is refused, or the deletion failed).
+int delete_data_file(const std::string& name);
 // Renames, replacing a file of the new name.
 bool file_rename(const std::string& from, const std::string& to);
 

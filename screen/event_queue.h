@@ -142,6 +142,8 @@ int pending_input_count();
 // The code of a key going down: a pure function of the Windows-style virtual key and the
 // modifier bits (virtual keys as the window delivers them). 0 when the key has no code.
 EventCode map_key_down(int virtual_key, uint8_t modifiers);
+// The letter ('A'-'Z') of an Alt+letter code, 0 for any other code.
+char alt_key_letter(EventCode code);
 // The code of a button (a WINDOW_BUTTON_* bit) going down (432-434, left, middle, right) or up
 // (435-437); 0 for any other button.
 EventCode mouse_button_code(int button, bool down);

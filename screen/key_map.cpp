@@ -126,6 +126,12 @@ EventCode map_key_down(int virtual_key, uint8_t modifiers) {
   return 0;
 }
 
+char alt_key_letter(EventCode code) {
+  for (int i = 0; i < 26; ++i)
+    if (code == 256 + LETTER_SCAN_CODES[i]) return static_cast<char>('A' + i);
+  return 0;
+}
+
 EventCode mouse_button_code(int button, bool down) {
   int offset;
   switch (button) {

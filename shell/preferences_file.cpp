@@ -1,5 +1,8 @@
 #include "shell/preferences_file.h"
 
+#include "ui/dir_tree.h"
+#include "ui/file_list.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -15,9 +18,12 @@
 #include "screen/boxes.h"
 #include "screen/interface_settings.h"
 #include "screen/palette.h"
+#include "ui/dir_tree.h"
+#include "ui/file_list.h"
 #include "shell/startup.h"
 #include "store/record_bytes.h"
 #include "store/text_wrap.h"
+#include "ui/load_lists.h"
 #include "ui/text_moves.h"
 
 namespace {
@@ -424,6 +430,9 @@ void apply_preferences_fixups() {
 int read_write_preferences(int read) {
   const std::string path = path_join(g_startup.data_folder, PREFERENCES_FILE_NAME);
   if (read == 0) {
+    // The lists' windows hold what the user changed since the file was read.
+    take_load_list_texts(&g_preferences_file.file_filters, &g_preferences_file.multi_load,
+                         &g_preferences_file.job_load_list);
     std::string error;
     if (write_preferences_file(path, &error)) return 0;
     const std::string text = "The settings could not be saved in " + path + ": " + error;
@@ -436,5 +445,12 @@ int read_write_preferences(int read) {
     first_run_defaults();
   }
   apply_preferences_fixups();
+  // The folder picker and the file list take their settings.
+  load_drive_folders(g_preferences_file.drive_folders, DRIVE_FOLDER_ENTRIES);
+  g_dir_tree.last_drive = g_interface.current_drive >= DRIVE_HOME &&
+                                  g_interface.current_drive < DRIVE_LETTERS
+                              ? g_interface.current_drive
+                              : DRIVE_HOME;
+  g_file_list.sort_flags = static_cast<uint16_t>(g_preferences_file.sort_option);
   return 0;
 }

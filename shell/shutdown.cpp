@@ -23,9 +23,13 @@
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/find_replace.h"
+#include "ui/dir_tree.h"
+#include "ui/layer_list.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
+#include "ui/placeholder_page.h"
+#include "ui/standard_dialogs.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -63,7 +67,14 @@ void free_catalogue_arrays() {
 }
 
 void destroy_windows() {
-  for (TextLine*& menu : g_startup.menus) destroy(&menu);
+  // A menu's submenus lie in its window list after it.
+  for (TextLine*& menu : g_startup.menus) {
+    destroy_window_chain(menu);
+    menu = nullptr;
+  }
+  g_placeholder_page = PlaceholderPage();
+  free_layer_list_window();
+  free_dir_tree();
   destroy(&g_startup.font_list_window);
   destroy(&g_startup.symbol_menu_window);
   forget_slot(LIST_SLOT_FONTS);
@@ -85,7 +96,7 @@ void destroy_windows() {
   g_buffers.placeholder_buffer = nullptr;
   destroy(&g_startup.root_window);
   reset_caret();
-  destroy(&g_load_lists.load_list_window);
+  destroy_load_list_windows();
 }
 
 void free_remaining_lists() {
@@ -107,6 +118,10 @@ void free_after_failed_startup() {
 }
 
 void ui_shutdown() {
+  // What the folder picker kept goes back into the preferences file's settings.
+  store_drive_folders(g_preferences_file.drive_folders, DRIVE_FOLDER_ENTRIES);
+  if (g_dir_tree.last_drive >= DRIVE_HOME && g_dir_tree.last_drive < DRIVE_LETTERS)
+    g_interface.current_drive = static_cast<uint8_t>(g_dir_tree.last_drive);
   read_write_preferences(0);
   close_catalogue();
   if (g_startup.font_count > 0) {

@@ -68,6 +68,7 @@
 #include "text/text_items.h"
 #include "text/text_layout.h"
 #include "ui/catalogue_menu.h"
+#include "ui/dir_tree.h"
 #include "ui/edit_buffers.h"
 #include "ui/file_list.h"
 #include "ui/find_replace.h"
@@ -305,6 +306,12 @@ int build_menus() {
     if (plan.window_flags != 0) window->flags = plan.window_flags;
     g_menus.option_word |= plan.option_bits;
   }
+  // The page stand-ins open these with Esc and Alt+F.
+  PlaceholderPage& pages = g_placeholder_page;
+  pages.main_menus[PAGE_JOB_SETUP] = g_startup.menus[STARTUP_MENU_JOB_SETUP];
+  pages.file_menus[PAGE_JOB_SETUP] = g_startup.menus[STARTUP_MENU_JOB_SETUP_FILE];
+  pages.main_menus[PAGE_DRAWING] = g_startup.menus[STARTUP_MENU_DRAWING_MAIN];
+  pages.file_menus[PAGE_DRAWING] = g_startup.menus[STARTUP_MENU_FILE];
   return 0;
 }
 
@@ -681,10 +688,13 @@ int ui_startup(int scratch_size) {
   create_root_window();
   centre_pointer();
   load_catalogue_arrays();
+  g_dir_tree.cache_folder = g_startup.dir_cache_folder;
   g_palette.file_path = path_join(g_startup.data_folder, PALETTE_FILE_NAME);
   g_palette.slot = static_cast<uint8_t>(g_preferences_file.palette_index % PALETTE_SLOTS);
   read_write_palette_file(0);
   if (g_interface.current_drive < FIRST_FIXED_DRIVE) g_interface.current_drive = PROGRAM_DRIVE;
+  make_load_list_windows(g_preferences_file.file_filters, g_preferences_file.multi_load,
+                         g_preferences_file.job_load_list);
   centre_window_columns(g_load_lists.file_filter_window);
   return 0;
 }

@@ -21,6 +21,23 @@
 
 #include <cstdint>
 
+// ---- The colour palette dialog --------------------------------------------------------------
+
+// The dialog's title, then the name of each palette entry (line n names entry n).
+constexpr int MSG_PALETTE_NAMES = 1;
+constexpr int PALETTE_NAMED_ENTRIES = 160;
+
+// ---- The folder picker ------------------------------------------------------------------------
+
+constexpr int MSG_TREE_HELP_SHORT = 250;             // the help box when it is narrow
+constexpr int MSG_TREE_HELP = 251;                   // the help box of a picker given none
+constexpr int MSG_TREE_BUILD_NOTICE = 253;           // shown while a tree is built
+constexpr int MSG_TREE_NEW_FOLDER = 254;             // the prompt of a new folder's name
+constexpr int MSG_TREE_DELETE_FILES_QUESTION = 9002; // delete every file of a removable place
+constexpr int MSG_TREE_DELETE_FILES_NOTICE = 9003;
+constexpr int MSG_TREE_ROOT_NOT_DELETED = 10050;     // a place's own folder stays
+constexpr int MSG_TREE_FOLDER_NOT_EMPTY = 21050;     // after the folder's path
+
 // ---- Texts loaded at start-up into the catalogue arrays ---------------------------------------
 
 // Messages 3000-3024, one text each (the short texts of the program).
@@ -95,6 +112,13 @@ constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": t
 
 // ---- Dialog forms ---------------------------------------------------------------------------------
 
+// The file-name dialog's forms: the bar, the name, the extension and the folder.
+constexpr int MSG_FORM_SAVE_COPY = 130;          // a file's copy elsewhere
+constexpr int FORM_SAVE_COPY_FIELDS = 4;
+constexpr int MSG_FORM_NC_FILE_NAME = 132;       // the NC program's file name
+constexpr int FORM_NC_FILE_NAME_FIELDS = 4;
+constexpr int MSG_FORM_RENAME_FILE = 138;        // a buffer's file renamed (folder fixed)
+constexpr int FORM_RENAME_FILE_FIELDS = 4;
 constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll steps
 constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
 constexpr int MSG_FORM_TEXT_PRINT = 202;           // printing a text: header, pages, margins

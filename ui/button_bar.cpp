@@ -276,6 +276,9 @@ int16_t run_button_bar(int row, int column, const char* text, const char* letter
     if ((flags & BAR_REDRAW_EXIT) == 0) flush_input();
     push_hit_state();
     g_button_bar.running = true;
+    // While the bar has the pointer no page tab answers to it.
+    const bool tabs_were_off = g_tab_strip.button_bar_running;
+    g_tab_strip.button_bar_running = true;
     for (result = GO_ON; result == GO_ON;) {
       const BarLabel& label = bar.labels[current];
       show_field_caret(bar.row + bar.extra * 256, label.start, label.width);
@@ -290,6 +293,7 @@ int16_t run_button_bar(int row, int column, const char* text, const char* letter
     }
     hide_caret();
     g_button_bar.running = false;
+    g_tab_strip.button_bar_running = tabs_were_off;
     pop_hit_state();
   }
   if (own_colours) pop_colour_base();

@@ -49,6 +49,7 @@ struct UndoStep {
   bool clipboard_changed = false;
   std::vector<LineCopy> clipboard_before;
   std::vector<LineCopy> clipboard_after;
+  std::string shown;                // what the undo list calls the step (ends with a newline)
 };
 
 }  // namespace
@@ -58,6 +59,7 @@ struct EditorUndoHistory {
   std::deque<UndoStep> steps;       // oldest first
   size_t done = 0;                  // steps[0 .. done - 1] can be undone, the rest redone
   CaretState pending_before;
+  EventCode pending_code = 0;       // the code the pending step is acted on for
   bool pending = false;
   bool clipboard_noted = false;
   std::vector<LineCopy> clipboard_before;
@@ -299,12 +301,13 @@ void note_unread_text_read(TextLine* placeholder, TextLine* first, TextLine* las
   h.shadow.insert(h.shadow.begin() + static_cast<std::ptrdiff_t>(at), read.begin(), read.end());
 }
 
-void begin_editor_step() {
+void begin_editor_step(EventCode code) {
   TextWindow* w = g_windows.active;
   if (!is_editor(w)) return;
   if (w->undo_history == nullptr || !shadow_matches(*w->undo_history)) start_history(w);
   if (w->undo_history == nullptr) return;
   w->undo_history->pending_before = capture_caret(w);
+  w->undo_history->pending_code = code;
   w->undo_history->pending = true;
   w->undo_history->clipboard_noted = false;
 }
@@ -330,6 +333,57 @@ void end_editor_step() {
 
 namespace {
 
+// "\vc" for a character, a word for the blank and the line end.
+std::string shown_character(char c, const char* blank) {
+  if (c == ' ') return blank;
+  if (c == '\n') return "\vCR";
+  return std::string("\v") + c;
+}
+
+// The character one line's step added or removed, when the step did just that: the other
+// text is the one text with one byte more. 0 otherwise.
+char one_character_difference(const std::string& shorter, const std::string& longer) {
+  if (longer.size() != shorter.size() + 1) return 0;
+  size_t at = 0;
+  while (at < shorter.size() && shorter[at] == longer[at]) ++at;
+  if (longer.compare(at + 1, std::string::npos, shorter, at, std::string::npos) != 0) return 0;
+  return longer[at];
+}
+
+// What the undo list calls a step, by the code it was acted on for and what it changed.
+std::string describe_step(const UndoStep& step, EventCode code) {
+  const bool one_line = step.removed.size() == 1 && step.inserted.size() == 1;
+  const bool joined = step.removed.size() == 2 && step.inserted.size() == 1;
+  switch (code) {
+    case KEY_BACKSPACE:
+    case KEY_DEL: {
+      const char* verb = code == KEY_DEL ? "Delete " : "Backspace over ";
+      if (joined) return std::string(verb) + "\vCR\n";
+      const char gone =
+          one_line ? one_character_difference(step.inserted[0].text, step.removed[0].text) : 0;
+      if (gone != 0)
+        return verb + shown_character(gone, code == KEY_DEL ? "a space" : "\vspace") + "\n";
+      break;
+    }
+    case KEY_ENTER: return "Add a CR\n";
+    case KEY_CTRL_BACKSPACE:
+    case WINDOW_COPY_SYSTEM:
+    case WINDOW_COPY:
+    case WINDOW_APPEND_COPY:
+    case WINDOW_CUT: return "Delete/copy block\n";
+    case KEY_INS:
+    case WINDOW_PASTE_SYSTEM:
+    case WINDOW_COLUMN_PASTE: return "Insert block\n";
+    default:
+      if (code >= 32 && code <= 255 && one_line) {
+        const char typed = one_character_difference(step.removed[0].text, step.inserted[0].text);
+        if (typed != 0) return "Type " + shown_character(typed, "a space") + "\n";
+      }
+      break;
+  }
+  return std::to_string(code) + " - ?\n";
+}
+
 void record_step(TextWindow* w) {
   EditorUndoHistory& h = *w->undo_history;
   h.pending = false;
@@ -344,6 +398,7 @@ void record_step(TextWindow* w) {
     step.clipboard_after = text_clipboard_lines();
     h.clipboard_noted = false;
   }
+  step.shown = describe_step(step, h.pending_code);
   h.steps.resize(h.done);  // a new step ends the redo history
   h.steps.push_back(std::move(step));
   while (h.steps.size() > static_cast<size_t>(UNDO_STEPS_KEPT)) h.steps.pop_front();
@@ -358,6 +413,14 @@ EventCode editor_redo() { return replay(false); }
 int undo_steps_available() {
   const TextWindow* w = g_windows.active;
   return w != nullptr && w->undo_history != nullptr ? static_cast<int>(w->undo_history->done) : 0;
+}
+
+std::string undo_step_text(bool next_redo) {
+  const TextWindow* w = g_windows.active;
+  if (w == nullptr || w->undo_history == nullptr) return "";
+  const EditorUndoHistory& h = *w->undo_history;
+  if (next_redo) return h.done < h.steps.size() ? h.steps[h.done].shown : "";
+  return h.done > 0 ? h.steps[h.done - 1].shown : "";
 }
 
 int redo_steps_available() {

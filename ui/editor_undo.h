@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "screen/event_queue.h"
 
@@ -18,7 +19,8 @@ struct TextWindow;
 constexpr int UNDO_STEPS_KEPT = 63;
 
 // Around each code the run loop acts on (not the replays of undo and redo themselves).
-void begin_editor_step();
+// The code is what the step is acted on for; the undo list names the step by it.
+void begin_editor_step(EventCode code);
 void end_editor_step();
 // A copy to the text clipboard is about to replace its lines: the step keeps the old ones, so
 // that undoing the copy gives them back.
@@ -28,6 +30,14 @@ void note_clipboard_change();
 // 0 when there is nothing to undo or redo.
 EventCode editor_undo();
 EventCode editor_redo();
+// What the undo list calls the next step to redo (next_redo) or to undo ("Type \vx", "Add a
+// CR", "Delete/copy block"; each ends with a newline); "" when there is none.
+std::string undo_step_text(bool next_redo);
+// The undo list of the active window: a two-line pop-up in the middle of the window, the next
+// step to redo above the next step to undo. Up or PgUp gives 'r', Down or PgDn 'u', Esc 0 (the
+// screen under the list is repainted). 0 at once when the window keeps no history.
+int show_undo_list();
+
 // Steps that can be undone and redone in the active window.
 int undo_steps_available();
 int redo_steps_available();

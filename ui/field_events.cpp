@@ -14,6 +14,7 @@
 #include "ui/catalogue_menu.h"
 #include "ui/dialog_form.h"
 #include "ui/list_window.h"
+#include "ui/pointer_motion.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
 #include "ui/text_window.h"
@@ -51,6 +52,8 @@ EventCode left_click(int width) {
 // leaves the field where the form allows it. 0: nothing to report.
 EventCode pointer_motion(int width) {
   g_field.last_pointer_event = EVENT_POINTER_MOVE;
+  // The pointer moves by the mouse's motion.
+  follow_mouse();
   move_pointer();
   const TextWindow* w = g_windows.active;
   if (w == nullptr) return 0;

@@ -324,6 +324,19 @@ RunStep find_command(RunWindowCall* /*call*/, EventCode code) {
   TextWindow* w = g_windows.active;
   if (w == nullptr) return RUN_TAIL;
   if (code == WINDOW_FIND_FROM_TOP) {
+    if (!g_find.search_text.empty()) {
+      // A hot letter of a list or menu: any case, the found line centred, the block left; the
+      // user's own find text and options stay for the next F3.
+      const std::string pattern = g_search.pattern;
+      const uint16_t flags = g_search.flags;
+      g_search.pattern = g_find.search_text;
+      g_search.flags = FIND_CENTRE | FIND_KEEP_BLOCK;
+      g_find.search_text.clear();
+      g_find.last_find_result = static_cast<int16_t>(find_replace(g_lists.current.first, 0));
+      g_search.pattern = pattern;
+      g_search.flags = flags;
+      return RUN_TAIL;
+    }
     g_find.last_find_result =
         static_cast<int16_t>(g_search.pattern.empty() ? 0 : find_replace(g_lists.current.first, 0));
     return RUN_TAIL;

@@ -18,9 +18,14 @@
 #include "store/float_text.h"
 #include "store/file_reader.h"
 #include "store/line_list.h"
+#include "store/message_ids.h"
 #include "store/record_file.h"
+#include "store/text_helpers.h"
 #include "store/text_wrap.h"
 #include "ui/button_bar.h"
+#include "ui/dir_tree.h"
+#include "ui/file_name_dialog.h"
+#include "ui/standard_dialogs.h"
 #include "ui/entry_line.h"
 #include "ui/field_flags.h"
 #include "ui/popups.h"
@@ -46,6 +51,9 @@ constexpr uint32_t BOX_MODE_BITS = MSGBOX_CHOICE | MSGBOX_WAIT | MSGBOX_POPUP;
 constexpr uint32_t SAVE_MODES[] = {MSGBOX_SAVE, MSGBOX_SAVE_AS, MSGBOX_COPY_TO_FLOPPY};
 constexpr int NO_ANSWER = 27;
 constexpr int NUMBER_TEXT_SIZE = 64;
+constexpr char NO_DISK_FORMAT[] =
+    "Aint no formatted disk in drive \v%c\x13\n\nPress a key after correcting this \vminor "
+    "problem\x13, or \vESC\x13 to cancel";
 
 // What a box is made of.
 struct BoxRequest {
@@ -185,17 +193,80 @@ void show_save_notice() {
   flush_input();
 }
 
-// The save steps of a text window's file: saved through the save hook where the file has its
-// full path.
-// Stand-in: no save-as or file-name dialog yet: a file without a full path, a save-as and a copy elsewhere answer 27.
-int16_t run_save(uint32_t mode, TextLine* window, int arg) {
-  const TextWindow* w = window_of(window);
-  if (mode != MSGBOX_SAVE || w == nullptr || w->file == nullptr || w->file->full_path.empty() ||
-      g_message_box.save_hook == nullptr)
-    return NO_ANSWER;
+// The names of a record (folder, name, extension, full path) from another; its open file and
+// buffer stay, so that a text saved under a new name still reads its unread ranges.
+void take_record_names(FileRecord* to, const FileRecord& from) {
+  to->folder = from.folder;
+  to->name = from.name;
+  to->extension = from.extension;
+  to->full_path = from.full_path;
+}
+
+// Saving through the save hook, then the notice that stays a moment.
+int16_t save_through_hook(TextLine* window, int arg) {
   const int16_t result = g_message_box.save_hook(arg, window, 0);
   show_save_notice();
   return result;
+}
+
+// The save dialog on a work copy of the window's record: false when it was cancelled.
+bool ask_save_name(TextWindow* w) {
+  FileRecord work;
+  take_record_names(&work, *w->file);
+  dash_wildcards(&work.name);
+  if (save_as_dialog(&work) != DIALOG_CHOSEN) return false;
+  take_record_names(w->file, work);
+  // A read-only buffer saved under a name of the user's own is theirs to change.
+  w->flags &= ~WINDOW_READ_ONLY;
+  return true;
+}
+
+// Where a copy goes: the folder of the last copy, else the first removable place, else home.
+std::string copy_folder() {
+  if (!g_message_box.copy_folder.empty()) return g_message_box.copy_folder;
+  if (g_dir_tree.drive_count < 0) scan_drives();
+  for (const DriveInfo& place : g_dir_tree.drives)
+    if (place.removable && !place.folder.empty()) return place.folder;
+  return g_dir_tree.drives[DRIVE_HOME].folder;
+}
+
+// A copy of the window's file elsewhere: the file-name dialog on a work record in the copy
+// folder, the place tested until it answers, then the save hook with the copy flag. The window
+// keeps its own record whatever happens.
+int16_t copy_elsewhere(TextWindow* w, TextLine* window, int arg) {
+  FileRecord own;
+  take_record_names(&own, *w->file);
+  FileRecord& work = g_file_name_dialog.record;
+  work = FileRecord{};
+  work.folder = copy_folder();
+  work.name = own.name;
+  work.extension = own.extension;
+  if (file_name_dialog(MSG_FORM_SAVE_COPY) != DIALOG_CHOSEN) return NO_ANSWER;
+  const int drive = drive_of_path(work.full_path);
+  while (drive >= 0 && test_drive(drive) == 0) {
+    char text[sizeof NO_DISK_FORMAT + 8];
+    std::snprintf(text, sizeof text, NO_DISK_FORMAT, static_cast<char>('A' + drive));
+    if (show_text_box(text, TEXTBOX_PRESS_A_KEY) == KEY_ESC) return NO_ANSWER;
+  }
+  g_message_box.copy_folder = work.folder;
+  take_record_names(w->file, work);
+  const int16_t result = g_message_box.save_hook(arg, window, 1);
+  take_record_names(w->file, own);
+  return result;
+}
+
+// The save steps of a text window's file: a save goes straight to the hook where the file has
+// its full path, else asks for a name first as a save-as does; a copy elsewhere asks with the
+// file-name dialog.
+int16_t run_save(uint32_t mode, TextLine* window, int arg) {
+  TextWindow* w = window_of(window);
+  if (w == nullptr || w->file == nullptr || g_message_box.save_hook == nullptr) return NO_ANSWER;
+  if (mode == MSGBOX_COPY_TO_FLOPPY) return copy_elsewhere(w, window, arg);
+  if (mode == MSGBOX_SAVE_AS || w->file->full_path.empty()) {
+    if (!ask_save_name(w)) return NO_ANSWER;
+    draw_window_frame(0);
+  }
+  return save_through_hook(window, arg);
 }
 
 // Makes, activates and draws the box (the active window is pushed first).

@@ -84,6 +84,7 @@ struct BoxLayout {
 // Start-up installs the text-file saver; the job commands put their own in for their call.
 struct MessageBoxState {
   SaveHook save_hook = nullptr;  // null: the save modes save nothing and answer 27
+  std::string copy_folder;       // the folder of the last copy elsewhere; empty: none yet
   // What tests read back
   std::string last_text;     // the text of the last box shown
   uint32_t last_flags = 0;   // its flags (show_text_box) or mode (message_box)

@@ -2,14 +2,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
+#include <vector>
 
 #include "platform/files.h"
+#include "platform/folder_listing.h"
 #include "records/preferences.h"
 #include "screen/main_form.h"
 #include "screen/text_output.h"
+#include "store/file_reader.h"
 #include "store/text_helpers.h"
 #include "ui/dialog_form.h"
 #include "ui/editor_cursor.h"
@@ -52,11 +53,6 @@ EventCode edit_path_text(std::string* text, uint32_t flags, int width) {
   *text = buffer;
   cut_trailing_blanks(text);
   return result;
-}
-
-bool folder_exists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(path, error);
 }
 
 int columns_left() {
@@ -180,4 +176,37 @@ EventCode directory_field(std::string* folder, int width) {
     if (decided != 0) return decided;
     flags = FIELD_PATH;
   }
+}
+
+void set_file_record_path(std::string* path, FileRecord* record, std::string* dialog_extension) {
+  if (path == nullptr || record == nullptr || path->empty() ||
+      static_cast<unsigned char>((*path)[0]) < 32)
+    return;
+  std::string folder;
+  std::string name;
+  split_path(*path, &folder, &name);
+  if (!folder.empty()) {
+    // "/" is tested as it is; any other folder without its trailing '/'.
+    const std::string bare = folder.size() > 1 ? folder.substr(0, folder.size() - 1) : folder;
+    if (folder_exists(bare)) record->folder = folder;
+  }
+  std::string base;
+  std::string extension;
+  split_extension(name, &base, &extension);
+  if (!extension.empty()) {
+    record->extension = "." + extension;
+    if (dialog_extension != nullptr) *dialog_extension = record->extension;
+  } else if (!record->extension.empty()) {
+    // "report" and "report." both become "report" + the record's extension.
+    if (name.empty() || name.back() != '.') name += '.';
+    name += record->extension.substr(record->extension[0] == '.' ? 1 : 0);
+  }
+  record->name = name;
+  record->full_path = record->folder + record->name;
+  if (dialog_extension != nullptr) {
+    std::vector<uint8_t>& redraw = g_field.redraw;
+    for (size_t field = 1; field <= 3 && field < redraw.size(); ++field) redraw[field] = 1;
+    if (redraw.size() > 4) redraw[4] = 0;
+  }
+  *path = base;
 }

@@ -15,6 +15,8 @@
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
+#include "ui/catalogue_menu.h"
+#include "ui/page_entries.h"
 #include "ui/run_window.h"
 #include "ui/text_window.h"
 
@@ -76,8 +78,38 @@ EventCode placeholder_page_quit() {
   return KEY_ESC;
 }
 
-EventCode placeholder_page_event(int /*page*/, EventCode code) {
+namespace {
+
+// The top row and column the File menus open at, under the page's title.
+constexpr int FILE_MENU_TOP_ROW = 5;
+constexpr int FILE_MENU_COLUMN = 2;
+
+// Runs a page menu; what is chosen goes to the File-menu dispatcher. 5001: draw the page again.
+EventCode run_page_menu(TextLine* menu, bool drop_down) {
+  if (menu == nullptr) return 0;
+  const int option = drop_down ? run_catalogue_menu(menu, -(FILE_MENU_TOP_ROW + 1), FILE_MENU_COLUMN)
+                               : run_catalogue_menu(menu, 0, 0);
+  if (option > 0 && g_page_entries.file_menu_command != nullptr)
+    g_page_entries.file_menu_command(option);
+  return EVENT_REDRAW;
+}
+
+TextLine* page_menu(TextLine* const* menus, int page) {
+  return page >= 0 && page < PLACEHOLDER_PAGES ? menus[page] : nullptr;
+}
+
+}  // namespace
+
+EventCode placeholder_page_event(int page, EventCode code) {
   switch (code) {
+    case KEY_ESC: {
+      TextLine* menu = page_menu(g_placeholder_page.main_menus, page);
+      return menu != nullptr ? run_page_menu(menu, false) : code;
+    }
+    case KEY_ALT_F: {
+      TextLine* menu = page_menu(g_placeholder_page.file_menus, page);
+      return menu != nullptr ? run_page_menu(menu, true) : code;
+    }
     case EVENT_POINTER_MOVE:
       follow_mouse();
       point_at_furniture();

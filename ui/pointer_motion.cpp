@@ -118,3 +118,40 @@ int pointer_to_editor_keys() {
   }
   return pushed;
 }
+
+namespace {
+
+bool is_button_code(EventCode code) {
+  return code >= EVENT_LEFT_DOWN && code <= EVENT_RIGHT_UP;
+}
+
+}  // namespace
+
+void drag_to_scroll_keys() {
+  const int ch = g_display.current.cell_height;
+  while (g_pointer.button_bits != 0) {
+    const EventCode code = wait_input_code();
+    if (code == EVENT_POINTER_MOVE) {
+      int dx = 0;
+      int dy = 0;
+      mouse_delta(&dx, &dy);
+      if (dy == 0) continue;
+      const EventCode key = dy < 0 ? KEY_CTRL_UP : KEY_CTRL_DOWN;
+      int left = std::abs(dy);
+      for (; ch > 0 && left > ch; left -= ch)
+        for (int i = 0; i < 2 * ch; ++i) push_back_key(key);
+      for (; left > 0; --left) push_back_key(key);
+      return;
+    }
+    // A press or release of one of several buttons changes only what is held.
+    if (is_button_code(code) && g_pointer.button_bits != 0) continue;
+    push_input_code_front(code);
+    return;
+  }
+}
+
+int cursor_to_pointer_row() {
+  if (g_windows.active == nullptr || pointer_in_window() == 0) return -1;
+  cursor_to_pointer_y(g_pointer.wanted_y);
+  return 0;
+}

@@ -55,3 +55,11 @@ int middle_drag_scroll();
 int pointer_to_editor_keys();
 // Pushes the column codes that bring the cursor column under the pointer; 0 when it is there.
 int pointer_to_column_keys();
+// While a mouse button is held: the first vertical motion becomes scroll keys pushed back for
+// the run loop (Ctrl+Up upward, Ctrl+Down downward; two per pixel of each whole cell height,
+// one per pixel of the rest). A release or any other code ends the wait; codes other than the
+// pointer's stay queued for the run loop.
+void drag_to_scroll_keys();
+// -1 when the pointer is outside the active window; else the cursor goes to the line under the
+// pointer and 0 is returned.
+int cursor_to_pointer_row();

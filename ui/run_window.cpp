@@ -127,6 +127,7 @@ EventCode read_code(const TextWindow* w) {
   g_run.replaying = 0;
   // A window without a key filter has nothing to run: it ends as if cancelled.
   const EventCode code = g_windows.key_filter != nullptr ? g_windows.key_filter() : KEY_ESC;
+  g_run.first_call = false;
   g_run.top_reached = 0;
   g_run.bottom_reached = 0;
   return code;
@@ -410,6 +411,7 @@ TextLine* run_window(TextLine* node) {
 
   RunWindowCall call;
   call.previous_cursor_line = g_lists.cursor_line;
+  g_run.first_call = true;
   g_run.drag_presses = 0;
   g_run.top_reached = 0;
   g_run.bottom_reached = 0;
@@ -430,7 +432,7 @@ TextLine* run_window(TextLine* node) {
     call.scroll_at_read = w->horizontal_scroll;
     // Every code acted on is one undo step; the replays of undo and redo are not recorded.
     const bool recording = g_run.replaying == 0;
-    if (recording) begin_editor_step();
+    if (recording) begin_editor_step(code);
     if (act_on_code(&call, code) == RUN_TAIL) run_block_tail(&call, code);
     else call.previous_cursor_line = g_lists.cursor_line;
     if (recording) end_editor_step();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "screen/event_queue.h"
 #include "store/line_list.h"
@@ -97,6 +98,7 @@ struct RunLoopState {
   uint32_t cut_flags = 0;        // flags of the window the last cut came from; a paste into a
                                  // blank window takes its word wrap and rich text
   uint8_t release_wait = 0;      // > 0: the run loop that ends next waits for the buttons' release
+  bool first_call = false;       // the key filter is being called for the first time in this run
 };
 extern RunLoopState g_run;
 
@@ -112,6 +114,8 @@ struct FindDriver {
   int16_t last_find_result = 0;      // result of the last engine call
   uint16_t last_options = 0x00FF;    // option word of the last search; 0x00FF: none yet
   int16_t saved_marking = 0;         // marking while the result box is shown
+  std::string search_text;           // a hot letter between its codes: the next 451 looks for
+                                     // it once, else for the find text
 };
 extern FindDriver g_find;
 

@@ -9,10 +9,12 @@
 #include "ui/editor_cursor.h"
 #include "ui/editor_paragraphs.h"
 #include "ui/editor_text.h"
+#include "ui/editor_undo.h"
 #include "ui/key_pushback.h"
 #include "ui/line_numbers.h"
 #include "ui/run_window_keys.h"
 #include "ui/text_window.h"
+#include "ui/wait_events.h"
 #include "ui/window_frames.h"
 
 
@@ -72,9 +74,15 @@ RunStep toggle_word_wrap(RunWindowCall* /*call*/) {
   return RUN_TAIL;
 }
 
-// Stand-in: toggles the flag only; does not wait while Alt is held.
+// While Alt is still held the caret shows its new shape until the next event; that event is
+// put back in front of the queue for the run loop, so nothing typed meanwhile is lost.
 RunStep toggle_overwrite(RunWindowCall* /*call*/) {
-  if (g_windows.active != nullptr) g_windows.active->flags ^= WINDOW_OVERWRITE;
+  if (g_windows.active == nullptr) return RUN_TAIL;
+  g_windows.active->flags ^= WINDOW_OVERWRITE;
+  if ((g_events.modifiers & MODIFIER_ALT) != 0) {
+    const EventCode next = wait_event_at_cursor();
+    if (next != 0) push_input_code_front(next);
+  }
   return RUN_TAIL;
 }
 
@@ -107,7 +115,6 @@ RunStep append_empty_line(RunWindowCall* /*call*/) {
   request_full_redraw();
   return RUN_TAIL;
 }
-
 
 namespace {
 
@@ -251,6 +258,18 @@ void cut_line_tail() {
   }
 }
 
+// 505: the undo list; a step chosen there is undone or redone, and the list comes back after
+// it (504) until it is left.
+RunStep undo_list_step() {
+  const int choice = show_undo_list();
+  if (choice == 0) return RUN_TAIL;
+  if (g_windows.active->line_count <= 0) number_lines(1);
+  const EventCode result = choice == 'r' ? editor_redo() : editor_undo();
+  push_back_key(REPLAY_LIST_AGAIN);
+  if (result != 0) request_full_redraw();
+  return RUN_TAIL;
+}
+
 }  // namespace
 
 RunStep replay_code(RunWindowCall* call, EventCode code) {
@@ -275,10 +294,10 @@ RunStep replay_code(RunWindowCall* call, EventCode code) {
     }
     case REPLAY_CUT_HEAD: cut_line_head(w); return RUN_TAIL;
     case REPLAY_CUT_TAIL: cut_line_tail(); return RUN_TAIL;
-    case REPLAY_LIST:
     case REPLAY_LIST_AGAIN:
-    default:
-      // The undo list of single steps is not shown: every step is undone and redone whole.
-      return RUN_TAIL;
+      redraw_window_lines();
+      [[fallthrough]];
+    case REPLAY_LIST: return undo_list_step();
+    default: return RUN_TAIL;
   }
 }

@@ -20,6 +20,7 @@
 #include "screen/event_queue.h"
 #include "ui/field_flags.h"
 
+struct FileRecord;
 struct TextLine;
 
 // What a field holds and the entry rules are the bits of ui/field_flags.h.
@@ -57,6 +58,14 @@ EventCode cycle_list_field(const char* letters, uint8_t* value, uint8_t base, in
 // A float whose FIELD_UNSET means "not given", edited as 0.
 EventCode optional_float_field(float* value, uint32_t flags, int width);
 EventCode file_name_field(int width, const char* filter, std::string* path);
+// A typed path split into a file record: its folder is taken only when that folder exists; the
+// name becomes the record's name; an extension the name has becomes the record's (and, with a
+// dialog, the dialog's extension text), a name without one gets the record's ("report" with
+// ".NC" gives "report.NC"). The record's full path follows its folder and name. With a dialog
+// the values of form fields 1-3 are drawn again (field 4's not). Afterwards *path holds the
+// name without its extension. A path that is empty or starts with a control character does
+// nothing.
+void set_file_record_path(std::string* path, FileRecord* record, std::string* dialog_extension);
 EventCode directory_field(std::string* folder, int width);
 EventCode code_text_field(int width, int help_topic, TextLine** lines, const char* title,
                           int editor_width, int editor_height);

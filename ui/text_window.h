@@ -311,9 +311,13 @@ void cursor_to_block_start();
 using LineMatch = int (*)(TextLine* line, const char* key);
 void find_and_show_line(TextWindow* window, LineMatch hook, const char* key);
 void place_cursor_row(int n);
-// The window's list as a most-recent-first history.
+// The window's list as a most-recent-first history. Removing compares ignoring case, adding
+// compares exactly (a search for "Foo" and one for "foo" are two entries).
 void remove_history_entry(const char* text, TextWindow* window);
 void add_history_entry(const char* text, TextWindow* window, int most);
+// The same with entries compared ignoring case: "Report.NC" moves an entry "REPORT.nc" up (as
+// it is).
+void add_history_entry_nocase(const char* text, TextWindow* window, int most);
 
 // ---- Test hooks --------------------------------------------------------------------------------
 

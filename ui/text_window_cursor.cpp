@@ -219,3 +219,9 @@ void add_history_entry(const char* text, TextWindow* window, int most) {
   window->pointer_y = static_cast<int16_t>(row_middle_y(window, row));
   if (window == g_windows.active) g_windows.pointer_y = window->pointer_y;
 }
+
+void add_history_entry_nocase(const char* text, TextWindow* window, int most) {
+  g_load_lists.compare_ignoring_case = true;
+  add_history_entry(text, window, most);
+  g_load_lists.compare_ignoring_case = false;
+}

@@ -15,6 +15,9 @@ bool code_pending() { return poll_input_code(EVENT_PEEK_LIMIT) != 0; }
 // Waits with the editor caret blinking at the cell, then takes it off the screen.
 EventCode wait_with_editor_caret(int row, int column) {
   move_pointer();
+  // In overwrite mode the caret covers the whole cell it types over.
+  const TextWindow* w = g_windows.active;
+  g_caret.overwrite = w != nullptr && (w->flags & WINDOW_OVERWRITE) != 0;
   set_editor_caret(row, column);
   set_tick_hook(blink_editor_caret);
   const EventCode code = wait_input_code();

@@ -14,6 +14,7 @@
 #include "records/preferences.h"
 #include "screen/boxes.h"
 #include "screen/interface_settings.h"
+#include "screen/main_form.h"
 #include "store/file_reader.h"
 #include "tests/job/job_fixture.h"
 #include "tests/support/idle_typist.h"
@@ -167,6 +168,70 @@ TEST_F(JobCommandsTest, TheInterfaceSettingsFormIsReachedFromTheMenuOption) {
     push_input_code(code);
   file_menu_command(FILE_OPTION_INTERFACE_SETTINGS);
   EXPECT_EQ(g_interface.editor_option, 9);
+}
+
+// ---- Saving -------------------------------------------------------------------------------------
+
+TEST_F(JobCommandsTest, ASaveWithoutANameAsksForOneAndTheJobTakesIt) {
+  install_main_window_proc();  // the save dialog runs under the page loop, which takes Tab
+  const std::string path = write_job("sign.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  // A new job has no name: the save dialog opens in the jobs folder; the name is typed.
+  window_of(drawing_)->file->full_path.clear();
+  window_of(drawing_)->file->name.clear();
+  g_job_file.full_path.clear();
+  g_preferences.job_folder = folder_.string() + "/";
+  mark_job_changed();
+  typist_key(VK_TAB);
+  typist_text("plan");
+  typist_key(VK_RETURN);
+  ASSERT_NE(g_page_entries.save_job, nullptr);
+  EXPECT_EQ(g_page_entries.save_job(MSGBOX_SAVE), 0);
+  const std::string saved = (folder_ / "plan.job").string();
+  EXPECT_TRUE(std::filesystem::exists(saved));
+  EXPECT_EQ(job_path(), saved);
+  EXPECT_EQ(g_job_file.full_path, saved);
+  EXPECT_EQ(g_job_settings.job_changed, 0);
+  EXPECT_NE(g_tab_strip.caption.find("plan.job"), std::string::npos) << g_tab_strip.caption;
+  // What was written is the drawing, not the box's text.
+  EXPECT_EQ(open_job(saved.c_str()), 0);
+  EXPECT_EQ(drawing_items(), 4);
+}
+
+TEST_F(JobCommandsTest, SaveAsWritesACopyAndTheJobKeepsItsNameAndStaysChanged) {
+  const std::string path = write_job("sign.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  mark_job_changed();
+  g_message_box.copy_folder = folder_.string() + "/";
+  // The file-name dialog opens on its bar with CANCEL offered: down to the name, cleared and
+  // typed anew, back up, OK.
+  typist_pause();
+  typist_key(VK_DOWN);
+  typist_key(VK_DELETE);
+  typist_text("copy");
+  typist_key(VK_RETURN);
+  typist_key(VK_UP);
+  typist_text("o");
+  EXPECT_EQ(file_menu_command(FILE_OPTION_SAVE_AS), 0);
+  const std::string copy = (folder_ / "copy.job").string();
+  ASSERT_TRUE(std::filesystem::exists(copy));
+  EXPECT_EQ(job_path(), path);
+  EXPECT_EQ(g_job_file.full_path, path);
+  EXPECT_NE(g_job_settings.job_changed & JOB_CHANGED, 0) << "the job's own file is not saved";
+  EXPECT_EQ(open_job(copy.c_str()), 0);
+  EXPECT_EQ(drawing_items(), 4);
+}
+
+TEST_F(JobCommandsTest, ACancelledSaveAsWritesNothing) {
+  const std::string path = write_job("sign.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  g_message_box.copy_folder = folder_.string() + "/";
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(save_job_as(), 27);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
+                          std::filesystem::directory_iterator()),
+            1);
+  EXPECT_EQ(job_path(), path);
 }
 
 }  // namespace

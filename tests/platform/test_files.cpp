@@ -306,3 +306,59 @@ TEST_F(Files, SaveIntoAMissingFolderCannotCreate) {
 }
 
 }  // namespace
+
+// ---- data files of the program folder ----
+
+static std::string read_stream(FILE* stream) {
+  std::string text;
+  char buffer[64];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, stream)) > 0) text.append(buffer, got);
+  return text;
+}
+
+TEST_F(Files, DataFileWrittenTruncatedReadAndDeleted) {
+  set_program_folder_for_tests(folder_);
+  FILE* out = open_data_file("ERASE_ME.V3D", true);
+  ASSERT_NE(out, nullptr);
+  std::fputs("a longer first text", out);
+  std::fclose(out);
+  out = open_data_file("ERASE_ME.V3D", true);  // writing again starts the file anew
+  ASSERT_NE(out, nullptr);
+  std::fputs("short", out);
+  std::fclose(out);
+  EXPECT_EQ(fs::status(at("ERASE_ME.V3D")).permissions() & fs::perms::owner_read,
+            fs::perms::owner_read);
+
+  FILE* in = open_data_file("ERASE_ME.V3D", false);
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(read_stream(in), "short");
+  EXPECT_EQ(std::fputs("x", in), EOF);  // read-only
+  std::fclose(in);
+
+  EXPECT_EQ(delete_data_file("ERASE_ME.V3D"), 0);
+  EXPECT_FALSE(fs::exists(at("ERASE_ME.V3D")));
+  EXPECT_EQ(delete_data_file("ERASE_ME.V3D"), 0);  // already gone is no failure
+  EXPECT_EQ(open_data_file("ERASE_ME.V3D", false), nullptr);
+}
+
+TEST_F(Files, DataFileNamesStayInTheProgramFolder) {
+  const std::string inner = at("program");
+  fs::create_directory(inner);
+  set_program_folder_for_tests(inner);
+  { std::FILE* f = std::fopen(at("outside.txt").c_str(), "w"); std::fclose(f); }
+  for (const char* name : {"", ".", "..", "../outside.txt", "sub/x.txt", "/etc/passwd"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(open_data_file(name, false), nullptr);
+    EXPECT_EQ(open_data_file(name, true), nullptr);
+    EXPECT_EQ(delete_data_file(name), -1);
+  }
+  EXPECT_TRUE(fs::exists(at("outside.txt")));
+}
+
+TEST_F(Files, DataFileDeleteFailureIsTold) {
+  set_program_folder_for_tests(folder_);
+  fs::create_directory(at("FOLDER.TMP"));  // a folder of that name cannot be unlinked
+  EXPECT_EQ(delete_data_file("FOLDER.TMP"), -1);
+  EXPECT_TRUE(fs::exists(at("FOLDER.TMP")));
+}

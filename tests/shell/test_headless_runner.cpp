@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "geometry/layers.h"
 #include "platform/window.h"
 #include "shell/headless_script.h"
+#include "tests/job/job_fixture.h"
 #include "tests/support/test_folder.h"
 
 namespace fs = std::filesystem;
@@ -175,14 +177,18 @@ class HeadlessRunnerTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(out_); }
 
-  // Runs the runner on a script; returns its exit code (-1 when it did not exit normally).
-  int run(const std::string& script, const std::string& options = "") {
+  // Runs the runner on a script; returns its exit code (-1 when it did not exit normally). With
+  // a working folder the program runs in it.
+  int run(const std::string& script, const std::string& options = "",
+          const fs::path& working_folder = {}) {
     const fs::path script_path = out_ / "script.txt";
     std::ofstream(script_path, std::ios::binary) << script;
     const std::string folder = options.find("--folder") == std::string::npos
                                    ? " --folder \"" + (out_ / "program").string() + "\""
                                    : "";
-    const std::string command = std::string("\"") + BRENVIK_PROGRAM_DIR + "/brenvik-headless\" " +
+    const std::string cd =
+        working_folder.empty() ? "" : "cd \"" + working_folder.string() + "\" && ";
+    const std::string command = cd + std::string("\"") + BRENVIK_PROGRAM_DIR + "/brenvik-headless\" " +
                                 options + folder + " --out \"" + out_.string() + "\" \"" +
                                 script_path.string() + "\" 2>\"" + (out_ / "stderr.txt").string() +
                                 "\"";
@@ -526,6 +532,58 @@ TEST_F(HeadlessRunnerTest, ADamagedToolListIsReportedInABoxThatAKeyCloses) {
   EXPECT_NE(read("box.txt").find("Tool list file is bad!"), std::string::npos) << read("box.txt");
   EXPECT_EQ(read("after.txt").find("Tool list file is bad!"), std::string::npos);
   EXPECT_NE(last_dump_line("after.txt").find("New Item"), std::string::npos) << read("after.txt");
+}
+
+// The Drawing page's File menu opens a job of the working folder: Alt+F, O for "Open a job", the
+// job's first letter in the dialog, Enter. The caption then names the job; Esc opens the page's
+// main menu and a second Esc closes it, leaving the screen as it was.
+constexpr char FILE_MENU_SCRIPT[] = R"(# open a job through the File menu
+dump before
+key Alt+f
+dump file-menu
+key Esc
+dump after-file-menu
+key Alt+f
+key o
+dump dialog
+type s
+key Enter
+dump opened
+key Esc
+dump main-menu
+key Esc
+dump after-main-menu
+key Alt+f
+key v
+dump no-item
+key Esc
+click 180 30
+dump job-setup
+close
+)";
+
+TEST_F(HeadlessRunnerTest, TheFileMenuOpensAJobOfTheWorkingFolder) {
+  reset_layers();
+  const fs::path jobs = out_ / "jobs";
+  fs::create_directories(jobs);
+  const std::vector<uint8_t> job = sample_job_bytes();
+  std::ofstream(jobs / "sign.job", std::ios::binary)
+      .write(reinterpret_cast<const char*>(job.data()), static_cast<std::streamsize>(job.size()));
+  ASSERT_EQ(run(FILE_MENU_SCRIPT, "", jobs), 0) << read("stderr.txt");
+  const std::string menu = read("file-menu.txt");
+  EXPECT_NE(menu.find("Open a job"), std::string::npos) << menu;
+  EXPECT_NE(menu.find("Colours"), std::string::npos) << menu;
+  EXPECT_EQ(read("after-file-menu.txt"), read("before.txt")) << "the screen comes back";
+  EXPECT_NE(read("dialog.txt").find("sign.job"), std::string::npos) << read("dialog.txt");
+  // The caption names the job's file (the test folder's long name fills the row first); the
+  // Drawing page draws it in the tiny face, the Job setup page where the dump reads it.
+  const std::string caption = dump_line("job-setup.txt", 4);
+  EXPECT_NE(caption.find("Brenvik 2000    /"), std::string::npos) << read("job-setup.txt");
+  EXPECT_EQ(caption.find("New job"), std::string::npos) << caption;
+  EXPECT_NE(read("main-menu.txt").find("Zoom to all"), std::string::npos) << read("main-menu.txt");
+  EXPECT_EQ(read("after-main-menu.txt"), read("opened.txt"));
+  EXPECT_EQ(read("no-item.txt").find("Dont have option"), std::string::npos)
+      << "a letter no item has chooses nothing";
 }
 
 TEST_F(HeadlessRunnerTest, AResizedWindowIsDrawnAgainAtItsNewSize) {

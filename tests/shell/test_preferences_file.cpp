@@ -20,6 +20,8 @@
 #include "store/text_wrap.h"
 #include "tests/shell/preferences_fuzz_entry.h"
 #include "tests/support/test_folder.h"
+#include "ui/load_lists.h"
+#include "ui/text_window.h"
 
 namespace {
 
@@ -219,6 +221,21 @@ TEST_F(PreferencesFileTest, LoadListsKeepTheFirst22Names) {
   ASSERT_EQ(read_preferences_file(path()), PREFERENCES_READ_OK);
   ASSERT_EQ(g_preferences_file.multi_load.size(), 22U);
   EXPECT_EQ(g_preferences_file.multi_load.back(), "/jobs/21");
+}
+
+// The lists' windows hold what the user changed; writing the file takes their lines.
+TEST_F(PreferencesFileTest, LoadListWindowsAreWrittenBack) {
+  factory_file();
+  make_load_list_windows({"*.NC", "*.TXT"}, {}, {"/jobs/plate.job"});
+  add_history_entry("/jobs/new.job", window_of(g_load_lists.load_list_window), 22);
+  ASSERT_EQ(read_write_preferences(0), 0);
+  destroy_load_list_windows();
+  reset_settings();
+  ASSERT_EQ(read_preferences_file(path()), PREFERENCES_READ_OK);
+  EXPECT_EQ(g_preferences_file.job_load_list,
+            (std::vector<std::string>{"/jobs/new.job", "/jobs/plate.job"}));
+  EXPECT_EQ(g_preferences_file.file_filters, (std::vector<std::string>{"*.NC", "*.TXT"}));
+  EXPECT_TRUE(g_preferences_file.multi_load.empty());
 }
 
 // Each row is a file that gives the factory settings: the marker set before reading is gone.

@@ -1,7 +1,8 @@
 // The editor's typing, caret and block keys through run_window: what each leaves in the lines,
 // where the caret stands, what the clipboards hold.
-#include "tests/ui/editor_fixture.h"
+#include "screen/caret.h"
 #include "tests/support/idle_typist.h"
+#include "tests/ui/editor_fixture.h"
 
 namespace {
 
@@ -522,6 +523,47 @@ TEST_F(EditorTest, AppendLineLeavesTheCaretAtTheNewLinesStart) {
   run(open_end, {WINDOW_APPEND_LINE}, 0, 2);
   EXPECT_EQ(lines_of(open_end), (Lines{"ab\n", "\n"}));
   EXPECT_EQ(caret(open_end), std::make_pair(1, 0));
+}
+
+}  // namespace
+
+namespace {
+
+// Alt+O with Alt still held waits with the caret at the cursor cell; what comes meanwhile is
+// acted on after it, never dropped. Without Alt held nothing waits.
+TEST_F(EditorTest, OverwriteToggleWaitsWhileAltIsHeld) {
+  for (const bool alt_held : {true, false}) {
+    SCOPED_TRACE(alt_held ? "Alt held" : "Alt let go");
+    TextLine* node = make_editor({"abc\n"});
+    start_typist();
+    int caret_x = -1;
+    int caret_y = -1;
+    int caret_width = -1;
+    g_typist.steps.push_back([&] {
+      caret_x = g_caret.editor_x;
+      caret_y = g_caret.editor_y;
+      caret_width = g_caret.editor_width;
+      g_events.modifiers = 0;  // Alt let go, then Right pressed
+      headless_inject_keystroke(VK_RIGHT, 0);
+    });
+    g_events.modifiers = alt_held ? MODIFIER_ALT : 0;
+    run(node, {KEY_ALT_O, 'y'}, 0, 1);
+    g_events.modifiers = 0;
+    pump_set_idle_handler(nullptr);
+    EXPECT_EQ(lines_of(node), Lines{"ayc\n"});  // overwrite mode typed over the b
+    EXPECT_NE(window_of(node)->flags & WINDOW_OVERWRITE, 0u);
+    if (alt_held) {
+      // On the cursor cell (top row 2, left column 1 + cursor column 1), a whole cell wide.
+      EXPECT_EQ(caret_y, 2 * g_display.current.cell_height);
+      EXPECT_EQ(caret_x, 2 * g_display.current.cell_width);
+      EXPECT_EQ(caret_width, g_display.current.cell_width + 1);
+      EXPECT_EQ(poll_input_code(0), KEY_RIGHT);  // the key pressed meanwhile is still there
+    } else {
+      EXPECT_EQ(g_typist.idle_calls, 0);
+      EXPECT_EQ(poll_input_code(0), 0);
+    }
+    destroy(node);
+  }
 }
 
 }  // namespace

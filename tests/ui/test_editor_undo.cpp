@@ -2,6 +2,7 @@
 // every step must undo back to the original bytes and redo to the edited ones.
 #include <random>
 
+#include "tests/support/idle_typist.h"
 #include "tests/ui/editor_fixture.h"
 #include "ui/line_fold.h"
 
@@ -30,6 +31,102 @@ TEST_F(EditorTest, TypedTextUndoesAndRedoesWithTheCaret) {
   // A new edit after an undo ends the redo history.
   run(node, {UNDO_STEP, 'x', REDO_STEP});
   EXPECT_EQ(lines_of(node), (Lines{"abx\n"}));
+}
+
+// The undo list names the next step to redo above the next to undo; Down undoes, Up redoes, and
+// the list comes back after each step until Esc. The cells under it are the editor's again.
+TEST_F(EditorTest, UndoListWalksTheHistoryStepByStep) {
+  TextLine* node = make_editor({"\n"});
+  run(node, {'a', 'b', ' ', KEY_ENTER}, 0, 0);
+  ASSERT_EQ(lines_of(node), (Lines{"ab \n", "\n"}));
+  const TextWindow* w = window_of(node);
+  const int list_row = w->top_row + w->rows / 2;
+  const int list_column = w->left_column + w->columns / 2 - 10;
+  const std::string editor_cells = row_text(list_row, list_column, 14);
+
+  std::vector<std::pair<std::string, std::string>> shown;  // (top row, bottom row) each time
+  std::vector<Lines> texts;
+  start_typist();
+  for (const int key : {VK_DOWN, VK_DOWN, VK_UP, VK_ESCAPE}) {
+    g_typist.steps.push_back([&, key] {
+      shown.emplace_back(row_text(list_row, list_column, 14), row_text(list_row + 1, list_column, 14));
+      texts.push_back(lines_of(node));
+      headless_inject_keystroke(key, 0);
+    });
+  }
+  run(node, {505});
+  pump_set_idle_handler(nullptr);
+
+  ASSERT_EQ(shown.size(), 4u);
+  const std::pair<std::string, std::string> want[] = {
+      {"(redo end)", "Add a CR"},
+      {"Add a CR", "Type a space"},
+      {"Type a space", "Type b"},
+      {"Add a CR", "Type a space"},
+  };
+  const Lines want_texts[] = {{"ab \n", "\n"}, {"ab \n"}, {"ab\n"}, {"ab \n"}};
+  for (size_t i = 0; i < shown.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(shown[i].first.substr(0, want[i].first.size()), want[i].first);
+    EXPECT_EQ(shown[i].second.substr(0, want[i].second.size()), want[i].second);
+    EXPECT_EQ(texts[i], want_texts[i]);
+  }
+  EXPECT_EQ(lines_of(node), (Lines{"ab \n"}));
+  EXPECT_EQ(row_text(list_row, list_column, 14), editor_cells);  // the list is gone
+  // The walk recorded nothing of its own: a plain undo takes the space back.
+  run(node, {UNDO_STEP});
+  EXPECT_EQ(lines_of(node), (Lines{"ab\n"}));
+}
+
+TEST_F(EditorTest, UndoListNamesEachKindOfStep) {
+  struct Case {
+    Lines lines;
+    int column;
+    EventCode code;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {{"abc\n"}, 3, 'x', "Type \vx\n"},
+      {{"abc\n"}, 3, ' ', "Type a space\n"},
+      {{"abc\n"}, 3, KEY_BACKSPACE, "Backspace over \vc\n"},
+      {{"a c\n"}, 2, KEY_BACKSPACE, "Backspace over \vspace\n"},
+      {{"ab\n", "cd\n"}, -1, KEY_BACKSPACE, "Backspace over \vCR\n"},
+      {{"a c\n"}, 1, KEY_DEL, "Delete a space\n"},
+      {{"abc\n"}, 0, KEY_DEL, "Delete \va\n"},
+      {{"abc\n"}, 1, KEY_ENTER, "Add a CR\n"},
+      {{"abc\n"}, 1, KEY_RIGHT, ""},  // no change: no step
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.shown);
+    TextLine* node = make_editor(c.lines);
+    if (c.column < 0)
+      run(node, {c.code}, 1, 0);
+    else
+      run(node, {c.code}, 0, c.column);
+    EXPECT_EQ(undo_step_text(false), c.shown);
+    EXPECT_EQ(undo_step_text(true), "");
+    destroy(node);
+  }
+  // A block cut and its paste.
+  TextLine* node = make_editor({"one two\n"});
+  set_block(node, 0, 0, 0, 3);
+  run(node, {WINDOW_CUT}, 0, 0);
+  EXPECT_EQ(undo_step_text(false), "Delete/copy block\n");
+  run(node, {KEY_INS});
+  EXPECT_EQ(undo_step_text(false), "Insert block\n");
+  run(node, {UNDO_STEP});
+  EXPECT_EQ(undo_step_text(true), "Insert block\n");
+  EXPECT_EQ(undo_step_text(false), "Delete/copy block\n");
+}
+
+TEST_F(EditorTest, UndoListOfAWindowWithoutHistoryShowsNothing) {
+  TextLine* node = make_editor({"abc\n"}, 0);
+  start_typist();
+  typist_key(VK_ESCAPE);
+  run(node, {505, 'x'}, 0, 3);
+  pump_set_idle_handler(nullptr);
+  EXPECT_EQ(g_typist.idle_calls, 0);  // no list waited for a key
+  EXPECT_EQ(lines_of(node), (Lines{"abcx\n"}));
 }
 
 TEST_F(EditorTest, SeventyStepsLeaveSixtyThree) {

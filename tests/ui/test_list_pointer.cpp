@@ -140,6 +140,7 @@ TEST_F(EndMarkTest, TheBottomRowSaysWhetherTheListGoesOnAsWidthAllows) {
   };
   const Case cases[] = {
       {30, true, "(more below)"}, {30, false, "(end of list)"},
+      {15, true, "(more below)"}, {15, false, "(end of list)"},
       {12, true, "(more)"},       {12, false, "(end)"},
   };
   for (const Case& c : cases) {

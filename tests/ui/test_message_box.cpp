@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/window.h"
+#include "screen/boxes.h"
 #include "screen/caret.h"
 #include "tests/support/idle_typist.h"
 #include "ui/button_bar.h"
@@ -251,6 +252,28 @@ TEST_F(MessageBoxTest, YesNoWidthsAndAnswers) {
     EXPECT_EQ(ask_yes_no(c.text.c_str(), 1), c.expected) << c.text.size();
     EXPECT_EQ(g_message_box.last_box.width, c.width) << c.text.size();
   }
+}
+
+// While a question's button bar waits, the page tabs answer to no pointer; afterwards they do.
+TEST_F(MessageBoxTest, PageTabsAreDeafWhileAButtonBarRuns) {
+  const std::vector<PageTab> saved = g_tab_strip.tabs;
+  g_tab_strip.tabs.assign(2, PageTab{});
+  g_tab_strip.tabs[0].x = 40;
+  g_tab_strip.tabs[0].width = 50;
+  g_tab_strip.tabs[1].x = 140;
+  g_tab_strip.tabs[1].width = 50;
+  g_tab_strip.base_line = 30;
+  g_form.caption_hidden_count = 0;
+  ASSERT_EQ(hit_page_tab(150, 28), 1);
+  int during = 99;
+  g_typist.steps.push_back([&] {
+    during = hit_page_tab(150, 28);
+    headless_inject_text("y");
+  });
+  EXPECT_EQ(ask_yes_no("Sure?", 1), 1);
+  EXPECT_EQ(during, -2);
+  EXPECT_EQ(hit_page_tab(150, 28), 1);
+  g_tab_strip.tabs = saved;
 }
 
 TEST_F(MessageBoxTest, ChoiceBarArrowsAndHotLettersOfTheWords) {

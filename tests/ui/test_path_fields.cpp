@@ -1,7 +1,9 @@
 // The file and folder fields of the settings forms with typed paths, on a temporary tree.
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "store/file_reader.h"
 #include "store/message_ids.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
@@ -112,6 +114,65 @@ TEST_F(PathFieldTest, EnterOpensTheBrowserAndEscThereChangesNothing) {
   key(VK_ESCAPE);
   EXPECT_EQ(directory_field(&folder, 40), FIELD_CANCELLED);
   EXPECT_EQ(folder, path("jobs") + "/");
+}
+
+// A typed path split into a file record: the folder only when it exists, the extension taken or
+// given, the path left holding the bare name.
+TEST_F(PathFieldTest, ATypedPathIsSplitIntoTheFileRecord) {
+  struct Case {
+    std::string typed;
+    std::string folder, name, extension, left;
+  };
+  const std::string jobs = path("jobs") + "/";
+  const Case cases[] = {
+      {jobs + "report", jobs, "report.NC", ".NC", "report"},
+      {jobs + "report.", jobs, "report.NC", ".NC", "report"},
+      {jobs + "report.txt", jobs, "report.txt", ".txt", "report"},
+      {path("nope") + "/report.txt", "/old/", "report.txt", ".txt", "report"},  // no such folder
+      {"/report.tap", "/", "report.tap", ".tap", "report"},                    // the root exists
+      {"report.longer", "/old/", "report.longer.NC", ".NC", "report.longer"},  // not an extension
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    FileRecord record;
+    record.folder = "/old/";
+    record.name = "old.NC";
+    record.extension = ".NC";
+    std::string typed = c.typed;
+    std::string dialog_extension = "?";
+    g_field.redraw.assign(6, 0);
+    g_field.redraw[4] = 1;
+    set_file_record_path(&typed, &record, &dialog_extension);
+    EXPECT_EQ(record.folder, c.folder);
+    EXPECT_EQ(record.name, c.name);
+    EXPECT_EQ(record.extension, c.extension);
+    EXPECT_EQ(record.full_path, c.folder + c.name);
+    EXPECT_EQ(dialog_extension, c.extension == ".NC" ? "?" : c.extension);
+    EXPECT_EQ(typed, c.left);
+    EXPECT_EQ(g_field.redraw, (std::vector<uint8_t>{0, 1, 1, 1, 0, 0}));
+  }
+}
+
+TEST_F(PathFieldTest, AnEmptyOrControlPathLeavesTheRecord) {
+  for (std::string typed : {std::string(), std::string("\x1b/tmp/x.NC")}) {
+    FileRecord record;
+    record.name = "old.NC";
+    record.extension = ".NC";
+    const std::string before = typed;
+    g_field.redraw.assign(5, 0);
+    set_file_record_path(&typed, &record, nullptr);
+    EXPECT_EQ(record.name, "old.NC");
+    EXPECT_EQ(typed, before);
+    EXPECT_EQ(g_field.redraw, std::vector<uint8_t>(5, 0));
+  }
+  // Without a dialog the record changes but no field is flagged.
+  FileRecord record;
+  record.extension = ".NC";
+  std::string typed = "plate";
+  g_field.redraw.assign(5, 0);
+  set_file_record_path(&typed, &record, nullptr);
+  EXPECT_EQ(record.name, "plate.NC");
+  EXPECT_EQ(g_field.redraw, std::vector<uint8_t>(5, 0));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "screen/caret.h"
 #include "screen/hover.h"
 #include "screen/tick_clock.h"
+#include "ui/key_pushback.h"
 #include "ui/list_window.h"
 #include "ui/pointer_motion.h"
 #include "window_fixture.h"
@@ -166,6 +167,60 @@ TEST_F(PointerMotionTest, TheListMarkIsDrawnBesideTheCursorRowAndTakenAwayExactl
   restore_field_strip();
   hide_pointer();
   EXPECT_EQ(window_surface()->pixels, before);
+}
+
+// A drag while a button is held scrolls: two keys per pixel of each whole cell, one per pixel of
+// the rest; whatever else comes first ends the wait and stays for the run loop.
+TEST_F(PointerMotionTest, DragToScrollKeysTurnsTheFirstMotionIntoScrollKeys) {
+  const int rest = ch_ / 2;
+  struct Case {
+    const char* name;
+    int dy;
+    EventCode key;
+    size_t pushed;
+  };
+  const Case cases[] = {
+      {"up two cells and a half", -(2 * ch_ + rest), KEY_CTRL_UP,
+       static_cast<size_t>(2 * 2 * ch_ + rest)},
+      {"down less than a cell", rest, KEY_CTRL_DOWN, static_cast<size_t>(rest)},
+      {"down exactly one cell", ch_, KEY_CTRL_DOWN, static_cast<size_t>(ch_)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset_key_pushback();
+    g_pointer.button_bits = WINDOW_BUTTON_LEFT;
+    move_cursor_to(300, 200 + c.dy);
+    push_input_code(EVENT_POINTER_MOVE);  // the motion as the form posts it
+    drag_to_scroll_keys();
+    EXPECT_EQ(pushed(), std::vector<EventCode>(c.pushed, c.key));
+    move_cursor_to(300, 200);
+    int dx = 0;
+    int dy = 0;
+    mouse_delta(&dx, &dy);  // the next case moves from here
+  }
+  // A key typed while the button is held ends the wait and is not lost.
+  reset_key_pushback();
+  g_pointer.button_bits = WINDOW_BUTTON_LEFT;
+  headless_inject_keystroke(VK_RIGHT, 0);
+  drag_to_scroll_keys();
+  EXPECT_TRUE(pushed().empty());
+  EXPECT_EQ(poll_input_code(0), KEY_RIGHT);
+  // With no button held nothing is waited for.
+  g_pointer.button_bits = 0;
+  drag_to_scroll_keys();
+  EXPECT_TRUE(pushed().empty());
+}
+
+TEST_F(PointerMotionTest, CursorToPointerRowFollowsThePointerInsideTheWindow) {
+  TextLine* node = make_window({"a", "b", "c", "d", "e"}, 2, 3, 8, 30);
+  activate_window(node);
+  g_pointer.wanted_x = 10 * cw_;
+  g_pointer.wanted_y = 5 * ch_ + ch_ / 2;  // the window's fourth row
+  EXPECT_EQ(cursor_to_pointer_row(), 0);
+  EXPECT_EQ(g_lists.cursor_line->text, "d");
+  g_pointer.wanted_y = 20 * ch_;  // below the window
+  EXPECT_EQ(cursor_to_pointer_row(), -1);
+  EXPECT_EQ(g_lists.cursor_line->text, "d");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "store/file_reader.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/dialog_form.h"
+#include "ui/load_lists.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -669,7 +670,7 @@ TEST_F(TextWindowTest, HistoryKeepsTheNewestFirstAndAtMostMost) {
   std::vector<std::string> want = {"new", "f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7", "f8"};
   EXPECT_EQ(texts_of(w->first_line), want);
   EXPECT_EQ(w->current_line->text, "f2");  // the line at the old cursor row
-  add_history_entry("F5", w, 10);          // an equal line moves to the front
+  add_history_entry("f5", w, 10);          // an equal line moves to the front
   want = {"f5", "new", "f0", "f1", "f2", "f3", "f4", "f6", "f7", "f8"};
   EXPECT_EQ(texts_of(w->first_line), want);
   add_history_entry("", w, 10);
@@ -679,6 +680,45 @@ TEST_F(TextWindowTest, HistoryKeepsTheNewestFirstAndAtMostMost) {
   EXPECT_EQ(texts_of(w->first_line), want);
   EXPECT_EQ(w->cursor_row, 0);
   EXPECT_EQ(w->current_line, w->first_line);
+}
+
+TEST_F(TextWindowTest, HistoryComparesExactlyUnlessAskedToIgnoreCase) {
+  struct Case {
+    bool ignore_case;
+    const char* added;
+    std::vector<std::string> want;
+  };
+  const Case cases[] = {
+      {false, "Report.NC", {"Report.NC", "a", "REPORT.nc", "b"}},  // another text: a new entry
+      {false, "REPORT.nc", {"REPORT.nc", "a", "b"}},               // the same bytes move up
+      {true, "Report.NC", {"REPORT.nc", "a", "b"}},                // the entry moves up as it is
+      {true, "c", {"c", "a", "REPORT.nc", "b"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.added);
+    TextLine* node = make_window({"a", "REPORT.nc", "b"}, 1, 1, 12, 30);
+    TextWindow* w = window_of(node);
+    if (c.ignore_case)
+      add_history_entry_nocase(c.added, w, 10);
+    else
+      add_history_entry(c.added, w, 10);
+    EXPECT_EQ(texts_of(w->first_line), c.want);
+    // The next plain add compares exactly again.
+    add_history_entry("A", w, 10);
+    EXPECT_EQ(w->first_line->text, "A");
+    EXPECT_EQ(find_line_by_text("a", w->first_line)->text, "a");
+    destroy(node);
+  }
+}
+
+TEST_F(TextWindowTest, FindLineNocaseStartsAtTheGivenLine) {
+  TextLine* node = make_window({"Alpha", "beta", "ALPHA"}, 1, 1, 12, 30);
+  TextLine* first = window_of(node)->first_line;
+  EXPECT_EQ(find_line_nocase("alpha", first), first);
+  EXPECT_EQ(find_line_nocase("alpha", first->next)->text, "ALPHA");
+  EXPECT_EQ(find_line_nocase("alph", first), nullptr);  // whole texts only
+  EXPECT_EQ(find_line_nocase(nullptr, first), nullptr);
+  EXPECT_EQ(find_line_by_text("alpha", first), nullptr);
 }
 
 TEST_F(TextWindowTest, HistoryOfTheActiveWindowKeepsTheGlobalsInStep) {
