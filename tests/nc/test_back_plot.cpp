@@ -44,7 +44,7 @@ class BackPlotTest : public ::testing::Test {
   void TearDown() override {
     reset_proof_file();
     free_list(program_.first);
-    free_list(posts_.first);
+    free_post_processor_list(&posts_);
     if (saved_tmp_) setenv("TMP", saved_tmp_->c_str(), 1);
     else unsetenv("TMP");
     fs::remove_all(folder_);
