@@ -4,6 +4,8 @@
 #include <iterator>
 
 #include "editor/page_furniture.h"
+#include "screen/event_queue.h"
+#include "screen/pointer.h"
 
 ButtonBindings g_button_bindings;
 
@@ -100,6 +102,13 @@ void use_button_record(int16_t* record) {
 
 int16_t bound_command(int button_bits) {
   return g_button_bindings.current[button_bits & (BUTTON_BINDING_COUNT - 1)];
+}
+
+int16_t bound_command_of_press(int16_t press) {
+  const int pressed = press == EVENT_LEFT_DOWN    ? BUTTON_LEFT_BIT
+                      : press == EVENT_RIGHT_DOWN ? BUTTON_RIGHT_BIT
+                                                  : BUTTON_MIDDLE_BIT;
+  return bound_command(g_pointer.button_bits | pressed);
 }
 
 int16_t name_base_of(int16_t left_id) {

@@ -54,6 +54,10 @@ void button_commands_pop();
 void use_button_record(int16_t* record);
 // The id bound to a set of held button bits.
 int16_t bound_command(int button_bits);
+// The id bound to the buttons held with the one just pressed (a left, middle or right button-down
+// code): a press and its release may both be handled before the press is read, so the press's
+// own button counts as held.
+int16_t bound_command_of_press(int16_t press);
 
 // ---- names and pictures ----
 // The base of the name table an id belongs to (by the left id, as the binding chooses it).

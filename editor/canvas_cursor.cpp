@@ -100,16 +100,6 @@ bool outside_area_now() {
          g_pointer.wanted_y < g_view.area_top || g_pointer.wanted_y > area_bottom();
 }
 
-// The command bound to the buttons held with the one just pressed: a press and its release may
-// both be handled before the press is read, so the press's own button counts as held.
-EventCode bound_command(EventCode press) {
-  const int pressed = press == EVENT_LEFT_DOWN    ? BUTTON_LEFT_BIT
-                      : press == EVENT_RIGHT_DOWN ? BUTTON_RIGHT_BIT
-                                                  : BUTTON_MIDDLE_BIT;
-  const int bits = (g_pointer.button_bits | pressed) & (BUTTON_BINDING_COUNT - 1);
-  return g_button_bindings.current[bits];
-}
-
 // '`' and '~': the pointer picture and the drawn lines take turns as the crosshair.
 void flip_pointer_crosshair() {
   hide_pointer();
@@ -191,7 +181,7 @@ EventCode track_inside() {
   while (pointer_in_drawing_area()) {
     if (crosshair_marks_set()) move_pointer();
     const EventCode code = wait_input_code();
-    if (code >= EVENT_LEFT_DOWN && code <= EVENT_RIGHT_DOWN) return bound_command(code);
+    if (code >= EVENT_LEFT_DOWN && code <= EVENT_RIGHT_DOWN) return bound_command_of_press(code);
     if (code == EVENT_POINTER_MOVE) {
       const int result = move_inside();
       if (result < 0) return 0;

@@ -101,10 +101,7 @@ bool auto_pan() {
   else if (x <= g_display.presets[FACE_ROLE_NORMAL].cell_height) dx = -0.2f * w;
   else if (x >= v.area_width - 8) dx = 0.2f * w;
   else return false;
-  v.view_left += dx;
-  v.view_right += dx;
-  v.view_bottom += dy;
-  v.view_top += dy;
+  move_view(dx, dy);
   return true;
 }
 
@@ -269,9 +266,7 @@ EventCode next_editor_event() {
       case EVENT_MIDDLE_DOWN:
       case EVENT_RIGHT_DOWN:
         clear_hover_hilite();
-        return bound_command(g_pointer.button_bits | (code == EVENT_LEFT_DOWN    ? BUTTON_LEFT_BIT
-                                                      : code == EVENT_RIGHT_DOWN ? BUTTON_RIGHT_BIT
-                                                                                 : BUTTON_MIDDLE_BIT));
+        return bound_command_of_press(code);
       case EVENT_LEFT_UP:
       case EVENT_MIDDLE_UP:
       case EVENT_RIGHT_UP:
@@ -368,9 +363,7 @@ EventCode next_editor_event_hover() {
       case EVENT_MIDDLE_DOWN:
       case EVENT_RIGHT_DOWN:
         clear_hover_hilite();
-        return bound_command(g_pointer.button_bits | (code == EVENT_LEFT_DOWN    ? BUTTON_LEFT_BIT
-                                                      : code == EVENT_RIGHT_DOWN ? BUTTON_RIGHT_BIT
-                                                                                 : BUTTON_MIDDLE_BIT));
+        return bound_command_of_press(code);
       case EVENT_LEFT_UP:
       case EVENT_MIDDLE_UP:
       case EVENT_RIGHT_UP: continue;

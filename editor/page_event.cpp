@@ -103,7 +103,7 @@ EventCode drawing_page_event() {
       if (code == EVENT_CTRL_DOWN) {
         const std::string text = control_menu_text();
         const EventCode ended = show_key_menu(text.c_str(), CONTROL_KEYS);
-        if (ended == EVENT_LEFT_DOWN) return bound_command(g_pointer.button_bits | BUTTON_LEFT_BIT);
+        if (ended == EVENT_LEFT_DOWN) return bound_command_of_press(EVENT_LEFT_DOWN);
         if (ended == 0 || ended == EVENT_CTRL_UP) break;
         code = ended;
         continue;

@@ -134,7 +134,7 @@ void open_a_job() {
 }
 
 // Arrow keys: the view moves by a fifth of its size.
-PagePass move_view(EventCode code) {
+PagePass move_view_by_key(EventCode code) {
   ViewState& v = g_view;
   const float dx = (v.view_right - v.view_left) * 0.2f;
   const float dy = (v.view_top - v.view_bottom) * 0.2f;
@@ -143,10 +143,7 @@ PagePass move_view(EventCode code) {
   if (code == KEY_DOWN) sy = -dy;
   if (code == KEY_LEFT) sx = -dx;
   if (code == KEY_RIGHT) sx = dx;
-  v.view_left += sx;
-  v.view_right += sx;
-  v.view_bottom += sy;
-  v.view_top += sy;
+  move_view(sx, sy);
   fit_scale();
   g_job_settings.view_fitted = VIEW_KEPT;
   raise_redraw_level();
@@ -363,10 +360,7 @@ void centre_view_on(PointF p) {
   ViewState& v = g_view;
   const float dx = p.x - (v.view_left + v.view_right) * 0.5f;
   const float dy = p.y - (v.view_bottom + v.view_top) * 0.5f;
-  v.view_left += dx;
-  v.view_right += dx;
-  v.view_bottom += dy;
-  v.view_top += dy;
+  move_view(dx, dy);
   fit_scale();
   g_hover.cursor_point = p;
   g_job_settings.view_fitted = VIEW_KEPT;
@@ -421,13 +415,7 @@ PagePass pan_by_dragged_line(int32_t box_mode, uint8_t picture) {
     raise_redraw_level();
     return PagePass::SHORT;
   }
-  ViewState& v = g_view;
-  const float dx = from.x - to.x;
-  const float dy = from.y - to.y;
-  v.view_left += dx;
-  v.view_right += dx;
-  v.view_bottom += dy;
-  v.view_top += dy;
+  move_view(from.x - to.x, from.y - to.y);
   fit_scale();
   g_job_settings.view_fitted = VIEW_KEPT;
   raise_redraw_level();
@@ -674,7 +662,7 @@ PagePass dispatch_page_code(EventCode code) {
     case KEY_UP:
     case KEY_DOWN:
     case KEY_LEFT:
-    case KEY_RIGHT: return move_view(code);
+    case KEY_RIGHT: return move_view_by_key(code);
     case KEY_PGUP: zoom_by(1.25f); return PagePass::FULL;
     case KEY_PGDN: zoom_by(0.75f); return PagePass::FULL;
     case PAGE_KEY_CTRL_F4:

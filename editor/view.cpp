@@ -52,14 +52,14 @@ bool pointer_drawn_in_area() {
 
 bool shell_redraw_requested() { return g_form.redraw_level != 0; }
 
+}  // namespace
+
 void move_view(float dx, float dy) {
   g_view.view_left += dx;
   g_view.view_right += dx;
   g_view.view_bottom += dy;
   g_view.view_top += dy;
 }
-
-}  // namespace
 
 int round_half_away(double v) {
   // Far-off points saturate instead of wrapping; the canvas clips whatever it gets.

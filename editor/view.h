@@ -47,6 +47,8 @@ bool item_kind_shown(const DrawingItem* item);
 
 // ---- fitting and extents ----
 void fit_scale();
+// Moves the view window by (dx, dy) drawing units; the scale is left as it is.
+void move_view(float dx, float dy);
 // Recomputes the extents; an empty drawing gets a default view and is drawn.
 void compute_extents();
 // Grows the extents by one item.

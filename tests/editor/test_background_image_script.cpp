@@ -49,13 +49,7 @@ class BackgroundImageScriptTest : public EditorFixture {
     g_view.drawing_page_active = 1;
     layout_paint_boxes();
     folder_ = make_test_folder("brenvik-background-image");
-    fs::create_directories(folder_ / "program");
-    for (const fs::directory_entry& entry : fs::directory_iterator(BRENVIK_PROGRAM_DIR)) {
-      const std::string name = entry.path().filename().string();
-      const bool executable = (entry.status().permissions() & fs::perms::owner_exec) != fs::perms::none;
-      if (!entry.is_regular_file() || executable || name.rfind("KR_INIT_", 0) == 0) continue;
-      fs::copy_file(entry.path(), folder_ / "program" / name);
-    }
+    copy_program_data_files(BRENVIK_PROGRAM_DIR, folder_ / "program");
     fs::create_directories(folder_ / "jobs");
     write_halves_png((folder_ / "jobs" / "halves.png").string());
   }

@@ -32,14 +32,7 @@ class DrawingPageScriptTest : public EditorFixture {
     g_view.drawing_page_active = 1;
     layout_paint_boxes();
     folder_ = make_test_folder("brenvik-drawing-page");
-    fs::create_directories(folder_ / "program");
-    for (const fs::directory_entry& entry : fs::directory_iterator(BRENVIK_PROGRAM_DIR)) {
-      const std::string name = entry.path().filename().string();
-      const bool executable =
-          (entry.status().permissions() & fs::perms::owner_exec) != fs::perms::none;
-      if (!entry.is_regular_file() || executable || name.rfind("KR_INIT_", 0) == 0) continue;
-      fs::copy_file(entry.path(), folder_ / "program" / name);
-    }
+    copy_program_data_files(BRENVIK_PROGRAM_DIR, folder_ / "program");
     // The sample job stores the default layer colours, which the fixture has.
     fs::create_directories(folder_ / "jobs");
     // The job: a line (0,0)-(10,0) on layer 1, a circle of radius 5 about (20,5) on layer 2

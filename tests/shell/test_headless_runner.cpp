@@ -160,20 +160,8 @@ class HeadlessRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     out_ = make_test_folder("brenvik-runner");
-    lay_out_program_folder(out_ / "program");
-  }
-
-  // The program runs on a copy of the built program's data files, so that what one run saves
-  // (the preferences, the palette) never reaches another test or a later build's runs.
-  static void lay_out_program_folder(const fs::path& folder) {
-    fs::create_directories(folder);
-    for (const fs::directory_entry& entry : fs::directory_iterator(BRENVIK_PROGRAM_DIR)) {
-      const std::string name = entry.path().filename().string();
-      const bool executable =
-          (entry.status().permissions() & fs::perms::owner_exec) != fs::perms::none;
-      if (!entry.is_regular_file() || executable || name.rfind("KR_INIT_", 0) == 0) continue;
-      fs::copy_file(entry.path(), folder / name);
-    }
+    // The program runs on a copy of the built program's data files.
+    copy_program_data_files(BRENVIK_PROGRAM_DIR, out_ / "program");
   }
   void TearDown() override { fs::remove_all(out_); }
 

@@ -35,3 +35,19 @@ inline std::string read_file_bytes(const std::string& path) {
 inline void write_file_bytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
+
+// Copies the built program's data files (not its programs, not the start-up KR_INIT_ files)
+// into `folder`, so that what a run saves (preferences, palette) never reaches another test or
+// a later build's runs.
+inline void copy_program_data_files(const std::filesystem::path& from,
+                                    const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  fs::create_directories(folder);
+  for (const fs::directory_entry& entry : fs::directory_iterator(from)) {
+    const std::string name = entry.path().filename().string();
+    const bool executable =
+        (entry.status().permissions() & fs::perms::owner_exec) != fs::perms::none;
+    if (!entry.is_regular_file() || executable || name.rfind("KR_INIT_", 0) == 0) continue;
+    fs::copy_file(entry.path(), folder / name);
+  }
+}
