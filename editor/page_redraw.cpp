@@ -9,6 +9,7 @@
 #include "editor/edit_session.h"
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
+#include "editor/print_view.h"
 #include "editor/render.h"
 #include "editor/view.h"
 #include "editor/view_state.h"
@@ -176,6 +177,7 @@ void draw_all_items() {
   DrawStyle& style = g_draw_style;
   draw_background_image();
   draw_rulers(0);
+  if (g_draw_style.printing != 0) draw_print_header();
   draw_tool_paths();
   if (g_job_settings.material_box_shown != 0) draw_material_outline();
   if (g_preferences.drawing.show_template != 0) {

@@ -5,15 +5,21 @@
 #include <string>
 
 #include "editor/page_furniture.h"
+#include "editor/print_view.h"
 #include "editor/render.h"
 #include "editor/render_internal.h"
 #include "editor/view_state.h"
 #include "records/job_settings.h"
+#include "records/preferences.h"
 #include "screen/display_mode.h"
 
 namespace {
 
 constexpr uint32_t TICK_GREY = 0x808080;
+// The printed rulers: light lines, four pixels wide with a wide print pen, and darker labels.
+constexpr uint32_t PRINT_RULER_GREY = 0xE0E0E0;
+constexpr uint32_t PRINT_LABEL_GREY = 0x808080;
+constexpr int PRINT_RULER_WIDE = 4;
 constexpr uint8_t COLOUR_GRID_LINES = 254;
 // Lines one way never exceed this: a ruler has about sixteen.
 constexpr int RULER_LINES_MAX = 1000;
@@ -95,17 +101,23 @@ void ruler_line(const RulerPen& pen, bool vertical, double v, int top) {
   }
 }
 
-// Lines from the first one (0 when it is in view) towards `high`, then back towards `low`.
-void ruler_lines(const RulerPen& pen, bool vertical, double low, double high, int top) {
-  const double step = pen.step;
+// The values of the lines from the first one (0 when it is in view) towards `high`, then back
+// towards `low`.
+template <typename Line>
+void for_each_ruler_value(double step, double low, double high, Line line) {
   const double first = low <= 0.0 && 0.0 <= high ? 0.0 : (std::trunc(low / step) + 1.0) * step;
   // Values are counted from the first line, never summed: a step that is lost against a large
   // value cannot hold the loop on one line.
   int drawn = 0;
   for (int k = 0; first + k * step <= high && drawn < RULER_LINES_MAX; ++k, ++drawn)
-    ruler_line(pen, vertical, first + k * step, top);
+    line(first + k * step);
   for (int k = 1; first - k * step >= low && drawn < RULER_LINES_MAX; ++k, ++drawn)
-    ruler_line(pen, vertical, first - k * step, top);
+    line(first - k * step);
+}
+
+void ruler_lines(const RulerPen& pen, bool vertical, double low, double high, int top) {
+  for_each_ruler_value(pen.step, low, high,
+                       [&](double v) { ruler_line(pen, vertical, v, top); });
 }
 
 }  // namespace
@@ -138,6 +150,10 @@ bool ruler_step(double span, double* step, int* decimals) {
 }
 
 void draw_rulers(int top) {
+  if ((g_furniture.ruler_style & RULERS_PRINTING) != 0) {
+    draw_print_rulers();
+    return;
+  }
   const uint8_t style = g_furniture.ruler_style & ~RULERS_PRINTING;
   if (style == RULERS_NONE) return;
   const ViewState& view = g_view;
@@ -158,4 +174,42 @@ void draw_rulers(int top) {
   canvas->pen.colour = style == RULERS_GRID ? layer_pixel(COLOUR_GRID_LINES) : TICK_GREY;
   ruler_lines(pen, true, view.view_left, view.view_right, top);
   ruler_lines(pen, false, view.view_bottom, view.view_top - top / view.scale_y, top);
+}
+
+void draw_print_rulers() {
+  const PrintedDrawing& p = g_printed_drawing;
+  const ViewState& view = g_view;
+  double step = 0;
+  int decimals = 0;
+  if (!ruler_step(p.window_right - p.window_left, &step, &decimals)) return;
+  // The rulers begin below the header lines, whose room was added above the drawing.
+  const int headers = (p.file_line.empty() ? 0 : 1) + (p.header_text.empty() ? 0 : 1);
+  const double top = p.window_top - headers * p.header_room;
+  auto px = [&](double x) { return static_cast<int>(std::lround((x - view.view_left) * view.scale_x)); };
+  auto py = [&](double y) { return static_cast<int>(std::lround((view.view_top - y) * view.scale_y)); };
+  const int left_x = px(p.window_left), right_x = px(p.window_right);
+  const int top_y = py(top), bottom_y = py(p.window_bottom);
+  Canvas* canvas = drawing_canvas();
+  const CanvasKeep keep(canvas);
+  canvas->mix = CANVAS_MIX_COPY;
+  char text[48];
+  auto line = [&](int x1, int y1, int x2, int y2) {
+    canvas->pen = CanvasPen{};
+    canvas->pen.colour = PRINT_RULER_GREY;
+    canvas->pen.width = g_preferences.drawing.print_pen_width != 0 ? PRINT_RULER_WIDE : 1;
+    area_line(x1, y1, x2, y2);
+    canvas->pen.colour = PRINT_LABEL_GREY;
+  };
+  for_each_ruler_value(step, p.window_left, p.window_right, [&](double v) {
+    const int x = px(v);
+    line(x, top_y, x, bottom_y);
+    label_text(text, sizeof text, v, decimals);
+    draw_print_text(x + 3, top_y, text, p.pixels_per_inch / 9.0);
+  });
+  for_each_ruler_value(step, p.window_bottom, top, [&](double v) {
+    const int y = py(v);
+    line(left_x, y, right_x, y);
+    label_text(text, sizeof text, v, decimals);
+    draw_print_text(left_x + 3, y, text, p.pixels_per_inch * 7.0 / 72.0);
+  });
 }

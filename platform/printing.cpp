@@ -451,8 +451,10 @@ bool print_draw_image(PrintJob* job, int x, int y, const PrintImage& image) {
   cairo_save(job->cr);
   cairo_set_source_surface(job->cr, surface, x, y);
   cairo_pattern_set_filter(cairo_get_source(job->cr), CAIRO_FILTER_NEAREST);
-  cairo_rectangle(job->cr, x, y, image.width, image.height);
-  cairo_fill(job->cr);
+  // Painted, not filled through a rectangle: the rectangle's corners are rounded to cairo's
+  // fixed point, and a clip that falls a hair inside the picture's edge loses its first row in
+  // readers that clip strictly.
+  cairo_paint(job->cr);
   cairo_restore(job->cr);
   cairo_surface_destroy(surface);
   return true;

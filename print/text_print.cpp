@@ -136,14 +136,17 @@ int trim_print_range(std::vector<PrintTextLine>* lines) {
 }
 
 std::string print_name_line(const std::string& path) {
+  return dated_name_line(path, g_text_printer.page_width / header_cell(g_text_printer.cell_width));
+}
+
+std::string dated_name_line(const std::string& path, int columns) {
   char text[1200];
   LocalTime t;
   if (!path.empty() && file_modified_time(path, &t)) {
     // A path too long for the header's row is shortened in its middle rather than run off the
     // paper.
     const std::string date = date_text(t);
-    const int room = g_text_printer.page_width / header_cell(g_text_printer.cell_width) -
-                     static_cast<int>(sizeof NAME_LINE_FORMAT - 3 + date.size());
+    const int room = columns - static_cast<int>(sizeof NAME_LINE_FORMAT - 3 + date.size());
     const std::string shown = static_cast<int>(path.size()) > room && room > 0
                                   ? abbreviate_path(path.c_str(), room)
                                   : path.substr(0, 1000);

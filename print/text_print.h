@@ -84,6 +84,8 @@ struct TextPageLayout {
 TextPageLayout layout_text_pages(const TextPrintDocument& document);
 // The name line of a document: its path and date, or the not-saved text with the time now.
 std::string print_name_line(const std::string& path);
+// The same for a row of `columns` characters: a longer path is shortened in its middle.
+std::string dated_name_line(const std::string& path, int columns);
 
 // ---- Printing -------------------------------------------------------------------------------------
 

@@ -1,20 +1,32 @@
 // brenvik-print: prints as the program does, without a screen, into a PDF file or a CUPS queue.
 //   brenvik-print --text FILE [settings] OUT.pdf     a text file as the NC page prints it
-// Settings (a Y/N setting not given is N): --font-size N, --page-numbers, --name-line,
+//   brenvik-print --drawing JOB [settings] OUT.pdf   a job's drawing as the Drawing page prints it
+//                                                   after OK in its print options
+// Settings of a text (a Y/N setting not given is N): --font-size N, --page-numbers, --name-line,
 // --header TEXT, --top N, --bottom N, --left N, --right N, --no-wrap, --pages A-B (B may be
-// left out), --tab N; the printer: --paper NAME, --landscape, --to QUEUE (then OUT.pdf is not
-// needed). Exit status 0 printed, 1 nothing to print, 2 a bad command line, 3 a failure; the
-// reason goes to standard error.
+// left out), --tab N. Settings of a drawing (the same rule): --scale S (0 fits one page),
+// --name-line, --header TEXT, --rulers, --centre, --text-frames, --layer-colours, --tool-width,
+// --line-width N, --tool-paths, --pages A-B. The printer: --paper NAME, --landscape, --to QUEUE
+// (then OUT.pdf is not needed). Exit status 0 printed, 1 nothing to print, 2 a bad command line,
+// 3 a failure; the reason goes to standard error.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "editor/view.h"
+#include "editor/view_state.h"
+#include "job/job_file.h"
+#include "job/job_open.h"
+#include "platform/files.h"
 #include "platform/printing.h"
+#include "print/drawing_print.h"
 #include "print/page_geometry.h"
 #include "print/text_print.h"
+#include "records/preferences.h"
 #include "screen/interface_settings.h"
 #include "store/text_wrap.h"
+#include "text/stroke_fonts.h"
 
 namespace {
 
@@ -27,7 +39,11 @@ int usage(const std::string& why) {
                "brenvik-print: %s\n"
                "usage: brenvik-print --text FILE [--font-size N] [--page-numbers] [--name-line]\n"
                "       [--header TEXT] [--top N] [--bottom N] [--left N] [--right N] [--no-wrap]\n"
-               "       [--pages A-B] [--tab N] [--paper NAME] [--landscape] [--to QUEUE] [OUT.pdf]\n",
+               "       [--pages A-B] [--tab N] [--paper NAME] [--landscape] [--to QUEUE] [OUT.pdf]\n"
+               "       brenvik-print --drawing JOB [--scale S] [--name-line] [--header TEXT]\n"
+               "       [--rulers] [--centre] [--text-frames] [--layer-colours] [--tool-width]\n"
+               "       [--line-width N] [--tool-paths] [--pages A-B] [--paper NAME] [--landscape]\n"
+               "       [--to QUEUE] [OUT.pdf]\n",
                why.c_str());
   return EXIT_USAGE;
 }
@@ -52,10 +68,35 @@ bool read_pages(const std::string& text, int* first, int* last) {
   return dash + 1 == text.size() || read_number(text.substr(dash + 1).c_str(), 1, 32767, last);
 }
 
+// The drawing of a job as the Drawing page prints it after OK in its print options.
+int print_job_drawing(const std::string& job_path) {
+  register_folder_fonts(program_folder());
+  if (load_job_file(job_path, nullptr) != 0) {
+    std::fprintf(stderr, "brenvik-print: %s is not a job file that can be read\n",
+                 job_path.c_str());
+    return EXIT_FAILED;
+  }
+  g_job_file.full_path = job_path;
+  compute_extents();
+  const DrawingPrintLayout layout = current_drawing_print_layout();
+  if (g_view.item_extent_min.x > g_view.item_extent_max.x || !layout.ok) {
+    std::fprintf(stderr, "brenvik-print: nothing to print in %s: %s\n", job_path.c_str(),
+                 layout.ok ? "the drawing is empty" : layout.error.c_str());
+    return EXIT_NOTHING;
+  }
+  std::string error;
+  if (print_drawing_job(layout, job_path, nullptr, &error) != DRAWING_PRINT_DONE) {
+    std::fprintf(stderr, "brenvik-print: %s: %s\n", PRINTER_FAILED_TEXT, error.c_str());
+    return EXIT_FAILED;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string text_file;
+  std::string job_file;
   std::string out;
   int font_size = FACTORY_PRINT_FONT_SIZE;
   int first_page = 1;
@@ -63,8 +104,18 @@ int main(int argc, char** argv) {
   g_interface = InterfaceSettings();
   reset_text_print();
   reset_printer_choice();
+  reset_print_options();
   g_printer.setup.destination = PRINT_DESTINATION_FILE;
   g_printer.setup_chosen = true;
+  // Y/N settings not given are N.
+  DrawingOptions& drawing = g_preferences.drawing;
+  drawing.print_tool_paths = 0;
+  drawing.print_tool_width = 0;
+  drawing.print_file_header = 0;
+  drawing.print_text_boxes = 0;
+  drawing.print_pen_width = 0;
+  g_print_options.layer_colours = 0;
+  std::string header;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool has_value = i + 1 < argc;
@@ -78,6 +129,9 @@ int main(int argc, char** argv) {
     };
     if (arg == "--text" && has_value) {
       text_file = value;
+      ++i;
+    } else if (arg == "--drawing" && has_value) {
+      job_file = value;
       ++i;
     } else if (arg == "--font-size") {
       if (!number(SMALLEST_PRINT_FONT_SIZE, 99, [&](int v) { font_size = v; }))
@@ -96,11 +150,34 @@ int main(int argc, char** argv) {
       g_interface.print_page_numbers = 1;
     } else if (arg == "--name-line") {
       g_interface.print_name_line = 1;
+      drawing.print_file_header = 1;
     } else if (arg == "--no-wrap") {
       g_text_print.no_wrap = true;
     } else if (arg == "--header" && has_value) {
-      g_text_print.page_header = std::string(value).substr(0, TEXT_PRINT_HEADER_MAX);
+      header = value;
       ++i;
+    } else if (arg == "--scale" && has_value) {
+      char* end = nullptr;
+      const double scale = std::strtod(value, &end);
+      if (end == value || *end != '\0' || !(scale >= 0) || !(scale < 1e6))
+        return usage("--scale takes a number from 0 (fit one page)");
+      g_print_options.scale = static_cast<float>(scale);
+      ++i;
+    } else if (arg == "--rulers") {
+      g_print_options.rulers = 1;
+    } else if (arg == "--centre") {
+      g_print_options.centre = 1;
+    } else if (arg == "--text-frames") {
+      drawing.print_text_boxes = 1;
+    } else if (arg == "--layer-colours") {
+      g_print_options.layer_colours = 1;
+    } else if (arg == "--tool-width") {
+      drawing.print_tool_width = 1;
+    } else if (arg == "--tool-paths") {
+      drawing.print_tool_paths = 1;
+    } else if (arg == "--line-width") {
+      if (!number(0, 9, [&](int v) { drawing.print_pen_width = static_cast<uint8_t>(v); }))
+        return usage("--line-width takes 0 to 9");
     } else if (arg == "--pages" && has_value) {
       if (!read_pages(value, &first_page, &last_page)) return usage("--pages takes A-B");
       ++i;
@@ -119,18 +196,25 @@ int main(int argc, char** argv) {
       return usage("unknown option " + arg);
     }
   }
-  if (text_file.empty()) return usage("--text FILE is needed");
+  if (text_file.empty() == job_file.empty()) return usage("--text FILE or --drawing JOB is needed");
   if (out.empty() && g_printer.setup.destination == PRINT_DESTINATION_FILE) {
     return usage("OUT.pdf is needed");
   }
   g_printer.setup.file_path = out;
-  g_text_print.first_page = static_cast<int16_t>(first_page);
-  g_text_print.last_page = static_cast<int16_t>(last_page);
   if (measure_printer() != 0) {
     std::fprintf(stderr, "brenvik-print: %s: %s\n", PRINTER_FAILED_TEXT,
                  g_printer.last_error.c_str());
     return EXIT_FAILED;
   }
+  if (!job_file.empty()) {
+    g_print_options.header_text = header.substr(0, DRAWING_PRINT_HEADER_MAX);
+    g_print_options.first_page = static_cast<int16_t>(first_page);
+    g_print_options.last_page = static_cast<int16_t>(last_page);
+    return print_job_drawing(job_file);
+  }
+  g_text_print.page_header = header.substr(0, TEXT_PRINT_HEADER_MAX);
+  g_text_print.first_page = static_cast<int16_t>(first_page);
+  g_text_print.last_page = static_cast<int16_t>(last_page);
   measure_text_printer(g_printer.caps, font_size);
   const int wrap = compute_print_wrap_width();
   TextPrintDocument document;

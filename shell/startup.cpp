@@ -38,6 +38,7 @@
 #include "pages/text_list_page.h"
 #include "pages/tool_list_page.h"
 #include "pages/utilities_page.h"
+#include "print/drawing_print.h"
 #include "platform/cp1252.h"
 #include "platform/files.h"
 #include "platform/pump.h"
@@ -710,6 +711,7 @@ void connect_page_entry_points() {
   g_message_box.save_hook = save_text_file;
   connect_job_commands();
   connect_drawing_commands();
+  connect_print_commands();
   connect_serial_link();
   g_serial_ui.repaint = nc_send_repaint;
 }
