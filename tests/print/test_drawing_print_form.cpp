@@ -9,6 +9,8 @@
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
+#include "editor/view.h"
+#include "print/abort_dialog.h"
 #include "print/drawing_print.h"
 #include "print/page_geometry.h"
 #include "records/job_settings.h"
@@ -158,6 +160,25 @@ TEST_F(DrawingPrintFormTest, AnEmptyDrawingSaysThereIsNothingToPrint) {
   print_drawing();
   EXPECT_NE(seen.find("nothing to print"), std::string::npos) << seen;
   EXPECT_FALSE(fs::exists(pdf()));
+}
+
+TEST_F(DrawingPrintFormTest, ACancelWhilePrintingLeavesNoFile) {
+  draw_rectangle(10, 6);
+  compute_extents();
+  g_printer.setup_chosen = true;
+  g_printer.setup.file_path = pdf();
+  ASSERT_EQ(measure_printer(), 0);
+  g_print_options.scale = 1;
+  const DrawingPrintLayout layout = current_drawing_print_layout();
+  ASSERT_TRUE(layout.ok);
+  TAbortDialog* dialog = open_abort_dialog();
+  dialog->cancelled = true;  // as after a click on its button
+  std::string error;
+  EXPECT_EQ(print_drawing_job(layout, "", dialog, &error), DRAWING_PRINT_CANCELLED);
+  close_abort_dialog(dialog);
+  EXPECT_FALSE(fs::exists(pdf()));
+  EXPECT_FALSE(fs::exists(print_temp_path(pdf())));
+  EXPECT_EQ(g_draw_style.printing, 0);
 }
 
 }  // namespace
