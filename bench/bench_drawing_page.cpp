@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/bench_shapes.h"
 #include "editor/hover.h"
 #include "editor/hover_state.h"
 #include "editor/page_redraw.h"
@@ -29,32 +30,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Item k: a closed shape of four lines and an arc, in a 100 x 100 grid of cells one unit wide.
-void add_shape(int k) {
-  const float x = static_cast<float>(k % 100);
-  const float y = static_cast<float>(k / 100);
-  if (new_geometry_block("", nullptr, 5, static_cast<uint8_t>(k % 8), GEOMETRY_KIND_DRAWING_AID) != 0)
-    return;
-  DrawingItem* item = g_lists.current.last;
-  item->kind = ITEM_POLYLINE;
-  item->state = ITEM_FLAG_SELECTED;
-  LinkRecord* r = item_nodes(item);
-  const PointF p[6] = {{x + 0.1f, y + 0.1f}, {x + 0.7f, y + 0.1f}, {x + 0.7f, y + 0.5f},
-                       {x + 0.5f, y + 0.7f}, {x + 0.1f, y + 0.7f}, {x + 0.1f, y + 0.1f}};
-  for (int i = 0; i < 6; ++i) {
-    r[i].point = p[i];
-    r[i].code = LINK_FLEXIBLE_LINE;
-  }
-  // The third link is an arc about (x + 0.5, y + 0.5), counter-clockwise.
-  r[2].code = 0.2f;
-  r[2].centre = {x + 0.5f, y + 0.5f};
-  r[2].start_angle = 0.0f;
-  r[2].sweep = static_cast<float>(M_PI / 2);
-  r[0].node_flags = NODE_FIRST | NODE_LOOSE;
-  r[5].node_flags = NODE_CLOSING;
-  item_bounding_boxes(item);
-}
 
 double ms_since(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -85,7 +60,7 @@ int main() {
   g_preferences.drawing.no_flicker = 1;
   g_view.drawing_page_active = 1;
   layout_paint_boxes();
-  for (int k = 0; k < 10000; ++k) add_shape(k);
+  for (int k = 0; k < 10000; ++k) add_bench_shape(k);
   compute_extents();
   set_view_to_extents();
   zoom_by(0.85f);

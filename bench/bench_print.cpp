@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/bench_shapes.h"
 #include "editor/view.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
@@ -36,31 +37,6 @@ long peak_memory_kb() {
   while (std::getline(status, line))
     if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
   return 0;
-}
-
-// Item k: a closed shape of four lines and an arc, in a 100 x 100 grid of cells one unit wide.
-void add_shape(int k) {
-  const float x = static_cast<float>(k % 100);
-  const float y = static_cast<float>(k / 100);
-  if (new_geometry_block("", nullptr, 5, static_cast<uint8_t>(k % 8), GEOMETRY_KIND_DRAWING_AID) != 0)
-    return;
-  DrawingItem* item = g_lists.current.last;
-  item->kind = ITEM_POLYLINE;
-  item->state = ITEM_FLAG_SELECTED;
-  LinkRecord* r = item_nodes(item);
-  const PointF p[6] = {{x + 0.1f, y + 0.1f}, {x + 0.7f, y + 0.1f}, {x + 0.7f, y + 0.5f},
-                       {x + 0.5f, y + 0.7f}, {x + 0.1f, y + 0.7f}, {x + 0.1f, y + 0.1f}};
-  for (int i = 0; i < 6; ++i) {
-    r[i].point = p[i];
-    r[i].code = LINK_FLEXIBLE_LINE;
-  }
-  r[2].code = 0.2f;
-  r[2].centre = {x + 0.5f, y + 0.5f};
-  r[2].start_angle = 0.0f;
-  r[2].sweep = static_cast<float>(M_PI / 2);
-  r[0].node_flags = NODE_FIRST | NODE_LOOSE;
-  r[5].node_flags = NODE_CLOSING;
-  item_bounding_boxes(item);
 }
 
 }  // namespace
@@ -95,7 +71,7 @@ int main() {
   // two down.
   reset_layers();
   set_factory_job_settings(&g_job_settings, false);
-  for (int k = 0; k < 10000; ++k) add_shape(k);
+  for (int k = 0; k < 10000; ++k) add_bench_shape(k);
   compute_extents();
   reset_print_options();
   g_print_options.scale = 0.15f;
