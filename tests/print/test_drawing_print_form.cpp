@@ -52,7 +52,9 @@ class DrawingPrintFormTest : public FormTest {
     g_text_host.drawing_items = nullptr;
     setenv("HOME", saved_home_.c_str(), 1);
     unsetenv("CUPS_SERVER");
-    free_current_list();
+    // The drawing's items, whatever list is current after the form's windows are gone.
+    if (g_lists.current.first == g_drawing_first) clear_current_list();
+    if (g_drawing_first != nullptr) free_list(g_drawing_first);
     g_drawing_first = nullptr;
     reset_printer_choice();
     reset_print_options();
