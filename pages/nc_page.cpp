@@ -99,8 +99,9 @@ void show_changed_mark() {
   }
 }
 
-// The run's program, taken over by the active buffer: its own lines go.
-void take_generated_program() {
+// The run's program, taken over by the active buffer: its own lines go. A run that made nothing
+// leaves the program to be made again.
+void take_generated_program(bool made) {
   TextWindow* w = g_windows.active;
   LineList& program = g_lists.slots[LIST_SLOT_NC_PROGRAM];
   if (w == nullptr || program.first == nullptr) return;
@@ -136,7 +137,7 @@ void take_generated_program() {
   // make its proof of the program anew.
   w->flags &= ~WINDOW_CHANGED;
   g_nc_page.document = g_windows.active_node;
-  g_job_settings.nc_state = NC_STATE_PROGRAM_READY;
+  if (made) g_job_settings.nc_state = NC_STATE_PROGRAM_READY;
   request_full_redraw();
 }
 
@@ -392,9 +393,20 @@ EventCode nc_page_key() {
 }
 
 EventCode nc_page_hook() {
+  const bool ended = g_nc_page.run_ended;
+  g_nc_page.run_ended = false;
+  const bool failed = ended && g_lists.slots[LIST_SLOT_NC_PROGRAM].first == nullptr;
+  if (failed) {
+    // A run that made nothing leaves no old program standing as if it were the job's.
+    push_list();
+    g_lists.current = LineList{};
+    append_line("")->kind = LINE_KIND_PARAGRAPH;
+    g_lists.slots[LIST_SLOT_NC_PROGRAM] = g_lists.current;
+    pop_list();
+  }
   if (g_lists.slots[LIST_SLOT_NC_PROGRAM].first != nullptr) {
     activate_nc_document();
-    take_generated_program();
+    take_generated_program(!failed);
   }
   if (g_windows.active != nullptr) g_windows.active->key_filter = nc_page_key;
   renumber_lines();

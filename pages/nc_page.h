@@ -105,6 +105,8 @@ struct NcPage {
   bool drawn = false;               // the page's furniture is on the screen
   bool file_shows_changed = false;  // the File button shows the changed mark
   bool keep_pointer = false;        // Alt+M: the pointer keeps its place while the caret moves
+  bool run_ended = false;           // an NC run just ended: the document takes its program, or
+                                    // one empty line when the run made none (failed, cancelled)
 };
 inline NcPage g_nc_page;
 

@@ -244,6 +244,19 @@ TEST_F(NcPageTest, AProgramNeverReplacesTheLinesOfAnOpenedFile) {
   EXPECT_EQ(lines_of(g_nc_page.document), (std::vector<std::string>{"G1 X2\n"}));
 }
 
+TEST_F(NcPageTest, ARunThatMadeNothingLeavesOneEmptyLineAndTheProgramDue) {
+  g_job_file.full_path = "/work/jobs/part.job";
+  generated({"G0 X1\n", "M30\n"});
+  run_page(first_);
+  ASSERT_EQ(g_nc_page.document, first_);
+  // The next run fails or is cancelled: the old program is not left standing as the job's.
+  g_job_settings.nc_state = 0;
+  g_nc_page.run_ended = true;
+  run_page(first_);
+  EXPECT_EQ(lines_of(first_), (std::vector<std::string>{""}));
+  EXPECT_EQ(g_job_settings.nc_state, 0) << "the page makes the program again next time";
+}
+
 TEST_F(NcPageTest, TitlesFollowTheJobAndThePostProcessorsExtension) {
   struct Case {
     const char* job;
