@@ -141,11 +141,20 @@ void take_generated_program(bool made) {
   request_full_redraw();
 }
 
+// True when the NC document is still one of the editing buffers: the ring is walked by address,
+// so a document closed by another way is never touched.
+bool document_in_ring() {
+  if (g_nc_page.document == nullptr || g_buffers.buffer_list == nullptr) return false;
+  for (TextLine* node = list_head_of(g_buffers.buffer_list); node != nullptr; node = node->next)
+    if (node == g_nc_page.document) return true;
+  return false;
+}
+
 // The NC document becomes the active buffer, made when there is none.
 void activate_nc_document() {
+  if (!document_in_ring()) g_nc_page.document = nullptr;
   if (g_nc_page.document != nullptr && g_nc_page.document == g_windows.active_node) return;
-  if (g_nc_page.document != nullptr && g_buffers.buffer_list != nullptr &&
-      list_contains(g_nc_page.document, g_buffers.buffer_list) != 0) {
+  if (g_nc_page.document != nullptr) {
     store_window_state();
     activate_window(g_nc_page.document);
     g_buffers.buffer_to_activate = g_nc_page.document;

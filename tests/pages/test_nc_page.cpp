@@ -29,6 +29,7 @@
 #include "ui/message_box.h"
 #include "ui/nc_buffer_tools.h"
 #include "ui/run_window.h"
+#include "ui/standard_dialogs.h"
 #include "ui/text_files.h"
 
 namespace {
@@ -73,7 +74,7 @@ class NcPageTest : public FormTest {
       g_buffers.buffer_list = node->next != nullptr ? node->next : nullptr;
       destroy_window(node);
     }
-    if (g_nc_page.menu != nullptr) destroy_window(g_nc_page.menu);
+    if (g_nc_page.menu != nullptr) destroy_window_chain(g_nc_page.menu);
     reset_nc_page();
     g_job_file.full_path.clear();
     g_buffer_entries = BufferEntryPoints{};
