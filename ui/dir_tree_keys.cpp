@@ -24,6 +24,7 @@
 #include "ui/line_fold.h"
 #include "ui/list_window.h"
 #include "ui/message_box.h"
+#include "ui/pointer_motion.h"
 #include "ui/popups.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
@@ -406,6 +407,11 @@ void find_in_tree(bool again) {
 void set_zone(int zone) {
   if (zone == g_picker.zone) return;
   g_picker.zone = zone;
+  // A drag in the name zone scrolls the tree at its edges; the mark zone is two columns wide.
+  if (TextWindow* w = tree(); w != nullptr) {
+    if (zone == NAME_ZONE) w->list_options |= LIST_OPTION_EDGE_SCROLL;
+    else w->list_options &= ~LIST_OPTION_EDGE_SCROLL;
+  }
   set_pointer_shape(zone == MARK_ZONE ? 10 : POINTER_ARROW);
   show_status_line(zone == MARK_ZONE ? MARK_ZONE_HELP : NAME_ZONE_HELP);
 }
