@@ -160,14 +160,6 @@ int drive_button_at_pointer() {
 
 // ---- Actions ------------------------------------------------------------------------------
 
-// A catalogue message after the caller's text, in a box that waits for a key.
-void show_catalogue_box(int number, const std::string& before) {
-  std::string text = before;
-  if (find_message(number) != 0)
-    while (read_message_line(0) > 0) text += std::string(message_text()) + "\n";
-  show_text_box(text.c_str(), TEXTBOX_PRESS_A_KEY);
-}
-
 void show_line(const std::string& path) {
   TextWindow* w = tree();
   if (w == nullptr) return;
