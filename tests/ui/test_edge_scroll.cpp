@@ -42,14 +42,7 @@ class EdgeScrollTest : public WindowTest {
     reset_dialog_forms();
     reset_list_state();
     g_form_hooks = FormHooks();
-    install_main_window_proc();
-    headless_inject_focus(true);
-    g_pointer.released = false;
-    g_pointer.wanted_x = g_pointer.drawn_x = 600;
-    g_pointer.wanted_y = g_pointer.drawn_y = 460;
-    warp_cursor_to_pointer();
-    pump_messages();
-    reset_event_queue();
+    take_focus_and_pointer(600, 460);
     reset_tick_clock();
     reset_timer();
     g_form.active = true;
