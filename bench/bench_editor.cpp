@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_screen.h"
 #include "platform/headless.h"
 #include "platform/pump.h"
 #include "platform/window.h"
@@ -40,23 +41,6 @@ EventCode bench_filter() {
   return code;
 }
 
-bool open_screen() {
-  std::string error;
-  if (!load_interface_font(BRENVIK_PROGRAM_DIR "/Q5_FONT.FON", &error) ||
-      !window_open(1024, 768, "bench", &error)) {
-    std::fprintf(stderr, "bench_editor: %s\n", error.c_str());
-    return false;
-  }
-  reset_display();
-  apply_display_mode(DISPLAY_CHOICE_OWN_SIZE);
-  build_palette();
-  set_colour_base(0);
-  set_screen_canvas(window_surface());
-  create_main_form();
-  g_form.idle_state = 0;
-  return true;
-}
-
 TextLine* make_editor(int lines, uint32_t flags, int wrap) {
   push_list();
   clear_current_list();
@@ -87,7 +71,7 @@ double run_ms(TextLine* node, std::vector<EventCode> codes) {
 }  // namespace
 
 int main() {
-  if (!open_screen()) return 1;
+  if (!open_bench_screen("bench_editor")) return 1;
   TextLine* wrap = make_editor(20000, WINDOW_TEXT_LIST, 250);
   run_ms(wrap, {WINDOW_NOTHING});  // the window has been worked in: its history exists
   const double rewrap = run_ms(wrap, {KEY_ALT_W});

@@ -7,26 +7,34 @@
 #include <vector>
 
 #include "cam/make_nc.h"
+#include "editor/drawing_commands.h"
 #include "editor/editor_page.h"
 #include "editor/undo_store.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
+#include "job/job_statistics.h"
+#include "import/import_drawing.h"
+#include "pages/dxf_export_form.h"
 #include "pages/interface_settings_form.h"
 #include "platform/cp1252.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
+#include "screen/display_mode.h"
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
+#include "screen/palette.h"
 #include "store/catalogue.h"
 #include "store/file_reader.h"
 #include "store/message_ids.h"
 #include "store/scratch_buffer.h"
 #include "store/text_helpers.h"
+#include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
 #include "ui/palette_dialog.h"
 #include "ui/popups.h"
+#include "ui/run_window.h"
 #include "ui/standard_dialogs.h"
 #include "ui/text_window.h"
 
@@ -85,6 +93,44 @@ int read_into_drawing_window(const std::string& path) {
   return in_window(drawing, [&path] { return load_job_file(path, nullptr); });
 }
 
+// ---- The recent-jobs list ----------------------------------------------------------------------
+
+constexpr int RECENT_JOBS_CENTRE_ROW = 18;
+constexpr int RECENT_JOBS_COLUMN = 22;
+constexpr int RECENT_JOBS_LEAST_ROWS = 4;
+
+// The job load list of the preferences file: the recent jobs, most recent first.
+TextWindow* recent_jobs_window() { return window_of(g_load_lists.load_list_window); }
+
+// Paths are compared exactly: names that differ only in case are different files here.
+void add_recent_job(const std::string& path) {
+  if (!path.empty()) add_history_entry(path.c_str(), recent_jobs_window(), LOAD_LIST_MOST_NAMES);
+}
+
+// Takes that very line out of the window's list.
+void remove_recent_line(TextWindow* w, TextLine* line) {
+  if (push_list() < 0) return;
+  g_lists.current = LineList{w->first_line, w->last_line};
+  delete_line(line);
+  w->first_line = g_lists.current.first;
+  w->last_line = g_lists.current.last;
+  w->current_line = w->first_line;
+  w->cursor_row = 0;
+  pop_list();
+  // Still the active window (nothing was active before it): its list is the current one.
+  if (w == g_windows.active) {
+    g_lists.current = LineList{w->first_line, w->last_line};
+    g_lists.cursor_line = w->current_line;
+  }
+}
+
+int checked_lines(const TextWindow* w) {
+  int count = 0;
+  for (const TextLine* line = w->first_line; line != nullptr; line = line->next)
+    if ((line->state & LINE_STATE_CHECKED) != 0) ++count;
+  return count;
+}
+
 }  // namespace
 
 int job_file_dialog(std::string* path) {
@@ -126,6 +172,7 @@ int open_job(const char* path) {
     clear_tool_path();
     undo_clear();
     g_job_settings.view_fitted = 0;
+    add_recent_job(chosen);
   }
   set_window_title();
   g_form.redraw_level = 1;
@@ -191,6 +238,7 @@ int save_job(uint32_t mode) {
   if (result != 27) {
     g_job_settings.job_changed = 0;
     set_window_title();
+    add_recent_job(g_job_file.full_path);
   }
   g_form.redraw_level = 1;
   return result;
@@ -199,6 +247,38 @@ int save_job(uint32_t mode) {
 int save_job_as() {
   const int result = run_save_prompt(MSGBOX_COPY_TO_FLOPPY, SAVE_AS_NAME_WIDTH);
   set_window_title();
+  g_form.redraw_level = 1;
+  return result;
+}
+
+int open_recent_job() {
+  TextLine* node = g_load_lists.load_list_window;
+  TextWindow* w = window_of(node);
+  if (w == nullptr) return 0;
+  fit_window_to_lines(w);
+  fit_window_rows(w, RECENT_JOBS_CENTRE_ROW, static_cast<int>(LOAD_LIST_MOST_NAMES),
+                  RECENT_JOBS_LEAST_ROWS);
+  place_window(w, -(w->top_row + 1), RECENT_JOBS_COLUMN);
+  int result = 0;
+  for (;;) {
+    push_active_window();
+    TextLine* chosen = run_window(node);
+    const int checked = checked_lines(w);
+    pop_active_window();
+    if (chosen == nullptr) break;
+    if (checked > 1) {
+      show_catalogue_box(MSG_RECENT_JOBS_ONE_ONLY, "");
+      continue;
+    }
+    std::string path = chosen->text;
+    if (!path.empty() && path.back() == '\n') path.pop_back();
+    if (path.empty()) break;
+    result = open_job(path.c_str());
+    if (result != 1) break;
+    // Not readable any more: it leaves the list, which comes back without it.
+    show_catalogue_box(MSG_RECENT_JOB_NOT_READABLE, "\v" + cp1252_from_utf8(path, '?') + "\x13");
+    remove_recent_line(w, chosen);
+  }
   g_form.redraw_level = 1;
   return result;
 }
@@ -212,10 +292,26 @@ int file_menu_command(int option) {
     case FILE_OPTION_HELP: show_help_file(); break;
     case FILE_OPTION_QUIT: g_events.quit_requested = true; break;
     case FILE_OPTION_OPEN_JOB: open_job(nullptr); break;
+    case FILE_OPTION_RECENT_JOBS: open_recent_job(); break;
     case FILE_OPTION_SAVE_AS_ANOTHER_FILE: save_job(MSGBOX_SAVE_AS); break;
     case FILE_OPTION_SAVE_AS: save_job_as(); break;
     case FILE_OPTION_INTERFACE_SETTINGS: run_interface_settings_form(); break;
     case FILE_OPTION_COLOURS: colour_dialog(); break;
+    case FILE_OPTION_NEXT_COLOUR_SCHEME:
+      read_write_palette_file(-1);
+      g_form.redraw_level = 1;
+      break;
+    case FILE_OPTION_PRINT:
+      if (g_drawing_commands.print_drawing != nullptr) g_drawing_commands.print_drawing();
+      else say_no_such_option(option);
+      break;
+    case FILE_OPTION_MINIMISE: release_and_minimise(); break;
+    case FILE_OPTION_DXF_EXPORT: dxf_export(); break;
+    case FILE_OPTION_JOB_STATISTICS:
+      show_job_statistics(nullptr, g_import.template_items.first != nullptr);
+      break;
+    case FILE_OPTION_FORM_TO_CORNER: form_to_monitor_corner(); break;
+    case FILE_OPTION_CENTRE_FORM: centre_form_on_screen(); break;
     case FILE_OPTION_ABOUT: about_box(); break;
     case FILE_OPTION_UNDO: undo_command(); break;
     case FILE_OPTION_REDO: redo_command(); break;

@@ -18,14 +18,22 @@ constexpr char MEMORY_STATUS_VERSION[] = " Brenvik         version 5.09 ";
 
 // ---- File-menu options the dispatcher knows ----------------------------------------------------
 
+constexpr int FILE_OPTION_PRINT = 5;
 constexpr int FILE_OPTION_HELP = 7;
 constexpr int FILE_OPTION_QUIT = 8;
 constexpr int FILE_OPTION_OPEN_JOB = 10;
+constexpr int FILE_OPTION_RECENT_JOBS = 11;
 constexpr int FILE_OPTION_SAVE_AS_ANOTHER_FILE = 14;  // the save dialog, then the job takes the name
 constexpr int FILE_OPTION_SAVE_AS = 17;               // the file-name dialog: a copy of the job
+constexpr int FILE_OPTION_NEXT_COLOUR_SCHEME = 43;  // the palette file's next slot
 constexpr int FILE_OPTION_COLOURS = 44;
 constexpr int FILE_OPTION_INTERFACE_SETTINGS = 49;
 constexpr int FILE_OPTION_ABOUT = 61;
+constexpr int FILE_OPTION_MINIMISE = 62;
+constexpr int FILE_OPTION_DXF_EXPORT = 111;   // the tool path as a DXF file
+constexpr int FILE_OPTION_JOB_STATISTICS = 195;
+constexpr int FILE_OPTION_FORM_TO_CORNER = 449;  // the form to its monitor's top-left corner
+constexpr int FILE_OPTION_CENTRE_FORM = 450;
 constexpr int FILE_OPTION_UNDO = 105;
 constexpr int FILE_OPTION_REDO = 117;
 constexpr int FILE_OPTION_SAVE = 448;
@@ -39,9 +47,10 @@ constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
 // ---- Commands -----------------------------------------------------------------------------------
 
 // Runs the File-menu option of that number; 0.
-// Stand-in: help, quit, open a job, save it (also under another name or as a copy), undo, redo,
-// colours, the interface settings, about and the display modes; every other option says it is not
-// there.
+// Stand-in: help, quit, open a job or a recent one, save it (also under another name or as a
+// copy), print, undo, redo, colours and the next colour scheme, the interface settings, the DXF
+// export of the tool path, job statistics, about, minimise, the form's place and the display
+// modes; every other option says it is not there.
 int file_menu_command(int option);
 
 // The open dialog for job files, in the jobs folder when one is set, else in the folder last
@@ -51,7 +60,11 @@ int job_file_dialog(std::string* path);
 // Opens a job: asks for one when path is null, reads it into the drawing window and makes it the
 // job. 0 read, 1 not readable (said so; the job open before stays as it was), -1 cancelled.
 // A changed job is offered for saving first; cancelling that question cancels the opening.
+// A job read goes to the top of the recent-jobs list.
 int open_job(const char* path);
+// The recent-jobs list (the job load list): the job chosen is opened; one that cannot be read is
+// said so and leaves the list, which comes back. open_job's result, 0 when none was chosen.
+int open_recent_job();
 // The save question for a changed job (a choice message): 0 go on (saved or discarded), -1 stay
 // (cancelled, or the save failed). An unchanged job asks nothing.
 int ask_save_changes(int message);
@@ -63,7 +76,8 @@ int request_quit();
 
 // Saves the job through the message box's save mode `mode` (MSGBOX_SAVE: under its name, asking
 // for one when it has none; MSGBOX_SAVE_AS: asking first); the job then bears the name it was
-// saved under. The box's result: 27 when cancelled or failed.
+// saved under, and its path goes to the top of the recent-jobs list. The box's result: 27 when
+// cancelled or failed.
 int save_job(uint32_t mode);
 // Saves a copy of the job under a name asked for in the file-name dialog; the job keeps its own
 // name and stays changed. 27 when cancelled or failed.

@@ -70,8 +70,10 @@
 #include "text/text_items.h"
 #include "text/text_layout.h"
 #include "ui/catalogue_menu.h"
+#include "ui/dialog_form.h"
 #include "ui/dir_tree.h"
 #include "ui/edit_buffers.h"
+#include "ui/entry_line.h"
 #include "ui/file_list.h"
 #include "ui/find_replace.h"
 #include "ui/list_window.h"
@@ -711,6 +713,9 @@ void connect_page_entry_points() {
   window_set_hit_test(form_hit_test);
   g_screen_entries.redraw_popups = redraw_popups;
   g_message_box.save_hook = save_text_file;
+  // The help key of forms, fields, lists and entries.
+  g_form_hooks.help = show_form_help;
+  g_entry.help_hook = show_form_help;
   connect_job_commands();
   connect_drawing_commands();
   connect_print_commands();

@@ -126,6 +126,8 @@ constexpr int MSG_CHOICE_SAVE_UNNAMED_BUFFER = -22011;  // save a changed buffer
 constexpr int MSG_CHOICE_SAVE_NAMED_BUFFER = -22010;    // save a changed buffer's file?
 constexpr int MSG_SAVE_NAMED_JOB = -22025;    // save a changed job to its file first?
 constexpr int MSG_SAVE_UNNAMED_JOB = -22022;  // a changed job without a file name: save first?
+constexpr int MSG_RECENT_JOBS_ONE_ONLY = 10055;     // more than one recent job checked
+constexpr int MSG_RECENT_JOB_NOT_READABLE = 20057;  // after the path: it leaves the recent list
 constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": the save failed
 
 // ---- Dialog forms ---------------------------------------------------------------------------------

@@ -263,8 +263,12 @@ int run_dialog(int message, WindowKeyFilter field_handler) {
   set_pointer_shape(POINTER_ARROW);
   g_field.last_pointer_event = 0;
   push_active_window();
+  // A form opened from a form's field: the outer form's help comes back with it.
+  TextLine* const outer_form = g_field.running_form;
+  g_field.running_form = node;
   // The form's lines go with its window, so only whether it was accepted is handed back.
   const bool accepted = run_window(node) != nullptr;
+  g_field.running_form = outer_form;
   destroy_window(node);
   pop_active_window();
   g_field.value_colour = COLOUR_SLOT_TEXT;

@@ -72,6 +72,7 @@ struct FieldDisplay {
   uint8_t value_colour = 0;     // colour slots of the values and of the value being edited
   uint8_t edit_colour = 2;
   std::string units;            // the units text drawn after FLOAT_UNITS fields
+  TextLine* running_form = nullptr;  // the window of the form run_dialog runs, or null
 };
 extern FieldDisplay g_field;
 
@@ -82,6 +83,11 @@ struct FormHooks {
   bool click_enters = false;           // a click on the current row's value acts as Enter
 };
 extern FormHooks g_form_hooks;
+
+// The help key's hook as start-up installs it: in a running form, a box with the form's title,
+// the current field's label and its help text (the form's help message); elsewhere, or for a
+// field without help, the help file (show_help_file). The topic is the help file's.
+void show_form_help(int topic);
 
 // ---- Building and running ----------------------------------------------------------------------
 

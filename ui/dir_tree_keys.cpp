@@ -24,6 +24,7 @@
 #include "ui/line_fold.h"
 #include "ui/list_window.h"
 #include "ui/message_box.h"
+#include "ui/pointer_motion.h"
 #include "ui/popups.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
@@ -158,14 +159,6 @@ int drive_button_at_pointer() {
 }
 
 // ---- Actions ------------------------------------------------------------------------------
-
-// A catalogue message after the caller's text, in a box that waits for a key.
-void show_catalogue_box(int number, const std::string& before) {
-  std::string text = before;
-  if (find_message(number) != 0)
-    while (read_message_line(0) > 0) text += std::string(message_text()) + "\n";
-  show_text_box(text.c_str(), TEXTBOX_PRESS_A_KEY);
-}
 
 void show_line(const std::string& path) {
   TextWindow* w = tree();
@@ -406,6 +399,11 @@ void find_in_tree(bool again) {
 void set_zone(int zone) {
   if (zone == g_picker.zone) return;
   g_picker.zone = zone;
+  // A drag in the name zone scrolls the tree at its edges; the mark zone is two columns wide.
+  if (TextWindow* w = tree(); w != nullptr) {
+    if (zone == NAME_ZONE) w->list_options |= LIST_OPTION_EDGE_SCROLL;
+    else w->list_options &= ~LIST_OPTION_EDGE_SCROLL;
+  }
   set_pointer_shape(zone == MARK_ZONE ? 10 : POINTER_ARROW);
   show_status_line(zone == MARK_ZONE ? MARK_ZONE_HELP : NAME_ZONE_HELP);
 }

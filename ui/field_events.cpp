@@ -53,10 +53,17 @@ EventCode left_click(int width) {
 EventCode pointer_motion(int width) {
   g_field.last_pointer_event = EVENT_POINTER_MOVE;
   // The pointer moves by the mouse's motion.
+  const int y_before = g_pointer.wanted_y;
   follow_mouse();
   move_pointer();
   const TextWindow* w = g_windows.active;
   if (w == nullptr) return 0;
+  // A drag in a list that scrolls at its edges may leave the window: the list follows it.
+  if (g_pointer.button_bits != 0 && edge_scroll_enabled()) {
+    const int dy = g_pointer.wanted_y - y_before;
+    set_pointer_shape(pointer_in_window() != 0 ? POINTER_DIALOG : POINTER_OUTSIDE_WINDOW);
+    return dy != 0 ? auto_scroll_at_edge(dy) : 0;
+  }
   if (pointer_in_window() == 0) {
     set_pointer_shape(POINTER_OUTSIDE_WINDOW);
     return 0;
@@ -84,7 +91,11 @@ EventCode sort_event(EventCode code, int width) {
         request_full_redraw();
         return EVENT_REDRAW;
       }
-      return g_form_hooks.tick != nullptr ? g_form_hooks.tick() : 0;
+      if (g_form_hooks.tick != nullptr) {
+        const EventCode hooked = g_form_hooks.tick();
+        if (hooked != 0) return hooked;
+      }
+      return g_pointer.button_bits != 0 && edge_scroll_enabled() ? auto_scroll_at_edge(0) : 0;
     case EVENT_REDRAW:
       if (g_form.redraw_level == 0) g_form.redraw_level = 1;
       return EVENT_REDRAW;
@@ -106,7 +117,9 @@ EventCode sort_event(EventCode code, int width) {
 EventCode read_window_event(int width) {
   g_field.field_width = width;
   const TextWindow* w = g_windows.active;
-  if (w != nullptr && width != 0)
+  // The caret's blink takes the ticks the edge scrolling runs on: none while a drag may scroll.
+  const bool dragging = g_pointer.button_bits != 0 && edge_scroll_enabled();
+  if (w != nullptr && width != 0 && !dragging)
     show_field_caret(g_field.display_row, g_field.value_column, std::abs(width));
   EventCode code = 0;
   while (code == 0) code = sort_event(wait_input_code(), width);

@@ -19,6 +19,7 @@
 #include "ui/entry_line.h"
 #include "ui/list_window.h"
 #include "ui/message_box.h"
+#include "ui/pointer_motion.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
 #include "ui/text_window.h"
@@ -332,6 +333,12 @@ EventCode list_key_filter() {
   TextWindow* w = g_windows.active;
   if (w == nullptr) return KEY_ESC;
   begin_list_call(w);
+  // The held middle button keeps scrolling until it is let go.
+  if (g_scroll_repeat.active) {
+    const EventCode repeated = repeat_scroll_button(false);
+    if (repeated != 0) return repeated;
+    if (g_scroll_repeat.active) return 0;
+  }
   TickHookScope tick;
   for (;;) {
     const int area = w->cursor_column;
@@ -351,7 +358,7 @@ EventCode list_key_filter() {
       case EVENT_REDRAW:
         request_full_redraw();
         return WINDOW_REDRAW;
-      case EVENT_MIDDLE_DOWN: return g_pointer.scroll_down_key;
+      case EVENT_MIDDLE_DOWN: return repeat_scroll_button(true);
       case KEY_UP:
       case KEY_PGUP:
       case KEY_PGDN:

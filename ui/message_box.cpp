@@ -564,6 +564,13 @@ int16_t show_text_box(const char* text, uint32_t flags) {
   return 0;
 }
 
+void show_catalogue_box(int number, const std::string& before) {
+  std::string text = before;
+  if (find_message(number) != 0)
+    while (read_message_line(0) > 0) text += std::string(message_text()) + "\n";
+  show_text_box(text.c_str(), TEXTBOX_PRESS_A_KEY);
+}
+
 // ---- Test hooks ---------------------------------------------------------------------------------
 
 void reset_message_box() { g_message_box = MessageBoxState{}; }

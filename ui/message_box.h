@@ -33,6 +33,9 @@ constexpr const char* NULL_MESSAGE_TEXT = "* NULL message *";
 // Shows the text; with TEXTBOX_WAIT_KEY returns the key or button code that closed the box,
 // else 0. The caller's text is left unchanged.
 int16_t show_text_box(const char* text, uint32_t flags);
+// A catalogue message after the caller's text (each message line on a line of its own), in a box
+// that waits for a key; a missing message shows the caller's text alone.
+void show_catalogue_box(int number, const std::string& before);
 
 // The general boxed prompt: a text at (row, column), `width` columns to start with, then by mode
 // a choice bar, an entry, a wait, a pop-up, or the save steps of the window given as value.

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "screen/display_mode.h"
 #include "screen/main_form.h"
@@ -63,3 +65,42 @@ void drag_to_scroll_keys();
 // -1 when the pointer is outside the active window; else the cursor goes to the line under the
 // pointer and 0 is returned.
 int cursor_to_pointer_row();
+
+// ---- Scrolling at a list's edges and by the held middle button -------------------------------
+
+// List options of the edge scrolling: a drag past the window's top or bottom edge scrolls the
+// list. The second bit switches it off again (it also keeps a pointer inside the window where
+// it is when the run loop starts, see text_window.h).
+constexpr uint32_t LIST_OPTION_EDGE_SCROLL = 0x20000000;
+constexpr uint32_t LIST_OPTION_EDGE_SCROLL_OFF = 0x40000000;
+
+// What the edge scrolling remembers between calls.
+struct EdgeScroll {
+  int8_t drag_direction = 0;       // +1 dragging past the bottom, -1 past the top, 0 neither
+  int32_t last_key_tick = INT32_MIN / 2;   // tick of the last scroll code given
+  int32_t last_call_tick = INT32_MIN / 2;  // tick of the last call
+  bool last_call_gave_nothing = false;
+};
+extern EdgeScroll g_edge_scroll;
+
+// The held middle button's repeat.
+struct ScrollRepeat {
+  bool active = false;        // the middle button went down in a list and is still held
+  EventCode direction = 0;    // the last direction: a scroll code, bit 0x08 set for upward
+  int32_t due_tick = 0;       // the tick at which the next repeat comes
+};
+extern ScrollRepeat g_scroll_repeat;
+
+// True when the active window scrolls while a button drags past its edges.
+bool edge_scroll_enabled();
+// While a button is held in a list: a line code when the pointer's motion (dy pixels, 0 for a
+// tick) puts it on another row, else a scroll code (Down past the bottom, Up past the top) at a
+// rate that grows with the distance past the cursor row; 0 when nothing is due.
+EventCode auto_scroll_at_edge(int dy);
+// The middle button scrolls a list while it is held. Starting (the button has just gone down):
+// the direction is chosen and its scroll code returned at once. Afterwards each call waits for
+// the next repeat (the window's scroll delay + 5 ticks first, then the delay) and returns its
+// code; Ctrl turns it into Ctrl+PgUp/Ctrl+PgDn, a left or right button held as well into PgUp or
+// PgDn. 0 once the button is let go or another key comes (left queued for the caller).
+EventCode repeat_scroll_button(bool starting);
+void reset_edge_scrolling();

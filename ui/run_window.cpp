@@ -444,4 +444,5 @@ TextLine* run_window(TextLine* node) {
 void reset_run_loop() {
   g_run = RunLoopState();
   g_find = FindDriver();
+  reset_edge_scrolling();
 }

@@ -198,7 +198,7 @@ struct WindowLayer {
   uint8_t initial_area = 0;         // list windows: area chosen at activation (0 or 1)
 
   // The active window's scroll codes are the pointer's (g_pointer.scroll_up_key, ...).
-  int16_t scroll_step = 1;              // lines per scroll key, >= 1
+  int16_t scroll_step = 1;              // ticks between repeats of a held scroll button, >= 1
   EventCode remembered_scroll_key = 0;  // the scroll key last used; keeps its direction
 
   bool status_line_used = false;    // show_status_line drew since this was last cleared

@@ -1,6 +1,8 @@
 // The job commands through the table the lower layers call them by: opening a job into the
 // drawing window (given a path, through the job dialog, from a bad file) and the File-menu
 // dispatcher's options.
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,11 +17,13 @@
 #include "screen/boxes.h"
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
+#include "screen/palette.h"
 #include "store/file_reader.h"
 #include "tests/job/job_fixture.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/form_fixture.h"
+#include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
 
@@ -237,3 +241,121 @@ TEST_F(JobCommandsTest, ACancelledSaveAsWritesNothing) {
 }
 
 }  // namespace
+
+// ---- The recent-jobs list ------------------------------------------------------------------------
+
+class RecentJobsTest : public JobCommandsTest {
+ protected:
+  void SetUp() override {
+    JobCommandsTest::SetUp();
+    install_main_window_proc();
+    job_ = write_job("sign.job", sample_job_bytes());
+  }
+  void TearDown() override {
+    destroy_load_list_windows();
+    JobCommandsTest::TearDown();
+  }
+  static void make_recent(const std::vector<std::string>& paths) {
+    make_load_list_windows({}, {}, paths);
+  }
+  static std::vector<std::string> recent() {
+    return window_line_texts(g_load_lists.load_list_window, LOAD_LIST_MOST_NAMES);
+  }
+  std::string job_;
+};
+
+TEST_F(RecentJobsTest, AnOpenedOrSavedJobGoesToTheTopOnce) {
+  std::vector<std::string> older;
+  for (int k = 0; k < 22; ++k) older.push_back("/jobs/older" + std::to_string(k) + ".job");
+  // The job already listed moves up rather than doubling; the same path in other letters names
+  // another file on this system and stays an entry of its own.
+  std::string shouted = job_;
+  for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  older[5] = job_;
+  older[6] = shouted;
+  make_recent(older);
+  ASSERT_EQ(open_job(job_.c_str()), 0);
+  std::vector<std::string> list = recent();
+  ASSERT_EQ(list.size(), 22u);
+  EXPECT_EQ(list[0], job_);
+  EXPECT_EQ(std::count(list.begin(), list.end(), job_), 1);
+  EXPECT_EQ(std::count(list.begin(), list.end(), shouted), 1);
+  // A save under a new name puts that name on top; the list keeps its 22 entries.
+  window_of(drawing_)->file->full_path.clear();
+  window_of(drawing_)->file->name.clear();
+  g_job_file.full_path.clear();
+  g_preferences.job_folder = folder_.string() + "/";
+  typist_key(VK_TAB);
+  typist_text("plan");
+  typist_key(VK_RETURN);
+  ASSERT_EQ(save_job(MSGBOX_SAVE), 0);
+  list = recent();
+  ASSERT_EQ(list.size(), 22u);
+  EXPECT_EQ(list[0], (folder_ / "plan.job").string());
+  EXPECT_EQ(list[1], job_);
+}
+
+TEST_F(RecentJobsTest, ACancelledSaveOrAFailedOpenLeavesTheListAlone) {
+  make_recent({"/jobs/a.job"});
+  ASSERT_EQ(open_job(job_.c_str()), 0);
+  make_recent({"/jobs/a.job"});
+  mark_job_changed();
+  typist_key(VK_ESCAPE);
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(save_job(MSGBOX_SAVE_AS), 27);
+  g_job_settings.job_changed = 0;  // no save question before the next opening
+  typist_key(VK_RETURN);  // the "not a valid job file" box
+  EXPECT_EQ(open_job((folder_ / "missing.job").string().c_str()), 1);
+  EXPECT_EQ(recent(), (std::vector<std::string>{"/jobs/a.job"}));
+}
+
+TEST_F(RecentJobsTest, TheListOpensTheChosenJob) {
+  make_recent({"/jobs/a.job", job_});
+  typist_key(VK_DOWN);
+  typist_key(VK_RETURN);
+  EXPECT_EQ(file_menu_command(FILE_OPTION_RECENT_JOBS), 0);
+  EXPECT_EQ(drawing_items(), 4);
+  EXPECT_EQ(job_path(), job_);
+  EXPECT_EQ(recent(), (std::vector<std::string>{job_, "/jobs/a.job"}));
+}
+
+TEST_F(RecentJobsTest, AJobThatCannotBeReadIsToldAndLeavesTheList) {
+  const std::string gone = (folder_ / "gone.job").string();
+  make_recent({gone, job_});
+  typist_key(VK_RETURN);  // gone.job
+  typist_key(VK_RETURN);  // "... is not a valid job file."
+  typist_key(VK_RETURN);  // "... cannot be read, so it leaves the list of recent jobs."
+  typist_key(VK_RETURN);  // the list again, sign.job now first
+  EXPECT_EQ(open_recent_job(), 0);
+  EXPECT_NE(g_message_box.last_text.find("cannot be read, so it leaves the list of recent jobs"),
+            std::string::npos)
+      << g_message_box.last_text;
+  EXPECT_EQ(job_path(), job_);
+  EXPECT_EQ(recent(), (std::vector<std::string>{job_}));
+}
+
+TEST_F(RecentJobsTest, TwoCheckedJobsAreRefusedAndTheListStaysOpen) {
+  make_recent({"/jobs/a.job", job_});
+  for (TextLine* line = window_of(g_load_lists.load_list_window)->first_line; line != nullptr;
+       line = line->next)
+    line->state |= LINE_STATE_CHECKED;
+  typist_key(VK_RETURN);
+  typist_key(VK_RETURN);  // the box
+  typist_key(VK_ESCAPE);  // the list again
+  EXPECT_EQ(open_recent_job(), 0);
+  EXPECT_NE(g_message_box.last_text.find("Check only one job"), std::string::npos)
+      << g_message_box.last_text;
+  EXPECT_EQ(drawing_items(), 1) << "nothing was opened";
+}
+
+TEST_F(JobCommandsTest, TheNextColourSchemeStepsThePaletteFilesSlot) {
+  const std::vector<uint8_t> palette = factory_palette_file();
+  const std::string path = write_job("KR_COLOR.KR5", palette);
+  g_palette.file_path = path;
+  g_palette.slot = 3;
+  file_menu_command(FILE_OPTION_NEXT_COLOUR_SCHEME);
+  EXPECT_EQ(g_palette.slot, 0) << "after the last slot the first";
+  file_menu_command(FILE_OPTION_NEXT_COLOUR_SCHEME);
+  EXPECT_EQ(g_palette.slot, 1);
+  EXPECT_EQ(g_message_box.shown_count, 0);
+}

@@ -582,6 +582,32 @@ TEST_F(HeadlessRunnerTest, TheFileMenuOpensAJobOfTheWorkingFolder) {
       << "a letter no item has chooses nothing";
 }
 
+// The File menu's "Caret and cursor" opens the interface settings form; the help key there shows
+// the current field's help in a box that a key closes, the form as it was under it.
+constexpr char FORM_HELP_SCRIPT[] = R"(# the interface settings form and its help
+key Alt+f
+key c
+dump form
+key Ctrl+F1
+dump help
+key Enter
+dump after-help
+key Esc
+dump closed
+close
+)";
+
+TEST_F(HeadlessRunnerTest, TheFileMenuOpensTheInterfaceSettingsWhoseHelpKeyShowsTheFieldsHelp) {
+  ASSERT_EQ(run(FORM_HELP_SCRIPT), 0) << read("stderr.txt");
+  const std::string form = read("form.txt");
+  EXPECT_NE(form.find("Drawing view delay"), std::string::npos) << form;
+  const std::string help = read("help.txt");
+  EXPECT_NE(help.find("How long the drawing views wait"), std::string::npos) << help;
+  EXPECT_EQ(form.find("How long the drawing views wait, in ticks"), std::string::npos);
+  EXPECT_EQ(read("after-help.txt"), form) << "the box leaves the form as it was";
+  EXPECT_EQ(read("closed.txt").find("Drawing view delay"), std::string::npos) << read("closed.txt");
+}
+
 TEST_F(HeadlessRunnerTest, AResizedWindowIsDrawnAgainAtItsNewSize) {
   // The drawing area is white at its new size.
   ASSERT_EQ(run("resize 800 600\nsnap small\nexpect-pixel 100 400 FFFFFF\nexpect-pixel 560 400 FFFFFF\n"

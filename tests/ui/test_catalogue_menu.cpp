@@ -52,14 +52,7 @@ class CatalogueMenuTest : public WindowTest {
     set_program_folder_for_tests(folder_.string());
     ASSERT_GT(open_catalogue(), 0);
     g_menus.option_word = 0x410013;
-    install_main_window_proc();
-    headless_inject_focus(true);
-    g_pointer.released = false;
-    g_pointer.wanted_x = g_pointer.drawn_x = 620;
-    g_pointer.wanted_y = g_pointer.drawn_y = 470;
-    warp_cursor_to_pointer();
-    pump_messages();
-    reset_event_queue();
+    take_focus_and_pointer(620, 470);
     start_typist();
   }
   void TearDown() override {

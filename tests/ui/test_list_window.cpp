@@ -22,17 +22,7 @@ class ListWindowTest : public WindowTest {
     reset_dialog_forms();
     reset_list_state();
     g_form_hooks = FormHooks();
-    // The program has the focus and the pointer, so that clicks reach it.
-    install_main_window_proc();
-    headless_inject_focus(true);
-    // The program's pointer at (600, 460) with the system cursor under it: injected moves are
-    // then motion from there.
-    g_pointer.released = false;
-    g_pointer.wanted_x = g_pointer.drawn_x = 600;
-    g_pointer.wanted_y = g_pointer.drawn_y = 460;
-    warp_cursor_to_pointer();
-    pump_messages();
-    reset_event_queue();
+    take_focus_and_pointer(600, 460);
     start_typist();
   }
   void TearDown() override {

@@ -80,6 +80,19 @@ class WindowTest : public ::testing::Test {
 
   // A window over a new list of the given lines, in the window list of `list_node`. The fixture
   // destroys it at the end unless the test does (through destroy).
+  // The program has the focus and its own pointer at (x, y) with the system cursor under it, so
+  // that injected clicks reach it and injected moves are motion from there; nothing is queued.
+  static void take_focus_and_pointer(int x, int y) {
+    install_main_window_proc();
+    headless_inject_focus(true);
+    g_pointer.released = false;
+    g_pointer.wanted_x = g_pointer.drawn_x = x;
+    g_pointer.wanted_y = g_pointer.drawn_y = y;
+    warp_cursor_to_pointer();
+    pump_messages();
+    reset_event_queue();
+  }
+
   TextLine* make_window(std::initializer_list<const char*> lines, int top, int left,
                                int bottom, int right, uint32_t flags = 0,
                                WindowKeyFilter filter = nullptr, TextLine* list_node = nullptr,
