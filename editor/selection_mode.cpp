@@ -38,6 +38,7 @@
 #include "store/message_ids.h"
 #include "store/picture_numbers.h"
 #include "ui/entry_line.h"
+#include "screen/main_form.h"
 #include "ui/layer_list.h"
 #include "ui/message_box.h"
 
@@ -227,6 +228,14 @@ void draw_selected_count() {
 }
 
 void build_screen() {
+  if (g_form.redraw_level != 0 || g_drawing_page.full_redraw != 0 ||
+      g_drawing_page.redraw_request != 0) {
+    g_drawing_page.full_redraw = 0;
+    g_drawing_page.redraw_request = 0;
+    reset_drawing_screen(0);
+    clear_drawing_area();
+    draw_all_items();
+  }
   help_box_text(nullptr);
   hide_pointer();
   hide_crosshair();
@@ -240,12 +249,6 @@ void build_screen() {
   show_clipboard_status(0);
   draw_controls(selection_controls().data(), 0);
   g_edit.selection_mask = SELECTION_COLOUR_MASK;
-  if (g_drawing_page.full_redraw != 0 || g_drawing_page.redraw_request != 0) {
-    g_drawing_page.full_redraw = 0;
-    g_drawing_page.redraw_request = 0;
-    clear_drawing_area();
-    draw_all_items();
-  }
   g_selection.shown_count = -1;
   draw_selected_count();
 }
@@ -566,7 +569,7 @@ void keep_newest_clipboard_copies() {
   std::vector<DrawingItem*> kept;
   for (size_t k = 0; k < items.size(); ++k) {
     if (k + 1 < items.size() && item_id(items[k + 1]) == item_id(items[k])) {
-      items[k]->next = nullptr;
+      items[k]->prev = items[k]->next = nullptr;
       free_list(items[k]);
       continue;
     }
@@ -703,7 +706,10 @@ int selection_mode(int flag) {
     }
     draw_selected_count();
     EventCode code = next_editor_event_hover();
-    if (g_drawing_page.full_redraw != 0) rebuild = true;
+    if (code == EVENT_REDRAW || g_form.redraw_level != 0 || g_drawing_page.full_redraw != 0) {
+      rebuild = true;
+      if (code == EVENT_REDRAW) continue;
+    }
     if (code == EVENT_QUIT) {
       push_input_code(EVENT_QUIT);
       break;
