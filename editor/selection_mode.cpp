@@ -88,7 +88,6 @@ enum ControlId : uint8_t {
   ID_TO_SELECTION = 28, ID_AXIS_LOCK = 29, ID_STATUS = 200,
 };
 
-constexpr char NOTHING_SELECTED_TEXT[] = "Nothing is selected.";
 constexpr char PROMPT_TEXT[] =
     "\fSelect\x13 items with the\n\vLEFT\x13 mouse button, and\n\fUn\x13-\fSelect\x13 with "
     "\vRIGHT\x13 button";
@@ -201,7 +200,7 @@ std::vector<DrawingItem*> selected_items() {
 
 bool needs_selection() {
   if (count_selected_items() > 0) return true;
-  show_text_box(NOTHING_SELECTED_TEXT, TEXTBOX_PRESS_A_KEY);
+  get_message(MSG_NOTHING_SELECTED);
   return false;
 }
 
