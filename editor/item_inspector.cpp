@@ -138,6 +138,16 @@ void redraw_panel_drawing() {
   }
 }
 
+void place_next_panel() {
+  const ViewState& v = g_view;
+  const int normal = g_display.presets[FACE_ROLE_NORMAL].cell_width;
+  if (g_preferences.drawing.side_panel == 0 || !v.narrow_box || v.area_width <= 0 || normal <= 0)
+    return;
+  // Clear of the drawing by the form's frame; a form that runs to the right edge is set back
+  // three columns by the form layout, which these three columns make up for.
+  g_field.next_left_column = (v.area_width + normal - 1) / normal + 2 + 3;
+}
+
 void rebuild_panel_screen() {
   if (g_form.redraw_level == 0) return;
   hide_pointer();

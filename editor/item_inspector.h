@@ -65,6 +65,8 @@ EventCode panel_event_filter(EventCode code);
 // After a field edited with the pointer: pushes Enter so a choice takes effect at once.
 void auto_enter_quick_fields(const char* fields, int offset);
 void redraw_panel_drawing();
+// The next panel's form starts at the side panel's first column and runs to the right edge.
+void place_next_panel();
 void rebuild_panel_screen();
 
 // ---- navigation ----

@@ -671,33 +671,42 @@ EventCode arc_page_field() {
   return page_handler(ARC_PAGE);
 }
 
+namespace {
+
+int run_page_dialog(int message, WindowKeyFilter handler) {
+  place_next_panel();
+  return run_dialog(message, handler);
+}
+
+}  // namespace
+
 bool run_item_page(DrawingItem* item) {
   g_panel.panel_item = item;
   g_page.corner_typed = 0;
   switch (item_type(item)) {
-    case ITEM_CIRCLE: run_dialog(MSG_FORM_CIRCLE_PAGE, circle_page_field); return true;
-    case ITEM_ELLIPSE: run_dialog(MSG_FORM_ELLIPSE_PAGE, ellipse_page_field); return true;
+    case ITEM_CIRCLE: run_page_dialog(MSG_FORM_CIRCLE_PAGE, circle_page_field); return true;
+    case ITEM_ELLIPSE: run_page_dialog(MSG_FORM_ELLIPSE_PAGE, ellipse_page_field); return true;
     case ITEM_POINT:
       // A pattern made circular, or no longer so, opens again with the other fields.
       do {
         g_layout_changed = false;
         const LinkRecord* closing = point_array_closing(item_nodes(item));
         const bool circle = closing != nullptr && point_array_kind(closing) == POINT_ARRAY_CIRCLE;
-        run_dialog(circle ? MSG_FORM_POINT_CIRCLE_PAGE : MSG_FORM_POINT_PAGE, point_page_field);
+        run_page_dialog(circle ? MSG_FORM_POINT_CIRCLE_PAGE : MSG_FORM_POINT_PAGE, point_page_field);
       } while (g_layout_changed && !item->extra.empty());
       return true;
-    case ITEM_POLYGON: run_dialog(MSG_FORM_POLYGON_PAGE, polygon_page_field); return true;
+    case ITEM_POLYGON: run_page_dialog(MSG_FORM_POLYGON_PAGE, polygon_page_field); return true;
     case ITEM_RECTANGLE:
       // A rectangle bent or made straight on its page opens again in the other layout.
       do {
         g_layout_changed = false;
-        run_dialog(rectangle_is_bent(item) ? MSG_FORM_BENT_RECTANGLE_PAGE : MSG_FORM_RECTANGLE_PAGE,
+        run_page_dialog(rectangle_is_bent(item) ? MSG_FORM_BENT_RECTANGLE_PAGE : MSG_FORM_RECTANGLE_PAGE,
                    rectangle_page_field);
       } while (g_layout_changed && !item->extra.empty());
       return true;
-    case ITEM_SLOT: run_dialog(MSG_FORM_SLOT_PAGE, slot_page_field); return true;
+    case ITEM_SLOT: run_page_dialog(MSG_FORM_SLOT_PAGE, slot_page_field); return true;
     case ITEM_ROUNDED_RECTANGLE:
-      run_dialog(MSG_FORM_ROUNDED_RECT_PAGE, rounded_rect_page_field);
+      run_page_dialog(MSG_FORM_ROUNDED_RECT_PAGE, rounded_rect_page_field);
       return true;
     default: return false;
   }

@@ -17,10 +17,16 @@
 #include "screen/event_queue.h"
 #include "screen/pointer.h"
 #include "tests/support/idle_typist.h"
+#include "platform/files.h"
+#include "store/catalogue.h"
+#include "ui/dialog_form.h"
+#include "ui/text_window.h"
 
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
+
+EventCode no_field_handler() { return 0; }
 
 double dist(PointF a, PointF b) { return std::hypot(double(a.x) - b.x, double(a.y) - b.y); }
 
@@ -469,6 +475,53 @@ TEST_F(ItemPageTest, BentRectanglePositionIsTheArcsCentre) {
   EXPECT_FALSE(rectangle_is_bent(other));
   EXPECT_EQ(rectangle_page_set_bend(item, 0.0f), PAGE_VALUE_TAKEN);
   EXPECT_FALSE(rectangle_is_bent(item));
+}
+
+}  // namespace
+
+namespace {
+
+// Every panel and page is a catalogue form whose labels leave room for the values.
+TEST_F(InspectorTest, ThePanelFormsHaveTheirLabels) {
+  reset_catalogue();
+  set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+  ASSERT_GT(open_catalogue(), 0);
+  for (int message : {830, 832, 834, 836, 840, 842, 844, 848, 856, 858, 862, 866, 868, 896}) {
+    SCOPED_TRACE(message);
+    TextLine* node = build_dialog(message, no_field_handler);
+    ASSERT_NE(node, nullptr);
+    TextWindow* w = window_of(node);
+    ASSERT_NE(w->first_line, nullptr);
+    int labelled = 0;
+    for (const TextLine* line = w->first_line; line != nullptr; line = line->next)
+      if (label_width(line->text.c_str()) > 0) ++labelled;
+    EXPECT_GT(labelled, 3);
+    destroy_window(node);
+  }
+  reset_catalogue();
+  set_program_folder_for_tests("");
+}
+
+}  // namespace
+
+namespace {
+
+// The circle's page shows its labels and, right of them, the circle's values.
+TEST_F(InspectorTest, TheCirclePageShowsItsValuesBesideItsLabels) {
+  reset_catalogue();
+  set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+  ASSERT_GT(open_catalogue(), 0);
+  DrawingItem* circle = add_circle({20, 5}, 5.0f);
+  g_panel.display_only = 1;
+  ASSERT_TRUE(run_item_page(circle));
+  g_panel.display_only = 0;
+  const CellMetrics& c = g_display.presets[FACE_ROLE_NORMAL];
+  std::string screen_text;
+  for (int row = 0; row < c.last_row; ++row)
+    screen_text += text_at(0, row * c.cell_height, FACE_ROLE_NORMAL, c.last_column) + "\n";
+  EXPECT_NE(screen_text.find("Radius:   5"), std::string::npos) << screen_text;
+  reset_catalogue();
+  set_program_folder_for_tests("");
 }
 
 }  // namespace
