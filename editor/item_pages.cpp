@@ -57,6 +57,8 @@ struct PageField {
   int32_t* count = nullptr;   // COUNT
   uint8_t* choice = nullptr;  // CHOICE
   const char* const* names = nullptr;
+  const char* letters = nullptr;  // the letter of each choice
+  int picture = 0;                // a picture menu that offers the choices, one per cell
 };
 
 // One page: how its values are read, which field each row is, and what a change does.
@@ -94,7 +96,11 @@ EventCode edit_field(const PageField& f) {
       return edit_value_field({f.count, 0}, FIELD_LONG | FIELD_MINUS, FIELD_OPTIONS_USUAL, 6);
     case Kind::CHOICE: {
       uint8_t index = *f.choice;
-      const EventCode r = cycle_list_field(hot_letters_of_strings(f.names).c_str(), &index, 0, 12);
+      const EventCode r =
+          f.picture != 0
+              ? pick_list_field(nullptr, "Pattern", 0, 0, &index, PATTERN_KIND_WIDTH, f.letters,
+                                f.picture, 1, PATTERN_KIND_COUNT)
+              : cycle_list_field(f.letters, &index, 0, 12);
       if (r < 0) *f.choice = index;
       return r;
     }
@@ -112,7 +118,7 @@ void show_field(const PageField& f) {
     case Kind::SIZE:
     case Kind::ANGLE: show_float_value(*f.value, VALUE_WIDTH, PRECISION); return;
     case Kind::COUNT: show_int_value(*f.count, 6); return;
-    case Kind::CHOICE: show_choice_value(f.names, *f.choice, 12); return;
+    case Kind::CHOICE: show_choice_value(f.names, *f.choice, f.picture != 0 ? PATTERN_KIND_WIDTH : 12); return;
     case Kind::BUTTON: show_text_value("Define by 2 or 3 points", BUTTON_WIDTH); return;
     default: show_text_value("", 1); return;
   }
@@ -284,7 +290,9 @@ PageField point_field(int row) {
     case 0: return coordinate(&g_page.vertex.x);
     case 1: return coordinate(&g_page.vertex.y);
     case 3: return size(&g_point_radius);
-    case 5: return {Kind::CHOICE, nullptr, nullptr, &g_page.kind, PATTERN_KIND_NAMES};
+    case 5:
+      return {Kind::CHOICE, nullptr, nullptr, &g_page.kind, PATTERN_KIND_NAMES, "SAROECT",
+              PICTURE_POINT_KIND_MENU};
     case 6: return single ? PageField{} : circle ? size(&g_page.radius) : count(&g_page.rows);
     case 7: return single ? PageField{} : circle ? angle(&g_start_angle) : count(&g_page.columns);
     case 8: return single ? PageField{} : circle ? angle(&g_angle_step) : size(&g_page.spacing_y);
@@ -479,7 +487,7 @@ PageField rounded_field(int row) {
     case 5: return size(&g_page.radius);
     case 7: return coordinate(&g_page.centre.x);
     case 8: return coordinate(&g_page.centre.y);
-    case 10: return {Kind::CHOICE, nullptr, nullptr, &g_looped, NO_YES};
+    case 10: return {Kind::CHOICE, nullptr, nullptr, &g_looped, NO_YES, "NY"};
     default: return {};
   }
 }
@@ -508,6 +516,7 @@ int apply_rounded(DrawingItem* item, int row) {
       return PAGE_VALUE_TAKEN;
     }
     case 10: {
+      if ((g_looped != 0) == ((r[0].node_flags & NODE_KIND_OTHER) != 0)) return PAGE_VALUE_UNCHANGED;
       r[0].link_flags ^= LINK_CLOCKWISE;
       const uint8_t kind = g_looped != 0 ? NODE_KIND_OTHER : NODE_TANGENT;
       RoundedRectSizes s;
@@ -588,7 +597,7 @@ PageField arc_field(int row) {
     case 5: return size(&g_page.radius);
     case 6: return coordinate(&g_page.centre.x);
     case 7: return coordinate(&g_page.centre.y);
-    case 8: return {Kind::CHOICE, nullptr, nullptr, &g_direction, ARC_DIRECTION_NAMES};
+    case 8: return {Kind::CHOICE, nullptr, nullptr, &g_direction, ARC_DIRECTION_NAMES, "CA"};
     case 9: return angle(&g_page.angle);
     case 10: return angle(&g_sweep);
     case 14: return coordinate(&g_page.second_centre.x);
@@ -628,11 +637,14 @@ int apply_arc(DrawingItem*, int row) {
     case 6: case 7:
       if (!confirm_loosen_tangents(r)) return PAGE_VALUE_UNCHANGED;
       return arc_page_set_centre(r, g_page.centre);
-    case 8:
+    case 8: {
+      const bool clockwise = g_direction == 0;
+      if (clockwise == ((r->link_flags & LINK_CLOCKWISE) != 0)) return PAGE_VALUE_UNCHANGED;
       if (!confirm_loosen_tangents(r)) return PAGE_VALUE_UNCHANGED;
       r->link_flags ^= LINK_CLOCKWISE;
       arc_angles_from_points(r);
       return PAGE_VALUE_TAKEN;
+    }
     case 9: return arc_page_set_start_angle(r, g_page.angle);
     case 10: return arc_page_set_sweep(r, g_sweep);
     default: return PAGE_VALUE_UNCHANGED;
