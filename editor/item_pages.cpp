@@ -31,7 +31,6 @@ constexpr int VALUE_WIDTH = 13;
 constexpr int PRECISION = 9;
 constexpr uint32_t COORDINATE_FLAGS = 0x1000000A;  // floats that may be negative
 constexpr uint32_t SIZE_FLAGS = FIELD_FLOAT;
-constexpr int NO_FIELD = -1;
 constexpr int PATTERN_KIND_COUNT = 7;
 constexpr int PATTERN_KIND_WIDTH = 50;
 constexpr int BUTTON_WIDTH = 23;
