@@ -47,6 +47,11 @@ int rotate_by_values_command();
 int scale_by_values_command();
 // Stand-in: shows the notice; 0.
 int align_command();
+// Stand-in: shows the notice; 0.
+int array_form();
+// Stand-in: shows the notice; -1, the item left as it was.
+int slide_link_between_neighbours(DrawingItem* item, LinkRecord* link, int link_count,
+                                  int radius_flag);
 // Stand-in: shows the notice; 0, nothing pasted.
 int paste_command(int flags);
 // Stand-in: shows the notice; 27, as cancelled.

@@ -29,6 +29,8 @@ void connect_drawing_commands() {
   c.rotate_by_values_command = rotate_by_values_command;
   c.scale_by_values_command = scale_by_values_command;
   c.align_command = align_command;
+  c.array_form = array_form;
+  c.slide_link_between_neighbours = slide_link_between_neighbours;
   c.paste_command = paste_command;
   c.copy_to_destination = copy_to_destination;
   c.rotate_command = rotate_command;

@@ -19,6 +19,7 @@
 #include "editor/page_furniture.h"
 #include "editor/page_menus.h"
 #include "editor/point_picking.h"
+#include "editor/selection_mode.h"
 #include "editor/render.h"
 #include "editor/undo_store.h"
 #include "editor/view.h"

@@ -24,6 +24,7 @@
 #include "editor/page_redraw.h"
 #include "editor/page_strip.h"
 #include "editor/point_picking.h"
+#include "editor/selection_mode.h"
 #include "editor/rubber_box.h"
 #include "editor/undo_store.h"
 #include "editor/view.h"

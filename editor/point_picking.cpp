@@ -70,14 +70,4 @@ int typed_point_from_cursor(const char* /*text*/) {
   return 0;
 }
 
-int selection_mode(int /*flag*/) {
-  show_missing_command_notice();
-  return 0;
-}
-
-int convert_to_polylines(int /*mask*/, int /*total*/) {
-  show_missing_command_notice();
-  return 0;
-}
-
 void reset_point_picking() { g_point_picking = PointPicking{}; }

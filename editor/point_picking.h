@@ -29,12 +29,6 @@ int snap_via_menu(int context, PointF* out);
 // The cursor point with a typed X and Y: 1, or 0 when nothing was parsed.
 // Stand-in: shows the notice; 0, nothing parsed.
 int typed_point_from_cursor(const char* text);
-// Selection mode: 0 when it did not start, -1 when the first box was cancelled, 1 when left.
-// Stand-in: shows the notice; 0.
-int selection_mode(int flag);
-// Items whose flags share a bit with the mask become plain polylines; the count.
-// Stand-in: shows the notice; 0.
-int convert_to_polylines(int mask, int total);
 
 // Test hooks
 void reset_point_picking();

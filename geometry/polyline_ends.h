@@ -14,6 +14,10 @@ int reverse_polyline(DrawingItem* item);
 // there and is marked closed. 1 when it closed the polyline, else 0 (two spline links are
 // snapped together but stay open).
 int close_if_touching(DrawingItem* item);
+// Joins the open polyline silently to the polylines whose ends touch it, to close a loop; the
+// number of joins.
+// Stand-in: joins nothing; 0, so the item stays open.
+int auto_join_item(DrawingItem* item);
 // Which ends of two items touch (lie within the preferences' gap tolerance), tried in this
 // order; the first pair that touches is the answer.
 constexpr int TOUCH_NONE = 0;

@@ -33,6 +33,7 @@
 #include "job/job_host.h"
 #include "nc/cam_host.h"
 #include "nc/post_processor.h"
+#include "pages/item_panel.h"
 #include "pages/nc_page.h"
 #include "pages/serial_transfer.h"
 #include "pages/text_list_page.h"
@@ -719,6 +720,7 @@ void connect_page_entry_points() {
   connect_job_commands();
   connect_drawing_commands();
   connect_print_commands();
+  connect_item_panel();
   connect_serial_link();
   g_serial_ui.repaint = nc_send_repaint;
 }

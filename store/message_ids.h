@@ -149,6 +149,7 @@ constexpr int MSG_FORM_DRAWING_PRINT = 210;        // printing the drawing: scal
 constexpr int FORM_DRAWING_PRINT_FIELDS = 14;
 constexpr int MSG_FORM_DXF_EXPORT = 268;          // the DXF export of the tool path
 constexpr int FORM_DXF_EXPORT_FIELDS = 7;
+
 constexpr int MSG_FORM_RAPID_SETTINGS_INCH = 280; // the time estimate's rapid speeds, inch jobs
 constexpr int FORM_RAPID_SETTINGS_INCH_FIELDS = 9;
 constexpr int MSG_FORM_RAPID_SETTINGS_MM = 282;   // the same for millimetre jobs
@@ -157,6 +158,39 @@ constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go 
 constexpr int FORM_GO_TO_LINE_FIELDS = 2;
 constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
 constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
+
+// ---- The item inspector and the item edit pages -------------------------------------------------
+constexpr int MSG_FORM_CIRCLE_POINTS = 830;      // a circle through 2 or 3 typed points
+constexpr int FORM_CIRCLE_POINTS_FIELDS = 7;
+constexpr int MSG_FORM_CIRCLE_PAGE = 832;
+constexpr int FORM_CIRCLE_PAGE_FIELDS = 6;
+constexpr int MSG_FORM_RECTANGLE_PAGE = 834;     // a straight rectangle
+constexpr int FORM_RECTANGLE_PAGE_FIELDS = 8;
+constexpr int MSG_FORM_BENT_RECTANGLE_PAGE = 836;  // a rectangle bent along an arc
+constexpr int FORM_BENT_RECTANGLE_PAGE_FIELDS = 8;
+constexpr int MSG_FORM_SLOT_PAGE = 840;
+constexpr int FORM_SLOT_PAGE_FIELDS = 7;
+constexpr int MSG_FORM_POLYGON_PAGE = 842;
+constexpr int FORM_POLYGON_PAGE_FIELDS = 9;
+constexpr int MSG_FORM_ITEM_HEADER = 844;        // a polyline's header panel
+constexpr int FORM_ITEM_HEADER_FIELDS = 23;
+constexpr int MSG_FORM_ARC_PAGE = 848;           // an arc link of a polyline
+constexpr int FORM_ARC_PAGE_FIELDS = 23;
+constexpr int MSG_FORM_ELLIPSE_PAGE = 856;
+constexpr int FORM_ELLIPSE_PAGE_FIELDS = 5;
+constexpr int MSG_FORM_POINT_PAGE = 858;         // a single point or a grid of points
+constexpr int FORM_POINT_PAGE_FIELDS = 10;
+constexpr int MSG_FORM_POINT_CIRCLE_PAGE = 862;  // a circle of points
+constexpr int FORM_POINT_CIRCLE_PAGE_FIELDS = 10;
+constexpr int MSG_FORM_SYMMETRY_LINE = 866;      // the symmetry line of a "Dual" polyline
+constexpr int FORM_SYMMETRY_LINE_FIELDS = 23;
+constexpr int MSG_FORM_ROUNDED_RECT_PAGE = 868;
+constexpr int FORM_ROUNDED_RECT_PAGE_FIELDS = 11;
+constexpr int MSG_FORM_LINK = 896;               // one link of a polyline
+constexpr int FORM_LINK_FIELDS = 23;
+constexpr int MSG_NOTHING_SELECTED = 15006;      // a selection-mode operation without a selection
+constexpr int MSG_CHOICE_FEWER_LINKS = -23005;   // links off the front or the end?
+constexpr int MSG_CHOICE_MORE_LINKS = -23006;    // new links at the front or the end?
 
 // ---- The Drawing page ---------------------------------------------------------------------------
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "geometry/item_shapes.h"
 #include "records/cam_params.h"
 #include "records/job_settings.h"
 #include "text/text_host.h"
@@ -230,16 +231,7 @@ void rebuild_text_frame(uint8_t* stored, LinkRecord* nodes) {
     set_text_frame_from_corners(stored, nodes);
     return;
   }
-  const double s = l.slant * DEGREE;
-  // The frame's turn between its first two edges tells a mirrored frame from a normal one.
-  const double t = into_turn(direction(nodes[1].point, nodes[2].point) -
-                             direction(nodes[0].point, nodes[1].point));
-  polar_point(&nodes[0].point, l.length, angle, &nodes[1].point);
-  const double side = l.height / std::cos(s);
-  const double d = t > ANGLE_PI ? angle + 3 * ANGLE_PI / 2 - s : angle + ANGLE_PI / 2 + s;
-  polar_point(&nodes[1].point, side, into_turn(d), &nodes[2].point);
-  polar_point(&nodes[2].point, l.length, into_turn(angle + ANGLE_PI), &nodes[3].point);
-  finish_frame(nodes, 4);
+  build_straight_frame(nodes, l.length, l.height, angle, l.slant * DEGREE);
 }
 
 void text_layout_from_frame(DrawingItem* item) {

@@ -258,3 +258,31 @@ TEST_F(DrawingPageScriptTest, QuittingAChangedJobAsksFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// Key e over the circle opens its page beside the drawing: a new radius is in the job that
+// Ctrl+S saves; Ctrl+Z takes the whole visit back, and the next save holds the old radius. The
+// first save is the backup after the second.
+TEST_F(DrawingPageScriptTest, KeyEEditsAHoveredCirclesRadiusAndCtrlZUndoesIt) {
+  fit_sample_view();
+  const std::string before = job_items("sample.job");
+  ASSERT_NE(before.find("type 7 id 2 layer 2: (25 5 z 0) (25 5 z 0)"), std::string::npos)
+      << before;
+  std::string script = open_sample();
+  script += at("move", {25.0f, 5.0f}) + "wait 300\nkey e\nwait 300\n";
+  // Down to the radius; Backspace opens it for typing, the second one takes its 5 away. Esc
+  // closes the page, and the main menu it opens.
+  script += "key Down\nkey Down\nwait 100\nkey Backspace\nwait 100\nkey Backspace\nwait 100\n";
+  script += "type 7\nwait 100\nkey Enter\nwait 200\ndump page\n";
+  script += "key Escape\nwait 200\nkey Escape\nwait 200\n";
+  // The save's report closes by itself after about a second; a key before would only close it.
+  script += "key Ctrl+S\nwait 1500\nkey Ctrl+Z\nwait 300\nkey Ctrl+S\nwait 1500\nclose\n";
+  ASSERT_EQ(run(script), 0) << read("stderr.txt");
+  const std::string edited = job_items("sample.BAK");
+  EXPECT_NE(edited.find("type 7 id 2 layer 2: (27 5 z 0) (27 5 z 0)"), std::string::npos)
+      << edited << read("page.txt");
+  EXPECT_EQ(job_items("sample.job"), before);
+}
+
+}  // namespace
