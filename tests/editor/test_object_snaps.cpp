@@ -7,6 +7,7 @@
 #include "editor/coord_entry.h"
 #include "editor/edit_session.h"
 #include "editor/help_box.h"
+#include "editor/page_menus.h"
 #include "editor/object_snaps.h"
 #include "editor/point_picking.h"
 #include "platform/files.h"
@@ -284,6 +285,62 @@ TEST_F(SnapTest, PickPointTakesASnapByKey) {
   EXPECT_EQ(pick_point(), PICK_POINT_TAKEN);
   EXPECT_FLOAT_EQ(g_point_picking.picked_point.x, 3.0f);
   EXPECT_FLOAT_EQ(g_point_picking.picked_point.y, 6.0f);
+}
+
+// The Drawing page's "centre the view" option takes a typed point, and a snap by key.
+TEST_F(SnapTest, CentreViewOptionTakesTypedPointsAndSnaps) {
+  struct Case {
+    std::vector<std::string> typed;
+    PointF centre;
+  };
+  for (const Case& c : {Case{{"5,7"}, {5.0f, 7.0f}}, Case{{"m", "1,1", "3,-1"}, {2.0f, 0.0f}}}) {
+    for (const std::string& t : c.typed) {
+      typist_text(t);
+      if (t.size() > 1) typist_key(VK_RETURN);
+    }
+    run_main_option(121);
+    EXPECT_TRUE(g_typist.steps.empty());
+    g_typist.steps.clear();
+    const ViewState& v = g_view;
+    EXPECT_NEAR((v.view_left + v.view_right) * 0.5f, c.centre.x, 1e-3) << c.typed[0];
+    EXPECT_NEAR((v.view_bottom + v.view_top) * 0.5f, c.centre.y, 1e-3) << c.typed[0];
+  }
+}
+
+// The pick point of what lies under the cursor.
+TEST_F(SnapTest, HoverPointByWhatIsHovered) {
+  DrawingItem* line = add_polyline({{0.0f, 0.0f}, {4.0f, 0.0f}});
+  DrawingItem* arc = add_arc({10.0f, 0.0f}, 2.0f, 0.0f, static_cast<float>(PI), false);
+  DrawingItem* spline = add_polyline({{0.0f, 5.0f}, {4.0f, 5.0f}});
+  item_nodes(spline)[0].code = LINK_SPLINE;
+  struct Case {
+    DrawingItem* item;
+    int pick_kind;
+    int selector;
+    PointF cursor;
+    PointF expected;
+  };
+  for (const Case& c : {
+           Case{nullptr, 0, 0, {1.5f, 2.5f}, {1.5f, 2.5f}},
+           Case{line, PICK_START_NODE, PICK_POINT_NODE, {0.1f, 0.1f}, {0.0f, 0.0f}},
+           Case{line, PICK_END_NODE, PICK_POINT_NEXT, {3.9f, 0.1f}, {4.0f, 0.0f}},
+           Case{arc, PICK_CENTRE, PICK_POINT_CENTRE, {10.1f, 0.1f}, {10.0f, 0.0f}},
+           Case{line, PICK_ON_LINK_NEAR_START, PICK_POINT_NODE, {1.0f, 0.2f}, {1.0f, 0.0f}},
+           Case{line, PICK_ON_LINK_NEAR_END, PICK_POINT_NEXT, {5.0f, 0.2f}, {5.0f, 0.2f}},
+           Case{arc, PICK_ON_LINK_NEAR_START, PICK_POINT_NODE, {10.0f, 3.0f}, {10.0f, 2.0f}},
+           Case{spline, PICK_ON_LINK_NEAR_START, PICK_POINT_NODE, {1.0f, 5.2f}, {1.0f, 5.2f}},
+       }) {
+    HoverState& h = g_hover;
+    h.cursor_point = c.cursor;
+    h.hover_item = c.item;
+    h.hover_link = c.item != nullptr ? item_nodes(c.item) : nullptr;
+    h.pick_kind = static_cast<int16_t>(c.pick_kind);
+    h.point_selector = static_cast<int16_t>(c.selector);
+    PointF p{};
+    hover_point(&p);
+    EXPECT_NEAR(p.x, c.expected.x, 1e-5) << c.pick_kind << " at " << c.cursor.x;
+    EXPECT_NEAR(p.y, c.expected.y, 1e-5) << c.pick_kind << " at " << c.cursor.x;
+  }
 }
 
 }  // namespace
