@@ -61,8 +61,6 @@ constexpr int16_t COMMAND_SNAP_MENU = 890;
 
 // Entry strip ids.
 constexpr uint8_t STRIP_GO_BACK = 8;
-constexpr uint8_t STRIP_LAYER_FIELD = 10;
-constexpr uint8_t STRIP_LAYER_LIST = 11;
 constexpr uint8_t STRIP_DONE = 13;
 constexpr uint8_t STRIP_CANCEL = 27;
 constexpr uint8_t STRIP_TO_DRAWING = 100;
@@ -222,14 +220,9 @@ void xor_entry_graphics(const CoordEntry* e, int flags) {
 
 // Parses the text and, when it gave coordinates, stores and recomputes; true then.
 bool take_text(CoordEntry* e, int flags, int kind) {
-  float values[2];
-  int xmode = 0, ymode = 0;
-  if (!parse_typed_coordinates(values, e->text, &xmode, &ymode, kind)) return false;
-  const int kind_flags = kind_flags_of(kind);
-  static constexpr char FIELDS[] = "AAWWYAAX";
-  const int field = kind >= 0 && kind < 8 ? FIELDS[kind] - 'A' : 0;
-  recompute_entry(apply_typed_values(flags, kind_flags, field, xmode, ymode, values), flags);
-  g_coord.last_ymode = static_cast<int8_t>(ymode);
+  const int modes = apply_typed_field(e->text, flags, kind);
+  if (modes == 0) return false;
+  g_coord.last_ymode = static_cast<int8_t>(modes / 16);
   g_coord.given = 1;
   return true;
 }
@@ -241,21 +234,6 @@ int accepted_result() {
 int finish(CoordEntry* e, int result) {
   e->text[0] = '\0';
   return result;
-}
-
-// A character typed into the entry: "=" and "+" become ",", ">" becomes "<", then the kind's
-// filter. 0 when it is refused.
-char filtered_char(EventCode code, int kind) {
-  char c = static_cast<char>(code);
-  if (c == '=' || c == '+') c = ',';
-  if (c == '>') c = '<';
-  static constexpr int FILTERS[] = {0, 0, 0, 0x0F, 0x0B, 0, 0, 0x0B};
-  const int filter = kind >= 0 && kind < 8 ? FILTERS[kind] : 0;
-  if ((filter & 0x08) != 0 && c == '*') c = ',';
-  if ((filter & 0x01) != 0 && c < '-') return 0;
-  if ((filter & 0x02) != 0 && c == '<') return 0;
-  if ((filter & 0x04) != 0 && c == '-') return 0;
-  return c;
 }
 
 void append_char(CoordEntry* e, char c) {
@@ -299,8 +277,7 @@ bool measure_from(CoordEntry* e, int kind, PointF first) {
   }
   const float d = static_cast<float>(
       std::hypot(static_cast<double>(second.x) - first.x, static_cast<double>(second.y) - first.y));
-  static constexpr char FIELDS[] = "AAWWYAAX";
-  const int field = FIELDS[kind >= 0 && kind < 8 ? kind : 0] - 'A';
+  const int field = kind_field_of(kind);
   if (field == FIELD_DISTANCE) e->distance = d;
   else if (field == FIELD_ANGLE_OFFSET) e->angle_offset = d;
   recompute_entry(field, 0);
@@ -360,9 +337,7 @@ bool entry_snap(CoordEntry* e, int flags, int kind, int mode) {
   if ((kind_flags_of(kind) & KIND_CLICK_MEASURES) != 0) return measure_from(e, kind, p);
   e->text[0] = '\0';
   const float values[2] = {p.x, p.y};
-  static constexpr char FIELDS[] = "AAWWYAAX";
-  const int field = FIELDS[kind >= 0 && kind < 8 ? kind : 0] - 'A';
-  recompute_entry(apply_typed_values(flags, 0, field, AXIS_ABSOLUTE, AXIS_ABSOLUTE, values), flags);
+  recompute_entry(apply_typed_values(flags, 0, kind_field_of(kind), AXIS_ABSOLUTE, AXIS_ABSOLUTE, values), flags);
   g_coord.last_ymode = AXIS_ABSOLUTE;
   g_coord.given = 1;
   return true;
@@ -585,7 +560,7 @@ int run_entry_line(CoordEntry* e, int flags, int kind) {
       continue;
     if (code < 'A') {
       if (!starts_typed_value(code)) continue;
-      const char c = filtered_char(code, kind);
+      const char c = filter_typed_char(code, kind);
       if (c != 0) append_char(e, c);
       continue;
     }
@@ -610,8 +585,11 @@ int run_entry_line(CoordEntry* e, int flags, int kind) {
 
 }  // namespace
 
-int coordinate_entry_line(CoordEntry* e, int flags, int kind, int prompt) {
+int coordinate_entry_line(CoordEntry* entry, int flags, int kind, int prompt) {
   CoordEntryState& s = g_coord;
+  // The grammar stores into the shared record: another record is copied in and back.
+  CoordEntry* e = &s.entry;
+  if (entry != e) *e = *entry;
   s.point_selection = 0;
   s.given = 0;
   s.measure_pending = 0;
@@ -625,6 +603,7 @@ int coordinate_entry_line(CoordEntry* e, int flags, int kind, int prompt) {
   draw_controls(s.preview.controls, 0);
   const int result = run_entry_line(e, flags, kind);
   pop_control_table();
+  if (entry != e) *entry = *e;
   return result;
 }
 

@@ -116,6 +116,11 @@ int apply_typed_field(char* text, int flags, int kind);
 // Up to three numbers separated by ","; a leading "=" is skipped. The count read.
 int parse_value_line(const char* text, float out[3]);
 int kind_flags_of(int kind);
+// The field number a kind's values target.
+int kind_field_of(int kind);
+// A character typed into the entry line: "=" and "+" become ",", ">" becomes "<", then the
+// kind's filter; 0 when the kind refuses it.
+char filter_typed_char(EventCode code, int kind);
 
 // ---- the entry line ----
 // Zeroes fields 0 to 23 of the entry, as every caller does before an entry; the angle offset,

@@ -90,6 +90,20 @@ bool starts_typed_value(EventCode code) {
 
 int kind_flags_of(int kind) { return kind_row(kind).flags; }
 
+int kind_field_of(int kind) { return kind_row(kind).field - 'A'; }
+
+char filter_typed_char(EventCode code, int kind) {
+  char c = static_cast<char>(code);
+  if (c == '=' || c == '+') c = ',';
+  if (c == '>') c = '<';
+  const int filter = kind_row(kind).filter;
+  if ((filter & FILTER_STAR_IS_COMMA) != 0 && c == '*') c = ',';
+  if ((filter & FILTER_NO_STAR_COMMA) != 0 && c < '-') return 0;
+  if ((filter & FILTER_NO_POLAR) != 0 && c == '<') return 0;
+  if ((filter & FILTER_NO_MINUS) != 0 && c == '-') return 0;
+  return c;
+}
+
 bool parse_typed_coordinates(float values[2], char* text, int* xmode, int* ymode, int kind) {
   uint8_t& xy = g_point_picking.xy_snap_state;
   xy &= 1;
