@@ -108,13 +108,7 @@ std::vector<ScreenControl>& entry_strip() {
   if (table.empty()) {
     table.push_back(make_control("Go Back", STRIP_GO_BACK, 0, -9, 1, 7, 0, 0));
     table.push_back(make_control("Done", STRIP_DONE, 0, -16, 1, 4, 0, 0));
-    table.push_back(make_control("Zoom:", 0, 3, 51, 1, 5, 0, CF_NO_BOX));
-    table.push_back(make_control("IN", STRIP_IN, 3, 58, 1, 2, 159, 0));
-    table.push_back(make_control("OUT", STRIP_OUT, 3, 62, 1, 3, 160, 0));
-    table.push_back(make_control("to drawing", STRIP_TO_DRAWING, 3, 67, 1, 10, 157, 0));
-    ScreenControl pan = make_control("Pan", STRIP_PAN, 2, 61, 1, 3, 161, CF_PICTURE);
-    pan.style = PAN_PICTURE;
-    table.push_back(pan);
+    append_zoom_controls(&table, 62);
     table.push_back(end_control());
   }
   return table;
@@ -176,12 +170,7 @@ void xor_entry_cross(PointF p) {
   const int hgt = cell.cell_height;
   int x = 0, y = 0;
   world_to_screen(p, &x, &y);
-  Canvas* canvas = drawing_canvas();
-  const CanvasKeep keep(canvas);
-  canvas->pen = CanvasPen{};
-  canvas->pen.colour = 0xFFFFFF;
-  canvas->pen.style = CANVAS_PEN_DOT;
-  canvas->mix = CANVAS_MIX_XOR;
+  const XorMarkPen pen(0xFFFFFF, CANVAS_PEN_DOT);
   area_line(x - w, y - hgt, x + w, y + hgt);
   area_line(x - hgt, y + w, x + hgt, y - w);
 }
@@ -189,13 +178,7 @@ void xor_entry_cross(PointF p) {
 void xor_reference_marker(PointF p) {
   int x = 0, y = 0;
   world_to_screen(p, &x, &y);
-  Canvas* canvas = drawing_canvas();
-  const CanvasKeep keep(canvas);
-  canvas->pen = CanvasPen{};
-  canvas->pen.colour = 0xFFFFFF;
-  canvas->pen.style = CANVAS_PEN_DOT;
-  canvas->brush.kind = CANVAS_BRUSH_HOLLOW;
-  canvas->mix = CANVAS_MIX_XOR;
+  const XorMarkPen pen(0xFFFFFF, CANVAS_PEN_DOT);
   draw_circle_px(x, y, 4);
   draw_circle_px(x, y, 3);
 }
@@ -685,15 +668,30 @@ int enter_reference_point(int flag) {
 
 // ---- markers and read-outs ----
 
+XorMarkPen::XorMarkPen(uint32_t colour, CanvasPenStyle style) : keep(drawing_canvas()) {
+  Canvas* canvas = keep.canvas;
+  canvas->pen = CanvasPen{};
+  canvas->pen.colour = colour;
+  canvas->pen.style = style;
+  canvas->brush.kind = CANVAS_BRUSH_HOLLOW;
+  canvas->mix = CANVAS_MIX_XOR;
+}
+
+void append_zoom_controls(std::vector<ScreenControl>* table, int out_column) {
+  table->push_back(make_control("Zoom:", 0, 3, 51, 1, 5, 0, CF_NO_BOX));
+  table->push_back(make_control("IN", STRIP_IN, 3, 58, 1, 2, 159, 0));
+  table->push_back(make_control("OUT", STRIP_OUT, 3, out_column, 1, 3, 160, 0));
+  table->push_back(make_control("to drawing", STRIP_TO_DRAWING, 3, out_column + 5, 1, 10, 157, 0));
+  ScreenControl pan = make_control("Pan", STRIP_PAN, 2, 61, 1, 3, 161, CF_PICTURE);
+  pan.style = PAN_PICTURE;
+  table->push_back(pan);
+}
+
 void xor_point_marker(float x, float y) {
   const ViewState& v = g_view;
   const int px = static_cast<int>((x - v.view_left) * v.scale_x);
   const int py = static_cast<int>((v.view_top - y) * v.scale_x);
-  Canvas* canvas = drawing_canvas();
-  const CanvasKeep keep(canvas);
-  canvas->pen = CanvasPen{};
-  canvas->pen.colour = MARKER_COLOUR;
-  canvas->mix = CANVAS_MIX_XOR;
+  const XorMarkPen pen(MARKER_COLOUR, CANVAS_PEN_SOLID);
   draw_circle_px(px, py, 3);
 }
 

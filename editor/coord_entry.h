@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "geometry/float2d.h"
+#include "platform/canvas.h"
 #include "screen/event_queue.h"
 
 struct ScreenControl;
@@ -143,6 +145,15 @@ void entry_back_is_go_back();
 // and the plain entry strip.
 void reset_entry_preview();
 void xor_point_marker(float x, float y);
+// The drawing canvas set up for XOR marks with a thin pen of a colour and style and a hollow
+// brush; the caller's pen, brush and mix come back when it goes out of scope.
+struct XorMarkPen {
+  CanvasKeep keep;
+  XorMarkPen(uint32_t colour, CanvasPenStyle style);
+};
+// The zoom controls of the prompt strip (label, IN, OUT, to drawing, Pan) into a table; the
+// strips differ only in the columns of OUT and "to drawing".
+void append_zoom_controls(std::vector<ScreenControl>* table, int out_column);
 void draw_entry_preview();
 void show_reference_point(const CoordEntry* entry);
 

@@ -346,4 +346,7 @@ int parse_value_line(const char* text, float out[3]) {
   return count;
 }
 
-void reset_coord_entry() { g_coord = CoordEntryState{}; }
+void reset_coord_entry() {
+  g_coord = CoordEntryState{};
+  entry_back_is_go_back();
+}

@@ -58,7 +58,6 @@ constexpr uint8_t STRIP_TO_DRAWING = 100;
 constexpr uint8_t STRIP_IN = 105;
 constexpr uint8_t STRIP_OUT = 111;
 constexpr uint8_t STRIP_PAN = 112;
-constexpr int16_t PAN_PICTURE = -204;
 // The entry box of the pick loops.
 constexpr int ENTRY_BOX_STYLE = 0x8C0;
 constexpr int ENTRY_BOX_ROW = 2;
@@ -121,13 +120,7 @@ constexpr char PROJECTION_BEYOND_TEXT[] =
 std::vector<ScreenControl>& zoom_strip() {
   static std::vector<ScreenControl> table;
   if (table.empty()) {
-    table.push_back(make_control("Zoom:", 0, 3, 51, 1, 5, 0, CF_NO_BOX));
-    table.push_back(make_control("IN", STRIP_IN, 3, 58, 1, 2, 159, 0));
-    table.push_back(make_control("OUT", STRIP_OUT, 3, 61, 1, 3, 160, 0));
-    table.push_back(make_control("to drawing", STRIP_TO_DRAWING, 3, 66, 1, 10, 157, 0));
-    ScreenControl pan = make_control("Pan", STRIP_PAN, 2, 61, 1, 3, 161, CF_PICTURE);
-    pan.style = PAN_PICTURE;
-    table.push_back(pan);
+    append_zoom_controls(&table, 61);
     table.push_back(make_control("Cancel", STRIP_CANCEL, 0, -18, 1, 6, 0, 0));
     table.push_back(end_control());
   }
@@ -230,12 +223,7 @@ bool foot_on_picked(const PickedLink* rec, PointF p, PointF* out) {
 void xor_corner_marker(PointF p) {
   int16_t x = 0, y = 0;
   if (world_to_screen_clipped(p, &x, &y) == 0) return;
-  Canvas* canvas = drawing_canvas();
-  const CanvasKeep keep(canvas);
-  canvas->pen = CanvasPen{};
-  canvas->pen.colour = 0xFFFFFF;
-  canvas->brush.kind = CANVAS_BRUSH_HOLLOW;
-  canvas->mix = CANVAS_MIX_XOR;
+  const XorMarkPen pen(0xFFFFFF, CANVAS_PEN_SOLID);
   draw_circle_px(x, y, 8);
   draw_circle_px(x, y, 6);
 }
@@ -690,5 +678,3 @@ int select_item_or_two_points(PickedLink* rec, int flags) {
   h.pick_mode = pick_mode;
   return result;
 }
-
-void reset_object_snaps() {}

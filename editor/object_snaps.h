@@ -72,6 +72,3 @@ void picked_link_midpoint(const PickedLink* rec, PointF* out);
 
 // The zoom strip every pick loop but pick_point shows.
 void show_zoom_strip();
-
-// Test hooks
-void reset_object_snaps();
