@@ -55,6 +55,7 @@ constexpr EventCode KEY_TILDE = 126;
 constexpr EventCode KEY_F3 = 317;
 constexpr EventCode KEY_F5 = 319;
 constexpr EventCode KEY_F7 = 321;
+constexpr EventCode KEY_F9 = 323;
 constexpr int16_t COMMAND_REFERENCE_POINT = 879;
 constexpr int16_t COMMAND_NONE = 895;
 constexpr int16_t COMMAND_SNAP_MENU = 890;
@@ -389,6 +390,13 @@ EventCode next_entry_event(int caret) {
       case KEY_F7:
         g_draw_style.hide_invisible_links = g_draw_style.hide_invisible_links != 0 ? 0 : 1;
         continue;
+      case KEY_F9: {
+        if (g_events.last_modifiers != 0) return code;
+        int8_t& option = g_coord.f9_option;
+        if (option < 0) continue;
+        option = option != 0 ? 0 : 1;
+        return code;
+      }
       case EVENT_POINTER_MOVE: {
         int dx = 0, dy = 0;
         if (mouse_delta(&dx, &dy) == 0) continue;

@@ -61,6 +61,8 @@ struct CoordEntryState {
   uint8_t measure_pending = 0;   // a value was measured or snapped: the next pass accepts
   uint8_t given = 0;             // the text, a click or a snap gave coordinates this call
   int8_t last_ymode = 0;         // Y mode of the last parse that gave coordinates
+  int8_t f9_option = -1;         // -1: no command armed F9; else 0 or 1, flipped by F9 (the
+                                 // rotate command's option)
 };
 extern CoordEntryState g_coord;
 

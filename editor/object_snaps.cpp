@@ -308,13 +308,13 @@ int run_snap(int mode, PointF* out) {
     }
     case SNAP_X_AND_Y: {
       show_prompt(XY_FIRST_PROMPT);
-      help_push(MSG_HELP_SNAP_XY_FIRST);
+      help_push(MSG_HELP_SNAP_X_POINT);
       PointF p1{};
       const int first = select_point(&p1);
       help_pop();
       if (first != 0) return -1;
       show_prompt(XY_SECOND_PROMPT);
-      help_push(MSG_HELP_SNAP_XY_SECOND);
+      help_push(MSG_HELP_SNAP_Y_POINT);
       g_point_picking.xy_snap_state |= XY_SNAP_SECOND_POINT;
       g_point_picking.xy_snap_x = p1.x;
       PointF p2{};
@@ -535,6 +535,7 @@ int snap_point(int mode, PointF* out) {
 }
 
 int pick_link_by_click() {
+  clear_window_drawing_bits();
   HoverState& h = g_hover;
   h.pick_mode = PICK_MODE_LINKS;
   const LoopFrame frame(COMMAND_FINISHED, COMMAND_FINISHED, COMMAND_FINISHED);
@@ -555,6 +556,7 @@ int pick_link_by_click() {
 int select_point(PointF* out) {
   PointPicking& pp = g_point_picking;
   g_coord.point_selection = 1;
+  clear_window_drawing_bits();
   const LoopFrame frame(COMMAND_FINISHED, COMMAND_SNAP_MENU, COMMAND_SNAP_MENU);
   draw_entry_box();
   for (;;) {
