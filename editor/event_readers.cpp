@@ -44,6 +44,8 @@ constexpr EventCode KEY_CTRL_Z = 602;
 
 bool grid_snapping() { return g_furniture.grid_switch == 1; }
 
+}  // namespace
+
 uint8_t hover_shape_of_hit() {
   const HoverState& h = g_hover;
   switch (h.pick_kind) {
@@ -58,6 +60,8 @@ uint8_t hover_shape_of_hit() {
     default: return SHAPE_HIT;
   }
 }
+
+namespace {
 
 // The pointer's wanted position moved by (dx, dy): the cursor points follow. False when the
 // snapped point stays on the crosshair's pixel (nothing more to do).
@@ -81,12 +85,16 @@ bool follow_motion(int dx, int dy) {
   return true;
 }
 
+}  // namespace
+
 void place_crosshair_on_cursor() {
   int x = 0, y = 0;
   world_to_screen(g_hover.cursor_point, &x, &y);
   g_hover.crosshair_x = x;
   g_hover.crosshair_y = y + g_view.area_top;
 }
+
+namespace {
 
 // Moves the view by a fifth when the pointer reached an edge of the area; true when it did.
 bool auto_pan() {

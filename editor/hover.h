@@ -39,6 +39,10 @@ void clear_hover_hilite();
 void xor_symmetry_line(LinkRecord* link);
 
 // ---- event readers ----
+// The pointer picture of what the hover search found.
+uint8_t hover_shape_of_hit();
+// The crosshair's pixel follows the cursor point.
+void place_crosshair_on_cursor();
 EventCode next_editor_event();
 EventCode next_editor_event_hover();
 

@@ -1,5 +1,6 @@
 #include "store/float_text.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -97,4 +98,29 @@ std::string format_number(double value) {
   while (begin > 0 && text[begin - 1] >= '0' && text[begin - 1] <= '9') --begin;
   for (size_t at = end; at > begin + 3; at -= 3) text.insert(at - 3, 1, ',');
   return text;
+}
+
+double read_c_number(const char* text, const char** end) {
+  if (end != nullptr) *end = text;
+  const char* p = text;
+  while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  if (*p == '+' || *p == '-') return 0.0;  // from_chars would take a second sign
+  const char* last = p;
+  while (*last != '\0') ++last;
+  double value = 0.0;
+  const auto [stop, error] = std::from_chars(p, last, value, std::chars_format::general);
+  if (stop == p) return 0.0;
+  if (end != nullptr) *end = stop;
+  if (error != std::errc()) value = 0.0;  // beyond a double: read as nothing, never infinite
+  return negative ? -value : value;
+}
+
+std::string fixed_c_text(double value, int decimals) {
+  char text[400];  // the fixed form of the largest double fits
+  const auto [stop, error] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+  if (error != std::errc()) return "***";
+  return std::string(text, stop);
 }

@@ -36,3 +36,11 @@ std::string format_float_text(double value, int flags = FLOAT_FOUR_DECIMALS);
 // The number in the settings' format: free ("%lf", trimmed) with a negative precision, else that
 // many decimals (a zero fraction cut) with a comma every three digits before the point.
 std::string format_number(double value);
+
+// A decimal number read from the start of the text as the C library reads one (leading blanks,
+// a sign, digits, a point, an exponent), with "." as the decimal point whatever the user's
+// locale. *end (when not null) is where the number stopped: the text itself when there was none,
+// and the result is then 0.
+double read_c_number(const char* text, const char** end);
+// The number with that many fixed decimals and "." as the point whatever the user's locale.
+std::string fixed_c_text(double value, int decimals);
