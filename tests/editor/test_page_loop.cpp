@@ -16,9 +16,17 @@
 #include "editor/page_menus.h"
 #include "editor/view_state.h"
 #include "editor_fixture.h"
+#include "platform/files.h"
+#include "platform/headless.h"
+#include "platform/pump.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
+#include "screen/event_queue.h"
+#include "screen/timer.h"
+#include "store/catalogue.h"
+#include "tests/support/idle_typist.h"
+#include "ui/message_box.h"
 #include "ui/page_entries.h"
 
 namespace {
@@ -44,6 +52,14 @@ int record_session(int op) {
   return -1;
 }
 void record_create(int code) { g_calls.push_back("create " + std::to_string(code)); }
+
+// The user closes the window once the page waits for input: every command empties the queue
+// behind it, tab click included, but a quit survives as the queue's flag.
+void close_when_idle() {
+  set_tick_hook(nullptr);
+  post_quit_request();
+}
+int leave_on_quit() { return KEY_ESC; }
 
 class PageLoopTest : public EditorFixture {
  protected:
@@ -76,12 +92,23 @@ class PageLoopTest : public EditorFixture {
     EditorFixture::TearDown();
   }
 
-  // Runs the page on the codes, then a tab click; the calls the recorders saw.
+  // Runs the page on the codes, then a tab click, or a close of the window when the page waits
+  // for more; the calls the recorders saw.
   std::vector<std::string> run_page(const std::vector<EventCode>& codes) {
     g_calls.clear();
     for (EventCode code : codes) push_input_code(code);
     push_input_code(699);
+    g_page_entries.request_quit = leave_on_quit;
+    set_tick_hook(close_when_idle);
+    // The pointer over an empty corner of the drawing area, away from every item.
+    headless_inject_mouse_move(40, g_view.area_top + 40);
+    pump_start_timer();
     editor_page_entry();
+    pump_stop_timer();
+    set_tick_hook(nullptr);
+    g_events.quit_requested = false;
+    g_preferences.current_page = PAGE_DRAWING;
+    flush_input();
     return g_calls;
   }
 
@@ -90,8 +117,7 @@ class PageLoopTest : public EditorFixture {
 
 // Keys and what they start: capitals act as small letters; codes the page names nothing for are
 // ignored; a code after a command is dropped.
-// Open: the in-process loop does not yet end on the queued tab click here; kept to be made to pass.
-TEST_F(PageLoopTest, DISABLED_KeysReachTheirCommands) {
+TEST_F(PageLoopTest, KeysReachTheirCommands) {
   const struct {
     std::vector<EventCode> codes;
     std::vector<std::string> calls;
@@ -114,8 +140,7 @@ TEST_F(PageLoopTest, DISABLED_KeysReachTheirCommands) {
 
 // A code for the dispatcher starts creation with the tool over nothing; the code queued behind
 // it is dropped with the rest of the queue, as every command leaves it.
-// Open: the in-process loop does not yet end on the queued tab click here; kept to be made to pass.
-TEST_F(PageLoopTest, DISABLED_TheQueueIsEmptiedAfterACommand) {
+TEST_F(PageLoopTest, TheQueueIsEmptiedAfterACommand) {
   EXPECT_EQ(run_page({755, 'f'}), std::vector<std::string>{"create 755"});
 }
 
@@ -129,24 +154,47 @@ TEST_F(PageLoopTest, EnteringAndLeavingTidyTheDrawingList) {
   EXPECT_FALSE(edit_session_open());
 }
 
-// Options 129 and 130 on a drawing without height or width change nothing and say why.
-// Open: the in-process loop does not yet end on the queued tab click here; kept to be made to pass.
-TEST_F(PageLoopTest, DISABLED_ScalingToASizeWithoutExtentSaysWhy) {
-  free_current_list();
-  add_polyline({{0, 0}, {10, 0}});
-  g_view.item_extent_min = {0, 0};
-  g_view.item_extent_max = {10, 0};
-  bool scaled = false;
-  g_drawing_commands.scale_all_items = [](float, PointF) {
-    g_calls.push_back("scaled");
+// Options 129 and 130 scale the drawing to a typed height or length; extents without that height
+// or width change nothing and say why instead of dividing by nothing.
+TEST_F(PageLoopTest, ScalingToASizeWithoutExtentSaysWhy) {
+  const struct {
+    int option;
+    PointF extent_max;   // from (0, 0)
+    float factor;        // 0: nothing scaled
+    const char* reason;  // the text box that says why, or ""
+  } cases[] = {
+      {129, {10, 0}, 0.0f, "The items have no height, so they cannot be scaled to one."},
+      {130, {0, 10}, 0.0f, "The items have no width, so they cannot be scaled to a length."},
+      {129, {10, 20}, 0.25f, ""},
+      {130, {20, 10}, 0.25f, ""},
+  };
+  static float g_factor;
+  g_drawing_commands.scale_all_items = [](float factor, PointF) {
+    g_factor = factor;
     return 0;
   };
-  push_input_code('5');
-  push_input_code(KEY_ENTER);
-  push_input_code(KEY_ESC);  // the box that says why
-  run_main_option(129);
-  for (const std::string& call : g_calls) scaled = scaled || call == "scaled";
-  EXPECT_FALSE(scaled);
+  set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+  ASSERT_GT(open_catalogue(), 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.option);
+    g_factor = 0.0f;
+    g_message_box.last_text.clear();
+    g_view.item_extent_min = {0, 0};
+    g_view.item_extent_max = c.extent_max;
+    start_typist();
+    typist_text("5");
+    typist_key(VK_RETURN);
+    typist_key(VK_ESCAPE);  // the box that says why, when there is one
+    run_main_option(c.option);
+    pump_set_idle_handler(nullptr);
+    EXPECT_FLOAT_EQ(g_factor, c.factor);
+    if (c.reason[0] != '\0') {
+      EXPECT_EQ(g_message_box.last_text, c.reason);
+    }
+    flush_input();
+  }
+  reset_catalogue();
+  set_program_folder_for_tests("");
 }
 
 // Every option code on the page's catalogue menus (and their submenus) is one the page acts on.
