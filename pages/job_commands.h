@@ -21,6 +21,7 @@ constexpr char MEMORY_STATUS_VERSION[] = " Brenvik         version 5.09 ";
 constexpr int FILE_OPTION_HELP = 7;
 constexpr int FILE_OPTION_QUIT = 8;
 constexpr int FILE_OPTION_OPEN_JOB = 10;
+constexpr int FILE_OPTION_NEW_JOB = 32;  // also Ctrl+N and Ctrl+F4
 constexpr int FILE_OPTION_SAVE_AS_ANOTHER_FILE = 14;  // the save dialog, then the job takes the name
 constexpr int FILE_OPTION_SAVE_AS = 17;               // the file-name dialog: a copy of the job
 constexpr int FILE_OPTION_COLOURS = 44;
@@ -39,9 +40,9 @@ constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
 // ---- Commands -----------------------------------------------------------------------------------
 
 // Runs the File-menu option of that number; 0.
-// Stand-in: help, quit, open a job, save it (also under another name or as a copy), undo, redo,
-// colours, the interface settings, about and the display modes; every other option says it is not
-// there.
+// Stand-in: help, quit, open a job, a new job, save it (also under another name or as a copy),
+// undo, redo, colours, the interface settings, about and the display modes; every other option
+// says it is not there.
 int file_menu_command(int option);
 
 // The open dialog for job files, in the jobs folder when one is set, else in the folder last
@@ -52,6 +53,10 @@ int job_file_dialog(std::string* path);
 // job. 0 read, 1 not readable (said so; the job open before stays as it was), -1 cancelled.
 // A changed job is offered for saving first; cancelling that question cancels the opening.
 int open_job(const char* path);
+// Starts a new job: a changed job is offered for saving first (cancelling that keeps it, -1);
+// then an empty drawing with one blank text, the default settings, no name, no undo steps and no
+// tool paths; the page's grid display stays. 0.
+int new_job();
 // The save question for a changed job (a choice message): 0 go on (saved or discarded), -1 stay
 // (cancelled, or the save failed). An unchanged job asks nothing.
 int ask_save_changes(int message);

@@ -8,24 +8,32 @@
 #include <string>
 #include <vector>
 
+#include "editor/canvas_cursor.h"
 #include "editor/drawing_commands.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
 #include "editor/editor_page.h"
 #include "editor/hover_state.h"
 #include "editor/page_menus.h"
+#include "editor/page_strip.h"
+#include "editor/undo_store.h"
 #include "editor/view_state.h"
 #include "editor_fixture.h"
+#include "geometry/layers.h"
 #include "platform/files.h"
 #include "platform/headless.h"
 #include "platform/pump.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
+#include "screen/controls.h"
 #include "screen/event_queue.h"
 #include "screen/timer.h"
 #include "store/catalogue.h"
+#include "store/store_host.h"
 #include "tests/support/idle_typist.h"
+#include "text/text_host.h"
+#include "ui/layer_list.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
 
@@ -197,6 +205,75 @@ TEST_F(PageLoopTest, ScalingToASizeWithoutExtentSaysWhy) {
   set_program_folder_for_tests("");
 }
 
+// A click on a control of the page strip, as the pointer reports it.
+void click_control(uint8_t id) {
+  ScreenControl* c = page_strip_control(id);
+  ASSERT_NE(c, nullptr);
+  layout_control(c);
+  g_canvas_cursor.click_x = c->x + 2;
+  g_canvas_cursor.click_y = c->y + 2;
+  push_input_code(CANVAS_CONTROL_CLICKED);
+}
+
+// The "L:" control opens the layer list; the layer chosen there takes the new items and the
+// control shows it. A layer that is switched off cannot: the first layer that is on does, and
+// the page says so.
+TEST_F(PageLoopTest, TheLayerControlChoosesTheLayerOfNewItems) {
+  set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+  ASSERT_GT(open_catalogue(), 0);
+  layer_line(2)->state &= static_cast<uint8_t>(~LAYER_STATE_ON);
+  g_store_host.show_text_box = show_text_box;
+  constexpr int ANY_ON = -1;  // the first layer that is on
+  const struct {
+    std::vector<int> keys;
+    int layer;
+    const char* box;  // the start of the box shown, or ""
+  } cases[] = {
+      {{VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, 3, ""},
+      {{VK_UP, VK_RETURN}, ANY_ON, "That layer is switched off"},  // layer 2
+      {{VK_ESCAPE}, ANY_ON, ""},
+  };
+  g_drawing_page.current_layer = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layer);
+    g_message_box.last_text.clear();
+    start_typist();
+    for (int key : c.keys) typist_key(key);
+    typist_key(VK_ESCAPE);  // the box, when there is one
+    click_control(STRIP_LAYER);
+    run_page({});
+    pump_set_idle_handler(nullptr);
+    const int layer = g_drawing_page.current_layer;
+    if (c.layer == ANY_ON) {
+      EXPECT_NE(layer, 2);
+      EXPECT_EQ(layer, first_visible_layer());
+    } else {
+      EXPECT_EQ(layer, c.layer);
+    }
+    char caption[16];
+    std::snprintf(caption, sizeof caption, "L: %3d ", layer);
+    EXPECT_STREQ(page_strip_control(STRIP_LAYER)->caption, caption);
+    EXPECT_EQ(g_message_box.last_text.rfind(c.box, 0), 0u) << g_message_box.last_text;
+    EXPECT_EQ(g_button_bindings.depth, 0);
+  }
+  free_layer_list_window();
+  g_store_host = StoreHost{};
+  reset_catalogue();
+  set_program_folder_for_tests("");
+}
+
+// The "Symbol" control asks the font picker for a glyph; without one nothing is placed and the
+// view stays where it was.
+TEST_F(PageLoopTest, ASymbolNotPickedPlacesNothing) {
+  reset_text_host();
+  const int items = count_current_lines();
+  click_control(STRIP_SYMBOL);
+  run_page({});
+  EXPECT_EQ(count_current_lines(), items);
+  EXPECT_EQ(g_text_host_log.messages.size(), 1u);
+  EXPECT_EQ(g_undo.step_count, 0);
+}
+
 // Every option code on the page's catalogue menus (and their submenus) is one the page acts on.
 TEST(PageMenuCodes, EveryCatalogueOptionIsOneThePageHandles) {
   std::ifstream file(std::string(BRENVIK_TEST_DATA_DIR) + "/../../data/messages.txt");
@@ -242,10 +319,15 @@ TEST(PageMenuCodes, EveryCatalogueOptionIsOneThePageHandles) {
   for (int o = 471; o <= 497; ++o) image.insert(o);
   const std::set<int> marks{1,  2,  3,  4,  5,  6,  9,  10, 11, 12, 20, 21, 22,
                             23, 24, 25, 26, 27, 30, 31, 32, 33, 34, 36, 37, 38, 445};
+  // The node editor's Change menu carries the node menu's choices that do something.
+  std::set<int> change;
+  for (int o = 1; o <= 45; ++o)
+    if (o != 10 && o != 13 && o != 29 && o != 30) change.insert(o);
   const struct {
     int menu;
     const std::set<int>* handled;
-  } cases[] = {{30, &main}, {23, &main}, {34, &main}, {24, &main}, {47, &image}, {930, &marks}};
+  } cases[] = {{30, &main},  {23, &main},    {34, &main},  {24, &main},
+               {47, &image}, {930, &marks}, {920, &change}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.menu);
     ASSERT_TRUE(menus.count(c.menu));
