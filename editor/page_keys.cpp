@@ -309,7 +309,12 @@ PagePass control_clicked() {
       page.legend_changed = 1;
       return PagePass::HOVER;
     case STRIP_GRID:
-      show_grid_state(1);
+      if (g_drawing_commands.grid_options_dialog == nullptr) {
+        show_missing_command_notice();
+      } else if (g_drawing_commands.grid_options_dialog() == 1) {
+        raise_redraw_level();
+        show_grid_state(0);
+      }
       draw_button_legend(1);
       return PagePass::SHORT;
     case STRIP_ZOOM_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); return PagePass::SHORT;

@@ -163,64 +163,10 @@ void clear_record_ids(TextLine* record) {
   record->extra.resize(sizeof(UndoRecord));
 }
 
-// Exchanges every saved copy behind the record with the live item of its ID. The originals of a
-// replacement (bring_in_alone) usually have no live twin: the item that replaced them has an ID
-// of its own. Skipping them would lose them for good, so such a copy comes into the drawing
-// alone and the record keeps its ID; the next application takes that item out again.
-void exchange_copies(TextLine* record, bool bring_in_alone) {
-  std::vector<TextLine*> copies;
-  for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy); copy = copy->next)
-    copies.push_back(copy);
-  if (bring_in_alone) {
-    std::unordered_map<int32_t, DrawingItem*> live = live_items_by_id();
-    TextLine* behind = copies.empty() ? record : copies.back();
-    const int count = undo_record_id_count(record);
-    for (int i = 0; i < count; ++i) {
-      auto found = live.find(undo_record_id(record, i));
-      if (found == live.end() || found->second == nullptr) continue;
-      DrawingItem* item = found->second;
-      found->second = nullptr;
-      if (list_cursor() == item) list_cursor() = nullptr;
-      if (g_lists.block_start == item) g_lists.block_start = nullptr;
-      if (g_lists.block_end == item) g_lists.block_end = nullptr;
-      unlink_node(g_lists.current, item);
-      insert_after(undo_list(), behind, item);
-      behind = item;
-    }
-    clear_record_ids(record);
-  }
+// The live items the record's IDs name go out of the drawing into the store, right after
+// `behind`, in the record's order.
+void take_out_listed_items(TextLine* record, TextLine* behind) {
   std::unordered_map<int32_t, DrawingItem*> live = live_items_by_id();
-  for (TextLine* copy : copies) {
-    auto found = live.find(item_id(copy));
-    if (found != live.end() && found->second != nullptr) {
-      DrawingItem* twin = found->second;
-      swap_between(g_lists.current, twin, undo_list(), copy);
-      if (list_cursor() == twin) list_cursor() = copy;
-      found->second = copy;
-    } else if (bring_in_alone) {
-      unlink_node(undo_list(), copy);
-      clear_item_marks(copy);
-      append_node(g_lists.current, copy);
-      add_record_id(record, item_id(copy));
-    }
-  }
-  if (list_cursor() == nullptr) list_cursor() = g_lists.current.first;
-}
-
-void move_copies_or_items(TextLine* record) {
-  if (record->next != nullptr && !is_undo_record(record->next)) {
-    // The saved copies come back at the end of the drawing.
-    for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy);) {
-      TextLine* next = copy->next;
-      unlink_node(undo_list(), copy);
-      clear_item_marks(copy);
-      append_node(g_lists.current, copy);
-      copy = next;
-    }
-    return;
-  }
-  std::unordered_map<int32_t, DrawingItem*> live = live_items_by_id();
-  TextLine* behind = record;
   const int count = undo_record_id_count(record);
   for (int i = 0; i < count; ++i) {
     auto found = live.find(undo_record_id(record, i));
@@ -234,6 +180,54 @@ void move_copies_or_items(TextLine* record) {
     insert_after(undo_list(), behind, item);
     behind = item;
   }
+}
+
+// A saved copy comes back into the drawing, at its end.
+void bring_back(TextLine* copy) {
+  unlink_node(undo_list(), copy);
+  clear_item_marks(copy);
+  append_node(g_lists.current, copy);
+}
+
+// Exchanges every saved copy behind the record with the live item of its ID. The originals of a
+// replacement (bring_in_alone) usually have no live twin: the item that replaced them has an ID
+// of its own. Skipping them would lose them for good, so such a copy comes into the drawing
+// alone and the record keeps its ID; the next application takes that item out again.
+void exchange_copies(TextLine* record, bool bring_in_alone) {
+  std::vector<TextLine*> copies;
+  for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy); copy = copy->next)
+    copies.push_back(copy);
+  if (bring_in_alone) {
+    take_out_listed_items(record, copies.empty() ? record : copies.back());
+    clear_record_ids(record);
+  }
+  std::unordered_map<int32_t, DrawingItem*> live = live_items_by_id();
+  for (TextLine* copy : copies) {
+    auto found = live.find(item_id(copy));
+    if (found != live.end() && found->second != nullptr) {
+      DrawingItem* twin = found->second;
+      swap_between(g_lists.current, twin, undo_list(), copy);
+      if (list_cursor() == twin) list_cursor() = copy;
+      found->second = copy;
+    } else if (bring_in_alone) {
+      bring_back(copy);
+      add_record_id(record, item_id(copy));
+    }
+  }
+  if (list_cursor() == nullptr) list_cursor() = g_lists.current.first;
+}
+
+void move_copies_or_items(TextLine* record) {
+  if (record->next != nullptr && !is_undo_record(record->next)) {
+    // The saved copies come back at the end of the drawing.
+    for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy);) {
+      TextLine* next = copy->next;
+      bring_back(copy);
+      copy = next;
+    }
+    return;
+  }
+  take_out_listed_items(record, record);
   if (list_cursor() == nullptr) list_cursor() = g_lists.current.first;
 }
 

@@ -274,6 +274,25 @@ TEST_F(PageLoopTest, ASymbolNotPickedPlacesNothing) {
   EXPECT_EQ(g_undo.step_count, 0);
 }
 
+// The "G" control runs the grid and snap options dialog; without it, the page says the command
+// is not there yet.
+TEST_F(PageLoopTest, TheGridControlRunsTheGridDialog) {
+  g_drawing_commands.grid_options_dialog = [] {
+    g_calls.push_back("grid dialog");
+    return 1;
+  };
+  click_control(STRIP_GRID);
+  EXPECT_EQ(run_page({}), std::vector<std::string>{"grid dialog"});
+  g_drawing_commands.grid_options_dialog = nullptr;
+  start_typist();
+  typist_key(VK_ESCAPE);
+  g_message_box.last_text.clear();
+  click_control(STRIP_GRID);
+  run_page({});
+  pump_set_idle_handler(nullptr);
+  EXPECT_EQ(g_message_box.last_text, MISSING_COMMAND_TEXT);
+}
+
 // Every option code on the page's catalogue menus (and their submenus) is one the page acts on.
 TEST(PageMenuCodes, EveryCatalogueOptionIsOneThePageHandles) {
   std::ifstream file(std::string(BRENVIK_TEST_DATA_DIR) + "/../../data/messages.txt");
