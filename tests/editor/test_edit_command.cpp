@@ -8,6 +8,7 @@
 #include "editor/edit_command.h"
 #include "editor/edit_session.h"
 #include "editor/undo_store.h"
+#include "drawing_window.h"
 #include "editor_fixture.h"
 #include "platform/files.h"
 #include "platform/headless.h"
@@ -53,10 +54,13 @@ class EditCommandTest : public EditorFixture {
     g_drawing_commands.create_item_by_mouse = record_create;
     g_drawing_commands.move_command = record_move;
     set_view(10.0f, -5.0f, 40.0f);
+    drawing_ = open_drawing_window();
     pump_set_idle_handler(press_escape_when_idle);
   }
   void TearDown() override {
     pump_set_idle_handler(nullptr);
+    undo_clear();
+    close_drawing_window(drawing_);
     reset_drawing_commands();
     undo_clear();
     g_events.modifiers = 0;
@@ -107,6 +111,8 @@ class EditCommandTest : public EditorFixture {
     message_lines_to_array(number, &lines, 1);
     return lines.empty() ? "" : lines[0];
   }
+
+  TextLine* drawing_ = nullptr;
 };
 
 // One code under one pick; what the dispatcher started: session commands, creations, a box.

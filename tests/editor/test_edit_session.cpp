@@ -13,13 +13,13 @@
 #include "editor/hover_state.h"
 #include "editor/marks.h"
 #include "editor/undo_store.h"
+#include "drawing_window.h"
 #include "editor_fixture.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
 #include "tests/support/idle_typist.h"
 #include "ui/message_box.h"
-#include "ui/text_window.h"
 
 namespace {
 
@@ -206,11 +206,7 @@ TEST_F(EditSessionTest, TheEngravingListUndoesOnlyItsOwnSteps) {
   // The drawing is the active window's list, as on the pages: the refusal's box comes and goes
   // over it.
   clear_current_list();
-  TextLine* window = create_window(nullptr, {.top_row = 5, .left_column = 5, .bottom_row = 20,
-                                             .right_column = 60, .flags = 0, .key_filter = nullptr,
-                                             .line_drawer = nullptr, .wrap_width = 125});
-  ASSERT_NE(window, nullptr);
-  activate_window(window);
+  TextLine* window = open_drawing_window();
   new_line(0.0f);
   undo_record_added(1);
   start_typist();
@@ -240,10 +236,7 @@ TEST_F(EditSessionTest, TheEngravingListUndoesOnlyItsOwnSteps) {
   EXPECT_EQ(count_current_lines(), 1);
   pump_set_idle_handler(nullptr);
   undo_clear();
-  store_window_state();
-  destroy_window(window);  // with the drawing's lines
-  g_lists.current = LineList{};
-  g_lists.cursor_line = nullptr;
+  close_drawing_window(window);
 }
 
 // ---- marks ----

@@ -18,6 +18,7 @@
 #include "editor/page_strip.h"
 #include "editor/undo_store.h"
 #include "editor/view_state.h"
+#include "drawing_window.h"
 #include "editor_fixture.h"
 #include "geometry/layers.h"
 #include "platform/files.h"
@@ -36,6 +37,7 @@
 #include "ui/layer_list.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
+#include "ui/text_window.h"
 
 namespace {
 
@@ -92,8 +94,10 @@ class PageLoopTest : public EditorFixture {
     g_page_entries.file_menu_command = record_file;
     g_preferences.current_page = PAGE_DRAWING;
     add_polyline({{0, 0}, {10, 0}});
+    drawing_ = open_drawing_window();
   }
   void TearDown() override {
+    close_drawing_window(drawing_);
     g_page_entries = kept_entries_;
     reset_drawing_commands();
     reset_drawing_page();
@@ -121,6 +125,7 @@ class PageLoopTest : public EditorFixture {
   }
 
   PageEntryPoints kept_entries_;
+  TextLine* drawing_ = nullptr;
 };
 
 // Keys and what they start: capitals act as small letters; codes the page names nothing for are

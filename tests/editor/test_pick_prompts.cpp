@@ -7,6 +7,7 @@
 #include "editor/help_box.h"
 #include "editor/hover.h"
 #include "editor/pick_prompts.h"
+#include "drawing_window.h"
 #include "editor_fixture.h"
 #include "screen/controls.h"
 #include "tests/support/idle_typist.h"
@@ -23,10 +24,12 @@ class PickPromptTest : public EditorFixture {
     line_ = add_polyline({{0, 0}, {10, 0}, {10, 10}});
     g_hover.pick_mode = 14;
     rest_at(pixel_x(20), pixel_y(30));  // over nothing
+    drawing_ = open_drawing_window();
     start_typist();
   }
   void TearDown() override {
     pump_set_idle_handler(nullptr);
+    close_drawing_window(drawing_);
     EditorFixture::TearDown();
   }
 
@@ -68,6 +71,7 @@ class PickPromptTest : public EditorFixture {
   }
 
   DrawingItem* line_ = nullptr;
+  TextLine* drawing_ = nullptr;
 };
 
 // A node where a link is wanted is refused with its reason; the link is then taken.
