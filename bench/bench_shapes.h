@@ -16,6 +16,7 @@ inline void add_bench_shape(int k) {
   DrawingItem* item = g_lists.current.last;
   item->kind = ITEM_POLYLINE;
   item->state = ITEM_FLAG_SELECTED;
+  set_item_id(item, k + 1);
   LinkRecord* r = item_nodes(item);
   const PointF p[6] = {{x + 0.1f, y + 0.1f}, {x + 0.7f, y + 0.1f}, {x + 0.7f, y + 0.5f},
                        {x + 0.5f, y + 0.7f}, {x + 0.1f, y + 0.7f}, {x + 0.1f, y + 0.1f}};

@@ -88,6 +88,8 @@ struct DrawingCommandEntries {
   int (*set_machining_group)(int mask) = nullptr;
   int (*check_tool_diameters)() = nullptr;
   int (*print_drawing)() = nullptr;
+  // The grid and snap options (catalogue dialog 370): 1 when accepted.
+  int (*grid_options_dialog)() = nullptr;
   int (*email_file)(int kind) = nullptr;
 };
 extern DrawingCommandEntries g_drawing_commands;

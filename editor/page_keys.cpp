@@ -40,7 +40,9 @@
 #include "screen/pointer.h"
 #include "store/catalogue.h"
 #include "store/message_ids.h"
+#include "text/stroke_fonts.h"
 #include "ui/entry_line.h"
+#include "ui/layer_list.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
 #include "ui/text_window.h"
@@ -80,6 +82,12 @@ constexpr int Z_FIELD = 18;
 constexpr int Z_BOX_WIDTH = 60;
 constexpr int32_t BOX_MODE_KEY_TEXT = 0x60002;
 constexpr int32_t BOX_MODE_SYMBOL = 0x20003;
+// The buttons while a list or a menu of the page is open.
+constexpr int16_t MENU_SELECT = 992;
+constexpr int16_t MENU_NOTHING = 997;
+constexpr int16_t MENU_CANCEL = 994;
+// Lists opened under the page strip stand with their top at row 5 (place_window's -6).
+constexpr int LIST_UNDER_STRIP_ROW = -6;
 constexpr int32_t MARK_WINDOW_MODE = 0x40004;
 constexpr uint8_t POINTER_PLACE_TEXT = 33;
 constexpr uint8_t POINTER_SYMBOL = 34;
@@ -205,14 +213,68 @@ PagePass mark_step(int code) {
   return PagePass::HOVER;
 }
 
-// The "L:" control: the layer list when the program has one.
+// A layer switched in the list changes what the drawing shows.
+void layer_switched() { g_drawing_page.full_redraw = 1; }
+
+// The "L:" control: the layer of new items, chosen in the layer list under the control. A layer
+// that is off cannot take new items: the first layer that is on does.
 PagePass choose_layer() {
+  DrawingPageState& page = g_drawing_page;
   close_item_panel();
   help_show_message(MSG_HELP_LAYER_LIST);
-  show_missing_command_notice();
-  help_box_text(nullptr);
+  button_commands_set(MENU_SELECT, MENU_NOTHING, MENU_CANCEL);
+  const ScreenControl* c = page_strip_control(STRIP_LAYER);
+  place_layer_list(LIST_UNDER_STRIP_ROW, c != nullptr ? c->column - 2 : 0);
+  const LayerListHooks kept = g_layer_hooks;
+  g_layer_hooks.extents_changed = layer_switched;
+  const TextLine* chosen = pick_layer();
+  g_layer_hooks = kept;
+  button_commands_pop();
+  draw_button_legend(1);
+  if (chosen != nullptr && chosen->id >= 0 && chosen->id < LAYER_USER_COUNT) {
+    if (g_layers.visibility[chosen->id] != 0) {
+      page.current_layer = static_cast<uint8_t>(chosen->id);
+    } else {
+      page.current_layer = static_cast<uint8_t>(first_visible_layer());
+      get_message(MSG_LAYER_OFF_CHOSEN);
+    }
+  }
+  if (page.current_layer >= LAYER_USER_COUNT || g_layers.visibility[page.current_layer] == 0)
+    page.current_layer = static_cast<uint8_t>(first_visible_layer());
   show_layer_indicator();
+  if (page.full_redraw != 0) {
+    raise_redraw_level();
+    page.extents_request = 1;
+  } else {
+    help_box_text(nullptr);
+  }
   return PagePass::SHORT;
+}
+
+// The "Symbol" control: a glyph of a stroke font, chosen in the font list and its viewer,
+// becomes a one-character text placed by a box. The viewer draws over the drawing: the view is
+// kept and put back.
+PagePass choose_symbol() {
+  close_item_panel();
+  ViewState& v = g_view;
+  const float view[4] = {v.view_left, v.view_bottom, v.view_right, v.view_top};
+  const float extents[4] = {v.extent_min_x, v.extent_min_y, v.extent_max_x, v.extent_max_y};
+  uint8_t picked = 0;
+  const int font = pick_font(0, &picked);
+  v.view_left = view[0];
+  v.view_bottom = view[1];
+  v.view_right = view[2];
+  v.view_top = view[3];
+  v.extent_min_x = extents[0];
+  v.extent_min_y = extents[1];
+  v.extent_max_x = extents[2];
+  v.extent_max_y = extents[3];
+  g_job_settings.view_fitted = VIEW_KEPT;
+  fit_scale();
+  raise_redraw_level();
+  if (picked == 0) return PagePass::FULL;
+  const char text[2] = {static_cast<char>(picked), '\0'};
+  return new_text_by_box(BOX_MODE_SYMBOL, text, static_cast<int16_t>(font));
 }
 
 PagePass control_clicked() {
@@ -222,7 +284,7 @@ PagePass control_clicked() {
     case CONTROL_OPEN_JOB: open_a_job(); return PagePass::FULL;
     case STRIP_SHOW: {
       close_item_panel();
-      button_commands_set(992, 997, 994);
+      button_commands_set(MENU_SELECT, MENU_NOTHING, MENU_CANCEL);
       if (g_drawing_commands.display_options_dialog != nullptr)
         g_drawing_commands.display_options_dialog();
       else
@@ -234,11 +296,7 @@ PagePass control_clicked() {
       return PagePass::FULL;
     }
     case CONTROL_NEW_TEXT: return run_main_option(OPTION_NEW_TEXT);
-    case STRIP_SYMBOL:
-      // The stroke-font list is the Engraving list's; without it no symbol can be chosen.
-      close_item_panel();
-      show_missing_command_notice();
-      return PagePass::SHORT;
+    case STRIP_SYMBOL: return choose_symbol();
     case STRIP_MARKS: return open_marks_menu();
     case STRIP_AXIS_LOCK: cycle_axis_lock(1); return PagePass::SHORT;
     case STRIP_DRAW: return open_page_menu(PageMenu::DRAW, true);
@@ -252,7 +310,12 @@ PagePass control_clicked() {
       page.legend_changed = 1;
       return PagePass::HOVER;
     case STRIP_GRID:
-      show_grid_state(1);
+      if (g_drawing_commands.grid_options_dialog == nullptr) {
+        show_missing_command_notice();
+      } else if (g_drawing_commands.grid_options_dialog() == 1) {
+        raise_redraw_level();
+        show_grid_state(0);
+      }
       draw_button_legend(1);
       return PagePass::SHORT;
     case STRIP_ZOOM_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); return PagePass::SHORT;

@@ -44,6 +44,16 @@ bool stands_alone(uint8_t kind) {
          kind == UNDO_REPLACED;
 }
 
+// The two halves of one replacement, undone and redone together: the record of the new items
+// and, right after it, the record of the originals they replaced.
+bool is_replacement_pair(const TextLine* first, const TextLine* second) {
+  if (first == nullptr || second == nullptr) return false;
+  const uint8_t a = undo_record_kind(first);
+  const uint8_t b = undo_record_kind(second);
+  return (a == UNDO_REPLACED_ONE && b == UNDO_ORIGINALS) ||
+         (a == UNDO_REPLACED && b == UNDO_REPLACED_ORIGINALS);
+}
+
 // The message with "Un" or "Re" over the first two letters of the word at `word`.
 std::string with_word(const char* text, const char* word, const char* two_letters) {
   std::string s = text;
@@ -146,35 +156,17 @@ std::unordered_map<int32_t, DrawingItem*> live_items_by_id() {
   return map;
 }
 
-void exchange_copies(TextLine* record) {
-  std::unordered_map<int32_t, DrawingItem*> live = live_items_by_id();
-  for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy);) {
-    TextLine* next = copy->next;
-    auto found = live.find(item_id(copy));
-    if (found != live.end() && found->second != nullptr) {
-      DrawingItem* twin = found->second;
-      swap_between(g_lists.current, twin, undo_list(), copy);
-      if (list_cursor() == twin) list_cursor() = copy;
-      found->second = copy;
-    }
-    copy = next;
-  }
+void clear_record_ids(TextLine* record) {
+  UndoRecord* r = record_of(record);
+  if (r == nullptr) return;
+  r->id_count = 0;
+  record->extra.resize(sizeof(UndoRecord));
 }
 
-void move_copies_or_items(TextLine* record) {
-  if (record->next != nullptr && !is_undo_record(record->next)) {
-    // The saved copies come back at the end of the drawing.
-    for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy);) {
-      TextLine* next = copy->next;
-      unlink_node(undo_list(), copy);
-      clear_item_marks(copy);
-      append_node(g_lists.current, copy);
-      copy = next;
-    }
-    return;
-  }
+// The live items the record's IDs name go out of the drawing into the store, right after
+// `behind`, in the record's order.
+void take_out_listed_items(TextLine* record, TextLine* behind) {
   std::unordered_map<int32_t, DrawingItem*> live = live_items_by_id();
-  TextLine* behind = record;
   const int count = undo_record_id_count(record);
   for (int i = 0; i < count; ++i) {
     auto found = live.find(undo_record_id(record, i));
@@ -188,6 +180,54 @@ void move_copies_or_items(TextLine* record) {
     insert_after(undo_list(), behind, item);
     behind = item;
   }
+}
+
+// A saved copy comes back into the drawing, at its end.
+void bring_back(TextLine* copy) {
+  unlink_node(undo_list(), copy);
+  clear_item_marks(copy);
+  append_node(g_lists.current, copy);
+}
+
+// Exchanges every saved copy behind the record with the live item of its ID. The originals of a
+// replacement (bring_in_alone) usually have no live twin: the item that replaced them has an ID
+// of its own. Skipping them would lose them for good, so such a copy comes into the drawing
+// alone and the record keeps its ID; the next application takes that item out again.
+void exchange_copies(TextLine* record, bool bring_in_alone) {
+  std::vector<TextLine*> copies;
+  for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy); copy = copy->next)
+    copies.push_back(copy);
+  if (bring_in_alone) {
+    take_out_listed_items(record, copies.empty() ? record : copies.back());
+    clear_record_ids(record);
+  }
+  std::unordered_map<int32_t, DrawingItem*> live = live_items_by_id();
+  for (TextLine* copy : copies) {
+    auto found = live.find(item_id(copy));
+    if (found != live.end() && found->second != nullptr) {
+      DrawingItem* twin = found->second;
+      swap_between(g_lists.current, twin, undo_list(), copy);
+      if (list_cursor() == twin) list_cursor() = copy;
+      found->second = copy;
+    } else if (bring_in_alone) {
+      bring_back(copy);
+      add_record_id(record, item_id(copy));
+    }
+  }
+  if (list_cursor() == nullptr) list_cursor() = g_lists.current.first;
+}
+
+void move_copies_or_items(TextLine* record) {
+  if (record->next != nullptr && !is_undo_record(record->next)) {
+    // The saved copies come back at the end of the drawing.
+    for (TextLine* copy = record->next; copy != nullptr && !is_undo_record(copy);) {
+      TextLine* next = copy->next;
+      bring_back(copy);
+      copy = next;
+    }
+    return;
+  }
+  take_out_listed_items(record, record);
   if (list_cursor() == nullptr) list_cursor() = g_lists.current.first;
 }
 
@@ -209,7 +249,7 @@ void forget_item_references() {
 void apply_record(TextLine* record) {
   if (const UndoRecord* r = record_of(record)) restore_view(*r);
   const uint8_t kind = undo_record_kind(record);
-  if (kind == UNDO_CHANGED || kind == UNDO_ORIGINALS) exchange_copies(record);
+  if (kind == UNDO_CHANGED || kind == UNDO_ORIGINALS) exchange_copies(record, kind == UNDO_ORIGINALS);
   else if (is_move_kind(kind)) move_copies_or_items(record);
   forget_item_references();
 }
@@ -396,17 +436,18 @@ void undo_command() {
     return;
   }
   if (refused_by_page(u.current, "Un")) return;
-  for (;;) {
-    TextLine* done = u.current;
+  TextLine* done = u.current;
+  TextLine* before = record_before(done);
+  if (is_replacement_pair(before, done)) {
+    // The replacing items go first, so that none of them is taken for an original coming back.
+    apply_record(before);
     apply_record(done);
-    u.redo = done;
-    u.current = record_before(done);
-    const uint8_t kind = undo_record_kind(done);
-    const uint8_t before = undo_record_kind(u.current);
-    const bool pair = u.current != nullptr && ((kind == UNDO_ORIGINALS && before == UNDO_REPLACED_ONE) ||
-                                               (kind == UNDO_REPLACED_ORIGINALS && before == UNDO_REPLACED));
-    if (!pair) break;
+    done = before;
+  } else {
+    apply_record(done);
   }
+  u.redo = done;
+  u.current = record_before(done);
 }
 
 void redo_command() {
@@ -417,14 +458,18 @@ void redo_command() {
   }
   if (u.redo == undo_list().last && !stands_alone(undo_record_kind(u.redo))) return;
   if (refused_by_page(u.redo, "Re")) return;
-  for (;;) {
-    TextLine* record = u.redo;
-    u.current = record;
-    u.redo = record_after(record);
+  TextLine* record = u.redo;
+  TextLine* after = record_after(record);
+  if (is_replacement_pair(record, after)) {
+    // The originals leave first, so that none of them is taken for a replacing item.
+    apply_record(after);
     apply_record(record);
-    const uint8_t next = undo_record_kind(u.redo);
-    if (u.redo == nullptr || (next != UNDO_ORIGINALS && next != UNDO_REPLACED_ORIGINALS)) break;
+    record = after;
+  } else {
+    apply_record(record);
   }
+  u.current = record;
+  u.redo = record_after(record);
 }
 
 void reset_undo_store() {

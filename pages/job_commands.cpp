@@ -18,6 +18,7 @@
 #include "pages/interface_settings_form.h"
 #include "platform/cp1252.h"
 #include "records/job_settings.h"
+#include "records/parked_items.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
@@ -30,6 +31,7 @@
 #include "store/scratch_buffer.h"
 #include "store/text_helpers.h"
 #include "ui/load_lists.h"
+#include "text/text_items.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
 #include "ui/palette_dialog.h"
@@ -179,6 +181,45 @@ int open_job(const char* path) {
   return result;
 }
 
+int new_job() {
+  if (ask_save_changes(save_question()) != 0) {
+    g_form.redraw_level = 1;
+    return -1;
+  }
+  // A new job keeps the grid display the page shows.
+  const uint8_t grid_shown = g_job_settings.grid_shown;
+  const auto start = [] {
+    free_current_list();
+    g_lists.cursor_line = nullptr;
+    g_lists.block_start = g_lists.block_end = nullptr;
+    read_job_settings(nullptr, 0);
+    new_text_item();
+    g_lists.cursor_line = g_lists.current.first;
+    return 0;
+  };
+  TextLine* drawing = g_shared_windows.drawing;
+  if (window_of(drawing) != nullptr) in_window(drawing, start);
+  else start();
+  if (g_parked_items.first != nullptr) free_list(g_parked_items.first);
+  reset_parked_items();
+  g_job_settings.grid_shown = grid_shown;
+  g_job_settings.job_changed = 0;
+  g_job_settings.view_fitted = 0;
+  g_job_file.full_path.clear();
+  if (FileRecord* record = job_file_record()) {
+    record->full_path.clear();
+    record->name.clear();
+    record->folder = !g_preferences.job_folder.empty() ? g_preferences.job_folder
+                                                        : g_preferences.job_dialog_folder;
+    record->extension = ".Job";
+  }
+  clear_tool_path();
+  undo_clear();
+  set_window_title();
+  g_form.redraw_level = 1;
+  return 0;
+}
+
 namespace {
 
 constexpr char SAVING_TITLE[] = "Saving File";
@@ -293,6 +334,7 @@ int file_menu_command(int option) {
     case FILE_OPTION_QUIT: g_events.quit_requested = true; break;
     case FILE_OPTION_OPEN_JOB: open_job(nullptr); break;
     case FILE_OPTION_RECENT_JOBS: open_recent_job(); break;
+    case FILE_OPTION_NEW_JOB: new_job(); break;
     case FILE_OPTION_SAVE_AS_ANOTHER_FILE: save_job(MSGBOX_SAVE_AS); break;
     case FILE_OPTION_SAVE_AS: save_job_as(); break;
     case FILE_OPTION_INTERFACE_SETTINGS: run_interface_settings_form(); break;

@@ -23,6 +23,7 @@ constexpr int FILE_OPTION_HELP = 7;
 constexpr int FILE_OPTION_QUIT = 8;
 constexpr int FILE_OPTION_OPEN_JOB = 10;
 constexpr int FILE_OPTION_RECENT_JOBS = 11;
+constexpr int FILE_OPTION_NEW_JOB = 32;  // also Ctrl+N and Ctrl+F4
 constexpr int FILE_OPTION_SAVE_AS_ANOTHER_FILE = 14;  // the save dialog, then the job takes the name
 constexpr int FILE_OPTION_SAVE_AS = 17;               // the file-name dialog: a copy of the job
 constexpr int FILE_OPTION_NEXT_COLOUR_SCHEME = 43;  // the palette file's next slot
@@ -47,10 +48,10 @@ constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
 // ---- Commands -----------------------------------------------------------------------------------
 
 // Runs the File-menu option of that number; 0.
-// Stand-in: help, quit, open a job or a recent one, save it (also under another name or as a
-// copy), print, undo, redo, colours and the next colour scheme, the interface settings, the DXF
-// export of the tool path, job statistics, about, minimise, the form's place and the display
-// modes; every other option says it is not there.
+// Stand-in: help, quit, open a job or a recent one, a new job, save it (also under another name
+// or as a copy), print, undo, redo, colours and the next colour scheme, the interface settings,
+// the DXF export of the tool path, job statistics, about, minimise, the form's place and the
+// display modes; every other option says it is not there.
 int file_menu_command(int option);
 
 // The open dialog for job files, in the jobs folder when one is set, else in the folder last
@@ -65,6 +66,10 @@ int open_job(const char* path);
 // The recent-jobs list (the job load list): the job chosen is opened; one that cannot be read is
 // said so and leaves the list, which comes back. open_job's result, 0 when none was chosen.
 int open_recent_job();
+// Starts a new job: a changed job is offered for saving first (cancelling that keeps it, -1);
+// then an empty drawing with one blank text, the default settings, no name, no undo steps and no
+// tool paths; the page's grid display stays. 0.
+int new_job();
 // The save question for a changed job (a choice message): 0 go on (saved or discarded), -1 stay
 // (cancelled, or the save failed). An unchanged job asks nothing.
 int ask_save_changes(int message);

@@ -162,3 +162,9 @@ int compare_font_names(const TextLine* a, const TextLine* b) {
   }
   return static_cast<int>(x.size()) - static_cast<int>(y.size());
 }
+
+int pick_font(int /*mode*/, uint8_t* picked) {
+  if (picked != nullptr) *picked = 0;
+  text_show_message("This version does not have that command yet.");
+  return 0;
+}

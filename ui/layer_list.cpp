@@ -138,6 +138,10 @@ void draw_style_sample(int style, int x, int y, int length) {
 
 // ---- Running the list -----------------------------------------------------------------------
 
+void place_layer_list(int row, int column) {
+  if (TextWindow* w = window_of(layer_window())) place_window(w, row, column);
+}
+
 TextLine* run_layer_list() {
   TextLine* node = layer_window();
   TextWindow* w = window_of(node);

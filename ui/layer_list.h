@@ -36,6 +36,8 @@ struct LayerListState {
 };
 extern LayerListState g_layer_list;
 
+// Places the layer window (made at its first use) as place_window takes a row and a column.
+void place_layer_list(int row, int column);
 // Runs the layer window: the layer line chosen with Enter, or null.
 TextLine* run_layer_list();
 // run_layer_list, then the visibility table is rebuilt from the list.

@@ -359,3 +359,36 @@ TEST_F(JobCommandsTest, TheNextColourSchemeStepsThePaletteFilesSlot) {
   EXPECT_EQ(g_palette.slot, 1);
   EXPECT_EQ(g_message_box.shown_count, 0);
 }
+
+namespace {
+
+// A new job (File option 32, Ctrl+N, Ctrl+F4) asks about unsaved changes first: Esc keeps the
+// job as it is; Discard starts an empty, unnamed job with one blank text and no undo steps,
+// keeping the page's grid display.
+TEST_F(JobCommandsTest, ANewJobAsksAboutChangesFirst) {
+  const std::string path = write_job("sign.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  g_job_settings.grid_shown = 1;
+  mark_job_changed();
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(new_job(), -1);
+  EXPECT_EQ(drawing_items(), 4);
+  EXPECT_EQ(job_path(), path);
+
+  typist_text("d");  // discard
+  EXPECT_EQ(file_menu_command(FILE_OPTION_NEW_JOB), 0);
+  ASSERT_EQ(drawing_items(), 1);
+  EXPECT_EQ(window_of(drawing_)->first_line->kind, ITEM_TEXT);
+  EXPECT_TRUE(job_path().empty());
+  EXPECT_TRUE(g_job_file.full_path.empty());
+  EXPECT_EQ(g_job_settings.job_changed, 0);
+  EXPECT_EQ(g_job_settings.grid_shown, 1);
+  EXPECT_EQ(g_tab_strip.caption.find("sign.job"), std::string::npos) << g_tab_strip.caption;
+
+  // An unchanged job asks nothing.
+  reset_message_box();
+  EXPECT_EQ(new_job(), 0);
+  EXPECT_EQ(g_message_box.shown_count, 0);
+}
+
+}  // namespace
