@@ -49,6 +49,12 @@ void redraw_other_buffer();
 // is). 0, or 27 when a save question was cancelled or a save failed: that buffer stays open.
 int close_edit_buffers(int mode);
 
+// Before the program ends: the save question for every changed buffer, in the buffers' order,
+// each buffer shown while it is asked about. 0 go on; 27 when a question was cancelled or a
+// save failed (no buffer is closed; the active window is then that buffer unless another
+// window, such as the drawing, was active).
+int ask_save_every_buffer();
+
 // Catalogue prompts of the save question: a named file, a buffer never saved.
 constexpr int PROMPT_SAVE_NAMED = MSG_CHOICE_SAVE_NAMED_BUFFER;
 constexpr int PROMPT_SAVE_UNNAMED = MSG_CHOICE_SAVE_UNNAMED_BUFFER;

@@ -624,4 +624,78 @@ TEST_F(HeadlessRunnerTest, ABadScriptRunsNothing) {
   EXPECT_FALSE(fs::exists(out_ / "first.txt"));
 }
 
+// ---- The NC page's editing buffers: a file opened, edited and saved -----------------------------
+
+// A program with CR LF line ends, control bytes, a NUL, a byte above 0x7F and no final line end:
+// a save must give back every byte it did not change.
+const std::string NC_FILE_BYTES("G0 X1 Y2\r\nG1 Z-1\r\n(\x01\x7f\xe9\x00)\r\nM30", 31);
+
+// Opens part.nc of the working folder in a new buffer on the NC page and adds " F100" to its
+// first line.
+constexpr char OPEN_AND_EDIT_SCRIPT[] = R"(click 650 30
+key Ctrl+O
+wait 100
+type part.nc
+key Enter
+wait 100
+expect 5 2 G0 X1 Y2
+key End
+type  F100
+)";
+
+class NcEditorScriptTest : public HeadlessRunnerTest {
+ protected:
+  void SetUp() override {
+    HeadlessRunnerTest::SetUp();
+    work_ = out_ / "work";
+    fs::create_directories(work_);
+    std::ofstream(work_ / "part.nc", std::ios::binary) << NC_FILE_BYTES;
+  }
+  std::string file(const char* name) {
+    std::ifstream in(work_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  fs::path work_;
+};
+
+TEST_F(NcEditorScriptTest, ASaveKeepsThePreviousVersionAsBakByteForByte) {
+  const std::string script = std::string(OPEN_AND_EDIT_SCRIPT) +
+                             "key Ctrl+S\nwait 300\n"
+                             // A second edit and save: the backup is then the first save.
+                             "key Down\nkey End\ntype  ;2\nkey Ctrl+S\nwait 300\n"
+                             "expect 5 2 G0 X1 Y2 F100\nexpect 6 2 G1 Z-1 ;2\n"
+                             // Nothing is left to save: the quit asks nothing.
+                             "click 440 30\nclose\n";
+  ASSERT_EQ(run(script, "", work_), 0) << read("stderr.txt");
+  std::string first = NC_FILE_BYTES;
+  first.insert(8, " F100");
+  std::string second = first;
+  second.insert(first.find("\r\n", 15), " ;2");
+  EXPECT_EQ(file("part.nc"), second);
+  EXPECT_EQ(file("part.BAK"), first);
+  EXPECT_FALSE(fs::exists(work_ / "SAVEFILE.TMP"));
+}
+
+TEST_F(NcEditorScriptTest, AFailedSaveLosesNothingAndTheQuitAsksAboutTheChanges) {
+  // A backup that is a folder: the old file cannot become the backup.
+  fs::create_directories(work_ / "part.BAK");
+  std::ofstream(work_ / "part.BAK" / "kept.txt", std::ios::binary) << "kept";
+  const std::string script = std::string(OPEN_AND_EDIT_SCRIPT) +
+                             "key Ctrl+S\nwait 300\ndump failed\nkey Enter\nwait 300\n"
+                             // The quit asks; Esc stays with the edit still in the buffer.
+                             "close\nwait 1000\ndump asked\nkey Esc\nwait 300\n"
+                             "expect 5 2 G0 X1 Y2 F100\n"
+                             // Asked again, the changes are discarded and the program ends.
+                             "close\nwait 1000\nkey d\n";
+  ASSERT_EQ(run(script, "", work_), 0) << read("stderr.txt");
+  EXPECT_NE(read("failed.txt").find("not saved"), std::string::npos) << read("failed.txt");
+  EXPECT_NE(read("asked.txt").find("Save them?"), std::string::npos) << read("asked.txt");
+  EXPECT_EQ(file("part.nc"), NC_FILE_BYTES);
+  EXPECT_TRUE(fs::is_directory(work_ / "part.BAK"));
+  EXPECT_EQ(file("part.BAK/kept.txt"), "kept");
+  EXPECT_FALSE(fs::exists(work_ / "SAVEFILE.TMP"));
+}
+
 }  // namespace
