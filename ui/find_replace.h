@@ -19,6 +19,7 @@ constexpr uint16_t FIND_CENTRE = 0x40;        // the found line is centred in th
 constexpr uint16_t FIND_IN_BLOCK = 0x80;      // only the marked block
 constexpr uint16_t FIND_REPLACE = 0x100;
 constexpr uint16_t FIND_KEEP_BLOCK = 0x200;   // the block is left as it is
+constexpr uint16_t FIND_ALL_BUFFERS = 0x1000;  // on into the next editing buffers that hold text
 constexpr uint16_t FIND_TEST_ONLY = 0x2000;   // the cursor does not move
 constexpr uint16_t FIND_NONE_YET = 0x00FF;    // the last option word before any search
 

@@ -698,4 +698,77 @@ TEST_F(NcEditorScriptTest, AFailedSaveLosesNothingAndTheQuitAsksAboutTheChanges)
   EXPECT_FALSE(fs::exists(work_ / "SAVEFILE.TMP"));
 }
 
+// Ctrl+R replaces with the form: the find text, Enter, the replacement, Enter; the question
+// answered All replaces both matches. Ctrl+F then lists both texts, newest first, on Right.
+constexpr char REPLACE_SCRIPT[] = R"(click 650 30
+type alpha beta alpha
+key Home
+key Ctrl+R
+wait 100
+type alpha
+key Enter
+type gamma
+key Enter
+wait 300
+dump question
+key a
+wait 300
+dump report
+key Enter
+wait 300
+expect 5 2 gamma beta gamma
+key Ctrl+F
+wait 100
+key Right
+wait 300
+dump history
+key Down
+key Enter
+wait 300
+dump picked
+key Esc
+wait 300
+key Esc
+wait 300
+expect 5 2 gamma beta gamma
+click 440 30
+close
+wait 1000
+key d
+)";
+
+TEST_F(NcEditorScriptTest, TheReplaceFormReplacesEveryMatchAndKeepsTheTextsInItsHistory) {
+  ASSERT_EQ(run(REPLACE_SCRIPT, "", work_), 0) << read("stderr.txt");
+  EXPECT_NE(read("question.txt").find("Replace ?"), std::string::npos) << read("question.txt");
+  EXPECT_NE(read("report.txt").find("Total replacements: 2"), std::string::npos)
+      << read("report.txt");
+  // The history: the replacement above the text it replaced.
+  const std::string history = read("history.txt");
+  const size_t gamma = history.find("gamma  ");
+  const size_t alpha = history.find("alpha  ");
+  ASSERT_NE(gamma, std::string::npos) << history;
+  ASSERT_NE(alpha, std::string::npos) << history;
+  EXPECT_LT(gamma, alpha) << history;
+  EXPECT_NE(read("picked.txt").find(": alpha"), std::string::npos) << read("picked.txt");
+}
+
+// Searching every buffer: X1 stands only in the first file; searched from the second, the
+// first becomes the active buffer with the match. Without the option nothing is found.
+TEST_F(NcEditorScriptTest, ASearchOfEveryBufferGoesOnIntoTheNextOne) {
+  std::ofstream(work_ / "a.nc", std::ios::binary) << "G0 X1\nG0 Y5\n";
+  std::ofstream(work_ / "b.nc", std::ios::binary) << "G1 Y2\nM30\n";
+  const std::string open = "click 650 30\nkey Ctrl+O\nwait 100\ntype a.nc\nkey Enter\nwait 100\n"
+                           "key Ctrl+O\nwait 100\ntype b.nc\nkey Enter\nwait 100\n"
+                           "expect 5 2 G1 Y2\n";
+  // Only this buffer: not found, the buffer stays.
+  const std::string here = "key Ctrl+F\nwait 100\ntype X1\nkey Enter\nwait 300\ndump alone\n"
+                           "key Enter\nwait 300\nexpect 5 2 G1 Y2\n";
+  // Every buffer: the third option row set, back up to the text, Enter.
+  const std::string every = "key Ctrl+F\nwait 100\nkey Down\nkey Down\nkey Down\nkey y\n"
+                            "key Up\nkey Up\nkey Up\nkey Enter\nkey Enter\nwait 300\n"
+                            "expect 5 2 G0 X1\nclick 440 30\nclose\n";
+  ASSERT_EQ(run(open + here + every, "", work_), 0) << read("stderr.txt");
+  EXPECT_NE(read("alone.txt").find("Couldn't find"), std::string::npos) << read("alone.txt");
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include "store/line_fold.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
+#include "ui/find_dialog.h"
 #include "ui/find_replace.h"
 
 namespace {
@@ -143,6 +144,21 @@ TEST_F(FindTest, AMatchOnTheLastLineOfAFileLoadedInPart) {
   g_buffers.buffer_list = nullptr;
   destroy_window(node);
   std::filesystem::remove_all(folder);
+}
+
+// The history as the preferences file hands it over: empty texts dropped, each cut to what the
+// find text holds, at most as many as the file keeps; handed back as it stands.
+TEST_F(FindTest, TheHistoryTakenFromThePreferencesIsKeptInBounds) {
+  std::vector<std::string> texts = {"", std::string(70, 'x')};
+  for (int k = 0; k < 20; ++k) texts.push_back("t" + std::to_string(k));
+  set_find_history(texts);
+  const std::vector<std::string> kept = find_history();
+  ASSERT_EQ(kept.size(), FIND_HISTORY_MOST);
+  EXPECT_EQ(kept[0], std::string(FIND_TEXT_MAX, 'x'));
+  EXPECT_EQ(kept[1], "t0");
+  EXPECT_EQ(kept.back(), "t12");
+  reset_find_form();
+  EXPECT_TRUE(find_history().empty());
 }
 
 }  // namespace
