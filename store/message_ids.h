@@ -120,6 +120,8 @@ constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": t
 // ---- Dialog forms ---------------------------------------------------------------------------------
 
 // The file-name dialog's forms: the bar, the name, the extension and the folder.
+constexpr int MSG_FORM_SEQUENCE = 120;          // sequence numbers of an NC program
+constexpr int FORM_SEQUENCE_FIELDS = 7;
 constexpr int MSG_FORM_FIND = 124;              // the find text and its options
 constexpr int FORM_FIND_FIELDS = 6;
 constexpr int MSG_FORM_REPLACE = 126;           // the find and replace texts and their options
