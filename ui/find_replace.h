@@ -47,8 +47,13 @@ int find_replace(TextLine* line, int column);
 // would be longer than a line may be (nothing changes then).
 TextLine* replace_match(const std::string& replacement);
 
-// Stand-in: no search as the user types; hands the next event code to the run loop as it is.
-inline EventCode list_search_key_filter() { return wait_input_code(); }
+// The key filter of searchable list windows. A character typed is looked for as a hot letter
+// (its line is accepted at once), else it grows a search text that the cursor follows from the
+// list's top (Backspace shrinks it, F3 finds it again further on); Enter accepts, Home and End go
+// to the first and last line. With WINDOW_LETTERS_TO_CALLER characters are the caller's. Other
+// codes come back as they are.
+EventCode list_search_key_filter();
+void reset_list_search();
 // The history of finds lives only as long as the program: nothing to free.
 inline void free_find_history() {}
 
