@@ -72,6 +72,7 @@
 #include "ui/dir_tree.h"
 #include "ui/edit_buffers.h"
 #include "ui/file_list.h"
+#include "ui/editor_status.h"
 #include "ui/find_replace.h"
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
@@ -82,6 +83,7 @@
 #include "ui/pointer_motion.h"
 #include "ui/text_moves.h"
 #include "ui/text_window.h"
+#include "ui/wait_events.h"
 
 namespace {
 
@@ -703,6 +705,7 @@ int ui_startup(int scratch_size) {
 // The interface reaches the pages only through the entry points they give it here.
 void connect_page_entry_points() {
   g_buffer_entries.first_buffer_key = nc_page_key;
+  g_wait_entries.draw_editor_status = draw_editor_status;
   g_screen_entries.set_display_mode = set_display_mode;
   g_screen_entries.toggle_form_position = toggle_form_position;
   window_set_hit_test(form_hit_test);
