@@ -8,6 +8,7 @@
 #include "store/catalogue.h"
 #include "store/file_reader.h"
 #include "store/line_fold.h"
+#include "store/text_wrap.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
@@ -430,6 +431,41 @@ TEST_F(TextFileTest, TheNumberingFormNumbersAndUnnumbersTheBuffer) {
   typist_text("r");
   EXPECT_EQ(sequence_numbers(), 3);
   EXPECT_EQ(lines_of(node), plain);
+  pump_set_idle_handler(nullptr);
+}
+
+// The editor settings form: the tab width typed is the editor's at once; Esc puts it and the
+// rest back; OK keeps them, the extension stored with its dot.
+TEST_F(TextFileTest, TheEditorSettingsFormKeepsOrPutsBackItsValues) {
+  open_messages();
+  g_interface.tab_width = 6;
+  g_text_wrap.tab_width = 6;
+  g_buffers.current_extension = ".NC";
+  const auto type_tab_width = [] {
+    start_typist();
+    for (int k = 0; k < 5; ++k) typist_key(VK_DOWN);
+    typist_key(VK_DELETE);
+    typist_text("4");
+    typist_key(VK_RETURN);
+  };
+  type_tab_width();
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(edit_editor_settings(), -1);
+  EXPECT_EQ(g_interface.tab_width, 6);
+  EXPECT_EQ(g_text_wrap.tab_width, 6);
+  type_tab_width();
+  // Up to the extension: a new one typed; then up to the bar, OK.
+  for (int k = 0; k < 3; ++k) typist_key(VK_UP);
+  typist_key(VK_DELETE);
+  typist_text("tap");
+  typist_key(VK_RETURN);
+  typist_key(VK_UP);
+  typist_key(VK_UP);
+  typist_text("o");
+  EXPECT_EQ(edit_editor_settings(), 0);
+  EXPECT_EQ(g_interface.tab_width, 4);
+  EXPECT_EQ(g_text_wrap.tab_width, 4);
+  EXPECT_EQ(g_buffers.current_extension, ".tap");
   pump_set_idle_handler(nullptr);
 }
 
