@@ -8,13 +8,12 @@
 #include "platform/files.h"
 #include "screen/controls.h"
 #include "screen/interface_settings.h"
-#include "screen/main_form.h"
-#include "screen/screen_attributes.h"
 #include "store/message_ids.h"
 #include "store/text_helpers.h"
 #include "store/text_wrap.h"
 #include "ui/dialog_form.h"
 #include "ui/edit_buffers.h"
+#include "ui/form_pass.h"
 #include "ui/settings_fields.h"
 #include "ui/text_window.h"
 
@@ -104,10 +103,6 @@ EventCode edit_row(int row) {
 
 void show_values() {
   const InterfaceSettings& s = g_interface;
-  if (g_windows.active != nullptr)
-    set_colour_base(g_windows.active->options & WINDOW_OPTION_COLOUR_MASK);
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  begin_display_pass();
   skip_field_display();
   show_text_value(g_buffers.current_folder.c_str(), FOLDER_WIDTH);
   show_text_value(g_extension, EXTENSION_WIDTH);
@@ -125,16 +120,11 @@ void show_values() {
 
 EventCode editor_settings_field() {
   g_field.help_topic = SETTINGS_HELP_TOPIC;
+  // Controls outside the form are not hit-tested while a field editor runs.
   g_controls.hit_test_off = true;
-  const EventCode result = edit_current_field(edit_row);
+  const EventCode code = field_pass_showing_values(edit_row, show_values);
   g_controls.hit_test_off = false;
-  if (result == EVENT_REDRAW) {
-    const EventCode code = end_field_handler(result);
-    show_values();
-    return code;
-  }
-  show_values();
-  return end_field_handler(result);
+  return code;
 }
 
 int edit_editor_settings() {
@@ -142,11 +132,7 @@ int edit_editor_settings() {
   const std::string folder = g_buffers.current_folder;
   const std::string extension = g_buffers.current_extension;
   take_extension();
-  g_windows.full_redraw_count = 0;
-  g_windows.redraw_pending = 0;
-  const int accepted = run_dialog(MSG_FORM_EDITOR_SETTINGS, editor_settings_field);
-  g_form.redraw_level = 1;
-  request_full_redraw();
+  const int accepted = run_form_over_window(MSG_FORM_EDITOR_SETTINGS, editor_settings_field);
   if (accepted != 0) {
     g_interface.tab_width = g_text_wrap.tab_width;
     return 0;

@@ -4,14 +4,13 @@
 #include <cstdio>
 #include <iterator>
 
-#include "screen/main_form.h"
-#include "screen/screen_attributes.h"
 #include "store/message_ids.h"
 #include "store/text_helpers.h"
 #include "ui/dialog_form.h"
 #include "ui/edit_buffers.h"
 #include "ui/entry_line.h"
 #include "ui/find_replace.h"
+#include "ui/form_pass.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
 #include "ui/text_window.h"
@@ -142,9 +141,6 @@ void show_option(uint8_t value, bool possible) {
 void show_values() {
   const FindForm& f = g_find_form;
   const FormRun& r = g_run_form;
-  if (g_windows.active != nullptr)
-    set_colour_base(g_windows.active->options & WINDOW_OPTION_COLOUR_MASK);
-  begin_display_pass();
   skip_field_display();
   show_text_value(r.find, TEXT_WIDTH);
   if (r.replace) {
@@ -160,20 +156,10 @@ void show_values() {
 
 EventCode find_form_field() {
   g_field.help_topic = FIND_HELP_TOPIC;
-  const EventCode result =
-      edit_current_field(g_run_form.replace ? edit_replace_row : edit_find_row);
-  if (result == EVENT_REDRAW) {
-    // The repaint draws the labels anew: the values follow it.
-    const EventCode code = end_field_handler(result);
-    show_values();
-    return code;
-  }
-  // Every value is drawn again: a field left keeps no caret box in place of its value.
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  show_values();
-  const EventCode code = end_field_handler(result);
+  const EventCode code =
+      field_pass_showing_values(g_run_form.replace ? edit_replace_row : edit_find_row, show_values);
   // The form opens on its bar; the cursor goes down to the find text at once.
-  return result == FORM_FIRST_PASS ? KEY_DOWN : code;
+  return code == FORM_FIRST_PASS ? KEY_DOWN : code;
 }
 
 }  // namespace
@@ -201,14 +187,8 @@ int find_dialog(bool replace) {
   std::snprintf(r.with, sizeof r.with, "%s", f.replace_text.c_str());
   if (!r.block_possible) f.in_block = 0;
   const FindForm kept = f;
-  // The buffer is drawn again afterwards; a redraw still pending would paint over the form's
-  // first values.
-  g_windows.full_redraw_count = 0;
-  g_windows.redraw_pending = 0;
-  const int accepted = run_dialog(replace ? MSG_FORM_REPLACE : MSG_FORM_FIND, find_form_field);
-  // The page around the buffer shows again where the form stood.
-  g_form.redraw_level = 1;
-  request_full_redraw();
+  const int accepted = run_form_over_window(replace ? MSG_FORM_REPLACE : MSG_FORM_FIND,
+                                            find_form_field);
   if (accepted == 0 || r.find[0] == 0) {
     f = kept;
     return 0;

@@ -7,10 +7,9 @@
 #include <string>
 
 #include "nc/nc_sequence.h"
-#include "screen/main_form.h"
-#include "screen/screen_attributes.h"
 #include "store/message_ids.h"
 #include "ui/dialog_form.h"
+#include "ui/form_pass.h"
 #include "ui/nc_buffer_tools.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
@@ -109,10 +108,6 @@ EventCode edit_row(int row) {
 
 void show_values() {
   keep_values_in_range();
-  if (g_windows.active != nullptr)
-    set_colour_base(g_windows.active->options & WINDOW_OPTION_COLOUR_MASK);
-  std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
-  begin_display_pass();
   button_bar_field(MODE_BAR, MODE_LETTERS, -1);
   skip_field_display();
   show_int_value(g_values.first, NUMBER_WIDTH);
@@ -128,15 +123,7 @@ void show_values() {
 
 EventCode sequence_settings_field() {
   g_field.help_topic = SEQUENCE_HELP_TOPIC;
-  const EventCode result = edit_current_field(edit_row);
-  if (result == EVENT_REDRAW) {
-    // The repaint draws the labels anew: the values follow it.
-    const EventCode code = end_field_handler(result);
-    show_values();
-    return code;
-  }
-  show_values();
-  return end_field_handler(result);
+  return field_pass_showing_values(edit_row, show_values);
 }
 
 int sequence_numbers() {
@@ -145,13 +132,7 @@ int sequence_numbers() {
     return 0;
   store_window_state();
   take_settings();
-  // A redraw still pending would paint over the form's first values; the buffer is drawn again
-  // afterwards anyway.
-  g_windows.full_redraw_count = 0;
-  g_windows.redraw_pending = 0;
-  const int accepted = run_dialog(MSG_FORM_SEQUENCE, sequence_settings_field);
-  g_form.redraw_level = 1;
-  request_full_redraw();
+  const int accepted = run_form_over_window(MSG_FORM_SEQUENCE, sequence_settings_field);
   if (accepted == 0) return 0;
   keep_values_in_range();
   g_sequence = settings_of_values();
