@@ -31,7 +31,6 @@ constexpr char ALTERNATE_MARK[] = "\x0e\b%\x13";
 constexpr char READ_ONLY_MARK[] = "\x0eR\x13";
 constexpr char SHOWN_CODE = 0x13;
 constexpr char HIDDEN_CODE = 0x0E;
-constexpr char SAVED_GLYPH = '"';
 constexpr uint32_t DIALOG_FLAGS = 0x84011;
 constexpr uint32_t DIALOG_LIST_OPTIONS = 0x20000092;
 constexpr char DIALOG_LEGEND[] = "SWRBLMT";
