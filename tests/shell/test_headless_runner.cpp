@@ -728,8 +728,6 @@ wait 300
 dump picked
 key Esc
 wait 300
-key Esc
-wait 300
 expect 5 2 gamma beta gamma
 click 440 30
 close

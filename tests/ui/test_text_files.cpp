@@ -13,7 +13,7 @@
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
 #include "ui/nc_buffer_tools.h"
-#include "ui/sequence_form.h"
+#include "ui/sequence_numbers.h"
 #include "ui/text_files.h"
 
 namespace {

@@ -1,5 +1,5 @@
-// The sequence-number command of NC editing buffers: the numbering form, then the numbers added,
-// updated or removed in the marked block (or the whole buffer).
+// The line-number command of editing buffers: the numbering form, then the marked block (or the
+// whole buffer) numbered or un-numbered.
 #pragma once
 
 #include "screen/event_queue.h"

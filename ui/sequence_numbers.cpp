@@ -1,4 +1,4 @@
-#include "ui/sequence_form.h"
+#include "ui/sequence_numbers.h"
 
 #include <algorithm>
 #include <cctype>
