@@ -30,8 +30,9 @@
 #include "store/message_ids.h"
 #include "store/scratch_buffer.h"
 #include "store/text_helpers.h"
-#include "ui/load_lists.h"
 #include "text/text_items.h"
+#include "ui/buffer_windows.h"
+#include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
 #include "ui/palette_dialog.h"
@@ -381,7 +382,7 @@ int ask_save_changes(int message) {
 
 int request_quit() {
   g_events.quit_requested = false;
-  if (ask_save_changes(save_question()) != 0) {
+  if (ask_save_changes(save_question()) != 0 || ask_save_every_buffer() != 0) {
     g_form.redraw_level = 1;
     return 0;
   }

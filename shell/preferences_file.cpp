@@ -23,6 +23,7 @@
 #include "shell/startup.h"
 #include "store/record_bytes.h"
 #include "store/text_wrap.h"
+#include "ui/find_dialog.h"
 #include "ui/load_lists.h"
 #include "ui/text_moves.h"
 
@@ -427,12 +428,15 @@ void apply_preferences_fixups() {
   std::copy(std::begin(FACTORY_USER_KEYS), std::end(FACTORY_USER_KEYS), g_interface.user_keys);
 }
 
+static_assert(FIND_HISTORY_MOST == FIND_HISTORY_ENTRIES);
+
 int read_write_preferences(int read) {
   const std::string path = path_join(g_startup.data_folder, PREFERENCES_FILE_NAME);
   if (read == 0) {
     // The lists' windows hold what the user changed since the file was read.
     take_load_list_texts(&g_preferences_file.file_filters, &g_preferences_file.multi_load,
                          &g_preferences_file.job_load_list);
+    g_preferences_file.find_history = find_history();
     std::string error;
     if (write_preferences_file(path, &error)) return 0;
     const std::string text = "The settings could not be saved in " + path + ": " + error;
@@ -445,6 +449,7 @@ int read_write_preferences(int read) {
     first_run_defaults();
   }
   apply_preferences_fixups();
+  set_find_history(g_preferences_file.find_history);
   // The folder picker and the file list take their settings.
   load_drive_folders(g_preferences_file.drive_folders, DRIVE_FOLDER_ENTRIES);
   g_dir_tree.last_drive = g_interface.current_drive >= DRIVE_HOME &&

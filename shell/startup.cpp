@@ -76,6 +76,7 @@
 #include "ui/edit_buffers.h"
 #include "ui/entry_line.h"
 #include "ui/file_list.h"
+#include "ui/editor_status.h"
 #include "ui/find_replace.h"
 #include "ui/list_window.h"
 #include "ui/load_lists.h"
@@ -86,6 +87,7 @@
 #include "ui/pointer_motion.h"
 #include "ui/text_moves.h"
 #include "ui/text_window.h"
+#include "ui/wait_events.h"
 
 namespace {
 
@@ -709,6 +711,7 @@ void connect_page_entry_points() {
   g_buffer_entries.first_buffer_key = nc_page_key;
   g_buffer_entries.nc_editor_key_map = nc_editor_key_map;
   g_buffer_entries.nc_menu_command = nc_menu_command;
+  g_wait_entries.draw_editor_status = draw_editor_status;
   g_screen_entries.set_display_mode = set_display_mode;
   g_screen_entries.toggle_form_position = toggle_form_position;
   window_set_hit_test(form_hit_test);

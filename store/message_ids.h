@@ -133,6 +133,12 @@ constexpr int MSG_TEXT_NOT_SAVED = 16020;      // after "path: step (reason)": t
 // ---- Dialog forms ---------------------------------------------------------------------------------
 
 // The file-name dialog's forms: the bar, the name, the extension and the folder.
+constexpr int MSG_FORM_SEQUENCE = 120;          // sequence numbers of an NC program
+constexpr int FORM_SEQUENCE_FIELDS = 7;
+constexpr int MSG_FORM_FIND = 124;              // the find text and its options
+constexpr int FORM_FIND_FIELDS = 6;
+constexpr int MSG_FORM_REPLACE = 126;           // the find and replace texts and their options
+constexpr int FORM_REPLACE_FIELDS = 7;
 constexpr int MSG_FORM_SAVE_COPY = 130;          // a file's copy elsewhere
 constexpr int FORM_SAVE_COPY_FIELDS = 4;
 constexpr int MSG_FORM_NC_FILE_NAME = 132;       // the NC program's file name
@@ -141,6 +147,8 @@ constexpr int MSG_FORM_RENAME_FILE = 138;        // a buffer's file renamed (fol
 constexpr int FORM_RENAME_FILE_FIELDS = 4;
 constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll steps
 constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
+constexpr int MSG_FORM_EDITOR_SETTINGS = 156;     // the editor's folder, extension and options
+constexpr int FORM_EDITOR_SETTINGS_FIELDS = 9;
 constexpr int MSG_FORM_TEXT_PRINT = 202;           // printing a text: header, pages, margins
 constexpr int FORM_TEXT_PRINT_FIELDS = 12;
 constexpr int MSG_FORM_PRINTER_SETUP = 204;        // the printer: destination, paper, orientation

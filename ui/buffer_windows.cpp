@@ -296,3 +296,31 @@ int close_edit_buffers(int mode) {
     if ((g_windows.active->flags & WINDOW_CHANGED) != 0) draw_active_buffer();
   }
 }
+
+int ask_save_every_buffer() {
+  if (g_buffers.buffer_list == nullptr) return 0;
+  TextLine* was = g_windows.active_node;
+  if (was != nullptr) store_window_state();
+  for (TextLine* node = list_head_of(g_buffers.buffer_list); node != nullptr; node = node->next) {
+    TextWindow* w = window_of(node);
+    if (w == nullptr || (w->flags & (WINDOW_CHANGED | WINDOW_READ_ONLY)) != WINDOW_CHANGED)
+      continue;
+    // The user sees the buffer the question is about.
+    activate_window(node);
+    draw_active_buffer();
+    const int answer =
+        ask_save_buffer(buffer_has_name(w) ? PROMPT_SAVE_NAMED : PROMPT_SAVE_UNNAMED);
+    store_window_state();
+    if (answer == 27) {
+      // The user stays with the buffer whose changes are still unsaved.
+      g_buffers.buffer_to_activate = node;
+      if (was != nullptr && was != node && !list_contains(g_buffers.buffer_list, was))
+        activate_window(was);
+      request_full_redraw();
+      return 27;
+    }
+  }
+  if (was != nullptr) activate_window(was);
+  request_full_redraw();
+  return 0;
+}

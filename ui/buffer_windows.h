@@ -2,6 +2,7 @@
 // closing buffers with the save question.
 #pragma once
 
+#include "screen/event_queue.h"
 #include "store/message_ids.h"
 
 #include <cstdint>
@@ -48,6 +49,21 @@ void redraw_other_buffer();
 // mode every buffer, a negative mode the active one without drawing (-3 leaves its area as it
 // is). 0, or 27 when a save question was cancelled or a save failed: that buffer stays open.
 int close_edit_buffers(int mode);
+
+// Before the program ends: the save question for every changed buffer, in the buffers' order,
+// each buffer shown while it is asked about. 0 go on; 27 when a question was cancelled or a
+// save failed (no buffer is closed; the active window is then that buffer unless another
+// window, such as the drawing, was active).
+int ask_save_every_buffer();
+
+// The "Here are your Editing Buffers" dialog: the buffers in their order, checked when F1 and
+// F2 show them. Moving a line reorders the buffers; Space or a click shows or hides one; S saves
+// its file (the line shows it saved only when the save succeeded), W asks for its word-wrap
+// width (20 to 250, 0 fits the window), R toggles read-only, Del closes it with the save
+// question; Enter switches to the buffer at the cursor. 0.
+int edit_buffers_dialog();
+// The dialog's key filter.
+EventCode edit_buffers_key_filter();
 
 // Catalogue prompts of the save question: a named file, a buffer never saved.
 constexpr int PROMPT_SAVE_NAMED = MSG_CHOICE_SAVE_NAMED_BUFFER;

@@ -161,7 +161,10 @@ int open_in_buffer(const char* path, WindowKeyFilter key_filter, WindowLineDrawe
 
   if (push_list() < 0) return -1;
   clear_current_list();
-  const EditingArea area = editing_area();
+  EditingArea area = editing_area();
+  if ((open_flags & OPEN_REQUESTED_PLACE) != 0)
+    area = EditingArea{g_buffers.requested_top, g_buffers.requested_left,
+                       g_buffers.requested_bottom, g_buffers.requested_right};
   uint16_t options = (open_flags & OPEN_MEDIUM_FONT) != 0  ? WINDOW_OPTION_MEDIUM_FONT
                      : (open_flags & OPEN_SMALL_FONT) != 0 ? WINDOW_OPTION_SMALL_FONT
                                                            : 0;

@@ -9,10 +9,10 @@
 
 // open_in_buffer open flags
 constexpr uint8_t OPEN_NAMED_FILE = 0x01;   // open the file named (else an empty buffer)
+constexpr uint8_t OPEN_REQUESTED_PLACE = 0x04;  // the requested rectangle, not the editing area
 constexpr uint8_t OPEN_MEDIUM_FONT = 0x10;
 constexpr uint8_t OPEN_SMALL_FONT = 0x20;
 
-// Stand-in: window references, arrangement, start folder and extension only; no requested rectangle or editor settings yet.
 struct BufferRing {
   TextLine* buffer_list = nullptr;         // window node of the first editing buffer, or null
   TextLine* placeholder_buffer = nullptr;  // the empty buffer made at start-up
@@ -22,6 +22,11 @@ struct BufferRing {
                                            // editor face's font bit (0x100 menu, 0x800 small)
   std::string current_folder;              // folder new file records start in, ends with '/'
   std::string current_extension;           // extension they start with, with its dot
+  // The rectangle a caller asks new buffers to take (OPEN_REQUESTED_PLACE), in cells.
+  int16_t requested_top = 5;
+  int16_t requested_left = 2;
+  int16_t requested_bottom = 20;
+  int16_t requested_right = 80;
 };
 inline BufferRing g_buffers;
 
@@ -32,6 +37,11 @@ inline BufferRing g_buffers;
 // The empty buffer made at start-up goes when the first file is opened while it is still blank.
 int open_in_buffer(const char* path, WindowKeyFilter key_filter, WindowLineDrawer line_drawer,
                    uint32_t window_flags, uint8_t open_flags);
+
+// The editor settings form: the folder and extension new buffers start with, the pointer glide,
+// the NC key map, the tab width (taken at once), the shading style, hint boxes and shading.
+// 0 kept, -1 cancelled (every value as it was).
+int edit_editor_settings();
 
 // Index of the extension's three-letter code in a packed list (a blank in the list ends a code
 // early); -1 when absent or without an extension. Case does not count.

@@ -10,7 +10,10 @@
 #include "store/text_helpers.h"
 #include "store/text_wrap.h"
 #include "ui/editor_cursor.h"
+#include "ui/edit_buffers.h"
+#include "ui/buffer_windows.h"
 #include "ui/editor_text.h"
+#include "ui/find_dialog.h"
 #include "ui/message_box.h"
 #include "ui/run_window.h"
 #include "ui/run_window_commands.h"
@@ -282,22 +285,38 @@ int find_replace(TextLine* line, int column) {
 
 namespace {
 
-// Asks for the find text (and the replace text); false when cancelled.
-bool ask_find_texts(bool replace) {
-  char text[FIND_TEXT_MAX + 1] = {};
-  std::snprintf(text, sizeof(text), "%s", g_search.pattern.c_str());
-  const int16_t found = message_box(12, MSGBOX_CENTRE, 66, replace ? "Replace what?" : "Find what?",
-                                    0, text, FIND_TEXT_MAX, nullptr, 0, CANCEL_TITLE);
-  if (found == 27 || text[0] == 0) return false;
-  g_search.pattern = expand_caret_escapes(text);
-  if (!replace) return true;
-  char with[FIND_TEXT_MAX + 1] = {};
-  std::snprintf(with, sizeof(with), "%s", g_search.replacement.c_str());
-  const int16_t answer = message_box(12, MSGBOX_CENTRE, 66, "Replace it with:", 0, with,
-                                     FIND_TEXT_MAX, nullptr, 0, CANCEL_TITLE);
-  if (answer == 27) return false;
-  g_search.replacement = expand_caret_escapes(with);
-  return true;
+// The next editing buffer after the active one (list order, round to the first) that holds
+// text, made the active one; false when the walk came back to `start`.
+bool move_to_next_buffer(TextLine* start) {
+  TextLine* node = g_windows.active_node;
+  if (node == nullptr || g_buffers.buffer_list == nullptr ||
+      !list_contains(g_buffers.buffer_list, node))
+    return false;
+  for (TextLine* next = node->next != nullptr ? node->next : list_head_of(node); next != start;
+       next = next->next != nullptr ? next->next : list_head_of(next)) {
+    const TextWindow* w = window_of(next);
+    if (w == nullptr || w->first_line == nullptr) continue;
+    if (w->first_line->next == nullptr && w->first_line->text_length == 0) continue;
+    store_window_state();
+    if (g_buffer_windows.two_shown == 0)
+      node->state &= static_cast<uint8_t>(~LINE_STATE_ACTIVATED);
+    activate_window(next);
+    g_buffers.buffer_to_activate = next;
+    request_full_redraw();
+    return true;
+  }
+  return false;
+}
+
+// Back to the buffer the search started in (nothing found elsewhere).
+void back_to_buffer(TextLine* start) {
+  if (g_windows.active_node == start || start == nullptr) return;
+  store_window_state();
+  if (g_buffer_windows.two_shown == 0)
+    g_windows.active_node->state &= static_cast<uint8_t>(~LINE_STATE_ACTIVATED);
+  activate_window(start);
+  g_buffers.buffer_to_activate = start;
+  request_full_redraw();
 }
 
 void report(int replacements, int phrase) {
@@ -344,17 +363,12 @@ RunStep find_command(RunWindowCall* /*call*/, EventCode code) {
   if (code == WINDOW_REPEAT_FIND && g_search.last_flags == FIND_NONE_YET) code = WINDOW_FIND;
   if (code == WINDOW_FIND || code == WINDOW_REPLACE) {
     const bool replace = code == WINDOW_REPLACE;
-    const bool block = g_lists.block_start != nullptr && g_lists.block_end != nullptr &&
-                       g_lists.block_start != g_lists.block_end;
     if (replace) clear_marked_block();
-    if (!ask_find_texts(replace)) {
+    if (find_dialog(replace) == 0) {
       request_full_redraw();
       return RUN_TAIL;
     }
-    g_search.flags = static_cast<uint16_t>((replace ? FIND_REPLACE : 0) |
-                                         (block && !replace ? FIND_IN_BLOCK : 0));
     g_search.last_flags = g_search.flags;
-    g_search.ask_each = 1;
   } else {
     g_search.flags = g_search.last_flags & static_cast<uint16_t>(~FIND_KEEP_BLOCK);
     g_search.ask_each = 1;
@@ -368,9 +382,20 @@ RunStep find_command(RunWindowCall* /*call*/, EventCode code) {
   TextLine* from = g_lists.cursor_line;
   int column = w->text_column + (code == WINDOW_FIND || code == WINDOW_REPLACE ? 0 : 1);
   bool first_step = true;
+  TextLine* start_buffer = g_windows.active_node;
+  const bool all_buffers = (g_search.flags & FIND_ALL_BUFFERS) != 0 && !in_block;
   for (;;) {
-    const int result = in_block && first_step ? find_replace(nullptr, 0) : find_replace(from, column);
+    int result = in_block && first_step ? find_replace(nullptr, 0) : find_replace(from, column);
     first_step = false;
+    // At the end of a buffer the search goes on from the top of the next one that holds text.
+    while (result == 0 && all_buffers && move_to_next_buffer(start_buffer)) {
+      w = g_windows.active;
+      result = find_replace(g_lists.current.first, 0);
+    }
+    if (result == 0 && all_buffers) {
+      back_to_buffer(start_buffer);
+      w = g_windows.active;
+    }
     if (result > 1) ++replacements;
     if (result < 0) {
       if (replacements > 0) report(replacements, 0);

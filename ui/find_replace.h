@@ -19,6 +19,7 @@ constexpr uint16_t FIND_CENTRE = 0x40;        // the found line is centred in th
 constexpr uint16_t FIND_IN_BLOCK = 0x80;      // only the marked block
 constexpr uint16_t FIND_REPLACE = 0x100;
 constexpr uint16_t FIND_KEEP_BLOCK = 0x200;   // the block is left as it is
+constexpr uint16_t FIND_ALL_BUFFERS = 0x1000;  // on into the next editing buffers that hold text
 constexpr uint16_t FIND_TEST_ONLY = 0x2000;   // the cursor does not move
 constexpr uint16_t FIND_NONE_YET = 0x00FF;    // the last option word before any search
 
@@ -46,8 +47,13 @@ int find_replace(TextLine* line, int column);
 // would be longer than a line may be (nothing changes then).
 TextLine* replace_match(const std::string& replacement);
 
-// Stand-in: no search as the user types; hands the next event code to the run loop as it is.
-inline EventCode list_search_key_filter() { return wait_input_code(); }
+// The key filter of searchable list windows. A character typed is looked for as a hot letter
+// (its line is accepted at once), else it grows a search text that the cursor follows from the
+// list's top (Backspace shrinks it, F3 finds it again further on); Enter accepts, Home and End go
+// to the first and last line. With WINDOW_LETTERS_TO_CALLER characters are the caller's. Other
+// codes come back as they are.
+EventCode list_search_key_filter();
+void reset_list_search();
 // The history of finds lives only as long as the program: nothing to free.
 inline void free_find_history() {}
 

@@ -15,6 +15,7 @@
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
 #include "screen/text_output.h"
+#include "ui/buffer_windows.h"
 #include "ui/catalogue_menu.h"
 #include "ui/page_entries.h"
 #include "ui/run_window.h"
@@ -74,6 +75,14 @@ void draw_placeholder_page(int page) { draw_placeholder(page); }
 EventCode placeholder_page_quit() {
   if (!g_events.quit_requested) return 0;
   g_events.quit_requested = false;
+  // The job's question and every changed buffer's come first; the user may stay.
+  const int answer = g_page_entries.request_quit != nullptr ? g_page_entries.request_quit()
+                     : ask_save_every_buffer() == 0     ? KEY_ESC
+                                                        : 0;
+  if (answer == 0) {
+    g_form.redraw_level = 1;
+    return 0;
+  }
   g_preferences.current_page |= PAGE_QUIT;
   return KEY_ESC;
 }

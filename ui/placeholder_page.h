@@ -37,11 +37,12 @@ inline PlaceholderPage g_placeholder_page;
 // What a page stand-in does with an event before the placeholder does: 0 when it took it.
 using PageEventFilter = EventCode (*)(EventCode code);
 
-// Stand-in: a frame with the page's name, the tabs, the title-bar buttons and the page's main and File menus; a quit asks no save question, since no page can change the job yet.
+// Stand-in: a frame with the page's name, the tabs, the title-bar buttons and the page's main and File menus.
 EventCode run_placeholder_page(int page, PageEventFilter filter = nullptr);
 
 // The pieces of the placeholder a page that runs a window itself uses: the frame, name, caption
-// and tabs; a pending quit (27 and the quit bit, else 0); and one event (pointer moves are
+// and tabs; a pending quit (the job's and the changed buffers' save questions first: 27 and the
+// quit bit, else 0 when the user stays); and one event (pointer moves are
 // followed and give 0, a click on another page's tab leaves with 27, Esc and Alt+F run the
 // page's menus and give 0, or 5001 when the page is to be drawn again; other codes come back).
 void draw_placeholder_page(int page);

@@ -534,6 +534,8 @@ void set_display_mode(int choice) {
   g_interface.display_choice = static_cast<uint8_t>(choice);
   apply_display_mode(choice);
   layout_page_tab_strip();
+  // The editing buffers take the new cells, each in its own part of the editing area.
+  apply_buffer_font_size();
   activate_window(active);
   g_form.redraw_level = 109;
 }

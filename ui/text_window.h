@@ -285,7 +285,7 @@ void centre_window_columns(TextLine* window);
 
 // Sets the choice and applies it, lays out what depends on the cells again, activates the active
 // window again in the new cells and asks for a redraw.
-// Stand-in: lays out the page tabs only; the long-lived windows keep their places.
+// Stand-in: lays out the page tabs and re-places the editing buffers; the other long-lived windows keep their places.
 void set_display_mode(int choice);
 
 // ---- Redraw ------------------------------------------------------------------------------------

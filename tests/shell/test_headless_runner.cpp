@@ -650,4 +650,149 @@ TEST_F(HeadlessRunnerTest, ABadScriptRunsNothing) {
   EXPECT_FALSE(fs::exists(out_ / "first.txt"));
 }
 
+// ---- The NC page's editing buffers: a file opened, edited and saved -----------------------------
+
+// A program with CR LF line ends, control bytes, a NUL, a byte above 0x7F and no final line end:
+// a save must give back every byte it did not change.
+const std::string NC_FILE_BYTES("G0 X1 Y2\r\nG1 Z-1\r\n(\x01\x7f\xe9\x00)\r\nM30", 31);
+
+// Opens part.nc of the working folder in a new buffer on the NC page and adds " F100" to its
+// first line.
+constexpr char OPEN_AND_EDIT_SCRIPT[] = R"(click 650 30
+key Ctrl+O
+wait 100
+type part.nc
+key Enter
+wait 100
+expect 5 2 G0 X1 Y2
+key End
+type  F100
+)";
+
+class NcEditorScriptTest : public HeadlessRunnerTest {
+ protected:
+  void SetUp() override {
+    HeadlessRunnerTest::SetUp();
+    work_ = out_ / "work";
+    fs::create_directories(work_);
+    std::ofstream(work_ / "part.nc", std::ios::binary) << NC_FILE_BYTES;
+  }
+  std::string file(const char* name) {
+    std::ifstream in(work_ / name, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  fs::path work_;
+};
+
+TEST_F(NcEditorScriptTest, ASaveKeepsThePreviousVersionAsBakByteForByte) {
+  const std::string script = std::string(OPEN_AND_EDIT_SCRIPT) +
+                             "key Ctrl+S\nwait 300\n"
+                             // A second edit and save: the backup is then the first save.
+                             "key Down\nkey End\ntype  ;2\nkey Ctrl+S\nwait 300\n"
+                             "expect 5 2 G0 X1 Y2 F100\nexpect 6 2 G1 Z-1 ;2\n"
+                             // Nothing is left to save: the quit asks nothing.
+                             "click 440 30\nclose\n";
+  ASSERT_EQ(run(script, "", work_), 0) << read("stderr.txt");
+  std::string first = NC_FILE_BYTES;
+  first.insert(8, " F100");
+  std::string second = first;
+  second.insert(first.find("\r\n", 15), " ;2");
+  EXPECT_EQ(file("part.nc"), second);
+  EXPECT_EQ(file("part.BAK"), first);
+  EXPECT_FALSE(fs::exists(work_ / "SAVEFILE.TMP"));
+}
+
+TEST_F(NcEditorScriptTest, AFailedSaveLosesNothingAndTheQuitAsksAboutTheChanges) {
+  // A backup that is a folder: the old file cannot become the backup.
+  fs::create_directories(work_ / "part.BAK");
+  std::ofstream(work_ / "part.BAK" / "kept.txt", std::ios::binary) << "kept";
+  const std::string script = std::string(OPEN_AND_EDIT_SCRIPT) +
+                             "key Ctrl+S\nwait 300\ndump failed\nkey Enter\nwait 300\n"
+                             // The quit asks; Esc stays with the edit still in the buffer.
+                             "close\nwait 1000\ndump asked\nkey Esc\nwait 300\n"
+                             "expect 5 2 G0 X1 Y2 F100\n"
+                             // Asked again, the changes are discarded and the program ends.
+                             "close\nwait 1000\nkey d\n";
+  ASSERT_EQ(run(script, "", work_), 0) << read("stderr.txt");
+  EXPECT_NE(read("failed.txt").find("not saved"), std::string::npos) << read("failed.txt");
+  EXPECT_NE(read("asked.txt").find("Save them?"), std::string::npos) << read("asked.txt");
+  EXPECT_EQ(file("part.nc"), NC_FILE_BYTES);
+  EXPECT_TRUE(fs::is_directory(work_ / "part.BAK"));
+  EXPECT_EQ(file("part.BAK/kept.txt"), "kept");
+  EXPECT_FALSE(fs::exists(work_ / "SAVEFILE.TMP"));
+}
+
+// Ctrl+R replaces with the form: the find text, Enter, the replacement, Enter; the question
+// answered All replaces both matches. Ctrl+F then lists both texts, newest first, on Right.
+constexpr char REPLACE_SCRIPT[] = R"(click 650 30
+type alpha beta alpha
+key Home
+key Ctrl+R
+wait 100
+type alpha
+key Enter
+type gamma
+key Enter
+wait 300
+dump question
+key a
+wait 300
+dump report
+key Enter
+wait 300
+expect 5 2 gamma beta gamma
+key Ctrl+F
+wait 100
+key Right
+wait 300
+dump history
+key Down
+key Enter
+wait 300
+dump picked
+key Esc
+wait 300
+expect 5 2 gamma beta gamma
+click 440 30
+close
+wait 1000
+key d
+)";
+
+TEST_F(NcEditorScriptTest, TheReplaceFormReplacesEveryMatchAndKeepsTheTextsInItsHistory) {
+  ASSERT_EQ(run(REPLACE_SCRIPT, "", work_), 0) << read("stderr.txt");
+  EXPECT_NE(read("question.txt").find("Replace ?"), std::string::npos) << read("question.txt");
+  EXPECT_NE(read("report.txt").find("Total replacements: 2"), std::string::npos)
+      << read("report.txt");
+  // The history: the replacement above the text it replaced.
+  const std::string history = read("history.txt");
+  const size_t gamma = history.find("gamma  ");
+  const size_t alpha = history.find("alpha  ");
+  ASSERT_NE(gamma, std::string::npos) << history;
+  ASSERT_NE(alpha, std::string::npos) << history;
+  EXPECT_LT(gamma, alpha) << history;
+  EXPECT_NE(read("picked.txt").find(": alpha"), std::string::npos) << read("picked.txt");
+}
+
+// Searching every buffer: X1 stands only in the first file; searched from the second, the
+// first becomes the active buffer with the match. Without the option nothing is found.
+TEST_F(NcEditorScriptTest, ASearchOfEveryBufferGoesOnIntoTheNextOne) {
+  std::ofstream(work_ / "a.nc", std::ios::binary) << "G0 X1\nG0 Y5\n";
+  std::ofstream(work_ / "b.nc", std::ios::binary) << "G1 Y2\nM30\n";
+  const std::string open = "click 650 30\nkey Ctrl+O\nwait 100\ntype a.nc\nkey Enter\nwait 100\n"
+                           "key Ctrl+O\nwait 100\ntype b.nc\nkey Enter\nwait 100\n"
+                           "expect 5 2 G1 Y2\n";
+  // Only this buffer: not found, the buffer stays.
+  const std::string here = "key Ctrl+F\nwait 100\ntype X1\nkey Enter\nwait 300\ndump alone\n"
+                           "key Enter\nwait 300\nexpect 5 2 G1 Y2\n";
+  // Every buffer: the third option row set, back up to the text, Enter.
+  const std::string every = "key Ctrl+F\nwait 100\nkey Down\nkey Down\nkey Down\nkey y\n"
+                            "key Up\nkey Up\nkey Up\nkey Enter\nkey Enter\nwait 300\n"
+                            "expect 5 2 G0 X1\nclick 440 30\nclose\n";
+  ASSERT_EQ(run(open + here + every, "", work_), 0) << read("stderr.txt");
+  EXPECT_NE(read("alone.txt").find("Couldn't find"), std::string::npos) << read("alone.txt");
+}
+
 }  // namespace

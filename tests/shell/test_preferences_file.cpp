@@ -20,6 +20,7 @@
 #include "store/text_wrap.h"
 #include "tests/shell/preferences_fuzz_entry.h"
 #include "tests/support/test_folder.h"
+#include "ui/find_dialog.h"
 #include "ui/load_lists.h"
 #include "ui/text_window.h"
 
@@ -156,7 +157,7 @@ TEST_F(PreferencesFileTest, WrittenSettingsReadBackTheSame) {
   g_preferences.job_folder = "/home/engraver/jobs/";
   g_preferences.stored[5228] = 0x5A;  // a byte no field names keeps its value
   g_preferences_file.job_load_list = {"/home/engraver/jobs/plate.job", "/tmp/sign.job"};
-  g_preferences_file.find_history = {"brass", "steel"};
+  set_find_history({"brass", "steel"});  // the find form holds the history the file keeps
   g_preferences_file.drive_folders[0] = "/home/engraver";
   g_preferences_file.drive_folders[5] = "/mnt/usb";
   g_button_bindings.drawing[1] = 755;

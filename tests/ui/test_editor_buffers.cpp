@@ -13,6 +13,7 @@
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
+#include "ui/buffer_windows.h"
 #include "ui/line_numbers.h"
 #include "ui/text_files.h"
 
@@ -399,6 +400,52 @@ TEST_F(BufferTest, LineCounterTextByWindowSize) {
     if (c.count == 0) text = text.substr(0, 14);
     EXPECT_EQ(text, c.text) << c.columns << "x" << c.rows << " count " << c.count;
   }
+}
+
+// The buffers dialog: a line moved up reorders the buffers, a check taken off hides its buffer
+// from F1 and F2, and Enter on a line's text switches to its buffer; the one left becomes the
+// alternate buffer.
+TEST_F(BufferTest, TheBuffersDialogReordersHidesAndSwitches) {
+  TextLine* a = make_buffer({"alpha\n"});
+  TextLine* b = make_buffer({"beta\n"});
+  TextLine* c = make_buffer({"gamma\n"});
+  window_of(c)->flags |= WINDOW_CHANGED;
+  // The cursor starts on c, the active buffer: up to b, b moved up, its check taken off, down
+  // to a, onto its text (Home goes to the check boxes), Enter.
+  for (EventCode code :
+       {KEY_UP, WINDOW_MOVE_LINE_UP, KEY_HOME, KEY_ENTER, KEY_DOWN, KEY_RIGHT, KEY_ENTER})
+    push_input_code(code);
+  push_input_code(KEY_ESC);
+  EXPECT_EQ(edit_buffers_dialog(), 0);
+  flush_input();
+  EXPECT_EQ(buffers(), (std::vector<TextLine*>{b, a, c}));
+  EXPECT_NE(b->kind & LINE_KIND_HIDDEN, 0) << "b is hidden from F1 and F2";
+  EXPECT_EQ(a->kind & LINE_KIND_HIDDEN, 0);
+  EXPECT_EQ(g_windows.active_node, a);
+  EXPECT_EQ(g_buffers.buffer_to_activate, a);
+  EXPECT_EQ(g_buffer_windows.alternate_buffer, c);
+  EXPECT_NE(window_of(c)->flags & WINDOW_CHANGED, 0u) << "nothing was saved";
+}
+
+// Esc leaves the order and the active buffer as they were; Del on the only buffer closes it
+// and leaves one new empty buffer alone over the whole area.
+TEST_F(BufferTest, TheBuffersDialogClosesTheLastBufferIntoANewEmptyOne) {
+  TextLine* a = make_buffer({"alpha\n"});
+  TextLine* b = make_buffer({"beta\n"});
+  push_input_code(KEY_ESC);
+  edit_buffers_dialog();
+  EXPECT_EQ(buffers(), (std::vector<TextLine*>{a, b}));
+  EXPECT_EQ(g_windows.active_node, b);
+  // Nothing is changed: Del closes without a question.
+  destroy_window(a);
+  for (EventCode code : {EventCode{339}, KEY_ESC}) push_input_code(code);
+  edit_buffers_dialog();
+  flush_input();
+  ASSERT_EQ(buffers().size(), 1u);
+  EXPECT_TRUE(lines_of(buffers()[0]).empty()) << "a new, empty buffer";
+  EXPECT_EQ(g_windows.active_node, buffers()[0]);
+  EXPECT_EQ(g_buffers.arrangement, 0);
+  EXPECT_EQ(g_buffer_windows.two_shown, 0);
 }
 
 }  // namespace

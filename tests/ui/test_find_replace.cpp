@@ -6,6 +6,7 @@
 #include "store/line_fold.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
+#include "ui/find_dialog.h"
 #include "ui/find_replace.h"
 
 namespace {
@@ -143,6 +144,61 @@ TEST_F(FindTest, AMatchOnTheLastLineOfAFileLoadedInPart) {
   g_buffers.buffer_list = nullptr;
   destroy_window(node);
   std::filesystem::remove_all(folder);
+}
+
+// The history as the preferences file hands it over: empty texts dropped, each cut to what the
+// find text holds, at most as many as the file keeps; handed back as it stands.
+TEST_F(FindTest, TheHistoryTakenFromThePreferencesIsKeptInBounds) {
+  std::vector<std::string> texts = {"", std::string(70, 'x')};
+  for (int k = 0; k < 20; ++k) texts.push_back("t" + std::to_string(k));
+  set_find_history(texts);
+  const std::vector<std::string> kept = find_history();
+  ASSERT_EQ(kept.size(), FIND_HISTORY_MOST);
+  EXPECT_EQ(kept[0], std::string(FIND_TEXT_MAX, 'x'));
+  EXPECT_EQ(kept[1], "t0");
+  EXPECT_EQ(kept.back(), "t12");
+  reset_find_form();
+  EXPECT_TRUE(find_history().empty());
+}
+
+// The type-ahead search of a list: t goes to the first line holding t, ti to the first holding
+// ti, Backspace back to t; Enter accepts the line under the cursor. A hot letter accepts its
+// line at once; a list that hands letters to its caller gets them as they are.
+TEST_F(FindTest, AListIsSearchedAsTheUserTypes) {
+  pump_set_idle_handler(nullptr);
+  reset_list_search();
+  const Lines fonts{"Arial\n", "Stencil\n", "Optima\n", "\vZ\x13" "ebra\n"};
+  struct Case {
+    const char* typed;
+    const char* accepted;  // the cursor line's text when the list ends
+  };
+  const Case cases[] = {
+      {"t\r", "Stencil\n"},
+      {"ti\r", "Optima\n"},
+      {"ti\b\r", "Stencil\n"},
+      {"TI\r", "Optima\n"},       // any case
+      {"q\r", "Arial\n"},         // nothing holds q: the cursor stays
+      {"a\rz", "Arial\n"},        // the first line holds a
+      {"z", "\vZ\x13" "ebra\n"},  // a hot letter accepts at once
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    TextLine* node = make_editor(fonts, 0x80011);
+    window_of(node)->key_filter = list_search_key_filter;
+    for (const char* p = c.typed; *p != 0; ++p) push_input_code(static_cast<unsigned char>(*p));
+    push_input_code(KEY_ESC);
+    run_window(node);
+    EXPECT_EQ(g_lists.cursor_line != nullptr ? g_lists.cursor_line->text : "", c.accepted);
+    flush_input();
+    store_window_state();
+    destroy(node);
+  }
+  TextLine* node = make_editor(fonts, 0x80011 | WINDOW_LETTERS_TO_CALLER);
+  activate_window(node);
+  push_input_code('t');
+  EXPECT_EQ(list_search_key_filter(), 't');
+  store_window_state();
+  destroy(node);
 }
 
 }  // namespace

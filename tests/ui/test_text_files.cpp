@@ -8,10 +8,12 @@
 #include "store/catalogue.h"
 #include "store/file_reader.h"
 #include "store/line_fold.h"
+#include "store/text_wrap.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
 #include "ui/nc_buffer_tools.h"
+#include "ui/sequence_numbers.h"
 #include "ui/text_files.h"
 
 namespace {
@@ -393,6 +395,78 @@ TEST_F(TextFileTest, NumberingAMarkedBlockNumbersOnlyIt) {
   activate_window(one);
   EXPECT_EQ(renumber_nc_buffer(SequenceSettings()), 0);
   EXPECT_EQ(window_of(one)->flags & WINDOW_CHANGED, 0u);
+}
+
+// The numbering form: the first number and the increment typed, ADD chosen on the bar; then
+// REMOVE takes the numbers off again; Esc changes nothing.
+TEST_F(TextFileTest, TheNumberingFormNumbersAndUnnumbersTheBuffer) {
+  open_messages();
+  write_file_bytes(at("prog.nc"), "G0 Z1\r\nG1 X1\r\nM30\r\n");
+  TextLine* node = open(at("prog.nc"));
+  activate_window(node);
+  const Lines plain{"G0 Z1\n", "G1 X1\n", "M30\n"};
+  start_typist();
+  // Del empties a value; a digit typed on a value goes on from it.
+  typist_key(VK_DOWN);
+  typist_key(VK_DELETE);
+  typist_text("10");
+  typist_key(VK_RETURN);
+  typist_key(VK_DOWN);
+  typist_key(VK_DELETE);
+  typist_text("5");
+  typist_key(VK_RETURN);
+  typist_key(VK_UP);
+  typist_key(VK_UP);
+  typist_text("a");
+  EXPECT_EQ(sequence_numbers(), 3);
+  EXPECT_EQ(lines_of(node), (Lines{"N10 G0 Z1\n", "N15 G1 X1\n", "N20 M30\n"}));
+  EXPECT_EQ(g_sequence.first_number, 10);
+  EXPECT_EQ(g_sequence.increment, 5);
+  EXPECT_NE(window_of(node)->flags & WINDOW_CHANGED, 0u);
+  start_typist();
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(sequence_numbers(), 0);
+  EXPECT_EQ(lines_of(node), (Lines{"N10 G0 Z1\n", "N15 G1 X1\n", "N20 M30\n"}));
+  start_typist();
+  typist_text("r");
+  EXPECT_EQ(sequence_numbers(), 3);
+  EXPECT_EQ(lines_of(node), plain);
+  pump_set_idle_handler(nullptr);
+}
+
+// The editor settings form: the tab width typed is the editor's at once; Esc puts it and the
+// rest back; OK keeps them, the extension stored with its dot.
+TEST_F(TextFileTest, TheEditorSettingsFormKeepsOrPutsBackItsValues) {
+  open_messages();
+  g_interface.tab_width = 6;
+  g_text_wrap.tab_width = 6;
+  g_buffers.current_extension = ".NC";
+  const auto type_tab_width = [] {
+    start_typist();
+    for (int k = 0; k < 5; ++k) typist_key(VK_DOWN);
+    typist_key(VK_DELETE);
+    typist_text("4");
+    typist_key(VK_RETURN);
+  };
+  type_tab_width();
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(edit_editor_settings(), -1);
+  EXPECT_EQ(g_interface.tab_width, 6);
+  EXPECT_EQ(g_text_wrap.tab_width, 6);
+  type_tab_width();
+  // Up to the extension: a new one typed; then up to the bar, OK.
+  for (int k = 0; k < 3; ++k) typist_key(VK_UP);
+  typist_key(VK_DELETE);
+  typist_text("tap");
+  typist_key(VK_RETURN);
+  typist_key(VK_UP);
+  typist_key(VK_UP);
+  typist_text("o");
+  EXPECT_EQ(edit_editor_settings(), 0);
+  EXPECT_EQ(g_interface.tab_width, 4);
+  EXPECT_EQ(g_text_wrap.tab_width, 4);
+  EXPECT_EQ(g_buffers.current_extension, ".tap");
+  pump_set_idle_handler(nullptr);
 }
 
 // Two programs that differ only on their last line, one of them loaded in part: the comparison
