@@ -14,11 +14,9 @@ int missing(int result) {
 }
 
 constexpr int CANCELLED = 27;
-constexpr int SESSION_CANCELLED = -1;
 
 }  // namespace
 
-int node_edit_session(int /*op*/) { return missing(SESSION_CANCELLED); }
 void create_item_by_mouse(int /*code*/) { missing(0); }
 void new_point_with_cam_op(int /*cut_type*/) { missing(0); }
 

@@ -6,9 +6,7 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- node editing and creation ----
-// Stand-in: shows the notice; -1, as a cancelled session.
-int node_edit_session(int op);
+// ---- item creation ----
 // Stand-in: shows the notice; no item is made.
 void create_item_by_mouse(int code);
 // Stand-in: shows the notice; no point is made.

@@ -1,0 +1,52 @@
+// Dragging a node or link of an item that is more than a polyline so that it stays a shape of
+// its kind: a regular polygon stays regular, an ellipse keeps perpendicular axes, a circle stays
+// a circle, a point grid keeps whole columns and rows, a slot keeps its sides tangent to its ends.
+// Each takes the working copy's record and the cursor point; a refused position returns -1 and
+// leaves the item as it was.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/drawing_item.h"
+#include "geometry/float2d.h"
+
+// ---- regular polygons (the centre in record 0, n nodes) ----
+// A vertex along its radial line: the polygon scales without turning.
+void drag_polygon_vertex(LinkRecord* current, LinkRecord* first, int n, const PointF& cursor);
+// The middle of a side along its radial line.
+void drag_polygon_side(LinkRecord* current, LinkRecord* first, int n, const PointF& cursor);
+// A node follows the cursor: the polygon scales and turns.
+void drag_polygon_node(LinkRecord* current, LinkRecord* first, int n, const PointF& cursor);
+// The middle of a side follows the cursor.
+void drag_polygon_link(LinkRecord* current, LinkRecord* first, int n, const PointF& cursor);
+
+// ---- ellipses (centre field the centre, the two nodes the semi-axis ends) and circles ----
+// The dragged end follows the cursor and the other axis turns with it, keeping its length.
+void drag_ellipse_node(LinkRecord* current, int selector, const PointF& cursor);
+// The dragged axis end along its own axis; -1 onto the centre.
+int drag_ellipse_axis_end(LinkRecord* current, int selector, const PointF& cursor);
+// Both axis ends along their axes; -1 when either comes within 0.0001 of the centre.
+int drag_ellipse_axes(LinkRecord* current, const PointF& cursor);
+// A circle item's node turns round the circle to the cursor's foot.
+void turn_circle_start(LinkRecord* current, const PointF& cursor);
+
+// ---- point items (record 0 the first point and the pattern, the closing record the far
+// point and the column, row and kind bytes) ----
+constexpr uint8_t POINT_ARRAY_SINGLE = 0;
+constexpr uint8_t POINT_ARRAY_POLAR = 5;
+// A grid has at most this many columns and rows: the counts are stored in one byte each.
+constexpr int POINT_ARRAY_MOST = 255;
+// Move: the dragged point follows; the pattern keeps its counts. -1 when refused.
+int drag_point_item(LinkRecord* first, int selector, const PointF& cursor);
+// Extrude: a grid takes as many whole steps as fit; a polar pattern its radius. -1 refused.
+int drag_point_grid(LinkRecord* first, int selector, const PointF& cursor);
+// Flex: the far point along the pattern's line, the steps follow. -1 refused.
+int drag_point_pattern_extent(LinkRecord* first, const PointF& cursor);
+
+// ---- slots (record 0 a side, 1 end arc, 2 the other side, 3 end arc) ----
+// Each end arc centred on its chord, both of arc 1's radius; their turning follows the sides.
+void refit_slot_arcs(LinkRecord* first);
+// An end arc's radius through the cursor, the other end alike, the sides tangent again.
+int drag_slot_radius(LinkRecord* current, LinkRecord* first, const PointF& cursor);
+// An end arc's centre to the cursor with the sides tangent again.
+int drag_slot_centre(LinkRecord* current, LinkRecord* first, const PointF& cursor);
