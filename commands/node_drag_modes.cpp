@@ -189,6 +189,12 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
     case 6: radius_circle(item, index, cursor); break;
     case 8:
     case 49: result = extrude_node(item, link, count, cursor); break;
+    case 50: {
+      PointF on_diagonal = cursor;
+      result = drag_frame_diagonal(link, first, index, &on_diagonal);
+      if (result == 0) result = extrude_node(item, link, count, on_diagonal);
+      break;
+    }
     case 10: result = slide_link_between_neighbours(item, link, count, 0, cursor); break;
     case 12: slide_link_along_itself(item, link, g_hover.cursor_delta, raw); break;
     case 14: slide_node_on_link(item, link, cursor, selector); break;
@@ -214,6 +220,8 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
       if (turn != 0.0) rotate_item(item, &first->centre, turn);
       break;
     }
+    case 35: result = slide_slot_side(link, first, cursor); break;
+    case 36: result = drag_slot_end(link, first, cursor); break;
     case 37: result = drag_slot_centre(link, first, cursor); break;
     case 38: drag_polygon_vertex(link, first, count, cursor); break;
     case 39: drag_polygon_side(link, first, count, cursor); break;
@@ -239,6 +247,8 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
       if (turn != 0.0) rotate_item(item, &first->point, turn);
       break;
     }
+    case 62: slide_rounded_rect_side(first, index, cursor); break;
+    case 65: result = drag_rounded_rect_corner(first, index, cursor); break;
     case 66:
       set_item_node(item, index, cursor);
       set_item_node(item, index + 1, cursor);

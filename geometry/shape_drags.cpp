@@ -249,3 +249,151 @@ int drag_slot_centre(LinkRecord* current, LinkRecord* first, const PointF& curso
   }
   return 0;
 }
+
+namespace {
+
+// The first crossing of two links taken as infinite lines (their chords).
+bool chord_crossing(const PointF& a0, const PointF& a1, const PointF& b0, const PointF& b1,
+                    PointF* out) {
+  const double d1x = static_cast<double>(a1.x) - a0.x, d1y = static_cast<double>(a1.y) - a0.y;
+  const double d2x = static_cast<double>(b1.x) - b0.x, d2y = static_cast<double>(b1.y) - b0.y;
+  const double k = d1x * d2y - d1y * d2x;
+  if (std::fabs(k) <= 1e-12 * (std::hypot(d1x, d1y) * std::hypot(d2x, d2y) + 1e-30)) return false;
+  const double t = ((static_cast<double>(b0.x) - a0.x) * d2y - (static_cast<double>(b0.y) - a0.y) * d2x) / k;
+  *out = {static_cast<float>(a0.x + t * d1x), static_cast<float>(a0.y + t * d1y)};
+  return true;
+}
+
+PointF add(const PointF& a, const PointF& b) { return {a.x + b.x, a.y + b.y}; }
+PointF sub(const PointF& a, const PointF& b) { return {a.x - b.x, a.y - b.y}; }
+
+void move_slot_link(LinkRecord* first, int32_t index, const PointF& offset) {
+  LinkRecord* link = first + index;
+  link->point = add(link->point, offset);
+  link[1].point = add(link[1].point, offset);
+  if (index == 0) first[4].point = first[0].point;
+  if (index == 3) first[0].point = first[4].point;
+}
+
+}  // namespace
+
+int slide_slot_side(LinkRecord* current, LinkRecord* first, const PointF& cursor) {
+  const int32_t index = static_cast<int32_t>(current - first);
+  PointF offset;
+  if (!code_is_arc(current->code)) {
+    offset = sub(cursor, foot_on_line(current->point, current[1].point, cursor));
+  } else {
+    const LinkRecord* previous = index > 0 ? current - 1 : &first[3];
+    const PointF f = foot_on_line(current->point, current[1].point, cursor);
+    const double l = distance(previous->point, previous[1].point);
+    if (l <= 1e-11) return -1;
+    const PointF beyond = {
+        static_cast<float>(f.x + (previous[1].point.x - previous->point.x) / l * current->code),
+        static_cast<float>(f.y + (previous[1].point.y - previous->point.y) / l * current->code)};
+    offset = sub(cursor, beyond);
+    const PointF moved_end = add(previous[1].point, offset);
+    const double turn = std::fabs(std::remainder(
+        point_angle(&previous->point, &moved_end) - point_angle(&previous->point, &previous[1].point),
+        ANGLE_TWO_PI));
+    if (turn > 1.0) return -1;
+  }
+  move_slot_link(first, index, offset);
+  refit_slot_arcs(first);
+  return 0;
+}
+
+int drag_slot_end(LinkRecord* current, LinkRecord* first, const PointF& cursor) {
+  const int32_t index = static_cast<int32_t>(current - first);
+  const int32_t previous = index > 0 ? index - 1 : 3;
+  const int32_t before = previous > 0 ? previous - 1 : 3;
+  const int32_t next = index < 3 ? index + 1 : 0;
+  const PointF offset = sub(cursor, current->point);
+  const PointF prev_start = add(first[previous].point, offset);
+  const PointF cur_end = add(current[1].point, offset);
+  PointF new_prev_start;
+  PointF new_cur_end;
+  if (!chord_crossing(prev_start, cursor, first[before].point, first[before + 1].point,
+                      &new_prev_start) ||
+      !chord_crossing(cursor, cur_end, first[next].point, first[next + 1].point, &new_cur_end))
+    return -1;
+  if (distance(new_prev_start, cursor) < 0.00001 || distance(new_cur_end, cursor) < 0.00001 ||
+      distance(new_cur_end, first[next + 1].point) < 0.00001)
+    return -1;
+  first[previous].point = new_prev_start;
+  current->point = cursor;
+  current[1].point = new_cur_end;
+  first[4].point = first[0].point;
+  if (index == 3) first[0].point = first[4].point = new_cur_end;
+  if (previous == 0) first[4].point = first[0].point;
+  refit_slot_arcs(first);
+  return 0;
+}
+
+int drag_frame_diagonal(LinkRecord* current, LinkRecord* first, int32_t link_index,
+                        PointF* cursor) {
+  const LinkRecord* opposite = link_index <= 2 ? &first[link_index + 2] : &first[link_index - 2];
+  const PointF f = foot_on_line(opposite->point, current->point, *cursor);
+  if (distance(f, opposite->point) < 0.0001) return -1;
+  *cursor = f;
+  return 0;
+}
+
+void slide_rounded_rect_side(LinkRecord* first, int32_t link_index, const PointF& cursor) {
+  LinkRecord* side = first + link_index;
+  const PointF offset = sub(cursor, foot_on_line(side->point, side[1].point, cursor));
+  LinkRecord* before = link_index > 0 ? side - 1 : &first[7];
+  LinkRecord* after = link_index < 7 ? side + 1 : first;
+  side->point = add(side->point, offset);
+  side[1].point = add(side[1].point, offset);
+  before->centre = add(before->centre, offset);
+  after->centre = add(after->centre, offset);
+  if (link_index == 7) first[0].point = side[1].point;
+  if (link_index == 1) first[8].point = first[0].point;
+  first[8].point = first[0].point;
+  for (int i = 0; i < 8; ++i) {
+    refresh_arc_angles(&first[i]);
+    link_bounding_box(&first[i]);
+  }
+}
+
+int drag_rounded_rect_corner(LinkRecord* first, int32_t link_index, const PointF& cursor) {
+  // The rectangle of the four arc centres.
+  LinkRecord centres[5] = {};
+  for (int i = 0; i < 4; ++i) {
+    centres[i].point = first[2 * i].centre;
+    centres[i].node_flags = i == 0 ? static_cast<uint8_t>(NODE_FIRST | NODE_LOOSE) : NODE_LOOSE;
+  }
+  centres[4].point = centres[0].point;
+  centres[4].node_flags = NODE_CLOSING;
+  const int32_t corner = link_index / 2;
+  // The extrude moves the corner and re-meets the two sides beside it.
+  const int32_t previous = (corner + 3) % 4;
+  const int32_t next = (corner + 1) % 4;
+  const PointF offset = sub(cursor, centres[corner].point);
+  PointF moved_prev{};
+  PointF moved_next{};
+  const PointF prev_from = centres[(previous + 3) % 4].point;
+  if (!chord_crossing(prev_from, centres[previous].point, add(centres[previous].point, offset),
+                      cursor, &moved_prev) ||
+      !chord_crossing(cursor, add(centres[next].point, offset), centres[next].point,
+                      centres[(next + 1) % 4].point, &moved_next))
+    return -1;
+  PointF target[4];
+  for (int i = 0; i < 4; ++i) target[i] = centres[i].point;
+  target[corner] = cursor;
+  target[previous] = moved_prev;
+  target[next] = moved_next;
+  for (int i = 0; i < 4; ++i) {
+    LinkRecord* arc = &first[2 * i];
+    const PointF v = sub(target[i], arc->centre);
+    arc->centre = target[i];
+    arc->point = add(arc->point, v);
+    arc[1].point = add(arc[1].point, v);
+  }
+  first[8].point = first[0].point;
+  for (int i = 0; i < 8; ++i) {
+    refresh_arc_angles(&first[i]);
+    link_bounding_box(&first[i]);
+  }
+  return 0;
+}

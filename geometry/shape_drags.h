@@ -50,3 +50,19 @@ void refit_slot_arcs(LinkRecord* first);
 int drag_slot_radius(LinkRecord* current, LinkRecord* first, const PointF& cursor);
 // An end arc's centre to the cursor with the sides tangent again.
 int drag_slot_centre(LinkRecord* current, LinkRecord* first, const PointF& cursor);
+// A side (or an end) moved square to itself; the ends follow. -1 when an end would turn its
+// side by more than a radian.
+int slide_slot_side(LinkRecord* current, LinkRecord* first, const PointF& cursor);
+// A node moved with both links at it kept parallel, the ends refitted. -1 when refused.
+int drag_slot_end(LinkRecord* current, LinkRecord* first, const PointF& cursor);
+
+// ---- rectangles and rounded rectangles ----
+// The cursor put on the diagonal from the opposite corner through the dragged corner, so that an
+// extrude keeps the rectangle's proportions. -1 when it falls on the opposite corner.
+int drag_frame_diagonal(LinkRecord* current, LinkRecord* first, int32_t link_index,
+                        PointF* cursor);
+// A rounded rectangle's side moved square to itself with its two corner arcs.
+void slide_rounded_rect_side(LinkRecord* first, int32_t link_index, const PointF& cursor);
+// A corner arc's centre dragged: the four corners move as a rectangle of centres whose sides
+// stay parallel. -1 when refused.
+int drag_rounded_rect_corner(LinkRecord* first, int32_t link_index, const PointF& cursor);

@@ -249,3 +249,65 @@ TEST_F(NodeShapes, SlotRadiusKeepsTheSidesTangent) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plain rectangle's corner dragged off its diagonal is put back on it, so the rectangle keeps
+// its proportions; a slot's side moved square to itself keeps the ends round; a rounded
+// rectangle's corner centre dragged keeps the other corners on its sides.
+TEST_F(NodeShapes, FrameSlotAndRoundedCornerDragsKeepTheShape) {
+  DrawingItem* rect = make_item({{0, 0, 0, NODE_FIRST | NODE_LOOSE}, {0, 5}, {10, 5}, {10, 0},
+                                 {0, 0}},
+                                ITEM_RECTANGLE);
+  LinkRecord* r = item_nodes(rect);
+  PointF cursor = {-3, 8};
+  ASSERT_EQ(drag_frame_diagonal(&r[1], r, 1, &cursor), 0);
+  ASSERT_EQ(extrude_node(rect, &r[1], 4, cursor), 0);
+  EXPECT_NEAR((r[3].point.x - r[1].point.x) / (r[1].point.y - r[3].point.y), 2.0, 1e-4);
+  EXPECT_FLOAT_EQ(r[3].point.x, 10.0f);
+  EXPECT_FLOAT_EQ(r[3].point.y, 0.0f);
+  EXPECT_FLOAT_EQ(r[0].point.x, r[1].point.x);
+  EXPECT_FLOAT_EQ(r[2].point.y, r[1].point.y);
+  EXPECT_EQ(r[4].point.x, r[0].point.x);
+  // On the opposite corner: refused.
+  cursor = {10, 0};
+  EXPECT_EQ(drag_frame_diagonal(&r[1], r, 1, &cursor), -1);
+
+  DrawingItem* slot = make_item({{0, -2, 0, NODE_FIRST | NODE_LOOSE}, {10, -2, 2.0f}, {10, 2},
+                                 {0, 2, 2.0f}, {0, -2}},
+                                ITEM_SLOT);
+  LinkRecord* s = item_nodes(slot);
+  s[1].centre = {10, 0};
+  s[3].centre = {0, 0};
+  arc_angles_from_points(&s[1]);
+  arc_angles_from_points(&s[3]);
+  ASSERT_EQ(slide_slot_side(&s[0], s, PointF{5, -3}), 0);
+  EXPECT_FLOAT_EQ(s[0].point.y, -3.0f);
+  EXPECT_FLOAT_EQ(s[1].code, 2.5f);
+  EXPECT_FLOAT_EQ(s[3].code, 2.5f);
+  EXPECT_FLOAT_EQ(s[1].centre.y, -0.5f);
+  EXPECT_EQ(s[4].point.y, s[0].point.y);
+
+  std::vector<NodeSpec> nodes = {{0, 1, 1.0f, NODE_FIRST | NODE_LOOSE}, {1, 0}, {9, 0, 1.0f},
+                                 {10, 1}, {10, 4, 1.0f}, {9, 5}, {1, 5, 1.0f}, {0, 4}, {0, 1}};
+  DrawingItem* rounded = make_item(nodes, ITEM_ROUNDED_RECTANGLE);
+  LinkRecord* q = item_nodes(rounded);
+  const PointF centres[4] = {{1, 1}, {9, 1}, {9, 4}, {1, 4}};
+  for (int i = 0; i < 4; ++i) {
+    q[2 * i].centre = centres[i];
+    q[2 * i].link_flags = LINK_CLOCKWISE;
+    arc_angles_from_points(&q[2 * i]);
+  }
+  ASSERT_EQ(drag_rounded_rect_corner(q, 0, PointF{0, 0}), 0);
+  const PointF moved[4] = {{0, 0}, {9, 0}, {9, 4}, {0, 4}};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(q[2 * i].centre.x, moved[i].x, 1e-5) << i;
+    EXPECT_NEAR(q[2 * i].centre.y, moved[i].y, 1e-5) << i;
+    EXPECT_NEAR(std::hypot(q[2 * i].point.x - q[2 * i].centre.x, q[2 * i].point.y - q[2 * i].centre.y),
+                1.0, 1e-5);
+  }
+  EXPECT_EQ(q[8].point.x, q[0].point.x);
+  EXPECT_EQ(q[8].point.y, q[0].point.y);
+}
+
+}  // namespace
