@@ -196,6 +196,7 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
       break;
     }
     case 10: result = slide_link_between_neighbours(item, link, count, 0, cursor); break;
+    case 11: bend_frame_sides(first, cursor, index); break;
     case 12: slide_link_along_itself(item, link, g_hover.cursor_delta, raw); break;
     case 14: slide_node_on_link(item, link, cursor, selector); break;
     case 15: move_centre(item, index, cursor); break;

@@ -397,3 +397,48 @@ int drag_rounded_rect_corner(LinkRecord* first, int32_t link_index, const PointF
   }
   return 0;
 }
+
+void bend_frame_sides(LinkRecord* first, const PointF& cursor, int32_t side) {
+  LinkRecord* bent = first + side;
+  LinkRecord* opposite = first + (side + 2) % 4;
+  // The frame's height is the length of a side beside the bent one.
+  const LinkRecord* radial = first + (side + 1) % 4;
+  const double height = distance(radial->point, radial[1].point);
+  LinkRecord circle = *bent;
+  const int found = circle_through3_points(&bent->point, &cursor, &bent[1].point, &circle);
+  if (found == CIRCLE3_FAILED || circle.code < 0.00001f) {
+    bent->code = LINK_FLEXIBLE_LINE;
+    bent->sweep = 0.0f;
+    link_bounding_box(bent);
+    return;
+  }
+  bent->centre = circle.centre;
+  bent->code = circle.code;
+  bent->link_flags = static_cast<uint8_t>((bent->link_flags & ~LINK_CLOCKWISE) |
+                                          (circle.link_flags & LINK_CLOCKWISE));
+  bent->sweep = 0.0f;
+  arc_angles_from_points(bent);
+  const double r = bent->code;
+  const bool outward = r <= distance(bent->centre, opposite->point);
+  const double other_radius = outward ? r + height : r - height;
+  if (other_radius < 0.0) {
+    opposite->code = LINK_FLEXIBLE_LINE;
+    opposite->sweep = 0.0f;
+    opposite->point = bent->centre;
+    opposite[1].point = bent->centre;
+  } else {
+    opposite->centre = bent->centre;
+    opposite->code = static_cast<float>(other_radius);
+    opposite->link_flags = static_cast<uint8_t>((opposite->link_flags & ~LINK_CLOCKWISE) |
+                                                ((bent->link_flags & LINK_CLOCKWISE) ^ LINK_CLOCKWISE));
+    const PointF start = bent->point;
+    const PointF end = bent[1].point;
+    link_foot(opposite, &end, &opposite->point);
+    link_foot(opposite, &start, &opposite[1].point);
+    opposite->start_angle = bent->start_angle;
+    opposite->sweep = bent->sweep;
+    arc_angles_from_points(opposite);
+  }
+  first[4].point = first[0].point;
+  for (int i = 0; i < 4; ++i) link_bounding_box(&first[i]);
+}

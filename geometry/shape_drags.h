@@ -57,6 +57,10 @@ int slide_slot_side(LinkRecord* current, LinkRecord* first, const PointF& cursor
 int drag_slot_end(LinkRecord* current, LinkRecord* first, const PointF& cursor);
 
 // ---- rectangles and rounded rectangles ----
+// Side `side` of a four-sided frame becomes the arc through its ends and the cursor, and the
+// opposite side the concentric arc one frame height further out or in, so the two radial sides
+// keep the height. The cursor on the side's chord makes it a flexible line again.
+void bend_frame_sides(LinkRecord* first, const PointF& cursor, int32_t side);
 // The cursor put on the diagonal from the opposite corner through the dragged corner, so that an
 // extrude keeps the rectangle's proportions. -1 when it falls on the opposite corner.
 int drag_frame_diagonal(LinkRecord* current, LinkRecord* first, int32_t link_index,

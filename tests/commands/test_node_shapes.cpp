@@ -311,3 +311,31 @@ TEST_F(NodeShapes, FrameSlotAndRoundedCornerDragsKeepTheShape) {
 }
 
 }  // namespace
+
+namespace {
+
+// The bottom of a frame bent into an arc: the top becomes the concentric arc one frame height
+// further out, so both radial sides keep the height; the cursor back on the chord straightens it.
+TEST_F(NodeShapes, BentFrameKeepsItsHeight) {
+  // As rectangles are built: from the upper-left corner clockwise, top, right, bottom, left.
+  DrawingItem* rect = make_item({{0, 5, 0, NODE_FIRST | NODE_LOOSE}, {10, 5}, {10, 0}, {0, 0},
+                                 {0, 5}},
+                                ITEM_RECTANGLE);
+  LinkRecord* r = item_nodes(rect);
+  bend_frame_sides(r, PointF{5, -2}, 2);
+  ASSERT_GT(r[2].code, 0.0f);
+  ASSERT_GT(r[0].code, 0.0f);
+  EXPECT_EQ(r[0].centre.x, r[2].centre.x);
+  EXPECT_EQ(r[0].centre.y, r[2].centre.y);
+  EXPECT_NEAR(std::fabs(r[0].code - r[2].code), 5.0, 1e-4);
+  for (int k : {1, 3}) {
+    const double side = std::hypot(r[k + 1].point.x - r[k].point.x, r[k + 1].point.y - r[k].point.y);
+    EXPECT_NEAR(side, 5.0, 1e-4) << k;
+  }
+  EXPECT_NE(r[0].link_flags & LINK_CLOCKWISE, r[2].link_flags & LINK_CLOCKWISE);
+  EXPECT_EQ(r[4].point.x, r[0].point.x);
+  bend_frame_sides(r, PointF{5, 0}, 2);
+  EXPECT_EQ(r[2].code, LINK_FLEXIBLE_LINE);
+}
+
+}  // namespace
