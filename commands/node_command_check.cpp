@@ -484,8 +484,12 @@ int node_command_test(int16_t command, int link_index, int pick) {
 }
 
 int node_command_check_for_geometry(int16_t command, int node_index, int flag) {
+  // The model only wants the context filled for its refit: nothing is asked or changed.
   g_edit.node.item = g_item_edit.edited_item;
-  return check(command, node_index, static_cast<int16_t>(flag));
+  g_testing = true;
+  const int result = check(command, node_index, static_cast<int16_t>(flag));
+  g_testing = false;
+  return result;
 }
 
 void propagate_node_move_for_geometry() {

@@ -10,7 +10,9 @@
 #include "commands/node_propagation.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
+#include "editor/help_box.h"
 #include "editor/hover_state.h"
+#include "editor/page_furniture.h"
 #include "editor/point_picking.h"
 #include "geometry/construct.h"
 #include "geometry/geometry2d.h"
@@ -380,6 +382,138 @@ int thin_nodes() {
   return ONE_SHOT_COMMIT_AS_IS;
 }
 
+// ---- master lines ----
+
+constexpr char PERPENDICULAR_PROMPT[] =
+    "Select the \x93master\x94 line that this one becomes \vperpendicular\x13 to, or\n"
+    "define a master by picking or typing 2 points.";
+constexpr char PARALLEL_PROMPT[] =
+    "Select the \x93master\x94 line that this one becomes \vparallel\x13 to, or\n"
+    "define a master by picking or typing 2 points.";
+
+// The master line: the link of another item clicked on, or the line through two picked points.
+// A two-record link in out; false when the user cancelled.
+bool pick_master_line(LinkRecord out[2]) {
+  if (pick_point() != PICK_POINT_TAKEN) return false;
+  const HoverState& h = g_hover;
+  if (h.hover_link != nullptr && h.hover_item != nullptr && h.hover_item != context().item &&
+      h.pick_kind >= PICK_ON_LINK_NEAR_START) {
+    out[0] = h.hover_link[0];
+    out[1] = h.hover_link[1];
+    return true;
+  }
+  const PointF first = g_point_picking.picked_point;
+  if (pick_point() != PICK_POINT_TAKEN) return false;
+  out[0] = LinkRecord{};
+  out[1] = LinkRecord{};
+  out[0].point = first;
+  out[1].point = g_point_picking.picked_point;
+  out[0].code = LINK_FLEXIBLE_LINE;
+  return distance(out[0].point, out[1].point) > 0.00001;
+}
+
+int make_perpendicular_command() {
+  NodeContext& c = context();
+  show_message_area(PERPENDICULAR_PROMPT);
+  help_push(MSG_HELP_PERPENDICULAR);
+  LinkRecord master[2];
+  const bool picked = pick_master_line(master);
+  help_pop();
+  show_message_area("");
+  if (!picked) return ONE_SHOT_CANCEL;
+  LinkRecord* link = current();
+  const int moving_end = c.dragged == NODE_POINT_NEXT ? LINK_MOVE_FAR_END : LINK_MOVE_NEAR_END;
+  PointF* moving = moving_end == LINK_MOVE_NEAR_END ? &link->point : &link[1].point;
+  PointF* pivot = moving_end == LINK_MOVE_NEAR_END ? &link[1].point : &link->point;
+  const double d1 = point_line_distance(moving, master);
+  const double d2 = point_line_distance(pivot, master);
+  PointF g = *pivot;
+  link_foot(master, pivot, &g);
+  if (d1 >= d2) {
+    LinkRecord h[2] = {};
+    double keep = 0.0;
+    if (code_is_arc(master[0].code)) {
+      h[0].point = master[0].centre;
+      h[1].point = *pivot;
+    } else {
+      PointF foot = *moving;
+      link_foot(master, moving, &foot);
+      h[0].point = foot;
+      h[1].point = *moving;
+      keep = distance(foot, g);
+    }
+    if (distance(h[0].point, h[1].point) <= 0.00001) return ONE_SHOT_CANCEL;
+    rotate_link_to_line(h, link, moving_end, static_cast<float>(keep));
+  } else {
+    *moving = g;
+  }
+  if (c.closed != 0) {
+    LinkRecord* r = nodes();
+    const int32_t n = item_link_count(c.item);
+    if (c.link_index == 0) r[n].point = r[0].point;
+    if (c.link_index == n - 1) r[0].point = r[n].point;
+  }
+  link_bounding_box(link);
+  return ONE_SHOT_COMMIT;
+}
+
+// The end of the link at a selector re-met with the neighbour there.
+void rejoin_end(LinkRecord* copy, int32_t neighbour_index, bool at_end) {
+  NodeContext& c = context();
+  LinkRecord* r = nodes();
+  const PointF own = at_end ? copy[1].point : copy[0].point;
+  PointF target = own;
+  if (neighbour_index >= 0) {
+    const int found = intersect_links(copy, &r[neighbour_index]);
+    if (found > 0) {
+      const IntersectionResult& res = g_geometry2d.intersection;
+      target = res.first;
+      if (found >= 2 && distance(res.second, own) < distance(res.first, own)) target = res.second;
+    }
+  }
+  set_item_node(c.item, at_end ? c.link_index + 1 : c.link_index, target);
+  if (neighbour_index >= 0) {
+    refresh_arc_angles(&r[neighbour_index]);
+    link_bounding_box(&r[neighbour_index]);
+  }
+}
+
+int make_parallel_command() {
+  NodeContext& c = context();
+  // Without a typed or picked separation the link only turns onto the master's direction.
+  const float separation = -1.0f;
+  LinkRecord master[2];
+  show_message_area(PARALLEL_PROMPT);
+  help_push(MSG_HELP_PARALLEL);
+  const bool picked = pick_master_line(master);
+  help_pop();
+  if (!picked) {
+    show_message_area("");
+    return ONE_SHOT_CANCEL;
+  }
+  show_message_area("");
+  LinkRecord* link = current();
+  const int moving_end = c.dragged == NODE_POINT_NEXT ? LINK_MOVE_FAR_END : LINK_MOVE_NEAR_END;
+  LinkRecord copy[2] = {link[0], link[1]};
+  rotate_link_to_line(master, copy, moving_end, separation);
+  if (code_is_arc(link->code)) {
+    set_item_node(c.item, c.link_index, copy[0].point);
+    set_item_node(c.item, c.link_index + 1, copy[1].point);
+    link->centre = copy[0].centre;
+    refresh_arc_angles(link);
+    link_bounding_box(link);
+    return ONE_SHOT_COMMIT;
+  }
+  const int32_t count = item_link_count(c.item);
+  const bool closed = c.closed != 0;
+  int32_t next = c.link_index + 1 < count ? c.link_index + 1 : (closed ? 0 : -1);
+  int32_t previous = c.link_index > 0 ? c.link_index - 1 : (closed ? count - 1 : -1);
+  if (moving_end == LINK_MOVE_FAR_END || separation >= 0.0f) rejoin_end(copy, next, true);
+  if (moving_end == LINK_MOVE_NEAR_END || separation >= 0.0f) rejoin_end(copy, previous, false);
+  link_bounding_box(link);
+  return ONE_SHOT_COMMIT;
+}
+
 int one_shot_missing() {
   show_missing_command_notice();
   return ONE_SHOT_CANCEL;
@@ -419,14 +553,14 @@ int run_one_shot(int16_t mode) {
       if (divide_link_command() < 0) return ONE_SHOT_CANCEL;
       return ONE_SHOT_COMMIT_AS_IS;
     case -910: return thin_nodes();
+    case -874: return make_parallel_command();
+    case -875: return make_perpendicular_command();
     // Joining, breaking, offsets, the tangent command, the master-line commands and typed
     // coordinates come with their own commands.
     case -805:
     case -809:
     case -869:
     case -870:
-    case -874:
-    case -875:
     case -876:
     case -906:
     case -907:
