@@ -47,7 +47,6 @@ namespace {
 // Node-editor command ids the session reads.
 constexpr int OP_CONTINUE_POLYLINE = 51;
 constexpr int OP_MOVE_NODE = 802;
-constexpr int OP_MOVE_ITEM = 804;
 constexpr int OP_ADD_NODE = 806;
 constexpr int OP_DELETE_NODE = 818;
 constexpr int OP_DELETE_LINK = 819;
