@@ -61,16 +61,8 @@ void flex_arc(LinkRecord* link, const PointF& cursor) {
       (link->sweep >= ANGLE_TWO_PI_F - 1e-6f || link->sweep == SWEEP_CENTRE_CIRCLE)) {
     PointF p = cursor;
     arc_through_point(link, &p);
-  } else {
-    LinkRecord circle = *link;
-    if (circle_through3_points(&link->point, &cursor, &link[1].point, &circle) == CIRCLE3_FAILED)
-      return;
-    link->centre = circle.centre;
-    link->code = circle.code;
-    link->link_flags = static_cast<uint8_t>((link->link_flags & ~LINK_CLOCKWISE) |
-                                            (circle.link_flags & LINK_CLOCKWISE));
-    link->sweep = 0.0f;
-    arc_angles_from_points(link);
+  } else if (!arc_through_three(link, cursor)) {
+    return;
   }
   link_bounding_box(link);
   propagate_node_move();
@@ -79,16 +71,7 @@ void flex_arc(LinkRecord* link, const PointF& cursor) {
 void arc_by_three_points(DrawingItem* item, int32_t index, bool start, const PointF& cursor) {
   LinkRecord* link = item_nodes(item) + index;
   set_item_node(item, start ? index : index + 1, cursor);
-  LinkRecord circle = *link;
-  const PointF second = g_node_drag.arc_second;
-  if (circle_through3_points(&link->point, &second, &link[1].point, &circle) != CIRCLE3_FAILED) {
-    link->centre = circle.centre;
-    link->code = circle.code;
-    link->link_flags = static_cast<uint8_t>((link->link_flags & ~LINK_CLOCKWISE) |
-                                            (circle.link_flags & LINK_CLOCKWISE));
-    link->sweep = 0.0f;
-    arc_angles_from_points(link);
-  } else {
+  if (!arc_through_three(link, g_node_drag.arc_second)) {
     link->code = LINK_FLEXIBLE_LINE;
     link->sweep = 0.0f;
   }

@@ -207,12 +207,9 @@ int delete_current_link() {
     }
     intersect = d > 0.03490658503988659;
   }
-  if (intersect) {
-    const int found = intersect_links(p, n);
-    if (found > 0) {
-      const IntersectionResult& res = g_geometry2d.intersection;
-      PointF x = res.first;
-      if (found >= 2 && distance(res.second, node) < distance(res.first, node)) x = res.second;
+  PointF x{};
+  if (intersect && nearer_crossing(p, n, node, &x)) {
+    {
       make_zero_length_at(index, x);
       delete_node(item, nodes() + index, DELETE_NODE_REMOVE);
       refresh_all();
@@ -263,13 +260,9 @@ int straighten_link(DrawingItem* item, int32_t link_index, int16_t pick, bool ve
     line[0].code = LINK_FLEXIBLE_LINE;
     line[0].point = fixed;
     line[1].point = target;
-    const int found = intersect_links(line, neighbour);
-    if (found > 0) {
-      const IntersectionResult& res = g_geometry2d.intersection;
-      const PointF old = end_moves ? link[1].point : link->point;
-      target = res.first;
-      if (found >= 2 && distance(res.second, old) < distance(res.first, old)) target = res.second;
-    }
+    const PointF old = end_moves ? link[1].point : link->point;
+    PointF crossing{};
+    if (nearer_crossing(line, neighbour, old, &crossing)) target = crossing;
   }
   set_item_node(item, moving_index, target);
   if (neighbour != nullptr) {
@@ -463,14 +456,9 @@ void rejoin_end(LinkRecord* copy, int32_t neighbour_index, bool at_end) {
   LinkRecord* r = nodes();
   const PointF own = at_end ? copy[1].point : copy[0].point;
   PointF target = own;
-  if (neighbour_index >= 0) {
-    const int found = intersect_links(copy, &r[neighbour_index]);
-    if (found > 0) {
-      const IntersectionResult& res = g_geometry2d.intersection;
-      target = res.first;
-      if (found >= 2 && distance(res.second, own) < distance(res.first, own)) target = res.second;
-    }
-  }
+  PointF crossing{};
+  if (neighbour_index >= 0 && nearer_crossing(copy, &r[neighbour_index], own, &crossing))
+    target = crossing;
   set_item_node(c.item, at_end ? c.link_index + 1 : c.link_index, target);
   if (neighbour_index >= 0) {
     refresh_arc_angles(&r[neighbour_index]);

@@ -28,19 +28,6 @@ double distance(const PointF& a, const PointF& b) {
 PointF plus(const PointF& p, const PointF& v) { return {p.x + v.x, p.y + v.y}; }
 PointF minus(const PointF& a, const PointF& b) { return {a.x - b.x, a.y - b.y}; }
 
-// Intersects a and b (lines infinite, arcs whole circles); the point nearer to ref goes to out.
-// The first point wins unless the second is strictly nearer.
-bool nearer_intersection(const LinkRecord* a, const LinkRecord* b, const PointF& ref,
-                         PointF* out) {
-  const int found = intersect_links(a, b);
-  if (found <= 0) return false;
-  const IntersectionResult& result = g_geometry2d.intersection;
-  *out = result.first;
-  if (found >= 2 && distance(result.second, ref) < distance(result.first, ref))
-    *out = result.second;
-  return true;
-}
-
 PointF foot_on(const LinkRecord* link, const PointF& p) {
   PointF out = p;
   link_foot(link, &p, &out);
@@ -94,6 +81,31 @@ bool closed_item(const DrawingItem* item) {
 
 }  // namespace
 
+// The first crossing wins unless the second is strictly nearer.
+bool nearer_crossing(const LinkRecord* a, const LinkRecord* b, const PointF& ref,
+                     PointF* out) {
+  const int found = intersect_links(a, b);
+  if (found <= 0) return false;
+  const IntersectionResult& result = g_geometry2d.intersection;
+  *out = result.first;
+  if (found >= 2 && distance(result.second, ref) < distance(result.first, ref))
+    *out = result.second;
+  return true;
+}
+
+bool arc_through_three(LinkRecord* link, const PointF& through) {
+  LinkRecord circle = *link;
+  if (circle_through3_points(&link->point, &through, &link[1].point, &circle) == CIRCLE3_FAILED)
+    return false;
+  link->centre = circle.centre;
+  link->code = circle.code;
+  link->link_flags = static_cast<uint8_t>((link->link_flags & ~LINK_CLOCKWISE) |
+                                          (circle.link_flags & LINK_CLOCKWISE));
+  link->sweep = 0.0f;
+  arc_angles_from_points(link);
+  return true;
+}
+
 PointF* link_point(LinkRecord* link, int selector) {
   return selector == LINK_POINT_NEXT ? &link[1].point : &link->point;
 }
@@ -130,7 +142,7 @@ int slide_link_between_neighbours(DrawingItem* item, LinkRecord* link, int32_t l
   PointF start;
   if (previous == nullptr) {
     start = foot_on(c.r, link->point);
-  } else if (!nearer_intersection(c.r, previous, previous[1].point, &start)) {
+  } else if (!nearer_crossing(c.r, previous, previous[1].point, &start)) {
     if (code_is_arc(previous->code)) return -1;
     if (arc && link_length(previous) >= 0.01f) return -1;
     start = foot_on(c.r, link->point);
@@ -138,7 +150,7 @@ int slide_link_between_neighbours(DrawingItem* item, LinkRecord* link, int32_t l
   PointF end;
   if (next == nullptr) {
     end = foot_on(c.r, link[1].point);
-  } else if (!nearer_intersection(c.r, next, next->point, &end)) {
+  } else if (!nearer_crossing(c.r, next, next->point, &end)) {
     if (code_is_arc(next->code)) return -1;
     if (arc && link_length(next) > 0.01f) return -1;
     end = foot_on(c.r, link[1].point);
@@ -169,7 +181,7 @@ int extrude_node(DrawingItem* item, LinkRecord* link, int32_t link_count, const 
     LinkCopy p = copy_link(previous);
     move_copy_end(&p, LINK_POINT_NEXT, cursor);
     if (before != nullptr) {
-      if (!nearer_intersection(before, p.r, previous->point, &previous_start)) return -1;
+      if (!nearer_crossing(before, p.r, previous->point, &previous_start)) return -1;
       if (distance(previous_start, cursor) < 0.00001) return -1;
     } else {
       previous_start = foot_on(p.r, previous->point);
@@ -177,7 +189,7 @@ int extrude_node(DrawingItem* item, LinkRecord* link, int32_t link_count, const 
   }
   PointF end;
   if (next != nullptr) {
-    if (!nearer_intersection(own.r, next, next->point, &end)) return -1;
+    if (!nearer_crossing(own.r, next, next->point, &end)) return -1;
     if (distance(end, next[1].point) < 0.00001 || distance(end, cursor) < 0.00001) return -1;
   } else {
     end = foot_on(own.r, link[1].point);
@@ -209,7 +221,7 @@ int extrude_end_node(DrawingItem* item, LinkRecord* link, const PointF& cursor) 
   LinkRecord* previous = index > 0 ? link - 1 : nullptr;
   if (previous == nullptr) {
     start = foot_on(own.r, link->point);
-  } else if (!nearer_intersection(previous, own.r, previous[1].point, &start)) {
+  } else if (!nearer_crossing(previous, own.r, previous[1].point, &start)) {
     return -1;
   }
   set_item_node(item, index, start);

@@ -21,6 +21,12 @@ PointF* link_point(LinkRecord* link, int selector);
 void refresh_arc_angles(LinkRecord* link);
 // Writes a node's point; on a closed item node 0 and the closing record move together.
 void set_item_node(DrawingItem* item, int32_t index, const PointF& p);
+// Crosses two links (lines infinite, arcs whole circles); of two crossings the one nearer to
+// ref (the first unless the second is strictly nearer) goes to out. False when they do not cross.
+bool nearer_crossing(const LinkRecord* a, const LinkRecord* b, const PointF& ref, PointF* out);
+// Makes the link the arc from its node through the point to its end: centre, radius, turning
+// and angles. False, the link unchanged, when the three points lie in a line.
+bool arc_through_three(LinkRecord* link, const PointF& through);
 
 // ---- links and nodes moved through a point ----
 // Moves the link through the cursor (a straight link: its start onto it; an arc with the radius

@@ -404,20 +404,12 @@ void bend_frame_sides(LinkRecord* first, const PointF& cursor, int32_t side) {
   // The frame's height is the length of a side beside the bent one.
   const LinkRecord* radial = first + (side + 1) % 4;
   const double height = distance(radial->point, radial[1].point);
-  LinkRecord circle = *bent;
-  const int found = circle_through3_points(&bent->point, &cursor, &bent[1].point, &circle);
-  if (found == CIRCLE3_FAILED || circle.code < 0.00001f) {
+  if (!arc_through_three(bent, cursor) || bent->code < 0.00001f) {
     bent->code = LINK_FLEXIBLE_LINE;
     bent->sweep = 0.0f;
     link_bounding_box(bent);
     return;
   }
-  bent->centre = circle.centre;
-  bent->code = circle.code;
-  bent->link_flags = static_cast<uint8_t>((bent->link_flags & ~LINK_CLOCKWISE) |
-                                          (circle.link_flags & LINK_CLOCKWISE));
-  bent->sweep = 0.0f;
-  arc_angles_from_points(bent);
   const double r = bent->code;
   const bool outward = r <= distance(bent->centre, opposite->point);
   const double other_radius = outward ? r + height : r - height;
