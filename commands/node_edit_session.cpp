@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "commands/join_items.h"
 #include "commands/node_command_check.h"
 #include "commands/node_context_fill.h"
 #include "commands/node_fitting.h"
@@ -677,13 +678,15 @@ int node_edit_session(int op_in) {
   take_working_copy();
   int16_t mode = DRAG_NOT_POSSIBLE;
   if (op == OP_CONTINUE_POLYLINE) {
-    c.link_index = c.pick == PICK_START_NODE ? 0 : item_link_count(c.item) - 1;
-    const int added = c.pick == PICK_START_NODE ? add_node_at_start() : add_node_at_end();
-    if (added < 0) return end_session(false);
-    if (c.drawing_tool == 752 || g_edit.session_tool == 752) {
-      LinkRecord* joint = c.pick == PICK_START_NODE ? item_nodes(c.item) + 1 : current_link();
-      set_node_kind(joint, NODE_TANGENT);
+    const bool at_start = c.pick == PICK_START_NODE;
+    if (extend_polyline_at_end(c.item, at_start ? 1 : 0, g_edit.session_tool) != 0) {
+      get_message(MSG_ITEM_CANNOT_GROW);
+      return end_session(false);
     }
+    c.link_index = at_start ? 0 : item_link_count(c.item) - 1;
+    c.pick = at_start ? PICK_START_NODE : PICK_END_NODE;
+    const int added = at_start ? DRAG_START_NODE : DRAG_END_NODE;
+    c.drawing_tool = g_edit.session_tool;
     op = OP_ADD_NODE;
     mode = static_cast<int16_t>(added);
     fill_node_context(&c, c.item, c.link_index, c.pick);
