@@ -14,17 +14,6 @@
 
 namespace {
 
-class NodeCommandCheck : public ItemTest {
- protected:
-  void SetUp() override {
-    ItemTest::SetUp();
-    reset_edit_session();
-  }
-  void TearDown() override {
-    reset_edit_session();
-    ItemTest::TearDown();
-  }
-};
 
 // The item kinds of the table.
 enum class Shape {
@@ -46,7 +35,6 @@ enum class Shape {
   ROUNDED,         // rounded rectangle: arcs at 0, 2, 4, 6
 };
 
-DrawingItem* build(ItemTest* t, Shape shape);
 
 struct Case {
   Shape shape;
@@ -59,13 +47,21 @@ struct Case {
   bool asks;  // the real check would ask or show something: only the test call runs
 };
 
-class Builder : public ItemTest {
- public:
-  using ItemTest::make_item;
+class NodeCommandCheck : public ItemTest {
+ protected:
+  void SetUp() override {
+    ItemTest::SetUp();
+    reset_edit_session();
+  }
+  void TearDown() override {
+    reset_edit_session();
+    ItemTest::TearDown();
+  }
+  DrawingItem* build(Shape shape);
 };
 
-DrawingItem* build(ItemTest* t, Shape shape) {
-  auto* b = static_cast<Builder*>(t);
+DrawingItem* NodeCommandCheck::build(Shape shape) {
+  NodeCommandCheck* b = this;
   switch (shape) {
     case Shape::LINES: return b->make_item({{0, 0}, {10, 0}, {10, 10}, {20, 10}});
     case Shape::TANGENT_LINES:
@@ -244,7 +240,7 @@ TEST_F(NodeCommandCheck, CommandsMeanTheirDragModeOnEachKindOfItemAndPick) {
                  " index " + std::to_string(c.index) + " pick " + std::to_string(c.pick));
     free_current_list();
     reset_edit_session();
-    DrawingItem* item = build(this, c.shape);
+    DrawingItem* item = build(c.shape);
     g_edit.edited_item = item;
     const int tested = node_command_test(c.command, c.index, c.pick);
     EXPECT_EQ(tested, c.expected_mode);
@@ -280,7 +276,7 @@ TEST_F(NodeCommandCheck, LinkKindCodes) {
     EXPECT_EQ(link_kind_code(&r), c.kind) << "code " << c.code << " sweep " << c.sweep;
   }
   // Neighbour codes add the kind bits of the node between; none at the ends.
-  DrawingItem* item = build(this, Shape::TANGENT_LINES);
+  DrawingItem* item = build(Shape::TANGENT_LINES);
   LinkRecord* r = item_nodes(item);
   LinkRecord* out = nullptr;
   EXPECT_EQ(previous_link_code(item, &r[1], &out), LINK_KIND_LINE | LINK_KIND_TANGENT);
@@ -298,7 +294,7 @@ TEST_F(NodeCommandCheck, TheDispatchersTestCallChangesNothing) {
   for (const Shape shape : {Shape::COLLINEAR, Shape::MIDDLE_RIGID, Shape::POLYGON}) {
     free_current_list();
     reset_edit_session();
-    DrawingItem* item = build(this, shape);
+    DrawingItem* item = build(shape);
     const std::vector<uint8_t> before = item->extra;
     const uint8_t kind_before = item->kind;
     g_edit.edited_item = item;
@@ -313,7 +309,7 @@ TEST_F(NodeCommandCheck, TheDispatchersTestCallChangesNothing) {
   // The session's own check does make the room: two zero-length loose links around the link.
   free_current_list();
   reset_edit_session();
-  DrawingItem* item = build(this, Shape::COLLINEAR);
+  DrawingItem* item = build(Shape::COLLINEAR);
   g_edit.node.item = item;
   EXPECT_EQ(node_command_check(810, 1, PICK_ON_LINK_NEAR_START), 10);
   EXPECT_EQ(item_link_count(item), 5);
