@@ -94,6 +94,7 @@ bool make_nc_program_if_due() {
   if ((g_job_settings.nc_state & NC_STATE_NO_GENERATION) != 0) return true;
   if ((g_job_settings.nc_state & NC_STATE_PROOF_READY) == 0) clear_tool_path();
   make_nc_program();
+  g_nc_page.run_ended = true;
   if ((g_make_nc.result_flags & MAKE_NC_LEAVE) != 0) {
     page_byte() = PAGE_DRAWING;
     return false;

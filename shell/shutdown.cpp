@@ -74,6 +74,8 @@ void destroy_windows() {
     menu = nullptr;
   }
   g_placeholder_page = PlaceholderPage();
+  if (g_nc_page.menu != nullptr) destroy_window_chain(g_nc_page.menu);
+  reset_nc_page();  // its menu is gone, and its document goes with the buffers below
   free_layer_list_window();
   free_dir_tree();
   destroy(&g_startup.font_list_window);

@@ -703,6 +703,8 @@ int ui_startup(int scratch_size) {
 // The interface reaches the pages only through the entry points they give it here.
 void connect_page_entry_points() {
   g_buffer_entries.first_buffer_key = nc_page_key;
+  g_buffer_entries.nc_editor_key_map = nc_editor_key_map;
+  g_buffer_entries.nc_menu_command = nc_menu_command;
   g_screen_entries.set_display_mode = set_display_mode;
   g_screen_entries.toggle_form_position = toggle_form_position;
   window_set_hit_test(form_hit_test);

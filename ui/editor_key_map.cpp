@@ -128,4 +128,6 @@ EventCode editor_page_key(int page) {
   return code;
 }
 
+EventCode editor_pointer_code(EventCode code) { return pointer_on_text(code); }
+
 void reset_editor_page() { g_editor_page = EditorPage(); }

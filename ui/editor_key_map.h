@@ -18,6 +18,10 @@ EventCode map_clipboard_keys(EventCode code);
 // drawn on entry and when asked; a quit or a click on another tab leaves (27); Ctrl+Z and
 // Ctrl+Shift+Z push back an undo or a redo.
 EventCode editor_page_key(int page);
+// A press, release or move of the pointer as the editor takes it: a press on the text puts the
+// caret there and clicks (460), a release ends a click or drag (456), a move with the left button
+// held takes the caret along; 0 when there is nothing for the text, -1 for any other code.
+EventCode editor_pointer_code(EventCode code);
 
 // Test hooks
 void reset_editor_page();

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <sstream>
+#include <fstream>
+#include <filesystem>
 #include <cmath>
 #include <deque>
 #include <functional>
@@ -15,8 +19,14 @@
 #include "pages/proof_view.h"
 #include "screen/palette.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/test_folder.h"
+#include "screen/main_form.h"
+#include "ui/message_box.h"
+#include "platform/headless.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr double PI = 3.14159265358979323846;
 constexpr uint32_t BLACK_PIXEL = 0x000000;
@@ -518,5 +528,117 @@ TEST_F(ProofViewLoopTest, SlowDrawStepsForwardAndBackWithTheKeys) {
   EXPECT_EQ(g_proof_view.slow_delay, 0);
 }
 
-}  // namespace
+// ---- Make DXF ------------------------------------------------------------------------------------
 
+class ProofDxfTest : public ProofViewTest {
+ protected:
+  void SetUp() override {
+    ProofViewTest::SetUp();
+    install_main_window_proc();  // the save dialog takes Tab under the page loop's window procedure
+    folder_ = make_test_folder("brenvik-proof-dxf");
+    // The save dialog starts in the working folder.
+    was_ = fs::current_path();
+    fs::current_path(folder_);
+  }
+  void TearDown() override {
+    fs::current_path(was_);
+    restore_window_proc();
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+    ProofViewTest::TearDown();
+  }
+  // The save dialog answered with a name: its name entry, the name, Enter.
+  static void answer_save_dialog(const std::string& name) {
+    steps().push_back([name] {
+      headless_inject_keystroke(VK_TAB, 0);
+      headless_inject_text(name);
+      headless_inject_keystroke(VK_RETURN, 0);
+    });
+  }
+  fs::path folder_;
+  fs::path was_;
+};
+
+// The lines ezdxf reads from a file: x1 y1 z1 x2 y2 z2 each, after a clean audit.
+std::vector<std::array<double, 6>> dxf_lines(const fs::path& file, std::string* error) {
+  const fs::path text = file.string() + ".read";
+  const std::string command = "/usr/bin/python3 '" BRENVIK_SOURCE_DIR "/tests/nc/read_dxf.py' '" +
+                              file.string() + "' > '" + text.string() + "' 2>&1";
+  const int status = std::system(command.c_str());
+  std::ifstream in(text);
+  std::vector<std::array<double, 6>> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string kind;
+    words >> kind;
+    if (kind == "audit") {
+      int errors = -1, fixes = -1;
+      words >> errors >> fixes;
+      if (errors != 0) *error += "audit errors: " + line + "\n";
+    } else if (kind == "LINE") {
+      std::array<double, 6> v{};
+      for (double& d : v) words >> d;
+      lines.push_back(v);
+    } else {
+      *error += "unexpected: " + line + "\n";
+    }
+  }
+  if (status != 0) *error += "ezdxf could not read the file\n";
+  return lines;
+}
+
+bool ezdxf_missing() { return std::system("/usr/bin/python3 -c 'import ezdxf' > /dev/null 2>&1") != 0; }
+
+TEST_F(ProofDxfTest, MakeDxfWritesTheCutsWhileThePenIsDownAndEzdxfReadsThemBack) {
+  if (ezdxf_missing()) GTEST_SKIP() << "python3-ezdxf is not installed (tools/install-deps.sh)";
+  load({
+      proof_line_record(1, 10, 0),
+      proof_move_record(PROOF_POSITION, 0, 0, 1),     // pen up
+      proof_move_record(PROOF_RAPID, 0, 0, 0.5f),     // pen down
+      proof_move_record(PROOF_PLUNGE, 0, 0, -1),      // down at the same point: still down
+      proof_move_record(PROOF_FEED, 10, 0, -1),       // line 1
+      proof_move_record(PROOF_CHORD, 10, 5, -1.5f),   // line 2, both Z kept
+      proof_move_record(PROOF_PLUNGE, 10, 5, 1),      // rises where it stands: pen up
+      proof_move_record(PROOF_FEED, 20, 5, 1),        // not written
+      proof_move_record(PROOF_PLUNGE, 20, 6, -2),     // moves elsewhere: pen down
+      proof_move_record(PROOF_FEED_3D, 25, 6, -2),    // line 3
+      proof_move_record(PROOF_RAPID_Z, 25, 6, 3),     // pen up
+      proof_move_record(PROOF_ARC_STRAIGHT, 30, 6, 3),  // not written
+      proof_tool_record(PROOF_TOOL, 4),               // passed over
+      proof_move_record(PROOF_RAPID, 30, 0, 0),       // pen down
+      proof_move_record(PROOF_FEED_SECOND, 35, 0, 0), // line 4
+      proof_move_record(PROOF_AXIS, 99, 99, 99),      // passed over: not the previous point
+      proof_move_record(PROOF_FEED_SECOND, 40, 0, 0), // line 5 from (35, 0, 0)
+  });
+  const fs::path out = folder_ / "cuts.dxf";
+  answer_save_dialog("cuts");
+  proof_export_dxf();
+  ASSERT_TRUE(fs::exists(out)) << "the extension is forced";
+  std::string error;
+  const std::vector<std::array<double, 6>> lines = dxf_lines(out, &error);
+  EXPECT_TRUE(error.empty()) << error;
+  const std::vector<std::array<double, 6>> expected = {
+      {0, 0, -1, 10, 0, -1},  {10, 0, -1, 10, 5, -1.5}, {20, 6, -2, 25, 6, -2},
+      {30, 0, 0, 35, 0, 0},   {35, 0, 0, 40, 0, 0},
+  };
+  ASSERT_EQ(lines.size(), expected.size());
+  for (size_t i = 0; i < lines.size(); ++i)
+    for (int k = 0; k < 6; ++k) EXPECT_NEAR(lines[i][k], expected[i][k], 1e-4) << "line " << i;
+}
+
+TEST_F(ProofDxfTest, AFileThatCannotBeMadeIsToldAndNothingIsLeft) {
+  std::vector<Segment> segments;
+  load(seeded(5, &segments));
+  // A folder stands where the file is to go.
+  fs::create_directories(folder_ / "taken.dxf" / "inside");
+  answer_save_dialog("taken");
+  steps().when([] { return g_message_box.shown_count > 0; },
+               [] { headless_inject_keystroke(VK_RETURN, 0); });
+  reset_message_box();
+  proof_export_dxf();
+  EXPECT_EQ(g_message_box.last_text, "Couldn't create DXF file!");
+  EXPECT_TRUE(fs::is_directory(folder_ / "taken.dxf" / "inside"));
+}
+
+}  // namespace
