@@ -14,11 +14,9 @@ int missing(int result) {
 }
 
 constexpr int CANCELLED = 27;
-constexpr int SESSION_CANCELLED = -1;
 
 }  // namespace
 
-int node_edit_session(int /*op*/) { return missing(SESSION_CANCELLED); }
 void create_item_by_mouse(int /*code*/) { missing(0); }
 void new_point_with_cam_op(int /*cut_type*/) { missing(0); }
 
@@ -39,10 +37,6 @@ int rotate_by_values_command() { return missing(0); }
 int scale_by_values_command() { return missing(0); }
 int align_command() { return missing(0); }
 int array_form() { return missing(0); }
-int slide_link_between_neighbours(DrawingItem* /*item*/, LinkRecord* /*link*/,
-                                  int /*link_count*/, int /*radius_flag*/) {
-  return missing(-1);
-}
 int paste_command(int /*flags*/) { return missing(0); }
 int copy_to_destination(PointF /*start*/) { return missing(CANCELLED); }
 int rotate_command(PointF /*pivot*/) { return missing(CANCELLED); }

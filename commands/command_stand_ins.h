@@ -6,9 +6,7 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- node editing and creation ----
-// Stand-in: shows the notice; -1, as a cancelled session.
-int node_edit_session(int op);
+// ---- item creation ----
 // Stand-in: shows the notice; no item is made.
 void create_item_by_mouse(int code);
 // Stand-in: shows the notice; no point is made.
@@ -49,9 +47,6 @@ int scale_by_values_command();
 int align_command();
 // Stand-in: shows the notice; 0.
 int array_form();
-// Stand-in: shows the notice; -1, the item left as it was.
-int slide_link_between_neighbours(DrawingItem* item, LinkRecord* link, int link_count,
-                                  int radius_flag);
 // Stand-in: shows the notice; 0, nothing pasted.
 int paste_command(int flags);
 // Stand-in: shows the notice; 27, as cancelled.

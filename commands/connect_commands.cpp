@@ -2,6 +2,7 @@
 
 #include "commands/command_stand_ins.h"
 #include "commands/node_commands.h"
+#include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
 #include "commands/transform_all.h"
 #include "editor/drawing_commands.h"
@@ -13,7 +14,7 @@ void connect_drawing_commands() {
   c.new_point_with_cam_op = new_point_with_cam_op;
   c.keep_polyline_closed = keep_polyline_closed;
   c.update_symmetry_after_edit = update_symmetry_after_edit;
-  c.node_command_check = node_command_check;
+  c.node_command_check = node_command_test;
   c.fillet_command = fillet_command;
   c.batch_join_command = batch_join_command;
   c.offset_command = offset_command;
@@ -30,7 +31,6 @@ void connect_drawing_commands() {
   c.scale_by_values_command = scale_by_values_command;
   c.align_command = align_command;
   c.array_form = array_form;
-  c.slide_link_between_neighbours = slide_link_between_neighbours;
   c.paste_command = paste_command;
   c.copy_to_destination = copy_to_destination;
   c.rotate_command = rotate_command;

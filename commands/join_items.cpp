@@ -1,6 +1,7 @@
 #include "commands/join_items.h"
 
 #include "geometry/geometry2d.h"
+#include "geometry/item_edit_state.h"
 #include "geometry/item_split.h"
 #include "geometry/polyline_ends.h"
 #include "store/line_list.h"
@@ -151,4 +152,33 @@ void explode_and_rejoin_active() {
     if ((item_flags(r) & ITEM_FLAG_SELECTED) != 0 && item_block(r) != nullptr)
       item_bounding_boxes(r);
   batch_join(JOIN_EITHER_END | JOIN_SAME_LAYER, 0, 255);
+}
+
+int extend_polyline_at_end(DrawingItem* item, int at_start, int16_t tool) {
+  if (item == nullptr || item->extra.empty()) return -1;
+  const int32_t count = item_link_count(item);
+  if (grow_node_array(item, at_start != 0 ? -1 : 1) == nullptr) return -1;
+  LinkRecord* r = item_nodes(item);
+  LinkRecord* added = at_start != 0 ? &r[0] : &r[count];
+  const LinkRecord& from = at_start != 0 ? r[1] : r[count];
+  if (at_start != 0) {
+    added->point = from.point;
+    added->z = from.z;
+    added->node_flags = NODE_FIRST;
+    r[1].node_flags = NODE_LOOSE;
+  } else {
+    r[count + 1].point = from.point;
+    r[count + 1].z = from.z;
+    r[count + 1].node_number = ++g_item_edit.node_counter;
+  }
+  added->code = tool == TOOL_SPLINE ? LINK_SPLINE : LINK_FLEXIBLE_LINE;
+  added->sweep = 0.0f;
+  if (at_start != 0) added->node_number = ++g_item_edit.node_counter;
+  // An arc drawn on from the polyline leaves it smoothly.
+  if (tool == TOOL_ARC || tool == TOOL_SPLINE) {
+    LinkRecord* joint = at_start != 0 ? &r[1] : &r[count];
+    joint->node_flags = static_cast<uint8_t>((joint->node_flags & ~NODE_KIND_MASK) | NODE_TANGENT);
+  }
+  link_bounding_box(added);
+  return 0;
 }

@@ -28,3 +28,14 @@ int batch_join(int flags, int first_layer, int last_layer);
 // touching ones of its own layer, over all layers.
 // Stand-in: there is no edit session yet, so no originals are discarded.
 void explode_and_rejoin_active();
+
+// The Drawing page's tools that continue a polyline.
+constexpr int16_t TOOL_ARC = 757;
+constexpr int16_t TOOL_LINE = 759;
+constexpr int16_t TOOL_SPLINE = 760;
+// Adds a link of no length at the start (at_start non-zero) or the end of an open polyline, the
+// link a drawing tool is to continue it with: a spline link for the spline tool, else a
+// flexible line, behind a tangent node for the arc and spline tools. 0, or -1 when the item
+// could not grow.
+// Stand-in: only the zero-length link; nothing else of the join is done.
+int extend_polyline_at_end(DrawingItem* item, int at_start, int16_t tool);

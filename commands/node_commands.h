@@ -3,10 +3,5 @@
 // was removed.
 #pragma once
 
-#include <cstdint>
-
-// Stand-in: checks and runs nothing; the node editor's commands come with the drawing commands.
-inline int node_command_check(int16_t /*command*/, int /*node_index*/, int /*flag*/) { return 0; }
-
-// Stand-in: refits nothing; the links next to a moved node are left as they are.
-inline void propagate_node_move() {}
+#include "commands/node_command_check.h"
+#include "commands/node_propagation.h"

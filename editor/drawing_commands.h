@@ -54,10 +54,6 @@ struct DrawingCommandEntries {
   int (*align_command)() = nullptr;
   // The array form on the selected (working-flag) items; returns when the form closes.
   int (*array_form)() = nullptr;
-  // Moves a link parallel to itself through the cursor point and re-joins its neighbours: 0,
-  // or -1 (the item unchanged) when they cannot meet.
-  int (*slide_link_between_neighbours)(DrawingItem* item, LinkRecord* link, int link_count,
-                                       int radius_flag) = nullptr;
   // The number pasted, 0 with an empty clipboard, minus the number when placing was cancelled.
   int (*paste_command)(int flags) = nullptr;
   int (*copy_to_destination)(PointF start) = nullptr;

@@ -9,6 +9,7 @@
 
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
+#include "editor/node_context.h"
 
 // The command mark while a session begun by edit_begin is open.
 constexpr uint8_t EDIT_COMMAND_OPEN = 80;
@@ -36,6 +37,7 @@ struct EditSession {
   uint8_t order_changed = 0;           // a new machinable item was made: renumber at the end
   PointF nudge = {0.0f, 0.0f};         // the nudge vector, job units
   int32_t command_count = 0;           // commands handed to the dispatcher this run
+  NodeContext node;                    // the node editor's context while a node command runs
 };
 extern EditSession g_edit;
 

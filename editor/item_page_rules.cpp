@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "editor/drawing_commands.h"
 #include "editor/item_pages.h"
 #include "geometry/geometry2d.h"
 #include "geometry/item_motion.h"
 #include "geometry/item_shapes.h"
+#include "geometry/link_moves.h"
 #include "geometry/point_arrays.h"
 #include "records/cam_params.h"
 #include "records/preferences.h"
@@ -303,11 +303,16 @@ int rectangle_page_set_width(DrawingItem* item, float width) {
   const float r0 = r[0].code, old = r[2].code;
   const float r2 = r0 >= old ? r0 - width : r0 + width;
   if (!(r2 > 0.0f)) return refuse(RADIUS_TOO_SMALL_TEXT, TEXTBOX_SCREEN_CENTRE | TEXTBOX_WAIT_KEY);
-  r[2].code = r2;
-  const auto slide = g_drawing_commands.slide_link_between_neighbours;
-  if (slide == nullptr || slide(item, r + 2, 4, 4) != 0) {
+  // Link 2 slides onto its new circle about the shared centre: the point that fixes the radius is
+  // its old start pulled in or out along the centre line.
+  const PointF centre = r[2].centre;
+  const double from_centre = std::hypot(r[2].point.x - centre.x, r[2].point.y - centre.y);
+  if (!(from_centre > 0.0)) return PAGE_VALUE_UNCHANGED;
+  const double scale = r2 / from_centre;
+  const PointF through = {static_cast<float>(centre.x + (r[2].point.x - centre.x) * scale),
+                          static_cast<float>(centre.y + (r[2].point.y - centre.y) * scale)};
+  if (slide_link_between_neighbours(item, r + 2, 4, 1, through) != 0) {
     nodes(item)[2].code = old;
-    if (slide == nullptr) show_missing_command_notice();
     return PAGE_VALUE_UNCHANGED;
   }
   finish_rectangle(item);

@@ -175,31 +175,6 @@ void build_rounded_rect(DrawingItem* item, PointF corner, float width, float len
   item_bounding_boxes(item);
 }
 
-// ---- slots ----
-
-int rebuild_slot_sides(LinkRecord* first) {
-  LinkRecord* arc1 = first + 1;
-  LinkRecord* arc2 = first + 3;
-  PointF t[4][2];
-  if (tangent_lines_two_circles(arc1, arc2, t) < 2) return -1;
-  // The first point of each pair lies on the first end arc.
-  if ((arc1->link_flags & LINK_CLOCKWISE) != 0) {
-    first[2].point = t[0][0];
-    first[3].point = t[0][1];
-    first[1].point = t[1][0];
-    first[4].point = t[1][1];
-  } else {
-    first[2].point = t[1][0];
-    first[3].point = t[1][1];
-    first[1].point = t[0][0];
-    first[4].point = t[0][1];
-  }
-  first[0].point = first[4].point;
-  arc_angles_from_points(arc1);
-  arc_angles_from_points(arc2);
-  return 0;
-}
-
 // ---- regular polygons ----
 
 bool set_polygon_side_count(DrawingItem* item, int sides) {

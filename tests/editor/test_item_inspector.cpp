@@ -524,4 +524,21 @@ TEST_F(InspectorTest, TheCirclePageShowsItsValuesBesideItsLabels) {
   set_program_folder_for_tests("");
 }
 
+// A bent rectangle's width moves its inner arc onto the circle that far inside the outer one,
+// the straight ends re-joined to it; a width leaving no inner radius is refused.
+TEST_F(ItemPageTest, BentRectangleWidthSlidesTheInnerArc) {
+  const PointF corner = {0, 4};
+  DrawingItem* item = add_item(ITEM_RECTANGLE, 4);
+  build_rectangle_links(item, &corner, 4.0f, 10.0f);
+  ASSERT_EQ(rectangle_page_set_bend(item, 20.0f), PAGE_VALUE_TAKEN);
+  ASSERT_EQ(rectangle_page_set_width(item, 6.0f), PAGE_VALUE_TAKEN);
+  LinkRecord* r = item_nodes(item);
+  EXPECT_NEAR(r[2].code, 14.0, 1e-4);
+  for (int k : {0, 1}) EXPECT_NEAR(dist(r[k].point, r[0].centre), 20.0, 1e-3) << k;
+  for (int k : {2, 3}) EXPECT_NEAR(dist(r[k].point, r[0].centre), 14.0, 1e-3) << k;
+  EXPECT_NEAR(dist(r[4].point, r[0].point), 0.0, 1e-5) << "still closed";
+  EXPECT_EQ(refused([&] { return rectangle_page_set_width(item, 25.0f); }), PAGE_VALUE_REFUSED);
+  EXPECT_NEAR(item_nodes(item)[2].code, 14.0, 1e-4);
+}
+
 }  // namespace

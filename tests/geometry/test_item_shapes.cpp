@@ -6,6 +6,7 @@
 
 #include "geometry/geometry2d.h"
 #include "geometry/item_shapes.h"
+#include "geometry/link_moves.h"
 #include "tests/geometry/item_fixture.h"
 #include "tests/geometry/link_fixtures.h"
 

@@ -1,0 +1,18 @@
+// The node menu's choices that change link kinds and item kinds, as the node editor applies them
+// to its working item, and the jump of a dragged node onto a crossing.
+#pragma once
+
+#include <cstdint>
+
+#include "geometry/drawing_item.h"
+
+// Menu cells the node editor applies itself.
+constexpr int NODE_MENU_FLEXIBLE_LINE = 3;   // the current link becomes a flexible line
+constexpr int NODE_MENU_PLAIN_POLYLINE = 25;  // the item becomes a plain polyline
+
+// Applies menu cell `choice` to the item's link; 0, or a negated node-editor command to run.
+// Stand-in: does cells 3 and 25 only; the others show the notice and change nothing (0).
+int apply_node_menu_choice(DrawingItem* item, int32_t link_index, int choice);
+// 1 when the constrained cursor point was replaced by a crossing of the dragged link, else 0.
+// Stand-in: finds no crossing (0).
+int snap_drag_to_crossing();

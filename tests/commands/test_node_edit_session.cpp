@@ -1,0 +1,343 @@
+// The node editor driven through the event queue on the headless screen: nodes dragged and
+// added, a polygon given a side, a polyline continued with R, T and Esc, measuring, a refused
+// position, and every committed edit taken back by undo.
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "../editor/editor_fixture.h"
+#include "commands/node_edit_session.h"
+#include "editor/drawing_commands.h"
+#include "editor/edit_session.h"
+#include "editor/hover.h"
+#include "editor/hover_state.h"
+#include "editor/undo_store.h"
+#include "editor/view.h"
+#include "geometry/item_edit_state.h"
+#include "geometry/node_surgery.h"
+#include "platform/headless.h"
+#include "records/job_settings.h"
+#include "records/preferences.h"
+#include "screen/event_queue.h"
+#include "screen/main_form.h"
+
+namespace {
+
+class NodeSession : public EditorFixture {
+ protected:
+  void SetUp() override {
+    EditorFixture::SetUp();
+    reset_undo_store();
+    reset_edit_session();
+    reset_node_drag();
+    reset_item_edit();
+    g_preferences.current_page = PAGE_DRAWING;
+    g_job_settings.item_id_counter = 0;
+    g_view.area_top = static_cast<int16_t>(2 * g_display.presets[FACE_ROLE_NORMAL].cell_height);
+    g_view.area_width = g_display.screen_width;
+    set_view(10.0f, -10.0f, 30.0f);
+    g_events.modifiers = 0;
+  }
+  void TearDown() override {
+    g_events.modifiers = 0;
+    undo_clear();
+    discard_originals();
+    reset_edit_session();
+    EditorFixture::TearDown();
+  }
+
+  static DrawingItem* with_id(DrawingItem* item) {
+    set_item_id(item, ++g_job_settings.item_id_counter);
+    return item;
+  }
+
+  // The client pixel of a world point (world_to_screen counts rows from the drawing area's top).
+  static void pixel_of(PointF p, int* x, int* y) {
+    world_to_screen(p, x, y);
+    *y += g_view.area_top;
+  }
+
+  // The pointer rests on the world point, the cursor point with it.
+  static void rest_at(PointF p) {
+    int x = 0;
+    int y = 0;
+    pixel_of(p, &x, &y);
+    capture_at(x, y);
+    int dx = 0;
+    int dy = 0;
+    mouse_delta(&dx, &dy);
+    g_hover.cursor_point = g_hover.raw_cursor_point = g_hover.previous_cursor_point = p;
+  }
+
+  static void move_to(PointF p) {
+    int x = 0;
+    int y = 0;
+    pixel_of(p, &x, &y);
+    headless_inject_mouse_move(x, y);
+  }
+
+  static void click_at(PointF p) {
+    int x = 0;
+    int y = 0;
+    pixel_of(p, &x, &y);
+    headless_inject_mouse_move(x, y);
+    headless_inject_mouse_button(1, true, x, y);
+    headless_inject_mouse_button(1, false, x, y);
+  }
+
+  // What the session is started on: the item's link, the pick and the cursor there.
+  static void hover(DrawingItem* item, int32_t link, int16_t pick, PointF at) {
+    rest_at(at);
+    HoverState& h = g_hover;
+    h.hover_item = item;
+    h.link_index = link;
+    h.hover_link = item_nodes(item) + link;
+    h.pick_kind = pick;
+    h.point_selector = pick == PICK_END_NODE ? PICK_POINT_NEXT : PICK_POINT_NODE;
+  }
+
+  static DrawingItem* only_item() {
+    EXPECT_EQ(count_current_lines(), 1);
+    return g_lists.current.first;
+  }
+
+  // The item as a job stores it, without the drawn marks that drawing it leaves.
+  static std::vector<uint8_t> bytes(const DrawingItem* item) {
+    std::vector<uint8_t> out(GEOMETRY_HEADER_SIZE);
+    write_geometry_header(item_block(item), out.data());
+    const int32_t n = item_link_count(item);
+    for (int32_t i = 0; i <= n; ++i) {
+      LinkRecord r = item_nodes(item)[i];
+      r.link_flags &= static_cast<uint8_t>(~LINK_DRAWN);
+      uint8_t record[LINK_RECORD_SIZE];
+      if (i < n) write_link_record(&r, record);
+      else write_link_node_part(&r, record);
+      out.insert(out.end(), record, record + (i < n ? LINK_RECORD_SIZE : LINK_NODE_PART_SIZE));
+    }
+    out.push_back(item->kind);
+    return out;
+  }
+};
+
+// A node dragged to a new place and dropped with the left button; Ctrl+Z puts the stored item
+// back, its ID included.
+TEST_F(NodeSession, DraggedNodeIsOneUndoStep) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  const std::vector<uint8_t> before = bytes(item);
+  hover(item, 1, PICK_START_NODE, {10, 0});
+  move_to({12, 3});
+  click_at({12, 3});
+  EXPECT_EQ(node_edit_session(802), 0);
+  DrawingItem* edited = only_item();
+  EXPECT_EQ(item_id(edited), 1);
+  EXPECT_NEAR(item_nodes(edited)[1].point.x, 12.0f, 1e-4);
+  EXPECT_NEAR(item_nodes(edited)[1].point.y, 3.0f, 1e-4);
+  EXPECT_FALSE(edit_session_open());
+  undo_command();
+  DrawingItem* restored = only_item();
+  EXPECT_EQ(item_id(restored), 1);
+  EXPECT_EQ(bytes(restored), before);
+}
+
+// Adding a node on a link: with Shift held it is put at the pointer and the edit ends at once;
+// a left click within the wait does the same; moving the pointer over two cells drags it.
+TEST_F(NodeSession, AddedNodeIsDraggedOnlyWhenThePointerMoves) {
+  struct Case {
+    const char* name;
+    bool shift;
+    bool click;
+    PointF dragged_to;  // (0, 0): no drag
+  };
+  const Case cases[] = {{"shift", true, false, {0, 0}},
+                        {"click", false, true, {0, 0}},
+                        {"drag", false, false, {5, 4}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, 0, PICK_ON_LINK_NEAR_START, {4, 0});
+    g_events.modifiers = c.shift ? MODIFIER_SHIFT : 0;
+    if (c.click) click_at({4, 0});
+    if (c.dragged_to.x != 0.0f) {
+      move_to(c.dragged_to);
+      click_at(c.dragged_to);
+    }
+    EXPECT_EQ(node_edit_session(806), 0);
+    g_events.modifiers = 0;
+    DrawingItem* edited = only_item();
+    ASSERT_EQ(item_link_count(edited), 3);
+    const PointF expected = c.dragged_to.x != 0.0f ? c.dragged_to : PointF{4, 0};
+    EXPECT_NEAR(item_nodes(edited)[1].point.x, expected.x, 1e-4);
+    EXPECT_NEAR(item_nodes(edited)[1].point.y, expected.y, 1e-4);
+    EXPECT_EQ(item_nodes(edited)[1].node_flags, NODE_LOOSE);
+    undo_command();
+    EXPECT_EQ(bytes(only_item()), before);
+  }
+}
+
+// A regular polygon given a node gets one more side and stays regular.
+TEST_F(NodeSession, PolygonGainsASideAndStaysRegular) {
+  std::vector<PointF> points;
+  for (int i = 0; i <= 5; ++i) {
+    const double a = i * 2.0 * 3.14159265358979 / 5.0;
+    points.push_back({static_cast<float>(8 * std::cos(a)), static_cast<float>(8 * std::sin(a))});
+  }
+  points.back() = points.front();
+  DrawingItem* item = with_id(add_polyline(points));
+  item->kind = ITEM_POLYGON;
+  item_nodes(item)[0].node_flags = NODE_FIRST | NODE_LOOSE;
+  item_nodes(item)[0].centre = {0, 0};
+  hover(item, 1, PICK_ON_LINK_NEAR_START, {3, 5});
+  g_events.modifiers = MODIFIER_SHIFT;
+  EXPECT_EQ(node_edit_session(806), 0);
+  g_events.modifiers = 0;
+  DrawingItem* edited = only_item();
+  ASSERT_EQ(item_link_count(edited), 6);
+  const LinkRecord* r = item_nodes(edited);
+  for (int i = 0; i <= 6; ++i) {
+    EXPECT_NEAR(std::hypot(r[i].point.x, r[i].point.y), 8.0, 1e-4) << i;
+    if (i == 6) continue;
+    const double side = std::hypot(r[i + 1].point.x - r[i].point.x, r[i + 1].point.y - r[i].point.y);
+    EXPECT_NEAR(side, 2 * 8 * std::sin(3.14159265358979 / 6), 1e-4) << i;
+  }
+  EXPECT_NEAR(r[0].point.x, 8.0f, 1e-4);
+  EXPECT_EQ(r[6].point.x, r[0].point.x);
+}
+
+// Continuing a polyline from its end: R makes the new link a rigid line behind a loose node,
+// T then makes that node tangent so the new link continues the last one; Esc takes the
+// rubber-band link back and leaves the polyline as it was.
+TEST_F(NodeSession, ContinuedPolylineTakesRigidTangentAndEsc) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}}));
+  hover(item, 0, PICK_END_NODE, {10, 0});
+  move_to({15, 4});
+  push_input_code('r');
+  click_at({15, 4});
+  EXPECT_EQ(node_edit_session(51), 0);
+  DrawingItem* edited = only_item();
+  ASSERT_EQ(item_link_count(edited), 2);
+  EXPECT_EQ(item_nodes(edited)[1].code, LINK_RIGID_LINE);
+  EXPECT_EQ(item_nodes(edited)[1].node_flags & (NODE_LOOSE | NODE_TANGENT), NODE_LOOSE);
+  EXPECT_NEAR(item_nodes(edited)[2].point.x, 15.0f, 1e-4);
+  EXPECT_EQ(g_edit.continue_node, 2);
+
+  free_current_list();
+  undo_clear();
+  item = with_id(add_polyline({{0, 0}, {10, 0}}));
+  hover(item, 0, PICK_END_NODE, {10, 0});
+  move_to({15, 4});
+  push_input_code('r');
+  push_input_code('t');
+  move_to({16, 3});
+  click_at({16, 3});
+  EXPECT_EQ(node_edit_session(51), 0);
+  edited = only_item();
+  ASSERT_EQ(item_link_count(edited), 2);
+  const LinkRecord* r = item_nodes(edited);
+  EXPECT_EQ(r[1].node_flags & (NODE_LOOSE | NODE_TANGENT), NODE_TANGENT);
+  // Tangent behind a straight line: the rigid line continues it straight on, as long as the
+  // pointer is far from the node.
+  EXPECT_NEAR(r[2].point.y, 0.0f, 1e-4);
+  EXPECT_NEAR(r[2].point.x, 10.0 + std::hypot(6.0, 3.0), 1e-4);
+  EXPECT_EQ(r[1].point.x, 10.0f);
+
+  free_current_list();
+  undo_clear();
+  item = with_id(add_polyline({{0, 0}, {10, 0}}));
+  const std::vector<uint8_t> before = bytes(item);
+  hover(item, 0, PICK_END_NODE, {10, 0});
+  move_to({15, 4});
+  push_input_code(KEY_ESC);
+  node_edit_session(51);
+  EXPECT_EQ(item_link_count(only_item()), 1);
+  EXPECT_EQ(bytes(only_item()), before);
+}
+
+// Measuring moves a ruler over the drawing and never changes it: Enter or "Finished" cancel.
+TEST_F(NodeSession, MeasuringChangesNothing) {
+  for (const bool enter : {true, false}) {
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, 1, PICK_START_NODE, {10, 0});
+    move_to({14, 6});
+    if (enter) push_input_code(KEY_ENTER);
+    else click_at({14, 6});
+    EXPECT_EQ(node_edit_session(59), -1);
+    EXPECT_EQ(bytes(only_item()), before);
+    EXPECT_EQ(g_undo.current, nullptr);
+  }
+}
+
+// A pointer position the extrude cannot take (the moved link would meet its neighbour on that
+// neighbour's far node) leaves the copy as it was; the next position is taken.
+TEST_F(NodeSession, RefusedPositionKeepsTheCopyUntilAPositionWorks) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {0, 10}, {10, 10}, {10, 0}}));
+  const std::vector<uint8_t> before = bytes(item);
+  hover(item, 1, PICK_START_NODE, {0, 10});
+  move_to({3, 0});
+  click_at({3, 0});
+  EXPECT_EQ(node_edit_session(810), 0);
+  EXPECT_EQ(bytes(only_item()), before);
+
+  free_current_list();
+  undo_clear();
+  item = with_id(add_polyline({{0, 0}, {0, 10}, {10, 10}, {10, 0}}));
+  hover(item, 1, PICK_START_NODE, {0, 10});
+  move_to({3, 0});
+  move_to({3, 12});
+  click_at({3, 12});
+  EXPECT_EQ(node_edit_session(810), 0);
+  const LinkRecord* r = item_nodes(only_item());
+  EXPECT_NEAR(r[1].point.x, 3.0f, 1e-4);
+  EXPECT_NEAR(r[1].point.y, 12.0f, 1e-4);
+  EXPECT_NEAR(r[2].point.y, 12.0f, 1e-4);
+  EXPECT_NEAR(r[0].point.x, 3.0f, 1e-4);
+}
+
+// Deleting a node and a link are one-shot edits; each is one undo step.
+TEST_F(NodeSession, DeletingNodesAndLinksIsUndone) {
+  struct Case {
+    int op;
+    int32_t link;
+    int16_t pick;
+    std::vector<PointF> points;
+    std::vector<PointF> expected;
+  };
+  const Case cases[] = {
+      // A node between two lines: its neighbours joined.
+      {818, 1, PICK_START_NODE, {{0, 0}, {10, 0}, {10, 10}, {20, 10}}, {{0, 0}, {10, 10}, {20, 10}}},
+      // The first node of an open polyline: the end link goes.
+      {818, 0, PICK_START_NODE, {{0, 0}, {10, 0}, {10, 10}}, {{10, 0}, {10, 10}}},
+      // The link between two collinear lines: they merge into one.
+      {819, 1, PICK_ON_LINK_NEAR_START, {{0, 0}, {10, 0}, {12, 0}, {20, 0}}, {{0, 0}, {20, 0}}},
+      // The link between two lines that meet: the corner is put back.
+      {819, 1, PICK_ON_LINK_NEAR_START, {{0, 0}, {10, 0}, {12, 2}, {12, 10}}, {{0, 0}, {12, 0}, {12, 10}}},
+      // Between two parallel lines of an open polyline: an empty gap.
+      {819, 1, PICK_ON_LINK_NEAR_START, {{0, 0}, {10, 0}, {10, 5}, {0, 5}},
+       {{0, 0}, {10, 0}, {10, 5}, {0, 5}}},
+  };
+  int row = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(row++);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline(c.points));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, c.link, c.pick, item_nodes(item)[c.link].point);
+    EXPECT_EQ(node_edit_session(c.op), 0);
+    DrawingItem* edited = only_item();
+    ASSERT_EQ(item_link_count(edited) + 1, static_cast<int>(c.expected.size()));
+    for (size_t i = 0; i < c.expected.size(); ++i) {
+      EXPECT_NEAR(item_nodes(edited)[i].point.x, c.expected[i].x, 1e-4) << i;
+      EXPECT_NEAR(item_nodes(edited)[i].point.y, c.expected[i].y, 1e-4) << i;
+    }
+    undo_command();
+    EXPECT_EQ(bytes(only_item()), before);
+  }
+}
+
+}  // namespace
