@@ -391,13 +391,10 @@ EventCode nc_menu_command(int16_t option) {
     case NC_OPTION_STRIP_CODES:
       strip_nc_codes();
       return WINDOW_REDRAW;
-    case NC_OPTION_BUFFER_LIST: {
-      char text[64];
-      std::snprintf(text, sizeof text, NO_SUCH_OPTION_FORMAT, option);
-      show_text_box(text, TEXTBOX_PRESS_A_KEY);
+    case NC_OPTION_BUFFER_LIST:
+      edit_buffers_dialog();
       redraw_later();
-      return 0;
-    }
+      return WINDOW_REDRAW;
     case NC_OPTION_RECEIVE: receive_from_machine(); redraw_later(); return WINDOW_REDRAW;
     case NC_OPTION_SEND_FILE: send_file_to_machine(); redraw_later(); return WINDOW_REDRAW;
     case NC_OPTION_SEND_BUFFER:

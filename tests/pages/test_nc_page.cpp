@@ -438,6 +438,18 @@ TEST_F(NcPageTest, MenuCommandsActOnTheBuffer) {
   EXPECT_EQ(lines_of(made), (std::vector<std::string>{"G1X.5000Y-.2500\n", "X1.\n"}));
 }
 
+// The buffer list option opens the buffers dialog, where Esc leaves the buffers as they were.
+TEST_F(NcPageTest, TheBufferListOptionOpensTheBuffersDialog) {
+  TextLine* before = g_windows.active_node;
+  reset_message_box();
+  push_input_code(KEY_ESC);
+  EXPECT_EQ(nc_menu_command(NC_OPTION_BUFFER_LIST), WINDOW_REDRAW);
+  flush_input();
+  EXPECT_EQ(g_windows.active_node, before);
+  EXPECT_EQ(g_message_box.last_text.find("Dont have option"), std::string::npos)
+      << g_message_box.last_text;
+}
+
 TEST_F(NcPageTest, ButtonsNumberTheLinesAndGoToARow) {
   set_lines(first_, {"G1 X1\n", "G1 X2\n", "G1 X3\n"});
   click_button(NC_BUTTON_LINE_NUMBERS);

@@ -654,7 +654,8 @@ TEST_F(HeadlessRunnerTest, ABadScriptRunsNothing) {
 
 // A program with CR LF line ends, control bytes, a NUL, a byte above 0x7F and no final line end:
 // a save must give back every byte it did not change.
-const std::string NC_FILE_BYTES("G0 X1 Y2\r\nG1 Z-1\r\n(\x01\x7f\xe9\x00)\r\nM30", 31);
+constexpr char NC_FILE_RAW[] = "G0 X1 Y2\r\nG1 Z-1\r\n(\x01\x7f\xe9\x00)\r\nM30";
+const std::string NC_FILE_BYTES(NC_FILE_RAW, sizeof NC_FILE_RAW - 1);
 
 // Opens part.nc of the working folder in a new buffer on the NC page and adds " F100" to its
 // first line.
