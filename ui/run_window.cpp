@@ -422,6 +422,10 @@ TextLine* run_window(TextLine* node) {
     if (w == nullptr) return nullptr;
     const EventCode code = read_code(w);
     if (code == 0) continue;
+    // The key filter may have closed the window it was read for (a file opened into an empty
+    // buffer replaces it): the code acts on the window active now.
+    w = g_windows.active;
+    if (w == nullptr) return nullptr;
     // The quit code ends every run loop, so that the page loop can ask its save question: a key
     // filter that passes it on would otherwise be asked again and again, and while the quit flag
     // is set its wait returns the quit code at once.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "drawing_window.h"
 #include "editor/hover_state.h"
 #include "editor/item_inspector.h"
 #include "editor/item_pages.h"
@@ -39,14 +40,18 @@ class InspectorTest : public EditorFixture {
     reset_panel_state();
     reset_item_pages();
     start_typist();
+    // The boxes a refused value opens give the drawing's list back when they close.
+    drawing_window_ = open_drawing_window();
   }
   void TearDown() override {
     pump_set_idle_handler(nullptr);
     reset_panel_state();
     while (poll_input_code(0) != 0) {
     }
+    close_drawing_window(drawing_window_);
     EditorFixture::TearDown();
   }
+  TextLine* drawing_window_ = nullptr;
 
   // A polyline of `links` rigid links along x, closed back to its start when asked.
   static DrawingItem* polyline(int links, bool closed = false) {
