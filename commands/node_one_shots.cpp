@@ -8,6 +8,7 @@
 #include "commands/node_edit_session.h"
 #include "commands/node_menu_choice.h"
 #include "commands/node_propagation.h"
+#include "editor/coord_entry.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
 #include "editor/help_box.h"
@@ -502,6 +503,37 @@ int make_parallel_command() {
   return ONE_SHOT_COMMIT;
 }
 
+// Moves the node, the link or the item to the point in the entry record: the drag mode of the
+// command is taken and applied once, from the entry's reference point to its point.
+int apply_entered_point(int16_t command) {
+  NodeContext& c = context();
+  int16_t check = command;
+  if (command == 803 && item_type(c.item) == ITEM_POLYGON) check = 811;
+  const int16_t mode = static_cast<int16_t>(node_command_check(check, c.link_index, c.pick));
+  if (mode < 0) return ONE_SHOT_CANCEL;
+  const CoordEntry& e = g_coord.entry;
+  NodeDrag& d = g_node_drag;
+  d = NodeDrag{};
+  d.mode = mode;
+  d.start = e.reference;
+  d.anchor = e.reference;
+  d.move_delta = {e.current.x - e.reference.x, e.current.y - e.reference.y};
+  g_hover.cursor_point = e.current;
+  g_hover.cursor_delta = d.move_delta;
+  if (apply_drag_mode(mode, e.current, e.current) != 0) return ONE_SHOT_CANCEL;
+  finish_pending_propagation();
+  return ONE_SHOT_COMMIT_AS_IS;
+}
+
+// A coordinate typed over a node (link false) or a link: where it goes is asked first.
+int enter_and_apply(bool link) {
+  NodeContext& c = context();
+  g_edit.current_link = current();
+  g_hover.point_selector = c.dragged;
+  if (enter_reference_point(link ? 1 : 0) != 0) return ONE_SHOT_CANCEL;
+  return apply_entered_point(link ? 803 : 802);
+}
+
 int one_shot_missing() {
   show_missing_command_notice();
   return ONE_SHOT_CANCEL;
@@ -543,19 +575,18 @@ int run_one_shot(int16_t mode) {
     case -910: return thin_nodes();
     case -874: return make_parallel_command();
     case -875: return make_perpendicular_command();
-    // Joining, breaking, offsets, the tangent command, the master-line commands and typed
-    // coordinates come with their own commands.
+    // Joining, breaking, offsets and the tangent command come with their own commands.
     case -805:
     case -809:
     case -869:
     case -870:
     case -876:
-    case -906:
-    case -907:
-    case -56:
-    case -57:
-    case -58:
     case -929: return one_shot_missing();
+    case -906: return enter_and_apply(false);
+    case -907: return enter_and_apply(true);
+    case -56: return apply_entered_point(802);
+    case -57: return apply_entered_point(803);
+    case -58: return apply_entered_point(804);
     default: return ONE_SHOT_CANCEL;
   }
 }

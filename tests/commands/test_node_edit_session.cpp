@@ -5,8 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include "../editor/drawing_window.h"
 #include "../editor/editor_fixture.h"
 #include "commands/node_edit_session.h"
+#include "editor/coord_entry.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
 #include "editor/hover.h"
@@ -20,6 +22,7 @@
 #include "records/preferences.h"
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
+#include "store/float_text.h"
 
 namespace {
 
@@ -37,14 +40,19 @@ class NodeSession : public EditorFixture {
     g_view.area_width = g_display.screen_width;
     set_view(10.0f, -10.0f, 30.0f);
     g_events.modifiers = 0;
+    // The notices that boxes show give the drawing back to its window.
+    drawing_ = open_drawing_window();
   }
   void TearDown() override {
     g_events.modifiers = 0;
     undo_clear();
     discard_originals();
+    close_drawing_window(drawing_);
     reset_edit_session();
     EditorFixture::TearDown();
   }
+
+  TextLine* drawing_ = nullptr;
 
   static DrawingItem* with_id(DrawingItem* item) {
     set_item_id(item, ++g_job_settings.item_id_counter);
@@ -94,6 +102,19 @@ class NodeSession : public EditorFixture {
     h.hover_link = item_nodes(item) + link;
     h.pick_kind = pick;
     h.point_selector = pick == PICK_END_NODE ? PICK_POINT_NEXT : PICK_POINT_NODE;
+  }
+
+  static void type_text(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) push_input_code(static_cast<unsigned char>(*c));
+  }
+
+  // Every character row of the normal face, as the screen shows it.
+  static std::string screen_text() {
+    const CellMetrics& c = g_display.presets[FACE_ROLE_NORMAL];
+    std::string text;
+    for (int row = 0; row <= c.last_row; ++row)
+      text += text_at(0, row * c.cell_height, FACE_ROLE_NORMAL, c.last_column + 1) + "\n";
+    return text;
   }
 
   static DrawingItem* only_item() {
@@ -338,6 +359,93 @@ TEST_F(NodeSession, DeletingNodesAndLinksIsUndone) {
     undo_command();
     EXPECT_EQ(bytes(only_item()), before);
   }
+}
+
+// Coordinates typed during a drag, or over a node or a link, put the node, the link or the item
+// there as one undo step; the dispatcher's entered point moves a node without asking.
+TEST_F(NodeSession, TypedCoordinatesPlaceNodesLinksAndItems) {
+  struct Case {
+    const char* name;
+    int op;
+    int32_t link;
+    int16_t pick;
+    const char* typed;  // null: the entry record holds the point already
+    std::vector<PointF> expected;
+  };
+  const Case cases[] = {
+      {"dragged node", 802, 1, PICK_START_NODE, "12,3\r", {{0, 0}, {12, 3}, {10, 10}}},
+      {"typed over a node", 906, 1, PICK_START_NODE, "12,3\r", {{0, 0}, {12, 3}, {10, 10}}},
+      {"typed over a link", 907, 0, PICK_ON_LINK_NEAR_START, "3,5\r",
+       {{3, 5}, {13, 5}, {10, 10}}},
+      {"moved item", 804, 0, PICK_START_NODE, "2,1\r", {{2, 1}, {12, 1}, {12, 11}}},
+      {"entered point", 926, 1, PICK_START_NODE, nullptr, {{0, 0}, {7, -2}, {10, 10}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, c.link, c.pick, item_nodes(item)[c.link].point);
+    if (c.typed != nullptr) {
+      std::string text = c.typed;
+      text.back() = '\0';
+      type_text(text.c_str());
+      push_input_code(KEY_ENTER);
+    } else {
+      g_coord.entry.reference = {10, 0};
+      g_coord.entry.current = {7, -2};
+    }
+    EXPECT_EQ(node_edit_session(c.op), 0);
+    DrawingItem* edited = only_item();
+    ASSERT_EQ(item_link_count(edited), 2);
+    for (size_t i = 0; i < c.expected.size(); ++i) {
+      EXPECT_NEAR(item_nodes(edited)[i].point.x, c.expected[i].x, 1e-4) << i;
+      EXPECT_NEAR(item_nodes(edited)[i].point.y, c.expected[i].y, 1e-4) << i;
+    }
+    undo_command();
+    EXPECT_EQ(bytes(only_item()), before);
+  }
+}
+
+// While measuring, the side panel shows the ruler from the node to the cursor: its length, its
+// run and rise and its direction in degrees.
+TEST_F(NodeSession, MeasuringShowsTheRulerBesideTheDrawing) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  hover(item, 1, PICK_START_NODE, {10, 0});
+  move_to({13, 4});
+  headless_inject_keystroke(VK_RETURN, 0);
+  EXPECT_EQ(node_edit_session(59), -1);
+  const std::string shown = screen_text();
+  for (const double value : {5.0, 3.0, 4.0, 13.0}) {
+    const std::string text = format_float_text(value, FLOAT_NINE_COLUMNS | FLOAT_SIX_DECIMALS);
+    EXPECT_NE(shown.find(text), std::string::npos) << text << "\n" << shown;
+  }
+  EXPECT_NE(shown.find("53.13"), std::string::npos) << shown;
+}
+
+// Esc while a polyline is drawn node by node takes the last link back and glides the pointer
+// onto the node now being dragged; Enter then keeps the polyline as it was before that link.
+TEST_F(NodeSession, EscWhileDrawingGlidesBackToThePreviousNode) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}, {0, 10}}));
+  NodeContext& c = g_edit.node;
+  c.drawing_mode = NODE_DRAWING_CONTINUE;
+  c.drawing_link_count = 1;
+  hover(item, 2, PICK_END_NODE, {0, 10});
+  move_to({-5, 12});
+  push_input_code(KEY_ESC);
+  push_input_code(KEY_ENTER);
+  EXPECT_EQ(node_edit_session(806), 0);
+  c.drawing_mode = 0;
+  DrawingItem* edited = only_item();
+  ASSERT_EQ(item_link_count(edited), 3);
+  EXPECT_NEAR(item_nodes(edited)[3].point.x, 0.0f, 1e-4);
+  EXPECT_NEAR(item_nodes(edited)[3].point.y, 10.0f, 1e-4);
+  int x = 0;
+  int y = 0;
+  pixel_of({0, 10}, &x, &y);
+  EXPECT_EQ(g_pointer.wanted_x, x);
+  EXPECT_EQ(g_pointer.wanted_y, y);
 }
 
 }  // namespace
