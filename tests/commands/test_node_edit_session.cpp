@@ -2,12 +2,16 @@
 // added, a polygon given a side, a polyline continued with R, T and Esc, measuring, a refused
 // position, and every committed edit taken back by undo.
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <vector>
 
 #include "../editor/drawing_window.h"
 #include "../editor/editor_fixture.h"
+#include "commands/node_creation.h"
 #include "commands/node_edit_session.h"
+#include "editor/button_bindings.h"
 #include "editor/coord_entry.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
@@ -23,6 +27,29 @@
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
 #include "store/float_text.h"
+
+// Allocations of at least this many bytes fail once (0: none), so that a test can make an
+// item's node array refuse to grow.
+static size_t g_fail_allocation_from = 0;
+
+void* operator new(size_t n) {
+  if (g_fail_allocation_from != 0 && n >= g_fail_allocation_from) {
+    g_fail_allocation_from = 0;
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(n != 0 ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+// The replaced operator new allocates with malloc, so free is the matching release.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace {
 
@@ -148,7 +175,9 @@ TEST_F(NodeSession, DraggedNodeIsOneUndoStep) {
   hover(item, 1, PICK_START_NODE, {10, 0});
   move_to({12, 3});
   click_at({12, 3});
+  const int depth = g_button_bindings.depth;
   EXPECT_EQ(node_edit_session(802), 0);
+  EXPECT_EQ(g_button_bindings.depth, depth) << "the drag gives back every binding it saved";
   DrawingItem* edited = only_item();
   EXPECT_EQ(item_id(edited), 1);
   EXPECT_NEAR(item_nodes(edited)[1].point.x, 12.0f, 1e-4);
@@ -446,6 +475,90 @@ TEST_F(NodeSession, EscWhileDrawingGlidesBackToThePreviousNode) {
   pixel_of({0, 10}, &x, &y);
   EXPECT_EQ(g_pointer.wanted_x, x);
   EXPECT_EQ(g_pointer.wanted_y, y);
+}
+
+// A polyline or spline drawn node by node on the entry line: typed points become nodes, Esc takes
+// the last one back, "c" closes the figure with a loose first node, ends typed onto each other
+// close by the join tolerance, and fewer than two points make no item.
+TEST_F(NodeSession, PolylineDrawnByTypedNodes) {
+  struct Case {
+    const char* name;
+    int spline;
+    std::vector<const char*> typed;  // each entry is followed by Enter; "" is a bare Enter
+    std::vector<PointF> expected;    // no points: no item
+    bool closed;
+  };
+  const Case cases[] = {
+      {"closed by c", 0, {"0,0", "10,0", "10,5", "c"}, {{0, 0}, {10, 0}, {10, 5}, {0, 0}}, true},
+      {"esc takes back", 0, {"0,0", "10,0", "20,7", "\x1b", "10,5", ""},
+       {{0, 0}, {10, 0}, {10, 5}}, false},
+      {"ends meet", 0, {"0,0", "10,0", "10,5", "0,0", ""}, {{0, 0}, {10, 0}, {10, 5}, {0, 0}},
+       true},
+      {"spline", 1, {"0,0", "5,5", "10,0", ""}, {{0, 0}, {5, 5}, {10, 0}}, false},
+      {"one point", 0, {"3,3", ""}, {}, false},
+      {"esc at once", 0, {"\x1b"}, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_current_list();
+    for (const char* t : c.typed) {
+      if (t[0] == 0x1b) {
+        push_input_code(KEY_ESC);
+        continue;
+      }
+      type_text(t);
+      push_input_code(KEY_ENTER);
+    }
+    draw_polyline_by_nodes(c.spline);
+    if (c.expected.empty()) {
+      EXPECT_EQ(count_current_lines(), 0);
+      continue;
+    }
+    DrawingItem* item = only_item();
+    ASSERT_NE(item, nullptr);
+    ASSERT_EQ(item_link_count(item) + 1, static_cast<int>(c.expected.size()));
+    const LinkRecord* r = item_nodes(item);
+    for (size_t i = 0; i < c.expected.size(); ++i) {
+      EXPECT_NEAR(r[i].point.x, c.expected[i].x, 1e-5) << i;
+      EXPECT_NEAR(r[i].point.y, c.expected[i].y, 1e-5) << i;
+    }
+    EXPECT_EQ((r[0].node_flags & NODE_KIND_MASK) != 0, c.closed);
+    if (std::string(c.name) == "closed by c") {
+      EXPECT_EQ(r[0].node_flags, NODE_FIRST | NODE_LOOSE);
+    }
+    for (int32_t i = 0; i < item_link_count(item); ++i) {
+      EXPECT_EQ(r[i].code, c.spline != 0 ? LINK_SPLINE : LINK_FLEXIBLE_LINE) << i;
+      if (i > 0) {
+        EXPECT_EQ(r[i].node_flags, c.spline != 0 ? NODE_TANGENT : NODE_LOOSE) << i;
+      }
+    }
+  }
+}
+
+// A node array that cannot grow drops the edit: the item stays as it was stored and no undo
+// step is left behind.
+TEST_F(NodeSession, FailedNodeArrayGrowCancelsTheEdit) {
+  std::vector<PointF> points;
+  for (int i = 0; i <= 60; ++i) points.push_back({static_cast<float>(i), static_cast<float>(i % 2)});
+  for (const int op : {806, 51}) {
+    SCOPED_TRACE(op);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline(points));
+    const std::vector<uint8_t> before = bytes(item);
+    if (op == 806) hover(item, 10, PICK_ON_LINK_NEAR_START, {10.5f, 0.5f});
+    else hover(item, 59, PICK_END_NODE, points.back());
+    g_events.modifiers = MODIFIER_SHIFT;
+    g_fail_allocation_from = block_alloc_size(item_block(item)->cam_kind, 61);
+    EXPECT_EQ(node_edit_session(op), -1);
+    const bool failed = g_fail_allocation_from == 0;
+    g_fail_allocation_from = 0;
+    g_events.modifiers = 0;
+    EXPECT_TRUE(failed) << "the grow was not tried";
+    EXPECT_FALSE(edit_session_open());
+    EXPECT_EQ(g_undo.current, nullptr);
+    EXPECT_EQ(bytes(only_item()), before);
+  }
 }
 
 }  // namespace
