@@ -242,6 +242,37 @@ double straightening_turn(double a, bool vertical) {
   return t;
 }
 
+namespace {
+
+bool straight(const LinkRecord* link) { return code_is_line(link->code); }
+bool tangent_node(const LinkRecord* record) { return (record->node_flags & NODE_TANGENT) != 0; }
+
+// A tangent arc between the straightened link and a line beyond it is fitted again as the fillet
+// between the two: its radius is the distance from where their lines meet to the far line's
+// node. first, arc and second are consecutive records (first the link before the arc). A fitting
+// that cannot be made leaves the three records as they were.
+void refit_fillet_after_straightening(LinkRecord* first, LinkRecord* arc, LinkRecord* second,
+                                      const PointF& far_node) {
+  LinkRecord keep[4] = {first[0], first[1], first[2], first[3]};
+  LinkRecord l1[2] = {first[0], first[1]};
+  LinkRecord l2[2] = {second[0], second[1]};
+  l1[0].code = l2[0].code = LINK_FLEXIBLE_LINE;
+  PointF corner{};
+  if (nearer_crossing(l1, l2, far_node, &corner)) {
+    arc->code = static_cast<float>(std::hypot(static_cast<double>(corner.x) - far_node.x,
+                                              static_cast<double>(corner.y) - far_node.y));
+  }
+  if (!(arc->code > 0.0f) || fillet_two_lines(first, second, arc) != FILLET_OK) {
+    for (int i = 0; i < 4; ++i) first[i] = keep[i];
+    return;
+  }
+  arc->node_flags = static_cast<uint8_t>((arc->node_flags & ~NODE_KIND_MASK) | NODE_TANGENT);
+  second->node_flags = static_cast<uint8_t>((second->node_flags & ~NODE_KIND_MASK) | NODE_TANGENT);
+  for (LinkRecord* r : {first, arc, second}) link_bounding_box(r);
+}
+
+}  // namespace
+
 int straighten_link(DrawingItem* item, int32_t link_index, int16_t pick, bool vertical) {
   LinkRecord* r = item_nodes(item);
   const int32_t count = item_link_count(item);
@@ -272,6 +303,21 @@ int straighten_link(DrawingItem* item, int32_t link_index, int16_t pick, bool ve
   }
   refresh_arc_angles(link);
   link_bounding_box(link);
+  // A fillet beyond the moving end follows the straightened link.
+  if (straight(link) && end_moves && link_index + 2 < count) {
+    LinkRecord* arc = &r[link_index + 1];
+    LinkRecord* far = &r[link_index + 2];
+    if (code_is_arc(arc->code) && arc->sweep > 0.0f && tangent_node(arc) && straight(far) &&
+        tangent_node(far))
+      refit_fillet_after_straightening(link, arc, far, far->point);
+  } else if (straight(link) && !end_moves && link_index >= 2) {
+    LinkRecord* arc = &r[link_index - 1];
+    LinkRecord* far = &r[link_index - 2];
+    if (code_is_arc(arc->code) && arc->sweep > 0.0f && tangent_node(link) && straight(far) &&
+        tangent_node(arc))
+      refit_fillet_after_straightening(far, arc, link, arc->point);
+  }
+  if (r[0].node_flags & NODE_KIND_MASK) r[count].point = r[0].point;
   return 0;
 }
 

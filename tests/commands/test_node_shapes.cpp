@@ -171,6 +171,47 @@ TEST_F(NodeShapes, StraightenedLinkSlidesItsMovingEndAlongTheNeighbour) {
   EXPECT_NEAR(straightening_turn(5.0, true), 1.5 * PI - 5.0 + 2 * PI, 1e-12);
 }
 
+// A straightened link followed by a tangent arc into a line: the arc is fitted again as the
+// fillet between the straightened link and that line, so the corner stays smooth; the far
+// line's node stays where it was.
+TEST_F(NodeShapes, StraighteningRefitsTheFilletBeyondIt) {
+  for (const bool from_end : {false, true}) {
+    SCOPED_TRACE(from_end);
+    free_current_list();
+    // A tilted line, a quarter arc about (10, 2) into the line up x = 12.
+    std::vector<NodeSpec> nodes = {{0, -1}, {10, 0, 2.0f}, {12, 2}, {12, 10}};
+    nodes[1].node_flags = NODE_TANGENT;
+    nodes[2].node_flags = NODE_TANGENT;
+    if (from_end) {
+      // The same corner walked the other way: up the line, round the arc, out along the tilt.
+      nodes = {{12, 10}, {12, 2, 2.0f}, {10, 0}, {0, -1}};
+      nodes[1].node_flags = NODE_TANGENT;
+      nodes[2].node_flags = NODE_TANGENT;
+    }
+    DrawingItem* item = make_item(nodes);
+    LinkRecord* r = item_nodes(item);
+    r[1].centre = {10, 2};
+    if (from_end) r[1].link_flags |= LINK_CLOCKWISE;
+    refresh_arc_angles(&r[1]);
+    const int32_t link = from_end ? 2 : 0;
+    const int16_t pick = from_end ? PICK_ON_LINK_NEAR_END : PICK_ON_LINK_NEAR_START;
+    ASSERT_EQ(straighten_link(item, link, pick, false), 0);
+    r = item_nodes(item);
+    const LinkRecord& arc = r[1];
+    EXPECT_NEAR(arc.code, 3.0f, 1e-4);
+    EXPECT_NEAR(arc.centre.x, 9.0f, 1e-4);
+    EXPECT_NEAR(arc.centre.y, 2.0f, 1e-4);
+    const PointF on_line = from_end ? r[2].point : r[1].point;
+    const PointF on_far = from_end ? r[1].point : r[2].point;
+    EXPECT_NEAR(on_line.x, 9.0f, 1e-4);
+    EXPECT_NEAR(on_line.y, -1.0f, 1e-4);
+    EXPECT_NEAR(on_far.x, 12.0f, 1e-4);
+    EXPECT_NEAR(on_far.y, 2.0f, 1e-4);
+    const PointF other = from_end ? r[3].point : r[0].point;
+    EXPECT_NEAR(other.y, -1.0f, 1e-5);
+  }
+}
+
 // Dividing: a full circle into four quarter arcs with tangent nodes, a clockwise arc walked
 // from its end so its nodes keep its order, a line into equal lines.
 TEST_F(NodeShapes, DividingArcsCirclesAndLines) {
