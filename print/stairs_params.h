@@ -30,6 +30,9 @@ constexpr int32_t STAIRS_TYPE_CUT_STRINGER = 4;
 constexpr int32_t STAIRS_TYPE_LAST = 5;
 // The most treads a block may hold.
 constexpr int32_t STAIRS_MOST_TREADS = 799;
+// The largest magnitude a number of a block may have: a kilometre in millimetres, beyond any
+// staircase, and far enough below float's range that the build's products stay finite.
+constexpr float STAIRS_LARGEST_VALUE = 1e6f;
 // The mark row whose entry says the user entered the board width.
 constexpr size_t STAIRS_WIDTH_MARK_ROW = 30;
 // Check-box flag words of the designer's Left and Right boxes.

@@ -14,6 +14,7 @@
 #include "tests/cam/gcode_reading.h"
 #include "tests/cam/make_nc_fixture.h"
 #include "tests/support/test_folder.h"
+#include "tests/support/headless_script.h"
 
 namespace fs = std::filesystem;
 
@@ -63,16 +64,7 @@ class NodeDragToNc : public EditorFixture, protected MakeNcJob {
   }
 
   int run(const std::string& script) {
-    const fs::path script_path = folder_ / "script.txt";
-    std::ofstream(script_path, std::ios::binary) << script;
-    const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" +
-                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" --folder \"" +
-                                (folder_ / "program").string() + "\" --out \"" + folder_.string() +
-                                "\" \"" + script_path.string() + "\" 2>\"" +
-                                (folder_ / "stderr.txt").string() + "\"";
-    const int status = std::system(command.c_str());
-    if (status == -1 || (status & 0x7F) != 0) return -1;
-    return (status >> 8) & 0xFF;
+    return run_headless_script(folder_ / "jobs", folder_ / "program", folder_, script);
   }
   std::string read(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);

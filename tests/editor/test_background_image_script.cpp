@@ -14,6 +14,7 @@
 #include "job/background_image.h"
 #include "job/job_file.h"
 #include "tests/support/test_folder.h"
+#include "tests/support/headless_script.h"
 
 namespace fs = std::filesystem;
 
@@ -100,17 +101,10 @@ class BackgroundImageScriptTest : public EditorFixture {
   }
 
   int run(const std::string& job_initial, const std::string& expectations) {
-    const std::string script = "move 5 400\nkey Ctrl+O\nwait 100\ntype " + job_initial +
-                               "\nkey Enter\nwait 300\npng opened\n" + expectations + "close\n";
-    const fs::path script_path = folder_ / "script.txt";
-    std::ofstream(script_path, std::ios::binary) << script;
-    const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" + BRENVIK_PROGRAM_DIR +
-                                "/brenvik-headless\" --folder \"" + (folder_ / "program").string() + "\" --out \"" +
-                                folder_.string() + "\" \"" + script_path.string() + "\" 2>\"" +
-                                (folder_ / "stderr.txt").string() + "\"";
-    const int status = std::system(command.c_str());
-    if (status == -1 || (status & 0x7F) != 0) return -1;
-    return (status >> 8) & 0xFF;
+    return run_headless_script(folder_ / "jobs", folder_ / "program", folder_,
+                               "move 5 400\nkey Ctrl+O\nwait 100\ntype " + job_initial +
+                                   "\nkey Enter\nwait 300\npng opened\n" + expectations +
+                                   "close\n");
   }
 
   std::string errors() {
