@@ -146,7 +146,7 @@ extern StairsState g_stairs;
 void write_stairs_image(const StairsParams& params, uint8_t out[STAIRS_IMAGE_SIZE]);
 // Reads an image; false (params untouched) for anything but a block the designer can use: a
 // kind other than 1, 2 or 4 (with or without the metric bit), a tread count outside 0..799, a
-// kind-4 type outside 0..5 or a float that is not finite.
+// kind-4 type outside 0..5 or a float that is not finite or larger than STAIRS_LARGEST_VALUE.
 bool read_stairs_image(const uint8_t* bytes, size_t size, StairsParams* params);
 
 // ---- defaults ----
