@@ -536,12 +536,12 @@ bool build_slanted_rectangle(LinkRecord* first, float height, float length, doub
   const double s = std::remainder(slant, TWO_PI);
   // The side divides by the slant's cosine: at 90 degrees either way there is no rectangle.
   if (!(std::fabs(s) < PI / 2 - 1e-6)) return false;
+  // The form's rectangles run clockwise from the upper-left corner: give the frame that turn
+  // before it is rebuilt, whatever a zero side left of it.
   LinkRecord* n = first;
-  n[1].point = polar(n[0].point, length, rotation);
-  n[2].point = polar(n[1].point, height / std::cos(s), rotation + 1.5 * PI - s);
-  n[3].point = polar(n[2].point, length, rotation + PI);
-  n[4].point = n[0].point;
-  for (int i = 0; i < 4; ++i) link_bounding_box(&n[i]);
+  n[1].point = polar(n[0].point, 1.0, rotation);
+  n[2].point = polar(n[1].point, 1.0, rotation - PI / 2);
+  build_straight_frame(first, length, height, rotation, s);
   return true;
 }
 
