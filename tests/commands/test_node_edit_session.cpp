@@ -561,4 +561,31 @@ TEST_F(NodeSession, FailedNodeArrayGrowCancelsTheEdit) {
   }
 }
 
+// An edited machining item keeps the machining order numbered without gaps: the order is
+// renumbered when the edit is committed.
+TEST_F(NodeSession, EditedMachiningItemRenumbersTheOrder) {
+  const int16_t orders[] = {5, 9};
+  std::vector<DrawingItem*> items;
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_EQ(new_geometry_block("", nullptr, 1, 0, GEOMETRY_KIND_MACHINABLE), 0);
+    DrawingItem* item = with_id(g_lists.current.last);
+    item->kind = ITEM_POLYLINE;
+    item->state = ITEM_FLAG_SELECTED;
+    LinkRecord* r = item_nodes(item);
+    r[0].point = {0, static_cast<float>(5 * k)};
+    r[1].point = {10, static_cast<float>(5 * k)};
+    item_bounding_boxes(item);
+    set_item_machining_order(item, orders[k]);
+    items.push_back(item);
+  }
+  hover(items[0], 0, PICK_END_NODE, {10, 0});
+  move_to({12, 2});
+  click_at({12, 2});
+  EXPECT_EQ(node_edit_session(802), 0);
+  std::vector<int16_t> numbered;
+  for (DrawingItem* i = g_lists.current.first; i != nullptr; i = i->next)
+    numbered.push_back(block_machining_order(item_block(i)));
+  EXPECT_EQ(numbered, (std::vector<int16_t>{1, 2}));
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands/node_context_fill.h"
+#include "commands/node_edit_session.h"
 #include "commands/node_one_shots.h"
 #include "editor/edit_session.h"
 #include "geometry/item_shapes.h"
@@ -11,6 +12,7 @@
 #include "geometry/node_surgery.h"
 #include "geometry/shape_drags.h"
 #include "tests/geometry/item_fixture.h"
+#include "text/text_layout.h"
 
 namespace {
 
@@ -562,6 +564,39 @@ TEST_F(BentFrame, CornerAndSideDragsKeepTheArcsConcentric) {
   const std::vector<uint8_t> bytes = item->extra;
   EXPECT_EQ(shift_frame_side(item_nodes(item), 0, delta), -1);
   EXPECT_EQ(item->extra, bytes);
+}
+
+// Bending a text frame's first side takes the text's arc side from the way the arc turns; bending
+// it the other way flips it.
+TEST_F(BentFrame, BentTextFrameTakesItsArcSideFromTheTurning) {
+  DrawingItem* item = make_item({{0, 0, LINK_FLEXIBLE_LINE},
+                                 {10, 0, LINK_RIGID_LINE},
+                                 {10, 4, LINK_FLEXIBLE_LINE},
+                                 {0, 4, LINK_RIGID_LINE},
+                                 {0, 0}},
+                                ITEM_TEXT, GEOMETRY_KIND_TEXT);
+  item_nodes(item)[0].node_flags = NODE_FIRST | NODE_LOOSE;
+  uint8_t* bytes = block_text_layout(item_block(item));
+  ASSERT_NE(bytes, nullptr);
+  NodeContext& c = g_edit.node;
+  c = NodeContext{};
+  c.item = item;
+  c.link_index = 0;
+  c.pick = PICK_ON_LINK_NEAR_START;
+  struct Step {
+    PointF through;
+    uint8_t direction;  // 1 counter-clockwise
+  };
+  // Down through the middle: the side turns left (counter-clockwise); up: clockwise.
+  for (const Step& step : {Step{{5, -2}, 1}, Step{{5, 2}, 0}, Step{{5, -1}, 1}}) {
+    SCOPED_TRACE(step.through.y);
+    ASSERT_EQ(apply_drag_mode(11, step.through, step.through), 0);
+    ASSERT_GT(item_nodes(item)[0].code, 0.0f);
+    TextLayout layout;
+    read_text_layout(block_text_layout(item_block(item)), &layout);
+    EXPECT_EQ(layout.arc_direction, step.direction);
+  }
+  c = NodeContext{};
 }
 
 }  // namespace
