@@ -131,6 +131,19 @@ class NodeSession : public EditorFixture {
     h.point_selector = pick == PICK_END_NODE ? PICK_POINT_NEXT : PICK_POINT_NODE;
   }
 
+  // The edited item has these nodes; undo then gives back the stored bytes.
+  static void expect_nodes_then_undo(const std::vector<PointF>& expected,
+                                     const std::vector<uint8_t>& before) {
+    DrawingItem* edited = only_item();
+    ASSERT_EQ(item_link_count(edited) + 1, static_cast<int>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_NEAR(item_nodes(edited)[i].point.x, expected[i].x, 1e-4) << i;
+      EXPECT_NEAR(item_nodes(edited)[i].point.y, expected[i].y, 1e-4) << i;
+    }
+    undo_command();
+    EXPECT_EQ(bytes(only_item()), before);
+  }
+
   static void type_text(const char* text) {
     for (const char* c = text; *c != '\0'; ++c) push_input_code(static_cast<unsigned char>(*c));
   }
@@ -379,14 +392,7 @@ TEST_F(NodeSession, DeletingNodesAndLinksIsUndone) {
     const std::vector<uint8_t> before = bytes(item);
     hover(item, c.link, c.pick, item_nodes(item)[c.link].point);
     EXPECT_EQ(node_edit_session(c.op), 0);
-    DrawingItem* edited = only_item();
-    ASSERT_EQ(item_link_count(edited) + 1, static_cast<int>(c.expected.size()));
-    for (size_t i = 0; i < c.expected.size(); ++i) {
-      EXPECT_NEAR(item_nodes(edited)[i].point.x, c.expected[i].x, 1e-4) << i;
-      EXPECT_NEAR(item_nodes(edited)[i].point.y, c.expected[i].y, 1e-4) << i;
-    }
-    undo_command();
-    EXPECT_EQ(bytes(only_item()), before);
+    expect_nodes_then_undo(c.expected, before);
   }
 }
 
@@ -426,14 +432,7 @@ TEST_F(NodeSession, TypedCoordinatesPlaceNodesLinksAndItems) {
       g_coord.entry.current = {7, -2};
     }
     EXPECT_EQ(node_edit_session(c.op), 0);
-    DrawingItem* edited = only_item();
-    ASSERT_EQ(item_link_count(edited), 2);
-    for (size_t i = 0; i < c.expected.size(); ++i) {
-      EXPECT_NEAR(item_nodes(edited)[i].point.x, c.expected[i].x, 1e-4) << i;
-      EXPECT_NEAR(item_nodes(edited)[i].point.y, c.expected[i].y, 1e-4) << i;
-    }
-    undo_command();
-    EXPECT_EQ(bytes(only_item()), before);
+    expect_nodes_then_undo(c.expected, before);
   }
 }
 
