@@ -49,3 +49,6 @@ int run_rotate_all_dialog(float* /*angle_deg*/, int* /*include_inactive*/) { ret
 int run_mirror_all_dialog(PointF* /*centre*/, float* /*angle_deg*/, int* /*mode*/) {
   return missing(0);
 }
+
+int change_text_parameters_command() { return missing(0); }
+int space_text_items_command() { return missing(0); }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "store/message_ids.h"
+
 #include "records/job_settings.h"
 
 // What a row of the job settings dialog edits.
@@ -44,8 +46,6 @@ constexpr int SURFACE_DIE_CUT_BLADES = 18;
 constexpr int SURFACE_MENU_CHOICES = 16;
 // The message whose rows 2-8 label a surface, and the next one their help.
 constexpr int SURFACE_LABELS_FIRST = 700;
-constexpr int MSG_SURFACE_NOTE = 11001;
-constexpr int MSG_SHORT_FEED_ZERO = 11016;
 constexpr int16_t SHORT_FEED_INSTEAD_OF_ZERO = 60;
 
 // The rule of row `row` (0..23) for the job's surface.

@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
+#include "store/message_ids.h"
+
 #include "store/line_list.h"
 
 // The choice prompts of a conversion: now in inches / now in millimetres. Their second choice
 // converts the items too.
-constexpr int MSG_CONVERT_TO_INCH = -23020;
-constexpr int MSG_CONVERT_TO_MILLIMETRE = -23021;
 constexpr int CONVERT_CHOICE_ITEMS = 1;
 
 // What a conversion did.
