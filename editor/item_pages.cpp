@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/drawing_commands.h"
 #include "editor/hover.h"
 #include "editor/item_inspector.h"
 #include "editor/item_pages.h"
@@ -48,7 +49,9 @@ const char* const PATTERN_KIND_NAMES[] = {"Single point", "Align rows", "Ragged 
 const char* const ARC_DIRECTION_NAMES[] = {"Clockwise", "Counter CW", nullptr};
 const char* const NO_YES[] = {"No", "Yes", nullptr};
 
-enum class Kind : uint8_t { NONE, COORDINATE, SIZE, ANGLE, COUNT, BUTTON, CHOICE };
+// LINK_TYPE, LINK_NUMBER and NODE_KIND are the rows an arc link's page shares with the link
+// panel.
+enum class Kind : uint8_t { NONE, COORDINATE, SIZE, ANGLE, COUNT, BUTTON, CHOICE, LINK_TYPE, LINK_NUMBER, NODE_KIND };
 
 struct PageField {
   Kind kind = Kind::NONE;
@@ -58,6 +61,7 @@ struct PageField {
   const char* const* names = nullptr;
   const char* letters = nullptr;  // the letter of each choice
   int picture = 0;                // a picture menu that offers the choices, one per cell
+  int end = 0;                    // LINK_NUMBER, NODE_KIND: 1 the link's start node, 2 its end
 };
 
 // One page: how its values are read, which field each row is, and what a change does.
@@ -83,6 +87,11 @@ PageField count(int32_t* v) { return {Kind::COUNT, nullptr, v}; }
 
 EventCode pass_over() { return g_field.last_ending_event == KEY_UP ? KEY_UP : KEY_DOWN; }
 
+// The link of a polyline whose page is open.
+LinkRecord* panel_link_record() {
+  return item_nodes(g_panel.panel_item) + std::max<int>(0, g_panel.panel_link);
+}
+
 EventCode edit_field(const PageField& f) {
   switch (f.kind) {
     case Kind::COORDINATE:
@@ -107,6 +116,8 @@ EventCode edit_field(const PageField& f) {
       const EventCode e = read_field_event(BUTTON_WIDTH);
       return e == KEY_ENTER ? FIELD_CHANGED : e;
     }
+    case Kind::LINK_TYPE: return edit_link_type_field(panel_link_record());
+    case Kind::NODE_KIND: return edit_link_node_kind_field(f.end);
     default: return pass_over();
   }
 }
@@ -119,6 +130,9 @@ void show_field(const PageField& f) {
     case Kind::COUNT: show_int_value(*f.count, 6); return;
     case Kind::CHOICE: show_choice_value(f.names, *f.choice, f.picture != 0 ? PATTERN_KIND_WIDTH : 12); return;
     case Kind::BUTTON: show_text_value("Define by 2 or 3 points", BUTTON_WIDTH); return;
+    case Kind::LINK_TYPE: show_link_type_value(panel_link_record()); return;
+    case Kind::LINK_NUMBER: show_int_value(g_panel.panel_link + f.end, 6); return;
+    case Kind::NODE_KIND: show_node_kind_value(panel_link_record() + (f.end - 1)); return;
     default: show_text_value("", 1); return;
   }
 }
@@ -128,7 +142,9 @@ EventCode edit_page_row(int row) {
   const PageField f = g_spec->field(row);
   if (f.kind == Kind::NONE) return pass_over();
   const EventCode result = edit_field(f);
-  if (result >= 0) return result;
+  // A node kind made tangent runs the node editor, which leaves the item at the list's end.
+  g_item = g_panel.panel_item;
+  if (result >= 0 || g_item == nullptr || g_item->extra.empty()) return result;
   const int applied = g_spec->apply(g_item, row);
   if (applied != PAGE_VALUE_TAKEN) {
     g_spec->read(g_item);  // the field shows what the item holds
@@ -141,6 +157,7 @@ EventCode edit_page_row(int row) {
 void show_page() {
   begin_display_pass();
   for (int row = 0; row < g_spec->rows; ++row) show_field(g_spec->field(row));
+  if (g_spec->link_rows) show_link_nav_rows(g_spec->rows);
 }
 
 EventCode page_handler(const PageSpec& spec) {
@@ -152,22 +169,24 @@ EventCode page_handler(const PageSpec& spec) {
   const bool first = result == FORM_FIRST_PASS;
   if (!first) {
     if (result > 0) result = panel_event_filter(result);
-    if (result == EVENT_LEFT_DOWN) {
-      auto_enter_quick_fields(spec.quick_fields, spec.quick_offset);
-      result = 0;
-    }
+    if (result == EVENT_LEFT_DOWN) result = panel_left_press(spec.quick_fields, spec.quick_offset);
     if (spec.link_rows && (result == KEY_PGUP || result == KEY_PGDN))
       result = panel_page_key(result);
+    if (g_item == nullptr || g_item->extra.empty()) return end_field_handler(KEY_ESC);
     if (result < 0) {
       mark_job_changed();
+      if (spec.link_rows && g_drawing_commands.update_symmetry_after_edit != nullptr)
+        g_drawing_commands.update_symmetry_after_edit(g_item, g_panel.panel_link);
       item_bounding_boxes(g_item);
       redraw_panel_drawing();
+      if (spec.link_rows) hilite_link(panel_link_record());
     }
     if (g_layout_changed) result = KEY_ESC;
     if (result != KEY_ESC) rebuild_panel_screen();
     spec.read(g_item);
   }
   show_every_field(show_page);
+  if (spec.link_rows) show_panel_buttons(item_block(g_item));
   if (first && g_panel.display_only != 0) return end_field_handler(KEY_ESC);
   return end_field_handler(result);
 }
@@ -576,10 +595,8 @@ const PageSpec SLOT_PAGE = {MSG_FORM_SLOT_PAGE, read_slot, slot_field, apply_slo
 float g_sweep = 0;
 uint8_t g_direction = 0;
 
-LinkRecord* arc_link() { return item_nodes(g_item) + std::max<int>(0, g_panel.panel_link); }
-
 void read_arc(DrawingItem*) {
-  const LinkRecord* r = arc_link();
+  const LinkRecord* r = panel_link_record();
   g_page.vertex = r->point;
   g_page.second_centre = r[1].point;
   g_page.radius = r->code;
@@ -590,7 +607,17 @@ void read_arc(DrawingItem*) {
 }
 
 PageField arc_field(int row) {
+  PageField f;
   switch (row) {
+    case 0: f.kind = Kind::LINK_TYPE; return f;
+    case 1: case 12:
+      f.kind = Kind::LINK_NUMBER;
+      f.end = row == 1 ? 1 : 2;
+      return f;
+    case 2: case 13:
+      f.kind = Kind::NODE_KIND;
+      f.end = row == 2 ? 1 : 2;
+      return f;
     case 3: return coordinate(&g_page.vertex.x);
     case 4: return coordinate(&g_page.vertex.y);
     case 5: return size(&g_page.radius);
@@ -618,7 +645,7 @@ bool confirm_loosen_tangents(LinkRecord* arc) {
 }
 
 int apply_arc(DrawingItem*, int row) {
-  LinkRecord* r = arc_link();
+  LinkRecord* r = panel_link_record();
   switch (row) {
     case 3: case 4:
       r->point = g_page.vertex;
@@ -646,11 +673,12 @@ int apply_arc(DrawingItem*, int row) {
     }
     case 9: return arc_page_set_start_angle(r, g_page.angle);
     case 10: return arc_page_set_sweep(r, g_sweep);
+    case 2: case 13: return PAGE_VALUE_TAKEN;  // the node kind was set by its field
     default: return PAGE_VALUE_UNCHANGED;
   }
 }
 
-const PageSpec ARC_PAGE = {MSG_FORM_ARC_PAGE, read_arc, arc_field, apply_arc, "029<ABCDF", 0, 16, true};
+const PageSpec ARC_PAGE = {MSG_FORM_ARC_PAGE, read_arc, arc_field, apply_arc, "028=ABCDF", 0, 16, true};
 
 }  // namespace
 
@@ -685,7 +713,7 @@ EventCode arc_page_field() {
 namespace {
 
 int run_page_dialog(int message, WindowKeyFilter handler) {
-  place_next_panel();
+  place_next_panel(message);
   return run_dialog(message, handler);
 }
 
