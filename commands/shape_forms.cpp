@@ -8,6 +8,7 @@
 
 #include "cam/cam_defaults.h"
 #include "commands/create_by_mouse.h"
+#include "commands/node_creation.h"
 #include "commands/shape_solvers.h"
 #include "commands/value_form.h"
 #include "editor/draw_style.h"
@@ -427,8 +428,12 @@ int run_shape_form(int code) {
 }
 
 void run_shape_form_series(int code) {
-  if (code == 143 || code == 148 || code == 149) {
-    // The line form and typed polylines come with the transform form and node creation.
+  if (code == 148 || code == 149) {
+    draw_polyline_by_nodes(code == 148 ? -1 : 0);
+    return;
+  }
+  if (code == 143) {
+    // The line form is the transform form's, which this version does not have yet.
     show_missing_command_notice();
     return;
   }
