@@ -18,8 +18,6 @@ constexpr int CANCELLED = 27;
 
 }  // namespace
 
-void create_item_by_mouse(int /*code*/) { missing(0); }
-void new_point_with_cam_op(int /*cut_type*/) { missing(0); }
 
 int fillet_command() { return missing(0); }
 int batch_join_command() { return missing(0); }

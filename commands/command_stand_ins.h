@@ -6,12 +6,6 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- item creation ----
-// Stand-in: shows the notice; no item is made.
-void create_item_by_mouse(int code);
-// Stand-in: shows the notice; no point is made.
-void new_point_with_cam_op(int cut_type);
-
 // ---- join, trim, fillet, offset, fuse, drill points, separate ----
 // Stand-in: shows the notice; 0.
 int fillet_command();

@@ -1,6 +1,7 @@
 #include "commands/connect_commands.h"
 
 #include "commands/command_stand_ins.h"
+#include "commands/create_by_mouse.h"
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
