@@ -21,13 +21,9 @@ void create_item_by_mouse(int /*code*/) { missing(0); }
 void new_point_with_cam_op(int /*cut_type*/) { missing(0); }
 
 int fillet_command() { return missing(0); }
-int batch_join_command() { return missing(0); }
 int offset_command() { return missing(0); }
 int trim_extend_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
-int drill_points_command() { return missing(0); }
-int separate_command() { return missing(0); }
-int separate_marked_items() { return missing(0); }
 
 int move_command() { return missing(0); }
 int copy_items_command() { return missing(0); }

@@ -12,23 +12,15 @@ void create_item_by_mouse(int code);
 // Stand-in: shows the notice; no point is made.
 void new_point_with_cam_op(int cut_type);
 
-// ---- join, trim, fillet, offset, fuse, drill points, separate ----
+// ---- trim, fillet, offset, fuse ----
 // Stand-in: shows the notice; 0.
 int fillet_command();
-// Stand-in: shows the notice; 0.
-int batch_join_command();
 // Stand-in: shows the notice; 0.
 int offset_command();
 // Stand-in: shows the notice; 0.
 int trim_extend_command();
 // Stand-in: shows the notice; 0, no geometry fault.
 int fuse_loops();
-// Stand-in: shows the notice; 0 points made.
-int drill_points_command();
-// Stand-in: shows the notice; 0.
-int separate_command();
-// Stand-in: shows the notice; 0 pieces.
-int separate_marked_items();
 
 // ---- transforms, paste, display options ----
 // Stand-in: shows the notice; 0.

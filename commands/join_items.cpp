@@ -2,6 +2,8 @@
 
 #include "geometry/item_edit_state.h"
 #include "store/line_list.h"
+#include "ui/dialog_form.h"
+#include "ui/layer_list.h"
 
 int extend_polyline_at_end(DrawingItem* item, int at_start, int16_t tool) {
   if (item == nullptr || item->extra.empty()) return -1;
@@ -30,4 +32,20 @@ int extend_polyline_at_end(DrawingItem* item, int at_start, int16_t tool) {
   }
   link_bounding_box(added);
   return 0;
+}
+
+EventCode edit_layer_byte_field(uint8_t* layer, bool any_layer) {
+  if (any_layer) {
+    const EventCode code = read_window_event(3);
+    if (code == KEY_DEL) {
+      *layer = 255;
+      return static_cast<EventCode>(-KEY_DEL);
+    }
+    push_input_code_front(code);
+  }
+  uint8_t record[LAYER_FIELD_OFFSET + 1] = {};
+  record[LAYER_FIELD_OFFSET] = *layer;
+  const EventCode result = edit_layer_field(record);
+  *layer = record[LAYER_FIELD_OFFSET];
+  return result;
 }

@@ -6,6 +6,7 @@
 
 #include "geometry/drawing_item.h"
 #include "geometry/polyline_join.h"
+#include "screen/event_queue.h"
 
 // The Drawing page's tools that continue a polyline.
 constexpr int16_t TOOL_ARC = 757;
@@ -17,3 +18,12 @@ constexpr int16_t TOOL_SPLINE = 760;
 // could not grow.
 // Stand-in: only the zero-length link; nothing else of the join is done.
 int extend_polyline_at_end(DrawingItem* item, int at_start, int16_t tool);
+
+// A dialog field of one layer byte (the layer list's field, which edits a record): the layer
+// typed or picked. With any_layer, Del gives 255 (any layer, shown blank). Shared by the join,
+// SEPARATE and drill-point forms.
+EventCode edit_layer_byte_field(uint8_t* layer, bool any_layer);
+
+// The batch join of the Drawing page's menu: form 816, then the joins of the layer range as one
+// undo step. The number of joins; 0 when cancelled.
+int batch_join_command();
