@@ -83,6 +83,7 @@ constexpr int ROW_DEPTH = 7;
 constexpr int ROW_TOOL = 8;
 constexpr int ROW_KEEP = 10;
 constexpr int ROW_KEPT_LAYER = 11;
+static_assert(FORM_DRILL_POINTS_FIELDS == ROW_KEPT_LAYER + 1);
 constexpr int FLOAT_WIDTH = 10;
 constexpr int CHOICE_WIDTH = 3;
 constexpr char NY_LETTERS[] = "NY";

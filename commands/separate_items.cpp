@@ -20,6 +20,7 @@ namespace {
 constexpr int ROW_FIRST_LAYER = 1;
 constexpr int ROW_LAST_LAYER = 2;
 constexpr int ROW_CHOICE = 3;
+static_assert(FORM_SEPARATE_FIELDS == ROW_CHOICE + 1);
 constexpr int CHOICE_WIDTH = 3;
 constexpr char NY_LETTERS[] = "NY";
 const char* const NO_YES[] = {"No", "Yes"};
