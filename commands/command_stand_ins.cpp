@@ -20,13 +20,9 @@ constexpr int CANCELLED = 27;
 
 
 int fillet_command() { return missing(0); }
-int batch_join_command() { return missing(0); }
 int offset_command() { return missing(0); }
 int trim_extend_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
-int drill_points_command() { return missing(0); }
-int separate_command() { return missing(0); }
-int separate_marked_items() { return missing(0); }
 
 int move_command() { return missing(0); }
 int copy_items_command() { return missing(0); }

@@ -6,23 +6,15 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- join, trim, fillet, offset, fuse, drill points, separate ----
+// ---- trim, fillet, offset, fuse ----
 // Stand-in: shows the notice; 0.
 int fillet_command();
-// Stand-in: shows the notice; 0.
-int batch_join_command();
 // Stand-in: shows the notice; 0.
 int offset_command();
 // Stand-in: shows the notice; 0.
 int trim_extend_command();
 // Stand-in: shows the notice; 0, no geometry fault.
 int fuse_loops();
-// Stand-in: shows the notice; 0 points made.
-int drill_points_command();
-// Stand-in: shows the notice; 0.
-int separate_command();
-// Stand-in: shows the notice; 0 pieces.
-int separate_marked_items();
 
 // ---- transforms, paste, display options ----
 // Stand-in: shows the notice; 0.

@@ -2,6 +2,9 @@
 
 #include "commands/command_stand_ins.h"
 #include "commands/create_by_mouse.h"
+#include "commands/drill_points.h"
+#include "commands/join_items.h"
+#include "commands/separate_items.h"
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"

@@ -28,6 +28,7 @@
 #include "editor/view_state.h"
 #include "geometry/layers.h"
 #include "geometry/polyline_ends.h"
+#include "geometry/polyline_join.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/controls.h"
