@@ -80,10 +80,10 @@ const PageSpec* g_spec = nullptr;
 bool g_layout_changed = false;  // the page closes to open again in its other layout
 DrawingItem* g_item = nullptr;
 
-PageField coordinate(float* v) { return {Kind::COORDINATE, v}; }
-PageField size(float* v) { return {Kind::SIZE, v}; }
-PageField angle(float* v) { return {Kind::ANGLE, v}; }
-PageField count(int32_t* v) { return {Kind::COUNT, nullptr, v}; }
+PageField coordinate_value(float* v) { return {Kind::COORDINATE, v}; }
+PageField size_value(float* v) { return {Kind::SIZE, v}; }
+PageField angle_value(float* v) { return {Kind::ANGLE, v}; }
+PageField count_value(int32_t* v) { return {Kind::COUNT, nullptr, v}; }
 
 EventCode pass_over() { return g_field.last_ending_event == KEY_UP ? KEY_UP : KEY_DOWN; }
 
@@ -202,10 +202,10 @@ void read_circle(DrawingItem* item) {
 
 PageField circle_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.centre.x);
-    case 1: return coordinate(&g_page.centre.y);
-    case 2: return size(&g_page.radius);
-    case 3: return size(&g_page.diameter);
+    case 0: return coordinate_value(&g_page.centre.x);
+    case 1: return coordinate_value(&g_page.centre.y);
+    case 2: return size_value(&g_page.radius);
+    case 3: return size_value(&g_page.diameter);
     case 5: return {Kind::BUTTON};
     default: return {};
   }
@@ -264,11 +264,11 @@ void read_ellipse(DrawingItem* item) {
 
 PageField ellipse_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.centre.x);
-    case 1: return coordinate(&g_page.centre.y);
-    case 2: return size(&g_page.a);
-    case 3: return size(&g_page.b);
-    case 4: return angle(&g_rotation);
+    case 0: return coordinate_value(&g_page.centre.x);
+    case 1: return coordinate_value(&g_page.centre.y);
+    case 2: return size_value(&g_page.a);
+    case 3: return size_value(&g_page.b);
+    case 4: return angle_value(&g_rotation);
     default: return {};
   }
 }
@@ -305,16 +305,16 @@ PageField point_field(int row) {
   const bool circle = g_page.kind == POINT_ARRAY_CIRCLE;
   const bool single = g_page.kind == POINT_ARRAY_NONE;
   switch (row) {
-    case 0: return coordinate(&g_page.vertex.x);
-    case 1: return coordinate(&g_page.vertex.y);
-    case 3: return size(&g_point_radius);
+    case 0: return coordinate_value(&g_page.vertex.x);
+    case 1: return coordinate_value(&g_page.vertex.y);
+    case 3: return size_value(&g_point_radius);
     case 5:
       return {Kind::CHOICE, nullptr, nullptr, &g_page.kind, PATTERN_KIND_NAMES, "SAROECT",
               PICTURE_POINT_KIND_MENU};
-    case 6: return single ? PageField{} : circle ? size(&g_page.radius) : count(&g_page.rows);
-    case 7: return single ? PageField{} : circle ? angle(&g_start_angle) : count(&g_page.columns);
-    case 8: return single ? PageField{} : circle ? angle(&g_angle_step) : size(&g_page.spacing_y);
-    case 9: return single ? PageField{} : circle ? count(&g_page.sides) : size(&g_page.spacing_x);
+    case 6: return single ? PageField{} : circle ? size_value(&g_page.radius) : count_value(&g_page.rows);
+    case 7: return single ? PageField{} : circle ? angle_value(&g_start_angle) : count_value(&g_page.columns);
+    case 8: return single ? PageField{} : circle ? angle_value(&g_angle_step) : size_value(&g_page.spacing_y);
+    case 9: return single ? PageField{} : circle ? count_value(&g_page.sides) : size_value(&g_page.spacing_x);
     default: return {};
   }
 }
@@ -375,15 +375,15 @@ void read_polygon(DrawingItem* item) {
 
 PageField polygon_field(int row) {
   switch (row) {
-    case 0: return count(&g_page.sides);
-    case 1: return coordinate(&g_page.centre.x);
-    case 2: return coordinate(&g_page.centre.y);
-    case 3: return coordinate(&g_page.vertex.x);
-    case 4: return coordinate(&g_page.vertex.y);
-    case 5: return size(&g_page.radius);
-    case 6: return size(&g_page.inradius);
-    case 7: return size(&g_page.side);
-    case 8: return angle(&g_page.angle);
+    case 0: return count_value(&g_page.sides);
+    case 1: return coordinate_value(&g_page.centre.x);
+    case 2: return coordinate_value(&g_page.centre.y);
+    case 3: return coordinate_value(&g_page.vertex.x);
+    case 4: return coordinate_value(&g_page.vertex.y);
+    case 5: return size_value(&g_page.radius);
+    case 6: return size_value(&g_page.inradius);
+    case 7: return size_value(&g_page.side);
+    case 8: return angle_value(&g_page.angle);
     default: return {};
   }
 }
@@ -438,14 +438,14 @@ void read_rectangle(DrawingItem* item) {
 PageField rectangle_field(int row) {
   const bool bent = rectangle_is_bent(g_item);
   switch (row) {
-    case 0: return coordinate(&g_page.corner.x);
-    case 1: return coordinate(&g_page.corner.y);
-    case 2: return size(&g_page.width);
-    case 3: return bent ? PageField{} : size(&g_page.length);
-    case 4: return angle(&g_page.angle);
-    case 5: return bent ? PageField{} : angle(&g_page.slant);
-    case 6: return bent ? size(&g_page.radius) : PageField{};
-    case 7: return size(bent ? &g_page.radius2 : &g_page.radius);
+    case 0: return coordinate_value(&g_page.corner.x);
+    case 1: return coordinate_value(&g_page.corner.y);
+    case 2: return size_value(&g_page.width);
+    case 3: return bent ? PageField{} : size_value(&g_page.length);
+    case 4: return angle_value(&g_page.angle);
+    case 5: return bent ? PageField{} : angle_value(&g_page.slant);
+    case 6: return bent ? size_value(&g_page.radius) : PageField{};
+    case 7: return size_value(bent ? &g_page.radius2 : &g_page.radius);
     default: return {};
   }
 }
@@ -497,14 +497,14 @@ void read_rounded(DrawingItem* item) {
 
 PageField rounded_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.corner.x);
-    case 1: return coordinate(&g_page.corner.y);
-    case 2: return size(&g_page.width);
-    case 3: return size(&g_page.length);
-    case 4: return angle(&g_page.angle);
-    case 5: return size(&g_page.radius);
-    case 7: return coordinate(&g_page.centre.x);
-    case 8: return coordinate(&g_page.centre.y);
+    case 0: return coordinate_value(&g_page.corner.x);
+    case 1: return coordinate_value(&g_page.corner.y);
+    case 2: return size_value(&g_page.width);
+    case 3: return size_value(&g_page.length);
+    case 4: return angle_value(&g_page.angle);
+    case 5: return size_value(&g_page.radius);
+    case 7: return coordinate_value(&g_page.centre.x);
+    case 8: return coordinate_value(&g_page.centre.y);
     case 10: return {Kind::CHOICE, nullptr, nullptr, &g_looped, NO_YES, "NY"};
     default: return {};
   }
@@ -566,13 +566,13 @@ void read_slot(DrawingItem* item) {
 
 PageField slot_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.centre.x);
-    case 1: return coordinate(&g_page.centre.y);
-    case 2: return coordinate(&g_page.second_centre.x);
-    case 3: return coordinate(&g_page.second_centre.y);
-    case 4: return size(&g_page.radius);
-    case 5: return angle(&g_page.angle);
-    case 6: return size(&g_page.distance);
+    case 0: return coordinate_value(&g_page.centre.x);
+    case 1: return coordinate_value(&g_page.centre.y);
+    case 2: return coordinate_value(&g_page.second_centre.x);
+    case 3: return coordinate_value(&g_page.second_centre.y);
+    case 4: return size_value(&g_page.radius);
+    case 5: return angle_value(&g_page.angle);
+    case 6: return size_value(&g_page.distance);
     default: return {};
   }
 }
@@ -618,16 +618,16 @@ PageField arc_field(int row) {
       f.kind = Kind::NODE_KIND;
       f.end = row == 2 ? 1 : 2;
       return f;
-    case 3: return coordinate(&g_page.vertex.x);
-    case 4: return coordinate(&g_page.vertex.y);
-    case 5: return size(&g_page.radius);
-    case 6: return coordinate(&g_page.centre.x);
-    case 7: return coordinate(&g_page.centre.y);
+    case 3: return coordinate_value(&g_page.vertex.x);
+    case 4: return coordinate_value(&g_page.vertex.y);
+    case 5: return size_value(&g_page.radius);
+    case 6: return coordinate_value(&g_page.centre.x);
+    case 7: return coordinate_value(&g_page.centre.y);
     case 8: return {Kind::CHOICE, nullptr, nullptr, &g_direction, ARC_DIRECTION_NAMES, "CA"};
-    case 9: return angle(&g_page.angle);
-    case 10: return angle(&g_sweep);
-    case 14: return coordinate(&g_page.second_centre.x);
-    case 15: return coordinate(&g_page.second_centre.y);
+    case 9: return angle_value(&g_page.angle);
+    case 10: return angle_value(&g_sweep);
+    case 14: return coordinate_value(&g_page.second_centre.x);
+    case 15: return coordinate_value(&g_page.second_centre.y);
     default: return {};
   }
 }
