@@ -19,6 +19,8 @@
 #include "platform/cp1252.h"
 #include "records/job_settings.h"
 #include "records/parked_items.h"
+#include "pages/text_mass_change.h"
+#include "commands/text_list_view.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
@@ -172,6 +174,11 @@ int open_job(const char* path) {
     result = 1;
   } else {
     take_job_path(chosen);
+    // The items parked by the Engraving list were the old job's; the new job's are parked and
+    // its texts numbered when that page shows it.
+    if (g_parked_items.first != nullptr) free_list(g_parked_items.first);
+    reset_parked_items();
+    if ((g_preferences.current_page & ~PAGE_QUIT) == PAGE_ENGRAVING_LIST) enter_text_list_view();
     clear_tool_path();
     undo_clear();
     g_job_settings.view_fitted = 0;
@@ -360,6 +367,8 @@ int file_menu_command(int option) {
     case FILE_OPTION_REDO: redo_command(); break;
     case FILE_OPTION_SAVE:
     case FILE_OPTION_SAVE_FILE: save_job(MSGBOX_SAVE); break;
+    case FILE_OPTION_CHANGE_TEXT_PARAMETERS: change_text_parameters_command(); break;
+    case FILE_OPTION_SPACE_TEXT_ITEMS: space_text_items_command(); break;
     default: say_no_such_option(option); break;
   }
   return 0;
