@@ -47,7 +47,6 @@ constexpr int BUTTON_COLUMN = 30;
 constexpr int NUMBER_WIDTH = 5;
 constexpr int MENU_ROW = 6;
 constexpr int MENU_COLUMN = 8;
-constexpr int DID_IT_TICKS = 9;
 
 constexpr EventCode KEY_F4_CODE = 318;
 constexpr EventCode KEY_CTRL_F4_CODE = 353;

@@ -61,10 +61,10 @@ constexpr bool signed_field(int field) {
 }
 
 // Form 142's filter rows and form 149's.
-constexpr int CHANGE_ROW_TOOL = 21, CHANGE_ROW_LOW = 22, CHANGE_ROW_HIGH = 23,
-              CHANGE_ROW_ALL_LAYERS = 24, CHANGE_ROW_MARKED = 25;
-constexpr int SPACE_ROW_X = 1, SPACE_ROW_Y = 2, SPACE_ROW_TOOL = 5, SPACE_ROW_LOW = 6,
-              SPACE_ROW_HIGH = 7, SPACE_ROW_ALL_LAYERS = 8, SPACE_ROW_MARKED = 9;
+// The filter's five rows follow one another: tool, lowest and highest layer, all layers, marked.
+constexpr int CHANGE_ROW_TOOL = 21, CHANGE_ROW_MARKED = 25;
+constexpr int SPACE_ROW_X = 1, SPACE_ROW_Y = 2, SPACE_ROW_TOOL = 5, SPACE_ROW_MARKED = 9;
+static_assert(CHANGE_ROW_MARKED == CHANGE_ROW_TOOL + 4 && SPACE_ROW_MARKED == SPACE_ROW_TOOL + 4);
 
 // The drawing's items: the current list on the Drawing page and in tests, else the drawing
 // window's.
