@@ -193,6 +193,12 @@ TEST_F(TextMassChangeTest, AFollowerIsSpacedByItsOffset) {
 
 TEST_F(TextMassChangeTest, CancelAndResetOnTheFormChangeNothing) {
   DrawingItem* item = text("A", {0, 0});
+  // The drawing lives in a window, as in the program: the form gives the list back to it.
+  TextLine* drawing = create_window(nullptr, {.top_row = 5, .left_column = 5, .bottom_row = 20,
+                                              .right_column = 60, .line_drawer = draw_window_line,
+                                              .wrap_width = 125, .title = ""});
+  ASSERT_NE(drawing, nullptr);
+  activate_window(drawing);
   struct Case {
     const char* name;
     std::vector<int> keys;  // after Down and R (replace the cutting width by the typed value)
@@ -217,4 +223,6 @@ TEST_F(TextMassChangeTest, CancelAndResetOnTheFormChangeNothing) {
     EXPECT_FLOAT_EQ(cam(item).finishing.cut_width, width) << c.name;
     pump_set_idle_handler(nullptr);
   }
+  destroy_window(drawing);
+  g_lists.current = LineList{};
 }
