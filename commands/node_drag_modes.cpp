@@ -14,6 +14,7 @@
 #include "geometry/item_motion.h"
 #include "geometry/link_moves.h"
 #include "geometry/shape_drags.h"
+#include "text/text_layout.h"
 
 namespace {
 
@@ -134,6 +135,44 @@ double turn_since_last(const PointF& pivot, const PointF& cursor) {
   return turn;
 }
 
+// A text frame bent by its side: the text's arc side follows the first link's turning.
+void bend_text_frame(DrawingItem* item, int32_t index, const PointF& cursor) {
+  LinkRecord* first = item_nodes(item);
+  const bool was_arc = code_is_arc(first->code);
+  const uint8_t was_clockwise = first->link_flags & LINK_CLOCKWISE;
+  bend_frame_sides(first, cursor, index);
+  if (item_type(item) != ITEM_TEXT || !code_is_arc(first->code)) return;
+  uint8_t* bytes = block_text_layout(item_block(item));
+  if (bytes == nullptr) return;
+  TextLayout layout;
+  read_text_layout(bytes, &layout);
+  const uint8_t clockwise = first->link_flags & LINK_CLOCKWISE;
+  if (was_arc) {
+    if (clockwise != was_clockwise) layout.arc_direction = layout.arc_direction != 0 ? 0 : 1;
+  } else {
+    layout.arc_direction = clockwise != 0 ? 0 : 1;
+  }
+  write_text_layout(layout, bytes);
+}
+
+// The node between two quadratic curves behind a tangent node: both control points move with
+// the pointer, the link before them stays tangent at its end.
+void move_quadratic_joint(DrawingItem* item, int32_t index, const PointF& cursor) {
+  NodeContext& c = context();
+  LinkRecord* r = item_nodes(item);
+  const PointF delta = g_hover.cursor_delta;
+  set_item_node(item, index, cursor);
+  r[index].centre = plus(r[index].centre, delta);
+  if (c.previous >= 0) {
+    r[c.previous].centre = plus(r[c.previous].centre, delta);
+    link_bounding_box(&r[c.previous]);
+    if (c.previous_previous >= 0)
+      enforce_tangency(&r[c.previous], &r[c.previous_previous], LINK_POINT_NODE);
+  }
+  link_bounding_box(&r[index]);
+  refit_around_moved_node();
+}
+
 }  // namespace
 
 void translate_working_set(const PointF& v) {
@@ -179,7 +218,9 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
       break;
     }
     case 10: result = slide_link_between_neighbours(item, link, count, 0, cursor); break;
-    case 11: bend_frame_sides(first, cursor, index); break;
+    case 7: drag_frame_corner_arc(first, index, cursor); break;
+    case 9: slide_link_on_neighbour_arcs(first, index, cursor); break;
+    case 11: bend_text_frame(item, index, cursor); break;
     case 12: slide_link_along_itself(item, link, g_hover.cursor_delta, raw); break;
     case 14: slide_node_on_link(item, link, cursor, selector); break;
     case 15: move_centre(item, index, cursor); break;
@@ -204,6 +245,7 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
       if (turn != 0.0) rotate_item(item, &first->centre, turn);
       break;
     }
+    case 34: result = shift_frame_side(first, index, g_hover.cursor_delta); break;
     case 35: result = slide_slot_side(link, first, cursor); break;
     case 36: result = drag_slot_end(link, first, cursor); break;
     case 37: result = drag_slot_centre(link, first, cursor); break;
@@ -218,6 +260,7 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
     case 46: result = drag_point_item(first, selector, cursor); break;
     case 47: result = drag_point_grid(first, selector, cursor); break;
     case 48: result = drag_point_pattern_extent(first, cursor); break;
+    case 52: move_quadratic_joint(item, index, cursor); break;
     case 53:
       link->centre = cursor;
       link_bounding_box(link);
@@ -229,6 +272,12 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
       set_item_node(item, 1, foot);
       const double turn = turn_since_last(first->point, cursor);
       if (turn != 0.0) rotate_item(item, &first->point, turn);
+      break;
+    }
+    case 61: {
+      float radius = 0.0f;
+      result = drag_rounded_rect_arc(item, index, raw, &radius);
+      if (result == 0) c.fillet_radius = radius;
       break;
     }
     case 62: slide_rounded_rect_side(first, index, cursor); break;

@@ -1,5 +1,6 @@
 #include "commands/node_edit_session.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,9 @@
 #include "commands/node_menu_choice.h"
 #include "commands/node_one_shots.h"
 #include "commands/node_propagation.h"
+#include "cam/machining_order.h"
 #include "editor/button_bindings.h"
+#include "editor/coord_entry.h"
 #include "editor/draw_style.h"
 #include "editor/drawing_commands.h"
 #include "editor/drawing_page_state.h"
@@ -21,22 +24,31 @@
 #include "editor/help_box.h"
 #include "editor/hover.h"
 #include "editor/hover_state.h"
+#include "editor/object_snaps.h"
 #include "editor/page_furniture.h"
 #include "editor/point_picking.h"
 #include "editor/undo_store.h"
+#include "editor/view.h"
+#include "editor/view_state.h"
 #include "geometry/item_edit_state.h"
 #include "geometry/link_moves.h"
 #include "geometry/link_operations.h"
 #include "geometry/geometry2d.h"
 #include "geometry/node_surgery.h"
+#include "geometry/point_arrays.h"
 #include "store/catalogue.h"
 #include "store/line_list.h"
 #include "geometry/symmetric_nodes.h"
 #include "platform/window.h"
 #include "records/job_settings.h"
+#include "records/preferences.h"
 #include "screen/event_queue.h"
 #include "screen/pointer.h"
 #include "screen/screen_attributes.h"
+#include "screen/timer.h"
+#include "screen/text_output.h"
+#include "store/float_text.h"
+#include "ui/message_box.h"
 #include "store/message_ids.h"
 
 NodeDrag g_node_drag;
@@ -77,7 +89,42 @@ constexpr char TOGGLES_TEXT[] =
     "\fOn/Off toggles:\x13  \vF3\x13: node snap, \vF5\x13: hi-lite nodes, \vF8\x13: ortho,\n"
     "\vF9\x13: snap to grid, \v~\x13: crosshairs, \vS\x13: Snap menu, \vESC\x13: cancel";
 
+constexpr char PICK_PROMPT_FORMAT[] =
+    "Pick %s, or type \vXY\x13 coordinates.\n\vS\x13: \vs\x13nap menu  "
+    "\x0eHold CTRL or CTRL & SHIFT to restrict movement.\x13";
+constexpr char SECOND_ARC_POINT[] = "the 2nd point on the arc";
+constexpr char END_OF_ARC[] = "the end of the arc";
+constexpr char POINTS_WITH_MOUSE[] = "points with mouse";
+constexpr char CONTINUE_MEASURING_TEXT[] = "Press a key to continue measuring...";
+constexpr char CONTINUE_SELECTING_TEXT[] = "Continue selecting points...";
+// The step delay of the pointer's glide back to the previous node after Esc.
+constexpr int ESC_GLIDE_DELAY = 500;
+// "Changed to ..." notices are drawn and left at once: a box that waited would drop the keys
+// typed meanwhile.
+constexpr uint32_t NOTICE_STYLE = TEXTBOX_CLOSE_AT_ONCE;
+
 NodeContext& context() { return g_edit.node; }
+
+void show_pick_prompt(const char* what) {
+  char text[256];
+  std::snprintf(text, sizeof(text), PICK_PROMPT_FORMAT, what);
+  show_prompt(text);
+}
+
+void show_notice(const char* text) { show_text_box(text, NOTICE_STYLE); }
+
+// Glides the pointer to a world point, kept inside the drawing area.
+void glide_to_world_point(const PointF& p, int delay) {
+  int x = 0;
+  int y = 0;
+  world_to_screen(p, &x, &y);
+  const ViewState& v = g_view;
+  x = std::clamp(x, 1, std::max(1, static_cast<int>(v.area_width) - 1));
+  y = std::clamp(y + v.area_top, static_cast<int>(v.area_top) + 1,
+                 std::max(static_cast<int>(v.area_top) + 1, static_cast<int>(v.area_bottom) - 1));
+  glide_pointer(POINTER_GLIDE_SET_DELAY, delay);
+  glide_pointer(x, y);
+}
 
 LinkRecord* current_link() {
   return item_nodes(context().item) + context().link_index;
@@ -110,6 +157,14 @@ bool deletes_whole_item(int op, DrawingItem* item) {
          (type == ITEM_POLYGON && count < 4) || count == 1;
 }
 
+bool working_set_is_machined() {
+  for (DrawingItem* i = g_edit.working_set; i != nullptr; i = i->next) {
+    if (i->extra.empty() || item_type(i) == 0) continue;
+    if (item_block(i)->cam_kind != GEOMETRY_KIND_DRAWING_AID) return true;
+  }
+  return false;
+}
+
 // Ends the session: commit (the edit as one undo step) or cancel (the item as it was).
 int end_session(bool commit) {
   NodeContext& c = context();
@@ -121,10 +176,17 @@ int end_session(bool commit) {
     edit_finish();
     DrawingItem* item = g_edit.working_set;
     if (item != nullptr && item_id(item) != 0) undo_push(UNDO_CHANGED);
+    const bool machined = working_set_is_machined();
     edit_commit(EDIT_COMMIT_MOVE);
     for (DrawingItem* i = g_edit.working_set; i != nullptr; i = i->next)
       draw_item_in_colour(i, item_layer(i));
     ++g_drawing_page.redraw_request;
+    // An edited machining item keeps its place in the machining order and the text numbering.
+    if (machined) {
+      renumber_machining_order();
+      if (g_drawing_commands.renumber_text_items != nullptr)
+        g_drawing_commands.renumber_text_items(1, 1);
+    }
   } else {
     if (edit_session_open()) xor_draw_working_set();
   }
@@ -279,8 +341,8 @@ int make_new_node(int* op) {
 
 // ---- the drag loop ----
 
+// The loop's bindings: one record saved (by button_commands_set), popped when the loop ends.
 void set_drag_bindings(int op, int16_t mode) {
-  button_commands_save();
   int16_t left = CMD_FINISHED;
   int16_t middle = CMD_SNAP_MENU;
   int16_t right = CMD_TOGGLE_WHOLE;
@@ -330,16 +392,63 @@ PointF target_point() {
   return constrain_point(p, d.reference, d.reference);
 }
 
+// What the side panel shows while measuring: the ruler from the current node to the cursor.
+void show_measure_readouts(const PointF& p) {
+  if (g_preferences.drawing.side_panel == 0) return;
+  const LinkRecord* link = current_link();
+  const PointF node = link->point;
+  const double dx = static_cast<double>(p.x) - node.x;
+  const double dy = static_cast<double>(p.y) - node.y;
+  double degrees = std::atan2(dy, dx) * 180.0 / ANGLE_PI;
+  if (degrees < 0.0) degrees += 360.0;
+  constexpr int LENGTHS = FLOAT_NINE_COLUMNS | FLOAT_SIX_DECIMALS;
+  constexpr int ANGLES = FLOAT_NINE_COLUMNS | FLOAT_DEGREES | FLOAT_TWO_DECIMALS;
+  const struct {
+    int row;
+    double value;
+    int format;
+  } rows[] = {{9, std::hypot(dx, dy), LENGTHS}, {11, dx, LENGTHS},     {12, dy, LENGTHS},
+              {14, degrees, ANGLES},            {16, node.x, LENGTHS}, {17, node.y, LENGTHS},
+              {19, p.x, LENGTHS},               {20, p.y, LENGTHS}};
+  const int column = g_display.current.last_column - 10;
+  for (const auto& r : rows) {
+    const std::string text = format_float_text(r.value, r.format);
+    draw_text(r.row, column, text.c_str());
+  }
+  const int16_t pick = g_hover.pick_kind;
+  const char* on = "            ";
+  if (pick == -1) on = "\x0eon a \fcenter\x13";
+  else if (pick >= PICK_FIRST_LINK_KIND) on = "\x0eon a \flink\x13  ";
+  else if (pick == 1 || pick == 2) on = "\x0eon a \fnode\x13  ";
+  draw_text(21, g_display.current.last_column - 12, on);
+}
+
 void show_readouts(const PointF& p) {
   char text[80];
-  if (g_node_drag.to_readout) {
+  NodeDrag& d = g_node_drag;
+  if (d.mode == DRAG_MEASURE) show_measure_readouts(p);
+  if (d.to_readout) {
     std::snprintf(text, sizeof(text), "To: %.4f, %.4f", p.x, p.y);
     show_corner_status(text);
   }
-  if (g_node_drag.radius_readout && code_is_arc(current_link()->code)) {
-    std::snprintf(text, sizeof(text), "Radius: %.4f", current_link()->code);
-    show_corner_status(text);
-  }
+}
+
+// The radius after the move: the current arc's, a polar pattern's, or a flexed corner's.
+void show_radius_readout() {
+  NodeDrag& d = g_node_drag;
+  const LinkRecord* link = current_link();
+  const LinkRecord* first = item_nodes(context().item);
+  double radius = -1.0;
+  if (d.mode == 61) radius = context().fillet_radius;
+  else if (!d.radius_readout) return;
+  else if (code_is_arc(link->code)) radius = link->code;
+  else if (item_type(context().item) == ITEM_POINT && first->code <= -64.0f &&
+           point_array_kind(first + 1) == POINT_ARRAY_CIRCLE)
+    radius = first->z;
+  if (radius < 0.0) return;
+  char text[48];
+  std::snprintf(text, sizeof(text), "Radius: %.4f", radius);
+  show_corner_status(text);
 }
 
 void pointer_moved() {
@@ -360,6 +469,7 @@ void pointer_moved() {
   show_readouts(p);
   xor_draw_working_set();
   apply_drag_mode(d.mode, p, h.raw_cursor_point);
+  show_radius_readout();
   xor_draw_working_set();
 }
 
@@ -376,15 +486,18 @@ bool end_drawn_link() {
   return true;
 }
 
-void make_link_flexible_for_arc(const char* legend) {
-  NodeContext& c = context();
+// The link being drawn starts again as an arc by three points: a flexible line for now, its
+// second point taken by the next click.
+void restart_arc(const char* notice) {
   LinkRecord* link = current_link();
   link->code = LINK_FLEXIBLE_LINE;
   link->sweep = 0.0f;
+  link_bounding_box(link);
   button_commands_pop();
   button_commands_set(CMD_ARC_SECOND, CMD_SNAP_MENU, CMD_QUIT);
-  show_corner_status(legend);
-  (void)c;
+  show_notice(notice);
+  show_corner_status("Drawing an arc");
+  show_pick_prompt(SECOND_ARC_POINT);
 }
 
 // The node between the drawn link and the old polyline.
@@ -411,38 +524,62 @@ void drawing_key(int key) {
   switch (key) {
     case 'a':
       if (d.mode == DRAG_START_NODE || d.mode == DRAG_END_NODE)
-        make_link_flexible_for_arc("Drawing an arc");
+        restart_arc("Changed to arc...");
       break;
     case 'b':
       if (d.mode == DRAG_START_NODE || d.mode == DRAG_END_NODE) {
         link->code = LINK_SPLINE;
+        show_notice("Changed to B-Spline...");
         show_corner_status("Drawing a B-Spline");
+        show_pick_prompt(POINTS_WITH_MOUSE);
       }
       break;
     case 'f':
     case 'r': {
+      const int16_t was = d.mode;
       if (d.mode == DRAG_ARC_SECOND_START) d.mode = DRAG_START_NODE;
       if (d.mode == DRAG_ARC_SECOND_END) d.mode = DRAG_END_NODE;
       LinkRecord* node = joint_node();
-      if (node == nullptr) break;
+      if (node == nullptr) {
+        d.mode = was;
+        break;
+      }
       set_node_kind(node, NODE_LOOSE);
       link->code = key == 'f' ? LINK_FLEXIBLE_LINE : LINK_RIGID_LINE;
       link->sweep = 0.0f;
+      link_bounding_box(link);
       button_commands_pop();
       button_commands_set(OP_ADD_NODE, CMD_SNAP_MENU, CMD_QUIT);
+      show_notice(key == 'f' ? "Changed to Flexible line..." : "Changed to Rigid line ...");
       show_corner_status(key == 'f' ? "Draw Flexible line" : "Drawing Rigid line");
+      show_pick_prompt(POINTS_WITH_MOUSE);
       break;
     }
     case 'l':
     case 't': {
+      if (d.mode != DRAG_START_NODE && d.mode != DRAG_END_NODE) break;
       LinkRecord* node = joint_node();
       if (node == nullptr) break;
       set_node_kind(node, key == 'l' ? NODE_LOOSE : NODE_TANGENT);
       if (key == 'l' && code_is_arc(link->code)) {
-        make_link_flexible_for_arc("Drawing an arc");
-      } else if (key == 't') {
-        refit_link_at_node(c.link_index);
+        restart_arc("Node is now loose...");
+        break;
       }
+      show_notice(key == 'l' ? "Node is now loose..." : "Node is now tangent...");
+      const int16_t left = bound_command(BUTTON_LEFT_BIT);
+      if (left == CMD_ARC_SECOND || left == CMD_ARC_END) {
+        button_commands_pop();
+        if (key == 't') {
+          d.radius_readout = true;
+          button_commands_set(CMD_ARC_END, CMD_SNAP_MENU, CMD_QUIT);
+        } else {
+          link->code = LINK_FLEXIBLE_LINE;
+          link->sweep = 0.0f;
+          button_commands_set(CMD_ARC_SECOND, CMD_SNAP_MENU, CMD_QUIT);
+        }
+        show_pick_prompt(END_OF_ARC);
+      }
+      if (key == 't') refit_link_at_node(c.link_index);
       break;
     }
     default: break;
@@ -478,6 +615,14 @@ void escape_while_drawing() {
   }
   fill_node_context(&c, c.item, c.link_index, c.pick);
   c.drawing_mode |= NODE_DRAWING_LINK_ERASED;
+  // The pointer goes back to the node now being dragged.
+  LinkRecord* link = current_link();
+  const PointF dragged = d.mode == DRAG_END_NODE ? link[1].point : link->point;
+  glide_to_world_point(dragged, ESC_GLIDE_DELAY);
+  const LinkRecord* behind = d.mode == DRAG_END_NODE ? link : context_record(c, c.next);
+  if (code_is_arc(link->code) && behind != nullptr &&
+      (behind->node_flags & NODE_LOOSE) != 0)
+    restart_arc("Changed to arc...");
   xor_draw_working_set();
 }
 
@@ -531,12 +676,46 @@ void point_taken(const PointF& p) {
   apply_drag_mode(d.mode, p, p);
   xor_draw_working_set();
   const int16_t left = bound_command(BUTTON_LEFT_BIT);
-  if (d.mode == DRAG_MEASURE) return;
+  if (d.mode == DRAG_MEASURE) {
+    draw_button_legend(0);
+    d.measure_pending = true;
+    return;
+  }
   if (left == CMD_ARC_SECOND || left == CMD_ARC_END || left == OP_ADD_NODE) {
     push_input_code_front(left);
     return;
   }
   d.finish = true;
+}
+
+// A value character typed during a drag: the point (or, moving the item, the offset) is read on
+// the entry line from the current link's other end. True when the entry gave one.
+bool typed_entry(EventCode code) {
+  NodeDrag& d = g_node_drag;
+  CoordEntry& e = g_coord.entry;
+  push_input_code_front(code);
+  zero_coord_entry(&e);
+  e.reference = d.reference;
+  e.current = d.reference;
+  reset_entry_preview();
+  entry_back_is_cancel();
+  int result = 0;
+  if (d.mode == DRAG_MOVE_ITEM) {
+    result = coordinate_entry_line(&e, 0x0401, ENTRY_KIND_OFFSET, ENTRY_PROMPT_FROM_REFERENCE);
+    if (result < 1 || result > 4) return false;
+    xor_draw_working_set();
+    translate_working_set({e.current.x - e.reference.x, e.current.y - e.reference.y});
+    xor_draw_working_set();
+    d.finish = true;
+    return true;
+  }
+  do {
+    result = coordinate_entry_line(&e, 0x0401, ENTRY_KIND_POINT, ENTRY_PROMPT_FINAL_POINT);
+  } while (result > 4 && result != ENTRY_CLOSE);
+  if (result < 1 || result > 4) return false;
+  g_hover.cursor_point = e.current;
+  point_taken(e.current);
+  return true;
 }
 
 void handle_event(EventCode code) {
@@ -577,6 +756,7 @@ void handle_event(EventCode code) {
       d.radius_readout = true;
       button_commands_pop();
       button_commands_set(CMD_ARC_END, CMD_SNAP_MENU, CMD_QUIT);
+      show_pick_prompt(END_OF_ARC);
       return;
     case CMD_TOGGLE_WHOLE:
     case CMD_MOVE_RULER: toggle_move_whole(); return;
@@ -589,7 +769,9 @@ void handle_event(EventCode code) {
         escape_while_drawing();
       } else if (d.mode == DRAG_ARC_SECOND_START || d.mode == DRAG_ARC_SECOND_END) {
         d.mode = d.mode == DRAG_ARC_SECOND_START ? DRAG_START_NODE : DRAG_END_NODE;
-        make_link_flexible_for_arc("Need 2nd point of arc...");
+        xor_draw_working_set();
+        restart_arc("Need 2nd point of arc...");
+        xor_draw_working_set();
       } else {
         quit_drag();
       }
@@ -600,10 +782,31 @@ void handle_event(EventCode code) {
       return;
     default: break;
   }
-  if (code > 0 && code < 128 && c.drawing_mode != 0) {
-    const int key = code | 0x20;
-    if (std::strchr("abfrlt", key) != nullptr) drawing_key(key);
+  if (starts_typed_value(code) && typed_entry(code)) return;
+  if (code <= 0 || code >= 128) return;
+  const int key = code | 0x20;
+  if (c.drawing_mode != 0 && std::strchr("abfrlt", key) != nullptr) {
+    drawing_key(key);
+    return;
   }
+  // Any other character may be a snap's hot key.
+  const int snap = snap_by_key(code, c.snap_context);
+  PointF p{};
+  if (snap >= 0 && snap_point(snap, &p) == 0) point_taken(p);
+}
+
+// After a measured point: the pointer shows where it was taken and waits for a key or click.
+void continue_measuring() {
+  NodeDrag& d = g_node_drag;
+  d.measure_pending = false;
+  const int saved_x = g_pointer.wanted_x;
+  const int saved_y = g_pointer.wanted_y;
+  glide_to_world_point(g_hover.cursor_point, g_pointer.glide_delay);
+  show_message_area(CONTINUE_MEASURING_TEXT);
+  wait_click_or_key(WAIT_CLICK_OR_KEY);
+  glide_pointer(saved_x, saved_y);
+  show_message_area(TOGGLES_TEXT);
+  show_prompt(CONTINUE_SELECTING_TEXT);
 }
 
 int drag_loop(int op, int16_t mode) {
@@ -624,6 +827,7 @@ int drag_loop(int op, int16_t mode) {
   set_drag_bindings(op, mode);
   g_edit.command_mark = EDIT_COMMAND_OPEN;
   while (!d.finish && !d.cancel) {
+    if (d.measure_pending) continue_measuring();
     const EventCode code = next_editor_event();
     handle_event(code);
     while (propagation_pending() && poll_input_code(EVENT_PEEK_LIMIT) == 0) {

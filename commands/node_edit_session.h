@@ -25,6 +25,7 @@ struct NodeDrag {
   bool to_readout = false;               // show "To:" on each move
   bool move_whole = false;               // the right button's move-whole-item toggle
   bool keep_on_arc = false;              // a snapped point kept the arc's radius
+  bool measure_pending = false;          // a measured point waits for a key before the next
   char saved_letter = 0;                 // the letter before the move-whole-item toggle
 };
 extern NodeDrag g_node_drag;

@@ -8,6 +8,7 @@
 #include "commands/node_edit_session.h"
 #include "commands/node_menu_choice.h"
 #include "commands/node_propagation.h"
+#include "editor/coord_entry.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
 #include "editor/help_box.h"
@@ -241,6 +242,37 @@ double straightening_turn(double a, bool vertical) {
   return t;
 }
 
+namespace {
+
+bool straight(const LinkRecord* link) { return code_is_line(link->code); }
+bool tangent_node(const LinkRecord* record) { return (record->node_flags & NODE_TANGENT) != 0; }
+
+// A tangent arc between the straightened link and a line beyond it is fitted again as the fillet
+// between the two: its radius is the distance from where their lines meet to the far line's
+// node. first, arc and second are consecutive records (first the link before the arc). A fitting
+// that cannot be made leaves the three records as they were.
+void refit_fillet_after_straightening(LinkRecord* first, LinkRecord* arc, LinkRecord* second,
+                                      const PointF& far_node) {
+  LinkRecord keep[4] = {first[0], first[1], first[2], first[3]};
+  LinkRecord l1[2] = {first[0], first[1]};
+  LinkRecord l2[2] = {second[0], second[1]};
+  l1[0].code = l2[0].code = LINK_FLEXIBLE_LINE;
+  PointF corner{};
+  if (nearer_crossing(l1, l2, far_node, &corner)) {
+    arc->code = static_cast<float>(std::hypot(static_cast<double>(corner.x) - far_node.x,
+                                              static_cast<double>(corner.y) - far_node.y));
+  }
+  if (!(arc->code > 0.0f) || fillet_two_lines(first, second, arc) != FILLET_OK) {
+    for (int i = 0; i < 4; ++i) first[i] = keep[i];
+    return;
+  }
+  arc->node_flags = static_cast<uint8_t>((arc->node_flags & ~NODE_KIND_MASK) | NODE_TANGENT);
+  second->node_flags = static_cast<uint8_t>((second->node_flags & ~NODE_KIND_MASK) | NODE_TANGENT);
+  for (LinkRecord* r : {first, arc, second}) link_bounding_box(r);
+}
+
+}  // namespace
+
 int straighten_link(DrawingItem* item, int32_t link_index, int16_t pick, bool vertical) {
   LinkRecord* r = item_nodes(item);
   const int32_t count = item_link_count(item);
@@ -271,6 +303,21 @@ int straighten_link(DrawingItem* item, int32_t link_index, int16_t pick, bool ve
   }
   refresh_arc_angles(link);
   link_bounding_box(link);
+  // A fillet beyond the moving end follows the straightened link.
+  if (straight(link) && end_moves && link_index + 2 < count) {
+    LinkRecord* arc = &r[link_index + 1];
+    LinkRecord* far = &r[link_index + 2];
+    if (code_is_arc(arc->code) && arc->sweep > 0.0f && tangent_node(arc) && straight(far) &&
+        tangent_node(far))
+      refit_fillet_after_straightening(link, arc, far, far->point);
+  } else if (straight(link) && !end_moves && link_index >= 2) {
+    LinkRecord* arc = &r[link_index - 1];
+    LinkRecord* far = &r[link_index - 2];
+    if (code_is_arc(arc->code) && arc->sweep > 0.0f && tangent_node(link) && straight(far) &&
+        tangent_node(arc))
+      refit_fillet_after_straightening(far, arc, link, arc->point);
+  }
+  if (r[0].node_flags & NODE_KIND_MASK) r[count].point = r[0].point;
   return 0;
 }
 
@@ -502,6 +549,37 @@ int make_parallel_command() {
   return ONE_SHOT_COMMIT;
 }
 
+// Moves the node, the link or the item to the point in the entry record: the drag mode of the
+// command is taken and applied once, from the entry's reference point to its point.
+int apply_entered_point(int16_t command) {
+  NodeContext& c = context();
+  int16_t check = command;
+  if (command == 803 && item_type(c.item) == ITEM_POLYGON) check = 811;
+  const int16_t mode = static_cast<int16_t>(node_command_check(check, c.link_index, c.pick));
+  if (mode < 0) return ONE_SHOT_CANCEL;
+  const CoordEntry& e = g_coord.entry;
+  NodeDrag& d = g_node_drag;
+  d = NodeDrag{};
+  d.mode = mode;
+  d.start = e.reference;
+  d.anchor = e.reference;
+  d.move_delta = {e.current.x - e.reference.x, e.current.y - e.reference.y};
+  g_hover.cursor_point = e.current;
+  g_hover.cursor_delta = d.move_delta;
+  if (apply_drag_mode(mode, e.current, e.current) != 0) return ONE_SHOT_CANCEL;
+  finish_pending_propagation();
+  return ONE_SHOT_COMMIT_AS_IS;
+}
+
+// A coordinate typed over a node (link false) or a link: where it goes is asked first.
+int enter_and_apply(bool link) {
+  NodeContext& c = context();
+  g_edit.current_link = current();
+  g_hover.point_selector = c.dragged;
+  if (enter_reference_point(link ? 1 : 0) != 0) return ONE_SHOT_CANCEL;
+  return apply_entered_point(link ? 803 : 802);
+}
+
 int one_shot_missing() {
   show_missing_command_notice();
   return ONE_SHOT_CANCEL;
@@ -543,19 +621,18 @@ int run_one_shot(int16_t mode) {
     case -910: return thin_nodes();
     case -874: return make_parallel_command();
     case -875: return make_perpendicular_command();
-    // Joining, breaking, offsets, the tangent command, the master-line commands and typed
-    // coordinates come with their own commands.
+    // Joining, breaking, offsets and the tangent command come with their own commands.
     case -805:
     case -809:
     case -869:
     case -870:
     case -876:
-    case -906:
-    case -907:
-    case -56:
-    case -57:
-    case -58:
     case -929: return one_shot_missing();
+    case -906: return enter_and_apply(false);
+    case -907: return enter_and_apply(true);
+    case -56: return apply_entered_point(802);
+    case -57: return apply_entered_point(803);
+    case -58: return apply_entered_point(804);
     default: return ONE_SHOT_CANCEL;
   }
 }

@@ -5,6 +5,7 @@
 
 #include "geometry/construct.h"
 #include "geometry/geometry2d.h"
+#include "geometry/item_shapes.h"
 #include "geometry/link_moves.h"
 #include "store/line_list.h"
 
@@ -433,4 +434,207 @@ void bend_frame_sides(LinkRecord* first, const PointF& cursor, int32_t side) {
   }
   first[4].point = first[0].point;
   for (int i = 0; i < 4; ++i) link_bounding_box(&first[i]);
+}
+
+// ---- frames with arcs ----
+
+namespace {
+
+// The frame's closing record follows whichever end of the loop was written.
+void close_frame(LinkRecord* first, bool closing_written) {
+  if (closing_written) first[0].point = first[4].point;
+  else first[4].point = first[0].point;
+}
+
+PointF on_circle_towards(const LinkRecord* arc, const PointF& towards) {
+  return polar(arc->centre, arc->code, point_angle(&arc->centre, &towards));
+}
+
+}  // namespace
+
+void slide_link_on_neighbour_arcs(LinkRecord* first, int32_t link_index, const PointF& cursor) {
+  LinkRecord* current = first + link_index;
+  LinkRecord* previous = link_index > 0 ? current - 1 : &first[3];
+  LinkRecord* next = link_index < 3 ? current + 1 : first;
+  bool closing_written = false;
+  if (code_is_arc(previous->code)) {
+    current->point = on_circle_towards(previous, cursor);
+    closing_written = closing_written || link_index == 0;
+  }
+  if (code_is_arc(next->code)) {
+    current[1].point = on_circle_towards(next, cursor);
+    closing_written = closing_written || link_index == 3;
+  }
+  if (link_index == 0) first[4].point = first[0].point;
+  else close_frame(first, closing_written);
+  refresh_arc_angles(previous);
+  refresh_arc_angles(next);
+  for (int i = 0; i < 4; ++i) link_bounding_box(&first[i]);
+}
+
+void drag_frame_corner_arc(LinkRecord* first, int32_t link_index, const PointF& cursor) {
+  int32_t index = link_index;
+  int selector = LINK_POINT_NODE;
+  if (first[index].code < 0.0f) {
+    index = index > 0 ? index - 1 : 3;
+    selector = LINK_POINT_NEXT;
+  }
+  LinkRecord* record = first + index;
+  LinkRecord* facing = first + (index + 2) % 4;
+  const bool closing_written = index == 3 || facing == first + 3;
+  if (!code_is_arc(record->code)) {
+    // A side collapsed onto the centre: the point slides along the facing arc's axis.
+    PointF chord_middle{};
+    midpoint(&facing->point, &facing[1].point, &chord_middle);
+    const PointF p = foot_on_line(facing->centre, chord_middle, cursor);
+    if (distance(p, facing->point) < 0.00001) return;
+    record->point = p;
+    record[1].point = p;
+    facing->centre = p;
+    facing->code = static_cast<float>(distance(p, facing->point));
+  } else {
+    const PointF c = record->centre;
+    const double radius = distance(c, cursor);
+    if (radius < 0.00001) return;
+    double start_angle = point_angle(&c, &record->point);
+    double end_angle = point_angle(&c, &record[1].point);
+    if (selector == LINK_POINT_NODE) start_angle = point_angle(&c, &cursor);
+    else end_angle = point_angle(&c, &cursor);
+    record->code = static_cast<float>(radius);
+    record->point = polar(c, radius, start_angle);
+    record[1].point = polar(c, radius, end_angle);
+    facing->centre = c;
+    facing->point = polar(c, facing->code, end_angle);
+    facing[1].point = polar(c, facing->code, start_angle);
+  }
+  close_frame(first, closing_written);
+  refresh_arc_angles(record);
+  refresh_arc_angles(facing);
+  for (int i = 0; i < 4; ++i) link_bounding_box(&first[i]);
+}
+
+int shift_frame_side(LinkRecord* first, int32_t link_index, const PointF& delta) {
+  if (link_index != 1 && link_index != 3) return -1;
+  LinkRecord* side = first + link_index;
+  LinkRecord* arc0 = first;
+  LinkRecord* arc2 = first + 2;
+  if (!code_is_arc(arc0->code) || !code_is_arc(arc2->code)) return -1;
+  const PointF start = foot_on_line(side->point, side[1].point, add(side->point, delta));
+  const PointF end = foot_on_line(side->point, side[1].point, add(side[1].point, delta));
+  const double turn = std::remainder(point_angle(&arc0->centre, &start) -
+                                         point_angle(&arc0->centre, &end),
+                                     ANGLE_TWO_PI);
+  if (std::fabs(turn) > 0.1) return -1;
+  if (link_index == 1) {
+    const double a = point_angle(&arc2->centre, &arc2[1].point);
+    const double r2 = distance(arc2->centre, end);
+    const double r0 = distance(arc0->centre, start);
+    if (r0 < 0.00001 || r2 < 0.00001) return -1;
+    side->point = start;
+    side[1].point = end;
+    arc2->code = static_cast<float>(r2);
+    arc2[1].point = polar(arc2->centre, r2, a);
+    arc0->code = static_cast<float>(r0);
+    arc0->point = polar(arc0->centre, r0, a);
+    first[4].point = first[0].point;
+  } else {
+    const double b = point_angle(&arc0->centre, &arc0[1].point);
+    const double r0 = distance(arc0->centre, end);
+    const double r2 = distance(arc2->centre, start);
+    if (r0 < 0.00001 || r2 < 0.00001) return -1;
+    side->point = start;
+    first[0].point = end;
+    first[4].point = end;
+    arc0->code = static_cast<float>(r0);
+    arc0[1].point = polar(arc0->centre, r0, b);
+    arc2->code = static_cast<float>(r2);
+    arc2->point = polar(arc2->centre, r2, b);
+  }
+  refresh_arc_angles(arc0);
+  refresh_arc_angles(arc2);
+  for (int i = 0; i < 4; ++i) link_bounding_box(&first[i]);
+  return 0;
+}
+
+// ---- rounded rectangle corners ----
+
+namespace {
+
+// The sharp corner the rectangle is built from: its second link met with its last.
+PointF rounded_rect_corner(const LinkRecord* first) {
+  PointF corner = first[0].point;
+  chord_crossing(first[1].point, first[2].point, first[7].point, first[8].point, &corner);
+  return corner;
+}
+
+// Rebuilds the rectangle about its sharp corner with a new corner radius, keeping its sizes,
+// angle and kind of corner.
+void rebuild_rounded_rect_radius(DrawingItem* item, float radius) {
+  LinkRecord* r = item_nodes(item);
+  RoundedRectSizes sizes;
+  rounded_rect_dimensions(r, &sizes);
+  const PointF corner = rounded_rect_corner(r);
+  const uint8_t kind = (r[0].node_flags & NODE_KIND_OTHER) != 0 ? NODE_KIND_OTHER : NODE_TANGENT;
+  // Corners that run against the link direction put the first centre behind the corner.
+  const bool ccw = (r[0].link_flags & LINK_CLOCKWISE) == 0;
+  const bool ahead = (kind == NODE_KIND_OTHER && ccw) || (kind == NODE_TANGENT && !ccw);
+  const double angle = sizes.angle - (ahead ? 0.0 : ANGLE_PI);
+  build_rounded_rect(item, corner, sizes.width, sizes.length, radius, angle, kind);
+}
+
+// The radius of the circle that touches both square sides at a corner and passes through p:
+// with a and b the distances of p from the two sides, r = a + b + sqrt(2ab) (the near arc).
+// -1 when p lies outside the corner's quadrant.
+double corner_radius_through(const PointF& corner, const PointF& along1, const PointF& along2,
+                             const PointF& p) {
+  const double l1 = distance(corner, along1);
+  const double l2 = distance(corner, along2);
+  if (l1 <= 1e-11 || l2 <= 1e-11) return -1.0;
+  const double px = static_cast<double>(p.x) - corner.x;
+  const double py = static_cast<double>(p.y) - corner.y;
+  const double a = (px * (along2.x - corner.x) + py * (along2.y - corner.y)) / l2;
+  const double b = (px * (along1.x - corner.x) + py * (along1.y - corner.y)) / l1;
+  if (a < 0.0 || b < 0.0) return -1.0;
+  return a + b + std::sqrt(2.0 * a * b);
+}
+
+}  // namespace
+
+int drag_rounded_rect_arc(DrawingItem* item, int32_t link_index, const PointF& raw,
+                          float* radius) {
+  LinkRecord* r = item_nodes(item);
+  if (item_link_count(item) != 8 || (link_index & 1) != 0) return -1;
+  LinkRecord saved[9];
+  std::memcpy(static_cast<void*>(saved), r, sizeof(saved));
+  RoundedRectSizes sizes;
+  rounded_rect_dimensions(r, &sizes);
+  // The two sides beside the corner arc, met at their sharp corner.
+  const LinkRecord* before = link_index > 0 ? &r[link_index - 1] : &r[7];
+  const LinkRecord* after = &r[link_index + 1];
+  PointF corner{};
+  if (!chord_crossing(before->point, before[1].point, after->point, after[1].point, &corner))
+    return -1;
+  const double through = corner_radius_through(corner, before->point, after[1].point, raw);
+  if (through < 0.0) return -1;
+  // Past the largest radius: build_rounded_rect limits it to the shorter side.
+  const float wanted = through > 0.0 ? static_cast<float>(through) : 0.00001f;
+  rebuild_rounded_rect_radius(item, wanted);
+  r = item_nodes(item);
+  if (link_index == 0) {
+    RoundedRectSizes after_sizes;
+    rounded_rect_dimensions(r, &after_sizes);
+    if (std::fabs(std::remainder(static_cast<double>(after_sizes.angle) - sizes.angle,
+                                 ANGLE_TWO_PI)) > 0.01) {
+      std::memcpy(static_cast<void*>(r), saved, sizeof(saved));
+      rebuild_rounded_rect_radius(item, 0.00001f);
+    }
+  }
+  *radius = item_nodes(item)[link_index].code;
+  return 0;
+}
+
+int refillet_rounded_rect(DrawingItem* item, float radius) {
+  if (item_link_count(item) != 8 || !(radius > 0.0f)) return -1;
+  rebuild_rounded_rect_radius(item, radius);
+  return 0;
 }

@@ -57,6 +57,26 @@ int slide_slot_side(LinkRecord* current, LinkRecord* first, const PointF& cursor
 int drag_slot_end(LinkRecord* current, LinkRecord* first, const PointF& cursor);
 
 // ---- rectangles and rounded rectangles ----
+// A side of a frame whose two other sides are concentric arcs: both its nodes go onto their arcs'
+// circles in the direction of the cursor, so the side stays radial.
+void slide_link_on_neighbour_arcs(LinkRecord* first, int32_t link_index, const PointF& cursor);
+// A corner of a bent frame dragged: the arc at it takes the cursor's radius and angle, the
+// facing arc keeps its own radius on the same two angles. A side collapsed onto the centre
+// slides along the facing arc's axis instead.
+void drag_frame_corner_arc(LinkRecord* first, int32_t link_index, const PointF& cursor);
+// A radial side of a bent frame (link 1 or 3) slid along itself by the move delta; the two arcs
+// take new radii so the side's far ends stay on one radial line. -1, unchanged, when the side
+// would turn by more than 0.1 rad or is not a radial side.
+int shift_frame_side(LinkRecord* first, int32_t link_index, const PointF& delta);
+// A rounded rectangle's corner arc flexed through the raw pointer point: the rectangle is rebuilt
+// with the radius of the circle through that point that touches the corner's two sides (at most
+// what the shorter side allows); the radius goes to *radius. -1, unchanged, when the point lies
+// beyond the corner.
+int drag_rounded_rect_arc(DrawingItem* item, int32_t link_index, const PointF& raw,
+                          float* radius);
+// A typed corner radius: the rectangle rebuilt with it about its sharp corner. -1 for a radius
+// not above 0 or an item that is not a rounded rectangle.
+int refillet_rounded_rect(DrawingItem* item, float radius);
 // Side `side` of a four-sided frame becomes the arc through its ends and the cursor, and the
 // opposite side the concentric arc one frame height further out or in, so the two radial sides
 // keep the height. The cursor on the side's chord makes it a flexible line again.

@@ -2,11 +2,17 @@
 // added, a polygon given a side, a polyline continued with R, T and Esc, measuring, a refused
 // position, and every committed edit taken back by undo.
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <vector>
 
+#include "../editor/drawing_window.h"
 #include "../editor/editor_fixture.h"
+#include "commands/node_creation.h"
 #include "commands/node_edit_session.h"
+#include "editor/button_bindings.h"
+#include "editor/coord_entry.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
 #include "editor/hover.h"
@@ -20,6 +26,30 @@
 #include "records/preferences.h"
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
+#include "store/float_text.h"
+
+// Allocations of at least this many bytes fail once (0: none), so that a test can make an
+// item's node array refuse to grow.
+static size_t g_fail_allocation_from = 0;
+
+void* operator new(size_t n) {
+  if (g_fail_allocation_from != 0 && n >= g_fail_allocation_from) {
+    g_fail_allocation_from = 0;
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(n != 0 ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+// The replaced operator new allocates with malloc, so free is the matching release.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace {
 
@@ -37,14 +67,19 @@ class NodeSession : public EditorFixture {
     g_view.area_width = g_display.screen_width;
     set_view(10.0f, -10.0f, 30.0f);
     g_events.modifiers = 0;
+    // The notices that boxes show give the drawing back to its window.
+    drawing_ = open_drawing_window();
   }
   void TearDown() override {
     g_events.modifiers = 0;
     undo_clear();
     discard_originals();
+    close_drawing_window(drawing_);
     reset_edit_session();
     EditorFixture::TearDown();
   }
+
+  TextLine* drawing_ = nullptr;
 
   static DrawingItem* with_id(DrawingItem* item) {
     set_item_id(item, ++g_job_settings.item_id_counter);
@@ -96,6 +131,32 @@ class NodeSession : public EditorFixture {
     h.point_selector = pick == PICK_END_NODE ? PICK_POINT_NEXT : PICK_POINT_NODE;
   }
 
+  // The edited item has these nodes; undo then gives back the stored bytes.
+  static void expect_nodes_then_undo(const std::vector<PointF>& expected,
+                                     const std::vector<uint8_t>& before) {
+    DrawingItem* edited = only_item();
+    ASSERT_EQ(item_link_count(edited) + 1, static_cast<int>(expected.size()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+      EXPECT_NEAR(item_nodes(edited)[i].point.x, expected[i].x, 1e-4) << i;
+      EXPECT_NEAR(item_nodes(edited)[i].point.y, expected[i].y, 1e-4) << i;
+    }
+    undo_command();
+    EXPECT_EQ(bytes(only_item()), before);
+  }
+
+  static void type_text(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) push_input_code(static_cast<unsigned char>(*c));
+  }
+
+  // Every character row of the normal face, as the screen shows it.
+  static std::string screen_text() {
+    const CellMetrics& c = g_display.presets[FACE_ROLE_NORMAL];
+    std::string text;
+    for (int row = 0; row <= c.last_row; ++row)
+      text += text_at(0, row * c.cell_height, FACE_ROLE_NORMAL, c.last_column + 1) + "\n";
+    return text;
+  }
+
   static DrawingItem* only_item() {
     EXPECT_EQ(count_current_lines(), 1);
     return g_lists.current.first;
@@ -127,7 +188,9 @@ TEST_F(NodeSession, DraggedNodeIsOneUndoStep) {
   hover(item, 1, PICK_START_NODE, {10, 0});
   move_to({12, 3});
   click_at({12, 3});
+  const int depth = g_button_bindings.depth;
   EXPECT_EQ(node_edit_session(802), 0);
+  EXPECT_EQ(g_button_bindings.depth, depth) << "the drag gives back every binding it saved";
   DrawingItem* edited = only_item();
   EXPECT_EQ(item_id(edited), 1);
   EXPECT_NEAR(item_nodes(edited)[1].point.x, 12.0f, 1e-4);
@@ -329,15 +392,199 @@ TEST_F(NodeSession, DeletingNodesAndLinksIsUndone) {
     const std::vector<uint8_t> before = bytes(item);
     hover(item, c.link, c.pick, item_nodes(item)[c.link].point);
     EXPECT_EQ(node_edit_session(c.op), 0);
-    DrawingItem* edited = only_item();
-    ASSERT_EQ(item_link_count(edited) + 1, static_cast<int>(c.expected.size()));
-    for (size_t i = 0; i < c.expected.size(); ++i) {
-      EXPECT_NEAR(item_nodes(edited)[i].point.x, c.expected[i].x, 1e-4) << i;
-      EXPECT_NEAR(item_nodes(edited)[i].point.y, c.expected[i].y, 1e-4) << i;
+    expect_nodes_then_undo(c.expected, before);
+  }
+}
+
+// Coordinates typed during a drag, or over a node or a link, put the node, the link or the item
+// there as one undo step; the dispatcher's entered point moves a node without asking.
+TEST_F(NodeSession, TypedCoordinatesPlaceNodesLinksAndItems) {
+  struct Case {
+    const char* name;
+    int op;
+    int32_t link;
+    int16_t pick;
+    const char* typed;  // null: the entry record holds the point already
+    std::vector<PointF> expected;
+  };
+  const Case cases[] = {
+      {"dragged node", 802, 1, PICK_START_NODE, "12,3\r", {{0, 0}, {12, 3}, {10, 10}}},
+      {"typed over a node", 906, 1, PICK_START_NODE, "12,3\r", {{0, 0}, {12, 3}, {10, 10}}},
+      {"typed over a link", 907, 0, PICK_ON_LINK_NEAR_START, "3,5\r",
+       {{3, 5}, {13, 5}, {10, 10}}},
+      {"moved item", 804, 0, PICK_START_NODE, "2,1\r", {{2, 1}, {12, 1}, {12, 11}}},
+      {"entered point", 926, 1, PICK_START_NODE, nullptr, {{0, 0}, {7, -2}, {10, 10}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, c.link, c.pick, item_nodes(item)[c.link].point);
+    if (c.typed != nullptr) {
+      std::string text = c.typed;
+      text.back() = '\0';
+      type_text(text.c_str());
+      push_input_code(KEY_ENTER);
+    } else {
+      g_coord.entry.reference = {10, 0};
+      g_coord.entry.current = {7, -2};
     }
-    undo_command();
+    EXPECT_EQ(node_edit_session(c.op), 0);
+    expect_nodes_then_undo(c.expected, before);
+  }
+}
+
+// While measuring, the side panel shows the ruler from the node to the cursor: its length, its
+// run and rise and its direction in degrees.
+TEST_F(NodeSession, MeasuringShowsTheRulerBesideTheDrawing) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  hover(item, 1, PICK_START_NODE, {10, 0});
+  move_to({13, 4});
+  headless_inject_keystroke(VK_RETURN, 0);
+  EXPECT_EQ(node_edit_session(59), -1);
+  const std::string shown = screen_text();
+  for (const double value : {5.0, 3.0, 4.0, 13.0}) {
+    const std::string text = format_float_text(value, FLOAT_NINE_COLUMNS | FLOAT_SIX_DECIMALS);
+    EXPECT_NE(shown.find(text), std::string::npos) << text << "\n" << shown;
+  }
+  EXPECT_NE(shown.find("53.13"), std::string::npos) << shown;
+}
+
+// Esc while a polyline is drawn node by node takes the last link back and glides the pointer
+// onto the node now being dragged; Enter then keeps the polyline as it was before that link.
+TEST_F(NodeSession, EscWhileDrawingGlidesBackToThePreviousNode) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}, {0, 10}}));
+  NodeContext& c = g_edit.node;
+  c.drawing_mode = NODE_DRAWING_CONTINUE;
+  c.drawing_link_count = 1;
+  hover(item, 2, PICK_END_NODE, {0, 10});
+  move_to({-5, 12});
+  push_input_code(KEY_ESC);
+  push_input_code(KEY_ENTER);
+  EXPECT_EQ(node_edit_session(806), 0);
+  c.drawing_mode = 0;
+  DrawingItem* edited = only_item();
+  ASSERT_EQ(item_link_count(edited), 3);
+  EXPECT_NEAR(item_nodes(edited)[3].point.x, 0.0f, 1e-4);
+  EXPECT_NEAR(item_nodes(edited)[3].point.y, 10.0f, 1e-4);
+  int x = 0;
+  int y = 0;
+  pixel_of({0, 10}, &x, &y);
+  EXPECT_EQ(g_pointer.wanted_x, x);
+  EXPECT_EQ(g_pointer.wanted_y, y);
+}
+
+// A polyline or spline drawn node by node on the entry line: typed points become nodes, Esc takes
+// the last one back, "c" closes the figure with a loose first node, ends typed onto each other
+// close by the join tolerance, and fewer than two points make no item.
+TEST_F(NodeSession, PolylineDrawnByTypedNodes) {
+  struct Case {
+    const char* name;
+    int spline;
+    std::vector<const char*> typed;  // each entry is followed by Enter; "" is a bare Enter
+    std::vector<PointF> expected;    // no points: no item
+    bool closed;
+  };
+  const Case cases[] = {
+      {"closed by c", 0, {"0,0", "10,0", "10,5", "c"}, {{0, 0}, {10, 0}, {10, 5}, {0, 0}}, true},
+      {"esc takes back", 0, {"0,0", "10,0", "20,7", "\x1b", "10,5", ""},
+       {{0, 0}, {10, 0}, {10, 5}}, false},
+      {"ends meet", 0, {"0,0", "10,0", "10,5", "0,0", ""}, {{0, 0}, {10, 0}, {10, 5}, {0, 0}},
+       true},
+      {"spline", 1, {"0,0", "5,5", "10,0", ""}, {{0, 0}, {5, 5}, {10, 0}}, false},
+      {"one point", 0, {"3,3", ""}, {}, false},
+      {"esc at once", 0, {"\x1b"}, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_current_list();
+    for (const char* t : c.typed) {
+      if (t[0] == 0x1b) {
+        push_input_code(KEY_ESC);
+        continue;
+      }
+      type_text(t);
+      push_input_code(KEY_ENTER);
+    }
+    draw_polyline_by_nodes(c.spline);
+    if (c.expected.empty()) {
+      EXPECT_EQ(count_current_lines(), 0);
+      continue;
+    }
+    DrawingItem* item = only_item();
+    ASSERT_NE(item, nullptr);
+    ASSERT_EQ(item_link_count(item) + 1, static_cast<int>(c.expected.size()));
+    const LinkRecord* r = item_nodes(item);
+    for (size_t i = 0; i < c.expected.size(); ++i) {
+      EXPECT_NEAR(r[i].point.x, c.expected[i].x, 1e-5) << i;
+      EXPECT_NEAR(r[i].point.y, c.expected[i].y, 1e-5) << i;
+    }
+    EXPECT_EQ((r[0].node_flags & NODE_KIND_MASK) != 0, c.closed);
+    if (std::string(c.name) == "closed by c") {
+      EXPECT_EQ(r[0].node_flags, NODE_FIRST | NODE_LOOSE);
+    }
+    for (int32_t i = 0; i < item_link_count(item); ++i) {
+      EXPECT_EQ(r[i].code, c.spline != 0 ? LINK_SPLINE : LINK_FLEXIBLE_LINE) << i;
+      if (i > 0) {
+        EXPECT_EQ(r[i].node_flags, c.spline != 0 ? NODE_TANGENT : NODE_LOOSE) << i;
+      }
+    }
+  }
+}
+
+// A node array that cannot grow drops the edit: the item stays as it was stored and no undo
+// step is left behind.
+TEST_F(NodeSession, FailedNodeArrayGrowCancelsTheEdit) {
+  std::vector<PointF> points;
+  for (int i = 0; i <= 60; ++i) points.push_back({static_cast<float>(i), static_cast<float>(i % 2)});
+  for (const int op : {806, 51}) {
+    SCOPED_TRACE(op);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline(points));
+    const std::vector<uint8_t> before = bytes(item);
+    if (op == 806) hover(item, 10, PICK_ON_LINK_NEAR_START, {10.5f, 0.5f});
+    else hover(item, 59, PICK_END_NODE, points.back());
+    g_events.modifiers = MODIFIER_SHIFT;
+    g_fail_allocation_from = block_alloc_size(item_block(item)->cam_kind, 61);
+    EXPECT_EQ(node_edit_session(op), -1);
+    const bool failed = g_fail_allocation_from == 0;
+    g_fail_allocation_from = 0;
+    g_events.modifiers = 0;
+    EXPECT_TRUE(failed) << "the grow was not tried";
+    EXPECT_FALSE(edit_session_open());
+    EXPECT_EQ(g_undo.current, nullptr);
     EXPECT_EQ(bytes(only_item()), before);
   }
+}
+
+// An edited machining item keeps the machining order numbered without gaps: the order is
+// renumbered when the edit is committed.
+TEST_F(NodeSession, EditedMachiningItemRenumbersTheOrder) {
+  const int16_t orders[] = {5, 9};
+  std::vector<DrawingItem*> items;
+  for (int k = 0; k < 2; ++k) {
+    ASSERT_EQ(new_geometry_block("", nullptr, 1, 0, GEOMETRY_KIND_MACHINABLE), 0);
+    DrawingItem* item = with_id(g_lists.current.last);
+    item->kind = ITEM_POLYLINE;
+    item->state = ITEM_FLAG_SELECTED;
+    LinkRecord* r = item_nodes(item);
+    r[0].point = {0, static_cast<float>(5 * k)};
+    r[1].point = {10, static_cast<float>(5 * k)};
+    item_bounding_boxes(item);
+    set_item_machining_order(item, orders[k]);
+    items.push_back(item);
+  }
+  hover(items[0], 0, PICK_END_NODE, {10, 0});
+  move_to({12, 2});
+  click_at({12, 2});
+  EXPECT_EQ(node_edit_session(802), 0);
+  std::vector<int16_t> numbered;
+  for (DrawingItem* i = g_lists.current.first; i != nullptr; i = i->next)
+    numbered.push_back(block_machining_order(item_block(i)));
+  EXPECT_EQ(numbered, (std::vector<int16_t>{1, 2}));
 }
 
 }  // namespace

@@ -4,12 +4,15 @@
 #include <vector>
 
 #include "commands/node_context_fill.h"
+#include "commands/node_edit_session.h"
 #include "commands/node_one_shots.h"
 #include "editor/edit_session.h"
+#include "geometry/item_shapes.h"
 #include "geometry/link_moves.h"
 #include "geometry/node_surgery.h"
 #include "geometry/shape_drags.h"
 #include "tests/geometry/item_fixture.h"
+#include "text/text_layout.h"
 
 namespace {
 
@@ -168,6 +171,47 @@ TEST_F(NodeShapes, StraightenedLinkSlidesItsMovingEndAlongTheNeighbour) {
   EXPECT_NEAR(straightening_turn(0.3, true), PI / 2 - 0.3, 1e-12);
   EXPECT_NEAR(straightening_turn(4.0, true), 1.5 * PI - 4.0, 1e-12);
   EXPECT_NEAR(straightening_turn(5.0, true), 1.5 * PI - 5.0 + 2 * PI, 1e-12);
+}
+
+// A straightened link followed by a tangent arc into a line: the arc is fitted again as the
+// fillet between the straightened link and that line, so the corner stays smooth; the far
+// line's node stays where it was.
+TEST_F(NodeShapes, StraighteningRefitsTheFilletBeyondIt) {
+  for (const bool from_end : {false, true}) {
+    SCOPED_TRACE(from_end);
+    free_current_list();
+    // A tilted line, a quarter arc about (10, 2) into the line up x = 12.
+    std::vector<NodeSpec> nodes = {{0, -1}, {10, 0, 2.0f}, {12, 2}, {12, 10}};
+    nodes[1].node_flags = NODE_TANGENT;
+    nodes[2].node_flags = NODE_TANGENT;
+    if (from_end) {
+      // The same corner walked the other way: up the line, round the arc, out along the tilt.
+      nodes = {{12, 10}, {12, 2, 2.0f}, {10, 0}, {0, -1}};
+      nodes[1].node_flags = NODE_TANGENT;
+      nodes[2].node_flags = NODE_TANGENT;
+    }
+    DrawingItem* item = make_item(nodes);
+    LinkRecord* r = item_nodes(item);
+    r[1].centre = {10, 2};
+    if (from_end) r[1].link_flags |= LINK_CLOCKWISE;
+    refresh_arc_angles(&r[1]);
+    const int32_t link = from_end ? 2 : 0;
+    const int16_t pick = from_end ? PICK_ON_LINK_NEAR_END : PICK_ON_LINK_NEAR_START;
+    ASSERT_EQ(straighten_link(item, link, pick, false), 0);
+    r = item_nodes(item);
+    const LinkRecord& arc = r[1];
+    EXPECT_NEAR(arc.code, 3.0f, 1e-4);
+    EXPECT_NEAR(arc.centre.x, 9.0f, 1e-4);
+    EXPECT_NEAR(arc.centre.y, 2.0f, 1e-4);
+    const PointF on_line = from_end ? r[2].point : r[1].point;
+    const PointF on_far = from_end ? r[1].point : r[2].point;
+    EXPECT_NEAR(on_line.x, 9.0f, 1e-4);
+    EXPECT_NEAR(on_line.y, -1.0f, 1e-4);
+    EXPECT_NEAR(on_far.x, 12.0f, 1e-4);
+    EXPECT_NEAR(on_far.y, 2.0f, 1e-4);
+    const PointF other = from_end ? r[3].point : r[0].point;
+    EXPECT_NEAR(other.y, -1.0f, 1e-5);
+  }
 }
 
 // Dividing: a full circle into four quarter arcs with tangent nodes, a clockwise arc walked
@@ -336,6 +380,223 @@ TEST_F(NodeShapes, BentFrameKeepsItsHeight) {
   EXPECT_EQ(r[4].point.x, r[0].point.x);
   bend_frame_sides(r, PointF{5, 0}, 2);
   EXPECT_EQ(r[2].code, LINK_FLEXIBLE_LINE);
+}
+
+}  // namespace
+
+namespace {
+
+double distance_of(const PointF& a, const PointF& b) { return std::hypot(a.x - b.x, a.y - b.y); }
+
+// The sharp corner of two sides taken as infinite lines.
+PointF crossing_of(const LinkRecord* a, const LinkRecord* b) {
+  const double d1x = a[1].point.x - a->point.x, d1y = a[1].point.y - a->point.y;
+  const double d2x = b[1].point.x - b->point.x, d2y = b[1].point.y - b->point.y;
+  const double k = d1x * d2y - d1y * d2x;
+  const double t = ((b->point.x - a->point.x) * d2y - (b->point.y - a->point.y) * d2x) / k;
+  return {static_cast<float>(a->point.x + t * d1x), static_cast<float>(a->point.y + t * d1y)};
+}
+
+class RoundedCorners : public NodeShapes {
+ protected:
+  DrawingItem* rounded(float width, float length, float radius, double angle) {
+    std::vector<NodeSpec> nodes(9, NodeSpec{0, 0});
+    DrawingItem* item = make_item(nodes, ITEM_ROUNDED_RECTANGLE);
+    build_rounded_rect(item, {2, 3}, width, length, radius, angle, NODE_TANGENT);
+    return item;
+  }
+  // The sizes stay and every corner is an arc of one radius on its two sides.
+  static void expect_rounded(DrawingItem* item, float width, float length, float radius) {
+    const LinkRecord* r = item_nodes(item);
+    RoundedRectSizes s;
+    rounded_rect_dimensions(r, &s);
+    EXPECT_NEAR(s.width, width, 1e-4);
+    EXPECT_NEAR(s.length, length, 1e-4);
+    for (int k = 0; k < 8; k += 2) {
+      EXPECT_NEAR(r[k].code, radius, 1e-4) << k;
+      EXPECT_NEAR(distance_of(r[k].centre, r[k].point), radius, 1e-4) << k;
+      EXPECT_NEAR(distance_of(r[k].centre, r[k + 1].point), radius, 1e-4) << k;
+    }
+    EXPECT_EQ(r[8].point.x, r[0].point.x);
+    EXPECT_EQ(r[8].point.y, r[0].point.y);
+  }
+};
+
+// A corner arc flexed through a point takes the radius of the circle through that point that
+// touches both sides; past what the shorter side allows it takes the largest; beyond the sharp
+// corner the position is refused. A turned rectangle keeps its angle.
+TEST_F(RoundedCorners, FlexedCornerTakesTheRadiusThroughThePoint) {
+  struct Case {
+    int32_t link;
+    double along;  // from the sharp corner toward the arc's centre, in units of the wanted radius
+    float wanted;  // radius through the point; < 0: beyond the corner, refused
+    float expected;
+  };
+  const Case cases[] = {
+      {0, std::sqrt(2.0) - 1.0, 1.5f, 1.5f},
+      {4, std::sqrt(2.0) - 1.0, 0.25f, 0.25f},
+      {2, std::sqrt(2.0) - 1.0, 30.0f, 0.49999f * 4.0f},  // past the shorter side
+      {6, -1.0, 1.0f, -1.0f},                              // outside the corner
+  };
+  for (const double angle : {0.0, 0.7}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.link);
+      free_current_list();
+      DrawingItem* item = rounded(4, 10, 1, angle);
+      LinkRecord* r = item_nodes(item);
+      const LinkRecord* before = c.link > 0 ? &r[c.link - 1] : &r[7];
+      const PointF corner = crossing_of(before, &r[c.link + 1]);
+      const PointF centre = r[c.link].centre;
+      const double l = distance_of(corner, centre);
+      const PointF raw = {
+          static_cast<float>(corner.x + (centre.x - corner.x) / l * c.along * c.wanted),
+          static_cast<float>(corner.y + (centre.y - corner.y) / l * c.along * c.wanted)};
+      const std::vector<uint8_t> bytes = item->extra;
+      RoundedRectSizes turned;
+      rounded_rect_dimensions(r, &turned);
+      float radius = 0.0f;
+      const int result = drag_rounded_rect_arc(item, c.link, raw, &radius);
+      if (c.expected < 0.0f) {
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(item->extra, bytes);
+        continue;
+      }
+      ASSERT_EQ(result, 0);
+      EXPECT_NEAR(radius, c.expected, 1e-4);
+      expect_rounded(item, 4, 10, c.expected);
+      RoundedRectSizes s;
+      rounded_rect_dimensions(item_nodes(item), &s);
+      EXPECT_NEAR(std::remainder(s.angle - turned.angle, 2 * PI), 0.0, 1e-4) << "kept its angle";
+      if (c.expected == c.wanted) {
+        const LinkRecord* arc = &item_nodes(item)[c.link];
+        EXPECT_NEAR(distance_of(arc->centre, raw), c.expected, 1e-3);
+      }
+    }
+  }
+}
+
+// A typed corner radius rebuilds the rectangle with it; a radius of 0 is refused.
+TEST_F(RoundedCorners, TypedRadiusRebuildsEveryCorner) {
+  DrawingItem* item = rounded(6, 12, 1, 0.3);
+  EXPECT_EQ(refillet_rounded_rect(item, 2.5f), 0);
+  expect_rounded(item, 6, 12, 2.5f);
+  const std::vector<uint8_t> bytes = item->extra;
+  EXPECT_EQ(refillet_rounded_rect(item, 0.0f), -1);
+  EXPECT_EQ(item->extra, bytes);
+}
+
+class BentFrame : public NodeShapes {
+ protected:
+  // A 10 x 4 rectangle whose bottom is bent through (5, -2): bottom and top are concentric arcs.
+  DrawingItem* bent() {
+    DrawingItem* item = make_item({{0, 0, LINK_RIGID_LINE},
+                                   {10, 0, LINK_RIGID_LINE},
+                                   {10, 4, LINK_RIGID_LINE},
+                                   {0, 4, LINK_RIGID_LINE},
+                                   {0, 0}},
+                                  ITEM_RECTANGLE);
+    LinkRecord* r = item_nodes(item);
+    r[0].node_flags = NODE_FIRST | NODE_LOOSE;
+    bend_frame_sides(r, PointF{5, -2}, 0);
+    return item;
+  }
+  // Both arcs share a centre, each node lies on its arc's circle, the sides are radial and the
+  // frame stays closed.
+  static void expect_concentric(const LinkRecord* r) {
+    ASSERT_GT(r[0].code, 0.0f);
+    ASSERT_GT(r[2].code, 0.0f);
+    EXPECT_NEAR(distance_of(r[0].centre, r[2].centre), 0.0, 1e-4);
+    const PointF c = r[0].centre;
+    EXPECT_NEAR(distance_of(c, r[0].point), r[0].code, 1e-3);
+    EXPECT_NEAR(distance_of(c, r[1].point), r[0].code, 1e-3);
+    EXPECT_NEAR(distance_of(c, r[2].point), r[2].code, 1e-3);
+    EXPECT_NEAR(distance_of(c, r[3].point), r[2].code, 1e-3);
+    const auto angle = [&c](const PointF& p) { return std::atan2(p.y - c.y, p.x - c.x); };
+    EXPECT_NEAR(std::remainder(angle(r[1].point) - angle(r[2].point), 2 * PI), 0.0, 1e-4);
+    EXPECT_NEAR(std::remainder(angle(r[3].point) - angle(r[0].point), 2 * PI), 0.0, 1e-4);
+    EXPECT_EQ(r[4].point.x, r[0].point.x);
+    EXPECT_EQ(r[4].point.y, r[0].point.y);
+  }
+};
+
+// Sliding a radial side moves both its nodes round their arcs toward the cursor.
+TEST_F(BentFrame, RadialSideSlidesRoundBothArcs) {
+  for (const int32_t side : {1, 3}) {
+    SCOPED_TRACE(side);
+    free_current_list();
+    DrawingItem* item = bent();
+    LinkRecord* r = item_nodes(item);
+    const PointF c = r[0].centre;
+    const PointF cursor = {c.x + 3.0f, c.y + 30.0f};
+    slide_link_on_neighbour_arcs(r, side, cursor);
+    expect_concentric(r);
+    const double want = std::atan2(cursor.y - c.y, cursor.x - c.x);
+    EXPECT_NEAR(std::atan2(r[side].point.y - c.y, r[side].point.x - c.x), want, 1e-4);
+  }
+}
+
+// A corner dragged: the arc at it takes the cursor's radius, the facing arc keeps its own, and
+// both keep the centre; a radial side shifted along itself changes the two radii but keeps the
+// frame's sides radial.
+TEST_F(BentFrame, CornerAndSideDragsKeepTheArcsConcentric) {
+  DrawingItem* item = bent();
+  LinkRecord* r = item_nodes(item);
+  const PointF c = r[0].centre;
+  const float top = r[2].code;
+  const PointF cursor = {r[0].point.x - 0.5f, r[0].point.y - 1.0f};
+  drag_frame_corner_arc(r, 0, cursor);
+  expect_concentric(r);
+  EXPECT_NEAR(r[0].code, distance_of(c, cursor), 1e-4);
+  EXPECT_NEAR(r[2].code, top, 1e-5);
+
+  free_current_list();
+  item = bent();
+  r = item_nodes(item);
+  const float r0 = r[0].code;
+  const float r2 = r[2].code;
+  const double along = std::atan2(r[1].point.y - r[0].centre.y, r[1].point.x - r[0].centre.x);
+  const PointF delta = {static_cast<float>(std::cos(along)), static_cast<float>(std::sin(along))};
+  ASSERT_EQ(shift_frame_side(r, 1, delta), 0);
+  expect_concentric(r);
+  EXPECT_NEAR(r[0].code, r0 + 1.0f, 1e-3);
+  EXPECT_NEAR(r[2].code, r2 + 1.0f, 1e-3);
+  // Only the radial sides shift.
+  const std::vector<uint8_t> bytes = item->extra;
+  EXPECT_EQ(shift_frame_side(item_nodes(item), 0, delta), -1);
+  EXPECT_EQ(item->extra, bytes);
+}
+
+// Bending a text frame's first side takes the text's arc side from the way the arc turns; bending
+// it the other way flips it.
+TEST_F(BentFrame, BentTextFrameTakesItsArcSideFromTheTurning) {
+  DrawingItem* item = make_item({{0, 0, LINK_FLEXIBLE_LINE},
+                                 {10, 0, LINK_RIGID_LINE},
+                                 {10, 4, LINK_FLEXIBLE_LINE},
+                                 {0, 4, LINK_RIGID_LINE},
+                                 {0, 0}},
+                                ITEM_TEXT, GEOMETRY_KIND_TEXT);
+  item_nodes(item)[0].node_flags = NODE_FIRST | NODE_LOOSE;
+  uint8_t* bytes = block_text_layout(item_block(item));
+  ASSERT_NE(bytes, nullptr);
+  NodeContext& c = g_edit.node;
+  c = NodeContext{};
+  c.item = item;
+  c.link_index = 0;
+  c.pick = PICK_ON_LINK_NEAR_START;
+  struct Step {
+    PointF through;
+    uint8_t direction;  // 1 counter-clockwise
+  };
+  // Down through the middle: the side turns left (counter-clockwise); up: clockwise.
+  for (const Step& step : {Step{{5, -2}, 1}, Step{{5, 2}, 0}, Step{{5, -1}, 1}}) {
+    SCOPED_TRACE(step.through.y);
+    ASSERT_EQ(apply_drag_mode(11, step.through, step.through), 0);
+    ASSERT_GT(item_nodes(item)[0].code, 0.0f);
+    TextLayout layout;
+    read_text_layout(block_text_layout(item_block(item)), &layout);
+    EXPECT_EQ(layout.arc_direction, step.direction);
+  }
+  c = NodeContext{};
 }
 
 }  // namespace
