@@ -1,6 +1,7 @@
 #include "commands/connect_commands.h"
 
 #include "commands/command_stand_ins.h"
+#include "commands/machining_commands.h"
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
@@ -46,4 +47,5 @@ void connect_drawing_commands() {
   c.run_origin_dialog = run_origin_dialog;
   c.run_rotate_all_dialog = run_rotate_all_dialog;
   c.run_mirror_all_dialog = run_mirror_all_dialog;
+  connect_machining_commands();
 }
