@@ -288,6 +288,7 @@ int set_machining_group(int mask) {
                            (mask == ITEM_FLAG_MARKED ? "marked" : "selected") + "\x13 items to.\n\n";
   show_text_box(text.c_str(), TEXTBOX_TOP);
   g_dialog_number = s.last_group;
+  g_field.initial_field = 1;  // the number, as the box above it asks
   const int accepted = run_dialog(MSG_FORM_MACHINING_GROUP, one_number_dialog_field);
   close_top_popup();
   if (accepted == 0) return 0;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "cam/make_nc.h"
+#include "cam/mass_change.h"
+#include "commands/machining_commands.h"
 #include "editor/drawing_commands.h"
 #include "editor/editor_page.h"
 #include "editor/undo_store.h"
@@ -15,6 +17,7 @@
 #include "job/job_statistics.h"
 #include "import/import_drawing.h"
 #include "pages/dxf_export_form.h"
+#include "pages/feed_rate_list.h"
 #include "pages/interface_settings_form.h"
 #include "platform/cp1252.h"
 #include "records/job_settings.h"
@@ -360,6 +363,9 @@ int file_menu_command(int option) {
     case FILE_OPTION_REDO: redo_command(); break;
     case FILE_OPTION_SAVE:
     case FILE_OPTION_SAVE_FILE: save_job(MSGBOX_SAVE); break;
+    case FILE_OPTION_FEED_RATES: feed_rate_command(); break;
+    case CHANGE_OP_AND_LAYER: case CHANGE_BOTH_TOOLS: case CHANGE_CENTERLINE_TOOL:
+    case CHANGE_FINISHING_TOOL: case CHANGE_ROUGHING_TOOL: change_items_command(option); break;
     default: say_no_such_option(option); break;
   }
   return 0;

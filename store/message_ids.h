@@ -168,6 +168,7 @@ constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go 
 constexpr int FORM_GO_TO_LINE_FIELDS = 2;
 constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
 constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
+constexpr int MSG_FEED_RATE_PROMPT = 9100;       // above the feed-rate list, plus the caller's code
 constexpr int MSG_FORM_CHANGE_LAYER = 1000;       // layer and operation of the marked items
 constexpr int FORM_CHANGE_LAYER_FIELDS = 3;
 constexpr int MSG_FORM_CHANGE_FILTER = 1008;      // layer and operation of filtered items

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <deque>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +13,7 @@
 #include "pages/post_processor_page.h"
 #include "records/job_settings.h"
 #include "store/store_host.h"
+#include "tests/pages/queued_user.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/form_fixture.h"
 #include "ui/message_box.h"
@@ -73,33 +72,8 @@ bool read_formats(const std::string& path, std::vector<StoredFormat>* out) {
 
 // ---- The fixture ----------------------------------------------------------------------------------
 
-class PostPageTest : public FormTest {
+class PostPageTest : public FormTest, protected QueuedUser {
  protected:
-  struct Step {
-    std::function<bool()> ready;
-    std::function<void()> act;
-  };
-  static std::deque<Step>& steps() {
-    static std::deque<Step> s;
-    return s;
-  }
-  static bool user_idle() {
-    auto& s = steps();
-    if (s.empty() || !s.front().ready()) return false;
-    const Step step = s.front();
-    s.pop_front();
-    step.act();
-    return true;
-  }
-  static void when(std::function<bool()> ready, std::function<void()> act) {
-    steps().push_back({std::move(ready), std::move(act)});
-  }
-  static void press(int vk, int mods = 0) {
-    when([] { return true; }, [vk, mods] { headless_inject_keystroke(vk, mods); });
-  }
-  static void type(const std::string& text) {
-    when([] { return true; }, [text] { headless_inject_text(text); });
-  }
   static bool list_open() { return g_post_page.list_window != nullptr && g_field.running_form == nullptr; }
   static bool dialog_open() { return g_field.running_form != nullptr; }
 
@@ -108,8 +82,7 @@ class PostPageTest : public FormTest {
     reset_post_page();
     reset_message_box();
     g_store_host.show_text_box = show_text_box;
-    steps().clear();
-    pump_set_idle_handler(user_idle);
+    QueuedUser::start();
     folder_ = make_test_folder("post_page");
     free_post_processors();
     push_list();
@@ -128,7 +101,7 @@ class PostPageTest : public FormTest {
     g_job_settings.nc_state = 0x40;
   }
   void TearDown() override {
-    pump_set_idle_handler(nullptr);
+    QueuedUser::stop();
     reset_store_host();
     while (g_popups.current != nullptr) close_top_popup();
     free_post_processors();
