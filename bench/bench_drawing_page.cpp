@@ -6,8 +6,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <string>
 
+#include "bench/bench_screen.h"
 #include "bench/bench_shapes.h"
 #include "editor/edit_session.h"
 #include "editor/hover.h"
@@ -18,16 +18,8 @@
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "geometry/layers.h"
-#include "platform/headless.h"
-#include "platform/window.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
-#include "screen/display_mode.h"
-#include "screen/interface_settings.h"
-#include "screen/main_form.h"
-#include "screen/palette.h"
-#include "screen/screen_attributes.h"
-#include "screen/text_output.h"
 #include "store/line_list.h"
 
 namespace {
@@ -47,17 +39,7 @@ double redraw_ms(int frames) {
 }  // namespace
 
 int main() {
-  std::string error;
-  if (!load_interface_font(BRENVIK_PROGRAM_DIR "/Q5_FONT.FON", &error) ||
-      !window_open(1920, 1080, "bench", &error)) {
-    std::fprintf(stderr, "bench_drawing_page: %s\n", error.c_str());
-    return 1;
-  }
-  apply_display_mode(DISPLAY_CHOICE_OWN_SIZE);
-  build_palette();
-  set_colour_base(0);
-  set_screen_canvas(window_surface());
-  create_main_form();
+  if (!open_bench_screen("bench_drawing_page", 1920, 1080)) return 1;
   reset_layers();
   layout_page_tab_strip();
   g_preferences.drawing.no_flicker = 1;

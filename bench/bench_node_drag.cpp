@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <string>
 
+#include "bench/bench_screen.h"
 #include "commands/node_command_check.h"
 #include "commands/node_context_fill.h"
 #include "commands/node_edit_session.h"
@@ -14,14 +14,6 @@
 #include "editor/edit_session.h"
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
-#include "platform/headless.h"
-#include "platform/window.h"
-#include "screen/display_mode.h"
-#include "screen/interface_settings.h"
-#include "screen/main_form.h"
-#include "screen/palette.h"
-#include "screen/screen_attributes.h"
-#include "screen/text_output.h"
 #include "store/line_list.h"
 
 namespace {
@@ -32,21 +24,6 @@ double ms_since(std::chrono::steady_clock::time_point t) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
 }
 
-bool open_screen() {
-  std::string error;
-  if (!load_interface_font(BRENVIK_PROGRAM_DIR "/Q5_FONT.FON", &error) ||
-      !window_open(1024, 768, "bench", &error)) {
-    std::fprintf(stderr, "bench_node_drag: %s\n", error.c_str());
-    return false;
-  }
-  reset_display();
-  apply_display_mode(DISPLAY_CHOICE_OWN_SIZE);
-  build_palette();
-  set_colour_base(0);
-  set_screen_canvas(window_surface());
-  create_main_form();
-  return true;
-}
 
 // Arcs of radius 2 and a quarter-radian sweep, turning left and right in turn, each tangent to
 // the one before: a wave along +x.
@@ -81,7 +58,7 @@ DrawingItem* tangent_chain() {
 }  // namespace
 
 int main() {
-  if (!open_screen()) return 1;
+  if (!open_bench_screen("bench_node_drag")) return 1;
   ViewState& v = g_view;
   v.area_top = 40;
   v.area_width = 1024;

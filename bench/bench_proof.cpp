@@ -11,21 +11,15 @@
 #include <random>
 #include <string>
 
+#include "bench/bench_screen.h"
 #include "editor/page_redraw.h"
 #include "editor/view.h"
 #include "editor/view_state.h"
 #include "nc/back_plot.h"
 #include "nc/proof_file.h"
 #include "pages/proof_view.h"
-#include "platform/window.h"
 #include "records/job_settings.h"
 #include "screen/boxes.h"
-#include "screen/display_mode.h"
-#include "screen/interface_settings.h"
-#include "screen/main_form.h"
-#include "screen/palette.h"
-#include "screen/screen_attributes.h"
-#include "screen/text_output.h"
 #include "store/file_reader.h"
 #include "store/line_list.h"
 #include "store/text_loading.h"
@@ -129,17 +123,7 @@ int main() {
               best, result, records.size());
 
   // The view: 100,000 records of the same program, at 1920 x 1080.
-  std::string error;
-  if (!load_interface_font(BRENVIK_PROGRAM_DIR "/Q5_FONT.FON", &error) ||
-      !window_open(1920, 1080, "bench", &error)) {
-    std::fprintf(stderr, "bench_proof: %s\n", error.c_str());
-    return 1;
-  }
-  apply_display_mode(DISPLAY_CHOICE_OWN_SIZE);
-  build_palette();
-  set_colour_base(0);
-  set_screen_canvas(window_surface());
-  create_main_form();
+  if (!open_bench_screen("bench_proof", 1920, 1080)) return 1;
   layout_page_tab_strip();
   g_view.drawing_page_active = 0;
   layout_paint_boxes();

@@ -1,5 +1,5 @@
-// The headless screen the interface benches draw on: the interface font, a 1024 x 768
-// framebuffer in the program's own size, colour scheme 0 and the main form waiting for input.
+// The headless screen the interface benches draw on: the interface font, a framebuffer (1024 x
+// 768 unless the bench asks for more) in the program's own size, colour scheme 0 and the main form waiting for input.
 #pragma once
 
 #include <cstdio>
@@ -15,10 +15,10 @@
 #include "screen/text_output.h"
 
 // False (and why on stderr, after the bench's name) when the font or the window is missing.
-inline bool open_bench_screen(const char* bench) {
+inline bool open_bench_screen(const char* bench, int width = 1024, int height = 768) {
   std::string error;
   if (!load_interface_font(BRENVIK_PROGRAM_DIR "/Q5_FONT.FON", &error) ||
-      !window_open(1024, 768, "bench", &error)) {
+      !window_open(width, height, "bench", &error)) {
     std::fprintf(stderr, "%s: %s\n", bench, error.c_str());
     return false;
   }

@@ -11,8 +11,8 @@ constexpr int NODE_MENU_FLEXIBLE_LINE = 3;   // the current link becomes a flexi
 constexpr int NODE_MENU_PLAIN_POLYLINE = 25;  // the item becomes a plain polyline
 
 // Applies menu cell `choice` to the item's link; 0, or a negated node-editor command to run.
-// Stand-in: does cells 3 and 25 only; the others show the notice and change nothing (0).
 int apply_node_menu_choice(DrawingItem* item, int32_t link_index, int choice);
+// While Ctrl is held and a link (not of a curve run) is hovered: the dragged point jumps to the
+// crossing of its link with the hovered one nearest the constrained cursor (the second on a tie).
 // 1 when the constrained cursor point was replaced by a crossing of the dragged link, else 0.
-// Stand-in: finds no crossing (0).
 int snap_drag_to_crossing();

@@ -8,3 +8,9 @@
 inline int make_symmetric_polyline(DrawingItem* /*item*/, int /*open_flag*/) { return 0; }
 // Stand-in: refuses (0) and leaves the item as it was.
 inline int make_perpendicular_symmetric(DrawingItem* /*item*/) { return 0; }
+// Splits the middle link of a "Dual" polyline with an odd link count; 0, -1 refused.
+// Stand-in: shows the notice and changes nothing (-1).
+int split_middle_link(DrawingItem* item);
+// Removes the middle node of a "Dual" polyline with an even link count; 0, -1 refused.
+// Stand-in: shows the notice and changes nothing (-1).
+int remove_middle_node(DrawingItem* item);

@@ -94,13 +94,15 @@ const uint8_t* member_bytes(const StairsParams* params, size_t member) {
   return reinterpret_cast<const uint8_t*>(params) + member;
 }
 
-bool finite_cam(const CamParams& cam) {
+bool usable_number(float v) { return std::isfinite(v) && std::fabs(v) <= STAIRS_LARGEST_VALUE; }
+
+bool usable_cam(const CamParams& cam) {
   for (const float v : {cam.rapid_height, cam.surface_z, cam.finish_allowance, cam.peck_distance})
-    if (!std::isfinite(v)) return false;
+    if (!usable_number(v)) return false;
   for (const CamToolBlock* t : {&cam.finishing, &cam.roughing})
     for (const float v : {t->size, t->tip_diameter, t->feed, t->step_down, t->second_pass_feed,
                           t->second_pass_depth, t->cut_width, t->cut_depth, t->first_stepover})
-      if (!std::isfinite(v)) return false;
+      if (!usable_number(v)) return false;
   return true;
 }
 
@@ -115,9 +117,9 @@ bool stairs_block_usable(const StairsParams& p) {
     if (f.type != Field::F32) continue;
     float value;
     std::memcpy(&value, member_bytes(&p, f.member), sizeof value);
-    if (!std::isfinite(value)) return false;
+    if (!usable_number(value)) return false;
   }
-  return finite_cam(p.housing_cam) && finite_cam(p.outline_cam) && finite_cam(p.third_cam);
+  return usable_cam(p.housing_cam) && usable_cam(p.outline_cam) && usable_cam(p.third_cam);
 }
 
 // ---- defaults ----

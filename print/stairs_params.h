@@ -30,6 +30,9 @@ constexpr int32_t STAIRS_TYPE_CUT_STRINGER = 4;
 constexpr int32_t STAIRS_TYPE_LAST = 5;
 // The most treads a block may hold.
 constexpr int32_t STAIRS_MOST_TREADS = 799;
+// The largest magnitude a number of a block may have: a kilometre in millimetres, beyond any
+// staircase, and far enough below float's range that the build's products stay finite.
+constexpr float STAIRS_LARGEST_VALUE = 1e6f;
 // The mark row whose entry says the user entered the board width.
 constexpr size_t STAIRS_WIDTH_MARK_ROW = 30;
 // Check-box flag words of the designer's Left and Right boxes.
@@ -143,7 +146,7 @@ extern StairsState g_stairs;
 void write_stairs_image(const StairsParams& params, uint8_t out[STAIRS_IMAGE_SIZE]);
 // Reads an image; false (params untouched) for anything but a block the designer can use: a
 // kind other than 1, 2 or 4 (with or without the metric bit), a tread count outside 0..799, a
-// kind-4 type outside 0..5 or a float that is not finite.
+// kind-4 type outside 0..5 or a float that is not finite or larger than STAIRS_LARGEST_VALUE.
 bool read_stairs_image(const uint8_t* bytes, size_t size, StairsParams* params);
 
 // ---- defaults ----

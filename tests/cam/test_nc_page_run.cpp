@@ -15,6 +15,7 @@
 
 #include "tests/cam/gcode_reading.h"
 #include "tests/cam/nc_tool_fixture.h"
+#include "tests/support/headless_script.h"
 
 namespace {
 
@@ -25,15 +26,7 @@ class NcPageRun : public NcToolFixture {
   // Runs the headless program in the job's folder on a script; its exit code.
   int run(const std::string& script) {
     copy_program_data_files(BRENVIK_PROGRAM_DIR, folder_ / "program");
-    const fs::path script_path = folder_ / "script.txt";
-    std::ofstream(script_path, std::ios::binary) << script;
-    const std::string command = "cd " + quoted(folder_) + " && '" BRENVIK_PROGRAM_DIR
-                                "/brenvik-headless' --folder " + quoted(folder_ / "program") +
-                                " --out " + quoted(folder_) + " " + quoted(script_path) + " 2>" +
-                                quoted(folder_ / "stderr.txt");
-    const int status = std::system(command.c_str());
-    if (status == -1 || (status & 0x7F) != 0) return -1;
-    return (status >> 8) & 0xFF;
+    return run_headless_script(folder_, folder_ / "program", folder_, script);
   }
   static std::vector<std::string> lines_of(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

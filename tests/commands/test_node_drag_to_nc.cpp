@@ -8,32 +8,24 @@
 #include <sstream>
 #include <string>
 
-#include "../editor/editor_fixture.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
 #include "tests/cam/gcode_reading.h"
 #include "tests/cam/make_nc_fixture.h"
 #include "tests/support/test_folder.h"
+#include "tests/editor/page_script_fixture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
-constexpr int SCREEN_W = 1024;
-constexpr int SCREEN_H = 768;
 
-class NodeDragToNc : public EditorFixture, protected MakeNcJob {
+class NodeDragToNc : public PageScriptFixture, protected MakeNcJob {
  protected:
+  NodeDragToNc() : PageScriptFixture("brenvik-node-drag-nc") {}
   void SetUp() override {
-    EditorFixture::SetUp();
-    open_screen(SCREEN_W, SCREEN_H);
-    layout_page_tab_strip();
-    g_view.drawing_page_active = 1;
-    layout_paint_boxes();
-    folder_ = make_test_folder("brenvik-node-drag-nc");
-    copy_program_data_files(BRENVIK_PROGRAM_DIR, folder_ / "program");
-    fs::create_directories(folder_ / "jobs");
+    PageScriptFixture::SetUp();
     set_up_make_nc();
     // The line (0,0)-(10,0) goes on into a quarter arc about (10,5) up to (15,5): the node at
     // (10,0) is tangent.
@@ -47,41 +39,13 @@ class NodeDragToNc : public EditorFixture, protected MakeNcJob {
     EXPECT_EQ(write_job_to_path((folder_ / "jobs" / "sample.job").string()), 0);
     tear_down_make_nc();
   }
-  void TearDown() override {
-    fs::remove_all(folder_);
-    EditorFixture::TearDown();
-  }
-
-  static void pixel_of(PointF p, int* x, int* y) {
-    world_to_screen(p, x, y);
-    *y += g_view.area_top;
-  }
   static std::string at(const char* command, PointF p) {
     int x = 0, y = 0;
     pixel_of(p, &x, &y);
     return std::string(command) + " " + std::to_string(x) + " " + std::to_string(y) + "\n";
   }
 
-  int run(const std::string& script) {
-    const fs::path script_path = folder_ / "script.txt";
-    std::ofstream(script_path, std::ios::binary) << script;
-    const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" +
-                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" --folder \"" +
-                                (folder_ / "program").string() + "\" --out \"" + folder_.string() +
-                                "\" \"" + script_path.string() + "\" 2>\"" +
-                                (folder_ / "stderr.txt").string() + "\"";
-    const int status = std::system(command.c_str());
-    if (status == -1 || (status & 0x7F) != 0) return -1;
-    return (status >> 8) & 0xFF;
-  }
-  std::string read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
-
-  fs::path folder_;
+  static std::string read(const fs::path& path) { return read_file_bytes(path.string()); }
 };
 
 // The direction of travel of a read move at its start or end.

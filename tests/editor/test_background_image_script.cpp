@@ -10,17 +10,15 @@
 #include <sstream>
 #include <string>
 
-#include "editor_fixture.h"
 #include "job/background_image.h"
 #include "job/job_file.h"
+#include "tests/editor/page_script_fixture.h"
 #include "tests/support/test_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int SCREEN_W = 1024;
-constexpr int SCREEN_H = 768;
 constexpr int IMAGE_W = 100;  // pixels: the left half red, the right half blue
 constexpr int IMAGE_H = 50;
 
@@ -40,24 +38,17 @@ void write_halves_png(const std::string& path) {
   std::fclose(file);
 }
 
-class BackgroundImageScriptTest : public EditorFixture {
+class BackgroundImageScriptTest : public PageScriptFixture {
  protected:
+  BackgroundImageScriptTest() : PageScriptFixture("brenvik-background-image") {}
   void SetUp() override {
-    EditorFixture::SetUp();
-    open_screen(SCREEN_W, SCREEN_H);
-    layout_page_tab_strip();
-    g_view.drawing_page_active = 1;
-    layout_paint_boxes();
-    folder_ = make_test_folder("brenvik-background-image");
-    copy_program_data_files(BRENVIK_PROGRAM_DIR, folder_ / "program");
-    fs::create_directories(folder_ / "jobs");
+    PageScriptFixture::SetUp();
     write_halves_png((folder_ / "jobs" / "halves.png").string());
   }
 
   void TearDown() override {
-    fs::remove_all(folder_);
     g_image_record = ImageRecord{};
-    EditorFixture::TearDown();
+    PageScriptFixture::TearDown();
   }
 
   // A job of one line (0,0)-(2,1) naming the image at 100 pixels an inch at (0, 0).
@@ -100,27 +91,13 @@ class BackgroundImageScriptTest : public EditorFixture {
   }
 
   int run(const std::string& job_initial, const std::string& expectations) {
-    const std::string script = "move 5 400\nkey Ctrl+O\nwait 100\ntype " + job_initial +
-                               "\nkey Enter\nwait 300\npng opened\n" + expectations + "close\n";
-    const fs::path script_path = folder_ / "script.txt";
-    std::ofstream(script_path, std::ios::binary) << script;
-    const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" + BRENVIK_PROGRAM_DIR +
-                                "/brenvik-headless\" --folder \"" + (folder_ / "program").string() + "\" --out \"" +
-                                folder_.string() + "\" \"" + script_path.string() + "\" 2>\"" +
-                                (folder_ / "stderr.txt").string() + "\"";
-    const int status = std::system(command.c_str());
-    if (status == -1 || (status & 0x7F) != 0) return -1;
-    return (status >> 8) & 0xFF;
+    return PageScriptFixture::run("move 5 400\nkey Ctrl+O\nwait 100\ntype " + job_initial +
+                                  "\nkey Enter\nwait 300\npng opened\n" + expectations +
+                                  "close\n");
   }
 
-  std::string errors() {
-    std::ifstream file(folder_ / "stderr.txt", std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-  }
+  std::string errors() { return read_file_bytes((folder_ / "stderr.txt").string()); }
 
-  fs::path folder_;
 };
 
 TEST_F(BackgroundImageScriptTest, TheImageShowsWhereTheViewMapsIt) {

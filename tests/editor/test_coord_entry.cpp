@@ -14,6 +14,7 @@
 #include "editor/point_picking.h"
 #include "store/float_text.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/editor/picking_fixture.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 
@@ -226,26 +227,8 @@ TEST_F(CommaLocaleTest, TypedTextsMeanTheSameUnderACommaDecimalLocale) {
 
 // ---- the entry line through the event queue ----
 
-class EntryLineTest : public EditorFixture {
+class EntryLineTest : public PickingFixture {
  protected:
-  void SetUp() override {
-    EditorFixture::SetUp();
-    reset_coord_entry();
-    reset_point_picking();
-    reset_edit_session();
-    set_view(10.0f, 0.0f, 30.0f);
-    clear_area();
-    headless_set_idle_limit(20000);
-    g_pointer.released = false;
-    g_pointer.wanted_x = g_pointer.drawn_x = 300;
-    g_pointer.wanted_y = g_pointer.drawn_y = 300;
-    start_typist();
-  }
-  void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    headless_set_idle_limit(HEADLESS_IDLE_LIMIT_MS);
-    EditorFixture::TearDown();
-  }
 
   // Starts a kind's entry with the reference point R and an empty text.
   static CoordEntry* fresh_entry() {

@@ -11,31 +11,22 @@
 #include <sstream>
 #include <string>
 
-#include "editor_fixture.h"
 #include "editor/page_strip.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
+#include "tests/editor/page_script_fixture.h"
 #include "tests/support/test_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int SCREEN_W = 1024;
-constexpr int SCREEN_H = 768;
-
-class DrawingPageScriptTest : public EditorFixture {
+class DrawingPageScriptTest : public PageScriptFixture {
  protected:
+  DrawingPageScriptTest() : PageScriptFixture("brenvik-drawing-page") {}
   void SetUp() override {
-    EditorFixture::SetUp();
-    open_screen(SCREEN_W, SCREEN_H);
-    layout_page_tab_strip();
-    g_view.drawing_page_active = 1;
-    layout_paint_boxes();
-    folder_ = make_test_folder("brenvik-drawing-page");
-    copy_program_data_files(BRENVIK_PROGRAM_DIR, folder_ / "program");
+    PageScriptFixture::SetUp();
     // The sample job stores the default layer colours, which the fixture has.
-    fs::create_directories(folder_ / "jobs");
     // The job: a line (0,0)-(10,0) on layer 1, a circle of radius 5 about (20,5) on layer 2
     // and a point at (3,4) on layer 3, the points' circle 0.2 wide; its extents are
     // (0,-0.2)-(25,10).
@@ -62,14 +53,7 @@ class DrawingPageScriptTest : public EditorFixture {
     if (std::getenv("BRENVIK_KEEP_TEST_OUTPUT") != nullptr)
       fs::copy_file(folder_ / "opened.png", std::getenv("BRENVIK_KEEP_TEST_OUTPUT"),
                     fs::copy_options::overwrite_existing);
-    fs::remove_all(folder_);
-    EditorFixture::TearDown();
-  }
-
-  // The client pixel of a world point once the job's extents are fitted at 85 %.
-  static void pixel_of(PointF p, int* x, int* y) {
-    world_to_screen(p, x, y);
-    *y += g_view.area_top;
+    PageScriptFixture::TearDown();
   }
 
   // The colour of a layer of the sample job, as six hex digits of a pixel.
@@ -83,20 +67,6 @@ class DrawingPageScriptTest : public EditorFixture {
     char line[64];
     std::snprintf(line, sizeof line, "expect-pixel %d %d %s\n", x, y, colour);
     return line;
-  }
-
-  int run(const std::string& script) {
-    const fs::path script_path = folder_ / "script.txt";
-    std::ofstream(script_path, std::ios::binary) << script;
-    // The open dialog starts in the folder the program was started from: the jobs.
-    const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" +
-                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" --folder \"" +
-                                (folder_ / "program").string() + "\" --out \"" + folder_.string() +
-                                "\" \"" + script_path.string() + "\" 2>\"" +
-                                (folder_ / "stderr.txt").string() + "\"";
-    const int status = std::system(command.c_str());
-    if (status == -1 || (status & 0x7F) != 0) return -1;
-    return (status >> 8) & 0xFF;
   }
 
   std::string read(const std::string& name) {
@@ -158,7 +128,6 @@ class DrawingPageScriptTest : public EditorFixture {
     pan_to_window(0);
   }
 
-  fs::path folder_;
 };
 
 TEST_F(DrawingPageScriptTest, CtrlOOpensAJobFittedAndDrawnWhereItsItemsStand) {

@@ -14,6 +14,7 @@
 #include "screen/controls.h"
 #include "store/catalogue.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/editor/picking_fixture.h"
 #include "tests/support/idle_typist.h"
 #include "ui/popups.h"
 
@@ -21,33 +22,22 @@ namespace {
 
 constexpr double PI = 3.14159265358979323846;
 
-class SnapTest : public EditorFixture {
+class SnapTest : public PickingFixture {
  protected:
+  SnapTest() : PickingFixture(200) {}
   void SetUp() override {
-    EditorFixture::SetUp();
+    PickingFixture::SetUp();
     reset_catalogue();
     set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
     ASSERT_GT(open_catalogue(), 0);
-    reset_coord_entry();
-    reset_point_picking();
-    reset_edit_session();
     reset_help_stack();
-    set_view(10.0f, 0.0f, 30.0f);
-    clear_area();
-    headless_set_idle_limit(20000);
-    g_pointer.released = false;
-    g_pointer.wanted_x = g_pointer.drawn_x = 300;
-    g_pointer.wanted_y = g_pointer.drawn_y = 200;
-    start_typist();
   }
   void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    headless_set_idle_limit(HEADLESS_IDLE_LIMIT_MS);
     g_edit.working_set = nullptr;
     reset_catalogue();
     set_program_folder_for_tests("");
     reset_files();
-    EditorFixture::TearDown();
+    PickingFixture::TearDown();
   }
 
   // The hover state as the search leaves it over link 0 of the item.

@@ -266,6 +266,9 @@ TEST_F(StairsFiles, EveryLengthButABlockAndEveryBadContentIsRefusedAndTheBlockKe
   edited("type -1", [](auto* b) { set_le32(b, 764, 0xFFFFFFFFu); });
   edited("rise NaN", [](auto* b) { set_f32(b, 12, std::numeric_limits<float>::quiet_NaN()); });
   edited("width infinite", [](auto* b) { set_f32(b, 72, std::numeric_limits<float>::infinity()); });
+  edited("nosing -1.3e38", [](auto* b) { set_f32(b, 28, -1.3e38f); });
+  edited("outline tool width 2e6",
+         [](auto* b) { set_f32(b, 324 + 84 + 40, 2e6f); });
   edited("outline tool width NaN",
          [](auto* b) { set_f32(b, 324 + 84 + 40, std::numeric_limits<float>::quiet_NaN()); });
   for (const Case& c : cases) {
@@ -280,6 +283,10 @@ TEST_F(StairsFiles, EveryLengthButABlockAndEveryBadContentIsRefusedAndTheBlockKe
   }
   // The limits themselves are taken.
   edited("treads 799", [](auto* b) { set_le32(b, 20, 799); });
+  edited("treads 799, nosing -1e6", [](auto* b) {
+    set_le32(b, 20, 799);
+    set_f32(b, 28, -1e6f);
+  });
   write_bytes(path("edge.str"), cases.back().bytes);
   EXPECT_EQ(stairs_load_file(path("edge.str")), STAIRS_KIND_HOUSED);
 }
