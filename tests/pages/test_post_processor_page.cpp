@@ -240,6 +240,25 @@ TEST_F(PostPageTest, PgDnGoesOnWithTheNextFormatsDialog) {
   EXPECT_EQ(formats[1].record[1], PP_COORDS_ABSOLUTE);
 }
 
+TEST_F(PostPageTest, AFileReadInPartIsKeptAsBackupAndTheUserToldOnce) {
+  const std::string before = read_file_bytes(g_post_processors.file_path);
+  g_post_processors.read_in_part = true;
+  for (int round = 0; round < 2; ++round) {
+    when(list_open, [] { headless_inject_keystroke(VK_DELETE, 0); });
+    type("y");
+    when(list_open, [] { headless_inject_keystroke(VK_ESCAPE, 0); });
+    if (round == 0) press(VK_RETURN);  // the notice, the first time only
+    reset_message_box();
+    post_processor_page();
+    EXPECT_EQ(g_message_box.last_text.find("only in part") != std::string::npos, round == 0);
+    if (round == 0) {
+      std::string backup = g_post_processors.file_path;
+      backup.replace(backup.size() - 3, 3, "BAK");
+      EXPECT_EQ(read_file_bytes(backup), before);
+    }
+  }
+}
+
 // The list operations themselves.
 TEST_F(PostPageTest, TheListKeepsOneBlankEntryWithTheSmallestFreeNumber) {
   push_list();
