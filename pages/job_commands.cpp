@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "cam/make_nc.h"
+#include "cam/mass_change.h"
 #include "commands/command_stand_ins.h"
+#include "commands/machining_commands.h"
 #include "commands/text_list_view.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
@@ -21,6 +23,7 @@
 #include "job/job_open.h"
 #include "job/job_statistics.h"
 #include "pages/dxf_export_form.h"
+#include "pages/feed_rate_list.h"
 #include "pages/import_forms.h"
 #include "pages/interface_settings_form.h"
 #include "pages/serial_terminal.h"
@@ -446,6 +449,9 @@ int file_menu_command(int option) {
     case FILE_OPTION_TEMPLATE_LAYER: template_set_layer(); break;
     case FILE_OPTION_DROP_TEMPLATE: drop_template(); break;
     case FILE_OPTION_PREFERENCES: edit_preferences(); break;
+    case FILE_OPTION_FEED_RATES: feed_rate_command(); break;
+    case CHANGE_OP_AND_LAYER: case CHANGE_BOTH_TOOLS: case CHANGE_CENTERLINE_TOOL:
+    case CHANGE_FINISHING_TOOL: case CHANGE_ROUGHING_TOOL: change_items_command(option); break;
     default: say_no_such_option(option); break;
   }
   return 0;

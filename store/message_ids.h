@@ -171,6 +171,8 @@ constexpr int MSG_FORM_INTERFACE_SETTINGS = 154;  // carets, delays and scroll s
 constexpr int FORM_INTERFACE_SETTINGS_FIELDS = 10;
 constexpr int MSG_FORM_EDITOR_SETTINGS = 156;     // the editor's folder, extension and options
 constexpr int FORM_EDITOR_SETTINGS_FIELDS = 9;
+constexpr int MSG_FORM_POST_PROCESSOR = 160;       // one NC format (post-processor definition)
+constexpr int FORM_POST_PROCESSOR_FIELDS = 19;
 constexpr int MSG_FORM_TEXT_PRINT = 202;           // printing a text: header, pages, margins
 constexpr int FORM_TEXT_PRINT_FIELDS = 12;
 constexpr int MSG_FORM_PRINTER_SETUP = 204;        // the printer: destination, paper, orientation
@@ -200,6 +202,13 @@ constexpr int MSG_FORM_GO_TO_LINE = 800;          // one number: the line to go 
 constexpr int FORM_GO_TO_LINE_FIELDS = 2;
 constexpr int MSG_FORM_MACHINING_GROUP = 802;     // one number: an item's machining group
 constexpr int FORM_MACHINING_GROUP_FIELDS = 2;
+constexpr int MSG_FEED_RATE_PROMPT = 9100;       // above the feed-rate list, plus the caller's code
+constexpr int MSG_FORM_CHANGE_LAYER = 1000;       // layer and operation of the marked items
+constexpr int FORM_CHANGE_LAYER_FIELDS = 3;
+constexpr int MSG_FORM_CHANGE_FILTER = 1008;      // layer and operation of filtered items
+constexpr int FORM_CHANGE_FILTER_FIELDS = 8;
+constexpr int MSG_FORM_REORDER_OPTIONS = 1010;    // the re-order's options
+constexpr int FORM_REORDER_OPTIONS_FIELDS = 3;
 
 // ---- The item inspector and the item edit pages -------------------------------------------------
 constexpr int MSG_FORM_CIRCLE_POINTS = 830;      // a circle through 2 or 3 typed points
