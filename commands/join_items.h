@@ -4,14 +4,11 @@
 
 #include <cstdint>
 
+#include "commands/create_by_mouse.h"
 #include "geometry/drawing_item.h"
 #include "geometry/polyline_join.h"
 #include "screen/event_queue.h"
 
-// The Drawing page's tools that continue a polyline.
-constexpr int16_t TOOL_ARC = 757;
-constexpr int16_t TOOL_LINE = 759;
-constexpr int16_t TOOL_SPLINE = 760;
 // Adds a link of no length at the start (at_start non-zero) or the end of an open polyline, the
 // link a drawing tool is to continue it with: a spline link for the spline tool, else a
 // flexible line, behind a tangent node for the arc and spline tools. 0, or -1 when the item
