@@ -662,15 +662,15 @@ constexpr char NC_FILE_RAW[] = "G0 X1 Y2\r\nG1 Z-1\r\n(\x01\x7f\xe9\x00)\r\nM30"
 const std::string NC_FILE_BYTES(NC_FILE_RAW, sizeof NC_FILE_RAW - 1);
 
 // Opens part.nc of the working folder in a new buffer on the NC page and adds " F100" to its
-// first line.
+// first line (the caret, blinking, goes to the line's end before the line is read).
 constexpr char OPEN_AND_EDIT_SCRIPT[] = R"(click 650 30
 key Ctrl+O
 wait 100
 type part.nc
 key Enter
 wait 100
-expect 5 2 G0 X1 Y2
 key End
+expect 5 2 G0 X1 Y2
 type  F100
 )";
 
@@ -788,14 +788,15 @@ TEST_F(NcEditorScriptTest, ASearchOfEveryBufferGoesOnIntoTheNextOne) {
   std::ofstream(work_ / "b.nc", std::ios::binary) << "G1 Y2\nM30\n";
   const std::string open = "click 650 30\nkey Ctrl+O\nwait 100\ntype a.nc\nkey Enter\nwait 100\n"
                            "key Ctrl+O\nwait 100\ntype b.nc\nkey Enter\nwait 100\n"
-                           "expect 5 2 G1 Y2\n";
-  // Only this buffer: not found, the buffer stays.
+                           "key End\nexpect 5 2 G1 Y2\n";
+  // Only this buffer: not found, the buffer stays. (The blinking caret is sent to the line's end
+  // before a line is read.)
   const std::string here = "key Ctrl+F\nwait 100\ntype X1\nkey Enter\nwait 300\ndump alone\n"
-                           "key Enter\nwait 300\nexpect 5 2 G1 Y2\n";
+                           "key Enter\nwait 300\nkey End\nexpect 5 2 G1 Y2\n";
   // Every buffer: the third option row set, back up to the text, Enter.
   const std::string every = "key Ctrl+F\nwait 100\nkey Down\nkey Down\nkey Down\nkey y\n"
                             "key Up\nkey Up\nkey Up\nkey Enter\nkey Enter\nwait 300\n"
-                            "expect 5 2 G0 X1\nclick 440 30\nclose\n";
+                            "key End\nexpect 5 2 G0 X1\nclick 440 30\nclose\n";
   ASSERT_EQ(run(open + here + every, "", work_), 0) << read("stderr.txt");
   EXPECT_NE(read("alone.txt").find("Couldn't find"), std::string::npos) << read("alone.txt");
 }
