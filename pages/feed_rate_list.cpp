@@ -62,19 +62,6 @@ TextLine* open_window() {
   return node;
 }
 
-void close_window(TextLine* node) {
-  if (g_windows.active_node == node) store_window_state();
-  TextWindow* w = window_of(node);
-  g_feed_rates.lines = LineList{w->first_line, w->last_line};
-  w->first_line = w->current_line = w->last_line = nullptr;
-  w->block_start = w->block_end = nullptr;
-  if (g_windows.active_node == node) {
-    clear_current_list();
-    g_lists.cursor_line = g_lists.block_start = g_lists.block_end = nullptr;
-  }
-  destroy_window(node);
-}
-
 }  // namespace
 
 void reset_feed_rates() {
@@ -140,7 +127,7 @@ float choose_feed_rate(int code) {
   g_feed_rates.window = node;
   const TextLine* chosen = node != nullptr ? run_window(node) : nullptr;
   const std::string chosen_text = chosen != nullptr ? chosen->text : "";
-  if (node != nullptr) close_window(node);
+  if (node != nullptr) g_feed_rates.lines = destroy_window_keeping_lines(node);
   g_feed_rates.window = nullptr;
   close_top_popup();
   pop_active_window();

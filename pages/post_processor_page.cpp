@@ -305,19 +305,6 @@ TextLine* open_list_window() {
   return node;
 }
 
-void close_list_window(TextLine* node) {
-  if (g_windows.active_node == node) store_window_state();
-  TextWindow* w = window_of(node);
-  g_post_processors.list = LineList{w->first_line, w->last_line};
-  w->first_line = w->current_line = w->last_line = nullptr;
-  w->block_start = w->block_end = nullptr;
-  if (g_windows.active_node == node) {
-    clear_current_list();
-    g_lists.cursor_line = g_lists.block_start = g_lists.block_end = nullptr;
-  }
-  destroy_window(node);
-}
-
 }  // namespace
 
 EventCode post_processor_field() {
@@ -419,7 +406,7 @@ TextLine* post_processor_page() {
   page.list_window = node;
   TextLine* chosen = node != nullptr ? const_cast<TextLine*>(run_window(node)) : nullptr;
   const int16_t chosen_number = post_entry_named(chosen) ? chosen->id : 0;
-  if (node != nullptr) close_list_window(node);
+  if (node != nullptr) g_post_processors.list = destroy_window_keeping_lines(node);
   page.list_window = nullptr;
   close_top_popup();
   pop_active_window();

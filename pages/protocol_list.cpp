@@ -122,21 +122,6 @@ TextLine* open_list_window() {
   return node;
 }
 
-// The window's lines go back to the protocol list before the window goes.
-void close_list_window(TextLine* node) {
-  if (g_windows.active_node == node) store_window_state();
-  TextWindow* w = window_of(node);
-  g_protocols.lines = LineList{w->first_line, w->last_line};
-  w->first_line = w->current_line = w->last_line = nullptr;
-  w->block_start = w->block_end = nullptr;
-  // Leaving the active window stores the current list into it: the list is no longer its.
-  if (g_windows.active_node == node) {
-    clear_current_list();
-    g_lists.cursor_line = g_lists.block_start = g_lists.block_end = nullptr;
-  }
-  destroy_window(node);
-}
-
 }  // namespace
 
 // ---- The list -----------------------------------------------------------------------------------
@@ -172,7 +157,7 @@ TextLine* choose_protocol(int mode) {
   g_protocol_form.list_window = node;
   // The chosen line stays the same line while its window hands the lines back.
   TextLine* chosen = node != nullptr ? const_cast<TextLine*>(run_window(node)) : nullptr;
-  if (node != nullptr) close_list_window(node);
+  if (node != nullptr) g_protocols.lines = destroy_window_keeping_lines(node);
   g_protocol_form.list_window = nullptr;
   close_top_popup();
   pop_active_window();

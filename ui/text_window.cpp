@@ -386,6 +386,21 @@ TextLine* destroy_window(TextLine* node) {
   return g_windows.active_node;
 }
 
+LineList destroy_window_keeping_lines(TextLine* node) {
+  if (g_windows.active_node == node) store_window_state();
+  TextWindow* w = window_of(node);
+  const LineList lines{w->first_line, w->last_line};
+  w->first_line = w->current_line = w->last_line = nullptr;
+  w->block_start = w->block_end = nullptr;
+  // Leaving the active window stores the current list into it: the list is no longer its.
+  if (g_windows.active_node == node) {
+    clear_current_list();
+    g_lists.cursor_line = g_lists.block_start = g_lists.block_end = nullptr;
+  }
+  destroy_window(node);
+  return lines;
+}
+
 // ---- Window lists ------------------------------------------------------------------------------
 
 int list_contains(TextLine* node, TextLine* line) {

@@ -251,6 +251,9 @@ void redraw_window_below();
 // Frees the window and its lines; returns the window that takes its place (see the .cpp), or
 // null for a null node.
 TextLine* destroy_window(TextLine* node);
+// Destroys a window whose lines belong to the caller (a list kept between visits): the lines
+// come back, and the window, no longer holding them, frees nothing of theirs.
+LineList destroy_window_keeping_lines(TextLine* node);
 
 // ---- Window lists ------------------------------------------------------------------------------
 
