@@ -53,3 +53,5 @@ int run_mirror_all_dialog(PointF* /*centre*/, float* /*angle_deg*/, int* /*mode*
 
 int split_middle_link(DrawingItem* /*item*/) { return missing(-1); }
 int remove_middle_node(DrawingItem* /*item*/) { return missing(-1); }
+int change_text_parameters_command() { return missing(0); }
+int space_text_items_command() { return missing(0); }

@@ -70,3 +70,11 @@ int run_rotate_all_dialog(float* angle_deg, int* include_inactive);
 // The mirror-all dialog: 1 with the line's centre and angle and the mode.
 // Stand-in: shows the notice; 0, as cancelled.
 int run_mirror_all_dialog(PointF* centre, float* angle_deg, int* mode);
+
+// ---- mass change of text items ----
+// The change of the text parameters of many texts at once (File-menu option 65).
+// Stand-in: shows the notice; 0.
+int change_text_parameters_command();
+// The spacing of many texts at once (File-menu option 68).
+// Stand-in: shows the notice; 0.
+int space_text_items_command();

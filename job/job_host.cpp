@@ -46,6 +46,16 @@ std::string job_choose_save_file(const std::string& path, const char* default_ex
   return g_job_host_log.chosen_save_file;
 }
 
+int job_ask_choice(int message) {
+  if (g_job_host.ask_choice != nullptr) return g_job_host.ask_choice(message);
+  JobHostLog& log = g_job_host_log;
+  log.choice_prompts.push_back(message);
+  if (log.choice_answers.empty()) return -1;
+  const int answer = log.choice_answers.front();
+  log.choice_answers.erase(log.choice_answers.begin());
+  return answer;
+}
+
 bool job_ask_number(const char* prompt, double proposal, double* answer) {
   if (g_job_host.ask_number != nullptr) return g_job_host.ask_number(prompt, proposal, answer);
   JobHostLog& log = g_job_host_log;

@@ -37,6 +37,8 @@ struct JobHost {
   bool (*ask_number)(const char* prompt, double proposal, double* answer) = nullptr;
   // The drawing coordinates of the middle of the drawing view.
   void (*view_centre)(double* x, double* y) = nullptr;
+  // The choice prompt of catalogue message `message`: the index of the choice taken, -1 on Esc.
+  int (*ask_choice)(int message) = nullptr;
 };
 extern JobHost g_job_host;
 
@@ -52,6 +54,8 @@ struct JobHostLog {
   std::vector<std::string> number_prompts;  // every number question asked
   double view_centre_x = 0.0;               // the view's middle
   double view_centre_y = 0.0;
+  std::vector<int> choice_answers;          // the choices taken, in turn; none left is Esc
+  std::vector<int> choice_prompts;          // every choice prompt asked
   int escape_after_polls = -1;              // Esc arrives at this poll (0 the first); -1 never
   int polls = 0;                            // escape polls so far
 };
@@ -68,6 +72,7 @@ std::string job_choose_file(const std::string& folder, const char* filter);
 std::string job_choose_save_file(const std::string& path, const char* default_extension);
 bool job_ask_number(const char* prompt, double proposal, double* answer);
 void job_view_centre(double* x, double* y);
+int job_ask_choice(int message);
 
 // ---- Test hooks --------------------------------------------------------------------------------
 // No host connected and an empty job host log.

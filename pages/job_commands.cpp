@@ -1,6 +1,8 @@
 #include "pages/job_commands.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -11,12 +13,21 @@
 #include "editor/editor_page.h"
 #include "editor/undo_store.h"
 #include "job/job_file.h"
+#include "job/job_host.h"
 #include "job/job_open.h"
 #include "job/job_statistics.h"
 #include "import/import_drawing.h"
 #include "pages/dxf_export_form.h"
 #include "pages/interface_settings_form.h"
+#include "pages/import_forms.h"
+#include "pages/serial_terminal.h"
+#include "pages/settings_dialogs.h"
+#include "pages/text_import.h"
+#include "commands/command_stand_ins.h"
+#include "editor/edit_session.h"
+#include "ui/edit_buffers.h"
 #include "platform/cp1252.h"
+#include "platform/files.h"
 #include "records/job_settings.h"
 #include "records/parked_items.h"
 #include "records/preferences.h"
@@ -127,6 +138,19 @@ void remove_recent_line(TextWindow* w, TextLine* line) {
   }
 }
 
+// Takes every line naming the path out of the recent-jobs list.
+void remove_recent_job(const std::string& path) {
+  TextWindow* w = recent_jobs_window();
+  if (w == nullptr) return;
+  for (TextLine* line = w->first_line; line != nullptr;) {
+    TextLine* next = line->next;
+    std::string text = line->text;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    if (text == path) remove_recent_line(w, line);
+    line = next;
+  }
+}
+
 int checked_lines(const TextWindow* w) {
   int count = 0;
   for (const TextLine* line = w->first_line; line != nullptr; line = line->next)
@@ -150,7 +174,6 @@ int job_file_dialog(std::string* path) {
 }
 
 int open_job(const char* path) {
-  if (ask_save_changes(save_question()) != 0) return -1;
   std::string chosen;
   if (path == nullptr) {
     if (job_file_dialog(&chosen) != 0) {
@@ -159,6 +182,10 @@ int open_job(const char* path) {
     }
   } else {
     chosen = path;
+  }
+  if (ask_save_changes(MSG_SAVE_UNNAMED_BEFORE_OPEN) != 0) {
+    g_form.redraw_level = 1;
+    return -1;
   }
   const int read = read_into_drawing_window(chosen);
   int result = 0;
@@ -183,7 +210,7 @@ int open_job(const char* path) {
 }
 
 int new_job() {
-  if (ask_save_changes(save_question()) != 0) {
+  if (ask_save_changes(MSG_SAVE_UNNAMED_BEFORE_NEW) != 0) {
     g_form.redraw_level = 1;
     return -1;
   }
@@ -293,6 +320,26 @@ int save_job_as() {
   return result;
 }
 
+int delete_job() {
+  const std::string path = g_job_file.full_path;
+  const std::string shown = "\v" + cp1252_from_utf8(path, '?') + "\x13";
+  if (path.empty()) {
+    show_catalogue_box(MSG_NO_JOB_FILE_TO_DELETE, "");
+    return 0;
+  }
+  if (ask_catalogue_choice(MSG_CHOICE_DELETE_JOB, 0) != 0) return 0;
+  errno = 0;
+  if (!file_delete(path) && file_exists(path)) {
+    // The file is still there: the job keeps it and its name, and the user learns why.
+    const std::string reason = errno != 0 ? std::strerror(errno) : "unknown reason";
+    show_catalogue_box(MSG_JOB_NOT_DELETED, shown + " (" + reason + ")\n");
+    return 0;
+  }
+  remove_recent_job(path);
+  g_job_settings.job_changed = 0;
+  return new_job();
+}
+
 int open_recent_job() {
   TextLine* node = g_load_lists.load_list_window;
   TextWindow* w = window_of(node);
@@ -324,6 +371,19 @@ int open_recent_job() {
   g_form.redraw_level = 1;
   return result;
 }
+
+namespace {
+
+// The template drawing goes: its path, its items, and its picture on the Drawing page.
+void drop_template() {
+  std::memset(g_job_settings.template_path, 0, sizeof g_job_settings.template_path);
+  if (g_import.template_items.first != nullptr) free_list(g_import.template_items.first);
+  g_import.template_items = LineList{};
+  g_import.template_path.clear();
+  g_form.redraw_level = 1;
+}
+
+}  // namespace
 
 int file_menu_command(int option) {
   if (option >= FILE_OPTION_FIRST_DISPLAY_MODE && option <= FILE_OPTION_LAST_DISPLAY_MODE) {
@@ -359,18 +419,35 @@ int file_menu_command(int option) {
     case FILE_OPTION_UNDO: undo_command(); break;
     case FILE_OPTION_REDO: redo_command(); break;
     case FILE_OPTION_SAVE:
-    case FILE_OPTION_SAVE_FILE: save_job(MSGBOX_SAVE); break;
+    case FILE_OPTION_SAVE_FILE:
+      if (edit_session_open()) show_catalogue_box(MSG_SAVE_DURING_EDIT, "");
+      else save_job(MSGBOX_SAVE);
+      break;
+    case FILE_OPTION_RENAME_BUFFER_FILE:
+      rename_buffer_file();
+      set_window_title();
+      break;
+    case FILE_OPTION_DELETE_JOB: delete_job(); break;
+    case FILE_OPTION_IMPORT_TEXT: import_text_lines(); break;
+    case FILE_OPTION_IMPORT_DRAWING: run_import_form(IMPORT_MODE_FORM); break;
+    case FILE_OPTION_IMPORT_DXF_LAYERS: run_import_form(IMPORT_MODE_LAYER_TABLE); break;
+    case FILE_OPTION_TEMPLATE_DRAWING: run_import_form(IMPORT_MODE_TEMPLATE); break;
+    case FILE_OPTION_SERIAL_TERMINAL: run_serial_terminal(); break;
+    case FILE_OPTION_EDITOR_SETTINGS: edit_editor_settings(); break;
+    case FILE_OPTION_TEXT_PARAMETERS: change_text_parameters_command(); break;
+    case FILE_OPTION_SPACE_TEXTS: space_text_items_command(); break;
+    case FILE_OPTION_TEMPLATE_LAYER: template_set_layer(); break;
+    case FILE_OPTION_DROP_TEMPLATE: drop_template(); break;
+    case FILE_OPTION_PREFERENCES: edit_preferences(); break;
     default: say_no_such_option(option); break;
   }
   return 0;
 }
 
-int save_question() {
-  return g_job_file.full_path.empty() ? MSG_SAVE_UNNAMED_JOB : MSG_SAVE_NAMED_JOB;
-}
-
 int ask_save_changes(int message) {
   if (g_job_settings.job_changed == 0) return 0;
+  // The questions of a job with a file come three numbers before those of one without.
+  if (!g_job_file.full_path.empty()) message -= 3;
   switch (ask_catalogue_choice(message, 0)) {
     case SAVE_CHOICE_SAVE:
       // A save that failed keeps the user where the changes still are.
@@ -382,7 +459,7 @@ int ask_save_changes(int message) {
 
 int request_quit() {
   g_events.quit_requested = false;
-  if (ask_save_changes(save_question()) != 0 || ask_save_every_buffer() != 0) {
+  if (ask_save_changes(MSG_SAVE_UNNAMED_JOB) != 0 || ask_save_every_buffer() != 0) {
     g_form.redraw_level = 1;
     return 0;
   }
@@ -397,6 +474,11 @@ void connect_job_commands() {
   g_page_entries.open_job = open_job;
   g_page_entries.save_job = save_job;
   g_page_entries.job_file_dialog = job_file_dialog;
+  g_drawing_commands.grid_options_dialog = grid_options_dialog;
+  g_job_host.ask_choice = [](int message) -> int {
+    const int answer = ask_catalogue_choice(message, 0);
+    return answer == KEY_ESC ? -1 : answer;
+  };
 }
 
 // ---- Texts on the screen ----------------------------------------------------------------------

@@ -26,6 +26,19 @@ constexpr int FILE_OPTION_RECENT_JOBS = 11;
 constexpr int FILE_OPTION_NEW_JOB = 32;  // also Ctrl+N and Ctrl+F4
 constexpr int FILE_OPTION_SAVE_AS_ANOTHER_FILE = 14;  // the save dialog, then the job takes the name
 constexpr int FILE_OPTION_SAVE_AS = 17;               // the file-name dialog: a copy of the job
+constexpr int FILE_OPTION_RENAME_BUFFER_FILE = 16;
+constexpr int FILE_OPTION_DELETE_JOB = 18;
+constexpr int FILE_OPTION_IMPORT_TEXT = 20;
+constexpr int FILE_OPTION_IMPORT_DRAWING = 21;       // form 266
+constexpr int FILE_OPTION_IMPORT_DXF_LAYERS = 22;    // form 270, the layer-name table
+constexpr int FILE_OPTION_SERIAL_TERMINAL = 25;
+constexpr int FILE_OPTION_EDITOR_SETTINGS = 41;
+constexpr int FILE_OPTION_TEXT_PARAMETERS = 65;
+constexpr int FILE_OPTION_SPACE_TEXTS = 68;
+constexpr int FILE_OPTION_TEMPLATE_DRAWING = 104;
+constexpr int FILE_OPTION_TEMPLATE_LAYER = 113;
+constexpr int FILE_OPTION_DROP_TEMPLATE = 114;
+constexpr int FILE_OPTION_PREFERENCES = 120;
 constexpr int FILE_OPTION_NEXT_COLOUR_SCHEME = 43;  // the palette file's next slot
 constexpr int FILE_OPTION_COLOURS = 44;
 constexpr int FILE_OPTION_INTERFACE_SETTINGS = 49;
@@ -70,11 +83,10 @@ int open_recent_job();
 // then an empty drawing with one blank text, the default settings, no name, no undo steps and no
 // tool paths; the page's grid display stays. 0.
 int new_job();
-// The save question for a changed job (a choice message): 0 go on (saved or discarded), -1 stay
+// The save question for a changed job (the choice message of a job without a file name; a job
+// with one is asked the message three numbers before): 0 go on (saved or discarded), -1 stay
 // (cancelled, or the save failed). An unchanged job asks nothing.
 int ask_save_changes(int message);
-// The save question that fits the job: with or without a file name.
-int save_question();
 // The quit of every page: the save question, then the quit bit of the page byte and 27; 0 when
 // the user stays.
 int request_quit();
@@ -84,6 +96,11 @@ int request_quit();
 // saved under, and its path goes to the top of the recent-jobs list. The box's result: 27 when
 // cancelled or failed.
 int save_job(uint32_t mode);
+// Deletes the job's file after a question, then starts a new job. Without a file it says there
+// is nothing to delete; a file that cannot be deleted is said so with the reason, and the job
+// keeps it and its name. new_job's result, or 0.
+int delete_job();
+
 // Saves a copy of the job under a name asked for in the file-name dialog; the job keeps its own
 // name and stays changed. 27 when cancelled or failed.
 int save_job_as();

@@ -801,7 +801,7 @@ EventCode stairs_button_click(EventCode event) {
 
 EventCode stairs_designer(int32_t kind) {
   // The designer replaces the drawing: a changed job is offered for saving first.
-  if (ask_save_changes(MSG_SAVE_BEFORE_STAIRS) != 0) {
+  if (ask_save_changes(MSG_SAVE_UNNAMED_BEFORE_NEW) != 0) {
     g_form.redraw_level = 1;
     return 0;
   }

@@ -74,3 +74,28 @@ void write_cam_params(const CamParams& params, uint8_t out[CAM_PARAMS_SIZE]) {
   write_cam_tool_block(params.finishing, out + CAM_FINISHING_OFFSET);
   write_cam_tool_block(params.roughing, out + CAM_ROUGHING_OFFSET);
 }
+
+namespace {
+
+void scale_length(float* value, double factor) {
+  if (*value != CAM_NOT_GIVEN) *value = static_cast<float>(*value * factor);
+}
+
+void scale_tool_lengths(CamToolBlock* tool, double factor, bool finishing) {
+  scale_length(&tool->step_down, factor);
+  if (finishing) scale_length(&tool->second_pass_depth, factor);
+  scale_length(&tool->cut_width, factor);
+  scale_length(&tool->cut_depth, factor);
+  scale_length(&tool->first_stepover, factor);
+}
+
+}  // namespace
+
+void scale_cam_lengths(CamParams* params, double factor) {
+  scale_length(&params->rapid_height, factor);
+  scale_length(&params->surface_z, factor);
+  scale_length(&params->finish_allowance, factor);
+  scale_length(&params->peck_distance, factor);
+  scale_tool_lengths(&params->finishing, factor, true);
+  scale_tool_lengths(&params->roughing, factor, false);
+}

@@ -71,6 +71,14 @@ struct CamParams {
   CamToolBlock roughing;        // tool number 0 = no roughing
 };
 
+// ---- Units ------------------------------------------------------------------------------------
+// Multiplies the lengths of a machining block by the factor of a units change: rapid height, Z
+// at surface, finish allowance, peck distance, and of both tools the step-down, cutting width,
+// cutting depth and first stepover, of the finishing tool its second-pass depth too. A value
+// that is not given (CAM_NOT_GIVEN) stays not given. Feeds, speeds and the tool record's own
+// size stay as they are.
+void scale_cam_lengths(CamParams* params, double factor);
+
 // ---- Stored layout ---------------------------------------------------------------------------
 void read_cam_tool_block(const uint8_t in[CAM_TOOL_BLOCK_SIZE], CamToolBlock* block);
 void write_cam_tool_block(const CamToolBlock& block, uint8_t out[CAM_TOOL_BLOCK_SIZE]);

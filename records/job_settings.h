@@ -141,5 +141,10 @@ inline void mark_job_changed() {
   g_job_settings.text_items_ready = 0;
   g_job_settings.nc_state = 0;
 }
+// The factor that turns a length of the other unit into `units`: exactly 1/25.4 into inches,
+// 25.4 into millimetres (a rounded 0.03937 drifts two parts in a million each way).
+inline double job_units_factor(uint8_t units) {
+  return units == JOB_UNITS_INCH ? 1.0 / 25.4 : 25.4;
+}
 // Test hook: the current job back to the inch factory settings.
 void reset_job_settings();

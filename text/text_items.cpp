@@ -76,15 +76,7 @@ bool layout_defaults_stored(const uint8_t* stored) {
   return false;
 }
 
-void scale(float* value, float factor) { *value *= factor; }
-
-void scale_tool_block(CamToolBlock* tool, float factor, bool finishing) {
-  scale(&tool->step_down, factor);
-  if (finishing) scale(&tool->second_pass_depth, factor);
-  scale(&tool->cut_width, factor);
-  scale(&tool->cut_depth, factor);
-  scale(&tool->first_stepover, factor);
-}
+void scale(float* value, double factor) { *value = static_cast<float>(*value * factor); }
 
 }  // namespace
 
@@ -122,7 +114,7 @@ void convert_text_item_units(GeometryBlock* block) {
   uint8_t* stored = block_text_layout(block);
   uint8_t* cam = block_cam_params(block);
   if (stored == nullptr || cam == nullptr) return;
-  const float f = g_job_settings.units == JOB_UNITS_INCH ? 0.03937f : 25.4f;
+  const double f = job_units_factor(g_job_settings.units);
   TextLayout l;
   read_text_layout(stored, &l);
   for (float* v : {&l.height, &l.entered_height, &l.length, &l.entered_length, &l.anchor.x,
@@ -135,13 +127,9 @@ void convert_text_item_units(GeometryBlock* block) {
   }
   CamParams p;
   read_cam_params(cam, &p);
-  scale(&p.rapid_height, f);
-  scale(&p.surface_z, f);
-  scale(&p.finish_allowance, f);
-  scale_tool_block(&p.finishing, f, true);
-  scale_tool_block(&p.roughing, f, false);
+  scale_cam_lengths(&p, f);
   // The pen width of the layout is the finishing tool's cutting width.
-  l.pen_allowance *= f;
+  scale(&l.pen_allowance, f);
   write_cam_params(p, cam);
   write_text_layout(l, stored);
 }

@@ -12,6 +12,11 @@
 #include "geometry/layers.h"
 #include "job/job_file.h"
 #include "pages/job_commands.h"
+#include "pages/settings_dialogs.h"
+#include "pages/text_import.h"
+#include "text/text_layout.h"
+#include "text/text_items.h"
+#include <iterator>
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
@@ -389,6 +394,179 @@ TEST_F(JobCommandsTest, ANewJobAsksAboutChangesFirst) {
   reset_message_box();
   EXPECT_EQ(new_job(), 0);
   EXPECT_EQ(g_message_box.shown_count, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The job as the drawing window holds it, written to a file.
+int write_in_drawing_window(const std::string& path) {
+  push_active_window();
+  activate_window(g_shared_windows.drawing);
+  const int result = write_job_to_path(path);
+  store_window_state();
+  pop_active_window();
+  return result;
+}
+
+std::vector<char> read_bytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// ---- Deleting the job ----------------------------------------------------------------------------
+
+TEST_F(JobCommandsTest, DeletingTheJobAsksRemovesTheFileAndStartsANewJob) {
+  // Without a file there is nothing to delete.
+  typist_key(VK_RETURN);
+  EXPECT_EQ(file_menu_command(FILE_OPTION_DELETE_JOB), 0);
+  EXPECT_NE(g_message_box.last_text.find("nothing to delete"), std::string::npos)
+      << g_message_box.last_text;
+  EXPECT_EQ(first_item_text(), "the job open before");
+
+  const std::string path = write_job("old.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  typist_text("k");  // keep
+  EXPECT_EQ(delete_job(), 0);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  EXPECT_EQ(drawing_items(), 4);
+
+  typist_text("d");  // delete
+  EXPECT_EQ(delete_job(), 0);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_EQ(drawing_items(), 1) << "a new job took its place";
+  EXPECT_TRUE(job_path().empty());
+}
+
+TEST_F(JobCommandsTest, AJobFileThatCannotBeDeletedIsToldAndTheJobKeepsIt) {
+  const std::string path = write_job("kept.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  // A folder the user may not write in keeps its files (unless the tests run as root).
+  std::filesystem::permissions(folder_, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  const bool locked = std::ofstream((folder_ / "probe").string()).fail();
+  if (locked) {
+    typist_text("d");
+    typist_key(VK_RETURN);
+    EXPECT_EQ(delete_job(), 0);
+    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(job_path(), path) << "the job keeps its file and name";
+    EXPECT_EQ(drawing_items(), 4);
+    EXPECT_NE(g_message_box.last_text.find("could not be deleted"), std::string::npos)
+        << g_message_box.last_text;
+  }
+  std::filesystem::permissions(folder_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add);
+  if (!locked) GTEST_SKIP() << "running as root: every file can be deleted";
+}
+
+// ---- Importing text lines ------------------------------------------------------------------------
+
+TEST(TextImportLine, LinesAsTextItemsTakeThem) {
+  struct Case {
+    const char* raw;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"\r", ""},
+      {"   \t ", ""},
+      {"ab", "ab"},
+      {"Brass plate\r", "Brass plate"},
+      {"Room\t12", "Room 12"},
+      {"  centred  ", "centred"},
+      {"Caf\xc3\xa9", "Caf"},            // one letter above 175: one blank, trimmed
+      {"\xc3\xa9t\xc3\xa9", "t"},        // never two blanks per letter
+      {"a\342\202\254b", "a\200b"},      // the euro sign is 128 in the item's set: kept
+  };
+  for (const Case& c : cases) EXPECT_EQ(text_import_line(c.raw), c.text) << c.raw;
+  EXPECT_EQ(text_import_line(std::string(253, 'x')), std::string(253, 'x'));
+  EXPECT_EQ(text_import_line(std::string(254, 'x')), "") << "longer than a line may be";
+}
+
+TEST_F(JobCommandsTest, ATextFileBecomesOneTextItemPerLineUnderEachOther) {
+  const std::string path = (folder_ / "plates.txt").string();
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "First plate\r\n\r\nab\r\n\tSecond\tplate\n  \nCaf\xc3\xa9";
+  }
+  push_active_window();
+  activate_window(drawing_);
+  free_current_list();
+  // The first text shown gives the look: 5 high.
+  DrawingItem* model = new_text_item();
+  TextLayout look;
+  read_text_layout(block_text_layout(item_block(model)), &look);
+  look.height = 5.0f;
+  write_text_layout(look, block_text_layout(item_block(model)));
+  g_lists.cursor_line = model;
+  EXPECT_EQ(import_text_file(path, 2.0), 0);
+  std::vector<std::string> texts;
+  std::vector<float> anchors;
+  for (DrawingItem* item = g_lists.current.first; item != nullptr; item = item->next) {
+    if (item->kind != ITEM_TEXT || item->text.empty() || item->text[0] == '\n') continue;
+    texts.push_back(item->text);
+    TextLayout l;
+    read_text_layout(block_text_layout(item_block(item)), &l);
+    anchors.push_back(l.anchor.y);
+    EXPECT_EQ(item_flags(item) & ITEM_FLAG_SELECTED, ITEM_FLAG_SELECTED);
+  }
+  store_window_state();
+  pop_active_window();
+  const std::vector<std::string> expected = {"First plate\n", "ab\n", "Second plate\n", "Caf\n"};
+  EXPECT_EQ(texts, expected);
+  ASSERT_EQ(anchors.size(), 4u);
+  for (size_t k = 1; k < anchors.size(); ++k)
+    EXPECT_LT(anchors[k], anchors[k - 1]) << "each line under the one before";
+  EXPECT_NE(g_job_settings.job_changed & JOB_CHANGED, 0);
+}
+
+// ---- The settings dialogs ------------------------------------------------------------------------
+
+TEST_F(JobCommandsTest, AGridStepOfZeroIsOfferedAsAHundredthNextTime) {
+  g_job_settings.grid_step = 0.0f;
+  typist_text("O");
+  EXPECT_EQ(grid_options_dialog(), 1);
+  EXPECT_FLOAT_EQ(g_job_settings.grid_step, 0.01f);
+  EXPECT_NE(g_job_settings.job_changed & JOB_CHANGED, 0);
+  // Cancelled, nothing is written back.
+  g_job_settings.grid_step = 0.0f;
+  g_job_settings.job_changed = 0;
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(grid_options_dialog(), 0);
+  EXPECT_EQ(g_job_settings.grid_step, 0.0f);
+  EXPECT_EQ(g_job_settings.job_changed, 0);
+}
+
+TEST_F(JobCommandsTest, PreferencesInOtherUnitsConvertTheJobNotJustItsLabel) {
+  const std::string path = write_job("plate.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  ASSERT_EQ(g_job_settings.units, JOB_UNITS_INCH);
+  const float x = item_nodes(window_of(drawing_)->first_line)[1].point.x;
+  g_preferences.default_job.units = JOB_UNITS_MILLIMETRE;
+  typist_text("O");  // accept the preferences
+  typist_text("w");  // the whole job follows
+  EXPECT_EQ(file_menu_command(FILE_OPTION_PREFERENCES), 0);
+  EXPECT_EQ(g_job_settings.units, JOB_UNITS_MILLIMETRE);
+  EXPECT_NEAR(item_nodes(window_of(drawing_)->first_line)[1].point.x, x * 25.4f, 1e-4);
+}
+
+TEST_F(JobCommandsTest, JobOptionsCancelledAfterAUnitsChangeSaveTheOriginalBytes) {
+  const std::string path = write_job("plate.job", sample_job_bytes());
+  ASSERT_EQ(open_job(path.c_str()), 0);
+  const std::string before = (folder_ / "before.job").string();
+  ASSERT_EQ(write_in_drawing_window(before), 0);
+  // Down to the units row, "m" for millimetres, the whole job follows, then Esc.
+  for (int k = 0; k < 6; ++k) typist_key(VK_DOWN);
+  typist_text("m");
+  typist_text("w");
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(edit_job_options(), 0);
+  EXPECT_EQ(g_job_settings.units, JOB_UNITS_INCH);
+  const std::string after = (folder_ / "after.job").string();
+  ASSERT_EQ(write_in_drawing_window(after), 0);
+  EXPECT_EQ(read_bytes(before), read_bytes(after));
 }
 
 }  // namespace
