@@ -184,4 +184,49 @@ TEST_F(StairsDesignerRun, MakeIntoADrawingLandsOnTheDrawingPage) {
   // answered (without the question the runner ends before it and reports so).
 }
 
+TEST_F(StairsDesignerRun, EscapeFromTheSaveQuestionKeepsTheChangedJob) {
+  // The drawing made by the designer is a changed job: entering the designer again asks first,
+  // and Esc stays on the Utilities page with the job as it was (still changed when closing).
+  ASSERT_EQ(run(std::string(TO_DESIGNER) + total_rise_angle("112", "7", "40") +
+                    CLICK_MAKE_DRAWING + "click 760 30\nwait 300\nclick 263 265\nwait 300\n" +
+                    "dump question\nkey Escape\nwait 300\ndump kept\n",
+                true),
+            0)
+      << log();
+  EXPECT_NE(dump("question").find("Save them before starting a"), std::string::npos)
+      << dump("question");
+  const std::string kept = dump("kept");
+  EXPECT_EQ(kept.find("Total rise:"), std::string::npos) << kept;
+  EXPECT_EQ(kept.find("Save them"), std::string::npos) << kept;
+}
+
+TEST_F(StairsDesignerRun, TheStringersTypeMenuCancelledLeavesTheDesigner) {
+  ASSERT_EQ(run("move 5 400\nwait 100\nclick 760 30\nwait 300\nclick 583 265\nwait 300\n"
+                "key Escape\nwait 300\ndump left\n"
+                "click 583 265\nwait 300\nkey Enter\nwait 300\ndump chosen\n" +
+                std::string(CLICK_CANCEL)),
+            0)
+      << log();
+  const std::string left = dump("left");
+  EXPECT_EQ(left.find("Rise:"), std::string::npos) << left;
+  // The first type chosen: the stair form of the third designer.
+  EXPECT_NE(dump("chosen").find("Rise:"), std::string::npos) << dump("chosen");
+}
+
+TEST_F(StairsDesignerRun, OpeningAStaircaseOfAnotherKindRestartsThePageAsThatKind) {
+  // A tread-housing staircase saved from its own designer, then opened from the housed one: the
+  // page comes back as the tread-housing designer, whose stringer form has the top's extra height.
+  ASSERT_EQ(run("move 5 400\nwait 100\nclick 760 30\nwait 300\nclick 423 265\nwait 300\n"
+                "move 200 650\nclick 30 69\nwait 300\nkey Tab\ntype two.str\nkey Enter\n"
+                "wait 300\n" + std::string(CLICK_CANCEL) + "click 263 265\nwait 300\n" +
+                CLICK_STRINGER_TAB + "dump housed\nclick 78 69\nwait 300\nkey Tab\n"
+                "type two.str\nkey Enter\nwait 300\n" + CLICK_STRINGER_TAB + "dump opened\n" +
+                CLICK_CANCEL),
+            0)
+      << log();
+  ASSERT_TRUE(fs::exists(folder_ / "program" / "two.str"));
+  EXPECT_EQ(dump("housed").find("Extra height at the top:"), std::string::npos) << dump("housed");
+  EXPECT_NE(dump("opened").find("Extra height at the top:"), std::string::npos) << dump("opened");
+}
+
 }  // namespace
