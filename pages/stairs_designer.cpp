@@ -34,6 +34,7 @@
 #include "screen/text_output.h"
 #include "store/line_list.h"
 #include "store/message_ids.h"
+#include "store/picture_numbers.h"
 #include "ui/dialog_form.h"
 #include "ui/message_box.h"
 #include "ui/picture_menu.h"
@@ -45,7 +46,6 @@ namespace {
 
 constexpr EventCode TAB_CHANGE_EVENT = 699;
 constexpr EventCode REDRAW_ALL_ROWS = 243;
-constexpr int TYPE_MENU_PICTURE = 208;
 constexpr int TYPE_MENU_LEFT_OF_POINTER = 200;
 constexpr int SHIFT_NOTE_ROW = 32;
 constexpr int SHIFT_NOTE_COLUMNS = 24;
@@ -82,7 +82,7 @@ std::vector<ScreenControl> make_buttons() {
       make_control("Reset", STAIRS_ID_RESET, 1, -19, 1, 6, 0, 0),
       make_control("Make into a drawing", STAIRS_ID_MAKE_DRAWING, 2, 4, 1, 19, 0,
                    STAIRS_BUTTON_HIDDEN),
-      make_control("\vL\x13" "eft", STAIRS_ID_LEFT, 1, -38, 1, 6, 0, STAIRS_BOX_START),
+      make_control("\vL\023eft", STAIRS_ID_LEFT, 1, -38, 1, 6, 0, STAIRS_BOX_START),
       make_control("\vR\x13ight", STAIRS_ID_RIGHT, 2, -38, 1, 7, 0, STAIRS_BOX_START),
       make_control("Save", STAIRS_ID_SAVE, 3, 2, 1, 4, 0, CF_SMALL),
       make_control("Open", STAIRS_ID_OPEN, 3, 8, 1, 4, 0, CF_SMALL),
@@ -92,7 +92,7 @@ std::vector<ScreenControl> make_buttons() {
       make_control("to \vs\x13tairs", STAIRS_ID_TO_STAIRS, 2, 45, 1, 9, 157, CF_SMALL),
       make_control("Pan", STAIRS_ID_PAN, 2, 60, 1, 3, 161, PICTURE_BUTTON),
   };
-  t.back().style = -204;
+  t.back().style = -PICTURE_PAN_BUTTON;
   t.push_back(end_control());
   return t;
 }
@@ -443,7 +443,7 @@ void show_stringer_form() {
   skip_row();
   skip_row();
   if (side_row_applies()) {
-    static const char* const SIDES[] = {"\vL\x13" "eft", "\vR\x13ight", nullptr};
+    static const char* const SIDES[] = {"\vL\023eft", "\vR\x13ight", nullptr};
     show_choice_value(SIDES, p.side != 0 ? 1 : 0, 6);
     ++g_display_row;
   } else {
@@ -641,7 +641,7 @@ void finish_with_program() {
 bool choose_kind4_type() {
   StairsParams& p = params();
   const int x = std::max(g_pointer.wanted_x - TYPE_MENU_LEFT_OF_POINTER, 1);
-  const int cell = picture_grid_menu(TYPE_MENU_PICTURE, 2, 3, x, std::max(g_pointer.wanted_y, 1),
+  const int cell = picture_grid_menu(PICTURE_STRINGER_TYPE_MENU, 2, 3, x, std::max(g_pointer.wanted_y, 1),
                                      0, 0, std::clamp<int>(p.kind4_type, 0, STAIRS_TYPE_LAST));
   if (cell < 0) return false;
   const int type = cell & 0xFF;

@@ -31,7 +31,6 @@ constexpr char CLICK_CANCEL[] = "click 955 30\nwait 300\n";
 constexpr char CLICK_STRINGER_TAB[] = "click 250 25\nwait 200\n";
 constexpr char CLICK_STAIR_TAB[] = "click 160 25\nwait 200\n";
 constexpr char CLICK_MAKE_DRAWING[] = "click 100 49\nwait 300\n";
-constexpr char CLICK_RESET[] = "click 845 30\nwait 200\n";
 
 std::string keys(const char* key, int times) {
   std::string s;
