@@ -18,17 +18,11 @@ constexpr int CANCELLED = 27;
 
 }  // namespace
 
-void create_item_by_mouse(int /*code*/) { missing(0); }
-void new_point_with_cam_op(int /*cut_type*/) { missing(0); }
 
 int fillet_command() { return missing(0); }
-int batch_join_command() { return missing(0); }
 int offset_command() { return missing(0); }
 int trim_extend_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
-int drill_points_command() { return missing(0); }
-int separate_command() { return missing(0); }
-int separate_marked_items() { return missing(0); }
 
 int move_command() { return missing(0); }
 int copy_items_command() { return missing(0); }
@@ -53,5 +47,3 @@ int run_mirror_all_dialog(PointF* /*centre*/, float* /*angle_deg*/, int* /*mode*
 
 int split_middle_link(DrawingItem* /*item*/) { return missing(-1); }
 int remove_middle_node(DrawingItem* /*item*/) { return missing(-1); }
-int change_text_parameters_command() { return missing(0); }
-int space_text_items_command() { return missing(0); }

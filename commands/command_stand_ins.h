@@ -6,29 +6,15 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- item creation ----
-// Stand-in: shows the notice; no item is made.
-void create_item_by_mouse(int code);
-// Stand-in: shows the notice; no point is made.
-void new_point_with_cam_op(int cut_type);
-
-// ---- join, trim, fillet, offset, fuse, drill points, separate ----
+// ---- trim, fillet, offset, fuse ----
 // Stand-in: shows the notice; 0.
 int fillet_command();
-// Stand-in: shows the notice; 0.
-int batch_join_command();
 // Stand-in: shows the notice; 0.
 int offset_command();
 // Stand-in: shows the notice; 0.
 int trim_extend_command();
 // Stand-in: shows the notice; 0, no geometry fault.
 int fuse_loops();
-// Stand-in: shows the notice; 0 points made.
-int drill_points_command();
-// Stand-in: shows the notice; 0.
-int separate_command();
-// Stand-in: shows the notice; 0 pieces.
-int separate_marked_items();
 
 // ---- transforms, paste, display options ----
 // Stand-in: shows the notice; 0.
@@ -70,11 +56,3 @@ int run_rotate_all_dialog(float* angle_deg, int* include_inactive);
 // The mirror-all dialog: 1 with the line's centre and angle and the mode.
 // Stand-in: shows the notice; 0, as cancelled.
 int run_mirror_all_dialog(PointF* centre, float* angle_deg, int* mode);
-
-// ---- mass change of text items ----
-// The change of the text parameters of many texts at once (File-menu option 65).
-// Stand-in: shows the notice; 0.
-int change_text_parameters_command();
-// The spacing of many texts at once (File-menu option 68).
-// Stand-in: shows the notice; 0.
-int space_text_items_command();

@@ -1,9 +1,14 @@
 #include "commands/connect_commands.h"
 
 #include "commands/command_stand_ins.h"
+#include "commands/create_by_mouse.h"
+#include "commands/drill_points.h"
+#include "commands/join_items.h"
+#include "commands/machining_commands.h"
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
+#include "commands/separate_items.h"
 #include "commands/transform_all.h"
 #include "editor/drawing_commands.h"
 
@@ -46,4 +51,5 @@ void connect_drawing_commands() {
   c.run_origin_dialog = run_origin_dialog;
   c.run_rotate_all_dialog = run_rotate_all_dialog;
   c.run_mirror_all_dialog = run_mirror_all_dialog;
+  connect_machining_commands();
 }

@@ -31,6 +31,7 @@
 #include "editor/view.h"
 #include "editor/view_state.h"
 #include "geometry/item_edit_state.h"
+#include "geometry/item_split.h"
 #include "geometry/link_moves.h"
 #include "geometry/link_operations.h"
 #include "geometry/geometry2d.h"
@@ -175,7 +176,11 @@ int end_session(bool commit) {
     xor_draw_working_set();
     edit_finish();
     DrawingItem* item = g_edit.working_set;
-    if (item != nullptr && item_id(item) != 0) undo_push(UNDO_CHANGED);
+    int pieces = 0;
+    for (DrawingItem* i = item; i != nullptr; i = i->next) ++pieces;
+    // A break or a separation left more than the one item it edited: the pieces replace it.
+    if (pieces > 1) undo_record_replaced(pieces, 1);
+    else if (item != nullptr && item_id(item) != 0) undo_push(UNDO_CHANGED);
     const bool machined = working_set_is_machined();
     edit_commit(EDIT_COMMIT_MOVE);
     for (DrawingItem* i = g_edit.working_set; i != nullptr; i = i->next)
@@ -206,6 +211,40 @@ int end_session(bool commit) {
 int cancel_with_notice() {
   show_missing_command_notice();
   return end_session(false);
+}
+
+// The edited item split into its links: the pieces become the working set and replace it as
+// one undo step. Text and an item of one link are left as they were.
+int separate_working_copy() {
+  NodeContext& c = context();
+  DrawingItem* copy = c.item;
+  if (item_type(copy) > ITEM_LAST_GEOMETRY_TYPE || separate_links(copy) < 1)
+    return end_session(false);
+  g_edit.working_set = copy->next;
+  g_edit.edited_item = g_item_edit.edited_item = nullptr;
+  c.item = nullptr;
+  delete_line(copy);
+  return end_session(true);
+}
+
+// The edited item broken at the hovered node: a closed item opens there, an open one leaves a
+// second piece behind it in the working set (a first part of no links goes).
+int break_working_copy() {
+  NodeContext& c = context();
+  DrawingItem* copy = c.item;
+  if (item_type(copy) != ITEM_POLYLINE) return end_session(false);
+  const int node = c.pick == PICK_END_NODE ? c.link_index + 1 : c.link_index;
+  DrawingItem* before = copy->prev;
+  break_polyline_at_node(item_nodes(copy) + node, node);
+  // The copy is gone when nothing of it was left before the break.
+  DrawingItem* first = before != nullptr ? before->next : g_lists.current.first;
+  if (first != copy) {
+    g_edit.working_set = first;
+    g_edit.edited_item = g_item_edit.edited_item = first;
+    c.item = first;
+    c.link_index = 0;
+  }
+  return end_session(true);
 }
 
 // The working copy the session edits (the edit session's first working item).
@@ -870,7 +909,7 @@ int node_edit_session(int op_in) {
     leave_hover();
     return delete_whole_item(hovered);
   }
-  if (op == OP_SEPARATE || op == OP_OFFSET_LINK || op == 870) {
+  if (op == OP_OFFSET_LINK || op == 870) {
     show_missing_command_notice();
     leave_hover();
     return -1;
@@ -894,7 +933,11 @@ int node_edit_session(int op_in) {
     op = OP_ADD_NODE;
     mode = static_cast<int16_t>(added);
     fill_node_context(&c, c.item, c.link_index, c.pick);
-  } else if (op == OP_BREAK || op == OP_CUT_LINK || op == OP_BREAK_BY_CONSTRUCTION) {
+  } else if (op == OP_SEPARATE) {
+    return separate_working_copy();
+  } else if (op == OP_BREAK) {
+    return break_working_copy();
+  } else if (op == OP_CUT_LINK || op == OP_BREAK_BY_CONSTRUCTION) {
     return cancel_with_notice();
   } else if (op == OP_ADD_NODE_AT_END) {
     apply_node_menu_choice(c.item, c.link_index, NODE_MENU_PLAIN_POLYLINE);

@@ -454,9 +454,11 @@ int slot_done() {
   if (point_distance(&slot_c1(), &slot_c2()) < TINY) return 0;
   f.diameter = 2.0f * r;
   LinkRecord* n = item_nodes(item);
-  n[1].centre = slot_c1();
+  // As the slot was built from its centre line: link 1 turns about centre #2, link 3 about
+  // centre #1, so the first side runs from #1 to #2.
+  n[1].centre = slot_c2();
   n[1].code = r;
-  n[3].centre = slot_c2();
+  n[3].centre = slot_c1();
   n[3].code = r;
   if (rebuild_slot_sides(n) != 0) return 0;
   item_bounding_boxes(item);

@@ -30,7 +30,6 @@ struct DrawingPageState {
   uint8_t go_to_point = 0;             // a command started from a snapped point: re-centre after
   uint32_t hover_deadline_ms = 0;      // clock at which hover feedback takes over again
   uint8_t append_mode = 0;             // line, arc and spline tools continue open polylines
-  uint8_t lock_on_header = 0;          // the machining panel stays on the item's header
   uint8_t active = 0;                  // the Drawing page is running
   uint8_t current_layer = 0;           // the layer of new items, 0..243
   char panel_page_counter = '0';       // the machining panel's page counter

@@ -13,6 +13,7 @@
 #include "editor/help_box.h"
 #include "editor/hover.h"
 #include "editor/hover_state.h"
+#include "editor/item_inspector.h"
 #include "editor/marks.h"
 #include "editor/page_keys.h"
 #include "editor/page_event.h"
@@ -52,8 +53,6 @@ constexpr int16_t LAST_DRAWING_TOOL = 765;
 constexpr int16_t FIRST_PAGE_TOOL = 751;
 constexpr int TOOL_START_COLUMNS = 32;
 constexpr int16_t POLYGON_TOOL = 761;
-constexpr uint8_t STRIP_LOCK_ON_HEADER = 82;
-constexpr int16_t HINT_LOCK_ON_HEADER_ON = 57;
 // A trailing text item the Engraving list added while the Drawing page was not active.
 constexpr uint8_t ITEM_FLAG_TRAILING_TEXT = 0x20;
 
@@ -258,7 +257,7 @@ PagePass item_hovered() {
       draw_button_legend(1);
     } else {
       if (h.hover_item != nullptr && item_type(h.hover_item) == ITEM_POLYLINE &&
-          page.lock_on_header == 0 && page.panel_link_index != h.link_index) {
+          g_panel.lock_on_header == 0 && page.panel_link_index != h.link_index) {
         page.panel_link_index = h.link_index;
         page.panel_item = nullptr;
       }
@@ -473,12 +472,7 @@ EventCode editor_page_entry() {
     if (page.append_mode != 0) c->flags |= CF_CHECKED;
     else c->flags &= ~CF_CHECKED;
   }
-  if (ScreenControl* c = page_strip_control(STRIP_LOCK_ON_HEADER)) {
-    if (page.lock_on_header != 0) {
-      c->flags |= CF_CHECKED;
-      c->hint = HINT_LOCK_ON_HEADER_ON;
-    }
-  }
+  show_lock_on_header_check();
   show_polygon_sides();
   set_strip_control_shown(STRIP_SIDES,
                           g_button_bindings.drawing[BUTTON_LEFT_BIT] == POLYGON_TOOL);

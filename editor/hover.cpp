@@ -305,7 +305,10 @@ PointF constrain_point(PointF p, PointF lock, PointF anchor) {
   HoverState& h = g_hover;
   h.previous_constrained_point = h.constrained_point;
   const uint8_t mods = g_events.modifiers;
-  const uint8_t axis = g_furniture.axis_lock & 3;
+  // A tool that suspends the lock while it places a new item sets the indicator's lock bit.
+  const uint8_t axis = (g_furniture.axis_lock & INDICATOR_LOCKED) != 0
+                           ? AXIS_FREE
+                           : static_cast<uint8_t>(g_furniture.axis_lock & 3);
   PointF result = p;
   if (axis == AXIS_FREE && (mods & MODIFIER_CTRL) != 0) {
     const double dx = static_cast<double>(p.x) - anchor.x;

@@ -148,6 +148,11 @@ void place_next_panel() {
   g_field.next_left_column = (v.area_width + normal - 1) / normal + 2 + 3;
 }
 
+void place_next_panel(int message) {
+  place_next_panel();
+  g_field.next_label_width = widest_form_label(message);
+}
+
 void rebuild_panel_screen() {
   if (g_form.redraw_level == 0) return;
   hide_pointer();
@@ -155,6 +160,52 @@ void rebuild_panel_screen() {
   g_form.redraw_level = 0;
   redraw_panel_drawing();
   if (g_controls.active != nullptr) draw_controls(g_controls.active, 0);
+}
+
+// ---- the panel's buttons ----
+
+void show_lock_on_header_check() {
+  ScreenControl* c = page_strip_control(NAV_LOCK_ON_HEADER);
+  if (c == nullptr) return;
+  if (g_panel.lock_on_header != 0) {
+    c->flags |= CF_CHECKED;
+    c->hint = HINT_LOCK_ON_HEADER_ON;
+  } else {
+    c->flags &= ~CF_CHECKED;
+    c->hint = HINT_LOCK_ON_HEADER_OFF;
+  }
+}
+
+void toggle_lock_on_header() {
+  PanelState& p = g_panel;
+  p.lock_on_header = p.lock_on_header != 0 ? 0 : 1;
+  show_lock_on_header_check();
+  DrawingItem* item = p.panel_item;
+  if (p.panel_link == PANEL_HEADER && item != nullptr && !item->extra.empty()) {
+    show_panel_buttons(item_block(item));  // the back button's words follow
+  } else if (ScreenControl* c = page_strip_control(NAV_LOCK_ON_HEADER);
+             c != nullptr && (c->flags & CF_HIDDEN) == 0 && g_controls.active == page_strip_table()) {
+    draw_controls(c, 1);
+  }
+}
+
+EventCode act_on_panel_button(int id) {
+  if (id == NAV_LOCK_ON_HEADER) {
+    toggle_lock_on_header();
+    return 0;
+  }
+  if (id < NAV_ADD_FRONT || id > NAV_GO_BACK || g_panel.panel_item == nullptr ||
+      g_panel.panel_item->extra.empty())
+    return -1;
+  link_panel_navigate(id, item_link_count(g_panel.panel_item));
+  return KEY_ESC;
+}
+
+EventCode panel_left_press(const char* fields, int offset) {
+  const EventCode acted = act_on_panel_button(hit_test_controls(g_pointer.wanted_x, g_pointer.wanted_y));
+  if (acted >= 0) return acted;
+  auto_enter_quick_fields(fields, offset);
+  return 0;
 }
 
 // ---- navigation ----

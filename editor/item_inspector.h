@@ -46,7 +46,8 @@ struct PanelState {
   int16_t reopen_field = 0;           // the field the next panel run starts on
   int16_t exit_reason = 0;            // 27, 434, 698 or 699; 0 while running
   uint8_t display_only = 0;           // the panel draws itself once and closes
-  uint8_t lock_on_header = 0;         // the header's back button shows "Show link #"
+  uint8_t lock_on_header = 0;         // "Lock on Header": a polyline's panel keeps to its
+                                      // header whichever link the pointer touches
   EventCode previous_event = 0;       // the event before the one being filtered
 };
 extern PanelState g_panel;
@@ -67,7 +68,27 @@ void auto_enter_quick_fields(const char* fields, int offset);
 void redraw_panel_drawing();
 // The next panel's form starts at the side panel's first column and runs to the right edge.
 void place_next_panel();
+// The same for the panel of catalogue form `message`, whose values start right of its widest
+// label.
+void place_next_panel(int message);
 void rebuild_panel_screen();
+
+// ---- the panel's buttons ----
+// Hints of "Lock on Header" while it is off and on.
+constexpr int16_t HINT_LOCK_ON_HEADER_OFF = 56;
+constexpr int16_t HINT_LOCK_ON_HEADER_ON = 57;
+// Flips "Lock on Header"; its check and hint follow, and on the header the back button says
+// "Show link #" while it is on.
+void toggle_lock_on_header();
+// The check and the hint of "Lock on Header" as the setting stands.
+void show_lock_on_header_check();
+// A click on a button of the panel (ids 70-82): 27 after a navigation (the panel closes and the
+// next one opens), 0 after "Lock on Header", -1 when the id is none of them.
+EventCode act_on_panel_button(int id);
+// A left press in a panel: a click on one of its buttons is acted on; otherwise a choice field
+// clicked takes effect at once (auto_enter_quick_fields). The result as act_on_panel_button's,
+// 0 when it was no button.
+EventCode panel_left_press(const char* fields, int offset);
 
 // ---- navigation ----
 void link_panel_navigate(int code, int link_count);
@@ -96,6 +117,18 @@ int set_link_type(LinkRecord* link, float code);
 // "Dual" polyline the whole item turns about the link's start by the change of direction.
 void set_link_length_angle(DrawingItem* item, int link, double length, double angle);
 EventCode edit_node_kind(LinkRecord* node, int end);
+
+// ---- the rows the link panel and the arc page share ----
+// The type of the link: a pick list of link types. 27 when the link took another type (the
+// panel is to close and open again for its new kind), 0 when it kept its own.
+EventCode edit_link_type_field(LinkRecord* link);
+// The kind of the panel link's start node (end 1) or end node (end 2): passed over for an item
+// of one link, and for the end node when it is the closing record.
+EventCode edit_link_node_kind_field(int end);
+void show_link_type_value(const LinkRecord* link);
+void show_node_kind_value(const LinkRecord* node);
+// The texts of the navigation rows from first_row on.
+void show_link_nav_rows(int first_row);
 
 // ---- the panels ----
 EventCode node_panel_field();

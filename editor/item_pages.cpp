@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "editor/drawing_commands.h"
 #include "editor/hover.h"
 #include "editor/item_inspector.h"
 #include "editor/item_pages.h"
@@ -48,7 +49,9 @@ const char* const PATTERN_KIND_NAMES[] = {"Single point", "Align rows", "Ragged 
 const char* const ARC_DIRECTION_NAMES[] = {"Clockwise", "Counter CW", nullptr};
 const char* const NO_YES[] = {"No", "Yes", nullptr};
 
-enum class Kind : uint8_t { NONE, COORDINATE, SIZE, ANGLE, COUNT, BUTTON, CHOICE };
+// LINK_TYPE, LINK_NUMBER and NODE_KIND are the rows an arc link's page shares with the link
+// panel.
+enum class Kind : uint8_t { NONE, COORDINATE, SIZE, ANGLE, COUNT, BUTTON, CHOICE, LINK_TYPE, LINK_NUMBER, NODE_KIND };
 
 struct PageField {
   Kind kind = Kind::NONE;
@@ -58,6 +61,7 @@ struct PageField {
   const char* const* names = nullptr;
   const char* letters = nullptr;  // the letter of each choice
   int picture = 0;                // a picture menu that offers the choices, one per cell
+  int end = 0;                    // LINK_NUMBER, NODE_KIND: 1 the link's start node, 2 its end
 };
 
 // One page: how its values are read, which field each row is, and what a change does.
@@ -76,12 +80,17 @@ const PageSpec* g_spec = nullptr;
 bool g_layout_changed = false;  // the page closes to open again in its other layout
 DrawingItem* g_item = nullptr;
 
-PageField coordinate(float* v) { return {Kind::COORDINATE, v}; }
-PageField size(float* v) { return {Kind::SIZE, v}; }
-PageField angle(float* v) { return {Kind::ANGLE, v}; }
-PageField count(int32_t* v) { return {Kind::COUNT, nullptr, v}; }
+PageField coordinate_value(float* v) { return {Kind::COORDINATE, v}; }
+PageField size_value(float* v) { return {Kind::SIZE, v}; }
+PageField angle_value(float* v) { return {Kind::ANGLE, v}; }
+PageField count_value(int32_t* v) { return {Kind::COUNT, nullptr, v}; }
 
 EventCode pass_over() { return g_field.last_ending_event == KEY_UP ? KEY_UP : KEY_DOWN; }
+
+// The link of a polyline whose page is open.
+LinkRecord* panel_link_record() {
+  return item_nodes(g_panel.panel_item) + std::max<int>(0, g_panel.panel_link);
+}
 
 EventCode edit_field(const PageField& f) {
   switch (f.kind) {
@@ -107,6 +116,8 @@ EventCode edit_field(const PageField& f) {
       const EventCode e = read_field_event(BUTTON_WIDTH);
       return e == KEY_ENTER ? FIELD_CHANGED : e;
     }
+    case Kind::LINK_TYPE: return edit_link_type_field(panel_link_record());
+    case Kind::NODE_KIND: return edit_link_node_kind_field(f.end);
     default: return pass_over();
   }
 }
@@ -119,6 +130,9 @@ void show_field(const PageField& f) {
     case Kind::COUNT: show_int_value(*f.count, 6); return;
     case Kind::CHOICE: show_choice_value(f.names, *f.choice, f.picture != 0 ? PATTERN_KIND_WIDTH : 12); return;
     case Kind::BUTTON: show_text_value("Define by 2 or 3 points", BUTTON_WIDTH); return;
+    case Kind::LINK_TYPE: show_link_type_value(panel_link_record()); return;
+    case Kind::LINK_NUMBER: show_int_value(g_panel.panel_link + f.end, 6); return;
+    case Kind::NODE_KIND: show_node_kind_value(panel_link_record() + (f.end - 1)); return;
     default: show_text_value("", 1); return;
   }
 }
@@ -128,7 +142,9 @@ EventCode edit_page_row(int row) {
   const PageField f = g_spec->field(row);
   if (f.kind == Kind::NONE) return pass_over();
   const EventCode result = edit_field(f);
-  if (result >= 0) return result;
+  // A node kind made tangent runs the node editor, which leaves the item at the list's end.
+  g_item = g_panel.panel_item;
+  if (result >= 0 || g_item == nullptr || g_item->extra.empty()) return result;
   const int applied = g_spec->apply(g_item, row);
   if (applied != PAGE_VALUE_TAKEN) {
     g_spec->read(g_item);  // the field shows what the item holds
@@ -141,6 +157,7 @@ EventCode edit_page_row(int row) {
 void show_page() {
   begin_display_pass();
   for (int row = 0; row < g_spec->rows; ++row) show_field(g_spec->field(row));
+  if (g_spec->link_rows) show_link_nav_rows(g_spec->rows);
 }
 
 EventCode page_handler(const PageSpec& spec) {
@@ -152,22 +169,24 @@ EventCode page_handler(const PageSpec& spec) {
   const bool first = result == FORM_FIRST_PASS;
   if (!first) {
     if (result > 0) result = panel_event_filter(result);
-    if (result == EVENT_LEFT_DOWN) {
-      auto_enter_quick_fields(spec.quick_fields, spec.quick_offset);
-      result = 0;
-    }
+    if (result == EVENT_LEFT_DOWN) result = panel_left_press(spec.quick_fields, spec.quick_offset);
     if (spec.link_rows && (result == KEY_PGUP || result == KEY_PGDN))
       result = panel_page_key(result);
+    if (g_item == nullptr || g_item->extra.empty()) return end_field_handler(KEY_ESC);
     if (result < 0) {
       mark_job_changed();
+      if (spec.link_rows && g_drawing_commands.update_symmetry_after_edit != nullptr)
+        g_drawing_commands.update_symmetry_after_edit(g_item, g_panel.panel_link);
       item_bounding_boxes(g_item);
       redraw_panel_drawing();
+      if (spec.link_rows) hilite_link(panel_link_record());
     }
     if (g_layout_changed) result = KEY_ESC;
     if (result != KEY_ESC) rebuild_panel_screen();
     spec.read(g_item);
   }
   show_every_field(show_page);
+  if (spec.link_rows) show_panel_buttons(item_block(g_item));
   if (first && g_panel.display_only != 0) return end_field_handler(KEY_ESC);
   return end_field_handler(result);
 }
@@ -183,10 +202,10 @@ void read_circle(DrawingItem* item) {
 
 PageField circle_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.centre.x);
-    case 1: return coordinate(&g_page.centre.y);
-    case 2: return size(&g_page.radius);
-    case 3: return size(&g_page.diameter);
+    case 0: return coordinate_value(&g_page.centre.x);
+    case 1: return coordinate_value(&g_page.centre.y);
+    case 2: return size_value(&g_page.radius);
+    case 3: return size_value(&g_page.diameter);
     case 5: return {Kind::BUTTON};
     default: return {};
   }
@@ -245,11 +264,11 @@ void read_ellipse(DrawingItem* item) {
 
 PageField ellipse_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.centre.x);
-    case 1: return coordinate(&g_page.centre.y);
-    case 2: return size(&g_page.a);
-    case 3: return size(&g_page.b);
-    case 4: return angle(&g_rotation);
+    case 0: return coordinate_value(&g_page.centre.x);
+    case 1: return coordinate_value(&g_page.centre.y);
+    case 2: return size_value(&g_page.a);
+    case 3: return size_value(&g_page.b);
+    case 4: return angle_value(&g_rotation);
     default: return {};
   }
 }
@@ -286,16 +305,16 @@ PageField point_field(int row) {
   const bool circle = g_page.kind == POINT_ARRAY_CIRCLE;
   const bool single = g_page.kind == POINT_ARRAY_NONE;
   switch (row) {
-    case 0: return coordinate(&g_page.vertex.x);
-    case 1: return coordinate(&g_page.vertex.y);
-    case 3: return size(&g_point_radius);
+    case 0: return coordinate_value(&g_page.vertex.x);
+    case 1: return coordinate_value(&g_page.vertex.y);
+    case 3: return size_value(&g_point_radius);
     case 5:
       return {Kind::CHOICE, nullptr, nullptr, &g_page.kind, PATTERN_KIND_NAMES, "SAROECT",
               PICTURE_POINT_KIND_MENU};
-    case 6: return single ? PageField{} : circle ? size(&g_page.radius) : count(&g_page.rows);
-    case 7: return single ? PageField{} : circle ? angle(&g_start_angle) : count(&g_page.columns);
-    case 8: return single ? PageField{} : circle ? angle(&g_angle_step) : size(&g_page.spacing_y);
-    case 9: return single ? PageField{} : circle ? count(&g_page.sides) : size(&g_page.spacing_x);
+    case 6: return single ? PageField{} : circle ? size_value(&g_page.radius) : count_value(&g_page.rows);
+    case 7: return single ? PageField{} : circle ? angle_value(&g_start_angle) : count_value(&g_page.columns);
+    case 8: return single ? PageField{} : circle ? angle_value(&g_angle_step) : size_value(&g_page.spacing_y);
+    case 9: return single ? PageField{} : circle ? count_value(&g_page.sides) : size_value(&g_page.spacing_x);
     default: return {};
   }
 }
@@ -356,15 +375,15 @@ void read_polygon(DrawingItem* item) {
 
 PageField polygon_field(int row) {
   switch (row) {
-    case 0: return count(&g_page.sides);
-    case 1: return coordinate(&g_page.centre.x);
-    case 2: return coordinate(&g_page.centre.y);
-    case 3: return coordinate(&g_page.vertex.x);
-    case 4: return coordinate(&g_page.vertex.y);
-    case 5: return size(&g_page.radius);
-    case 6: return size(&g_page.inradius);
-    case 7: return size(&g_page.side);
-    case 8: return angle(&g_page.angle);
+    case 0: return count_value(&g_page.sides);
+    case 1: return coordinate_value(&g_page.centre.x);
+    case 2: return coordinate_value(&g_page.centre.y);
+    case 3: return coordinate_value(&g_page.vertex.x);
+    case 4: return coordinate_value(&g_page.vertex.y);
+    case 5: return size_value(&g_page.radius);
+    case 6: return size_value(&g_page.inradius);
+    case 7: return size_value(&g_page.side);
+    case 8: return angle_value(&g_page.angle);
     default: return {};
   }
 }
@@ -419,14 +438,14 @@ void read_rectangle(DrawingItem* item) {
 PageField rectangle_field(int row) {
   const bool bent = rectangle_is_bent(g_item);
   switch (row) {
-    case 0: return coordinate(&g_page.corner.x);
-    case 1: return coordinate(&g_page.corner.y);
-    case 2: return size(&g_page.width);
-    case 3: return bent ? PageField{} : size(&g_page.length);
-    case 4: return angle(&g_page.angle);
-    case 5: return bent ? PageField{} : angle(&g_page.slant);
-    case 6: return bent ? size(&g_page.radius) : PageField{};
-    case 7: return size(bent ? &g_page.radius2 : &g_page.radius);
+    case 0: return coordinate_value(&g_page.corner.x);
+    case 1: return coordinate_value(&g_page.corner.y);
+    case 2: return size_value(&g_page.width);
+    case 3: return bent ? PageField{} : size_value(&g_page.length);
+    case 4: return angle_value(&g_page.angle);
+    case 5: return bent ? PageField{} : angle_value(&g_page.slant);
+    case 6: return bent ? size_value(&g_page.radius) : PageField{};
+    case 7: return size_value(bent ? &g_page.radius2 : &g_page.radius);
     default: return {};
   }
 }
@@ -478,14 +497,14 @@ void read_rounded(DrawingItem* item) {
 
 PageField rounded_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.corner.x);
-    case 1: return coordinate(&g_page.corner.y);
-    case 2: return size(&g_page.width);
-    case 3: return size(&g_page.length);
-    case 4: return angle(&g_page.angle);
-    case 5: return size(&g_page.radius);
-    case 7: return coordinate(&g_page.centre.x);
-    case 8: return coordinate(&g_page.centre.y);
+    case 0: return coordinate_value(&g_page.corner.x);
+    case 1: return coordinate_value(&g_page.corner.y);
+    case 2: return size_value(&g_page.width);
+    case 3: return size_value(&g_page.length);
+    case 4: return angle_value(&g_page.angle);
+    case 5: return size_value(&g_page.radius);
+    case 7: return coordinate_value(&g_page.centre.x);
+    case 8: return coordinate_value(&g_page.centre.y);
     case 10: return {Kind::CHOICE, nullptr, nullptr, &g_looped, NO_YES, "NY"};
     default: return {};
   }
@@ -547,13 +566,13 @@ void read_slot(DrawingItem* item) {
 
 PageField slot_field(int row) {
   switch (row) {
-    case 0: return coordinate(&g_page.centre.x);
-    case 1: return coordinate(&g_page.centre.y);
-    case 2: return coordinate(&g_page.second_centre.x);
-    case 3: return coordinate(&g_page.second_centre.y);
-    case 4: return size(&g_page.radius);
-    case 5: return angle(&g_page.angle);
-    case 6: return size(&g_page.distance);
+    case 0: return coordinate_value(&g_page.centre.x);
+    case 1: return coordinate_value(&g_page.centre.y);
+    case 2: return coordinate_value(&g_page.second_centre.x);
+    case 3: return coordinate_value(&g_page.second_centre.y);
+    case 4: return size_value(&g_page.radius);
+    case 5: return angle_value(&g_page.angle);
+    case 6: return size_value(&g_page.distance);
     default: return {};
   }
 }
@@ -576,10 +595,8 @@ const PageSpec SLOT_PAGE = {MSG_FORM_SLOT_PAGE, read_slot, slot_field, apply_slo
 float g_sweep = 0;
 uint8_t g_direction = 0;
 
-LinkRecord* arc_link() { return item_nodes(g_item) + std::max<int>(0, g_panel.panel_link); }
-
 void read_arc(DrawingItem*) {
-  const LinkRecord* r = arc_link();
+  const LinkRecord* r = panel_link_record();
   g_page.vertex = r->point;
   g_page.second_centre = r[1].point;
   g_page.radius = r->code;
@@ -590,17 +607,27 @@ void read_arc(DrawingItem*) {
 }
 
 PageField arc_field(int row) {
+  PageField f;
   switch (row) {
-    case 3: return coordinate(&g_page.vertex.x);
-    case 4: return coordinate(&g_page.vertex.y);
-    case 5: return size(&g_page.radius);
-    case 6: return coordinate(&g_page.centre.x);
-    case 7: return coordinate(&g_page.centre.y);
+    case 0: f.kind = Kind::LINK_TYPE; return f;
+    case 1: case 12:
+      f.kind = Kind::LINK_NUMBER;
+      f.end = row == 1 ? 1 : 2;
+      return f;
+    case 2: case 13:
+      f.kind = Kind::NODE_KIND;
+      f.end = row == 2 ? 1 : 2;
+      return f;
+    case 3: return coordinate_value(&g_page.vertex.x);
+    case 4: return coordinate_value(&g_page.vertex.y);
+    case 5: return size_value(&g_page.radius);
+    case 6: return coordinate_value(&g_page.centre.x);
+    case 7: return coordinate_value(&g_page.centre.y);
     case 8: return {Kind::CHOICE, nullptr, nullptr, &g_direction, ARC_DIRECTION_NAMES, "CA"};
-    case 9: return angle(&g_page.angle);
-    case 10: return angle(&g_sweep);
-    case 14: return coordinate(&g_page.second_centre.x);
-    case 15: return coordinate(&g_page.second_centre.y);
+    case 9: return angle_value(&g_page.angle);
+    case 10: return angle_value(&g_sweep);
+    case 14: return coordinate_value(&g_page.second_centre.x);
+    case 15: return coordinate_value(&g_page.second_centre.y);
     default: return {};
   }
 }
@@ -618,7 +645,7 @@ bool confirm_loosen_tangents(LinkRecord* arc) {
 }
 
 int apply_arc(DrawingItem*, int row) {
-  LinkRecord* r = arc_link();
+  LinkRecord* r = panel_link_record();
   switch (row) {
     case 3: case 4:
       r->point = g_page.vertex;
@@ -646,11 +673,12 @@ int apply_arc(DrawingItem*, int row) {
     }
     case 9: return arc_page_set_start_angle(r, g_page.angle);
     case 10: return arc_page_set_sweep(r, g_sweep);
+    case 2: case 13: return PAGE_VALUE_TAKEN;  // the node kind was set by its field
     default: return PAGE_VALUE_UNCHANGED;
   }
 }
 
-const PageSpec ARC_PAGE = {MSG_FORM_ARC_PAGE, read_arc, arc_field, apply_arc, "029<ABCDF", 0, 16, true};
+const PageSpec ARC_PAGE = {MSG_FORM_ARC_PAGE, read_arc, arc_field, apply_arc, "028=ABCDF", 0, 16, true};
 
 }  // namespace
 
@@ -685,7 +713,7 @@ EventCode arc_page_field() {
 namespace {
 
 int run_page_dialog(int message, WindowKeyFilter handler) {
-  place_next_panel();
+  place_next_panel(message);
   return run_dialog(message, handler);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "editor/drawing_commands.h"
 #include "editor/hover.h"
@@ -13,7 +14,10 @@
 #include "geometry/geometry2d.h"
 #include "geometry/item_motion.h"
 #include "records/job_settings.h"
+#include "screen/display_mode.h"
+#include "screen/text_output.h"
 #include "screen/main_form.h"
+#include "store/float_text.h"
 #include "store/line_list.h"
 #include "store/message_ids.h"
 #include "ui/dialog_form.h"
@@ -34,6 +38,10 @@ constexpr int LAST_HEADER_CAM_ROW = 16;
 constexpr char HEADER_QUICK_FIELDS[] = "1ABCDF";
 constexpr int HEADER_QUICK_OFFSET = 6;
 constexpr char LINK_QUICK_FIELDS[] = "02:ABCDF";
+// Where the header shown in passing writes the item's length: rows above the screen's bottom,
+// columns left of its right edge.
+constexpr int TOTAL_LENGTH_ROWS_UP = 3;
+constexpr int TOTAL_LENGTH_COLUMNS = 24;
 
 const char* const LINK_TYPE_CHOICES[] = {"Rigid \vLine", "\vFlexible line", "\vSpline",
                                          "\vBezier", "\vEmpty Gap", nullptr};
@@ -50,7 +58,6 @@ struct PanelValues {
   int32_t link_count = 0;
   uint8_t symmetry = 0;
   int32_t go_to = 0;
-  uint8_t type = 0;
   float start_x = 0, start_y = 0, start_z = 0;
   float length = 0, angle = 0;  // angle in degrees
   float end_x = 0, end_y = 0, end_z = 0;
@@ -75,11 +82,6 @@ void read_values() {
   v.symmetry = item_is_dual(it) ? 1 : 0;
   if (g_panel.panel_link < 0) return;
   const LinkRecord* r = link_record();
-  const int kind = link_kind(r);
-  v.type = 0;
-  for (size_t k = 0; k < std::size(LINK_TYPE_CODES); ++k)
-    if (LINK_TYPE_CODES[k] == r->code) v.type = static_cast<uint8_t>(k);
-  (void)kind;
   v.start_x = r->point.x;
   v.start_y = r->point.y;
   v.start_z = r->z;
@@ -171,9 +173,9 @@ EventCode after_field(EventCode result, bool header) {
   if (code == KEY_ESC) return KEY_ESC;
   if (!header) keep_closing_node_in_sync();
   if (code == EVENT_LEFT_DOWN) {
-    auto_enter_quick_fields(header ? HEADER_QUICK_FIELDS : LINK_QUICK_FIELDS,
+    code = panel_left_press(header ? HEADER_QUICK_FIELDS : LINK_QUICK_FIELDS,
                             header ? HEADER_QUICK_OFFSET : 0);
-    code = 0;
+    if (code == KEY_ESC) return KEY_ESC;
   }
   if (code == KEY_PGDN || code == KEY_PGUP) return panel_page_key(code);
   if (result < 0) {
@@ -294,17 +296,9 @@ EventCode edit_link_row(int row) {
   const bool symmetry = on_symmetry_line();
   if (symmetry && (row <= 2 || (row >= 8 && row <= 10))) return pass_over();
   switch (row) {
-    case 0: {
-      uint8_t index = v.type;
-      const EventCode result = pick_string_field(LINK_TYPE_CHOICES, "Link type", 0, 0, &index, 16, nullptr);
-      if (result >= 0) return result;
-      if (set_link_type(r, LINK_TYPE_CODES[index]) == 0) return 0;
-      return KEY_ESC;  // the panel opens again for the new kind
-    }
+    case 0: return edit_link_type_field(r);
     case 1: case 8: case 9: case 14: case 15: return pass_over();
-    case 2:
-      if (one_link()) return pass_over();
-      return edit_node_kind(r, 1);
+    case 2: return edit_link_node_kind_field(1);
     case 3: case 4: {
       const EventCode result = float_field(row == 3 ? &v.start_x : &v.start_y);
       if (result < 0) move_start_node({v.start_x, v.start_y});
@@ -324,9 +318,7 @@ EventCode edit_link_row(int row) {
       if (result < 0) set_link_length_angle(it, g_panel.panel_link, v.length, v.angle / DEGREES);
       return result;
     }
-    case 10:
-      if (one_link() || end_is_closing()) return pass_over();
-      return edit_node_kind(r + 1, 2);
+    case 10: return edit_link_node_kind_field(2);
     case 11: case 12: {
       const EventCode result = float_field(row == 11 ? &v.end_x : &v.end_y);
       if (result < 0) move_end_node({v.end_x, v.end_y});
@@ -349,9 +341,9 @@ void show_link_values() {
   const PanelValues& v = g_values;
   const LinkRecord* r = link_record();
   begin_display_pass();
-  show_text_value(LINK_KIND_NAMES[link_kind(r)], 16);
+  show_link_type_value(r);
   show_int_value(g_panel.panel_link + 1, 6);
-  show_choice_value(NODE_KIND_NAMES, (r->node_flags & NODE_TANGENT) != 0 ? 1 : 0, 8);
+  show_node_kind_value(r);
   show_float_value(v.start_x, VALUE_WIDTH, PRECISION);
   show_float_value(v.start_y, VALUE_WIDTH, PRECISION);
   show_float_value(v.start_z, VALUE_WIDTH, PRECISION);
@@ -359,13 +351,22 @@ void show_link_values() {
   show_float_value(v.angle, VALUE_WIDTH, PRECISION);
   show_text_value("", 1);
   show_int_value(g_panel.panel_link + 2, 6);
-  show_choice_value(NODE_KIND_NAMES, (r[1].node_flags & NODE_TANGENT) != 0 ? 1 : 0, 8);
+  show_node_kind_value(r + 1);
   show_float_value(v.end_x, VALUE_WIDTH, PRECISION);
   show_float_value(v.end_y, VALUE_WIDTH, PRECISION);
   show_float_value(v.end_z, VALUE_WIDTH, PRECISION);
   show_text_value("", 1);
   show_text_value("", 1);
   show_nav_rows(FIRST_NAV_ROW);
+}
+
+// Below the header the pointer passes over: the polyline's length, all links together.
+void show_total_length() {
+  const CellMetrics& cells = g_display.current;
+  const std::string text =
+      "\x0eTotal length: " + format_float_text(item_length(item()), FLOAT_FOUR_DECIMALS);
+  draw_text(cells.last_row - TOTAL_LENGTH_ROWS_UP, cells.last_column + 1 - TOTAL_LENGTH_COLUMNS,
+            text.c_str());
 }
 
 // The panel's handler frame shared by the header and the link panel.
@@ -381,7 +382,10 @@ EventCode panel_handler(EventCode (*edit)(int), void (*show)(), bool header) {
   }
   show_every_field(show);
   show_panel_buttons(item_block(item()));
-  if (first && g_panel.display_only != 0) return end_field_handler(KEY_ESC);
+  if (first && g_panel.display_only != 0) {
+    if (header) show_total_length();
+    return end_field_handler(KEY_ESC);
+  }
   return end_field_handler(result);
 }
 
@@ -404,6 +408,32 @@ EventCode panel_page_key(EventCode key) {
   }
   return key;
 }
+
+EventCode edit_link_type_field(LinkRecord* link) {
+  // The list opens on the link's own type (on its first line for a kind it does not offer).
+  uint8_t index = 0;
+  for (size_t k = 0; k < std::size(LINK_TYPE_CODES); ++k)
+    if (LINK_TYPE_CODES[k] == link->code) index = static_cast<uint8_t>(k);
+  const EventCode result = pick_string_field(LINK_TYPE_CHOICES, "Link type", 0, 0, &index, 16, nullptr);
+  if (result >= 0) return result;
+  if (set_link_type(link, LINK_TYPE_CODES[index]) == 0) return 0;
+  return KEY_ESC;  // the panel opens again for the new kind
+}
+
+EventCode edit_link_node_kind_field(int end) {
+  // An item of one link has no node between links; the closing record is the first node's.
+  if (one_link() || (end == 2 && end_is_closing())) return pass_over();
+  LinkRecord* r = link_record();
+  return edit_node_kind(end == 2 ? r + 1 : r, end);
+}
+
+void show_link_type_value(const LinkRecord* link) { show_text_value(LINK_KIND_NAMES[link_kind(link)], 16); }
+
+void show_node_kind_value(const LinkRecord* node) {
+  show_choice_value(NODE_KIND_NAMES, (node->node_flags & NODE_TANGENT) != 0 ? 1 : 0, 8);
+}
+
+void show_link_nav_rows(int first_row) { show_nav_rows(first_row); }
 
 EventCode link_panel_nav_rows() {
   const TextWindow* w = g_windows.active;
@@ -440,15 +470,17 @@ int open_link_panel() {
   p.reopen_field = 0;
   if (p.panel_link >= 0 && g_hover.highlighted_link == nullptr)
     hilite_link(item_nodes(it) + p.panel_link);
-  place_next_panel();
   if (p.panel_link == PANEL_HEADER) {
+    place_next_panel(MSG_FORM_ITEM_HEADER);
     run_dialog(MSG_FORM_ITEM_HEADER, node_panel_field);
   } else {
     const LinkRecord* r = item_nodes(it) + p.panel_link;
     if (!code_is_arc(r->code)) {
-      run_dialog((r->node_flags & NODE_DUAL) != 0 ? MSG_FORM_SYMMETRY_LINE : MSG_FORM_LINK,
-                 link_panel_field);
+      const int form = (r->node_flags & NODE_DUAL) != 0 ? MSG_FORM_SYMMETRY_LINE : MSG_FORM_LINK;
+      place_next_panel(form);
+      run_dialog(form, link_panel_field);
     } else if (r->sweep > 0.0f) {
+      place_next_panel(MSG_FORM_ARC_PAGE);
       run_dialog(MSG_FORM_ARC_PAGE, arc_page_field);
     } else {
       return KEY_ESC;

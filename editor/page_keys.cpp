@@ -598,6 +598,8 @@ void copy_hovered_to_clipboard(bool add) {
   if (!add) empty_item_clipboard();
   if (copy_item_with_extra_links(item, 0) != 0) return;
   move_to_item_clipboard(g_lists.current.last);
+  // Ctrl+Ins on an item copied before: the clipboard keeps only this newest copy of it.
+  keep_newest_clipboard_copies();
 }
 
 PagePass paste_from_clipboard() {

@@ -28,11 +28,14 @@
 #include "editor/view_state.h"
 #include "geometry/layers.h"
 #include "geometry/polyline_ends.h"
+#include "geometry/polyline_join.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/controls.h"
+#include "screen/display_mode.h"
 #include "screen/event_queue.h"
 #include "screen/pointer.h"
+#include "screen/text_output.h"
 #include "store/catalogue.h"
 #include "store/line_list.h"
 #include "store/message_ids.h"
@@ -208,6 +211,14 @@ void report(const std::string& text, uint32_t style) { show_text_box(text.c_str(
 
 // ---- the screen ----
 
+// "Items selected:" sits in the prompt strip, right of the prompt; the count 16 columns on.
+constexpr int SELECTED_ROW = 2;
+constexpr int SELECTED_COUNT_OFFSET = 16;
+
+int selected_label_column() { return g_display.band == 1 ? 38 : 40; }
+
+void draw_selected_label() { draw_text(SELECTED_ROW, selected_label_column(), "\vItems selected:\x13"); }
+
 void draw_selected_count() {
   const int count = count_selected_items();
   if (count == g_selection.shown_count) return;
@@ -221,9 +232,9 @@ void draw_selected_count() {
     digits[out++] = plain[k];
   }
   digits[out] = 0;
-  char text[48];
-  std::snprintf(text, sizeof text, "\vItems selected:\x13 %-9.9s", digits);
-  show_message_area(text);
+  char text[16];
+  std::snprintf(text, sizeof text, "%-9.9s", digits);
+  draw_text(SELECTED_ROW, selected_label_column() + SELECTED_COUNT_OFFSET, text);
 }
 
 void build_screen() {
@@ -248,6 +259,7 @@ void build_screen() {
   show_clipboard_status(0);
   draw_controls(selection_controls().data(), 0);
   g_edit.selection_mask = SELECTION_COLOUR_MASK;
+  draw_selected_label();
   g_selection.shown_count = -1;
   draw_selected_count();
 }

@@ -1,5 +1,7 @@
 #include "geometry/geometry_host.h"
 
+#include "store/line_list.h"
+
 int geometry_host_choose_picture_cell(int picture, int rows, int columns,
                                       int header_pixels) {
   if (g_geometry_host.choose_picture_cell == nullptr) return -1;
@@ -31,4 +33,17 @@ int geometry_host_make_symmetric_polyline(DrawingItem* item, int open_flag) {
 int geometry_host_make_perpendicular_symmetric(DrawingItem* item) {
   if (g_geometry_host.make_perpendicular_symmetric == nullptr) return 0;
   return g_geometry_host.make_perpendicular_symmetric(item);
+}
+
+int geometry_host_join_progress(int phase, int closures, int joins) {
+  if (g_geometry_host.join_progress == nullptr) return 0;
+  return g_geometry_host.join_progress(phase, closures, joins);
+}
+
+void geometry_host_release_joined_piece(DrawingItem* piece) {
+  if (g_geometry_host.release_joined_piece != nullptr) {
+    g_geometry_host.release_joined_piece(piece);
+    return;
+  }
+  delete_line(piece);
 }

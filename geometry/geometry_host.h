@@ -45,6 +45,13 @@ struct GeometryHost {
   int (*make_symmetric_polyline)(DrawingItem* item, int open_flag);
   // Makes the item a perpendicular symmetric polyline. Null: refused (0).
   int (*make_perpendicular_symmetric)(DrawingItem* item);
+  // The batch join's progress: phase JOIN_PROGRESS_OPEN before the first pass, _STEP after
+  // passes that joined something, _CLOSE at the end, with the closures and joins so far. A
+  // non-zero answer to a step stops the batch (Esc). Null: nothing shown, never stopped.
+  int (*join_progress)(int phase, int closures, int joins);
+  // Takes a part of a finished join out of the current list (to keep it for undo, or free it).
+  // Null: the part is deleted.
+  void (*release_joined_piece)(DrawingItem* piece);
 };
 inline GeometryHost g_geometry_host;
 inline void reset_geometry_host() { g_geometry_host = GeometryHost{}; }
@@ -58,3 +65,8 @@ int geometry_host_node_command_check(int16_t command, int node_index, int flag);
 void geometry_host_propagate_node_move();
 int geometry_host_make_symmetric_polyline(DrawingItem* item, int open_flag);
 int geometry_host_make_perpendicular_symmetric(DrawingItem* item);
+constexpr int JOIN_PROGRESS_OPEN = 0;
+constexpr int JOIN_PROGRESS_STEP = 1;
+constexpr int JOIN_PROGRESS_CLOSE = 2;
+int geometry_host_join_progress(int phase, int closures, int joins);
+void geometry_host_release_joined_piece(DrawingItem* piece);

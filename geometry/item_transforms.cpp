@@ -220,7 +220,9 @@ LinkRecord* place_polygon_nodes(LinkRecord* first, LinkRecord* centre_record, fl
 }
 
 double normalize_angle(double angle) {
-  if (angle < 0.0) angle += ANGLE_TWO_PI;
+  // Whole turns first: an angle more than a turn below zero (-7) lands in the circle too.
+  angle = std::fmod(angle, ANGLE_TWO_PI);
+  if (angle < 0.0) angle += ANGLE_TWO_PI;  // just below zero stays just below a turn
   else if (angle > ANGLE_TWO_PI - 0.0001) angle -= ANGLE_TWO_PI;
   return angle < 0.0001 ? 0.0 : angle;
 }

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "geometry/float2d.h"
+#include "geometry/item_motion.h"
 #include "records/preferences.h"
+#include "store/line_list.h"
 
 namespace {
 
@@ -41,7 +43,16 @@ int reverse_polyline(DrawingItem* item) {
   const uint8_t type = item_type(item);
   if (type == ITEM_CIRCLE) return 0;
   LinkRecord* r = item_nodes(item);
-  if (symmetric(r)) return -1;
+  if (symmetric(r)) {
+    // A symmetric polyline turns round as its mirror image about its own symmetry line (its
+    // first link), which maps the shape onto itself and runs it the other way.
+    if (copy_item_with_extra_links(item, 0) != 0) return -1;
+    DrawingItem* copy = g_lists.current.last;
+    mirror_item(copy, item, item_nodes(copy));
+    delete_line(copy);
+    item_bounding_boxes(item);
+    return 0;
+  }
   const int32_t n = item_link_count(item);
   const std::vector<LinkRecord> old(r, r + n + 1);
   for (int32_t slot = 0; slot < n; ++slot) r[slot] = reversed_slot(old.data(), n, slot);
@@ -50,6 +61,9 @@ int reverse_polyline(DrawingItem* item) {
   closing.point = old[0].point;
   closing.z = old[0].z;
   closing.node_number = old[0].node_number;
+  // The first node's marks go with it to the end.
+  closing.link_flags = static_cast<uint8_t>((old[0].link_flags & ~LINK_OWN_BITS) |
+                                            (old[n].link_flags & LINK_OWN_BITS));
   if (type == ITEM_POLYGON) {
     // A regular polygon keeps its centre on the first link.
     r[0].centre = old[n - 1].centre;
@@ -94,5 +108,3 @@ int touching_ends(const DrawingItem* a, const DrawingItem* b) {
   if (point_distance(&a_start, &b_end) <= gap) return TOUCH_START_END;
   return TOUCH_NONE;
 }
-
-int auto_join_item(DrawingItem* /*item*/) { return 0; }

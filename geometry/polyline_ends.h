@@ -6,18 +6,15 @@
 
 // The polyline's direction turned round, in place: every node keeps its own flags, marks,
 // number and Z, every link its own data, and an arc its other sense. A circle item is left as
-// it is. 0 done; -1 for a symmetric polyline, which is not turned round (its leading links
-// carry its symmetry line).
+// it is; a symmetric polyline becomes its mirror image about its symmetry line (its leading
+// links), which runs the shape the other way. 0 done; -1 without a block or without memory for
+// the mirror's copy.
 int reverse_polyline(DrawingItem* item);
 // A polyline of two or more links that is not closed and whose end lies within the preferences'
 // gap tolerance of its first node (the third for a symmetric polyline) has its end put exactly
 // there and is marked closed. 1 when it closed the polyline, else 0 (two spline links are
 // snapped together but stay open).
 int close_if_touching(DrawingItem* item);
-// Joins the open polyline silently to the polylines whose ends touch it, to close a loop; the
-// number of joins.
-// Stand-in: joins nothing; 0, so the item stays open.
-int auto_join_item(DrawingItem* item);
 // Which ends of two items touch (lie within the preferences' gap tolerance), tried in this
 // order; the first pair that touches is the answer.
 constexpr int TOUCH_NONE = 0;

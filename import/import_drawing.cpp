@@ -6,6 +6,7 @@
 #include "cam/make_nc.h"
 #include "cam/reorder_items.h"
 #include "geometry/layers.h"
+#include "geometry/polyline_join.h"
 #include "import/dxf_layer_table.h"
 #include "job/job_file.h"
 #include "job/job_host.h"
@@ -88,10 +89,8 @@ void finish_imported_items(int mode, const ImportOptions& options) {
     for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next)
       if (GeometryBlock* block = item_block(item)) block->layer = options.fixed_layer;
   }
-  if (options.join != 0) {
-    if (g_import.hooks.batch_join != nullptr) g_import.hooks.batch_join(17, 0, 255);
-    else job_show_message("NOTE: Joining is not available yet: the imported items were not joined.");
-  }
+  // The imported pieces of each layer are joined into chains (and loops where they close).
+  if (options.join != 0) batch_join(JOIN_EITHER_END | JOIN_SAME_LAYER, 0, 255);
   for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next) {
     item_bounding_boxes(item);
     set_item_id(item, ++g_job_settings.item_id_counter);

@@ -27,19 +27,12 @@ constexpr int IMPORT_MODE_FORM = 0;         // File-menu option 21
 constexpr int IMPORT_MODE_TEMPLATE = 1;     // option 104: choose the template drawing
 constexpr int IMPORT_MODE_LAYER_TABLE = 2;  // option 22: DXF with the layer-name table
 
-// Hooks of layers above the import, registered at start-up; null ones are not there yet.
-struct ImportHooks {
-  // Joins the polylines of the layers first..last whose ends lie within the tolerance.
-  int (*batch_join)(int flags, int first_layer, int last_layer) = nullptr;
-};
-
 // The import's state between runs.
 struct ImportState {
   std::string work_folder;        // where ERASE.ME and ERASEME.DXF are made ("" = program folder)
   std::string exploder_folder;    // where the exploder is looked for ("" = program folder)
   std::string template_path;      // the template drawing loaded last
   LineList template_items;        // its items, shown behind the drawing
-  ImportHooks hooks;
 };
 extern ImportState g_import;
 void reset_import_state();  // frees the template items too

@@ -157,6 +157,7 @@ struct PostProcessorState {
   LineList list;            // the definitions in the user's order; never empty after a read
   std::string file_path;    // the file read at start-up and written back
   bool changed = false;     // the list was edited: write_post_processors writes the file
+  bool read_in_part = false;  // the file was damaged: the definitions after the damage are lost
 };
 extern PostProcessorState g_post_processors;
 

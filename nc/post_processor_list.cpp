@@ -35,6 +35,7 @@ PostReadResult read_post_processors(const std::string& folder, bool metric_set) 
   g_post_processors.file_path = path;
   g_post_processors.changed = false;
   const PostReadResult result = read_post_processor_file(path, &g_post_processors.list);
+  g_post_processors.read_in_part = result == PP_READ_DAMAGED;
   if (g_post_processors.list.first == nullptr) {
     push_list();
     clear_current_list();

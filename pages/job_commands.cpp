@@ -9,23 +9,27 @@
 #include <vector>
 
 #include "cam/make_nc.h"
+#include "cam/mass_change.h"
+#include "commands/command_stand_ins.h"
+#include "commands/machining_commands.h"
+#include "commands/text_list_view.h"
 #include "editor/drawing_commands.h"
+#include "editor/edit_session.h"
 #include "editor/editor_page.h"
 #include "editor/undo_store.h"
+#include "import/import_drawing.h"
 #include "job/job_file.h"
 #include "job/job_host.h"
 #include "job/job_open.h"
 #include "job/job_statistics.h"
-#include "import/import_drawing.h"
 #include "pages/dxf_export_form.h"
-#include "pages/interface_settings_form.h"
+#include "pages/feed_rate_list.h"
 #include "pages/import_forms.h"
+#include "pages/interface_settings_form.h"
 #include "pages/serial_terminal.h"
 #include "pages/settings_dialogs.h"
 #include "pages/text_import.h"
-#include "commands/command_stand_ins.h"
-#include "editor/edit_session.h"
-#include "ui/edit_buffers.h"
+#include "pages/text_mass_change.h"
 #include "platform/cp1252.h"
 #include "platform/files.h"
 #include "records/job_settings.h"
@@ -43,6 +47,7 @@
 #include "store/text_helpers.h"
 #include "text/text_items.h"
 #include "ui/buffer_windows.h"
+#include "ui/edit_buffers.h"
 #include "ui/load_lists.h"
 #include "ui/message_box.h"
 #include "ui/page_entries.h"
@@ -199,6 +204,11 @@ int open_job(const char* path) {
     result = 1;
   } else {
     take_job_path(chosen);
+    // The items parked by the Engraving list were the old job's; the new job's are parked and
+    // its texts numbered when that page shows it.
+    if (g_parked_items.first != nullptr) free_list(g_parked_items.first);
+    reset_parked_items();
+    if ((g_preferences.current_page & ~PAGE_QUIT) == PAGE_ENGRAVING_LIST) enter_text_list_view();
     clear_tool_path();
     undo_clear();
     g_job_settings.view_fitted = 0;
@@ -439,6 +449,9 @@ int file_menu_command(int option) {
     case FILE_OPTION_TEMPLATE_LAYER: template_set_layer(); break;
     case FILE_OPTION_DROP_TEMPLATE: drop_template(); break;
     case FILE_OPTION_PREFERENCES: edit_preferences(); break;
+    case FILE_OPTION_FEED_RATES: feed_rate_command(); break;
+    case CHANGE_OP_AND_LAYER: case CHANGE_BOTH_TOOLS: case CHANGE_CENTERLINE_TOOL:
+    case CHANGE_FINISHING_TOOL: case CHANGE_ROUGHING_TOOL: change_items_command(option); break;
     default: say_no_such_option(option); break;
   }
   return 0;

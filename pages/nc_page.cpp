@@ -19,6 +19,7 @@
 #include "ui/catalogue_menu.h"
 #include "ui/edit_buffers.h"
 #include "ui/editor_cursor.h"
+#include "ui/editor_status.h"
 #include "ui/editor_text.h"
 #include "ui/key_pushback.h"
 #include "ui/line_numbers.h"
@@ -353,14 +354,9 @@ EventCode nc_page_key() {
     if (quit_asking()) return leave_page();
     return 0;
   }
-  if (w != nullptr && w->first_line == nullptr) {
-    // An empty buffer always has one line to stand on.
-    append_line("");
-    w->first_line = g_lists.current.first;
-    w->last_line = g_lists.current.last;
-    g_lists.cursor_line = g_lists.current.first;
-  }
-  EventCode code = map_user_keys(wait_input_code());
+  // The editor's wait: an empty buffer gets a line to stand on, the status line is kept current
+  // and the caret blinks at the cursor.
+  EventCode code = map_user_keys(wait_editor_event());
   switch (code) {
     case EVENT_TICK: return 0;
     case EVENT_QUIT:

@@ -5,6 +5,7 @@
 #include FT_OUTLINE_H
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -204,4 +205,45 @@ void release_truetype_faces() {
   s.faces.clear();
   if (s.library != nullptr) FT_Done_FreeType(s.library);
   s.library = nullptr;
+}
+
+namespace {
+
+// All the values of a string property, joined by ','.
+std::string joined_values(FcPattern* pattern, const char* object) {
+  std::string out;
+  FcChar8* value = nullptr;
+  for (int k = 0; FcPatternGetString(pattern, object, k, &value) == FcResultMatch; ++k) {
+    if (k > 0) out += ',';
+    out += reinterpret_cast<const char*>(value);
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<TrueTypeFaceName> list_truetype_faces() {
+  std::vector<TrueTypeFaceName> faces;
+  if (FcInit() == FcFalse) return faces;
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_STYLE, nullptr);
+  if (pattern != nullptr && objects != nullptr) {
+    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
+    if (FcFontSet* set = FcFontList(nullptr, pattern, objects)) {
+      for (int k = 0; k < set->nfont; ++k)
+        faces.push_back({joined_values(set->fonts[k], FC_FAMILY), joined_values(set->fonts[k], FC_STYLE)});
+      FcFontSetDestroy(set);
+    }
+  }
+  if (objects != nullptr) FcObjectSetDestroy(objects);
+  if (pattern != nullptr) FcPatternDestroy(pattern);
+  std::sort(faces.begin(), faces.end(), [](const TrueTypeFaceName& a, const TrueTypeFaceName& b) {
+    return a.family != b.family ? a.family < b.family : a.style < b.style;
+  });
+  faces.erase(std::unique(faces.begin(), faces.end(),
+                          [](const TrueTypeFaceName& a, const TrueTypeFaceName& b) {
+                            return a.family == b.family && a.style == b.style;
+                          }),
+              faces.end());
+  return faces;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The face id of a description; the same description gives the same id for the life of the
 // program. 0 when no face at all can be had.
@@ -35,3 +36,13 @@ bool truetype_char_box(uint32_t id, uint32_t code_point, double* x_min, double* 
                        double* x_max, double* y_max);
 // Closes every face (at exit).
 void release_truetype_faces();
+
+// One scalable face the system has, as fontconfig names it: its families and its styles, each
+// list joined by ',' (the first of each is the name in the face's own default language).
+struct TrueTypeFaceName {
+  std::string family;
+  std::string style;
+};
+// Every scalable (outline) face fontconfig lists, sorted by family and style, duplicates
+// dropped. Empty when fontconfig cannot be asked.
+std::vector<TrueTypeFaceName> list_truetype_faces();

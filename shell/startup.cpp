@@ -317,6 +317,8 @@ int build_menus() {
   PlaceholderPage& pages = g_placeholder_page;
   pages.main_menus[PAGE_JOB_SETUP] = g_startup.menus[STARTUP_MENU_JOB_SETUP];
   pages.file_menus[PAGE_JOB_SETUP] = g_startup.menus[STARTUP_MENU_JOB_SETUP_FILE];
+  pages.main_menus[PAGE_ENGRAVING_LIST] = g_startup.menus[STARTUP_MENU_ENGRAVING_LIST];
+  pages.file_menus[PAGE_ENGRAVING_LIST] = g_startup.menus[STARTUP_MENU_FILE];
   pages.main_menus[PAGE_DRAWING] = g_startup.menus[STARTUP_MENU_DRAWING_MAIN];
   pages.file_menus[PAGE_DRAWING] = g_startup.menus[STARTUP_MENU_FILE];
   return 0;

@@ -18,6 +18,7 @@
 #include "store/text_helpers.h"
 #include "ui/buffer_windows.h"
 #include "ui/editor_cursor.h"
+#include "ui/file_name_dialog.h"
 #include "ui/message_box.h"
 #include "ui/nc_buffer_tools.h"
 #include "ui/run_window.h"
@@ -362,6 +363,18 @@ int16_t save_as_copy(TextLine* node, const std::string& path) {
   return save_text_file(0, node, 0);
 }
 
+void create_first_edit_buffer() {
+  if (g_buffers.buffer_list != nullptr) return;
+  if (open_in_buffer(nullptr, g_buffer_entries.first_buffer_key, draw_window_line,
+                     FIRST_BUFFER_FLAGS, 0) != 0)
+    return;
+  g_buffers.placeholder_buffer = g_buffers.buffer_list;
+  g_buffers.arrangement = 0;
+  g_buffer_windows.two_shown = 0;
+  g_buffer_windows.alternate_buffer = nullptr;
+  g_run.back_and_forth = 0;
+}
+
 int rename_buffer_file() {
   TextWindow* w = g_windows.active;
   if (w == nullptr || w->file == nullptr) return 0;
@@ -379,14 +392,18 @@ int rename_buffer_file() {
     return 0;
   }
   store_window_state();
-  // The dialog edits a copy of the names; the buffer's record (and its open file) stays as it is
-  // until the move has happened.
-  FileRecord chosen;
+  // The rename form edits a copy of the names in the file's own folder; the buffer's record (and
+  // its open file) stays as it is until the move has happened.
+  FileRecord& chosen = g_file_name_dialog.record;
   chosen.folder = file->folder;
   chosen.name = file->name;
   chosen.extension = file->extension;
   chosen.full_path = old_path;
-  if (save_as_dialog(&chosen) != DIALOG_CHOSEN) return 0;
+  g_file_name_dialog.fixed_folder = true;
+  const int answer = file_name_dialog(MSG_FORM_RENAME_FILE);
+  g_file_name_dialog.fixed_folder = false;
+  request_full_redraw();
+  if (answer != DIALOG_CHOSEN || chosen.name.empty()) return 0;
   if (canonical_path(chosen.full_path) == canonical_path(old_path)) return 0;
   // Unread text is read under the old name before that name goes away.
   if (!read_whole_buffer(g_windows.active_node)) {

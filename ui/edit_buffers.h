@@ -58,8 +58,8 @@ bool read_whole_buffer(TextLine* node);
 // Saves the buffer under another name: its unread text is read in first, then the buffer names
 // the new file and is saved there (the old file stays as it was). 0 saved, 27 not.
 int16_t save_as_copy(TextLine* node, const std::string& path);
-// Moves the active buffer's file to a name chosen in the save dialog; the buffer then names the
-// new file. Unread text is read in first. A file of the new name is never replaced (the user is
+// Moves the active buffer's file to a name chosen in the rename form (its folder stays); the
+// buffer then names the new file. Unread text is read in first. A file of the new name is never replaced (the user is
 // told); on any failure the buffer and the file keep their old name. 1 moved, 0 not.
 int rename_buffer_file();
 // The editing buffers' file and find keys: Ctrl+O opens a file in a new buffer, Ctrl+S saves
@@ -90,12 +90,7 @@ inline BufferEntryPoints g_buffer_entries;
 // Window flags of the first buffer.
 constexpr uint32_t FIRST_BUFFER_FLAGS = 0x40213;
 
-// Makes the first, empty buffer when none exists (start-up, and after the last was closed).
-// Stand-in: the buffer open_in_buffer makes, keyed to the NC page; no two-buffer state is cleared.
-inline void create_first_edit_buffer() {
-  if (g_buffers.buffer_list != nullptr) return;
-  if (open_in_buffer(nullptr, g_buffer_entries.first_buffer_key, draw_window_line,
-                     FIRST_BUFFER_FLAGS, 0) != 0) return;
-  g_buffers.placeholder_buffer = g_buffers.buffer_list;
-  g_buffers.arrangement = 0;
-}
+// Makes the first, empty buffer when none exists (start-up, and after the last was closed): keyed
+// to the NC page, in the editing area, word-wrapped to its width. It is the placeholder that the
+// first file opened replaces while it is still blank; one buffer shows, alone.
+void create_first_edit_buffer();

@@ -5,7 +5,7 @@
 
 #include "screen/pointer.h"
 #include "store/line_fold.h"
-#include "text/text_format_menu.h"
+#include "ui/text_format_menu.h"
 #include "ui/editor_cursor.h"
 #include "ui/editor_text.h"
 #include "ui/text_window.h"

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "commands/create_by_mouse.h"
 #include "commands/shape_solvers.h"
 #include "commands/value_form.h"
 #include "geometry/item_shapes.h"
@@ -377,6 +378,58 @@ TEST_F(PolygonSolver, TwoSidesAreNoPolygon) {
   pick(POLYGON_CENTRE, 0, 0);
   EXPECT_EQ(type(POLYGON_OUTSIDE, 3), 0);
   EXPECT_EQ(complete(), 0);
+}
+
+// ---------------------------------------------------------------- SLOT
+
+// The working slot as the form makes it: a line of the two centres turned into four links.
+DrawingItem* working_slot() {
+  DrawingItem* line = new_test_item(ITEM_POLYLINE, 1, GEOMETRY_KIND_DRAWING_AID);
+  item_nodes(line)[1].point = {1, 0};
+  EXPECT_EQ(copy_item_with_extra_links(line, 3), 0);
+  delete_line_or_last(line);
+  DrawingItem* slot = g_lists.current.last;
+  build_slot_from_line(slot, 0.5f);
+  return slot;
+}
+
+// Every straight side touches both end circles: its ends lie on them, square to the side.
+void expect_tangent_sides(DrawingItem* slot, PointF c1, PointF c2, double r) {
+  const LinkRecord* n = item_nodes(slot);
+  EXPECT_EQ(item_type(slot), ITEM_SLOT);
+  const PointF ends[4] = {n[0].point, n[1].point, n[2].point, n[3].point};
+  EXPECT_NEAR(dist(ends[0], c1.x, c1.y), r, 1e-4);
+  EXPECT_NEAR(dist(ends[1], c2.x, c2.y), r, 1e-4);
+  EXPECT_NEAR(dist(ends[2], c2.x, c2.y), r, 1e-4);
+  EXPECT_NEAR(dist(ends[3], c1.x, c1.y), r, 1e-4);
+  EXPECT_NEAR(dist(n[4].point, ends[0].x, ends[0].y), 0, 1e-5);
+}
+
+TEST_F(ShapeSolvers, SlotFromCentreTwoLengthAndAngleLiesOnTheFarSide) {
+  DrawingItem* slot = working_slot();
+  use(147, solve_slot);
+  pick(SLOT_C2, 10, 0);
+  type(SLOT_RADIUS, 1);
+  type(SLOT_ANGLE, 30 * DEG);
+  EXPECT_EQ(type(SLOT_LENGTH, 5), 1);
+  const PointF c1 = link().point;
+  EXPECT_NEAR(dist(c1, 10 - 5 * std::cos(30 * DEG), -5 * std::sin(30 * DEG)), 0, 1e-4);
+  // The angle keeps the typed value: it runs from centre #1 to centre #2.
+  EXPECT_NEAR(slot_values()->angle, 30 * DEG, 1e-5);
+  EXPECT_NEAR(g_value_form.diameter, 2.0, 1e-6);
+  expect_tangent_sides(slot, c1, {10, 0}, 1.0);
+}
+
+TEST_F(ShapeSolvers, SlotFromTwoCentresAndAPointOnItsArc) {
+  DrawingItem* slot = working_slot();
+  use(147, solve_slot);
+  pick(SLOT_C1, 0, 0);
+  pick(SLOT_C2, 6, 0);
+  EXPECT_EQ(complete(), 0);
+  EXPECT_EQ(pick(SLOT_POINT, 7.5, 0), 1);
+  EXPECT_NEAR(link().code, 1.5, 1e-5);  // the nearer centre's distance
+  EXPECT_NEAR(slot_values()->length, 6, 1e-5);
+  expect_tangent_sides(slot, {0, 0}, {6, 0}, 1.5);
 }
 
 // ---------------------------------------------------------------- ROUNDED RECTANGLE

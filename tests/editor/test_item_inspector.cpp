@@ -4,17 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "drawing_window.h"
 #include "editor/hover_state.h"
 #include "editor/item_inspector.h"
 #include "editor/item_pages.h"
+#include "editor/page_strip.h"
 #include "editor_fixture.h"
 #include "geometry/geometry2d.h"
 #include "geometry/item_shapes.h"
 #include "geometry/point_arrays.h"
 #include "records/preferences.h"
+#include "screen/controls.h"
 #include "screen/event_queue.h"
 #include "screen/pointer.h"
 #include "tests/support/idle_typist.h"
@@ -544,6 +547,195 @@ TEST_F(ItemPageTest, BentRectangleWidthSlidesTheInnerArc) {
   EXPECT_NEAR(dist(r[4].point, r[0].point), 0.0, 1e-5) << "still closed";
   EXPECT_EQ(refused([&] { return rectangle_page_set_width(item, 25.0f); }), PAGE_VALUE_REFUSED);
   EXPECT_NEAR(item_nodes(item)[2].code, 14.0, 1e-4);
+}
+
+}  // namespace
+
+namespace {
+
+// The panels run as catalogue forms: these tests open the program's catalogue.
+class PanelFormTest : public InspectorTest {
+ protected:
+  void SetUp() override {
+    InspectorTest::SetUp();
+    reset_catalogue();
+    set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+    ASSERT_GT(open_catalogue(), 0);
+  }
+  void TearDown() override {
+    reset_catalogue();
+    set_program_folder_for_tests("");
+    InspectorTest::TearDown();
+  }
+
+  // Line, arc over the top from (10, 0) to (20, 0) about (15, 0), line: the arc's nodes are
+  // tangent to the lines.
+  static DrawingItem* line_arc_line(bool closed = false) {
+    DrawingItem* item = add_polyline({{0, 0}, {10, 0}, {20, 0}, {30, 0}});
+    LinkRecord* r = item_nodes(item);
+    r[1].code = 5.0f;
+    r[1].centre = {15, 0};
+    r[1].link_flags = LINK_CLOCKWISE;
+    arc_angles_from_points(r + 1);
+    r[1].node_flags = NODE_TANGENT;
+    r[2].node_flags = NODE_TANGENT;
+    if (closed) {
+      r[3].point = r[0].point;
+      r[0].node_flags |= NODE_LOOSE;
+    }
+    item_bounding_boxes(item);
+    return item;
+  }
+
+  static std::string screen_text() {
+    const CellMetrics& c = g_display.presets[FACE_ROLE_NORMAL];
+    std::string text;
+    for (int row = 0; row <= c.last_row; ++row)
+      text += text_at(0, row * c.cell_height, FACE_ROLE_NORMAL, c.last_column + 1) + "\n";
+    return text;
+  }
+  // The value shown right of a label of the form ("" when the label is not on the screen).
+  static std::string value_after(const std::string& screen, const std::string& label) {
+    const size_t at = screen.find(label);
+    if (at == std::string::npos) return "";
+    size_t from = screen.find_first_not_of(' ', at + label.size());
+    const size_t to = screen.find_first_of(" \n", from);
+    return screen.substr(from, to - from);
+  }
+};
+
+// The arc's page shows its link number, its end node's number and its nodes' kinds like the
+// link panel does.
+TEST_F(PanelFormTest, TheArcPageShowsTheLinkAndItsNodes) {
+  DrawingItem* item = line_arc_line();
+  item_nodes(item)[2].node_flags = NODE_LOOSE;
+  g_panel.panel_item = item;
+  g_panel.panel_link = 1;
+  g_panel.display_only = 1;
+  open_link_panel();
+  const std::string screen = screen_text();
+  EXPECT_EQ(value_after(screen, "Type:"), "Arc") << screen;
+  EXPECT_EQ(value_after(screen, "Link #:"), "2") << screen;
+  EXPECT_EQ(value_after(screen, "Start node:"), "Tangent") << screen;
+  EXPECT_EQ(value_after(screen, "End node #:"), "3") << screen;
+  EXPECT_EQ(value_after(screen, "End node:"), "Loose") << screen;
+}
+
+// A link type picked on the arc's page makes the arc that kind of link; the page closes so
+// that the panel of the new kind opens.
+TEST_F(PanelFormTest, TheArcPagesTypeRowMakesTheArcAnotherKindOfLink) {
+  DrawingItem* item = line_arc_line();
+  g_panel.panel_item = item;
+  g_panel.panel_link = 1;
+  typist_text("f");
+  EXPECT_EQ(open_link_panel(), 0);
+  EXPECT_EQ(item_nodes(item)[1].code, LINK_FLEXIBLE_LINE);
+  EXPECT_EQ(g_panel.panel_link, 1);
+}
+
+// "L" on the arc's tangent start node makes it loose and changes nothing else of the arc.
+TEST_F(PanelFormTest, TheArcPagesStartNodeMadeLoose) {
+  DrawingItem* item = line_arc_line();
+  const LinkRecord before = item_nodes(item)[1];
+  g_panel.panel_item = item;
+  g_panel.panel_link = 1;
+  g_panel.reopen_field = 2;
+  typist_text("l");
+  typist_key(VK_ESCAPE);
+  open_link_panel();
+  const LinkRecord* r = item_nodes(item);
+  EXPECT_EQ(r[1].node_flags, NODE_LOOSE);
+  EXPECT_EQ(r[2].node_flags, NODE_TANGENT);
+  EXPECT_EQ(r[1].code, before.code);
+  EXPECT_EQ(r[1].point.x, before.point.x);
+}
+
+// The node-kind rows pass over a node that is not between two links: the ends of a one-link
+// item, and the end node that is the closing record.
+TEST_F(PanelFormTest, NodeKindRowsPassOverNodesThatJoinNoLinks) {
+  g_field.last_ending_event = KEY_DOWN;
+  g_panel.panel_item = add_arc({0, 0}, 5.0f, 0.0f, float(PI / 2), false);
+  g_panel.panel_link = 0;
+  EXPECT_EQ(edit_link_node_kind_field(1), KEY_DOWN);
+  EXPECT_EQ(edit_link_node_kind_field(2), KEY_DOWN);
+  g_panel.panel_item = line_arc_line(true);
+  g_panel.panel_link = 2;
+  EXPECT_EQ(edit_link_node_kind_field(2), KEY_DOWN);
+  g_field.last_ending_event = KEY_UP;
+  EXPECT_EQ(edit_link_node_kind_field(2), KEY_UP);
+}
+
+// The header shown in passing writes the polyline's total length near the screen's bottom.
+TEST_F(PanelFormTest, TheHeaderShownInPassingWritesTheTotalLength) {
+  DrawingItem* item = add_polyline({{0, 0}, {3, 4}, {3, 10}});  // 5 + 6
+  g_panel.panel_item = item;
+  g_panel.panel_link = PANEL_HEADER;
+  g_panel.display_only = 1;
+  open_link_panel();
+  const std::string screen = screen_text();
+  EXPECT_EQ(value_after(screen, "Total length:"), "11") << screen;
+  // Run for editing, the header does not write it.
+  g_panel.display_only = 0;
+  fill_rect(0, 0, 4000, 4000, 0);
+  typist_key(VK_ESCAPE);
+  open_link_panel();
+  EXPECT_EQ(screen_text().find("Total length:"), std::string::npos);
+}
+
+// A click on "Lock on Header" on the header turns the lock on: its box is checked, its hint
+// changes and the back button says that it shows the link; a second click turns it off.
+TEST_F(PanelFormTest, LockOnHeaderClickedOnTheHeader) {
+  draw_page_strip();
+  DrawingItem* item = polyline(4);
+  g_panel.panel_item = item;
+  g_panel.panel_link = PANEL_HEADER;
+  g_panel.panel_link_saved = 2;
+  show_panel_buttons(item_block(item));
+  const ScreenControl* back = page_strip_control(NAV_GO_BACK);
+  const ScreenControl* lock = page_strip_control(NAV_LOCK_ON_HEADER);
+  EXPECT_STREQ(back->caption, " Go back to #3");
+  g_pointer.wanted_x = lock->x + 2;
+  g_pointer.wanted_y = lock->y + 2;
+  EXPECT_EQ(panel_left_press("", 0), 0);
+  EXPECT_EQ(g_panel.lock_on_header, 1);
+  EXPECT_NE(lock->flags & CF_CHECKED, 0u);
+  EXPECT_EQ(lock->hint, HINT_LOCK_ON_HEADER_ON);
+  EXPECT_STREQ(back->caption, " Show link #3");
+  EXPECT_EQ(panel_left_press("", 0), 0);
+  EXPECT_EQ(g_panel.lock_on_header, 0);
+  EXPECT_EQ(lock->flags & CF_CHECKED, 0u);
+  EXPECT_EQ(lock->hint, HINT_LOCK_ON_HEADER_OFF);
+  EXPECT_STREQ(back->caption, " Go back to #3");
+  // Away from every button the press is no button's.
+  g_pointer.wanted_x = 1;
+  g_pointer.wanted_y = g_view.area_bottom - 2;
+  EXPECT_EQ(panel_left_press("", 0), 0);
+  EXPECT_EQ(g_panel.lock_on_header, 0);
+}
+
+// A click on a navigation button closes the panel for the one it goes to.
+TEST_F(PanelFormTest, ANavigationButtonClickedOpensItsLink) {
+  draw_page_strip();
+  DrawingItem* item = polyline(4);
+  g_panel.panel_item = item;
+  g_panel.panel_link = PANEL_HEADER;
+  g_panel.panel_link_before = PANEL_NO_NAVIGATION;
+  show_panel_buttons(item_block(item));
+  const ScreenControl* last = page_strip_control(NAV_LAST_LINK);
+  g_pointer.wanted_x = last->x + 2;
+  g_pointer.wanted_y = last->y + 2;
+  EXPECT_EQ(panel_left_press("", 0), KEY_ESC);
+  EXPECT_EQ(g_panel.panel_link, 3);
+  EXPECT_EQ(g_panel.panel_link_before, 3);
+  // A button the header does not show is not hit.
+  show_panel_buttons(item_block(item));
+  const ScreenControl* prev = page_strip_control(NAV_PREV);
+  g_pointer.wanted_x = prev->x + 2;
+  g_pointer.wanted_y = prev->y + 2;
+  g_panel.panel_link = PANEL_HEADER;
+  show_panel_buttons(item_block(item));
+  EXPECT_NE(panel_left_press("", 0), KEY_ESC);
+  EXPECT_EQ(g_panel.panel_link, PANEL_HEADER);
 }
 
 }  // namespace

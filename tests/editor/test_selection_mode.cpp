@@ -9,6 +9,8 @@
 #include "editor/drawing_commands.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
+#include "editor/editor_page.h"
+#include "editor/hover_state.h"
 #include "editor/selection_mode.h"
 #include "editor/undo_store.h"
 #include "editor_fixture.h"
@@ -16,6 +18,7 @@
 #include "records/preferences.h"
 #include "screen/event_queue.h"
 #include "screen/pointer.h"
+#include "tests/support/idle_typist.h"
 
 namespace {
 
@@ -214,6 +217,59 @@ TEST_F(SelectionModeTest, TheClipboardAloneStartsTheMode) {
   ASSERT_EQ(g_lists.current.first, nullptr);
   EXPECT_TRUE(drawing_or_clipboard_nonempty());
   EXPECT_EQ(run_mode({}), SELECTION_LEFT);
+}
+
+// The count of selected items stands in the prompt strip's third row, 16 columns right of the
+// start of its label, and follows the selection while the mode runs.
+TEST_F(SelectionModeTest, TheCountStandsBesideItsLabel) {
+  line(0);
+  line(5);
+  line(10);
+  const CellMetrics& c = g_display.presets[FACE_ROLE_NORMAL];
+  std::vector<std::string> rows;
+  auto capture = [&] {
+    g_typist.steps.push_back([&] {
+      rows.push_back(text_at(0, 2 * c.cell_height, FACE_ROLE_NORMAL, c.last_column));
+    });
+  };
+  start_typist();
+  capture();
+  typist_key('A', WINDOW_MOD_CTRL);
+  capture();
+  typist_text("u");
+  capture();
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(selection_mode(1), SELECTION_LEFT);
+  pump_set_idle_handler(nullptr);
+  ASSERT_EQ(rows.size(), 3u);
+  for (size_t k = 0; k < rows.size(); ++k) {
+    const size_t label = rows[k].find("Items selected:");
+    ASSERT_NE(label, std::string::npos) << rows[k];
+    const char* expected[] = {"0        ", "3        ", "0        "};
+    EXPECT_EQ(rows[k].substr(label + 16, 9), expected[k]) << rows[k];
+  }
+}
+
+// The page's Ctrl+Ins adds the hovered item to the clipboard; copied twice, the clipboard keeps
+// one copy of it, the newer. Ctrl+C replaces the clipboard with it.
+TEST_F(SelectionModeTest, TheHoveredItemCopiedTwiceIsKeptOnce) {
+  DrawingItem* a = line(0);
+  DrawingItem* b = line(5);
+  g_hover.pick_kind = 17;
+  g_hover.hover_item = a;
+  copy_hovered_to_clipboard(true);
+  g_hover.hover_item = b;
+  copy_hovered_to_clipboard(true);
+  item_nodes(a)[1].point.x = 42.0f;
+  g_hover.hover_item = a;
+  copy_hovered_to_clipboard(true);
+  EXPECT_EQ(ids(g_drawing_page.clipboard.first), (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(item_nodes(g_drawing_page.clipboard.first)[1].point.x, 42.0f);
+  EXPECT_EQ(ids(g_lists.current.first), (std::vector<int32_t>{1, 2}));
+  g_hover.hover_item = b;
+  copy_hovered_to_clipboard(false);
+  EXPECT_EQ(ids(g_drawing_page.clipboard.first), (std::vector<int32_t>{2}));
+  reset_hover_state();
 }
 
 }  // namespace

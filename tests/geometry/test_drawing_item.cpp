@@ -473,8 +473,10 @@ TEST(AngleTest, NormalizeAngleBringsIntoZeroToTwoPi) {
     double in, out;
   };
   const Case cases[] = {
-      {-0.5, 2 * PI - 0.5}, {2 * PI - 0.00005, 0.0}, {0.00005, 0.0},    {-7.0, 0.0},
+      {-0.5, 2 * PI - 0.5}, {2 * PI - 0.00005, 0.0}, {0.00005, 0.0},
+      {-7.0, 4 * PI - 7.0},  // whole turns: -7 is not taken as 0
       {-0.00001, 2 * PI - 0.00001}, {7.0, 7.0 - 2 * PI}, {3.0, 3.0},
+      {20.0, 20.0 - 6 * PI}, {-4 * PI - 0.00005, 2 * PI - 0.00005}, {2 * PI, 0.0},
   };
   for (const Case& c : cases) EXPECT_NEAR(normalize_angle(c.in), c.out, 1e-12) << c.in;
 }

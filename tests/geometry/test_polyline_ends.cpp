@@ -85,15 +85,16 @@ TEST_F(PolylineEnds, ReversingKeepsNodesAndLinksTheirOwnData) {
   }
 }
 
-TEST_F(PolylineEnds, CircleIsLeftAsItIsAndSymmetricPolylineRefused) {
+TEST_F(PolylineEnds, CircleIsLeftAsItIsAndSymmetricPolylineMirrored) {
   DrawingItem* circle = make(ITEM_CIRCLE, {{2, 1, 1.0f, {1, 1}}, {2, 1}});
   const LinkRecord before = item_nodes(circle)[0];
   EXPECT_EQ(reverse_polyline(circle), 0);
   EXPECT_EQ(item_nodes(circle)[0].link_flags, before.link_flags);
   DrawingItem* dual = make(ITEM_POLYLINE, {{0, 0}, {0, 5}, {1, 1}, {2, 2}, {1, 3}});
   item_nodes(dual)[0].node_flags |= NODE_DUAL;
-  EXPECT_EQ(reverse_polyline(dual), -1);
+  EXPECT_EQ(reverse_polyline(dual), 0);
   EXPECT_EQ(item_nodes(dual)[0].point.y, 0.0f);
+  EXPECT_EQ(item_nodes(dual)[2].point.x, -1.0f) << "mirrored about its symmetry line x = 0";
 }
 
 TEST_F(PolylineEnds, ClosingWhenTheEndsTouch) {

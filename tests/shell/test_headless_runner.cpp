@@ -443,7 +443,7 @@ TEST_F(HeadlessRunnerTest, AFailedPixelOrTextExpectIsReported) {
 // The NC program page's first buffer edited with keys: the text typed, a word cut and pasted at
 // the end, both undone; then the line copied to the system clipboard and pasted back. It goes
 // back to the Drawing page before it quits, so that the page it saves is the one other runs
-// start on.
+// start on. End before each look moves the blinking caret off the text.
 constexpr char NC_PAGE_EDITING_SCRIPT[] = R"(click 650 30
 type hello world
 key Home
@@ -456,11 +456,14 @@ key Right
 key Ctrl+X
 key End
 key Ctrl+V
+key End
 expect 5 2  worldhello
 key Ctrl+Z
 key Ctrl+Z
+key End
 expect 5 2 hello world
 key Ctrl+Shift+Z
+key End
 expect 5 2  world
 key Ctrl+Z
 key Home
@@ -469,6 +472,7 @@ key End
 key Ctrl+Shift+C
 key End
 key Ctrl+Shift+V
+key End
 expect 5 2 hello worldhello world
 click 440 30
 move 300 300

@@ -17,6 +17,7 @@
 #include "tests/cam/make_nc_fixture.h"
 #include "tests/support/gcode_reader.h"
 #include "tests/support/test_folder.h"
+#include "tests/text/hershey_strokes.h"
 #include "text/text_items.h"
 #include "text/text_layout.h"
 #include "text/truetype_faces.h"
@@ -25,6 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using gcode_reader::ReadMove;
+using namespace hershey_test;
 
 constexpr double PI = 3.14159265358979323846;
 constexpr float TOLERANCE = 0.002f;
@@ -34,83 +36,6 @@ constexpr float HEIGHT = 1.0f;
 constexpr float PEN = 0.03f;  // the centerline tool's cutting width
 constexpr double H = HEIGHT - PEN;  // the glyphs' height
 
-struct Segment {
-  double x1, y1, x2, y2;
-};
-
-double segment_distance(double px, double py, const Segment& s) {
-  const double dx = s.x2 - s.x1, dy = s.y2 - s.y1;
-  const double l2 = dx * dx + dy * dy;
-  const double t = l2 > 0 ? std::clamp(((px - s.x1) * dx + (py - s.y1) * dy) / l2, 0.0, 1.0) : 0.0;
-  return std::hypot(px - (s.x1 + t * dx), py - (s.y1 + t * dy));
-}
-
-double nearest(double x, double y, const std::vector<Segment>& segments) {
-  double d = 1e9;
-  for (const Segment& s : segments) d = std::min(d, segment_distance(x, y, s));
-  return d;
-}
-
-// ---- the Hershey strokes of font 0, read here from the .jhf file ----
-
-struct HersheyRecord {
-  int left = 0, right = 0;
-  std::vector<std::vector<std::pair<int, int>>> strokes;
-};
-
-HersheyRecord hershey_record(int code) {
-  std::ifstream in("/usr/share/hershey-fonts/rowmans.jhf");
-  std::string text((std::istreambuf_iterator<char>(in)), {}), joined;
-  for (char c : text)
-    if (c != '\n' && c != '\r') joined += c;
-  size_t at = 0;
-  for (int k = 32;; ++k) {
-    const int count = std::stoi(joined.substr(at + 5, 3));
-    if (k == code) {
-      HersheyRecord r;
-      r.left = joined[at + 8] - 'R';
-      r.right = joined[at + 9] - 'R';
-      r.strokes.emplace_back();
-      for (int v = 1; v < count; ++v) {
-        const char a = joined[at + 8 + 2 * v], b = joined[at + 9 + 2 * v];
-        if (a == ' ' && b == 'R') r.strokes.emplace_back();
-        else r.strokes.back().emplace_back(a - 'R', b - 'R');
-      }
-      return r;
-    }
-    at += 8 + 2 * static_cast<size_t>(count);
-  }
-}
-
-// One character's strokes, each point of the glyph (x from its left extent, y up from its
-// baseline, in glyph heights) placed by `place`.
-template <typename Place>
-void add_placed_strokes(const HersheyRecord& r, Place place, std::vector<Segment>* out) {
-  for (const auto& stroke : r.strokes)
-    for (size_t k = 1; k < stroke.size(); ++k) {
-      auto at = [&](const std::pair<int, int>& p) {
-        return place((p.first - r.left) / 21.0, (9 - p.second) / 21.0);
-      };
-      const auto a = at(stroke[k - 1]), b = at(stroke[k]);
-      out->push_back({a.first, a.second, b.first, b.second});
-    }
-}
-
-// One character's strokes, from its origin along the direction.
-void add_hershey_strokes(const HersheyRecord& r, double ox, double oy, double direction,
-                         std::vector<Segment>* out) {
-  const double c = std::cos(direction), s = std::sin(direction);
-  add_placed_strokes(
-      r,
-      [&](double gx, double gy) {
-        gx *= H;
-        gy *= H;
-        return std::pair<double, double>{ox + gx * c - gy * s, oy + gx * s + gy * c};
-      },
-      out);
-}
-
-double hershey_advance(const HersheyRecord& r) { return (r.right - r.left) / 21.0; }
 
 // ---- the FreeType outline, through FreeType's own decomposition ----
 
@@ -302,7 +227,7 @@ TEST_F(TextNcTest, AWordInFontZeroIsCutAlongItsStrokes) {
   for (const char c : std::string("HELLO")) {
     const HersheyRecord r = hershey_record(c);
     if (k++ > 0) x += PEN;
-    add_hershey_strokes(r, x, y, 0.0, &strokes);
+    add_hershey_strokes(r, x, y, 0.0, &strokes, H);
     x += hershey_advance(r) * H;
   }
   check(moves, strokes, "HELLO");
@@ -337,7 +262,7 @@ TEST_F(TextNcTest, AWordOnAnArcIsCutAlongItsStrokes) {
     if (k > 0) phi -= pen_angle;
     const double turn = 2 * std::asin(hershey_advance(records[k]) * H / (2 * r));
     add_hershey_strokes(records[k], r * std::cos(phi), r * std::sin(phi), phi - turn / 2 - PI / 2,
-                        &strokes);
+                        &strokes, H);
     phi -= turn;
   }
   check(moves, strokes, "ARC on an arc");

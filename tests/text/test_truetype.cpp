@@ -7,7 +7,10 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/truetype.h"
@@ -207,4 +210,26 @@ TEST(TrueTypeOutlines, TwoContoursGiveTheirPenCodes) {
   while (next_truetype_move() != 0) codes += g_pen_move.code;
   EXPECT_EQ(codes, "0Z111z0Z111");
   EXPECT_FLOAT_EQ(g_pen_move.dx, 3.0f);  // the closing move to the advance
+}
+
+// The faces the font field offers are fontconfig's scalable faces, as its own tool lists them.
+TEST(TrueTypeOutlines, TheFaceListEqualsFontconfigsOwnListing) {
+  FILE* pipe = popen("fc-list :outline=true family style 2>/dev/null", "r");
+  ASSERT_NE(pipe, nullptr);
+  std::vector<std::string> expected;
+  char buffer[1024];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+    std::string line(buffer);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    if (!line.empty()) expected.push_back(line);
+  }
+  ASSERT_EQ(pclose(pipe), 0) << "fc-list is part of fontconfig";
+  std::sort(expected.begin(), expected.end());
+  expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+  std::vector<std::string> listed;
+  for (const TrueTypeFaceName& f : list_truetype_faces())
+    listed.push_back(f.style.empty() ? f.family : f.family + ":style=" + f.style);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_FALSE(listed.empty());
+  EXPECT_EQ(listed, expected);
 }

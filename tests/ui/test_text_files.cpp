@@ -55,12 +55,27 @@ class TextFileTest : public EditorTest {
     g_buffers = BufferRing();
   }
   std::string at(const std::string& name) const { return (folder_ / name).string(); }
-  // Queues the keys that type a name into the save dialog and take it (boxes get Esc).
-  static void type_new_name(const char* name) {
-    install_main_window_proc();  // the dialog runs under the page loop, which takes Tab
-    headless_inject_keystroke(VK_TAB, 0);
-    headless_inject_text(name);
-    headless_inject_keystroke(VK_RETURN, 0);
+  // Types a new name into the rename form and takes it: down to the name row, emptied, the
+  // name typed, then up to the bar's OK (boxes after it get Esc).
+  // What the screen showed while the form waited goes to *shown.
+  void type_new_name(const char* name, std::string* shown = nullptr) {
+    start_typist();
+    typist_pause();
+    for (int vk : {VK_DOWN, VK_DELETE}) typist_key(vk);
+    typist_text(name);
+    g_typist.steps.push_back([this, shown] {
+      if (shown == nullptr) return;
+      shown->clear();
+      for (int row = 0; row <= g_display.current.last_row; ++row)
+        *shown += row_text(row, 0, g_display.current.last_column + 1) + "\n";
+    });
+    for (int vk : {VK_RETURN, VK_UP, VK_UP, VK_RETURN}) typist_key(vk);
+    g_typist.steps.push_back([] {
+      pump_set_idle_handler([] {
+        headless_inject_keystroke(VK_ESCAPE, 0);
+        return true;
+      });
+    });
   }
   // The numbered messages, for tests that read what the user was told.
   static void open_messages() {
@@ -251,6 +266,32 @@ TEST_F(TextFileTest, FileTypesOnOpening) {
   }
 }
 
+// The first buffer after the last was closed from a split screen: alone again, in the editing
+// area, word-wrapped to its width, and the placeholder a file opened replaces.
+TEST_F(TextFileTest, TheFirstBufferStandsAloneInTheEditingArea) {
+  g_buffers.arrangement = 2;
+  g_buffer_windows.two_shown = 2;
+  g_run.back_and_forth = 1;
+  create_first_edit_buffer();
+  TextLine* first = g_buffers.buffer_list;
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(g_buffers.placeholder_buffer, first);
+  EXPECT_EQ(g_buffers.arrangement, 0);
+  EXPECT_EQ(g_buffer_windows.two_shown, 0);
+  EXPECT_EQ(g_run.back_and_forth, 0);
+  const TextWindow* w = window_of(first);
+  const EditingArea area = editing_area();
+  EXPECT_EQ(w->flags & 0xFFFFF, FIRST_BUFFER_FLAGS);
+  EXPECT_EQ(w->top_row, area.top);
+  EXPECT_EQ(w->left_column, area.left);
+  EXPECT_EQ(w->wrap_width, w->right_column - w->left_column - 2);
+  EXPECT_NE(w->file, nullptr);
+  EXPECT_STREQ(w->title, "");
+  // A second call while it stands makes none.
+  create_first_edit_buffer();
+  EXPECT_EQ(first->next, nullptr);
+}
+
 TEST_F(TextFileTest, OpeningAgainActivatesTheBufferAndTheBlankFirstBufferGoes) {
   create_first_edit_buffer();
   TextLine* first = g_buffers.buffer_list;
@@ -313,8 +354,13 @@ TEST_F(TextFileTest, RenamingMovesTheWholeFileAndNeverReplacesAnother) {
   EXPECT_TRUE(read_file_bytes(at("old.nc")) == bytes);
   EXPECT_EQ(window_of(node)->file->full_path, at("old.nc"));
 
-  type_new_name("new.nc");
+  std::string shown;
+  type_new_name("new.nc", &shown);
   EXPECT_EQ(rename_buffer_file(), 1) << g_message_box.last_text;
+  // The rename form, its folder the file's own (shown, fixed).
+  EXPECT_NE(shown.find("New name:      new.nc"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Folder:        " + folder_.string().substr(0, 40)), std::string::npos)
+      << shown;
   EXPECT_FALSE(fs::exists(at("old.nc")));
   EXPECT_TRUE(read_file_bytes(at("new.nc")) == bytes);
   const TextWindow* w = window_of(node);
