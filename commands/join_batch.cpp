@@ -27,7 +27,6 @@ constexpr int ROW_LAST_LAYER = 2;
 constexpr int ROW_GAP = 3;
 constexpr int ROW_MIX = 4;
 static_assert(FORM_BATCH_JOIN_FIELDS == ROW_MIX + 1);
-constexpr int LAYER_WIDTH = 16;
 constexpr int GAP_WIDTH = 10;
 constexpr int CHOICE_WIDTH = 3;
 constexpr char NY_LETTERS[] = "NY";
