@@ -124,8 +124,6 @@ EventCode edit_entries() {
   }
 }
 
-const char* const NO_YES[] = {"No", "Yes", nullptr};
-
 enum EntryRow { ER_CUT, ER_GROUP, ER_SURFACE_Z, ER_DEPTH, ER_RAPID, ER_BLANK, ER_FINISH_TOOL,
                 ER_ROUGH_TOOL, ER_COLOUR };
 static_assert(FORM_DXF_LAYER_ENTRY_FIELDS == ER_COLOUR + 1);
