@@ -21,7 +21,6 @@ constexpr int CANCELLED = 27;
 
 int fillet_command() { return missing(0); }
 int offset_command() { return missing(0); }
-int trim_extend_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
 
 int move_command() { return missing(0); }

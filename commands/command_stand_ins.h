@@ -6,13 +6,11 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- trim, fillet, offset, fuse ----
+// ---- fillet, offset, fuse ----
 // Stand-in: shows the notice; 0.
 int fillet_command();
 // Stand-in: shows the notice; 0.
 int offset_command();
-// Stand-in: shows the notice; 0.
-int trim_extend_command();
 // Stand-in: shows the notice; 0, no geometry fault.
 int fuse_loops();
 

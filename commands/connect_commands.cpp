@@ -10,6 +10,7 @@
 #include "commands/node_fitting.h"
 #include "commands/separate_items.h"
 #include "commands/transform_all.h"
+#include "commands/trim_extend.h"
 #include "editor/drawing_commands.h"
 
 void connect_drawing_commands() {
