@@ -29,8 +29,6 @@ int rotate_by_values_command();
 int scale_by_values_command();
 // Stand-in: shows the notice; 0.
 int align_command();
-// Stand-in: shows the notice; 0.
-int array_form();
 // Stand-in: shows the notice; 0, nothing pasted.
 int paste_command(int flags);
 // Stand-in: shows the notice; 27, as cancelled.

@@ -1,5 +1,6 @@
 #include "commands/connect_commands.h"
 
+#include "commands/array_form.h"
 #include "commands/command_stand_ins.h"
 #include "commands/create_by_mouse.h"
 #include "commands/drill_points.h"
