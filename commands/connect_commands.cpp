@@ -1,6 +1,7 @@
 #include "commands/connect_commands.h"
 
 #include "commands/command_stand_ins.h"
+#include "commands/copy_items.h"
 #include "commands/create_by_mouse.h"
 #include "commands/drill_points.h"
 #include "commands/join_items.h"
@@ -8,6 +9,9 @@
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
+#include "commands/paste_items.h"
+#include "commands/rotate_command.h"
+#include "commands/scale_command.h"
 #include "commands/separate_items.h"
 #include "commands/transform_all.h"
 #include "editor/drawing_commands.h"
