@@ -23,7 +23,6 @@ int offset_command() { return missing(0); }
 int trim_extend_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
 
-int move_command() { return missing(0); }
 int move_by_points_or_values(int /*how*/) { return missing(0); }
 int mirror_by_values_command(int /*keep_colour*/) { return missing(0); }
 int rotate_by_values_command() { return missing(0); }

@@ -18,8 +18,6 @@ int fuse_loops();
 
 // ---- transforms, paste, display options ----
 // Stand-in: shows the notice; 0.
-int move_command();
-// Stand-in: shows the notice; 0.
 int move_by_points_or_values(int how);
 // Stand-in: shows the notice; 0.
 int mirror_by_values_command(int keep_colour);

@@ -6,6 +6,8 @@
 #include "commands/drill_points.h"
 #include "commands/join_items.h"
 #include "commands/machining_commands.h"
+#include "commands/move_command.h"
+#include "commands/move_nodes.h"
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
@@ -42,6 +44,7 @@ void connect_drawing_commands() {
   c.array_form = array_form;
   c.paste_command = paste_command;
   c.copy_to_destination = copy_to_destination;
+  c.move_image_frame = move_image_frame;
   c.rotate_command = rotate_command;
   c.scale_command = scale_command;
   c.scale_all_items = scale_all_items;

@@ -13,6 +13,7 @@
 #include "editor/edit_session.h"
 #include "editor/hover.h"
 #include "editor/hover_state.h"
+#include "editor/object_snaps.h"
 #include "editor/page_furniture.h"
 #include "editor/point_picking.h"
 #include "editor/undo_store.h"
@@ -32,6 +33,8 @@ constexpr int DRAG_POINTER_SHAPE = 17;
 constexpr int PLACE_ENTRY_FLAGS = 0x401;
 constexpr int DRAG_ENTRY_FLAGS = 1;
 constexpr char DRAG_TYPED_CHARS[] = "udlf*+,-.0123456789<=>";
+constexpr char START_PROMPT[] =
+    "Pick the starting point for the move, or type XY coordinates.\nS: snap menu";
 constexpr char DESTINATION_PROMPT[] =
     "Pick the destination point, or type XY coordinates.\nS: snap menu  Hold CTRL or CTRL & "
     "SHIFT to restrict movement.";
@@ -138,7 +141,12 @@ PointF pointer_point(PointF lock, PointF anchor, bool nodes_only) {
   PointF p = h.cursor_point;
   const bool on_node = h.pick_kind == PICK_START_NODE || h.pick_kind == PICK_END_NODE ||
                        h.pick_kind == PICK_CENTRE;
-  if (on_node || !nodes_only) hover_point(&p);
+  // A marked node under the pointer is one being dragged: it cannot be its own target.
+  const LinkRecord* node = h.hover_link == nullptr ? nullptr
+                           : h.pick_kind == PICK_END_NODE ? h.hover_link + 1
+                                                          : h.hover_link;
+  const bool dragged = node != nullptr && h.pick_kind != PICK_CENTRE && marked(*node);
+  if ((on_node && !dragged) || (!nodes_only && !dragged)) hover_point(&p);
   return constrain_point(p, lock, anchor);
 }
 
@@ -160,15 +168,26 @@ bool typed_destination(EventCode first, PointF reference, int flags, PointF* out
   }
 }
 
+bool same_point(PointF a, PointF b) { return a.x == b.x && a.y == b.y; }
+
+}  // namespace
+
 int16_t press_command(EventCode code) {
   if (code == EVENT_LEFT_DOWN || code == EVENT_MIDDLE_DOWN || code == EVENT_RIGHT_DOWN)
     return bound_command_of_press(static_cast<int16_t>(code));
   return static_cast<int16_t>(code);
 }
 
-bool same_point(PointF a, PointF b) { return a.x == b.x && a.y == b.y; }
-
-}  // namespace
+bool carry_working_set(PointF* carried) {
+  const PointF d = g_hover.cursor_delta;
+  if (d.x == 0.0f && d.y == 0.0f) return false;
+  xor_draw_working_set();
+  translate_working_set(d);
+  carried->x += d.x;
+  carried->y += d.y;
+  xor_draw_working_set();
+  return true;
+}
 
 void apply_move(PointF value, int mode) {
   int position = 0;
@@ -242,13 +261,7 @@ int drag_marked_nodes(PointF start, int mode) {
       continue;
     } else if (command == EVENT_POINTER_MOVE) {
       if (whole) {
-        const PointF d = h.cursor_delta;
-        if (d.x == 0.0f && d.y == 0.0f) continue;
-        xor_draw_working_set();
-        translate_working_set(d);
-        start.x += d.x;
-        start.y += d.y;
-        xor_draw_working_set();
+        carry_working_set(&start);
         continue;
       }
       p = pointer_point(start, entry_start, true);
@@ -348,6 +361,32 @@ int pick_move_destination(PointF start) {
   show_prompt(DESTINATION_PROMPT);
   set_pointer_shape(DRAG_POINTER_SHAPE);
   return drag_to_destination(start);
+}
+
+int move_image_frame(DrawingItem* frame) {
+  if (edit_begin(frame, 1) < 0) return -1;
+  const float x = g_image_record.origin_x;
+  const float y = g_image_record.origin_y;
+  show_prompt(START_PROMPT);
+  PointF start{};
+  int result = select_point(&start) == 0 ? PLACE_DONE : PLACE_CANCELLED;
+  if (result == PLACE_DONE) {
+    g_move.moving_image = 1;
+    result = pick_move_destination(start);
+    g_move.moving_image = 0;
+  }
+  if (result == PLACE_DONE && g_edit.working_set != nullptr) {
+    const PointF corner = item_nodes(g_edit.working_set)->point;
+    g_image_record.origin_x = corner.x;
+    g_image_record.origin_y = corner.y;
+  } else {
+    g_image_record.origin_x = x;
+    g_image_record.origin_y = y;
+  }
+  xor_draw_working_set();
+  edit_cancel();
+  ++g_drawing_page.redraw_request;
+  return result == PLACE_DONE ? 0 : -1;
 }
 
 void reset_move_state() { g_move = MoveState{}; }

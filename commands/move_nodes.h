@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 #include "screen/event_queue.h"
 
@@ -43,6 +44,15 @@ int drag_marked_nodes(PointF start, int mode);
 int drag_to_destination(PointF reference);
 // The destination prompt, then drag_to_destination.
 int pick_move_destination(PointF start);
+// Moves a frame item by a start point and a destination with the background image following
+// it: the image's lower-left corner ends on the frame's first node. The frame item is left as
+// it was. 0 moved, -1 cancelled.
+int move_image_frame(DrawingItem* frame);
+// The command bound to a pressed button (a press code), or the code itself.
+int16_t press_command(EventCode code);
+// In a drag mode: the working set follows the pointer's last motion, carrying the point with it
+// (a pivot, a start point). False when the pointer did not move.
+bool carry_working_set(PointF* carried);
 // Commits the working set as moved in place: one undo step that gives the originals back.
 void commit_moved_working_set();
 

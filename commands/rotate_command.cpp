@@ -173,14 +173,7 @@ int rotate_command(PointF pivot) {
       continue;
     } else if (code == EVENT_POINTER_MOVE) {
       if (drag) {
-        const PointF d = h.cursor_delta;
-        if (d.x != 0.0f || d.y != 0.0f) {
-          xor_draw_working_set();
-          translate_working_set(d);
-          pivot.x += d.x;
-          pivot.y += d.y;
-          xor_draw_working_set();
-        }
+        carry_working_set(&pivot);
         continue;
       }
       hover_point(&target);
@@ -196,8 +189,8 @@ int rotate_command(PointF pivot) {
       int r = 0;
       do {
         r = coordinate_entry_line(&e, 1, ENTRY_KIND_ROTATE, ENTRY_PROMPT_NONE);
-      } while (r < 0 && r != ENTRY_CANCELLED);
-      if (r == ENTRY_CANCELLED || r > 4) {
+      } while ((r < 0 && r != ENTRY_CANCELLED) || r > 4);
+      if (r == ENTRY_CANCELLED) {
         restart = true;
         continue;
       }

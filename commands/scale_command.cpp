@@ -79,10 +79,7 @@ int scale_command(PointF pivot, int /*mode*/) {
   int result = 0;
   for (;;) {
     const EventCode code = next_entry_event(-1);
-    const int16_t command =
-        code == EVENT_LEFT_DOWN || code == EVENT_MIDDLE_DOWN || code == EVENT_RIGHT_DOWN
-            ? bound_command_of_press(static_cast<int16_t>(code))
-            : static_cast<int16_t>(code);
+    const int16_t command = press_command(code);
     if (command == KEY_ENTER || command == COMMAND_FINISHED) break;
     if (command == KEY_ESC) {
       xor_draw_working_set();
@@ -95,16 +92,11 @@ int scale_command(PointF pivot, int /*mode*/) {
       continue;
     }
     if (command == EVENT_POINTER_MOVE) {
-      const PointF d = h.cursor_delta;
-      if (d.x == 0.0f && d.y == 0.0f) continue;
       if (drag) {
-        xor_draw_working_set();
-        translate_working_set(d);
-        pivot.x += d.x;
-        pivot.y += d.y;
-        xor_draw_working_set();
+        carry_working_set(&pivot);
         continue;
       }
+      const PointF d = h.cursor_delta;
       const double pixels = std::round(static_cast<double>(d.x) * g_view.scale_x);
       if (pixels == 0.0) continue;
       const double f = scale_factor_of_motion(pixels);

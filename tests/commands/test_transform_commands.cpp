@@ -9,6 +9,7 @@
 #include "../editor/editor_fixture.h"
 #include "../support/idle_typist.h"
 #include "commands/copy_items.h"
+#include "commands/move_command.h"
 #include "commands/move_nodes.h"
 #include "commands/node_edit_session.h"
 #include "commands/paste_items.h"
@@ -42,6 +43,7 @@ class TransformCommands : public EditorFixture {
     reset_node_drag();
     reset_item_edit();
     reset_move_state();
+    reset_move_panel();
     reset_rotate_state();
     reset_coord_entry();
     g_preferences.current_page = PAGE_DRAWING;
@@ -371,6 +373,47 @@ TEST_F(TransformCommands, CopyToTypedDestinationThenUndo) {
   undo_command();
   expect_points(all_nodes(), {{0, 0}, {10, 0}});
   EXPECT_EQ(item_id(only_item()), 1);
+}
+
+// MOVE with a typed "30,40" and a click on a node puts that node there through the node editor,
+// as one undo step; the panel offers Node, Link and Item.
+TEST_F(TransformCommands, MoveCommandPutsAClickedNodeOnTheTypedPoint) {
+  with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  rest_at({5, 5});
+  int x = 0, y = 0;
+  pixel_of({10, 0}, &x, &y);
+  start_typist();
+  typist_text("30,40");
+  typist_key(VK_RETURN);
+  typist_move(x, y);
+  typist_pause();
+  typist_click(x, y);
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(move_command(), 0);
+  expect_points(all_nodes(), {{0, 0}, {30, 40}, {10, 10}});
+  EXPECT_EQ(item_id(only_item()), 1);
+  undo_command();
+  expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
+}
+
+// Marked nodes and a relative value: a click on a marked node moves every marked node by it.
+TEST_F(TransformCommands, MoveCommandMovesMarkedNodesByTheTypedValue) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  mark_nodes(item, {1, 2});
+  rest_at({5, 5});
+  int x = 0, y = 0;
+  pixel_of({10, 10}, &x, &y);
+  start_typist();
+  typist_text("*3*-2");
+  typist_key(VK_RETURN);
+  typist_move(x, y);
+  typist_pause();
+  typist_click(x, y);
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(move_command(), 0);
+  expect_points(all_nodes(), {{0, 0}, {13, -2}, {13, 8}});
+  undo_command();
+  expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
 }
 
 }  // namespace
