@@ -64,11 +64,18 @@ int main() {
   v.view_top = 620.0f;
   v.view_right = v.view_left + 1920 / 1.5f;
   v.view_bottom = v.view_top - 1000 / 1.5f;
-  if (!add_items()) return 1;
+  if (!add_items()) {
+    std::fprintf(stderr, "bench_transform: the items could not be made\n");
+    return 1;
+  }
   g_edit.selection_mask = ITEM_FLAG_MARKED;
 
   // MOVE: the placing loop's step.
-  if (edit_begin(nullptr, 1) != ITEMS) return 1;
+  int taken = edit_begin(nullptr, 1);
+  if (taken != ITEMS) {
+    std::fprintf(stderr, "bench_transform: %d items taken for the move\n", taken);
+    return 1;
+  }
   double move_worst = 0.0, move_total = 0.0;
   for (int i = 0; i < STEPS; ++i) {
     const auto t = std::chrono::steady_clock::now();
@@ -86,8 +93,14 @@ int main() {
   undo_command();
   const double undo_ms = ms_since(t);
 
-  // ROTATE: the angle step about the middle of the grid.
-  if (edit_begin(nullptr, 1) != ITEMS) return 1;
+  // ROTATE: the angle step about the middle of the grid, over the items undo gave back.
+  for (DrawingItem* item = g_lists.current.first; item != nullptr; item = item->next)
+    set_item_flags(item, ITEM_FLAG_SELECTED | ITEM_FLAG_MARKED);
+  taken = edit_begin(nullptr, 1);
+  if (taken != ITEMS) {
+    std::fprintf(stderr, "bench_transform: %d items taken for the rotation\n", taken);
+    return 1;
+  }
   double turn_worst = 0.0, turn_total = 0.0;
   const PointF pivot{600.0f, 300.0f};
   for (int i = 0; i < STEPS; ++i) {

@@ -19,6 +19,9 @@
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
 #include "editor/hover.h"
+#include "editor/drawing_commands.h"
+#include "editor/image_modes.h"
+#include "job/image_record.h"
 #include "editor/hover_state.h"
 #include "editor/undo_store.h"
 #include "editor/view.h"
@@ -414,6 +417,49 @@ TEST_F(TransformCommands, MoveCommandMovesMarkedNodesByTheTypedValue) {
   expect_points(all_nodes(), {{0, 0}, {13, -2}, {13, 8}});
   undo_command();
   expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
+}
+
+// The Image menu's move: a frame of the image's size is moved by a start point and a typed
+// destination, and the image's lower-left corner goes with it; the frame does not stay in the
+// drawing and no undo step is left. Esc leaves the image where it was.
+TEST_F(TransformCommands, TheBackgroundImageMovesWithItsFrame) {
+  g_drawing_commands.move_image_frame = move_image_frame;
+  ImageRecord& record = g_image_record;
+  record = ImageRecord{};
+  ASSERT_EQ(image_alloc(&record.image, 200, 100, 8), 0);
+  record.pixels_per_inch = 100.0f;
+  record.origin_x = 2.0f;
+  record.origin_y = 3.0f;
+  rest_at({20, 20});
+  int x = 0, y = 0;
+  pixel_of({2, 3}, &x, &y);
+  start_typist();
+  typist_move(x, y);
+  typist_pause();
+  typist_click(x, y);
+  typist_text("12,8");
+  typist_key(VK_RETURN);
+  EXPECT_EQ(move_image_with_frame(), 0);
+  EXPECT_NEAR(record.origin_x, 12.0, 1e-4);
+  EXPECT_NEAR(record.origin_y, 8.0, 1e-4);
+  EXPECT_EQ(record.placed, 1);
+  EXPECT_TRUE(items().empty());
+  EXPECT_EQ(g_undo.step_count, 0);
+
+  rest_at({20, 20});
+  start_typist();
+  typist_move(x, y);
+  typist_pause();
+  typist_click(x, y);
+  typist_move(x + 30, y - 20);
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(move_image_with_frame(), -1);
+  EXPECT_NEAR(record.origin_x, 12.0, 1e-4);
+  EXPECT_NEAR(record.origin_y, 8.0, 1e-4);
+  EXPECT_TRUE(items().empty());
+  image_free(&record.image);
+  record = ImageRecord{};
+  g_drawing_commands.move_image_frame = nullptr;
 }
 
 }  // namespace
