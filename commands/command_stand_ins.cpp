@@ -26,11 +26,6 @@ int fuse_loops() { return missing(0); }
 
 int move_command() { return missing(0); }
 int copy_items_command() { return missing(0); }
-int move_by_points_or_values(int /*how*/) { return missing(0); }
-int mirror_by_values_command(int /*keep_colour*/) { return missing(0); }
-int rotate_by_values_command() { return missing(0); }
-int scale_by_values_command() { return missing(0); }
-int align_command() { return missing(0); }
 int array_form() { return missing(0); }
 int paste_command(int /*flags*/) { return missing(0); }
 int copy_to_destination(PointF /*start*/) { return missing(CANCELLED); }

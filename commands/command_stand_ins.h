@@ -22,16 +22,6 @@ int move_command();
 // Stand-in: shows the notice; 0.
 int copy_items_command();
 // Stand-in: shows the notice; 0.
-int move_by_points_or_values(int how);
-// Stand-in: shows the notice; 0.
-int mirror_by_values_command(int keep_colour);
-// Stand-in: shows the notice; 0.
-int rotate_by_values_command();
-// Stand-in: shows the notice; 0.
-int scale_by_values_command();
-// Stand-in: shows the notice; 0.
-int align_command();
-// Stand-in: shows the notice; 0.
 int array_form();
 // Stand-in: shows the notice; 0, nothing pasted.
 int paste_command(int flags);

@@ -1,5 +1,6 @@
 #include "commands/connect_commands.h"
 
+#include "commands/align_items.h"
 #include "commands/command_stand_ins.h"
 #include "commands/create_by_mouse.h"
 #include "commands/drill_points.h"
@@ -10,6 +11,7 @@
 #include "commands/node_fitting.h"
 #include "commands/separate_items.h"
 #include "commands/transform_all.h"
+#include "commands/transform_by_values.h"
 #include "editor/drawing_commands.h"
 
 void connect_drawing_commands() {
