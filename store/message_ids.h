@@ -310,6 +310,8 @@ constexpr int MSG_NO_INSERT_INTO_SYMMETRIC = 11010;  // '<' on a symmetric polyl
 constexpr int MSG_NO_HIGHLIGHTED_LINK = 11015;    // zoom to the highlighted link without one
 constexpr int MSG_LAYER_OFF_CHOSEN = 11018;       // a switched-off layer was chosen for new items
 constexpr int MSG_CHOICE_POINT_ON_POINT = -23012; // another point on a point item?
+constexpr int MSG_CHOICE_SCALE_BY = -23011;       // scale by a factor, a distance or a size?
+constexpr int MSG_TANGENT_TO_SPLINE = 15046;      // the line form: a tangent to a spline run
 // The node editor.
 constexpr int MSG_DIVIDE_LINK_PARTS = 911;        // number of parts a link is divided into
 constexpr int MSG_HELP_PARALLEL = 8111;           // help while a master line is chosen (parallel)
