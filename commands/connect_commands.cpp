@@ -1,5 +1,7 @@
 #include "commands/connect_commands.h"
 
+#include "commands/array_form.h"
+#include "commands/align_items.h"
 #include "commands/command_stand_ins.h"
 #include "commands/copy_items.h"
 #include "commands/create_by_mouse.h"
@@ -16,6 +18,8 @@
 #include "commands/scale_command.h"
 #include "commands/separate_items.h"
 #include "commands/transform_all.h"
+#include "commands/trim_extend.h"
+#include "commands/transform_by_values.h"
 #include "editor/drawing_commands.h"
 
 void connect_drawing_commands() {
