@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "commands/command_stand_ins.h"
+#include "commands/transform_by_values.h"
 #include "commands/move_nodes.h"
 #include "commands/node_edit_session.h"
 #include "editor/button_bindings.h"
