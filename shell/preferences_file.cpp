@@ -22,7 +22,9 @@
 #include "ui/file_list.h"
 #include "shell/startup.h"
 #include "store/record_bytes.h"
+#include "store/text_helpers.h"
 #include "store/text_wrap.h"
+#include "ui/edit_buffers.h"
 #include "ui/find_dialog.h"
 #include "ui/load_lists.h"
 #include "ui/text_moves.h"
@@ -437,6 +439,11 @@ int read_write_preferences(int read) {
     take_load_list_texts(&g_preferences_file.file_filters, &g_preferences_file.multi_load,
                          &g_preferences_file.job_load_list);
     g_preferences_file.find_history = find_history();
+    // The editor settings form's folder and extension of new buffers, once they were set.
+    if (!g_buffers.current_folder.empty()) {
+      g_preferences_file.nc_folder = g_buffers.current_folder;
+      g_preferences_file.nc_extension = g_buffers.current_extension;
+    }
     std::string error;
     if (write_preferences_file(path, &error)) return 0;
     const std::string text = "The settings could not be saved in " + path + ": " + error;
@@ -450,6 +457,9 @@ int read_write_preferences(int read) {
   }
   apply_preferences_fixups();
   set_find_history(g_preferences_file.find_history);
+  g_buffers.current_folder = g_preferences_file.nc_folder;
+  if (!g_buffers.current_folder.empty()) add_trailing_backslash(&g_buffers.current_folder);
+  g_buffers.current_extension = g_preferences_file.nc_extension;
   // The folder picker and the file list take their settings.
   load_drive_folders(g_preferences_file.drive_folders, DRIVE_FOLDER_ENTRIES);
   g_dir_tree.last_drive = g_interface.current_drive >= DRIVE_HOME &&

@@ -678,7 +678,9 @@ class NcEditorScriptTest : public HeadlessRunnerTest {
  protected:
   void SetUp() override {
     HeadlessRunnerTest::SetUp();
-    work_ = out_ / "work";
+    // The open dialog starts in the editor's folder of the preferences, which is the data
+    // folder until the user sets another: the files lie there.
+    work_ = out_ / "program";
     fs::create_directories(work_);
     std::ofstream(work_ / "part.nc", std::ios::binary) << NC_FILE_BYTES;
   }

@@ -16,6 +16,7 @@
 #include "records/preferences.h"
 #include "screen/interface_settings.h"
 #include "shell/preferences_file.h"
+#include "ui/edit_buffers.h"
 #include "shell/startup.h"
 #include "store/text_wrap.h"
 #include "tests/shell/preferences_fuzz_entry.h"
@@ -181,6 +182,27 @@ TEST_F(PreferencesFileTest, WrittenSettingsReadBackTheSame) {
   EXPECT_EQ(g_button_bindings.drawing[1], 755);
   EXPECT_FALSE(g_preferences.first_run);
   EXPECT_EQ(preferences_file_bytes(), written);
+}
+
+// The editor settings form's folder and extension of new buffers are kept at their places in
+// the file and come back at the next start.
+TEST_F(PreferencesFileTest, TheEditorsFolderAndExtensionAreKept) {
+  factory_file();
+  EXPECT_EQ(g_buffers.current_folder, g_startup.data_folder);
+  EXPECT_EQ(g_buffers.current_extension, ".NC");
+  g_buffers.current_folder = "/home/engraver/programs/";
+  g_buffers.current_extension = ".TAP";
+  ASSERT_EQ(read_write_preferences(0), 0);
+  const Bytes written = file_bytes();
+  EXPECT_EQ(text_at(written, 113), "/home/engraver/programs/");
+  EXPECT_EQ(text_at(written, 373), ".TAP");
+  reset_settings();
+  g_buffers.current_folder.clear();
+  g_buffers.current_extension.clear();
+  ASSERT_EQ(read_write_preferences(1), 0);
+  EXPECT_EQ(g_buffers.current_folder, "/home/engraver/programs/");
+  EXPECT_EQ(g_buffers.current_extension, ".TAP");
+  g_buffers = BufferRing();
 }
 
 // The drawing import's options survive a restart; its join tolerance is the gap tolerance, and a
