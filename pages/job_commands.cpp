@@ -38,6 +38,7 @@
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
 #include "screen/event_queue.h"
+#include "screen/interface_settings.h"
 #include "screen/main_form.h"
 #include "screen/palette.h"
 #include "store/catalogue.h"
@@ -71,12 +72,6 @@ std::string format_text(const char* format, T value) {
 
 void say_no_such_option(int option) {
   show_text_box(format_text(NO_SUCH_OPTION_FORMAT, option).c_str(), TEXTBOX_PRESS_A_KEY);
-}
-
-// The drawing window's file record: where the job's name lives.
-FileRecord* job_file_record() {
-  TextWindow* window = window_of(g_shared_windows.drawing);
-  return window != nullptr ? window->file : nullptr;
 }
 
 void take_job_path(const std::string& path) {
@@ -147,6 +142,11 @@ int checked_lines(const TextWindow* w) {
 }
 
 }  // namespace
+
+FileRecord* job_file_record() {
+  TextWindow* window = window_of(g_shared_windows.drawing);
+  return window != nullptr ? window->file : nullptr;
+}
 
 int job_file_dialog(std::string* path) {
   const std::string& start = !g_preferences.job_folder.empty() ? g_preferences.job_folder
@@ -376,6 +376,19 @@ void drop_template() {
   g_form.redraw_level = 1;
 }
 
+// The editing buffers' face: the normal, menu or small face (the small one only where the
+// display mode has room for it).
+void set_buffer_font_option(int option) {
+  constexpr uint8_t FACES[] = {0, 16, 32};
+  constexpr int SMALL_FACE_LEAST_MODE = 2;
+  if (option == FILE_OPTION_BUFFER_FONT_SMALL && g_display.band < SMALL_FACE_LEAST_MODE) return;
+  const uint8_t face = FACES[option - FILE_OPTION_BUFFER_FONT_NORMAL];
+  if (g_interface.editor_face == face) return;
+  g_interface.editor_face = face;
+  apply_buffer_font_size();
+  g_form.redraw_level = 1;
+}
+
 }  // namespace
 
 int file_menu_command(int option) {
@@ -433,6 +446,9 @@ int file_menu_command(int option) {
     case FILE_OPTION_DROP_TEMPLATE: drop_template(); break;
     case FILE_OPTION_PREFERENCES: edit_preferences(); break;
     case FILE_OPTION_FEED_RATES: feed_rate_command(); break;
+    case FILE_OPTION_BUFFER_FONT_NORMAL:
+    case FILE_OPTION_BUFFER_FONT_MEDIUM:
+    case FILE_OPTION_BUFFER_FONT_SMALL: set_buffer_font_option(option); break;
     case CHANGE_OP_AND_LAYER: case CHANGE_BOTH_TOOLS: case CHANGE_CENTERLINE_TOOL:
     case CHANGE_FINISHING_TOOL: case CHANGE_ROUGHING_TOOL: change_items_command(option); break;
     default: say_no_such_option(option); break;

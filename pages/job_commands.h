@@ -55,16 +55,15 @@ constexpr int FILE_OPTION_SAVE_FILE = 9999;
 // Answers of the save question.
 constexpr int SAVE_CHOICE_SAVE = 0;
 constexpr int SAVE_CHOICE_DISCARD = 1;
+constexpr int FILE_OPTION_BUFFER_FONT_NORMAL = 432;  // the editing buffers' face: normal,
+constexpr int FILE_OPTION_BUFFER_FONT_MEDIUM = 433;  // the menu face,
+constexpr int FILE_OPTION_BUFFER_FONT_SMALL = 434;   // the small face (display modes above 1)
 constexpr int FILE_OPTION_FIRST_DISPLAY_MODE = 423;  // 423-430: display mode 430 - option
 constexpr int FILE_OPTION_LAST_DISPLAY_MODE = 430;
 
 // ---- Commands -----------------------------------------------------------------------------------
 
-// Runs the File-menu option of that number; 0.
-// Stand-in: help, quit, open a job or a recent one, a new job, save it (also under another name
-// or as a copy), print, undo, redo, colours and the next colour scheme, the interface settings,
-// the DXF export of the tool path, job statistics, about, minimise, the form's place and the
-// display modes; every other option says it is not there.
+// Runs the File-menu option of that number; 0. Options it does not have say so.
 int file_menu_command(int option);
 
 // The open dialog for job files, in the jobs folder when one is set, else in the folder last
@@ -104,6 +103,10 @@ int delete_job();
 // Saves a copy of the job under a name asked for in the file-name dialog; the job keeps its own
 // name and stays changed. 27 when cancelled or failed.
 int save_job_as();
+
+// The drawing window's file record: where the job's folder and name live (null before start-up).
+struct FileRecord;
+FileRecord* job_file_record();
 
 // Fills g_page_entries with the commands above.
 void connect_job_commands();

@@ -724,6 +724,7 @@ void connect_page_entry_points() {
   g_form_hooks.help = show_form_help;
   g_entry.help_hook = show_form_help;
   connect_job_commands();
+  g_page_entries.write_preferences = [] { return read_write_preferences(0); };
   connect_drawing_commands();
   connect_print_commands();
   connect_item_panel();

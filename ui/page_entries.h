@@ -21,6 +21,8 @@ struct PageEntryPoints {
   int (*job_file_dialog)(std::string* path) = nullptr;
   // The quit command of every page: 27 when the program is to end, 0 when the user stayed.
   int (*request_quit)() = nullptr;
+  // Writes the preferences file (told to the user when it fails): 0 written, -1 not.
+  int (*write_preferences)() = nullptr;
 };
 inline PageEntryPoints g_page_entries;
 
