@@ -6,6 +6,7 @@
 #include "cam/cam_defaults.h"
 #include "cam/machining_block.h"
 #include "cam/make_nc.h"
+#include "cam/tools.h"
 #include "geometry/layers.h"
 #include "records/job_settings.h"
 #include "store/line_list.h"
@@ -18,8 +19,6 @@ namespace {
 
 constexpr float TAPER_DEFAULT_RAD = 1.0471976f;  // 60 degrees
 constexpr float BALL_DEFAULT_RADIUS = 0.025f;
-// Depths above this mean "not given": width and depth are not derived from each other.
-constexpr float DEPTH_NOT_DERIVED = 100.0f;
 
 bool given(float value) { return value != CAM_NOT_GIVEN; }
 bool shaped(const CamToolBlock& block) {
@@ -179,7 +178,7 @@ void change_tool_block(const CamParams& wanted, CamParams* item, CamToolBlock* b
     block->cut_depth = w.cut_depth;
     derive = shaped(*block) ? Derive::WIDTH_FROM_DEPTH : Derive::NONE;
   }
-  if (derive != Derive::NONE && block->cut_depth <= DEPTH_NOT_DERIVED) {
+  if (derive != Derive::NONE && block->cut_depth <= CAM_DEPTH_NOT_DERIVED) {
     ensure_tool_size(block);
     if (derive == Derive::DEPTH_FROM_WIDTH) {
       block->cut_depth =

@@ -62,6 +62,38 @@ void tool_to_cam_block(const ToolRecord& tool, CamToolBlock* block) {
   block->feed_unit = tool.feed_unit;
 }
 
+void take_picked_tool(const ToolRecord& tool, uint8_t job_units, bool width_gives_depth,
+                      CamToolBlock* block) {
+  const int16_t old_number = block->tool_number;
+  tool_to_cam_block(tool, block);
+  if (block->tool_number == 0 && old_number > 0) block->tool_number = old_number;
+  if (block->tool_number < 1) block->tool_number = 1;
+  const uint8_t job_tool_units = job_units == JOB_UNITS_INCH ? TOOL_UNITS_INCH : TOOL_UNITS_MM;
+  if (tool.units != job_tool_units) {
+    const double factor = tool.units == TOOL_UNITS_INCH ? TOOL_INCH_TO_MM : TOOL_MM_TO_INCH;
+    if (block->shape == TOOL_SHAPE_TAPERED)
+      block->tip_diameter = static_cast<float>(block->tip_diameter * factor);
+    else
+      block->size = static_cast<float>(block->size * factor);
+    block->step_down = static_cast<float>(block->step_down * factor);
+  }
+  if (block->shape == TOOL_SHAPE_FLAT) {
+    block->cut_width = block->size;
+    return;
+  }
+  if (block->shape == TOOL_SHAPE_BALL && block->cut_width >= block->size)
+    block->cut_width = 0.9f * block->size;
+  if (block->shape == TOOL_SHAPE_TAPERED && block->cut_width <= block->tip_diameter)
+    block->cut_width = 1.001f * block->tip_diameter;
+  if (block->cut_depth > CAM_DEPTH_NOT_DERIVED) return;
+  if (width_gives_depth)
+    block->cut_depth =
+        depth_from_cut_width(block->cut_width, block->shape, block->size, block->tip_diameter);
+  else
+    block->cut_width =
+        cut_width_from_depth(block->cut_depth, block->shape, block->size, block->tip_diameter);
+}
+
 ToolRecord new_tool_record() {
   ToolRecord tool;
   tool.shape = TOOL_SHAPE_TAPERED;

@@ -48,6 +48,22 @@ bool line_tool_record(const TextLine* line, ToolRecord* tool);
 // Copies the 26 shared bytes (size to feed unit) into a tool block.
 void tool_to_cam_block(const ToolRecord& tool, CamToolBlock* block);
 
+// Cutting depths above this mean "not given": width and depth are not derived from each other.
+constexpr float CAM_DEPTH_NOT_DERIVED = 100.0f;
+// Unit factors of a tool picked into a job of the other units.
+constexpr double TOOL_INCH_TO_MM = 25.4;
+constexpr double TOOL_MM_TO_INCH = 0.03937;
+
+// A tool picked from the list into a working tool block: its first 26 bytes replace the block's
+// (a picked tool number of 0 keeps a positive old number; below 1 becomes 1); lengths of a tool
+// in the other units are converted (the tip, not the angle, of a tapered tool; the size of the
+// others; the step-down; never the feed); a flat end mill cuts its diameter; a shaped tool's
+// width is first kept cuttable (a ball's below 0.9 x its radius, a taper's above 1.001 x its tip),
+// then the depth follows the width (width_gives_depth) or the width the depth, while the depth
+// is given.
+void take_picked_tool(const ToolRecord& tool, uint8_t job_units, bool width_gives_depth,
+                      CamToolBlock* block);
+
 // A new tool: a 60-degree tapered tool at 5000 rpm, plunge 40 %, stepover 45 %, ramp 90, feed
 // 15 in an inch job and 300 in a millimetre job, in the job's units; tool number 0.
 ToolRecord new_tool_record();

@@ -170,4 +170,68 @@ TEST_F(ToolList, FactoryListsReadBackByteForByte) {
   }
 }
 
+// A tool picked into a working block, by case: units converted (the angle never), the tool
+// number kept or made 1, a shaped tool's width kept cuttable, and which of width and depth
+// follows the other.
+TEST(TakePickedTool, UnitsNumbersAndTheWidthDepthRules) {
+  constexpr float SIXTY = 1.0471976f;
+  constexpr float NINETY = 1.5707964f;
+  auto tool = [](uint8_t shape, float size, float tip, uint8_t units, int16_t number) {
+    ToolRecord t = new_tool_record();
+    t.shape = shape;
+    t.size = size;
+    t.tip_diameter = tip;
+    t.units = units;
+    t.tool_number = number;
+    t.feed = 40;
+    t.step_down = 0.05f;
+    return t;
+  };
+  struct Case {
+    const char* what;
+    ToolRecord picked;
+    uint8_t job_units;
+    bool width_gives_depth;
+    int16_t old_number;
+    float old_width, old_depth;
+    float size, tip, step_down, width, depth;
+    int16_t number;
+  };
+  const Case cases[] = {
+      {"inch end mill in a mm job", tool(TOOL_SHAPE_FLAT, 0.25f, 0, TOOL_UNITS_INCH, 3),
+       JOB_UNITS_MILLIMETRE, false, 0, 1, 2, 6.35f, 0, 1.27f, 6.35f, 2, 3},
+      {"inch V-bit in a mm job keeps its angle", tool(TOOL_SHAPE_TAPERED, SIXTY, 0.01f, TOOL_UNITS_INCH, 4),
+       JOB_UNITS_MILLIMETRE, false, 0, 0.1f, 150, SIXTY, 0.254f, 1.27f, 0.254254f, 150, 4},
+      {"mm end mill in an inch job", tool(TOOL_SHAPE_FLAT, 10, 0, TOOL_UNITS_MM, 2),
+       JOB_UNITS_INCH, false, 0, 1, 2, 0.3937f, 0, 0.0019685f, 0.3937f, 2, 2},
+      {"number 0 keeps the old one", tool(TOOL_SHAPE_FLAT, 3, 0, TOOL_UNITS_MM, 0),
+       JOB_UNITS_MILLIMETRE, false, 5, 1, 2, 3, 0, 0.05f, 3, 2, 5},
+      {"number 0 without an old one is 1", tool(TOOL_SHAPE_FLAT, 3, 0, TOOL_UNITS_MM, 0),
+       JOB_UNITS_MILLIMETRE, false, 0, 1, 2, 3, 0, 0.05f, 3, 2, 1},
+      {"a ball narrows a width not below its radius", tool(TOOL_SHAPE_BALL, 3, 0, TOOL_UNITS_MM, 6),
+       JOB_UNITS_MILLIMETRE, false, 0, 5, 150, 3, 0, 0.05f, 2.7f, 150, 6},
+      {"a 90-degree V-bit: width from depth", tool(TOOL_SHAPE_TAPERED, NINETY, 0, TOOL_UNITS_MM, 7),
+       JOB_UNITS_MILLIMETRE, false, 0, 5, 1, NINETY, 0, 0.05f, 2, 1, 7},
+      {"a 90-degree V-bit on a centerline: depth from width",
+       tool(TOOL_SHAPE_TAPERED, NINETY, 0, TOOL_UNITS_MM, 7), JOB_UNITS_MILLIMETRE, true, 0, 2, 5,
+       NINETY, 0, 0.05f, 2, 1, 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CamToolBlock block;
+    block.tool_number = c.old_number;
+    block.cut_width = c.old_width;
+    block.cut_depth = c.old_depth;
+    take_picked_tool(c.picked, c.job_units, c.width_gives_depth, &block);
+    EXPECT_NEAR(block.size, c.size, 1e-5);
+    EXPECT_NEAR(block.tip_diameter, c.tip, 1e-5);
+    EXPECT_NEAR(block.step_down, c.step_down, 1e-5);
+    EXPECT_NEAR(block.cut_width, c.width, 1e-4);
+    EXPECT_NEAR(block.cut_depth, c.depth, 1e-4);
+    EXPECT_EQ(block.tool_number, c.number);
+    EXPECT_EQ(block.shape, c.picked.shape);
+    EXPECT_EQ(block.feed, 40.0f);  // feeds are never converted
+  }
+}
+
 }  // namespace
