@@ -22,9 +22,7 @@
 
 namespace {
 
-constexpr int ROW_FIRST_LAYER = 1;
-constexpr int ROW_LAST_LAYER = 2;
-constexpr int ROW_GAP = 3;
+constexpr int ROW_GAP = LAYER_RANGE_LAST_ROW + 1;
 constexpr int ROW_MIX = 4;
 static_assert(FORM_BATCH_JOIN_FIELDS == ROW_MIX + 1);
 constexpr int GAP_WIDTH = 10;
@@ -36,8 +34,7 @@ constexpr char PROGRESS_TEXT[] = "\vPolylines closed:\x13\n\v  Items combined:\x
 constexpr int PROGRESS_TICKS = 4;
 
 struct BatchJoinForm {
-  uint8_t first = 0;
-  uint8_t last = 255;
+  LayerRangeRows layers;
   float gap = 0;
   uint8_t mix = 0;
 };
@@ -54,10 +51,10 @@ BatchRun g_run;
 
 EventCode edit_row(int row) {
   BatchJoinForm& f = g_form;
+  EventCode layer_result = 0;
+  if (edit_layer_range_row(&f.layers, row, &layer_result)) return layer_result;
   switch (row) {
     case 0: return ok_cancel_field();
-    case ROW_FIRST_LAYER: return edit_layer_byte_field(&f.first, false);
-    case ROW_LAST_LAYER: return edit_layer_byte_field(&f.last, false);
     case ROW_GAP:
       return edit_value_field({&f.gap, 0}, FIELD_FLOAT | FIELD_SELECT_ALL, FIELD_OPTIONS_USUAL,
                               GAP_WIDTH);
@@ -69,8 +66,7 @@ EventCode edit_row(int row) {
 void show_form() {
   const BatchJoinForm& f = g_form;
   skip_field_display();
-  show_layer_name_field(f.first);
-  show_layer_name_field(f.last);
+  show_layer_range_rows(f.layers);
   show_float_value(f.gap, GAP_WIDTH, 4);
   show_choice_value(NO_YES, f.mix != 0 ? 1 : 0, CHOICE_WIDTH);
   draw_ok_cancel();
@@ -125,15 +121,13 @@ void release_piece(DrawingItem* piece) {
 
 int batch_join_command() {
   CommandStartState& state = g_command_start;
-  g_form.first = state.join_first_layer;
-  g_form.last = state.join_last_layer;
+  load_layer_range(&g_form.layers);
   g_form.mix = state.join_mix_layers;
   const float gap = g_preferences.gap_tolerance;
   g_form.gap = state.join_gap;
   g_field.next_label_width = widest_form_label(MSG_FORM_BATCH_JOIN);
   if (run_dialog(MSG_FORM_BATCH_JOIN, batch_join_field) != 1) return 0;
-  state.join_first_layer = std::min(g_form.first, g_form.last);
-  state.join_last_layer = std::max(g_form.first, g_form.last);
+  store_layer_range(g_form.layers);
   state.join_mix_layers = g_form.mix;
   // The gap typed here stays with the join commands; the rest of the program keeps its own.
   if (g_form.gap > 0) state.join_gap = g_form.gap;

@@ -1,5 +1,9 @@
 #include "commands/join_items.h"
 
+#include <algorithm>
+
+#include "commands/command_state.h"
+
 #include "geometry/item_edit_state.h"
 #include "store/line_list.h"
 #include "ui/dialog_form.h"
@@ -48,4 +52,26 @@ EventCode edit_layer_byte_field(uint8_t* layer, bool any_layer) {
   const EventCode result = edit_layer_field(record);
   *layer = record[LAYER_FIELD_OFFSET];
   return result;
+}
+
+void load_layer_range(LayerRangeRows* range) {
+  range->first = g_command_start.join_first_layer;
+  range->last = g_command_start.join_last_layer;
+}
+
+void store_layer_range(const LayerRangeRows& range) {
+  g_command_start.join_first_layer = std::min(range.first, range.last);
+  g_command_start.join_last_layer = std::max(range.first, range.last);
+}
+
+bool edit_layer_range_row(LayerRangeRows* range, int row, EventCode* out) {
+  if (row == LAYER_RANGE_FIRST_ROW) *out = edit_layer_byte_field(&range->first, false);
+  else if (row == LAYER_RANGE_LAST_ROW) *out = edit_layer_byte_field(&range->last, false);
+  else return false;
+  return true;
+}
+
+void show_layer_range_rows(const LayerRangeRows& range) {
+  show_layer_name_field(range.first);
+  show_layer_name_field(range.last);
 }

@@ -21,6 +21,23 @@ int extend_polyline_at_end(DrawingItem* item, int at_start, int16_t tool);
 // SEPARATE and drill-point forms.
 EventCode edit_layer_byte_field(uint8_t* layer, bool any_layer);
 
+// The layer range the batch join and SEPARATE forms share, as their rows 1 (first layer) and 2
+// (last layer). It starts from, and goes back to, the join commands' kept range.
+struct LayerRangeRows {
+  uint8_t first = 0;
+  uint8_t last = 255;
+};
+constexpr int LAYER_RANGE_FIRST_ROW = 1;
+constexpr int LAYER_RANGE_LAST_ROW = 2;
+// The kept range into the rows.
+void load_layer_range(LayerRangeRows* range);
+// The rows back into the kept range, the lower layer first.
+void store_layer_range(const LayerRangeRows& range);
+// Edits the row when it is one of the two; true with the field's result in *out.
+bool edit_layer_range_row(LayerRangeRows* range, int row, EventCode* out);
+// Shows both rows' layer names.
+void show_layer_range_rows(const LayerRangeRows& range);
+
 // The batch join of the Drawing page's menu: form 816, then the joins of the layer range as one
 // undo step. The number of joins; 0 when cancelled.
 int batch_join_command();

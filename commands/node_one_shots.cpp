@@ -766,7 +766,11 @@ int divide_link_command() {
                                      0, nullptr);
   if (result == KEY_ESC) return -1;
   if (dual(context().item)) xor_draw_working_set();
-  return divide_link(context().item, parts) < 0 ? -1 : 0;
+  if (divide_link(context().item, parts) >= 0) return 0;
+  // Not a change of mind: the user is told why nothing was divided.
+  get_message(MSG_ITEM_CANNOT_GROW);
+  show_text_box(message_text(), TEXTBOX_PRESS_A_KEY);
+  return DIVIDE_GROW_FAILED;
 }
 
 int node_by_construction() {

@@ -31,7 +31,9 @@ int delete_current_link();
 // n flexible lines (n negative: as many as the job's tolerance asks). 0, or -1 when the item
 // could not grow.
 int divide_link(DrawingItem* item, int n);
-// Asks for the number of parts and divides the current link. -1 when cancelled, else 0.
+// Asks for the number of parts and divides the current link. 0; -1 when cancelled;
+// DIVIDE_GROW_FAILED when the item could not grow (the user has been told so).
+constexpr int DIVIDE_GROW_FAILED = -2;
 int divide_link_command();
 // Inserts a node at the point into the context's current link; the link index moves on by one.
 // 0, or -1 when the item could not grow.

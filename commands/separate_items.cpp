@@ -17,9 +17,7 @@
 
 namespace {
 
-constexpr int ROW_FIRST_LAYER = 1;
-constexpr int ROW_LAST_LAYER = 2;
-constexpr int ROW_CHOICE = 3;
+constexpr int ROW_CHOICE = LAYER_RANGE_LAST_ROW + 1;
 static_assert(FORM_SEPARATE_FIELDS == ROW_CHOICE + 1);
 constexpr int CHOICE_WIDTH = 3;
 constexpr char NY_LETTERS[] = "NY";
@@ -33,18 +31,17 @@ constexpr uint32_t NOTHING_FLAGS = 0x801a;
 constexpr uint8_t FIRST_TEXT_TYPE = 27;
 
 struct SeparateForm {
-  uint8_t first = 0;
-  uint8_t last = 255;
+  LayerRangeRows layers;
   uint8_t choice = 0;
 };
 SeparateForm g_form;
 
 EventCode edit_row(int row) {
   SeparateForm& f = g_form;
+  EventCode layer_result = 0;
+  if (edit_layer_range_row(&f.layers, row, &layer_result)) return layer_result;
   switch (row) {
     case 0: return ok_cancel_field();
-    case ROW_FIRST_LAYER: return edit_layer_byte_field(&f.first, false);
-    case ROW_LAST_LAYER: return edit_layer_byte_field(&f.last, false);
     case ROW_CHOICE: return cycle_list_field(NY_LETTERS, &f.choice, 0, CHOICE_WIDTH);
     default: return KEY_DOWN;
   }
@@ -52,8 +49,7 @@ EventCode edit_row(int row) {
 
 void show_form() {
   skip_field_display();
-  show_layer_name_field(g_form.first);
-  show_layer_name_field(g_form.last);
+  show_layer_range_rows(g_form.layers);
   show_choice_value(NO_YES, g_form.choice != 0 ? 1 : 0, CHOICE_WIDTH);
   draw_ok_cancel();
 }
@@ -105,13 +101,11 @@ int separate_polylines(int first_layer, int last_layer, void (*release)(DrawingI
 
 int separate_command() {
   CommandStartState& state = g_command_start;
-  g_form.first = state.join_first_layer;
-  g_form.last = state.join_last_layer;
+  load_layer_range(&g_form.layers);
   g_form.choice = state.separate_choice;
   g_field.next_label_width = widest_form_label(MSG_FORM_SEPARATE);
   if (run_dialog(MSG_FORM_SEPARATE, separate_field) != 1) return 0;
-  state.join_first_layer = std::min(g_form.first, g_form.last);
-  state.join_last_layer = std::max(g_form.first, g_form.last);
+  store_layer_range(g_form.layers);
   state.separate_choice = g_form.choice;
   // Y takes every item type below text; N polylines alone.
   const int pieces = separate_walk(state.join_first_layer, state.join_last_layer,

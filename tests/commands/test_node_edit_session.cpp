@@ -27,13 +27,19 @@
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
 #include "store/float_text.h"
+#include "tests/support/idle_typist.h"
+#include "ui/message_box.h"
 
 // Allocations of at least this many bytes fail once (0: none), so that a test can make an
 // item's node array refuse to grow.
 static size_t g_fail_allocation_from = 0;
+// With it, only allocations below this many bytes fail (0: no upper bound), so that a box's
+// large screen buffers do not take the failure meant for the item.
+static size_t g_fail_allocation_below = 0;
 
 void* operator new(size_t n) {
-  if (g_fail_allocation_from != 0 && n >= g_fail_allocation_from) {
+  if (g_fail_allocation_from != 0 && n >= g_fail_allocation_from &&
+      (g_fail_allocation_below == 0 || n < g_fail_allocation_below)) {
     g_fail_allocation_from = 0;
     throw std::bad_alloc();
   }
@@ -46,6 +52,9 @@ void* operator new(size_t n) {
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
 void operator delete(void* p) noexcept { std::free(p); }
+// The no-throw forms go to malloc and free too, so that every allocation meets its own release.
+void* operator new(size_t n, const std::nothrow_t&) noexcept { return std::malloc(n != 0 ? n : 1); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete(void* p, size_t) noexcept { std::free(p); }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
@@ -554,6 +563,61 @@ TEST_F(NodeSession, FailedNodeArrayGrowCancelsTheEdit) {
     g_fail_allocation_from = 0;
     g_events.modifiers = 0;
     EXPECT_TRUE(failed) << "the grow was not tried";
+    EXPECT_FALSE(edit_session_open());
+    EXPECT_EQ(g_undo.current, nullptr);
+    EXPECT_EQ(bytes(only_item()), before);
+  }
+}
+
+// Dividing a link whose item cannot grow tells the user so and drops the edit; Esc at the
+// question drops it without a word. Either way the item stays as stored and no undo step is left.
+// The box of the item that cannot grow (its catalogue text, or its number where the test has no
+// catalogue) was the last one shown.
+bool told_no_memory() {
+  const std::string& t = g_message_box.last_text;
+  return t.find("not enough memory") != std::string::npos || t.find("11013") != std::string::npos;
+}
+
+TEST_F(NodeSession, DividingALinkThatCannotGrowIsToldApartFromEsc) {
+  for (const bool esc : {false, true}) {
+    SCOPED_TRACE(esc ? "Esc" : "no memory");
+    free_current_list();
+    undo_clear();
+    std::vector<PointF> points;
+    for (int i = 0; i <= 600; ++i) points.push_back({static_cast<float>(i), static_cast<float>(i % 2)});
+    DrawingItem* item = with_id(add_polyline(points));
+    const std::vector<uint8_t> before = bytes(item);
+    // The node array grows to at least one more link and at most twice its size.
+    const size_t grown = block_alloc_size(item_block(item)->cam_kind, 601);
+    g_fail_allocation_below = 2 * item->extra.capacity() + 1;
+    hover(item, 0, PICK_ON_LINK_NEAR_START, {0.5f, 0.5f});
+    bool told = false;
+    reset_message_box();
+    start_typist();
+    if (esc) {
+      typist_key(VK_ESCAPE);
+    } else {
+      typist_text("3");
+      // The grow is the next large allocation after the question closes.
+      g_typist.steps.push_back([grown] {
+        g_fail_allocation_from = grown;
+        headless_inject_keystroke(VK_RETURN, 0);
+      });
+      g_typist.steps.push_back(typist_step_when(
+          [] { return told_no_memory(); },
+          [&told] {
+            told = told_no_memory();
+            headless_inject_keystroke(VK_RETURN, 0);
+          }));
+    }
+    EXPECT_EQ(node_edit_session(904), -1);
+    pump_set_idle_handler(nullptr);
+    if (!esc) {
+      EXPECT_EQ(g_fail_allocation_from, 0u) << "the grow was not tried";
+    }
+    g_fail_allocation_from = 0;
+    g_fail_allocation_below = 0;
+    EXPECT_EQ(told, !esc) << g_message_box.last_text;
     EXPECT_FALSE(edit_session_open());
     EXPECT_EQ(g_undo.current, nullptr);
     EXPECT_EQ(bytes(only_item()), before);
