@@ -9,6 +9,7 @@
 #include "commands/command_stand_ins.h"
 #include "commands/move_nodes.h"
 #include "commands/node_edit_session.h"
+#include "commands/transform_by_values.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
 #include "editor/coord_entry.h"
