@@ -8,6 +8,7 @@
 #include "cam/cam_defaults.h"
 #include "commands/line_solver.h"
 #include "commands/value_form.h"
+#include "editor/canvas_cursor.h"
 #include "editor/draw_style.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
@@ -21,6 +22,7 @@
 #include "screen/controls.h"
 #include "screen/display_mode.h"
 #include "screen/event_queue.h"
+#include "screen/main_form.h"
 #include "screen/pointer.h"
 #include "store/line_list.h"
 #include "ui/entry_line.h"
@@ -298,14 +300,9 @@ EventCode edit_fields(TransformRun& run) {
     const Field& field = run.fields[static_cast<size_t>(run.current)];
     ScreenControl* c = entry_of(run, field.index);
     if (c == nullptr) return KEY_ESC;
+    // A value typed replaces the one shown; a field left untyped keeps it.
     float shown = 0.0f;
-    if (field.shown == Shown::LAYER) {
-      shown = g_value_form.layer;
-    } else if (!field_blank(field.index)) {
-      const float* v = field_variable(field.index);
-      shown = v == nullptr ? 0.0f : *v;
-      if (field.shown == Shown::ANGLE) shown = static_cast<float>(shown * DEGREES);
-    }
+    if (field.shown == Shown::LAYER) shown = g_value_form.layer;
     const int row = c->y / std::max<int>(1, cell.cell_height);
     const int column = c->x / std::max<int>(1, cell.cell_width);
     const int16_t result = edit_number_box(row, column, field.shown == Shown::LAYER ? 3 : FIELD_WIDTH,
@@ -339,6 +336,17 @@ int field_position(const TransformRun& run, int id) {
   for (size_t i = 0; i < run.fields.size(); ++i)
     if (run.fields[i].index == id) return static_cast<int>(i);
   return -1;
+}
+
+// The pointer follows the mouse over the form, so that a click lands on what it shows.
+void follow_pointer() {
+  int dx = 0;
+  int dy = 0;
+  if (mouse_delta(&dx, &dy) == 0) return;
+  g_pointer.wanted_x = std::clamp(g_pointer.wanted_x + dx, 0, static_cast<int>(g_display.screen_width));
+  g_pointer.wanted_y =
+      std::clamp(g_pointer.wanted_y + dy, 0, static_cast<int>(g_display.screen_height));
+  move_pointer();
 }
 
 bool starts_number(EventCode code) {
@@ -523,8 +531,16 @@ int value_transform_form(int mode) {
         continue;
       }
     }
+    if (event == EVENT_POINTER_MOVE) {
+      follow_pointer();
+      continue;
+    }
     if (event == EVENT_LEFT_DOWN || event == EVENT_CONTROL_CLICKED) {
-      const int id = hit_test_controls(g_pointer.wanted_x, g_pointer.wanted_y);
+      if (event == EVENT_LEFT_DOWN) {
+        g_canvas_cursor.click_x = g_pointer.wanted_x;
+        g_canvas_cursor.click_y = g_pointer.wanted_y;
+      }
+      const int id = hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y);
       if (id == ID_CANCEL) break;
       if (id == ID_OK) {
         if (accept(run)) {
