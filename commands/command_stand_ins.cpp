@@ -14,28 +14,14 @@ int missing(int result) {
   return result;
 }
 
-constexpr int CANCELLED = 27;
 
 }  // namespace
 
 
 int fillet_command() { return missing(0); }
 int offset_command() { return missing(0); }
-int trim_extend_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
 
-int move_command() { return missing(0); }
-int copy_items_command() { return missing(0); }
-int move_by_points_or_values(int /*how*/) { return missing(0); }
-int mirror_by_values_command(int /*keep_colour*/) { return missing(0); }
-int rotate_by_values_command() { return missing(0); }
-int scale_by_values_command() { return missing(0); }
-int align_command() { return missing(0); }
-int array_form() { return missing(0); }
-int paste_command(int /*flags*/) { return missing(0); }
-int copy_to_destination(PointF /*start*/) { return missing(CANCELLED); }
-int rotate_command(PointF /*pivot*/) { return missing(CANCELLED); }
-int scale_command(PointF /*pivot*/, int /*mode*/) { return missing(CANCELLED); }
 int scale_all_items(float /*factor*/, PointF /*centre*/) { return missing(0); }
 int mirror_all_items(PointF /*centre*/, float /*angle_rad*/, int /*mode*/) { return missing(0); }
 int display_options_dialog() { return missing(0); }

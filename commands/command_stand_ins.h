@@ -6,41 +6,15 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- trim, fillet, offset, fuse ----
+// ---- fillet, offset, fuse ----
 // Stand-in: shows the notice; 0.
 int fillet_command();
 // Stand-in: shows the notice; 0.
 int offset_command();
-// Stand-in: shows the notice; 0.
-int trim_extend_command();
 // Stand-in: shows the notice; 0, no geometry fault.
 int fuse_loops();
 
 // ---- transforms, paste, display options ----
-// Stand-in: shows the notice; 0.
-int move_command();
-// Stand-in: shows the notice; 0.
-int copy_items_command();
-// Stand-in: shows the notice; 0.
-int move_by_points_or_values(int how);
-// Stand-in: shows the notice; 0.
-int mirror_by_values_command(int keep_colour);
-// Stand-in: shows the notice; 0.
-int rotate_by_values_command();
-// Stand-in: shows the notice; 0.
-int scale_by_values_command();
-// Stand-in: shows the notice; 0.
-int align_command();
-// Stand-in: shows the notice; 0.
-int array_form();
-// Stand-in: shows the notice; 0, nothing pasted.
-int paste_command(int flags);
-// Stand-in: shows the notice; 27, as cancelled.
-int copy_to_destination(PointF start);
-// Stand-in: shows the notice; 27, as cancelled.
-int rotate_command(PointF pivot);
-// Stand-in: shows the notice; 27, as cancelled.
-int scale_command(PointF pivot, int mode);
 // Stand-in: shows the notice; 0.
 int scale_all_items(float factor, PointF centre);
 // Stand-in: shows the notice; 0.

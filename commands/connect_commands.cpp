@@ -1,15 +1,25 @@
 #include "commands/connect_commands.h"
 
+#include "commands/array_form.h"
+#include "commands/align_items.h"
 #include "commands/command_stand_ins.h"
+#include "commands/copy_items.h"
 #include "commands/create_by_mouse.h"
 #include "commands/drill_points.h"
 #include "commands/join_items.h"
 #include "commands/machining_commands.h"
+#include "commands/move_command.h"
+#include "commands/move_nodes.h"
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
+#include "commands/paste_items.h"
+#include "commands/rotate_command.h"
+#include "commands/scale_command.h"
 #include "commands/separate_items.h"
 #include "commands/transform_all.h"
+#include "commands/trim_extend.h"
+#include "commands/transform_by_values.h"
 #include "editor/drawing_commands.h"
 
 void connect_drawing_commands() {
@@ -38,6 +48,7 @@ void connect_drawing_commands() {
   c.array_form = array_form;
   c.paste_command = paste_command;
   c.copy_to_destination = copy_to_destination;
+  c.move_image_frame = move_image_frame;
   c.rotate_command = rotate_command;
   c.scale_command = scale_command;
   c.scale_all_items = scale_all_items;

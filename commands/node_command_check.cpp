@@ -377,7 +377,7 @@ int16_t by_command(Check& k) {
     case 815: letter(k, '9'); return link_rule(k);
     default: break;
   }
-  if (in(command, {805, 809, 817, 866, 869, 870, 874, 875, 876, 877, 878, 896, 897, 898, 899,
+  if (in(command, {805, 809, 817, 863, 866, 869, 870, 874, 875, 876, 877, 878, 896, 897, 898, 899,
                    903, 904, 906, 907, 910, 923, 929}))
     return static_cast<int16_t>(-command);
   return command;

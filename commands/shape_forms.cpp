@@ -10,6 +10,7 @@
 #include "commands/create_by_mouse.h"
 #include "commands/node_creation.h"
 #include "commands/shape_solvers.h"
+#include "commands/transform_form.h"
 #include "commands/value_form.h"
 #include "editor/draw_style.h"
 #include "editor/drawing_commands.h"
@@ -433,8 +434,9 @@ void run_shape_form_series(int code) {
     return;
   }
   if (code == 143) {
-    // The line form is the transform form's, which this version does not have yet.
-    show_missing_command_notice();
+    // Lines chain: each new one starts where the last ended, until the form is left.
+    while (value_transform_form(TRANSFORM_LINE) == TRANSFORM_ACCEPTED) {
+    }
     return;
   }
   while (run_shape_form(code) == 0) {

@@ -17,13 +17,7 @@ void on_drawing_list(Work work) {
     work();
     return;
   }
-  TextLine* was_active = g_windows.active_node;
-  push_active_window();
-  activate_window(drawing);
-  work();
-  store_window_state();
-  if (was_active != nullptr) pop_active_window();
-  else g_windows.stack.pop_back();
+  run_in_window(drawing, work);
 }
 
 // The parked chain's last item (the chain is short-lived, walking it is fine).

@@ -57,6 +57,9 @@ struct DrawingCommandEntries {
   // The number pasted, 0 with an empty clipboard, minus the number when placing was cancelled.
   int (*paste_command)(int flags) = nullptr;
   int (*copy_to_destination)(PointF start) = nullptr;
+  // Moves a frame item (its working copy, a start point and a destination) with the background
+  // image following it; the item itself stays as it was. 0 moved, -1 not.
+  int (*move_image_frame)(DrawingItem* frame) = nullptr;
   int (*rotate_command)(PointF pivot) = nullptr;
   int (*scale_command)(PointF pivot, int mode) = nullptr;
   // The whole drawing about a centre (the midpoint of the extents).

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "editor/drawing_commands.h"
 #include "editor/image_commands.h"
 #include "editor/render.h"
 #include "editor/view_state.h"
 #include "job/background_image.h"
 #include "job/image_record.h"
+#include "geometry/drawing_item.h"
+#include "store/line_list.h"
 #include "platform/canvas.h"
 #include "records/job_settings.h"
 #include "screen/pointer.h"
@@ -336,10 +339,32 @@ EventCode adjust_image_faintness(ImageFaintness* state) {
 
 // ---- Moving ------------------------------------------------------------------------------------
 
-// Stand-in: the drawing editor's move command is not in this build yet; the user is told and the image stays.
 int move_image_with_frame() {
-  show_text_box("This version does not have that command yet.", TEXTBOX_PRESS_A_KEY);
-  return -1;
+  if (g_drawing_commands.move_image_frame == nullptr) {
+    show_missing_command_notice();
+    return -1;
+  }
+  ImageRecord& record = g_image_record;
+  double width = 0.0, height = 0.0;
+  image_size_in_units(record, g_job_settings.units, &width, &height);
+  if (!(width > 0.0) || !(height > 0.0)) return -1;
+  // A box link over the image, moved as an item by the move command; the image follows it.
+  if (new_geometry_block("", nullptr, 1, 0, GEOMETRY_KIND_DRAWING_AID) != 0) return -1;
+  DrawingItem* frame = g_lists.current.last;
+  set_item_type(frame, ITEM_POLYLINE);
+  set_item_flags(frame, ITEM_FLAG_SELECTED);
+  LinkRecord* r = item_nodes(frame);
+  r[0].node_flags = NODE_FIRST;
+  r[0].code = LINK_BOX;
+  r[0].point = {record.origin_x, record.origin_y};
+  r[1].node_flags = NODE_CLOSING;
+  r[1].point = {static_cast<float>(record.origin_x + width), static_cast<float>(record.origin_y + height)};
+  item_bounding_boxes(frame);
+  const int moved = g_drawing_commands.move_image_frame(frame);
+  delete_line(frame);
+  if (moved != 0) return -1;
+  record.placed = 1;
+  return 0;
 }
 
 void reset_image_modes() { g_image_faintness = ImageFaintness{}; }

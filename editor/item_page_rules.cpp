@@ -9,6 +9,7 @@
 #include "geometry/item_shapes.h"
 #include "geometry/link_moves.h"
 #include "geometry/point_arrays.h"
+#include "geometry/rounded_rect_frame.h"
 #include "records/cam_params.h"
 #include "records/preferences.h"
 #include "ui/message_box.h"
@@ -103,32 +104,6 @@ int set_straight(DrawingItem* item, float RectangleSizes::*field, float value) {
 }
 
 // ---- rounded rectangles ----
-
-struct RoundedFrame {
-  PointF corner;
-  RoundedRectSizes sizes;
-  uint8_t kind;
-  double build_angle;  // the angle build_rounded_rect takes for the present shape
-};
-
-RoundedFrame rounded_frame(DrawingItem* item) {
-  RoundedFrame f{};
-  LinkRecord* r = nodes(item);
-  rounded_rect_dimensions(r, &f.sizes);
-  if (intersect_lines(r + 1, r + 7) > 0) f.corner = g_geometry2d.intersection.first;
-  else f.corner = r[0].point;
-  f.kind = (r[0].node_flags & NODE_KIND_OTHER) != 0 ? NODE_KIND_OTHER : NODE_TANGENT;
-  // Corners that run against the link direction put the first centre behind the corner.
-  const bool ccw = (r[0].link_flags & LINK_CLOCKWISE) == 0;
-  const bool ahead = (f.kind == NODE_KIND_OTHER && ccw) || (f.kind == NODE_TANGENT && !ccw);
-  f.build_angle = f.sizes.angle - (ahead ? 0.0 : ANGLE_PI);
-  return f;
-}
-
-void build_rounded(DrawingItem* item, const RoundedFrame& f) {
-  build_rounded_rect(item, f.corner, f.sizes.width, f.sizes.length, f.sizes.radius, f.build_angle,
-                     f.kind);
-}
 
 // ---- slots ----
 
@@ -386,31 +361,31 @@ int rectangle_page_set_bend(DrawingItem* item, float radius) {
 
 int rounded_rect_page_set_width(DrawingItem* item, float width) {
   if (!(width > 0.0f)) return refuse(SIZE_REFUSED_TEXT);
-  RoundedFrame f = rounded_frame(item);
+  RoundedRectFrame f = rounded_rect_frame(nodes(item));
   f.sizes.width = width;
-  build_rounded(item, f);
+  build_rounded_rect_from_frame(item, f);
   return PAGE_VALUE_TAKEN;
 }
 
 int rounded_rect_page_set_length(DrawingItem* item, float length) {
   if (!(length > 0.0f)) return refuse(SIZE_REFUSED_TEXT);
-  RoundedFrame f = rounded_frame(item);
+  RoundedRectFrame f = rounded_rect_frame(nodes(item));
   f.sizes.length = length;
-  build_rounded(item, f);
+  build_rounded_rect_from_frame(item, f);
   return PAGE_VALUE_TAKEN;
 }
 
 int rounded_rect_page_set_radius(DrawingItem* item, float radius) {
   if (radius == 0.0f) radius = LEAST_CORNER_RADIUS;
   if (!(radius > 0.0f)) return refuse(RADIUS_REFUSED_TEXT);
-  RoundedFrame f = rounded_frame(item);
+  RoundedRectFrame f = rounded_rect_frame(nodes(item));
   f.sizes.radius = radius;
-  build_rounded(item, f);
+  build_rounded_rect_from_frame(item, f);
   return PAGE_VALUE_TAKEN;
 }
 
 int rounded_rect_page_set_angle(DrawingItem* item, float angle_deg) {
-  RoundedFrame f = rounded_frame(item);
+  RoundedRectFrame f = rounded_rect_frame(nodes(item));
   LinkRecord* r = nodes(item);
   const double change = into_turn(angle_deg * DEGREE) - f.sizes.angle;
   if (g_page.corner_typed == 0) {
@@ -420,7 +395,7 @@ int rounded_rect_page_set_angle(DrawingItem* item, float angle_deg) {
     rotate_point_about(&f.corner, &f.corner, &centre, change);
   }
   f.build_angle += change;
-  build_rounded(item, f);
+  build_rounded_rect_from_frame(item, f);
   return PAGE_VALUE_TAKEN;
 }
 

@@ -7,6 +7,7 @@
 #include "geometry/geometry2d.h"
 #include "geometry/item_shapes.h"
 #include "geometry/link_moves.h"
+#include "geometry/rounded_rect_frame.h"
 #include "store/line_list.h"
 
 namespace {
@@ -560,26 +561,12 @@ int shift_frame_side(LinkRecord* first, int32_t link_index, const PointF& delta)
 
 namespace {
 
-// The sharp corner the rectangle is built from: its second link met with its last.
-PointF rounded_rect_corner(const LinkRecord* first) {
-  PointF corner = first[0].point;
-  chord_crossing(first[1].point, first[2].point, first[7].point, first[8].point, &corner);
-  return corner;
-}
-
 // Rebuilds the rectangle about its sharp corner with a new corner radius, keeping its sizes,
 // angle and kind of corner.
 void rebuild_rounded_rect_radius(DrawingItem* item, float radius) {
-  LinkRecord* r = item_nodes(item);
-  RoundedRectSizes sizes;
-  rounded_rect_dimensions(r, &sizes);
-  const PointF corner = rounded_rect_corner(r);
-  const uint8_t kind = (r[0].node_flags & NODE_KIND_OTHER) != 0 ? NODE_KIND_OTHER : NODE_TANGENT;
-  // Corners that run against the link direction put the first centre behind the corner.
-  const bool ccw = (r[0].link_flags & LINK_CLOCKWISE) == 0;
-  const bool ahead = (kind == NODE_KIND_OTHER && ccw) || (kind == NODE_TANGENT && !ccw);
-  const double angle = sizes.angle - (ahead ? 0.0 : ANGLE_PI);
-  build_rounded_rect(item, corner, sizes.width, sizes.length, radius, angle, kind);
+  RoundedRectFrame frame = rounded_rect_frame(item_nodes(item));
+  frame.sizes.radius = radius;
+  build_rounded_rect_from_frame(item, frame);
 }
 
 // The radius of the circle that touches both square sides at a corner and passes through p:

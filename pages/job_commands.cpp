@@ -88,28 +88,11 @@ void take_job_path(const std::string& path) {
   record->extension = ".Job";
 }
 
-// Runs job(): with the window active (its list the current one); the window that was active
-// comes back.
-template <typename Job>
-int in_window(TextLine* window, Job job) {
-  TextLine* was_active = g_windows.active_node;
-  push_active_window();
-  activate_window(window);
-  const int result = job();
-  store_window_state();
-  if (was_active != nullptr) {
-    pop_active_window();
-  } else {
-    g_windows.stack.pop_back();
-  }
-  return result;
-}
-
 // Reads the job into the drawing window's list.
 int read_into_drawing_window(const std::string& path) {
   TextLine* drawing = g_shared_windows.drawing;
   if (window_of(drawing) == nullptr) return load_job_file(path, nullptr);
-  return in_window(drawing, [&path] { return load_job_file(path, nullptr); });
+  return run_in_window(drawing, [&path] { return load_job_file(path, nullptr); });
 }
 
 // ---- The recent-jobs list ----------------------------------------------------------------------
@@ -236,7 +219,7 @@ int new_job() {
     return 0;
   };
   TextLine* drawing = g_shared_windows.drawing;
-  if (window_of(drawing) != nullptr) in_window(drawing, start);
+  if (window_of(drawing) != nullptr) run_in_window(drawing, start);
   else start();
   if (g_parked_items.first != nullptr) free_list(g_parked_items.first);
   reset_parked_items();
@@ -276,7 +259,7 @@ int16_t save_job_file(int /*arg*/, TextLine* window, int copy) {
   g_job_file.full_path = w->file->full_path;
   // The job is the drawing window's list: it is the current list while it is written, not the
   // box's lines.
-  const int result = in_window(window, save_job_via_temp);
+  const int result = run_in_window(window, save_job_via_temp);
   if (copy != 0) {
     g_job_file.full_path = own_path;
     g_job_settings.job_changed = own_changed;

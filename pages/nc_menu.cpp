@@ -445,8 +445,13 @@ EventCode nc_menu_command(int16_t option) {
         return 0;
       }
       if (open_in_buffer(path.c_str(), nc_page_key, draw_window_line, FIRST_BUFFER_FLAGS,
-                         OPEN_NAMED_FILE) >= 0)
-        nc_to_plotter_code(false);
+                         OPEN_NAMED_FILE) >= 0) {
+        // A program that could not be plotted has said why; one without moves says so here.
+        const int converted = nc_to_plotter_code(false);
+        if (converted == 27 || converted == -2)
+          show_text_box("The program has no moves to convert into plotter code.",
+                        TEXTBOX_PRESS_A_KEY);
+      }
       redraw_later();
       return WINDOW_REDRAW;
     }

@@ -7,6 +7,7 @@
 #include "nc/post_processor.h"
 #include "pages/nc_page.h"
 #include "pages/serial_transfer.h"
+#include "pages/tool_list_page.h"
 #include "platform/files.h"
 #include "platform/window.h"
 #include "screen/caret.h"
@@ -83,6 +84,7 @@ void destroy_windows() {
   forget_slot(LIST_SLOT_FONTS);
   destroy(&g_startup.side_panel_window);
   destroy(&g_startup.tool_list_window);
+  reset_tool_list_page();
   forget_slot(LIST_SLOT_TOOLS);
   destroy(&g_startup.drawing_window);
   g_shared_windows.drawing = nullptr;

@@ -363,6 +363,7 @@ void create_tool_list() {
           .options = 316, .legend = TOOL_LIST_LEGEND, .wrap_width = 125, .title = TOOL_LIST_TITLE,
           .list_options = 0x22004024,
       });
+  g_tool_list_page.window = g_startup.tool_list_window;
   TextWindow* window = window_of(g_startup.tool_list_window);
   if (window == nullptr) return;
   window->help_texts[0] = MOVE_LINES_HELP;

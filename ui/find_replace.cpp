@@ -9,6 +9,7 @@
 #include "store/line_fold.h"
 #include "store/text_helpers.h"
 #include "store/text_wrap.h"
+#include "screen/tick_clock.h"
 #include "ui/editor_cursor.h"
 #include "ui/edit_buffers.h"
 #include "ui/buffer_windows.h"
@@ -60,51 +61,78 @@ bool same_char(unsigned char pattern, unsigned char text, bool case_counts) {
   return pattern == text || (!case_counts && lower(pattern) == lower(text));
 }
 
-// Matches the pattern from pattern position p against the text at i (up to end); the end of the
-// match in *match_end. The wildcard '?' before a printable x takes one character, then a run of
-// non-blanks, up to the first x; before a blank, any run up to the next blank; at the end, one
-// character.
-bool match_at(const std::string& pattern, size_t p, const std::string& text, size_t i,
-              size_t end, bool case_counts, size_t* match_end) {
+// Where a match stands in the text: a line and a byte in it. Reading on past the end of a line
+// goes to the next line unless the search keeps to one line or the line is the last searched.
+struct TextCursor {
+  TextLine* line = nullptr;
+  size_t i = 0;
+  size_t end = 0;                // where this line's searched text ends
+  TextLine* last = nullptr;      // the last line searched (the block's end line), or null
+  size_t last_end = 0;           // where the text searched ends on it
+  TextLine* stop = nullptr;      // the line after the searched range, or null
+  bool one_line = false;
+
+  const std::string& text() const { return line->text; }
+  // True when no character is left; moves over line ends where the match may run on.
+  bool at_end() {
+    while (i >= end) {
+      if (one_line || line == last) return true;
+      TextLine* next = next_visible_line(line);
+      if (next == nullptr || next == stop) return true;
+      line = next;
+      i = 0;
+      end = line == last ? last_end : line->text.size();
+    }
+    return false;
+  }
+};
+
+// Matches the pattern from pattern position p against the text at the cursor; the cursor ends
+// after the match. The wildcard '?' before a printable x takes one character, then a run of
+// non-blanks, up to the first x; before a blank, any run up to the next blank (over line ends
+// unless the search keeps to one line); at the end, one character.
+bool match_at(const std::string& pattern, size_t p, TextCursor* at, bool case_counts) {
   while (p < pattern.size()) {
     const unsigned char pc = static_cast<unsigned char>(pattern[p]);
     if (pc == '?') {
       if (p + 1 == pattern.size()) {  // one more character of any kind
-        if (i >= end || text[i] == '\n') return false;
+        if (at->at_end() || at->text()[at->i] == '\n') return false;
         size_t length = 0;
-        text_char(text, i, &length);
-        *match_end = i + length;
+        text_char(at->text(), at->i, &length);
+        at->i += length;
         return true;
       }
       const unsigned char next = static_cast<unsigned char>(pattern[p + 1]);
       if (next == ' ') {  // any run up to the next blank
-        while (i < end && text[i] != ' ' && text[i] != '\n') ++i;
+        while (!at->at_end() && at->text()[at->i] != ' ') {
+          if (at->one_line && at->text()[at->i] == '\n') break;
+          ++at->i;
+        }
         p += 1;
         continue;
       }
       // One character of any kind, then non-blanks up to the first `next`.
-      if (i >= end || text[i] == '\n') return false;
+      if (at->at_end() || at->text()[at->i] == '\n') return false;
       size_t length = 0;
-      text_char(text, i, &length);
-      i += length;
+      text_char(at->text(), at->i, &length);
+      at->i += length;
       for (;;) {
-        if (i >= end) return false;
-        const unsigned char c = text_char(text, i, &length);
+        if (at->i >= at->end) return false;
+        const unsigned char c = text_char(at->text(), at->i, &length);
         if (same_char(next, c, case_counts)) break;
         if (c == ' ' || c < 32) return false;
-        i += length;
+        at->i += length;
       }
       p += 1;  // `next` itself is matched below
       continue;
     }
-    if (i >= end) return false;
+    if (at->at_end()) return false;
     size_t length = 0;
-    const unsigned char c = text_char(text, i, &length);
+    const unsigned char c = text_char(at->text(), at->i, &length);
     if (!same_char(pc, c, case_counts)) return false;
-    i += length;
+    at->i += length;
     ++p;
   }
-  *match_end = i;
   return true;
 }
 
@@ -114,26 +142,33 @@ bool word_pattern(const std::string& pattern) {
   return true;
 }
 
-// The first match in the line from column `from` to `end`; its start in *start.
-bool find_in_line(const std::string& text, size_t from, size_t end, uint16_t flags,
-                  size_t* start, size_t* match_end) {
-  std::string pattern = g_search.pattern;
+// The first match that begins in the cursor's line from its position on; its start column in
+// *start and the cursor after its end in *after. Matches are looked for at every column of the
+// line, however long: a match far out on a long line is found like any other.
+bool find_in_line(const TextCursor& from, uint16_t flags, size_t* start, TextCursor* after) {
+  const std::string& pattern = g_search.pattern;
+  const std::string& text = from.line->text;
   size_t first = 0;
   if (!pattern.empty() && pattern[0] == '?' && pattern.size() > 1) first = 1;
   const bool case_counts = (flags & FIND_CASE) != 0;
   const bool whole = (flags & FIND_WHOLE_WORDS) != 0;
   const bool ends_with_wildcard = !pattern.empty() && pattern.back() == '?';
-  for (size_t i = from; i < end; ++i) {
+  for (size_t i = from.i; i < from.end; ++i) {
     if (whole && i > 0 && !is_delimiter(static_cast<unsigned char>(text[i - 1]))) continue;
     if (i > 0 && text[i - 1] == GLYPH_ESCAPE && (i < 2 || text[i - 2] != GLYPH_ESCAPE)) continue;
-    size_t e = 0;
-    if (!match_at(pattern, first, text, i, end, case_counts, &e)) continue;
-    if (whole && !ends_with_wildcard && e < text.size() &&
-        !is_delimiter(static_cast<unsigned char>(text[e])) &&
-        !(e > i && is_delimiter(static_cast<unsigned char>(text[e - 1]))))
+    TextCursor at = from;
+    at.i = i;
+    if (!match_at(pattern, first, &at, case_counts)) continue;
+    const std::string& end_text = at.line->text;
+    const size_t e = at.i;
+    const bool ends_in_delimiter =
+        e > 0 && (at.line != from.line || e > i) &&
+        is_delimiter(static_cast<unsigned char>(end_text[e - 1]));
+    if (whole && !ends_with_wildcard && e < end_text.size() &&
+        !is_delimiter(static_cast<unsigned char>(end_text[e])) && !ends_in_delimiter)
       continue;
     *start = i;
-    *match_end = e;
+    *after = at;
     return true;
   }
   return false;
@@ -151,7 +186,7 @@ void put_cursor_at_match() {
 void mark_match() {
   TextWindow* w = g_windows.active;
   g_lists.block_start = g_search.match_line;
-  g_lists.block_end = g_search.match_line;
+  g_lists.block_end = g_search.match_end_line;
   w->block_start_column = g_search.match_column;
   w->block_end_column = g_search.match_end;
   g_run.block_kept = 0;
@@ -169,8 +204,15 @@ TextLine* replace_match(const std::string& replacement) {
   TextWindow* w = g_windows.active;
   TextLine* line = g_search.match_line;
   if (w == nullptr || line == nullptr) return nullptr;
+  TextLine* end_line = g_search.match_end_line != nullptr ? g_search.match_end_line : line;
+  // The lines a match ran over go with it; they must all still be there, in order.
+  std::vector<TextLine*> covered;
+  for (TextLine* l = line; l != end_line; l = l->next) {
+    if (l->next == nullptr || is_placeholder(l->next)) return nullptr;
+    covered.push_back(l->next);
+  }
   const std::string head = line->text.substr(0, static_cast<size_t>(g_search.match_column));
-  const std::string tail = line->text.substr(static_cast<size_t>(g_search.match_end));
+  const std::string tail = end_line->text.substr(static_cast<size_t>(g_search.match_end));
   // The replacement as lines, split after each newline.
   std::vector<std::string> pieces;
   size_t from = 0;
@@ -182,6 +224,7 @@ TextLine* replace_match(const std::string& replacement) {
   for (const std::string& p : pieces)
     if (p.size() > static_cast<size_t>(LINE_TEXT_MAX)) return nullptr;
   clear_marked_block();
+  for (TextLine* l : covered) delete_line(l);
   set_line_text(pieces.front().c_str(), line);
   line->state |= LINE_STATE_REDRAW;
   TextLine* after = line;
@@ -197,10 +240,33 @@ TextLine* replace_match(const std::string& replacement) {
   g_lists.cursor_line = after;
   w->text_column = static_cast<int16_t>(after->text.size() - tail.size());
   g_search.match_line = after;
+  g_search.match_end_line = after;
   g_search.match_end = w->text_column;
   if (g_run.replaying == 0) w->flags |= WINDOW_CHANGED;
   ++g_lists.lines_changed;
   return line;
+}
+
+TextLine* next_search_line(TextLine* line, TextLine* stop) {
+  if (line == nullptr) return nullptr;
+  TextLine* next = next_visible_line(line);
+  if (next == nullptr || next == stop) return nullptr;
+  if (++g_search.lines_searched % FIND_POLL_LINES != 0) return next;
+  // A long search: Esc stops it; anything else typed meanwhile waits its turn.
+  if (poll_input_code(EVENT_PEEK_LIMIT) == KEY_ESC) {
+    poll_input_code(0);
+    return nullptr;
+  }
+  update_ticks();
+  if (g_clock.seconds > 0) {
+    char text[64];
+    std::snprintf(text, sizeof(text), "%7ld lines searched.",
+                  static_cast<long>(g_search.lines_searched));
+    show_text_box(text, TEXTBOX_CLOSE_AT_ONCE | TEXTBOX_SCREEN_CENTRE);
+    g_search.counter_shown = true;
+    g_clock.seconds = 0;
+  }
+  return next;
 }
 
 int find_replace(TextLine* line, int column) {
@@ -227,28 +293,37 @@ int find_replace(TextLine* line, int column) {
     }
   }
   if (line == nullptr) return 0;
-  if (column >= line->text_length) {
-    line = next_visible_line(line);
-    column = 0;
-  }
+  g_search.counter_shown = false;
   // Folded and unread runs come back as the search walks; nothing folds behind it meanwhile,
   // so that the lines it holds stay in the list.
   ++g_fold.holding;
+  if (column >= line->text_length) {
+    line = next_search_line(line, stop);
+    column = 0;
+  }
   bool found = false;
-  for (; line != nullptr && line != stop; line = next_visible_line(line), column = 0) {
-    ++g_search.lines_searched;
-    const size_t end = line == block_end ? static_cast<size_t>(block_end_column) : line->text.size();
+  TextCursor from;
+  from.last = block_end;
+  from.last_end = static_cast<size_t>(block_end_column);
+  from.stop = stop;
+  from.one_line = (flags & FIND_ONE_LINE) != 0;
+  for (; line != nullptr && line != stop; line = next_search_line(line, stop), column = 0) {
+    from.line = line;
+    from.i = static_cast<size_t>(column);
+    from.end = line == block_end ? static_cast<size_t>(block_end_column) : line->text.size();
     size_t start = 0;
-    size_t match_end = 0;
-    if (find_in_line(line->text, static_cast<size_t>(column), end, flags, &start, &match_end)) {
+    TextCursor after;
+    if (find_in_line(from, flags, &start, &after)) {
       g_search.match_line = line;
       g_search.match_column = static_cast<int16_t>(start);
-      g_search.match_end = static_cast<int16_t>(match_end);
+      g_search.match_end_line = after.line;
+      g_search.match_end = static_cast<int16_t>(after.i);
       found = true;
       break;
     }
   }
   --g_fold.holding;
+  if (g_search.counter_shown) request_full_redraw();  // the count's box goes
   if (!found) return 0;
   if ((flags & FIND_TEST_ONLY) != 0) return 1;
   put_cursor_at_match();

@@ -24,6 +24,8 @@ constexpr uint16_t FIND_TEST_ONLY = 0x2000;   // the cursor does not move
 constexpr uint16_t FIND_NONE_YET = 0x00FF;    // the last option word before any search
 
 constexpr size_t FIND_TEXT_MAX = 60;
+// Every this many lines a long search looks for Esc and, once a second, shows its count.
+constexpr int32_t FIND_POLL_LINES = 1000;
 
 struct SearchState {
   std::string pattern;         // what is searched (the find text, caret escapes expanded)
@@ -31,11 +33,14 @@ struct SearchState {
   uint16_t flags = 0;          // FIND_* bits of the search under way
   uint16_t last_flags = FIND_NONE_YET;  // of the last search the user asked for
   uint8_t ask_each = 1;        // 1: every replacement is confirmed
-  // The last match: its line, its first column and the column after its end.
+  // The last match: its line and first column, and the line and column after its end (a match
+  // may run on over line ends unless FIND_ONE_LINE is set).
   TextLine* match_line = nullptr;
   int16_t match_column = 0;
+  TextLine* match_end_line = nullptr;
   int16_t match_end = 0;
   int32_t lines_searched = 0;
+  bool counter_shown = false;  // the "lines searched" box is up for this search
 };
 extern SearchState g_search;
 
@@ -43,6 +48,10 @@ extern SearchState g_search;
 // block. 0 not found, 1 found (or a replacement declined), 2 replaced, -1 stopped (Esc, or quit
 // after this one). A find puts the cursor on the match and marks it.
 int find_replace(TextLine* line, int column);
+// The line after `line` for a search: null at the list's end, at `stop`, or when the user pressed
+// Esc (looked for every FIND_POLL_LINES lines; other input stays queued). Counts the lines and
+// shows the "lines searched" box at most once a second.
+TextLine* next_search_line(TextLine* line, TextLine* stop);
 // Replaces the match with the replacement text; the line that held it, or null when the result
 // would be longer than a line may be (nothing changes then).
 TextLine* replace_match(const std::string& replacement);

@@ -2,12 +2,13 @@
 // buffer, through a back-plot of it.
 #pragma once
 
-#include "ui/message_box.h"
+// Back-plots the active buffer (I and J absolute when asked), writes the plotter code of the
+// moves in place of the program and names the buffer's file with the extension "plt" (the old
+// file on the disk stays as it was; the buffer is marked changed). 0 converted; -2 an empty
+// buffer; 27 nothing moved; 1 the program could not be read or plotted (the plot said why) or
+// the proof file could not be read. On every answer but 0 the buffer is as it was.
+int nc_to_plotter_code(bool absolute_arc_centres);
 
-// Stand-in: converts nothing; says so and answers 27, as for a program with nothing to convert.
-inline int nc_to_plotter_code(bool absolute_arc_centres) {
-  (void)absolute_arc_centres;
-  show_text_box("Converting a G-code program into plotter code is not in the program yet.",
-                TEXTBOX_PRESS_A_KEY);
-  return 27;
-}
+// Appends the text as a new paragraph line at the end of the current list; false when the line
+// could not be made.
+bool append_plotter_line(const char* text);

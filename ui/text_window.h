@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "screen/event_queue.h"
@@ -246,6 +247,30 @@ void store_window_state();
 // the window active at the time). The stack grows as needed.
 void push_active_window();
 void pop_active_window();
+// Runs work() with the window active (its list the current one) and gives back what work()
+// returns; the window that was active comes back, or none when none was.
+template <typename Work>
+auto run_in_window(TextLine* window, Work work) {
+  TextLine* was_active = g_windows.active_node;
+  push_active_window();
+  activate_window(window);
+  auto finish = [was_active] {
+    store_window_state();
+    if (was_active != nullptr) {
+      pop_active_window();
+    } else {
+      g_windows.stack.pop_back();
+    }
+  };
+  if constexpr (std::is_void_v<decltype(work())>) {
+    work();
+    finish();
+  } else {
+    auto result = work();
+    finish();
+    return result;
+  }
+}
 // Redraws the window on top of the stack (the one below the active window) and comes back.
 void redraw_window_below();
 // Frees the window and its lines; returns the window that takes its place (see the .cpp), or

@@ -2,7 +2,10 @@
 // other way under a mirror, a mirror twice is the identity, point patterns follow by their own
 // rules; and the link operations: records from points, a node inserted into a line or an arc,
 // and a link turned onto a master line's nearer direction.
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "geometry/construct.h"
 #include "geometry/item_motion.h"
@@ -187,6 +190,183 @@ TEST_F(ItemMotion, ALinkTurnsOntoTheMastersNearerDirectionAndKeepsItsSide) {
   EXPECT_NEAR(link[0].point.y, -7, 1e-5);
   EXPECT_NEAR(link[1].point.y, -7, 1e-5);
   EXPECT_NEAR(link[0].point.x, 5, 1e-5);
+}
+
+
+// ---- every transform judged on an independent flattening ----
+
+namespace flattening {
+
+using Transform = PointF (*)(PointF);
+
+PointF mirror_about_slant(PointF p) {
+  // The line through (1, 2) and (4, -3), reflected in double precision.
+  const double ax = 1, ay = 2, dx = 3, dy = -5;
+  const double len = std::hypot(dx, dy);
+  const double ux = dx / len, uy = dy / len;
+  const double px = p.x - ax, py = p.y - ay;
+  const double along = px * ux + py * uy;
+  return PointF{static_cast<float>(ax + 2 * along * ux - px),
+                static_cast<float>(ay + 2 * along * uy - py)};
+}
+PointF rotate_about_pivot(PointF p) {
+  const double a = 0.7, c = std::cos(a), s = std::sin(a);
+  const double x = p.x - 3.0, y = p.y + 1.0;
+  return PointF{static_cast<float>(3.0 + c * x - s * y), static_cast<float>(-1.0 + s * x + c * y)};
+}
+PointF scale_up(PointF p) {
+  return PointF{static_cast<float>(2.0 + 1.7 * (p.x - 2.0)), static_cast<float>(5.0 + 1.7 * (p.y - 5.0))};
+}
+PointF scale_down(PointF p) {
+  return PointF{static_cast<float>(2.0 + 0.4 * (p.x - 2.0)), static_cast<float>(5.0 + 0.4 * (p.y - 5.0))};
+}
+
+// The item as points along each link from its node to the next (five per link), and the centre
+// a polygon or an ellipse carries; written here from the record layout alone.
+std::vector<PointF> flatten(const DrawingItem* item) {
+  std::vector<PointF> out;
+  const LinkRecord* r = item_nodes(item);
+  const uint8_t type = item_type(item);
+  if (type == ITEM_POLYGON || type == ITEM_ELLIPSE) out.push_back(r[0].centre);
+  for (int32_t i = 0; i < item_link_count(item); ++i) {
+    const PointF a = r[i].point;
+    const PointF b = r[i + 1].point;
+    for (int k = 0; k <= 4; ++k) {
+      const double t = k / 4.0;
+      if (r[i].code > 0) {
+        const bool cw = (r[i].link_flags & LINK_CLOCKWISE) != 0;
+        const double angle = r[i].start_angle + (cw ? 1.0 - t : t) * r[i].sweep;
+        out.push_back(PointF{static_cast<float>(r[i].centre.x + r[i].code * std::cos(angle)),
+                             static_cast<float>(r[i].centre.y + r[i].code * std::sin(angle))});
+      } else if (r[i].code == LINK_QUADRATIC) {
+        const PointF c = r[i].centre;
+        const double u = 1 - t;
+        out.push_back(PointF{static_cast<float>(u * u * a.x + 2 * t * u * c.x + t * t * b.x),
+                             static_cast<float>(u * u * a.y + 2 * t * u * c.y + t * t * b.y)});
+      } else {
+        out.push_back(PointF{static_cast<float>(a.x + t * (b.x - a.x)),
+                             static_cast<float>(a.y + t * (b.y - a.y))});
+      }
+    }
+  }
+  return out;
+}
+
+double item_size(const DrawingItem* item) {
+  PointF low{1e30f, 1e30f}, high{-1e30f, -1e30f};
+  for (const PointF& p : flatten(item)) {
+    low = {std::min(low.x, p.x), std::min(low.y, p.y)};
+    high = {std::max(high.x, p.x), std::max(high.y, p.y)};
+  }
+  return std::max(high.x - low.x, high.y - low.y);
+}
+
+void expect_same(const std::vector<PointF>& got, const std::vector<PointF>& expected,
+                 double tolerance) {
+  ASSERT_EQ(got.size(), expected.size());
+  for (size_t i = 0; i < got.size(); ++i) {
+    EXPECT_NEAR(got[i].x, expected[i].x, tolerance) << "sample " << i;
+    EXPECT_NEAR(got[i].y, expected[i].y, tolerance) << "sample " << i;
+  }
+}
+
+}  // namespace flattening
+
+class ItemMotionFlattening : public ItemMotion {
+ protected:
+  // Every item type whose links carry geometry: lines, arcs both ways, a quadratic link, a
+  // polygon and an ellipse with their centres, a text frame.
+  std::vector<DrawingItem*> every_kind() {
+    std::vector<DrawingItem*> out;
+    DrawingItem* mixed = make_item({{0, 0}, {10, -5, 5}, {15, 0, LINK_QUADRATIC}, {20, 5, 4},
+                                    {24, 9}});
+    LinkRecord* r = item_nodes(mixed);
+    r[1].centre = PointF{10, 0};
+    arc_angles_from_points(&r[1]);
+    r[2].centre = PointF{18, -2};
+    // A clockwise arc about (24, 5) from (20, 5) over the top to (24, 9).
+    r[3].centre = PointF{24, 5};
+    r[3].link_flags = LINK_CLOCKWISE;
+    arc_angles_from_points(&r[3]);
+    out.push_back(mixed);
+    DrawingItem* polygon = make_item({{5, 0}, {-2.5f, 4.33f}, {-2.5f, -4.33f}, {5, 0}}, ITEM_POLYGON);
+    item_nodes(polygon)[0].centre = PointF{0, 0};
+    out.push_back(polygon);
+    DrawingItem* ellipse = make_item({{6, 1}, {2, 3}, {6, 1}}, ITEM_ELLIPSE);
+    item_nodes(ellipse)[0].centre = PointF{2, 1};
+    out.push_back(ellipse);
+    DrawingItem* frame = make_item({{0, 10}, {12, 10}, {12, 14}, {0, 14}, {0, 10}}, ITEM_TEXT);
+    out.push_back(frame);
+    return out;
+  }
+};
+
+// flatten(T(item)) = T(flatten(item)) for a mirror, a rotation and two scalings, within 1e-5 of
+// the item's size.
+TEST_F(ItemMotionFlattening, EachTransformCommutesWithTheFlattening) {
+  using namespace flattening;
+  struct Case {
+    const char* name;
+    Transform point;
+    void (*apply)(DrawingItem*);
+  };
+  const Case cases[] = {
+      {"mirror", mirror_about_slant,
+       [](DrawingItem* item) {
+         LinkRecord axis[2] = {};
+         axis[0].point = PointF{1, 2};
+         axis[1].point = PointF{4, -3};
+         mirror_item(item, item, axis);
+       }},
+      {"rotate", rotate_about_pivot,
+       [](DrawingItem* item) {
+         const PointF pivot{3, -1};
+         rotate_item(item, &pivot, 0.7);
+       }},
+      {"scale up", scale_up,
+       [](DrawingItem* item) {
+         const PointF centre{2, 5};
+         scale_item(item, 1.7f, &centre);
+       }},
+      {"scale down", scale_down,
+       [](DrawingItem* item) {
+         const PointF centre{2, 5};
+         scale_item(item, 0.4f, &centre);
+       }},
+  };
+  for (const Case& c : cases) {
+    for (DrawingItem* item : every_kind()) {
+      SCOPED_TRACE(std::string(c.name) + " of type " + std::to_string(item_type(item)));
+      std::vector<PointF> expected = flatten(item);
+      for (PointF& p : expected) p = c.point(p);
+      c.apply(item);
+      expect_same(flatten(item), expected, 1e-5 * std::max(1.0, item_size(item)));
+    }
+    free_current_list();
+  }
+}
+
+// A mirror twice, four quarter turns, and a scaling by k then 1 / k each give the item back.
+TEST_F(ItemMotionFlattening, InverseTransformsRestoreEveryKind) {
+  using namespace flattening;
+  for (DrawingItem* item : every_kind()) {
+    SCOPED_TRACE(item_type(item));
+    const std::vector<PointF> before = flatten(item);
+    const double tolerance = 1e-5 * std::max(1.0, item_size(item));
+    LinkRecord axis[2] = {};
+    axis[0].point = PointF{1, 2};
+    axis[1].point = PointF{4, -3};
+    mirror_item(item, item, axis);
+    mirror_item(item, item, axis);
+    expect_same(flatten(item), before, tolerance);
+    const PointF pivot{3, -1};
+    for (int k = 0; k < 4; ++k) rotate_item(item, &pivot, PI / 2);
+    expect_same(flatten(item), before, tolerance);
+    const PointF centre{2, 5};
+    scale_item(item, 3.0f, &centre);
+    scale_item(item, 1.0f / 3.0f, &centre);
+    expect_same(flatten(item), before, tolerance);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "screen/tick_clock.h"
 #include "store/line_fold.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
@@ -41,8 +42,13 @@ class FindTest : public EditorTest {
     if (result == 1) {
       int n = 0;
       for (TextLine* l = g_lists.current.first; l != g_search.match_line; l = l->next) ++n;
-      where = std::to_string(n) + ":" + std::to_string(g_search.match_column) + "-" +
-              std::to_string(g_search.match_end);
+      where = std::to_string(n) + ":" + std::to_string(g_search.match_column) + "-";
+      if (g_search.match_end_line != g_search.match_line) {
+        int m = 0;
+        for (TextLine* l = g_lists.current.first; l != g_search.match_end_line; l = l->next) ++m;
+        where += std::to_string(m) + ":";
+      }
+      where += std::to_string(g_search.match_end);
     }
     store_window_state();
     destroy(node);
@@ -72,6 +78,13 @@ TEST_F(FindTest, PatternCases) {
       {"? at the end takes one more", {"F100\n"}, "F1?", 0, "0:0-3"},
       {"? first is ignored", {"ab\n"}, "?b", 0, "0:1-2"},
       {"a control byte as a glyph pair", {std::string("a\x08\x21z\n")}, std::string("\0z", 2), 0, "0:1-4"},
+      {"across a line end", {"G0 X1\n", "G1 X2\n"}, "X1\nG1", 0, "0:3-1:2"},
+      {"not across in one-line mode", {"G0 X1\n", "G1 X2\n"}, "X1\nG1", FIND_ONE_LINE, ""},
+      {"? before a blank runs over a line end", {"M6\n", "T1 X\n"}, "M? ", 0, "0:0-1:3"},
+      {"? before a blank keeps to one line", {"M6\n", "T1 X\n"}, "M? ", FIND_ONE_LINE, ""},
+      {"whole words across a line end", {"an end\n", "less\n"}, "end\nless", FIND_WHOLE_WORDS,
+       "0:3-1:4"},
+      {"far out on a long line", {std::string(20000, 'a') + "XYZ\n"}, "xyz", 0, "0:20000-20003"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -116,6 +129,54 @@ TEST_F(FindTest, ReplacementsKeepTheRestOfTheLine) {
   EXPECT_EQ(find_replace(g_lists.current.first, 0), 2);
   store_window_state();
   EXPECT_EQ(joined(node), "G1 U1 Y1\nM30\nG1 U2\n");
+}
+
+// A match over a line end is replaced whole: the lines it ran over go, the rest joins.
+TEST_F(FindTest, AReplacementAcrossALineEndJoinsTheRest) {
+  TextLine* node = make_editor({"G1 X1 (a\n", "b\n", "c) Y2\n", "M30\n"});
+  activate_window(node);
+  g_search.pattern = "(a\nb\nc)";
+  g_search.replacement = "";
+  g_search.flags = FIND_REPLACE;
+  g_search.ask_each = 0;
+  g_run.replaying = 0;
+  EXPECT_EQ(find_replace(g_lists.current.first, 0), 2);
+  store_window_state();
+  EXPECT_EQ(lines_of(node), (Lines{"G1 X1  Y2\n", "M30\n"}));
+  destroy(node);
+}
+
+// A long search looks at the input every thousand lines: Esc stops it, other keys stay queued;
+// once a second has passed it shows how far it got.
+TEST_F(FindTest, ALongSearchCountsAndStopsOnEsc) {
+  Lines lines;
+  for (int k = 0; k < 3500; ++k) lines.push_back("N" + std::to_string(k) + " G1 X1\n");
+  lines.push_back("ENDMARK\n");
+  TextLine* node = make_editor(lines);
+  activate_window(node);
+  g_search.pattern = "ENDMARK";
+  g_search.flags = 0;
+  flush_input();
+  push_input_code('x');
+  EXPECT_EQ(find_replace(g_lists.current.first, 0), 1);  // a key that is not Esc goes on
+  EXPECT_EQ(poll_input_code(0), 'x');
+  flush_input();
+  push_input_code(KEY_ESC);
+  push_input_code('y');
+  EXPECT_EQ(find_replace(g_lists.current.first, 0), 0);
+  EXPECT_EQ(poll_input_code(0), 'y');
+  flush_input();
+  g_clock.seconds = 1;  // a second has passed: the count shows at the next thousand lines
+  g_search.pattern = "NOT THERE";
+  EXPECT_EQ(find_replace(g_lists.current.first, 0), 0);
+  bool counted = false;
+  for (int row = 0; row <= g_display.current.last_row; ++row)
+    counted |= row_text(row, 0, g_display.current.last_column + 1).find("1000 lines searched.") !=
+               std::string::npos;
+  EXPECT_TRUE(counted);
+  EXPECT_EQ(g_clock.seconds, 0);  // the next count waits for the next second
+  store_window_state();
+  destroy(node);
 }
 
 TEST_F(FindTest, AMatchOnTheLastLineOfAFileLoadedInPart) {

@@ -1,6 +1,7 @@
 // Opening files into editing buffers and saving them: the saved bytes are the file's own, a
 // file loaded in part saves whole, and a failed save keeps the old file, its backup and the
 // buffer as they were.
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -12,7 +13,9 @@
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/editor_fixture.h"
+#include "nc/proof_file.h"
 #include "ui/nc_buffer_tools.h"
+#include "ui/nc_plotter_code.h"
 #include "ui/sequence_numbers.h"
 #include "ui/text_files.h"
 
@@ -424,6 +427,58 @@ TEST_F(TextFileTest, NcToolsChangeTheUnreadRestToo) {
                 (k % 9 == 0 ? "" : std::to_string(k % 9)) + ".50Y0.\r\n";
   const std::string saved = read_file_bytes(at("prog.nc"));
   EXPECT_TRUE(saved == expected) << saved.substr(0, 200);
+}
+
+// The plotter conversion replaces the whole program, its unread rest too, by plotter code and
+// names the buffer's file anew: the program's file stays as it was.
+TEST_F(TextFileTest, APartlyLoadedProgramBecomesPlotterCode) {
+  const char* old_tmp = std::getenv("TMP");
+  const std::string saved_tmp = old_tmp != nullptr ? old_tmp : "";
+  setenv("TMP", folder_.c_str(), 1);  // the proof file's folder
+  const std::string program = "G0 Z1\r\nG1 Z-0.1 F100\r\n" + nc_program(4000, "\r\n");
+  write_file_bytes(at("prog.nc"), program);
+  TextLine* node = open(at("prog.nc"));
+  activate_window(node);
+  EXPECT_EQ(nc_to_plotter_code(false), 0);
+  const Lines lines = lines_of(node);
+  ASSERT_GT(lines.size(), 4000u);
+  EXPECT_EQ(lines[0], "\b<tprog.nc~;\n");
+  EXPECT_EQ(lines[1], "IN;\n");
+  EXPECT_EQ(lines.back(), "\b<e\n");
+  int cuts = 0;
+  for (const std::string& line : lines) {
+    EXPECT_EQ(line.find("G01"), std::string::npos) << line;
+    if (line.rfind("PD", 0) == 0 || line.rfind("PZ", 0) == 0) ++cuts;
+  }
+  EXPECT_GE(cuts, 3900);
+  EXPECT_FALSE(fs::exists(proof_file_path()));
+  TextWindow* w = window_of(node);
+  EXPECT_NE(w->flags & WINDOW_CHANGED, 0u);
+  EXPECT_EQ(w->file->full_path, at("prog.plt"));
+  EXPECT_NE(std::string(w->title).find("prog.plt"), std::string::npos);
+  ASSERT_EQ(save(node), 0) << last_save_error();
+  EXPECT_EQ(read_file_bytes(at("prog.nc")), program);
+  std::string written;
+  // On the disk a glyph pair is its control character: the marks begin with ESC.
+  for (const std::string& line : lines) {
+    std::string text = line.substr(0, line.size() - 1);
+    if (text.rfind("\b<", 0) == 0) text = "\x1b" + text.substr(2);
+    written += text + "\r\n";
+  }
+  EXPECT_TRUE(read_file_bytes(at("prog.plt")) == written);
+  // Nothing to convert leaves the buffer as it was: no moves (27), no text (-2).
+  write_file_bytes(at("notes.nc"), "(only a comment)\r\nM30\r\n");
+  TextLine* notes = open(at("notes.nc"));
+  activate_window(notes);
+  EXPECT_EQ(nc_to_plotter_code(false), 27);
+  EXPECT_EQ(lines_of(notes), (Lines{"(only a comment)\n", "M30\n"}));
+  EXPECT_EQ(window_of(notes)->flags & WINDOW_CHANGED, 0u);
+  EXPECT_EQ(window_of(notes)->file->full_path, at("notes.nc"));
+  write_file_bytes(at("empty.nc"), "");
+  activate_window(open(at("empty.nc")));
+  EXPECT_EQ(nc_to_plotter_code(false), -2);
+  if (old_tmp != nullptr) setenv("TMP", saved_tmp.c_str(), 1);
+  else unsetenv("TMP");
 }
 
 TEST_F(TextFileTest, NumberingAMarkedBlockNumbersOnlyIt) {
