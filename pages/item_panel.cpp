@@ -6,6 +6,7 @@
 #include "editor/item_pages.h"
 #include "editor/page_strip.h"
 #include "editor/undo_store.h"
+#include "pages/text_item_page.h"
 
 void show_cam_panel(DrawingItem* item, int mode) {
   PanelState& p = g_panel;
@@ -23,6 +24,8 @@ void show_cam_panel(DrawingItem* item, int mode) {
                        : static_cast<int16_t>(h.link_index);
     while (open_link_panel() == 0 && mode == 0) {
     }
+  } else if (item_type(item) == ITEM_TEXT) {
+    run_text_item_page(item);
   } else {
     run_item_page(item);
   }
