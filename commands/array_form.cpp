@@ -612,7 +612,8 @@ bool accept_array() {
   for (DrawingItem* item = g_lists.current.first; item != nullptr && item != first_copy;) {
     DrawingItem* next = item->next;
     if ((item_flags(item) & ITEM_FLAG_WORKING) != 0) {
-      if (a.delete_originals != 0) {
+      // A pattern with no position (a frame of one row) makes nothing: the originals stay.
+      if (a.delete_originals != 0 && first_copy != nullptr) {
         move_to_originals(item);
         deleted = true;
       } else {
@@ -632,7 +633,7 @@ bool accept_array() {
     ++copies;
   }
   if (deleted) undo_record_replaced(copies, 1);
-  else undo_record_added(copies);
+  else if (copies > 0) undo_record_added(copies);
   g_drawing_page.full_redraw = 1;
   g_drawing_page.extents_request = 1;
   g_job_settings.job_changed |= JOB_CHANGED;

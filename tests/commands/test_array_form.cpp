@@ -343,4 +343,21 @@ TEST_F(ArrayForm, ANewLayerSendsTheCopiesThere) {
   (void)ID_RETAIN_LAYERS;
 }
 
+// A frame of one row and one column has no position: OK makes nothing and, though "Delete
+// originals" is ticked, the selection stays.
+TEST_F(ArrayForm, AFrameWithNoPositionKeepsTheOriginals) {
+  select(add_polyline({{0, 0}, {1, 1}}));
+  click_control(ID_KIND);
+  for (int i = 0; i < 5; ++i) typist_key(VK_DOWN);  // "Rectangle"
+  typist_key(VK_RETURN);
+  type_field("4");
+  type_field("4");
+  typist_key(VK_ESCAPE);
+  click_control(ID_OK);
+  EXPECT_EQ(run_form(), 0);
+  ASSERT_EQ(items().size(), 1u);
+  EXPECT_EQ(item_id(items()[0]), 1);
+  EXPECT_EQ(g_undo.step_count, 0);
+}
+
 }  // namespace
