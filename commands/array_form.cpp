@@ -25,6 +25,7 @@
 #include "screen/pointer.h"
 #include "store/float_text.h"
 #include "store/line_list.h"
+#include "store/picture_numbers.h"
 #include "text/text_layout.h"
 #include "text/text_numbering.h"
 #include "ui/entry_line.h"
@@ -62,8 +63,6 @@ constexpr uint8_t ID_SELECT_HANDLE = 27;
 
 constexpr int FIELD_COLUMN = -11;
 constexpr int LABEL_LAST_COLUMN = -13;
-constexpr int KIND_PICTURE = 108;
-constexpr int HANDLE_PICTURE = 107;
 constexpr int LEAVE_ESC = 27;
 constexpr int LEAVE_CLICK = 698;
 constexpr int MODE_DRAW = 0;
@@ -568,15 +567,15 @@ void change_kind(uint8_t kind) {
 void run_kind_menu() {
   ScreenControl* c = control(ID_KIND);
   if (c == nullptr) return;
-  const int cell = picture_grid_menu(KIND_PICTURE, 6, 1, c->x, c->y + c->hit_height, 0, 0,
-                                     g_array_form.kind - 1);
+  const int cell = picture_grid_menu(PICTURE_PATTERN_KIND_MENU, 6, 1, c->x, c->y + c->hit_height,
+                                     0, 0, g_array_form.kind - 1);
   if (cell >= 0 && cell < 6) change_kind(static_cast<uint8_t>(cell + 1));
 }
 
 void run_handle_menu() {
   ScreenControl* c = control(ID_SELECT_HANDLE);
   if (c == nullptr) return;
-  const int cell = picture_grid_menu(HANDLE_PICTURE, 1, 5, c->x, c->y + c->hit_height, 0, 0,
+  const int cell = picture_grid_menu(PICTURE_HANDLE_MENU, 1, 5, c->x, c->y + c->hit_height, 0, 0,
                                      g_array_form.handle_mode);
   if (cell < 0 || cell > 4) return;
   g_array_form.handle_mode = static_cast<int16_t>(cell);

@@ -40,6 +40,7 @@
 #include "ui/picture_menu.h"
 #include "ui/placeholder_page.h"
 #include "ui/popups.h"
+#include "ui/run_window.h"
 #include "ui/settings_fields.h"
 #include "ui/standard_dialogs.h"
 #include "ui/text_window.h"
@@ -484,9 +485,11 @@ void edit_folder_entry() {
 
 void end_dialog(EventCode exit_event) { g_job_setup.exit_event = exit_event; }
 
-// A click on a page control, a tab or the dialog. -1 when the event was no click.
+// A click on a page control, a tab or the dialog. -1 when the event was no click. The form hands
+// a click outside its window back as a cancel of the window: the tabs and the page's controls
+// lie there.
 EventCode page_click(EventCode event) {
-  if (event != EVENT_LEFT_DOWN) return -1;
+  if (event != EVENT_LEFT_DOWN && event != WINDOW_CANCEL) return -1;
   const int hit = hit_test_pointer(true);
   if (hit < 0) {
     const TextWindow* w = g_windows.active;

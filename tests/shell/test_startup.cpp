@@ -105,9 +105,10 @@ std::string screen_text(int row, int column, int count) {
 // The page's name as the placeholder pages write it. The Drawing page shows no name: its
 // drawing area, white in the middle of the screen, says which page it is.
 std::string page_name_on_screen(int count) {
-  // The Utilities page shows its board of buttons instead of a name: its active tab names it.
-  if (g_tab_strip.active == PAGE_UTILITIES) {
-    std::string name = page_tab_table()[PAGE_UTILITIES].text;
+  // The Utilities page shows its board of buttons and the Job setup page its settings form
+  // instead of a name: the active tab names them.
+  if (g_tab_strip.active == PAGE_UTILITIES || g_tab_strip.active == PAGE_JOB_SETUP) {
+    std::string name = page_tab_table()[g_tab_strip.active].text;
     name.resize(static_cast<size_t>(count), ' ');
     return name;
   }
