@@ -491,19 +491,7 @@ void end_dialog(EventCode exit_event) { g_job_setup.exit_event = exit_event; }
 EventCode page_click(EventCode event) {
   if (event != EVENT_LEFT_DOWN && event != WINDOW_CANCEL) return -1;
   const int hit = hit_test_pointer(true);
-  if (hit < 0) {
-    const TextWindow* w = g_windows.active;
-    const int cw = g_display.current.cell_width;
-    const int ch = g_display.current.cell_height;
-    if (w == nullptr || cw <= 0 || ch <= 0) return 0;
-    const int column = g_pointer.wanted_x / cw;
-    const int row = g_pointer.wanted_y / ch - w->top_row;
-    if (row < 0 || row >= w->line_count || column < w->left_column ||
-        column > w->left_column + w->columns)
-      return 0;
-    if (column >= g_field.value_column && click_opens_row(row)) push_input_code(FIELD_CLICK);
-    return EVENT_LEFT_DOWN;
-  }
+  if (hit < 0) return click_on_form_row(click_opens_row);
   if ((hit & HIT_PAGE_TAB) != 0) {
     const int tab = hit & 0xFF;
     g_preferences.current_page = static_cast<uint8_t>(tab);

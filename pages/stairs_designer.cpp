@@ -725,20 +725,7 @@ EventCode stairs_button_click(EventCode event) {
     return KEY_ESC;
   }
   const int hit = hit_test_pointer(true);
-  if (hit < 0) {
-    const TextWindow* w = g_windows.active;
-    const int cw = g_display.current.cell_width;
-    const int chh = g_display.current.cell_height;
-    if (w == nullptr || cw <= 0 || chh <= 0) return 0;
-    const int column = g_pointer.wanted_x / cw;
-    const int row = g_pointer.wanted_y / chh - w->top_row;
-    if (row < 0 || row >= w->line_count || column < w->left_column ||
-        column > w->left_column + w->columns)
-      return 0;
-    // The form's own row keys take the cursor to the clicked row.
-    if (column >= g_field.value_column && click_opens_row(row)) push_input_code(FIELD_CLICK);
-    return EVENT_LEFT_DOWN;
-  }
+  if (hit < 0) return click_on_form_row(click_opens_row);
   if ((hit & HIT_PAGE_TAB) != 0) {
     const int tab = hit & 0xFF;
     if (tab == g_stairs.current_tab || tab >= g_page.tab_count) return 0;

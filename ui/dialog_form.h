@@ -174,6 +174,10 @@ EventCode read_window_event(int width);
 // widths its width), posts Enter and returns 1.
 int click_on_current_field(const char* rows, const char* widths);
 void redraw_cursor_row();
+// A left click on no control or tab of a page that runs a form: on one of the form's rows, a
+// click on the value of a row for which opens_row answers true posts FIELD_CLICK, and the answer
+// is EVENT_LEFT_DOWN (the form's row keys take the cursor there); elsewhere 0.
+EventCode click_on_form_row(bool (*opens_row)(int row));
 // Redraws the form in place when a repaint is pending: 1, else 0.
 int repaint_dialog();
 // The key itself when it leaves a field that is not being typed in (Del, Up, Down, PgUp, PgDn,

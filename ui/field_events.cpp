@@ -153,6 +153,20 @@ int click_on_current_field(const char* rows, const char* widths) {
   return 1;
 }
 
+EventCode click_on_form_row(bool (*opens_row)(int row)) {
+  const TextWindow* w = g_windows.active;
+  const int cell_width = g_display.current.cell_width;
+  const int cell_height = g_display.current.cell_height;
+  if (w == nullptr || cell_width <= 0 || cell_height <= 0) return 0;
+  const int column = g_pointer.wanted_x / cell_width;
+  const int row = g_pointer.wanted_y / cell_height - w->top_row;
+  if (row < 0 || row >= w->line_count || column < w->left_column ||
+      column > w->left_column + w->columns)
+    return 0;
+  if (column >= g_field.value_column && opens_row(row)) push_input_code(FIELD_CLICK);
+  return EVENT_LEFT_DOWN;
+}
+
 void redraw_cursor_row() {
   const TextWindow* w = g_windows.active;
   if (w == nullptr) return;
