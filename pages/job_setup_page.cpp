@@ -81,7 +81,6 @@ constexpr int PICTURE_HEIGHT = 168;
 constexpr int PICTURE_SURFACE_MENU = 165;
 constexpr int LOWEST_PICTURE = 32;
 constexpr double DEGREES_PER_RADIAN = 180.0 / 3.14159265358979323846;
-constexpr int ROW_TEMPLATE = 9;
 constexpr int ROW_MATERIAL_BOX = 20;
 
 const char* const NO_YES[] = {"No", "Yes", nullptr};
