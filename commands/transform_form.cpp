@@ -318,17 +318,9 @@ EventCode edit_fields(TransformRun& run) {
       redraw_form(run);
       update_transform_preview(0);
     }
-    if (key == EVENT_QUIT) return KEY_ESC;
-    if (key == KEY_DOWN || key == KEY_ENTER || key == KEY_TAB) {
-      if (run.current + 1 >= static_cast<int>(run.fields.size())) return KEY_DOWN;
-      ++run.current;
-    } else if (key == KEY_UP) {
-      if (run.current == 0) return KEY_UP;
-      --run.current;
-    } else if (key == KEY_ESC || key == 0 || key == EVENT_LEFT_DOWN ||
-               key == EVENT_CONTROL_CLICKED) {
-      return key;
-    }
+    const EventCode leave =
+        step_value_form_cursor(key, static_cast<int>(run.fields.size()), &run.current);
+    if (leave != VALUE_FORM_GO_ON) return leave;
   }
 }
 

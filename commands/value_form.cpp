@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "editor/hover.h"
 #include "ui/message_box.h"
 
 ValueForm g_value_form;
@@ -39,6 +40,21 @@ int check_form_complete() {
     }
   }
   return 0;
+}
+
+EventCode step_value_form_cursor(EventCode key, int count, int* current) {
+  if (key == EVENT_QUIT) return KEY_ESC;
+  if (key == KEY_DOWN || key == KEY_ENTER || key == KEY_TAB) {
+    if (*current + 1 >= count) return KEY_DOWN;
+    ++*current;
+  } else if (key == KEY_UP) {
+    if (*current == 0) return KEY_UP;
+    --*current;
+  } else if (key == KEY_ESC || key == 0 || key == EVENT_LEFT_DOWN ||
+             key == EVENT_CONTROL_CLICKED) {
+    return key;
+  }
+  return VALUE_FORM_GO_ON;
 }
 
 void reset_value_form() { g_value_form = ValueForm{}; }

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "geometry/drawing_item.h"
+#include "screen/event_queue.h"
 
 struct ScreenControl;
 
@@ -92,6 +93,13 @@ void zero_value_form_fields();
 // 1 when complete; -1 (after the incomplete-geometry box) when something is entered but the
 // geometry is not determined; 0 when nothing is entered.
 int check_form_complete();
+
+// What a key that left a field does to a form's cursor over count fields: Down, Enter and Tab
+// go to the next field, Up to the one before. The answer is VALUE_FORM_GO_ON while the cursor
+// stays among the fields; else the key the form's field loop ends with: Down past the last
+// field, Up above the first, Esc for a quit, and Esc, 0 and clicks as they are.
+constexpr EventCode VALUE_FORM_GO_ON = -1;
+EventCode step_value_form_cursor(EventCode key, int count, int* current);
 
 // Test hooks
 void reset_value_form();

@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "../editor/drawing_window.h"
-#include "../editor/editor_fixture.h"
 #include "../support/idle_typist.h"
+#include "drawing_edit_fixture.h"
 #include "commands/copy_items.h"
 #include "commands/move_command.h"
 #include "commands/move_nodes.h"
@@ -37,72 +36,21 @@ namespace {
 
 constexpr double PI = 3.14159265358979323846;
 
-class TransformCommands : public EditorFixture {
+class TransformCommands : public DrawingEditFixture {
  protected:
   void SetUp() override {
-    EditorFixture::SetUp();
-    reset_undo_store();
-    reset_edit_session();
-    reset_node_drag();
-    reset_item_edit();
+    DrawingEditFixture::SetUp();
     reset_move_state();
     reset_move_panel();
     reset_rotate_state();
     reset_coord_entry();
-    g_preferences.current_page = PAGE_DRAWING;
-    g_job_settings.item_id_counter = 0;
-    g_view.area_top = static_cast<int16_t>(2 * g_display.presets[FACE_ROLE_NORMAL].cell_height);
-    g_view.area_width = g_display.screen_width;
-    set_view(10.0f, -10.0f, 30.0f);
-    g_events.modifiers = 0;
-    drawing_ = open_drawing_window();
-  }
-  void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    g_events.modifiers = 0;
-    undo_clear();
-    discard_originals();
-    close_drawing_window(drawing_);
-    reset_edit_session();
-    EditorFixture::TearDown();
   }
 
-  TextLine* drawing_ = nullptr;
-
-  static DrawingItem* with_id(DrawingItem* item) {
-    set_item_id(item, ++g_job_settings.item_id_counter);
-    return item;
-  }
-
-  static void pixel_of(PointF p, int* x, int* y) {
-    world_to_screen(p, x, y);
-    *y += g_view.area_top;
-  }
-
-  // The pointer rests on the world point, the cursor point with it.
+  // The pointer rests on the world point, with nothing under it.
   static void rest_at(PointF p) {
-    int x = 0, y = 0;
-    pixel_of(p, &x, &y);
-    capture_at(x, y);
-    int dx = 0, dy = 0;
-    mouse_delta(&dx, &dy);
-    g_hover.cursor_point = g_hover.raw_cursor_point = g_hover.previous_cursor_point = p;
+    DrawingEditFixture::rest_at(p);
     g_hover.hover_item = nullptr;
     g_hover.pick_kind = 0;
-  }
-
-  static void move_to(PointF p) {
-    int x = 0, y = 0;
-    pixel_of(p, &x, &y);
-    headless_inject_mouse_move(x, y);
-  }
-
-  static void click_at(PointF p) {
-    int x = 0, y = 0;
-    pixel_of(p, &x, &y);
-    headless_inject_mouse_move(x, y);
-    headless_inject_mouse_button(1, true, x, y);
-    headless_inject_mouse_button(1, false, x, y);
   }
 
   static void type_text(const char* text) {

@@ -3,8 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "../editor/drawing_window.h"
-#include "../editor/editor_fixture.h"
+#include "drawing_edit_fixture.h"
 #include "commands/node_edit_session.h"
 #include "commands/trim_extend.h"
 #include "editor/button_bindings.h"
@@ -24,64 +23,34 @@
 
 namespace {
 
-class TrimExtend : public EditorFixture {
+class TrimExtend : public DrawingEditFixture {
  protected:
   void SetUp() override {
-    EditorFixture::SetUp();
-    reset_undo_store();
-    reset_edit_session();
-    reset_node_drag();
-    reset_item_edit();
+    DrawingEditFixture::SetUp();
     reset_trim_extend();
-    g_preferences.current_page = PAGE_DRAWING;
-    g_job_settings.item_id_counter = 0;
-    g_view.area_top = static_cast<int16_t>(2 * g_display.presets[FACE_ROLE_NORMAL].cell_height);
-    g_view.area_width = g_display.screen_width;
-    set_view(10.0f, -10.0f, 30.0f);
-    g_events.modifiers = 0;
-    drawing_ = open_drawing_window();
     start_typist();
   }
   void TearDown() override {
     pump_set_idle_handler(nullptr);
     while (poll_input_code(0) != 0) {
     }
-    undo_clear();
-    discard_originals();
-    close_drawing_window(drawing_);
-    reset_edit_session();
-    EditorFixture::TearDown();
+    DrawingEditFixture::TearDown();
   }
 
-  TextLine* drawing_ = nullptr;
-
-  static DrawingItem* line_item(PointF a, PointF b) {
-    DrawingItem* item = add_polyline({a, b});
-    set_item_id(item, ++g_job_settings.item_id_counter);
-    return item;
-  }
+  static DrawingItem* line_item(PointF a, PointF b) { return with_id(add_polyline({a, b})); }
 
   // The pointer rests on the world point, with nothing under it.
   static void rest_at(PointF p) {
-    int x = 0;
-    int y = 0;
-    world_to_screen(p, &x, &y);
-    capture_at(x, y + g_view.area_top);
-    int dx = 0;
-    int dy = 0;
-    mouse_delta(&dx, &dy);
-    HoverState& h = g_hover;
-    h.cursor_point = h.raw_cursor_point = h.previous_cursor_point = p;
-    h.hover_item = nullptr;
-    h.pick_kind = 0;
+    DrawingEditFixture::rest_at(p);
+    g_hover.hover_item = nullptr;
+    g_hover.pick_kind = 0;
   }
 
   // The user moves onto the point, waits for the hover to find what is there, and clicks.
   static void click_at(PointF p) {
     int x = 0;
     int y = 0;
-    world_to_screen(p, &x, &y);
-    y += g_view.area_top;
+    pixel_of(p, &x, &y);
     typist_move(x, y);
     typist_pause();
     typist_click(x, y);
