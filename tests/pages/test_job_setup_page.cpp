@@ -51,38 +51,15 @@ class JobSetupPageRun : public ::testing::Test {
   // The script on the page, then the window's close box (a changed job's save question
   // discarded when asked).
   int run(const std::string& script, bool discard = false) {
-    const fs::path script_path = folder_ / "script.txt";
-    std::ofstream(script_path, std::ios::binary)
-        << TO_JOB_SETUP << script << "close\n" << (discard ? "wait 200\nkey d\n" : "");
-    const std::string command =
-        "cd " + shell_quoted_path(folder_) + " && " +
-        shell_quoted_path(fs::path(BRENVIK_PROGRAM_DIR) / "brenvik-headless") +
-        " --size 1280x1024 --folder " + shell_quoted_path(folder_ / "program") + " --out " +
-        shell_quoted_path(folder_) + " " + shell_quoted_path(script_path) + " 2>" +
-        shell_quoted_path(folder_ / "stderr.txt");
-    const int status = std::system(command.c_str());
-    if (status == -1 || (status & 0x7F) != 0) return -1;
-    return (status >> 8) & 0xFF;
+    return run_headless_script(folder_, folder_ / "program", folder_,
+                               TO_JOB_SETUP + script + "close\n" +
+                                   (discard ? "wait 200\nkey d\n" : ""),
+                               "--size 1280x1024");
   }
   std::string dump(const char* name) const {
     return read_file_bytes((folder_ / (std::string(name) + ".txt")).string());
   }
   std::string log() const { return read_file_bytes((folder_ / "stderr.txt").string()); }
-  static std::string line_with(const std::string& text, const std::string& label) {
-    const size_t at = text.find(label);
-    if (at == std::string::npos) return "";
-    const size_t start = text.rfind('\n', at) + 1;
-    return text.substr(start, text.find('\n', at) - start);
-  }
-  // The value after a label on its line: the first word after it.
-  static std::string value_after(const std::string& text, const std::string& label) {
-    const std::string line = line_with(text, label);
-    size_t at = line.find(label);
-    if (at == std::string::npos) return "";
-    at = line.find_first_not_of(' ', at + label.size());
-    if (at == std::string::npos) return "";
-    return line.substr(at, line.find(' ', at) - at);
-  }
   // The one job file the run saved under the test's folder, or "".
   std::string saved_job() const {
     for (const fs::directory_entry& e : fs::recursive_directory_iterator(folder_))
@@ -101,22 +78,22 @@ TEST_F(JobSetupPageRun, TheDialogShowsTheJobAndTheSurfaceRowsFollowTheSurfaceMen
             0)
       << log();
   const std::string start = dump("start");
-  EXPECT_EQ(value_after(start, "Work surface:"), "Flat") << start;
+  EXPECT_EQ(dump_value_after(start, "Work surface:"), "Flat") << start;
   EXPECT_NE(start.find("NC format (post processor):"), std::string::npos) << start;
   EXPECT_NE(start.find("Material box shown?"), std::string::npos) << start;
   // A flat surface has no rows of its own.
   EXPECT_EQ(start.find("Radius:"), std::string::npos) << start;
 
   const std::string cylinder = dump("cylinder");
-  EXPECT_EQ(value_after(cylinder, "Work surface:"), "Cylindrical") << cylinder;
+  EXPECT_EQ(dump_value_after(cylinder, "Work surface:"), "Cylindrical") << cylinder;
   for (const char* label : {"Cut on the:", "Radius:", "Axis along:", "Tilt (degrees):",
                             "Wrap the drawing onto it?"})
     EXPECT_NE(cylinder.find(label), std::string::npos) << label << "\n" << cylinder;
-  EXPECT_EQ(value_after(dump("radius"), "Radius:"), "20") << dump("radius");
+  EXPECT_EQ(dump_value_after(dump("radius"), "Radius:"), "20") << dump("radius");
 
   // Back on the flat surface the rows are blank again.
   const std::string flat = dump("flat");
-  EXPECT_EQ(value_after(flat, "Work surface:"), "Flat") << flat;
+  EXPECT_EQ(dump_value_after(flat, "Work surface:"), "Flat") << flat;
   EXPECT_EQ(flat.find("Radius:"), std::string::npos) << flat;
 }
 
@@ -127,8 +104,8 @@ TEST_F(JobSetupPageRun, TypedAnglesAreKeptInTheirRange) {
                 true),
             0)
       << log();
-  EXPECT_EQ(value_after(dump("slope"), "Slope direction (degrees):"), "330") << dump("slope");
-  EXPECT_EQ(value_after(dump("full"), "Slope angle (degrees):"), "0") << dump("full");
+  EXPECT_EQ(dump_value_after(dump("slope"), "Slope direction (degrees):"), "330") << dump("slope");
+  EXPECT_EQ(dump_value_after(dump("full"), "Slope angle (degrees):"), "0") << dump("full");
 }
 
 TEST_F(JobSetupPageRun, LockedRowsArePassedOverAndAShortMoveFeedOfZeroBecomesSixty) {
@@ -142,8 +119,8 @@ TEST_F(JobSetupPageRun, LockedRowsArePassedOverAndAShortMoveFeedOfZeroBecomesSix
   const std::string told = dump("told");
   EXPECT_NE(told.find("A feed of 0 would stop sh"), std::string::npos) << told;
   const std::string after = dump("after");
-  EXPECT_EQ(value_after(after, "Short moves up to:"), "0.5") << after;
-  EXPECT_EQ(value_after(after, "Feed of short moves:"), "60") << after;
+  EXPECT_EQ(dump_value_after(after, "Short moves up to:"), "0.5") << after;
+  EXPECT_EQ(dump_value_after(after, "Feed of short moves:"), "60") << after;
 }
 
 TEST_F(JobSetupPageRun, TheFileListMakesTheSettingsTheDefaults) {
@@ -152,7 +129,7 @@ TEST_F(JobSetupPageRun, TheFileListMakesTheSettingsTheDefaults) {
             0)
       << log();
   // The box's hot letter leaves "Saved it" with one highlighted cell.
-  EXPECT_NE(line_with(dump("saved"), "Sav").find("d it"), std::string::npos) << dump("saved");
+  EXPECT_NE(dump_line_with(dump("saved"), "Sav").find("d it"), std::string::npos) << dump("saved");
 }
 
 TEST_F(JobSetupPageRun, AnUnchangedJobQuitsFromThePageWithoutAQuestion) {

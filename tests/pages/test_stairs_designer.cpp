@@ -64,22 +64,6 @@ class StairsDesignerRun : public ::testing::Test {
     return read_file_bytes((folder_ / (std::string(name) + ".txt")).string());
   }
   std::string log() const { return read_file_bytes((folder_ / "stderr.txt").string()); }
-  // The line of a dump that holds a label, or "".
-  static std::string line_with(const std::string& text, const std::string& label) {
-    const size_t at = text.find(label);
-    if (at == std::string::npos) return "";
-    const size_t start = text.rfind('\n', at) + 1;
-    return text.substr(start, text.find('\n', at) - start);
-  }
-  // The value after a label on its line (the first word after it).
-  static std::string value_after(const std::string& text, const std::string& label) {
-    const std::string line = line_with(text, label);
-    size_t at = line.find(label);
-    if (at == std::string::npos) return "";
-    at = line.find_first_not_of(' ', at + label.size());
-    if (at == std::string::npos) return "";
-    return line.substr(at, line.find(' ', at) - at);
-  }
 
   fs::path folder_;
 };
@@ -93,12 +77,12 @@ TEST_F(StairsDesignerRun, TypedTotalRiseAndAngleDeriveTheCountTheGoingAndTheShif
   EXPECT_NE(start.find("Total rise:"), std::string::npos) << start;
   const std::string solved = dump("solved");
   // 112 / 7 = 16 risers: 15 treads of rise 7; the going 7 / tan 40 degrees.
-  EXPECT_EQ(value_after(solved, "Number of treads:"), "15") << solved;
-  EXPECT_EQ(value_after(solved, "Rise:"), "7") << solved;
-  EXPECT_EQ(value_after(solved, "Going:"), "8.3423") << solved;
-  EXPECT_EQ(value_after(solved, "Total rise:"), "112") << solved;
+  EXPECT_EQ(dump_value_after(solved, "Number of treads:"), "15") << solved;
+  EXPECT_EQ(dump_value_after(solved, "Rise:"), "7") << solved;
+  EXPECT_EQ(dump_value_after(solved, "Going:"), "8.3423") << solved;
+  EXPECT_EQ(dump_value_after(solved, "Total rise:"), "112") << solved;
   EXPECT_NE(solved.find("Stringer needs to shift"), std::string::npos) << solved;
-  EXPECT_NE(line_with(solved, "by").find("6"), std::string::npos) << solved;
+  EXPECT_NE(dump_line_with(solved, "by").find("6"), std::string::npos) << solved;
 }
 
 TEST_F(StairsDesignerRun, AValueOutsideItsRuleIsRefusedAndTheOldOneStays) {
@@ -110,7 +94,7 @@ TEST_F(StairsDesignerRun, AValueOutsideItsRuleIsRefusedAndTheOldOneStays) {
   EXPECT_NE(dump("refused").find("Invalid value!"), std::string::npos) << dump("refused");
   const std::string after = dump("after");
   EXPECT_EQ(after.find("Invalid value!"), std::string::npos) << after;
-  EXPECT_EQ(value_after(after, "Total rise:"), "50") << after;
+  EXPECT_EQ(dump_value_after(after, "Total rise:"), "50") << after;
 }
 
 TEST_F(StairsDesignerRun, OkOnAnIncompleteDesignSaysWhatIsMissingAndStays) {
@@ -157,7 +141,7 @@ TEST_F(StairsDesignerRun, CancelGoesBackToTheUtilitiesPageAndTheDesignWaitsForTh
       << log();
   const std::string back = dump("back");
   EXPECT_EQ(back.find("Total rise:"), std::string::npos) << back;
-  EXPECT_EQ(value_after(dump("again"), "Total rise:"), "112") << dump("again");
+  EXPECT_EQ(dump_value_after(dump("again"), "Total rise:"), "112") << dump("again");
 }
 
 TEST_F(StairsDesignerRun, TabsChangeTheFormAndEachKeepsItsValues) {
@@ -168,7 +152,7 @@ TEST_F(StairsDesignerRun, TabsChangeTheFormAndEachKeepsItsValues) {
   const std::string stringer = dump("stringer");
   EXPECT_NE(stringer.find("Board thickness:"), std::string::npos) << stringer;
   EXPECT_EQ(stringer.find("Total rise:"), std::string::npos) << stringer;
-  EXPECT_EQ(value_after(dump("stair"), "Total rise:"), "112") << dump("stair");
+  EXPECT_EQ(dump_value_after(dump("stair"), "Total rise:"), "112") << dump("stair");
 }
 
 TEST_F(StairsDesignerRun, MakeIntoADrawingLandsOnTheDrawingPage) {
