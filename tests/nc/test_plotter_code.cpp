@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -18,11 +17,10 @@
 #include "nc/proof_file.h"
 #include "records/job_settings.h"
 #include "store/line_list.h"
-#include "tests/support/test_folder.h"
+#include "tests/support/temp_folder_env.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 
 struct Point3 {
   double x = 0, y = 0, z = 0;
@@ -178,10 +176,6 @@ std::vector<Segment> without_empty(const std::vector<Segment>& in) {
 class PlotterCodeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* old = std::getenv("TMP");
-    if (old != nullptr) saved_tmp_ = old;
-    folder_ = make_test_folder("brenvik_plotter");
-    setenv("TMP", folder_.c_str(), 1);
     reset_list_store();
     g_job_settings = JobSettings{};
     g_job_settings.units = JOB_UNITS_MILLIMETRE;
@@ -193,9 +187,6 @@ class PlotterCodeTest : public ::testing::Test {
   void TearDown() override {
     reset_proof_file();
     free_list(program_.first);
-    if (saved_tmp_) setenv("TMP", saved_tmp_->c_str(), 1);
-    else unsetenv("TMP");
-    fs::remove_all(folder_);
   }
 
   // Back-plots the program and converts its proof; records_ keeps the proof.
@@ -223,8 +214,7 @@ class PlotterCodeTest : public ::testing::Test {
     }
   }
 
-  fs::path folder_;
-  std::optional<std::string> saved_tmp_;
+  TempFolderEnv temp_{"brenvik_plotter"};
   LineList program_;
   std::vector<ProofRecord> records_;
 };
