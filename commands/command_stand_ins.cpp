@@ -18,7 +18,6 @@ int missing(int result) {
 }  // namespace
 
 
-int fillet_command() { return missing(0); }
 int offset_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
 

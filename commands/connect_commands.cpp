@@ -6,6 +6,7 @@
 #include "commands/copy_items.h"
 #include "commands/create_by_mouse.h"
 #include "commands/drill_points.h"
+#include "commands/fillet_command.h"
 #include "commands/join_items.h"
 #include "commands/machining_commands.h"
 #include "commands/move_command.h"
