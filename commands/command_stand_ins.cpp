@@ -18,7 +18,6 @@ int missing(int result) {
 }  // namespace
 
 
-int offset_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
 
 int scale_all_items(float /*factor*/, PointF /*centre*/) { return missing(0); }

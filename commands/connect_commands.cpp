@@ -14,6 +14,7 @@
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
+#include "commands/offset_command.h"
 #include "commands/paste_items.h"
 #include "commands/rotate_command.h"
 #include "commands/scale_command.h"

@@ -69,6 +69,7 @@ constexpr int OP_DELETE_LINK = 819;
 constexpr int OP_DELETE_ITEM = 820;
 constexpr int OP_SEPARATE = 866;
 constexpr int OP_OFFSET_LINK = 869;
+constexpr int OP_OFFSET_ITEM = 870;
 constexpr int OP_CUT_LINK = 885;
 constexpr int OP_ADD_NODE_AT_END = 905;
 constexpr int OP_BREAK = 809;
@@ -961,10 +962,13 @@ int node_edit_session(int op_in) {
     leave_hover();
     return delete_whole_item(hovered);
   }
-  if (op == OP_OFFSET_LINK || op == 870) {
-    show_missing_command_notice();
+  // Offsets by value that make new items leave the item itself alone.
+  if (op == OP_OFFSET_ITEM || (op == OP_OFFSET_LINK && g_offset.create_new_link)) {
+    const float d = c.offset_distance;
+    LinkRecord* link = h.hover_link != nullptr ? h.hover_link : item_nodes(hovered);
     leave_hover();
-    return -1;
+    if (op == OP_OFFSET_ITEM) return offset_item_by_value(hovered, d);
+    return offset_new_links(hovered, link, d) > 0 ? 0 : -1;
   }
   if (edit_begin(hovered, 1) < 0) {
     leave_hover();
