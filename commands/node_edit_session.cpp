@@ -51,6 +51,7 @@
 #include "screen/timer.h"
 #include "screen/text_output.h"
 #include "store/float_text.h"
+#include "text/text_numbering.h"
 #include "ui/message_box.h"
 #include "store/message_ids.h"
 
@@ -195,8 +196,7 @@ int end_session(bool commit) {
     // An edited machining item keeps its place in the machining order and the text numbering.
     if (machined) {
       renumber_machining_order();
-      if (g_drawing_commands.renumber_text_items != nullptr)
-        g_drawing_commands.renumber_text_items(1, 1);
+      renumber_text_items(1, 1);
     }
   } else {
     if (edit_session_open()) xor_draw_working_set();

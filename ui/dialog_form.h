@@ -81,6 +81,9 @@ struct FormHooks {
   void (*help)(int topic) = nullptr;   // the help key
   EventCode (*tick)() = nullptr;       // called on ticks while a field waits; 0 = nothing
   bool click_enters = false;           // a click on the current row's value acts as Enter
+  // A left press that the form's caller takes before the form does (buttons of its own beside
+  // the form): -1 not taken; 0 taken, the field reads on; else the code the field ends with.
+  EventCode (*click)() = nullptr;
 };
 extern FormHooks g_form_hooks;
 

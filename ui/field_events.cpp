@@ -40,6 +40,10 @@ bool pointer_on_cursor_row_value(int width) {
 // A left click: outside the form it cancels; on the current value it may act as Enter.
 EventCode left_click(int width) {
   g_field.last_pointer_event = EVENT_LEFT_DOWN;
+  if (g_form_hooks.click != nullptr) {
+    const EventCode taken = g_form_hooks.click();
+    if (taken >= 0) return taken;
+  }
   if (pointer_in_window() == 0) return WINDOW_CANCEL;
   const int shape = g_pointer.shape;
   const bool entering_shape = shape == 1 || shape == 7 || shape == 8 || shape == 9;
