@@ -9,6 +9,7 @@
 #include "commands/fillet_command.h"
 #include "commands/join_items.h"
 #include "commands/machining_commands.h"
+#include "commands/machining_pickers.h"
 #include "commands/move_command.h"
 #include "commands/move_nodes.h"
 #include "commands/node_commands.h"
@@ -72,4 +73,5 @@ void connect_drawing_commands() {
   c.run_rotate_all_dialog = run_rotate_all_dialog;
   c.run_mirror_all_dialog = run_mirror_all_dialog;
   connect_machining_commands();
+  connect_machining_pickers();
 }

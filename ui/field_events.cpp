@@ -167,6 +167,9 @@ EventCode click_on_form_row(bool (*opens_row)(int row)) {
   if (row < 0 || row >= w->line_count || column < w->left_column ||
       column > w->left_column + w->columns)
     return 0;
+  // The clicked row becomes the current field first: the field that reads the click, and the
+  // value typed next, are the clicked row's, not the row the cursor was on.
+  cursor_to_pointer_y(g_pointer.wanted_y);
   if (column >= g_field.value_column && opens_row(row)) push_input_code(FIELD_CLICK);
   return EVENT_LEFT_DOWN;
 }
