@@ -53,7 +53,6 @@ struct FieldDisplay {
   uint32_t next_list_options = 0;
   int next_label_width = 0;
   bool next_scratch_colours = false;
-  bool next_medium_font = false;  // the form in the medium font, whatever its layout says
   uint8_t second_frame_byte = 0;
   // One-shot settings for the next run_dialog.
   int initial_field = 0;
