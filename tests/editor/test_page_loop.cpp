@@ -267,15 +267,14 @@ TEST_F(PageLoopTest, TheLayerControlChoosesTheLayerOfNewItems) {
   set_program_folder_for_tests("");
 }
 
-// The "Symbol" control asks the font picker for a glyph; without one nothing is placed and the
-// view stays where it was.
+// The "Symbol" control asks the font picker for a glyph; when the picker is left without one
+// nothing is placed and nothing is undoable.
 TEST_F(PageLoopTest, ASymbolNotPickedPlacesNothing) {
   reset_text_host();
   const int items = count_current_lines();
   click_control(STRIP_SYMBOL);
   run_page({});
   EXPECT_EQ(count_current_lines(), items);
-  EXPECT_EQ(g_text_host_log.messages.size(), 1u);
   EXPECT_EQ(g_undo.step_count, 0);
 }
 
