@@ -21,6 +21,7 @@
 #include "geometry/item_motion.h"
 #include "store/line_list.h"
 #include "screen/pointer.h"
+#include "ui/field_flags.h"
 #include "ui/message_box.h"
 
 RotateState g_rotate;
@@ -160,9 +161,11 @@ int rotate_command(PointF pivot) {
       continue;
     } else if (code == KEY_F9_CODE || code == 'I' || code == 'i') {
       float step = g_rotate.increment;
-      const int16_t answer = message_box(12, 40, 30, SNAP_QUESTION, 0, &step, 10, nullptr, 0,
+      // A number field: the step is a float, never a text buffer written over it.
+      const int16_t answer = message_box(12, 40, 30, SNAP_QUESTION,
+                                         FIELD_FLOAT | FIELD_SELECT_ALL, &step, 10, nullptr, 0,
                                          nullptr);
-      if (answer != KEY_ESC) {
+      if (answer != KEY_ESC && step > 0.0f && std::isfinite(step)) {
         g_rotate.increment = step;
         g_rotate.state |= ROTATE_SNAP_ON;
         g_coord.f9_option = 1;
