@@ -394,6 +394,33 @@ TEST_F(TransformCommands, MoveCommandMovesMarkedNodesByTheTypedValue) {
   expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
 }
 
+// The panel's Pan button drags the view while the button is held; the drawing stays as it was.
+TEST_F(TransformCommands, MovePanelPanButtonDragsTheView) {
+  with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  rest_at({5, 5});
+  int x = 0, y = 0;
+  move_panel_control_centre(112, &x, &y);
+  ASSERT_GE(x, 0);
+  const float left = g_view.view_left;
+  const float bottom = g_view.view_bottom;
+  start_typist();
+  typist_move(x, y);
+  typist_pause();
+  g_typist.steps.push_back([=] { headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y); });
+  typist_pause();
+  typist_move(x + 40, y + 30);
+  typist_move(x + 80, y + 60);
+  g_typist.steps.push_back(
+      [=] { headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x + 80, y + 60); });
+  typist_pause();
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(move_command(), 0);
+  EXPECT_NE(g_view.view_left, left);
+  EXPECT_NE(g_view.view_bottom, bottom);
+  expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
+  EXPECT_EQ(g_undo.step_count, 0);
+}
+
 // The Image menu's move: a frame of the image's size is moved by a start point and a typed
 // destination, and the image's lower-left corner goes with it; the frame does not stay in the
 // drawing and no undo step is left. Esc leaves the image where it was.
