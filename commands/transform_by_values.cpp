@@ -59,6 +59,29 @@ void commit_move() {
   edit_finish();
 }
 
+// COPY and MIRROR: the form over the working copies while copies of the originals stand in
+// view. Accepted, the working copies are added as new items in one undo step; a mirror that
+// replaces its originals is committed as a move. The form's result.
+int form_over_kept_originals(DrawingItem* alone, int mode) {
+  if (edit_begin(alone, 1) < 0) return TRANSFORM_CANCELLED;
+  const int restored = restore_original_copies();
+  redraw_kept_originals();
+  const int result = value_transform_form(mode);
+  delete_front_copies(restored);
+  if (result > 0) {
+    commit_move();
+  } else if (result == 0) {
+    // The commit gives the copies their own IDs; the form set their machining order.
+    const int copies = count_working_set();
+    edit_finish();
+    edit_commit(EDIT_COMMIT_COPY);
+    undo_record_added(copies);
+  }
+  edit_cancel();
+  g_drawing_page.full_redraw = 1;
+  return result;
+}
+
 // ROTATE and SCALE: the form over copies of the originals kept in view, committed as a move.
 void transform_in_place(int mode) {
   if (edit_begin(nullptr, 1) < 0) return;
@@ -122,21 +145,7 @@ int copy_or_move_menu() {
 }
 
 int copy_items_by_values() {
-  if (edit_begin(nullptr, 1) < 0) return 0;
-  const int restored = restore_original_copies();
-  redraw_kept_originals();
-  const int result = value_transform_form(TRANSFORM_COPY);
-  delete_front_copies(restored);
-  if (result == TRANSFORM_ACCEPTED) {
-    // The commit gives the copies their own IDs; the form set their machining order.
-    const int count = count_working_set();
-    edit_finish();
-    edit_commit(EDIT_COMMIT_COPY);
-    undo_record_added(count);
-  }
-  edit_cancel();
-  g_drawing_page.full_redraw = 1;
-  return result == TRANSFORM_ACCEPTED ? 0 : 27;
+  return form_over_kept_originals(nullptr, TRANSFORM_COPY) == TRANSFORM_ACCEPTED ? 0 : 27;
 }
 
 int mirror_by_values_command(int keep_colour) {
@@ -148,21 +157,7 @@ int mirror_by_values_command(int keep_colour) {
   DrawingItem* alone = h.hover_item != nullptr && g_edit.selection_mask != ITEM_FLAG_WORKING
                            ? h.hover_item
                            : nullptr;
-  if (edit_begin(alone, 1) < 0) return 0;
-  const int restored = restore_original_copies();
-  redraw_kept_originals();
-  const int result = value_transform_form(TRANSFORM_MIRROR_VERTICAL << cell);
-  delete_front_copies(restored);
-  if (result > 0) {
-    commit_move();
-  } else if (result == 0) {
-    const int copies = count_working_set();
-    edit_finish();
-    edit_commit(EDIT_COMMIT_COPY);
-    undo_record_added(copies);
-  }
-  edit_cancel();
-  g_drawing_page.full_redraw = 1;
+  form_over_kept_originals(alone, TRANSFORM_MIRROR_VERTICAL << cell);
   return 0;
 }
 

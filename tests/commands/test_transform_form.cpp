@@ -122,6 +122,15 @@ class TransformForm : public EditorFixture {
     return out;
   }
 
+  // The From and To fields of the MOVE and COPY forms typed in their order.
+  static void typist_from_to(const char* from_x, const char* from_y, const char* to_x,
+                             const char* to_y) {
+    for (const char* value : {from_x, from_y, to_x, to_y}) {
+      typist_text(value);
+      typist_key(VK_RETURN);
+    }
+  }
+
   // A click on a control of the form, found when the form is up.
   static void click_control(int id) {
     g_typist.steps.push_back(typist_step_when(
@@ -160,14 +169,7 @@ TEST_F(TransformForm, MoveFormFromAPointToAPointAndUndo) {
   const ItemPoints before = drawing_points();
   g_edit.selection_mask = ITEM_FLAG_MARKED;
   typist_key(VK_RETURN);  // picture menu 190: "By values", preselected
-  typist_text("0");       // From, X
-  typist_key(VK_RETURN);
-  typist_text("0");       // From, Y
-  typist_key(VK_RETURN);
-  typist_text("10");      // To, X
-  typist_key(VK_RETURN);
-  typist_text("5");       // To, Y
-  typist_key(VK_RETURN);
+  typist_from_to("0", "0", "10", "5");
   typist_key(VK_ESCAPE);  // leaves the XY distance field as it was
   click_control(96);      // OK
   edit_command(EDIT_MOVE_MARKED);
@@ -235,14 +237,7 @@ TEST_F(TransformForm, CopyByValuesAddsTheCopiesAsOneUndoStep) {
 
   g_edit.selection_mask = ITEM_FLAG_MARKED;
   typist_key(VK_RETURN);
-  typist_text("0");       // From, X
-  typist_key(VK_RETURN);
-  typist_text("0");       // From, Y
-  typist_key(VK_RETURN);
-  typist_text("10");      // To, X
-  typist_key(VK_RETURN);
-  typist_text("5");       // To, Y
-  typist_key(VK_RETURN);
+  typist_from_to("0", "0", "10", "5");
   typist_key(VK_ESCAPE);
   click_control(CONTROL_OK);
   edit_command(EDIT_COPY_MARKED);
