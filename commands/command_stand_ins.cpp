@@ -18,8 +18,6 @@ int missing(int result) {
 }  // namespace
 
 
-int fillet_command() { return missing(0); }
-int offset_command() { return missing(0); }
 int fuse_loops() { return missing(0); }
 
 int split_middle_link(DrawingItem* /*item*/) { return missing(-1); }

@@ -6,11 +6,7 @@
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
 
-// ---- fillet, offset, fuse ----
-// Stand-in: shows the notice; 0.
-int fillet_command();
-// Stand-in: shows the notice; 0.
-int offset_command();
+// ---- fuse ----
 // Stand-in: shows the notice; 0, no geometry fault.
 int fuse_loops();
 

@@ -6,13 +6,16 @@
 #include "commands/copy_items.h"
 #include "commands/create_by_mouse.h"
 #include "commands/drill_points.h"
+#include "commands/fillet_command.h"
 #include "commands/join_items.h"
 #include "commands/machining_commands.h"
+#include "commands/machining_pickers.h"
 #include "commands/move_command.h"
 #include "commands/move_nodes.h"
 #include "commands/node_commands.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_fitting.h"
+#include "commands/offset_command.h"
 #include "commands/paste_items.h"
 #include "commands/rotate_command.h"
 #include "commands/scale_command.h"
@@ -70,4 +73,5 @@ void connect_drawing_commands() {
   c.run_rotate_all_dialog = run_rotate_all_dialog;
   c.run_mirror_all_dialog = run_mirror_all_dialog;
   connect_machining_commands();
+  connect_machining_pickers();
 }

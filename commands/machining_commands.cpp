@@ -1,5 +1,6 @@
 #include "commands/machining_commands.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "editor/hover.h"
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
+#include "editor/pick_strip.h"
 #include "editor/view.h"
 #include "records/job_settings.h"
 #include "screen/controls.h"
@@ -39,28 +41,8 @@ void reset_machining_commands() { g_machining_commands = MachiningCommandState{}
 
 namespace {
 
-constexpr int16_t COMMAND_PICK = 801;
-constexpr int16_t COMMAND_NONE = 895;
-constexpr int16_t COMMAND_QUIT = 889;
-constexpr uint8_t STRIP_DONE = 27;
-constexpr uint8_t STRIP_TO_DRAWING = 100;
-constexpr uint8_t STRIP_IN = 105;
-constexpr uint8_t STRIP_OUT = 111;
 constexpr char NUMBER_KEYS[] = "*+,-.0123456789<=>";
 constexpr int GROUP_MOST = 32000;
-
-std::vector<ScreenControl>& group_strip() {
-  static std::vector<ScreenControl> table;
-  if (table.empty()) {
-    table.push_back(make_control("Done", STRIP_DONE, 0, -5, 1, 4, 0, 0));
-    table.push_back(make_control("Zoom:", 0, 3, -31, 1, 5, 0, CF_NO_BOX));
-    table.push_back(make_control("IN", STRIP_IN, 3, -24, 1, 3, 159, 0));
-    table.push_back(make_control("OUT", STRIP_OUT, 3, -20, 1, 4, 160, 0));
-    table.push_back(make_control("to drawing", STRIP_TO_DRAWING, 3, -15, 1, 10, 157, 0));
-    table.push_back(end_control());
-  }
-  return table;
-}
 
 void show_box(const std::string& text) { show_text_box(text.c_str(), TEXTBOX_PRESS_A_KEY); }
 
@@ -95,7 +77,7 @@ void show_hovered_group() {
 int group_pick_loop(const char* prompt) {
   const auto show = [&] {
     show_prompt(prompt);
-    draw_controls(group_strip().data(), 0);
+    draw_pick_strip();
   };
   show();
   for (;;) {
@@ -107,24 +89,14 @@ int group_pick_loop(const char* prompt) {
       show();
       continue;
     }
-    if (code == KEY_ESC || code == COMMAND_QUIT) return -1;
-    if (code == EVENT_QUIT) {
-      push_input_code(EVENT_QUIT);
-      return -1;
-    }
-    if (code == EVENT_CONTROL_CLICKED) {
-      switch (hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y)) {
-        case STRIP_TO_DRAWING: zoom_to_drawing(); continue;
-        case STRIP_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); continue;
-        case STRIP_OUT: repeat_zoom_while_held(KEY_PGDN, nullptr); continue;
-        default: return -1;  // "Done"
-      }
-    }
+    const int strip_event = read_pick_strip_event(code);
+    if (strip_event == STRIP_EVENT_CANCEL) return -1;
+    if (strip_event == STRIP_EVENT_HANDLED) continue;
     if (code == EVENT_POINTER_MOVE) {
       show_hovered_group();
       continue;
     }
-    if (code == COMMAND_PICK) {
+    if (code == PICK_COMMAND_PICK) {
       const DrawingItem* item = g_hover.hover_item;
       if (item == nullptr) continue;
       const GeometryBlock* block = item_block(item);
@@ -186,6 +158,27 @@ int type_index(uint8_t type) {
   return -1;
 }
 
+// The item-type filter; points are offered only where drill points can be changed.
+EventCode edit_type_filter(bool with_points) {
+  MassChange& m = g_mass_change;
+  // Index 0 is every type; the list's own entries follow.
+  std::vector<const char*> names{ALL_TYPES_TEXT};
+  const int shown = with_points ? TYPE_COUNT : TYPE_COUNT - 1;
+  for (int k = 0; k < shown; ++k) names.push_back(TYPE_NAMES[k]);
+  names.push_back(nullptr);
+  uint8_t index = static_cast<uint8_t>(type_index(m.item_type) + 1);
+  const EventCode result = pick_string_field(names.data(), "Select", g_field.display_row,
+                                             g_field.value_column, &index, CHOICE_WIDTH, nullptr);
+  if (result < 0)
+    m.item_type = index == 0 || index > shown ? CHANGE_BYTE_UNCHANGED : TYPE_CODES[index - 1];
+  return result;
+}
+
+void show_type_filter() {
+  const int index = type_index(g_mass_change.item_type);
+  show_text_value(index < 0 ? ALL_TYPES_TEXT : TYPE_NAMES[index], CHOICE_WIDTH);
+}
+
 // A layer field over a scratch byte: 255 stays "unchanged", Del puts it back.
 EventCode edit_change_layer(uint8_t* layer) {
   uint8_t record[LAYER_FIELD_OFFSET + 1] = {};
@@ -233,19 +226,7 @@ EventCode edit_change_row(int row) {
     case 0: return ok_cancel_field();
     case CHANGE_ROW_LAYER: return edit_change_layer(&m.new_layer);
     case CHANGE_ROW_OPERATION: return edit_change_operation();
-    case FILTER_ROW_TYPE: {
-      // Index 0 is every type; the list's own entries follow.
-      std::vector<const char*> names{ALL_TYPES_TEXT};
-      const int shown = m.hide_second_pass != 0 ? TYPE_COUNT : TYPE_COUNT - 1;
-      for (int k = 0; k < shown; ++k) names.push_back(TYPE_NAMES[k]);
-      names.push_back(nullptr);
-      uint8_t index = static_cast<uint8_t>(type_index(m.item_type) + 1);
-      const EventCode result = pick_string_field(names.data(), "Select", g_field.display_row,
-                                                 g_field.value_column, &index, CHOICE_WIDTH, nullptr);
-      if (result < 0)
-        m.item_type = index == 0 || index > shown ? CHANGE_BYTE_UNCHANGED : TYPE_CODES[index - 1];
-      return result;
-    }
+    case FILTER_ROW_TYPE: return edit_type_filter(m.hide_second_pass != 0);
     case FILTER_ROW_LAYER_FROM: return edit_change_layer(&m.layer_from);
     case FILTER_ROW_LAYER_TO: return edit_change_layer(&m.layer_to);
     case FILTER_ROW_HIDDEN: return edit_yes_no(&m.include_hidden);
@@ -261,8 +242,7 @@ void show_change_rows(bool filters) {
   show_change_layer(m.new_layer);
   show_change_operation();
   if (filters) {
-    const int index = type_index(m.item_type);
-    show_text_value(index < 0 ? ALL_TYPES_TEXT : TYPE_NAMES[index], CHOICE_WIDTH);
+    show_type_filter();
     show_change_layer(m.layer_from);
     show_change_layer(m.layer_to);
     show_text_value(NO_YES[m.include_hidden != 0 ? 1 : 0], YES_NO_WIDTH);
@@ -276,6 +256,272 @@ int apply_op_dialog() {
   const CamParams wanted = change_record_params();
   if (wanted.operation == CAM_OP_DRAWING_AID) return make_items_drawing_aids();
   return apply_op_and_layer(wanted);
+}
+
+
+// ---- Dialogs 1002-1006 and 1016: tool values of many items ----------------------------------------
+
+// What a row of the tool dialogs changes.
+enum class ToolRow {
+  NONE, OK, TOOL_NUMBER, SHAPE, SIZE, TIP, SURFACE, RAPID, WIDTH, DEPTH, STEP_DOWN, FEED, PLUNGE,
+  RPM, RAMP, STEPOVER, FIRST_STEPOVER, ALLOWANCE, DIRECTION, SECOND_FEED, SECOND_RPM,
+  SECOND_DEPTH, TYPE_FILTER, TOOL_FILTER, LAYER_FROM, LAYER_TO, HIDDEN, MARKED,
+};
+
+constexpr int TOOL_WIDTH = 12;
+constexpr double DEGREES_PER_RADIAN = 57.29577951308232;
+constexpr double RADIANS_PER_DEGREE = 0.017453292519943295;
+constexpr char DIRECTION_LETTERS[] = "VC";
+const char* const DIRECTION_NAMES[] = {"Con\vv\x13" "entional", "\vC\x13" "limb cut"};
+constexpr ToolRow SHARED_TOOL_ROWS[] = {
+    ToolRow::OK,    ToolRow::TOOL_NUMBER, ToolRow::SHAPE, ToolRow::SIZE,      ToolRow::TIP,
+    ToolRow::SURFACE, ToolRow::RAPID,     ToolRow::WIDTH, ToolRow::DEPTH,     ToolRow::STEP_DOWN,
+    ToolRow::FEED,  ToolRow::PLUNGE};
+constexpr int SHARED_TOOL_ROW_COUNT = 12;
+constexpr ToolRow FILTER_ROWS[] = {ToolRow::TYPE_FILTER, ToolRow::TOOL_FILTER, ToolRow::LAYER_FROM,
+                                   ToolRow::LAYER_TO,    ToolRow::HIDDEN,      ToolRow::MARKED};
+constexpr int CENTERLINE_FILTER_ROW = 18;  // dialogs 1006 and 1016
+constexpr int AREA_FILTER_ROW = 20;        // dialogs 1002 and 1004
+static_assert(FORM_CHANGE_CENTERLINE_FIELDS == CENTERLINE_FILTER_ROW + 6);
+static_assert(FORM_CHANGE_ALL_TOOLS_FIELDS == CENTERLINE_FILTER_ROW + 6);
+static_assert(FORM_CHANGE_FINISHING_FIELDS == AREA_FILTER_ROW + 6);
+static_assert(FORM_CHANGE_ROUGHING_FIELDS == AREA_FILTER_ROW + 6);
+
+bool area_dialog() {
+  // Dialogs 1002 and 1004 carry ramp, stepover and direction rows; 1006 and 1016 second passes.
+  return g_machining_commands.tool_dialog_is_area != 0;
+}
+
+ToolRow tool_row(int row) {
+  const MassChange& m = g_mass_change;
+  if (row < SHARED_TOOL_ROW_COUNT) return SHARED_TOOL_ROWS[row];
+  if (!area_dialog()) {
+    if (row >= CENTERLINE_FILTER_ROW) return FILTER_ROWS[std::min(row - CENTERLINE_FILTER_ROW, 5)];
+    if (row == 12) return ToolRow::RPM;
+    if (m.hide_second_pass != 0) return ToolRow::NONE;
+    if (row == 13) return ToolRow::SECOND_FEED;
+    if (row == 14) return ToolRow::SECOND_RPM;
+    if (row == 15) return ToolRow::SECOND_DEPTH;
+    return ToolRow::NONE;
+  }
+  if (row >= AREA_FILTER_ROW) return FILTER_ROWS[std::min(row - AREA_FILTER_ROW, 5)];
+  switch (row) {
+    case 12: return ToolRow::RAMP;
+    case 13: return ToolRow::RPM;
+    case 14: return ToolRow::STEPOVER;
+    case 15: return m.roughing_variant != 0 ? ToolRow::FIRST_STEPOVER : ToolRow::NONE;
+    case 16: return m.roughing_variant != 0 ? ToolRow::ALLOWANCE : ToolRow::FIRST_STEPOVER;
+    case 17: return ToolRow::DIRECTION;
+    default: return ToolRow::NONE;
+  }
+}
+
+bool shape_given(const CamToolBlock& t) { return t.shape <= TOOL_SHAPE_BALL; }
+
+// Rows that need a given shape of the right kind are passed over otherwise.
+bool tool_row_open(ToolRow r, const CamToolBlock& t) {
+  switch (r) {
+    case ToolRow::NONE: return false;
+    case ToolRow::SIZE: return shape_given(t);
+    case ToolRow::TIP: return t.shape == TOOL_SHAPE_TAPERED;
+    case ToolRow::WIDTH: return t.shape != TOOL_SHAPE_FLAT;
+    default: return true;
+  }
+}
+
+// A float whose marker is "not given": Del gives the marker back.
+EventCode edit_marked_float(float* value, float marker) {
+  const EventCode result = marker == CAM_NOT_GIVEN
+                               ? optional_float_field(value, 0, TOOL_WIDTH)
+                               : edit_value_field({value, 0}, FIELD_FLOAT, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+  if (result == -KEY_DEL) *value = marker;
+  return result;
+}
+
+EventCode edit_tool_change_row(int row) {
+  const ToolRow r = tool_row(row);
+  CamParams wanted = change_record_params();
+  CamToolBlock& t = wanted.finishing;
+  if (!tool_row_open(r, t)) return g_field.last_ending_event == KEY_UP ? KEY_UP : KEY_DOWN;
+  MassChange& m = g_mass_change;
+  EventCode result = 0;
+  switch (r) {
+    case ToolRow::OK: return ok_cancel_field();
+    case ToolRow::TOOL_NUMBER:
+      result = edit_value_field({&t.tool_number, 0}, FIELD_SHORT, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+      break;
+    case ToolRow::SHAPE: {
+      std::vector<const char*> names(CAM_TOOL_SHAPE_NAMES, CAM_TOOL_SHAPE_NAMES + 3);
+      names.push_back(nullptr);
+      uint8_t shape = shape_given(t) ? t.shape : 0;
+      result = pick_string_field(names.data(), "Select", g_field.display_row, g_field.value_column,
+                                 &shape, CHOICE_WIDTH, nullptr);
+      if (result == -KEY_DEL) {
+        t.shape = CHANGE_SHAPE_UNCHANGED;
+        t.size = 0;
+      } else if (result < 0 && shape != t.shape) {
+        // Another shape measures its size otherwise: the size must be given again.
+        t.shape = shape <= TOOL_SHAPE_BALL ? shape : CHANGE_SHAPE_UNCHANGED;
+        t.size = 0;
+      }
+      std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
+      break;
+    }
+    case ToolRow::SIZE: {
+      float shown = t.shape == TOOL_SHAPE_TAPERED ? static_cast<float>(t.size * DEGREES_PER_RADIAN) : t.size;
+      result = edit_value_field({&shown, 0}, FIELD_FLOAT, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+      if (result < 0) {
+        t.size = t.shape == TOOL_SHAPE_TAPERED ? static_cast<float>(shown * RADIANS_PER_DEGREE) : shown;
+        // The area dialogs give a flat end mill its diameter as the cutting width too.
+        if (t.shape == TOOL_SHAPE_FLAT && area_dialog() && t.size > 0) t.cut_width = t.size;
+        std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
+      }
+      break;
+    }
+    case ToolRow::TIP: result = edit_marked_float(&t.tip_diameter, CAM_NOT_GIVEN); break;
+    case ToolRow::SURFACE: result = edit_marked_float(&wanted.surface_z, CAM_NOT_GIVEN); break;
+    case ToolRow::RAPID: result = edit_marked_float(&wanted.rapid_height, 0); break;
+    case ToolRow::WIDTH: result = edit_marked_float(&t.cut_width, CAM_NOT_GIVEN); break;
+    case ToolRow::DEPTH: result = edit_marked_float(&t.cut_depth, CAM_NOT_GIVEN); break;
+    case ToolRow::STEP_DOWN: result = edit_marked_float(&t.step_down, CAM_NOT_GIVEN); break;
+    case ToolRow::FEED: result = edit_marked_float(&t.feed, 0); break;
+    case ToolRow::PLUNGE:
+      result = edit_value_field({&t.plunge_percent, 0}, FIELD_SHORT, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+      break;
+    case ToolRow::RPM:
+      result = edit_value_field({&t.rpm, 0}, FIELD_LONG, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+      break;
+    case ToolRow::RAMP:
+      result = edit_value_field({&t.ramp_angle, 0}, FIELD_BYTE, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+      if (result < 0 && t.ramp_angle > 90) t.ramp_angle = 90;
+      break;
+    case ToolRow::STEPOVER:
+      result = edit_value_field({&t.stepover_percent, 0}, FIELD_BYTE, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+      if (result < 0 && t.stepover_percent > 100) t.stepover_percent = 100;
+      break;
+    case ToolRow::FIRST_STEPOVER: result = edit_marked_float(&t.first_stepover, CAM_NOT_GIVEN); break;
+    case ToolRow::ALLOWANCE: result = edit_marked_float(&wanted.finish_allowance, CAM_NOT_GIVEN); break;
+    case ToolRow::DIRECTION: {
+      uint8_t d = wanted.cut_direction == CHANGE_BYTE_UNCHANGED ? 0 : wanted.cut_direction;
+      result = cycle_list_field(DIRECTION_LETTERS, &d, 0, CHOICE_WIDTH);
+      if (result == -KEY_DEL) wanted.cut_direction = CHANGE_BYTE_UNCHANGED;
+      else if (result < 0) wanted.cut_direction = d <= 1 ? d : CHANGE_BYTE_UNCHANGED;
+      break;
+    }
+    case ToolRow::SECOND_FEED: result = edit_marked_float(&t.second_pass_feed, 0); break;
+    case ToolRow::SECOND_RPM:
+      result = edit_value_field({&t.second_pass_rpm, 0}, FIELD_LONG, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+      break;
+    case ToolRow::SECOND_DEPTH: result = edit_marked_float(&t.second_pass_depth, 0); break;
+    case ToolRow::TYPE_FILTER: return edit_type_filter(false);
+    case ToolRow::TOOL_FILTER:
+      return edit_value_field({&m.tool_filter, 0}, FIELD_SHORT, FIELD_OPTIONS_USUAL, TOOL_WIDTH);
+    case ToolRow::LAYER_FROM: return edit_change_layer(&m.layer_from);
+    case ToolRow::LAYER_TO: return edit_change_layer(&m.layer_to);
+    case ToolRow::HIDDEN: return edit_yes_no(&m.include_hidden);
+    case ToolRow::MARKED: return edit_yes_no(&m.marked_only);
+    case ToolRow::NONE: return 0;
+  }
+  set_change_record_params(wanted);
+  return result;
+}
+
+// Unchanged values show blank.
+void show_given_float(float value, float marker) {
+  if (value == marker) show_text_value("", TOOL_WIDTH);
+  else show_float_value(value, TOOL_WIDTH, 4);
+}
+
+void show_given_int(int32_t value, const char* unit = "") {
+  if (value == 0) show_text_value("", TOOL_WIDTH);
+  else show_formatted_text(TOOL_WIDTH + 6, "%d%s", static_cast<int>(value), unit);
+}
+
+void show_tool_change_row(ToolRow r) {
+  const MassChange& m = g_mass_change;
+  const CamParams wanted = change_record_params();
+  const CamToolBlock& t = wanted.finishing;
+  if (r == ToolRow::OK) {
+    skip_field_display();
+    return;
+  }
+  if (!tool_row_open(r, t)) {
+    show_text_value("", TOOL_WIDTH);
+    return;
+  }
+  switch (r) {
+    case ToolRow::TOOL_NUMBER: show_given_int(t.tool_number); return;
+    case ToolRow::SHAPE:
+      show_text_value(shape_given(t) ? CAM_TOOL_SHAPE_NAMES[t.shape] : "", CHOICE_WIDTH);
+      return;
+    case ToolRow::SIZE:
+      if (t.size == 0) show_text_value("", CHOICE_WIDTH);
+      else if (t.shape == TOOL_SHAPE_TAPERED)
+        show_formatted_text(CHOICE_WIDTH, "%.4f \x0e" "degrees", t.size * DEGREES_PER_RADIAN);
+      else show_float_value(t.size, TOOL_WIDTH, 4);
+      return;
+    case ToolRow::TIP: show_given_float(t.tip_diameter, CAM_NOT_GIVEN); return;
+    case ToolRow::SURFACE: show_given_float(wanted.surface_z, CAM_NOT_GIVEN); return;
+    case ToolRow::RAPID: show_given_float(wanted.rapid_height, 0); return;
+    case ToolRow::WIDTH: show_given_float(t.cut_width, CAM_NOT_GIVEN); return;
+    case ToolRow::DEPTH: show_given_float(t.cut_depth, CAM_NOT_GIVEN); return;
+    case ToolRow::STEP_DOWN: show_given_float(t.step_down, CAM_NOT_GIVEN); return;
+    case ToolRow::FEED: show_given_float(t.feed, 0); return;
+    case ToolRow::PLUNGE: show_given_int(t.plunge_percent, " %"); return;
+    case ToolRow::RPM: show_given_int(t.rpm, " \x0erpm"); return;
+    case ToolRow::RAMP: show_given_int(t.ramp_angle); return;
+    case ToolRow::STEPOVER: show_given_int(t.stepover_percent, " %"); return;
+    case ToolRow::FIRST_STEPOVER: show_given_float(t.first_stepover, CAM_NOT_GIVEN); return;
+    case ToolRow::ALLOWANCE: show_given_float(wanted.finish_allowance, CAM_NOT_GIVEN); return;
+    case ToolRow::DIRECTION:
+      show_text_value(wanted.cut_direction <= 1 ? DIRECTION_NAMES[wanted.cut_direction] : "", CHOICE_WIDTH);
+      return;
+    case ToolRow::SECOND_FEED: show_given_float(t.second_pass_feed, 0); return;
+    case ToolRow::SECOND_RPM: show_given_int(t.second_pass_rpm, " \x0erpm"); return;
+    case ToolRow::SECOND_DEPTH: show_given_float(t.second_pass_depth, 0); return;
+    case ToolRow::TYPE_FILTER: show_type_filter(); return;
+    case ToolRow::TOOL_FILTER: show_given_int(m.tool_filter); return;
+    case ToolRow::LAYER_FROM: show_change_layer(m.layer_from); return;
+    case ToolRow::LAYER_TO: show_change_layer(m.layer_to); return;
+    case ToolRow::HIDDEN: show_text_value(NO_YES[m.include_hidden != 0 ? 1 : 0], YES_NO_WIDTH); return;
+    case ToolRow::MARKED: show_text_value(NO_YES[m.marked_only != 0 ? 1 : 0], YES_NO_WIDTH); return;
+    case ToolRow::OK:
+    case ToolRow::NONE: return;
+  }
+}
+
+void show_tool_change_rows() {
+  begin_display_pass();
+  const int rows = area_dialog() ? FORM_CHANGE_FINISHING_FIELDS : FORM_CHANGE_CENTERLINE_FIELDS;
+  for (int row = 0; row < rows; ++row) show_tool_change_row(tool_row(row));
+  draw_ok_cancel();
+}
+
+EventCode tool_change_handler() {
+  const EventCode result = edit_current_field(edit_tool_change_row);
+  show_every_field(show_tool_change_rows);
+  return end_field_handler(result);
+}
+
+// Runs one of the tool dialogs; true when it was accepted.
+bool run_tool_change_dialog(int option) {
+  MassChange& m = g_mass_change;
+  MachiningCommandState& s = g_machining_commands;
+  int form = MSG_FORM_CHANGE_CENTERLINE;
+  switch (option) {
+    case CHANGE_BOTH_TOOLS: form = MSG_FORM_CHANGE_ALL_TOOLS; m.hide_second_pass = 1; break;
+    case CHANGE_FINISHING_TOOL:
+    case CHANGE_FINISHING_MARKED: form = MSG_FORM_CHANGE_FINISHING; break;
+    case CHANGE_ROUGHING_TOOL:
+    case CHANGE_ROUGHING_MARKED: form = MSG_FORM_CHANGE_ROUGHING; m.roughing_variant = 1; break;
+    default: break;
+  }
+  s.tool_dialog_is_area = form == MSG_FORM_CHANGE_FINISHING || form == MSG_FORM_CHANGE_ROUGHING ? 1 : 0;
+  const bool accepted = run_dialog(form, form == MSG_FORM_CHANGE_CENTERLINE || form == MSG_FORM_CHANGE_ALL_TOOLS
+                                             ? change_tool_field
+                                             : change_rough_tool_field) == 1;
+  s.tool_dialog_is_area = 0;
+  return accepted;
 }
 
 }  // namespace
@@ -307,7 +553,7 @@ int set_machining_group(int mask) {
 }
 
 int pick_group_number(const char* prompt) {
-  button_commands_set(COMMAND_PICK, COMMAND_NONE, COMMAND_QUIT);
+  button_commands_set(PICK_COMMAND_PICK, PICK_COMMAND_NONE, PICK_COMMAND_QUIT);
   help_push(MSG_HELP_PICK_ITEM);
   push_control_table();
   const int result = group_pick_loop(prompt);
@@ -389,6 +635,10 @@ EventCode change_filter_field() {
   return end_field_handler(result);
 }
 
+EventCode change_tool_field() { return tool_change_handler(); }
+
+EventCode change_rough_tool_field() { return tool_change_handler(); }
+
 int change_items_command(int option) {
   if (new_change_record() == nullptr) return 0;
   MassChange& m = g_mass_change;
@@ -410,10 +660,20 @@ int change_items_command(int option) {
       accepted = run_dialog(MSG_FORM_CHANGE_FILTER, change_filter_field) == 1;
       if (accepted) changed = apply_op_dialog();
       break;
+    case CHANGE_CENTERLINE_MARKED:
+    case CHANGE_FINISHING_MARKED:
+    case CHANGE_ROUGHING_MARKED:
+      m.marked_only = 1;
+      [[fallthrough]];
+    case CHANGE_BOTH_TOOLS:
+    case CHANGE_CENTERLINE_TOOL:
+    case CHANGE_FINISHING_TOOL:
+    case CHANGE_ROUGHING_TOOL:
+      accepted = run_tool_change_dialog(option);
+      if (accepted) changed = apply_machining_change(option, change_record_params());
+      break;
     default:
-      // The tool dialogs (1002-1016) are not in this version yet.
       delete_change_record();
-      show_missing_command_notice();
       return 0;
   }
   delete_change_record();

@@ -24,6 +24,7 @@ struct MachiningCommandState {
   int32_t last_group = 0;           // the number last entered in dialog 802
   uint8_t reorder_by_layer = 0;     // dialog 1010: order each layer of a group apart
   uint8_t reorder_either_end = 0;   // dialog 1010: polylines may be entered from either end
+  uint8_t tool_dialog_is_area = 0;  // the open tool dialog is 1002 or 1004 (else 1006, 1016)
 };
 extern MachiningCommandState g_machining_commands;
 void reset_machining_commands();
@@ -42,5 +43,7 @@ EventCode reorder_options_field();
 int change_items_command(int option);
 EventCode change_layer_field();    // dialog 1000
 EventCode change_filter_field();   // dialog 1008
+EventCode change_tool_field();     // dialogs 1006 and 1016
+EventCode change_rough_tool_field();  // dialogs 1002 and 1004
 // Fills the Drawing page's machining entries.
 void connect_machining_commands();

@@ -100,7 +100,8 @@ void make_item(const PointBuffer& b, bool spline, bool closed_by_letter) {
   if (closed_by_letter) records[0].node_flags = NODE_FIRST | NODE_LOOSE;
   const uint8_t kind = g_job_settings.new_items_machined != 0 ? GEOMETRY_KIND_MACHINABLE
                                                               : GEOMETRY_KIND_DRAWING_AID;
-  if (new_geometry_block("", records.data(), links, g_item_edit.new_item_layer, kind) != 0) {
+  // The layer shown in the entry strip, where the user may have typed or picked another.
+  if (new_geometry_block("", records.data(), links, g_coord.preview.layer, kind) != 0) {
     get_message(MSG_ITEM_CANNOT_GROW);
     return;
   }
@@ -128,7 +129,7 @@ void draw_polyline_by_nodes(int spline) {
   EntryPreview& preview = g_coord.preview;
   preview.redraw_hook = xor_rubber;
   preview.spline = spline != 0 ? 1 : 0;
-  preview.layer = g_item_edit.new_item_layer;
+  use_entry_layer_strip(g_item_edit.new_item_layer);
   entry_back_is_cancel();
   bool closed = false;
   for (;;) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "store/line_list.h"
+#include "commands/fillet_node.h"
 #include "commands/node_command_check.h"
 #include "commands/node_edit_session.h"
 #include "commands/node_propagation.h"
@@ -274,6 +275,9 @@ int apply_drag_mode(int16_t mode, const PointF& cursor, const PointF& raw) {
       if (turn != 0.0) rotate_item(item, &first->point, turn);
       break;
     }
+    case DRAG_FILLET_ARCS:
+    case DRAG_FILLET_LINES:
+    case DRAG_FILLET_LINE_ARC: result = fillet_drag_step(mode, cursor); break;
     case 61: {
       float radius = 0.0f;
       result = drag_rounded_rect_arc(item, index, raw, &radius);

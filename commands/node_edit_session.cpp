@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "commands/fillet_node.h"
 #include "commands/join_items.h"
 #include "commands/node_command_check.h"
 #include "commands/node_context_fill.h"
@@ -13,6 +14,7 @@
 #include "commands/node_menu_choice.h"
 #include "commands/node_one_shots.h"
 #include "commands/node_propagation.h"
+#include "commands/offset_command.h"
 #include "cam/machining_order.h"
 #include "editor/button_bindings.h"
 #include "editor/coord_entry.h"
@@ -49,6 +51,7 @@
 #include "screen/timer.h"
 #include "screen/text_output.h"
 #include "store/float_text.h"
+#include "text/text_numbering.h"
 #include "ui/message_box.h"
 #include "store/message_ids.h"
 
@@ -67,6 +70,7 @@ constexpr int OP_DELETE_LINK = 819;
 constexpr int OP_DELETE_ITEM = 820;
 constexpr int OP_SEPARATE = 866;
 constexpr int OP_OFFSET_LINK = 869;
+constexpr int OP_OFFSET_ITEM = 870;
 constexpr int OP_CUT_LINK = 885;
 constexpr int OP_ADD_NODE_AT_END = 905;
 constexpr int OP_BREAK = 809;
@@ -81,6 +85,8 @@ constexpr int16_t CMD_MOVE_RULER = 893;
 constexpr int16_t CMD_ARC_SECOND = 886;
 constexpr int16_t CMD_ARC_END = 887;
 constexpr int16_t CMD_NONE = 895;
+constexpr int16_t CMD_FILLET_DRAG = 833;
+constexpr int16_t CMD_FILLET_VALUE = 867;
 // The drag waits this many timer ticks before a new node is dragged.
 constexpr int DRAG_WAIT_TICKS = 8;
 // A continued link shorter than this is not ended: two clicks on one spot make no link.
@@ -98,6 +104,7 @@ constexpr char END_OF_ARC[] = "the end of the arc";
 constexpr char POINTS_WITH_MOUSE[] = "points with mouse";
 constexpr char CONTINUE_MEASURING_TEXT[] = "Press a key to continue measuring...";
 constexpr char CONTINUE_SELECTING_TEXT[] = "Continue selecting points...";
+constexpr char FILLET_VALUE_REFUSED_TEXT[] = "Can't make a fillet with that value.";
 // The step delay of the pointer's glide back to the previous node after Esc.
 constexpr int ESC_GLIDE_DELAY = 500;
 // "Changed to ..." notices are drawn and left at once: a box that waited would drop the keys
@@ -189,8 +196,7 @@ int end_session(bool commit) {
     // An edited machining item keeps its place in the machining order and the text numbering.
     if (machined) {
       renumber_machining_order();
-      if (g_drawing_commands.renumber_text_items != nullptr)
-        g_drawing_commands.renumber_text_items(1, 1);
+      renumber_text_items(1, 1);
     }
   } else {
     if (edit_session_open()) xor_draw_working_set();
@@ -478,7 +484,7 @@ void show_radius_readout() {
   const LinkRecord* link = current_link();
   const LinkRecord* first = item_nodes(context().item);
   double radius = -1.0;
-  if (d.mode == 61) radius = context().fillet_radius;
+  if (d.mode == 61 || is_fillet_drag(d.mode)) radius = context().fillet_radius;
   else if (!d.radius_readout) return;
   else if (code_is_arc(link->code)) radius = link->code;
   else if (item_type(context().item) == ITEM_POINT && first->code <= -64.0f &&
@@ -757,6 +763,8 @@ bool typed_entry(EventCode code) {
   return true;
 }
 
+void typed_fillet_radius(EventCode code);
+
 void handle_event(EventCode code) {
   NodeDrag& d = g_node_drag;
   NodeContext& c = context();
@@ -821,6 +829,10 @@ void handle_event(EventCode code) {
       return;
     default: break;
   }
+  if (starts_typed_value(code) && is_fillet_drag(d.mode)) {
+    typed_fillet_radius(code);
+    return;
+  }
   if (starts_typed_value(code) && typed_entry(code)) return;
   if (code <= 0 || code >= 128) return;
   const int key = code | 0x20;
@@ -846,6 +858,47 @@ void continue_measuring() {
   glide_pointer(saved_x, saved_y);
   show_message_area(TOGGLES_TEXT);
   show_prompt(CONTINUE_SELECTING_TEXT);
+}
+
+int drag_loop(int op, int16_t mode);
+
+// The fillet commands: a picked node first gets a link for the arc; then by value the fillet
+// is made (or, with radius 0, taken out) at once, by dragging it follows the pointer.
+int fillet_entry(int op, int16_t mode) {
+  NodeContext& c = context();
+  const auto node_pick_kind = [](int16_t pick) {
+    return pick == PICK_START_NODE || pick == PICK_END_NODE;
+  };
+  if ((c.session_flags & NODE_SESSION_FILLET_AT_NODE) != 0 || node_pick_kind(c.pick)) {
+    if (insert_fillet_record() != 0) return end_session(false);
+    mode = static_cast<int16_t>(node_command_check(static_cast<int16_t>(op), c.link_index, c.pick));
+  }
+  if (op == CMD_FILLET_VALUE) {
+    if (mode == DRAG_NOT_POSSIBLE) return end_session(false);
+    const int done = c.fillet_radius > 0.0f ? fillet_at_node_by_value() : remove_fillet();
+    return end_session(done == 0);
+  }
+  if (!is_fillet_drag(mode)) return end_session(false);
+  return drag_loop(op, mode);
+}
+
+// A radius typed during a fillet drag: the fillet by value, which ends the drag when it fits.
+void typed_fillet_radius(EventCode code) {
+  NodeContext& c = context();
+  float radius = 0.0f;
+  if (read_typed_offset(code, &radius) != 0) return;
+  const float dragged = c.fillet_radius;
+  c.fillet_radius = radius;
+  xor_draw_working_set();
+  const int done = fillet_at_node_by_value();
+  xor_draw_working_set();
+  if (done != 0) {
+    c.fillet_radius = dragged;
+    if (done != FILLET_VALUE_TOO_LARGE) show_notice(FILLET_VALUE_REFUSED_TEXT);
+    return;
+  }
+  c.session_flags = NODE_SESSION_TYPED_FILLET;
+  g_node_drag.finish = true;
 }
 
 int drag_loop(int op, int16_t mode) {
@@ -909,10 +962,13 @@ int node_edit_session(int op_in) {
     leave_hover();
     return delete_whole_item(hovered);
   }
-  if (op == OP_OFFSET_LINK || op == 870) {
-    show_missing_command_notice();
+  // Offsets by value that make new items leave the item itself alone.
+  if (op == OP_OFFSET_ITEM || (op == OP_OFFSET_LINK && g_offset.create_new_link)) {
+    const float d = c.offset_distance;
+    LinkRecord* link = h.hover_link != nullptr ? h.hover_link : item_nodes(hovered);
     leave_hover();
-    return -1;
+    if (op == OP_OFFSET_ITEM) return offset_item_by_value(hovered, d);
+    return offset_new_links(hovered, link, d) > 0 ? 0 : -1;
   }
   if (edit_begin(hovered, 1) < 0) {
     leave_hover();
@@ -964,8 +1020,8 @@ int node_edit_session(int op_in) {
     }
   }
   if (mode == DRAG_NOT_POSSIBLE) return end_session(false);
-  if (mode == 3 || mode == 23 || mode == 24 || mode == 833 || mode == 867)
-    return cancel_with_notice();
+  if (is_fillet_drag(mode) || mode == CMD_FILLET_DRAG || mode == CMD_FILLET_VALUE)
+    return fillet_entry(op, mode);
   if (mode < 0) {
     const int done = run_one_shot(mode);
     if (done < 0) return end_session(false);

@@ -8,6 +8,7 @@
 #include "commands/node_edit_session.h"
 #include "commands/node_menu_choice.h"
 #include "commands/node_propagation.h"
+#include "commands/offset_command.h"
 #include "editor/coord_entry.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
@@ -622,9 +623,11 @@ int run_one_shot(int16_t mode) {
     case -874: return make_parallel_command();
     case -875: return make_perpendicular_command();
     // Joining, breaking, offsets and the tangent command come with their own commands.
+    case -869:
+      return offset_current_link(context().offset_distance) == 0 ? ONE_SHOT_COMMIT_AS_IS
+                                                                 : ONE_SHOT_CANCEL;
     case -805:
     case -809:
-    case -869:
     case -870:
     case -876:
     case -929: return one_shot_missing();

@@ -8,11 +8,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "geometry/drawing_item.h"
 #include "screen/event_queue.h"
 
-struct ScreenControl;
+#include "screen/controls.h"
 
 // How a field is typed and picked. Lengths are in drawing units; angles are typed and shown in
 // degrees and kept in radians.
@@ -78,6 +79,9 @@ struct ValueForm {
   // ---- survive set-up ----
   uint8_t layer = 0;                 // layer (0-243) of the new item
   FormLink last_preview = {};        // the link last drawn as the preview, kept to erase it
+  // The form's own drawing after the view changed under it (its working item, the panel);
+  // null: none. Set by the form after set-up, cleared by close_value_form.
+  void (*after_view_change)() = nullptr;
 };
 extern ValueForm g_value_form;
 
@@ -103,3 +107,64 @@ EventCode step_value_form_cursor(EventCode key, int count, int* current);
 
 // Test hooks
 void reset_value_form();
+
+// ---- the engine every form loop drives ----
+
+// Control ids of a form table besides its fields (1-59): the label of a field is the field's id
+// plus VALUE_LABEL_OFFSET (the "Layer:" label is the layer field's); the swatch that opens the
+// layer list; the header and the help button.
+constexpr int VALUE_LABEL_OFFSET = 110;
+constexpr uint8_t VALUE_ID_OK = 96;
+constexpr uint8_t VALUE_ID_CANCEL = 1;
+constexpr uint8_t VALUE_ID_SWATCH = 230;
+constexpr uint8_t VALUE_ID_ZOOM_DRAWING = 97;
+constexpr uint8_t VALUE_ID_ZOOM_SHAPE = 98;
+constexpr uint8_t VALUE_ID_ZOOM_IN = 99;
+constexpr uint8_t VALUE_ID_ZOOM_OUT = 100;
+constexpr uint8_t VALUE_ID_PAN = 101;
+constexpr uint8_t VALUE_ID_HELP = 102;
+// What the mouse buttons carry over the drawing while a form is open.
+constexpr EventCode VALUE_FORM_PICK = 801;
+constexpr EventCode VALUE_FORM_SNAP = 890;
+// read_value_form_event's answer after a full redraw.
+constexpr EventCode VALUE_FORM_REDRAWN = 5003;
+
+// Appends the header ("Zoom to:" Drawing, the shape's name, "Zoom" IN OUT, Pan) and the
+// "Help me!" button at help_row. The shape's button is hidden until the form is complete.
+void append_form_header(std::vector<ScreenControl>* table, const char* shape_name, int help_row);
+
+// While a form is open: the buttons pick and snap, and the drawing area ends where the panel
+// begins; close_value_form gives both back (erasing a shown preview when code is not 0).
+void open_value_form_panel();
+void close_value_form(int code);
+
+// The next event of an open form: the pointer follows the mouse in and out of the drawing; a
+// click on a control comes as EVENT_CONTROL_CLICKED with its pixel in g_canvas_cursor.click_x/y,
+// a click in the drawing as the command its button carries (VALUE_FORM_PICK, VALUE_FORM_SNAP);
+// keys as they are; VALUE_FORM_REDRAWN after a full redraw. `message` goes to the message area;
+// with a selected label (its control, and the kind of its field) the label blinks while the
+// reader waits and only nodes are hovered for a point.
+EventCode read_value_form_event(const char* message, const ScreenControl* selected_label,
+                                int8_t kind);
+// The message area's text for a selected label of a kind (none selected: kind out of range).
+const char* value_label_message(int8_t kind, bool selected);
+
+// The "Pick" of a selected field: its value from what lies under the cursor. `value` is the
+// field's variable (for a point its X; the Y is the next float). 1 set (the recompute function
+// was called), 0 or -2 nothing taken, -1 the pick was cancelled (or no field was selected).
+int pick_field_from_drawing(int field, int kind, float* value);
+// The Object Snap of a selected field: a point through the snap menu, a length or an angle from
+// a link or two points. 0 nothing set, -1 set.
+int snap_field_from_drawing(int field, int kind, float* value);
+// Acts on a header or help button id 97-102; the id, or 0 for any other id.
+int run_form_header_button(int id);
+// The "Help me!" tour; 27 when it was ended early.
+int run_value_form_tour();
+
+// The link preview of link forms: 114 forgets it (nothing left on the screen to erase), 1 erases
+// a shown one, 0 erases and draws the solved link (dotted cyan, XOR).
+void update_form_preview(int mode);
+// After a zoom or pan: the preview forgotten and, when complete, drawn again.
+void refresh_form_preview();
+// Shows or hides the shape's zoom button by `complete`.
+void update_zoom_to_shape_button();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "editor/hover_state.h"
 #include "editor/object_snaps.h"
 #include "editor/page_furniture.h"
+#include "editor/panel_layer_field.h"
 #include "editor/point_picking.h"
 #include "editor/render.h"
 #include "editor/view.h"
@@ -68,6 +70,11 @@ constexpr uint8_t STRIP_TO_DRAWING = 100;
 constexpr uint8_t STRIP_IN = 105;
 constexpr uint8_t STRIP_OUT = 111;
 constexpr uint8_t STRIP_PAN = 112;
+constexpr uint8_t STRIP_LAYER_FIELD = 10;
+constexpr uint8_t STRIP_LAYER_LIST = 11;
+constexpr int16_t HINT_LAYER_FIELD = 73;
+constexpr int16_t HINT_LAYER_LIST = 74;
+constexpr char LAYER_LIST_GLYPH[] = "\x08" "A";
 constexpr int16_t PAN_PICTURE = -204;
 
 const char* const ENTRY_PROMPTS[] = {
@@ -104,15 +111,39 @@ constexpr char CLOSE_SHOWN[] = "C   \x0e(close polyline)\x13";
 constexpr char MEASURE_ANGLE_PROMPT[] = "Select the 2nd point that will define the angle.";
 constexpr char MEASURE_DISTANCE_PROMPT[] = "Select another point that will define the distance";
 
+void append_entry_controls(std::vector<ScreenControl>* table) {
+  table->push_back(make_control("Go Back", STRIP_GO_BACK, 0, -9, 1, 7, 0, 0));
+  table->push_back(make_control("Done", STRIP_DONE, 0, -16, 1, 4, 0, 0));
+  append_zoom_controls(table, 62);
+  table->push_back(end_control());
+}
+
 std::vector<ScreenControl>& entry_strip() {
   static std::vector<ScreenControl> table;
+  if (table.empty()) append_entry_controls(&table);
+  return table;
+}
+
+// The same strip with the layer of the item being drawn in front: the label, the typed field
+// and the layer-list button.
+std::vector<ScreenControl>& entry_layer_strip() {
+  static std::vector<ScreenControl> table;
   if (table.empty()) {
-    table.push_back(make_control("Go Back", STRIP_GO_BACK, 0, -9, 1, 7, 0, 0));
-    table.push_back(make_control("Done", STRIP_DONE, 0, -16, 1, 4, 0, 0));
-    append_zoom_controls(&table, 62);
-    table.push_back(end_control());
+    table.push_back(make_control("Layer", 0, 1, 2, 1, 5, 0, CF_NO_BOX));
+    table.push_back(make_control("  0", STRIP_LAYER_FIELD, 2, 2, 1, 3, HINT_LAYER_FIELD, CF_ENTRY));
+    table.push_back(make_control(LAYER_LIST_GLYPH, STRIP_LAYER_LIST, 2, 5, 1, 1, HINT_LAYER_LIST, 0));
+    append_entry_controls(&table);
   }
   return table;
+}
+
+// The index of a control of the preview's strip, or -1.
+int preview_control_index(int id) {
+  const ScreenControl* table = g_coord.preview.controls;
+  if (table == nullptr) return -1;
+  for (int i = 0; table[i].flags != CF_END; ++i)
+    if (table[i].id == id) return i;
+  return -1;
 }
 
 void call_preview_hook() {
@@ -345,6 +376,16 @@ int entry_control(CoordEntry* e, int id, bool* accept) {
         call_preview_hook();
       }
       return 0;
+    case STRIP_LAYER_FIELD: {
+      bool hit = false;
+      const EventCode left =
+          edit_panel_layer_field(preview_control_index(STRIP_LAYER_FIELD), &hit, &g_coord.preview.layer);
+      // The field left by a click on another control: that control acts in turn.
+      return hit && left != STRIP_LAYER_FIELD ? entry_control(e, left, accept) : 0;
+    }
+    case STRIP_LAYER_LIST:
+      pick_panel_layer(preview_control_index(STRIP_LAYER_FIELD), &g_coord.preview.layer);
+      return 0;
     default: (void)e; return 0;
   }
 }
@@ -452,16 +493,31 @@ void reset_entry_preview() {
   p.controls = entry_strip().data();
 }
 
-void entry_back_is_cancel() {
-  ScreenControl& back = entry_strip()[0];
-  std::strncpy(back.caption, " Cancel", sizeof back.caption - 1);
-  back.id = STRIP_CANCEL;
+namespace {
+
+// The back button of both strips: its caption and id.
+void set_back_button(const char* caption, uint8_t id) {
+  for (std::vector<ScreenControl>* table : {&entry_strip(), &entry_layer_strip()}) {
+    for (ScreenControl& c : *table) {
+      if (c.id != STRIP_GO_BACK && c.id != STRIP_CANCEL) continue;
+      std::strncpy(c.caption, caption, sizeof c.caption - 1);
+      c.id = id;
+    }
+  }
 }
 
-void entry_back_is_go_back() {
-  ScreenControl& back = entry_strip()[0];
-  std::strncpy(back.caption, "Go Back", sizeof back.caption - 1);
-  back.id = STRIP_GO_BACK;
+}  // namespace
+
+void entry_back_is_cancel() { set_back_button(" Cancel", STRIP_CANCEL); }
+
+void entry_back_is_go_back() { set_back_button("Go Back", STRIP_GO_BACK); }
+
+void use_entry_layer_strip(uint8_t layer) {
+  EntryPreview& p = g_coord.preview;
+  p.layer = layer;
+  std::vector<ScreenControl>& table = entry_layer_strip();
+  std::snprintf(table[1].caption, CONTROL_CAPTION_SIZE, "%3d", layer);
+  p.controls = table.data();
 }
 
 namespace {

@@ -143,6 +143,9 @@ int read_value_line(const char* prompt);
 int enter_reference_point(int flag);
 void entry_back_is_cancel();
 void entry_back_is_go_back();
+// The entries that follow show the layer of the item being drawn (the preview's layer byte,
+// set to `layer`) in front of the strip: typed in its field or picked from the layer list.
+void use_entry_layer_strip(uint8_t layer);
 // Sets up the preview for the entries that follow: cleared, the working set as redraw hook
 // and the plain entry strip.
 void reset_entry_preview();

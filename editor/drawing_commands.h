@@ -28,8 +28,9 @@ struct DrawingCommandEntries {
   // Whether a node command may act on the edited item at a link: negative when not. Empty:
   // every command may.
   int (*node_command_check)(int16_t command, int link_index, int pick_kind) = nullptr;
-  // Numbers the text items for the Engraving list. Empty: there is no numbering to keep.
-  void (*renumber_text_items)(int first, int mode) = nullptr;
+  // Draws the Engraving list page behind an item panel that stands over it (the side panel
+  // off). Empty: the page draws itself when it runs again.
+  void (*redraw_text_list_page)() = nullptr;
 
   // ---- commands of the page's keys and menus ----
   int (*fillet_command)() = nullptr;

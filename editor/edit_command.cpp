@@ -36,6 +36,7 @@
 #include "store/catalogue.h"
 #include "store/message_ids.h"
 #include "text/text_layout.h"
+#include "text/text_numbering.h"
 #include "ui/catalogue_menu.h"
 #include "ui/message_box.h"
 #include "ui/text_window.h"
@@ -760,7 +761,7 @@ void exit_step() {
   if (e.order_changed != 0) {
     e.order_changed = 0;
     renumber_machining_order();
-    if (g_drawing_commands.renumber_text_items != nullptr) g_drawing_commands.renumber_text_items(1, 1);
+    renumber_text_items(1, 1);
   }
 }
 

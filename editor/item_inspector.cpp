@@ -23,6 +23,7 @@
 #include "store/line_list.h"
 #include "ui/dialog_form.h"
 #include "ui/message_box.h"
+#include "ui/placeholder_page.h"
 #include "ui/settings_fields.h"
 #include "ui/text_window.h"
 
@@ -156,9 +157,19 @@ void place_next_panel(int message) {
 void rebuild_panel_screen() {
   if (g_form.redraw_level == 0) return;
   hide_pointer();
-  repaint_dialog();
-  g_form.redraw_level = 0;
-  redraw_panel_drawing();
+  if (g_preferences.drawing.side_panel != 0) {
+    repaint_dialog();
+    g_form.redraw_level = 0;
+    redraw_panel_drawing();
+  } else {
+    // Without the side panel the panel stands over the Engraving list page: the page is drawn
+    // behind it, asked to draw itself once more when it runs again, and the panel goes on top.
+    if (g_drawing_commands.redraw_text_list_page != nullptr)
+      g_drawing_commands.redraw_text_list_page();
+    g_page_requests.redraw = 1;
+    repaint_dialog();
+    g_form.redraw_level = 0;
+  }
   if (g_controls.active != nullptr) draw_controls(g_controls.active, 0);
 }
 
@@ -201,12 +212,37 @@ EventCode act_on_panel_button(int id) {
   return KEY_ESC;
 }
 
+int panel_button_under_pointer() {
+  const int x = g_pointer.wanted_x, y = g_pointer.wanted_y;
+  for (const ScreenControl* c = page_strip_table(); c->flags != CF_END; ++c) {
+    if (c->id < STRIP_PANEL_FIRST || c->id > STRIP_PANEL_LAST || (c->flags & CF_HIDDEN) != 0)
+      continue;
+    const int width = std::max(c->hit_width, c->drawn_width);
+    if (x >= c->x && x < c->x + width && y >= c->y && y < c->y + std::max<int>(1, c->hit_height))
+      return c->id;
+  }
+  return -1;
+}
+
 EventCode panel_left_press(const char* fields, int offset) {
-  const EventCode acted = act_on_panel_button(hit_test_controls(g_pointer.wanted_x, g_pointer.wanted_y));
+  const EventCode acted = act_on_panel_button(panel_button_under_pointer());
   if (acted >= 0) return acted;
   auto_enter_quick_fields(fields, offset);
   return 0;
 }
+
+EventCode take_panel_button_click() {
+  const int id = panel_button_under_pointer();
+  if (id < 0) return -1;
+  const EventCode acted = act_on_panel_button(id);
+  return acted < 0 ? -1 : acted;
+}
+
+PanelClickGuard::PanelClickGuard() : saved_(g_form_hooks.click) {
+  g_form_hooks.click = take_panel_button_click;
+}
+
+PanelClickGuard::~PanelClickGuard() { g_form_hooks.click = saved_; }
 
 // ---- navigation ----
 

@@ -89,6 +89,22 @@ EventCode act_on_panel_button(int id);
 // clicked takes effect at once (auto_enter_quick_fields). The result as act_on_panel_button's,
 // 0 when it was no button.
 EventCode panel_left_press(const char* fields, int offset);
+// The id of the shown panel button under the pointer, or -1.
+int panel_button_under_pointer();
+// A left press on a panel button while a panel's form runs, taken before the form could take it
+// as a click on a row: -1 when no button is under the pointer, else as act_on_panel_button.
+EventCode take_panel_button_click();
+// While it lives, the running form hands left presses on panel buttons to the panel.
+class PanelClickGuard {
+ public:
+  PanelClickGuard();
+  ~PanelClickGuard();
+  PanelClickGuard(const PanelClickGuard&) = delete;
+  PanelClickGuard& operator=(const PanelClickGuard&) = delete;
+
+ private:
+  EventCode (*saved_)();
+};
 
 // ---- navigation ----
 void link_panel_navigate(int code, int link_count);

@@ -714,6 +714,7 @@ namespace {
 
 int run_page_dialog(int message, WindowKeyFilter handler) {
   place_next_panel(message);
+  const PanelClickGuard buttons;
   return run_dialog(message, handler);
 }
 

@@ -470,6 +470,7 @@ int open_link_panel() {
   p.reopen_field = 0;
   if (p.panel_link >= 0 && g_hover.highlighted_link == nullptr)
     hilite_link(item_nodes(it) + p.panel_link);
+  const PanelClickGuard buttons;
   if (p.panel_link == PANEL_HEADER) {
     place_next_panel(MSG_FORM_ITEM_HEADER);
     run_dialog(MSG_FORM_ITEM_HEADER, node_panel_field);

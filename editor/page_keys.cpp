@@ -40,6 +40,7 @@
 #include "screen/pointer.h"
 #include "store/catalogue.h"
 #include "store/message_ids.h"
+#include "editor/font_picker.h"
 #include "text/stroke_fonts.h"
 #include "ui/entry_line.h"
 #include "ui/layer_list.h"
@@ -260,7 +261,7 @@ PagePass choose_symbol() {
   const float view[4] = {v.view_left, v.view_bottom, v.view_right, v.view_top};
   const float extents[4] = {v.extent_min_x, v.extent_min_y, v.extent_max_x, v.extent_max_y};
   uint8_t picked = 0;
-  const int font = pick_font(0, &picked);
+  const int font = pick_font(PICK_FONT_SYMBOLS, &picked);
   v.view_left = view[0];
   v.view_bottom = view[1];
   v.view_right = view[2];

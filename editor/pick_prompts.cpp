@@ -10,6 +10,7 @@
 #include "editor/hover.h"
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
+#include "editor/pick_strip.h"
 #include "editor/view.h"
 #include "screen/controls.h"
 #include "screen/event_queue.h"
@@ -40,39 +41,12 @@ constexpr char HEAD_LINK[] = "Click the \vlink\x13 you want to ";
 constexpr char HEAD_NODE[] = "Click the \vnode\x13 you want to ";
 constexpr char HEAD_ITEM[] = "Click the item you want to ";
 
-constexpr int16_t COMMAND_PICK = 801;
-constexpr int16_t COMMAND_NONE = 895;
-constexpr int16_t COMMAND_QUIT = 889;
 // The pointer over an item while the prompt waits.
 constexpr uint8_t PROMPT_ITEM_SHAPE = 39;
 constexpr uint16_t PICK_MODE_PROMPT_NODES = 0x108;
 constexpr uint16_t PICK_MODE_NORMAL = 14;
 
-// The pick strip's controls.
-constexpr uint8_t STRIP_DONE = 27;
-constexpr uint8_t STRIP_TO_DRAWING = 100;
-constexpr uint8_t STRIP_IN = 105;
-constexpr uint8_t STRIP_OUT = 111;
-constexpr uint8_t STRIP_PAN_PICTURE = 112;
-constexpr int16_t PAN_PICTURE = -204;
-
 enum class Want { LINK, NODE, ITEM };
-
-std::vector<ScreenControl>& pick_strip() {
-  static std::vector<ScreenControl> table;
-  if (table.empty()) {
-    table.push_back(make_control("Done", STRIP_DONE, 0, -5, 1, 4, 0, 0));
-    table.push_back(make_control("Zoom:", 0, 3, -31, 1, 5, 0, CF_NO_BOX));
-    table.push_back(make_control("IN", STRIP_IN, 3, -24, 1, 3, 159, 0));
-    table.push_back(make_control("OUT", STRIP_OUT, 3, -20, 1, 4, 160, 0));
-    table.push_back(make_control("to drawing", STRIP_TO_DRAWING, 3, -15, 1, 10, 157, 0));
-    ScreenControl pan = make_control("", STRIP_PAN_PICTURE, 1, -20, 1, 4, 161, CF_PICTURE);
-    pan.style = PAN_PICTURE;
-    table.push_back(pan);
-    table.push_back(end_control());
-  }
-  return table;
-}
 
 void show_prompt_head(const char* head, int verb) {
   const std::string text = std::string(head) + pick_verb(verb);
@@ -82,7 +56,7 @@ void show_prompt_head(const char* head, int verb) {
   h.item_shape = PROMPT_ITEM_SHAPE;
   h.hover_item = nullptr;
   h.pick_kind = 0;
-  draw_controls(pick_strip().data(), 0);
+  draw_pick_strip();
 }
 
 // A click with a hovered item: true when it is taken.
@@ -103,10 +77,6 @@ bool accepts(Want want, int verb) {
   return false;
 }
 
-void pan_while_held() {
-  while (g_pointer.button_bits != 0 && g_form.redraw_level == 0) pan_by_drag();
-}
-
 // The loop every prompt shares: 0 picked, -1 cancelled.
 int prompt_loop(const char* head, Want want, int verb) {
   show_prompt_head(head, verb);
@@ -120,21 +90,10 @@ int prompt_loop(const char* head, Want want, int verb) {
       show_prompt_head(head, verb);
       continue;
     }
-    if (code == KEY_ESC) return -1;
-    if (code == EVENT_QUIT) {
-      push_input_code(EVENT_QUIT);
-      return -1;
-    }
-    if (code == EVENT_CONTROL_CLICKED) {
-      switch (hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y)) {
-        case STRIP_TO_DRAWING: zoom_to_drawing(); continue;
-        case STRIP_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); continue;
-        case STRIP_OUT: repeat_zoom_while_held(KEY_PGDN, nullptr); continue;
-        case STRIP_PAN_PICTURE: pan_while_held(); continue;
-        default: return -1;
-      }
-    }
-    if (code == COMMAND_PICK) {
+    const int strip_event = read_pick_strip_event(code);
+    if (strip_event == STRIP_EVENT_CANCEL) return -1;
+    if (strip_event == STRIP_EVENT_HANDLED) continue;
+    if (code == PICK_COMMAND_PICK) {
       if (g_hover.hover_item == nullptr) continue;
       if (accepts(want, verb)) return 0;
       g_hover.hover_item = nullptr;
@@ -148,7 +107,7 @@ int prompt_loop(const char* head, Want want, int verb) {
 // Binds the buttons and pushes the help, runs the loop and gives both back.
 int run_prompt(const char* head, Want want, int verb, int16_t help, uint16_t pick_mode,
                uint16_t mode_after) {
-  button_commands_set(COMMAND_PICK, COMMAND_NONE, COMMAND_QUIT);
+  button_commands_set(PICK_COMMAND_PICK, PICK_COMMAND_NONE, PICK_COMMAND_QUIT);
   help_push(help);
   push_control_table();
   HoverState& h = g_hover;

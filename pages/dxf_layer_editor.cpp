@@ -172,6 +172,13 @@ EventCode entry_row(int row) {
 }  // namespace
 
 EventCode dxf_layer_entry_field() {
+  // A form's keys stop at its first and last row; here Up on the first and Down on the last
+  // must reach the row, which leaves for the next line's form. The stop stays on the others.
+  if (TextWindow* form = g_windows.active; form != nullptr) {
+    const bool edge = form->cursor_row == ER_CUT || form->cursor_row == ER_COLOUR;
+    if (edge) form->flags &= ~WINDOW_FIXED_LIST;
+    else form->flags |= WINDOW_FIXED_LIST;
+  }
   EventCode result = edit_current_field(entry_row);
   const TextWindow* w = g_windows.active;
   const int row = w != nullptr ? w->cursor_row : 0;
@@ -201,6 +208,7 @@ int dxf_layer_entry_form(int /*index*/) {
   g_entry_line = line;
   g_entry = read_line_cam(line);
   g_entry_colour = line_colour(line);
+  g_field.next_label_width = widest_form_label(MSG_FORM_DXF_LAYER_ENTRY) + 1;
   const int accepted = run_dialog(MSG_FORM_DXF_LAYER_ENTRY, dxf_layer_entry_field);
   if (accepted == 1) {
     write_line_cam(line, g_entry);
@@ -251,7 +259,10 @@ int edit_dxf_layer_names() {
   load_dxf_layer_table();
   push_list();
   clear_current_list();
-  for (const DxfLayerEntry& e : g_dxf_layer_table.entries) add_entry_line(e, nullptr);
+  // Unnamed entries are never saved: the list shows the named ones and numbers its blank line
+  // after them (1 in an empty list).
+  for (const DxfLayerEntry& e : g_dxf_layer_table.entries)
+    if (!e.name.empty()) add_entry_line(e, nullptr);
   keep_blank_last_line();
   g_changed = false;
   TextLine* node = create_window(nullptr, {

@@ -82,6 +82,8 @@ constexpr int PICTURE_SURFACE_MENU = 165;
 constexpr int LOWEST_PICTURE = 32;
 constexpr double DEGREES_PER_RADIAN = 180.0 / 3.14159265358979323846;
 constexpr int ROW_MATERIAL_BOX = 20;
+constexpr int FOLDER_ROW = 6;        // the page's folder entry, the lowest of its own rows
+constexpr int FORM_SPARE_ROWS = 3;   // a form keeps the screen's last rows free
 
 const char* const NO_YES[] = {"No", "Yes", nullptr};
 const char* const SIDES[] = {"Inside", "Outside", nullptr};
@@ -115,9 +117,9 @@ std::vector<ScreenControl> make_controls() {
       make_control("Reset", JOB_SETUP_RESET_LAYERS, 3, 120, 1, 5, 36, 0),
       make_control("\vJob name:", 0, 5, 1, 1, 7, 0, CF_NO_BOX),
       make_control("", JOB_SETUP_NAME, 5, 11, 1, 78, 99, CF_ENTRY),
-      make_control("\vFolder:", 0, 6, 1, 1, 7, 0, CF_NO_BOX),
-      make_control("", JOB_SETUP_FOLDER, 6, 11, 1, 78, 100, CF_ENTRY),
-      make_control("\b:", JOB_SETUP_BROWSE, 6, 9, 1, 1, 101, CF_NO_BOX),
+      make_control("\vFolder:", 0, FOLDER_ROW, 1, 1, 7, 0, CF_NO_BOX),
+      make_control("", JOB_SETUP_FOLDER, FOLDER_ROW, 11, 1, 78, 100, CF_ENTRY),
+      make_control("\b:", JOB_SETUP_BROWSE, FOLDER_ROW, 9, 1, 1, 101, CF_NO_BOX),
       make_control("More job settings", JOB_SETUP_MORE_SETTINGS, 3, 26, 1, 17, 37, 0),
       make_control("Menu", JOB_SETUP_MENU, 1, 4, 1, 4, 38, 0),
   };
@@ -592,6 +594,32 @@ void draw_page() {
   show_job_file_field(r != nullptr ? r->folder : "", JOB_SETUP_FOLDER);
 }
 
+// The dialog's top row, below the name and folder rows. Where the screen is too short for its
+// rows in the normal font (1024 x 768), it is set in the medium font, which fits.
+int dialog_top_row() {
+  const CellMetrics& normal = g_display.presets[FACE_ROLE_NORMAL];
+  const int screen_height = normal.cell_height * (normal.last_row + 1);
+  int top = 9;
+  if (screen_height > 1000) ++top;
+  if (screen_height > 1100) top += 2;
+  if (screen_height > 1300) top += 2;
+  // A form too long for the screen is moved up; its title bar may not cover the folder row.
+  const auto placed = [](int wanted, int last_row) {
+    return wanted + JOB_SETUP_ROWS - 1 > last_row - FORM_SPARE_ROWS
+               ? last_row - JOB_SETUP_ROWS - (FORM_SPARE_ROWS - 1)
+               : wanted;
+  };
+  if (placed(top, normal.last_row) > FOLDER_ROW + 1) return top;
+  const CellMetrics& medium = g_display.presets[FACE_ROLE_MENU];
+  if (medium.cell_height <= 0) return top;
+  // The first medium row wholly below the folder row, then one for the dialog's title bar.
+  const int below = (FOLDER_ROW + 1) * normal.cell_height;
+  const int medium_top = (below + medium.cell_height - 1) / medium.cell_height + 1;
+  if (placed(medium_top, medium.last_row) < medium_top) return top;
+  g_field.next_medium_font = true;
+  return medium_top;
+}
+
 }  // namespace
 
 void set_surface_row_labels(int first_row) {
@@ -760,13 +788,8 @@ void job_setup_page() {
       g_form.resize_pending = RESIZE_NONE;
     }
     draw_page();
-    const int screen_height = g_display.current.cell_height * (g_display.current.last_row + 1);
-    int top = 9;
-    if (screen_height > 1000) ++top;
-    if (screen_height > 1100) top += 2;
-    if (screen_height > 1300) top += 2;
     const int columns = g_display.presets[FACE_ROLE_NORMAL].last_column;
-    g_field.next_top_row = top;
+    g_field.next_top_row = dialog_top_row();
     g_field.next_left_column = std::max((columns - FORM_WIDTH) / 2, 1);
     g_field.initial_field = s.row;
     s.exit_event = 0;

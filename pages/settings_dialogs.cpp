@@ -297,6 +297,7 @@ int edit_job_options() {
   run.converted = false;
   const std::string text = g_preferences.new_item_text;
   std::snprintf(g_new_item_text, sizeof g_new_item_text, "%s", text.c_str());
+  g_field.next_label_width = widest_form_label(MSG_FORM_JOB_OPTIONS) + 1;
   const int accepted = run_dialog(MSG_FORM_JOB_OPTIONS, job_options_field);
   if (accepted == 1) {
     mark_job_changed();
@@ -340,6 +341,7 @@ EventCode preferences_field() {
 
 int edit_preferences() {
   const Preferences saved = g_preferences;
+  g_field.next_label_width = widest_form_label(MSG_FORM_PREFERENCES) + 1;
   if (run_dialog(MSG_FORM_PREFERENCES, preferences_field) != 1) {
     g_preferences = saved;
     return 0;
@@ -381,6 +383,7 @@ EventCode grid_options_field() {
 
 int grid_options_dialog() {
   fill_grid_copy();
+  g_field.next_label_width = widest_form_label(MSG_FORM_GRID_OPTIONS) + 1;
   const int accepted = run_dialog(MSG_FORM_GRID_OPTIONS, grid_options_field);
   if (accepted == 1) ++g_drawing_page.redraw_request;
   return accepted;

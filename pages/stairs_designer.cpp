@@ -16,7 +16,7 @@
 #include "editor/view_state.h"
 #include "geometry/drawing_item.h"
 #include "pages/job_commands.h"
-#include "pages/stairs_cam_tool.h"
+#include "pages/cam_tool_form.h"
 #include "print/stairs_accept.h"
 #include "print/stairs_build.h"
 #include "print/stairs_params.h"

@@ -1,11 +1,12 @@
 // Choosing the font of a text: a TrueType face from the faces the system has, or a registered
-// stroke font from the "Choose a Font" list.
+// stroke font from the "Choose a Font" list (editor/font_picker.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "editor/font_picker.h"
 #include "text/text_layout.h"
 
 // One face the TrueType list offers: what the stored description can name (family, bold,
@@ -22,12 +23,8 @@ struct TrueTypeChoice {
 std::vector<TrueTypeChoice> truetype_choices();
 
 constexpr char TRUETYPE_LIST_TITLE[] = "Choose a TrueType font";
-constexpr char FONT_LIST_TITLE[] = "Choose a Font";
 constexpr char NO_TRUETYPE_FACES[] = "No TrueType fonts were found on this computer.";
-constexpr char NO_STROKE_FONTS_LINE[] = "No Brenvik fonts!";
 
 // Runs the TrueType list; nonzero when the user chose a face, whose description is then in
 // log_font (height -10000). Cancelled, log_font is left as it was.
 int choose_truetype_font(uint8_t log_font[TL_LOG_FONT_SIZE]);
-// Runs the "Choose a Font" list of the registered stroke fonts: the chosen font's number, or -1.
-int choose_stroke_font();

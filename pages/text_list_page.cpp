@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "editor/font_picker.h"
 #include "editor/text_prompt.h"
 #include "geometry/drawing_item.h"
 #include "job/job_file.h"

@@ -19,8 +19,6 @@ constexpr uint8_t TEXT_LIST_OPEN_BUTTON = 21;
 constexpr uint8_t TEXT_LIST_FONTS_BUTTON = 50;
 // The page menu's option that starts the copy-parameters mode.
 constexpr int TEXT_LIST_COPY_PARAMETERS = 163;
-// The font viewer's mode of pick_font.
-constexpr int PICK_FONT_VIEW = 580;
 
 // Texts of the page.
 constexpr char TEXT_LIST_HINT_EMPTY[] = "To create some text to engrave,\njust start typing!";

@@ -242,8 +242,11 @@ EventCode edit_tool_record() {
   g_edited.line = line;
   if (!line_tool_record(line, &g_edited.tool)) g_edited.tool = new_tool_record();
   std::snprintf(g_edited.name, sizeof g_edited.name, "%s", line->text.c_str());
-  // A blank tool starts on its name; the tip row is never the first of a tool without a tip.
-  g_field.initial_field = name_blank() ? TOOL_ROW_NAME : TOOL_ROW_SHAPE;
+  // A blank tool, or one opened by typing, starts on its name; the tip row is never the first
+  // of a tool without a tip.
+  const bool typed = g_tool_list_page.typed_open;
+  g_tool_list_page.typed_open = false;
+  g_field.initial_field = name_blank() || typed ? TOOL_ROW_NAME : TOOL_ROW_SHAPE;
   const TextWindow* list = window_of(g_tool_list_page.window);
   if (list != nullptr) {
     g_field.next_top_row = list->bottom_row + DIALOG_PAST_LIST;
@@ -281,8 +284,13 @@ EventCode tool_list_key() {
     g_tool_list_page.pending = 0;
     return open_dialog();
   }
+  // Typed characters start the tool's name: the list's letter search does not take them.
+  if (g_windows.active != nullptr) g_windows.active->flags |= WINDOW_LETTERS_TO_CALLER;
   for (;;) {
     const EventCode code = read_list_command();
+    // Dragging right on the line area opens the tool as Right does.
+    if (code == WINDOW_DRAG_RIGHT && g_windows.active != nullptr && g_windows.active->cursor_column == 1)
+      return open_dialog();
     switch (code) {
       case KEY_RIGHT: return open_dialog();
       case KEY_DEL:
@@ -301,6 +309,7 @@ EventCode tool_list_key() {
       case EVENT_QUIT:
       case WINDOW_CANCEL: return leave_list(code == WINDOW_CANCEL ? WINDOW_CANCEL : KEY_ESC);
       case KEY_HOME: case KEY_UP: case KEY_PGUP: case KEY_END: case KEY_DOWN: case KEY_PGDN:
+      case WINDOW_DRAG_UP: case WINDOW_DRAG_DOWN: case WINDOW_DRAG_LEFT: case WINDOW_DRAG_RIGHT:
       case KEY_CTRL_PGUP: case KEY_CTRL_PGDN: case KEY_CTRL_HOME: case KEY_CTRL_END:
       case EVENT_LEFT_DOWN: case EVENT_POINTER_MOVE: case EVENT_REDRAW: case WINDOW_REDRAW:
         return code;
@@ -309,6 +318,7 @@ EventCode tool_list_key() {
     // A typed character starts editing the tool's name.
     if (code >= ' ' && code < 256) {
       push_input_code_front(code);
+      g_tool_list_page.typed_open = true;
       return open_dialog();
     }
     return 0;

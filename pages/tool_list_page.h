@@ -31,6 +31,7 @@ struct ToolListPage {
   TextLine* window = nullptr;  // the tool list window start-up made (null before it)
   EventCode pending = 0;       // KEY_UP/KEY_DOWN: the dialog left with PgUp/PgDn, reopen it
   bool closing = false;        // the dialog asked to leave the list altogether
+  bool typed_open = false;     // a typed character opens the dialog: it starts on the name
 };
 extern ToolListPage g_tool_list_page;
 void reset_tool_list_page();

@@ -19,6 +19,7 @@
 #include "editor/button_bindings.h"
 #include "editor/editor_page.h"
 #include "editor/image_commands.h"
+#include "editor/drawing_commands.h"
 #include "editor/drawing_page_state.h"
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
@@ -728,6 +729,7 @@ void connect_page_entry_points() {
   connect_drawing_commands();
   connect_print_commands();
   connect_item_panel();
+  g_drawing_commands.redraw_text_list_page = redraw_text_list_page;
   connect_serial_link();
   g_serial_ui.repaint = nc_send_repaint;
 }

@@ -152,8 +152,10 @@ int append_symbol_font_lines() {
 }
 
 int compare_font_names(const TextLine* a, const TextLine* b) {
-  const std::string& x = a->text;
-  const std::string& y = b->text;
+  return compare_font_titles(a->text, b->text);
+}
+
+int compare_font_titles(const std::string& x, const std::string& y) {
   const size_t n = std::min(x.size(), y.size());
   for (size_t k = 0; k < n; ++k) {
     const int cx = std::tolower(static_cast<unsigned char>(x[k]));
@@ -163,8 +165,3 @@ int compare_font_names(const TextLine* a, const TextLine* b) {
   return static_cast<int>(x.size()) - static_cast<int>(y.size());
 }
 
-int pick_font(int /*mode*/, uint8_t* picked) {
-  if (picked != nullptr) *picked = 0;
-  text_show_message("This version does not have that command yet.");
-  return 0;
-}

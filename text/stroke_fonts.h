@@ -69,15 +69,11 @@ bool font_is_single_stroke(int16_t font_number, bool truetype);
 void append_font_list_lines();
 // The font list's order: by title, ignoring case.
 int compare_font_names(const TextLine* a, const TextLine* b);
+int compare_font_titles(const std::string& a, const std::string& b);
 
 // Appends one line per registered symbol font (numbered 3000 and up) to the current list:
 // id = number, text = its title. Returns the number of lines appended.
 int append_symbol_font_lines();
-
-// Lets the user pick a font and, in pick mode (0, the Drawing page's symbols), one of its glyphs:
-// the chosen font's number, with the glyph's character in *picked (0 when none was picked).
-// Stand-in: there is no font list or glyph viewer yet; says so and picks nothing (font 0).
-int pick_font(int mode, uint8_t* picked);
 
 // Registers the stroke fonts of a folder: of the two files of one font the source is compiled
 // first when its compiled file is missing or is not newer than it. Fonts that cannot be

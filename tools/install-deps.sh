@@ -9,7 +9,7 @@ set -euo pipefail
 PACKAGES=(
   cmake make g++ pkg-config clang libclang-rt-dev
   googletest libgtest-dev libbenchmark-dev
-  libsdl2-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libsdl2-dev libfreetype-dev libfontconfig-dev fontconfig libpng-dev
   libjpeg-dev libtiff-dev libsdl2-image-dev zlib1g-dev imagemagick
   xfonts-terminus xfonts-base hershey-fonts-data fonts-liberation2 fonts-dejavu-core
   libpolyclipping-dev

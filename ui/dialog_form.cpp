@@ -164,6 +164,7 @@ void take_one_shot_settings(Layout* l) {
     l->align = 0;
   }
   if (f.next_list_options != 0) l->list_options = f.next_list_options;
+  if (f.next_medium_font) l->options |= WINDOW_OPTION_MEDIUM_FONT;
 }
 
 void clear_one_shot_settings() {
@@ -174,6 +175,7 @@ void clear_one_shot_settings() {
   f.next_list_options = 0;
   f.next_label_width = 0;
   f.next_scratch_colours = false;
+  f.next_medium_font = false;
 }
 
 void show_cursor_help() {

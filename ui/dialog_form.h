@@ -53,6 +53,7 @@ struct FieldDisplay {
   uint32_t next_list_options = 0;
   int next_label_width = 0;
   bool next_scratch_colours = false;
+  bool next_medium_font = false;  // the form in the medium font, whatever its layout says
   uint8_t second_frame_byte = 0;
   // One-shot settings for the next run_dialog.
   int initial_field = 0;
@@ -81,6 +82,9 @@ struct FormHooks {
   void (*help)(int topic) = nullptr;   // the help key
   EventCode (*tick)() = nullptr;       // called on ticks while a field waits; 0 = nothing
   bool click_enters = false;           // a click on the current row's value acts as Enter
+  // A left press that the form's caller takes before the form does (buttons of its own beside
+  // the form): -1 not taken; 0 taken, the field reads on; else the code the field ends with.
+  EventCode (*click)() = nullptr;
 };
 extern FormHooks g_form_hooks;
 

@@ -40,6 +40,10 @@ bool pointer_on_cursor_row_value(int width) {
 // A left click: outside the form it cancels; on the current value it may act as Enter.
 EventCode left_click(int width) {
   g_field.last_pointer_event = EVENT_LEFT_DOWN;
+  if (g_form_hooks.click != nullptr) {
+    const EventCode taken = g_form_hooks.click();
+    if (taken >= 0) return taken;
+  }
   if (pointer_in_window() == 0) return WINDOW_CANCEL;
   const int shape = g_pointer.shape;
   const bool entering_shape = shape == 1 || shape == 7 || shape == 8 || shape == 9;
@@ -163,6 +167,9 @@ EventCode click_on_form_row(bool (*opens_row)(int row)) {
   if (row < 0 || row >= w->line_count || column < w->left_column ||
       column > w->left_column + w->columns)
     return 0;
+  // The clicked row becomes the current field first: the field that reads the click, and the
+  // value typed next, are the clicked row's, not the row the cursor was on.
+  cursor_to_pointer_y(g_pointer.wanted_y);
   if (column >= g_field.value_column && opens_row(row)) push_input_code(FIELD_CLICK);
   return EVENT_LEFT_DOWN;
 }

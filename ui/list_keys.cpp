@@ -534,8 +534,9 @@ EventCode read_list_command() {
     if (code == KEY_HOME && area > 0) return KEY_LEFT;
     if (code == KEY_END && area < list_area_count() - 1) return KEY_RIGHT;
     if (line_area && code > 0 && code < 256 && std::isalpha(code)) {
-      if (std::toupper(code) == 'F') return WINDOW_FIND;
+      // A window that takes letters itself takes 'F' too.
       if ((w->flags & WINDOW_LETTERS_TO_CALLER) != 0) return code;
+      if (std::toupper(code) == 'F') return WINDOW_FIND;
       if (is_legend_letter(code)) return static_cast<EventCode>(std::toupper(code));
       continue;
     }

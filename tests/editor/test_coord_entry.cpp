@@ -1,7 +1,9 @@
 // Typed coordinates: the grammar against the points a user means (also under a locale whose
 // decimal point is a comma), the value line, and the entry line driven through the event queue
 // while it shows its cross on the drawing.
+#include <algorithm>
 #include <clocale>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +14,10 @@
 #include "editor/hover.h"
 #include "editor/object_snaps.h"
 #include "editor/point_picking.h"
+#include "screen/controls.h"
 #include "store/float_text.h"
+#include "ui/layer_list.h"
+#include "ui/message_box.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/picking_fixture.h"
 #include "tests/support/idle_typist.h"
@@ -386,3 +391,98 @@ TEST_F(EntryLineTest, ValueLineCountsWhatWasTyped) {
 }
 
 }  // namespace
+
+// ---- the layer of the item being drawn, in front of the strip ----
+
+class EntryLayerStripTest : public EntryLineTest {
+ protected:
+  void SetUp() override {
+    EntryLineTest::SetUp();
+    reset_message_box();
+    use_entry_layer_strip(3);
+  }
+  void TearDown() override {
+    free_layer_list_window();
+    reset_entry_preview();
+    EntryLineTest::TearDown();
+  }
+  // A strip control laid out where the entry line draws it.
+  static ScreenControl* strip_control(int id) {
+    for (ScreenControl* c = g_coord.preview.controls; c->flags != CF_END; ++c) {
+      if (c->id != id) continue;
+      layout_control(c);
+      return c;
+    }
+    ADD_FAILURE() << "no control " << id;
+    return nullptr;
+  }
+  // The entry line follows the pointer by its motion: the pointer is put on the control and
+  // the button pressed there.
+  static void click_on(int id) {
+    const ScreenControl* c = strip_control(id);
+    // The right end: the field's box reaches over the button's left edge.
+    const int x = c->x + std::max(c->hit_width, c->drawn_width) - 2, y = c->y + 2;
+    g_typist.steps.push_back([x, y] {
+      g_pointer.wanted_x = x;
+      g_pointer.wanted_y = y;
+      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
+      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
+    });
+  }
+};
+
+// A layer typed in the field becomes the preview's layer and the field shows it; layers past
+// the user layers are refused with a message and the one shown is kept.
+TEST_F(EntryLayerStripTest, TheLayerTypedInTheFieldIsKeptOrRefused) {
+  struct Case {
+    const char* typed;
+    int layer;
+    bool refused;
+  };
+  const Case cases[] = {{"12", 12, false}, {"0", 0, false}, {"243", 243, false},
+                        {"244", 3, true},  {"300", 3, true}, {"999", 3, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    use_entry_layer_strip(3);
+    reset_message_box();
+    CoordEntry* e = fresh_entry();
+    click_on(10);
+    typist_text(c.typed);
+    typist_key(VK_RETURN);
+    if (c.refused) typist_key(VK_ESCAPE);  // the refusal's box
+    typist_key(VK_ESCAPE);
+    EXPECT_EQ(run(e), ENTRY_CANCELLED);
+    EXPECT_EQ(g_coord.preview.layer, c.layer);
+    char shown[8];
+    std::snprintf(shown, sizeof shown, "%3d", c.layer);
+    EXPECT_STREQ(strip_control(10)->caption, shown);
+    EXPECT_EQ(g_message_box.shown_count, c.refused ? 1 : 0);
+  }
+}
+
+// The field left by a click on "Done" keeps the typed layer and "Done" then acts: the entry ends
+// as Enter would.
+TEST_F(EntryLayerStripTest, AClickOnAnotherControlLeavesTheFieldAndActs) {
+  CoordEntry* e = fresh_entry();
+  click_on(10);
+  typist_text("7");
+  click_on(13);
+  EXPECT_EQ(run(e), ENTRY_NOTHING);
+  EXPECT_EQ(g_coord.preview.layer, 7);
+}
+
+// The list button picks the layer from the layer list under it.
+TEST_F(EntryLayerStripTest, TheListButtonPicksTheLayer) {
+  CoordEntry* e = fresh_entry();
+  click_on(11);
+  typist_key(VK_DOWN);
+  typist_key(VK_DOWN);
+  typist_key(VK_RETURN);
+  typist_key(VK_ESCAPE);
+  // The list closed over the drawing asks the caller to draw the view again, then it goes on.
+  int result = EVENT_VIEW_CHANGED;
+  for (int k = 0; k < 3 && result == EVENT_VIEW_CHANGED; ++k) result = run(e);
+  EXPECT_EQ(result, ENTRY_CANCELLED);
+  EXPECT_EQ(g_coord.preview.layer, 2);
+  EXPECT_STREQ(strip_control(10)->caption, "  2");
+}

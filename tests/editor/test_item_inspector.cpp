@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "drawing_window.h"
+#include "editor/drawing_commands.h"
 #include "editor/hover_state.h"
 #include "editor/item_inspector.h"
 #include "editor/item_pages.h"
@@ -18,12 +19,16 @@
 #include "geometry/point_arrays.h"
 #include "records/preferences.h"
 #include "screen/controls.h"
+#include "screen/display_mode.h"
+#include "screen/main_form.h"
 #include "screen/event_queue.h"
 #include "screen/pointer.h"
 #include "tests/support/idle_typist.h"
 #include "platform/files.h"
+#include "platform/headless.h"
 #include "store/catalogue.h"
 #include "ui/dialog_form.h"
+#include "ui/placeholder_page.h"
 #include "ui/text_window.h"
 
 namespace {
@@ -729,13 +734,80 @@ TEST_F(PanelFormTest, ANavigationButtonClickedOpensItsLink) {
   EXPECT_EQ(g_panel.panel_link_before, 3);
   // A button the header does not show is not hit.
   show_panel_buttons(item_block(item));
+  // Its right end, which no button of the header lies over.
   const ScreenControl* prev = page_strip_control(NAV_PREV);
-  g_pointer.wanted_x = prev->x + 2;
+  g_pointer.wanted_x = prev->x + prev->hit_width - 3;
   g_pointer.wanted_y = prev->y + 2;
   g_panel.panel_link = PANEL_HEADER;
   show_panel_buttons(item_block(item));
   EXPECT_NE(panel_left_press("", 0), KEY_ESC);
   EXPECT_EQ(g_panel.panel_link, PANEL_HEADER);
+}
+
+}  // namespace
+
+namespace {
+
+int g_list_page_draws = 0;
+
+// A rebuild behind the panel: with the side panel the drawing beside it is drawn again; without
+// it the panel stands over the Engraving list page, which is drawn instead and asked to draw
+// itself once more when it runs again. Nothing happens without a redraw request.
+TEST_F(PanelFormTest, ARebuildDrawsWhatStandsBehindThePanel) {
+  struct Case {
+    uint8_t side_panel;
+    uint8_t redraw_level;
+    int list_draws;
+    uint8_t page_request;
+    bool drawing_redrawn;
+  };
+  const Case cases[] = {{1, 1, 0, 0, true}, {0, 1, 1, 1, false}, {0, 0, 0, 0, false},
+                        {1, 0, 0, 0, false}};
+  g_drawing_commands.redraw_text_list_page = [] { ++g_list_page_draws; };
+  DrawingItem* item = polyline(3);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "side panel " << int(c.side_panel) << ", redraw "
+                                    << int(c.redraw_level));
+    g_list_page_draws = 0;
+    g_page_requests.redraw = 0;
+    g_hover.marker_item = nullptr;
+    g_panel.panel_item = item;
+    g_preferences.drawing.side_panel = c.side_panel;
+    g_form.redraw_level = c.redraw_level;
+    rebuild_panel_screen();
+    EXPECT_EQ(g_list_page_draws, c.list_draws);
+    EXPECT_EQ(g_page_requests.redraw, c.page_request);
+    EXPECT_EQ(g_form.redraw_level, 0);
+    EXPECT_EQ(g_hover.marker_item == item, c.drawing_redrawn);
+  }
+  g_drawing_commands.redraw_text_list_page = nullptr;
+  g_page_requests.redraw = 0;
+}
+
+// The navigation buttons stand beside the panel form's window, over its rows: while the form
+// runs a left press on one goes to the button before the form could take it as a click on a row.
+TEST_F(PanelFormTest, ANavigationButtonPressedWhileThePanelRunsNavigates) {
+  g_preferences.drawing.side_panel = 1;
+  draw_page_strip();
+  DrawingItem* item = polyline(4);
+  g_panel.panel_item = item;
+  g_panel.panel_link = PANEL_HEADER;
+  ScreenControl* last = page_strip_control(NAV_LAST_LINK);
+  int form_bottom = -1;
+  EventCode taken = -2;
+  g_typist.steps.push_back([&] {
+    form_bottom = g_windows.active != nullptr ? g_windows.active->bottom_row : -1;
+    g_pointer.wanted_x = last->x + 3;
+    g_pointer.wanted_y = last->y + 3;
+    if (g_form_hooks.click != nullptr) taken = g_form_hooks.click();
+    headless_inject_keystroke(VK_ESCAPE, 0);
+  });
+  EXPECT_EQ(open_link_panel(), 0);
+  EXPECT_EQ(taken, KEY_ESC);
+  EXPECT_EQ(g_panel.panel_link, 3);
+  EXPECT_GT(form_bottom, 0) << "the press came while the form ran";
+  // Once the panel is closed the form engine takes clicks itself again.
+  EXPECT_EQ(g_form_hooks.click, nullptr);
 }
 
 }  // namespace

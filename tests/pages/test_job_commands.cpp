@@ -3,6 +3,7 @@
 // dispatcher's options.
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,6 +24,7 @@
 #include "screen/interface_settings.h"
 #include "screen/main_form.h"
 #include "screen/palette.h"
+#include "screen/text_output.h"
 #include "store/file_reader.h"
 #include "tests/job/job_fixture.h"
 #include "tests/support/idle_typist.h"
@@ -570,3 +572,56 @@ TEST_F(JobCommandsTest, JobOptionsCancelledAfterAUnitsChangeSaveTheOriginalBytes
 }
 
 }  // namespace
+
+// Every value of a settings dialog starts in one column past its longest label: none is drawn
+// over a label, whichever label comes first.
+TEST_F(JobCommandsTest, SettingsDialogValuesStartPastTheLongestLabel) {
+  struct Row {
+    const char* label;
+    const char* value;
+  };
+  struct Case {
+    const char* form;
+    int (*run)();
+    std::vector<Row> rows;
+  };
+  g_preferences.autosave_minutes = 7;
+  g_preferences.surface_clearance = 0.25f;
+  g_preferences.default_job.units = JOB_UNITS_INCH;
+  g_preferences.nudge = 0.5f;
+  g_job_settings.units = JOB_UNITS_MILLIMETRE;
+  g_job_settings.output_yes_no = 1;
+  g_job_settings.grid_step = 2.5f;
+  g_preferences.new_item_text = "ABC";
+  const Case cases[] = {
+      {"more job settings", edit_job_options,
+       {{"Finished-with-line output?", "Yes"}, {"Text of new items:", "ABC"}, {"Units:", "Metric"}}},
+      {"preferences", edit_preferences,
+       {{"Save the job every (minutes):", "7"},
+        {"Clearance over curved surfaces:", "0.25"},
+        {"Units:", "Inches"}}},
+      {"grid and snap", grid_options_dialog,
+       {{"Step of the arrow keys:", "0.5"}, {"Grid step:", "2.5"}}},
+  };
+  for (const Case& c : cases) {
+    clear_screen();
+    std::string seen;
+    typist_look(&seen);
+    typist_key(VK_ESCAPE);
+    EXPECT_EQ(c.run(), 0) << c.form;
+    size_t column = std::string::npos;
+    for (const Row& r : c.rows) {
+      const size_t start = seen.find(r.label);
+      ASSERT_NE(start, std::string::npos) << c.form << ": " << r.label << " overdrawn\n" << seen;
+      const size_t line_start = seen.rfind('\n', start) + 1;
+      const size_t end = start + std::strlen(r.label);
+      const size_t at = seen.find_first_not_of(' ', end);
+      ASSERT_NE(at, std::string::npos) << c.form << ": " << r.label;
+      EXPECT_GT(at, end) << c.form << ": " << r.label << " runs into its value\n" << seen;
+      EXPECT_EQ(seen.compare(at, std::strlen(r.value), r.value), 0)
+          << c.form << ": " << r.label << "\n" << seen;
+      if (column == std::string::npos) column = at - line_start;
+      EXPECT_EQ(at - line_start, column) << c.form << ": " << r.label << "\n" << seen;
+    }
+  }
+}

@@ -3,6 +3,7 @@
 // saved job is read back by the job reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -50,11 +51,11 @@ class JobSetupPageRun : public ::testing::Test {
 
   // The script on the page, then the window's close box (a changed job's save question
   // discarded when asked).
-  int run(const std::string& script, bool discard = false) {
+  int run(const std::string& script, bool discard = false, const char* size = "1280x1024") {
     return run_headless_script(folder_, folder_ / "program", folder_,
                                TO_JOB_SETUP + script + "close\n" +
                                    (discard ? "wait 200\nkey d\n" : ""),
-                               "--size 1280x1024");
+                               std::string("--size ") + size);
   }
   std::string dump(const char* name) const {
     return read_file_bytes((folder_ / (std::string(name) + ".txt")).string());
@@ -150,6 +151,27 @@ TEST_F(JobSetupPageRun, CtrlSSavesTheJobWithItsSurfaceAndTheFileButtonShowsItSav
   EXPECT_EQ(g_job_settings.surface_code, 4);
   EXPECT_FLOAT_EQ(g_job_settings.surface_radius, 20.0f);
   free_current_list();
+}
+
+// At 1024 x 768 the dialog's 24 rows do not fit under the name and folder rows in the normal
+// font: it is set in the medium one, below them, every row on the screen.
+// At 1024 x 768 the dialog's 24 rows do not fit under the name and folder rows in the normal
+// font: it is set in the medium one, below them, every row on the screen.
+TEST_F(JobSetupPageRun, OnASmallScreenTheDialogLeavesTheNameAndFolderRowsAlone) {
+  ASSERT_EQ(run("dump page\ndump form qx10x20\n", false, "1024x768"), 0) << log();
+  const std::string page = dump("page");
+  const std::string form = dump("form");
+  // The row of a label in a dump, from 0; -1 when it is not there whole.
+  const auto row_of = [](const std::string& text, const char* label) {
+    const size_t at = text.find(label);
+    return at == std::string::npos ? -1 : static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+  };
+  const int first = row_of(form, "NC format (post processor):");
+  ASSERT_GE(first, 0) << form;
+  EXPECT_GE(row_of(form, "Material box height:"), 0) << form;
+  // The dialog's title bar (the 20-pixel row above its first) lies below the page's folder
+  // row, the seventh 24-pixel row.
+  EXPECT_GE((first - 1) * 20, 7 * 24) << page << form;
 }
 
 }  // namespace

@@ -269,4 +269,21 @@ TEST_F(ToolListTest, AnEmptyListGetsTheDefaultToolAndTheSavedFileReadsBack) {
   EXPECT_EQ(record[27], 90);
 }
 
+// Typing on a named tool opens its record and edits the name, whatever the letter (the list's own
+// letter search would take letters first, and 'F' would open the find).
+TEST_F(ToolListTest, TypingOnANamedToolStartsItsName) {
+  open_list({{"Quarter mill", mill(0.25f, 1)}});
+  when(list_open, [] { headless_inject_text("Flat"); });
+  when(dialog_open, [] {});
+  press(VK_RETURN);
+  press(VK_ESCAPE);
+  when(list_open, [] { headless_inject_keystroke(VK_ESCAPE, 0); });
+  choose_tool_from_list(nullptr);
+  const auto after = tools();
+  ASSERT_GE(after.size(), 1u);
+  EXPECT_NE(after[0].first.find("Flat"), std::string::npos) << after[0].first;
+  EXPECT_FLOAT_EQ(after[0].second.size, 0.25f);
+  EXPECT_EQ(after[0].second.shape, TOOL_SHAPE_FLAT);
+}
+
 }  // namespace
