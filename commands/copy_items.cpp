@@ -1,6 +1,7 @@
 #include "commands/copy_items.h"
 
 #include "commands/move_nodes.h"
+#include "commands/transform_by_values.h"
 #include "store/message_ids.h"
 #include "editor/help_box.h"
 #include "editor/drawing_page_state.h"
@@ -48,6 +49,9 @@ int copy_to_destination(PointF start) {
 }
 
 int copy_items_command() {
+  const int cell = copy_or_move_menu();
+  if (cell < 0) return PLACE_CANCELLED;
+  if (cell == 0) return copy_items_by_values();
   if (edit_begin(nullptr, 0) < 0) return 0;
   HoverState& h = g_hover;
   const uint16_t saved_mode = h.pick_mode;

@@ -24,6 +24,7 @@
 #include "editor/rubber_box.h"
 #include "editor/view.h"
 #include "screen/controls.h"
+#include "store/picture_numbers.h"
 #include "screen/event_queue.h"
 #include "screen/pointer.h"
 #include "store/line_list.h"
@@ -84,6 +85,8 @@ std::vector<ScreenControl>& move_panel() {
     table.push_back(make_control("IN", ID_IN, 3, -24, 1, 2, 159, 0));
     table.push_back(make_control("OUT", ID_OUT, 3, -20, 1, 3, 160, 0));
     table.push_back(make_control("to drawing", ID_TO_DRAWING, 3, -15, 1, 10, 157, 0));
+    table.push_back(make_control("", ID_PAN, 2, -20, 1, 3, 161, CF_PICTURE));
+    table.back().style = PICTURE_PAN_BUTTON;
     table.push_back(end_control());
   }
   return table;
@@ -322,6 +325,7 @@ int move_command() {
         case ID_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); break;
         case ID_OUT: repeat_zoom_while_held(KEY_PGDN, nullptr); break;
         case ID_TO_DRAWING: zoom_to_drawing(); break;
+        case ID_PAN: pan_by_drag(); break;
         default: break;
       }
       continue;
@@ -369,3 +373,12 @@ int move_command() {
 }
 
 void reset_move_panel() { g_move_panel = MovePanelState{}; }
+
+void move_panel_control_centre(int id, int* x, int* y) {
+  ScreenControl* c = control(id);
+  *x = *y = -1;
+  if (c == nullptr) return;
+  layout_control(c);
+  *x = c->x + c->hit_width / 2;
+  *y = c->y + c->hit_height / 2;
+}

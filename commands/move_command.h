@@ -25,3 +25,5 @@ void update_move_mark_buttons();
 
 // Test hooks
 void reset_move_panel();
+// The pixel at the middle of the panel's control `id` (-1, -1 when there is none).
+void move_panel_control_centre(int id, int* x, int* y);

@@ -11,6 +11,7 @@
 #include "editor/coord_entry.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
+#include "editor/help_box.h"
 #include "editor/hover.h"
 #include "editor/hover_state.h"
 #include "editor/object_snaps.h"
@@ -20,6 +21,7 @@
 #include "geometry/node_surgery.h"
 #include "job/image_record.h"
 #include "screen/pointer.h"
+#include "store/message_ids.h"
 
 MoveState g_move;
 
@@ -355,6 +357,14 @@ int drag_to_destination(PointF reference) {
   button_commands_pop();
   h.pick_mode = saved_mode;
   return result;
+}
+
+int pick_move_start(PointF* start, bool with_help) {
+  show_prompt(START_PROMPT);
+  if (with_help) help_push(MSG_HELP_START_POINT);
+  const int picked = select_point(start);
+  if (with_help) help_pop();
+  return picked == 0 ? PLACE_DONE : PLACE_CANCELLED;
 }
 
 int pick_move_destination(PointF start) {

@@ -42,6 +42,9 @@ int drag_marked_nodes(PointF start, int mode);
 // The shared placing loop: the working set follows the pointer from the reference point until a
 // point is given (PLACE_DONE) or Esc (PLACE_CANCELLED).
 int drag_to_destination(PointF reference);
+// The start-point prompt (with the start-point help when asked) and the pick: PLACE_DONE with
+// the point, or PLACE_CANCELLED.
+int pick_move_start(PointF* start, bool with_help);
 // The destination prompt, then drag_to_destination.
 int pick_move_destination(PointF start);
 // Moves a frame item by a start point and a destination with the background image following

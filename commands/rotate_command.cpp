@@ -1,5 +1,6 @@
 #include "commands/rotate_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -20,7 +21,10 @@
 #include "editor/view_state.h"
 #include "geometry/item_motion.h"
 #include "store/line_list.h"
+#include "screen/display_mode.h"
 #include "screen/pointer.h"
+#include "screen/text_output.h"
+#include "ui/field_flags.h"
 #include "ui/message_box.h"
 
 RotateState g_rotate;
@@ -40,6 +44,9 @@ constexpr char ROTATE_PROMPT[] = "Items are rotating from the X axis (ie, from t
 constexpr char TYPED_ANGLE_PROMPT[] =
     "Negative angles rotate clockwise.\nSpecify the angle from the X axis to rotate the items:";
 constexpr char SNAP_QUESTION[] = "Enter the angle to snap to\n\n";
+constexpr int ROTATE_SNAP_BOX_ROW = 11;
+constexpr int ROTATE_SNAP_BOX_FROM_RIGHT = 20;  // columns from the right edge to the box
+constexpr int ROTATE_SNAP_BOX_WIDTH = 22;       // the rule lines' length
 
 double snap_step_degrees() { return g_rotate.increment != 0.0f ? g_rotate.increment : 1.0; }
 
@@ -87,18 +94,33 @@ double rotate_step_angle(PointF pivot, PointF target) {
 }
 
 void show_rotate_snap_state() {
-  char text[160];
+  // A box of four lines at row 11 near the right edge: a rule, the state, the increment (or
+  // blanks, so an earlier increment is wiped), a rule. The box is kept whole on the screen.
+  char rule[ROTATE_SNAP_BOX_WIDTH + 3];
+  rule[0] = static_cast<char>(TC_THIRD);
+  std::memset(rule + 1, 0x97, ROTATE_SNAP_BOX_WIDTH);
+  rule[ROTATE_SNAP_BOX_WIDTH + 1] = '\n';
+  rule[ROTATE_SNAP_BOX_WIDTH + 2] = '\0';
+  char text[200];
   if ((g_rotate.state & ROTATE_SNAP_ON) == 0) {
-    std::snprintf(text, sizeof text, " Snap mode: OFF");
+    std::snprintf(text, sizeof text, "%s \x0eSnap mode: OFF\n%20s\n%s", rule, "", rule);
   } else {
     char number[32];
     std::snprintf(number, sizeof number, "%.6f", static_cast<double>(snap_step_degrees()));
     size_t len = std::strlen(number);
     while (len > 0 && number[len - 1] == '0') number[--len] = '\0';
     if (len > 0 && number[len - 1] == '.') number[--len] = '\0';
-    std::snprintf(text, sizeof text, " Snap mode: ON \n Increment: %-8.8s\xb0", number);
+    std::snprintf(text, sizeof text,
+                  "%s \x0cSnap mode: \x0bON \n \x0cIncrement: \x0b%-8.8s\xb0\n%s", rule, number,
+                  rule);
   }
-  lower_help_text(text);
+  // The last newline ends the closing rule; the text holds no trailing one.
+  text[std::strlen(text) - 1] = '\0';
+  const int columns = g_display.current.last_column + 1;
+  // A line that reaches the screen's edge ends a multi-line text: one column is kept free.
+  const int start = std::max(0, std::min(columns - ROTATE_SNAP_BOX_FROM_RIGHT,
+                                         columns - ROTATE_SNAP_BOX_WIDTH - 1));
+  draw_text(ROTATE_SNAP_BOX_ROW, -(start + 1), text);
 }
 
 int rotate_command(PointF pivot) {
@@ -160,9 +182,11 @@ int rotate_command(PointF pivot) {
       continue;
     } else if (code == KEY_F9_CODE || code == 'I' || code == 'i') {
       float step = g_rotate.increment;
-      const int16_t answer = message_box(12, 40, 30, SNAP_QUESTION, 0, &step, 10, nullptr, 0,
+      // A number field: the step is a float, never a text buffer written over it.
+      const int16_t answer = message_box(12, 40, 30, SNAP_QUESTION,
+                                         FIELD_FLOAT | FIELD_SELECT_ALL, &step, 10, nullptr, 0,
                                          nullptr);
-      if (answer != KEY_ESC) {
+      if (answer != KEY_ESC && step > 0.0f && std::isfinite(step)) {
         g_rotate.increment = step;
         g_rotate.state |= ROTATE_SNAP_ON;
         g_coord.f9_option = 1;

@@ -1,11 +1,13 @@
 #include "commands/transform_by_values.h"
 
+#include "commands/move_nodes.h"
 #include "commands/transform_form.h"
 #include "editor/draw_style.h"
 #include "editor/drawing_commands.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
 #include "editor/hover_state.h"
+#include "editor/point_picking.h"
 #include "editor/undo_store.h"
 #include "screen/pointer.h"
 #include "store/line_list.h"
@@ -57,6 +59,29 @@ void commit_move() {
   edit_finish();
 }
 
+// COPY and MIRROR: the form over the working copies while copies of the originals stand in
+// view. Accepted, the working copies are added as new items in one undo step; a mirror that
+// replaces its originals is committed as a move. The form's result.
+int form_over_kept_originals(DrawingItem* alone, int mode) {
+  if (edit_begin(alone, 1) < 0) return TRANSFORM_CANCELLED;
+  const int restored = restore_original_copies();
+  redraw_kept_originals();
+  const int result = value_transform_form(mode);
+  delete_front_copies(restored);
+  if (result > 0) {
+    commit_move();
+  } else if (result == 0) {
+    // The commit gives the copies their own IDs; the form set their machining order.
+    const int copies = count_working_set();
+    edit_finish();
+    edit_commit(EDIT_COMMIT_COPY);
+    undo_record_added(copies);
+  }
+  edit_cancel();
+  g_drawing_page.full_redraw = 1;
+  return result;
+}
+
 // ROTATE and SCALE: the form over copies of the originals kept in view, committed as a move.
 void transform_in_place(int mode) {
   if (edit_begin(nullptr, 1) < 0) return;
@@ -74,26 +99,53 @@ int move_by_points_or_values(int how) {
   HoverState& h = g_hover;
   const uint16_t pick_mode = h.pick_mode;
   const bool items = (g_edit.selection_mask & (ITEM_FLAG_MARKED | ITEM_FLAG_WORKING)) != 0;
-  int cell = -1;
   if (items && how != 0) {
-    cell = one_row_menu(PICTURE_COPY_OR_MOVE_MENU, 2, COPY_OR_MOVE_MENU_HEADER,
-                        &g_menu_memory.move_cell);
+    const int cell = one_row_menu(PICTURE_COPY_OR_MOVE_MENU, 2, COPY_OR_MOVE_MENU_HEADER,
+                                  &g_menu_memory.move_cell);
     if (cell < 0) return 0;
+    if (cell == CELL_BY_VALUES) {
+      if (edit_begin(nullptr, 1) < 0) return 0;
+      h.pick_mode = PICK_MODE_ITEMS;
+      for (DrawingItem* o = first_original(); o != nullptr; o = o->next)
+        draw_item_in_colour(o, item_layer(o));
+      if (value_transform_form(TRANSFORM_MOVE) >= 0) commit_move();
+      edit_cancel();
+      h.pick_mode = pick_mode;
+      g_drawing_page.full_redraw = 1;
+      return 0;
+    }
   }
-  if (cell != CELL_BY_VALUES) {
-    // Moving from a point to a point, and dragging, are the interactive MOVE's.
-    show_missing_command_notice();
-    return 0;
-  }
+  // From a point to a point, or dragged from the pick point.
   if (edit_begin(nullptr, 1) < 0) return 0;
-  h.pick_mode = PICK_MODE_ITEMS;
-  for (DrawingItem* o = first_original(); o != nullptr; o = o->next)
-    draw_item_in_colour(o, item_layer(o));
-  if (value_transform_form(TRANSFORM_MOVE) >= 0) commit_move();
+  PointF start{};
+  hover_point(&start);
+  int result = PLACE_DONE;
+  if (items) {
+    h.pick_mode = PICK_MODE_ITEMS;
+    if (how != 0) result = pick_move_start(&start, true);
+    if (result == PLACE_DONE) result = pick_move_destination(start);
+  } else {
+    if (how == 1) result = pick_move_start(&start, false);
+    if (result == PLACE_DONE)
+      result = drag_marked_nodes(start, how == 98 ? NODE_MOVE_TO_POINT : NODE_MOVE_BY_VECTOR) ==
+                       KEY_ESC
+                   ? PLACE_CANCELLED
+                   : PLACE_DONE;
+  }
+  if (result == PLACE_DONE) commit_move();
   edit_cancel();
   h.pick_mode = pick_mode;
   g_drawing_page.full_redraw = 1;
   return 0;
+}
+
+int copy_or_move_menu() {
+  return one_row_menu(PICTURE_COPY_OR_MOVE_MENU, 2, COPY_OR_MOVE_MENU_HEADER,
+                      &g_menu_memory.move_cell);
+}
+
+int copy_items_by_values() {
+  return form_over_kept_originals(nullptr, TRANSFORM_COPY) == TRANSFORM_ACCEPTED ? 0 : 27;
 }
 
 int mirror_by_values_command(int keep_colour) {
@@ -105,21 +157,7 @@ int mirror_by_values_command(int keep_colour) {
   DrawingItem* alone = h.hover_item != nullptr && g_edit.selection_mask != ITEM_FLAG_WORKING
                            ? h.hover_item
                            : nullptr;
-  if (edit_begin(alone, 1) < 0) return 0;
-  const int restored = restore_original_copies();
-  redraw_kept_originals();
-  const int result = value_transform_form(TRANSFORM_MIRROR_VERTICAL << cell);
-  delete_front_copies(restored);
-  if (result > 0) {
-    commit_move();
-  } else if (result == 0) {
-    const int copies = count_working_set();
-    edit_finish();
-    edit_commit(EDIT_COMMIT_COPY);
-    undo_record_added(copies);
-  }
-  edit_cancel();
-  g_drawing_page.full_redraw = 1;
+  form_over_kept_originals(alone, TRANSFORM_MIRROR_VERTICAL << cell);
   return 0;
 }
 
@@ -143,3 +181,5 @@ int scale_by_values_command() {
   edit_cancel();
   return 0;
 }
+
+void reset_transform_menu_memory() { g_menu_memory = TransformMenuMemory{}; }

@@ -1,6 +1,7 @@
 // MOVE of marked nodes, COPY, PASTE, ROTATE and SCALE driven through the event queue on the
 // headless screen: what each leaves in the drawing, what the screen shows, and that one Ctrl+Z
 // gives the drawing back.
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -217,6 +218,30 @@ TEST_F(TransformCommands, RotateSnapsTheAngleDownToTheIncrement) {
   expect_points(all_nodes(), {{0, 0}, {10, 0}});
 }
 
+// The snap box stands at row 11 near the right edge, whole on the screen: the state, then the
+// increment with trailing zeros cut; turned off, the increment's line is blanked.
+TEST_F(TransformCommands, RotateSnapBoxIsDrawnAtItsRowNearTheRightEdge) {
+  const CellMetrics& c = g_display.presets[FACE_ROLE_NORMAL];
+  const int columns = c.last_column + 1;
+  const int start = std::min(columns - 20, columns - 23);
+  const auto row = [&](int r) {
+    std::string line = screen_text();
+    for (int k = 0; k < r; ++k) line = line.substr(line.find('\n') + 1);
+    return line.substr(0, line.find('\n'));
+  };
+  g_rotate.state = ROTATE_SNAP_ON;
+  g_rotate.increment = 7.5f;
+  show_rotate_snap_state();
+  EXPECT_EQ(row(11).find('\x97'), static_cast<size_t>(start)) << row(11);
+  EXPECT_EQ(row(12).find("Snap mode: ON"), static_cast<size_t>(start + 1)) << screen_text();
+  EXPECT_EQ(row(13).find("Increment: 7.5"), static_cast<size_t>(start + 1)) << screen_text();
+  EXPECT_EQ(row(14).find('\x97'), static_cast<size_t>(start)) << row(14);
+  g_rotate.state = 0;
+  show_rotate_snap_state();
+  EXPECT_EQ(row(12).find("Snap mode: OFF"), static_cast<size_t>(start + 1)) << screen_text();
+  EXPECT_EQ(row(13).find("Increment"), std::string::npos) << screen_text();
+}
+
 // A typed angle turns by exactly that; Esc instead leaves the item untouched.
 TEST_F(TransformCommands, RotateByTypedAngleOrCancelled) {
   with_id(add_polyline({{0, 0}, {10, 0}}));
@@ -367,6 +392,33 @@ TEST_F(TransformCommands, MoveCommandMovesMarkedNodesByTheTypedValue) {
   expect_points(all_nodes(), {{0, 0}, {13, -2}, {13, 8}});
   undo_command();
   expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
+}
+
+// The panel's Pan button drags the view while the button is held; the drawing stays as it was.
+TEST_F(TransformCommands, MovePanelPanButtonDragsTheView) {
+  with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  rest_at({5, 5});
+  int x = 0, y = 0;
+  move_panel_control_centre(112, &x, &y);
+  ASSERT_GE(x, 0);
+  const float left = g_view.view_left;
+  const float bottom = g_view.view_bottom;
+  start_typist();
+  typist_move(x, y);
+  typist_pause();
+  g_typist.steps.push_back([=] { headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y); });
+  typist_pause();
+  typist_move(x + 40, y + 30);
+  typist_move(x + 80, y + 60);
+  g_typist.steps.push_back(
+      [=] { headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x + 80, y + 60); });
+  typist_pause();
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(move_command(), 0);
+  EXPECT_NE(g_view.view_left, left);
+  EXPECT_NE(g_view.view_bottom, bottom);
+  expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
+  EXPECT_EQ(g_undo.step_count, 0);
 }
 
 // The Image menu's move: a frame of the image's size is moved by a start point and a typed

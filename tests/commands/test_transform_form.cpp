@@ -25,6 +25,7 @@
 #include "store/catalogue.h"
 #include "store/store_host.h"
 #include "tests/editor/drawing_window.h"
+#include "commands/transform_by_values.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "ui/message_box.h"
@@ -32,6 +33,7 @@
 namespace {
 
 constexpr int EDIT_MOVE_MARKED = 913;
+constexpr int EDIT_COPY_MARKED = 917;
 constexpr int EDIT_SCALE_BY_VALUES = 912;
 constexpr int EDIT_ALIGN = 931;
 constexpr int EDIT_MIRROR_BY_VALUES = 918;
@@ -53,6 +55,7 @@ class TransformForm : public EditorFixture {
     reset_item_edit();
     reset_value_form();
     reset_transform_form_memory();
+    reset_transform_menu_memory();
     reset_job_settings();
     g_preferences.current_page = PAGE_DRAWING;
     g_view.area_top = static_cast<int16_t>(2 * g_display.presets[FACE_ROLE_NORMAL].cell_height);
@@ -119,6 +122,15 @@ class TransformForm : public EditorFixture {
     return out;
   }
 
+  // The From and To fields of the MOVE and COPY forms typed in their order.
+  static void typist_from_to(const char* from_x, const char* from_y, const char* to_x,
+                             const char* to_y) {
+    for (const char* value : {from_x, from_y, to_x, to_y}) {
+      typist_text(value);
+      typist_key(VK_RETURN);
+    }
+  }
+
   // A click on a control of the form, found when the form is up.
   static void click_control(int id) {
     g_typist.steps.push_back(typist_step_when(
@@ -157,14 +169,7 @@ TEST_F(TransformForm, MoveFormFromAPointToAPointAndUndo) {
   const ItemPoints before = drawing_points();
   g_edit.selection_mask = ITEM_FLAG_MARKED;
   typist_key(VK_RETURN);  // picture menu 190: "By values", preselected
-  typist_text("0");       // From, X
-  typist_key(VK_RETURN);
-  typist_text("0");       // From, Y
-  typist_key(VK_RETURN);
-  typist_text("10");      // To, X
-  typist_key(VK_RETURN);
-  typist_text("5");       // To, Y
-  typist_key(VK_RETURN);
+  typist_from_to("0", "0", "10", "5");
   typist_key(VK_ESCAPE);  // leaves the XY distance field as it was
   click_control(96);      // OK
   edit_command(EDIT_MOVE_MARKED);
@@ -177,6 +182,74 @@ TEST_F(TransformForm, MoveFormFromAPointToAPointAndUndo) {
   const ItemPoints undone = drawing_points();
   ASSERT_EQ(undone.size(), 3u);
   for (const auto& [id, points] : before) expect_points(undone.at(id), points, id);
+}
+
+// Picture menu 190's other cell: a start point and a destination, typed here, move the marked
+// items by their difference as one undo step; Esc at the start point changes nothing.
+TEST_F(TransformForm, MoveFromAPointToAPointPickedThenUndo) {
+  marked({{0, 0}, {4, 0}, {4, 3}}, 1);
+  add_polyline({{7, 7}, {8, 8}}, 1);
+  set_item_id(g_lists.current.last, 2);
+  g_job_settings.item_id_counter = 2;
+  const ItemPoints before = drawing_points();
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  typist_key(VK_ESCAPE);  // picture menu 190 itself cancelled
+  edit_command(EDIT_MOVE_MARKED);
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  typist_key(VK_RIGHT);   // picture menu 190: "By points"
+  typist_key(VK_RETURN);
+  typist_key(VK_ESCAPE);  // no start point
+  edit_command(EDIT_MOVE_MARKED);
+  for (const auto& [id, points] : drawing_points()) expect_points(points, before.at(id), id);
+  EXPECT_EQ(g_undo.step_count, 0);
+
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  typist_key(VK_RETURN);  // "By points" is remembered
+  typist_text("1,1");
+  typist_key(VK_RETURN);
+  typist_text("11,6");
+  typist_key(VK_RETURN);
+  edit_command(EDIT_MOVE_MARKED);
+  const ItemPoints after = saved_and_read_back();
+  ASSERT_EQ(after.size(), 2u);
+  expect_points(after.at(1), {{10, 5}, {14, 5}, {14, 8}}, 1);
+  expect_points(after.at(2), before.at(2), 2);
+  EXPECT_EQ(g_undo.step_count, 1);
+  undo_command();
+  for (const auto& [id, points] : drawing_points()) expect_points(points, before.at(id), id);
+}
+
+// COPY by values: the copy stands at From (0, 0) To (10, 5) with the next ID, the originals stay;
+// one undo step takes the copy away. A cancelled form adds nothing.
+TEST_F(TransformForm, CopyByValuesAddsTheCopiesAsOneUndoStep) {
+  marked({{0, 0}, {4, 0}, {4, 3}}, 1);
+  add_polyline({{7, 7}, {8, 8}}, 1);
+  set_item_id(g_lists.current.last, 2);
+  g_job_settings.item_id_counter = 2;
+  const ItemPoints before = drawing_points();
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  typist_key(VK_RETURN);  // picture menu 190: "By values", preselected
+  typist_key(VK_ESCAPE);  // the form cancelled
+  edit_command(EDIT_COPY_MARKED);
+  EXPECT_EQ(drawing_points().size(), before.size());
+  for (const auto& [id, points] : drawing_points()) expect_points(points, before.at(id), id);
+  EXPECT_EQ(g_undo.step_count, 0);
+
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  typist_key(VK_RETURN);
+  typist_from_to("0", "0", "10", "5");
+  typist_key(VK_ESCAPE);
+  click_control(CONTROL_OK);
+  edit_command(EDIT_COPY_MARKED);
+  const ItemPoints after = saved_and_read_back();
+  ASSERT_EQ(after.size(), 3u);
+  expect_points(after.at(1), before.at(1), 1);
+  expect_points(after.at(2), before.at(2), 2);
+  expect_points(after.at(3), {{10, 5}, {14, 5}, {14, 8}}, 3);
+  EXPECT_EQ(g_undo.step_count, 1);
+  undo_command();
+  EXPECT_EQ(drawing_points().size(), before.size());
+  for (const auto& [id, points] : drawing_points()) expect_points(points, before.at(id), id);
 }
 
 // Cancel leaves every item where it was and no undo step.

@@ -1,6 +1,8 @@
 // The whole program, headless, on a saved job: MOVE puts a node on a typed point, PASTE places
-// the clipboard by a click and in place by Enter (taken back with Ctrl+Z); Ctrl+S saves, and the
-// job read back holds what was done.
+// the clipboard by a click and in place by Enter (taken back with Ctrl+Z), ROTATE turns on its
+// snap and SCALE follows the pointer or a typed factor; Ctrl+S saves, and the job read back holds
+// what was done.
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -63,7 +65,38 @@ class TransformScript : public PageScriptFixture {
   }
 
   std::string log() { return read_file_bytes((folder_ / "stderr.txt").string()); }
+  std::string dump(const char* name) {
+    return read_file_bytes((folder_ / (std::string(name) + ".txt")).string());
+  }
+
+  // The right button over the item at `p` opens the node menu (four cells a row, the first one
+  // lit); the arrows go to `cell` and Enter gives it to the left button, which a click at `p`
+  // then runs with `p` as its base point.
+  static std::string node_command_at(PointF p, int cell) {
+    std::string s = at("move", p) + "wait 300\n";
+    int x = 0, y = 0;
+    pixel_of(p, &x, &y);
+    s += "click " + std::to_string(x) + " " + std::to_string(y) + " right\nwait 200\n";
+    for (int r = 0; r < cell / 4; ++r) s += "key Down\n";
+    for (int c = 0; c < cell % 4; ++c) s += "key Right\n";
+    s += "key Enter\nwait 300\n" + at("move", p) + "wait 300\n" + at("click", p) + "wait 300\n";
+    return s;
+  }
+
+  void expect_nodes(const std::vector<PointF>& want, double tolerance) {
+    const auto items = saved_items();
+    ASSERT_EQ(items.size(), 1u) << log();
+    ASSERT_EQ(items[0].size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k) {
+      EXPECT_NEAR(items[0][k].x, want[k].x, tolerance) << "node " << k << log();
+      EXPECT_NEAR(items[0][k].y, want[k].y, tolerance) << "node " << k;
+    }
+  }
 };
+
+// The node menu's cells of the two commands.
+constexpr int CELL_SCALE = 6;
+constexpr int CELL_ROTATE = 10;
 
 TEST_F(TransformScript, MoveCommandPutsANodeOnTypedCoordinates) {
   std::string script = open_job();
@@ -117,6 +150,49 @@ TEST_F(TransformScript, TransformAllItemsFromTheMainMenuTurnsAndMirrorsTheDrawin
     EXPECT_NEAR(items[0][k].x, want[k].x, 1e-3) << "node " << k << log();
     EXPECT_NEAR(items[0][k].y, want[k].y, 1e-3) << "node " << k;
   }
+}
+
+// ROTATE about the clicked start node with the snap set to 15 degrees (key i): the pointer at
+// 44 degrees turns the polyline by 30, the quotient cut rather than rounded.
+TEST_F(TransformScript, RotateOnItsSnapTurnsByTheWholeStepsBelowThePointer) {
+  std::string script = open_job() + node_command_at({0.0f, 0.0f}, CELL_ROTATE);
+  script += "key i\nwait 200\ntype 15\nkey Enter\nwait 200\n";
+  const double a = 44.0 * std::acos(-1.0) / 180.0;
+  const PointF pointer{static_cast<float>(8 * std::cos(a)), static_cast<float>(8 * std::sin(a))};
+  script += at("move", pointer) + "wait 300\nkey Enter\nwait 300\n";
+  script += "key Ctrl+S\nwait 1500\nclose\n";
+  ASSERT_EQ(run(script), 0) << log();
+  const double t = 30.0 * std::acos(-1.0) / 180.0;
+  const auto turned = [t](float x, float y) {
+    return PointF{static_cast<float>(x * std::cos(t) - y * std::sin(t)),
+                  static_cast<float>(x * std::sin(t) + y * std::cos(t))};
+  };
+  expect_nodes({{0, 0}, turned(10, 0), turned(10, 10)}, 1e-3);
+}
+
+// SCALE about the clicked start node: ten pixels right and ten back show a total of 1.000 and
+// leave the polyline as it was; a typed 0 is refused with the message and changes nothing, and
+// a typed 2 then doubles it.
+TEST_F(TransformScript, ScaleThereAndBackGivesOneAndATypedZeroIsRefused) {
+  int x = 0, y = 0;
+  pixel_of({0.0f, 0.0f}, &x, &y);
+  const auto px = [y](int at_x) {
+    return "move " + std::to_string(at_x) + " " + std::to_string(y) + "\nwait 100\n";
+  };
+  std::string script = open_job() + node_command_at({0.0f, 0.0f}, CELL_SCALE);
+  script += px(x + 10) + px(x) + "dump total\nkey Enter\nwait 300\n";
+  script += "key Ctrl+S\nwait 1500\nclose\n";
+  ASSERT_EQ(run(script), 0) << log();
+  EXPECT_NE(dump("total").find("1.000"), std::string::npos) << dump("total");
+  expect_nodes({{0, 0}, {10, 0}, {10, 10}}, 1e-4);
+
+  script = open_job() + node_command_at({0.0f, 0.0f}, CELL_SCALE);
+  script += "type 0\nkey Enter\nwait 300\ndump refused\nkey Escape\nwait 200\n";
+  script += "type 2\nkey Enter\nwait 300\nkey Ctrl+S\nwait 1500\nclose\n";
+  ASSERT_EQ(run(script), 0) << log();
+  EXPECT_NE(dump("refused").find("The scale factor must be above 0."), std::string::npos)
+      << dump("refused");
+  expect_nodes({{0, 0}, {20, 0}, {20, 20}}, 1e-4);
 }
 
 }  // namespace
