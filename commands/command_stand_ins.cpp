@@ -1,7 +1,6 @@
 #include "commands/command_stand_ins.h"
 
 #include "editor/drawing_commands.h"
-#include "commands/symmetric_polyline.h"
 #include "editor/edit_session.h"
 
 namespace {
@@ -30,6 +29,3 @@ int run_rotate_all_dialog(float* /*angle_deg*/, int* /*include_inactive*/) { ret
 int run_mirror_all_dialog(PointF* /*centre*/, float* /*angle_deg*/, int* /*mode*/) {
   return missing(0);
 }
-
-int split_middle_link(DrawingItem* /*item*/) { return missing(-1); }
-int remove_middle_node(DrawingItem* /*item*/) { return missing(-1); }
