@@ -9,40 +9,9 @@
 #include "geometry/node_surgery.h"
 #include "geometry/symmetric_nodes.h"
 #include "tests/geometry/item_fixture.h"
+#include "tests/geometry/symmetry_oracle.h"
 
 namespace {
-
-constexpr double TOLERANCE = 1e-5;
-
-struct Reflector {
-  double ax, ay, ux, uy;  // a point of the line and its unit direction
-  Reflector(PointF a, PointF b) : ax(a.x), ay(a.y) {
-    const double dx = static_cast<double>(b.x) - a.x;
-    const double dy = static_cast<double>(b.y) - a.y;
-    const double length = std::hypot(dx, dy);
-    ux = dx / length;
-    uy = dy / length;
-  }
-  PointD reflect(double x, double y) const {
-    const double t = (x - ax) * ux + (y - ay) * uy;
-    const double fx = ax + t * ux;
-    const double fy = ay + t * uy;
-    return {2 * fx - x, 2 * fy - y};
-  }
-  double distance(PointF p) const { return std::fabs((p.x - ax) * uy - (p.y - ay) * ux); }
-};
-
-// The point halfway along a link: the arc's own middle for an arc, else the chord's middle.
-PointD link_middle(const LinkRecord* r) {
-  if (!code_is_arc(r->code))
-    return {(static_cast<double>(r->point.x) + r[1].point.x) / 2,
-            (static_cast<double>(r->point.y) + r[1].point.y) / 2};
-  const double a = static_cast<double>(r->start_angle) + r->sweep / 2.0;
-  return {r->centre.x + r->code * std::cos(a), r->centre.y + r->code * std::sin(a)};
-}
-
-double gap(PointD a, PointF b) { return std::hypot(a.x - b.x, a.y - b.y); }
-double gap(PointD a, PointD b) { return std::hypot(a.x - b.x, a.y - b.y); }
 
 class SymmetricNodes : public ItemTest {
  protected:
@@ -92,29 +61,6 @@ class SymmetricNodes : public ItemTest {
     return item;
   }
 
-  // Every node mirrors its partner, every link its partner (by its middle), and the middle sits
-  // as it must: on the line for an even count, a link crossing it for an odd one.
-  static void expect_symmetric(const DrawingItem* item, const char* what) {
-    const LinkRecord* r = item_nodes(item);
-    const int m = item_link_count(item) - 2;
-    const LinkRecord* nodes = r + 2;
-    const Reflector line(r[0].point, r[1].point);
-    for (int j = 0; j <= m; ++j) {
-      const PointD image = line.reflect(nodes[m - j].point.x, nodes[m - j].point.y);
-      EXPECT_LT(gap(image, nodes[j].point), TOLERANCE) << what << " node " << j << " of " << m;
-    }
-    for (int k = 0; k < m; ++k) {
-      const LinkRecord& link = nodes[k];
-      const LinkRecord& partner = nodes[m - 1 - k];
-      EXPECT_EQ(code_is_arc(link.code), code_is_arc(partner.code)) << what << " link " << k;
-      const PointD middle = link_middle(&partner);
-      EXPECT_LT(gap(line.reflect(middle.x, middle.y), link_middle(&link)), 1e-4)
-          << what << " link " << k << " of " << m;
-    }
-    if (m % 2 == 0) {
-      EXPECT_LT(line.distance(nodes[m / 2].point), TOLERANCE) << what;
-    }
-  }
 };
 
 struct SeededCase {
@@ -238,7 +184,7 @@ TEST_F(SymmetricNodes, PerpendicularKindIsFourFold) {
     const int half = links / 2;
     for (int j = 0; j <= half; ++j) {
       const PointD image = across.reflect(r[2 + half - j].point.x, r[2 + half - j].point.y);
-      EXPECT_LT(gap(image, r[2 + j].point), TOLERANCE) << links << " node " << j;
+      EXPECT_LT(distance_between(image, r[2 + j].point), SYMMETRY_TOLERANCE) << links << " node " << j;
     }
     delete_line(item);
   }
