@@ -51,13 +51,20 @@ void connect_drawing_commands() {
   c.move_image_frame = move_image_frame;
   c.rotate_command = rotate_command;
   c.scale_command = scale_command;
-  c.scale_all_items = scale_all_items;
+  c.scale_all_items = [](float factor, PointF centre) {
+    g_transform_all.transform_centre = centre;
+    return scale_all_items(factor) != nullptr ? 1 : 0;
+  };
   c.rotate_all_items = [](float angle_rad, int all, PointF centre) {
     g_transform_all.transform_centre = centre;
     rotate_all_items(angle_rad, all);
-    return 0;
+    return 1;
   };
-  c.mirror_all_items = mirror_all_items;
+  c.mirror_all_items = [](PointF centre, float angle_rad, int mode) {
+    g_transform_all.transform_centre = centre;
+    mirror_all_items(centre, angle_rad, mode);
+    return 1;
+  };
   c.display_options_dialog = display_options_dialog;
   c.run_origin_dialog = run_origin_dialog;
   c.run_rotate_all_dialog = run_rotate_all_dialog;

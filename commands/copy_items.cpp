@@ -1,6 +1,8 @@
 #include "commands/copy_items.h"
 
 #include "commands/move_nodes.h"
+#include "store/message_ids.h"
+#include "editor/help_box.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
 #include "editor/hover_state.h"
@@ -52,7 +54,9 @@ int copy_items_command() {
   h.pick_mode = PICK_MODE_ITEMS;
   show_prompt(START_PROMPT);
   PointF start{};
+  help_push(MSG_HELP_START_POINT);
   const int picked = select_point(&start);
+  help_pop();
   h.pick_mode = saved_mode;
   if (picked != 0) {
     xor_draw_working_set();

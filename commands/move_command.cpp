@@ -9,6 +9,7 @@
 #include "commands/move_nodes.h"
 #include "commands/node_edit_session.h"
 #include "commands/transform_by_values.h"
+#include "store/message_ids.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
 #include "editor/coord_entry.h"
@@ -247,6 +248,12 @@ void update_move_mark_buttons() {
   redraw_panel();
 }
 
+// The help of the panel's choice: the entry MOVE pushed is replaced, so the stack never grows.
+void show_move_help(int message) {
+  g_help.entries[g_help.depth] = static_cast<int16_t>(message);
+  help_show_top();
+}
+
 void update_move_panel() {
   HoverState& h = g_hover;
   const bool marked = nodes_marked();
@@ -258,6 +265,7 @@ void update_move_panel() {
     h.pick_mode = PICK_MODE_NODE_TARGET;
     set_hidden(label_control(), false);
     idle = POINTER_NODE_IDLE;
+    show_move_help(marked ? MSG_HELP_MOVE_MARKED_NODES : MSG_HELP_MOVE_NODE);
   } else {
     const bool link = checked(ID_LINK);
     button_commands_pop();
@@ -265,6 +273,7 @@ void update_move_panel() {
     h.pick_mode = link ? PICK_MODE_LINK_TARGET : PICK_MODE_ITEM_TARGET;
     set_hidden(label_control(), true);
     idle = POINTER_IDLE;
+    show_move_help(link ? MSG_HELP_MOVE_LINK : MSG_HELP_MOVE_ITEM);
   }
   redraw_panel();
   update_move_mark_buttons();
@@ -287,6 +296,7 @@ int move_command() {
   g_move_panel.state = 0;
   g_move_panel.box_marked = false;
   push_control_table();
+  help_push(MSG_HELP_MOVE_NODE);
   select_move_target(1);
   for (;;) {
     show_prompt(MOVE_PROMPT);
@@ -342,6 +352,7 @@ int move_command() {
     else if (code == COMMAND_MOVE_ITEM && hovered) typed_session(OP_TYPED_ITEM);
     update_move_panel();
   }
+  help_pop();
   button_commands_pop();
   pop_control_table();
   h.hover_item = nullptr;

@@ -6,6 +6,7 @@
 
 #include "commands/move_nodes.h"
 #include "commands/node_edit_session.h"
+#include "store/message_ids.h"
 #include "editor/button_bindings.h"
 #include "editor/coord_entry.h"
 #include "editor/edit_session.h"
@@ -117,6 +118,7 @@ int rotate_command(PointF pivot) {
   g_point_picking.snap_context = SNAP_CONTEXT_DEFAULT;
   int result = 0;
   bool restart = true;
+  help_push(MSG_HELP_ROTATE);
   for (;;) {
     if (restart) {
       show_prompt(ROTATE_PROMPT);
@@ -212,6 +214,7 @@ int rotate_command(PointF pivot) {
     }
     if (commit) break;
   }
+  help_pop();
   button_commands_pop();
   clear_hover_hilite();
   g_rotate.state &= static_cast<uint8_t>(~ROTATE_RUNNING);

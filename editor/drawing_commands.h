@@ -62,14 +62,16 @@ struct DrawingCommandEntries {
   int (*move_image_frame)(DrawingItem* frame) = nullptr;
   int (*rotate_command)(PointF pivot) = nullptr;
   int (*scale_command)(PointF pivot, int mode) = nullptr;
-  // The whole drawing about a centre (the midpoint of the extents).
+  // The whole drawing about a centre (the midpoint of the extents, or the dialog's); 1 done,
+  // 0 refused.
   int (*scale_all_items)(float factor, PointF centre) = nullptr;
   int (*rotate_all_items)(float angle_rad, int all, PointF centre) = nullptr;
   int (*mirror_all_items)(PointF centre, float angle_rad, int mode) = nullptr;
   int (*display_options_dialog)() = nullptr;
-  // The dialogs of the whole-drawing transforms: 1 when accepted, with their values.
+  // The dialogs of the whole-drawing transforms: 1 when accepted, with their values (a centre
+  // passed in is the one they start with).
   int (*run_origin_dialog)(PointF* point) = nullptr;
-  int (*run_rotate_all_dialog)(float* angle_deg, int* include_inactive) = nullptr;
+  int (*run_rotate_all_dialog)(PointF* centre, float* angle_deg, int* include_inactive) = nullptr;
   int (*run_mirror_all_dialog)(PointF* centre, float* angle_deg, int* mode) = nullptr;
 
   // ---- machining, printing, e-mail (other pages) ----

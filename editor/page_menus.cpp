@@ -175,20 +175,21 @@ PointF extents_centre() {
   return {(v.extent_min_x + v.extent_max_x) * 0.5f, (v.extent_min_y + v.extent_max_y) * 0.5f};
 }
 
-// Asks for a number with a catalogue message: true with a value above 0 in *value.
-bool ask_positive_number(int message, float* value, const char* label = nullptr) {
+// Asks for a number with a catalogue message: true with the value in *value, false when
+// cancelled. The scaling commands refuse a value of 0 or below themselves, with a message.
+bool ask_number(int message, float* value, const char* label = nullptr) {
   get_message(message);
   const std::string text = message_text();
   *value = 0.0f;
   const int result = message_box(MSGBOX_CENTRE, MSGBOX_CENTRE, 40, text.c_str(), FIELD_FLOAT,
                                  value, FACTOR_FIELD_WIDTH, nullptr, 0, label);
-  return result != KEY_ESC && result != EVENT_QUIT && *value > 0.0f;
+  return result != KEY_ESC && result != EVENT_QUIT;
 }
 
 // Scales every item about the centre of the extents; a growth refits the view.
 PagePass scale_all_by(float factor) {
-  if (!(factor > 0.0f) || !std::isfinite(factor)) return PagePass::FULL;
-  call(g_drawing_commands.scale_all_items, factor, extents_centre());
+  if (call(g_drawing_commands.scale_all_items, factor, extents_centre()) == 0)
+    return PagePass::FULL;
   if (factor > 1.0f) g_job_settings.view_fitted = VIEW_FITTED;
   g_drawing_page.extents_request = 1;
   return PagePass::FULL;
@@ -199,7 +200,7 @@ PagePass scale_to_size(bool height) {
   const float size = height ? v.item_extent_max.y - v.item_extent_min.y
                             : v.item_extent_max.x - v.item_extent_min.x;
   float wanted = 0.0f;
-  if (!ask_positive_number(height ? MSG_PROMPT_SCALE_HEIGHT : MSG_PROMPT_SCALE_LENGTH, &wanted,
+  if (!ask_number(height ? MSG_PROMPT_SCALE_HEIGHT : MSG_PROMPT_SCALE_LENGTH, &wanted,
                            height ? nullptr : LENGTH_LABEL))
     return PagePass::FULL;
   // Items without a height (or width) cannot be scaled to one: a division by nothing.
@@ -288,11 +289,12 @@ PagePass option_rotate_all_quarters(int quarters) {
 
 PagePass option_rotate_all() {
   wait_buttons_released();
+  PointF centre = extents_centre();
   float angle = 0.0f;
   int include = 0;
-  if (call(g_drawing_commands.run_rotate_all_dialog, &angle, &include) != 0)
+  if (call(g_drawing_commands.run_rotate_all_dialog, &centre, &angle, &include) != 0)
     call(g_drawing_commands.rotate_all_items, static_cast<float>(angle * DEGREES), include,
-         extents_centre());
+         centre);
   g_drawing_page.extents_request = 1;
   return PagePass::FULL;
 }
@@ -523,7 +525,7 @@ PagePass run_main_option(int option, bool skip_first_step) {
     case 121: return option_centre_view();
     case 126: {
       float factor = 0.0f;
-      if (!ask_positive_number(MSG_PROMPT_SCALE_FACTOR, &factor)) return PagePass::FULL;
+      if (!ask_number(MSG_PROMPT_SCALE_FACTOR, &factor)) return PagePass::FULL;
       return scale_all_by(factor);
     }
     case 127: return option_rotate_all();

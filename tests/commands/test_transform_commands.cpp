@@ -17,6 +17,7 @@
 #include "editor/coord_entry.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
+#include "editor/help_box.h"
 #include "editor/hover.h"
 #include "editor/drawing_commands.h"
 #include "editor/image_modes.h"
@@ -30,6 +31,7 @@
 #include "records/preferences.h"
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
+#include "store/message_ids.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -408,6 +410,40 @@ TEST_F(TransformCommands, TheBackgroundImageMovesWithItsFrame) {
   image_free(&record.image);
   record = ImageRecord{};
   g_drawing_commands.move_image_frame = nullptr;
+}
+
+// ROTATE shows its help while the items turn and gives the help box back when it ends; MOVE
+// shows the help of the target chosen on its panel, and gives it back too.
+TEST_F(TransformCommands, RotateAndMoveShowTheirHelpAndGiveItBack) {
+  with_id(add_polyline({{0, 0}, {10, 0}}));
+  rest_at({5, 5});
+  const int depth = g_help.depth;
+  int16_t shown = 0;
+  ASSERT_EQ(edit_begin(only_item(), 1), 1);
+  start_typist();
+  g_typist.steps.push_back(typist_step_when(
+      [] { return (g_rotate.state & ROTATE_RUNNING) != 0; },
+      [&shown] {
+        shown = g_help.entries[g_help.depth];
+        headless_inject_keystroke(VK_ESCAPE, 0);
+      }));
+  EXPECT_EQ(rotate_command({0, 0}), 27);
+  pump_set_idle_handler(nullptr);
+  EXPECT_EQ(shown, MSG_HELP_ROTATE);
+  EXPECT_EQ(g_help.depth, depth);
+
+  shown = 0;
+  start_typist();
+  g_typist.steps.push_back(typist_step_when(
+      [depth] { return g_help.depth > depth; },
+      [&shown] {
+        shown = g_help.entries[g_help.depth];
+        headless_inject_keystroke(VK_ESCAPE, 0);
+      }));
+  EXPECT_EQ(move_command(), 0);
+  pump_set_idle_handler(nullptr);
+  EXPECT_EQ(shown, MSG_HELP_MOVE_NODE);
+  EXPECT_EQ(g_help.depth, depth);
 }
 
 }  // namespace

@@ -34,6 +34,9 @@ namespace {
 constexpr int EDIT_MOVE_MARKED = 913;
 constexpr int EDIT_SCALE_BY_VALUES = 912;
 constexpr int EDIT_ALIGN = 931;
+constexpr int EDIT_MIRROR_BY_VALUES = 918;
+constexpr int CONTROL_OK = 96;
+constexpr int CONTROL_DELETE_ORIGINALS = 28;
 
 // Each item's node points by ID, as a job file holds them.
 using ItemPoints = std::map<int32_t, std::vector<PointF>>;
@@ -231,6 +234,41 @@ TEST_F(TransformForm, ScaleFactorZeroIsRefused) {
       << g_message_box.last_text;
   const ItemPoints after = saved_and_read_back();
   expect_points(after.at(1), before.at(1), 1);
+}
+
+// MIRROR about the upright line x = 5, with and without "Delete originals": a mirrored copy is
+// added beside the original, or takes its place; the job holds it, and one undo step takes the
+// mirror back either way.
+TEST_F(TransformForm, MirrorWithAndWithoutDeletingTheOriginalsThenUndo) {
+  for (const bool delete_originals : {false, true}) {
+    SCOPED_TRACE(delete_originals ? "delete originals" : "keep originals");
+    free_current_list();
+    undo_clear();
+    reset_transform_form_memory();
+    marked({{0, 0}, {4, 0}, {4, 3}}, 1);
+    const ItemPoints before = drawing_points();
+    g_edit.selection_mask = ITEM_FLAG_MARKED;
+    start_typist();
+    typist_key(VK_RETURN);  // the picture menu: about an upright line, preselected
+    typist_text("5");       // its X
+    typist_key(VK_RETURN);
+    typist_key(VK_ESCAPE);  // leaves the layer field
+    if (delete_originals) click_control(CONTROL_DELETE_ORIGINALS);
+    click_control(CONTROL_OK);
+    edit_command(EDIT_MIRROR_BY_VALUES);
+    pump_set_idle_handler(nullptr);
+    const std::vector<PointF> mirrored = {{10, 0}, {6, 0}, {6, 3}};
+    std::vector<std::vector<PointF>> saved;
+    for (const auto& [id, points] : saved_and_read_back()) saved.push_back(points);
+    ASSERT_EQ(saved.size(), delete_originals ? 1u : 2u);
+    if (!delete_originals) expect_points(saved[0], before.at(1), 1);
+    expect_points(saved.back(), mirrored, 0);
+    EXPECT_EQ(g_undo.step_count, 1);
+    undo_command();
+    const ItemPoints undone = drawing_points();
+    ASSERT_EQ(undone.size(), 1u);
+    expect_points(undone.begin()->second, before.at(1), 1);
+  }
 }
 
 }  // namespace

@@ -99,4 +99,24 @@ TEST_F(TransformScript, PasteByClickStaysAndPasteByEnterIsTakenBack) {
   EXPECT_NEAR(items[1][2].y - items[1][1].y, 10.0, 1e-4);
 }
 
+// The main menu's "Transform all items": a quarter turn about the middle of the drawing, then a
+// mirror about the level line through it (the dialog's OK as it opens); saved and read back.
+TEST_F(TransformScript, TransformAllItemsFromTheMainMenuTurnsAndMirrorsTheDrawing) {
+  std::string script = open_job();
+  script += at("move", {3.0f, 6.0f}) + "wait 300\n";
+  script += "key Escape\nwait 200\ntype r\nwait 200\ntype 9\nwait 500\n";
+  script += "key Escape\nwait 200\ntype r\nwait 200\ntype m\nwait 300\nkey Enter\nwait 500\n";
+  script += "key Ctrl+S\nwait 1500\nclose\n";
+  ASSERT_EQ(run(script), 0) << log();
+  const auto items = saved_items();
+  ASSERT_EQ(items.size(), 1u) << log();
+  ASSERT_EQ(items[0].size(), 3u);
+  // (0,0) (10,0) (10,10) turned about (5,5): (10,0) (10,10) (0,10); mirrored: y becomes 10 - y.
+  const PointF want[3] = {{10, 10}, {10, 0}, {0, 0}};
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_NEAR(items[0][k].x, want[k].x, 1e-3) << "node " << k << log();
+    EXPECT_NEAR(items[0][k].y, want[k].y, 1e-3) << "node " << k;
+  }
+}
+
 }  // namespace
