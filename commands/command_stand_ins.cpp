@@ -1,7 +1,6 @@
 #include "commands/command_stand_ins.h"
 
 #include "editor/drawing_commands.h"
-#include "commands/symmetric_polyline.h"
 #include "editor/edit_session.h"
 
 namespace {
@@ -20,5 +19,3 @@ int missing(int result) {
 
 int fuse_loops() { return missing(0); }
 
-int split_middle_link(DrawingItem* /*item*/) { return missing(-1); }
-int remove_middle_node(DrawingItem* /*item*/) { return missing(-1); }

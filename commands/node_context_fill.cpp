@@ -20,7 +20,8 @@ static int16_t node_kind_bits(const LinkRecord* node) {
 
 int16_t previous_link_code(DrawingItem* item, LinkRecord* link, LinkRecord** out_previous) {
   LinkRecord* first = item_nodes(item);
-  if (link <= first) {
+  // A symmetric polyline's own links start behind its symmetry line, which is no neighbour.
+  if (link <= first || link == own_links_start(first)) {
     if (out_previous != nullptr) *out_previous = nullptr;
     return 0;
   }

@@ -42,6 +42,7 @@
 #include "store/catalogue.h"
 #include "store/line_list.h"
 #include "geometry/symmetric_nodes.h"
+#include "commands/symmetric_polyline.h"
 #include "platform/window.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
@@ -367,6 +368,12 @@ int make_new_node(int* op) {
   } else if (c.pick == PICK_END_NODE && c.link_index == count - 1 && c.closed == 0) {
     mode = add_node_at_end();
   } else {
+    // A "Dual" polyline takes a node into each half: room for the mirrored one first.
+    if ((item_nodes(item)[0].node_flags & NODE_DUAL) != 0) {
+      const int moved = add_symmetric_node_slot(item, c.link_index);
+      if (moved < 0) return -1;
+      c.link_index += moved;
+    }
     LinkRecord* link = item_nodes(item) + c.link_index;
     const PointF at = g_hover.raw_cursor_point;
     if (insert_node_on_link(item, link, &at) == nullptr) return -1;

@@ -7,7 +7,6 @@
 namespace {
 
 constexpr int END_NODE = 2;
-constexpr int SYMMETRY_LEAST_LINKS = 3;
 
 }  // namespace
 

@@ -21,6 +21,13 @@ constexpr char NOT_SYMMETRIC_QUESTION[] =
     "This item is not a symmetric polyline, so you cannot change its type of symmetry...\n"
     "do you want to convert it into a symmetric polyline?";
 
+constexpr char NO_MIDDLE_LINK_TEXT[] =
+    "The middle of this symmetric polyline is a node on its symmetry line: there is no middle "
+    "link to split.";
+constexpr char NO_MIDDLE_NODE_TEXT[] =
+    "The middle of this symmetric polyline is a link across its symmetry line: there is no "
+    "middle node to remove.";
+
 // Node-editor commands some cells hand back.
 constexpr int REVERSE_ARC = 877;
 constexpr int MAKE_PERPENDICULAR = 875;
@@ -121,8 +128,9 @@ int apply_node_menu_choice(DrawingItem* item, int32_t link_index, int choice) {
       } else if (choice == 28) {
         convert_to_perpendicular_symmetric(item);
       } else if ((item_nodes(item)[0].node_flags & NODE_DUAL) != 0) {
-        if (choice == 42) split_middle_link(item);
-        else remove_middle_node(item);
+        const int done = choice == 42 ? split_middle_link(item) : remove_middle_node(item);
+        if (done < 0) show_text_box(choice == 42 ? NO_MIDDLE_LINK_TEXT : NO_MIDDLE_NODE_TEXT,
+                                    TEXTBOX_PRESS_A_KEY);
       } else if (ask_yes_no(NOT_SYMMETRIC_QUESTION, 1) == 1) {
         make_symmetric(item);
       }

@@ -113,9 +113,12 @@ int delete_node_command() {
     apply_node_menu_choice(c.item, c.link_index, NODE_MENU_PLAIN_POLYLINE);
   LinkRecord* record = c.pick == PICK_END_NODE ? current() + 1 : current();
   const int32_t node_index = static_cast<int32_t>(record - nodes());
+  const int32_t count = item_link_count(c.item);
+  // The middle node of an even count has no partner: without it a middle link crosses the line.
+  const bool on_axis = count % 2 == 0 && node_index == count / 2 + 1;
   const int removed = delete_node(c.item, record, DELETE_NODE_REMOVE);
   if (removed == 0) return ONE_SHOT_COMMIT_AS_IS;
-  if (dual(c.item)) remove_symmetric_node(c.item, node_index);
+  if (dual(c.item) && !on_axis) remove_symmetric_node(c.item, node_index);
   c.closed = static_cast<uint8_t>(nodes()[0].node_flags & NODE_KIND_MASK);
   const int32_t previous = node_index > 0 ? node_index - 1 : 0;
   refill(818, std::min(previous, item_link_count(c.item) - 1), PICK_START_NODE);
