@@ -5,6 +5,7 @@
 #include "platform/canvas.h"
 #include "screen/boxes.h"
 #include "screen/display_mode.h"
+#include "screen/hover.h"
 #include "screen/main_form.h"
 #include "screen/picture_file.h"
 #include "screen/pointer.h"
@@ -368,6 +369,8 @@ void push_control_table() { g_controls.table_stack.push_back(g_controls.active);
 
 void pop_control_table() {
   if (g_controls.table_stack.empty()) return;
+  // The hovered control is a record of the table given up, which its owner may free next.
+  forget_hovered_control();
   g_controls.active = g_controls.table_stack.back();
   g_controls.table_stack.pop_back();
 }

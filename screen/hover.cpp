@@ -125,6 +125,8 @@ void clear_hover() {
   forget_tab();
 }
 
+void forget_hovered_control() { forget_control(); }
+
 void blink_hover_highlight() {
   const ScreenControl* c = g_control_hover.control;
   if (c == nullptr || (c->flags & CF_NO_HOVER)) return;

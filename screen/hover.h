@@ -45,6 +45,9 @@ constexpr int PICK_MARKER_PERIOD_TICKS = 5;
 
 // Turns off both highlights, forgets the hovered control and tab and removes the hint box.
 void clear_hover();
+// Turns off the control highlight and forgets the hovered control, whose record belongs to the
+// active table: called when that table is given up.
+void forget_hovered_control();
 // Toggles the hovered control's highlight (XOR: twice restores the pixels).
 void blink_hover_highlight();
 // Toggles the hovered tab's rounded highlight (XOR).

@@ -189,6 +189,7 @@ TEST_F(CamToolFormTest, OnAnOpenPolylineTheCutDirectionIsTheSideTheToolRunsOn) {
   ASSERT_TRUE(run_on_row(&block, 0, ROW_DIRECTION, {"c"}, item));
   EXPECT_EQ(block.operation, CAM_OP_CONTOUR_OUTSIDE);
   EXPECT_EQ(block.cut_direction, 0);
+  delete_line(const_cast<DrawingItem*>(item));
 }
 
 TEST_F(CamToolFormTest, AnInchToolPickedInAMillimetreJobIsConverted) {
