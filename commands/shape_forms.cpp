@@ -43,8 +43,6 @@ namespace {
 
 constexpr double DEGREES = 57.29577951308232;
 constexpr double RADIANS = 0.017453292519943295;
-constexpr uint8_t ID_OK = 96;
-constexpr uint8_t ID_CANCEL = 1;
 constexpr int FIELD_COLUMN = -11;
 constexpr int FIELD_WIDTH = 9;
 constexpr int LABEL_LAST_COLUMN = -13;

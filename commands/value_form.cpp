@@ -89,7 +89,6 @@ void reset_value_form() { g_value_form = ValueForm{}; }
 
 namespace {
 
-constexpr double DEGREES_PER_RADIAN = 57.29577951308232;
 constexpr int HEADER_ROW = 2;
 constexpr uint16_t HOVER_PICK_DEFAULT = 14;  // links, item markers and items
 // The form's Pick and Object Snap commands carry no legend of their own names: the buttons keep
