@@ -101,12 +101,7 @@ struct ArrayRun {
 ArrayRun* g_run = nullptr;  // the open form's table, while array_form runs
 
 ScreenControl* control(int id) {
-  if (g_run == nullptr) return nullptr;
-  for (ScreenControl& c : g_run->table) {
-    if (c.flags == CF_END) break;
-    if (c.id == id) return &c;
-  }
-  return nullptr;
+  return g_run == nullptr ? nullptr : find_control_in(g_run->table.data(), id);
 }
 
 // Label controls carry no id; they are found by their place in the table.

@@ -78,13 +78,7 @@ std::vector<ScreenControl>& table() {
   return t;
 }
 
-ScreenControl* control(uint8_t id) {
-  for (ScreenControl& c : table()) {
-    if (c.flags == CF_END) break;
-    if (c.id == id) return &c;
-  }
-  return nullptr;
-}
+ScreenControl* control(uint8_t id) { return find_control_in(table().data(), id); }
 
 void fill_controls() {
   const auto tick = [](uint8_t id, bool on) {

@@ -92,11 +92,8 @@ std::vector<ScreenControl>& move_panel() {
   return table;
 }
 
-ScreenControl* control(int id) {
-  for (ScreenControl& c : move_panel())
-    if (c.id == id && id != 0) return &c;
-  return nullptr;
-}
+// Id 0 is every label's: no control answers to it.
+ScreenControl* control(int id) { return id == 0 ? nullptr : find_control_in(move_panel().data(), id); }
 
 ScreenControl* label_control() {
   for (ScreenControl& c : move_panel())

@@ -137,13 +137,7 @@ std::vector<ScreenControl>& table() {
   return t;
 }
 
-ScreenControl* control(uint8_t id) {
-  for (ScreenControl& c : table()) {
-    if (c.flags == CF_END) break;
-    if (c.id == id) return &c;
-  }
-  return nullptr;
-}
+ScreenControl* control(uint8_t id) { return find_control_in(table().data(), id); }
 
 void set_flag(uint8_t id, uint32_t flag, bool on) {
   ScreenControl* c = control(id);

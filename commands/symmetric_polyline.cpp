@@ -82,11 +82,7 @@ std::vector<ScreenControl>& panel() {
   return t;
 }
 
-ScreenControl* control(int id) {
-  for (ScreenControl& c : panel())
-    if (c.id == id) return &c;
-  return nullptr;
-}
+ScreenControl* control(int id) { return find_control_in(panel().data(), id); }
 
 void set_flag(int id, uint32_t flag, bool on) {
   ScreenControl* c = control(id);

@@ -75,12 +75,7 @@ ScreenControl* page_strip_table() {
   return table.data();
 }
 
-ScreenControl* page_strip_control(int id) {
-  ScreenControl* table = page_strip_table();
-  for (ScreenControl* c = table; c->flags != CF_END; ++c)
-    if (c->id == id) return c;
-  return nullptr;
-}
+ScreenControl* page_strip_control(int id) { return find_control_in(page_strip_table(), id); }
 
 void draw_page_strip() { draw_controls(page_strip_table(), 0); }
 

@@ -128,9 +128,7 @@ std::vector<ScreenControl> make_controls() {
 std::vector<ScreenControl> g_controls_table;
 
 ScreenControl* control(int id) {
-  for (ScreenControl& c : g_controls_table)
-    if (c.flags != CF_END && c.id == id) return &c;
-  return nullptr;
+  return g_controls_table.empty() ? nullptr : find_control_in(g_controls_table.data(), id);
 }
 
 // The File button's glyph: 'A' for a saved job, '&' for a changed one.

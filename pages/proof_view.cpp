@@ -113,9 +113,7 @@ std::vector<ScreenControl> make_table() {
 ProofView& pv() { return g_proof_view; }
 
 ScreenControl* control(uint8_t id) {
-  for (ScreenControl& c : pv().controls)
-    if (c.id == id && c.flags != CF_END) return &c;
-  return nullptr;
+  return pv().controls.empty() ? nullptr : find_control_in(pv().controls.data(), id);
 }
 
 void set_hidden(uint8_t id, bool hidden) {

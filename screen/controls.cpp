@@ -357,13 +357,15 @@ int hit_test_controls(int x, int y) {
   return -1;
 }
 
-ScreenControl* find_control(int id) {
-  if (g_controls.active == nullptr) return nullptr;
-  for (ScreenControl* c = g_controls.active; c->flags != CF_END; ++c) {
+ScreenControl* find_control_in(ScreenControl* table, int id) {
+  if (table == nullptr) return nullptr;
+  for (ScreenControl* c = table; c->flags != CF_END; ++c) {
     if (c->id == id) return c;
   }
   return nullptr;
 }
+
+ScreenControl* find_control(int id) { return find_control_in(g_controls.active, id); }
 
 void push_control_table() { g_controls.table_stack.push_back(g_controls.active); }
 

@@ -92,6 +92,8 @@ void redraw_position_button();
 int hit_test_controls(int x, int y);
 // The record of the active table with an id, or null.
 ScreenControl* find_control(int id);
+// The record with an id in a table ended by CF_END (active or not), or null; a null table has none.
+ScreenControl* find_control_in(ScreenControl* table, int id);
 // Save and restore the active table, and the hit-test-off flag with the caption-hidden count.
 // The stacks grow as needed; a pop from an empty stack does nothing.
 void push_control_table();
