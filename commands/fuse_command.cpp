@@ -257,8 +257,11 @@ Choice choose_result_box() {
       return Choice::CANCEL;
     }
     if (code == KEY_ENTER) id = ID_DO_IT;
-    if (code == EVENT_CONTROL_CLICKED || code == CMD_SELECT)
+    if (code == EVENT_CONTROL_CLICKED)
       id = hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y);
+    // Without the side panel the boxes stand over the drawing: a click there is a click on
+    // them, wherever the pointer is.
+    if (code == CMD_SELECT) id = hit_test_controls(g_pointer.wanted_x, g_pointer.wanted_y);
     if (id == ID_CANCEL) return Choice::CANCEL;
     if (id == ID_DO_IT) {
       bool any = false;
