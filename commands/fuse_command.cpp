@@ -231,6 +231,66 @@ int report_no_result(int32_t made) {
   return 0;
 }
 
+// ---- the blinking results ----
+
+// Draws a mode's result items in the drawing: state 0 erased, BLINK_EDITING in the editing
+// colour, any other state in their layer colour.
+constexpr int BLINK_EDITING = 102;
+void blink_result_set(int mode, int state) {
+  for_each_result([&](DrawingItem* i) {
+    if (mode_of(i) != mode) return;
+    const int16_t colour = state == 0               ? COLOUR_ERASE
+                           : state == BLINK_EDITING ? COLOUR_EDITING
+                                                    : static_cast<int16_t>(item_layer(i));
+    draw_item_in_colour(i, colour);
+  });
+}
+
+// The mode whose box is under the pointer and blinking, -1 none; the ticks since it last
+// changed and whether its items are drawn now.
+struct Blink {
+  int mode = -1;
+  int ticks = 0;
+  bool drawn = false;
+};
+Blink g_blink;
+
+int mode_under_pointer() {
+  for (int mode = 0; mode < MODES; ++mode) {
+    const ScreenControl* box = mode_box(mode);
+    if (!shown(box)) continue;
+    const int x = g_pointer.wanted_x, y = g_pointer.wanted_y;
+    if (x >= box->x && x < box->x + box->hit_width && y >= box->y && y < box->y + box->hit_height)
+      return mode;
+  }
+  return -1;
+}
+
+// Leaves the blinking mode's items drawn in the editing colour.
+void stop_blinking() {
+  if (g_blink.mode < 0) return;
+  if (g_blink.drawn) blink_result_set(g_blink.mode, 0);
+  blink_result_set(g_blink.mode, BLINK_EDITING);
+  g_blink = Blink{};
+}
+
+// On each tick: the results of the box under the pointer are erased and drawn in turn, every
+// third tick.
+void blink_on_tick() {
+  const int mode = mode_under_pointer();
+  if (mode != g_blink.mode) {
+    if (g_blink.mode >= 0) stop_blinking();
+    if (mode < 0) return;
+    blink_result_set(mode, BLINK_EDITING);  // the editing pen drawn twice is nothing
+    g_blink.mode = mode;
+    g_blink.ticks = 0;
+    g_blink.drawn = false;
+  }
+  if (++g_blink.ticks % 3 != 0) return;
+  g_blink.drawn = !g_blink.drawn;
+  blink_result_set(mode, g_blink.drawn ? 1 : 0);
+}
+
 void toggle_box(ScreenControl* box, int mode) {
   set_flag(box, CF_CHECKED, !checked(box));
   draw_controls(box, 1);
@@ -243,7 +303,9 @@ enum class Choice { DONE, CANCEL };
 // user backed out (the results are deleted by the caller).
 Choice choose_result_box() {
   for (;;) {
-    const EventCode code = next_editor_event();
+    g_hover.tick_hook = blink_on_tick;
+    const EventCode code = next_editor_event_hover();
+    g_hover.tick_hook = nullptr;
     if (g_form.redraw_level != 0 || code == EVENT_REDRAW) {
       g_form.redraw_level = 0;
       view_keys(VIEW_REDRAW_ONLY);
@@ -324,7 +386,12 @@ int offer_results() {
   g_view.box_height = std::max<int32_t>(g_view.box_height, g_display.screen_height - g_view.area_top);
   button_commands_set(CMD_SELECT, CMD_OTHER, CMD_OTHER);
   draw_panel();
+  g_blink = Blink{};
+  const uint16_t pick_mode = g_hover.pick_mode;
+  g_hover.pick_mode = 0;  // nothing in the drawing is picked while the boxes are chosen
   const Choice choice = choose_result_box();
+  stop_blinking();
+  g_hover.pick_mode = pick_mode;
   button_commands_pop();
   g_view.box_width = p.saved_box_width;
   g_view.box_height = p.saved_box_height;

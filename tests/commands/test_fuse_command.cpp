@@ -8,7 +8,10 @@
 #include "command_panel_fixture.h"
 #include "cam/fuse_outlines.h"
 #include "commands/fuse_command.h"
+#include "editor/render.h"
 #include "editor/undo_store.h"
+#include "editor/view.h"
+#include "editor/view_state.h"
 #include "platform/canvas.h"
 #include "screen/text_output.h"
 #include "geometry/contour_boolean.h"
@@ -32,7 +35,9 @@ class FuseCommand : public CommandPanelFixture {
   }
 
   static DrawingItem* square(float x, float y) {
-    DrawingItem* s = with_id(add_polyline({{x, y}, {x + 10, y}, {x + 10, y + 10}, {x, y + 10}, {x, y}}));
+    // Layer 1 draws in a colour of its own, apart from the background.
+    DrawingItem* s =
+        with_id(add_polyline({{x, y}, {x + 10, y}, {x + 10, y + 10}, {x, y + 10}, {x, y}}, 1));
     item_nodes(s)[0].node_flags |= NODE_LOOSE;
     return s;
   }
@@ -93,32 +98,57 @@ TEST_F(FuseCommand, TheOriginalsBoxKeepsTheSquaresBesideTheResult) {
   EXPECT_EQ(item_count(), 2);
 }
 
-// The boxes show the reduced loops: inside the union's box the pixels change between its
-// background and the loops; a mode that made nothing has no box. Counted while the panel waits.
+// The boxes show the reduced loops: the union's box holds pixels of the preview colour (layer
+// 249's), drawn over the originals. Counted while the panel waits.
 TEST_F(FuseCommand, TheResultBoxesShowTheReducedLoops) {
   pick_both({3, 0}, {12, 5});
-  int union_colours = 0;
-  int inside_colours = 0;
-  const auto colours_in = [](int row) {
+  int union_pixels = -1;
+  int originals_pixels = -1;
+  const auto preview_pixels_in = [](int row) {
     ScreenControl c = make_control("", 1, row, -23, 4, 21, 0, 0);
     layout_control(&c);
-    std::vector<uint32_t> seen;
-    for (int y = c.y + 2; y < c.y + c.hit_height - 2; ++y) {
-      for (int x = c.x + 2; x < c.x + c.hit_width - 2; ++x) {
-        const uint32_t p = canvas_get_pixel(g_text.screen, x, y) & 0xFFFFFFu;
-        if (std::find(seen.begin(), seen.end(), p) == seen.end()) seen.push_back(p);
-      }
-    }
-    return static_cast<int>(seen.size());
+    const Canvas& canvas = *drawing_canvas();
+    const uint32_t preview = layer_pixel(249) & 0xFFFFFFu;
+    int n = 0;
+    for (int y = c.y; y < c.y + c.hit_height; ++y)
+      for (int x = c.x; x < c.x + c.hit_width; ++x)
+        n += (canvas_get_pixel(canvas, x, y) & 0xFFFFFFu) == preview ? 1 : 0;
+    return n;
   };
   g_typist.steps.push_back([&] {
-    union_colours = colours_in(12 + 6 * BOOLEAN_UNION);
-    inside_colours = colours_in(12 + 6 * BOOLEAN_INTERSECTION);
+    union_pixels = preview_pixels_in(12 + 6 * BOOLEAN_UNION);
+    originals_pixels = preview_pixels_in(5);
   });
   cancel();  // ends the command
   EXPECT_EQ(fuse_loops(), 0);
-  EXPECT_GE(union_colours, 2) << "the loops drawn over the box";
-  EXPECT_GE(inside_colours, 2);
+  EXPECT_GT(union_pixels, 20) << "the union's outline drawn reduced in its box";
+  EXPECT_EQ(originals_pixels, 0) << "the originals' box shows no result";
+  EXPECT_EQ(item_count(), 2);
+}
+
+// With the pointer over a result box, that mode's loops blink in the drawing: a point of the
+// union's outline turns to the background and back as the virtual clock ticks.
+TEST_F(FuseCommand, TheResultsUnderThePointerBlinkInTheDrawing) {
+  pick_both({3, 0}, {12, 5});
+  ScreenControl box = make_control("", 1, 12 + 6 * BOOLEAN_UNION, -23, 4, 21, 0, 0);
+  layout_control(&box);
+  typist_move(box.x + box.hit_width / 2, box.y + box.hit_height / 2);
+  std::vector<uint32_t> seen;
+  for (int i = 0; i < 30; ++i) {
+    g_typist.steps.push_back([&seen] {
+      int x = 0;
+      int y = 0;
+      world_to_screen({10, 15}, &x, &y);  // on the second square's top side, the union's outline
+      const uint32_t p = canvas_get_pixel(*drawing_canvas(), x, y + g_view.origin_y) & 0xFFFFFFu;
+      if (std::find(seen.begin(), seen.end(), p) == seen.end()) seen.push_back(p);
+      headless_advance_clock(60);
+    });
+  }
+  cancel();
+  pump_start_timer();
+  EXPECT_EQ(fuse_loops(), 0);
+  pump_stop_timer();
+  EXPECT_GE(seen.size(), 2u) << "the outline was erased and drawn again";
   EXPECT_EQ(item_count(), 2);
 }
 
