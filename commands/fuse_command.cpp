@@ -332,6 +332,8 @@ Choice choose_result_box() {
       if (!any) {
         get_message(MSG_FUSE_NOTHING_CHECKED);
         draw_panel();
+        const ScreenControl* button = control(ID_DO_IT);
+        glide_pointer(button->x + button->hit_width / 2, button->y + button->hit_height / 2);
         continue;
       }
       make_results();
