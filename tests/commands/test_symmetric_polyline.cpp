@@ -306,6 +306,37 @@ TEST_F(SymmetricPolyline, HorizontalTurnsTheLineRoundThenOkKeepsIt) {
   EXPECT_FALSE(dialog_up()) << "the dialog's panel is gone";
 }
 
+// Digits typed open the angle field; a click on another control ends it, the typed angle is
+// kept and the clicked control acts at once: OK keeps 30 degrees, "Vertical" turns to 90 first.
+TEST_F(SymmetricPolyline, ClickThatEndsTheAngleFieldActsOnTheClickedControl) {
+  struct Case {
+    std::vector<int> clicks;
+    double degrees;
+  };
+  const Case cases[] = {{{13}, 30.0}, {{2, 13}, 90.0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.degrees);
+    free_current_list();
+    reset_symmetry_dialog();
+    DrawingItem* item = with_id(add_polyline({{5, 0}, {8, 3}, {12, 4}, {16, 3}, {19, 0}}));
+    for (int i = 1; i < 4; ++i) item_nodes(item)[i].node_flags = NODE_LOOSE;
+    start_typist();
+    // One key a wait: the entry opens on the first and drops what was queued before it.
+    g_typist.steps.push_back(typist_step_when(dialog_up, [] { headless_inject_text("3"); }));
+    typist_text("0");
+    for (int id : c.clicks) click_control(id);
+    // Should a click be lost, Esc ends the dialog rather than leaving it waiting.
+    g_typist.steps.push_back(typist_step_when(
+        dialog_up, [] { headless_inject_keystroke(VK_ESCAPE, 0); }));
+    EXPECT_EQ(make_symmetric_polyline(item, 1), 4) << "OK, not a cancel";
+    pump_set_idle_handler(nullptr);
+    EXPECT_NEAR(marker_degrees(item), c.degrees, 1e-3);
+    EXPECT_NEAR(g_symmetry_dialog.angle, c.degrees, 1e-3);
+    expect_symmetric(item, "typed angle");
+    EXPECT_FALSE(dialog_up());
+  }
+}
+
 // Esc leaves the item for the caller to restore and takes the kept copy away.
 TEST_F(SymmetricPolyline, EscCancelsTheDialog) {
   DrawingItem* item = with_id(add_polyline({{5, 0}, {8, 3}, {12, 4}, {16, 3}, {19, 0}}));
