@@ -428,6 +428,44 @@ TEST_F(TransformCommands, MoveCommandMovesMarkedNodesByTheTypedValue) {
   expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
 }
 
+// "By dragging" with marked nodes: a press on a marked node drags every marked node with the
+// pointer and the next press drops them, as one undo step.
+TEST_F(TransformCommands, MoveCommandDragsMarkedNodesByDragging) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  mark_nodes(item, {1, 2});
+  rest_at({5, 5});
+  int bx = 0, by = 0;
+  move_panel_control_centre(16, &bx, &by);
+  ASSERT_GE(bx, 0);
+  int x = 0, y = 0, to_x = 0, to_y = 0;
+  pixel_of({10, 10}, &x, &y);
+  pixel_of({13, 8}, &to_x, &to_y);
+  start_typist();
+  typist_move(bx, by);
+  typist_pause();
+  typist_click(bx, by);
+  typist_move(x, y);
+  typist_pause();
+  typist_click(x, y);
+  typist_pause();
+  typist_move((x + to_x) / 2, (y + to_y) / 2);
+  typist_pause();
+  typist_move(to_x, to_y);
+  typist_pause();
+  typist_click(to_x, to_y);
+  typist_key(VK_ESCAPE);
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(move_command(), 0);
+  const std::vector<PointF> moved = all_nodes();
+  ASSERT_EQ(moved.size(), 3u);
+  expect_points(moved, {{0, 0}, {13, -2}, {13, 8}}, 0.1);
+  EXPECT_EQ(moved[2].x - moved[1].x, 0.0f) << "the two nodes moved together";
+  EXPECT_NEAR(moved[2].y - moved[1].y, 10.0, 1e-4);
+  EXPECT_EQ(g_undo.step_count, 1);
+  undo_command();
+  expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
+}
+
 // The panel's Pan button drags the view while the button is held; the drawing stays as it was.
 TEST_F(TransformCommands, MovePanelPanButtonDragsTheView) {
   with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
