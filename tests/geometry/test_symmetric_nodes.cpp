@@ -239,6 +239,27 @@ TEST_F(SymmetricNodes, DeletedNodeTakesItsPartnerAndTheSymmetryHolds) {
   }
 }
 
+// Marked nodes deleted from the drawing take their partners, and the polyline is solved again
+// from the half each was in: it stays symmetric with two own links fewer per deleted node.
+TEST_F(SymmetricNodes, DeletingMarkedNodesKeepsTheSymmetry) {
+  struct Case {
+    int links;
+    int marked;  // real node index
+  };
+  const Case cases[] = {{6, 1}, {6, 5}, {7, 2}, {7, 5}, {10, 8}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.links << "/" << c.marked);
+    DrawingItem* item = seeded_dual(40 + static_cast<uint32_t>(c.marked), c.links, true);
+    symmetry_enforce(item);
+    item_nodes(item)[2 + c.marked].link_flags |= LINK_NODE_MARKED;
+    set_item_flags(item, static_cast<uint8_t>(item_flags(item) | ITEM_FLAG_HAS_MARKED_NODES));
+    delete_marked_nodes();
+    ASSERT_EQ(item_link_count(item), c.links);
+    expect_symmetric(item, "marked nodes deleted");
+    delete_line(item);
+  }
+}
+
 TEST_F(SymmetricNodes, RemovingAPartnerRefusesOtherItems) {
   DrawingItem* plain = make_item({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}});
   EXPECT_EQ(remove_symmetric_node(plain, 3), -1);
