@@ -1,6 +1,7 @@
 // The transform value form through the event queue on the headless screen: MOVE of the marked
 // items by typed points and its undo, ALIGN in a column with a spacing, SCALE's refusal of a
 // factor of 0; the job written and read back.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -421,6 +422,34 @@ TEST_F(TransformForm, TangentFieldTakesAPickedLinkAndDelClearsIt) {
   typist_key(VK_ESCAPE);
   EXPECT_EQ(value_transform_form(TRANSFORM_LINE), TRANSFORM_CANCELLED);
   EXPECT_EQ(g_lists.current.first, g_lists.current.last) << "no line was made";
+}
+
+// SCALE's anchor is marked by two grey XOR circles about it while the form is open: the one of a
+// cell's radius crosses the row of the anchor (the middle of the selection's box) a cell to its
+// left on the black drawing, and Cancel takes it off again.
+TEST_F(TransformForm, ScaleAnchorIsMarkedWhileTheFormIsOpen) {
+  marked({{0, 0}, {4, 0}, {4, 2}}, 1);
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  const auto ring_pixels = [] {
+    int x = 0, y = 0;
+    world_to_screen({2, 1}, &x, &y);
+    x -= g_display.presets[FACE_ROLE_NORMAL].cell_height;
+    y += g_view.origin_y;  // the drawing's row 0 on the screen
+    std::vector<uint32_t> out;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy) out.push_back(pixel(x + dx, y + dy));
+    return out;
+  };
+  std::vector<uint32_t> shown;
+  typist_key(VK_RETURN);  // the choice prompt: "Factor"
+  then([&] { shown = ring_pixels(); });
+  click_control(VALUE_ID_CANCEL);
+  edit_command(EDIT_SCALE_BY_VALUES);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), 0x808080u), shown.end())
+      << "the grey ring crosses the anchor's row one cell to its right ";
+  const std::vector<uint32_t> after = ring_pixels();
+  EXPECT_EQ(std::find(after.begin(), after.end(), 0x808080u), after.end());
 }
 
 }  // namespace
