@@ -127,6 +127,26 @@ void arc_centre_from_chord(double x1, double y1, double x2, double y2, double re
   }
 }
 
+void fit_arc_centre_to_chord(double x1, double y1, double x2, double y2, double centre_x,
+                             double centre_y, double radius, double* out_cx, double* out_cy) {
+  const double dx = x2 - x1;
+  const double dy = y2 - y1;
+  const double h2 = dx * dx + dy * dy;
+  // The distance from the chord moves by radius / distance times an error of the radius: up to a
+  // doubling (a sweep up to 120 degrees) the radius rules.
+  const double distance2 = radius * radius - h2 * 0.25;
+  if (h2 < 1e-40 || distance2 >= radius * radius * 0.25) {
+    arc_centre_from_chord(x1, y1, x2, y2, centre_x, centre_y, radius, out_cx, out_cy);
+    return;
+  }
+  const double mx = (x1 + x2) * 0.5;
+  const double my = (y1 + y2) * 0.5;
+  // Along the bisector (the chord's normal) by the known centre's own distance.
+  const double t = ((centre_x - mx) * -dy + (centre_y - my) * dx) / h2;
+  *out_cx = mx - t * dy;
+  *out_cy = my + t * dx;
+}
+
 bool strictly_between(double a, double b, double c) { return (a < b && b < c) || (c < b && b < a); }
 
 void arc_parameters_of_angles(double bearing1, double bearing2, double start_bearing,

@@ -94,6 +94,12 @@ double bearing_angle(double dx, double dy);
 // (the left candidate of P1->P2 on a tie); a radius below half the chord gives the midpoint.
 void arc_centre_from_chord(double x1, double y1, double x2, double y2, double reference_x,
                            double reference_y, double radius, double* out_cx, double* out_cy);
+// The centre of an arc through both points, fitted from its known centre and radius: where the
+// chord is short against the diameter, the radius sets the centre's distance from the chord (as
+// arc_centre_from_chord); near a half circle, where that distance hangs on the radius's last
+// digits, the known centre is moved onto the chord's perpendicular bisector instead.
+void fit_arc_centre_to_chord(double x1, double y1, double x2, double y2, double centre_x,
+                             double centre_y, double radius, double* out_cx, double* out_cy);
 // True when a < b < c or c < b < a.
 bool strictly_between(double a, double b, double c);
 // The two bearings as fractions along the arc from start_bearing to end_bearing.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "geometry/contour_kernel.h"
 #include "geometry/double_arc_record.h"
 #include "geometry/geometry2d.h"
 #include "nc/nc_extents.h"
@@ -525,8 +526,19 @@ void write_arc(Walk* w, char digit, const PathOp& op) {
   arc.centre = PointD{arc.point.x + op.values[2], arc.point.y + op.values[3]};
   arc.radius = std::hypot(op.values[2], op.values[3]);
   const PointD old_centre = arc.centre;
-  if (arc.radius > 0.0 && fit_arc_centre_d(&arc, &old_centre, FIT_CENTRE_NEAR_POINT) == 0)
+  // The written ends are rounded to the output's digits: the centre is fitted to them. Near a
+  // half circle a fit by the radius moves the centre by the root of the rounding times the
+  // diameter (a tenth of a millimetre on a 33 mm circle), so there the centre only slides onto
+  // the rounded chord's bisector.
+  const double half_chord2 = (std::pow(arc.next_point.x - arc.point.x, 2) +
+                              std::pow(arc.next_point.y - arc.point.y, 2)) / 4.0;
+  const bool near_half_circle = arc.radius * arc.radius - half_chord2 < arc.radius * arc.radius / 4.0;
+  if (arc.radius > 0.0 && near_half_circle) {
+    fit_arc_centre_to_chord(arc.point.x, arc.point.y, arc.next_point.x, arc.next_point.y,
+                            old_centre.x, old_centre.y, arc.radius, &arc.centre.x, &arc.centre.y);
+  } else if (arc.radius > 0.0 && fit_arc_centre_d(&arc, &old_centre, FIT_CENTRE_NEAR_POINT) == 0) {
     arc.centre = old_centre;
+  }
   const double i = arc.centre.x - arc.point.x, j = arc.centre.y - arc.point.y;
   const double radius = std::hypot(i, j);
   const double chord = std::hypot(arc.next_point.x - arc.point.x, arc.next_point.y - arc.point.y);

@@ -8,6 +8,7 @@
 #include "cam/tools.h"
 #include "pages/tool_list_page.h"
 #include "records/job_settings.h"
+#include "screen/main_form.h"
 #include "store/message_ids.h"
 #include "ui/dialog_form.h"
 #include "ui/run_window.h"
@@ -497,6 +498,9 @@ EventCode edit_cam_tool(CamParams* block, int which, const DrawingItem* item) {
       edit_value_field({&t.tool_number, 0}, FIELD_SHORT, FIELD_OPTIONS_USUAL | EXIT_ENTER, WIDTH_TOOL);
   if (result != KEY_ENTER) return result;
   const bool accepted = run_cam_tool_form(block, which, item);
+  // The tool form covered the form it was opened from, and whatever page stands behind it: the
+  // outer form repaints, and a page that owns it draws itself again.
+  g_form.redraw_level = std::max<uint8_t>(g_form.redraw_level, 1);
   request_full_redraw();
   redraw_all();
   return accepted ? FIELD_CHANGED : 0;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "import/dxf_layer_table.h"
+#include "pages/cam_tool_form.h"
 #include "pages/settings_dialogs.h"
 #include "platform/files.h"
 #include "records/cam_params.h"
@@ -151,10 +152,8 @@ EventCode entry_row(int row) {
       return result;
     }
     case ER_RAPID: return optional_float_field(&p.rapid_height, FIELD_FLOAT, 10);
-    case ER_FINISH_TOOL:
-      return edit_value_field({&p.finishing.tool_number, 0}, FIELD_SHORT, FIELD_OPTIONS_USUAL, 5);
-    case ER_ROUGH_TOOL:
-      return edit_value_field({&p.roughing.tool_number, 0}, FIELD_SHORT, FIELD_OPTIONS_USUAL, 5);
+    case ER_FINISH_TOOL: return edit_cam_tool(&p, 0);
+    case ER_ROUGH_TOOL: return edit_cam_tool(&p, 1);
     case ER_COLOUR: {
       const EventCode key = read_field_event(5);
       if (key != KEY_ENTER && key != FIELD_CLICK) return key;

@@ -35,6 +35,10 @@ constexpr uint8_t START_PAGE_COUNT = 7;
 const char* const THREE_STATES[] = {"\vN\023one", "\vP\023artial", "\vF\023ull", nullptr};
 const char* const NO_YES[] = {"No", "Yes", nullptr};
 const char* const OFF_ON[] = {"Off", "On", nullptr};
+// Headings and blank rows hold no field: the cursor passes on the way it was going (a field
+// that read nothing would be asked again at once, and the form would never wait for a key).
+EventCode pass_over_row() { return g_field.last_ending_event == KEY_UP ? KEY_UP : KEY_DOWN; }
+
 constexpr char YES_NO_LETTERS[] = "NY";
 constexpr char OFF_ON_LETTERS[] = "FO";  // the letters of "Off" and "On" as the field reads them
 constexpr char AXIS_LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
@@ -116,7 +120,7 @@ EventCode job_options_row(int row) {
       }
       return result;
     }
-    default: return 0;
+    default: return pass_over_row();
   }
 }
 
@@ -170,7 +174,7 @@ EventCode preferences_row(int row) {
     case PR_SHORT_FEED:
       return edit_value_field({&d.short_move_feed, 0}, FIELD_SHORT, FIELD_OPTIONS_USUAL, SHORT_WIDTH);
     case PR_UNITS: return list_row(UNITS, 2, &d.units, UNITS_WIDTH);
-    default: return 0;
+    default: return pass_over_row();
   }
 }
 
@@ -236,7 +240,7 @@ EventCode grid_row(int row) {
     case GR_GRID_DISPLAY:
       return cycle_list_field(OFF_ON_LETTERS, &g_grid.grid_display, 0, YES_NO_WIDTH);
     case GR_GRID_STEP: return float_row(&g_grid.grid_step);
-    default: return 0;
+    default: return pass_over_row();
   }
 }
 

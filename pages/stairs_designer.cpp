@@ -567,8 +567,20 @@ bool click_opens_row(int row) {
   return row == STRINGER_ROW_OUTLINE_TOOL || row == STRINGER_ROW_SIDE;
 }
 
+// The row editor of the form on show, and whether a dialog it opened (the tool form) covered
+// the page: the form repaints itself at once, so the page's own redraw is noted here first.
+EventCode (*g_row_editor)(int row) = nullptr;
+bool g_page_covered = false;
+EventCode edit_row_noting_cover(int row) {
+  const EventCode result = g_row_editor(row);
+  if (g_form.redraw_level != 0) g_page_covered = true;
+  return result;
+}
+
 EventCode run_handler(EventCode (*edit)(int row), void (*show)()) {
-  EventCode result = edit_current_field(edit);
+  g_row_editor = edit;
+  g_page_covered = false;
+  EventCode result = edit_current_field(edit_row_noting_cover);
   if (result != FORM_FIRST_PASS) {
     if (result > 0) {
       result = panel_event_filter(result);
@@ -577,7 +589,7 @@ EventCode run_handler(EventCode (*edit)(int row), void (*show)()) {
         return end_field_handler(KEY_ESC);
       }
     }
-    if (g_form.redraw_level != 0) {
+    if (g_form.redraw_level != 0 || g_page_covered) {
       g_page.exit_event = EVENT_REDRAW;
       return end_field_handler(KEY_ESC);
     }

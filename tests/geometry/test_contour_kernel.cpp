@@ -93,6 +93,28 @@ TEST_F(ContourKernel, ArcCentreFromChord) {
   }
 }
 
+TEST_F(ContourKernel, FitArcCentreToChord) {
+  // A half circle of radius 16.5 about (100, 20) whose ends were rounded to a thousandth: the
+  // radius alone would put the centre 0.1 off; the known centre slides onto the bisector. A
+  // quarter circle keeps the radius's centre.
+  struct Case {
+    double x1, y1, x2, y2, rx, ry, r, cx, cy, within;
+    const char* what;
+  } cases[] = {
+      {89.3595, 7.389, 110.6405, 32.611, 100, 20, 16.5, 100, 20, 1e-3, "rounded half circle"},
+      {0, 0, 2, 0, 1.2, 0.01, 1.0, 1, 0.01, 1e-12, "half circle: the known centre moved onto the bisector"},
+      {0, 0, 2, 0, 1, 5, std::sqrt(2.0), 1, 1, 1e-12, "quarter circle: by the radius"},
+  };
+  for (const Case& c : cases) {
+    double cx, cy;
+    fit_arc_centre_to_chord(c.x1, c.y1, c.x2, c.y2, c.rx, c.ry, c.r, &cx, &cy);
+    EXPECT_NEAR(cx, c.cx, c.within) << c.what;
+    EXPECT_NEAR(cy, c.cy, c.within) << c.what;
+    // Both ends lie on the fitted circle.
+    EXPECT_NEAR(std::hypot(c.x1 - cx, c.y1 - cy), std::hypot(c.x2 - cx, c.y2 - cy), 1e-9) << c.what;
+  }
+}
+
 TEST_F(ContourKernel, StrictlyBetween) {
   struct Case {
     double a, b, c;

@@ -27,8 +27,7 @@ using gcode_reader::ReadMove;
 constexpr double MM_PER_INCH = 25.4;
 // What the two programs' written decimals allow: half of 0.001 mm, half of 0.0001 inch.
 constexpr double WRITTEN_MM = 0.0005 + 0.00005 * MM_PER_INCH + 1e-6;
-// The job's tolerance: curves are cut as chords near it, chosen anew in each unit (the
-// millimetre program's circle stays up to 2.4 tolerances inside the true one).
+// The job's tolerance: curves are cut as chords near it, chosen anew in each unit.
 constexpr float TOLERANCE_MM = 0.01f;
 constexpr double WITHIN = 3 * TOLERANCE_MM + 2 * WRITTEN_MM;
 // A chord's length falls short of its arc's by at most this share within the tolerance.
@@ -182,6 +181,54 @@ TEST_F(UnitsReadBack, TheInchProgramCutsWhereTheMillimetreOneDoesAndBackAgainNot
   ASSERT_EQ(back.size(), original.size());
   for (size_t k = 0; k < back.size(); ++k)
     EXPECT_NEAR(back[k], original[k], 4e-7 * (1 + std::fabs(original[k]))) << k;
+}
+
+// A circle cut outside in a millimetre job and in the same job converted to inches: the cuts stay
+// as close to the offset circle in both units (chords are chosen by the job's tolerance, which the
+// conversion scales with the geometry).
+TEST_F(UnitsReadBack, ACircleIsCutAsCloselyInMillimetresAsInInches) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) FAIL() << why;
+  constexpr double CX = 100, CY = 20, RADIUS = 15, WIDTH = 3;
+  make_circle(CX, CY, RADIUS, cut(CAM_OP_CONTOUR_OUTSIDE, 1.5f, WIDTH, 2));
+  for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next)
+    item->state = ITEM_FLAG_SELECTED;
+  use_definition();
+  // How far inside and outside the tool's path the cuts at full depth stray, in millimetres.
+  auto strays = [this](const fs::path& job, double scale) {
+    const fs::path out = job.string() + ".nc";
+    const std::string command = "'" BRENVIK_PROGRAM_DIR "/brenvik-nc' '" + job.string() + "' '" +
+                                out.string() + "' > '" + (folder_ / "tool.log").string() + "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    std::vector<ReadMove> moves;
+    std::string error;
+    EXPECT_TRUE(gcode_reader::read_moves(out, "0,0,0", &moves, &error)) << error;
+    double inside = 0, outside = 0;
+    int cuts = 0;
+    for (const ReadMove& m : moves) {
+      if (!gcode_reader::is_cut(m)) continue;
+      ++cuts;
+      for (const auto& [x, y] : gcode_reader::samples(m, 16)) {
+        const double off = std::hypot(x * scale - CX, y * scale - CY) - (RADIUS + WIDTH / 2);
+        inside = std::max(inside, -off);
+        outside = std::max(outside, off);
+      }
+    }
+    EXPECT_GT(cuts, 0);
+    return std::pair<double, double>{inside, outside};
+  };
+  const auto mm = strays(save("circle_mm.job"), 1.0);
+  g_job_settings.units = JOB_UNITS_INCH;
+  ASSERT_EQ(convert_job_units(&g_lists.current, nullptr), UnitsConversion::WHOLE_JOB);
+  const auto inch = strays(save("circle_inch.job"), MM_PER_INCH);
+  // Inside the path (where a wrongly fitted half circle's centre put it: 0.06 mm in millimetres)
+  // both stay as close; outside only the written digits (an inch program's centre is rounded to
+  // a ten-thousandth, its start too) take them off the path.
+  EXPECT_NEAR(mm.first, inch.first, 0.003);
+  EXPECT_LE(mm.first, TOLERANCE_MM + WRITTEN_MM);
+  EXPECT_LE(inch.first, TOLERANCE_MM + WRITTEN_MM);
+  EXPECT_LE(mm.second, 3 * WRITTEN_MM);
+  EXPECT_LE(inch.second, 3 * WRITTEN_MM);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/form_fixture.h"
+#include "ui/text_window.h"
 
 namespace {
 
@@ -89,6 +90,43 @@ TEST_F(DxfLayerEditorTest, AcceptedNamesAreWrittenAsTheGoldenTableAndACancelLeav
   typist_key(VK_ESCAPE);
   EXPECT_EQ(edit_dxf_layer_names(), 0);
   EXPECT_EQ(read_file_bytes(table_path()), written);
+}
+
+TEST_F(DxfLayerEditorTest, TheToolRowsTakeATypedNumberAndOpenTheToolForm) {
+  // The finishing tool's row takes a typed tool number; Enter on the roughing tool's row opens
+  // the tool form over the entry form, and Esc there leaves the entry as it was.
+  std::string tool_form_title;
+  typist_text("Cut");
+  typist_key(VK_RETURN);
+  typist_key(VK_RETURN);  // the line's form
+  typist_text("c");
+  for (int k = 0; k < 5; ++k) typist_key(VK_DOWN);  // the blank row 5 is passed over
+  typist_text("7");
+  typist_key(VK_RETURN);
+  typist_key(VK_DOWN);
+  typist_key(VK_RETURN);
+  g_typist.steps.push_back(typist_step_when(
+      [] {
+        const TextWindow* w = g_windows.active;
+        return w != nullptr && std::string(w->title).find("tool") != std::string::npos;
+      },
+      [&tool_form_title] {
+        tool_form_title = g_windows.active != nullptr ? g_windows.active->title : "";
+        headless_inject_keystroke(VK_ESCAPE, 0);
+      }));
+  typist_key(VK_DOWN);
+  typist_key(VK_DOWN);  // out of the last row: the entry is taken
+  typist_key(VK_RETURN, WINDOW_MOD_CTRL);
+  EXPECT_EQ(edit_dxf_layer_names(), 1);
+  EXPECT_EQ(tool_form_title, "Centerline tool");
+  std::vector<DxfLayerEntry> entries;
+  ASSERT_EQ(read_dxf_layer_table(table_path(), &entries), 0);
+  ASSERT_EQ(entries.size(), 1u);
+  CamParams cut;
+  read_cam_params(entries[0].block.data() + 8, &cut);
+  EXPECT_EQ(cut.operation, CAM_OP_CENTERLINE);
+  EXPECT_EQ(cut.finishing.tool_number, 7);
+  EXPECT_EQ(cut.roughing.tool_number, 0);
 }
 
 }  // namespace

@@ -152,4 +152,21 @@ TEST_F(JobSetupPageRun, CtrlSSavesTheJobWithItsSurfaceAndTheFileButtonShowsItSav
   free_current_list();
 }
 
+TEST_F(JobSetupPageRun, ThePreferencesKeysPassOverTheHeadingsWithoutHanging) {
+  // The Preferences form on the Utilities page (the default 1024 x 768 window): Down and Up walk
+  // past both headings. A heading once read no key and was asked again at once, so the first key
+  // that reached it hung the program (the runner then never ends: ctest's timeout catches it).
+  std::string script = "move 5 400\nwait 100\nclick 760 30\nwait 300\nclick 263 125\nwait 300\n";
+  script += keys("Down", 5) + type_value("4") + keys("Up", 6) + keys("Down", 9) + "dump walked\n";
+  ASSERT_EQ(run_headless_script(folder_, folder_ / "program", folder_, script + "close\n"), 0)
+      << log();
+  const std::string walked = dump("walked");
+  EXPECT_NE(walked.find("Cut type of new text:"), std::string::npos) << walked;
+  // The delay row took the typed digit (the row keeps 1 to 5).
+  const std::string delay = dump_value_after(walked, "Drawing page delay (ticks):");
+  ASSERT_EQ(delay.size(), 1u) << walked;
+  EXPECT_GE(delay[0], '1');
+  EXPECT_LE(delay[0], '5');
+}
+
 }  // namespace

@@ -3,12 +3,17 @@
 // program and writes the defaults file; Cancel and the refusals keep the user where they were.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "platform/image_library.h"
 #include "print/stairs_params.h"
+#include "tests/support/gcode_reader.h"
 #include "tests/support/headless_script.h"
 #include "tests/support/test_folder.h"
 
@@ -31,6 +36,44 @@ constexpr char CLICK_CANCEL[] = "click 955 30\nwait 300\n";
 constexpr char CLICK_STRINGER_TAB[] = "click 250 25\nwait 200\n";
 constexpr char CLICK_STAIR_TAB[] = "click 160 25\nwait 200\n";
 constexpr char CLICK_MAKE_DRAWING[] = "click 100 49\nwait 300\n";
+constexpr char CLICK_TABLE_TAB[] = "click 335 25\nwait 200\n";
+constexpr char CLICK_RESET[] = "click 843 30\nwait 200\n";
+// The normal face's cells on that screen, and where the forms' values start.
+constexpr int CELL_WIDTH = 12;
+constexpr int CELL_HEIGHT = 24;
+constexpr int VALUE_PIXEL_X = 720;  // the stair form's value column (60)
+// The third designer's type menu: the cut stringer is the middle picture of the second row.
+constexpr char TO_CUT_STRINGER[] = R"(move 5 400
+wait 100
+click 760 30
+wait 300
+click 583 265
+wait 300
+key Down
+key Right
+key Enter
+wait 300
+move 200 650
+)";
+// The cut stringer's two tabs.
+constexpr char CLICK_CUT_STRINGER_TAB[] = "click 180 25\nwait 200\n";
+constexpr char CLICK_CUT_TABLE_TAB[] = "click 265 25\nwait 200\n";
+// The default colour scheme's plain text and its second text colour (derived values), as a
+// screen picture stores them.
+constexpr uint32_t PLAIN_TEXT = 0x000000;
+constexpr uint32_t DERIVED_TEXT = 0xCB0000;
+
+// A click in the middle of a cell.
+std::string click_cell(int row, int column) {
+  return "click " + std::to_string(column * CELL_WIDTH + CELL_WIDTH / 2) + " " +
+         std::to_string(row * CELL_HEIGHT + CELL_HEIGHT / 2) + "\nwait 200\n";
+}
+// The row of a dump that holds a label.
+int dump_row_of(const std::string& text, const std::string& label) {
+  const size_t at = text.find(label);
+  if (at == std::string::npos) return -1;
+  return static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+}
 
 std::string keys(const char* key, int times) {
   std::string s;
@@ -53,7 +96,9 @@ class StairsDesignerRun : public ::testing::Test {
     folder_ = make_test_folder("brenvik_stairs_page");
     copy_program_data_files(BRENVIK_PROGRAM_DIR, folder_ / "program");
   }
-  void TearDown() override { fs::remove_all(folder_); }
+  void TearDown() override {
+    if (std::getenv("BRENVIK_KEEP_TEST_FILES") == nullptr) fs::remove_all(folder_);
+  }
 
   // The script, then the window's close box (a changed job's save question discarded).
   int run(const std::string& script, bool discard = false) {
@@ -64,6 +109,36 @@ class StairsDesignerRun : public ::testing::Test {
     return read_file_bytes((folder_ / (std::string(name) + ".txt")).string());
   }
   std::string log() const { return read_file_bytes((folder_ / "stderr.txt").string()); }
+
+  // The colours of a screen picture's pixels in a cell row from a pixel column on, `width`
+  // pixels wide, with how many pixels have each.
+  std::map<uint32_t, int> colours_in(const char* picture, int row, int x, int width) const {
+    std::map<uint32_t, int> found;
+    const std::string path = (folder_ / (std::string(picture) + ".png")).string();
+    ImageInfo info;
+    ImageDescriptor image;
+    if (image_png_info(path.c_str(), &info) != IMAGE_OK ||
+        image_alloc(&image, info.width, info.height, info.bits) != IMAGE_OK ||
+        image_load_png(path.c_str(), &image) != IMAGE_OK) {
+      ADD_FAILURE() << "cannot read " << path;
+      return found;
+    }
+    const ImagePixels& p = *image.image;
+    for (int y = row * CELL_HEIGHT; y < (row + 1) * CELL_HEIGHT && y < p.height; ++y) {
+      // Rows are stored bottom row first.
+      const uint8_t* line = p.rows.data() + static_cast<size_t>(p.height - 1 - y) * p.row_bytes;
+      for (int px = x; px < x + width && px < p.width; ++px) {
+        uint32_t c = 0;
+        if (p.bits == 24) {
+          c = (uint32_t{line[3 * px + 2]} << 16) | (uint32_t{line[3 * px + 1]} << 8) | line[3 * px];
+        } else if (p.bits == 8) {
+          c = p.palette.at(line[px]);
+        }
+        ++found[c];
+      }
+    }
+    return found;
+  }
 
   fs::path folder_;
 };
@@ -210,6 +285,159 @@ TEST_F(StairsDesignerRun, OpeningAStaircaseOfAnotherKindRestartsThePageAsThatKin
   ASSERT_TRUE(fs::exists(folder_ / "program" / "two.str"));
   EXPECT_EQ(dump("housed").find("Extra height at the top:"), std::string::npos) << dump("housed");
   EXPECT_NE(dump("opened").find("Extra height at the top:"), std::string::npos) << dump("opened");
+}
+
+TEST_F(StairsDesignerRun, TheProgramOkMakesIsReadBackByTheOutsideReader) {
+  std::string why;
+  if (!gcode_reader::reader_available(&why)) GTEST_SKIP() << why;
+  // OK lands on the NC page; its program saved from there under a name of our own.
+  ASSERT_EQ(run(std::string(TO_DESIGNER) + total_rise_angle("112", "7", "40") + CLICK_OK +
+                "key Ctrl+S\nwait 300\nkey Tab\ntype stairs.nc\nkey Enter\nwait 300\n"),
+            0)
+      << log();
+  fs::path program;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(folder_))
+    if (e.path().filename() == "stairs.nc") program = e.path();
+  ASSERT_FALSE(program.empty()) << log();
+  const std::string defaults =
+      read_file_bytes((folder_ / "program" / "KR_STAIRS_DEFAULTsB.KR5").string());
+  StairsParams p;
+  ASSERT_TRUE(read_stairs_image(reinterpret_cast<const uint8_t*>(defaults.data()), defaults.size(),
+                                &p));
+  std::vector<gcode_reader::ReadMove> moves;
+  std::string error;
+  ASSERT_TRUE(gcode_reader::read_moves(program, "0,0,10", &moves, &error)) << error;
+  // The housings and the outline are cut, through the board and no deeper; no rapid crosses the
+  // work below the lowest rapid height of the three blocks.
+  const double rapid = std::min({p.outline_cam.rapid_height, p.housing_cam.rapid_height,
+                                 p.third_cam.rapid_height});
+  int cuts = 0;
+  double deepest = 0;
+  for (const gcode_reader::ReadMove& m : moves) {
+    if (gcode_reader::is_cut(m)) {
+      ++cuts;
+      deepest = std::min({deepest, m.z1, m.z2});
+    }
+    const bool sideways = std::hypot(m.x2 - m.x1, m.y2 - m.y1) > 1e-6;
+    if (m.motion == "G0" && sideways) {
+      EXPECT_GE(std::min(m.z1, m.z2), rapid - 1e-3) << m.x1 << "," << m.y1;
+    }
+  }
+  EXPECT_GT(cuts, 100);
+  EXPECT_NEAR(deepest, -p.outline_cam.finishing.cut_depth, 1e-3);
+}
+
+TEST_F(StairsDesignerRun, AClickOnAnotherRowChangesThatRowNotTheOneTheCursorWasOn) {
+  // On the Table tab the cursor stands on the rail distance. A click on the table axis's value
+  // turns the axis over; a click on the table length and a typed value change the length. The
+  // rail distance under the cursor keeps its value through both. (A click on the label moves the
+  // cursor without opening the entry, so that Del clears the whole value.)
+  ASSERT_EQ(run(std::string(TO_DESIGNER) + CLICK_TABLE_TAB + "dump before\n"), 0) << log();
+  const std::string before = dump("before");
+  const int axis_row = dump_row_of(before, "Table axis (X/Y):");
+  const int length_row = dump_row_of(before, "Table length:");
+  ASSERT_GT(axis_row, 0) << before;
+  const int value_column = static_cast<int>(
+      dump_line_with(before, "Rail distance:").find(dump_value_after(before, "Rail distance:")));
+  ASSERT_GT(value_column, 0) << before;
+  // The dump's columns count cells in UTF-8: the frame before the label is one cell of 3 bytes.
+  const int column = value_column - 2;
+  ASSERT_EQ(run(std::string(TO_DESIGNER) + CLICK_TABLE_TAB + click_cell(axis_row, column) +
+                "move 200 650\ndump turned\n" + click_cell(length_row, column - 10) + type_value("150") +
+                "move 200 650\ndump typed\n"),
+            0)
+      << log();
+  const std::string turned = dump("turned");
+  EXPECT_NE(dump_value_after(turned, "Table axis (X/Y):"), dump_value_after(before, "Table axis (X/Y):"))
+      << turned;
+  EXPECT_EQ(dump_value_after(turned, "Rail distance:"), dump_value_after(before, "Rail distance:"))
+      << turned;
+  EXPECT_EQ(dump_value_after(turned, "Markers (Y/N):"), dump_value_after(before, "Markers (Y/N):"))
+      << turned;
+  const std::string typed = dump("typed");
+  EXPECT_EQ(dump_value_after(typed, "Table length:"), "150") << typed;
+  EXPECT_EQ(dump_value_after(typed, "Rail distance:"), dump_value_after(before, "Rail distance:"))
+      << typed;
+}
+
+TEST_F(StairsDesignerRun, ResetKeepsTheValuesButShowsThemDerived) {
+  ASSERT_EQ(run(std::string(TO_DESIGNER) + type_value("112") + keys("Down", 4) + type_value("7") +
+                keys("Up", 3) + "dump entered\npng entered\n" + CLICK_RESET + "dump reset\npng reset\n"),
+            0)
+      << log();
+  const std::string entered = dump("entered");
+  const std::string reset = dump("reset");
+  // The values stay.
+  for (const char* label : {"Total rise:", "Rise:", "Number of treads:"})
+    EXPECT_EQ(dump_value_after(reset, label), dump_value_after(entered, label)) << label;
+  // Typed: plain text; derived (the count) and everything after Reset: the derived colour. (The
+  // cursor's bar stands on the pitch angle, which is left out.)
+  struct Case {
+    const char* label;
+    bool plain_before;
+  };
+  for (const Case& c : {Case{"Total rise:", true}, Case{"Rise:", true},
+                        Case{"Number of treads:", false}}) {
+    const int row = dump_row_of(entered, c.label);
+    ASSERT_GT(row, 0) << c.label;
+    const auto before = colours_in("entered", row, VALUE_PIXEL_X, 5 * CELL_WIDTH);
+    const auto after = colours_in("reset", row, VALUE_PIXEL_X, 5 * CELL_WIDTH);
+    EXPECT_EQ(before.count(PLAIN_TEXT) != 0, c.plain_before) << c.label;
+    EXPECT_EQ(before.count(DERIVED_TEXT) != 0, !c.plain_before) << c.label;
+    EXPECT_EQ(after.count(PLAIN_TEXT), 0u) << c.label;
+    EXPECT_NE(after.count(DERIVED_TEXT), 0u) << c.label;
+  }
+}
+
+TEST_F(StairsDesignerRun, TheToolFormOverThePageLeavesThePageDrawnAgain) {
+  // The housing tool's row opens the tool form over the drawing and the form; Esc closes it and
+  // the whole page stands again: the stair form's rows, no tool form's.
+  ASSERT_EQ(run(std::string(TO_DESIGNER) + "dump page\n"), 0) << log();
+  const std::string page = dump("page");
+  const int tool_row = dump_row_of(page, "Housing tool:");
+  ASSERT_GT(tool_row, 0) << page;
+  ASSERT_EQ(run(std::string(TO_DESIGNER) + click_cell(tool_row, VALUE_PIXEL_X / CELL_WIDTH + 1) +
+                "key Enter\nwait 300\ndump tool\nkey Escape\nwait 300\ndump back\n"),
+            0)
+      << log();
+  const std::string tool = dump("tool");
+  EXPECT_NE(tool.find("Spindle speed:"), std::string::npos) << tool;
+  const std::string back = dump("back");
+  EXPECT_EQ(back.find("Spindle speed:"), std::string::npos) << back;
+  EXPECT_EQ(back.find("Cutting depth:"), std::string::npos) << back;
+  for (const char* label : {"Tread thickness:", "Rise:", "Number of treads:"})
+    EXPECT_EQ(dump_line_with(back, label), dump_line_with(page, label)) << label;
+  // The cursor stays on the tool's row.
+  EXPECT_EQ(dump_value_after(back, "Housing tool:").substr(0, 1), "1") << back;
+}
+
+TEST_F(StairsDesignerRun, TheCutStringerHasTheStringerAndTableTabs) {
+  // The cut stringer's first tab is its own form; the second the table's; back on the first the
+  // values typed are still there and the rest follows from them.
+  // The form opens with the cursor on the row under the pointer (where the type menu was): up
+  // to the first row. The going, then the count, then the rise (the rise is kept only while the
+  // count and the going give a total).
+  const std::string typed = keys("Up", 10) + "key Down\ntype 10\nkey Enter\nwait 100\n" +
+                            keys("Down", 2) + "type 5\nkey Enter\nwait 100\n" + keys("Up", 3) +
+                            "type 7\nkey Enter\nwait 100\n";
+  ASSERT_EQ(run(std::string(TO_CUT_STRINGER) + "dump first\n" + typed + CLICK_CUT_TABLE_TAB +
+                "dump table\n" + CLICK_CUT_STRINGER_TAB + "move 200 650\ndump again\n" +
+                CLICK_CANCEL),
+            0)
+      << log();
+  const std::string first = dump("first");
+  EXPECT_NE(first.find("Number of steps:"), std::string::npos) << first;
+  EXPECT_EQ(first.find("Total rise:"), std::string::npos) << first;
+  EXPECT_EQ(first.find("Rail distance:"), std::string::npos) << first;
+  const std::string table = dump("table");
+  EXPECT_NE(table.find("Rail distance:"), std::string::npos) << table;
+  EXPECT_EQ(table.find("Number of steps:"), std::string::npos) << table;
+  const std::string again = dump("again");
+  EXPECT_EQ(dump_value_after(again, "Rise:"), "7") << again;
+  EXPECT_EQ(dump_value_after(again, "Number of steps:"), "5") << again;
+  // atan(7 / 10) is 35 degrees to one decimal.
+  EXPECT_EQ(dump_value_after(again, "Pitch angle (degrees):"), "35") << again;
+  EXPECT_NE(dump_value_after(again, "Board length:"), "0") << again;
 }
 
 }  // namespace
