@@ -2,7 +2,7 @@
 
 #include "commands/array_form.h"
 #include "commands/align_items.h"
-#include "commands/command_stand_ins.h"
+#include "commands/fuse_command.h"
 #include "commands/copy_items.h"
 #include "commands/create_by_mouse.h"
 #include "commands/drill_points.h"

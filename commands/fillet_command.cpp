@@ -6,6 +6,7 @@
 
 #include "commands/node_edit_session.h"
 #include "commands/offset_command.h"
+#include "commands/view_buttons.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
 #include "editor/coord_entry.h"
@@ -44,10 +45,6 @@ constexpr uint8_t ID_DONE = 10;
 constexpr uint8_t ID_BY_DRAGGING = 11;
 constexpr uint8_t ID_BY_VALUE = 12;
 constexpr uint8_t ID_RADIUS = 13;
-constexpr uint8_t ID_TO_DRAWING = 100;
-constexpr uint8_t ID_IN = 105;
-constexpr uint8_t ID_OUT = 111;
-constexpr uint8_t ID_PAN = 112;
 
 constexpr int RADIUS_WIDTH = 8;
 constexpr uint32_t MESSAGE_FLAGS = TEXTBOX_SCREEN_CENTRE | TEXTBOX_WAIT_KEY;
@@ -68,11 +65,13 @@ std::vector<ScreenControl>& table() {
     t.push_back(make_control("By \vd\x13ragging", ID_BY_DRAGGING, 2, 50, 1, 11, 0, CF_RADIO));
     t.push_back(make_control("By value:", ID_BY_VALUE, 3, 50, 1, 8, 0, CF_RADIO));
     t.push_back(make_control("", ID_RADIUS, 3, 63, 1, RADIUS_WIDTH, 0, CF_ENTRY));
-    t.push_back(make_control("Zoom:", 0, 3, -31, 1, 5, 0, CF_NO_BOX));
-    t.push_back(make_control("IN", ID_IN, 3, -24, 1, 3, 159, 0));
-    t.push_back(make_control("OUT", ID_OUT, 3, -20, 1, 4, 160, 0));
-    t.push_back(make_control("to drawing", ID_TO_DRAWING, 2, -15, 1, 10, 157, 0));
-    t.push_back(make_control("Pan", ID_PAN, 2, -20, 1, 3, 0, 0));
+    ViewButtonLayout view;
+    view.label = {3, -31};
+    view.in = {3, -24};
+    view.out = {3, -20};
+    view.to_drawing = {2, -15};
+    view.pan = {2, -20};
+    append_view_buttons(&t, view);
     t.push_back(end_control());
   }
   return t;
@@ -213,18 +212,16 @@ int fillet_command() {
       case 'D': choose(false); continue;
       case CMD_FILLET_DRAG:
       case CMD_FILLET_VALUE: fillet_hovered(code); continue;
-      case EVENT_CONTROL_CLICKED:
-        switch (hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y)) {
+      case EVENT_CONTROL_CLICKED: {
+        const int id = hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y);
+        switch (id) {
           case ID_DONE: done = true; continue;
           case ID_BY_DRAGGING: choose(false); continue;
           case ID_BY_VALUE: choose(true); continue;
           case ID_RADIUS: edit_radius(0); continue;
-          case ID_TO_DRAWING: zoom_to_drawing(); continue;
-          case ID_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); continue;
-          case ID_OUT: repeat_zoom_while_held(KEY_PGDN, nullptr); continue;
-          case ID_PAN: pan_by_drag(); continue;
-          default: continue;
+          default: run_view_button(id); continue;
         }
+      }
       default: break;
     }
     if (starts_typed_value(code)) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands/node_edit_session.h"
+#include "commands/view_buttons.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
 #include "editor/draw_style.h"
@@ -89,10 +90,6 @@ constexpr uint8_t ID_LINKS = 21;
 constexpr uint8_t ID_ITEMS = 22;
 constexpr uint8_t ID_NEW_LINK = 23;
 constexpr uint8_t ID_MODIFY = 24;
-constexpr uint8_t ID_TO_DRAWING = 100;
-constexpr uint8_t ID_IN = 105;
-constexpr uint8_t ID_OUT = 111;
-constexpr uint8_t ID_PAN = 112;
 
 constexpr int VALUE_WIDTH = 9;
 constexpr uint32_t MESSAGE_FLAGS = TEXTBOX_SCREEN_CENTRE | TEXTBOX_WAIT_KEY;
@@ -127,11 +124,14 @@ std::vector<ScreenControl>& table() {
     t.push_back(make_control("Create \vn\023ew link", ID_NEW_LINK, 2, 30, 1, 15, 0, CF_RADIO));
     t.push_back(make_control("\vM\x13odify original", ID_MODIFY, 3, 30, 1, 15, 0, CF_RADIO));
     t.push_back(make_control("or", 0, 0, 33, 1, 2, 0, CF_NO_BOX));
-    t.push_back(make_control("Zoom:", 0, 0, -40, 1, 5, 0, CF_NO_BOX));
-    t.push_back(make_control("IN", ID_IN, 0, -33, 1, 3, 159, 0));
-    t.push_back(make_control("OUT", ID_OUT, 0, -29, 1, 4, 160, 0));
-    t.push_back(make_control("drawing", ID_TO_DRAWING, 0, -24, 1, 7, 157, 0));
-    t.push_back(make_control("Pan", ID_PAN, 0, -16, 1, 3, 0, 0));
+    ViewButtonLayout view;
+    view.label = {0, -40};
+    view.in = {0, -33};
+    view.out = {0, -29};
+    view.to_drawing = {0, -24};
+    view.pan = {0, -16};
+    view.to_drawing_caption = "drawing";
+    append_view_buttons(&t, view);
     t.push_back(end_control());
   }
   return t;
@@ -483,11 +483,7 @@ int offset_command() {
       case ID_BY_VALUE: s.by_value = id == ID_BY_VALUE; show_panel(); continue;
       case ID_VALUE: edit_value(0); continue;
       case ID_LAYER: edit_layer(); continue;
-      case ID_TO_DRAWING: zoom_to_drawing(); continue;
-      case ID_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); continue;
-      case ID_OUT: repeat_zoom_while_held(KEY_PGDN, nullptr); continue;
-      case ID_PAN: pan_by_drag(); continue;
-      default: continue;
+      default: run_view_button(id); continue;
     }
     if (starts_typed_value(code)) {
       edit_value(code);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands/node_edit_session.h"
+#include "commands/view_buttons.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
 #include "editor/help_box.h"
@@ -38,10 +39,6 @@ constexpr uint8_t ID_DONE = 27;
 constexpr uint8_t ID_EITHER = 1;
 constexpr uint8_t ID_EXTEND_ONLY = 2;
 constexpr uint8_t ID_TRIM_ONLY = 3;
-constexpr uint8_t ID_TO_DRAWING = 100;
-constexpr uint8_t ID_IN = 105;
-constexpr uint8_t ID_OUT = 111;
-constexpr uint8_t ID_PAN = 112;
 
 // Ticks of the blink: shown at 0, hidden from 5 on and counted again from -4.
 constexpr int16_t BLINK_HIDE_AT = 5;
@@ -62,11 +59,13 @@ constexpr char NOT_MET_TEXT[] =
     "That link does not \vintersect\x13 the boundary,\nso it cant be extended to the boundary.";
 
 void add_view_buttons(std::vector<ScreenControl>* t) {
-  t->push_back(make_control("Zoom:", 0, 3, -31, 1, 5, 0, CF_NO_BOX));
-  t->push_back(make_control("IN", ID_IN, 3, -24, 1, 3, 159, 0));
-  t->push_back(make_control("OUT", ID_OUT, 3, -20, 1, 4, 160, 0));
-  t->push_back(make_control("to drawing", ID_TO_DRAWING, 1, -15, 1, 10, 157, 0));
-  t->push_back(make_control("Pan", ID_PAN, 1, -20, 1, 3, 0, 0));
+  ViewButtonLayout view;
+  view.label = {3, -31};
+  view.in = {3, -24};
+  view.out = {3, -20};
+  view.to_drawing = {1, -15};
+  view.pan = {1, -20};
+  append_view_buttons(t, view);
 }
 
 std::vector<ScreenControl>& short_table() {
@@ -276,18 +275,16 @@ int trim_extend_command() {
       case CMD_TRIM_LINK:
         if (s.boundary != nullptr) trim_or_extend_hovered();
         continue;
-      case EVENT_CONTROL_CLICKED:
-        switch (hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y)) {
+      case EVENT_CONTROL_CLICKED: {
+        const int id = hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y);
+        switch (id) {
           case ID_DONE: done = true; continue;
           case ID_EITHER: select_mode(TRIM_EXTEND_EITHER); continue;
           case ID_EXTEND_ONLY: select_mode(TRIM_EXTEND_ONLY); continue;
           case ID_TRIM_ONLY: select_mode(TRIM_ONLY); continue;
-          case ID_TO_DRAWING: zoom_to_drawing(); continue;
-          case ID_IN: repeat_zoom_while_held(KEY_PGUP, nullptr); continue;
-          case ID_OUT: repeat_zoom_while_held(KEY_PGDN, nullptr); continue;
-          case ID_PAN: pan_by_drag(); continue;
-          default: continue;
+          default: run_view_button(id); continue;
         }
+      }
       default: break;
     }
     if (view_keys(code) != 0) update_cursor_point();

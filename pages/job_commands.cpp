@@ -10,7 +10,6 @@
 
 #include "cam/make_nc.h"
 #include "cam/mass_change.h"
-#include "commands/command_stand_ins.h"
 #include "commands/machining_commands.h"
 #include "commands/text_list_view.h"
 #include "editor/drawing_commands.h"

@@ -3,46 +3,22 @@
 // radius of 0. Each is one undo step.
 #include <cmath>
 
-#include "drawing_edit_fixture.h"
+#include "command_panel_fixture.h"
 #include "commands/fillet_command.h"
 #include "editor/button_bindings.h"
 #include "editor/undo_store.h"
-#include "tests/support/idle_typist.h"
 
 namespace {
 
-class FilletCommand : public DrawingEditFixture {
+class FilletCommand : public CommandPanelFixture {
  protected:
   void SetUp() override {
-    DrawingEditFixture::SetUp();
+    CommandPanelFixture::SetUp();
     reset_fillet_state();
     g_edit.node.fillet_radius = 0.0f;
-    start_typist();
     // An L: down the y axis to the origin, then along the x axis.
     with_id(add_polyline({{0, 10}, {0, 0}, {10, 0}}));
     rest_at({-5, 20});
-  }
-  void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    while (poll_input_code(0) != 0) {
-    }
-    DrawingEditFixture::TearDown();
-  }
-
-  static void click_on(PointF p) {
-    int x = 0;
-    int y = 0;
-    pixel_of(p, &x, &y);
-    typist_move(x, y);
-    typist_pause();
-    typist_click(x, y);
-  }
-  static void move_on(PointF p) {
-    int x = 0;
-    int y = 0;
-    pixel_of(p, &x, &y);
-    typist_move(x, y);
-    typist_pause();
   }
 
   static DrawingItem* the_item() { return g_lists.current.first; }

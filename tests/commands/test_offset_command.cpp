@@ -3,56 +3,22 @@
 // into a new link and moved in place. Each is one undo step.
 #include <cmath>
 
-#include "drawing_edit_fixture.h"
+#include "command_panel_fixture.h"
 #include "commands/offset_command.h"
 #include "editor/button_bindings.h"
 #include "editor/undo_store.h"
-#include "tests/support/idle_typist.h"
 
 namespace {
 
-class OffsetCommand : public DrawingEditFixture {
+class OffsetCommand : public CommandPanelFixture {
  protected:
   void SetUp() override {
-    DrawingEditFixture::SetUp();
+    CommandPanelFixture::SetUp();
     reset_offset_state();
-    start_typist();
     // A closed 10 x 10 square, counter-clockwise from the origin.
     DrawingItem* square = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}));
     item_nodes(square)[0].node_flags |= NODE_LOOSE;
     rest_at({-5, 20});
-  }
-  void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    while (poll_input_code(0) != 0) {
-    }
-    DrawingEditFixture::TearDown();
-  }
-
-  static void move_on(PointF p) {
-    int x = 0;
-    int y = 0;
-    pixel_of(p, &x, &y);
-    typist_move(x, y);
-    typist_pause();
-  }
-  static void click_on(PointF p) {
-    move_on(p);
-    int x = 0;
-    int y = 0;
-    pixel_of(p, &x, &y);
-    typist_click(x, y);
-  }
-
-  static int item_count() {
-    int n = 0;
-    for (DrawingItem* i = g_lists.current.first; i != nullptr; i = i->next) ++n;
-    return n;
-  }
-  static DrawingItem* nth(int k) {
-    DrawingItem* i = g_lists.current.first;
-    while (i != nullptr && k-- > 0) i = i->next;
-    return i;
   }
   // The item's extents as (min x, min y, max x, max y).
   static void expect_extents(DrawingItem* item, float lo, float hi) {
