@@ -1020,6 +1020,8 @@ int node_edit_session(int op_in) {
   if (mode == DRAG_NOT_POSSIBLE) {
     mode = static_cast<int16_t>(node_command_check(static_cast<int16_t>(op), c.link_index, c.pick));
     if (op == OP_NODE_MENU) {
+      // The Change menu's choice is what the session changes.
+      c.menu_cell = g_edit.change_choice;
       const int chosen = apply_node_menu_choice(c.item, c.link_index, c.menu_cell);
       if (chosen == 0) return end_session(true);
       if (chosen == NODE_MENU_UNCHANGED) return end_session(false);

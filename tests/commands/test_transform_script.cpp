@@ -239,4 +239,46 @@ TEST_F(TransformScript, SymmetricPolylineMadeAndDraggedIsSavedSymmetric) {
   pop_list();
 }
 
+// A closed outline (its first node, the apex, on the line x = 5) made symmetric through the node
+// menu: its Change cell, the Symmetry submenu, "Make it symmetric" (a closed outline whose first
+// node is loose takes its line through that node and the middle, with no angle to ask); Ctrl+S,
+// and the job read back holds a "Dual" polyline whose halves mirror each other about x = 5.
+TEST_F(TransformScript, SymmetricPolylineMadeThroughTheNodeMenuIsSavedSymmetric) {
+  push_list();
+  clear_current_list();
+  DrawingItem* house = add_polyline({{5, 10}, {0, 6}, {0, 0}, {10, 0}, {10, 6}, {5, 10}}, 1);
+  close_if_touching(house);
+  set_item_id(house, 1);
+  g_job_settings.item_id_counter = 1;
+  ASSERT_EQ(write_job_to_path((folder_ / "jobs" / "sample.job").string()), 0);
+  free_current_list();
+  pop_list();
+
+  std::string script = open_job() + at("move", {0.0f, 3.0f}) + "wait 300\n";
+  int x = 0, y = 0;
+  pixel_of({0.0f, 3.0f}, &x, &y);
+  script += "click " + std::to_string(x) + " " + std::to_string(y) + " right\nwait 200\n";
+  script += "key Right\nkey Right\nkey Right\nkey Enter\nwait 300\n";
+  script += "type s\nwait 200\ndump submenu\ntype s\nwait 500\n";
+  script += "key Ctrl+S\nwait 500\nclose\n";
+  ASSERT_EQ(run(script), 0) << log();
+  EXPECT_NE(dump("submenu").find("Make it symmetric"), std::string::npos) << dump("submenu");
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file((folder_ / "jobs" / "sample.job").string(), nullptr), 0);
+  DrawingItem* item = g_lists.current.first;
+  while (item != nullptr && (item_type(item) == 0 || item->extra.empty())) item = item->next;
+  ASSERT_NE(item, nullptr) << log();
+  const LinkRecord* r = item_nodes(item);
+  EXPECT_NE(r[0].node_flags & NODE_DUAL, 0) << "made symmetric " << log();
+  ASSERT_EQ(item_link_count(item), 7) << "the marker and the five own links";
+  expect_symmetric(item, "saved");
+  EXPECT_NEAR(r[0].point.x, 5.0, 1e-4) << "the line is x = 5";
+  EXPECT_NEAR(r[1].point.x, 5.0, 1e-4);
+  EXPECT_NEAR(r[3].point.x, 0.0, 1e-4) << "the outline is where it was";
+  EXPECT_NEAR(r[6].point.x, 10.0, 1e-4);
+  free_current_list();
+  pop_list();
+}
+
 }  // namespace
