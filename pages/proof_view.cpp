@@ -14,6 +14,7 @@
 #include "nc/back_plot.h"
 #include "nc/dxf_path.h"
 #include "nc/nc_extents.h"
+#include "nc/post_gm.h"
 #include "nc/post_processor.h"
 #include "nc/time_estimate.h"
 #include "nc/work_surface.h"
@@ -992,24 +993,13 @@ EventCode job_proof_page() {
   if (v.controls.empty()) v.controls = make_table();
   g_proof.run_level = 1;
   JobSettings& job = g_job_settings;
-  bool ran = false;
-  if (job.nc_state != NC_STATE_PROOF_READY) {
-    clear_tool_path();
-    const int result = make_nc_program();
-    ran = true;
-    if (result != 1 || !file_exists(proof_file_path())) {
-      if (job.nc_state != NC_STATE_BACK_TO_SETUP) job.nc_state = 0;
-      g_proof.run_level = 0;
-      return KEY_ESC;
-    }
-  } else if (!file_exists(proof_file_path())) {
-    const int result = make_nc_program();
-    ran = true;
-    if (result != 1 || !file_exists(proof_file_path())) {
-      if (job.nc_state != NC_STATE_BACK_TO_SETUP) job.nc_state = 0;
-      g_proof.run_level = 0;
-      return KEY_ESC;
-    }
+  const bool ran = job.nc_state != NC_STATE_PROOF_READY || !file_exists(proof_file_path());
+  if (job.nc_state != NC_STATE_PROOF_READY) clear_tool_path();
+  // A proof run that wrote its records answers POST_PROOF_DONE; 0 is a failed or cancelled run.
+  if (ran && (make_nc_program() != POST_PROOF_DONE || !file_exists(proof_file_path()))) {
+    if (job.nc_state != NC_STATE_BACK_TO_SETUP) job.nc_state = 0;
+    g_proof.run_level = 0;
+    return KEY_ESC;
   }
   if (!open_proof()) {
     if (job.nc_state != NC_STATE_BACK_TO_SETUP) job.nc_state = 0;

@@ -71,6 +71,7 @@
 #include "text/text_host.h"
 #include "text/text_items.h"
 #include "text/text_layout.h"
+#include "ui/cam_progress.h"
 #include "ui/catalogue_menu.h"
 #include "ui/dialog_form.h"
 #include "ui/dir_tree.h"
@@ -581,7 +582,7 @@ void connect_engine_hosts() {
   g_job_host.ask_number = ask_image_number;
   g_job_host.choose_file = choose_file_to_open;
   g_job_host.choose_save_file = choose_file_to_save;
-  g_cam_host.show_message = [](const char* text) { show_text_box(text, TEXTBOX_PRESS_A_KEY); };
+  connect_cam_host_to_screen();
   connect_text_host();
   g_cam_host.request_redraw = [] { ++g_drawing_page.redraw_request; };
   g_cam_host.prepare_view = [] {

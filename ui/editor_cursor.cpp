@@ -184,19 +184,23 @@ size_t byte_at_screen_column(const std::string& text, int wanted, int* reached) 
   return i;
 }
 
-void screen_column_from_text() {
-  TextWindow* w = g_windows.active;
-  if (w == nullptr || g_lists.cursor_line == nullptr) return;
-  const std::string& text = g_lists.cursor_line->text;
+int screen_column_of_byte(const std::string& text, size_t target) {
   int column = 0;
   size_t i = 0;
-  const size_t target = static_cast<size_t>(std::max<int16_t>(w->text_column, 0));
   while (i < target && i < text.size()) {
     const Step s = step_at(text, i, column);
     column += s.columns;
     i += static_cast<size_t>(s.bytes);
   }
   if (target > text.size()) column += static_cast<int>(target - text.size());
+  return column;
+}
+
+void screen_column_from_text() {
+  TextWindow* w = g_windows.active;
+  if (w == nullptr || g_lists.cursor_line == nullptr) return;
+  const size_t target = static_cast<size_t>(std::max<int16_t>(w->text_column, 0));
+  const int column = screen_column_of_byte(g_lists.cursor_line->text, target);
   w->cursor_column = static_cast<int16_t>(column - w->horizontal_scroll);
   if (w->cursor_column < 0) {
     w->cursor_column = 0;

@@ -30,6 +30,9 @@ void caret_to_screen_column();
 // The byte of the text where screen column `wanted` (0 the first) starts, or the line's end
 // (before its newline) when it is shorter; *reached is the column found there.
 size_t byte_at_screen_column(const std::string& text, int wanted, int* reached);
+// The screen column (0 the first, the horizontal scroll not taken off) where byte `target` of
+// the text starts; a tab takes the columns to its stop, codes without a column none.
+int screen_column_of_byte(const std::string& text, size_t target);
 // The cursor column and caret x from the text column.
 void screen_column_from_text();
 // Scrolls the window sideways so that the caret is inside it.

@@ -63,6 +63,11 @@ struct EditorUndoHistory {
   bool pending = false;
   bool clipboard_noted = false;
   std::vector<LineCopy> clipboard_before;
+  // Cursor moves change no text, so they are not compared with the shadow one by one (that
+  // would cost a walk of the whole text per key): the check waits for the next other code.
+  bool moves_unchecked = false;
+  EventCode first_move = 0;         // the first of those moves
+  bool text_came_back = false;      // unread text came back meanwhile (its seams may have joined)
 };
 
 namespace {
@@ -247,9 +252,12 @@ void restore_caret(TextWindow* w, const CaretState& s) {
 constexpr const char* UNDO_MEMORY_TEXT =
     "Not enough memory to keep this change for undo: the undo history starts again here.";
 
+void settle_moves(TextWindow* w);
+
 EventCode replay(bool undo) {
   TextWindow* w = g_windows.active;
   if (!is_editor(w) || w->undo_history == nullptr) return 0;
+  settle_moves(w);
   EditorUndoHistory& h = *w->undo_history;
   if (undo ? h.done == 0 : h.done >= h.steps.size()) return 0;
   if (!shadow_matches(h)) {  // the text was replaced behind the history's back
@@ -279,6 +287,42 @@ EventCode replay(bool undo) {
 
 void record_step(TextWindow* w);
 
+bool is_cursor_move(EventCode code) {
+  switch (code) {
+    case KEY_HOME:
+    case KEY_END:
+    case KEY_UP:
+    case KEY_DOWN:
+    case KEY_PGUP:
+    case KEY_PGDN:
+    case KEY_LEFT:
+    case KEY_RIGHT:
+    case KEY_CTRL_LEFT:
+    case KEY_CTRL_RIGHT:
+    case KEY_CTRL_PGUP:
+    case KEY_CTRL_PGDN:
+    case KEY_CTRL_UP:
+    case KEY_CTRL_DOWN: return true;
+    default: return false;
+  }
+}
+
+// The moves since the last check are settled: only where unread text came back during them can
+// the text differ from the shadow (a line read in part joins its other part); that change is
+// kept as the moves' step, as it would have been had each move been checked.
+void settle_moves(TextWindow* w) {
+  EditorUndoHistory& h = *w->undo_history;
+  if (!h.moves_unchecked) return;
+  h.moves_unchecked = false;
+  if (!h.text_came_back) return;
+  h.text_came_back = false;
+  h.pending_before = capture_caret(w);
+  h.pending_code = h.first_move;
+  h.pending = true;
+  h.clipboard_noted = false;
+  record_step(w);
+}
+
 }  // namespace
 
 void note_unread_text_read(TextLine* placeholder, TextLine* first, TextLine* last) {
@@ -296,6 +340,7 @@ void note_unread_text_read(TextLine* placeholder, TextLine* first, TextLine* las
   const bool gone = placeholder->prev != first && placeholder->next != first &&
                     placeholder->prev != last && placeholder->next != last;
   const bool before = last->next == placeholder;
+  h.text_came_back = true;
   if (gone) h.shadow.erase(h.shadow.begin() + static_cast<std::ptrdiff_t>(token));
   const size_t at = gone || before ? token : token + 1;
   h.shadow.insert(h.shadow.begin() + static_cast<std::ptrdiff_t>(at), read.begin(), read.end());
@@ -304,6 +349,14 @@ void note_unread_text_read(TextLine* placeholder, TextLine* first, TextLine* las
 void begin_editor_step(EventCode code) {
   TextWindow* w = g_windows.active;
   if (!is_editor(w)) return;
+  EditorUndoHistory* history = w->undo_history;
+  if (history != nullptr && is_cursor_move(code)) {
+    if (!history->moves_unchecked) history->first_move = code;
+    history->moves_unchecked = true;
+    history->pending = false;
+    return;
+  }
+  if (history != nullptr) settle_moves(w);
   if (w->undo_history == nullptr || !shadow_matches(*w->undo_history)) start_history(w);
   if (w->undo_history == nullptr) return;
   w->undo_history->pending_before = capture_caret(w);

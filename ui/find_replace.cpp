@@ -9,6 +9,8 @@
 #include "store/line_fold.h"
 #include "store/text_helpers.h"
 #include "store/text_wrap.h"
+#include "screen/screen_attributes.h"
+#include "screen/text_output.h"
 #include "screen/tick_clock.h"
 #include "ui/editor_cursor.h"
 #include "ui/edit_buffers.h"
@@ -192,6 +194,24 @@ void mark_match() {
   g_run.block_kept = 0;
 }
 
+// One bar of the found text: screen columns from..to (the horizontal scroll taken off) of a
+// window row, kept inside the window's columns.
+void draw_found_bar(const TextWindow* w, int row, int from, int to, int colour) {
+  from = std::max(from, 0);
+  to = std::min<int>(to, w->columns);
+  if (to <= from) return;
+  fill_row_span(row, w->left_column + from, to - from, colour);
+}
+
+// The window drawn as it now stands, then the match's bars over it; the run loop finds nothing
+// left to draw, so the bars stay until those lines are drawn again.
+void show_found_text() {
+  mark_match();
+  request_full_redraw();
+  redraw_window_lines();
+  highlight_found_text();
+}
+
 int16_t ask_replace() {
   const int row = std::max(1, g_windows.active->top_row + g_windows.active->cursor_row + 5);
   return message_box(row, 39, 46, REPLACE_QUESTION, MSGBOX_CHOICE,
@@ -199,6 +219,42 @@ int16_t ask_replace() {
 }
 
 }  // namespace
+
+void highlight_found_text() {
+  TextWindow* w = g_windows.active;
+  TextLine* line = g_search.match_line;
+  TextLine* end_line = g_search.match_end_line != nullptr ? g_search.match_end_line : line;
+  if (w == nullptr || line == nullptr) return;
+  mark_match();
+  // The bars are XORed over what the window shows; a colour base of its own takes the other
+  // colour, so that the bar stands out on either.
+  const int base = g_attributes.colour_base;
+  const int colour = base == 0 || base == 40 ? FOUND_TEXT_COLOUR : FOUND_TEXT_COLOUR_OTHER;
+  const int scroll = w->horizontal_scroll;
+  struct Bar {
+    int row, from, to;
+  };
+  std::vector<Bar> bars;
+  int row = w->top_row + w->cursor_row;
+  int from = screen_column_of_byte(line->text, static_cast<size_t>(g_search.match_column)) - scroll;
+  line->state |= LINE_STATE_REDRAW;
+  // Each line end the match runs over ends that row's bar; the match goes on at the next row.
+  while (line != end_line) {
+    bars.push_back({row, from, screen_column_of_byte(line->text, line->text.size()) - scroll});
+    line = next_visible_line(line);
+    if (line == nullptr || ++row > w->bottom_row) {
+      // The rest of the match lies beyond the window or the list: nothing to show it by.
+      clear_marked_block();
+      request_full_redraw();
+      return;
+    }
+    line->state |= LINE_STATE_REDRAW;
+    from = -scroll;
+  }
+  bars.push_back(
+      {row, from, screen_column_of_byte(line->text, static_cast<size_t>(g_search.match_end)) - scroll});
+  for (const Bar& bar : bars) draw_found_bar(w, bar.row, bar.from, bar.to, colour);
+}
 
 TextLine* replace_match(const std::string& replacement) {
   TextWindow* w = g_windows.active;
@@ -328,15 +384,15 @@ int find_replace(TextLine* line, int column) {
   if ((flags & FIND_TEST_ONLY) != 0) return 1;
   put_cursor_at_match();
   if ((flags & FIND_REPLACE) == 0) {
-    if ((flags & FIND_KEEP_BLOCK) == 0) mark_match();
     request_full_redraw();
+    if ((flags & FIND_KEEP_BLOCK) != 0) return 1;
+    if ((flags & FIND_IN_BLOCK) != 0) mark_match();
+    else show_found_text();
     return 1;
   }
   bool quit = false;
   if (g_search.ask_each != 0) {
-    mark_match();
-    request_full_redraw();
-    redraw_window_lines();
+    show_found_text();
     const int16_t answer = ask_replace();
     clear_marked_block();
     if (answer == 27) return -1;

@@ -23,6 +23,11 @@ constexpr uint16_t FIND_ALL_BUFFERS = 0x1000;  // on into the next editing buffe
 constexpr uint16_t FIND_TEST_ONLY = 0x2000;   // the cursor does not move
 constexpr uint16_t FIND_NONE_YET = 0x00FF;    // the last option word before any search
 
+// Palette colours of the found text's bars: the usual one, and the one for windows with a
+// colour base of their own.
+constexpr int FOUND_TEXT_COLOUR = 97;
+constexpr int FOUND_TEXT_COLOUR_OTHER = 98;
+
 constexpr size_t FIND_TEXT_MAX = 60;
 // Every this many lines a long search looks for Esc and, once a second, shows its count.
 constexpr int32_t FIND_POLL_LINES = 1000;
@@ -52,6 +57,11 @@ int find_replace(TextLine* line, int column);
 // Esc (looked for every FIND_POLL_LINES lines; other input stays queued). Counts the lines and
 // shows the "lines searched" box at most once a second.
 TextLine* next_search_line(TextLine* line, TextLine* stop);
+// The found text becomes the marked block and is shown by bars XORed over its cells, one per
+// screen row it covers (a tab widens its bar to the tab stop); the lines are flagged so that
+// their next drawing takes the bars away. A match that runs on below the window's last row or
+// past the list's end is not marked.
+void highlight_found_text();
 // Replaces the match with the replacement text; the line that held it, or null when the result
 // would be longer than a line may be (nothing changes then).
 TextLine* replace_match(const std::string& replacement);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -131,14 +132,15 @@ class NcPageTest : public FormTest {
   }
   // A click on a button of the page.
   static void click_button(int id) {
-    when_page_shown([id] {
-      const ScreenControl* c = find_control(id);
-      ASSERT_NE(c, nullptr) << "button " << id;
-      g_pointer.wanted_x = c->x + 3;
-      g_pointer.wanted_y = c->y + 3;
-      push_input_code(EVENT_LEFT_DOWN);
-      push_input_code(EVENT_LEFT_UP);
-    });
+    when_page_shown([id] { click_on(id); });
+  }
+  static void click_on(int id) {
+    const ScreenControl* c = find_control(id);
+    ASSERT_NE(c, nullptr) << "button " << id;
+    g_pointer.wanted_x = c->x + 3;
+    g_pointer.wanted_y = c->y + 3;
+    push_input_code(EVENT_LEFT_DOWN);
+    push_input_code(EVENT_LEFT_UP);
   }
   // A window other than the page's buffers runs (a menu, a form, a list).
   static bool other_window_runs() {
@@ -320,6 +322,37 @@ TEST_F(NcPageTest, PageKeysBecomeTheirEditorCodes) {
   flush_input();
   headless_inject_keystroke(VK_DOWN, 0);
   EXPECT_EQ(nc_page_key(), WINDOW_APPEND_LINE);
+}
+
+// Esc, the right button, Alt+F and the File and Menu buttons each open the page menu; Esc there
+// goes back to the page with the buffer as it was.
+TEST_F(NcPageTest, FiveWaysOpenThePageMenu) {
+  struct Case {
+    const char* label;
+    std::function<void()> open;
+  };
+  const Case cases[] = {
+      {"Esc", [] { headless_inject_keystroke(VK_ESCAPE, 0); }},
+      {"Alt+F", [] { headless_inject_keystroke('F', WINDOW_MOD_ALT); }},
+      {"right button", [] { push_input_code(EVENT_RIGHT_DOWN); }},
+      {"File button", [] { click_on(NC_BUTTON_FILE); }},
+      {"Menu button", [] { click_on(NC_BUTTON_MENU); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    set_lines(first_, {"G0 X1\n", "M30\n"});
+    bool menu_ran = false;
+    when_page_shown(c.open);
+    g_typist.steps.push_back(typist_step_when(other_window_runs, [&menu_ran] {
+      menu_ran = g_windows.active_node == g_nc_page.menu;
+      headless_inject_keystroke(VK_ESCAPE, 0);
+    }));
+    g_typist.steps.push_back(typist_step_when([] { return !other_window_runs(); }, [] {}));
+    run_page(first_);
+    EXPECT_TRUE(menu_ran);
+    EXPECT_TRUE(g_typist.steps.empty());
+    EXPECT_EQ(lines_of(first_), (std::vector<std::string>{"G0 X1\n", "M30\n"}));
+  }
 }
 
 TEST_F(NcPageTest, AltAPutsSpacesOrTabsBetweenTheWordsAndAltDTakesThemOut) {

@@ -19,9 +19,12 @@
 #include "pages/proof_view.h"
 #include "screen/palette.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/cam/make_nc_fixture.h"
+#include "tests/support/temp_folder_env.h"
 #include "tests/support/test_folder.h"
 #include "screen/main_form.h"
 #include "ui/message_box.h"
+#include "ui/text_window.h"
 #include "platform/headless.h"
 
 namespace {
@@ -265,6 +268,104 @@ TEST_F(ProofViewTest, FromTheTopTheProofIsItsPointsUnderOneScaleAndOffsetYUp) {
     EXPECT_NEAR(at[k].first, at[0].first + scale * points[k][0], 1e-6);
     EXPECT_NEAR(at[k].second, at[0].second - scale * points[k][1], 1e-6) << "y up";
   }
+}
+
+// The page's "3D proof": the buffer (here typed, with no file) is back-plotted into the viewer,
+// which shows the program's proof; Esc returns, and the proof file goes. A buffer that moves
+// nothing opens no viewer.
+TEST_F(ProofViewTest, TheProofOfABufferIsItsBackPlotAndEscReturns) {
+  const TempFolderEnv temp("nc-proof");
+  auto make_buffer = [](const std::vector<std::string>& lines) {
+    push_list();
+    clear_current_list();
+    for (const std::string& text : lines) append_line(text.c_str())->kind = LINE_KIND_PARAGRAPH;
+    TextLine* node = create_window(nullptr, {
+        .top_row = 2, .left_column = 1, .bottom_row = 20, .right_column = 60,
+        .flags = WINDOW_TEXT_LIST, .line_drawer = draw_window_line, .wrap_width = 250,
+        .title = "(no name yet)",
+    });
+    pop_list();
+    activate_window(node);
+    return node;
+  };
+  TextLine* node = make_buffer({"G0 X0 Y0 Z1\n", "G1 Z-1 F100\n", "G1 X10 Y5\n", "G1 X20 Y0\n",
+                                "M30\n"});
+  bool cut_seen = false;
+  bool file_there = false;
+  bool from_editor = false;
+  steps().when([] { return g_proof_view.redraws > 0; }, [&] {
+    for (const ProofRecord& r : g_proof_view.records)
+      cut_seen |= r.kind == PROOF_FEED && proof_field_f32(r, 0) == 10.0f &&
+                  proof_field_f32(r, 1) == 5.0f && proof_field_f32(r, 2) == -1.0f;
+    file_there = fs::exists(proof_file_path());
+    from_editor = g_proof_view.from_editor;
+    push_input_code(KEY_ESC);
+  });
+  EXPECT_EQ(nc_proof_view(), KEY_ESC);
+  EXPECT_TRUE(steps().empty()) << "the viewer ran and Esc left it";
+  EXPECT_TRUE(cut_seen) << "the buffer's cut to X10 Y5 at Z-1 is in the proof";
+  EXPECT_TRUE(file_there);
+  EXPECT_TRUE(from_editor);
+  EXPECT_FALSE(fs::exists(proof_file_path())) << "the proof of an edited program is not kept";
+  EXPECT_EQ(g_job_settings.nc_state, NC_STATE_PAGE_LOOP);
+  destroy_window(node);
+
+  // Nothing moves: no viewer.
+  g_proof_view.redraws = 0;
+  node = make_buffer({"(ONLY A COMMENT)\n", "M30\n"});
+  EXPECT_EQ(nc_proof_view(), KEY_ESC);
+  EXPECT_EQ(g_proof_view.redraws, 0);
+  EXPECT_FALSE(fs::exists(proof_file_path()));
+  destroy_window(node);
+}
+
+// Page 3 makes the job's proof run once: a second visit without a change of the job draws the
+// kept proof; a change of the job runs it again. Esc does not leave the page; its tab does.
+class JobProofPageTest : public ProofViewTest, protected MakeNcJob {
+ protected:
+  void SetUp() override {
+    ProofViewTest::SetUp();
+    set_up_make_nc();
+    use_definition();
+    make_circle(7, 1, 1, centerline_cut(0.1f, 0, 1, 10));
+  }
+  void TearDown() override {
+    proof_delete_file();
+    tear_down_make_nc();
+    ProofViewTest::TearDown();
+  }
+  // One visit of the page; whether the view held the circle's cuts, all within its extent.
+  bool visit() {
+    bool circle = false;
+    steps().when([] { return g_proof_view.redraws > 0; }, [&] {
+      bool any = false, inside = true;
+      for (const ProofRecord& r : g_proof_view.records) {
+        if (r.kind != PROOF_FEED && r.kind != PROOF_CHORD) continue;
+        any = true;
+        const float x = proof_field_f32(r, 0), y = proof_field_f32(r, 1);
+        inside = inside && x >= 5.99f && x <= 8.01f && y >= -0.01f && y <= 2.01f;
+      }
+      circle = any && inside;
+      push_input_code(KEY_ESC);  // ignored on page 3
+      push_input_code(699);      // the tab of another page
+    });
+    g_proof_view.redraws = 0;
+    EXPECT_EQ(job_proof_page(), KEY_ESC);
+    EXPECT_TRUE(steps().empty());
+    return circle;
+  }
+};
+
+TEST_F(JobProofPageTest, TwoVisitsWithoutAChangeRunOnce) {
+  EXPECT_TRUE(visit());
+  EXPECT_EQ(g_cam_host_log.view_preparations, 1);
+  EXPECT_EQ(g_job_settings.nc_state, NC_STATE_PROOF_READY);
+  EXPECT_TRUE(fs::exists(proof_file_path())) << "page 3 keeps its proof";
+  EXPECT_TRUE(visit());
+  EXPECT_EQ(g_cam_host_log.view_preparations, 1) << "the kept proof is drawn again";
+  g_job_settings.nc_state = 0;  // the job changed
+  EXPECT_TRUE(visit());
+  EXPECT_EQ(g_cam_host_log.view_preparations, 2);
 }
 
 TEST_F(ProofViewTest, ArcColourOverrideRecoloursOnlyTheSecondColourKinds) {

@@ -179,6 +179,58 @@ TEST_F(FindTest, ALongSearchCountsAndStopsOnEsc) {
   destroy(node);
 }
 
+// A find through the run loop shows the found text by bars XORed over its cells, one per row it
+// covers, and the run loop leaves them standing; the screen is the window drawn plainly with
+// exactly those bars over it. A match that runs on below the window is not marked at all.
+TEST_F(FindTest, TheFoundTextIsShownByBarsOverItsCells) {
+  struct Bar {
+    int line;  // the bar's row counted from the match's first row
+    int from;  // its columns, from inclusive, to exclusive
+    int to;
+  };
+  struct Case {
+    const char* name;
+    Lines lines;
+    std::string pattern;
+    int rows;
+    std::vector<Bar> bars;  // none: the match is not marked
+  };
+  const Case cases[] = {
+      {"one line", {"G0 X1 Y2\n", "G1 X20\n", "M30\n"}, "X20", 10, {{0, 3, 6}}},
+      // The first row's bar takes in the line end's cell.
+      {"across a line end", {"G0 X1 Y2\n", "G1 X20\n", "M30\n"}, "Y2\nG1", 10,
+       {{0, 6, 9}, {1, 0, 2}}},
+      {"over three rows", {"(a\n", "b\n", "c) M30\n"}, "(a\nb\nc)", 10,
+       {{0, 0, 3}, {1, 0, 2}, {2, 0, 2}}},
+      // Tab stops every 6 columns: the tab takes columns 1 to 5.
+      {"a tab widens its bar", {"A\tB C\n"}, "A\tB", 10, {{0, 0, 7}}},
+      {"below the window's last row", {"(a\n", "b\n", "c)\n"}, "(a\nb\nc)", 2, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TextLine* node = make_editor(c.lines, EDITOR_FLAGS, "X.NC", 250, c.rows);
+    g_search.pattern = c.pattern;
+    g_search.flags = 0;
+    g_find.search_text.clear();
+    run(node, {WINDOW_FIND_FROM_TOP}, 0, 0);
+    const std::vector<uint32_t> shown = screen().pixels;
+    const TextWindow* w = window_of(node);
+    EXPECT_EQ(w->block_start != nullptr, !c.bars.empty());
+    // The window drawn again as it stands, the expected bars laid over it.
+    activate_window(node);
+    g_run.block_kept = 0;  // as the find left it: the found text is an unkept block
+    request_full_redraw();
+    redraw_window_lines();
+    const int first_row = w->top_row + w->cursor_row;
+    for (const Bar& bar : c.bars)
+      fill_row_span(first_row + bar.line, w->left_column + bar.from, bar.to - bar.from,
+                    FOUND_TEXT_COLOUR);
+    EXPECT_TRUE(shown == screen().pixels);
+    store_window_state();
+    destroy(node);
+  }
+}
+
 TEST_F(FindTest, AMatchOnTheLastLineOfAFileLoadedInPart) {
   const auto folder = make_test_folder("find");
   const std::string path = (folder / "big.nc").string();
