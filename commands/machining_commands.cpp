@@ -52,12 +52,6 @@ std::string formatted(const char* format, int a, int b = 0, int c = 0) {
   return text;
 }
 
-// A change of groups, layers or operations: the laid-out text and the tool paths are stale.
-void machining_changed() {
-  mark_job_changed();
-  clear_tool_path();
-}
-
 // What the side panel says of the item under the pointer while a group is picked.
 void show_hovered_group() {
   const DrawingItem* item = g_hover.hover_item;
@@ -547,7 +541,7 @@ int set_machining_group(int mask) {
     show_box(GROUP_NONE_SELECTED_TEXT);
     return 0;
   }
-  machining_changed();
+  mark_machining_changed();
   show_box(formatted("Success - set %d items", count));
   return count;
 }
@@ -587,7 +581,7 @@ int move_machining_group() {
     if (moved == 0) {
       show_box(GROUP_NONE_TEXT);
     } else {
-      machining_changed();
+      mark_machining_changed();
       show_box(formatted("Set %d items", moved));
     }
   }
@@ -677,7 +671,7 @@ int change_items_command(int option) {
       return 0;
   }
   delete_change_record();
-  if (accepted) machining_changed();
+  if (accepted) mark_machining_changed();
   return changed;
 }
 

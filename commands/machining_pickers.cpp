@@ -104,11 +104,6 @@ bool take_reference(const DrawingItem* item) {
   return true;
 }
 
-void settings_changed() {
-  mark_job_changed();
-  clear_tool_path();
-}
-
 // What a picker does with a click on an item: go on picking or end.
 enum class Pick { GO_ON, END };
 
@@ -290,7 +285,7 @@ int copy_cam_to_marked() {
     if ((item_flags(item) & (ITEM_FLAG_MARKED | ITEM_FLAG_HAS_MARKED_NODES)) == 0) continue;
     if (item_store_cam(item) == 0) ++count;
   }
-  if (count > 0) settings_changed();
+  if (count > 0) mark_machining_changed();
   show_text_box(formatted("Set %d items.", count).c_str(), TEXTBOX_PRESS_A_KEY);
   return count;
 }
@@ -317,7 +312,7 @@ int copy_cam_to_picked() {
     }
     if (item_store_cam(item) == 0) {
       ++count;
-      settings_changed();
+      mark_machining_changed();
       show_corner_status("Did it.");
     }
     return Pick::GO_ON;
@@ -330,7 +325,7 @@ int copy_cam_to_picked() {
       if (!inside_box(item, low, high)) continue;
       if (item_store_cam(item) == 0) ++boxed;
     }
-    if (boxed > 0) settings_changed();
+    if (boxed > 0) mark_machining_changed();
     count += boxed;
     show_text_box(formatted("Set %d items.", boxed).c_str(), TEXTBOX_PRESS_A_KEY);
   };
@@ -348,7 +343,7 @@ int mark_drawing_aids() {
   p.pick = [&count](DrawingItem* item) {
     if (remove_item_cam(item) == 1) {
       ++count;
-      settings_changed();
+      mark_machining_changed();
     }
     return Pick::GO_ON;
   };
@@ -359,7 +354,7 @@ int mark_drawing_aids() {
       if (!inside_box(item, low, high)) continue;
       if (remove_item_cam(item) == 1) ++boxed;
     }
-    if (boxed > 0) settings_changed();
+    if (boxed > 0) mark_machining_changed();
     count += boxed;
     show_text_box(formatted("Set %d items.", boxed).c_str(), TEXTBOX_PRESS_A_KEY);
   };
