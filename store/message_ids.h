@@ -173,6 +173,13 @@ constexpr int MSG_FORM_EDITOR_SETTINGS = 156;     // the editor's folder, extens
 constexpr int FORM_EDITOR_SETTINGS_FIELDS = 9;
 constexpr int MSG_FORM_POST_PROCESSOR = 160;       // one NC format (post-processor definition)
 constexpr int FORM_POST_PROCESSOR_FIELDS = 19;
+// The help of its code sections, by the section they explain.
+constexpr int MSG_HELP_CODE_START = 80;
+constexpr int MSG_HELP_CODE_TOOL_CHANGE = 81;
+constexpr int MSG_HELP_CODE_FINISHED_LINE = 82;
+constexpr int MSG_HELP_CODE_END = 83;
+constexpr int MSG_HELP_CODE_DRILL_TAP = 84;      // the two sections no row edits
+constexpr int MSG_HELP_CODE_PAUSE_RESET = 85;
 constexpr int MSG_FORM_TEXT_PRINT = 202;           // printing a text: header, pages, margins
 constexpr int FORM_TEXT_PRINT_FIELDS = 12;
 constexpr int MSG_FORM_PRINTER_SETUP = 204;        // the printer: destination, paper, orientation
