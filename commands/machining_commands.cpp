@@ -1,4 +1,5 @@
 #include "commands/machining_commands.h"
+#include "commands/machining_order_mode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -681,4 +682,5 @@ void connect_machining_commands() {
   c.move_machining_group = move_machining_group;
   c.reorder_items_command = reorder_items_command;
   c.change_items_command = change_items_command;
+  c.machining_order_command = machining_order_command;
 }

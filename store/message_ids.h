@@ -343,6 +343,10 @@ constexpr int MSG_HELP_MOVE_LINK = 8135;          // MOVE, Link
 constexpr int MSG_HELP_MOVE_ITEM = 8136;          // MOVE, Item
 constexpr int MSG_HELP_TRIM_EXTEND_ONLY = 8139;   // TRIM and/or EXTEND, "Extend only"
 constexpr int MSG_HELP_TRIM_ONLY = 8140;          // TRIM and/or EXTEND, "Trim only"
+constexpr int MSG_HELP_ORDER_FIRST = 8144;        // SET MACHINING ORDER before the first
+                                                  // pick, + mode (0 order, 1 group and order)
+constexpr int MSG_HELP_ORDER_NEXT = 8146;         // and after it, + mode
+constexpr int MSG_HELP_ORDER_LAST = 8147;
 constexpr int MSG_HELP_SYMMETRY_ANGLE = 8148;    // help box of the Symmetry Angle dialog
 constexpr int MSG_HELP_SNAP_X_POINT = 8162;       // help box while the X & Y snap asks its X
 constexpr int MSG_HELP_SNAP_Y_POINT = 8163;       // help box while the X & Y snap asks its Y
