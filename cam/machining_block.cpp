@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "cam/make_nc.h"
 #include "cam/tools.h"
 #include "nc/cam_host.h"
 #include "records/job_settings.h"
@@ -135,11 +134,6 @@ int item_store_cam(DrawingItem* item) {
   put_block_cam(block, g_cam_settings.params);
   mark_job_changed();
   return 0;
-}
-
-void mark_machining_changed() {
-  mark_job_changed();
-  clear_tool_path();
 }
 
 int copy_item_cam(const DrawingItem* source, DrawingItem* target) {

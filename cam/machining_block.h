@@ -48,9 +48,6 @@ int remove_item_cam(DrawingItem* item);
 // and marks the job changed so that text and NC program are made again. 0, or -1 when memory
 // runs out.
 int item_store_cam(DrawingItem* item);
-// A machining value of an item changed: the job is marked changed and the tool path, made from
-// the old value, is dropped so that it is made again.
-void mark_machining_changed();
 // -1 when the source has no machining block or operation 0; else copies it to the target
 // through the settings buffer and returns item_store_cam's result.
 int copy_item_cam(const DrawingItem* source, DrawingItem* target);

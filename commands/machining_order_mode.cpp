@@ -8,6 +8,7 @@
 #include "cam/machining_block.h"
 #include "cam/machining_groups.h"
 #include "cam/machining_order.h"
+#include "cam/make_nc.h"
 #include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
 #include "editor/drawing_commands.h"

@@ -191,13 +191,13 @@ TEST_F(CamPanelTest, ShowingTheRowsWritesNothing) {
   g_panel.display_only = 1;
   show_cam_panel(item, 1);
   const std::string shown = screen_text();
-  EXPECT_EQ(value_after(shown, "Machining group:"), "10") << shown;
+  EXPECT_EQ(value_after(shown, "Group:"), "10") << shown;
   EXPECT_EQ(value_after(shown, "Order:"), "1") << shown;
-  EXPECT_EQ(value_after(shown, "Finishing tool:"), "2") << shown;
-  EXPECT_EQ(value_after(shown, "Roughing tool:"), "3") << shown;
+  EXPECT_EQ(value_after(shown, "Finishing:"), "2") << shown;
+  EXPECT_EQ(value_after(shown, "Roughing:"), "3") << shown;
 
   const std::string screen = run_panel(item, CIRCLE_CAM_ROW, "");
-  EXPECT_EQ(value_after(screen, "Cutting depth:"), "0.01") << screen;
+  EXPECT_EQ(value_after(screen, "Depth:"), "0.01") << screen;
   EXPECT_EQ(stored_bytes(item), before);
   EXPECT_EQ(g_job_settings.job_changed, 0);
   EXPECT_EQ(g_job_settings.nc_state, 1);
@@ -317,8 +317,8 @@ TEST_F(CamPanelTest, AnotherOperationLaysTheRowsOutAgain) {
   g_field.initial_field = CIRCLE_CAM_ROW + CAM_ROW_OPERATION;
   show_cam_panel(item, 0);
   EXPECT_EQ(block_of(g_panel.panel_item).operation, CAM_OP_CENTERLINE);
-  EXPECT_NE(screen.find("Cutting width:"), std::string::npos) << screen;
-  EXPECT_EQ(screen.find("Roughing tool:"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("Width:"), std::string::npos) << screen;
+  EXPECT_EQ(screen.find("Roughing:"), std::string::npos) << screen;
   EXPECT_EQ(g_undo.step_count, 1);
 }
 
@@ -359,9 +359,9 @@ TEST_F(CamPanelTest, ThePolylineHeaderCarriesTheRows) {
   // The header's machining rows start at its row 6: the group is typed there.
   const std::string screen = run_panel(item, 6 + CAM_ROW_GROUP, "40");
   EXPECT_EQ(block_of(g_lists.current.last).machining_group, 40);
-  EXPECT_EQ(value_after(screen, "Machining group:"), "40") << screen;
+  EXPECT_EQ(value_after(screen, "Group:"), "40") << screen;
   EXPECT_NE(screen.find("Links:"), std::string::npos) << screen;
-  EXPECT_NE(screen.find("Roughing tool:"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("Roughing:"), std::string::npos) << screen;
   EXPECT_EQ(g_undo.step_count, 1);
 }
 
