@@ -111,3 +111,44 @@ TEST_F(CamPanelToNc, ADepthAndToolTypedInThePanelReachTheProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+// Line numbers turned on for the job's NC format in the NC Formats page (opened with Enter on
+// the Job setup page's format row): the format file is written, and the NC tool, started from
+// that program folder, numbers the program's lines, which it did not before.
+TEST_F(CamPanelToNc, LineNumbersTurnedOnInTheFormatsPageNumberTheProgram) {
+  const fs::path program = folder_ / "program";
+  const fs::path tool = program / "brenvik-nc";
+  fs::copy_file(BRENVIK_PROGRAM_DIR "/brenvik-nc", tool, fs::copy_options::overwrite_existing);
+  const auto make_program = [&](const char* name) {
+    const fs::path out = folder_ / name;
+    const std::string command = "'" + tool.string() + "' '" + (folder_ / "jobs" / "sample.job").string() +
+                                "' '" + out.string() + "' > '" + (folder_ / "tool.log").string() +
+                                "' 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << read(folder_ / "tool.log");
+    return read(out);
+  };
+  const std::string before = make_program("before.nc");
+  ASSERT_FALSE(before.empty());
+  EXPECT_EQ(before.find("\nN"), std::string::npos) << before;
+
+  std::string script = "move 5 400\nkey Ctrl+O\nwait 100\ntype s\nkey Enter\nwait 300\n";
+  script += "move 5 600\nwait 100\nclick 210 36\nwait 300\n";  // the Job setup page's tab
+  script += "key Enter\nwait 300\nkey Right\nwait 300\n";  // NC Formats, the job's format
+  script += "key Down\nkey Down\nkey Down\nkey Down\ntype y\nwait 100\n";  // "Line numbers"
+  // Esc leaves the dialog, Esc the page; the job's format was edited, so the close box asks
+  // whether to save the job: d discards.
+  script += "key Esc\nwait 200\nkey Esc\nwait 300\nclose\nwait 200\nkey d\n";
+  ASSERT_EQ(run_headless_script(folder_ / "jobs", program, folder_, script, "--size 1280x1024"), 0)
+      << read(folder_ / "stderr.txt");
+
+  const std::string after = make_program("after.nc");
+  EXPECT_NE(after.find("\nN"), std::string::npos) << after;
+  Reading reading;
+  std::string error;
+  EXPECT_TRUE(read_program(folder_ / "after.nc", "0,0,0.1", 1.0, &reading, &error)) << error;
+  EXPECT_FALSE(reading.moves.empty());
+}
+
+}  // namespace
