@@ -590,6 +590,11 @@ void clear_tool_path() {
   proof_delete_file();
 }
 
+void mark_machining_changed() {
+  mark_job_changed();
+  clear_tool_path();
+}
+
 bool any_item_machined() {
   for (TextLine* item = g_lists.current.first; item != nullptr; item = item->next) {
     if (!selected(item) || item_type(item) == 0) continue;

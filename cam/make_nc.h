@@ -53,6 +53,9 @@ int make_nc_program();
 // ---- Steps and small operations -----------------------------------------------------------------
 // Frees the tool-path items (list slot 11) and deletes the proof file.
 void clear_tool_path();
+// A machining value of an item changed: the job is marked changed and the tool path, made from
+// the old value, is dropped so that it is made again.
+void mark_machining_changed();
 // The attribute byte of a tool-path item that holds its letter: 'r' roughing, 'f' finishing.
 constexpr size_t TOOL_PATH_LETTER_ATTR = 2;
 // Lays every selected text item out again (straight texts from their height) before a run; the

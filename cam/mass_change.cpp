@@ -178,7 +178,7 @@ void change_tool_block(const CamParams& wanted, CamParams* item, CamToolBlock* b
     block->cut_depth = w.cut_depth;
     derive = shaped(*block) ? Derive::WIDTH_FROM_DEPTH : Derive::NONE;
   }
-  if (derive != Derive::NONE && block->cut_depth <= CAM_DEPTH_NOT_DERIVED) {
+  if (derive != Derive::NONE && depth_is_given(block->cut_depth)) {
     ensure_tool_size(block);
     if (derive == Derive::DEPTH_FROM_WIDTH) {
       block->cut_depth =

@@ -85,7 +85,7 @@ void take_picked_tool(const ToolRecord& tool, uint8_t job_units, bool width_give
     block->cut_width = 0.9f * block->size;
   if (block->shape == TOOL_SHAPE_TAPERED && block->cut_width <= block->tip_diameter)
     block->cut_width = 1.001f * block->tip_diameter;
-  if (block->cut_depth > CAM_DEPTH_NOT_DERIVED) return;
+  if (!depth_is_given(block->cut_depth)) return;
   if (width_gives_depth)
     block->cut_depth =
         depth_from_cut_width(block->cut_width, block->shape, block->size, block->tip_diameter);

@@ -50,6 +50,7 @@ void tool_to_cam_block(const ToolRecord& tool, CamToolBlock* block);
 
 // Cutting depths above this mean "not given": width and depth are not derived from each other.
 constexpr float CAM_DEPTH_NOT_DERIVED = 100.0f;
+inline bool depth_is_given(float depth) { return depth <= CAM_DEPTH_NOT_DERIVED; }
 // Unit factors of a tool picked into a job of the other units.
 constexpr double TOOL_INCH_TO_MM = 25.4;
 constexpr double TOOL_MM_TO_INCH = 0.03937;

@@ -1,4 +1,5 @@
 #include "commands/machining_commands.h"
+#include "commands/machining_order_mode.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,8 +14,6 @@
 #include "cam/make_nc.h"
 #include "cam/mass_change.h"
 #include "cam/reorder_items.h"
-#include "editor/button_bindings.h"
-#include "editor/canvas_cursor.h"
 #include "editor/coord_entry.h"
 #include "editor/drawing_commands.h"
 #include "editor/help_box.h"
@@ -22,7 +21,6 @@
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
 #include "editor/pick_strip.h"
-#include "editor/view.h"
 #include "records/job_settings.h"
 #include "screen/controls.h"
 #include "screen/main_form.h"
@@ -52,12 +50,6 @@ std::string formatted(const char* format, int a, int b = 0, int c = 0) {
   return text;
 }
 
-// A change of groups, layers or operations: the laid-out text and the tool paths are stale.
-void machining_changed() {
-  mark_job_changed();
-  clear_tool_path();
-}
-
 // What the side panel says of the item under the pointer while a group is picked.
 void show_hovered_group() {
   const DrawingItem* item = g_hover.hover_item;
@@ -72,52 +64,6 @@ void show_hovered_group() {
   }
   const std::string text = formatted("This is machining group\n \v%d", group);
   help_box_text(text.c_str());
-}
-
-int group_pick_loop(const char* prompt) {
-  const auto show = [&] {
-    show_prompt(prompt);
-    draw_pick_strip();
-  };
-  show();
-  for (;;) {
-    const EventCode code = next_editor_event_hover();
-    if (g_form.redraw_level != 0 || code == EVENT_REDRAW) {
-      g_form.redraw_level = 0;
-      view_keys(VIEW_REDRAW_ONLY);
-      draw_button_legend(0);
-      show();
-      continue;
-    }
-    const int strip_event = read_pick_strip_event(code);
-    if (strip_event == STRIP_EVENT_CANCEL) return -1;
-    if (strip_event == STRIP_EVENT_HANDLED) continue;
-    if (code == EVENT_POINTER_MOVE) {
-      show_hovered_group();
-      continue;
-    }
-    if (code == PICK_COMMAND_PICK) {
-      const DrawingItem* item = g_hover.hover_item;
-      if (item == nullptr) continue;
-      const GeometryBlock* block = item_block(item);
-      if (block == nullptr || block->cam_kind == GEOMETRY_KIND_DRAWING_AID) {
-        show_box(GROUP_NOT_MACHINED_TEXT);
-        show();
-        continue;
-      }
-      return block_machining_group(block);
-    }
-    if (code > 0 && code < 256 && std::strchr(NUMBER_KEYS, static_cast<int>(code)) != nullptr) {
-      push_input_code(code);
-      const int count = read_value_line(GROUP_TYPED_PROMPT);
-      show();
-      if (count <= 0) continue;
-      const double value = std::trunc(g_coord.entry.current.x);
-      if (value > 0) return value > GROUP_MOST ? GROUP_MOST : static_cast<int>(value);
-      continue;
-    }
-    if (view_keys(code) != 0) update_cursor_point();
-  }
 }
 
 // ---- Dialog 1010 --------------------------------------------------------------------------------
@@ -547,22 +493,36 @@ int set_machining_group(int mask) {
     show_box(GROUP_NONE_SELECTED_TEXT);
     return 0;
   }
-  machining_changed();
+  mark_machining_changed();
   show_box(formatted("Success - set %d items", count));
   return count;
 }
 
 int pick_group_number(const char* prompt) {
-  button_commands_set(PICK_COMMAND_PICK, PICK_COMMAND_NONE, PICK_COMMAND_QUIT);
-  help_push(MSG_HELP_PICK_ITEM);
-  push_control_table();
-  const int result = group_pick_loop(prompt);
-  pop_control_table();
-  help_pop();
-  help_show_top();
-  button_commands_pop();
-  draw_button_legend(1);
-  return result;
+  int group = -1;
+  ItemPicker p;
+  p.prompt = prompt;
+  p.hover = [](const DrawingItem*) { show_hovered_group(); };
+  p.pick = [&group](DrawingItem* item) {
+    const GeometryBlock* block = item_block(item);
+    if (block == nullptr || block->cam_kind == GEOMETRY_KIND_DRAWING_AID) {
+      show_box(GROUP_NOT_MACHINED_TEXT);
+      return PickStep::GO_ON;
+    }
+    group = block_machining_group(block);
+    return PickStep::END;
+  };
+  p.key = [&group](EventCode code) {
+    if (code <= 0 || code >= 256 || std::strchr(NUMBER_KEYS, static_cast<int>(code)) == nullptr)
+      return PickStep::NOT_TAKEN;
+    push_input_code(code);
+    if (read_value_line(GROUP_TYPED_PROMPT) <= 0) return PickStep::GO_ON;
+    const double value = std::trunc(g_coord.entry.current.x);
+    if (!(value > 0)) return PickStep::GO_ON;
+    group = value > GROUP_MOST ? GROUP_MOST : static_cast<int>(value);
+    return PickStep::END;
+  };
+  return run_item_picker(p) == 0 ? group : -1;
 }
 
 int move_machining_group() {
@@ -587,7 +547,7 @@ int move_machining_group() {
     if (moved == 0) {
       show_box(GROUP_NONE_TEXT);
     } else {
-      machining_changed();
+      mark_machining_changed();
       show_box(formatted("Set %d items", moved));
     }
   }
@@ -677,7 +637,7 @@ int change_items_command(int option) {
       return 0;
   }
   delete_change_record();
-  if (accepted) machining_changed();
+  if (accepted) mark_machining_changed();
   return changed;
 }
 
@@ -687,4 +647,5 @@ void connect_machining_commands() {
   c.move_machining_group = move_machining_group;
   c.reorder_items_command = reorder_items_command;
   c.change_items_command = change_items_command;
+  c.machining_order_command = machining_order_command;
 }

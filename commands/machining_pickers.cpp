@@ -7,20 +7,16 @@
 
 #include "cam/machining_block.h"
 #include "cam/make_nc.h"
-#include "editor/button_bindings.h"
 #include "editor/drawing_commands.h"
 #include "editor/help_box.h"
 #include "editor/hover.h"
 #include "editor/hover_state.h"
 #include "editor/page_furniture.h"
 #include "editor/pick_strip.h"
-#include "editor/rubber_box.h"
-#include "editor/view.h"
 #include "geometry/layers.h"
 #include "geometry/polyline_join.h"
 #include "records/job_settings.h"
 #include "screen/controls.h"
-#include "screen/main_form.h"
 #include "store/catalogue.h"
 #include "store/message_ids.h"
 #include "ui/message_box.h"
@@ -104,92 +100,21 @@ bool take_reference(const DrawingItem* item) {
   return true;
 }
 
-void settings_changed() {
-  mark_job_changed();
-  clear_tool_path();
-}
-
-// What a picker does with a click on an item: go on picking or end.
-enum class Pick { GO_ON, END };
-
-struct Picker {
-  std::string prompt;
-  std::function<void(const DrawingItem*)> hover;  // the item under the pointer (or null)
-  std::function<Pick(DrawingItem*)> pick;         // a click on an item
-  std::function<void(PointF, PointF)> box;        // a box dragged from empty ground; null: none
-};
-
-// The loop every picker shares: 0 when a pick ended it, -1 when the user did (Esc, "Done", the
-// quit button, a program quit).
-int picker_loop(const Picker& p) {
-  const auto show = [&p] {
-    show_prompt(p.prompt.c_str());
-    draw_pick_strip();
-  };
-  show();
-  for (;;) {
-    const EventCode code = next_editor_event_hover();
-    if (g_form.redraw_level != 0 || code == EVENT_REDRAW) {
-      g_form.redraw_level = 0;
-      view_keys(VIEW_REDRAW_ONLY);
-      draw_button_legend(0);
-      show();
-      continue;
-    }
-    const int strip_event = read_pick_strip_event(code);
-    if (strip_event == STRIP_EVENT_CANCEL) return -1;
-    if (strip_event == STRIP_EVENT_HANDLED) continue;
-    if (code == EVENT_POINTER_MOVE) {
-      if (p.hover) p.hover(g_hover.hover_item);
-      continue;
-    }
-    if (code == PICK_COMMAND_PICK) {
-      DrawingItem* item = g_hover.hover_item;
-      if (item == nullptr) {
-        if (!p.box) continue;
-        PointF low, high;
-        if (rubber_box(&low, &high, RUBBER_START_AT_ONCE) == RUBBER_DONE) p.box(low, high);
-        show();
-        continue;
-      }
-      if (p.pick(item) == Pick::END) return 0;
-      show();
-      continue;
-    }
-    if (view_keys(code) != 0) update_cursor_point();
-  }
-}
-
-// Binds the buttons and pushes the help around the loop, and gives them back on every way out.
-int run_picker(const Picker& p) {
-  button_commands_set(PICK_COMMAND_PICK, PICK_COMMAND_NONE, PICK_COMMAND_QUIT);
-  help_push(MSG_HELP_PICK_ITEM);
-  push_control_table();
-  const int result = picker_loop(p);
-  pop_control_table();
-  lower_help_text(nullptr);
-  help_pop();
-  help_show_top();
-  button_commands_pop();
-  draw_button_legend(1);
-  return result;
-}
-
 // The reference item, picked with its settings taken into the settings buffer; null when the
 // user cancelled.
 DrawingItem* pick_reference(const char* prompt) {
   DrawingItem* reference = nullptr;
-  Picker p;
+  ItemPicker p;
   p.prompt = prompt;
   p.hover = [](const DrawingItem* item) {
     if (item != nullptr) item_info_text(item, true);
   };
   p.pick = [&reference](DrawingItem* item) {
-    if (!take_reference(item)) return Pick::GO_ON;
+    if (!take_reference(item)) return PickStep::GO_ON;
     reference = item;
-    return Pick::END;
+    return PickStep::END;
   };
-  return run_picker(p) == 0 ? reference : nullptr;
+  return run_item_picker(p) == 0 ? reference : nullptr;
 }
 
 }  // namespace
@@ -290,7 +215,7 @@ int copy_cam_to_marked() {
     if ((item_flags(item) & (ITEM_FLAG_MARKED | ITEM_FLAG_HAS_MARKED_NODES)) == 0) continue;
     if (item_store_cam(item) == 0) ++count;
   }
-  if (count > 0) settings_changed();
+  if (count > 0) mark_machining_changed();
   show_text_box(formatted("Set %d items.", count).c_str(), TEXTBOX_PRESS_A_KEY);
   return count;
 }
@@ -300,7 +225,7 @@ int copy_cam_to_picked() {
   if (reference == nullptr) return 0;
   const CamParams settings = g_cam_settings.params;
   int count = 0;
-  Picker p;
+  ItemPicker p;
   p.prompt = PICKED_TARGET_PROMPT;
   p.hover = [&reference](const DrawingItem* item) {
     if (item == nullptr) return;
@@ -312,15 +237,15 @@ int copy_cam_to_picked() {
     if (settings.operation > CAM_OP_CONTOUR_OUTSIDE) {
       // An area operation needs a closed outline: the item is closed first where it can be.
       DrawingItem* target = item;
-      if (!close_for_area_operation(&target)) return Pick::GO_ON;
+      if (!close_for_area_operation(&target)) return PickStep::GO_ON;
       item = target;
     }
     if (item_store_cam(item) == 0) {
       ++count;
-      settings_changed();
+      mark_machining_changed();
       show_corner_status("Did it.");
     }
-    return Pick::GO_ON;
+    return PickStep::GO_ON;
   };
   p.box = [&](PointF low, PointF high) {
     g_cam_settings.params = settings;
@@ -330,17 +255,17 @@ int copy_cam_to_picked() {
       if (!inside_box(item, low, high)) continue;
       if (item_store_cam(item) == 0) ++boxed;
     }
-    if (boxed > 0) settings_changed();
+    if (boxed > 0) mark_machining_changed();
     count += boxed;
     show_text_box(formatted("Set %d items.", boxed).c_str(), TEXTBOX_PRESS_A_KEY);
   };
-  run_picker(p);
+  run_item_picker(p);
   return count;
 }
 
 int mark_drawing_aids() {
   int count = 0;
-  Picker p;
+  ItemPicker p;
   p.prompt = DRAWING_AIDS_PROMPT;
   p.hover = [](const DrawingItem* item) {
     if (item != nullptr) item_info_text(item, true);
@@ -348,9 +273,9 @@ int mark_drawing_aids() {
   p.pick = [&count](DrawingItem* item) {
     if (remove_item_cam(item) == 1) {
       ++count;
-      settings_changed();
+      mark_machining_changed();
     }
-    return Pick::GO_ON;
+    return PickStep::GO_ON;
   };
   p.box = [&count](PointF low, PointF high) {
     int boxed = 0;
@@ -359,11 +284,11 @@ int mark_drawing_aids() {
       if (!inside_box(item, low, high)) continue;
       if (remove_item_cam(item) == 1) ++boxed;
     }
-    if (boxed > 0) settings_changed();
+    if (boxed > 0) mark_machining_changed();
     count += boxed;
     show_text_box(formatted("Set %d items.", boxed).c_str(), TEXTBOX_PRESS_A_KEY);
   };
-  run_picker(p);
+  run_item_picker(p);
   return count;
 }
 
@@ -377,7 +302,7 @@ int take_defaults_from_item(int command) {
     return cam_kind_matches(item, for_drawing, kind) == 0;
   };
   bool taken = false;
-  Picker p;
+  ItemPicker p;
   if (layout) {
     p.prompt = TEXT_DEFAULTS_PROMPT;
   } else {
@@ -391,11 +316,11 @@ int take_defaults_from_item(int command) {
     else help_box_text(layout ? SELECT_TEXT_TEXT : WRONG_KIND_TEXT);
   };
   p.pick = [&](DrawingItem* item) {
-    if (!matches(item)) return Pick::GO_ON;
+    if (!matches(item)) return PickStep::GO_ON;
     taken = layout ? store_text_defaults(item) : store_cam_defaults(item, for_drawing, kind);
-    return taken ? Pick::END : Pick::GO_ON;
+    return taken ? PickStep::END : PickStep::GO_ON;
   };
-  run_picker(p);
+  run_item_picker(p);
   return taken ? 1 : 0;
 }
 

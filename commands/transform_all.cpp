@@ -151,7 +151,7 @@ void scale_text_settings(DrawingItem* item, float k, ScaleReport* report) {
   CamToolBlock& tool = cam.finishing;
   if (tool.shape != TOOL_SHAPE_FLAT) {
     tool.cut_width *= k;
-    if (tool.cut_depth <= CAM_DEPTH_NOT_DERIVED && !derive_depth(&tool)) ++report->depth_kept;
+    if (depth_is_given(tool.cut_depth) && !derive_depth(&tool)) ++report->depth_kept;
   } else if (height_before > 0.0f && tool.cut_width >= height_before) {
     tool.size *= k;
     tool.cut_width = tool.size;

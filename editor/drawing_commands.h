@@ -8,6 +8,10 @@
 
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
+#include "screen/event_queue.h"
+
+// The machining rows of an item's panel, below the item's own rows after one blank row.
+constexpr int CAM_PANEL_ROWS = 11;
 
 // The notice of a command this version does not have.
 constexpr char MISSING_COMMAND_TEXT[] = "This version does not have that command yet.";
@@ -79,6 +83,14 @@ struct DrawingCommandEntries {
   // The machining panel of an item: mode 1 draws it, 0 runs it and leaves its exit code in
   // cam_panel_exit.
   void (*show_cam_panel)(DrawingItem* item, int mode) = nullptr;
+  // The machining rows of the panel item: the catalogue form that labels them (0: none), their
+  // field handler (rows counted from the first machining row) and their display pass, which
+  // shows CAM_PANEL_ROWS values.
+  int (*cam_panel_layout)(const DrawingItem* item) = nullptr;
+  EventCode (*cam_panel_rows)(int row) = nullptr;
+  void (*cam_panel_fields)() = nullptr;
+  // "Reset with my CAM defaults" on the panel item: true when it changed.
+  bool (*cam_panel_reset)(DrawingItem* item) = nullptr;
   int (*copy_cam_to_picked)() = nullptr;
   int (*copy_cam_to_marked)() = nullptr;
   int (*mark_drawing_aids)() = nullptr;

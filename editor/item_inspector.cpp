@@ -154,6 +154,30 @@ void place_next_panel(int message) {
   g_field.next_label_width = widest_form_label(message);
 }
 
+bool place_cam_rows(int first_row) {
+  const DrawingCommandEntries& c = g_drawing_commands;
+  if (c.cam_panel_layout == nullptr || g_panel.panel_item == nullptr) return false;
+  const int form = c.cam_panel_layout(g_panel.panel_item);
+  if (form == 0) return false;
+  g_field.next_overlay_form = form;
+  g_field.next_overlay_row = first_row;
+  g_field.next_label_width = std::max(g_field.next_label_width, widest_form_label(form));
+  return true;
+}
+
+EventCode edit_cam_rows(int row) {
+  if (g_drawing_commands.cam_panel_rows == nullptr) return KEY_UP;
+  return g_drawing_commands.cam_panel_rows(row);
+}
+
+void show_cam_rows() {
+  if (g_drawing_commands.cam_panel_fields != nullptr) {
+    g_drawing_commands.cam_panel_fields();
+    return;
+  }
+  for (int row = 0; row < CAM_PANEL_ROWS; ++row) show_text_value("", 1);
+}
+
 void rebuild_panel_screen() {
   if (g_form.redraw_level == 0) return;
   hide_pointer();
@@ -205,6 +229,14 @@ EventCode act_on_panel_button(int id) {
     toggle_lock_on_header();
     return 0;
   }
+  if (id == STRIP_PANEL_RESET) {
+    const DrawingCommandEntries& c = g_drawing_commands;
+    if (c.cam_panel_reset != nullptr && c.cam_panel_reset(g_panel.panel_item)) {
+      // Every machining row shows the defaults.
+      std::fill(g_field.redraw.begin(), g_field.redraw.end(), 1);
+    }
+    return 0;
+  }
   if (id < NAV_ADD_FRONT || id > NAV_GO_BACK || g_panel.panel_item == nullptr ||
       g_panel.panel_item->extra.empty())
     return -1;
@@ -215,8 +247,9 @@ EventCode act_on_panel_button(int id) {
 int panel_button_under_pointer() {
   const int x = g_pointer.wanted_x, y = g_pointer.wanted_y;
   for (const ScreenControl* c = page_strip_table(); c->flags != CF_END; ++c) {
-    if (c->id < STRIP_PANEL_FIRST || c->id > STRIP_PANEL_LAST || (c->flags & CF_HIDDEN) != 0)
-      continue;
+    const bool panel_button =
+        (c->id >= STRIP_PANEL_FIRST && c->id <= STRIP_PANEL_LAST) || c->id == STRIP_PANEL_RESET;
+    if (!panel_button || (c->flags & CF_HIDDEN) != 0) continue;
     const int width = std::max(c->hit_width, c->drawn_width);
     if (x >= c->x && x < c->x + width && y >= c->y && y < c->y + std::max<int>(1, c->hit_height))
       return c->id;

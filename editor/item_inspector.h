@@ -49,6 +49,8 @@ struct PanelState {
   uint8_t lock_on_header = 0;         // "Lock on Header": a polyline's panel keeps to its
                                       // header whichever link the pointer touches
   EventCode previous_event = 0;       // the event before the one being filtered
+  uint8_t relayout = 0;               // the machining rows changed their layout: the panel
+                                      // closes and opens again
 };
 extern PanelState g_panel;
 
@@ -72,6 +74,15 @@ void place_next_panel();
 // label.
 void place_next_panel(int message);
 void rebuild_panel_screen();
+
+// The machining rows of the panel item under the item's own rows from `first_row` on: their
+// labels are laid over the next form and its values start right of the widest label of both.
+// False when the program has no machining rows.
+bool place_cam_rows(int first_row);
+// The machining rows' field handler for a panel row (KEY_UP without machining rows) and their
+// display pass (blank values without).
+EventCode edit_cam_rows(int row);
+void show_cam_rows();
 
 // ---- the panel's buttons ----
 // Hints of "Lock on Header" while it is off and on.

@@ -138,7 +138,7 @@ void show_field(const PageField& f) {
 }
 
 EventCode edit_page_row(int row) {
-  if (row >= g_spec->rows) return g_spec->link_rows ? link_panel_nav_rows() : KEY_UP;  // no machining rows yet
+  if (row >= g_spec->rows) return g_spec->link_rows ? link_panel_nav_rows() : edit_cam_rows(row - g_spec->rows);
   const PageField f = g_spec->field(row);
   if (f.kind == Kind::NONE) return pass_over();
   const EventCode result = edit_field(f);
@@ -158,6 +158,7 @@ void show_page() {
   begin_display_pass();
   for (int row = 0; row < g_spec->rows; ++row) show_field(g_spec->field(row));
   if (g_spec->link_rows) show_link_nav_rows(g_spec->rows);
+  else show_cam_rows();
 }
 
 EventCode page_handler(const PageSpec& spec) {
@@ -180,6 +181,10 @@ EventCode page_handler(const PageSpec& spec) {
       item_bounding_boxes(g_item);
       redraw_panel_drawing();
       if (spec.link_rows) hilite_link(panel_link_record());
+    }
+    if (g_panel.relayout != 0) {
+      g_layout_changed = true;
+      if (g_windows.active != nullptr) g_panel.reopen_field = g_windows.active->cursor_row;
     }
     if (g_layout_changed) result = KEY_ESC;
     if (result != KEY_ESC) rebuild_panel_screen();
@@ -712,10 +717,38 @@ EventCode arc_page_field() {
 
 namespace {
 
-int run_page_dialog(int message, WindowKeyFilter handler) {
+// The machining rows follow a page's own rows (an arc link's page has none).
+int run_page_dialog(int message, WindowKeyFilter handler, int own_rows) {
   place_next_panel(message);
+  if (own_rows > 0) place_cam_rows(own_rows);
   const PanelClickGuard buttons;
   return run_dialog(message, handler);
+}
+
+// The page of an item type and the form it is laid out by; null for a type without one.
+const PageSpec* page_of(DrawingItem* item, int* form, WindowKeyFilter* handler) {
+  switch (item_type(item)) {
+    case ITEM_CIRCLE: *form = MSG_FORM_CIRCLE_PAGE; *handler = circle_page_field; return &CIRCLE_PAGE;
+    case ITEM_ELLIPSE: *form = MSG_FORM_ELLIPSE_PAGE; *handler = ellipse_page_field; return &ELLIPSE_PAGE;
+    case ITEM_POINT: {
+      const LinkRecord* closing = point_array_closing(item_nodes(item));
+      const bool circle = closing != nullptr && point_array_kind(closing) == POINT_ARRAY_CIRCLE;
+      *form = circle ? MSG_FORM_POINT_CIRCLE_PAGE : MSG_FORM_POINT_PAGE;
+      *handler = point_page_field;
+      return &POINT_PAGE;
+    }
+    case ITEM_POLYGON: *form = MSG_FORM_POLYGON_PAGE; *handler = polygon_page_field; return &POLYGON_PAGE;
+    case ITEM_RECTANGLE:
+      *form = rectangle_is_bent(item) ? MSG_FORM_BENT_RECTANGLE_PAGE : MSG_FORM_RECTANGLE_PAGE;
+      *handler = rectangle_page_field;
+      return &RECTANGLE_PAGE;
+    case ITEM_SLOT: *form = MSG_FORM_SLOT_PAGE; *handler = slot_page_field; return &SLOT_PAGE;
+    case ITEM_ROUNDED_RECTANGLE:
+      *form = MSG_FORM_ROUNDED_RECT_PAGE;
+      *handler = rounded_rect_page_field;
+      return &ROUNDED_PAGE;
+    default: return nullptr;
+  }
 }
 
 }  // namespace
@@ -723,33 +756,23 @@ int run_page_dialog(int message, WindowKeyFilter handler) {
 bool run_item_page(DrawingItem* item) {
   g_panel.panel_item = item;
   g_page.corner_typed = 0;
-  switch (item_type(item)) {
-    case ITEM_CIRCLE: run_page_dialog(MSG_FORM_CIRCLE_PAGE, circle_page_field); return true;
-    case ITEM_ELLIPSE: run_page_dialog(MSG_FORM_ELLIPSE_PAGE, ellipse_page_field); return true;
-    case ITEM_POINT:
-      // A pattern made circular, or no longer so, opens again with the other fields.
-      do {
-        g_layout_changed = false;
-        const LinkRecord* closing = point_array_closing(item_nodes(item));
-        const bool circle = closing != nullptr && point_array_kind(closing) == POINT_ARRAY_CIRCLE;
-        run_page_dialog(circle ? MSG_FORM_POINT_CIRCLE_PAGE : MSG_FORM_POINT_PAGE, point_page_field);
-      } while (g_layout_changed && !item->extra.empty());
-      return true;
-    case ITEM_POLYGON: run_page_dialog(MSG_FORM_POLYGON_PAGE, polygon_page_field); return true;
-    case ITEM_RECTANGLE:
-      // A rectangle bent or made straight on its page opens again in the other layout.
-      do {
-        g_layout_changed = false;
-        run_page_dialog(rectangle_is_bent(item) ? MSG_FORM_BENT_RECTANGLE_PAGE : MSG_FORM_RECTANGLE_PAGE,
-                   rectangle_page_field);
-      } while (g_layout_changed && !item->extra.empty());
-      return true;
-    case ITEM_SLOT: run_page_dialog(MSG_FORM_SLOT_PAGE, slot_page_field); return true;
-    case ITEM_ROUNDED_RECTANGLE:
-      run_page_dialog(MSG_FORM_ROUNDED_RECT_PAGE, rounded_rect_page_field);
-      return true;
-    default: return false;
-  }
+  int form = 0;
+  WindowKeyFilter handler = nullptr;
+  if (page_of(item, &form, &handler) == nullptr) return false;
+  // A page whose layout changed (a point pattern made circular, a rectangle bent, another
+  // operation with other machining rows) opens again in its new layout, on the row it was left.
+  g_panel.reopen_field = 0;
+  do {
+    g_layout_changed = false;
+    g_panel.relayout = 0;
+    const PageSpec* spec = page_of(g_panel.panel_item, &form, &handler);
+    if (spec == nullptr) break;
+    if (g_panel.reopen_field != 0) g_field.initial_field = g_panel.reopen_field;
+    g_panel.reopen_field = 0;
+    run_page_dialog(form, handler, spec->rows);
+  } while (g_layout_changed && g_panel.panel_item != nullptr && !g_panel.panel_item->extra.empty());
+  g_panel.relayout = 0;
+  return true;
 }
 
 void reset_item_pages() {

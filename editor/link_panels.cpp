@@ -33,8 +33,11 @@ constexpr int PRECISION = 9;
 constexpr int NAME_WIDTH = 36;
 constexpr int FIRST_NAV_ROW = 16;
 constexpr int LAST_NAV_ROW = 22;
-constexpr int FIRST_HEADER_CAM_ROW = 5;
-constexpr int LAST_HEADER_CAM_ROW = 16;
+// The header's machining rows, after a blank row under "Go to link #"; one blank row follows.
+constexpr int FIRST_HEADER_CAM_ROW = 6;
+constexpr int LAST_HEADER_CAM_ROW = FIRST_HEADER_CAM_ROW + CAM_PANEL_ROWS - 1;
+constexpr int HEADER_BLANK_NAV_ROW = 17;  // the header's navigation starts under this row
+static_assert(LAST_HEADER_CAM_ROW < HEADER_BLANK_NAV_ROW);
 constexpr char HEADER_QUICK_FIELDS[] = "1ABCDF";
 constexpr int HEADER_QUICK_OFFSET = 6;
 constexpr char LINK_QUICK_FIELDS[] = "02:ABCDF";
@@ -245,7 +248,9 @@ EventCode edit_header_row(int row) {
     }
     default: break;
   }
-  if (row >= FIRST_HEADER_CAM_ROW && row <= LAST_HEADER_CAM_ROW) return KEY_UP;  // no machining rows yet
+  if (row >= FIRST_HEADER_CAM_ROW && row <= LAST_HEADER_CAM_ROW)
+    return edit_cam_rows(row - FIRST_HEADER_CAM_ROW);
+  if (row < FIRST_NAV_ROW) return pass_over();
   return link_panel_nav_rows();
 }
 
@@ -257,8 +262,9 @@ void show_header_values() {
   show_int_value(v.link_count, 6);
   show_choice_value(SYMMETRY_CHOICES, v.symmetry, 5);
   show_text_value("", 6);
-  for (int row = FIRST_HEADER_CAM_ROW; row <= LAST_HEADER_CAM_ROW; ++row) show_text_value("", 1);
-  show_nav_rows(17);
+  for (int row = 5; row < FIRST_HEADER_CAM_ROW; ++row) show_text_value("", 1);
+  show_cam_rows();
+  show_nav_rows(LAST_HEADER_CAM_ROW + 1);
 }
 
 // ---- the link ----
@@ -377,6 +383,10 @@ EventCode panel_handler(EventCode (*edit)(int), void (*show)(), bool header) {
   const bool first = result == FORM_FIRST_PASS;
   if (!first) {
     result = after_field(result, header);
+    if (g_panel.relayout != 0) {
+      if (g_windows.active != nullptr) g_panel.reopen_field = g_windows.active->cursor_row;
+      result = KEY_ESC;
+    }
     read_values();
     if (result != KEY_ESC) rebuild_panel_screen();
   }
@@ -473,7 +483,14 @@ int open_link_panel() {
   const PanelClickGuard buttons;
   if (p.panel_link == PANEL_HEADER) {
     place_next_panel(MSG_FORM_ITEM_HEADER);
+    place_cam_rows(FIRST_HEADER_CAM_ROW);
+    p.relayout = 0;
     run_dialog(MSG_FORM_ITEM_HEADER, node_panel_field);
+    if (p.relayout != 0) {
+      // Other machining rows: the header opens again on the row it was left.
+      p.relayout = 0;
+      return 0;
+    }
   } else {
     const LinkRecord* r = item_nodes(it) + p.panel_link;
     if (!code_is_arc(r->code)) {

@@ -2,12 +2,18 @@
 
 #include <vector>
 
+#include "editor/button_bindings.h"
 #include "editor/canvas_cursor.h"
+#include "editor/help_box.h"
 #include "editor/hover.h"
+#include "editor/hover_state.h"
+#include "editor/page_furniture.h"
+#include "editor/rubber_box.h"
 #include "editor/view.h"
 #include "screen/controls.h"
 #include "screen/main_form.h"
 #include "screen/pointer.h"
+#include "store/message_ids.h"
 
 namespace {
 
@@ -38,6 +44,53 @@ void pan_while_held() {
   while (g_pointer.button_bits != 0 && g_form.redraw_level == 0) pan_by_drag();
 }
 
+int item_picker_loop(const ItemPicker& p) {
+  const auto show = [&p] {
+    show_prompt(p.prompt.c_str());
+    draw_pick_strip();
+  };
+  show();
+  for (;;) {
+    const EventCode code = next_editor_event_hover();
+    if (g_form.redraw_level != 0 || code == EVENT_REDRAW) {
+      g_form.redraw_level = 0;
+      view_keys(VIEW_REDRAW_ONLY);
+      draw_button_legend(0);
+      show();
+      continue;
+    }
+    const int strip_event = read_pick_strip_event(code);
+    if (strip_event == STRIP_EVENT_CANCEL) return -1;
+    if (strip_event == STRIP_EVENT_HANDLED) continue;
+    if (code == EVENT_POINTER_MOVE) {
+      if (p.hover) p.hover(g_hover.hover_item);
+      continue;
+    }
+    if (code == PICK_COMMAND_PICK) {
+      DrawingItem* item = g_hover.hover_item;
+      if (item == nullptr) {
+        if (!p.box) continue;
+        PointF low, high;
+        if (rubber_box(&low, &high, RUBBER_START_AT_ONCE) == RUBBER_DONE) p.box(low, high);
+        show();
+        continue;
+      }
+      if (p.pick(item) == PickStep::END) return 0;
+      show();
+      continue;
+    }
+    if (p.key) {
+      const PickStep step = p.key(code);
+      if (step == PickStep::END) return 0;
+      if (step == PickStep::GO_ON) {
+        show();
+        continue;
+      }
+    }
+    if (view_keys(code) != 0) update_cursor_point();
+  }
+}
+
 }  // namespace
 
 void draw_pick_strip() { draw_controls(strip().data(), 0); }
@@ -56,4 +109,18 @@ int read_pick_strip_event(EventCode code) {
     case STRIP_PAN_PICTURE: pan_while_held(); return STRIP_EVENT_HANDLED;
     default: return STRIP_EVENT_CANCEL;  // "Done"
   }
+}
+
+int run_item_picker(const ItemPicker& picker) {
+  button_commands_set(PICK_COMMAND_PICK, PICK_COMMAND_NONE, PICK_COMMAND_QUIT);
+  help_push(MSG_HELP_PICK_ITEM);
+  push_control_table();
+  const int result = item_picker_loop(picker);
+  pop_control_table();
+  lower_help_text(nullptr);
+  help_pop();
+  help_show_top();
+  button_commands_pop();
+  draw_button_legend(1);
+  return result;
 }

@@ -281,7 +281,7 @@ EventCode edit_row(int row) {
     case Field::WIDTH: {
       const EventCode result = edit_float(&t.cut_width);
       // A width gives a shaped tool its depth only while the depth is a real one.
-      if (result < 0 && result != -KEY_DEL && shaped() && t.cut_depth <= CAM_DEPTH_NOT_DERIVED) {
+      if (result < 0 && result != -KEY_DEL && shaped() && depth_is_given(t.cut_depth)) {
         depth_from_width();
         redraw_all();
       }
@@ -301,7 +301,7 @@ EventCode edit_row(int row) {
     case Field::DEPTH: {
       const EventCode result = edit_float(&t.cut_depth);
       if (result < 0 && result != -KEY_DEL) {
-        if (shaped() && t.cut_depth <= CAM_DEPTH_NOT_DERIVED) width_from_depth();
+        if (shaped() && depth_is_given(t.cut_depth)) width_from_depth();
         g_cam_settings.pending_cut_depth = t.cut_depth;
         redraw_all();
       }

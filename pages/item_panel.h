@@ -5,8 +5,8 @@
 #include "geometry/drawing_item.h"
 
 // Mode 1 draws the panel once (it follows the hovered item); mode 0 runs it and leaves its exit
-// code in g_cam_panel_exit.
-// Stand-in: the item's page or polyline panels only; no machining rows yet (they answer Up).
+// code in g_cam_panel_exit. Below the item's own rows stand its machining rows (cam_panel.h);
+// a running panel shows "Reset with my CAM defaults".
 void show_cam_panel(DrawingItem* item, int mode);
 
 // Gives the Drawing page the panel (editor/drawing_commands.h).

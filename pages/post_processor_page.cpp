@@ -86,14 +86,16 @@ struct CodeRow {
   int row;
   int slot;
   const char* title;
+  int help;  // the catalogue help of the section (Ctrl+F1)
 };
 constexpr CodeRow CODE_ROWS[] = {
-    {ROW_START_CODE, PP_SECTION_START, "STARTing code"},
-    {ROW_FINISHED_LINE_CODE, PP_SECTION_FINISHED_LINE, "Finished-With-Line code"},
-    {ROW_END_CODE, PP_SECTION_END, "ENDing code"},
-    {ROW_TOOL_CHANGE_CODE, PP_SECTION_TOOL_CHANGE, "TOOL CHANGE code"},
-    {ROW_PAUSE_CODE, PP_SECTION_PAUSE, "Pause to change parts code"},
-    {ROW_RESET_CODE, PP_SECTION_RESET, "RESET-After-Line code"},
+    {ROW_START_CODE, PP_SECTION_START, "STARTing code", MSG_HELP_CODE_START},
+    {ROW_FINISHED_LINE_CODE, PP_SECTION_FINISHED_LINE, "Finished-With-Line code",
+     MSG_HELP_CODE_FINISHED_LINE},
+    {ROW_END_CODE, PP_SECTION_END, "ENDing code", MSG_HELP_CODE_END},
+    {ROW_TOOL_CHANGE_CODE, PP_SECTION_TOOL_CHANGE, "TOOL CHANGE code", MSG_HELP_CODE_TOOL_CHANGE},
+    {ROW_PAUSE_CODE, PP_SECTION_PAUSE, "Pause to change parts code", MSG_HELP_CODE_PAUSE_RESET},
+    {ROW_RESET_CODE, PP_SECTION_RESET, "RESET-After-Line code", MSG_HELP_CODE_PAUSE_RESET},
 };
 
 // The dialog runs over the list window, whose lines are the current list while it is active;
@@ -135,7 +137,7 @@ EventCode edit_code(PostProcessorDef* def, const CodeRow& code) {
   LineList& section = def->sections[code.slot];
   TextLine* first = section.first;
   const EventCode result =
-      code_text_field(WIDTH_CODE_ROW, 0, &first, code.title, PP_WRAP_WIDTH, CODE_EDITOR_HEIGHT);
+      code_text_field(WIDTH_CODE_ROW, code.help, &first, code.title, PP_WRAP_WIDTH, CODE_EDITOR_HEIGHT);
   section.first = first;
   if (result < 0) settle_section(&section);
   return result;

@@ -6,8 +6,10 @@
 #include "screen/display_mode.h"
 #include "screen/pointer.h"
 #include "screen/text_output.h"
+#include "store/catalogue.h"
 #include "store/line_list.h"
 #include "ui/dialog_form.h"
+#include "ui/message_box.h"
 #include "ui/text_boxes.h"
 #include "ui/run_window.h"
 #include "ui/settings_fields.h"
@@ -30,8 +32,20 @@ bool click_on_value(EventCode code) {
   return (code == EVENT_LEFT_DOWN || code == FIELD_CLICK) && pointer_on_field_value() != 0;
 }
 
+// The help of a code text is a catalogue message of its own (what the section is for and its
+// placeholders); false when the field has none.
+bool show_code_help(int topic) {
+  if (topic <= 0 || find_message(topic) == 0) return false;
+  get_message(topic);
+  show_text_box(message_text(), TEXTBOX_PRESS_A_KEY);
+  return true;
+}
+
 // Runs the editor over the lines; true when the user saved.
 bool run_code_text_editor(TextLine** lines, const char* title, int width, int height) {
+  // The help key in the editor explains the section being edited (g_field.help_topic).
+  void (*const saved_help)(int) = g_form_hooks.help;
+  g_form_hooks.help = [](int) { show_code_help(g_field.help_topic); };
   const uint16_t saved_colours = g_windows.help_options;
   const int pointer_x = g_pointer.wanted_x;
   const int pointer_y = g_pointer.wanted_y;
@@ -47,6 +61,7 @@ bool run_code_text_editor(TextLine** lines, const char* title, int width, int he
                                             CODE_TEXT_WINDOW_FLAGS, nullptr, nullptr,
                                             CODE_TEXT_OPTIONS);
   *lines = list.first;
+  g_form_hooks.help = saved_help;
   g_windows.help_options = saved_colours;
   glide_pointer(pointer_x, pointer_y);
   return accepted != 0;
@@ -57,7 +72,11 @@ bool run_code_text_editor(TextLine** lines, const char* title, int width, int he
 EventCode code_text_field(int width, int help_topic, TextLine** lines, const char* title,
                           int editor_width, int editor_height) {
   if (lines == nullptr) return 0;
-  EventCode code = read_window_event(width);
+  EventCode code = 0;
+  // A modifier going down is not a key of the field: Ctrl+F1 comes after it.
+  do {
+    code = read_window_event(width);
+  } while (code >= EVENT_CTRL_DOWN && code <= EVENT_ALT_UP);
   const bool typed = code >= 32 && code <= 254;
   if (click_on_value(code)) {
     if (code == FIELD_CLICK) poll_input_code(0);
@@ -65,7 +84,7 @@ EventCode code_text_field(int width, int help_topic, TextLine** lines, const cha
   } else if (!typed) {
     flush_input();
     if (code == KEY_CTRL_F1) {
-      if (g_form_hooks.help != nullptr) g_form_hooks.help(help_topic);
+      if (!show_code_help(help_topic) && g_form_hooks.help != nullptr) g_form_hooks.help(help_topic);
       return code;
     }
     if (code != KEY_ENTER) return code;

@@ -135,10 +135,13 @@ bool read_form_message(int message, std::string* title, std::string* code,
   return true;
 }
 
-// Gives each line of the current list two help lines of message `message` as its extra.
-void attach_help_lines(int message) {
+// Gives each line of the current list from line `first` on two help lines of message `message`
+// as its extra.
+void attach_help_lines(int message, int first = 0) {
   if (find_message(message) == 0) return;
-  for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next) {
+  TextLine* line = g_lists.current.first;
+  for (int n = 0; n < first && line != nullptr; ++n) line = line->next;
+  for (; line != nullptr; line = line->next) {
     clear_message_text();
     if (read_message_line(1) == 0) return;
     read_message_line(1);
@@ -174,6 +177,8 @@ void clear_one_shot_settings() {
   f.next_list_options = 0;
   f.next_label_width = 0;
   f.next_scratch_colours = false;
+  f.next_overlay_form = 0;
+  f.next_overlay_row = 0;
 }
 
 void show_cursor_help() {
@@ -203,6 +208,30 @@ void apply_initial_field(TextWindow* w) {
   f.pointer_on_field = false;
 }
 
+// The overlay's labels over the rows from `row` on: lines past the end are added (blank ones
+// up to the row first).
+void overlay_form_labels(const std::vector<std::string>& labels, int row) {
+  TextLine* line = g_lists.current.first;
+  for (int n = 0; n < row; ++n) {
+    if (line == nullptr) {
+      line = append_line("\n");
+      if (line != nullptr) line->kind = FORM_LINE_KIND;
+    }
+    line = line != nullptr ? line->next : nullptr;
+  }
+  for (const std::string& label : labels) {
+    if (line != nullptr) {
+      TextLine* next = line->next;
+      line = set_line_text(label.c_str(), line);
+      if (line != nullptr) line->kind = FORM_LINE_KIND;
+      line = next;
+    } else {
+      TextLine* added = append_line(label.c_str());
+      if (added != nullptr) added->kind = FORM_LINE_KIND;
+    }
+  }
+}
+
 }  // namespace
 
 // ---- Building and running ----------------------------------------------------------------------
@@ -228,9 +257,15 @@ TextLine* build_dialog(int message, WindowKeyFilter field_handler) {
     TextLine* line = append_line("\n");
     if (line != nullptr) line->kind = FORM_LINE_KIND;
   }
+  std::vector<std::string> overlay;
+  std::string overlay_title, overlay_code;
+  const bool overlaid = f.next_overlay_form != 0 && f.next_overlay_row >= 0 &&
+                        read_form_message(f.next_overlay_form, &overlay_title, &overlay_code, &overlay);
+  if (overlaid) overlay_form_labels(overlay, f.next_overlay_row);
   const int fields = std::max(count_current_lines(), 1);
   g_windows.help_options = l.options;
   attach_help_lines(message + 1);
+  if (overlaid) attach_help_lines(f.next_overlay_form + 1, f.next_overlay_row);
 
   int colour_base = l.colour_base >= 0 ? l.colour_base : g_attributes.colour_base;
   if (f.next_scratch_colours) colour_base = use_scratch_colours(colour_base);

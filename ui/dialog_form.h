@@ -53,6 +53,10 @@ struct FieldDisplay {
   uint32_t next_list_options = 0;
   int next_label_width = 0;
   bool next_scratch_colours = false;
+  // A second form whose labels (and help lines) stand over the rows from next_overlay_row on:
+  // a page whose lower rows change with the item (0: none).
+  int next_overlay_form = 0;
+  int next_overlay_row = 0;
   uint8_t second_frame_byte = 0;
   // One-shot settings for the next run_dialog.
   int initial_field = 0;

@@ -18,7 +18,7 @@
 #include "records/job_settings.h"
 #include "store/message_ids.h"
 #include "tests/cam/cam_item_builder.h"
-#include "tests/pages/queued_user.h"
+#include "tests/pages/tool_list_fixture.h"
 #include "tests/ui/form_fixture.h"
 #include "ui/list_window.h"
 #include "ui/popups.h"
@@ -35,25 +35,16 @@ constexpr int ROW_SIZE = 9;
 constexpr int ROW_DEPTH = 12;
 constexpr int ROW_DIRECTION = 13;
 
-class CamToolFormTest : public FormTest, protected QueuedUser {
+class CamToolFormTest : public ToolListFixture {
  protected:
   void SetUp() override {
-    FormTest::SetUp();
+    ToolListFixture::SetUp();
     reset_cam_settings();
     g_cam_host_log = CamHostLog{};
-    QueuedUser::start();
-    g_job_settings = JobSettings{};
-    g_job_settings.units = JOB_UNITS_INCH;
   }
   void TearDown() override {
-    QueuedUser::stop();
-    if (g_tool_list_page.window != nullptr) destroy_window(g_tool_list_page.window);
-    g_lists.slots[LIST_SLOT_TOOLS] = LineList{};
-    reset_tool_list_page();
-    while (g_popups.current != nullptr) close_top_popup();
-    g_job_settings = JobSettings{};
     reset_cam_settings();
-    FormTest::TearDown();
+    ToolListFixture::TearDown();
   }
 
   static bool form_open() { return g_field.running_form != nullptr; }
@@ -200,26 +191,7 @@ TEST_F(CamToolFormTest, AnInchToolPickedInAMillimetreJobIsConverted) {
   vbit.size = static_cast<float>(90 * RAD);
   vbit.tip_diameter = 0.01f;
   vbit.tool_number = 4;
-  // The tool list window as start-up makes it.
-  push_list();
-  clear_current_list();
-  TextLine* line = append_line("V 90", tool_record_extra(vbit));
-  ASSERT_NE(line, nullptr);
-  line->id = 1;
-  g_lists.slots[LIST_SLOT_TOOLS] = g_lists.current;
-  clear_current_list();
-  pop_list();
-  push_list();
-  clear_current_list();
-  g_tool_list_page.window = create_window(nullptr, {
-      .top_row = 3, .left_column = 2, .bottom_row = 10, .right_column = 26, .flags = 0x4013,
-      .key_filter = tool_list_key, .line_drawer = draw_check_list_line, .options = 316,
-      .wrap_width = 125, .title = "tools", .list_options = 0x22004024,
-  });
-  pop_list();
-  TextWindow* w = window_of(g_tool_list_page.window);
-  w->first_line = w->current_line = g_lists.slots[LIST_SLOT_TOOLS].first;
-  w->last_line = g_lists.slots[LIST_SLOT_TOOLS].last;
+  open_tool_list({{"V 90", vbit}});
 
   CamParams block = vbit_pocket(60, 1.0f, 0.5f);
   ASSERT_TRUE(run_on_row(&block, 0, ROW_TOOL, {"\r", "\r"}));

@@ -96,6 +96,7 @@ class PostPageTest : public FormTest, protected QueuedUser {
     ASSERT_EQ(save_post_processor_file(g_post_processors.file_path, g_post_processors.list.first), 0);
     ASSERT_TRUE(read_formats(g_post_processors.file_path, &original_));
     g_post_processors.changed = false;
+    g_post_processors.read_in_part = false;
     g_job_settings = JobSettings{};
     g_job_settings.post_processor_number = 1;
     g_job_settings.nc_state = 0x40;
@@ -273,6 +274,33 @@ TEST_F(PostPageTest, TheListKeepsOneBlankEntryWithTheSmallestFreeNumber) {
   clear_current_list();
   pop_list();
   EXPECT_EQ(names(), std::vector<std::string>{"Beta"});
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl+F1 on a code row explains that section and its placeholders in a box.
+TEST_F(PostPageTest, TheHelpKeyOnACodeRowExplainsItsSection) {
+  struct Case {
+    int downs;  // from the name row
+    const char* says;
+  };
+  const Case cases[] = {{11, "STARTing code"}, {12, "Finished-With-Line code"},
+                        {14, "TOOL CHANGE code"}, {16, "RESET-After-Line code"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.says);
+    g_message_box.last_text.clear();
+    when(list_open, [] { headless_inject_keystroke(VK_RIGHT, 0); });
+    when(dialog_open, [] { headless_inject_keystroke(VK_DOWN, 0); });
+    for (int k = 1; k < c.downs; ++k) press(VK_DOWN);
+    press(VK_F1, WINDOW_MOD_CTRL);
+    press(VK_RETURN);  // the box
+    press(VK_ESCAPE);  // the dialog
+    when(list_open, [] { headless_inject_keystroke(VK_ESCAPE, 0); });
+    post_processor_page();
+    EXPECT_NE(g_message_box.last_text.find(c.says), std::string::npos) << g_message_box.last_text;
+  }
 }
 
 }  // namespace

@@ -15,7 +15,7 @@
 #include "records/job_settings.h"
 #include "store/message_ids.h"
 #include "store/store_host.h"
-#include "tests/pages/queued_user.h"
+#include "tests/pages/tool_list_fixture.h"
 #include "tests/support/test_folder.h"
 #include "tests/ui/form_fixture.h"
 #include "ui/list_window.h"
@@ -25,7 +25,7 @@
 
 namespace {
 
-class ToolListTest : public FormTest, protected QueuedUser {
+class ToolListTest : public ToolListFixture {
  protected:
   static bool list_open() {
     return g_windows.active != nullptr && g_windows.active == window_of(g_tool_list_page.window) &&
@@ -34,49 +34,17 @@ class ToolListTest : public FormTest, protected QueuedUser {
   static bool dialog_open() { return g_field.running_form != nullptr; }
 
   void SetUp() override {
-    FormTest::SetUp();
-    reset_tool_list_page();
+    ToolListFixture::SetUp();
     reset_message_box();
     g_store_host.show_text_box = show_text_box;
-    QueuedUser::start();
-    g_job_settings = JobSettings{};
-    g_job_settings.units = JOB_UNITS_INCH;
   }
   void TearDown() override {
-    QueuedUser::stop();
-    if (g_tool_list_page.window != nullptr) destroy_window(g_tool_list_page.window);
-    g_lists.slots[LIST_SLOT_TOOLS] = LineList{};
-    reset_tool_list_page();
     reset_store_host();
-    while (g_popups.current != nullptr) close_top_popup();
-    g_job_settings = JobSettings{};
-    FormTest::TearDown();
+    ToolListFixture::TearDown();
   }
 
-  // The window as start-up makes it, over the given tools.
-  void open_list(const std::vector<std::pair<std::string, ToolRecord>>& tools) {
-    push_list();
-    clear_current_list();
-    for (const auto& [name, tool] : tools) {
-      TextLine* line = append_line(name.c_str(), tool_record_extra(tool));
-      ASSERT_NE(line, nullptr);
-      line->id = first_unused_line_id();
-    }
-    g_lists.slots[LIST_SLOT_TOOLS] = g_lists.current;
-    clear_current_list();
-    pop_list();
-    push_list();
-    clear_current_list();
-    g_tool_list_page.window = create_window(nullptr, {
-        .top_row = 3, .left_column = 2, .bottom_row = 10, .right_column = 26, .flags = 0x4013,
-        .key_filter = tool_list_key, .line_drawer = draw_check_list_line, .options = 316,
-        .wrap_width = 125, .title = "You can customize this tool list", .list_options = 0x22004024,
-    });
-    pop_list();
-    ASSERT_NE(g_tool_list_page.window, nullptr);
-    TextWindow* w = window_of(g_tool_list_page.window);
-    w->first_line = w->current_line = g_lists.slots[LIST_SLOT_TOOLS].first;
-    w->last_line = g_lists.slots[LIST_SLOT_TOOLS].last;
+  static void open_list(const std::vector<std::pair<std::string, ToolRecord>>& tools) {
+    open_tool_list(tools);
   }
 
   // Down presses from the shape row (where a named tool's dialog opens) to the row: the tip row
