@@ -12,6 +12,7 @@
 #include "editor/text_prompt.h"
 #include "pages/text_fonts.h"
 #include "records/job_settings.h"
+#include "records/preferences.h"
 #include "screen/boxes.h"
 #include "store/message_ids.h"
 #include "text/text_items.h"
@@ -217,14 +218,14 @@ EventCode edit_font_row() {
   const EventCode e = read_field_event(TEXT_WIDTH);
   if (e != KEY_ENTER) return e;
   TextPageState& s = g_text_page;
-  if (s.font_kind_setting == TEXT_FONT_ASK) {
+  const uint8_t setting = g_preferences.text_font_kind;
+  if (setting == TEXT_FONT_ASK) {
     const int16_t answer = ask_catalogue_choice(MSG_CHOICE_FONT_KIND, s.font_kind_answer);
     if (answer == KEY_ESC) return 0;
     s.font_kind_answer = answer != 0 ? 1 : 0;
   }
   const bool truetype =
-      s.font_kind_setting == TEXT_FONT_TRUETYPE ||
-      (s.font_kind_setting == TEXT_FONT_ASK && s.font_kind_answer != 0);
+      setting == TEXT_FONT_TRUETYPE || (setting == TEXT_FONT_ASK && s.font_kind_answer != 0);
   if (truetype) {
     uint8_t chosen[TL_LOG_FONT_SIZE];
     std::memcpy(chosen, g_values.layout.log_font, TL_LOG_FONT_SIZE);
