@@ -42,6 +42,7 @@ struct TextPageState {
   // font or display mode leaves to be computed.
   bool ratio_was_zero = false;
   bool height_was_zero = false;
+  int list_column = 0;  // beside the Engraving list: the first column right of the list
   uint8_t font_kind_answer = 0;  // the last answer to the font question (0 stroke); the
                                  // preference's text_font_kind decides whether it is asked
 };

@@ -73,11 +73,11 @@ class TextListPageRun : public ::testing::Test, protected MakeNcJob {
 
   fs::path job_path() const { return folder_ / "jobs" / "sample.job"; }
 
-  int run(const std::string& script) {
+  int run(const std::string& script, const std::string& options = "") {
     const fs::path script_path = folder_ / "script.txt";
     std::ofstream(script_path, std::ios::binary) << script;
     const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" +
-                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" --folder \"" +
+                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" " + options + " --folder \"" +
                                 (folder_ / "program").string() + "\" --out \"" + folder_.string() +
                                 "\" \"" + script_path.string() + "\" 2>\"" +
                                 (folder_ / "stderr.txt").string() + "\"";
@@ -234,4 +234,49 @@ TEST_F(TextListPageRun, TheFileMenuKeysReachTheirCommands) {
   const std::string dump = read(folder_ / "new.txt");
   EXPECT_EQ(dump.find("HI"), std::string::npos) << dump;
   EXPECT_NE(dump.find("List of text items"), std::string::npos) << dump;
+}
+
+// The current line's property page stands beside the list; Right enters it, a height typed
+// there is the line's, PgDn walks to the next line's page, Esc leaves through the page menu.
+TEST_F(TextListPageRun, ThePropertyPageBesideTheListFollowsTheLineAndTakesValues) {
+  // The page opens on X (the text is edited on its line): six rows down, the blank one passed,
+  // to the height, whose value is cleared before the new one is typed.
+  std::string to_height;
+  for (int k = 0; k < 6; ++k) to_height += "key Down\n";
+  for (int k = 0; k < 8; ++k) to_height += "key Backspace\n";
+  const std::string script = std::string(OPEN_AND_GO_TO_LIST) + "dump beside\n" +
+                             "key Down\ntype O\nwait 100\ntype K\nwait 100\nkey Enter\nwait 200\n"
+                             "key Up\nwait 100\nkey Right\nwait 100\ndump r1\n" + to_height +
+                             "dump r2\ntype 3\nkey Enter\nwait 100\nkey PgDn\nwait 200\n" + to_height +
+                             "type 2\nkey Enter\nwait 100\n"
+                             "key Esc\nwait 100\ndump menu\nkey Esc\nwait 100\n"
+                             "key Ctrl+S\nwait 300\nclose\n";
+  ASSERT_EQ(run(script), 0) << read(folder_ / "stderr.txt");
+
+  // The page of "HI" right of the list, on the rows of the list; Esc in the page opened the
+  // page menu.
+  const std::string beside = read(folder_ / "beside.txt");
+  std::istringstream rows(beside);
+  int list_column = -1, height_column = -1;
+  for (std::string row; std::getline(rows, row);) {
+    if (row.find(" HI") != std::string::npos && list_column < 0) list_column = int(row.find(" HI"));
+    if (row.find("Height:") != std::string::npos) height_column = int(row.find("Height:"));
+  }
+  EXPECT_GT(list_column, 0) << beside;
+  EXPECT_GT(height_column, list_column + 40) << beside;
+  EXPECT_NE(read(folder_ / "menu.txt").find("Copy the parameters"), std::string::npos)
+      << read(folder_ / "menu.txt");
+
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file(job_path().string(), nullptr), 0);
+  float hi = 0, ok = 0;
+  for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next) {
+    if (line->text == "HI") hi = layout_of(line).height;
+    if (line->text == "OK") ok = layout_of(line).height;
+  }
+  free_current_list();
+  pop_list();
+  EXPECT_FLOAT_EQ(hi, 3.0f);
+  EXPECT_FLOAT_EQ(ok, 2.0f);
 }
