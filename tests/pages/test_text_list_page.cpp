@@ -280,3 +280,23 @@ TEST_F(TextListPageRun, ThePropertyPageBesideTheListFollowsTheLineAndTakesValues
   EXPECT_FLOAT_EQ(hi, 3.0f);
   EXPECT_FLOAT_EQ(ok, 2.0f);
 }
+
+// A click right of the list enters the current line's page as Right does.
+TEST_F(TextListPageRun, AClickBesideTheListEntersThePropertyPage) {
+  std::string keys = "click 1000 150\nwait 100\n";
+  for (int k = 0; k < 6; ++k) keys += "key Down\n";
+  for (int k = 0; k < 8; ++k) keys += "key Backspace\n";
+  keys += "type 4\nkey Enter\nwait 100\nkey Esc\nwait 100\nkey Esc\nwait 100\n";
+  ASSERT_EQ(run(std::string(OPEN_AND_GO_TO_LIST) + keys + "key Ctrl+S\nwait 300\nclose\n"), 0)
+      << read(folder_ / "stderr.txt");
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file(job_path().string(), nullptr), 0);
+  float hi = 0;
+  for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next)
+    if (line->text == "HI") hi = layout_of(line).height;
+  free_current_list();
+  pop_list();
+  EXPECT_FLOAT_EQ(hi, 4.0f);
+}
+
