@@ -343,7 +343,6 @@ EventCode left_click();
 // outside the page goes back to the list, which takes it. 27 when the page is to be left.
 EventCode run_panel_beside() {
   TextListPage& p = g_text_list;
-  p.focus_column = TEXT_LIST_FOCUS_PANEL;
   for (;;) {
     TextLine* line = cursor();
     if (line == nullptr || text_line_is_empty(line) || !line_is_text_item(line)) return 0;
@@ -358,25 +357,21 @@ EventCode run_panel_beside() {
       case KEY_PGDN:
       case KEY_PGUP: {
         TextLine* next = exit == KEY_PGDN ? line->next : line->prev;
-        if (next == nullptr || text_line_is_empty(next)) {
-          p.focus_column = TEXT_LIST_FOCUS_TEXT;
-          return 0;
-        }
+        if (next == nullptr || text_line_is_empty(next)) return 0;
         cursor() = next;
         draw_page();
         continue;
       }
-      case EVENT_LEFT_DOWN:
-        p.focus_column = TEXT_LIST_FOCUS_TEXT;
-        return left_click();
+      case EVENT_LEFT_DOWN: return left_click();
       case PANEL_EXIT_PAGE_TAB: return KEY_ESC;
       case EVENT_REDRAW: continue;
       case KEY_ESC:
-        p.focus_column = TEXT_LIST_FOCUS_TEXT;
+        // A quit closed the page: the page loop's save question comes next, not the menu.
+        if (g_events.quit_requested) return 0;
         draw_page();
         run_menu(g_placeholder_page.main_menus[PAGE_ENGRAVING_LIST], false);
         return 0;
-      default: p.focus_column = TEXT_LIST_FOCUS_TEXT; return 0;
+      default: return 0;
     }
   }
 }
@@ -416,7 +411,6 @@ EventCode left_click() {
                          ? g_pointer.wanted_x / g_display.current.cell_width : 0;
   if (column >= panel_column() && g_text_list.mode == TEXT_LIST_MODE_NORMAL)
     return run_panel_beside();
-  g_text_list.focus_column = column < text_column() ? TEXT_LIST_FOCUS_NUMBERS : TEXT_LIST_FOCUS_TEXT;
   TextLine* line = g_text_list.top;
   for (int k = 0; k < row && line != nullptr; ++k) line = line->next;
   if (line == nullptr) return 0;

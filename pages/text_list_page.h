@@ -44,17 +44,12 @@ struct TextListPage {
   int mode = 0;                 // TEXT_LIST_MODE_*
   std::vector<uint8_t> copied;  // the parameters picked in the copy mode (392 bytes)
   bool redraw = true;           // the whole page is drawn at the next event
-  int focus_column = 0;         // TEXT_LIST_FOCUS_*: where Right and clicks lead
   TextLine* panel_line = nullptr;  // the line whose property page the side panel shows
   std::vector<ScreenControl> buttons;
 };
 constexpr int TEXT_LIST_MODE_NORMAL = 0;
 constexpr int TEXT_LIST_MODE_PICK_SOURCE = 1;
 constexpr int TEXT_LIST_MODE_APPLY = 2;
-// The page's focus columns: the numbers, the texts, the property page beside the list.
-constexpr int TEXT_LIST_FOCUS_NUMBERS = 0;
-constexpr int TEXT_LIST_FOCUS_TEXT = 1;
-constexpr int TEXT_LIST_FOCUS_PANEL = 2;
 extern TextListPage g_text_list;
 
 // The key filter the page loop installs on the drawing window: runs the page until it is left

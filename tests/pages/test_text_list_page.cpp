@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -298,5 +300,76 @@ TEST_F(TextListPageRun, AClickBesideTheListEntersThePropertyPage) {
   free_current_list();
   pop_list();
   EXPECT_FLOAT_EQ(hi, 4.0f);
+}
+
+// Copy-parameters (page menu option 163): the picked line's look goes onto the lines chosen
+// next. From a text on an arc the copy keeps the arc text's length; from a straight text the
+// length is fitted anew to the target's own text.
+TEST_F(TextListPageRun, CopiedParametersKeepAnArcTextsLengthAndRefitAStraightOne) {
+  // Two more texts after "HI": "AB" of height 2 and "ARC" on an arc of radius 10.
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file(job_path().string(), nullptr), 0);
+  // The arc text's length is given (its letters are fitted to it); the straight one's is not.
+  const auto add_text = [](const char* body, float height, float radius, float length) {
+    DrawingItem* item = new_text_item();
+    set_line_text(body, item);
+    item = g_lists.current.last;
+    item->state = ITEM_FLAG_SELECTED;
+    TextLayout l;
+    read_text_layout(block_text_layout(item_block(item)), &l);
+    l.height = l.entered_height = height;
+    l.width_factor = length > 0 ? 0.0f : 1.0f;
+    l.length = l.entered_length = length;
+    l.anchor = PointF{20, 20};
+    l.arc_radius = radius;
+    l.angle = radius > 0 ? 90.0f : 0.0f;
+    write_text_layout(l, block_text_layout(item_block(item)));
+    layout_text_item(item);
+  };
+  // The blank line the page keeps at the end goes; the new texts take its place.
+  for (TextLine* line = g_lists.current.last; line != nullptr && line->text.empty();) {
+    TextLine* before = line->prev;
+    delete_line(line);
+    line = before;
+  }
+  add_text("AB", 2.0f, 0.0f, 0.0f);
+  add_text("ARC", 1.0f, 10.0f, 3.0f);
+  ASSERT_EQ(write_job_to_path(job_path().string()), 0);
+  free_current_list();
+  pop_list();
+  const auto texts = [&] {
+    std::map<std::string, TextLayout> out;
+    push_list();
+    clear_current_list();
+    if (load_job_file(job_path().string(), nullptr) == 0)
+      for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next)
+        if (line->kind == ITEM_TEXT && !line->text.empty()) out[line->text] = layout_of(line);
+    free_current_list();
+    pop_list();
+    return out;
+  };
+  const auto before = texts();
+  ASSERT_EQ(before.count("ARC"), 1u);
+  ASSERT_GT(before.at("ARC").arc_radius, 0.0f);
+  ASSERT_FLOAT_EQ(before.at("ARC").length, 3.0f);
+
+  // Lines: HI, AB, ARC. ARC's look onto AB, then HI's onto ARC.
+  const std::string copy = "key Esc\nwait 100\nkey Enter\nwait 100\n";
+  const std::string script = std::string(OPEN_AND_GO_TO_LIST) + "key Down\nkey Down\n" + copy +
+                             "key Enter\nwait 50\nkey Up\nkey Enter\nwait 50\nkey Esc\nwait 100\n"
+                             "key Up\n" + copy + "key Enter\nwait 50\nkey Down\nkey Down\n"
+                             "key Enter\nwait 50\nkey Esc\nwait 100\nkey Ctrl+S\nwait 300\nclose\n";
+  ASSERT_EQ(run(script), 0) << read(folder_ / "stderr.txt");
+  const auto after = texts();
+  ASSERT_EQ(after.count("AB"), 1u);
+  ASSERT_EQ(after.count("ARC"), 1u);
+  EXPECT_NEAR(after.at("AB").arc_radius, before.at("ARC").arc_radius, 1e-4);
+  EXPECT_NEAR(after.at("AB").length, before.at("ARC").length, 1e-4) << "an arc text's length kept";
+  EXPECT_EQ(after.at("ARC").arc_radius, 0.0f);
+  EXPECT_NEAR(after.at("ARC").height, before.at("HI").height, 1e-4);
+  EXPECT_GT(after.at("ARC").length, 0.0f);
+  EXPECT_GT(std::fabs(after.at("ARC").length - 3.0f), 0.05f)
+      << "a straight text's length fitted to its own text";
 }
 
