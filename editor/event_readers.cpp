@@ -31,8 +31,8 @@ constexpr EventCode KEY_F5 = 319;
 constexpr EventCode KEY_F7 = 321;
 constexpr EventCode KEY_F8 = 322;
 constexpr EventCode KEY_F9 = 323;
-// Pointer pictures of what the hover found.
-constexpr uint8_t SHAPE_HIT = 50;
+// Pointer pictures of what the hover found (an item: HOVER_SHAPE_ITEM).
+constexpr uint8_t SHAPE_HIT = HOVER_SHAPE_ITEM;
 constexpr uint8_t SHAPE_CENTRE = 51;
 constexpr uint8_t SHAPE_POLYGON_CENTRE = 72;
 constexpr uint8_t SHAPE_ON_LINK = 52;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "editor/hover_state.h"
 #include "editor/page_redraw.h"
 #include "editor/render.h"
 #include "editor/view.h"
@@ -203,6 +204,11 @@ int glyph_under_pointer() {
   return 0;
 }
 
+// In pick mode the pointer says whether a click would take a glyph.
+void show_pick_pointer() {
+  set_pointer_shape(glyph_under_pointer() != 0 ? HOVER_SHAPE_ITEM : POINTER_ARROW);
+}
+
 // One event of the viewer: the page's result, or a value above 255 to go on.
 constexpr int VIEWER_GO_ON = 1000;
 
@@ -215,7 +221,10 @@ int viewer_event(EventCode code, int mode) {
     case EVENT_MIDDLE_DOWN: turn_to(f.page < f.pages ? f.page + 1 : 1); return VIEWER_GO_ON;
     case EVENT_RIGHT_DOWN: return FONT_VIEWER_OTHER_FONT;
     case EVENT_REDRAW: draw_viewer(); return VIEWER_GO_ON;
-    case EVENT_POINTER_MOVE: follow_mouse(); return VIEWER_GO_ON;
+    case EVENT_POINTER_MOVE:
+      follow_mouse();
+      if (mode == FONT_VIEWER_PICK) show_pick_pointer();
+      return VIEWER_GO_ON;
     case EVENT_QUIT: g_events.quit_requested = true; return FONT_VIEWER_CANCELLED;
     case EVENT_LEFT_DOWN: break;
     default:
@@ -378,6 +387,7 @@ int font_viewer_page(int mode) {
     }
   }
   pop_control_table();
+  set_pointer_shape(POINTER_ARROW);
   o.show_text_boxes = kept_boxes;
   o.show_tool_width = kept_tool_width;
   restore_view(kept_view);

@@ -24,6 +24,9 @@ constexpr uint16_t PICK_MODE_ITEM_REPORTS = 0x100;
 
 using TickHookFn = void (*)();
 
+// The pointer picture over an item a click would take.
+constexpr uint8_t HOVER_SHAPE_ITEM = 50;
+
 struct HoverState {
   PointF cursor_point = {0.0f, 0.0f};      // world point of the cursor, grid-snapped when on
   PointF raw_cursor_point = {0.0f, 0.0f};  // before snapping; hover picking tests it

@@ -12,7 +12,10 @@
 #include "editor/text_prompt.h"
 #include "pages/text_fonts.h"
 #include "records/job_settings.h"
+#include "records/preferences.h"
 #include "screen/boxes.h"
+#include "screen/display_mode.h"
+#include "screen/pointer.h"
 #include "store/message_ids.h"
 #include "text/text_items.h"
 #include "ui/dialog_form.h"
@@ -217,14 +220,14 @@ EventCode edit_font_row() {
   const EventCode e = read_field_event(TEXT_WIDTH);
   if (e != KEY_ENTER) return e;
   TextPageState& s = g_text_page;
-  if (s.font_kind_setting == TEXT_FONT_ASK) {
+  const uint8_t setting = g_preferences.text_font_kind;
+  if (setting == TEXT_FONT_ASK) {
     const int16_t answer = ask_catalogue_choice(MSG_CHOICE_FONT_KIND, s.font_kind_answer);
     if (answer == KEY_ESC) return 0;
     s.font_kind_answer = answer != 0 ? 1 : 0;
   }
   const bool truetype =
-      s.font_kind_setting == TEXT_FONT_TRUETYPE ||
-      (s.font_kind_setting == TEXT_FONT_ASK && s.font_kind_answer != 0);
+      setting == TEXT_FONT_TRUETYPE || (setting == TEXT_FONT_ASK && s.font_kind_answer != 0);
   if (truetype) {
     uint8_t chosen[TL_LOG_FONT_SIZE];
     std::memcpy(chosen, g_values.layout.log_font, TL_LOG_FONT_SIZE);
@@ -356,6 +359,20 @@ void show_page() {
   for (int row = 0; row < PAGE_ROWS; ++row) show_row(row);
 }
 
+// Beside the Engraving list, PgDn and PgUp walk the list's lines and a click left of the page
+// belongs to the list: the page closes and leaves the key or the click as its exit reason.
+EventCode leave_for_list(EventCode result) {
+  if (g_tab_strip.active != PAGE_ENGRAVING_LIST) return result;
+  const TextWindow* w = g_windows.active;
+  const int width = g_display.current.cell_width;
+  const bool page_key = result == KEY_PGDN || result == KEY_PGUP;
+  const bool outside = result == EVENT_LEFT_DOWN && w != nullptr && width > 0 &&
+                       g_pointer.wanted_x / width < w->left_column;
+  if (!page_key && !outside) return result;
+  g_panel.exit_reason = static_cast<int16_t>(result);
+  return KEY_ESC;
+}
+
 }  // namespace
 
 void show_text_field_help(int n) {
@@ -389,7 +406,7 @@ EventCode text_item_page_field() {
   EventCode result = edit_current_field(edit_page_row);
   const bool first = result == FORM_FIRST_PASS;
   if (!first) {
-    if (result > 0) result = panel_event_filter(result);
+    if (result > 0) result = leave_for_list(panel_event_filter(result));
     if (result == EVENT_LEFT_DOWN)
       result = panel_left_press(arc_text() ? "045;<" : "06;<", PAGE_ROWS);
     if (g_item == nullptr || g_item->extra.empty()) return end_field_handler(KEY_ESC);
@@ -415,6 +432,9 @@ void run_text_item_page(DrawingItem* item) {
     g_form_changed = false;
     const int form = text_page_form(item);
     place_next_panel(form);
+    // Beside the Engraving list the page stands right of the list.
+    if (g_tab_strip.active == PAGE_ENGRAVING_LIST && g_text_page.list_column > 0)
+      g_field.next_left_column = g_text_page.list_column;
     run_dialog(form, text_item_page_field);
   } while (g_form_changed && !item->extra.empty() && g_panel.display_only == 0);
   g_form_changed = false;

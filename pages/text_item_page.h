@@ -24,7 +24,7 @@ constexpr uint8_t TEXT_DISPLAY_MIRRORED = 1;
 constexpr uint8_t TEXT_DISPLAY_VERTICAL = 2;
 constexpr uint8_t TEXT_DISPLAY_VERTICAL_MIRRORED = 3;
 
-// Font kinds of the font question and of the font-kind setting.
+// Font kinds of the font question and of the preference's text_font_kind.
 constexpr uint8_t TEXT_FONT_ASK = 0;
 constexpr uint8_t TEXT_FONT_STROKE = 1;
 constexpr uint8_t TEXT_FONT_TRUETYPE = 2;
@@ -42,8 +42,9 @@ struct TextPageState {
   // font or display mode leaves to be computed.
   bool ratio_was_zero = false;
   bool height_was_zero = false;
-  uint8_t font_kind_setting = TEXT_FONT_ASK;  // ask, or always stroke fonts / TrueType
-  uint8_t font_kind_answer = 0;               // the last answer to the question (0 stroke)
+  int list_column = 0;  // beside the Engraving list: the first column right of the list
+  uint8_t font_kind_answer = 0;  // the last answer to the font question (0 stroke); the
+                                 // preference's text_font_kind decides whether it is asked
 };
 extern TextPageState g_text_page;
 // Forgets the size values set (a page opens); the font answer is kept for the next page.

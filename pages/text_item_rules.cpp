@@ -7,6 +7,7 @@
 #include "editor/item_pages.h"
 #include "geometry/drawing_item.h"
 #include "geometry/item_motion.h"
+#include "geometry/item_shapes.h"
 #include "pages/text_item_page.h"
 #include "records/job_settings.h"
 #include "store/line_list.h"
@@ -104,6 +105,43 @@ void set_frame_links(DrawingItem* item, int links) {
   }
 }
 
+// A new height of a text on an arc: the frame's second edge stays where it is and the first
+// moves, outwards when it is the outer edge (a normal text), inwards for a mirrored text, whose
+// first edge is the inner one. The layout's band starts at the inner radius.
+int keep_second_edge(DrawingItem* item, TextLayout* l, float height) {
+  LinkRecord* n = item_nodes(item);
+  if (!code_is_arc(n[0].code) || !code_is_arc(n[2].code)) return PAGE_VALUE_TAKEN;
+  const float kept = n[2].code;
+  if (n[0].code >= kept) {
+    n[0].code = kept + height;
+    l->arc_radius = kept;
+    return PAGE_VALUE_TAKEN;
+  }
+  const float inner = kept - height;
+  if (!(inner > 0.0f)) return refuse(TEXT_PAGE_RADIUS_TOO_SMALL);
+  n[0].code = inner;
+  l->arc_radius = inner;
+  return PAGE_VALUE_TAKEN;
+}
+
+// A mirrored text's frame runs C, D, B, A: its first edge is the foot of the text. That edge
+// takes the inner radius and the centre lies beyond it, away from the text, so the text stands
+// on the arc as a normal text does; the top edge is the outer one.
+int wrap_mirrored(DrawingItem* item, const TextLayout& l, float radius) {
+  LinkRecord* n = item_nodes(item);
+  const float chord = point_distance(&n[0].point, &n[1].point);
+  const PointF beyond = {2 * n[0].point.x - n[3].point.x, 2 * n[0].point.y - n[3].point.y};
+  n[0].code = radius;
+  n[0].link_flags |= LINK_CLOCKWISE;
+  if (!(chord > 0.0f) || fit_arc_radius(n, &beyond, chord) != 1) return PAGE_VALUE_REFUSED;
+  n[2].code = radius + l.height;
+  n[2].centre = n[0].centre;
+  n[2].link_flags &= static_cast<uint8_t>(~LINK_CLOCKWISE);
+  arc_angles_from_points(n + 2);
+  item_bounding_boxes(item);
+  return PAGE_VALUE_TAKEN;
+}
+
 }  // namespace
 
 void reset_text_page() {
@@ -156,6 +194,9 @@ int text_page_set_size(DrawingItem* item, uint8_t which, float value) {
   }
   if (which == TEXT_SIZE_HEIGHT && value < text_item_cut_width(item_block(item)))
     return refuse(TEXT_PAGE_TOOL_TOO_LARGE);
+  if (which == TEXT_SIZE_HEIGHT && on_arc(l) && (l.flags & TEXT_FLAG_VERTICAL) == 0 &&
+      keep_second_edge(item, &l, value) != PAGE_VALUE_TAKEN)
+    return PAGE_VALUE_REFUSED;
   clear_size(&l, size_to_clear(which));
   note_size_set(which);
   switch (which) {
@@ -294,10 +335,12 @@ int text_page_wrap(DrawingItem* item, float radius) {
   const LinkRecord saved[5] = {item_nodes(item)[0], item_nodes(item)[1], item_nodes(item)[2],
                                item_nodes(item)[3], item_nodes(item)[4]};
   // The bend refuses a radius its band cannot take, with the message.
-  const int bent = rectangle_page_set_bend(item, radius + l.height);
+  const bool mirrored = (l.flags & TEXT_FLAG_MIRRORED) != 0;
+  const int bent = mirrored ? wrap_mirrored(item, l, radius)
+                            : rectangle_page_set_bend(item, radius + l.height);
   if (bent != PAGE_VALUE_TAKEN) {
     std::copy(saved, saved + 5, item_nodes(item));
-    return PAGE_VALUE_REFUSED;
+    return mirrored ? refuse(TEXT_PAGE_RADIUS_TOO_SMALL) : PAGE_VALUE_REFUSED;
   }
   text_layout_from_frame(item);
   return PAGE_VALUE_TAKEN;

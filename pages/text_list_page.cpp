@@ -10,7 +10,12 @@
 #include "geometry/drawing_item.h"
 #include "job/job_file.h"
 #include "text/stroke_fonts.h"
+#include "editor/drawing_commands.h"
+#include "editor/item_inspector.h"
+#include "editor/view_state.h"
+#include "pages/item_panel.h"
 #include "pages/job_commands.h"
+#include "pages/text_item_page.h"
 #include "pages/text_mass_change.h"
 #include "records/job_settings.h"
 #include "records/preferences.h"
@@ -152,6 +157,34 @@ void draw_list() {
   }
 }
 
+// The first column right of the list, where the property page stands.
+int panel_column() {
+  const TextWindow* w = page_window();
+  return w != nullptr ? w->right_column + 2 : g_display.current.last_column / 2;
+}
+
+// The column the property page starts at: where the Drawing page's side panel stands, clear of
+// the drawing by the form's frame, as on that page.
+int property_page_column() {
+  const int normal = g_display.presets[FACE_ROLE_NORMAL].cell_width;
+  const int menu = g_display.presets[FACE_ROLE_MENU].cell_width;
+  if (g_view.side_panel_column <= 0 || normal <= 0 || menu <= 0) return panel_column() + 3;
+  return std::max(panel_column(), (g_view.side_panel_column * menu + normal - 1) / normal) + 5;
+}
+
+// The current line's property page beside the list, drawn once; an empty line clears the place.
+void show_panel_beside() {
+  TextLine* line = cursor();
+  g_text_list.panel_line = line;
+  const int top = first_row();
+  fill_cells(top, panel_column(), top + row_count() - 1, g_display.current.last_column, 0);
+  if (line == nullptr || text_line_is_empty(line) || !line_is_text_item(line)) return;
+  hide_pointer();
+  g_text_page.list_column = property_page_column();
+  show_cam_panel(line, 1);
+  show_pointer();
+}
+
 void draw_page() {
   g_text_list.redraw = false;
   g_form.redraw_level = 0;
@@ -159,6 +192,7 @@ void draw_page() {
   // The page's frame, name and tabs as every page has them; the list on them.
   draw_placeholder_page(PAGE_ENGRAVING_LIST);
   text_list_frame();
+  show_panel_beside();
   show_hint();
   g_windows.full_redraw_count = 0;
   redraw_popups(0);
@@ -298,7 +332,48 @@ void step_cursor(int lines) {
   for (; lines < 0 && line->prev != nullptr; ++lines) line = line->prev;
   cursor() = line;
   draw_list();
+  if (cursor() != g_text_list.panel_line) show_panel_beside();
   show_hint();
+}
+
+EventCode left_click();
+
+// Runs the current line's property page beside the list until it is left: PgDn and PgUp walk
+// to the next or previous line with text and open its page; Esc opens the page menu; a click
+// outside the page goes back to the list, which takes it. 27 when the page is to be left.
+EventCode run_panel_beside() {
+  TextListPage& p = g_text_list;
+  for (;;) {
+    TextLine* line = cursor();
+    if (line == nullptr || text_line_is_empty(line) || !line_is_text_item(line)) return 0;
+    hide_pointer();
+    g_text_page.list_column = property_page_column();
+    show_cam_panel(line, 0);
+    show_pointer();
+    const int exit = g_cam_panel_exit;
+    // The page may have changed the text (and then marked the job changed): all is drawn again.
+    p.redraw = true;
+    switch (exit) {
+      case KEY_PGDN:
+      case KEY_PGUP: {
+        TextLine* next = exit == KEY_PGDN ? line->next : line->prev;
+        if (next == nullptr || text_line_is_empty(next)) return 0;
+        cursor() = next;
+        draw_page();
+        continue;
+      }
+      case EVENT_LEFT_DOWN: return left_click();
+      case PANEL_EXIT_PAGE_TAB: return KEY_ESC;
+      case EVENT_REDRAW: continue;
+      case KEY_ESC:
+        // A quit closed the page: the page loop's save question comes next, not the menu.
+        if (g_events.quit_requested) return 0;
+        draw_page();
+        run_menu(g_placeholder_page.main_menus[PAGE_ENGRAVING_LIST], false);
+        return 0;
+      default: return 0;
+    }
+  }
 }
 
 // The list row under the pointer, or -1.
@@ -309,7 +384,8 @@ int pointer_list_row() {
   return row >= 0 && row < row_count() ? row : -1;
 }
 
-// A left press: the tabs, the buttons, a list row. 27 when the page is left.
+// A left press: the tabs, the buttons, a list row, the property page beside the list. 27 when
+// the page is left.
 EventCode left_click() {
   const int hit = hit_test_pointer(true);
   if (hit >= 0 && (hit & HIT_PAGE_TAB) != 0) {
@@ -331,6 +407,10 @@ EventCode left_click() {
   }
   const int row = pointer_list_row();
   if (row < 0) return 0;
+  const int column = g_display.current.cell_width > 0
+                         ? g_pointer.wanted_x / g_display.current.cell_width : 0;
+  if (column >= panel_column() && g_text_list.mode == TEXT_LIST_MODE_NORMAL)
+    return run_panel_beside();
   TextLine* line = g_text_list.top;
   for (int k = 0; k < row && line != nullptr; ++k) line = line->next;
   if (line == nullptr) return 0;
@@ -341,6 +421,7 @@ EventCode left_click() {
   cursor() = line;
   if (g_text_list.mode != TEXT_LIST_MODE_NORMAL) copy_mode_enter();
   draw_list();
+  if (cursor() != g_text_list.panel_line) show_panel_beside();
   return 0;
 }
 
@@ -387,6 +468,9 @@ EventCode list_event(EventCode code) {
     case KEY_CTRL_O_CODE: file_command(FILE_OPTION_OPEN_JOB); return 0;
     case KEY_CTRL_S_CODE: file_command(FILE_OPTION_SAVE_FILE); return 0;
     case KEY_CTRL_Z_CODE: file_command(FILE_OPTION_UNDO); return 0;
+    case KEY_RIGHT:
+      if (g_text_list.mode != TEXT_LIST_MODE_NORMAL) return 0;
+      return run_panel_beside();
     case KEY_INS: insert_line_above(); return 0;
     case KEY_DEL: delete_cursor_line(); return 0;
     case WINDOW_MOVE_LINE_UP:

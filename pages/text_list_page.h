@@ -44,6 +44,7 @@ struct TextListPage {
   int mode = 0;                 // TEXT_LIST_MODE_*
   std::vector<uint8_t> copied;  // the parameters picked in the copy mode (392 bytes)
   bool redraw = true;           // the whole page is drawn at the next event
+  TextLine* panel_line = nullptr;  // the line whose property page the side panel shows
   std::vector<ScreenControl> buttons;
 };
 constexpr int TEXT_LIST_MODE_NORMAL = 0;

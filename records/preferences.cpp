@@ -33,6 +33,8 @@ constexpr size_t FACTOR = 5212;
 constexpr size_t PANEL_OPTION = 5222;
 constexpr size_t GRID_DISPLAY = 5223;
 constexpr size_t POINTER_CROSSHAIR = 5224;
+constexpr size_t TEXT_FONT_KIND = 5225;
+constexpr uint8_t LAST_TEXT_FONT_KIND = 2;
 constexpr size_t RAPID_SETTINGS = 5228;  // six f32
 
 void put_text(uint8_t* out, const std::string& text, size_t size) {
@@ -77,6 +79,7 @@ void write_preferences_bytes(const Preferences& p, uint8_t out[PREFERENCES_SIZE]
   out[PANEL_OPTION] = p.panel_option;
   out[GRID_DISPLAY] = p.grid_display;
   out[POINTER_CROSSHAIR] = p.pointer_crosshair;
+  out[TEXT_FONT_KIND] = p.text_font_kind;
   const RapidSettings& r = p.rapid_settings;
   const float rapid[6] = {r.short_distance, r.medium_distance, r.slow_speed,
                           r.medium_speed, r.full_speed, r.tool_change_minutes};
@@ -116,6 +119,8 @@ void read_preferences_bytes(const uint8_t in[PREFERENCES_SIZE], Preferences* p) 
   p->panel_option = in[PANEL_OPTION];
   p->grid_display = in[GRID_DISPLAY];
   p->pointer_crosshair = in[POINTER_CROSSHAIR];
+  // A kind the font field does not know asks, as a new program does.
+  p->text_font_kind = in[TEXT_FONT_KIND] <= LAST_TEXT_FONT_KIND ? in[TEXT_FONT_KIND] : 0;
   RapidSettings& r = p->rapid_settings;
   float* rapid[6] = {&r.short_distance, &r.medium_distance, &r.slow_speed,
                      &r.medium_speed, &r.full_speed, &r.tool_change_minutes};

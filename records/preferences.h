@@ -72,6 +72,8 @@ struct Preferences {
   uint8_t panel_option = 0;       // +5222
   uint8_t grid_display = 0;       // +5223
   uint8_t pointer_crosshair = 0;  // +5224 the pointer is the crosshair
+  uint8_t text_font_kind = 0;     // +5225 the text page's font field: 0 asks stroke or
+                                  // TrueType, 1 always a stroke font, 2 always TrueType
   RapidSettings rapid_settings;   // +5228 six f32, the time estimate's rapid-speed model
   // Every stored byte the fields above do not name (options other parts read by offset):
   // kept as read and written back as they are.

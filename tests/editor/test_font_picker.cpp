@@ -3,6 +3,8 @@
 // click or a key, the buttons and check boxes, and the Drawing page's options given back.
 #include <gtest/gtest.h>
 
+#include "editor/hover_state.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "editor/font_picker.h"
+#include "editor/hover_state.h"
 #include "platform/files.h"
 #include "store/catalogue.h"
 #include "tests/editor/drawing_window.h"
@@ -244,6 +247,36 @@ TEST_F(FontPickerTest, PickingAGlyphAndTheOtherWaysOut) {
     when_showing("Select a symbol from the Letters font", c.act);
     EXPECT_EQ(view_font(1000, FONT_VIEWER_PICK), c.result);
   }
+}
+
+// In pick mode the pointer takes the pick shape over a glyph and the arrow elsewhere; the arrow
+// comes back when the viewer ends.
+TEST_F(FontPickerTest, ThePointerShowsWhatAClickWouldPick) {
+  register_fonts(false);
+  auto move_to = [](PointF at) {
+    int x = 0, y = 0;
+    world_to_screen(at, &x, &y);
+    g_pointer.wanted_x = x;
+    g_pointer.wanted_y = y + g_view.area_top;
+    headless_inject_mouse_move(g_pointer.wanted_x, g_pointer.wanted_y);
+  };
+  int16_t over_glyph = 0, over_gap = 0;
+  when_showing("Select a symbol from the Letters font",
+               [&] { move_to({2 * GLYPH_GRID_STEP, GLYPH_GRID_TOP}); });
+  typist_pause();
+  g_typist.steps.push_back([&] {
+    over_glyph = g_pointer.requested_shape;
+    move_to({2 * GLYPH_GRID_STEP, GLYPH_GRID_TOP - 4.6f * GLYPH_GRID_STEP});  // under the grid
+  });
+  typist_pause();
+  g_typist.steps.push_back([&] {
+    over_gap = g_pointer.requested_shape;
+    headless_inject_keystroke(VK_ESCAPE, 0);
+  });
+  EXPECT_EQ(view_font(1000, FONT_VIEWER_PICK), FONT_VIEWER_CANCELLED);
+  EXPECT_EQ(over_glyph, HOVER_SHAPE_ITEM);
+  EXPECT_EQ(over_gap, POINTER_ARROW);
+  EXPECT_EQ(g_pointer.requested_shape, POINTER_ARROW);
 }
 
 // "Keyboard key" writes each glyph's key under it; a second click takes the keys away again.

@@ -250,6 +250,91 @@ TEST_F(TextItemPageTest, WrappedOnAnArcAndStraightAgain) {
   EXPECT_EQ(text_page_form(item), MSG_FORM_TEXT_PAGE);
 }
 
+// A mirrored text wraps as a normal one does: its foot on the inner radius, the centre below
+// it, the same band; its first frame edge (the foot) is the inner one. A new height keeps the
+// frame's second edge: the inner one of a normal text, the outer one of a mirrored text.
+TEST_F(TextItemPageTest, AMirroredTextWrapsAndGrowsFromItsOwnEdges) {
+  DrawingItem* normal = text_item();
+  DrawingItem* mirrored = text_item();
+  TextLayout m = layout(mirrored);
+  m.flags |= TEXT_FLAG_MIRRORED;
+  write_text_layout(m, block_text_layout(item_block(mirrored)));
+  text_page_relayout(mirrored);
+  for (DrawingItem* item : {normal, mirrored}) {
+    ASSERT_EQ(text_page_wrap(item, 20.0f), PAGE_VALUE_TAKEN);
+    text_page_relayout(item);
+  }
+  const TextLayout n = layout(normal);
+  m = layout(mirrored);
+  EXPECT_NE(m.flags & TEXT_FLAG_MIRRORED, 0);
+  for (const TextLayout& l : {n, m}) {
+    EXPECT_NEAR(l.arc_radius, 20.0f, 1e-3);
+    EXPECT_NEAR(l.height, 2.0f, 1e-3);
+    EXPECT_NEAR(l.angle, 90.0f, 0.5f);  // the text stands above the centre
+  }
+  // The same centre within the arcs' sag: one is fitted through the foot, the other the top.
+  EXPECT_NEAR(m.anchor.x, n.anchor.x, 0.01);
+  EXPECT_NEAR(m.anchor.y, n.anchor.y, 0.01);
+  EXPECT_NEAR(item_nodes(normal)[0].code, 22.0f, 1e-3);
+  EXPECT_NEAR(item_nodes(normal)[2].code, 20.0f, 1e-3);
+  EXPECT_NEAR(item_nodes(mirrored)[0].code, 20.0f, 1e-3);
+  EXPECT_NEAR(item_nodes(mirrored)[2].code, 22.0f, 1e-3);
+
+  struct Grow {
+    DrawingItem* item;
+    float inner, outer;
+  };
+  for (const Grow g : {Grow{normal, 20, 23}, Grow{mirrored, 19, 22}}) {
+    ASSERT_EQ(text_page_set_size(g.item, TEXT_SIZE_HEIGHT, 3.0f), PAGE_VALUE_TAKEN);
+    text_page_relayout(g.item);
+    const TextLayout l = layout(g.item);
+    EXPECT_NEAR(l.arc_radius, g.inner, 1e-3) << (g.item == mirrored);
+    EXPECT_NEAR(l.arc_radius + l.height, g.outer, 1e-3) << (g.item == mirrored);
+  }
+  // The outer edge kept, a height past the centre leaves no inner edge.
+  EXPECT_EQ(refused([&] { return text_page_set_size(mirrored, TEXT_SIZE_HEIGHT, 30.0f); }),
+            PAGE_VALUE_REFUSED);
+  EXPECT_NEAR(layout(mirrored).height, 3.0f, 1e-3);
+}
+
+// Enter on the font row: the preference asks which kind, or goes straight to its list.
+TEST_F(TextItemPageTest, TheFontKindPreferenceDecidesTheFontList) {
+  struct Case {
+    uint8_t kind;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {TEXT_FONT_ASK, "Which kind of font"},
+      {TEXT_FONT_STROKE, "Choose a Font"},
+      {TEXT_FONT_TRUETYPE, "TrueType"},
+  };
+  for (const Case& c : cases) {
+    DrawingItem* item = text_item();
+    g_preferences.text_font_kind = c.kind;
+    g_typist.steps.clear();
+    for (int k = 0; k < 10; ++k) typist_key(VK_DOWN);
+    typist_key(VK_RETURN);
+    for (int k = 0; k < 3; ++k) typist_pause();
+    // What the program waits in: the list's title, or the question in the menu face.
+    std::string screen;
+    g_typist.steps.push_back([&screen] {
+      if (g_windows.active != nullptr) screen = g_windows.active->title;
+      const CellMetrics& c = g_display.presets[FACE_ROLE_MENU];
+      for (int row = 0; row <= c.last_row; ++row)
+        screen += text_at(0, row * c.cell_height, FACE_ROLE_MENU, c.last_column + 1) + "\n";
+      headless_inject_keystroke(VK_ESCAPE, 0);
+    });
+    for (int k = 0; k < 4; ++k) typist_key(VK_ESCAPE);
+    show_cam_panel(item, 0);
+    EXPECT_NE(screen.find(c.shown), std::string::npos) << int(c.kind) << "\n" << screen;
+    if (c.kind != TEXT_FONT_ASK) {
+      EXPECT_EQ(screen.find("Which kind of font"), std::string::npos) << int(c.kind);
+    }
+    EXPECT_EQ(text_font_name(layout(item)), "Plain") << int(c.kind);  // Esc chose nothing
+  }
+  g_preferences.text_font_kind = TEXT_FONT_ASK;
+}
+
 // Normal, vertical, normal: one link while vertical, four links with their node flags after.
 TEST_F(TextItemPageTest, VerticalAndBackGivesFourLinks) {
   DrawingItem* item = text_item();

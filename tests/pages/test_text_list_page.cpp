@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -73,11 +75,11 @@ class TextListPageRun : public ::testing::Test, protected MakeNcJob {
 
   fs::path job_path() const { return folder_ / "jobs" / "sample.job"; }
 
-  int run(const std::string& script) {
+  int run(const std::string& script, const std::string& options = "") {
     const fs::path script_path = folder_ / "script.txt";
     std::ofstream(script_path, std::ios::binary) << script;
     const std::string command = "cd \"" + (folder_ / "jobs").string() + "\" && \"" +
-                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" --folder \"" +
+                                BRENVIK_PROGRAM_DIR + "/brenvik-headless\" " + options + " --folder \"" +
                                 (folder_ / "program").string() + "\" --out \"" + folder_.string() +
                                 "\" \"" + script_path.string() + "\" 2>\"" +
                                 (folder_ / "stderr.txt").string() + "\"";
@@ -235,3 +237,139 @@ TEST_F(TextListPageRun, TheFileMenuKeysReachTheirCommands) {
   EXPECT_EQ(dump.find("HI"), std::string::npos) << dump;
   EXPECT_NE(dump.find("List of text items"), std::string::npos) << dump;
 }
+
+// The current line's property page stands beside the list; Right enters it, a height typed
+// there is the line's, PgDn walks to the next line's page, Esc leaves through the page menu.
+TEST_F(TextListPageRun, ThePropertyPageBesideTheListFollowsTheLineAndTakesValues) {
+  // The page opens on X (the text is edited on its line): six rows down, the blank one passed,
+  // to the height, whose value is cleared before the new one is typed.
+  std::string to_height;
+  for (int k = 0; k < 6; ++k) to_height += "key Down\n";
+  for (int k = 0; k < 8; ++k) to_height += "key Backspace\n";
+  const std::string script = std::string(OPEN_AND_GO_TO_LIST) + "dump beside\n" +
+                             "key Down\ntype O\nwait 100\ntype K\nwait 100\nkey Enter\nwait 200\n"
+                             "key Up\nwait 100\nkey Right\nwait 100\ndump r1\n" + to_height +
+                             "dump r2\ntype 3\nkey Enter\nwait 100\nkey PgDn\nwait 200\n" + to_height +
+                             "type 2\nkey Enter\nwait 100\n"
+                             "key Esc\nwait 100\ndump menu\nkey Esc\nwait 100\n"
+                             "key Ctrl+S\nwait 300\nclose\n";
+  ASSERT_EQ(run(script), 0) << read(folder_ / "stderr.txt");
+
+  // The page of "HI" right of the list, on the rows of the list; Esc in the page opened the
+  // page menu.
+  const std::string beside = read(folder_ / "beside.txt");
+  std::istringstream rows(beside);
+  int list_column = -1, height_column = -1;
+  for (std::string row; std::getline(rows, row);) {
+    if (row.find(" HI") != std::string::npos && list_column < 0) list_column = int(row.find(" HI"));
+    if (row.find("Height:") != std::string::npos) height_column = int(row.find("Height:"));
+  }
+  EXPECT_GT(list_column, 0) << beside;
+  EXPECT_GT(height_column, list_column + 40) << beside;
+  EXPECT_NE(read(folder_ / "menu.txt").find("Copy the parameters"), std::string::npos)
+      << read(folder_ / "menu.txt");
+
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file(job_path().string(), nullptr), 0);
+  float hi = 0, ok = 0;
+  for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next) {
+    if (line->text == "HI") hi = layout_of(line).height;
+    if (line->text == "OK") ok = layout_of(line).height;
+  }
+  free_current_list();
+  pop_list();
+  EXPECT_FLOAT_EQ(hi, 3.0f);
+  EXPECT_FLOAT_EQ(ok, 2.0f);
+}
+
+// A click right of the list enters the current line's page as Right does.
+TEST_F(TextListPageRun, AClickBesideTheListEntersThePropertyPage) {
+  std::string keys = "click 1000 150\nwait 100\n";
+  for (int k = 0; k < 6; ++k) keys += "key Down\n";
+  for (int k = 0; k < 8; ++k) keys += "key Backspace\n";
+  keys += "type 4\nkey Enter\nwait 100\nkey Esc\nwait 100\nkey Esc\nwait 100\n";
+  ASSERT_EQ(run(std::string(OPEN_AND_GO_TO_LIST) + keys + "key Ctrl+S\nwait 300\nclose\n"), 0)
+      << read(folder_ / "stderr.txt");
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file(job_path().string(), nullptr), 0);
+  float hi = 0;
+  for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next)
+    if (line->text == "HI") hi = layout_of(line).height;
+  free_current_list();
+  pop_list();
+  EXPECT_FLOAT_EQ(hi, 4.0f);
+}
+
+// Copy-parameters (page menu option 163): the picked line's look goes onto the lines chosen
+// next. From a text on an arc the copy keeps the arc text's length; from a straight text the
+// length is fitted anew to the target's own text.
+TEST_F(TextListPageRun, CopiedParametersKeepAnArcTextsLengthAndRefitAStraightOne) {
+  // Two more texts after "HI": "AB" of height 2 and "ARC" on an arc of radius 10.
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file(job_path().string(), nullptr), 0);
+  // The arc text's length is given (its letters are fitted to it); the straight one's is not.
+  const auto add_text = [](const char* body, float height, float radius, float length) {
+    DrawingItem* item = new_text_item();
+    set_line_text(body, item);
+    item = g_lists.current.last;
+    item->state = ITEM_FLAG_SELECTED;
+    TextLayout l;
+    read_text_layout(block_text_layout(item_block(item)), &l);
+    l.height = l.entered_height = height;
+    l.width_factor = length > 0 ? 0.0f : 1.0f;
+    l.length = l.entered_length = length;
+    l.anchor = PointF{20, 20};
+    l.arc_radius = radius;
+    l.angle = radius > 0 ? 90.0f : 0.0f;
+    write_text_layout(l, block_text_layout(item_block(item)));
+    layout_text_item(item);
+  };
+  // The blank line the page keeps at the end goes; the new texts take its place.
+  for (TextLine* line = g_lists.current.last; line != nullptr && line->text.empty();) {
+    TextLine* before = line->prev;
+    delete_line(line);
+    line = before;
+  }
+  add_text("AB", 2.0f, 0.0f, 0.0f);
+  add_text("ARC", 1.0f, 10.0f, 3.0f);
+  ASSERT_EQ(write_job_to_path(job_path().string()), 0);
+  free_current_list();
+  pop_list();
+  const auto texts = [&] {
+    std::map<std::string, TextLayout> out;
+    push_list();
+    clear_current_list();
+    if (load_job_file(job_path().string(), nullptr) == 0)
+      for (TextLine* line = g_lists.current.first; line != nullptr; line = line->next)
+        if (line->kind == ITEM_TEXT && !line->text.empty()) out[line->text] = layout_of(line);
+    free_current_list();
+    pop_list();
+    return out;
+  };
+  const auto before = texts();
+  ASSERT_EQ(before.count("ARC"), 1u);
+  ASSERT_GT(before.at("ARC").arc_radius, 0.0f);
+  ASSERT_FLOAT_EQ(before.at("ARC").length, 3.0f);
+
+  // Lines: HI, AB, ARC. ARC's look onto AB, then HI's onto ARC.
+  const std::string copy = "key Esc\nwait 100\nkey Enter\nwait 100\n";
+  const std::string script = std::string(OPEN_AND_GO_TO_LIST) + "key Down\nkey Down\n" + copy +
+                             "key Enter\nwait 50\nkey Up\nkey Enter\nwait 50\nkey Esc\nwait 100\n"
+                             "key Up\n" + copy + "key Enter\nwait 50\nkey Down\nkey Down\n"
+                             "key Enter\nwait 50\nkey Esc\nwait 100\nkey Ctrl+S\nwait 300\nclose\n";
+  ASSERT_EQ(run(script), 0) << read(folder_ / "stderr.txt");
+  const auto after = texts();
+  ASSERT_EQ(after.count("AB"), 1u);
+  ASSERT_EQ(after.count("ARC"), 1u);
+  EXPECT_NEAR(after.at("AB").arc_radius, before.at("ARC").arc_radius, 1e-4);
+  EXPECT_NEAR(after.at("AB").length, before.at("ARC").length, 1e-4) << "an arc text's length kept";
+  EXPECT_EQ(after.at("ARC").arc_radius, 0.0f);
+  EXPECT_NEAR(after.at("ARC").height, before.at("HI").height, 1e-4);
+  EXPECT_GT(after.at("ARC").length, 0.0f);
+  EXPECT_GT(std::fabs(after.at("ARC").length - 3.0f), 0.05f)
+      << "a straight text's length fitted to its own text";
+}
+

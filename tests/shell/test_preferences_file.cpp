@@ -236,6 +236,24 @@ TEST_F(PreferencesFileTest, ImportOptionsAreKept) {
   EXPECT_EQ(read.import_options.file_type, IMPORT_TYPE_DXF);
 }
 
+// The text page's font kind (ask, stroke, TrueType) is kept; a kind it does not know asks.
+TEST_F(PreferencesFileTest, TheTextFontKindIsKept) {
+  factory_file();
+  EXPECT_EQ(g_preferences.text_font_kind, 0);  // a new program asks
+  g_preferences.text_font_kind = 2;
+  ASSERT_EQ(read_write_preferences(0), 0);
+  reset_settings();
+  ASSERT_EQ(read_preferences_file(path()), PREFERENCES_READ_OK);
+  EXPECT_EQ(g_preferences.text_font_kind, 2);
+
+  uint8_t block[PREFERENCES_SIZE] = {};
+  block[5225] = 7;
+  Preferences read;
+  read.text_font_kind = 1;
+  read_preferences_bytes(block, &read);
+  EXPECT_EQ(read.text_font_kind, 0);
+}
+
 TEST_F(PreferencesFileTest, LoadListsKeepTheFirst22Names) {
   factory_file();
   for (int i = 0; i < 23; ++i) g_preferences_file.multi_load.push_back("/jobs/" + std::to_string(i));
