@@ -415,6 +415,8 @@ void run_text_item_page(DrawingItem* item) {
     g_form_changed = false;
     const int form = text_page_form(item);
     place_next_panel(form);
+    // A press on a panel button shown beside the page goes to the button before the form.
+    const PanelClickGuard buttons;
     run_dialog(form, text_item_page_field);
   } while (g_form_changed && !item->extra.empty() && g_panel.display_only == 0);
   g_form_changed = false;

@@ -10,6 +10,9 @@
 
 #include "editor/item_inspector.h"
 #include "editor/item_pages.h"
+#include "editor/page_strip.h"
+#include "screen/controls.h"
+#include "screen/pointer.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
 #include "pages/item_panel.h"
@@ -322,6 +325,43 @@ TEST_F(TextItemPageTest, ThePageTakesAHeightAndTheJobKeepsIt) {
   EXPECT_NEAR(layout(read).length, l.length, 1e-4);
   free_current_list();
   pop_list();
+}
+
+// A panel button shown beside the page, below its form: a press on it, through the event queue,
+// goes to the button ("Lock on Header" toggles) and the page reads on, where the form alone
+// would have taken a press outside its window as leaving the page.
+TEST_F(TextItemPageTest, APanelButtonPressedBesideThePageActsAndThePageStays) {
+  DrawingItem* item = text_item();
+  draw_page_strip();
+  ScreenControl* lock = page_strip_control(NAV_LOCK_ON_HEADER);
+  ASSERT_NE(lock, nullptr);
+  lock->flags &= ~CF_HIDDEN;
+  draw_controls(lock, 1);
+  g_panel.lock_on_header = 0;
+  g_pointer.released = true;
+  bool outside_form = false;
+  bool page_ran_on = false;
+  uint8_t locked = 0;
+  g_typist.steps.push_back([&] {
+    const TextWindow* w = g_windows.active;
+    const int row = (lock->y + 3) / g_display.current.cell_height;
+    outside_form = w != nullptr && (row < w->top_row || row > w->bottom_row);
+    headless_inject_mouse_move(lock->x + 3, lock->y + 3);
+    headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, lock->x + 3, lock->y + 3);
+    headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, lock->x + 3, lock->y + 3);
+  });
+  g_typist.steps.push_back([&] {
+    page_ran_on = g_form_hooks.click != nullptr;
+    locked = g_panel.lock_on_header;
+    headless_inject_keystroke(VK_ESCAPE, 0);
+  });
+  show_cam_panel(item, 0);
+  EXPECT_TRUE(outside_form) << "the button lies beside the form";
+  EXPECT_TRUE(page_ran_on) << "the press closed the page";
+  EXPECT_EQ(locked, 1);
+  EXPECT_TRUE(g_typist.steps.empty());
+  EXPECT_EQ(g_form_hooks.click, nullptr) << "the form takes its clicks again once the page closed";
+  g_panel.lock_on_header = 0;
 }
 
 // The slant typed on the page: 75 comes back as 0 and the page shows it.
