@@ -751,28 +751,35 @@ namespace {
 int g_list_page_draws = 0;
 
 // A rebuild behind the panel: with the side panel the drawing beside it is drawn again; without
-// it the panel stands over the Engraving list page, which is drawn instead and asked to draw
-// itself once more when it runs again. Nothing happens without a redraw request.
+// it the panel stands over its page: on the Engraving list page the list is drawn behind it, on
+// any other page (the Drawing page's panel without the side panel) the list is not drawn over
+// that page. Either way the page is asked to draw itself once more. Nothing happens without a
+// redraw request.
 TEST_F(PanelFormTest, ARebuildDrawsWhatStandsBehindThePanel) {
   struct Case {
     uint8_t side_panel;
+    uint8_t page;
     uint8_t redraw_level;
     int list_draws;
     uint8_t page_request;
     bool drawing_redrawn;
   };
-  const Case cases[] = {{1, 1, 0, 0, true}, {0, 1, 1, 1, false}, {0, 0, 0, 0, false},
-                        {1, 0, 0, 0, false}};
+  const Case cases[] = {{1, PAGE_DRAWING, 1, 0, 0, true},
+                        {0, PAGE_ENGRAVING_LIST, 1, 1, 1, false},
+                        {0, PAGE_DRAWING, 1, 0, 1, false},
+                        {0, PAGE_ENGRAVING_LIST, 0, 0, 0, false},
+                        {1, PAGE_DRAWING, 0, 0, 0, false}};
   g_drawing_commands.redraw_text_list_page = [] { ++g_list_page_draws; };
   DrawingItem* item = polyline(3);
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "side panel " << int(c.side_panel) << ", redraw "
-                                    << int(c.redraw_level));
+    SCOPED_TRACE(testing::Message() << "side panel " << int(c.side_panel) << ", page "
+                                    << int(c.page) << ", redraw " << int(c.redraw_level));
     g_list_page_draws = 0;
     g_page_requests.redraw = 0;
     g_hover.marker_item = nullptr;
     g_panel.panel_item = item;
     g_preferences.drawing.side_panel = c.side_panel;
+    g_preferences.current_page = c.page;
     g_form.redraw_level = c.redraw_level;
     rebuild_panel_screen();
     EXPECT_EQ(g_list_page_draws, c.list_draws);

@@ -17,6 +17,9 @@
 #include "job/job_open.h"
 #include "pages/item_panel.h"
 #include "pages/text_item_page.h"
+#include "pages/text_list_page.h"
+#include "editor/drawing_commands.h"
+#include "screen/text_output.h"
 #include "platform/files.h"
 #include "records/cam_params.h"
 #include "store/catalogue.h"
@@ -362,6 +365,30 @@ TEST_F(TextItemPageTest, APanelButtonPressedBesideThePageActsAndThePageStays) {
   EXPECT_TRUE(g_typist.steps.empty());
   EXPECT_EQ(g_form_hooks.click, nullptr) << "the form takes its clicks again once the page closed";
   g_panel.lock_on_header = 0;
+}
+
+// Without the side panel an item's page stands over the Engraving list: when the screen behind
+// the page is rebuilt, the list page is drawn there and then (tabs, heading, its lines), not
+// only once the page has closed.
+TEST_F(TextItemPageTest, TheListBehindThePageIsDrawnWhenTheScreenIsRebuilt) {
+  DrawingItem* item = text_item("AB");
+  g_preferences.current_page = PAGE_ENGRAVING_LIST;
+  reset_text_list_page();
+  g_text_list.top = g_lists.current.first;
+  g_lists.cursor_line = item;
+  g_panel.panel_item = item;
+  g_drawing_commands.redraw_text_list_page = redraw_text_list_page;
+  clear_screen();
+  const std::string before = screen_text();
+  g_form.redraw_level = 1;
+  rebuild_panel_screen();
+  const std::string behind = screen_text();
+  g_drawing_commands.redraw_text_list_page = nullptr;
+  reset_text_list_page();
+  EXPECT_EQ(before.find("List of text items"), std::string::npos) << before;
+  EXPECT_NE(behind.find("List of text items"), std::string::npos) << behind;
+  EXPECT_NE(behind.find("AB"), std::string::npos) << behind;
+  EXPECT_EQ(g_form.redraw_level, 0);
 }
 
 // The slant typed on the page: 75 comes back as 0 and the page shows it.
