@@ -581,6 +581,44 @@ TEST_F(NodeSession, EscBackOntoAnArcBehindALooseNodeDrawsTheArcAgain) {
   EXPECT_EQ(bytes(only_item()), before);
 }
 
+// Ctrl+arrows nudge the item by the preference step, ten steps with Shift held as well; the
+// running totals show in the side panel, both of them, and letting Ctrl go ends the nudging as
+// one undo step. The keys come in faster than the program reads them: Shift counts as it was
+// held with its key.
+TEST_F(NodeSession, CtrlArrowsNudgeTheItemUntilCtrlIsLetGo) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  const std::vector<uint8_t> before = bytes(item);
+  g_preferences.nudge = 0.01f;
+  g_preferences.drawing.side_panel = 1;
+  hover(item, 0, PICK_ON_LINK_NEAR_START, {5, 0});
+  start_typist();
+  g_typist.steps.push_back([] {
+    headless_inject_key_down(VK_CONTROL, WINDOW_MOD_CTRL);
+    for (int k = 0; k < 2; ++k) {
+      headless_inject_key_down(VK_RIGHT, WINDOW_MOD_CTRL);
+      headless_inject_key_up(VK_RIGHT, WINDOW_MOD_CTRL);
+    }
+    headless_inject_key_down(VK_SHIFT, WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT);
+    headless_inject_key_down(VK_UP, WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT);
+    headless_inject_key_up(VK_UP, WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT);
+    headless_inject_key_up(VK_SHIFT, WINDOW_MOD_CTRL);
+  });
+  std::string shown;
+  g_typist.steps.push_back([&shown] {
+    shown = screen_text();
+    headless_inject_key_up(VK_CONTROL, 0);
+  });
+  EXPECT_EQ(node_edit_session(908), 0);
+  pump_set_idle_handler(nullptr);
+  g_events.modifiers = 0;
+  EXPECT_TRUE(g_typist.steps.empty());
+  EXPECT_NE(shown.find("Total movement"), std::string::npos) << shown;
+  constexpr int TOTALS = FLOAT_NINE_COLUMNS | FLOAT_SIX_DECIMALS;
+  EXPECT_NE(shown.find("X: " + format_float_text(0.02f, TOTALS)), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Y: " + format_float_text(0.1f, TOTALS)), std::string::npos) << shown;
+  expect_nodes_then_undo({{0.02f, 0.1f}, {10.02f, 0.1f}, {10.02f, 10.1f}}, before);
+}
+
 // A polyline or spline drawn node by node on the entry line: typed points become nodes, Esc takes
 // the last one back, "c" closes the figure with a loose first node, ends typed onto each other
 // close by the join tolerance, and fewer than two points make no item.
