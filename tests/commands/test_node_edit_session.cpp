@@ -619,6 +619,46 @@ TEST_F(NodeSession, CtrlArrowsNudgeTheItemUntilCtrlIsLetGo) {
   expect_nodes_then_undo({{0.02f, 0.1f}, {10.02f, 0.1f}, {10.02f, 10.1f}}, before);
 }
 
+// A node inserted by construction: a point snapped from the menu (the midpoint of two typed
+// points) goes onto the link at its foot, as one undo step; a point whose foot falls beyond the
+// link inserts nothing and leaves no undo step.
+TEST_F(NodeSession, ANodeByConstructionGoesOntoTheLinkAtTheSnappedPointsFoot) {
+  struct Case {
+    const char* name;
+    const char* first;
+    const char* second;
+    int result;
+    std::vector<PointF> expected;  // empty: the item as it was
+  };
+  const Case cases[] = {
+      {"on the link", "2,1", "4,-1", 0, {{0, 0}, {3, 0}, {10, 0}, {10, 10}}},
+      {"beyond it", "20,5", "22,5", -1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, 0, PICK_ON_LINK_NEAR_START, {2, 0});
+    start_typist();
+    typist_key(VK_RETURN);  // the snap menu's first line: Midpoint
+    typist_text(c.first);
+    typist_key(VK_RETURN);
+    typist_text(c.second);
+    typist_key(VK_RETURN);
+    EXPECT_EQ(node_edit_session(903), c.result);
+    pump_set_idle_handler(nullptr);
+    EXPECT_TRUE(g_typist.steps.empty());
+    if (c.expected.empty()) {
+      EXPECT_EQ(bytes(only_item()), before);
+      EXPECT_EQ(g_undo.current, nullptr);
+      continue;
+    }
+    expect_nodes_then_undo(c.expected, before);
+  }
+}
+
 // A polyline or spline drawn node by node on the entry line: typed points become nodes, Esc takes
 // the last one back, "c" closes the figure with a loose first node, ends typed onto each other
 // close by the join tolerance, and fewer than two points make no item.
