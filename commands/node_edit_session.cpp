@@ -106,6 +106,9 @@ constexpr char POINTS_WITH_MOUSE[] = "points with mouse";
 constexpr char CONTINUE_MEASURING_TEXT[] = "Press a key to continue measuring...";
 constexpr char CONTINUE_SELECTING_TEXT[] = "Continue selecting points...";
 constexpr char FILLET_VALUE_REFUSED_TEXT[] = "Can't make a fillet with that value.";
+// Where the nudging totals stand: rows above the bottom row, columns in from the right edge.
+constexpr int NUDGE_TOTALS_ROWS_UP = 8;
+constexpr int NUDGE_TOTALS_COLUMNS_IN = 16;
 // The step delay of the pointer's glide back to the previous node after Esc.
 constexpr int ESC_GLIDE_DELAY = 500;
 // "Changed to ..." notices are drawn and left at once: a box that waited would drop the keys
@@ -706,6 +709,20 @@ void quit_drag() {
   d.cancel = true;
 }
 
+// The running totals of the nudging, as a block in the side panel (its three rows fit there; the
+// corner strip under the drawing has two).
+void show_nudge_totals(const PointF& total) {
+  if (g_preferences.drawing.side_panel == 0) return;
+  constexpr int TOTALS_FORMAT = FLOAT_NINE_COLUMNS | FLOAT_SIX_DECIMALS;
+  const std::string x = format_float_text(total.x, TOTALS_FORMAT);
+  const std::string y = format_float_text(total.y, TOTALS_FORMAT);
+  const std::string lines[] = {"Total movement", "  X: " + x + "   ", "  Y: " + y + "   "};
+  const CellMetrics& m = g_display.current;
+  const int top = m.last_row - NUDGE_TOTALS_ROWS_UP;
+  for (int i = 0; i < 3; ++i)
+    draw_text(top + i, m.last_column - NUDGE_TOTALS_COLUMNS_IN, lines[i].c_str());
+}
+
 void nudge(EventCode code) {
   NodeDrag& d = g_node_drag;
   if (nudge_vector(code) == 0) return;
@@ -715,10 +732,7 @@ void nudge(EventCode code) {
   xor_draw_working_set();
   d.nudge_total.x += v.x;
   d.nudge_total.y += v.y;
-  char text[96];
-  std::snprintf(text, sizeof(text), "Total movement\n  X: %.4f   \n  Y: %.4f   ", d.nudge_total.x,
-                d.nudge_total.y);
-  show_corner_status(text);
+  show_nudge_totals(d.nudge_total);
 }
 
 // A snap point or a typed point taken as a click.

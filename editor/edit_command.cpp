@@ -864,7 +864,8 @@ EventCode ask_one_key(const char* prompt, const char* keys) {
 
 int nudge_vector(int code) {
   float step = g_preferences.nudge > 0.0f ? g_preferences.nudge : 0.001f;
-  if (shift_held()) step *= 10.0f;
+  // Shift as it was held with this key: keys typed ahead are read after Shift may be let go.
+  if ((g_events.last_modifiers & MODIFIER_SHIFTS) != 0) step *= 10.0f;
   PointF& v = g_edit.nudge;
   switch (code) {
     case KEY_CTRL_LEFT: v = {-step, 0.0f}; return code;

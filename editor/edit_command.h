@@ -43,5 +43,6 @@ const char* break_check_message();
 int insert_check();
 // Waits for Esc or a key of `keys` (lower-cased) with the prompt shown.
 EventCode ask_one_key(const char* prompt, const char* keys);
-// Ctrl+arrows: the session's nudge vector (ten steps with Shift); the code, or 0 for others.
+// Ctrl+arrows: the session's nudge vector (ten steps with Shift held with the key just read);
+// the code, or 0 for others.
 int nudge_vector(int code);

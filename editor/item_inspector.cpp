@@ -16,6 +16,7 @@
 #include "geometry/item_motion.h"
 #include "geometry/symmetric_nodes.h"
 #include "records/preferences.h"
+#include "screen/boxes.h"
 #include "screen/controls.h"
 #include "screen/display_mode.h"
 #include "screen/main_form.h"
@@ -186,9 +187,11 @@ void rebuild_panel_screen() {
     g_form.redraw_level = 0;
     redraw_panel_drawing();
   } else {
-    // Without the side panel the panel stands over the Engraving list page: the page is drawn
-    // behind it, asked to draw itself once more when it runs again, and the panel goes on top.
-    if (g_drawing_commands.redraw_text_list_page != nullptr)
+    // Without the side panel the panel stands over its page: the Engraving list page is drawn
+    // behind it (no other page is drawn here, so the list never covers the drawing), the page
+    // is asked to draw itself once more when it runs again, and the panel goes on top.
+    if (g_preferences.current_page == PAGE_ENGRAVING_LIST &&
+        g_drawing_commands.redraw_text_list_page != nullptr)
       g_drawing_commands.redraw_text_list_page();
     g_page_requests.redraw = 1;
     repaint_dialog();

@@ -435,6 +435,8 @@ void run_text_item_page(DrawingItem* item) {
     // Beside the Engraving list the page stands right of the list.
     if (g_tab_strip.active == PAGE_ENGRAVING_LIST && g_text_page.list_column > 0)
       g_field.next_left_column = g_text_page.list_column;
+    // A press on a panel button shown beside the page goes to the button before the form.
+    const PanelClickGuard buttons;
     run_dialog(form, text_item_page_field);
   } while (g_form_changed && !item->extra.empty() && g_panel.display_only == 0);
   g_form_changed = false;

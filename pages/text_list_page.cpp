@@ -20,6 +20,7 @@
 #include "records/job_settings.h"
 #include "records/preferences.h"
 #include "screen/boxes.h"
+#include "screen/caret.h"
 #include "screen/display_mode.h"
 #include "screen/hover.h"
 #include "screen/interface_settings.h"
@@ -518,7 +519,11 @@ void text_list_frame() {
 }
 
 void redraw_text_list_page() {
-  g_text_list.redraw = true;
+  // Behind a panel that stands over the page: drawn now, with its cursor row, so that the panel
+  // is repainted over the list rather than over what the list last covered.
+  hide_caret();
+  draw_page_tabs(1);
+  text_list_frame();
 }
 
 EventCode text_list_key() {

@@ -59,6 +59,7 @@ EventCode text_list_key();
 void text_list_line(int row, TextLine* line);
 // The page below the tabs: buttons, headings and the list.
 void text_list_frame();
+// The page as it stands behind a panel over it: the caret ended, the tabs and the frame drawn.
 void redraw_text_list_page();
 
 // Test hooks

@@ -100,6 +100,21 @@ class NodeSession : public DrawingEditFixture {
     return text;
   }
 
+  // A line of text drawn from pixel row y in the face, wherever it starts across a cell.
+  static bool line_shows(int y, FaceRole role, const std::string& wanted) {
+    const CellMetrics& c = g_display.presets[role];
+    if (c.cell_width <= 0) return false;
+    const int count = g_display.screen_width / c.cell_width - 1;
+    for (int x = 0; x < c.cell_width; ++x)
+      if (text_at(x, y, role, count).find(wanted) != std::string::npos) return true;
+    return false;
+  }
+  // The message area under the drawing, in the face it is written in.
+  static bool message_area_shows(const std::string& wanted) {
+    const int y = g_view.area_bottom + g_display.presets[FACE_ROLE_NORMAL].cell_height / 3;
+    return line_shows(y, g_display.band > 4 ? FACE_ROLE_SMALL : FACE_ROLE_NORMAL, wanted);
+  }
+
   static DrawingItem* only_item() {
     EXPECT_EQ(count_current_lines(), 1);
     return g_lists.current.first;
@@ -417,6 +432,231 @@ TEST_F(NodeSession, EscWhileDrawingGlidesBackToThePreviousNode) {
   pixel_of({0, 10}, &x, &y);
   EXPECT_EQ(g_pointer.wanted_x, x);
   EXPECT_EQ(g_pointer.wanted_y, y);
+}
+
+// A measured point waits: the pointer goes to it and the message area asks for a key; the key
+// (or a click) lets the ruler go on from there, with the toggles back; Enter then ends the
+// measuring, which changed nothing.
+TEST_F(NodeSession, AMeasuredPointWaitsForAKeyBeforeMeasuringGoesOn) {
+  for (const bool click : {false, true}) {
+    SCOPED_TRACE(click ? "click" : "key");
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, 1, PICK_START_NODE, {10, 0});
+    start_typist();
+    // The point is typed: the entry line takes it as a click at (13, 4).
+    typist_text("13,4");
+    typist_key(VK_RETURN);
+    bool asked = false;
+    int wanted_x = -1;
+    int wanted_y = -1;
+    int waits_for_answer = 0;
+    g_typist.steps.push_back(typist_step_when(
+        [] { return message_area_shows("Press a key to continue measuring..."); },
+        [&] {
+          asked = message_area_shows("Press a key to continue measuring...");
+          wanted_x = g_pointer.wanted_x;
+          wanted_y = g_pointer.wanted_y;
+          // One more wait with nothing to read: the measuring stays where it is.
+          waits_for_answer = g_typist.idle_calls;
+        }));
+    typist_pause();
+    typist_pause();
+    bool still_asked = false;
+    g_typist.steps.push_back([&] {
+      still_asked = message_area_shows("Press a key to continue measuring...");
+      if (click) {
+        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, wanted_x, wanted_y);
+        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, wanted_x, wanted_y);
+      } else {
+        headless_inject_text("k");
+      }
+    });
+    bool toggles_back = false;
+    g_typist.steps.push_back(typist_step_when(
+        [] { return message_area_shows("On/Off toggles:"); },
+        [&] {
+          toggles_back = message_area_shows("On/Off toggles:");
+          headless_inject_keystroke(VK_RETURN, 0);
+        }));
+    EXPECT_EQ(node_edit_session(59), -1);
+    pump_set_idle_handler(nullptr);
+    EXPECT_TRUE(asked) << "no wait for a key after the measured point";
+    EXPECT_GT(waits_for_answer, 0);
+    EXPECT_TRUE(still_asked) << "the wait ended without a key";
+    int x = 0;
+    int y = 0;
+    pixel_of({13, 4}, &x, &y);
+    EXPECT_EQ(wanted_x, x) << "the pointer waits on the measured point";
+    EXPECT_EQ(wanted_y, y);
+    EXPECT_TRUE(toggles_back);
+    EXPECT_TRUE(g_typist.steps.empty());
+    EXPECT_EQ(bytes(only_item()), before);
+    EXPECT_EQ(g_undo.current, nullptr);
+  }
+}
+
+// Drawing on from an arc drawn behind a loose node: Esc takes the new link back and the arc is
+// drawn again by three points (it is a flexible line until its second point is clicked), so the
+// next two clicks give an arc through the node, the second point and the end.
+TEST_F(NodeSession, EscBackOntoAnArcBehindALooseNodeDrawsTheArcAgain) {
+  // A line to (10, 0), then an arc over the top to (20, 0) about (15, 0), loose at (10, 0).
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {20, 0}}));
+  LinkRecord* r = item_nodes(item);
+  r[1].code = 5.0f;
+  r[1].centre = {15, 0};
+  r[1].link_flags = LINK_CLOCKWISE;
+  arc_angles_from_points(r + 1);
+  r[1].node_flags = NODE_LOOSE;
+  item_bounding_boxes(item);
+  const std::vector<uint8_t> before = bytes(item);
+  NodeContext& c = g_edit.node;
+  c.drawing_mode = NODE_DRAWING_CONTINUE;
+  c.drawing_link_count = 0;
+  hover(item, 1, PICK_END_NODE, {20, 0});
+  start_typist();
+  // The pointer leaves the node, drawing the new link, before Esc.
+  int x = 0;
+  int y = 0;
+  pixel_of({24, 6}, &x, &y);
+  typist_move(x, y);
+  typist_key(VK_ESCAPE);
+  // Once the arc is drawn again the left button sets its second point.
+  int links_after_esc = -1;
+  float code_after_esc = 1.0f;
+  std::string corner;
+  std::string notice;
+  int glided_x = -1;
+  int glided_y = -1;
+  g_typist.steps.push_back(typist_step_when(
+      [] { return bound_command(BUTTON_LEFT_BIT) == 886; },
+      [&] {
+        DrawingItem* copy = g_edit.working_set;
+        links_after_esc = item_link_count(copy);
+        code_after_esc = item_nodes(copy)[1].code;
+        corner = screen_text();
+        notice = g_message_box.last_text;
+        glided_x = g_pointer.wanted_x;
+        glided_y = g_pointer.wanted_y;
+      }));
+  const PointF second = {14, 4};
+  const PointF end = {19, 3};
+  for (const PointF& p : {second, end}) {
+    int px = 0;
+    int py = 0;
+    pixel_of(p, &px, &py);
+    typist_move(px, py);
+    typist_click(px, py);
+  }
+  EXPECT_EQ(node_edit_session(806), 0);
+  pump_set_idle_handler(nullptr);
+  c.drawing_mode = 0;
+  EXPECT_EQ(links_after_esc, 2) << "Esc takes the new link back";
+  EXPECT_EQ(code_after_esc, LINK_FLEXIBLE_LINE) << "the arc starts again as a line";
+  EXPECT_NE(corner.find("Drawing an arc"), std::string::npos) << corner;
+  EXPECT_NE(notice.find("Changed to arc"), std::string::npos) << notice;
+  pixel_of({20, 0}, &x, &y);
+  EXPECT_EQ(glided_x, x) << "the pointer goes back to the node being dragged";
+  EXPECT_EQ(glided_y, y);
+  // The arc through (10, 0), the second point and the end, by the test's own circle.
+  DrawingItem* edited = only_item();
+  ASSERT_EQ(item_link_count(edited), 2);
+  const LinkRecord* a = item_nodes(edited);
+  EXPECT_NEAR(a[2].point.x, end.x, 1e-4);
+  EXPECT_NEAR(a[2].point.y, end.y, 1e-4);
+  ASSERT_GT(a[1].code, 0.0f);
+  const double ax = 10, ay = 0, bx = second.x, by = second.y, cx = end.x, cy = end.y;
+  const double d = 2 * (ax * (by - cy) + bx * (cy - ay) + cx * (ay - by));
+  const double ux = ((ax * ax + ay * ay) * (by - cy) + (bx * bx + by * by) * (cy - ay) +
+                     (cx * cx + cy * cy) * (ay - by)) / d;
+  const double uy = ((ax * ax + ay * ay) * (cx - bx) + (bx * bx + by * by) * (ax - cx) +
+                     (cx * cx + cy * cy) * (bx - ax)) / d;
+  EXPECT_NEAR(a[1].centre.x, ux, 1e-3);
+  EXPECT_NEAR(a[1].centre.y, uy, 1e-3);
+  EXPECT_NEAR(a[1].code, std::hypot(ax - ux, ay - uy), 1e-3);
+  EXPECT_EQ(g_edit.continue_node, 2) << "the next node is asked for at the arc's end";
+  undo_command();
+  EXPECT_EQ(bytes(only_item()), before);
+}
+
+// Ctrl+arrows nudge the item by the preference step, ten steps with Shift held as well; the
+// running totals show in the side panel, both of them, and letting Ctrl go ends the nudging as
+// one undo step. The keys come in faster than the program reads them: Shift counts as it was
+// held with its key.
+TEST_F(NodeSession, CtrlArrowsNudgeTheItemUntilCtrlIsLetGo) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  const std::vector<uint8_t> before = bytes(item);
+  g_preferences.nudge = 0.01f;
+  g_preferences.drawing.side_panel = 1;
+  hover(item, 0, PICK_ON_LINK_NEAR_START, {5, 0});
+  start_typist();
+  g_typist.steps.push_back([] {
+    headless_inject_key_down(VK_CONTROL, WINDOW_MOD_CTRL);
+    for (int k = 0; k < 2; ++k) {
+      headless_inject_key_down(VK_RIGHT, WINDOW_MOD_CTRL);
+      headless_inject_key_up(VK_RIGHT, WINDOW_MOD_CTRL);
+    }
+    headless_inject_key_down(VK_SHIFT, WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT);
+    headless_inject_key_down(VK_UP, WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT);
+    headless_inject_key_up(VK_UP, WINDOW_MOD_CTRL | WINDOW_MOD_SHIFT);
+    headless_inject_key_up(VK_SHIFT, WINDOW_MOD_CTRL);
+  });
+  std::string shown;
+  g_typist.steps.push_back([&shown] {
+    shown = screen_text();
+    headless_inject_key_up(VK_CONTROL, 0);
+  });
+  EXPECT_EQ(node_edit_session(908), 0);
+  pump_set_idle_handler(nullptr);
+  g_events.modifiers = 0;
+  EXPECT_TRUE(g_typist.steps.empty());
+  EXPECT_NE(shown.find("Total movement"), std::string::npos) << shown;
+  constexpr int TOTALS = FLOAT_NINE_COLUMNS | FLOAT_SIX_DECIMALS;
+  EXPECT_NE(shown.find("X: " + format_float_text(0.02f, TOTALS)), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Y: " + format_float_text(0.1f, TOTALS)), std::string::npos) << shown;
+  expect_nodes_then_undo({{0.02f, 0.1f}, {10.02f, 0.1f}, {10.02f, 10.1f}}, before);
+}
+
+// A node inserted by construction: a point snapped from the menu (the midpoint of two typed
+// points) goes onto the link at its foot, as one undo step; a point whose foot falls beyond the
+// link inserts nothing and leaves no undo step.
+TEST_F(NodeSession, ANodeByConstructionGoesOntoTheLinkAtTheSnappedPointsFoot) {
+  struct Case {
+    const char* name;
+    const char* first;
+    const char* second;
+    int result;
+    std::vector<PointF> expected;  // empty: the item as it was
+  };
+  const Case cases[] = {
+      {"on the link", "2,1", "4,-1", 0, {{0, 0}, {3, 0}, {10, 0}, {10, 10}}},
+      {"beyond it", "20,5", "22,5", -1, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    free_current_list();
+    undo_clear();
+    DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+    const std::vector<uint8_t> before = bytes(item);
+    hover(item, 0, PICK_ON_LINK_NEAR_START, {2, 0});
+    start_typist();
+    typist_key(VK_RETURN);  // the snap menu's first line: Midpoint
+    typist_text(c.first);
+    typist_key(VK_RETURN);
+    typist_text(c.second);
+    typist_key(VK_RETURN);
+    EXPECT_EQ(node_edit_session(903), c.result);
+    pump_set_idle_handler(nullptr);
+    EXPECT_TRUE(g_typist.steps.empty());
+    if (c.expected.empty()) {
+      EXPECT_EQ(bytes(only_item()), before);
+      EXPECT_EQ(g_undo.current, nullptr);
+      continue;
+    }
+    expect_nodes_then_undo(c.expected, before);
+  }
 }
 
 // A polyline or spline drawn node by node on the entry line: typed points become nodes, Esc takes

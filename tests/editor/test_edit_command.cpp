@@ -261,7 +261,8 @@ TEST_F(EditCommandTest, JoiningRefusesWhatCannotJoinAndStopsWhenNothingChanges) 
   EXPECT_EQ(g_calls, std::vector<std::string>{"session 805"});
 }
 
-// Ctrl+arrows set the nudge vector by the nudge step, ten steps with Shift.
+// Ctrl+arrows set the nudge vector by the nudge step, ten steps with Shift held with the key (not
+// Shift as it is held when the key is read).
 TEST_F(EditCommandTest, NudgesMoveByTheStepAndTenWithShift) {
   g_preferences.nudge = 0.5f;
   const struct {
@@ -273,13 +274,15 @@ TEST_F(EditCommandTest, NudgesMoveByTheStepAndTenWithShift) {
       {KEY_CTRL_UP, MODIFIER_SHIFT, {0, 5.0f}}, {KEY_CTRL_DOWN, 2, {0, -5.0f}},
   };
   for (const auto& c : cases) {
-    g_events.modifiers = c.modifiers;
+    g_events.last_modifiers = c.modifiers;
+    g_events.modifiers = static_cast<uint8_t>(c.modifiers ^ MODIFIER_SHIFT);
     EXPECT_EQ(nudge_vector(c.code), c.code);
     EXPECT_FLOAT_EQ(g_edit.nudge.x, c.vector.x) << c.code;
     EXPECT_FLOAT_EQ(g_edit.nudge.y, c.vector.y) << c.code;
   }
   EXPECT_EQ(nudge_vector('a'), 0);
   EXPECT_FLOAT_EQ(g_edit.nudge.y, -5.0f);  // left as it was
+  g_events.modifiers = g_events.last_modifiers = 0;
 }
 
 // A new item from a creation gets the next item ID and one undo step of its own, so that

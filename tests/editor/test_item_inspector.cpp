@@ -751,28 +751,35 @@ namespace {
 int g_list_page_draws = 0;
 
 // A rebuild behind the panel: with the side panel the drawing beside it is drawn again; without
-// it the panel stands over the Engraving list page, which is drawn instead and asked to draw
-// itself once more when it runs again. Nothing happens without a redraw request.
+// it the panel stands over its page: on the Engraving list page the list is drawn behind it, on
+// any other page (the Drawing page's panel without the side panel) the list is not drawn over
+// that page. Either way the page is asked to draw itself once more. Nothing happens without a
+// redraw request.
 TEST_F(PanelFormTest, ARebuildDrawsWhatStandsBehindThePanel) {
   struct Case {
     uint8_t side_panel;
+    uint8_t page;
     uint8_t redraw_level;
     int list_draws;
     uint8_t page_request;
     bool drawing_redrawn;
   };
-  const Case cases[] = {{1, 1, 0, 0, true}, {0, 1, 1, 1, false}, {0, 0, 0, 0, false},
-                        {1, 0, 0, 0, false}};
+  const Case cases[] = {{1, PAGE_DRAWING, 1, 0, 0, true},
+                        {0, PAGE_ENGRAVING_LIST, 1, 1, 1, false},
+                        {0, PAGE_DRAWING, 1, 0, 1, false},
+                        {0, PAGE_ENGRAVING_LIST, 0, 0, 0, false},
+                        {1, PAGE_DRAWING, 0, 0, 0, false}};
   g_drawing_commands.redraw_text_list_page = [] { ++g_list_page_draws; };
   DrawingItem* item = polyline(3);
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "side panel " << int(c.side_panel) << ", redraw "
-                                    << int(c.redraw_level));
+    SCOPED_TRACE(testing::Message() << "side panel " << int(c.side_panel) << ", page "
+                                    << int(c.page) << ", redraw " << int(c.redraw_level));
     g_list_page_draws = 0;
     g_page_requests.redraw = 0;
     g_hover.marker_item = nullptr;
     g_panel.panel_item = item;
     g_preferences.drawing.side_panel = c.side_panel;
+    g_preferences.current_page = c.page;
     g_form.redraw_level = c.redraw_level;
     rebuild_panel_screen();
     EXPECT_EQ(g_list_page_draws, c.list_draws);
@@ -785,29 +792,47 @@ TEST_F(PanelFormTest, ARebuildDrawsWhatStandsBehindThePanel) {
 }
 
 // The navigation buttons stand beside the panel form's window, over its rows: while the form
-// runs a left press on one goes to the button before the form could take it as a click on a row.
+// runs, a press on a shown button goes to the button before the form could take it as a click
+// on a row. The pointer comes in from outside the window and moves onto the button as a user's
+// does (a press while the pointer is let go only takes the pointer back), then the button is
+// pressed, through the event queue.
 TEST_F(PanelFormTest, ANavigationButtonPressedWhileThePanelRunsNavigates) {
+  struct Case {
+    const char* name;
+    int16_t panel_link;  // the panel open when the button is pressed
+    int button;
+    int16_t goes_to;
+  };
+  const Case cases[] = {{"header, Last link", PANEL_HEADER, NAV_LAST_LINK, 3},
+                        {"link 1, Next", 1, NAV_NEXT, 2},
+                        {"link 2, Prev", 2, NAV_PREV, 1},
+                        {"link 1, Header", 1, NAV_HEADER, PANEL_HEADER}};
   g_preferences.drawing.side_panel = 1;
   draw_page_strip();
   DrawingItem* item = polyline(4);
-  g_panel.panel_item = item;
-  g_panel.panel_link = PANEL_HEADER;
-  ScreenControl* last = page_strip_control(NAV_LAST_LINK);
-  int form_bottom = -1;
-  EventCode taken = -2;
-  g_typist.steps.push_back([&] {
-    form_bottom = g_windows.active != nullptr ? g_windows.active->bottom_row : -1;
-    g_pointer.wanted_x = last->x + 3;
-    g_pointer.wanted_y = last->y + 3;
-    if (g_form_hooks.click != nullptr) taken = g_form_hooks.click();
-    headless_inject_keystroke(VK_ESCAPE, 0);
-  });
-  EXPECT_EQ(open_link_panel(), 0);
-  EXPECT_EQ(taken, KEY_ESC);
-  EXPECT_EQ(g_panel.panel_link, 3);
-  EXPECT_GT(form_bottom, 0) << "the press came while the form ran";
-  // Once the panel is closed the form engine takes clicks itself again.
-  EXPECT_EQ(g_form_hooks.click, nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    g_panel.panel_item = item;
+    g_panel.panel_link = c.panel_link;
+    g_pointer.released = true;
+    const ScreenControl* button = page_strip_control(c.button);
+    int form_bottom = -1;
+    g_typist.steps.clear();
+    g_typist.steps.push_back([&] {
+      form_bottom = g_windows.active != nullptr ? g_windows.active->bottom_row : -1;
+      headless_inject_mouse_move(button->x + 3, button->y + 3);
+      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, button->x + 3, button->y + 3);
+      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, button->x + 3, button->y + 3);
+    });
+    // Had the press not reached the button, the panel would still run: Esc ends it unmoved.
+    typist_key(VK_ESCAPE);
+    EXPECT_EQ(open_link_panel(), 0);
+    EXPECT_EQ(g_panel.panel_link, c.goes_to);
+    EXPECT_GT(form_bottom, 0) << "the press came while the form ran";
+    EXPECT_FALSE(g_typist.steps.empty()) << "the panel waited on after the press";
+    // Once the panel is closed the form engine takes clicks itself again.
+    EXPECT_EQ(g_form_hooks.click, nullptr);
+  }
 }
 
 }  // namespace

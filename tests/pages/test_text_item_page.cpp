@@ -10,10 +10,16 @@
 
 #include "editor/item_inspector.h"
 #include "editor/item_pages.h"
+#include "editor/page_strip.h"
+#include "screen/controls.h"
+#include "screen/pointer.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
 #include "pages/item_panel.h"
 #include "pages/text_item_page.h"
+#include "pages/text_list_page.h"
+#include "editor/drawing_commands.h"
+#include "screen/text_output.h"
 #include "platform/files.h"
 #include "records/cam_params.h"
 #include "store/catalogue.h"
@@ -407,6 +413,67 @@ TEST_F(TextItemPageTest, ThePageTakesAHeightAndTheJobKeepsIt) {
   EXPECT_NEAR(layout(read).length, l.length, 1e-4);
   free_current_list();
   pop_list();
+}
+
+// A panel button shown beside the page, below its form: a press on it, through the event queue,
+// goes to the button ("Lock on Header" toggles) and the page reads on, where the form alone
+// would have taken a press outside its window as leaving the page.
+TEST_F(TextItemPageTest, APanelButtonPressedBesideThePageActsAndThePageStays) {
+  DrawingItem* item = text_item();
+  draw_page_strip();
+  ScreenControl* lock = page_strip_control(NAV_LOCK_ON_HEADER);
+  ASSERT_NE(lock, nullptr);
+  lock->flags &= ~CF_HIDDEN;
+  draw_controls(lock, 1);
+  g_panel.lock_on_header = 0;
+  g_pointer.released = true;
+  bool outside_form = false;
+  bool page_ran_on = false;
+  uint8_t locked = 0;
+  g_typist.steps.push_back([&] {
+    const TextWindow* w = g_windows.active;
+    const int row = (lock->y + 3) / g_display.current.cell_height;
+    outside_form = w != nullptr && (row < w->top_row || row > w->bottom_row);
+    headless_inject_mouse_move(lock->x + 3, lock->y + 3);
+    headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, lock->x + 3, lock->y + 3);
+    headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, lock->x + 3, lock->y + 3);
+  });
+  g_typist.steps.push_back([&] {
+    page_ran_on = g_form_hooks.click != nullptr;
+    locked = g_panel.lock_on_header;
+    headless_inject_keystroke(VK_ESCAPE, 0);
+  });
+  show_cam_panel(item, 0);
+  EXPECT_TRUE(outside_form) << "the button lies beside the form";
+  EXPECT_TRUE(page_ran_on) << "the press closed the page";
+  EXPECT_EQ(locked, 1);
+  EXPECT_TRUE(g_typist.steps.empty());
+  EXPECT_EQ(g_form_hooks.click, nullptr) << "the form takes its clicks again once the page closed";
+  g_panel.lock_on_header = 0;
+}
+
+// Without the side panel an item's page stands over the Engraving list: when the screen behind
+// the page is rebuilt, the list page is drawn there and then (tabs, heading, its lines), not
+// only once the page has closed.
+TEST_F(TextItemPageTest, TheListBehindThePageIsDrawnWhenTheScreenIsRebuilt) {
+  DrawingItem* item = text_item("AB");
+  g_preferences.current_page = PAGE_ENGRAVING_LIST;
+  reset_text_list_page();
+  g_text_list.top = g_lists.current.first;
+  g_lists.cursor_line = item;
+  g_panel.panel_item = item;
+  g_drawing_commands.redraw_text_list_page = redraw_text_list_page;
+  clear_screen();
+  const std::string before = screen_text();
+  g_form.redraw_level = 1;
+  rebuild_panel_screen();
+  const std::string behind = screen_text();
+  g_drawing_commands.redraw_text_list_page = nullptr;
+  reset_text_list_page();
+  EXPECT_EQ(before.find("List of text items"), std::string::npos) << before;
+  EXPECT_NE(behind.find("List of text items"), std::string::npos) << behind;
+  EXPECT_NE(behind.find("AB"), std::string::npos) << behind;
+  EXPECT_EQ(g_form.redraw_level, 0);
 }
 
 // The slant typed on the page: 75 comes back as 0 and the page shows it.
