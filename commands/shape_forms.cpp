@@ -468,10 +468,16 @@ std::vector<int> label_order(const FormRun& run) {
   return order;
 }
 
-void step_label(FormRun& run, EventCode key) {
+// The place of the selected label down the panel; -1 none.
+int selected_label_place(const FormRun& run) {
   const std::vector<int> order = label_order(run);
   const auto at = std::find(order.begin(), order.end(), run.selected_label);
-  const int i = at == order.end() ? -1 : static_cast<int>(at - order.begin());
+  return at == order.end() ? -1 : static_cast<int>(at - order.begin());
+}
+
+void step_label(FormRun& run, EventCode key) {
+  const std::vector<int> order = label_order(run);
+  const int i = selected_label_place(run);
   int next = i;
   if (key == KEY_PGUP) next = 0;
   else if (key == KEY_PGDN) next = static_cast<int>(order.size()) - 1;
@@ -631,7 +637,33 @@ EventCode run_control(FormRun& run, int id) {
   run.current = at;
   const EventCode key = edit_fields(run);
   run.current = -1;
+  // Up from the first field goes on to OK or Cancel.
+  if (key == KEY_UP) return KEY_UP;
   return click_or_nothing(key);
+}
+
+// The OK/Cancel bar reached by the keys: true when the form ends, with its code in *leave;
+// else a key for the form to handle next may be left in *pending.
+bool run_bar(FormRun& run, int* leave, EventCode* pending) {
+  const int result = run_ok_cancel_bar(form_complete() == 1 ? 0 : 1);
+  if (result == 0) {
+    const int done = finish(run);
+    if (done < 0) return false;
+    *leave = 0;
+    return true;
+  }
+  if (result == VALUE_ID_CANCEL || result == KEY_ESC) {
+    *leave = result;
+    return true;
+  }
+  // Any other key is taken as from the Cancel button: Down reaches the first label.
+  if (result == KEY_DOWN) {
+    select_label(run, -1);
+    step_label(run, KEY_DOWN);
+  } else if (result != KEY_UP) {
+    *pending = static_cast<EventCode>(result);
+  }
+  return false;
 }
 }  // namespace
 
@@ -666,6 +698,7 @@ int run_shape_form(int code) {
   push_control_table();
   show_prompt(f.title);
   redraw_form(run);
+  glide_into_form_panel();
   int leave = LEAVE_ESC;
   EventCode pending = 0;
   for (;;) {
@@ -675,7 +708,7 @@ int run_shape_form(int code) {
     pending = 0;
     if (event == 0) event = read_value_form_event(label_message(run), label, run.selected_kind);
     if (event == 0) continue;
-    if (event == VALUE_FORM_REDRAWN || event == EVENT_VIEW_CHANGED) {
+    if (event == VALUE_FORM_REDRAWN || event == EVENT_VIEW_CHANGED || event == EVENT_REDRAW) {
       redraw_after_view_change();
       continue;
     }
@@ -703,12 +736,12 @@ int run_shape_form(int code) {
         continue;
       }
       if (run.selected_label > 0) continue;
-      // Enter with no label selected: OK when the shape is complete, else the form is left.
-      if (form_complete() == 1) {
-        finish(run);
-        leave = 0;
-      }
+      // Enter with no label selected leaves the form; OK is reached by Up or a click.
       break;
+    }
+    if (event == KEY_UP && selected_label_place(run) <= 0) {
+      if (run_bar(run, &leave, &pending)) break;
+      continue;
     }
     if (event == KEY_UP || event == KEY_DOWN || event == KEY_PGUP || event == KEY_PGDN) {
       step_label(run, event);

@@ -250,7 +250,8 @@ TEST_F(ShapeForm, CircleFromTypedCentreAndRadius) {
   typist_text("2.5");        // radius
   typist_key(VK_RETURN);
   typist_key(VK_ESCAPE);     // leaves the diameter field as it was
-  typist_key(VK_RETURN);     // complete: OK
+  typist_key(VK_UP);         // complete: Up reaches the bar, on OK
+  typist_key(VK_RETURN);     // OK
   typist_key(VK_ESCAPE);     // the fresh form is left
   edit_command(141);
   ASSERT_EQ(count_current_lines(), 1);
