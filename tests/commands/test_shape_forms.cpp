@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "../editor/editor_fixture.h"
 #include "commands/shape_forms.h"
 #include "commands/shape_solvers.h"
 #include "commands/value_form.h"
+#include "tests/commands/value_form_fixture.h"
 #include "editor/edit_session.h"
 #include "editor/hover.h"
 #include "editor/undo_store.h"
@@ -31,52 +31,23 @@ namespace {
 constexpr int CIRCLE = 141;
 constexpr int POLYGON = 145;
 
-class ShapeForm : public EditorFixture {
+class ShapeForm : public ValueFormFixture {
  protected:
   void SetUp() override {
-    EditorFixture::SetUp();
-    reset_undo_store();
-    reset_edit_session();
-    reset_item_edit();
-    reset_value_form();
+    ValueFormFixture::SetUp();
     reset_shape_forms();
-    reset_pick_marker();
-    g_preferences.current_page = PAGE_DRAWING;
     g_preferences.polygon_sides = 6;
-    set_view(10.0f, -10.0f, 30.0f);
-    capture_at(300, 300);
-    start_typist();
   }
   void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    g_events.quit_requested = false;
-    while (poll_input_code(0) != 0) {
-    }
-    close_drawing_window(window_);
-    undo_clear();
-    discard_originals();
+    ValueFormFixture::TearDown();
     reset_shape_forms();
-    EditorFixture::TearDown();
   }
 
   int run_form(int code) {
-    window_ = open_drawing_window();
+    open_drawing();
     return run_shape_form(code);
   }
 
-  static void click_pixel(int x, int y, int button = WINDOW_BUTTON_LEFT) {
-    headless_inject_mouse_move(x, y);
-    headless_inject_mouse_button(button, true, x, y);
-    headless_inject_mouse_button(button, false, x, y);
-  }
-  // A click in the middle of the open form's control with the id, found when the step runs.
-  static void click_control(int id) {
-    g_typist.steps.push_back([id] {
-      const ScreenControl* c = find_control(id);
-      ASSERT_NE(c, nullptr) << id;
-      click_pixel(c->x + c->hit_width / 2, c->y + c->hit_height / 2);
-    });
-  }
   static void click_label(int field) { click_control(field + VALUE_LABEL_OFFSET); }
   // The pointer moves onto a world point of the drawing, rests there while the form's hover
   // search finds what lies under it, then clicks.
@@ -95,11 +66,6 @@ class ShapeForm : public EditorFixture {
       g_typist.steps.push_front([] {});
     });
   }
-  static void type_field(const std::string& text) {
-    typist_text(text);
-    typist_key(VK_RETURN);
-  }
-  static void then(std::function<void()> check) { g_typist.steps.push_back(std::move(check)); }
 
   static std::vector<uint32_t> area_pixels() {
     std::vector<uint32_t> out;
@@ -109,8 +75,6 @@ class ShapeForm : public EditorFixture {
         out.push_back(pixel(x, y));
     return out;
   }
-
-  TextLine* window_ = nullptr;
 };
 
 DrawingItem* last_item() { return g_lists.current.last; }
@@ -211,8 +175,6 @@ TEST_F(ShapeForm, DelOnTheThreeLabelKinds) {
     });
     typist_key(VK_ESCAPE);
     EXPECT_EQ(run_form(CIRCLE), 27);
-    close_drawing_window(window_);
-    window_ = nullptr;
   }
 }
 
@@ -220,7 +182,7 @@ TEST_F(ShapeForm, DelOnTheThreeLabelKinds) {
 // drawing's pixels are those from before the form.
 TEST_F(ShapeForm, ThePreviewShowsAndEscLeavesThePixelsAsTheyWere) {
   add_polyline({{0, 0}, {10, 10}});
-  window_ = open_drawing_window();
+  open_drawing();
   clear_area();
   draw_item(g_lists.current.first, 0);
   const std::vector<uint32_t> before = area_pixels();
