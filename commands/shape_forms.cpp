@@ -354,11 +354,17 @@ EventCode edit_fields(FormRun& run) {
     float* v = shape_field_variable(run.spec->code, f.index);
     if (c == nullptr || v == nullptr) return KEY_ESC;
     float shown = is_angle(f.kind) ? static_cast<float>(*v * DEGREES) : *v;
-    if (g_value_form.entered[f.index] == FIELD_EMPTY && form_complete() != 1) shown = 0.0f;
+    const bool blank = g_value_form.entered[f.index] == FIELD_EMPTY && form_complete() != 1;
+    if (blank) shown = 0.0f;
     const int row = c->y / std::max<int>(1, cell.cell_height);
     const int column = c->x / std::max<int>(1, cell.cell_width);
-    const int16_t result =
-        edit_number_box(row, column, FIELD_WIDTH, &shown, FIELD_FLOAT, FIELD_EXITS);
+    // Over a value shown the first key typed replaces it (a blank field starts from its 0, so
+    // that a typed 0 counts as entered); coordinates and angles may be negative.
+    const bool signed_value = f.kind == FIELD_POINT || f.kind == FIELD_Y_ONLY ||
+                              f.kind == FIELD_ANGLE;
+    const uint32_t flags = FIELD_FLOAT | (blank ? 0u : FIELD_SELECT_ALL) |
+                           (signed_value ? FIELD_MINUS : 0u);
+    const int16_t result = edit_number_box(row, column, FIELD_WIDTH, &shown, flags, FIELD_EXITS);
     EventCode key = result < 0 ? static_cast<EventCode>(-result) : result;
     if (result < 0) {
       if (key == KEY_DEL) {
@@ -412,8 +418,9 @@ int recompute_shape(int field) {
   return result;
 }
 
-// After a zoom, a pan or a full redraw: the page drew the working item in its layer's pen, so it
-// is taken off and drawn again in the XOR pen; the panel is drawn again.
+// After a zoom or a pan (the engine has drawn the link preview again): the page drew the
+// working item in its layer's pen, so it is taken off and drawn again in the XOR pen; the panel
+// is drawn again.
 void redraw_after_view_change() {
   FormRun* run = g_run;
   if (run == nullptr) return;
@@ -421,9 +428,14 @@ void redraw_after_view_change() {
     draw_item_in_colour(run->working, COLOUR_ERASE);
     draw_item_in_colour(run->working, COLOUR_EDITING);
   }
-  refresh_form_preview();
   show_prompt(g_value_form.title);
   redraw_form(*run);
+}
+
+// After a full redraw or a list over the drawing: the preview too.
+void redraw_form_and_preview() {
+  refresh_form_preview();
+  redraw_after_view_change();
 }
 
 const char* label_message(const FormRun& run) {
@@ -505,7 +517,7 @@ void choose_layer(FormRun& run) {
     if (ScreenControl* c = control_of(run, run.spec->layer_field))
       std::snprintf(c->caption, sizeof c->caption, "%3d", g_value_form.layer);
   }
-  redraw_after_view_change();
+  redraw_form_and_preview();
 }
 
 // The layer field typed: 0-243, the key that left it.
@@ -517,7 +529,7 @@ EventCode edit_layer_field(FormRun& run) {
   uint8_t layer = g_value_form.layer;
   const int16_t result = edit_number_box(c->y / std::max<int>(1, cell.cell_height),
                                          c->x / std::max<int>(1, cell.cell_width), 3, &layer,
-                                         FIELD_BYTE, EXIT_UP | EXIT_DOWN);
+                                         FIELD_BYTE | FIELD_SELECT_ALL, EXIT_UP | EXIT_DOWN);
   if (result < 0 && layer < LAYER_USER_COUNT) g_value_form.layer = layer;
   std::snprintf(c->caption, sizeof c->caption, "%3d", g_value_form.layer);
   draw_controls(c, 1);
@@ -559,7 +571,8 @@ EventCode edit_polygon_sides(FormRun& run) {
     const int16_t before = sides;
     const int16_t result = edit_number_box(c->y / std::max<int>(1, cell.cell_height),
                                            c->x / std::max<int>(1, cell.cell_width), 3, &sides,
-                                           FIELD_SHORT, EXIT_UP | EXIT_DOWN | EXIT_PAGE_KEYS);
+                                           FIELD_SHORT | FIELD_SELECT_ALL,
+                                           EXIT_UP | EXIT_DOWN | EXIT_PAGE_KEYS);
     const EventCode key = result < 0 ? static_cast<EventCode>(-result) : result;
     if (result < 0 && sides != before) {
       if (sides < 3 || sides > 500) {
@@ -709,7 +722,7 @@ int run_shape_form(int code) {
     if (event == 0) event = read_value_form_event(label_message(run), label, run.selected_kind);
     if (event == 0) continue;
     if (event == VALUE_FORM_REDRAWN || event == EVENT_VIEW_CHANGED || event == EVENT_REDRAW) {
-      redraw_after_view_change();
+      redraw_form_and_preview();
       continue;
     }
     if (event == KEY_ESC || event == EVENT_QUIT) {

@@ -269,10 +269,15 @@ int tour_step(int message, int16_t picture, int from_x, int from_y, int dx, int 
     const bool out = leg % 2 == 0;
     glide_pointer(-(out ? from_x + dx : from_x), out ? from_y + dy : from_y);
     // The queue is looked at between glides without blocking, so the pointer keeps moving
-    // while the user reads.
-    pump_wait(0);
-    for (EventCode c = poll_input_code(0); c != 0 && key == 0; c = poll_input_code(0))
-      if (ends_tour_step(c)) key = c;
+    // while the user reads. The glide's own pointer moves are pumped first, so that the wait
+    // then finds the window idle.
+    for (int look = 0; look < 4 && key == 0; ++look) {
+      const int handled = pump_wait(0);
+      for (EventCode c = poll_input_code(0); c != 0 && key == 0; c = poll_input_code(0))
+        if (ends_tour_step(c)) key = c;
+      if (handled == 0) break;
+    }
+    if (key == 0 && g_events.quit_requested) key = EVENT_QUIT;
     if (key == 0 && g_form.redraw_level != 0) key = KEY_ESC;
   }
   glide_pointer(POINTER_GLIDE_SET_DELAY, 2000);
