@@ -12,6 +12,7 @@
 #include "editor/draw_style.h"
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
+#include "editor/canvas_cursor.h"
 #include "editor/hover.h"
 #include "editor/page_furniture.h"
 #include "editor/undo_store.h"
@@ -95,8 +96,13 @@ bool turning_in_place() { return circular() && g_array_form.radius == 0.0f; }
 
 struct ArrayRun {
   std::vector<ScreenControl> table;
-  int current = -1;  // the field being edited, or -1
+  int current = -1;   // the field being edited, or -1
+  int selected = -1;  // the field whose label is selected for a pick or a snap, or -1
 };
+
+// A selected label whose field only takes typed values (the counts).
+constexpr int8_t KIND_TYPED_ONLY = 99;
+constexpr char TYPED_ONLY_TEXT[] = "Type the value of this field.";
 
 ArrayRun* g_run = nullptr;  // the open form's table, while array_form runs
 
@@ -373,14 +379,18 @@ void build_table(ArrayRun& run) {
   t.push_back(make_control("", LAYER_FIELD, 25, FIELD_COLUMN, 1, 3, 47, CF_ENTRY));
   t.push_back(make_control("Type of\n array:", 0, 7, -23, 2, 7, 0, CF_NO_BOX));
   const int rows_of[LABEL_COUNT] = {10, 13, 15, 17, 19};
+  // The labels select their fields for a pick or a snap in the drawing.
+  const int fields_of[LABEL_COUNT] = {START_X, COUNT_A, COUNT_B, SPACING_A, SPACING_B};
+  const auto label_id = [](int field) { return static_cast<uint8_t>(field + VALUE_LABEL_OFFSET); };
   for (int i = 0; i < LABEL_COUNT; ++i) {
     g_label_index[i] = static_cast<int>(t.size());
-    t.push_back(make_control("", 0, rows_of[i], LABEL_LAST_COLUMN, 1, 1, 0, CF_NO_BOX));
+    t.push_back(make_control("", label_id(fields_of[i]), rows_of[i], LABEL_LAST_COLUMN, 1, 1, 0,
+                             CF_FRAMED_LABEL));
   }
-  t.push_back(make_control("Y only:", 0, 11, -19, 1, 7, 44, CF_NO_BOX));
-  t.push_back(make_control("Handle:", 0, 22, -19, 1, 7, 139, CF_NO_BOX));
-  t.push_back(make_control("Y only:", 0, 23, -19, 1, 7, 44, CF_NO_BOX));
-  t.push_back(make_control("Layer:", 0, 25, -18, 1, 6, 45, CF_NO_BOX));
+  t.push_back(make_control("Y only:", label_id(START_Y), 11, -19, 1, 7, 44, CF_FRAMED_LABEL));
+  t.push_back(make_control("Handle:", label_id(HANDLE_X), 22, -19, 1, 7, 139, CF_FRAMED_LABEL));
+  t.push_back(make_control("Y only:", label_id(HANDLE_Y), 23, -19, 1, 7, 44, CF_FRAMED_LABEL));
+  t.push_back(make_control("Layer:", label_id(LAYER_FIELD), 25, -18, 1, 6, 45, CF_FRAMED_LABEL));
   auto check = [&](const char* caption, uint8_t id, int row, int column, int width, int hint,
                    uint8_t ticked) {
     std::string text(1, COLOUR_HIGHLIGHT);
@@ -641,6 +651,56 @@ bool starts_number(EventCode code) {
   return (code >= '0' && code <= '9') || code == '-' || code == '.' || code == '/';
 }
 
+// What a pick or a snap on a field's label takes from the drawing.
+int8_t label_kind(int field) {
+  switch (field) {
+    case START_X:
+    case HANDLE_X: return FIELD_POINT;
+    case START_Y:
+    case HANDLE_Y: return FIELD_Y_ONLY;
+    case SPACING_A: return FIELD_LENGTH;
+    case SPACING_B: return static_cast<int8_t>(circular() ? FIELD_ANGLE : FIELD_LENGTH);
+    case COUNT_B: return circular() ? static_cast<int8_t>(FIELD_ANGLE) : KIND_TYPED_ONLY;
+    case LAYER_FIELD: return FIELD_LAYER;
+    default: return KIND_TYPED_ONLY;
+  }
+}
+
+// A click (pick) or an Object Snap in the drawing for the selected label.
+void take_from_drawing(const ArrayRun& run, bool snap) {
+  const int field = run.selected;
+  const int8_t kind = field > 0 ? label_kind(field) : static_cast<int8_t>(FIELD_POINT);
+  if (kind == KIND_TYPED_ONLY) return;
+  float* value = field > 0 && kind != FIELD_LAYER ? static_cast<float*>(field_value(field).value)
+                                                  : nullptr;
+  const uint8_t layer = g_value_form.layer;
+  const int result = snap ? snap_field_from_drawing(field, kind, value)
+                          : pick_field_from_drawing(field, kind, value);
+  if (kind == FIELD_LAYER && g_value_form.layer != layer) {
+    g_array_form.retain_layers = 0;
+    set_ticked(ID_RETAIN_LAYERS, 0);
+  }
+  if (result == 1 || result == -1 || kind == FIELD_LAYER) {
+    format_array_fields();
+    redraw_table();
+  }
+}
+
+// Del on a selected label clears its field.
+void clear_selected_field(const ArrayRun& run) {
+  if (run.selected <= 0 || run.selected == LAYER_FIELD) return;
+  solve_array(-run.selected);
+  format_array_fields();
+  redraw_table();
+}
+
+// After a zoom, a pan or a full redraw: the copies and the panel are drawn again.
+void redraw_after_view_change() {
+  if (g_run == nullptr) return;
+  show_prompt(g_value_form.title);
+  redraw_table();
+}
+
 }  // namespace
 
 int array_form() {
@@ -675,15 +735,32 @@ int array_form() {
   redraw_table();
   int leave = LEAVE_ESC;
   EventCode pending = 0;
+  open_value_form_panel();
+  f.after_view_change = redraw_after_view_change;
   for (;;) {
-    EventCode event = pending != 0 ? pending : wait_input_code();
+    const ScreenControl* label =
+        run.selected > 0 ? find_control(run.selected + VALUE_LABEL_OFFSET) : nullptr;
+    const int8_t kind = run.selected > 0 ? label_kind(run.selected) : static_cast<int8_t>(-1);
+    const char* message = kind == KIND_TYPED_ONLY ? TYPED_ONLY_TEXT : nullptr;
+    EventCode event = pending;
     pending = 0;
-    if (event == EVENT_POINTER_MOVE) {
-      follow_mouse();
+    if (event == 0) event = read_value_form_event(message, label, kind);
+    if (event == 0) continue;
+    if (event == VALUE_FORM_REDRAWN || event == EVENT_VIEW_CHANGED) {
+      redraw_after_view_change();
+      continue;
+    }
+    if (event == VALUE_FORM_PICK || event == VALUE_FORM_SNAP) {
+      take_from_drawing(run, event == VALUE_FORM_SNAP);
+      continue;
+    }
+    if (event == KEY_DEL) {
+      clear_selected_field(run);
       continue;
     }
     if (starts_number(event) || event == KEY_RIGHT) {
       if (event != KEY_RIGHT) push_input_code_front(event);
+      run.selected = -1;
       run.current = START_X;
       event = edit_fields(run);
       run.current = -1;
@@ -691,9 +768,15 @@ int array_form() {
       continue;
     }
     if (event == EVENT_LEFT_DOWN || event == EVENT_CONTROL_CLICKED) {
-      const int id = hit_test_controls(g_pointer.wanted_x, g_pointer.wanted_y);
+      const int id = event == EVENT_CONTROL_CLICKED
+                         ? hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y)
+                         : hit_test_controls(g_pointer.wanted_x, g_pointer.wanted_y);
       // The menus and boxes a click opens must not take its release for a click of their own.
       if (event == EVENT_LEFT_DOWN) wait_buttons_released();
+      if (id >= VALUE_LABEL_OFFSET) {
+        run.selected = id - VALUE_LABEL_OFFSET;
+        continue;
+      }
       if (id == ID_CANCEL) {
         leave = LEAVE_CLICK;
         break;
@@ -714,6 +797,7 @@ int array_form() {
       else if (id >= ID_DELETE_ORIGINALS && id <= ID_RETAIN_LAYERS)
         toggle_check(static_cast<uint8_t>(id));
       else if (id >= START_X && id <= LAYER_FIELD) {
+        run.selected = -1;
         run.current = id;
         event = edit_fields(run);
         run.current = -1;
@@ -727,6 +811,7 @@ int array_form() {
     }
   }
   clear_array_copies(MODE_ERASE_AND_DELETE);
+  close_value_form(0);
   pop_control_table();
   show_prompt("");
   g_drawing_page.full_redraw = 1;

@@ -116,18 +116,6 @@ void resolve_neighbours(DrawingItem* item) {
   g_edit.edited_item = saved_edited;
 }
 
-void keep_symmetry(DrawingItem* item) {
-  if (item_type(item) != ITEM_POLYLINE) return;
-  const LinkRecord* r = item_nodes(item);
-  if ((r[0].node_flags & NODE_SYMMETRY_MASK) == 0) return;
-  const int32_t n = item_link_count(item);
-  for (int32_t i = 0; i <= n; ++i) {
-    if (!marked(item_nodes(item)[i])) continue;
-    update_symmetry_after_edit(item, i < n ? i : n - 1);
-    return;
-  }
-}
-
 void set_working_active(bool active) {
   for (DrawingItem* item = g_edit.working_set; item != nullptr; item = item->next) {
     uint8_t flags = item_flags(item);
@@ -200,8 +188,8 @@ void apply_move(PointF value, int mode) {
   for (DrawingItem* item = g_edit.working_set; item != nullptr; item = item->next) {
     if (item->extra.empty() || item_type(item) == 0) continue;
     resolve_neighbours(item);
-    keep_symmetry(item);
   }
+  enforce_working_set_symmetry();
 }
 
 void commit_moved_working_set() {

@@ -1023,6 +1023,7 @@ int node_edit_session(int op_in) {
     if (op == OP_NODE_MENU) {
       const int chosen = apply_node_menu_choice(c.item, c.link_index, c.menu_cell);
       if (chosen == 0) return end_session(true);
+      if (chosen == NODE_MENU_UNCHANGED) return end_session(false);
       mode = static_cast<int16_t>(node_command_check(static_cast<int16_t>(-chosen), c.link_index,
                                                      c.pick));
     }

@@ -1,5 +1,6 @@
 #include "commands/node_fitting.h"
 
+#include "editor/edit_session.h"
 #include "geometry/node_surgery.h"
 #include "store/line_list.h"
 #include "geometry/symmetric_nodes.h"
@@ -35,4 +36,19 @@ void update_symmetry_after_edit(DrawingItem* item, int node_index) {
     return;
   }
   if ((flags & NODE_PERPENDICULAR) != 0) enforce_perpendicular_symmetry(item);
+}
+
+void enforce_working_set_symmetry() {
+  for (DrawingItem* item = g_edit.working_set; item != nullptr; item = item->next) {
+    if (item->extra.empty() || item_type(item) != ITEM_POLYLINE) continue;
+    if ((item_nodes(item)[0].node_flags & NODE_SYMMETRY_MASK) == 0) continue;
+    const int32_t n = item_link_count(item);
+    int32_t edited = 0;
+    for (int32_t i = 0; i <= n; ++i) {
+      if ((item_nodes(item)[i].link_flags & LINK_NODE_MARKED) == 0) continue;
+      edited = i < n ? i : n - 1;
+      break;
+    }
+    update_symmetry_after_edit(item, edited);
+  }
 }

@@ -10,7 +10,12 @@
 constexpr int NODE_MENU_FLEXIBLE_LINE = 3;   // the current link becomes a flexible line
 constexpr int NODE_MENU_PLAIN_POLYLINE = 25;  // the item becomes a plain polyline
 
-// Applies menu cell `choice` to the item's link; 0, or a negated node-editor command to run.
+// What apply_node_menu_choice gives back when the cell changed nothing (refused, or its dialog
+// cancelled): the node editor leaves no undo step for it.
+constexpr int NODE_MENU_UNCHANGED = 1;
+
+// Applies menu cell `choice` to the item's link; 0, NODE_MENU_UNCHANGED, or a negated
+// node-editor command to run.
 int apply_node_menu_choice(DrawingItem* item, int32_t link_index, int choice);
 // While Ctrl is held and a link (not of a curve run) is hovered: the dragged point jumps to the
 // crossing of its link with the hovered one nearest the constrained cursor (the second on a tie).

@@ -48,10 +48,11 @@ void set_link_code(LinkRecord* link, float code, bool clear_boundary) {
   link_bounding_box(link);
 }
 
-void make_symmetric(DrawingItem* item) {
+// 0 made, NODE_MENU_UNCHANGED when refused or cancelled (the item is as it was).
+int make_symmetric(DrawingItem* item) {
   // Drawn once more in its colour so the XOR image of the working item goes.
   draw_item_in_colour(item, item_layer(item));
-  convert_to_symmetric_polyline(item);
+  return convert_to_symmetric_polyline(item) > 0 ? 0 : NODE_MENU_UNCHANGED;
 }
 
 }  // namespace
@@ -121,20 +122,19 @@ int apply_node_menu_choice(DrawingItem* item, int32_t link_index, int choice) {
     case 27: case 28: case 42: case 43:
       if (cannot_be_symmetric(item)) {
         show_text_box(NO_SYMMETRY_TEXT, TEXTBOX_PRESS_A_KEY);
-        return 0;
+        return NODE_MENU_UNCHANGED;
       }
-      if (choice == 27) {
-        make_symmetric(item);
-      } else if (choice == 28) {
-        convert_to_perpendicular_symmetric(item);
-      } else if ((item_nodes(item)[0].node_flags & NODE_DUAL) != 0) {
+      if (choice == 27) return make_symmetric(item);
+      if (choice == 28) return convert_to_perpendicular_symmetric(item) > 0 ? 0 : NODE_MENU_UNCHANGED;
+      if ((item_nodes(item)[0].node_flags & NODE_DUAL) != 0) {
         const int done = choice == 42 ? split_middle_link(item) : remove_middle_node(item);
-        if (done < 0) show_text_box(choice == 42 ? NO_MIDDLE_LINK_TEXT : NO_MIDDLE_NODE_TEXT,
-                                    TEXTBOX_PRESS_A_KEY);
-      } else if (ask_yes_no(NOT_SYMMETRIC_QUESTION, 1) == 1) {
-        make_symmetric(item);
+        if (done >= 0) return 0;
+        show_text_box(choice == 42 ? NO_MIDDLE_LINK_TEXT : NO_MIDDLE_NODE_TEXT,
+                      TEXTBOX_PRESS_A_KEY);
+        return NODE_MENU_UNCHANGED;
       }
-      return 0;
+      if (ask_yes_no(NOT_SYMMETRIC_QUESTION, 1) == 1) return make_symmetric(item);
+      return NODE_MENU_UNCHANGED;
     case 31: link->link_flags |= LINK_JUMP; return 0;
     case 32: link->link_flags &= static_cast<uint8_t>(~LINK_JUMP); return 0;
     case 33: reverse_polyline(item); return 0;

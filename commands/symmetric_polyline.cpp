@@ -30,6 +30,7 @@
 #include "screen/controls.h"
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
+#include "screen/pointer.h"
 #include "store/line_list.h"
 #include "store/message_ids.h"
 #include "ui/entry_line.h"
@@ -249,12 +250,21 @@ void take_radio(int id, float degrees) {
   s.applied = whole_degrees(degrees);
 }
 
-// The angle field: typed digits open it; a changed value selects "Angle:" and is applied.
-bool edit_angle_field() {
+// The angle field: typed digits open it; a changed value selects "Angle:" and is applied. A
+// click outside the field ends it, and the control under the pointer then acts: its id goes to
+// *clicked (0 when the entry ended otherwise).
+bool edit_angle_field(int* clicked) {
   SymmetryDialogState& s = g_symmetry_dialog;
   char text[sizeof g_symmetry_dialog.text];
   std::snprintf(text, sizeof text, "%s", s.text);
-  const int16_t r = edit_text_line(text, FIELD_ROW, FIELD_COLUMN, nullptr, 0, FIELD_WIDTH, 0);
+  // A number box: the first key typed replaces the angle shown rather than running on from it.
+  const int16_t r = edit_text_line(text, FIELD_ROW, FIELD_COLUMN, nullptr,
+                                   FIELD_FLOAT | FIELD_SELECT_ALL, FIELD_WIDTH, 0);
+  *clicked = 0;
+  if (g_entry.click_outside) {
+    const int id = hit_test_controls(g_pointer.wanted_x, g_pointer.wanted_y);
+    if (id > 0 && id != ID_ANGLE_FIELD) *clicked = id;
+  }
   if (r >= 0) return false;
   char* end = nullptr;
   const double value = std::strtod(text, &end);
@@ -379,38 +389,44 @@ int symmetry_dialog(DrawingItem* item, int32_t link_count) {
   xor_draw_working_set();
   place_and_solve(item, s.angle, false, 0.0f, 0.0);
   xor_draw_working_set();
+  // A control clicked to end the angle entry, acted on next.
+  int clicked = 0;
   for (;;) {
     show_prompt(PROMPT);
     show_message_area("");
     h.pick_mode = PICK_MODE_OFF;
     h.hover_item = nullptr;
     draw_panel();
-    const EventCode code = next_editor_event_hover();
-    if (code == EVENT_REDRAW || g_form.redraw_level != 0) {
-      g_form.redraw_level = 0;
-      view_keys(VIEW_REDRAW_ONLY);
-      xor_draw_working_set();
-      continue;
+    int id = clicked;
+    clicked = 0;
+    if (id == 0) {
+      const EventCode code = next_editor_event_hover();
+      if (code == EVENT_REDRAW || g_form.redraw_level != 0) {
+        g_form.redraw_level = 0;
+        view_keys(VIEW_REDRAW_ONLY);
+        xor_draw_working_set();
+        continue;
+      }
+      if (code == EVENT_POINTER_MOVE || code == EVENT_TICK) continue;
+      if (code == EVENT_QUIT) push_input_code(EVENT_QUIT);
+      if (code == KEY_ESC || code == EVENT_QUIT) break;
+      if (starts_typed_value(code)) {
+        push_input_code_front(code);
+        if (edit_angle_field(&clicked)) apply_from_copy(item, kept);
+        continue;
+      }
+      if (code != EVENT_CONTROL_CLICKED) {
+        if (view_keys(code) != 0) xor_draw_working_set();
+        continue;
+      }
+      id = hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y);
     }
-    if (code == EVENT_POINTER_MOVE || code == EVENT_TICK) continue;
-    if (code == EVENT_QUIT) push_input_code(EVENT_QUIT);
-    if (code == KEY_ESC || code == EVENT_QUIT) break;
-    if (starts_typed_value(code)) {
-      push_input_code_front(code);
-      if (edit_angle_field()) apply_from_copy(item, kept);
-      continue;
-    }
-    if (code != EVENT_CONTROL_CLICKED) {
-      if (view_keys(code) != 0) xor_draw_working_set();
-      continue;
-    }
-    const int id = hit_test_controls(g_canvas_cursor.click_x, g_canvas_cursor.click_y);
     switch (id) {
       case ID_HORIZONTAL: take_radio(id, s.applied == 0 ? 180.0f : 0.0f); break;
       case ID_VERTICAL: take_radio(id, s.applied == 90 ? 270.0f : 90.0f); break;
       case ID_ANGLE: take_radio(id, static_cast<float>(std::strtod(s.text, nullptr))); break;
       case ID_ANGLE_FIELD:
-        if (!edit_angle_field()) continue;
+        if (!edit_angle_field(&clicked)) continue;
         break;
       case ID_CLOSED:
         s.closed = !s.closed;

@@ -13,10 +13,12 @@
 #include "editor/drawing_page_state.h"
 #include "editor/edit_session.h"
 #include "editor/hover.h"
+#include "editor/hover_state.h"
 #include "editor/page_furniture.h"
 #include "editor/undo_store.h"
 #include "editor/view_state.h"
 #include "geometry/item_edit_state.h"
+#include "geometry/layers.h"
 #include "geometry/polyline_ends.h"
 #include "records/job_settings.h"
 #include "screen/controls.h"
@@ -27,6 +29,7 @@
 #include "store/line_list.h"
 #include "ui/entry_line.h"
 #include "ui/field_flags.h"
+#include "ui/layer_list.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -66,8 +69,20 @@ struct Field {
 struct TransformRun {
   std::vector<Field> fields;
   std::vector<ScreenControl> table;
-  int current = -1;  // index into fields of the field being typed, -1 none
+  int current = -1;   // index into fields of the field being typed, -1 none
+  int selected = -1;  // the field whose label is selected for a pick or a snap, -1 none
 };
+
+// The open form's run, for the engine's redraw after a zoom or a pan.
+TransformRun* g_open_run = nullptr;
+
+// Kinds of the selected labels besides the engine's: a "Tangent to:" field takes a link, and a
+// field that only takes typed values takes nothing from the drawing.
+constexpr int8_t KIND_TANGENT = 98;
+constexpr int8_t KIND_TYPED_ONLY = 99;
+constexpr char TANGENT_LABEL_TEXT[] =
+    "Click the line or arc in the drawing that the line must touch.";
+constexpr char TYPED_ONLY_TEXT[] = "Type the value of this field.";
 
 bool in_modes(int modes) { return (g_transform_form.mode & modes) != 0; }
 
@@ -212,9 +227,25 @@ void build_table(TransformRun& run) {
     tb.push_back(make_control("", static_cast<uint8_t>(f.index), f.row, FIELD_COLUMN, 1, width,
                               f.index == TF_START_Y ? 98 : 97, CF_ENTRY));
     const int len = static_cast<int>(std::strlen(f.label));
-    tb.push_back(make_control(f.label, 0, f.row, LABEL_LAST_COLUMN - len + 1, 1, len, 0,
-                              CF_NO_BOX));
+    tb.push_back(make_control(f.label, static_cast<uint8_t>(f.index + VALUE_LABEL_OFFSET), f.row,
+                              LABEL_LAST_COLUMN - len + 1, 1, len, 0, CF_FRAMED_LABEL));
+    if (f.shown == Shown::LAYER) tb.push_back(make_control("\x08:", VALUE_ID_SWATCH, f.row, -7, 1, 2, 48, 0));
   }
+  if (mode == TRANSFORM_LINE || mode == TRANSFORM_MIRROR_LINE) {
+    // The links the line must touch: picked, never typed; the field shows the item's ID.
+    for (const int index : {TF_START_TANGENT, TF_END_TANGENT}) {
+      const int row = index == TF_START_TANGENT ? 9 : 13;
+      tb.push_back(make_control("", static_cast<uint8_t>(index), row, FIELD_COLUMN - 3, 1, 12, 0,
+                                CF_ENTRY));
+      tb.push_back(make_control("Tangent to:", static_cast<uint8_t>(index + VALUE_LABEL_OFFSET),
+                                row, LABEL_LAST_COLUMN - 3 - 11 + 1, 1, 11, 49, CF_FRAMED_LABEL));
+    }
+  }
+  append_form_header(&tb, "Line", 30);
+  if (mode == TRANSFORM_ALIGN)
+    tb.erase(std::remove_if(tb.begin(), tb.end(),
+                            [](const ScreenControl& c) { return c.id == VALUE_ID_HELP; }),
+             tb.end());
   tb.push_back(end_control());
 }
 
@@ -270,8 +301,12 @@ void format_scale_texts(TransformRun& run) {
   std::snprintf(texts[i++]->caption, CONTROL_CAPTION_SIZE, "Final Height: %.4g", h * t.factor);
 }
 
+void show_tangent_field(TransformRun& run, int index);
+
 void redraw_form(TransformRun& run) {
   for (const Field& f : run.fields) format_field(run, f);
+  show_tangent_field(run, TF_START_TANGENT);
+  show_tangent_field(run, TF_END_TANGENT);
   if (in_modes(TRANSFORM_SCALE_MODES)) format_scale_texts(run);
   draw_controls(run.table.data(), 0);
 }
@@ -328,17 +363,6 @@ int field_position(const TransformRun& run, int id) {
   for (size_t i = 0; i < run.fields.size(); ++i)
     if (run.fields[i].index == id) return static_cast<int>(i);
   return -1;
-}
-
-// The pointer follows the mouse over the form, so that a click lands on what it shows.
-void follow_pointer() {
-  int dx = 0;
-  int dy = 0;
-  if (mouse_delta(&dx, &dy) == 0) return;
-  g_pointer.wanted_x = std::clamp(g_pointer.wanted_x + dx, 0, static_cast<int>(g_display.screen_width));
-  g_pointer.wanted_y =
-      std::clamp(g_pointer.wanted_y + dy, 0, static_cast<int>(g_display.screen_height));
-  move_pointer();
 }
 
 bool starts_number(EventCode code) {
@@ -421,6 +445,14 @@ void create_line() {
   g_job_settings.nc_state = 0;
 }
 
+// The LINE form's recompute: its XOR preview follows the solved line.
+int recompute_line(int field) {
+  update_form_preview(1);
+  const int result = line_solver(field);
+  update_form_preview(0);
+  return result;
+}
+
 // OK: true when the form ends.
 bool accept(TransformRun& run) {
   (void)run;
@@ -497,34 +529,188 @@ void click_button(TransformRun& run, int id) {
   update_transform_preview(0);
 }
 
+// What a pick or a snap on a field's label takes from the drawing.
+int8_t label_kind(int index) {
+  const TransformFormState& t = g_transform_form;
+  const bool rotate = in_modes(TRANSFORM_ROTATE_MODES);
+  switch (index) {
+    case TF_START_X:
+      if (t.mode == TRANSFORM_MIRROR_HORIZONTAL || (t.mode == TRANSFORM_ALIGN && t.align_rows))
+        return FIELD_Y_ONLY;
+      return FIELD_POINT;
+    case TF_END_X: return FIELD_POINT;
+    case TF_START_Y:
+    case TF_END_Y: return FIELD_Y_ONLY;
+    case TF_START_TANGENT:
+    case TF_END_TANGENT: return KIND_TANGENT;
+    case TF_ANGLE: return FIELD_ANGLE;
+    case TF_LENGTH: return FIELD_LENGTH;
+    case TF_X_VALUE:
+    case TF_Y_VALUE: return rotate ? FIELD_ANGLE : FIELD_LENGTH;
+    case TF_FACTOR: return rotate ? static_cast<int8_t>(FIELD_ANGLE) : KIND_TYPED_ONLY;
+    case TF_LAYER: return FIELD_LAYER;
+    default: return KIND_TYPED_ONLY;
+  }
+}
+
+const char* label_message(const TransformRun& run) {
+  if (run.selected < 0) return nullptr;
+  const int8_t kind = label_kind(run.selected);
+  if (kind == KIND_TANGENT) return TANGENT_LABEL_TEXT;
+  if (kind == KIND_TYPED_ONLY) return TYPED_ONLY_TEXT;
+  return value_label_message(kind, true);
+}
+
+PickedLink& tangent_of(int index) {
+  TransformFormState& t = g_transform_form;
+  return index == TF_START_TANGENT ? t.start_tangent : t.end_tangent;
+}
+
+// A "Tangent to:" field shows the picked link's item by its ID.
+void show_tangent_field(TransformRun& run, int index) {
+  ScreenControl* c = entry_of(run, index);
+  if (c == nullptr) return;
+  const PickedLink& picked = tangent_of(index);
+  if (g_value_form.entered[index] == FIELD_ENTERED && picked.set)
+    std::snprintf(c->caption, sizeof c->caption, "ID# \x13%-8d", static_cast<int>(picked.item_id));
+  else
+    c->caption[0] = 0;
+}
+
+// The link under the pointer for a "Tangent to:" field.
+void take_tangent_link(TransformRun& run, int index) {
+  const HoverState& h = g_hover;
+  if (h.hover_item == nullptr || h.hover_link == nullptr || h.pick_kind < PICK_ON_LINK_NEAR_START)
+    return;
+  PickedLink& picked = tangent_of(index);
+  picked.set = true;
+  picked.link[0] = h.hover_link[0];
+  picked.link[1] = h.hover_link[1];
+  picked.item_id = item_id(h.hover_item);
+  (index == TF_START_TANGENT ? g_transform_form.start_pick : g_transform_form.end_pick) =
+      h.cursor_point;
+  g_value_form.entered[index] = FIELD_ENTERED;
+  update_transform_preview(1);
+  g_value_form.recompute(index);
+  redraw_form(run);
+  update_transform_preview(0);
+}
+
+// A left click (pick) or an Object Snap in the drawing for the selected label.
+void take_from_drawing(TransformRun& run, bool snap) {
+  const int field = run.selected;
+  const int8_t kind = field > 0 ? label_kind(field) : static_cast<int8_t>(FIELD_POINT);
+  if (kind == KIND_TANGENT) {
+    if (!snap) take_tangent_link(run, field);
+    return;
+  }
+  if (kind == KIND_TYPED_ONLY) return;
+  float* value = field > 0 && kind != FIELD_LAYER ? field_variable(field) : nullptr;
+  if (field > 0 && value == nullptr && kind != FIELD_LAYER) return;
+  const uint8_t layer = g_value_form.layer;
+  update_transform_preview(1);
+  const int result = snap ? snap_field_from_drawing(field, kind, value)
+                          : pick_field_from_drawing(field, kind, value);
+  if (kind == FIELD_LAYER && g_value_form.layer != layer) {
+    g_transform_form.retain_layers = false;
+    if (ScreenControl* c = button_of(run, ID_RETAIN_LAYERS)) c->flags &= ~CF_CHECKED;
+  }
+  if (result == 1 || result == -1 || kind == FIELD_LAYER) redraw_form(run);
+  update_transform_preview(0);
+}
+
+// Del on a selected label clears its field.
+void clear_selected_field(TransformRun& run) {
+  const int field = run.selected;
+  if (field <= 0 || field == TF_LAYER) return;
+  update_transform_preview(1);
+  g_value_form.recompute(-field);
+  if (label_kind(field) == KIND_TANGENT) {
+    tangent_of(field) = PickedLink{};
+    g_value_form.entered[field] = FIELD_EMPTY;
+  }
+  if (field == TF_START_X && g_transform_form.mode == TRANSFORM_ALIGN)
+    g_value_form.link.link.point = g_value_form.link.closing.point;
+  redraw_form(run);
+  update_transform_preview(0);
+}
+
+// The layer list of the swatch: the chosen layer goes to the field and unticks "Retain layers".
+void choose_layer(TransformRun& run) {
+  const TextLine* chosen = pick_layer();
+  if (chosen != nullptr && chosen->id >= 0 && chosen->id < LAYER_USER_COUNT) {
+    g_value_form.layer = static_cast<uint8_t>(chosen->id);
+    g_transform_form.retain_layers = false;
+    if (ScreenControl* c = button_of(run, ID_RETAIN_LAYERS)) c->flags &= ~CF_CHECKED;
+  }
+  g_drawing_page.full_redraw = 1;
+  redraw_form(run);
+}
+
+// After a zoom, a pan or a full redraw the page drew the working set in its own colours: the
+// preview is forgotten and drawn again, and the panel too.
+void redraw_after_view_change() {
+  if (g_open_run == nullptr) return;
+  update_transform_preview(2);
+  if (g_transform_form.mode != TRANSFORM_LINE) update_transform_preview(0);
+  else refresh_form_preview();
+  show_prompt(g_value_form.title);
+  redraw_form(*g_open_run);
+}
+
 }  // namespace
 
 int value_transform_form(int mode) {
   TransformFormState& t = g_transform_form;
   open_state(mode);
+  if (mode == TRANSFORM_LINE) g_value_form.recompute = recompute_line;
+  g_value_form.layer_field = TF_LAYER;
   TransformRun run;
   build_table(run);
+  g_open_run = &run;
+  open_value_form_panel();
+  g_value_form.after_view_change = redraw_after_view_change;
   g_controls.table_stack.push_back(g_controls.active);
   show_prompt(g_value_form.title);
   if (in_modes(TRANSFORM_MIRROR_MODES)) line_solver(TF_START_X);
   // The preset start is not the user's: the mirror line stands, the start stays preset.
   if (in_modes(TRANSFORM_MIRROR_MODES)) g_value_form.entered[TF_START_X] = FIELD_CARRIED;
+  // The mirror line, the centre or the anchor is what is picked first.
+  if (in_modes(TRANSFORM_MIRROR_MODES | TRANSFORM_ROTATE_MODES | TRANSFORM_SCALE_MODES))
+    run.selected = TF_START_X;
   redraw_form(run);
   if (mode != TRANSFORM_LINE) update_transform_preview(0);
   int result = TRANSFORM_CANCELLED;
+  EventCode pending = 0;
   for (;;) {
-    EventCode event = wait_input_code();
-    if (run.current < 0 && starts_number(event)) {
-      push_input_code_front(event);
-      run.current = 0;
-      event = edit_fields(run);
-      if (event != EVENT_LEFT_DOWN && event != EVENT_CONTROL_CLICKED) {
-        run.current = -1;
-        continue;
-      }
+    const ScreenControl* label =
+        run.selected > 0 ? find_control(run.selected + VALUE_LABEL_OFFSET) : nullptr;
+    const int8_t kind = run.selected > 0 ? label_kind(run.selected) : static_cast<int8_t>(-1);
+    EventCode event = pending;
+    pending = 0;
+    if (event == 0) event = read_value_form_event(label_message(run), label, kind);
+    if (event == 0) continue;
+    if (event == VALUE_FORM_REDRAWN || event == EVENT_VIEW_CHANGED) {
+      redraw_after_view_change();
+      continue;
     }
-    if (event == EVENT_POINTER_MOVE) {
-      follow_pointer();
+    if (starts_number(event)) {
+      // Digits with no field being typed: the selected label's field, else the first.
+      push_input_code_front(event);
+      const int at = run.selected > 0 ? field_position(run, run.selected) : 0;
+      run.selected = -1;
+      run.current = std::max(at, 0);
+      event = edit_fields(run);
+      run.current = -1;
+      if (event == EVENT_LEFT_DOWN || event == EVENT_CONTROL_CLICKED) pending = EVENT_CONTROL_CLICKED;
+      continue;
+    }
+    if (event == VALUE_FORM_PICK || event == VALUE_FORM_SNAP) {
+      take_from_drawing(run, event == VALUE_FORM_SNAP);
+      continue;
+    }
+    if (event == KEY_DEL) {
+      clear_selected_field(run);
       continue;
     }
     if (event == EVENT_LEFT_DOWN || event == EVENT_CONTROL_CLICKED) {
@@ -543,11 +729,23 @@ int value_transform_form(int mode) {
         }
         continue;
       }
+      if (run_form_header_button(id) != 0) continue;
+      if (id == VALUE_ID_SWATCH) {
+        choose_layer(run);
+        continue;
+      }
+      if (id >= VALUE_LABEL_OFFSET) {
+        run.selected = id - VALUE_LABEL_OFFSET;
+        continue;
+      }
       const int at = field_position(run, id);
       if (at >= 0) {
+        run.selected = -1;
         run.current = at;
-        edit_fields(run);
+        event = edit_fields(run);
         run.current = -1;
+        if (event == EVENT_LEFT_DOWN || event == EVENT_CONTROL_CLICKED)
+          pending = EVENT_CONTROL_CLICKED;
       } else if (id > 0) {
         click_button(run, id);
       }
@@ -567,6 +765,8 @@ int value_transform_form(int mode) {
   // ROTATE and SCALE leave the committing to the command; a cancelled form leaves nothing drawn.
   if (mode >= TRANSFORM_ROTATE || result == TRANSFORM_CANCELLED) update_transform_preview(1);
   update_transform_preview(2);
+  close_value_form(mode == TRANSFORM_LINE ? 1 : 0);
+  g_open_run = nullptr;
   g_controls.active = g_controls.table_stack.back();
   g_controls.table_stack.pop_back();
   show_prompt("");

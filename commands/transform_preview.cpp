@@ -1,6 +1,7 @@
 // The live pictures of the transform form: each working copy is reset from its original and
 // transformed as the form now defines the transform, then drawn with the XOR pen.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "commands/align_items.h"
@@ -8,6 +9,10 @@
 #include "commands/value_form.h"
 #include "editor/draw_style.h"
 #include "editor/edit_session.h"
+#include "editor/render.h"
+#include "editor/view.h"
+#include "platform/canvas.h"
+#include "screen/display_mode.h"
 #include "geometry/item_motion.h"
 #include "text/text_items.h"
 #include "text/text_layout.h"
@@ -76,6 +81,55 @@ void transform_copy(const DrawingItem* original, DrawingItem* copy) {
   item_bounding_boxes(copy);
 }
 
+// The XOR marker of SCALE (the anchor) and ROTATE (the centre and the reference direction), as
+// last drawn, so that drawing it again takes it off.
+struct ReferenceMarker {
+  bool shown = false;
+  PointF centre = {0.0f, 0.0f};
+  double angle = 0.0;  // radians; the dotted line's direction (ROTATE only)
+  bool with_line = false;
+};
+ReferenceMarker g_reference_marker;
+
+constexpr uint32_t MARKER_GREY = 0x808080;
+
+// Two grey circles about the centre, one character cell and half of it in radius; for ROTATE a
+// dotted line from the centre in the reference direction, a third of the screen high.
+void draw_reference_marker(const ReferenceMarker& m) {
+  Canvas* canvas = drawing_canvas();
+  const CanvasKeep keep(canvas);
+  canvas->pen = CanvasPen{};
+  canvas->pen.colour = MARKER_GREY;
+  canvas->brush.kind = CANVAS_BRUSH_HOLLOW;
+  canvas->mix = CANVAS_MIX_XOR;
+  int x = 0, y = 0;
+  world_to_screen(m.centre, &x, &y);
+  const int r = std::max<int>(2, g_display.presets[FACE_ROLE_NORMAL].cell_height);
+  draw_circle_px(x, y, r);
+  draw_circle_px(x, y, r / 2);
+  if (!m.with_line) return;
+  canvas->pen.style = CANVAS_PEN_DOT;
+  const double length = g_display.screen_height / 3.0;
+  area_line(x, y, x + static_cast<int>(std::lround(length * std::cos(m.angle))),
+            y - static_cast<int>(std::lround(length * std::sin(m.angle))));
+}
+
+// Step 0 draws the marker of the mode where the form now puts it, 1 takes the last one off.
+void show_reference_marker(int step) {
+  ReferenceMarker& m = g_reference_marker;
+  if (m.shown) {
+    draw_reference_marker(m);
+    m.shown = false;
+  }
+  const TransformFormState& t = g_transform_form;
+  if (step != 0 || (t.mode & (TRANSFORM_ROTATE_MODES | TRANSFORM_SCALE_MODES)) == 0) return;
+  m.centre = g_value_form.link.link.point;
+  m.with_line = (t.mode & TRANSFORM_ROTATE_MODES) != 0;
+  m.angle = t.factor;
+  draw_reference_marker(m);
+  m.shown = true;
+}
+
 }  // namespace
 
 bool reset_working_copy(const DrawingItem* original, DrawingItem* copy) {
@@ -98,12 +152,14 @@ void update_transform_preview(int step) {
   TransformFormState& t = g_transform_form;
   if (step >= 2) {
     t.preview_shown = false;
+    g_reference_marker.shown = false;
     return;
   }
   if (t.preview_shown) {
     xor_draw_working_set();
     t.preview_shown = false;
   }
+  show_reference_marker(1);
   if (step == 1) return;
   if (t.mode == TRANSFORM_ALIGN) {
     align_working_set();
@@ -118,4 +174,5 @@ void update_transform_preview(int step) {
   if ((t.mode & TRANSFORM_MIRROR_MODES) == 0) relayout_session_texts();
   xor_draw_working_set();
   t.preview_shown = true;
+  show_reference_marker(0);
 }

@@ -52,10 +52,14 @@ int intersect_line_circle_by_roots(const LinkRecord* line, const LinkRecord* arc
   const PointD d = {node.x - end.x, node.y - end.y};
   const PointD f = {node.x - arc->centre.x, node.y - arc->centre.y};
   const double r = arc->code;
+  // The radius's tolerance serves this solve only: left in place it would decide the double
+  // roots of whatever the solver is asked next.
+  const double saved_tolerance = g_float2d.double_root_tolerance;
   g_float2d.double_root_tolerance = root_tolerance_for_radius(r);
   double roots[2] = {0.0, 0.0};
   const int count = quadratic_roots(dot_product_d(&d, &d), 2.0 * dot_product_d(&d, &f),
                                     dot_product_d(&f, &f) - r * r, roots);
+  g_float2d.double_root_tolerance = saved_tolerance;
   if (count >= 1) {
     g_geometry2d.intersection.first = to_point_f(node.x + roots[0] * d.x, node.y + roots[0] * d.y);
   }

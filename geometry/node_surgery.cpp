@@ -162,6 +162,14 @@ static void handle_marked_closing(DrawingItem* item, bool closed) {
   }
 }
 
+// After a node of a "Dual" polyline and its partner went: the half the node was in (by the link
+// count before the deletion) is kept and the other half mirrors it again.
+static void solve_after_symmetric_deletion(DrawingItem* item, int node_index, int32_t count_before) {
+  const int32_t half = count_before % 2 == 0 ? count_before / 2 : (count_before + 1) / 2;
+  if (node_index > half) symmetry_enforce_from_end(item);
+  else symmetry_enforce(item);
+}
+
 // Deletes the item's marked nodes; true when the item fell to one link and must go.
 static bool delete_marked_nodes_of(DrawingItem* item) {
   LinkRecord* nodes = item_nodes(item);
@@ -176,9 +184,14 @@ static bool delete_marked_nodes_of(DrawingItem* item) {
       continue;
     }
     loosen_marked_node(r, index, closed);
+    const int32_t count_before = item_link_count(item);
     const int removed = delete_node(item, r, DELETE_NODE_REMOVE);
-    remove_symmetric_node(item, node_index);
-    if (removed != 0) propagate_after_delete(item, index, node_index);
+    if (removed != 0) {
+      // Only a node that went takes its mirror partner with it.
+      const bool partner_went = remove_symmetric_node(item, node_index) == 0;
+      propagate_after_delete(item, index, node_index);
+      if (partner_went) solve_after_symmetric_deletion(item, node_index, count_before);
+    }
     if (item_link_count(item) == 1) return true;
     if (removed == 0) ++index;  // nothing went: do not test the same node forever
   }

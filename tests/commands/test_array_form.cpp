@@ -299,4 +299,25 @@ TEST_F(ArrayForm, AFrameWithNoPositionKeepsTheOriginals) {
   EXPECT_EQ(g_undo.step_count, 0);
 }
 
+// Labels take their fields from the drawing: "Start:" selected and a click on another item's node
+// gives the start exactly, "Row spacing:" and a click on that item's line gives its length; two
+// rows of one column then stand that far apart above the node.
+TEST_F(ArrayForm, LabelsTakeTheStartAndTheSpacingFromTheDrawing) {
+  select(add_polyline({{0, 0}, {2, 0}, {2, 1}}));  // the handle is (1, 0.5)
+  DrawingItem* other = add_polyline({{10, 20}, {14, 20}});
+  set_item_id(other, ++g_job_settings.item_id_counter);
+  click_control(3 + VALUE_LABEL_OFFSET);  // "Start:"
+  click_world({10, 20});
+  click_control(7 + VALUE_LABEL_OFFSET);  // "Row spacing:"
+  click_world({12, 20});
+  click_control(5);                       // rows, then columns typed
+  type_field("2");
+  type_field("1");
+  typist_key(VK_ESCAPE);
+  click_control(ID_OK);
+  EXPECT_EQ(run_form(), 0);
+  const std::vector<std::pair<float, float>> expected = {{9.0f, 19.5f}, {9.0f, 23.5f}};
+  EXPECT_EQ(first_nodes_above(2), expected);
+}
+
 }  // namespace

@@ -142,7 +142,8 @@ TEST_F(NodeMenuChoices, ReverseTurnsTheNodeOrder) {
   EXPECT_NEAR(dist(item_closing_record(item)->point, 0, 0), 0, 1e-6);
 }
 
-// Circles, ellipses, points and texts are never made symmetric: the box, and nothing changes.
+// Circles, ellipses, points and texts are never made symmetric: the box, and nothing changes (the
+// node editor then leaves no undo step).
 TEST_F(NodeMenuChoices, SymmetryChoicesRefuseCirclesEllipsesPointsAndTexts) {
   for (uint8_t type : {ITEM_CIRCLE, ITEM_ELLIPSE, ITEM_POINT, ITEM_TEXT}) {
     for (int choice : {27, 28, 42, 43}) {
@@ -153,7 +154,7 @@ TEST_F(NodeMenuChoices, SymmetryChoicesRefuseCirclesEllipsesPointsAndTexts) {
       const uint8_t flags = item_nodes(item)[0].node_flags;
       g_typist.steps.clear();
       typist_key(VK_RETURN);
-      EXPECT_EQ(apply_node_menu_choice(item, 0, choice), 0);
+      EXPECT_EQ(apply_node_menu_choice(item, 0, choice), NODE_MENU_UNCHANGED);
       EXPECT_TRUE(g_typist.steps.empty()) << "no box was shown";
       EXPECT_NE(g_message_box.last_text.find("cannot be converted"), std::string::npos);
       EXPECT_EQ(item_type(item), type);
@@ -163,12 +164,12 @@ TEST_F(NodeMenuChoices, SymmetryChoicesRefuseCirclesEllipsesPointsAndTexts) {
   }
 }
 
-// Asked whether a plain polyline should become symmetric, "No" leaves it as it is.
+// Asked whether a plain polyline should become symmetric, "No" leaves it as it is and says so.
 TEST_F(NodeMenuChoices, DecliningTheSymmetryQuestionChangesNothing) {
   DrawingItem* item = add_polyline({{0, 0}, {10, 0}, {20, 3}});
   g_typist.steps.clear();
   typist_text("n");
-  EXPECT_EQ(apply_node_menu_choice(item, 1, 42), 0);
+  EXPECT_EQ(apply_node_menu_choice(item, 1, 42), NODE_MENU_UNCHANGED);
   EXPECT_NE(g_message_box.last_text.find("not a symmetric polyline"), std::string::npos);
   EXPECT_EQ(item_link_count(item), 2);
   EXPECT_EQ(item_nodes(item)[0].node_flags & NODE_SYMMETRY_MASK, 0);

@@ -51,23 +51,6 @@ class ShapeForm : public ValueFormFixture {
   }
 
   static void click_label(int field) { click_control(field + VALUE_LABEL_OFFSET); }
-  // The pointer moves onto a world point of the drawing, rests there while the form's hover
-  // search finds what lies under it, then clicks.
-  static void click_world(PointF p) {
-    g_typist.steps.push_back([p] {
-      int x = 0;
-      int y = 0;
-      world_to_screen(p, &x, &y);
-      y += g_view.area_top;
-      ASSERT_LT(x, g_view.area_width);
-      headless_inject_mouse_move(x, y);
-      g_typist.steps.push_front([x, y] {
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
-      });
-      g_typist.steps.push_front([] {});
-    });
-  }
 
   static std::vector<uint32_t> area_pixels() {
     std::vector<uint32_t> out;

@@ -32,10 +32,9 @@ class SymmetricPolyline : public DrawingEditFixture {
     drawing_ = open_drawing_window();
   }
 
-  // A "Dual" polyline of m own links (every third an arc when `arcs`) left of x = 20, solved.
+  // A "Dual" polyline of m own links (every third an arc when `arcs`), loose nodes at height 0,
+  // starting left of x = 20, solved.
   static DrawingItem* seeded_dual(uint32_t seed, int m, bool arcs) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::vector<PointF> points(static_cast<size_t>(m) + 3, PointF{0, 0});
     points[0] = {AXIS_X, -12};
     points[1] = {AXIS_X, 22};
@@ -43,33 +42,7 @@ class SymmetricPolyline : public DrawingEditFixture {
     LinkRecord* r = item_nodes(item);
     r[0].node_flags = NODE_FIRST | NODE_DUAL;
     r[0].code = r[1].code = LINK_RIGID_LINE;
-    PointF at = {static_cast<float>(3 + 3 * unit(random)), static_cast<float>(-4 + 8 * unit(random))};
-    for (int j = 0; j < m; ++j) {
-      LinkRecord& link = r[2 + j];
-      link.point = at;
-      if (j > 0) link.node_flags = NODE_LOOSE;
-      link.node_number = static_cast<int16_t>(j + 3);
-      if (arcs && j % 3 == 1) {
-        const double radius = 1.5 + unit(random);
-        const double towards = ANGLE_TWO_PI * unit(random);
-        const double sweep = 0.5 + unit(random);
-        const bool clockwise = unit(random) < 0.5;
-        link.centre = {static_cast<float>(at.x + radius * std::cos(towards)),
-                       static_cast<float>(at.y + radius * std::sin(towards))};
-        const double back = towards + ANGLE_PI + (clockwise ? -sweep : sweep);
-        at = {static_cast<float>(link.centre.x + radius * std::cos(back)),
-              static_cast<float>(link.centre.y + radius * std::sin(back))};
-        link.code = static_cast<float>(radius);
-        if (clockwise) link.link_flags |= LINK_CLOCKWISE;
-        r[2 + j + 1].point = at;
-        arc_angles_from_points(&link);
-      } else {
-        link.code = LINK_FLEXIBLE_LINE;
-        at = {static_cast<float>(at.x + 1 + 1.5 * unit(random)),
-              static_cast<float>(at.y + 4 * (unit(random) - 0.5))};
-      }
-    }
-    r[m + 2].point = at;
+    fill_seeded_walk(r, m, seed, arcs, SeedWalk{0.3, {12.0f, 4.0f}, false});
     EXPECT_EQ(symmetry_enforce(item), 1);
     return item;
   }
@@ -304,6 +277,37 @@ TEST_F(SymmetricPolyline, HorizontalTurnsTheLineRoundThenOkKeepsIt) {
   EXPECT_EQ(item_link_count(item), 6);
   expect_symmetric(item, "dialog");
   EXPECT_FALSE(dialog_up()) << "the dialog's panel is gone";
+}
+
+// Digits typed open the angle field; a click on another control ends it, the typed angle is
+// kept and the clicked control acts at once: OK keeps 30 degrees, "Vertical" turns to 90 first.
+TEST_F(SymmetricPolyline, ClickThatEndsTheAngleFieldActsOnTheClickedControl) {
+  struct Case {
+    std::vector<int> clicks;
+    double degrees;
+  };
+  const Case cases[] = {{{13}, 30.0}, {{2, 13}, 90.0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.degrees);
+    free_current_list();
+    reset_symmetry_dialog();
+    DrawingItem* item = with_id(add_polyline({{5, 0}, {8, 3}, {12, 4}, {16, 3}, {19, 0}}));
+    for (int i = 1; i < 4; ++i) item_nodes(item)[i].node_flags = NODE_LOOSE;
+    start_typist();
+    // One key a wait: the entry opens on the first and drops what was queued before it.
+    g_typist.steps.push_back(typist_step_when(dialog_up, [] { headless_inject_text("3"); }));
+    typist_text("0");
+    for (int id : c.clicks) click_control(id);
+    // Should a click be lost, Esc ends the dialog rather than leaving it waiting.
+    g_typist.steps.push_back(typist_step_when(
+        dialog_up, [] { headless_inject_keystroke(VK_ESCAPE, 0); }));
+    EXPECT_EQ(make_symmetric_polyline(item, 1), 4) << "OK, not a cancel";
+    pump_set_idle_handler(nullptr);
+    EXPECT_NEAR(marker_degrees(item), c.degrees, 1e-3);
+    EXPECT_NEAR(g_symmetry_dialog.angle, c.degrees, 1e-3);
+    expect_symmetric(item, "typed angle");
+    EXPECT_FALSE(dialog_up());
+  }
 }
 
 // Esc leaves the item for the caller to restore and takes the kept copy away.

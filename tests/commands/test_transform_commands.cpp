@@ -33,6 +33,7 @@
 #include "screen/event_queue.h"
 #include "screen/main_form.h"
 #include "store/message_ids.h"
+#include "tests/geometry/symmetry_oracle.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -180,6 +181,39 @@ TEST_F(TransformCommands, UnmarkedNeighboursAreSolvedAgain) {
   EXPECT_NEAR(std::hypot(r[2].point.x - r[1].centre.x, r[2].point.y - r[1].centre.y), radius, 1e-3);
   EXPECT_NEAR(r[1].centre.x, 10.0, 1e-3) << "the arc leaves the line without a turn";
   edit_cancel();
+}
+
+// A marked node of either half of a symmetric polyline moves where it is sent and its partner
+// follows as its mirror image about the line x = 20; the middle node stays on the line.
+TEST_F(TransformCommands, MovedNodesOfASymmetricPolylineTakeTheirPartners) {
+  struct Case {
+    int marked;       // record index of the moved node
+    int partner;
+    PointF moved, mirrored;
+  };
+  const Case cases[] = {{3, 5, {15, 6}, {25, 6}}, {5, 3, {27, 6}, {13, 6}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.marked);
+    free_current_list();
+    DrawingItem* item =
+        with_id(add_polyline({{20, -12}, {20, 22}, {10, 0}, {14, 4}, {20, 6}, {26, 4}, {30, 0}}));
+    LinkRecord* r = item_nodes(item);
+    r[0].node_flags = NODE_FIRST | NODE_DUAL;
+    r[0].code = r[1].code = LINK_RIGID_LINE;
+    for (int i = 1; i <= 6; ++i) r[i].node_flags = NODE_LOOSE;
+    mark_nodes(item, {c.marked});
+    g_edit.selection_mask = ITEM_FLAG_HAS_MARKED_NODES;
+    ASSERT_EQ(edit_begin(nullptr, 1), 1);
+    apply_move({1, 2}, NODE_MOVE_BY_VECTOR);
+    const DrawingItem* moved = g_edit.working_set;
+    const LinkRecord* w = item_nodes(moved);
+    EXPECT_NEAR(w[c.marked].point.x, c.moved.x, 1e-4);
+    EXPECT_NEAR(w[c.marked].point.y, c.moved.y, 1e-4);
+    EXPECT_NEAR(w[c.partner].point.x, c.mirrored.x, 1e-4);
+    EXPECT_NEAR(w[c.partner].point.y, c.mirrored.y, 1e-4);
+    expect_symmetric(moved, "moved");
+    edit_cancel();
+  }
 }
 
 // MOVE by value of the marked nodes is one undo step; a zero offset does nothing.
@@ -390,6 +424,44 @@ TEST_F(TransformCommands, MoveCommandMovesMarkedNodesByTheTypedValue) {
   typist_key(VK_ESCAPE);
   EXPECT_EQ(move_command(), 0);
   expect_points(all_nodes(), {{0, 0}, {13, -2}, {13, 8}});
+  undo_command();
+  expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
+}
+
+// "By dragging" with marked nodes: a press on a marked node drags every marked node with the
+// pointer and the next press drops them, as one undo step.
+TEST_F(TransformCommands, MoveCommandDragsMarkedNodesByDragging) {
+  DrawingItem* item = with_id(add_polyline({{0, 0}, {10, 0}, {10, 10}}));
+  mark_nodes(item, {1, 2});
+  rest_at({5, 5});
+  int bx = 0, by = 0;
+  move_panel_control_centre(16, &bx, &by);
+  ASSERT_GE(bx, 0);
+  int x = 0, y = 0, to_x = 0, to_y = 0;
+  pixel_of({10, 10}, &x, &y);
+  pixel_of({13, 8}, &to_x, &to_y);
+  start_typist();
+  typist_move(bx, by);
+  typist_pause();
+  typist_click(bx, by);
+  typist_move(x, y);
+  typist_pause();
+  typist_click(x, y);
+  typist_pause();
+  typist_move((x + to_x) / 2, (y + to_y) / 2);
+  typist_pause();
+  typist_move(to_x, to_y);
+  typist_pause();
+  typist_click(to_x, to_y);
+  typist_key(VK_ESCAPE);
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(move_command(), 0);
+  const std::vector<PointF> moved = all_nodes();
+  ASSERT_EQ(moved.size(), 3u);
+  expect_points(moved, {{0, 0}, {13, -2}, {13, 8}}, 0.1);
+  EXPECT_EQ(moved[2].x - moved[1].x, 0.0f) << "the two nodes moved together";
+  EXPECT_NEAR(moved[2].y - moved[1].y, 10.0, 1e-4);
+  EXPECT_EQ(g_undo.step_count, 1);
   undo_command();
   expect_points(all_nodes(), {{0, 0}, {10, 0}, {10, 10}});
 }

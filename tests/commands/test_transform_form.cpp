@@ -1,8 +1,10 @@
 // The transform value form through the event queue on the headless screen: MOVE of the marked
 // items by typed points and its undo, ALIGN in a column with a spacing, SCALE's refusal of a
 // factor of 0; the job written and read back.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -145,6 +147,27 @@ class TransformForm : public EditorFixture {
           headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
         }));
   }
+
+  // The pointer moves onto a world point of the drawing, rests there while the form's hover
+  // search finds what lies under it, then clicks.
+  static void click_world(PointF p) {
+    g_typist.steps.push_back([p] {
+      int x = 0;
+      int y = 0;
+      world_to_screen(p, &x, &y);
+      y += g_view.area_top;
+      ASSERT_LT(x, g_view.area_width);
+      headless_inject_mouse_move(x, y);
+      g_typist.steps.push_front([x, y] {
+        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
+        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
+      });
+      g_typist.steps.push_front([] {});
+    });
+  }
+  static void click_label(int field) { click_control(field + VALUE_LABEL_OFFSET); }
+  // A check while the form waits.
+  static void then(std::function<void()> check) { g_typist.steps.push_back(std::move(check)); }
 
   TextLine* window_ = nullptr;
   std::filesystem::path folder_;
@@ -342,6 +365,91 @@ TEST_F(TransformForm, MirrorWithAndWithoutDeletingTheOriginalsThenUndo) {
     ASSERT_EQ(undone.size(), 1u);
     expect_points(undone.begin()->second, before.at(1), 1);
   }
+}
+
+// The MOVE form's points picked in the drawing: "From, X:" selected and a click on a node of an
+// unmarked item, then "To, X:" and a click on its other node; OK moves the marked item by the
+// difference, both nodes taken exactly.
+TEST_F(TransformForm, MoveFormTakesItsPointsFromNodesInTheDrawing) {
+  marked({{0, 0}, {4, 0}, {4, 3}}, 1);
+  add_polyline({{7, 7}, {9, 8}}, 1);
+  set_item_id(g_lists.current.last, 2);
+  g_job_settings.item_id_counter = 2;
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  typist_key(VK_RETURN);  // picture menu 190: "By values", preselected
+  click_label(TF_START_X);
+  click_world({7, 7});
+  click_label(TF_END_X);
+  click_world({9, 8});
+  then([] {
+    EXPECT_FLOAT_EQ(g_value_form.link.link.point.x, 7.0f);
+    EXPECT_FLOAT_EQ(g_value_form.link.closing.point.y, 8.0f);
+  });
+  click_control(CONTROL_OK);
+  edit_command(EDIT_MOVE_MARKED);
+  const ItemPoints after = drawing_points();
+  ASSERT_EQ(after.size(), 2u);
+  expect_points(after.at(1), {{2, 1}, {6, 1}, {6, 4}}, 1);
+  expect_points(after.at(2), {{7, 7}, {9, 8}}, 2);
+  EXPECT_EQ(g_undo.step_count, 1);
+}
+
+// The LINE form's "Tangent to:" field takes the link clicked in the drawing and shows its item's
+// ID; Del on the selected label clears it again.
+TEST_F(TransformForm, TangentFieldTakesAPickedLinkAndDelClearsIt) {
+  add_polyline({{0, 10}, {10, 10}}, 1);
+  set_item_id(g_lists.current.last, 7);
+  g_job_settings.item_id_counter = 7;
+  click_label(TF_END_TANGENT);
+  click_world({5, 10});
+  then([] {
+    EXPECT_EQ(g_value_form.entered[TF_END_TANGENT], FIELD_ENTERED);
+    EXPECT_TRUE(g_transform_form.end_tangent.set);
+    EXPECT_EQ(g_transform_form.end_tangent.item_id, 7);
+    EXPECT_FLOAT_EQ(g_transform_form.end_tangent.link[1].point.x, 10.0f);
+    const ScreenControl* field = find_control(TF_END_TANGENT);
+    ASSERT_NE(field, nullptr);
+    EXPECT_NE(std::string(field->caption).find("7"), std::string::npos) << field->caption;
+  });
+  typist_key(VK_DELETE);
+  then([] {
+    EXPECT_EQ(g_value_form.entered[TF_END_TANGENT], FIELD_EMPTY);
+    EXPECT_FALSE(g_transform_form.end_tangent.set);
+    const ScreenControl* field = find_control(TF_END_TANGENT);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->caption[0], 0);
+  });
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(value_transform_form(TRANSFORM_LINE), TRANSFORM_CANCELLED);
+  EXPECT_EQ(g_lists.current.first, g_lists.current.last) << "no line was made";
+}
+
+// SCALE's anchor is marked by two grey XOR circles about it while the form is open: the one of a
+// cell's radius crosses the row of the anchor (the middle of the selection's box) a cell to its
+// left on the black drawing, and Cancel takes it off again.
+TEST_F(TransformForm, ScaleAnchorIsMarkedWhileTheFormIsOpen) {
+  marked({{0, 0}, {4, 0}, {4, 2}}, 1);
+  g_edit.selection_mask = ITEM_FLAG_MARKED;
+  const auto ring_pixels = [] {
+    int x = 0, y = 0;
+    world_to_screen({2, 1}, &x, &y);
+    x -= g_display.presets[FACE_ROLE_NORMAL].cell_height;
+    y += g_view.origin_y;  // the drawing's row 0 on the screen
+    std::vector<uint32_t> out;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy) out.push_back(pixel(x + dx, y + dy));
+    return out;
+  };
+  std::vector<uint32_t> shown;
+  typist_key(VK_RETURN);  // the choice prompt: "Factor"
+  then([&] { shown = ring_pixels(); });
+  click_control(VALUE_ID_CANCEL);
+  edit_command(EDIT_SCALE_BY_VALUES);
+  ASSERT_FALSE(shown.empty());
+  EXPECT_NE(std::find(shown.begin(), shown.end(), 0x808080u), shown.end())
+      << "the grey ring crosses the anchor's row one cell to its right ";
+  const std::vector<uint32_t> after = ring_pixels();
+  EXPECT_EQ(std::find(after.begin(), after.end(), 0x808080u), after.end());
 }
 
 }  // namespace

@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "commands/symmetric_polyline.h"
+#include "geometry/polyline_ends.h"
+#include "geometry/symmetric_nodes.h"
 #include "job/job_file.h"
 #include "job/job_open.h"
 #include "tests/editor/page_script_fixture.h"
+#include "tests/geometry/symmetry_oracle.h"
 #include "tests/support/test_folder.h"
 
 namespace fs = std::filesystem;
@@ -94,7 +98,7 @@ class TransformScript : public PageScriptFixture {
   }
 };
 
-// The node menu's cells of the two commands.
+// The node menu's cells of the commands.
 constexpr int CELL_SCALE = 6;
 constexpr int CELL_ROTATE = 10;
 
@@ -193,6 +197,46 @@ TEST_F(TransformScript, ScaleThereAndBackGivesOneAndATypedZeroIsRefused) {
   EXPECT_NE(dump("refused").find("The scale factor must be above 0."), std::string::npos)
       << dump("refused");
   expect_nodes({{0, 0}, {20, 0}, {20, 20}}, 1e-4);
+}
+
+// A closed outline made symmetric (its first node, the apex, on the line x = 5) and saved; in the
+// program a node of the second half is dragged and Ctrl+S pressed: the job read back holds a
+// "Dual" polyline whose halves mirror each other about its marker, the dragged node where it was
+// dropped and its partner mirrored about x = 5.
+TEST_F(TransformScript, SymmetricPolylineMadeAndDraggedIsSavedSymmetric) {
+  push_list();
+  clear_current_list();
+  DrawingItem* house = add_polyline({{5, 10}, {0, 6}, {0, 0}, {10, 0}, {10, 6}, {5, 10}}, 1);
+  close_if_touching(house);
+  ASSERT_EQ(make_symmetric_polyline(house, 'p'), 5);
+  ASSERT_EQ(symmetry_enforce(house), 1);
+  set_item_id(house, 1);
+  g_job_settings.item_id_counter = 1;
+  ASSERT_EQ(write_job_to_path((folder_ / "jobs" / "sample.job").string()), 0);
+  free_current_list();
+  pop_list();
+
+  std::string script = open_job() + at("move", {10.0f, 6.0f}) + "wait 300\n" + at("click", {10.0f, 6.0f}) + "wait 100\n";
+  script += at("move", {10.5f, 6.5f}) + "wait 100\n" + at("move", {11.0f, 7.0f}) + "wait 100\n";
+  script += at("click", {11.0f, 7.0f}) + "wait 300\nkey Ctrl+S\nwait 500\nclose\n";
+  ASSERT_EQ(run(script), 0) << log();
+  push_list();
+  clear_current_list();
+  ASSERT_EQ(load_job_file((folder_ / "jobs" / "sample.job").string(), nullptr), 0);
+  DrawingItem* item = g_lists.current.first;
+  while (item != nullptr && (item_type(item) == 0 || item->extra.empty())) item = item->next;
+  ASSERT_NE(item, nullptr) << log();
+  const LinkRecord* r = item_nodes(item);
+  EXPECT_NE(r[0].node_flags & NODE_DUAL, 0) << "made symmetric " << log();
+  ASSERT_EQ(item_link_count(item), 7) << "the marker and the five own links";
+  expect_symmetric(item, "saved");
+  const double pixel = (g_view.view_right - g_view.view_left) / 500.0;
+  EXPECT_NEAR(r[6].point.x, 11.0, pixel) << "the dragged node";
+  EXPECT_NEAR(r[6].point.y, 7.0, pixel);
+  EXPECT_NEAR(r[3].point.x, -1.0, 2 * pixel) << "its partner";
+  EXPECT_NEAR(r[3].point.y, 7.0, 2 * pixel);
+  free_current_list();
+  pop_list();
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 // The test's own judge of symmetric polylines: reflection about a line in double, the middle of
-// a link, and the check that every node and link of a symmetric polyline mirrors its partner.
+// a link, and the check that every node and link of a symmetric polyline mirrors its partner;
+// and the seeded walk of lines and arcs that the symmetry tests solve.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <random>
 
 #include "geometry/drawing_item.h"
 #include "geometry/float2d.h"
@@ -64,4 +67,54 @@ inline void expect_symmetric(const DrawingItem* item, const char* what) {
   if (m % 2 == 0) {
     EXPECT_LT(line.distance(nodes[m / 2].point), SYMMETRY_TOLERANCE) << what;
   }
+}
+
+// How a seeded walk is laid out: its size, where it stands, and whether its nodes alternate
+// between loose and tangent (else all loose) with random heights (else 0).
+struct SeedWalk {
+  double scale = 1.0;
+  PointF shift = {0.0f, 0.0f};
+  bool varied_nodes = true;
+};
+
+// Fills the own records 2 .. m + 2 of a symmetric polyline with a seeded walk of m links (every
+// third an arc turning either way when `arcs`); the halves are not symmetric yet.
+inline void fill_seeded_walk(LinkRecord* r, int m, uint32_t seed, bool arcs, const SeedWalk& walk) {
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const double k = walk.scale;
+  const auto placed = [&](double x, double y) {
+    return PointF{static_cast<float>(k * x + walk.shift.x), static_cast<float>(k * y + walk.shift.y)};
+  };
+  double x = -20 - 10 * unit(random);
+  double y = -25 + 5 * unit(random);
+  for (int j = 0; j < m; ++j) {
+    LinkRecord& link = r[2 + j];
+    link.point = placed(x, y);
+    const float z = static_cast<float>(-unit(random));
+    link.z = walk.varied_nodes ? z : 0.0f;
+    link.node_flags = walk.varied_nodes && j % 2 != 0 ? NODE_TANGENT : NODE_LOOSE;
+    link.node_number = static_cast<int16_t>(j + 3);
+    if (arcs && j % 3 == 1) {
+      const double radius = 3 + 4 * unit(random);
+      const double towards = ANGLE_TWO_PI * unit(random);
+      const double sweep = 0.4 + 1.8 * unit(random);
+      const bool clockwise = unit(random) < 0.5;
+      const double cx = x + radius * std::cos(towards);
+      const double cy = y + radius * std::sin(towards);
+      link.centre = placed(cx, cy);
+      const double back = towards + ANGLE_PI + (clockwise ? -sweep : sweep);
+      x = cx + radius * std::cos(back);
+      y = cy + radius * std::sin(back);
+      link.code = static_cast<float>(k * radius);
+      if (clockwise) link.link_flags |= LINK_CLOCKWISE;
+      r[2 + j + 1].point = placed(x, y);
+      arc_angles_from_points(&link);
+    } else {
+      link.code = LINK_FLEXIBLE_LINE;
+      x += 3 + 4 * unit(random);
+      y += 8 * (unit(random) - 0.3);
+    }
+  }
+  r[m + 2].point = placed(x, y);
 }

@@ -277,14 +277,18 @@ TEST_F(Geometry2dTest, ZeroLengthLineAgainstCircleByRoots) {
   EXPECT_EQ(intersect_line_circle_by_roots(dot.get(), circle.get()), -1);
 }
 
-TEST_F(Geometry2dTest, RootToleranceFollowsRadius) {
+// The radius decides the double-root tolerance of its own solve only: after a line was cut with
+// a small or a big circle, the solver still tells x * x = 1e-7 from a double root.
+TEST_F(Geometry2dTest, RootToleranceOfARadiusDoesNotOutliveItsSolve) {
   const Link line = make_line(-100, 0, 100, 0);
-  const Link small = make_arc(0, 0, 0.05f, 0, 90);
-  intersect_line_circle_by_roots(line.get(), small.get());
-  EXPECT_EQ(g_float2d.double_root_tolerance, 1e-9);
-  const Link big = make_arc(0, 0, 50, 0, 90);
-  intersect_line_circle_by_roots(line.get(), big.get());
-  EXPECT_EQ(g_float2d.double_root_tolerance, 1e-6);
+  for (const float radius : {0.00005f, 0.05f, 5.0f, 50.0f}) {
+    const Link circle = make_arc(0, 0, radius, 0, 90);
+    const double at_rest = g_float2d.double_root_tolerance;
+    EXPECT_EQ(intersect_line_circle_by_roots(line.get(), circle.get()), 2) << radius;
+    EXPECT_EQ(g_float2d.double_root_tolerance, at_rest) << radius;
+    double roots[2] = {0.0, 0.0};
+    EXPECT_EQ(quadratic_roots(1.0, 0.0, -1e-7, roots), 2) << radius;
+  }
 }
 
 TEST_F(Geometry2dTest, IntersectArcs) {

@@ -19,8 +19,6 @@ class SymmetricNodes : public ItemTest {
   // arcs (every third link an arc when `arcs`); its nodes are not symmetric yet.
   DrawingItem* seeded_dual(uint32_t seed, int m, bool arcs, PointF p0 = {0, -30},
                            PointF p1 = {0, 30}, uint8_t kind = NODE_DUAL) {
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
     const int n = m + 2;
     DrawingItem* item = make_item(std::vector<NodeSpec>(static_cast<size_t>(n) + 1, {0, 0}));
     LinkRecord* r = item_nodes(item);
@@ -30,33 +28,7 @@ class SymmetricNodes : public ItemTest {
     r[1].point = p1;
     r[1].code = LINK_RIGID_LINE;
     r[1].node_flags = NODE_LOOSE;
-    PointF at = {static_cast<float>(-20 - 10 * unit(random)), static_cast<float>(-25 + 5 * unit(random))};
-    for (int j = 0; j < m; ++j) {
-      LinkRecord& link = r[2 + j];
-      link.point = at;
-      link.z = static_cast<float>(-unit(random));
-      link.node_flags = j % 2 == 0 ? NODE_LOOSE : NODE_TANGENT;
-      if (arcs && j % 3 == 1) {
-        const double radius = 3 + 4 * unit(random);
-        const double towards = ANGLE_TWO_PI * unit(random);
-        const double sweep = 0.4 + 1.8 * unit(random);
-        const bool clockwise = unit(random) < 0.5;
-        link.centre = {static_cast<float>(at.x + radius * std::cos(towards)),
-                       static_cast<float>(at.y + radius * std::sin(towards))};
-        const double back = towards + ANGLE_PI + (clockwise ? -sweep : sweep);
-        at = {static_cast<float>(link.centre.x + radius * std::cos(back)),
-              static_cast<float>(link.centre.y + radius * std::sin(back))};
-        link.code = static_cast<float>(radius);
-        if (clockwise) link.link_flags |= LINK_CLOCKWISE;
-        r[2 + j + 1].point = at;
-        arc_angles_from_points(&link);
-      } else {
-        link.code = LINK_FLEXIBLE_LINE;
-        at = {static_cast<float>(at.x + 3 + 4 * unit(random)),
-              static_cast<float>(at.y + 8 * (unit(random) - 0.3))};
-      }
-    }
-    r[n].point = at;
+    fill_seeded_walk(r, m, seed, arcs, SeedWalk{});
     item_bounding_boxes(item);
     return item;
   }
@@ -235,6 +207,27 @@ TEST_F(SymmetricNodes, DeletedNodeTakesItsPartnerAndTheSymmetryHolds) {
         found = found || (after[2 + j].point.x == p.x && after[2 + j].point.y == p.y);
       EXPECT_TRUE(found) << c.links << "/" << c.deleted << ": " << p.x << "," << p.y;
     }
+    delete_line(item);
+  }
+}
+
+// Marked nodes deleted from the drawing take their partners, and the polyline is solved again
+// from the half each was in: it stays symmetric with two own links fewer per deleted node.
+TEST_F(SymmetricNodes, DeletingMarkedNodesKeepsTheSymmetry) {
+  struct Case {
+    int links;
+    int marked;  // real node index
+  };
+  const Case cases[] = {{6, 1}, {6, 5}, {7, 2}, {7, 5}, {10, 8}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.links << "/" << c.marked);
+    DrawingItem* item = seeded_dual(40 + static_cast<uint32_t>(c.marked), c.links, true);
+    symmetry_enforce(item);
+    item_nodes(item)[2 + c.marked].link_flags |= LINK_NODE_MARKED;
+    set_item_flags(item, static_cast<uint8_t>(item_flags(item) | ITEM_FLAG_HAS_MARKED_NODES));
+    delete_marked_nodes();
+    ASSERT_EQ(item_link_count(item), c.links);
+    expect_symmetric(item, "marked nodes deleted");
     delete_line(item);
   }
 }
