@@ -143,19 +143,24 @@ void cancel_item(DrawingItem* item, const Entry& e, bool erase) {
 // The node editor on the new item; true when it kept it.
 bool drag(int op) { return node_edit_session(op) == 0; }
 
-// Lines, arcs and splines go on node by node while the node editor asks for another one.
-bool continue_polyline(DrawingItem* item, const Entry& e) {
+// Lines, arcs and splines go on node by node while the node editor asks for another one. Each
+// session commits its working copy in the item's place at the tail, so the item is found there
+// again after every node.
+bool continue_polyline(const Entry& e) {
   help_box_text(CONTINUE_HELP);
   g_edit.continue_mark = 2;
+  DrawingItem* item = g_lists.current.last;
   while (g_edit.continue_node >= 0) {
-    if (item != g_lists.current.last || item->extra.empty()) break;
+    item = g_lists.current.last;
+    if (item == nullptr || item->extra.empty()) break;
     const int32_t at = std::clamp<int32_t>(g_edit.continue_node, 1, item_link_count(item));
     point_hover_at(item, at - 1, PICK_END_NODE, NODE_POINT_NEXT);
     g_edit.continue_node = -1;
     g_edit.node.drawing_mode = NODE_DRAWING_CONTINUE;
     node_edit_session(OP_ADD_NODE);
   }
-  if (item != g_lists.current.last) return true;
+  item = g_lists.current.last;
+  if (item == nullptr || item->extra.empty()) return true;
   remove_zero_length_links(item);
   const LinkRecord* r = item_nodes(item);
   if (item_link_count(item) < 1 ||
@@ -319,9 +324,11 @@ void run_tool(int code) {
       return end_entry();
   }
   if (!drag(op)) return cancel_item(item, e, true);
+  // The committed drag put its working copy in the item's place at the tail.
+  item = g_lists.current.last;
   if (code == TOOL_ARC || code == TOOL_LINE || code == TOOL_SPLINE) {
-    if (!continue_polyline(item, e)) return;
-  } else if (code == TOOL_SLOT && item == g_lists.current.last) {
+    if (!continue_polyline(e)) return;
+  } else if (code == TOOL_SLOT && item != nullptr) {
     make_slot(item, e);
   }
   end_entry();

@@ -976,7 +976,8 @@ int node_edit_session(int op_in) {
   if (op == OP_CONTINUE_POLYLINE) {
     c.drawing_mode = NODE_DRAWING_CONTINUE;
     c.drawing_link_count = item_link_count(hovered);
-  } else if (op != OP_ADD_NODE) {
+  } else if (op != OP_ADD_NODE && op_in >= 0) {
+    // A negated op comes from a drawing tool's first drag: the drawing goes on after it.
     c.drawing_mode = 0;
   }
   if (deletes_whole_item(op, hovered)) {

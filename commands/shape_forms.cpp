@@ -354,11 +354,17 @@ EventCode edit_fields(FormRun& run) {
     float* v = shape_field_variable(run.spec->code, f.index);
     if (c == nullptr || v == nullptr) return KEY_ESC;
     float shown = is_angle(f.kind) ? static_cast<float>(*v * DEGREES) : *v;
-    if (g_value_form.entered[f.index] == FIELD_EMPTY && form_complete() != 1) shown = 0.0f;
+    const bool blank = g_value_form.entered[f.index] == FIELD_EMPTY && form_complete() != 1;
+    if (blank) shown = 0.0f;
     const int row = c->y / std::max<int>(1, cell.cell_height);
     const int column = c->x / std::max<int>(1, cell.cell_width);
-    const int16_t result =
-        edit_number_box(row, column, FIELD_WIDTH, &shown, FIELD_FLOAT, FIELD_EXITS);
+    // Over a value shown the first key typed replaces it (a blank field starts from its 0, so
+    // that a typed 0 counts as entered); coordinates and angles may be negative.
+    const bool signed_value = f.kind == FIELD_POINT || f.kind == FIELD_Y_ONLY ||
+                              f.kind == FIELD_ANGLE;
+    const uint32_t flags = FIELD_FLOAT | (blank ? 0u : FIELD_SELECT_ALL) |
+                           (signed_value ? FIELD_MINUS : 0u);
+    const int16_t result = edit_number_box(row, column, FIELD_WIDTH, &shown, flags, FIELD_EXITS);
     EventCode key = result < 0 ? static_cast<EventCode>(-result) : result;
     if (result < 0) {
       if (key == KEY_DEL) {
@@ -412,8 +418,9 @@ int recompute_shape(int field) {
   return result;
 }
 
-// After a zoom, a pan or a full redraw: the page drew the working item in its layer's pen, so it
-// is taken off and drawn again in the XOR pen; the panel is drawn again.
+// After a zoom or a pan (the engine has drawn the link preview again): the page drew the
+// working item in its layer's pen, so it is taken off and drawn again in the XOR pen; the panel
+// is drawn again.
 void redraw_after_view_change() {
   FormRun* run = g_run;
   if (run == nullptr) return;
@@ -421,9 +428,14 @@ void redraw_after_view_change() {
     draw_item_in_colour(run->working, COLOUR_ERASE);
     draw_item_in_colour(run->working, COLOUR_EDITING);
   }
-  refresh_form_preview();
   show_prompt(g_value_form.title);
   redraw_form(*run);
+}
+
+// After a full redraw or a list over the drawing: the preview too.
+void redraw_form_and_preview() {
+  refresh_form_preview();
+  redraw_after_view_change();
 }
 
 const char* label_message(const FormRun& run) {
@@ -468,10 +480,16 @@ std::vector<int> label_order(const FormRun& run) {
   return order;
 }
 
-void step_label(FormRun& run, EventCode key) {
+// The place of the selected label down the panel; -1 none.
+int selected_label_place(const FormRun& run) {
   const std::vector<int> order = label_order(run);
   const auto at = std::find(order.begin(), order.end(), run.selected_label);
-  const int i = at == order.end() ? -1 : static_cast<int>(at - order.begin());
+  return at == order.end() ? -1 : static_cast<int>(at - order.begin());
+}
+
+void step_label(FormRun& run, EventCode key) {
+  const std::vector<int> order = label_order(run);
+  const int i = selected_label_place(run);
   int next = i;
   if (key == KEY_PGUP) next = 0;
   else if (key == KEY_PGDN) next = static_cast<int>(order.size()) - 1;
@@ -499,7 +517,7 @@ void choose_layer(FormRun& run) {
     if (ScreenControl* c = control_of(run, run.spec->layer_field))
       std::snprintf(c->caption, sizeof c->caption, "%3d", g_value_form.layer);
   }
-  redraw_after_view_change();
+  redraw_form_and_preview();
 }
 
 // The layer field typed: 0-243, the key that left it.
@@ -511,7 +529,7 @@ EventCode edit_layer_field(FormRun& run) {
   uint8_t layer = g_value_form.layer;
   const int16_t result = edit_number_box(c->y / std::max<int>(1, cell.cell_height),
                                          c->x / std::max<int>(1, cell.cell_width), 3, &layer,
-                                         FIELD_BYTE, EXIT_UP | EXIT_DOWN);
+                                         FIELD_BYTE | FIELD_SELECT_ALL, EXIT_UP | EXIT_DOWN);
   if (result < 0 && layer < LAYER_USER_COUNT) g_value_form.layer = layer;
   std::snprintf(c->caption, sizeof c->caption, "%3d", g_value_form.layer);
   draw_controls(c, 1);
@@ -553,7 +571,8 @@ EventCode edit_polygon_sides(FormRun& run) {
     const int16_t before = sides;
     const int16_t result = edit_number_box(c->y / std::max<int>(1, cell.cell_height),
                                            c->x / std::max<int>(1, cell.cell_width), 3, &sides,
-                                           FIELD_SHORT, EXIT_UP | EXIT_DOWN | EXIT_PAGE_KEYS);
+                                           FIELD_SHORT | FIELD_SELECT_ALL,
+                                           EXIT_UP | EXIT_DOWN | EXIT_PAGE_KEYS);
     const EventCode key = result < 0 ? static_cast<EventCode>(-result) : result;
     if (result < 0 && sides != before) {
       if (sides < 3 || sides > 500) {
@@ -631,7 +650,33 @@ EventCode run_control(FormRun& run, int id) {
   run.current = at;
   const EventCode key = edit_fields(run);
   run.current = -1;
+  // Up from the first field goes on to OK or Cancel.
+  if (key == KEY_UP) return KEY_UP;
   return click_or_nothing(key);
+}
+
+// The OK/Cancel bar reached by the keys: true when the form ends, with its code in *leave;
+// else a key for the form to handle next may be left in *pending.
+bool run_bar(FormRun& run, int* leave, EventCode* pending) {
+  const int result = run_ok_cancel_bar(form_complete() == 1 ? 0 : 1);
+  if (result == 0) {
+    const int done = finish(run);
+    if (done < 0) return false;
+    *leave = 0;
+    return true;
+  }
+  if (result == VALUE_ID_CANCEL || result == KEY_ESC) {
+    *leave = result;
+    return true;
+  }
+  // Any other key is taken as from the Cancel button: Down reaches the first label.
+  if (result == KEY_DOWN) {
+    select_label(run, -1);
+    step_label(run, KEY_DOWN);
+  } else if (result != KEY_UP) {
+    *pending = static_cast<EventCode>(result);
+  }
+  return false;
 }
 }  // namespace
 
@@ -666,6 +711,7 @@ int run_shape_form(int code) {
   push_control_table();
   show_prompt(f.title);
   redraw_form(run);
+  glide_into_form_panel();
   int leave = LEAVE_ESC;
   EventCode pending = 0;
   for (;;) {
@@ -675,8 +721,8 @@ int run_shape_form(int code) {
     pending = 0;
     if (event == 0) event = read_value_form_event(label_message(run), label, run.selected_kind);
     if (event == 0) continue;
-    if (event == VALUE_FORM_REDRAWN || event == EVENT_VIEW_CHANGED) {
-      redraw_after_view_change();
+    if (event == VALUE_FORM_REDRAWN || event == EVENT_VIEW_CHANGED || event == EVENT_REDRAW) {
+      redraw_form_and_preview();
       continue;
     }
     if (event == KEY_ESC || event == EVENT_QUIT) {
@@ -703,12 +749,12 @@ int run_shape_form(int code) {
         continue;
       }
       if (run.selected_label > 0) continue;
-      // Enter with no label selected: OK when the shape is complete, else the form is left.
-      if (form_complete() == 1) {
-        finish(run);
-        leave = 0;
-      }
+      // Enter with no label selected leaves the form; OK is reached by Up or a click.
       break;
+    }
+    if (event == KEY_UP && selected_label_place(run) <= 0) {
+      if (run_bar(run, &leave, &pending)) break;
+      continue;
     }
     if (event == KEY_UP || event == KEY_DOWN || event == KEY_PGUP || event == KEY_PGDN) {
       step_label(run, event);

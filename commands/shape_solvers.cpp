@@ -684,6 +684,11 @@ int rounded_build() {
   if (r > ROUNDED_MAX_SHARE * shorter) r = ROUNDED_MAX_SHARE * shorter;
   v.slant = r;
   const uint8_t node_kind = g_rounded_inverted != 0 ? NODE_KIND_OTHER : NODE_TANGENT;
+  // The construction runs the way the first link turns: plain corners clockwise, inverted ones
+  // counter-clockwise, so that either way the rectangle lies right of and below its corner.
+  LinkRecord* first = item_nodes(item);
+  if (g_rounded_inverted != 0) first->link_flags &= static_cast<uint8_t>(~LINK_CLOCKWISE);
+  else first->link_flags |= LINK_CLOCKWISE;
   build_rounded_rect(item, v.upper_left, v.height, v.length, r, v.rotation, node_kind);
   LinkRecord* n = item_nodes(item);
   midpoint(&n[0].point, &n[4].point, &v.centre);

@@ -28,6 +28,8 @@
 #include "screen/timer.h"
 #include "store/catalogue.h"
 #include "store/line_list.h"
+#include "platform/pump.h"
+#include "ui/dialog_form.h"
 #include "ui/message_box.h"
 #include "ui/popups.h"
 
@@ -232,6 +234,24 @@ void after_zoom() {
   if (g_value_form.after_view_change != nullptr) g_value_form.after_view_change();
 }
 
+bool is_view_key(EventCode code) {
+  return code == KEY_UP || code == KEY_DOWN || code == KEY_LEFT || code == KEY_RIGHT ||
+         code == KEY_PGUP || code == KEY_PGDN || code == 'Z' || code == 'z';
+}
+
+// The pointer is over the drawing, left of the form's panel.
+bool pointer_over_drawing() {
+  const ViewState& v = g_view;
+  const int panel = v.side_panel_column > 0 ? v.side_panel_column * cell_width() : v.area_width;
+  return g_pointer.wanted_x < panel && g_pointer.wanted_y > v.area_top &&
+         g_pointer.wanted_y < v.area_bottom;
+}
+
+bool ends_tour_step(EventCode c) {
+  return (c >= 1 && c <= 127) || c == EVENT_LEFT_DOWN || c == EVENT_RIGHT_DOWN ||
+         c == EVENT_MIDDLE_DOWN || c == EVENT_QUIT;
+}
+
 // One step of the tour: the message in a box at the right, the pointer gliding back and forth
 // from `from` by (dx, dy) until a key or a click. 27 ends the tour.
 int tour_step(int message, int16_t picture, int from_x, int from_y, int dx, int dy) {
@@ -243,28 +263,22 @@ int tour_step(int message, int16_t picture, int from_x, int from_y, int dx, int 
               MSGBOX_POPUP, nullptr, 0, nullptr, 0, PRESS_A_KEY_TITLE);
   set_pointer_shape(picture);
   EventCode key = 0;
-  bool first = true;
   for (int leg = 0; key == 0; ++leg) {
+    // The first glide is quick, the later ones slow; motion never stops one, a click does.
+    if (leg > 0) glide_pointer(POINTER_GLIDE_SET_DELAY, 15000);
     const bool out = leg % 2 == 0;
     glide_pointer(-(out ? from_x + dx : from_x), out ? from_y + dy : from_y);
-    if (first) {
-      glide_pointer(POINTER_GLIDE_SET_DELAY, 15000);
-      first = false;
+    // The queue is looked at between glides without blocking, so the pointer keeps moving
+    // while the user reads. The glide's own pointer moves are pumped first, so that the wait
+    // then finds the window idle.
+    for (int look = 0; look < 4 && key == 0; ++look) {
+      const int handled = pump_wait(0);
+      for (EventCode c = poll_input_code(0); c != 0 && key == 0; c = poll_input_code(0))
+        if (ends_tour_step(c)) key = c;
+      if (handled == 0) break;
     }
-    for (EventCode c = poll_input_code(0); c != 0; c = poll_input_code(0)) {
-      if ((c >= 1 && c <= 127) || c == EVENT_LEFT_DOWN || c == EVENT_RIGHT_DOWN ||
-          c == EVENT_MIDDLE_DOWN || c == EVENT_QUIT) {
-        key = c;
-        break;
-      }
-    }
+    if (key == 0 && g_events.quit_requested) key = EVENT_QUIT;
     if (key == 0 && g_form.redraw_level != 0) key = KEY_ESC;
-    if (key == 0) {
-      const EventCode c = wait_input_code();
-      if ((c >= 1 && c <= 127) || c == EVENT_LEFT_DOWN || c == EVENT_RIGHT_DOWN ||
-          c == EVENT_MIDDLE_DOWN || c == EVENT_QUIT)
-        key = c;
-    }
   }
   glide_pointer(POINTER_GLIDE_SET_DELAY, 2000);
   close_top_popup();
@@ -330,44 +344,61 @@ const char* value_label_message(int8_t kind, bool selected) {
 
 EventCode read_value_form_event(const char* message, const ScreenControl* selected_label,
                                 int8_t kind) {
-  if (g_events.quit_requested) return EVENT_QUIT;
-  show_message_area(message != nullptr ? message
-                                       : value_label_message(kind, selected_label != nullptr));
   ValueForm& f = g_value_form;
   PickMarker& m = g_pick_marker;
-  if (selected_label != nullptr) {
-    f.marker_box[0] = static_cast<int16_t>(selected_label->y);
-    f.marker_box[1] = static_cast<int16_t>(selected_label->x);
-    f.marker_box[2] = static_cast<int16_t>(selected_label->hit_width);
-    f.marker_box[3] = static_cast<int16_t>(selected_label->hit_height);
-    m.x = selected_label->x;
-    m.y = selected_label->y;
-    m.width = selected_label->hit_width;
-    m.height = selected_label->hit_height;
-    m.picking = true;
-    m.shown = false;
+  for (;;) {
+    if (g_events.quit_requested) return EVENT_QUIT;
+    show_message_area(message != nullptr ? message
+                                         : value_label_message(kind, selected_label != nullptr));
+    if (selected_label != nullptr) {
+      f.marker_box[0] = static_cast<int16_t>(selected_label->y);
+      f.marker_box[1] = static_cast<int16_t>(selected_label->x);
+      f.marker_box[2] = static_cast<int16_t>(selected_label->hit_width);
+      f.marker_box[3] = static_cast<int16_t>(selected_label->hit_height);
+      m.x = selected_label->x;
+      m.y = selected_label->y;
+      m.width = selected_label->hit_width;
+      m.height = selected_label->hit_height;
+      m.picking = true;
+      m.shown = false;
+    }
+    // The marker blinks on the timer's own tick, whichever reader waits.
+    const TickHook kept_hook = g_timer.tick_hook;
+    if (selected_label != nullptr) set_tick_hook(blink_form_marker);
+    if (selected_label != nullptr && kind >= 0) g_hover.pick_mode = PICK_MODE_NODES;
+    const EventCode code = next_editor_event_hover();
+    if (selected_label != nullptr) set_tick_hook(kept_hook);
+    g_hover.pick_mode = HOVER_PICK_DEFAULT;
+    stop_marker();
+    if (code == EVENT_REDRAW || g_form.redraw_level != 0) {
+      draw_button_legend(1);
+      return VALUE_FORM_REDRAWN;
+    }
+    // The pointer came in from the panel: the hover search has started afresh; read again.
+    if (code == EVENT_POINTER_MOVE) return 0;
+    // Over the drawing the arrows pan and PgUp, PgDn and Z zoom; over the panel they are the
+    // form's own keys.
+    if (is_view_key(code) && pointer_over_drawing()) {
+      view_keys(code);
+      after_zoom();
+      continue;
+    }
+    return code;
   }
-  // The marker blinks on the timer's own tick, whichever reader waits.
-  const TickHook kept_hook = g_timer.tick_hook;
-  if (selected_label != nullptr) set_tick_hook(blink_form_marker);
-  if (selected_label != nullptr && kind >= 0) g_hover.pick_mode = PICK_MODE_NODES;
-  EventCode code = next_editor_event_hover();
-  if (selected_label != nullptr) set_tick_hook(kept_hook);
-  g_hover.pick_mode = HOVER_PICK_DEFAULT;
-  stop_marker();
-  if (code == EVENT_REDRAW || g_form.redraw_level != 0) {
-    draw_button_legend(1);
-    return VALUE_FORM_REDRAWN;
-  }
-  if (code == EVENT_POINTER_MOVE) {
-    // The pointer came in from the panel: what was hovered before is stale, and the search
-    // runs again only with nothing hovered.
-    clear_hover_hilite();
-    g_hover.hover_item = nullptr;
-    g_hover.pick_kind = 0;
-    return 0;
-  }
-  return code;
+}
+
+int run_ok_cancel_bar(int which) {
+  const bool complete = form_complete() == 1;
+  show_message_area(complete ? "" : INCOMPLETE_TEXT);
+  const ScreenControl* ok = find_control(VALUE_ID_OK);
+  if (ok == nullptr) return KEY_ESC;
+  return draw_ok_cancel_at(*ok, complete ? (which & 1) : 1);
+}
+
+void glide_into_form_panel() {
+  const int x = g_display.screen_width - 20 * cell_width();
+  const int y = g_view.area_top + 2 * cell_height();
+  if (pointer_over_drawing()) glide_pointer(-x, y);
 }
 
 int pick_field_from_drawing(int field, int kind, float* value) {

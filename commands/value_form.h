@@ -146,6 +146,13 @@ void close_value_form(int code);
 // reader waits and only nodes are hovered for a point.
 EventCode read_value_form_event(const char* message, const ScreenControl* selected_label,
                                 int8_t kind);
+// The "OK    CANCEL" bar over the form's OK and Cancel buttons, its cursor on OK (which 0) or
+// CANCEL (1); an incomplete form starts on CANCEL and says why in the message area. 0 OK,
+// 1 CANCEL, 27 Esc, or the key that ended the bar.
+int run_ok_cancel_bar(int which);
+// At a form's first display: a pointer over the drawing glides into the panel, where the keys
+// are the form's (over the drawing the arrows and PgUp/PgDn move the view).
+void glide_into_form_panel();
 // The message area's text for a selected label of a kind (none selected: kind out of range).
 const char* value_label_message(int8_t kind, bool selected);
 

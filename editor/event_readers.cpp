@@ -215,6 +215,11 @@ EventCode track_outside_area() {
       if (pointer_outside_area()) continue;
       hide_pointer();
       clear_hover();
+      // What was hovered before the pointer left is stale: the search runs again only with
+      // nothing hovered, and a click must not take the old item.
+      clear_hover_hilite();
+      g_hover.hover_item = nullptr;
+      g_hover.pick_kind = 0;
       g_hover.cursor_point = screen_to_world(g_pointer.wanted_x, g_pointer.wanted_y);
       g_hover.raw_cursor_point = g_hover.cursor_point;
       button_commands_pop();

@@ -154,7 +154,9 @@ std::string float_field_text(double x, int width, int flags);
 EventCode ok_cancel_field();
 // Draws the bar when the first field's redraw flag is set.
 void draw_ok_cancel();
-void draw_ok_cancel_at(const ScreenControl& control, int selection);
+// Runs the bar at a control's row and column with the cursor on OK (0) or CANCEL (1): 0 OK,
+// 1 CANCEL, 27 Esc, or the key that ended it.
+EventCode draw_ok_cancel_at(const ScreenControl& control, int selection);
 // A caller's bar on row 0; a negative selection only draws it (when field 0 is flagged).
 EventCode button_bar_field(const char* text, const char* letters, int selection);
 void draw_field_box(int width);

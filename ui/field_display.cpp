@@ -349,15 +349,15 @@ void draw_ok_cancel() {
                  OK_CANCEL_LETTERS, -1, BAR_DRAW_FLAGS);
 }
 
-void draw_ok_cancel_at(const ScreenControl& control, int selection) {
-  const TextWindow* w = g_windows.active;
+EventCode draw_ok_cancel_at(const ScreenControl& control, int selection) {
   int column = control.column;
-  if (column < 0 && w != nullptr) column += g_display.presets[FACE_ROLE_MENU].last_column + 1;
+  if (column < 0) column += g_display.presets[FACE_ROLE_MENU].last_column + 1;
   push_text_metrics();
   use_medium_font();
-  run_button_bar(control.row, column, OK_CANCEL_TEXT, OK_CANCEL_LETTERS, selection,
-                 BAR_CONTROL_FLAGS);
+  const EventCode result = run_button_bar(control.row, column, OK_CANCEL_TEXT, OK_CANCEL_LETTERS,
+                                          selection, BAR_CONTROL_FLAGS);
   pop_text_metrics();
+  return result;
 }
 
 EventCode button_bar_field(const char* text, const char* letters, int selection) {

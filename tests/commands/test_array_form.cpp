@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "../editor/editor_fixture.h"
 #include "commands/array_form.h"
 #include "commands/connect_commands.h"
 #include "commands/value_form.h"
+#include "tests/commands/value_form_fixture.h"
 #include "editor/drawing_commands.h"
 #include "editor/edit_session.h"
 #include "editor/undo_store.h"
@@ -32,34 +32,17 @@ constexpr int ID_KIND = 2;
 constexpr int ID_DELETE_ORIGINALS = 23;
 constexpr int ID_RETAIN_LAYERS = 26;
 
-class ArrayForm : public EditorFixture {
+class ArrayForm : public ValueFormFixture {
  protected:
   void SetUp() override {
-    EditorFixture::SetUp();
-    reset_undo_store();
-    reset_edit_session();
-    reset_item_edit();
-    reset_value_form();
+    ValueFormFixture::SetUp();
     reset_array_form();
-    g_preferences.current_page = PAGE_DRAWING;
     g_view.area_top = static_cast<int16_t>(2 * g_display.presets[FACE_ROLE_NORMAL].cell_height);
     g_view.area_width = g_display.screen_width;
-    set_view(10.0f, -10.0f, 30.0f);
-    connect_drawing_commands();
-    capture_at(300, 300);
-    start_typist();
   }
   void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    g_events.quit_requested = false;
-    while (poll_input_code(0) != 0) {
-    }
-    close_drawing_window(window_);
-    reset_drawing_commands();
-    undo_clear();
-    discard_originals();
+    ValueFormFixture::TearDown();
     reset_array_form();
-    EditorFixture::TearDown();
   }
 
   // The selection the form works on: items with the working flag, numbered 1, 2, ...
@@ -70,53 +53,10 @@ class ArrayForm : public EditorFixture {
   }
   // Opens the drawing's window and runs the form with the steps queued so far.
   int run_form() {
-    window_ = open_drawing_window();
+    open_drawing();
     return g_drawing_commands.array_form();
   }
 
-  // A click on the control with the id of the open form, found when the step runs.
-  static void click_control(int id) {
-    g_typist.steps.push_back([id] {
-      const ScreenControl* c = find_control(id);
-      ASSERT_NE(c, nullptr) << id;
-      const int x = c->x + c->hit_width / 2;
-      const int y = c->y + c->hit_height / 2;
-      headless_inject_mouse_move(x, y);
-      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
-      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
-    });
-  }
-  // Types a value into the field being edited and moves on to the next.
-  static void type_field(const std::string& text) {
-    if (!text.empty()) typist_text(text);
-    typist_key(VK_RETURN);
-  }
-  // Once a box with the text is up: presses a key at every wait until it has closed (a key
-  // that arrives while the box glides the pointer onto itself is taken by the glide).
-  static std::function<void()> press_until_closed(int tries = 60) {
-    return [tries] {
-      if (g_popups.current == nullptr || tries == 0) return;
-      headless_inject_keystroke(VK_SPACE, 0);
-      g_typist.steps.push_front(press_until_closed(tries - 1));
-    };
-  }
-  static void answer_box(const std::string& text) {
-    g_typist.steps.push_back(typist_step_when(
-        [text] {
-          return g_popups.current != nullptr &&
-                 g_message_box.last_text.find(text) != std::string::npos;
-        },
-        [text] {
-          EXPECT_NE(g_message_box.last_text.find(text), std::string::npos);
-          press_until_closed()();
-        }));
-  }
-  // Once the box has closed, the user quits the program (a quit request is never dropped as
-  // queued keys are): the form ends as by Esc.
-  static void quit_after_box() {
-    g_typist.steps.push_back(typist_step_when([] { return g_popups.current == nullptr; },
-                                              [] { post_quit_request(); }));
-  }
   // The captions of the open form's labels, read when the step runs.
   void read_captions() {
     g_typist.steps.push_back([this] {
@@ -129,25 +69,6 @@ class ArrayForm : public EditorFixture {
     return std::find(captions_.begin(), captions_.end(), text) != captions_.end();
   }
 
-  // The pointer moves onto a world point of the drawing, rests there while the form's hover
-  // search finds what lies under it, then clicks.
-  static void click_world(PointF p) {
-    g_typist.steps.push_back([p] {
-      int x = 0;
-      int y = 0;
-      world_to_screen(p, &x, &y);
-      y += g_view.area_top;
-      ASSERT_LT(x, g_view.area_width);
-      headless_inject_mouse_move(x, y);
-      g_typist.steps.push_front([x, y] {
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
-      });
-      g_typist.steps.push_front([] {});
-    });
-  }
-
-  TextLine* window_ = nullptr;
   std::vector<std::string> captions_;
 };
 

@@ -42,10 +42,12 @@ TEST_F(CircleFormToNc, EveryCutOfTheTypedCircleLiesOnIt) {
   if (!reader_available(&why)) FAIL() << why;
   std::string script = "move 5 400\nkey Ctrl+O\nwait 100\ntype s\nkey Enter\nwait 300\n";
   // The Draw menu's Circle, then centre X, centre Y and radius typed; Esc leaves the diameter
-  // field, Enter is OK on the complete circle, Esc leaves the fresh form.
+  // field, Up reaches the OK/Cancel bar (on OK, the circle being complete), Enter takes OK, Esc
+  // leaves the fresh form.
   script += "key Alt+D\nwait 200\ntype c\nwait 300\n";
   script += "type 12\nkey Enter\nwait 100\ntype 7\nkey Enter\nwait 100\n";
-  script += "type 4.5\nkey Enter\nwait 100\nkey Escape\nwait 100\nkey Enter\nwait 300\n";
+  script += "type 4.5\nkey Enter\nwait 100\nkey Escape\nwait 100\n";
+  script += "key Up\nwait 100\nkey Enter\nwait 300\n";
   script += "key Escape\nwait 300\nkey Ctrl+S\nwait 1500\nclose\n";
   ASSERT_EQ(run(script), 0) << read(folder_ / "stderr.txt");
   // The saved job holds the circle.

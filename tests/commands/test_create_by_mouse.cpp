@@ -150,6 +150,52 @@ TEST_F(CreateByMouse, EachToolMakesItsItem) {
   }
 }
 
+// Lines and splines go on node by node: each left click places a node and starts the next
+// link, the right button ends the drawing and drops the link that followed the pointer.
+TEST_F(CreateByMouse, LinesAndSplinesGoOnNodeByNode) {
+  struct Case {
+    int tool;
+    float code;
+  };
+  for (const Case& c : {Case{TOOL_LINE, LINK_FLEXIBLE_LINE}, Case{TOOL_SPLINE, LINK_SPLINE}}) {
+    SCOPED_TRACE(c.tool);
+    free_current_list();
+    reset_edit_session();
+    rest_at({0, 10});
+    // The user clicks as the editor waits: each move is seen before the next click.
+    start_typist();
+    for (PointF p : {PointF{5, 10}, PointF{5, 15}, PointF{9, 15}}) {
+      g_typist.steps.push_back([p] {
+        int x = 0;
+        int y = 0;
+        pixel_of(p, &x, &y);
+        headless_inject_mouse_move(x, y);
+      });
+      g_typist.steps.push_back([p] { click_at(p); });
+    }
+    g_typist.steps.push_back([] {
+      int x = 0;
+      int y = 0;
+      pixel_of({12, 12}, &x, &y);
+      headless_inject_mouse_move(x, y);
+      headless_inject_mouse_button(WINDOW_BUTTON_RIGHT, true, x, y);
+      headless_inject_mouse_button(WINDOW_BUTTON_RIGHT, false, x, y);
+    });
+    create_item_by_mouse(c.tool);
+    pump_set_idle_handler(nullptr);
+    ASSERT_EQ(count_current_lines(), 1);
+    DrawingItem* item = g_lists.current.last;
+    EXPECT_EQ(item_type(item), ITEM_POLYLINE);
+    ASSERT_EQ(item_link_count(item), 3);
+    const LinkRecord* r = item_nodes(item);
+    const PointF expected[] = {{0, 10}, {5, 10}, {5, 15}, {9, 15}};
+    for (int i = 0; i <= 3; ++i)
+      EXPECT_NEAR(dist(r[i].point, expected[i].x, expected[i].y), 0, 0.11) << i;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r[i].code, c.code) << i;
+    EXPECT_EQ(g_edit.node.drawing_mode, 0) << "the drawing mode ends with the entry";
+  }
+}
+
 TEST_F(CreateByMouse, ThePointToolPlacesAPointAtOnce) {
   rest_at({3, 4});
   create_item_by_mouse(TOOL_POINTS);
@@ -250,7 +296,8 @@ TEST_F(ShapeForm, CircleFromTypedCentreAndRadius) {
   typist_text("2.5");        // radius
   typist_key(VK_RETURN);
   typist_key(VK_ESCAPE);     // leaves the diameter field as it was
-  typist_key(VK_RETURN);     // complete: OK
+  typist_key(VK_UP);         // complete: Up reaches the bar, on OK
+  typist_key(VK_RETURN);     // OK
   typist_key(VK_ESCAPE);     // the fresh form is left
   edit_command(141);
   ASSERT_EQ(count_current_lines(), 1);

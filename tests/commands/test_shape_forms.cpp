@@ -8,19 +8,21 @@
 #include <string>
 #include <vector>
 
-#include "../editor/editor_fixture.h"
 #include "commands/shape_forms.h"
 #include "commands/shape_solvers.h"
 #include "commands/value_form.h"
+#include "tests/commands/value_form_fixture.h"
 #include "editor/edit_session.h"
 #include "editor/hover.h"
 #include "editor/undo_store.h"
 #include "geometry/item_edit_state.h"
+#include "platform/files.h"
 #include "platform/headless.h"
 #include "records/job_settings.h"
 #include "screen/controls.h"
 #include "screen/event_queue.h"
 #include "screen/hover.h"
+#include "store/catalogue.h"
 #include "tests/editor/drawing_window.h"
 #include "tests/support/idle_typist.h"
 #include "ui/message_box.h"
@@ -31,75 +33,24 @@ namespace {
 constexpr int CIRCLE = 141;
 constexpr int POLYGON = 145;
 
-class ShapeForm : public EditorFixture {
+class ShapeForm : public ValueFormFixture {
  protected:
   void SetUp() override {
-    EditorFixture::SetUp();
-    reset_undo_store();
-    reset_edit_session();
-    reset_item_edit();
-    reset_value_form();
+    ValueFormFixture::SetUp();
     reset_shape_forms();
-    reset_pick_marker();
-    g_preferences.current_page = PAGE_DRAWING;
     g_preferences.polygon_sides = 6;
-    set_view(10.0f, -10.0f, 30.0f);
-    capture_at(300, 300);
-    start_typist();
   }
   void TearDown() override {
-    pump_set_idle_handler(nullptr);
-    g_events.quit_requested = false;
-    while (poll_input_code(0) != 0) {
-    }
-    close_drawing_window(window_);
-    undo_clear();
-    discard_originals();
+    ValueFormFixture::TearDown();
     reset_shape_forms();
-    EditorFixture::TearDown();
   }
 
   int run_form(int code) {
-    window_ = open_drawing_window();
+    open_drawing();
     return run_shape_form(code);
   }
 
-  static void click_pixel(int x, int y, int button = WINDOW_BUTTON_LEFT) {
-    headless_inject_mouse_move(x, y);
-    headless_inject_mouse_button(button, true, x, y);
-    headless_inject_mouse_button(button, false, x, y);
-  }
-  // A click in the middle of the open form's control with the id, found when the step runs.
-  static void click_control(int id) {
-    g_typist.steps.push_back([id] {
-      const ScreenControl* c = find_control(id);
-      ASSERT_NE(c, nullptr) << id;
-      click_pixel(c->x + c->hit_width / 2, c->y + c->hit_height / 2);
-    });
-  }
   static void click_label(int field) { click_control(field + VALUE_LABEL_OFFSET); }
-  // The pointer moves onto a world point of the drawing, rests there while the form's hover
-  // search finds what lies under it, then clicks.
-  static void click_world(PointF p) {
-    g_typist.steps.push_back([p] {
-      int x = 0;
-      int y = 0;
-      world_to_screen(p, &x, &y);
-      y += g_view.area_top;
-      ASSERT_LT(x, g_view.area_width);
-      headless_inject_mouse_move(x, y);
-      g_typist.steps.push_front([x, y] {
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
-      });
-      g_typist.steps.push_front([] {});
-    });
-  }
-  static void type_field(const std::string& text) {
-    typist_text(text);
-    typist_key(VK_RETURN);
-  }
-  static void then(std::function<void()> check) { g_typist.steps.push_back(std::move(check)); }
 
   static std::vector<uint32_t> area_pixels() {
     std::vector<uint32_t> out;
@@ -109,8 +60,6 @@ class ShapeForm : public EditorFixture {
         out.push_back(pixel(x, y));
     return out;
   }
-
-  TextLine* window_ = nullptr;
 };
 
 DrawingItem* last_item() { return g_lists.current.last; }
@@ -211,8 +160,6 @@ TEST_F(ShapeForm, DelOnTheThreeLabelKinds) {
     });
     typist_key(VK_ESCAPE);
     EXPECT_EQ(run_form(CIRCLE), 27);
-    close_drawing_window(window_);
-    window_ = nullptr;
   }
 }
 
@@ -220,7 +167,7 @@ TEST_F(ShapeForm, DelOnTheThreeLabelKinds) {
 // drawing's pixels are those from before the form.
 TEST_F(ShapeForm, ThePreviewShowsAndEscLeavesThePixelsAsTheyWere) {
   add_polyline({{0, 0}, {10, 10}});
-  window_ = open_drawing_window();
+  open_drawing();
   clear_area();
   draw_item(g_lists.current.first, 0);
   const std::vector<uint32_t> before = area_pixels();
@@ -319,6 +266,348 @@ TEST_F(ShapeForm, TheSideCountFromAnItemInTheDrawing) {
   typist_key(VK_ESCAPE);
   EXPECT_EQ(run_form(POLYGON), 27);
   EXPECT_EQ(g_lists.current.first, g_lists.current.last) << "the working item is gone";
+}
+
+// A digit typed with no field selected starts the first entry field with that digit.
+TEST_F(ShapeForm, ADigitWithNoFieldStartsTheFirstField) {
+  typist_text("7");
+  typist_key(VK_RETURN);
+  typist_key(VK_ESCAPE);
+  then([] {
+    EXPECT_EQ(g_value_form.entered[CIRCLE_CENTRE], FIELD_ENTERED);
+    EXPECT_FLOAT_EQ(g_value_form.link.link.centre.x, 7.0f);
+    EXPECT_EQ(g_value_form.entered[CIRCLE_CENTRE + 1], FIELD_EMPTY);
+  });
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(run_form(CIRCLE), 27);
+}
+
+// A coordinate may be typed negative, and a key typed into a field that shows a value replaces
+// it: a diameter of 10 typed over the 4 the radius gave makes the radius 5.
+TEST_F(ShapeForm, TypedValuesReplaceWhatTheFieldShows) {
+  click_control(CIRCLE_CENTRE);
+  type_field("-3");
+  type_field("4");
+  type_field("2");
+  then([] { EXPECT_FLOAT_EQ(g_value_form.diameter, 4.0f); });
+  typist_text("10");  // the diameter field, showing 4
+  typist_key(VK_RETURN);
+  typist_key(VK_ESCAPE);
+  click_control(VALUE_ID_OK);
+  EXPECT_EQ(run_form(CIRCLE), 0);
+  const LinkRecord* r = item_nodes(g_lists.current.last);
+  EXPECT_FLOAT_EQ(r[0].centre.x, -3.0f);
+  EXPECT_FLOAT_EQ(r[0].centre.y, 4.0f);
+  EXPECT_FLOAT_EQ(r[0].code, 5.0f);
+}
+
+// Enter with no label selected leaves the form, complete or not, and takes its preview along.
+TEST_F(ShapeForm, EnterWithNoLabelLeavesWithoutAnItem) {
+  add_polyline({{0, 0}, {10, 10}});
+  open_drawing();
+  clear_area();
+  draw_item(g_lists.current.first, 0);
+  const std::vector<uint32_t> before = area_pixels();
+  click_control(CIRCLE_CENTRE);
+  type_field("20");
+  type_field("15");
+  type_field("5");
+  typist_key(VK_ESCAPE);
+  then([] { EXPECT_EQ(g_value_form.preview_shown, 1); });
+  typist_key(VK_RETURN);
+  EXPECT_EQ(run_shape_form(CIRCLE), 27);
+  EXPECT_EQ(g_lists.current.first->next, nullptr) << "no circle was made";
+  EXPECT_EQ(area_pixels(), before);
+}
+
+// Up from the first field reaches the OK/Cancel bar: on OK when the circle stands (Enter makes
+// it), on CANCEL when it does not (Enter leaves with 1), whatever the bar was asked to start on.
+TEST_F(ShapeForm, UpFromTheFirstFieldReachesOkOnlyWhenComplete) {
+  struct Case {
+    const char* radius;  // empty: the circle is not determined
+    int result;
+    bool made;
+  };
+  const Case cases[] = {{"2", 0, true}, {"", 1, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.radius);
+    free_current_list();
+    reset_value_form();
+    start_typist();
+    click_control(CIRCLE_RADIUS);
+    type_field(c.radius);
+    typist_key(VK_ESCAPE);
+    click_control(CIRCLE_CENTRE);
+    type_field("3");
+    typist_text("4");
+    typist_key(VK_UP);  // the centre's Y taken, back to its X
+    typist_key(VK_UP);  // above the first field: the bar
+    typist_key(VK_RETURN);
+    EXPECT_EQ(run_form(CIRCLE), c.result);
+    EXPECT_EQ(g_lists.current.first != nullptr, c.made);
+    if (c.made) {
+      EXPECT_EQ(item_type(g_lists.current.first), ITEM_CIRCLE);
+      EXPECT_FLOAT_EQ(item_nodes(g_lists.current.first)[0].centre.x, 3.0f);
+    }
+  }
+}
+
+// The shape's zoom button shows exactly while the circle stands: a radius cleared by Del hides
+// it again.
+TEST_F(ShapeForm, TheShapeButtonFollowsCompleteness) {
+  auto shape_hidden = [] {
+    const ScreenControl* shape = find_control(VALUE_ID_ZOOM_SHAPE);
+    return shape == nullptr || (shape->flags & CF_HIDDEN) != 0;
+  };
+  click_control(CIRCLE_CENTRE);
+  type_field("1");
+  type_field("1");
+  then([shape_hidden] { EXPECT_TRUE(shape_hidden()); });
+  type_field("2");
+  typist_key(VK_ESCAPE);
+  then([shape_hidden] { EXPECT_FALSE(shape_hidden()); });
+  click_label(CIRCLE_RADIUS);
+  typist_key(VK_DELETE);
+  then([shape_hidden] {
+    EXPECT_NE(form_complete(), 1);
+    EXPECT_TRUE(shape_hidden());
+  });
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(run_form(CIRCLE), 27);
+}
+
+// With the pointer over the drawing PgUp zooms and the preview is drawn again on the new view;
+// over the panel the same key walks the labels and the view stays.
+TEST_F(ShapeForm, ViewKeysActOverTheDrawingOnly) {
+  click_control(CIRCLE_CENTRE);
+  type_field("0");
+  type_field("0");
+  type_field("3");
+  typist_key(VK_ESCAPE);
+  static float scale_before = 0.0f;
+  static float width_before = 0.0f;
+  then([] {
+    scale_before = g_view.scale_x;
+    width_before = g_view.view_right - g_view.view_left;
+    headless_inject_mouse_move(40, g_view.area_top + 40);
+  });
+  typist_pause();
+  typist_key(VK_PRIOR);
+  then([] {
+    EXPECT_NEAR(g_view.view_right - g_view.view_left, width_before / 1.25f, 1e-3f);
+    EXPECT_EQ(g_value_form.preview_shown, 1);
+    // The preview stands on the new view: a pixel on the circle's right is not the background.
+    int x = 0;
+    int y = 0;
+    world_to_screen({3.0f, 0.0f}, &x, &y);
+    y += g_view.area_top;
+    bool inked = false;
+    for (int dx = -1; dx <= 1; ++dx)
+      for (int dy = -1; dy <= 1; ++dy) inked = inked || pixel(x + dx, y + dy) != 0xFFFFFF;
+    EXPECT_TRUE(inked);
+    scale_before = g_view.scale_x;
+    const ScreenControl* ok = find_control(VALUE_ID_OK);
+    ASSERT_NE(ok, nullptr);
+    headless_inject_mouse_move(ok->x, ok->y + 3 * ok->hit_height);
+  });
+  typist_pause();
+  typist_key(VK_NEXT);  // the last label: "Layer:"
+  typist_key(VK_DELETE);
+  then([] {
+    EXPECT_FLOAT_EQ(g_view.scale_x, scale_before);
+    EXPECT_EQ(form_complete(), 1) << "Del on the layer label clears nothing";
+  });
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(run_form(CIRCLE), 27);
+}
+
+// "Help me!" shows its five boxes in turn, each closed by a key; Esc ends the tour early and
+// the form goes on.
+TEST_F(ShapeForm, TheHelpTourShowsItsStepsUntilAKeyOrEsc) {
+  struct Case {
+    int keys;       // steps answered by a plain key before Esc (5: no Esc)
+    int shown;      // boxes seen
+  };
+  const Case cases[] = {{5, 5}, {1, 2}};
+  set_program_folder_for_tests(BRENVIK_PROGRAM_DIR);
+  ASSERT_GT(open_catalogue(), 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.keys);
+    reset_value_form();
+    start_typist();
+    static std::vector<std::string> seen;
+    seen.clear();
+    click_control(VALUE_ID_HELP);
+    for (int k = 0; k < 5 && k <= c.keys; ++k) {
+      const int vk = k < c.keys ? 0 : VK_ESCAPE;
+      // The next box is up once its text differs from the last one seen.
+      g_typist.steps.push_back(typist_step_when(
+          [] {
+            return g_popups.current != nullptr &&
+                   (seen.empty() || g_message_box.last_text != seen.back());
+          },
+          [vk] {
+            seen.push_back(g_message_box.last_text);
+            if (vk == VK_ESCAPE) headless_inject_keystroke(vk, 0);
+            else headless_inject_text(" ");  // any typed key
+          }));
+    }
+    then([] { EXPECT_EQ(g_popups.current, nullptr); });
+    typist_key(VK_ESCAPE);
+    EXPECT_EQ(run_form(CIRCLE), 27);
+    ASSERT_EQ(static_cast<int>(seen.size()), c.shown);
+    for (int k = 0; k < c.shown; ++k) {
+      get_message(8200 + k);
+      EXPECT_EQ(seen[static_cast<size_t>(k)], message_text()) << 8200 + k;
+    }
+  }
+  close_catalogue();
+  set_program_folder_for_tests("");
+}
+
+// The side count's own editor: a new count rebuilds the polygon; a count below 3 is refused and
+// the previous one edited again; the polygon made has the count and the next form starts with
+// it.
+TEST_F(ShapeForm, TheSideCountEditor) {
+  click_control(POLYGON_SIDES);
+  typist_text("8");
+  typist_key(VK_RETURN);
+  then([] { EXPECT_EQ(item_link_count(g_lists.current.last), 8); });
+  click_control(POLYGON_SIDES);
+  typist_text("2");
+  typist_key(VK_RETURN);  // refused: the field shows 8 again and is edited again
+  then([] {
+    EXPECT_EQ(item_link_count(g_lists.current.last), 8);
+    const ScreenControl* c = find_control(POLYGON_SIDES);
+    ASSERT_NE(c, nullptr);
+    EXPECT_STREQ(c->caption, "  8");
+  });
+  typist_text("5");
+  typist_key(VK_RETURN);
+  then([] { EXPECT_EQ(item_link_count(g_lists.current.last), 5); });
+  click_control(POLYGON_CENTRE);
+  type_field("10");
+  type_field("10");
+  typist_key(VK_ESCAPE);
+  click_control(POLYGON_OUTSIDE);
+  type_field("4");
+  typist_key(VK_ESCAPE);
+  then([] { ASSERT_EQ(form_complete(), 1); });
+  click_control(VALUE_ID_OK);
+  EXPECT_EQ(run_form(POLYGON), 0);
+  DrawingItem* made = g_lists.current.last;
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(item_type(made), ITEM_POLYGON);
+  ASSERT_EQ(item_link_count(made), 5);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_NEAR(std::hypot(item_nodes(made)[i].point.x - 10, item_nodes(made)[i].point.y - 10), 4,
+                1e-4)
+        << i;
+  EXPECT_EQ(g_polygon_form_sides, 5);
+  // The next polygon form starts with five sides, carried over.
+  then([] {
+    EXPECT_EQ(item_link_count(g_lists.current.last), 5);
+    EXPECT_EQ(g_value_form.entered[POLYGON_SIDES], FIELD_CARRIED);
+  });
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(run_shape_form(POLYGON), 27);
+  EXPECT_EQ(g_lists.current.last, made);
+}
+
+// "Clockwise" turns the arc the other way between the same ends: the quarter from (5, 0) to
+// (0, 5) becomes the three quarters the other way round, the box is ticked, and OK makes the
+// clockwise arc.
+TEST_F(ShapeForm, TheClockwiseBoxTurnsTheArc) {
+  click_control(ARC_CENTRE);
+  type_field("0");
+  type_field("0");
+  typist_key(VK_ESCAPE);
+  click_control(ARC_RADIUS);
+  type_field("5");   // radius
+  type_field("90");  // sweep
+  type_field("0");   // start angle, the last field: the edit ends
+  then([] {
+    ASSERT_EQ(form_complete(), 1);
+    EXPECT_NEAR(g_value_form.link.closing.point.x, 0.0f, 1e-4);
+    EXPECT_NEAR(g_value_form.link.closing.point.y, 5.0f, 1e-4);
+  });
+  click_control(ARC_CLOCKWISE);
+  then([] {
+    EXPECT_NE(g_value_form.link.link.link_flags & LINK_CLOCKWISE, 0);
+    EXPECT_NEAR(g_value_form.link.closing.point.y, 5.0f, 1e-4);
+    EXPECT_NEAR(g_value_form.link.link.sweep, 3 * M_PI / 2, 1e-4);
+    const ScreenControl* box = nullptr;
+    for (const ScreenControl* c = g_controls.active; c != nullptr && c->flags != CF_END; ++c)
+      if ((c->flags & CF_CHECKBOX) != 0 && c->id == ARC_CLOCKWISE) box = c;
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(box->flags & CF_CHECKED, 0u);
+  });
+  click_control(VALUE_ID_OK);
+  EXPECT_EQ(run_form(140), 0);
+  DrawingItem* arc = g_lists.current.last;
+  ASSERT_NE(arc, nullptr);
+  const LinkRecord* r = item_nodes(arc);
+  EXPECT_NE(r[0].link_flags & LINK_CLOCKWISE, 0);
+  EXPECT_NEAR(r[0].point.x, 5.0f, 1e-4);
+  EXPECT_NEAR(r[1].point.y, 5.0f, 1e-4);
+  EXPECT_NEAR(r[0].sweep, 3 * M_PI / 2, 1e-4);
+}
+
+// A rounded rectangle lies right of and below its upper-left corner with clockwise corner
+// arcs; "Inverted arcs" turns the corners into counter-clockwise loops of node kind 0x10 on the
+// same corners.
+TEST_F(ShapeForm, TheInvertedArcsBoxTurnsTheCorners) {
+  struct Corners {
+    int clockwise_arcs = 0;
+    int other_kind_nodes = 0;
+    float min_x = 1e9f, max_x = -1e9f, min_y = 1e9f, max_y = -1e9f;  // of the arc centres
+  };
+  static Corners plain;
+  static Corners inverted;
+  auto read = [](Corners* c) {
+    const LinkRecord* r = item_nodes(g_lists.current.last);
+    *c = Corners{};
+    for (int i = 0; i < 8; ++i) {
+      if ((r[i].node_flags & NODE_KIND_MASK) == NODE_KIND_OTHER) ++c->other_kind_nodes;
+      if (r[i].code <= 0) continue;
+      if ((r[i].link_flags & LINK_CLOCKWISE) != 0) ++c->clockwise_arcs;
+      c->min_x = std::min(c->min_x, r[i].centre.x);
+      c->max_x = std::max(c->max_x, r[i].centre.x);
+      c->min_y = std::min(c->min_y, r[i].centre.y);
+      c->max_y = std::max(c->max_y, r[i].centre.y);
+    }
+  };
+  click_control(RECT_UL);
+  type_field("0");
+  type_field("10");
+  typist_key(VK_ESCAPE);
+  click_control(RECT_HEIGHT);
+  type_field("4");
+  type_field("8");
+  typist_key(VK_ESCAPE);
+  then([read] {
+    ASSERT_EQ(form_complete(), 1);
+    read(&plain);
+  });
+  click_control(ROUNDED_INVERTED);
+  then([read] {
+    EXPECT_EQ(g_rounded_inverted, 1);
+    read(&inverted);
+  });
+  typist_key(VK_ESCAPE);
+  EXPECT_EQ(run_form(150), 27);
+  EXPECT_EQ(g_lists.current.first, nullptr);
+  // Radius 0 gives a quarter of the shorter side: 1. The centres stand 1 inside the corners.
+  EXPECT_EQ(plain.clockwise_arcs, 4);
+  EXPECT_EQ(plain.other_kind_nodes, 0);
+  EXPECT_NEAR(plain.min_x, 1.0f, 1e-5);
+  EXPECT_NEAR(plain.max_x, 7.0f, 1e-5);
+  EXPECT_NEAR(plain.min_y, 7.0f, 1e-5);
+  EXPECT_NEAR(plain.max_y, 9.0f, 1e-5);
+  EXPECT_EQ(inverted.clockwise_arcs, 0);
+  EXPECT_EQ(inverted.other_kind_nodes, 8);
+  EXPECT_NEAR(inverted.min_x, 1.0f, 1e-5);
+  EXPECT_NEAR(inverted.max_x, 7.0f, 1e-5);
 }
 
 }  // namespace

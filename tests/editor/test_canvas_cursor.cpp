@@ -285,3 +285,22 @@ TEST_F(CanvasCursorTest, KeyHintsFollowThePickKind) {
 }
 
 }  // namespace
+
+namespace {
+
+// Coming back into the drawing from outside forgets what was hovered before the pointer left,
+// so that a click there cannot take the old item and the hover search starts again.
+TEST_F(CanvasCursorTest, ReenteringTheDrawingForgetsTheOldHover) {
+  DrawingItem stale;
+  g_hover.hover_item = &stale;
+  g_hover.hover_link = nullptr;
+  g_hover.pick_kind = PICK_START_NODE;
+  g_hover.pick_mode = PICK_MODE_PLAIN_KEYS;  // no search over the empty drawing afterwards
+  capture_at(300, bottom() + 10);
+  headless_inject_mouse_move(300, 200);
+  EXPECT_EQ(next_editor_event_hover(), EVENT_POINTER_MOVE);
+  EXPECT_EQ(g_hover.hover_item, nullptr);
+  EXPECT_EQ(g_hover.pick_kind, 0);
+}
+
+}  // namespace
