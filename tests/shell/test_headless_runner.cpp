@@ -230,6 +230,8 @@ class HeadlessRunnerTest : public ::testing::Test {
   fs::path out_;
 };
 
+// Opening the NC page makes the job's program first, and what is typed meanwhile is dropped as
+// type-ahead: the scripts wait after the NC tab as a user waits for the page.
 // The tabs of a 1024 x 768 screen (menu cells of 10 x 20 pixels): their text runs from x = 140
 // on, two cells apart, on a base line at y = 42.
 constexpr char PAGE_SWITCHING_SCRIPT[] = R"(# every page by its tab, then quit from the 3-D view
@@ -239,6 +241,7 @@ dump job-setup
 click 300 30
 dump engraving-list
 click 650 30
+wait 100
 dump nc-program
 click 760 30
 dump utilities
@@ -451,6 +454,7 @@ TEST_F(HeadlessRunnerTest, AFailedPixelOrTextExpectIsReported) {
 // back to the Drawing page before it quits, so that the page it saves is the one other runs
 // start on. End before each look moves the blinking caret off the text.
 constexpr char NC_PAGE_EDITING_SCRIPT[] = R"(click 650 30
+wait 100
 type hello world
 key Home
 key F6
@@ -668,6 +672,7 @@ const std::string NC_FILE_BYTES(NC_FILE_RAW, sizeof NC_FILE_RAW - 1);
 // Opens part.nc of the working folder in a new buffer on the NC page and adds " F100" to its
 // first line (the caret, blinking, goes to the line's end before the line is read).
 constexpr char OPEN_AND_EDIT_SCRIPT[] = R"(click 650 30
+wait 100
 key Ctrl+O
 wait 100
 type part.nc
@@ -738,6 +743,7 @@ TEST_F(NcEditorScriptTest, AFailedSaveLosesNothingAndTheQuitAsksAboutTheChanges)
 // Ctrl+R replaces with the form: the find text, Enter, the replacement, Enter; the question
 // answered All replaces both matches. Ctrl+F then lists both texts, newest first, on Right.
 constexpr char REPLACE_SCRIPT[] = R"(click 650 30
+wait 100
 type alpha beta alpha
 key Home
 key Ctrl+R
@@ -792,7 +798,7 @@ TEST_F(NcEditorScriptTest, TheReplaceFormReplacesEveryMatchAndKeepsTheTextsInIts
 TEST_F(NcEditorScriptTest, ASearchOfEveryBufferGoesOnIntoTheNextOne) {
   std::ofstream(work_ / "a.nc", std::ios::binary) << "G0 X1\nG0 Y5\n";
   std::ofstream(work_ / "b.nc", std::ios::binary) << "G1 Y2\nM30\n";
-  const std::string open = "click 650 30\nkey Ctrl+O\nwait 100\ntype a.nc\nkey Enter\nwait 100\n"
+  const std::string open = "click 650 30\nwait 100\nkey Ctrl+O\nwait 100\ntype a.nc\nkey Enter\nwait 100\n"
                            "key Ctrl+O\nwait 100\ntype b.nc\nkey Enter\nwait 100\n"
                            "key End\nexpect 5 2 G1 Y2\n";
   // Only this buffer: not found, the buffer stays. (The blinking caret is sent to the line's end
