@@ -216,7 +216,7 @@ TEST_F(CamPanelTest, ATypedDepthStoresWhatTheRowsShowed) {
   const Case cases[] = {{"0.02", 0.02f, true}, {"150", 150.0f, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
-    reset_undo_store();
+    undo_clear();
     DrawingItem* item = machined_circle(v_bit_pocket());
     const CamParams before = block_of(item);
     g_job_settings.job_changed = 0;
