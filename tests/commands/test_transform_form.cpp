@@ -30,6 +30,7 @@
 #include "commands/transform_by_values.h"
 #include "tests/support/idle_typist.h"
 #include "tests/support/test_folder.h"
+#include "tests/commands/value_form_fixture.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -148,23 +149,7 @@ class TransformForm : public EditorFixture {
         }));
   }
 
-  // The pointer moves onto a world point of the drawing, rests there while the form's hover
-  // search finds what lies under it, then clicks.
-  static void click_world(PointF p) {
-    g_typist.steps.push_back([p] {
-      int x = 0;
-      int y = 0;
-      world_to_screen(p, &x, &y);
-      y += g_view.area_top;
-      ASSERT_LT(x, g_view.area_width);
-      headless_inject_mouse_move(x, y);
-      g_typist.steps.push_front([x, y] {
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
-      });
-      g_typist.steps.push_front([] {});
-    });
-  }
+  static void click_world(PointF p) { typist_click_world(p); }
   static void click_label(int field) { click_control(field + VALUE_LABEL_OFFSET); }
   // A check while the form waits.
   static void then(std::function<void()> check) { g_typist.steps.push_back(std::move(check)); }

@@ -68,6 +68,17 @@ class TransformScript : public PageScriptFixture {
     return out;
   }
 
+  // The saved job read back as the current list over a pushed one (the caller frees and pops
+  // it): its first drawn item, or null.
+  DrawingItem* read_back_first_item() {
+    push_list();
+    clear_current_list();
+    EXPECT_EQ(load_job_file((folder_ / "jobs" / "sample.job").string(), nullptr), 0);
+    DrawingItem* item = g_lists.current.first;
+    while (item != nullptr && (item_type(item) == 0 || item->extra.empty())) item = item->next;
+    return item;
+  }
+
   std::string log() { return read_file_bytes((folder_ / "stderr.txt").string()); }
   std::string dump(const char* name) {
     return read_file_bytes((folder_ / (std::string(name) + ".txt")).string());
@@ -220,11 +231,7 @@ TEST_F(TransformScript, SymmetricPolylineMadeAndDraggedIsSavedSymmetric) {
   script += at("move", {10.5f, 6.5f}) + "wait 100\n" + at("move", {11.0f, 7.0f}) + "wait 100\n";
   script += at("click", {11.0f, 7.0f}) + "wait 300\nkey Ctrl+S\nwait 500\nclose\n";
   ASSERT_EQ(run(script), 0) << log();
-  push_list();
-  clear_current_list();
-  ASSERT_EQ(load_job_file((folder_ / "jobs" / "sample.job").string(), nullptr), 0);
-  DrawingItem* item = g_lists.current.first;
-  while (item != nullptr && (item_type(item) == 0 || item->extra.empty())) item = item->next;
+  DrawingItem* item = read_back_first_item();
   ASSERT_NE(item, nullptr) << log();
   const LinkRecord* r = item_nodes(item);
   EXPECT_NE(r[0].node_flags & NODE_DUAL, 0) << "made symmetric " << log();
@@ -263,11 +270,7 @@ TEST_F(TransformScript, SymmetricPolylineMadeThroughTheNodeMenuIsSavedSymmetric)
   script += "key Ctrl+S\nwait 500\nclose\n";
   ASSERT_EQ(run(script), 0) << log();
   EXPECT_NE(dump("submenu").find("Make it symmetric"), std::string::npos) << dump("submenu");
-  push_list();
-  clear_current_list();
-  ASSERT_EQ(load_job_file((folder_ / "jobs" / "sample.job").string(), nullptr), 0);
-  DrawingItem* item = g_lists.current.first;
-  while (item != nullptr && (item_type(item) == 0 || item->extra.empty())) item = item->next;
+  DrawingItem* item = read_back_first_item();
   ASSERT_NE(item, nullptr) << log();
   const LinkRecord* r = item_nodes(item);
   EXPECT_NE(r[0].node_flags & NODE_DUAL, 0) << "made symmetric " << log();

@@ -26,6 +26,24 @@
 #include "ui/message_box.h"
 #include "ui/popups.h"
 
+// The pointer moves onto a world point of the drawing, rests there while the form's hover
+// search finds what lies under it, then clicks.
+inline void typist_click_world(PointF p) {
+  g_typist.steps.push_back([p] {
+    int x = 0;
+    int y = 0;
+    world_to_screen(p, &x, &y);
+    y += g_view.area_top;
+    ASSERT_LT(x, g_view.area_width);
+    headless_inject_mouse_move(x, y);
+    g_typist.steps.push_front([x, y] {
+      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
+      headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
+    });
+    g_typist.steps.push_front([] {});
+  });
+}
+
 class ValueFormFixture : public EditorFixture {
  protected:
   void SetUp() override {
@@ -73,23 +91,7 @@ class ValueFormFixture : public EditorFixture {
       click_pixel(c->x + c->hit_width / 2, c->y + c->hit_height / 2);
     });
   }
-  // The pointer moves onto a world point of the drawing, rests there while the form's hover
-  // search finds what lies under it, then clicks.
-  static void click_world(PointF p) {
-    g_typist.steps.push_back([p] {
-      int x = 0;
-      int y = 0;
-      world_to_screen(p, &x, &y);
-      y += g_view.area_top;
-      ASSERT_LT(x, g_view.area_width);
-      headless_inject_mouse_move(x, y);
-      g_typist.steps.push_front([x, y] {
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, true, x, y);
-        headless_inject_mouse_button(WINDOW_BUTTON_LEFT, false, x, y);
-      });
-      g_typist.steps.push_front([] {});
-    });
-  }
+  static void click_world(PointF p) { typist_click_world(p); }
   // Types a value into the field being edited (nothing: leaves it as it is) and moves on.
   static void type_field(const std::string& text) {
     if (!text.empty()) typist_text(text);
